@@ -1,0 +1,47 @@
+# Shared build settings for every target of the project.
+function(quorvel_target_settings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    if(QUORVEL_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# A logic library: Qt Core (and optionally Network/SerialPort) only, never Widgets.
+# Linking no Widgets is what keeps window code out of it.
+function(quorvel_logic_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC Qt6::Core ${ARG_LIBS})
+    quorvel_target_settings(${name})
+    get_target_property(_libs ${name} LINK_LIBRARIES)
+    if("Qt6::Widgets" IN_LIST _libs OR "Qt6::Gui" IN_LIST _libs)
+        message(FATAL_ERROR "${name} is a logic library and must not link Qt Widgets or Gui")
+    endif()
+endfunction()
+
+# A window library: thin widgets over the logic.
+function(quorvel_ui_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC Qt6::Widgets ${ARG_LIBS})
+    quorvel_target_settings(${name})
+endfunction()
+
+# One test executable per unit; each test case runs in a folder of its own
+# (the fixtures make it) with no display.
+function(quorvel_add_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE quorvel_test_support ${ARG_LIBS} GTest::gtest GTest::gmock)
+    quorvel_target_settings(${name})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 60)
+    endif()
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 30
+        PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVEL_SOURCE_DIR=${PROJECT_SOURCE_DIR};QUORVEL_BINARY_DIR=${PROJECT_BINARY_DIR}"
+            TIMEOUT ${ARG_TIMEOUT})
+endfunction()

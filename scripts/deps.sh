@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need, when missing.
+set -euo pipefail
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
+          libgumbo-dev libcpp-httplib-dev libsqlite3-dev libgtest-dev libgmock-dev
+          libbenchmark-dev socat xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq || true
+    "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,72 @@
+#include "common/ExchangeFiles.h"
+
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace ExchangeFiles {
+
+QString path(const QString& appPath, const QString& relative) {
+    return InstallPath::resolve(appPath, relative);
+}
+
+InboxLock::InboxLock(const QString& appPath) {
+    const QString file = path(appPath, kLock);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const QByteArray native = QFile::encodeName(file);
+    m_fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_fd < 0)
+        return;
+    int rc;
+    do {
+        rc = ::flock(m_fd, LOCK_EX);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+InboxLock::~InboxLock() {
+    if (m_fd >= 0) {
+        ::flock(m_fd, LOCK_UN);
+        ::close(m_fd);
+    }
+}
+
+bool ensureOneEmptyLineFile(const QString& file) {
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const QByteArray native = QFile::encodeName(file);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return errno == EEXIST;
+    const bool ok = ::write(fd, "\r\n", 2) == 2;
+    ::close(fd);
+    return ok;
+}
+
+bool appendToInbox(const QString& appPath, const QStringList& entries) {
+    InboxLock lock(appPath);
+    const QString inbox = path(appPath, kInbox);
+    if (!ensureOneEmptyLineFile(inbox))
+        return false;
+    return LineFile::appendLines(inbox, entries);
+}
+
+QString readStateWord(const QString& appPath) {
+    return LineFile::readLast(path(appPath, kStateFile));
+}
+
+bool writeStateWord(const QString& appPath, const QString& word) {
+    return LineFile::rewrite(path(appPath, kStateFile), {word});
+}
+
+} // namespace ExchangeFiles

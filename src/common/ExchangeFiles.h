@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The files the client and the operator module share, and the hand-over rules
+// both keep. Relative names are resolved below the installation directory.
+namespace ExchangeFiles {
+
+inline const QString kStateFile = QStringLiteral("StartNOM.cfg");
+inline const QString kInbox = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.in");
+inline const QString kAccepted = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.out");
+inline const QString kCarryOver = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.rcv");
+inline const QString kAlive = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.pin");
+inline const QString kLock = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.lck");
+inline const QString kJournal = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.tkn");
+inline const QString kConfig = QStringLiteral("nom\\uk\\Cellnet\\Config\\Brindle.cfg");
+inline const QString kProgram = QStringLiteral("NOM\\UK\\Cellnet\\Brindle");
+inline const QString kMonitorLog = QStringLiteral("NOMMon.log");
+inline const QString kCurrentNom = QStringLiteral("NOMMon\\Logs\\CurNOM.dat");
+inline const QString kCurrentQueue = QStringLiteral("NOMMon\\Logs\\CurNOMQ.dat");
+inline const QString kPortFile = QStringLiteral("Config\\Port.cfg");
+inline const QString kComPorts = QStringLiteral("Config\\ComPorts.cfg");
+
+// State words of StartNOM.cfg.
+inline const QString kStart = QStringLiteral("START");
+inline const QString kRequested = QStringLiteral("CEL");
+inline const QString kInUse = QStringLiteral("INUSE");
+inline const QString kComplete = QStringLiteral("COMPLETE");
+inline const QString kCrash = QStringLiteral("CRASH");
+
+QString path(const QString& appPath, const QString& relative);
+
+// An exclusive advisory lock (flock) on the lock file beside the inbox, held
+// by the client around its append and by the operator module around its
+// read-and-empty, so no entry falls between the two.
+class InboxLock {
+public:
+    explicit InboxLock(const QString& appPath);
+    ~InboxLock();
+    InboxLock(const InboxLock&) = delete;
+    InboxLock& operator=(const InboxLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+// Appends entries to the inbox under the lock. A missing inbox is first
+// created exclusively with its empty placeholder line, so the first entry is
+// never the line that is skipped.
+bool appendToInbox(const QString& appPath, const QStringList& entries);
+// Creates `file` exclusively holding one empty line when it does not exist.
+bool ensureOneEmptyLineFile(const QString& file);
+
+QString readStateWord(const QString& appPath);
+bool writeStateWord(const QString& appPath, const QString& word);
+
+} // namespace ExchangeFiles

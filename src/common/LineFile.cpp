@@ -1,0 +1,103 @@
+#include "common/LineFile.h"
+
+#include "common/Win1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+bool ensureParent(const QString& path) {
+    const QString dir = QFileInfo(path).absolutePath();
+    return QDir().mkpath(dir);
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode) {
+    if (!ensureParent(path))
+        return false;
+    QFile f(path);
+    if (!f.open(mode))
+        return false;
+    const bool ok = f.write(bytes) == bytes.size();
+    f.close();
+    return ok && f.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
+namespace LineFile {
+
+QByteArray encodeLines(const QStringList& lines) {
+    QByteArray out;
+    for (const QString& l : lines) {
+        out += Win1252::encode(l);
+        out += "\r\n";
+    }
+    return out;
+}
+
+QStringList decodeLines(const QByteArray& bytes) {
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            lines << Win1252::decode(bytes.mid(start, i - start));
+            if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines << Win1252::decode(bytes.mid(start));
+    return lines;
+}
+
+std::optional<QStringList> tryReadAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return decodeLines(f.readAll());
+}
+
+QStringList readAll(const QString& path) { return tryReadAll(path).value_or(QStringList{}); }
+
+QString readLast(const QString& path) {
+    const QStringList lines = readAll(path);
+    return lines.isEmpty() ? QString() : lines.last();
+}
+
+bool exists(const QString& path) { return QFileInfo(path).isFile(); }
+
+bool append(const QString& path, const QString& line) { return appendLines(path, {line}); }
+
+bool appendLines(const QString& path, const QStringList& lines) {
+    return writeBytes(path, encodeLines(lines), QIODevice::WriteOnly | QIODevice::Append);
+}
+
+bool rewriteInPlace(const QString& path, const QStringList& lines) {
+    return writeBytes(path, encodeLines(lines), QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+bool makeOneEmptyLine(const QString& path) { return rewriteInPlace(path, {QString()}); }
+
+bool truncate(const QString& path) { return rewriteInPlace(path, {}); }
+
+bool rewrite(const QString& path, const QStringList& lines) {
+    if (!ensureParent(path))
+        return false;
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = encodeLines(lines);
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+} // namespace LineFile

@@ -1,0 +1,46 @@
+#include "common/MessageBox.h"
+
+#include <QDebug>
+
+namespace {
+MessageBox::Presenter* g_presenter = nullptr;
+}
+
+MessageBox::Answer MessageBox::firstButton(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok:
+    case Buttons::OkCancel:
+        return Answer::Ok;
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        return Answer::Yes;
+    case Buttons::RetryCancel:
+        return Answer::Retry;
+    }
+    return Answer::Ok;
+}
+
+MessageBox::Answer MessageBox::show(const QString& text, const QString& title, Icon icon,
+                                    Buttons buttons) {
+    return show(Request{text, title, icon, buttons, firstButton(buttons)});
+}
+
+MessageBox::Answer MessageBox::show(const QString& text, const QString& title, Icon icon,
+                                    Buttons buttons, Answer defaultButton) {
+    return show(Request{text, title, icon, buttons, defaultButton});
+}
+
+MessageBox::Answer MessageBox::show(const Request& request) {
+    if (g_presenter)
+        return g_presenter->present(request);
+    qWarning().noquote() << request.title << ":" << request.text;
+    return request.defaultButton;
+}
+
+MessageBox::Presenter* MessageBox::install(Presenter* presenter) {
+    Presenter* old = g_presenter;
+    g_presenter = presenter;
+    return old;
+}
+
+MessageBox::Presenter* MessageBox::installed() { return g_presenter; }

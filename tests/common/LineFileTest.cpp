@@ -1,0 +1,69 @@
+#include "common/LineFile.h"
+#include "support/TestInstallation.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+TEST(LineFile, WritersEndEveryLineWithCrLfInWindows1252) {
+    TestInstallation inst;
+    const QString p = inst.file("Config\\x.dat");
+    ASSERT_TRUE(LineFile::rewrite(p, {QString::fromUtf8("£5 caf\u00e9"), "", "\u20ac"}));
+    EXPECT_EQ(inst.bytes("Config\\x.dat"), QByteArray("\xA3" "5 caf\xE9\r\n\r\n\x80\r\n"));
+    ASSERT_TRUE(LineFile::append(p, "more"));
+    EXPECT_EQ(inst.bytes("Config\\x.dat").right(6), QByteArray("more\r\n"));
+    ASSERT_TRUE(LineFile::rewrite(p, {}));
+    EXPECT_EQ(inst.bytes("Config\\x.dat"), QByteArray());
+    ASSERT_TRUE(LineFile::makeOneEmptyLine(p));
+    EXPECT_EQ(inst.bytes("Config\\x.dat"), QByteArray("\r\n"));
+}
+
+TEST(LineFile, ReadersAcceptAnyLineEndAndAMissingLastOne) {
+    TestInstallation inst;
+    struct Case {
+        QByteArray bytes;
+        QStringList lines;
+    } cases[] = {
+        {"", {}},
+        {"\r\n", {""}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\rb\r\n\r\n", {"a", "b", ""}},
+        {QByteArray("x\0y\r\n", 5), {QString("x") + QChar(0) + "y"}},
+        {"\xA3\x80\x81", {QString::fromUtf8("£\u20ac\ufffd")}},
+    };
+    for (const Case& c : cases) {
+        inst.writeBytes("f.txt", c.bytes);
+        EXPECT_EQ(LineFile::readAll(inst.file("f.txt")), c.lines) << c.bytes.toHex().constData();
+    }
+    EXPECT_EQ(LineFile::readLast(inst.file("f.txt")), QString::fromUtf8("£\u20ac\ufffd"));
+}
+
+TEST(LineFile, MissingFilesReadAsNothingAndAHugeLineIsKept) {
+    TestInstallation inst;
+    EXPECT_TRUE(LineFile::readAll(inst.file("nothing.dat")).isEmpty());
+    EXPECT_FALSE(LineFile::tryReadAll(inst.file("nothing.dat")).has_value());
+    EXPECT_EQ(LineFile::readLast(inst.file("nothing.dat")), "");
+    inst.writeBytes("big.dat", QByteArray(1 << 20, 'z') + "\r\nend");
+    const QStringList lines = LineFile::readAll(inst.file("big.dat"));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].size(), 1 << 20);
+    EXPECT_EQ(lines[1], "end");
+}
+
+TEST(LineFile, WritersCreateMissingFolders) {
+    TestInstallation inst(TestInstallation::Contents::Empty);
+    ASSERT_TRUE(LineFile::append(inst.file("NOMMon\\Logs\\CurNOM.dat"), "Cellnet"));
+    EXPECT_EQ(inst.bytes("NOMMon\\Logs\\CurNOM.dat"), QByteArray("Cellnet\r\n"));
+}
+
+TEST(LineFile, AtomicRewriteLeavesNoTemporaryFilesBehind) {
+    TestInstallation inst;
+    const QString p = inst.file("Config\\MsgID.dat");
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(LineFile::rewrite(p, {QString::number(i)}));
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("19\r\n"));
+    const QStringList left = QDir(inst.root() + "/Config").entryList(QDir::Files | QDir::Hidden);
+    for (const QString& f : left)
+        EXPECT_FALSE(f.contains("MsgID.dat.")) << f.toStdString();
+}

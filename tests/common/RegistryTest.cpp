@@ -1,0 +1,72 @@
+#include "common/Registry.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestInstallation.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QString kKey = Registry::kSettingsKey;
+}
+
+TEST(Registry, ValuesRoundTripExactlyOnceTheKeyExists) {
+    TestInstallation inst;
+    EXPECT_EQ(Registry::ReadRegistryValue(kKey, "SHOW_OPTION"), "Error");
+    Registry::WriteRegistryValue(kKey, "SHOW_OPTION", "1");
+    EXPECT_EQ(Registry::ReadRegistryValue(kKey, "SHOW_OPTION"), "Error")
+        << "a write never creates the key";
+    Registry::CreateRegistryKey(kKey);
+    EXPECT_EQ(Registry::ReadRegistryValue(kKey, "SHOW_OPTION"), "Error");
+    for (const QString& v : {QString("1"), QString(" 12 "), QString("a,b"), QString(""),
+                             QString("-1"), QString("x=y;z")}) {
+        Registry::WriteRegistryValue(kKey, "CLSID:0XA7", v);
+        EXPECT_EQ(Registry::ReadRegistryValue(kKey, "CLSID:0XA7"), v);
+    }
+}
+
+TEST(Registry, KeysAreKeptApartAndAnEmptyKeyExists) {
+    TestInstallation inst;
+    const QString other = "HKEY_CURRENT_USER\\SOFTWARE\\Other";
+    Registry::CreateRegistryKey(other);
+    Registry::CreateRegistryKey(kKey);
+    Registry::WriteRegistryValue(other, "OUT_DIAL", "9");
+    EXPECT_EQ(Registry::ReadRegistryValue(kKey, "OUT_DIAL"), "Error");
+    EXPECT_EQ(Registry::ReadRegistryValue(other, "OUT_DIAL"), "9");
+    EXPECT_EQ(Registry::ReadRegistryValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\Nothing", "x"), "Error");
+}
+
+TEST(Registry, RootNamesAndBadPaths) {
+    TestInstallation inst;
+    ScriptedMessageBox boxes;
+    EXPECT_EQ(Registry::GetRootKey("HKEY_LOCAL_MACHINE"), 0x80000002u);
+    EXPECT_EQ(Registry::GetRootKey("HKEY_DYN_DATA"), 0x80000006u);
+    EXPECT_EQ(Registry::GetRootKey("HKEY_NOWHERE"), 0u);
+    QString p = "HKEY_LOCAL_MACHINE";
+    EXPECT_EQ(Registry::SplitKeyPath(p), 0x80000002u);
+    EXPECT_EQ(p, "");
+    p = "HKEY_USERS\\a\\b";
+    EXPECT_EQ(Registry::SplitKeyPath(p), 0x80000003u);
+    EXPECT_EQ(p, "a\\b");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    EXPECT_EQ(Registry::ReadRegistryValue("HKEY_NOWHERE\\x", "v"), "")
+        << "an unknown root gives an empty result";
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    EXPECT_EQ(Registry::ReadRegistryValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\", "v"), "");
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "Incorrect Format:\n\nHKEY_LOCAL_MACHINE\\SOFTWARE\\");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::None);
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::Ok);
+    Registry::WriteRegistryValue("SOFTWARE\\x", "v", "1");
+    EXPECT_EQ(boxes.shown().size(), 2);
+    EXPECT_EQ(boxes.last().text, "Incorrect Format:\n\nSOFTWARE\\x");
+}
+
+TEST(Registry, OverlongValuesReadAsError) {
+    TestInstallation inst;
+    Registry::CreateRegistryKey(kKey);
+    Registry::WriteRegistryValue(kKey, "V", QString(254, 'x'));
+    EXPECT_EQ(Registry::ReadRegistryValue(kKey, "V"), QString(254, 'x'));
+    Registry::WriteRegistryValue(kKey, "V", QString(300, 'x'));
+    EXPECT_EQ(Registry::ReadRegistryValue(kKey, "V"), "Error");
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A whole installation in a temporary folder: the shipped data tree copied in,
+// the current directory moved into it and the settings store pointed at a file
+// inside it. Everything is restored when it goes away.
+class TestInstallation {
+public:
+    enum class Contents { ShippedData, Empty };
+    explicit TestInstallation(Contents contents = Contents::ShippedData);
+    ~TestInstallation();
+
+    // The installation directory with its trailing '/'.
+    QString appPath() const;
+    QString root() const { return m_dir.path(); }
+    // A real path for a relative name as the program spells it.
+    QString file(const QString& relative) const;
+    QByteArray bytes(const QString& relative) const;
+    void writeBytes(const QString& relative, const QByteArray& bytes) const;
+    void remove(const QString& relative) const;
+    QString registryFile() const;
+
+    static QString sourceDir();
+    static QString binaryDir();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldCwd;
+    QByteArray m_oldRegistry;
+};
