@@ -17,7 +17,9 @@ QString AppPath::withSeparator(const QString& dir) {
     return d;
 }
 
-QString AppPath::configFile() const { return QDir(m_currentDir).filePath("AppPath.cfg"); }
+QString AppPath::configFile() const {
+    return QDir(m_currentDir).filePath("AppPath.cfg");
+}
 
 QString AppPath::resolveAndStore() const {
     const QString own = withSeparator(m_programDir);

@@ -32,9 +32,13 @@ Clock* Clock::install(Clock* clock) {
     return old;
 }
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
-qint64 SystemClock::monotonicMs() const { return monotonicNow(); }
+qint64 SystemClock::monotonicMs() const {
+    return monotonicNow();
+}
 
 void SystemClock::waitMs(qint64 ms) {
     if (ms <= 0)
@@ -59,4 +63,6 @@ void SystemClock::pumpEvents(qint64 ms) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void WaitSecs(int seconds) { Clock::instance().waitMs(qint64(seconds) * 1000); }
+void WaitSecs(int seconds) {
+    Clock::instance().waitMs(qint64(seconds) * 1000);
+}

@@ -10,17 +10,38 @@ namespace {
 const QHash<QString, QString>& layoutSpellings() {
     // Lower-case relative path -> the spelling of the installation layout.
     static const QHash<QString, QString> table = [] {
-        const QStringList names = {
-            "Config", "Groups", "NOM", "NOM/UK", "NOM/UK/Cellnet", "NOM/UK/Cellnet/Config",
-            "NOMMon", "NOMMon/Logs", "Config/Sign.cfg", "Config/QuickMsg.Dat",
-            "Config/BudList.dat", "Config/SpeedNos.dat", "Config/ISDCodes.dat",
-            "Config/Port.cfg", "Config/ComPorts.cfg", "Config/MsgID.dat", "Config/AccpMsgs.dat",
-            "Config/ScdMsgs.rcv", "Groups/Group.dat", "Groups/OutlookContact.dat",
-            "NOM/UK/Cellnet/Config/Brindle.cfg", "NOM/UK/Cellnet/Config/Brindle.in",
-            "NOM/UK/Cellnet/Config/Brindle.out", "NOM/UK/Cellnet/Config/Brindle.pin",
-            "NOM/UK/Cellnet/Config/Brindle.rcv", "NOM/UK/Cellnet/Config/Brindle.lck",
-            "NOM/UK/Cellnet/Config/Brindle.tkn", "NOM/UK/Cellnet/Brindle",
-            "NOMMon/Logs/CurNOM.dat", "NOMMon/Logs/CurNOMQ.dat", "StartNOM.cfg", "NOMMon.log"};
+        const QStringList names = {"Config",
+                                   "Groups",
+                                   "NOM",
+                                   "NOM/UK",
+                                   "NOM/UK/Cellnet",
+                                   "NOM/UK/Cellnet/Config",
+                                   "NOMMon",
+                                   "NOMMon/Logs",
+                                   "Config/Sign.cfg",
+                                   "Config/QuickMsg.Dat",
+                                   "Config/BudList.dat",
+                                   "Config/SpeedNos.dat",
+                                   "Config/ISDCodes.dat",
+                                   "Config/Port.cfg",
+                                   "Config/ComPorts.cfg",
+                                   "Config/MsgID.dat",
+                                   "Config/AccpMsgs.dat",
+                                   "Config/ScdMsgs.rcv",
+                                   "Groups/Group.dat",
+                                   "Groups/OutlookContact.dat",
+                                   "NOM/UK/Cellnet/Config/Brindle.cfg",
+                                   "NOM/UK/Cellnet/Config/Brindle.in",
+                                   "NOM/UK/Cellnet/Config/Brindle.out",
+                                   "NOM/UK/Cellnet/Config/Brindle.pin",
+                                   "NOM/UK/Cellnet/Config/Brindle.rcv",
+                                   "NOM/UK/Cellnet/Config/Brindle.lck",
+                                   "NOM/UK/Cellnet/Config/Brindle.tkn",
+                                   "NOM/UK/Cellnet/Brindle",
+                                   "NOMMon/Logs/CurNOM.dat",
+                                   "NOMMon/Logs/CurNOMQ.dat",
+                                   "StartNOM.cfg",
+                                   "NOMMon.log"};
         QHash<QString, QString> t;
         for (const QString& n : names)
             t.insert(n.toLower(), n);
@@ -63,9 +84,8 @@ QString InstallPath::resolve(const QString& appPath, const QString& relative) {
             if (QFileInfo::exists(current + '/' + part)) {
                 chosen = part;
             } else {
-                const QStringList entries =
-                    QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                            QDir::Name);
+                const QStringList entries = QDir(current).entryList(
+                    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
                 for (const QString& e : entries) {
                     if (e.compare(part, Qt::CaseInsensitive) == 0) {
                         chosen = e;

@@ -63,16 +63,22 @@ std::optional<QStringList> tryReadAll(const QString& path) {
     return decodeLines(f.readAll());
 }
 
-QStringList readAll(const QString& path) { return tryReadAll(path).value_or(QStringList{}); }
+QStringList readAll(const QString& path) {
+    return tryReadAll(path).value_or(QStringList{});
+}
 
 QString readLast(const QString& path) {
     const QStringList lines = readAll(path);
     return lines.isEmpty() ? QString() : lines.last();
 }
 
-bool exists(const QString& path) { return QFileInfo(path).isFile(); }
+bool exists(const QString& path) {
+    return QFileInfo(path).isFile();
+}
 
-bool append(const QString& path, const QString& line) { return appendLines(path, {line}); }
+bool append(const QString& path, const QString& line) {
+    return appendLines(path, {line});
+}
 
 bool appendLines(const QString& path, const QStringList& lines) {
     return writeBytes(path, encodeLines(lines), QIODevice::WriteOnly | QIODevice::Append);
@@ -82,9 +88,13 @@ bool rewriteInPlace(const QString& path, const QStringList& lines) {
     return writeBytes(path, encodeLines(lines), QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
-bool makeOneEmptyLine(const QString& path) { return rewriteInPlace(path, {QString()}); }
+bool makeOneEmptyLine(const QString& path) {
+    return rewriteInPlace(path, {QString()});
+}
 
-bool truncate(const QString& path) { return rewriteInPlace(path, {}); }
+bool truncate(const QString& path) {
+    return rewriteInPlace(path, {});
+}
 
 bool rewrite(const QString& path, const QStringList& lines) {
     if (!ensureParent(path))

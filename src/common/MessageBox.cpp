@@ -43,4 +43,6 @@ MessageBox::Presenter* MessageBox::install(Presenter* presenter) {
     return old;
 }
 
-MessageBox::Presenter* MessageBox::installed() { return g_presenter; }
+MessageBox::Presenter* MessageBox::installed() {
+    return g_presenter;
+}

@@ -1,0 +1,36 @@
+#include "client/shell/ui/ClientStartup.h"
+
+#include "client/shell/SingleInstance.h"
+#include "client/shell/StartupFiles.h"
+#include "client/shell/ui/MainForm.h"
+#include "common/AppPath.h"
+#include "common/MessageBox.h"
+
+ClientStartup::ClientStartup(QString programDir, QString currentDir, QString lockDir)
+    : m_programDir(std::move(programDir)), m_currentDir(std::move(currentDir)),
+      m_lockDir(std::move(lockDir)) {}
+
+ClientStartup::~ClientStartup() = default;
+
+ClientStartup::Outcome ClientStartup::start(const std::function<void(MainForm&)>& prepare) {
+    const QString ownFolder = AppPath::withSeparator(m_programDir);
+    StartupFiles::ensureAll(ownFolder);
+
+    m_instance = std::make_unique<SingleInstance>(ownFolder, m_lockDir);
+    if (!m_instance->acquire()) {
+        MessageBox::show("Quorvel is running ...", kQuorvelWarning, MessageBox::Icon::Information);
+        return Outcome::AlreadyRunning;
+    }
+
+    m_settings = ClientSettings::loadWithDefaults();
+
+    m_form = std::make_unique<MainForm>(m_settings, m_programDir, m_currentDir);
+    if (prepare)
+        prepare(*m_form);
+    if (!m_form->load())
+        return Outcome::ExitChosen;
+    if (m_settings.StartInTray)
+        m_form->setWindowState(m_form->windowState() | Qt::WindowMinimized);
+    m_form->show();
+    return Outcome::Running;
+}

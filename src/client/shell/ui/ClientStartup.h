@@ -1,0 +1,33 @@
+#pragma once
+
+#include "client/shell/ClientSettings.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class MainForm;
+class SingleInstance;
+
+// The client's start-up routine: files and settings made sure of, a second
+// client of the same installation refused, the main window loaded and shown.
+class ClientStartup {
+public:
+    ClientStartup(QString programDir, QString currentDir, QString lockDir = QString());
+    ~ClientStartup();
+
+    enum class Outcome { Running, AlreadyRunning, ExitChosen };
+    // `prepare` runs on the main window before its load (tests and the demo use it).
+    Outcome start(const std::function<void(MainForm&)>& prepare = {});
+
+    MainForm* mainForm() const { return m_form.get(); }
+    ClientSettings& settings() { return m_settings; }
+
+private:
+    QString m_programDir;
+    QString m_currentDir;
+    QString m_lockDir;
+    ClientSettings m_settings;
+    std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<MainForm> m_form;
+};

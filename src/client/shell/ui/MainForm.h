@@ -1,0 +1,67 @@
+#pragma once
+
+#include "client/shell/ui/MainFormControls.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <memory>
+
+struct ClientSettings;
+class TrayIcon;
+
+// The client's main window: it owns the lists and timers that carry the
+// state, creates every control, and runs the load and shutdown sequences.
+// Each area's behaviour lives in its own controller working on `controls()`.
+class MainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // `programDir` and `currentDir` locate the installation (AppPath.cfg).
+    MainForm(ClientSettings& settings, QString programDir, QString currentDir,
+             QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    MainFormControls& controls() { return m_c; }
+    ClientSettings& settings() { return m_settings; }
+    const QString& appPath() const { return m_appPath; }
+
+    // The load sequence; false when the user chose to exit in the options window.
+    bool load();
+
+    // Steps of the load other windows take part in; tests and later areas
+    // replace them. Each returns nothing and may show modal windows.
+    std::function<bool()> showOptionsWindow; // false: exit at once
+    std::function<void()> showConnectionDialog;
+
+    QString CurrentOperator;
+    bool NOMAlive = true;
+    int MaxSmsLength = 160;
+
+    void ShowInTray();
+    void RemoveTrayIcon();
+    void mnuShow_Click();
+    void Command3_Click();
+    void ApplyBackColour();
+
+signals:
+    // The window has been closed for good (close box, Exit or the program).
+    void closed();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void fillListsFromFiles();
+    void saveAtShutdown();
+    bool defaultOptionsWindow();
+
+    ClientSettings& m_settings;
+    QString m_programDir;
+    QString m_currentDir;
+    QString m_appPath;
+    MainFormControls m_c;
+    std::unique_ptr<TrayIcon> m_tray;
+    bool m_closing = false;
+};

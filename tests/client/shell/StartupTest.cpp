@@ -1,0 +1,100 @@
+#include "client/shell/ClientSettings.h"
+#include "client/shell/SingleInstance.h"
+#include "client/shell/StartupFiles.h"
+#include "client/shell/ui/ClientStartup.h"
+#include "common/Registry.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestInstallation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+TEST(StartupFiles, MissingGroupIndexAndListsAreCreated) {
+    TestInstallation inst;
+    ASSERT_FALSE(QFileInfo::exists(inst.root() + "/Groups"));
+    inst.remove("Config\\SpeedNos.dat");
+    StartupFiles::ensureAll(inst.appPath());
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
+    EXPECT_TRUE(QFileInfo(inst.root() + "/Groups").isDir()) << "exact case of the layout";
+    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray());
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray());
+}
+
+TEST(StartupFiles, ExistingFilesAreLeftAlone) {
+    TestInstallation inst;
+    inst.writeBytes("Groups\\Group.dat", "Friends\r\n");
+    inst.writeBytes("Config\\BudList.dat", "Ann  +441\r\n");
+    StartupFiles::ensureAll(inst.appPath());
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray("Friends\r\n"));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Ann  +441\r\n"));
+}
+
+TEST(StartupFiles, NoConfigFolderMeansNothingCreatedThere) {
+    TestInstallation inst(TestInstallation::Contents::Empty);
+    StartupFiles::ensureAll(inst.appPath());
+    EXPECT_FALSE(QFileInfo::exists(inst.root() + "/Config"));
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
+}
+
+TEST(ClientSettings, DefaultsAreStoredOnceAndNeverOverwritten) {
+    TestInstallation inst;
+    ClientSettings s = ClientSettings::loadWithDefaults();
+    EXPECT_EQ(Registry::readSetting("OUT_DIAL"), "-1");
+    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "2");
+    EXPECT_EQ(Registry::readSetting("OUT_DIAL_OPTION"), "0");
+    EXPECT_EQ(Registry::readSetting("SHOW_OPTION"), "0");
+    EXPECT_EQ(Registry::readSetting("SHOW_OUTLOOK"), "0");
+    EXPECT_EQ(Registry::readSetting("CLSID:0XA7"), "Error") << "no default for the tray choice";
+    EXPECT_EQ(s.ConnectionType, 2);
+    EXPECT_EQ(s.outDial, -1);
+
+    Registry::writeSetting("MODEM_CONN", "0");
+    Registry::writeSetting("SHOW_OPTION", "1");
+    Registry::writeSetting("OUT_DIAL", " 9 ");
+    s = ClientSettings::loadWithDefaults();
+    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "0");
+    EXPECT_EQ(s.ConnectionType, 0);
+    EXPECT_TRUE(s.isModem());
+    EXPECT_TRUE(s.IEWarningOff);
+    EXPECT_FALSE(s.OutlookWarningOff);
+    EXPECT_EQ(s.outDial, 9);
+}
+
+TEST(ClientSettings, AnUnwritableStoreStillGivesTheDefaults) {
+    TestInstallation inst;
+    qputenv("QUORVEL_REGISTRY", "/proc/no/such/registry.ini");
+    const ClientSettings s = ClientSettings::loadWithDefaults();
+    EXPECT_EQ(s.ConnectionType, 2);
+    EXPECT_EQ(s.outDial, -1);
+    EXPECT_EQ(s.outDialOption, 0);
+}
+
+TEST(SingleInstance, OnePerInstallation) {
+    TestInstallation inst;
+    const QString locks = inst.root() + "/locks";
+    QDir().mkpath(locks);
+    SingleInstance first("/opt/a/", locks);
+    SingleInstance second("/opt/a/", locks);
+    SingleInstance other("/opt/b/", locks);
+    EXPECT_TRUE(first.acquire());
+    EXPECT_FALSE(second.acquire());
+    EXPECT_TRUE(other.acquire()) << "another installation runs side by side";
+}
+
+TEST(ClientStartup, ASecondClientIsRefusedWithoutAWindow) {
+    TestInstallation inst;
+    ScriptedMessageBox boxes;
+    const QString locks = inst.root() + "/locks";
+    QDir().mkpath(locks);
+    SingleInstance running(inst.appPath(), locks);
+    ASSERT_TRUE(running.acquire());
+    ClientStartup startup(inst.root(), inst.root(), locks);
+    EXPECT_EQ(startup.start(), ClientStartup::Outcome::AlreadyRunning);
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "Quorvel is running ...");
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+    EXPECT_EQ(startup.mainForm(), nullptr);
+    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "Error") << "nothing else happens";
+}
