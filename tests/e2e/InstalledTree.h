@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A real installation made by `cmake --install` of this build into a
+// temporary folder, for the tests that run the installed programs.
+class InstalledTree {
+public:
+    InstalledTree();
+    bool ok() const { return m_ok; }
+    QString root() const { return m_dir.path(); }
+    QString log() const { return m_log; }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_ok = false;
+    QString m_log;
+};
