@@ -31,7 +31,7 @@ private:
     QSet<QString> m_keys;
     qint64 m_offset = 0;
     quint64 m_inode = 0;
-    QByteArray m_pending;  // a last line whose line end has not arrived yet
+    QByteArray m_pending;    // a last line whose line end has not arrived yet
     qint64 m_pendingAt = -1; // file size when the pending tail was first seen
     int m_fullReads = 0;
 };

@@ -77,7 +77,7 @@ TEST(AcceptedMarking, MarksByTheWholeBracketedId) {
                     "[3] 05/12/2026 16:20:00 +441 three\r\n");
     index.refresh();
     QStringList outbox = {
-        "[1] 05/12/2026 16:20:00 +441 one",               // a prefix of 12: not accepted
+        "[1] 05/12/2026 16:20:00 +441 one", // a prefix of 12: not accepted
         "Processing::[12] 05/12/2026 16:20:00 +441 twelve",
         "[3] 05/12/2026 16:20:00 +441 three",
         "Accepted::[3] 05/12/2026 16:20:00 +441 old copy",

@@ -1,0 +1,160 @@
+#include "client/outbox/ui/MessageListWindow.h"
+
+#include "client/outbox/MessageLists.h"
+#include "common/AppPath.h"
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
+#include "common/MessageBox.h"
+#include "ui/BackColour.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+MessageListWindow::MessageListWindow(const QString& caption, const QString& tag,
+                                     QListWidget* schedulebox, std::optional<Colour> backColour,
+                                     QWidget* parent)
+    : QDialog(parent), m_tag(tag), m_schedulebox(schedulebox) {
+    setObjectName("frmAcceptMsg");
+    setWindowTitle(caption);
+    setModal(true);
+    m_appPath = AppPath(QString(), QDir::currentPath()).read();
+
+    List1 = new QListWidget(this);
+    List1->setObjectName("List1");
+    List1->hide();
+    m_loading = new QLabel("Loading... ", this);
+    m_wait = new QLabel(" Please wait...", this);
+    Label2 = new QLabel("0", this);
+    Label2->setObjectName("Label2");
+    Command2 = new QPushButton("Cancel", this);
+    Command2->setObjectName("Command2");
+    Command3 = new QPushButton("Clear", this);
+    Command3->setObjectName("Command3");
+    cmdClearAll = new QPushButton("Clear All", this);
+    cmdClearAll->setObjectName("cmdClearAll");
+    cmdClearAll->hide();
+
+    auto* status = new QHBoxLayout;
+    status->addWidget(m_loading);
+    status->addWidget(m_wait);
+    status->addStretch();
+    status->addWidget(Label2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command3);
+    buttons->addWidget(cmdClearAll);
+    buttons->addStretch();
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(status);
+    top->addWidget(List1, 1);
+    top->addLayout(buttons);
+
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(cmdClearAll, &QPushButton::clicked, this, [this] { cmdClearAll_Click(); });
+    connect(List1, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
+    paintBackground(this, backColour);
+    resize(760, 420);
+}
+
+void MessageListWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_activated) {
+        // Load after the window is on screen, so its "Loading..." shows.
+        QPointer<MessageListWindow> self(this);
+        QTimer::singleShot(0, this, [self] {
+            if (self)
+                self->activate();
+        });
+    }
+}
+
+void MessageListWindow::activate() {
+    if (m_activated)
+        return;
+    m_activated = true;
+    if (m_tag == MessageLists::kScheduledTag) {
+        if (m_schedulebox)
+            for (int i = 0; i < m_schedulebox->count(); ++i)
+                List1->addItem(m_schedulebox->item(i)->text());
+        List1->show();
+        Command3->hide(); // the layout centres Cancel alone
+        m_loaded = true;
+    } else {
+        loadFile();
+    }
+    if (windowTitle() == MessageLists::kFailedCaption)
+        cmdClearAll->show();
+}
+
+void MessageListWindow::loadFile() {
+    Command2->setEnabled(false);
+    Command3->setEnabled(false);
+    const QStringList lines = LineFile::readAll(InstallPath::resolve(m_appPath, m_tag));
+    QPointer<MessageListWindow> self(this);
+    QStringList slice;
+    for (const QString& line : lines) {
+        if (!MessageLists::isListed(line))
+            continue;
+        slice << line;
+        ++m_count;
+        if (slice.size() == kSlice) {
+            List1->addItems(slice);
+            slice.clear();
+            Label2->setText(QString::number(m_count));
+            QCoreApplication::processEvents();
+            if (!self || m_closing)
+                return; // closed while loading
+        }
+    }
+    List1->addItems(slice);
+    Label2->setText(QString::number(m_count));
+    List1->show();
+    m_loading->hide();
+    m_wait->hide();
+    Command2->setEnabled(true);
+    Command3->setEnabled(true);
+    m_loaded = true;
+}
+
+void MessageListWindow::closeEvent(QCloseEvent* event) {
+    m_closing = true;
+    QDialog::closeEvent(event);
+}
+
+void MessageListWindow::Command2_Click() {
+    close();
+}
+
+void MessageListWindow::Command3_Click() {
+    List1->clear();
+    MessageLists::clearFile(m_appPath, m_tag);
+}
+
+void MessageListWindow::cmdClearAll_Click() {
+    List1->clear();
+    MessageLists::clearAll(m_appPath);
+}
+
+void MessageListWindow::List1_Click(int row) {
+    if (m_tag != MessageLists::kScheduledTag || row < 0 || row >= List1->count())
+        return;
+    const auto answer = MessageBox::show("Do you want to delete this message ?", "Quorvel warning",
+                                         MessageBox::Icon::Critical, MessageBox::Buttons::YesNo,
+                                         MessageBox::Answer::No);
+    if (answer != MessageBox::Answer::Yes)
+        return;
+    if (m_schedulebox && row < m_schedulebox->count())
+        delete m_schedulebox->takeItem(row);
+    delete List1->takeItem(row);
+}
