@@ -1,0 +1,242 @@
+#include "client/outbox/DeliverySupervisor.h"
+
+#include "client/outbox/AcceptedIndex.h"
+#include "client/outbox/AcceptedMarking.h"
+#include "client/outbox/BrindleLauncher.h"
+#include "client/outbox/EntryDateTime.h"
+#include "client/outbox/EntryList.h"
+#include "client/shell/ClientSettings.h"
+#include "common/Clock.h"
+#include "common/ExchangeFiles.h"
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
+#include "common/MessageBox.h"
+
+#include <QDir>
+#include <QSet>
+
+namespace {
+
+const QString kCellnet = QStringLiteral("CEL");
+const QString kAcceptedFile = QStringLiteral("Config\\AccpMsgs.dat");
+
+QString lastNonEmptyLine(const QString& path) {
+    const QStringList lines = LineFile::readAll(path);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it)
+        if (!it->isEmpty())
+            return *it;
+    return QString();
+}
+
+} // namespace
+
+DeliverySupervisor::DeliverySupervisor(std::function<QString()> appPath, Lists lists,
+                                       DeliveryControls& controls, BrindleLauncher& launcher,
+                                       ClientSettings& settings, QString& currentOperator,
+                                       bool& nomAlive)
+    : m_appPath(std::move(appPath)), m_lists(lists), m_controls(controls), m_launcher(launcher),
+      m_settings(settings), m_currentOperator(currentOperator), m_nomAlive(nomAlive) {}
+
+DeliverySupervisor::~DeliverySupervisor() = default;
+
+void DeliverySupervisor::releaseDueEntries() {
+    const QDateTime now = Clock::instance().now();
+    for (int i = 0; i < m_lists.schedule.count();) {
+        const QString entry = m_lists.schedule.at(i);
+        const auto when = EntryDateTime::of(entry);
+        if (when && *when <= now) {
+            m_lists.schedule.removeAt(i);
+            m_lists.outbox.append(entry);
+            if (addOperatorQueue)
+                addOperatorQueue(entry);
+        } else {
+            ++i;
+        }
+    }
+}
+
+void DeliverySupervisor::WriteMsgQueue() {
+    // The count is written with one leading blank, as a number is printed.
+    LineFile::rewrite(ExchangeFiles::path(m_appPath(), ExchangeFiles::kCurrentQueue),
+                      {"Cellnet  " + QString::number(m_lists.operatorQueue.count())});
+}
+
+void DeliverySupervisor::ClearAcceptedMsgs() {
+    QStringList moved;
+    for (int i = 0; i < m_lists.outbox.count(); ++i)
+        if (m_lists.outbox.at(i).contains(AcceptedMarking::kAccepted))
+            moved << m_lists.outbox.at(i);
+    if (moved.isEmpty())
+        return;
+    // Written before they leave the outbox, so nothing is lost on a failed write.
+    if (!LineFile::appendLines(InstallPath::resolve(m_appPath(), kAcceptedFile), moved))
+        return;
+    for (int i = m_lists.outbox.count() - 1; i >= 0; --i)
+        if (m_lists.outbox.at(i).contains(AcceptedMarking::kAccepted))
+            m_lists.outbox.removeAt(i);
+}
+
+void DeliverySupervisor::ChangeStatus2Accepted(const QString& code) {
+    if (code != kCellnet)
+        return;
+    const QString path = ExchangeFiles::path(m_appPath(), ExchangeFiles::kAccepted);
+    if (!m_accepted || path != m_acceptedPath) {
+        m_accepted = std::make_unique<AcceptedIndex>(path);
+        m_acceptedPath = path;
+    }
+    m_accepted->refresh();
+    for (int i = 0; i < m_lists.outbox.count(); ++i) {
+        QStringList one{m_lists.outbox.at(i)};
+        if (!AcceptedMarking::markAccepted(one, *m_accepted).isEmpty())
+            m_lists.outbox.set(i, one.first());
+    }
+}
+
+void DeliverySupervisor::ChangeStatus2Pending(const QString& code) {
+    if (code != kCellnet)
+        return;
+    const QStringList queued = m_lists.operatorQueue.all();
+    const QSet<QString> waiting(queued.cbegin(), queued.cend());
+    for (int i = 0; i < m_lists.outbox.count(); ++i) {
+        const QString e = m_lists.outbox.at(i);
+        if (waiting.contains(e))
+            m_lists.outbox.set(i, AcceptedMarking::kProcessing + e);
+    }
+}
+
+void DeliverySupervisor::ChangeNOM(const QString& word) {
+    ExchangeFiles::writeStateWord(m_appPath(), word);
+}
+
+void DeliverySupervisor::WriteCurrentNOM(const QString& code) {
+    QString text;
+    if (code == kCellnet)
+        text = "Cellnet";
+    else if (code == "NON")
+        text = "No NOM Active";
+    else if (code == "CRASH")
+        text = "NOM Failed. Queued Messages";
+    else
+        text = "Default SMSC";
+    if (code == "CRASH")
+        crashHandling();
+    LineFile::rewrite(ExchangeFiles::path(m_appPath(), ExchangeFiles::kCurrentNom), {text});
+}
+
+void DeliverySupervisor::crashHandling() {
+    MessageBox::show("No modem detected on the selected port. You will not be able to send any "
+                     "SMS messages.\r\nSelect CONFIGURE button to choose correct a valid port and "
+                     "try again.",
+                     kQuorvelWarning, MessageBox::Icon::None);
+    ChangeNOM(ExchangeFiles::kStart);
+    m_lists.outbox.clear();
+    m_controls.setConfigureEnabled(true);
+    m_nomAlive = true;
+}
+
+void DeliverySupervisor::PingNOM(const QString& code) {
+    if (code != kCellnet)
+        return;
+    const QString value = lastNonEmptyLine(ExchangeFiles::path(m_appPath(), ExchangeFiles::kAlive));
+    const qint64 now = Clock::instance().monotonicMs();
+    if (!m_inUseSeen) {
+        // Silence is counted from the moment the run is first seen in use.
+        m_inUseSeen = true;
+        m_lastPing = value;
+        m_lastPingChange = now;
+    } else if (value != m_lastPing) {
+        m_lastPing = value;
+        m_lastPingChange = now;
+    }
+    m_nomAlive = !brindleDead();
+}
+
+bool DeliverySupervisor::brindleDead() {
+    const qint64 silent = Clock::instance().monotonicMs() - m_lastPingChange;
+    if (silent >= kSilentRunningMs && m_launcher.running()) {
+        m_launcher.terminate();
+        return true;
+    }
+    return silent >= kSilentEndedMs && !m_launcher.running();
+}
+
+void DeliverySupervisor::Timer1_Timer() {
+    if (m_inTick)
+        return; // a click inside this tick's wait started the timer again
+    m_inTick = true;
+    m_controls.stopPoll();
+
+    releaseDueEntries();
+    if (m_lists.outbox.isEmpty())
+        m_controls.setConfigureEnabled(true);
+    WriteMsgQueue();
+    ClearAcceptedMsgs();
+    ChangeStatus2Accepted(kCellnet);
+
+    const QString status = ExchangeFiles::readStateWord(m_appPath());
+    bool busy = false;
+    bool crashed = false;
+    if (status == ExchangeFiles::kInUse) {
+        busy = true;
+        PingNOM(kCellnet);
+        if (!m_nomAlive) {
+            WriteCurrentNOM("CRASH");
+            busy = false;
+            crashed = true;
+        }
+    }
+    if (status == ExchangeFiles::kComplete) {
+        WriteCurrentNOM("NON");
+        ChangeStatus2Accepted(m_currentOperator);
+        busy = false;
+    }
+    if (status == ExchangeFiles::kCrash) {
+        WriteCurrentNOM("CRASH");
+        busy = false;
+        crashed = true;
+    }
+
+    // After a crash the next run starts at the next tick, not in this one.
+    if (!busy && !crashed && !m_lists.operatorQueue.isEmpty()) {
+        m_currentOperator = kCellnet;
+        WriteCurrentNOM(kCellnet);
+        ChangeNOM(ExchangeFiles::kRequested);
+        m_inUseSeen = false;
+        ChangeStatus2Pending(kCellnet);
+        WaitSecs(2);
+        m_launcher.start(ExchangeFiles::path(m_appPath(), ExchangeFiles::kProgram),
+                         QDir::currentPath());
+        m_lists.operatorQueue.clear();
+    }
+
+    if (m_lists.outbox.isEmpty() && m_controls.queueMode())
+        m_controls.setConfigureEnabled(true);
+    else
+        m_controls.startPoll();
+    m_inTick = false;
+}
+
+void DeliverySupervisor::Command2_Click() {
+    if (m_settings.isModem()) {
+        if (m_lists.outbox.isEmpty()) {
+            MessageBox::show("The Outbox is empty. No messages to send        ", kQuorvelWarning,
+                             MessageBox::Icon::Warning);
+            m_controls.setConfigureEnabled(true);
+        } else {
+            m_controls.startPoll();
+            m_controls.setConfigureEnabled(false);
+        }
+        m_controls.stopBlinking();
+        return;
+    }
+    if (!m_lists.outbox.isEmpty()) {
+        if (submitByInternet)
+            submitByInternet();
+        m_controls.stopBlinking();
+        return;
+    }
+    m_controls.stopBlinking();
+    MessageBox::show("The Outbox is empty. No messages to send        ", kQuorvelWarning,
+                     MessageBox::Icon::Warning);
+    m_controls.setConfigureEnabled(true);
+}

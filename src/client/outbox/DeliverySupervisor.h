@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class AcceptedIndex;
+class BrindleLauncher;
+class EntryList;
+struct ClientSettings;
+
+// What the delivery poll does to the window besides its lists.
+class DeliveryControls {
+public:
+    virtual ~DeliveryControls() = default;
+    virtual void setConfigureEnabled(bool enabled) = 0;
+    virtual void startPoll() = 0; // does nothing while the poll's interval is 0
+    virtual void stopPoll() = 0;
+    virtual bool pollRunning() const = 0;
+    virtual bool queueMode() const = 0; // "Queue Messages" selected
+    virtual void stopBlinking() = 0;
+};
+
+// The client side of the hand-over to the operator module: the poll that
+// releases due scheduled entries, marks entries accepted from Brindle.out,
+// moves them to the accepted file, reads the state word, and starts Brindle
+// when it is idle; the crash handling; the alive check; Send Queue.
+class DeliverySupervisor {
+public:
+    struct Lists {
+        EntryList& outbox;
+        EntryList& operatorQueue; // ListCellnet
+        EntryList& schedule;      // schedulebox
+    };
+
+    DeliverySupervisor(std::function<QString()> appPath, Lists lists, DeliveryControls& controls,
+                       BrindleLauncher& launcher, ClientSettings& settings,
+                       QString& currentOperator, bool& nomAlive);
+    ~DeliverySupervisor();
+
+    // AddOperatorQueue of the outbox: queue and hand one entry to the inbox.
+    std::function<void(const QString&)> addOperatorQueue;
+    // Send Queue in the Internet connection hands the outbox to the web route.
+    std::function<void()> submitByInternet;
+
+    void Timer1_Timer();
+    void Command2_Click(); // Send Queue
+    // Due scheduled entries go to the outbox and the operator queue, in order.
+    void releaseDueEntries();
+
+    void WriteMsgQueue();
+    void ClearAcceptedMsgs();
+    void ChangeStatus2Accepted(const QString& code);
+    void ChangeStatus2Pending(const QString& code);
+    void ChangeNOM(const QString& word);
+    void WriteCurrentNOM(const QString& code);
+    void PingNOM(const QString& code);
+
+    // How long the alive counter may stand still before the module counts as dead.
+    static constexpr qint64 kSilentEndedMs = 10000;
+    static constexpr qint64 kSilentRunningMs = 30000;
+
+private:
+    bool brindleDead();
+    void crashHandling();
+
+    std::function<QString()> m_appPath;
+    Lists m_lists;
+    DeliveryControls& m_controls;
+    BrindleLauncher& m_launcher;
+    ClientSettings& m_settings;
+    QString& m_currentOperator;
+    bool& m_nomAlive;
+    std::unique_ptr<AcceptedIndex> m_accepted;
+    QString m_acceptedPath;
+    bool m_inTick = false;
+
+    // Alive check: the last counter value seen, and when it last changed.
+    QString m_lastPing;
+    qint64 m_lastPingChange = 0;
+    bool m_inUseSeen = false;
+};

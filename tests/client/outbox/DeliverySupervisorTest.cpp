@@ -1,0 +1,294 @@
+#include "client/outbox/DeliverySupervisor.h"
+#include "client/outbox/BrindleLauncher.h"
+#include "client/outbox/EntryDateTime.h"
+#include "client/outbox/EntryList.h"
+#include "client/shell/ClientSettings.h"
+#include "common/ExchangeFiles.h"
+#include "support/FakeClock.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestInstallation.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FakeLauncher : BrindleLauncher {
+    bool start(const QString& program, const QString& dir) override {
+        starts << program + " in " + dir;
+        alive = true;
+        return true;
+    }
+    bool running() const override { return alive; }
+    void terminate() override {
+        ++terminated;
+        alive = false;
+    }
+    QStringList starts;
+    bool alive = false;
+    int terminated = 0;
+};
+
+struct FakeControls : DeliveryControls {
+    void setConfigureEnabled(bool e) override { configure = e; }
+    void startPoll() override { poll = true; }
+    void stopPoll() override { poll = false; }
+    bool pollRunning() const override { return poll; }
+    bool queueMode() const override { return queue; }
+    void stopBlinking() override { ++blinkStops; }
+    bool configure = false;
+    bool poll = false;
+    bool queue = true;
+    int blinkStops = 0;
+};
+
+const QString kE1 = "[1] 05/12/2026 16:20:00 +441 one";
+const QString kE2 = "[2] 05/12/2026 16:20:00 +442 two";
+const QString kE3 = "[12] 05/12/2026 16:20:00 +443 twelve";
+
+struct DeliveryTest : ::testing::Test {
+    DeliveryTest()
+        : supervisor([this] { return inst.appPath(); }, {outbox, queue, schedule}, controls,
+                     launcher, settings, currentOperator, nomAlive) {
+        settings.ConnectionType = 0;
+        supervisor.addOperatorQueue = [this](const QString& e) {
+            queue.append(e);
+            ExchangeFiles::appendToInbox(inst.appPath(), {e});
+        };
+    }
+    void state(const char* word) {
+        inst.writeBytes(ExchangeFiles::kStateFile, QByteArray(word) + "\r\n");
+    }
+    QByteArray stateBytes() { return inst.bytes(ExchangeFiles::kStateFile); }
+
+    TestInstallation inst;
+    FakeClock clock;
+    ScriptedMessageBox boxes;
+    StringEntryList outbox, queue, schedule;
+    FakeControls controls;
+    FakeLauncher launcher;
+    ClientSettings settings;
+    QString currentOperator = "CEL";
+    bool nomAlive = true;
+    DeliverySupervisor supervisor;
+};
+
+} // namespace
+
+TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARun) {
+    state("START");
+    outbox.append(kE1);
+    outbox.append(kE2);
+    queue.append(kE1);
+    queue.append(kE2);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(stateBytes(), QByteArray("CEL\r\n"));
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom), QByteArray("Cellnet\r\n"));
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentQueue), QByteArray("Cellnet  2\r\n"));
+    EXPECT_EQ(outbox.items(), (QStringList{"Processing::" + kE1, "Processing::" + kE2}));
+    ASSERT_EQ(launcher.starts.size(), 1);
+    EXPECT_EQ(launcher.starts[0],
+              inst.root() + "/NOM/UK/Cellnet/Brindle in " + QDir::currentPath());
+    EXPECT_EQ(clock.totalWaitedMs(), 2000);
+    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_TRUE(controls.poll);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(DeliveryTest, InUseMeansBusyAndStartsNothing) {
+    state("INUSE");
+    outbox.append(kE1);
+    queue.append(kE1);
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(launcher.starts.isEmpty());
+    EXPECT_EQ(queue.count(), 1);
+    EXPECT_EQ(outbox.items(), QStringList{kE1});
+    EXPECT_EQ(stateBytes(), QByteArray("INUSE\r\n"));
+}
+
+TEST_F(DeliveryTest, RequestedOrCompleteIsIdle) {
+    for (const char* word : {"CEL", "COMPLETE", "anything"}) {
+        state(word);
+        queue.clear();
+        queue.append(kE1);
+        launcher.starts.clear();
+        supervisor.Timer1_Timer();
+        EXPECT_EQ(launcher.starts.size(), 1) << word;
+    }
+    state("COMPLETE");
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom), QByteArray("No NOM Active\r\n"));
+}
+
+TEST_F(DeliveryTest, AcceptedEntriesAreMarkedThenMovedToTheAcceptedFile) {
+    state("INUSE");
+    outbox.append("Processing::" + kE1);
+    outbox.append(kE2);
+    outbox.append("Processing::" + kE3);
+    inst.writeBytes(ExchangeFiles::kAccepted, (kE3 + "\r\n" + kE2 + "\r\n").toUtf8());
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(outbox.items(),
+              (QStringList{"Processing::" + kE1, "Accepted::" + kE2, "Accepted::" + kE3}));
+    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), QByteArray("<missing>"));
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(outbox.items(), QStringList{"Processing::" + kE1});
+    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"),
+              ("Accepted::" + kE2 + "\r\nAccepted::" + kE3 + "\r\n").toUtf8());
+}
+
+TEST_F(DeliveryTest, AnAcceptedLineWhoseEntryLeftTheOutboxMarksNothing) {
+    state("COMPLETE");
+    outbox.append(kE1);
+    inst.writeBytes(ExchangeFiles::kAccepted, (kE3 + "\r\n").toUtf8());
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(outbox.items(), QStringList{kE1});
+}
+
+TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
+    state("CRASH");
+    outbox.append("Processing::" + kE1);
+    outbox.append(kE2);
+    queue.append(kE2);
+    controls.configure = false;
+    supervisor.Timer1_Timer();
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text,
+              "No modem detected on the selected port. You will not be able to send any SMS "
+              "messages.\r\nSelect CONFIGURE button to choose correct a valid port and try again.");
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::None);
+    EXPECT_TRUE(outbox.isEmpty());
+    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom),
+              QByteArray("NOM Failed. Queued Messages\r\n"));
+    EXPECT_TRUE(controls.configure);
+    EXPECT_TRUE(launcher.starts.isEmpty());
+
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(boxes.shown().size(), 1) << "the next poll is idle";
+    EXPECT_EQ(launcher.starts.size(), 1);
+}
+
+TEST_F(DeliveryTest, QueueModeWithAnEmptyOutboxLeavesThePollStopped) {
+    state("START");
+    controls.queue = true;
+    controls.poll = true;
+    supervisor.Timer1_Timer();
+    EXPECT_FALSE(controls.poll);
+    EXPECT_TRUE(controls.configure);
+    controls.queue = false;
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(controls.poll) << "Send Immediately keeps polling";
+}
+
+TEST_F(DeliveryTest, ADeadModuleIsFoundByItsSilentAliveCounter) {
+    state("INUSE");
+    outbox.append("Processing::" + kE1);
+    inst.writeBytes(ExchangeFiles::kAlive, "5\r\n");
+    launcher.alive = false;
+    supervisor.Timer1_Timer();
+    clock.advanceMs(9000);
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    clock.advanceMs(1000);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
+    EXPECT_TRUE(outbox.isEmpty());
+}
+
+TEST_F(DeliveryTest, AStillRunningButSilentModuleIsEndedAfterThirtySeconds) {
+    state("INUSE");
+    inst.writeBytes(ExchangeFiles::kAlive, "5\r\n");
+    launcher.alive = true;
+    supervisor.Timer1_Timer();
+    clock.advanceMs(29000);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.terminated, 0);
+    clock.advanceMs(1000);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.terminated, 1);
+    EXPECT_EQ(boxes.shown().size(), 1);
+}
+
+TEST_F(DeliveryTest, AChangingAliveCounterKeepsTheRunAlive) {
+    state("INUSE");
+    launcher.alive = false;
+    for (int i = 0; i < 20; ++i) {
+        inst.writeBytes(ExchangeFiles::kAlive, QByteArray::number(i + 2) + "\r\n");
+        supervisor.Timer1_Timer();
+        clock.advanceMs(2000);
+    }
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(nomAlive);
+}
+
+TEST_F(DeliveryTest, DueScheduledEntriesAreReleasedInOrder) {
+    state("INUSE");
+    launcher.alive = true;
+    const QString past1 = "[7] 5/12/2026 16:19:00 +441 a P1/1 5/12/2026 16:19:00";
+    const QString future = "[8] 5/12/2026 16:21:00 +441 b P1/1 5/12/2026 16:21:00";
+    const QString past2 = "[9] 5/12/2026 16:20:00 +441 c P1/1 5/12/2026 16:20:00";
+    const QString garbage = "[10] soon +441 d";
+    for (const QString& e : {past1, future, past2, garbage})
+        schedule.append(e);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(outbox.items(), (QStringList{past1, past2}));
+    EXPECT_EQ(queue.items(), (QStringList{past1, past2}));
+    EXPECT_EQ(schedule.items(), (QStringList{future, garbage}));
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox),
+              ("\r\n" + past1 + "\r\n" + past2 + "\r\n").toUtf8());
+}
+
+TEST_F(DeliveryTest, SendQueueInModemConnection) {
+    supervisor.Command2_Click();
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "The Outbox is empty. No messages to send        ");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(controls.configure);
+    EXPECT_FALSE(controls.poll);
+    outbox.append(kE1);
+    supervisor.Command2_Click();
+    EXPECT_TRUE(controls.poll);
+    EXPECT_FALSE(controls.configure);
+    EXPECT_EQ(controls.blinkStops, 2);
+}
+
+TEST_F(DeliveryTest, SendQueueByInternetHandsTheOutboxOver) {
+    settings.ConnectionType = 1;
+    int submitted = 0;
+    supervisor.submitByInternet = [&] { ++submitted; };
+    outbox.append(kE1);
+    supervisor.Command2_Click();
+    EXPECT_EQ(submitted, 1);
+    EXPECT_FALSE(controls.poll);
+    outbox.clear();
+    supervisor.Command2_Click();
+    EXPECT_EQ(submitted, 1);
+    EXPECT_EQ(boxes.last().text, "The Outbox is empty. No messages to send        ");
+}
+
+TEST_F(DeliveryTest, AClickDuringTheStartWaitDoesNotRunASecondPoll) {
+    state("START");
+    outbox.append(kE1);
+    queue.append(kE1);
+    int nested = 0;
+    clock.onWait([&](qint64) {
+        controls.poll = true;
+        supervisor.Timer1_Timer(); // what a timer tick inside the wait would do
+        ++nested;
+    });
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(launcher.starts.size(), 1);
+}
+
+TEST(EntryDateTime, ReadsBothForms) {
+    EXPECT_EQ(EntryDateTime::of("[1] 5/12/2026 9:05:00 +44 x"),
+              QDateTime(QDate(2026, 12, 5), QTime(9, 5, 0)));
+    EXPECT_EQ(EntryDateTime::of("[1] 05/12/2026 09:05:07 +44 x"),
+              QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)));
+    EXPECT_FALSE(EntryDateTime::of("[1] 31/2/2026 9:05:00 +44 x").has_value());
+    EXPECT_FALSE(EntryDateTime::of("[1] +44 5/12/2026 9:05:00").has_value());
+    EXPECT_FALSE(EntryDateTime::of("no brackets").has_value());
+}
