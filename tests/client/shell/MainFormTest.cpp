@@ -129,6 +129,9 @@ TEST_F(MainFormTest, CloseBoxSavesWithoutAskingAndUncheckedEntriesComeBackChecke
     inst.writeBytes("Config\\BudList.dat", "Ann  +441\r\nBob  +442\r\n");
     inst.writeBytes("Config\\ScdMsgs.rcv", "[1] 6/12/2026 10:00:00 +441 a 6/12/2026 10:00:00\r\n");
     ASSERT_TRUE(form->load());
+    ASSERT_EQ(boxes.shown().size(), 1) << "the saved scheduled entry is offered";
+    ASSERT_EQ(c().schedulebox->count(), 1);
+    boxes.clear();
     c().List4->item(0)->setCheckState(Qt::Unchecked);
     c().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 still here");
     c().schedulebox->addItem("[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");

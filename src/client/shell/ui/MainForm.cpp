@@ -1,5 +1,7 @@
 #include "client/shell/ui/MainForm.h"
 
+#include "client/outbox/BrindleLauncher.h"
+#include "client/outbox/ui/DeliveryController.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ClientSettings.h"
@@ -102,6 +104,10 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
             activateWindow();
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
+    showConnectionDialog = [this] { applyConnectionLayout(m_settings.ConnectionType); };
+    m_delivery = std::make_unique<DeliveryController>(
+        m_c, m_settings, [this] { return m_appPath; }, CurrentOperator, NOMAlive,
+        std::make_unique<DetachedBrindleLauncher>());
 }
 
 MainForm::~MainForm() = default;
@@ -375,6 +381,8 @@ bool MainForm::load() {
         showConnectionDialog();
     if (m_settings.noPort)
         m_c.cmdConfigure->setEnabled(true);
+    // 13.
+    m_delivery->offerSavedEntries();
     // 14.
     m_c.dtSchDate->setDate(Clock::instance().now().date());
     return true;
@@ -425,6 +433,27 @@ void MainForm::ApplyBackColour() {
         paintBackground(w, colour);
 }
 
+void MainForm::applyConnectionLayout(int connectionType) {
+    const bool modem = connectionType == 0;
+    const bool internet = connectionType == 1 || connectionType == -1;
+    if (!modem && !internet)
+        return; // nothing chosen yet
+    m_c.Timer1->setInterval(modem ? 1000 : 0);
+    m_c.dtSchDate->setEnabled(modem);
+    m_c.txttime->setEnabled(modem);
+    m_c.Option2->setEnabled(modem);
+    m_c.Option2->setVisible(modem);
+    m_c.Option1->setVisible(modem);
+    if (internet && !m_c.Option1->isChecked())
+        m_delivery->Option1_Click();
+    m_c.fraSMSRemaining->setVisible(internet);
+    m_c.imgScheduledMessageQ->setEnabled(modem);
+    m_c.imgScheduledMessageQ->setVisible(modem);
+    m_c.Picture15->setEnabled(modem);
+    m_c.Picture15->setVisible(modem);
+    m_c.imgSchedule->setVisible(modem);
+}
+
 void MainForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
@@ -468,12 +497,8 @@ void MainForm::Command3_Click() {
 void MainForm::saveAtShutdown() {
     if (m_appPath.isEmpty())
         return; // never loaded: nothing of ours to save
-    if (m_c.schedulebox->count() > 0) {
-        QStringList entries;
-        for (int i = 0; i < m_c.schedulebox->count(); ++i)
-            entries << m_c.schedulebox->item(i)->text();
-        LineFile::appendLines(InstallPath::resolve(m_appPath, "Config\\ScdMsgs.rcv"), entries);
-    }
+    // The scheduled list is kept in its file as it changes; this is the last save.
+    m_delivery->saveScheduledEntries();
     QStringList numbers;
     for (int i = 0; i < m_c.List4->count(); ++i)
         numbers << m_c.List4->item(i)->text();

@@ -8,6 +8,7 @@
 #include <memory>
 
 struct ClientSettings;
+class DeliveryController;
 class TrayIcon;
 
 // The client's main window: it owns the lists and timers that carry the
@@ -22,6 +23,7 @@ public:
     ~MainForm() override;
 
     MainFormControls& controls() { return m_c; }
+    DeliveryController& delivery() { return *m_delivery; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
 
@@ -42,6 +44,8 @@ public:
     void mnuShow_Click();
     void Command3_Click();
     void ApplyBackColour();
+    // What choosing a connection does to this window (Modem 0, Internet 1 or -1).
+    void applyConnectionLayout(int connectionType);
 
 signals:
     // The window has been closed for good (close box, Exit or the program).
@@ -63,5 +67,6 @@ private:
     QString m_appPath;
     MainFormControls m_c;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<DeliveryController> m_delivery;
     bool m_closing = false;
 };

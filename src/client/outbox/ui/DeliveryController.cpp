@@ -1,0 +1,229 @@
+#include "client/outbox/ui/DeliveryController.h"
+
+#include "client/outbox/BrindleLauncher.h"
+#include "client/outbox/MessageLists.h"
+#include "client/outbox/ui/MessageListWindow.h"
+#include "client/shell/ClientSettings.h"
+#include "client/shell/ui/MainFormControls.h"
+#include "common/Clock.h"
+#include "common/InstallPath.h"
+#include "common/IntervalTimer.h"
+#include "common/LineFile.h"
+#include "common/MessageBox.h"
+#include "ui/ClickableLabel.h"
+
+#include <QAbstractItemModel>
+#include <QDateEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QToolButton>
+
+namespace {
+// The marker a Send leaves on the Send button when Send Queue should blink.
+const char* const kBlinkTag = "Tag";
+const QString kBlink = QStringLiteral("blink");
+const QString kSendQueue = QStringLiteral("Send Queue");
+} // namespace
+
+DeliveryController::DeliveryController(MainFormControls& controls, ClientSettings& settings,
+                                       std::function<QString()> appPath, QString& currentOperator,
+                                       bool& nomAlive, std::unique_ptr<BrindleLauncher> launcher,
+                                       QObject* parent)
+    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
+      m_launcher(std::move(launcher)), m_outbox(controls.outbox), m_queue(controls.ListCellnet),
+      m_schedule(controls.schedulebox) {
+    m_supervisor = std::make_unique<DeliverySupervisor>(
+        m_appPath, DeliverySupervisor::Lists{m_outbox, m_queue, m_schedule},
+        static_cast<DeliveryControls&>(*this), *m_launcher, m_settings, currentOperator, nomAlive);
+    m_supervisor->addOperatorQueue = [this](const QString& entry) {
+        if (addOperatorQueue)
+            addOperatorQueue(entry);
+    };
+    showList = [](MessageListWindow& w) { w.exec(); };
+
+    connect(m_c.Timer1, &IntervalTimer::timeout, this, [this] { m_supervisor->Timer1_Timer(); });
+    connect(m_c.Timer2, &IntervalTimer::timeout, this, [this] { Timer2_Timer(); });
+    connect(m_c.Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
+    connect(m_c.Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
+    connect(m_c.Command2, &QPushButton::clicked, this, [this] { m_supervisor->Command2_Click(); });
+    connect(m_c.imgSchedule, &QToolButton::clicked, this, [this] { imgSchedule_Click(); });
+    connect(m_c.Picture9, &QToolButton::clicked, this, [this] { Picture9_Click(); });
+    connect(m_c.Picture15, &QToolButton::clicked, this, [this] { Picture15_Click(); });
+    connect(m_c.imgScheduledMessageQ, &QToolButton::clicked, this,
+            [this] { imgScheduledMessageQ_Click(); });
+
+    auto* model = m_c.schedulebox->model();
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, signal, this, [this] { saveScheduledEntries(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { saveScheduledEntries(); });
+}
+
+DeliveryController::~DeliveryController() = default;
+
+// --- what the poll does to the window ---------------------------------------------
+
+void DeliveryController::setConfigureEnabled(bool enabled) {
+    m_c.cmdConfigure->setEnabled(enabled);
+}
+void DeliveryController::startPoll() {
+    m_c.Timer1->start();
+}
+void DeliveryController::stopPoll() {
+    m_c.Timer1->stop();
+}
+bool DeliveryController::pollRunning() const {
+    return m_c.Timer1->isActive();
+}
+bool DeliveryController::queueMode() const {
+    return m_c.Option1->isChecked();
+}
+
+bool DeliveryController::blinking() const {
+    return m_c.Picture5->property(kBlinkTag).toString() == kBlink;
+}
+
+void DeliveryController::setBlinking(bool on) {
+    m_c.Picture5->setProperty(kBlinkTag, on ? kBlink : QString());
+}
+
+void DeliveryController::stopBlinking() {
+    setBlinking(false);
+    QFont f = m_c.Command2->font();
+    f.setBold(false);
+    m_c.Command2->setFont(f);
+    m_c.Command2->setText(kSendQueue);
+    m_blinkShown = false;
+}
+
+// --- queue modes --------------------------------------------------------------------
+
+void DeliveryController::Option1_Click() {
+    if (m_c.outbox->count() > 0) {
+        MessageBox::show("The Outbox is not empty. Messages cannot be Queued        ",
+                         kQuorvelWarning, MessageBox::Icon::Warning);
+        m_c.Option2->setChecked(true);
+        m_c.Command2->setEnabled(false);
+        m_c.cmdConfigure->setEnabled(false);
+        m_c.Timer1->start();
+        return;
+    }
+    m_c.Option1->setChecked(true);
+    m_c.Command2->setEnabled(true);
+    m_c.cmdConfigure->setEnabled(true);
+    m_c.Timer1->stop();
+    if (m_settings.isModem())
+        MessageBox::show("All New Messages in the Outbox will be Queued        ", kQuorvelWarning,
+                         MessageBox::Icon::Warning);
+}
+
+void DeliveryController::Option2_Click() {
+    if (m_c.outbox->count() > 0) {
+        m_c.Option1->setChecked(true);
+        m_c.Option1->setFocus();
+        return;
+    }
+    m_c.txttime->setTime(QTime(0, 0));
+    m_c.Option2->setChecked(true);
+    m_c.Command2->setEnabled(false);
+    m_c.cmdConfigure->setEnabled(false);
+    m_c.Timer1->start();
+    MessageBox::show("All New Messages in the Outbox will be Sent Immediately        ",
+                     kQuorvelWarning, MessageBox::Icon::Warning);
+}
+
+void DeliveryController::Timer2_Timer() {
+    if (!m_settings.isModem() && m_c.outbox->count() == 0)
+        stopBlinking();
+    if (m_c.schedulebox->count() > 0) {
+        // Keeps the poll alive for due entries; an interval of 0 never runs it.
+        if (!m_c.Timer1->isActive())
+            m_c.Timer1->start();
+        return;
+    }
+    if (m_c.Option1->isChecked() && m_c.outbox->count() == 0) {
+        m_c.cmdConfigure->setEnabled(true);
+        m_c.Timer1->stop();
+    }
+    if (blinking()) {
+        m_blinkShown = !m_blinkShown;
+        QFont f = m_c.Command2->font();
+        f.setBold(m_blinkShown);
+        m_c.Command2->setFont(f);
+        m_c.Command2->setText(m_blinkShown ? kSendQueue : QString());
+    }
+}
+
+// --- scheduling ---------------------------------------------------------------------
+
+void DeliveryController::imgSchedule_Click() {
+    if (!m_settings.isModem()) {
+        MessageBox::show("The scheduling facility is only available in Modem connection option",
+                         kQuorvelWarning);
+        return;
+    }
+    const QTime time = m_c.txttime->time();
+    const QTime hourMinute(time.hour(), time.minute());
+    if (m_c.Option2->isChecked()) {
+        MessageBox::show("Message cannot be scheduled in Send Immediately mode.", kQuorvelWarning);
+        return;
+    }
+    const QDate date = m_c.dtSchDate->date();
+    const QDateTime when(date, hourMinute);
+    if (hourMinute == QTime(0, 0) || when <= Clock::instance().now()) {
+        MessageBox::show("Schedule time is not valid.", kQuorvelWarning);
+        m_c.txttime->setFocus();
+        return;
+    }
+    if (!buildScheduledEntries || !buildScheduledEntries())
+        return;
+    MessageBox::show("The scheduled message(s) will be sent at " + hourMinute.toString("hh:mm") +
+                         " on " + date.toString("d/M/yyyy") + ".",
+                     kQuorvelWarning, MessageBox::Icon::Information);
+    m_c.txttime->setTime(QTime(0, 0));
+}
+
+void DeliveryController::offerSavedEntries() {
+    const QString file = InstallPath::resolve(m_appPath(), MessageLists::kScheduledFile);
+    QStringList saved;
+    for (const QString& line : LineFile::readAll(file))
+        if (!line.trimmed().isEmpty())
+            saved << line;
+    if (saved.isEmpty())
+        return;
+    const auto answer = MessageBox::show(
+        "There are some Pending Queued messages. Do you want to send or delete it?\r\n Choose Yes "
+        "to send, No to delete.",
+        kQuorvelWarning, MessageBox::Icon::None, MessageBox::Buttons::YesNo);
+    if (answer == MessageBox::Answer::Yes)
+        m_c.schedulebox->addItems(saved); // saves the file again
+    else
+        LineFile::truncate(file);
+}
+
+void DeliveryController::saveScheduledEntries() {
+    const QString app = m_appPath();
+    if (app.isEmpty())
+        return;
+    LineFile::rewrite(InstallPath::resolve(app, MessageLists::kScheduledFile), m_schedule.all());
+}
+
+// --- the three lists ------------------------------------------------------------------
+
+void DeliveryController::openList(const QString& caption, const QString& tag) {
+    MessageListWindow w(caption, tag, m_c.schedulebox, m_settings.BackColour, m_c.mainForm);
+    showList(w);
+}
+
+void DeliveryController::Picture9_Click() {
+    openList(MessageLists::kAcceptedCaption, MessageLists::kAcceptedFile);
+}
+
+void DeliveryController::Picture15_Click() {
+    openList(MessageLists::kFailedCaption, MessageLists::kFailedFile);
+}
+
+void DeliveryController::imgScheduledMessageQ_Click() {
+    openList(MessageLists::kScheduledCaption, MessageLists::kScheduledTag);
+}

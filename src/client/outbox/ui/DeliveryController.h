@@ -1,0 +1,69 @@
+#pragma once
+
+#include "client/outbox/DeliverySupervisor.h"
+#include "client/outbox/ui/ListWidgetEntryList.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+struct ClientSettings;
+struct MainFormControls;
+class BrindleLauncher;
+class MessageListWindow;
+
+// The main window's delivery: the poll on Timer1, the queue modes, the Send
+// Queue reminder on Timer2, scheduling, the saved scheduled entries and the
+// three message lists.
+class DeliveryController : public QObject, private DeliveryControls {
+    Q_OBJECT
+public:
+    DeliveryController(MainFormControls& controls, ClientSettings& settings,
+                       std::function<QString()> appPath, QString& currentOperator, bool& nomAlive,
+                       std::unique_ptr<BrindleLauncher> launcher, QObject* parent = nullptr);
+    ~DeliveryController() override;
+
+    DeliverySupervisor& supervisor() { return *m_supervisor; }
+    BrindleLauncher& launcher() { return *m_launcher; }
+
+    // Hooks to the outbox and the Send button.
+    std::function<void(const QString&)> addOperatorQueue;
+    std::function<bool()> buildScheduledEntries;
+    // Opens a message list modally; tests replace it to look at the window.
+    std::function<void(MessageListWindow&)> showList;
+
+    void Option1_Click();
+    void Option2_Click();
+    void Timer2_Timer();
+    void imgSchedule_Click();
+    void Picture9_Click();
+    void Picture15_Click();
+    void imgScheduledMessageQ_Click();
+    // Load: offer the scheduled entries saved at the last exit.
+    void offerSavedEntries();
+    // Keeps Config\ScdMsgs.rcv equal to the scheduled list, so a crash loses none.
+    void saveScheduledEntries();
+
+    bool blinking() const;
+    void setBlinking(bool on);
+
+private:
+    void setConfigureEnabled(bool enabled) override;
+    void startPoll() override;
+    void stopPoll() override;
+    bool pollRunning() const override;
+    bool queueMode() const override;
+    void stopBlinking() override;
+    void openList(const QString& caption, const QString& tag);
+
+    MainFormControls& m_c;
+    ClientSettings& m_settings;
+    std::function<QString()> m_appPath;
+    std::unique_ptr<BrindleLauncher> m_launcher;
+    ListWidgetEntryList m_outbox;
+    ListWidgetEntryList m_queue;
+    ListWidgetEntryList m_schedule;
+    std::unique_ptr<DeliverySupervisor> m_supervisor;
+    bool m_blinkShown = false;
+    bool m_loadingSaved = false;
+};
