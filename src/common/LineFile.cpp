@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace {
 
@@ -96,9 +99,21 @@ bool truncate(const QString& path) {
     return rewriteInPlace(path, {});
 }
 
-bool rewrite(const QString& path, const QStringList& lines) {
+bool rewrite(const QString& path, const QStringList& lines, bool durable) {
     if (!ensureParent(path))
         return false;
+    if (!durable) {
+        QTemporaryFile tmp(path + ".XXXXXX");
+        tmp.setAutoRemove(true);
+        const QByteArray bytes = encodeLines(lines);
+        if (!tmp.open() || tmp.write(bytes) != bytes.size() || !tmp.flush())
+            return false;
+        if (::rename(QFile::encodeName(tmp.fileName()).constData(),
+                     QFile::encodeName(path).constData()) != 0)
+            return false;
+        tmp.setAutoRemove(false);
+        return true;
+    }
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;

@@ -29,7 +29,8 @@ bool truncate(const QString& path);
 
 // Files nobody appends to are replaced whole through a temporary file and a
 // rename, so a crash leaves the old or the new content, never a torn file.
-bool rewrite(const QString& path, const QStringList& lines);
+// `durable` also waits for the disk; status files rewritten every second skip that.
+bool rewrite(const QString& path, const QStringList& lines, bool durable = true);
 
 QByteArray encodeLines(const QStringList& lines);
 QStringList decodeLines(const QByteArray& bytes);

@@ -61,7 +61,7 @@ TEST(LineFile, AtomicRewriteLeavesNoTemporaryFilesBehind) {
     TestInstallation inst;
     const QString p = inst.file("Config\\MsgID.dat");
     for (int i = 0; i < 20; ++i)
-        ASSERT_TRUE(LineFile::rewrite(p, {QString::number(i)}));
+        ASSERT_TRUE(LineFile::rewrite(p, {QString::number(i)}, i % 2 == 0));
     EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("19\r\n"));
     const QStringList left = QDir(inst.root() + "/Config").entryList(QDir::Files | QDir::Hidden);
     for (const QString& f : left)

@@ -28,12 +28,12 @@ void AcceptedIndex::reset() {
     ++m_fullReads;
 }
 
-void AcceptedIndex::takeLine(const QByteArray& bytes) {
-    if (bytes.trimmed().isEmpty())
+void AcceptedIndex::takeLine(QByteArrayView bytes) {
+    // Only the key is kept, so only the key is decoded.
+    const qsizetype close = bytes.indexOf(']');
+    if (close < 0)
         return;
-    const QString key = lineKey(Win1252::decode(bytes));
-    if (!key.isEmpty())
-        m_keys.insert(key);
+    m_keys.insert(Win1252::decode(bytes.first(close + 1).toByteArray()));
 }
 
 void AcceptedIndex::refresh() {
@@ -58,9 +58,10 @@ void AcceptedIndex::refresh() {
         m_pending.clear();
         m_pendingAt = -1;
         qsizetype start = 0;
+        const char* data = chunk.constData();
         for (qsizetype i = 0; i < chunk.size(); ++i) {
-            if (chunk[i] == '\n' || chunk[i] == '\r') {
-                takeLine(chunk.mid(start, i - start));
+            if (data[i] == '\n' || data[i] == '\r') {
+                takeLine(QByteArrayView(data + start, i - start));
                 start = i + 1;
             }
         }

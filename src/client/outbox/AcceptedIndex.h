@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QSet>
 #include <QString>
 
@@ -25,7 +26,7 @@ public:
 
 private:
     void reset();
-    void takeLine(const QByteArray& bytes);
+    void takeLine(QByteArrayView bytes);
 
     QString m_path;
     QSet<QString> m_keys;

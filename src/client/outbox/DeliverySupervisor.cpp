@@ -58,7 +58,7 @@ void DeliverySupervisor::releaseDueEntries() {
 void DeliverySupervisor::WriteMsgQueue() {
     // The count is written with one leading blank, as a number is printed.
     LineFile::rewrite(ExchangeFiles::path(m_appPath(), ExchangeFiles::kCurrentQueue),
-                      {"Cellnet  " + QString::number(m_lists.operatorQueue.count())});
+                      {"Cellnet  " + QString::number(m_lists.operatorQueue.count())}, false);
 }
 
 void DeliverySupervisor::ClearAcceptedMsgs() {
@@ -120,7 +120,7 @@ void DeliverySupervisor::WriteCurrentNOM(const QString& code) {
         text = "Default SMSC";
     if (code == "CRASH")
         crashHandling();
-    LineFile::rewrite(ExchangeFiles::path(m_appPath(), ExchangeFiles::kCurrentNom), {text});
+    LineFile::rewrite(ExchangeFiles::path(m_appPath(), ExchangeFiles::kCurrentNom), {text}, false);
 }
 
 void DeliverySupervisor::crashHandling() {
