@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using Step = ModemScript::Step;
 using namespace Line;
 
@@ -182,4 +184,69 @@ TEST(HayesModem, OutputIsBoundedWhenTheClientNeverReads) {
     Emission out = script.modem.takeDue(0);
     EXPECT_LE(out.bytes.size(), HayesModem::kMaxPending);
     EXPECT_EQ(script.at(1, "<CR>AT<CR>"), "<CR>AT<CR>" + ok) << "and the modem still works";
+}
+
+TEST(HayesModem, RandomLineNoiseNeverBreaksIt) {
+    // Fragments of real exchanges, cut at random places and mixed with
+    // garbage, at random moments: the noise reaches every state.
+    const std::vector<std::string> fragments = {"ATZ\r",
+                                                "ATDT1\r",
+                                                "ATE0\r",
+                                                "ATE1\r",
+                                                "ATH\r",
+                                                "ATO\r",
+                                                "AT\r",
+                                                "+++",
+                                                "\r",
+                                                "\x11\x04\r",
+                                                "\x1bPG1\r",
+                                                "\x04\r",
+                                                lineBytes(hiBlock),
+                                                lineBytes(block("1", "x")),
+                                                "\x02"
+                                                "12\rab\r\x03"
+                                                "000\r",
+                                                "\x02"
+                                                "12\r",
+                                                "ATS7?\r",
+                                                "ATI\r"};
+    for (int variant = 0; variant < 4; ++variant) {
+        SCOPED_TRACE("variant " + std::to_string(variant));
+        ModemScript script([variant](SimOptions& o) {
+            o.delayMs = variant == 1 ? 50 : 0;
+            o.rejectEvery = variant == 2 ? 3 : 0;
+            o.dropAfter = variant == 3 ? 2 : -1;
+            o.silentAfter = variant == 3 ? 5 : -1;
+        });
+        std::mt19937 random(1234 + variant);
+        std::string stream;
+        for (int i = 0; i < 40000; ++i) {
+            if (random() % 8 == 0) {
+                stream += char(random() % 256);
+            } else {
+                stream += fragments[random() % fragments.size()];
+            }
+        }
+        std::int64_t now = 0;
+        std::size_t accepted = 0;
+        for (std::size_t at = 0; at < stream.size();) {
+            std::size_t n = std::min<std::size_t>(stream.size() - at, random() % 30);
+            now += random() % 3 == 0 ? 1100 + random() % 1000 : random() % 50;
+            script.modem.receive(std::string_view(stream).substr(at, n), now);
+            at += n;
+            Emission out = script.modem.takeDue(now);
+            ASSERT_LE(out.bytes.size(), HayesModem::kMaxPending);
+            for (const auto& m : out.accepted)
+                ASSERT_FALSE(m.number.empty());
+            accepted += out.accepted.size();
+        }
+        EXPECT_GT(script.modem.dials(), 100) << "the noise went on and off line";
+        if (variant != 3) {
+            EXPECT_GT(accepted, 10u) << "and got blocks through";
+        }
+        script.modem.reset();
+        std::string answer = script.at(now + 10000, "AT<CR>");
+        answer += script.due(now + 10100);
+        EXPECT_EQ(answer, "AT<CR>" + ok);
+    }
 }
