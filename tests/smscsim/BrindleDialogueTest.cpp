@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-// The operator module's side of the line as it is specified: what it sends,
+// The operator module's side of the line as it is designed: what it sends,
 // what it waits for and how long, with its pauses, on a clock of our own.
 // Every wait it makes must succeed (or fail) exactly where it should.
 namespace {
