@@ -1,7 +1,9 @@
 #include "SerialClient.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -150,6 +152,35 @@ TEST(SmscsimProcess, AnswersLeftUnreadDoNotGreetTheNextClient) {
     ASSERT_TRUE(port.open(sim.path));
     port.send("AT\r");
     EXPECT_EQ(port.expect(kOk), "AT\r" + kOk);
+    EXPECT_EQ(sim.stop(), 0);
+}
+
+TEST(SmscsimProcess, QtSerialPortOpensItAgainAndAgain) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath("COM1");
+    Smscsim sim({"--lifetime", "60", "--link", link});
+    ASSERT_FALSE(sim.path.empty());
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        QSerialPort port(QFileInfo(link).canonicalFilePath());
+        port.setBaudRate(9600);
+        port.setDataBits(QSerialPort::Data7);
+        port.setParity(QSerialPort::NoParity);
+        port.setStopBits(QSerialPort::OneStop);
+        ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+        port.write("ATZ\r");
+        QByteArray got;
+        while (!got.contains("OK\r\n") && port.waitForReadyRead(5000))
+            got += port.readAll();
+        EXPECT_EQ(got.toStdString(), "ATZ\r" + kOk);
+        // Closed on line: the next round must find the modem hung up.
+        port.write("ATDT1\r");
+        got.clear();
+        while (!got.contains("CONNECT 9600\r\n") && port.waitForReadyRead(5000))
+            got += port.readAll();
+        EXPECT_EQ(got.toStdString(), "ATDT1\r\r\nCONNECT 9600\r\n");
+        port.close();
+    }
     EXPECT_EQ(sim.stop(), 0);
 }
 

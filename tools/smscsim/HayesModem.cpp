@@ -280,6 +280,9 @@ std::string HayesModem::execute(std::string_view cmd, std::int64_t nowMs) {
 std::string HayesModem::dial(std::string_view number, std::int64_t nowMs) {
     ++m_dials;
     const bool faulty = m_options.faultyDials < 0 || m_dials <= m_options.faultyDials;
+    if (!number.empty() && (std::toupper(static_cast<unsigned char>(number[0])) == 'T' ||
+                            std::toupper(static_cast<unsigned char>(number[0])) == 'P'))
+        number.remove_prefix(1);
     std::string what = "dial " + std::to_string(m_dials) + " '" + std::string(number) + "': ";
     if (faulty) {
         switch (m_options.dialFault) {

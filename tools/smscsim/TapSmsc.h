@@ -47,12 +47,6 @@ public:
     void startCall();
     TapReply receive(char byte);
 
-    int acceptedCount() const { return m_accepted; }
-    bool loggedOn() const {
-        return m_phase == Phase::LoggedOn || m_phase == Phase::InBlock ||
-               m_phase == Phase::AfterEtx;
-    }
-
     // The three checksum characters of a block, from the sum of its codes
     // from STX through ETX.
     static std::string checksum(std::uint32_t sum);
