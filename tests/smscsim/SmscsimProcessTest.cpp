@@ -168,17 +168,16 @@ TEST(SmscsimProcess, QtSerialPortOpensItAgainAndAgain) {
         port.setParity(QSerialPort::NoParity);
         port.setStopBits(QSerialPort::OneStop);
         ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
-        port.write("ATZ\r");
-        QByteArray got;
-        while (!got.contains("OK\r\n") && port.waitForReadyRead(5000))
-            got += port.readAll();
-        EXPECT_EQ(got.toStdString(), "ATZ\r" + kOk);
+        auto command = [&port](const char* line, const char* until) {
+            port.write(line);
+            QByteArray got;
+            while (!got.contains(until) && port.waitForReadyRead(5000))
+                got += port.readAll();
+            return got.toStdString();
+        };
+        EXPECT_EQ(command("ATZ\r", "OK\r\n"), "ATZ\r" + kOk);
         // Closed on line: the next round must find the modem hung up.
-        port.write("ATDT1\r");
-        got.clear();
-        while (!got.contains("CONNECT 9600\r\n") && port.waitForReadyRead(5000))
-            got += port.readAll();
-        EXPECT_EQ(got.toStdString(), "ATDT1\r\r\nCONNECT 9600\r\n");
+        EXPECT_EQ(command("ATDT1\r", "9600\r\n"), "ATDT1\r\r\nCONNECT 9600\r\n");
         port.close();
     }
     EXPECT_EQ(sim.stop(), 0);
