@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Everything the command line of smscsim sets: where it reports, how long it
+// lives, and which faults the modem and the message centre play.
+struct SimOptions {
+    enum class DialFault { None, NoDialtone, Busy, NoCarrier };
+    enum class AnswerStyle { Successful, Terse, CapitalS };
+
+    std::string linkPath;
+    std::string recordPath;
+    std::string transcriptPath;
+    std::int64_t lifetimeSeconds = 3600;
+    bool forever = false;
+    bool help = false;
+
+    std::int64_t delayMs = 0;
+    std::int64_t guardMs = 1000;
+    DialFault dialFault = DialFault::None;
+    int faultyDials = -1; // -1: every dial
+    bool silentModem = false;
+    bool noId = false;
+    bool noGoAhead = false;
+    int rejectEvery = 0; // 0: never
+    AnswerStyle answerStyle = AnswerStyle::Successful;
+    int silentAfter = -1; // -1: never
+    int dropAfter = -1;   // -1: never
+
+    // Fills `options` from the arguments (without the program name); on a
+    // usage error returns false with a one-line reason in `error`.
+    static bool parse(const std::vector<std::string>& args, SimOptions& options,
+                      std::string& error);
+    static std::string usage();
+};
