@@ -1,5 +1,6 @@
 #include "client/shell/ui/MainForm.h"
 
+#include "client/outbox/ui/OutboxController.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ClientSettings.h"
@@ -102,6 +103,8 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
             activateWindow();
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
+    m_outbox = std::make_unique<OutboxController>(
+        m_c, m_settings, [this] { return m_appPath; }, CurrentOperator);
 }
 
 MainForm::~MainForm() = default;

@@ -8,6 +8,7 @@
 #include <memory>
 
 struct ClientSettings;
+class OutboxController;
 class TrayIcon;
 
 // The client's main window: it owns the lists and timers that carry the
@@ -22,6 +23,7 @@ public:
     ~MainForm() override;
 
     MainFormControls& controls() { return m_c; }
+    OutboxController& outboxController() { return *m_outbox; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
 
@@ -63,5 +65,6 @@ private:
     QString m_appPath;
     MainFormControls m_c;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<OutboxController> m_outbox;
     bool m_closing = false;
 };
