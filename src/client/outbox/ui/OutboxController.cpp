@@ -35,6 +35,10 @@ OutboxController::OutboxController(MainFormControls& controls, ClientSettings& s
     : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
       m_currentOperator(currentOperator) {
     showDetails = [](frmDisplaySelMsgDetls& window) { window.exec(); };
+    // A send adds thousands of entries: lay them out by the first one's
+    // height instead of measuring every line again after each addition.
+    for (QListWidget* list : {m_c.outbox, m_c.ListCellnet, m_c.schedulebox})
+        list->setUniformItemSizes(true);
     m_send = std::make_unique<SendController>(m_c, m_settings, m_appPath, *this);
     connect(m_c.Picture12, &QAbstractButton::clicked, this, [this] { Picture12_Click(); });
     connect(m_c.Picture1, &QAbstractButton::clicked, this, [this] { Picture1_Click(); });
