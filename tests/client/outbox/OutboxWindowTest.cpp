@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -233,6 +234,29 @@ TEST_F(OutboxWindowTest, AMissingInboxIsCreatedBeforeTheFirstEntry) {
     c().txtMessage->setPlainText("x");
     c().Picture5->click();
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(items(c().outbox)));
+}
+
+TEST_F(OutboxWindowTest, FilesThatCannotBeWrittenAreReported) {
+    // Without a stored counter nothing may go out: ids would be used twice.
+    inst.remove("Config\\MsgID.dat");
+    QDir().mkpath(inst.file("Config\\MsgID.dat"));
+    c().txtMessage->setPlainText("x");
+    c().Picture5->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"The message number file Config\\MsgID.dat cannot be "
+                                         "written. Nothing has been sent."});
+    EXPECT_EQ(c().outbox->count(), 0);
+    EXPECT_EQ(c().txtMessage->toPlainText(), "x");
+
+    // An inbox that cannot take the entries: they stay visible, and the user is told.
+    QDir(inst.file("Config\\MsgID.dat")).removeRecursively();
+    inst.remove(ExchangeFiles::kInbox);
+    QDir().mkpath(inst.file(ExchangeFiles::kInbox));
+    boxes.clear();
+    c().Picture5->click();
+    EXPECT_EQ(c().outbox->count(), 2);
+    EXPECT_EQ(boxes.texts(), (QStringList{"Some messages could not be written to the operator "
+                                          "module's inbox and will not be sent by modem.",
+                                          "Select SEND QUEUE button to send queued messages."}));
 }
 
 TEST_F(OutboxWindowTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
