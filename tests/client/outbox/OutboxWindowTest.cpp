@@ -228,14 +228,6 @@ TEST_F(OutboxWindowTest, ALostCounterContinuesAfterTheIdsInTheWindow) {
     EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("82\r\n"));
 }
 
-TEST_F(OutboxWindowTest, AMissingInboxIsCreatedBeforeTheFirstEntry) {
-    inst.remove(ExchangeFiles::kInbox);
-    c().List4->item(1)->setCheckState(Qt::Unchecked);
-    c().txtMessage->setPlainText("x");
-    c().Picture5->click();
-    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(items(c().outbox)));
-}
-
 TEST_F(OutboxWindowTest, FilesThatCannotBeWrittenAreReported) {
     // Without a stored counter nothing may go out: ids would be used twice.
     inst.remove("Config\\MsgID.dat");
@@ -380,12 +372,4 @@ TEST_F(OutboxWindowTest, TheDetailsWindowClosesWithItsButton) {
     });
     outbox().outbox_DblClick();
     EXPECT_TRUE(closedByButton);
-}
-
-TEST_F(OutboxWindowTest, ExactPositionOfAnEntry) {
-    c().outbox->addItems({"[1] a +1 x", "[12] b +1 y", "Accepted::[1] c +1 z"});
-    outbox().GetExactOutboxPos("[1]");
-    EXPECT_EQ(outbox().ExactOutboxPos, 2);
-    outbox().GetExactOutboxPos("[404]");
-    EXPECT_EQ(outbox().ExactOutboxPos, 2);
 }
