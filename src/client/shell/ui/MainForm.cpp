@@ -2,6 +2,8 @@
 
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/ui/DeliveryController.h"
+#include "client/outbox/ui/OutboxController.h"
+#include "client/outbox/ui/SendController.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ClientSettings.h"
@@ -105,9 +107,16 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
     showConnectionDialog = [this] { applyConnectionLayout(m_settings.ConnectionType); };
+    m_outbox = std::make_unique<OutboxController>(
+        m_c, m_settings, [this] { return m_appPath; }, CurrentOperator);
     m_delivery = std::make_unique<DeliveryController>(
         m_c, m_settings, [this] { return m_appPath; }, CurrentOperator, NOMAlive,
         std::make_unique<DetachedBrindleLauncher>());
+    m_delivery->addOperatorQueue = [this](const QString& entry) {
+        m_outbox->AddOperatorQueue(entry);
+    };
+    m_delivery->buildScheduledEntries = [this] { return m_outbox->send().BuildScheduledEntries(); };
+    m_outbox->send().scheduleAction = [this] { m_delivery->imgSchedule_Click(); };
 }
 
 MainForm::~MainForm() = default;

@@ -9,6 +9,7 @@
 
 struct ClientSettings;
 class DeliveryController;
+class OutboxController;
 class TrayIcon;
 
 // The client's main window: it owns the lists and timers that carry the
@@ -24,6 +25,7 @@ public:
 
     MainFormControls& controls() { return m_c; }
     DeliveryController& delivery() { return *m_delivery; }
+    OutboxController& outboxController() { return *m_outbox; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
 
@@ -68,5 +70,6 @@ private:
     MainFormControls m_c;
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<DeliveryController> m_delivery;
+    std::unique_ptr<OutboxController> m_outbox;
     bool m_closing = false;
 };

@@ -1,0 +1,56 @@
+#include "client/outbox/MessageIdCounter.h"
+
+#include "client/outbox/OutboxEntry.h"
+#include "common/ExchangeFiles.h"
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
+
+#include <algorithm>
+
+namespace {
+
+// Every file an id can be found in once it has been used.
+const QStringList kFilesWithIds = {
+    ExchangeFiles::kAccepted,
+    ExchangeFiles::kInbox,
+    ExchangeFiles::kCarryOver,
+    QStringLiteral("Config\\AccpMsgs.dat"),
+    QStringLiteral("Config\\ScdMsgs.rcv"),
+};
+
+qint64 highestIn(const QStringList& entries, qint64 highest) {
+    for (const QString& e : entries)
+        if (const auto id = OutboxEntry::id(e))
+            highest = std::max(highest, *id);
+    return highest;
+}
+
+} // namespace
+
+MessageIdCounter::MessageIdCounter(std::function<QString()> appPath,
+                                   std::function<QStringList()> listedEntries)
+    : m_appPath(std::move(appPath)), m_listedEntries(std::move(listedEntries)) {}
+
+qint64 MessageIdCounter::highestIdInUse() const {
+    qint64 highest = 0;
+    for (const QString& rel : kFilesWithIds)
+        highest = highestIn(LineFile::readAll(InstallPath::resolve(m_appPath(), rel)), highest);
+    if (m_listedEntries)
+        highest = highestIn(m_listedEntries(), highest);
+    return highest;
+}
+
+qint64 MessageIdCounter::next() const {
+    const QString file = InstallPath::resolve(m_appPath(), fileName());
+    if (const auto id = OutboxEntry::parseId(LineFile::readLast(file)))
+        return *id;
+    return highestIdInUse() + 1;
+}
+
+std::optional<qint64> MessageIdCounter::reserve(int count) {
+    const qint64 first = next();
+    const QString file = InstallPath::resolve(m_appPath(), fileName());
+    if (!LineFile::rewrite(file, {QString::number(first + std::max(count, 0))}))
+        return std::nullopt;
+    return first;
+}

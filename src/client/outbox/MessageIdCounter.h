@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// The message id counter in Config\MsgID.dat: the next free id. A send
+// reserves its ids before making the first entry, so the file holds a free id
+// whenever the program stops, and a send of thousands of entries costs one
+// safe rewrite rather than thousands.
+class MessageIdCounter {
+public:
+    // `listedEntries` gives the entries the window holds that may not be in
+    // any file yet (outbox, scheduled list, operator queue).
+    MessageIdCounter(std::function<QString()> appPath, std::function<QStringList()> listedEntries);
+
+    // The first of `count` consecutive ids; the file then holds the one after
+    // them. nullopt when the file cannot be written (nothing may be sent then).
+    std::optional<qint64> reserve(int count);
+
+    // The id the file holds; when it is missing, empty or not a number, one
+    // more than the highest id in use (ids are never used twice, since
+    // acceptance is matched by id).
+    qint64 next() const;
+    qint64 highestIdInUse() const;
+
+    static QString fileName() { return QStringLiteral("Config\\MsgID.dat"); }
+
+private:
+    std::function<QString()> m_appPath;
+    std::function<QStringList()> m_listedEntries;
+};

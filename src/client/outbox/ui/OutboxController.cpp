@@ -1,0 +1,103 @@
+#include "client/outbox/ui/OutboxController.h"
+
+#include "client/outbox/OperatorInbox.h"
+#include "client/outbox/OutboxEntry.h"
+#include "client/outbox/OutboxRules.h"
+#include "client/outbox/ui/SendController.h"
+#include "client/outbox/ui/frmDisplaySelMsgDetls.h"
+#include "client/shell/ClientSettings.h"
+#include "client/shell/ui/MainFormControls.h"
+
+#include <QListWidget>
+#include <QToolButton>
+
+namespace {
+
+QStringList texts(const QListWidget* list) {
+    QStringList out;
+    out.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+// The highlighted entry, -1 when none is.
+int highlighted(const QListWidget* list) {
+    const QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? list->row(item) : -1;
+}
+
+} // namespace
+
+OutboxController::OutboxController(MainFormControls& controls, ClientSettings& settings,
+                                   std::function<QString()> appPath, QString& currentOperator,
+                                   QObject* parent)
+    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
+      m_currentOperator(currentOperator) {
+    showDetails = [](frmDisplaySelMsgDetls& window) { window.exec(); };
+    // A send adds thousands of entries: lay them out by the first one's
+    // height instead of measuring every line again after each addition.
+    for (QListWidget* list : {m_c.outbox, m_c.ListCellnet, m_c.schedulebox})
+        list->setUniformItemSizes(true);
+    m_send = std::make_unique<SendController>(m_c, m_settings, m_appPath, *this);
+    connect(m_c.Picture12, &QAbstractButton::clicked, this, [this] { Picture12_Click(); });
+    connect(m_c.Picture1, &QAbstractButton::clicked, this, [this] { Picture1_Click(); });
+    connect(m_c.outbox, &QListWidget::itemDoubleClicked, this, [this] { outbox_DblClick(); });
+}
+
+OutboxController::~OutboxController() = default;
+
+QStringList OutboxController::outboxEntries() const {
+    return texts(m_c.outbox);
+}
+
+QStringList OutboxController::listedEntries() const {
+    return texts(m_c.outbox) + texts(m_c.schedulebox) + texts(m_c.ListCellnet);
+}
+
+void OutboxController::Picture12_Click() {
+    const auto outcome = OutboxRules::DeleteSelected(outboxEntries(), highlighted(m_c.outbox));
+    if (outcome.removeIndex >= 0)
+        delete m_c.outbox->takeItem(outcome.removeIndex);
+    if (outcome.highlightLast && m_c.outbox->count() > 0) {
+        m_c.outbox->setCurrentRow(m_c.outbox->count() - 1);
+        m_c.outbox->setFocus();
+    }
+}
+
+void OutboxController::Picture1_Click() {
+    if (OutboxRules::RemoveAll(m_c.outbox->count()))
+        m_c.outbox->clear();
+}
+
+void OutboxController::outbox_DblClick() {
+    const int row = highlighted(m_c.outbox);
+    if (row < 0)
+        return;
+    frmDisplaySelMsgDetls window(OutboxEntry::details(m_c.outbox->item(row)->text()),
+                                 m_settings.BackColour, m_c.mainForm);
+    showDetails(window);
+}
+
+void OutboxController::GetExactOutboxPos(const QString& key) {
+    OutboxRules::GetExactOutboxPos(outboxEntries(), key, ExactOutboxPos);
+}
+
+void OutboxController::DetectOperator() {
+    m_currentOperator = OperatorInbox::kCellnet;
+}
+
+void OutboxController::AddOperatorQueue(const QString& entry) {
+    AddOperatorQueue(QStringList{entry});
+}
+
+bool OutboxController::AddOperatorQueue(const QStringList& entries) {
+    m_currentOperator = OperatorInbox::kCellnet;
+    m_c.ListCellnet->addItems(entries);
+    return WriteToNOMInbox(OperatorInbox::kCellnet, entries);
+}
+
+bool OutboxController::WriteToNOMInbox(const QString& operatorCode, const QStringList& entries) {
+    return OperatorInbox::WriteToNOMInbox(m_appPath(), m_settings.ConnectionType, operatorCode,
+                                          entries);
+}

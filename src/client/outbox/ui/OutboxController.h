@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+struct ClientSettings;
+struct MainFormControls;
+class SendController;
+class frmDisplaySelMsgDetls;
+
+// The outbox of the main window: delete one, remove all, details, finding an
+// entry, and handing entries to the operator queue. Owns the Send button's
+// controller, which fills the outbox.
+class OutboxController : public QObject {
+    Q_OBJECT
+public:
+    OutboxController(MainFormControls& controls, ClientSettings& settings,
+                     std::function<QString()> appPath, QString& currentOperator,
+                     QObject* parent = nullptr);
+    ~OutboxController() override;
+
+    SendController& send() { return *m_send; }
+
+    void Picture12_Click();
+    void Picture1_Click();
+    void outbox_DblClick();
+    // Shows the details window modally; tests replace it to look at the window.
+    std::function<void(frmDisplaySelMsgDetls&)> showDetails;
+
+    // Sets ExactOutboxPos to the last entry containing `key`, if any does.
+    void GetExactOutboxPos(const QString& key);
+    int ExactOutboxPos = 0;
+
+    void DetectOperator();
+    void AddOperatorQueue(const QString& entry);
+    // The entries of one recipient at once: one inbox append for all of them.
+    // False when the inbox could not be written.
+    bool AddOperatorQueue(const QStringList& entries);
+    bool WriteToNOMInbox(const QString& operatorCode, const QStringList& entries);
+
+    QStringList outboxEntries() const;
+    // Every entry the window holds: outbox, scheduled list, operator queue.
+    QStringList listedEntries() const;
+
+private:
+    MainFormControls& m_c;
+    ClientSettings& m_settings;
+    std::function<QString()> m_appPath;
+    QString& m_currentOperator;
+    std::unique_ptr<SendController> m_send;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "client/outbox/MessageAssembler.h"
+#include "client/outbox/MessageIdCounter.h"
+#include "client/outbox/SignatureInputs.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+struct ClientSettings;
+struct MainFormControls;
+class OutboxController;
+
+// The Send button: gathers the composed message and the checked recipients,
+// lets the assembler decide, and turns its plan into outbox entries (or
+// scheduled ones) with ids from the counter.
+class SendController : public QObject {
+    Q_OBJECT
+public:
+    SendController(MainFormControls& controls, ClientSettings& settings,
+                   std::function<QString()> appPath, OutboxController& outbox,
+                   QObject* parent = nullptr);
+
+    void Picture5_Click();
+    void BuildOutboxEntries();
+    // True when the entries were made.
+    bool BuildScheduledEntries();
+
+    // A send is running (window events run between its recipients).
+    bool sending() const { return m_sendDepth > 0; }
+    // The Send Queue reminder: the "Tag" property of the Send button.
+    static constexpr const char* kBlinkProperty = "Tag";
+    QString blinkMarker() const;
+
+    // Connections to the other areas; each has a stand-in until connected.
+    // The editor's line-break replacement in the subject and message boxes.
+    std::function<void()> replaceLineBreaks;
+    // The signature file's signature and page flag.
+    std::function<SignatureInputs()> signature;
+    // The schedule action, run instead of Send when a time is chosen.
+    std::function<void()> scheduleAction;
+    // Runs after the editor has been emptied for the next message.
+    std::function<void()> editorReset;
+
+    MessageIdCounter& idCounter() { return m_ids; }
+
+private:
+    MessageAssembler::Input gather() const;
+    bool accepted(const MessageAssembler::Plan& plan);
+    std::optional<qint64> reserveIds(int count);
+    void resetEditor();
+    void setSending(bool on);
+    // Numbers the plan's entries from `firstId` and hands each recipient's on.
+    bool emitEntries(const MessageAssembler::Plan& plan, qint64 firstId,
+                     const std::function<bool(const QStringList&)>& handOver);
+    void deliveryPrompt();
+
+    MainFormControls& m_c;
+    ClientSettings& m_settings;
+    std::function<QString()> m_appPath;
+    OutboxController& m_outbox;
+    MessageIdCounter m_ids;
+    // Sends under way; a scheduled send may run inside an immediate one's events.
+    int m_sendDepth = 0;
+};

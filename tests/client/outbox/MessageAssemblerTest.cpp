@@ -1,0 +1,268 @@
+#include "client/outbox/MessageAssembler.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 5), QTime(16, 20, 0));
+const QString kSig14 = "- Quorvel 3.0."; // 14 characters
+
+MessageAssembler::Input input(const QString& message, const QString& signLine = "PAGEIN" + kSig14,
+                              bool signatureOn = true) {
+    MessageAssembler::Input in;
+    in.message = message;
+    in.signature = SignatureInputs::fromSignLine(signLine);
+    in.signatureOn = signatureOn;
+    in.numberListCount = 1;
+    in.checkedEntries = {"Jane Smith  +447700900123"};
+    return in;
+}
+
+QString letters(int n) {
+    QString s;
+    for (int i = 0; i < n; ++i)
+        s += QChar('a' + i % 26);
+    return s;
+}
+
+QStringList entries(const MessageAssembler::Plan& plan, qint64 firstId = 1) {
+    QStringList out;
+    for (int r = 0; r < plan.numbers.size(); ++r)
+        for (int k = 0; k < plan.pieces.size(); ++k)
+            out << plan.entry(firstId++, r, k, kNow);
+    return out;
+}
+
+} // namespace
+
+TEST(MessageAssembler, WorkedExampleCutsAt119AndLabelsEveryPageOfThree) {
+    const QString body = letters(300);
+    const auto plan = MessageAssembler::planImmediate(input(body));
+    ASSERT_TRUE(plan.ok());
+    const QString tail = " - Quorvel 3.0. 05/12/2026 16:20:00";
+    const QString head = "05/12/2026 16:20:00 +447700900123 ";
+    EXPECT_EQ(entries(plan, 57), (QStringList{"[57] " + head + body.mid(0, 119) + " P1/3" + tail,
+                                              "[58] " + head + body.mid(119, 119) + " P2/3" + tail,
+                                              "[59] " + head + body.mid(238) + "  P3/3" + tail}));
+    EXPECT_EQ(plan.pieces[2].size(), 62 + 1) << "the last part carries the blank";
+    // No part outgrows one message.
+    for (int k = 0; k < 3; ++k)
+        EXPECT_LE(plan.part(k, kNow).size(), 160);
+}
+
+TEST(MessageAssembler, PartCountFollowsTheCutLengthInEveryMode) {
+    struct Case {
+        const char* what;
+        QString signLine;
+        bool signatureOn;
+        int bodyLength;
+        QList<int> pieceLengths; // the last one includes its blank
+    } cases[] = {
+        {"exactly PartLength is one part", "PAGEIN" + kSig14, true, 119, {120}},
+        {"one more is two", "PAGEIN" + kSig14, true, 120, {119, 2}},
+        {"empty signature, page info", "PAGEIN", true, 280, {133, 133, 15}},
+        {"signature off cuts at 160", "PAGEIN" + kSig14, false, 161, {160, 2}},
+        {"signature off, exactly 160", "PAGEIN" + kSig14, false, 160, {161}},
+        {"no page info cuts after the signature", "NOPAGE" + kSig14, true, 300, {146, 146, 9}},
+        {"empty line: no flag, no signature", "", true, 320, {160, 161}},
+        {"bare signature counts as page info", kSig14, true, 120, {119, 2}},
+    };
+    for (const Case& c : cases) {
+        const auto plan = MessageAssembler::planImmediate(
+            input(letters(c.bodyLength), c.signLine, c.signatureOn));
+        ASSERT_TRUE(plan.ok()) << c.what;
+        QList<int> lengths;
+        for (const QString& p : plan.pieces)
+            lengths << int(p.size());
+        EXPECT_EQ(lengths, c.pieceLengths) << c.what;
+    }
+}
+
+TEST(MessageAssembler, SuffixesPerMode) {
+    const QString body = letters(200);
+    {
+        const auto plan = MessageAssembler::planImmediate(input(body, "NOPAGE" + kSig14));
+        EXPECT_EQ(plan.part(0, kNow), body.left(146) + kSig14) << "no blank before it";
+        EXPECT_EQ(plan.part(1, kNow), body.mid(146) + ' ' + kSig14);
+    }
+    {
+        const auto plan = MessageAssembler::planImmediate(input(body, "PAGEIN" + kSig14, false));
+        EXPECT_EQ(plan.part(0, kNow), body.left(160));
+        EXPECT_EQ(plan.part(1, kNow), body.mid(160) + ' ');
+    }
+    {
+        const auto plan = MessageAssembler::planImmediate(input("hi", ""));
+        EXPECT_EQ(plan.part(0, kNow), "hi ");
+    }
+    {
+        const auto plan = MessageAssembler::planImmediate(input("hi", "PAGEIN"));
+        EXPECT_EQ(plan.part(0, kNow), "hi  P1/1  05/12/2026 16:20:00");
+    }
+}
+
+TEST(MessageAssembler, NineRealPartsAtMostAndLabelsNeverExceedTheCount) {
+    const auto nine = MessageAssembler::planImmediate(input(letters(1071)));
+    ASSERT_TRUE(nine.ok());
+    ASSERT_EQ(nine.pieces.size(), 9);
+    EXPECT_TRUE(nine.part(8, kNow).contains(" P9/9 "));
+    const auto ten = MessageAssembler::planImmediate(input(letters(1072)));
+    ASSERT_FALSE(ten.ok());
+    EXPECT_EQ(ten.refusal->text, "Message Too Long         ");
+    EXPECT_EQ(ten.refusal->icon, MessageBox::Icon::Warning);
+    EXPECT_EQ(ten.entryCount(), 0);
+
+    // 280 characters with an empty signature make three parts, labelled of three.
+    const auto three = MessageAssembler::planImmediate(input(letters(280), "PAGEIN"));
+    ASSERT_EQ(three.pieces.size(), 3);
+    EXPECT_TRUE(three.part(2, kNow).contains(" P3/3 "));
+
+    EXPECT_TRUE(MessageAssembler::planImmediate(input(letters(1440), "", false)).ok());
+    EXPECT_FALSE(MessageAssembler::planImmediate(input(letters(1441), "", false)).ok());
+}
+
+TEST(MessageAssembler, OverlongInputIsRefusedNotLooped) {
+    auto in = input(letters(2000));
+    in.subject = letters(100);
+    EXPECT_EQ(MessageAssembler::planImmediate(in).refusal->text, "Message Too Long         ");
+    // A signature file line longer than a message leaves no room for text.
+    for (const QString& line : {"PAGEIN" + letters(200), "NOPAGE" + letters(160), letters(133)})
+        EXPECT_EQ(MessageAssembler::planImmediate(input("hi", line)).refusal->text,
+                  "Message Too Long         ")
+            << line.size();
+}
+
+TEST(MessageAssembler, BodyJoinsSubjectInBracketsUntrimmed) {
+    EXPECT_EQ(MessageAssembler::body("", " m "), " m ");
+    EXPECT_EQ(MessageAssembler::body(" s", "m"), "( s)m");
+    EXPECT_EQ(MessageAssembler::body("s", ""), "(s)");
+    auto in = input("", "");
+    in.subject = "Hello";
+    EXPECT_EQ(MessageAssembler::planImmediate(in).part(0, kNow), "(Hello) ");
+}
+
+TEST(MessageAssembler, RefusalsAndTheirColours) {
+    auto emptyList = input("hi");
+    emptyList.numberListCount = 0;
+    emptyList.checkedEntries.clear();
+    auto noneChecked = input("hi");
+    noneChecked.checkedEntries.clear();
+    auto noDigits = input("hi");
+    noDigits.checkedEntries = {"Nobody  +", "Also nobody"};
+    auto noBody = input("");
+    struct Case {
+        const char* what;
+        MessageAssembler::Input in;
+        const char* text;
+        std::optional<Colour> list;
+        std::optional<Colour> box;
+    } cases[] = {
+        {"empty list", emptyList, "Please fill SMS Number List         ", kOrange, std::nullopt},
+        {"none checked", noneChecked, "Select Mobile Number", std::nullopt, std::nullopt},
+        {"no digits", noDigits, "Select Mobile Number", std::nullopt, std::nullopt},
+        {"no text", noBody, "No Text Selected to be Sent        ", kWhite, kOrange},
+    };
+    for (const Case& c : cases) {
+        for (bool scheduled : {false, true}) {
+            const auto plan =
+                scheduled ? MessageAssembler::planScheduled(c.in, QDate(2027, 1, 5), QTime(9, 5))
+                          : MessageAssembler::planImmediate(c.in);
+            ASSERT_FALSE(plan.ok()) << c.what;
+            EXPECT_EQ(plan.refusal->text, c.text) << c.what;
+            EXPECT_EQ(plan.refusal->icon, MessageBox::Icon::Warning) << c.what;
+            EXPECT_EQ(plan.numberListColour, c.list) << c.what;
+            EXPECT_EQ(plan.messageBoxColour, c.box) << c.what;
+            EXPECT_EQ(plan.entryCount(), 0) << c.what;
+        }
+    }
+    const auto ok = MessageAssembler::planImmediate(input("hi"));
+    EXPECT_EQ(ok.numberListColour, kWhite);
+    EXPECT_EQ(ok.messageBoxColour, kWhite);
+}
+
+TEST(MessageAssembler, NumbersAreTheDigitsAfterTheLastPlus) {
+    auto in = input("hi");
+    in.numberListCount = 5;
+    in.checkedEntries = {"Jane Smith  +44 7700 900 123", "Flat 2B  +33612345678", "C++ Team  +1555",
+                         "No number  +", "0044123"};
+    const auto plan = MessageAssembler::planImmediate(in);
+    EXPECT_EQ(plan.numbers, (QStringList{"+447700900123", "+33612345678", "+1555", "+0044123"}));
+}
+
+TEST(MessageAssembler, TwoRecipientsTimesTwoPartsTakeFourConsecutiveIds) {
+    auto in = input(letters(200));
+    in.numberListCount = 3;
+    in.checkedEntries = {"A  +441", "B  +442"};
+    const auto plan = MessageAssembler::planImmediate(in);
+    ASSERT_EQ(plan.entryCount(), 4);
+    const QStringList made = entries(plan, 9);
+    QStringList starts;
+    for (const QString& e : made)
+        starts << e.left(e.indexOf("+") + 5);
+    EXPECT_EQ(starts,
+              (QStringList{"[9] 05/12/2026 16:20:00 +441 ", "[10] 05/12/2026 16:20:00 +441 ",
+                           "[11] 05/12/2026 16:20:00 +442 ", "[12] 05/12/2026 16:20:00 +442 "}));
+}
+
+TEST(MessageAssembler, EveryEntryHasTheShapeTheOperatorModuleNeeds) {
+    const QRegularExpression shape(R"(^\[\d+\] \d\d/\d\d/\d{4} \d\d:\d\d:\d\d \+\d+ .*\S)");
+    auto in = input(" [x] +1 ] a+b  ");
+    in.subject = "+[";
+    in.numberListCount = 2;
+    in.checkedEntries = {"Weird ] [ name  +44 1", "+2"};
+    const QDateTime midnight(QDate(2026, 12, 31), QTime(23, 59, 59));
+    const auto plan = MessageAssembler::planImmediate(in);
+    for (int r = 0; r < 2; ++r) {
+        const QString e = plan.entry(100, r, 0, midnight);
+        EXPECT_TRUE(shape.match(e).hasMatch()) << e.toStdString();
+        // One reading of the clock: the stamp in front and in the suffix agree.
+        EXPECT_EQ(e.count("31/12/2026 23:59:59"), 2) << e.toStdString();
+    }
+}
+
+TEST(MessageAssembler, SplitTextPieces) {
+    struct Case {
+        QString text;
+        int size;
+        QStringList pieces;
+    } cases[] = {
+        {"", 5, {""}},
+        {"abc", 3, {"abc"}},
+        {"abcd", 3, {"abc", "d"}},
+        {"abcdef", 3, {"abc", "def"}},
+        {"abc", 0, {"abc"}},
+        {"abc", -1, {"abc"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MessageAssembler::SplitText(c.text, c.size), c.pieces) << c.text.toStdString();
+}
+
+TEST(MessageAssembler, ScheduledNumbersFollowTheUkRule) {
+    auto in = input("hi");
+    in.numberListCount = 5;
+    in.checkedEntries = {"Leading zero  07700900123", "French  +33 612",
+                         "Zero after code  +44 07700", "UK  +447700", "Bare  +1555"};
+    const auto plan = MessageAssembler::planScheduled(in, QDate(2027, 1, 5), QTime(9, 5));
+    EXPECT_EQ(plan.numbers,
+              (QStringList{"+447700900123", "+4433612", "+447700", "+447700", "+441555"}));
+}
+
+TEST(MessageAssembler, ScheduledEntriesCarryTheScheduleTwiceAndHundredCharacterPieces) {
+    const QString body = letters(250);
+    const auto plan = MessageAssembler::planScheduled(input(body, "NOPAGE" + kSig14),
+                                                      QDate(2027, 1, 5), QTime(9, 5, 31));
+    ASSERT_TRUE(plan.ok());
+    EXPECT_EQ(entries(plan, 7),
+              (QStringList{"[7] 5/1/2027 09:05:00 +447700900123 " + body.left(100) + " P1/3" +
+                               kSig14 + " 5/1/2027 09:05:00",
+                           "[8] 5/1/2027 09:05:00 +447700900123 " + body.mid(100, 100) + " P2/3" +
+                               kSig14 + " 5/1/2027 09:05:00",
+                           "[9] 5/1/2027 09:05:00 +447700900123 " + body.mid(200) + " P3/3" +
+                               kSig14 + " 5/1/2027 09:05:00"}));
+    // No part limit; the signature box off drops the signature, not the page labels.
+    auto off = input(letters(2102), "PAGEIN" + kSig14, false);
+    const auto many = MessageAssembler::planScheduled(off, QDate(2027, 12, 25), QTime(23, 59));
+    ASSERT_EQ(many.pieces.size(), 22);
+    EXPECT_EQ(many.part(21, kNow), letters(2102).mid(2100) + " P22/22");
+    EXPECT_EQ(many.stamp, "25/12/2027 23:59:00");
+}

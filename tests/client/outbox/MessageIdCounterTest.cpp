@@ -1,0 +1,83 @@
+#include "client/outbox/MessageIdCounter.h"
+#include "common/ExchangeFiles.h"
+#include "support/TestInstallation.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MessageIdCounterTest : public ::testing::Test {
+protected:
+    MessageIdCounter counter() {
+        return MessageIdCounter([this] { return inst.appPath(); }, [this] { return listed; });
+    }
+    TestInstallation inst;
+    QStringList listed;
+};
+
+} // namespace
+
+TEST_F(MessageIdCounterTest, ReserveHandsOutTheFileIdAndStoresTheNextFree) {
+    inst.writeBytes("Config\\MsgID.dat", "3\r\n  42  \r\n");
+    auto ids = counter();
+    EXPECT_EQ(ids.reserve(4), 42);
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("46\r\n"));
+    EXPECT_EQ(ids.reserve(1), 46);
+    EXPECT_EQ(ids.reserve(0), 47);
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("47\r\n"));
+}
+
+TEST_F(MessageIdCounterTest, ALostCounterStartsAfterTheHighestIdInUse) {
+    const QByteArray bad[] = {"<missing>", "",        "\r\n",   "7\r\n\r\n",
+                              "abc\r\n",   "12x\r\n", "-5\r\n", "99999999999999999999\r\n"};
+    for (const QByteArray& content : bad) {
+        if (content == "<missing>")
+            inst.remove("Config\\MsgID.dat");
+        else
+            inst.writeBytes("Config\\MsgID.dat", content);
+        inst.writeBytes(ExchangeFiles::kAccepted, "[30] a +1 x\r\n[31] b +1 y\r\ngarbage\r\n");
+        inst.writeBytes(ExchangeFiles::kInbox, "\r\n[33] c +1 z\r\n");
+        inst.writeBytes("Config\\AccpMsgs.dat", "Accepted::[ 35 ] d +1 w\r\n");
+        EXPECT_EQ(counter().reserve(2), 36) << content.constData();
+        EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("38\r\n"));
+    }
+}
+
+TEST_F(MessageIdCounterTest, EveryPlaceAnIdCanBeIsSearched) {
+    struct Case {
+        const char* where;
+        QString file;
+        QStringList lists;
+    } cases[] = {
+        {"accepted file", ExchangeFiles::kAccepted, {}},
+        {"inbox", ExchangeFiles::kInbox, {}},
+        {"failed file", ExchangeFiles::kCarryOver, {}},
+        {"accepted list", "Config\\AccpMsgs.dat", {}},
+        {"saved schedule", "Config\\ScdMsgs.rcv", {}},
+        {"outbox and queues", "", {"Processing::[90] a +1 x", "[5] b +1 y"}},
+    };
+    for (const Case& c : cases) {
+        TestInstallation fresh;
+        fresh.remove("Config\\MsgID.dat");
+        if (!c.file.isEmpty())
+            fresh.writeBytes(c.file, "\r\n[7] a +1 x\r\nAccepted::[90] 1/1/2027 +1 y\r\n");
+        MessageIdCounter ids([&] { return fresh.appPath(); }, [&] { return c.lists; });
+        EXPECT_EQ(ids.next(), 91) << c.where;
+    }
+}
+
+TEST_F(MessageIdCounterTest, NothingInUseStartsAtOne) {
+    inst.remove("Config\\MsgID.dat");
+    for (const QString& f :
+         {ExchangeFiles::kAccepted, ExchangeFiles::kInbox, ExchangeFiles::kCarryOver})
+        inst.remove(f);
+    EXPECT_EQ(counter().reserve(3), 1);
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("4\r\n"));
+}
+
+TEST_F(MessageIdCounterTest, AnUnwritableCounterReservesNothing) {
+    inst.remove("Config\\MsgID.dat");
+    QDir().mkpath(inst.file("Config\\MsgID.dat"));
+    EXPECT_FALSE(counter().reserve(1).has_value());
+}

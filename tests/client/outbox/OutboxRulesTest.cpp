@@ -1,0 +1,93 @@
+#include "client/outbox/OutboxRules.h"
+#include "support/ScriptedMessageBox.h"
+
+#include <gtest/gtest.h>
+
+using Answer = MessageBox::Answer;
+
+namespace {
+const QString kWaiting = "[1] 05/12/2026 16:20:00 +44123 a";
+}
+
+TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoices) {
+    struct Case {
+        QStringList entries;
+        int selected;
+        const char* text;
+        MessageBox::Icon icon;
+    } cases[] = {
+        {{}, -1, "The Outbox is empty. No messages to delete        ", MessageBox::Icon::Warning},
+        {{"Accepted::" + kWaiting},
+         0,
+         "Message has been processed. Cannot be deleted        ",
+         MessageBox::Icon::Warning},
+        {{kWaiting, "Processing::" + kWaiting},
+         1,
+         "Message is being processed. Cannot be deleted        ",
+         MessageBox::Icon::Warning},
+        {{"Remove::" + kWaiting},
+         0,
+         "Message is being deleted. Cannot be deleted        ",
+         MessageBox::Icon::Warning},
+        {{kWaiting}, -1, "No message selected in outbox.", MessageBox::Icon::None},
+        {{kWaiting}, 5, "No message selected in outbox.", MessageBox::Icon::None},
+    };
+    for (const Case& c : cases) {
+        ScriptedMessageBox boxes;
+        const auto out = OutboxRules::DeleteSelected(c.entries, c.selected);
+        ASSERT_EQ(boxes.shown().size(), 1) << c.text;
+        EXPECT_EQ(boxes.last().text, c.text);
+        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+        EXPECT_EQ(boxes.last().icon, c.icon) << c.text;
+        EXPECT_EQ(out.removeIndex, -1) << c.text;
+        EXPECT_FALSE(out.highlightLast) << c.text;
+    }
+}
+
+TEST(OutboxRules, DeleteAsksAndRemovesOnlyOnYes) {
+    const QStringList entries{kWaiting, "[2] x +1 y"};
+    for (auto [answer, removed] : {std::pair{Answer::Yes, 1}, std::pair{Answer::No, -1}}) {
+        ScriptedMessageBox boxes;
+        boxes.answerNext(answer);
+        const auto out = OutboxRules::DeleteSelected(entries, 1);
+        ASSERT_EQ(boxes.shown().size(), 1);
+        EXPECT_EQ(boxes.last().text, "Are you sure you want to remove the selected message?");
+        EXPECT_EQ(boxes.last().title, "Quorvel");
+        EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+        EXPECT_EQ(boxes.last().defaultButton, Answer::No);
+        EXPECT_EQ(out.removeIndex, removed);
+        EXPECT_TRUE(out.highlightLast);
+    }
+}
+
+TEST(OutboxRules, RemoveAllConfirmsWhateverTheStates) {
+    {
+        ScriptedMessageBox boxes;
+        EXPECT_FALSE(OutboxRules::RemoveAll(0));
+        ASSERT_EQ(boxes.shown().size(), 1);
+        EXPECT_EQ(boxes.last().text, "The Outbox is empty. No messages to delete        ");
+        EXPECT_EQ(boxes.last().title, "Quorvel");
+        EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    }
+    for (auto [answer, cleared] : {std::pair{Answer::Yes, true}, std::pair{Answer::No, false}}) {
+        ScriptedMessageBox boxes;
+        boxes.answerNext(answer);
+        EXPECT_EQ(OutboxRules::RemoveAll(3), cleared);
+        EXPECT_EQ(boxes.last().text, "Are you sure you want to remove all the messages?");
+        EXPECT_EQ(boxes.last().title, "Quorvel");
+        EXPECT_EQ(boxes.last().defaultButton, Answer::No);
+    }
+}
+
+TEST(OutboxRules, ExactPositionIsTheLastEntryContainingTheKey) {
+    const QStringList entries{"[1] a +1 x", "Processing::[12] b +1 y", "[1] c +1 z", "[2] d +1 w"};
+    int pos = -7;
+    OutboxRules::GetExactOutboxPos(entries, "[1]", pos);
+    EXPECT_EQ(pos, 2);
+    OutboxRules::GetExactOutboxPos(entries, "[12]", pos);
+    EXPECT_EQ(pos, 1);
+    OutboxRules::GetExactOutboxPos(entries, "[99]", pos);
+    EXPECT_EQ(pos, 1) << "unchanged when no entry holds the key";
+    OutboxRules::GetExactOutboxPos({}, "[1]", pos);
+    EXPECT_EQ(pos, 1);
+}
