@@ -1,6 +1,7 @@
 #include "client/shell/ui/MainForm.h"
 
-#include "client/recipients/NumberEntry.h"
+#include "client/composition/ui/ComposeController.h"
+#include "client/recipients/ui/RecipientsController.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ClientSettings.h"
 #include "client/shell/ui/TrayIcon.h"
@@ -102,6 +103,9 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
             activateWindow();
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
+    m_compose = std::make_unique<ComposeController>(
+        m_c, m_settings, [this] { return m_appPath; }, [this] { return MaxSmsLength; });
+    m_recipients = std::make_unique<RecipientsController>(m_c, [this] { return m_appPath; });
 }
 
 MainForm::~MainForm() = default;
@@ -364,10 +368,16 @@ bool MainForm::load() {
     MaxSmsLength = 160;
     // 5.
     m_appPath = AppPath(m_programDir, m_currentDir).resolveAndStore();
+    // 6.
+    m_compose->InitCounters();
     // 7.
     ExchangeFiles::writeStateWord(m_appPath, ExchangeFiles::kStart);
-    // 8, 10, 14.
+    // 8.
+    m_recipients->LoadFrequentNumbers();
+    m_recipients->LoadNumberList();
     fillListsFromFiles();
+    // 10.
+    m_compose->LoadQuickMessages();
     // 11.
     ApplyBackColour();
     // 12.
@@ -377,6 +387,8 @@ bool MainForm::load() {
         m_c.cmdConfigure->setEnabled(true);
     // 14.
     m_c.dtSchDate->setDate(Clock::instance().now().date());
+    m_recipients->LoadCountryCodes();
+    m_compose->ResetQuickMessageText();
     return true;
 }
 
@@ -384,28 +396,8 @@ void MainForm::fillListsFromFiles() {
     const auto lines = [this](const char* rel) {
         return LineFile::readAll(InstallPath::resolve(m_appPath, QString::fromLatin1(rel)));
     };
-    m_c.Combo2->clear();
-    QStringList speed;
-    for (const QString& l : lines("Config\\SpeedNos.dat"))
-        if (NumberEntry::IsValidNumberEntry(l))
-            speed << l;
-    m_c.Combo2->addItems(speed);
-    m_c.List4->clear();
-    for (const QString& l : lines("\\Config\\BudList.dat")) {
-        if (!NumberEntry::IsValidNumberEntry(l))
-            continue;
-        auto* item = new QListWidgetItem(l, m_c.List4);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
     m_c.Combo3->clear();
     m_c.Combo3->addItems(lines("Groups\\Group.dat"));
-    m_c.Combo1->clear();
-    m_c.Combo1->addItems(lines("config\\QuickMsg.Dat"));
-    m_c.Combo1->setCurrentIndex(-1);
-    m_c.cmbCountryCode->clear();
-    m_c.cmbCountryCode->addItems(lines("Config\\ISDCodes.dat"));
-    m_c.cmbCountryCode->setCurrentText("United Kingdom  +44");
 }
 
 void MainForm::ApplyBackColour() {
@@ -474,10 +466,7 @@ void MainForm::saveAtShutdown() {
             entries << m_c.schedulebox->item(i)->text();
         LineFile::appendLines(InstallPath::resolve(m_appPath, "Config\\ScdMsgs.rcv"), entries);
     }
-    QStringList numbers;
-    for (int i = 0; i < m_c.List4->count(); ++i)
-        numbers << m_c.List4->item(i)->text();
-    LineFile::rewrite(InstallPath::resolve(m_appPath, "Config\\BudList.dat"), numbers);
+    m_recipients->SaveNumberList();
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

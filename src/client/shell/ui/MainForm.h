@@ -9,6 +9,8 @@
 
 struct ClientSettings;
 class TrayIcon;
+class ComposeController;
+class RecipientsController;
 
 // The client's main window: it owns the lists and timers that carry the
 // state, creates every control, and runs the load and shutdown sequences.
@@ -24,6 +26,8 @@ public:
     MainFormControls& controls() { return m_c; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
+    ComposeController& compose() { return *m_compose; }
+    RecipientsController& recipients() { return *m_recipients; }
 
     // The load sequence; false when the user chose to exit in the options window.
     bool load();
@@ -63,5 +67,7 @@ private:
     QString m_appPath;
     MainFormControls m_c;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<ComposeController> m_compose;
+    std::unique_ptr<RecipientsController> m_recipients;
     bool m_closing = false;
 };
