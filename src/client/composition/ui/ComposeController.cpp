@@ -198,9 +198,11 @@ void ComposeController::guardMessageChange(const Change& change) {
     QTextCursor user = m_c.txtMessage->textCursor();
 
     if (clean.refused) {
-        showAsciiOnly();
+        // Text the program set (it clears the undo steps) is left for the
+        // focus-loss check to report.
         if (!doc->isUndoAvailable())
-            return; // set by the program, not pasted: the focus-loss check reports it
+            return;
+        showAsciiOnly();
         const int before = doc->characterCount() - change.added + change.removed;
         m_editing = true;
         doc->undo();

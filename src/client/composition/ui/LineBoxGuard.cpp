@@ -6,6 +6,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <utility>
 
 using namespace CharacterRules;
 
@@ -13,6 +14,8 @@ LineBoxGuard::LineBoxGuard(QLineEdit* box, QString asciiTitle, QObject* parent)
     : QObject(parent), m_box(box), m_title(std::move(asciiTitle)), m_accepted(box->text()),
       m_acceptedCursor(box->cursorPosition()) {
     box->installEventFilter(this);
+    // textEdited comes just before textChanged, and only for the user's edits.
+    connect(box, &QLineEdit::textEdited, this, [this] { m_userEdit = true; });
     connect(box, &QLineEdit::textChanged, this, &LineBoxGuard::onTextChanged);
     // Emitted after textChanged, so at a change this still holds the caret of before.
     connect(box, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
@@ -48,16 +51,17 @@ bool LineBoxGuard::eventFilter(QObject* watched, QEvent* event) {
 void LineBoxGuard::onTextChanged(const QString& text) {
     if (m_busy)
         return;
+    const bool byUser = std::exchange(m_userEdit, false);
     const Pasted clean = cleanPasted(text, LineBreaks::Space);
-    if (clean.refused) {
+    if (clean.refused && byUser) {
         MessageBox::show(kAsciiOnly, m_title, MessageBox::Icon::Information);
         m_busy = true;
         m_box->setText(m_accepted);
         m_box->setCursorPosition(m_acceptedCursor);
         m_busy = false;
-        return;
-    }
-    if (clean.text != text) {
+    } else if (clean.text != text) {
+        // Text the program sets is cleaned too, but what it refuses is left
+        // for the focus-loss check to report.
         const int caret = int(cleanPasted(text.left(m_box->cursorPosition()), LineBreaks::Space)
                                   .text.size());
         m_busy = true;

@@ -12,7 +12,8 @@ class QLineEdit;
 // (paste by any means, drop, input method) is cleaned: barred characters
 // dropped, line breaks made spaces; when it brings a character the rules
 // refuse, the message is shown and the box gets back its text from before,
-// with the caret where it was.
+// with the caret where it was. Text the program sets is cleaned the same way
+// but never refused: the focus-loss checks report it.
 class LineBoxGuard : public QObject {
     Q_OBJECT
 public:
@@ -42,4 +43,5 @@ private:
     QString m_accepted;
     int m_acceptedCursor = 0;
     bool m_busy = false;
+    bool m_userEdit = false;
 };
