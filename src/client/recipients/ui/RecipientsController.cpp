@@ -39,6 +39,8 @@ RecipientsController::RecipientsController(MainFormControls& controls,
                                            std::function<QString()> appPath, QObject* parent)
     : QObject(parent), m_c(controls), m_appPath(std::move(appPath)) {
     m_c.Combo2->setPlaceholderText("Please Select a Number");
+    // Drops arrive at the list's viewport.
+    m_c.List4->viewport()->setAcceptDrops(true);
     m_c.List4->viewport()->installEventFilter(this);
     m_c.Text3->installEventFilter(this);
 
