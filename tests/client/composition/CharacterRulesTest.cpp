@@ -38,9 +38,8 @@ TEST(CharacterRules, IsAsciiTextExaminesFromThePastePosition) {
         const char* position;
         bool ok;
     } cases[] = {
-        {"", false},  {"0", false}, {"1", false}, {"3", false},
-        {"4", true},  {"6", true},  {"99", true}, {"-5", false},
-        {"x", false}, // not a number: from the start
+        {"", false}, {"0", false}, {"1", false},  {"3", false}, {"4", true},
+        {"6", true}, {"99", true}, {"-5", false}, {"x", false}, // not a number: from the start
     };
     for (const Case& c : cases) {
         QString pos = c.position;
@@ -65,9 +64,9 @@ TEST(CharacterRules, LineBreaksAreKeptOrBecomeOneSpaceEach) {
 }
 
 TEST(CharacterRules, RefusedCharactersAreReportedWhateverElseComesWithThem) {
-    for (const QString& s : {QString("caf") + QChar(0x00E9), QString("hi ") + QChar(0xD83D) +
-                                                                 QChar(0xDE00),
-                             QString(QChar(0x200F)) + "abc", QString(QChar(0xFFFD))}) {
+    for (const QString& s :
+         {QString("caf") + QChar(0x00E9), QString("hi ") + QChar(0xD83D) + QChar(0xDE00),
+          QString(QChar(0x200F)) + "abc", QString(QChar(0xFFFD))}) {
         const Pasted out = cleanPasted(s + "#", LineBreaks::Keep);
         EXPECT_TRUE(out.refused) << s.toStdString();
     }

@@ -1,8 +1,8 @@
+#include "MainFormFixture.h"
 #include "client/composition/ui/ComposeController.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "common/Colour.h"
 #include "ui/BackColour.h"
-#include "MainFormFixture.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -44,7 +44,8 @@ TEST_F(ComposeEditorTest, CountersStartFromTheSignatureFile) {
 
 TEST_F(ComposeEditorTest, BarredKeysVanishWithoutAWordInBothBoxes) {
     loadAndShow();
-    for (QWidget* box : {static_cast<QWidget*>(c().txtMessage), static_cast<QWidget*>(c().txtSubject)}) {
+    for (QWidget* box :
+         {static_cast<QWidget*>(c().txtMessage), static_cast<QWidget*>(c().txtSubject)}) {
         box->setFocus();
         QTest::keyClicks(box, "a#[\\]^{|}~b");
         QTest::keyClick(box, Qt::Key_Return);
@@ -319,7 +320,8 @@ TEST_F(ComposeEditorTest, ClearButtonEmptiesTheEditorAndResetsTheQuickMessage) {
 // written to $QUORVEL_SCREENSHOT_DIR when set, else into the build folder.
 TEST_F(ComposeEditorTest, MainWindowWithAComposedMessage) {
     inst.writeBytes("Config\\Sign.cfg", "PAGEIN- Message sent by Quorvel.\r\n");
-    inst.writeBytes("Config\\BudList.dat", "Jane Smith  +447700900123\r\nBob Jones  +33612345678\r\n");
+    inst.writeBytes("Config\\BudList.dat",
+                    "Jane Smith  +447700900123\r\nBob Jones  +33612345678\r\n");
     inst.writeBytes("Config\\SpeedNos.dat", "Office  +441632960000\r\n");
     loadAndShow();
     QTest::keyClicks(c().txtSubject, "Meeting moved");

@@ -9,9 +9,8 @@ TEST(Counters, ASubjectAddsItsTwoParentheses) {
         int subject, message, signature;
         long long text4, total;
     } cases[] = {
-        {0, 0, 0, 0, 0},        {0, 0, 53, 0, 53},      {0, 150, 30, 150, 180},
-        {2, 150, 30, 154, 184}, {1, 0, 0, 3, 3},        {100, 0, 26, 102, 128},
-        {0, 160, 0, 160, 160},  {2, 129, 27, 133, 160},
+        {0, 0, 0, 0, 0}, {0, 0, 53, 0, 53},      {0, 150, 30, 150, 180}, {2, 150, 30, 154, 184},
+        {1, 0, 0, 3, 3}, {100, 0, 26, 102, 128}, {0, 160, 0, 160, 160},  {2, 129, 27, 133, 160},
     };
     for (const Case& c : cases) {
         const auto v = Counters::afterEdit(c.subject, c.message, c.signature);

@@ -8,9 +8,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QTest>
 #include <QListWidget>
 #include <QPalette>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>

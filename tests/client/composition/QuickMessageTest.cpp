@@ -1,9 +1,9 @@
+#include "MainFormFixture.h"
 #include "client/composition/ui/ComposeController.h"
 #include "client/composition/ui/QuickMessageDialog.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
-#include "MainFormFixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -59,7 +59,8 @@ TEST_F(QuickMessageTest, AQuickMessageTheRulesRefuseLeavesTheMessageAlone) {
     QTest::keyClicks(c().txtMessage, "mine");
     emit c().Combo1->activated(0);
     EXPECT_EQ(c().txtMessage->toPlainText(), "mine");
-    EXPECT_EQ(boxes.texts(), QStringList{"This version of Quorvel supports only ASCII characters."});
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"This version of Quorvel supports only ASCII characters."});
 }
 
 TEST_F(QuickMessageTest, TypingIntoTheDropDownDoesNothing) {

@@ -25,7 +25,11 @@ TEST(SignatureFile, TheLastLineDecidesFlagTextAndCounter) {
         {"", Kind::Empty, "", false, "", 0},
         {"<missing>", Kind::Empty, "", false, "", 0},
         // Damage: what a signature may not hold goes, the rest is cut to 30.
-        {QByteArray("NOPAGEa#b\xe9" "c\x00" "d", 13), Kind::NoPage, "abcd", false, "NOPAGE", 4},
+        {QByteArray("NOPAGEa#b\xe9"
+                    "c\x00"
+                    "d",
+                    13),
+         Kind::NoPage, "abcd", false, "NOPAGE", 4},
         {"PAGEIN" + QByteArray(1 << 20, 'z'), Kind::PageIn, "zzzzzzzzzzzzzzzzzzzzzzzzzzzzzz", true,
          "PAGEIN", 57},
         {"\xff\xfe###", Kind::Empty, "", false, "", 0},
@@ -51,6 +55,9 @@ TEST(SignatureFile, WrittenAsOneLineOfFlagAndTrimmedText) {
     inst.writeBytes("Config\\Sign.cfg", "NOPAGEold\r\nNOPAGEolder\r\n");
     ASSERT_TRUE(SignatureFile::write(inst.appPath(), true, "  Bob  "));
     EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("PAGEINBob\r\n"));
-    ASSERT_TRUE(SignatureFile::write(inst.appPath(), false, QString::fromLatin1("Price \xA3" "5")));
-    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGEPrice \xA3" "5\r\n"));
+    ASSERT_TRUE(SignatureFile::write(inst.appPath(), false,
+                                     QString::fromLatin1("Price \xA3"
+                                                         "5")));
+    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGEPrice \xA3"
+                                                         "5\r\n"));
 }

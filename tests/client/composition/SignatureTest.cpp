@@ -1,8 +1,8 @@
+#include "MainFormFixture.h"
 #include "client/composition/ui/ComposeController.h"
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "ui/BackColour.h"
-#include "MainFormFixture.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -5,9 +5,11 @@
 
 TEST(FrequentNumbers, LoadKeepsValidLinesInAlphabeticalOrder) {
     TestInstallation inst;
-    inst.writeBytes("Config\\SpeedNos.dat", "zed  +441\r\nbad line\r\nAnn  +442\r\n\r\nann  +443\r\n" +
-                                                QByteArray(1 << 20, 'x') + "+1\r\nBob  +44 5\r\n"
-                                                                           "Ann  +442\r\nmid  +9");
+    inst.writeBytes("Config\\SpeedNos.dat",
+                    "zed  +441\r\nbad line\r\nAnn  +442\r\n\r\nann  +443\r\n" +
+                        QByteArray(1 << 20, 'x') +
+                        "+1\r\nBob  +44 5\r\n"
+                        "Ann  +442\r\nmid  +9");
     const FrequentNumbers f = FrequentNumbers::load(inst.appPath());
     EXPECT_EQ(f.items(), (QStringList{"Ann  +442", "ann  +443", "mid  +9", "zed  +441"}));
 }

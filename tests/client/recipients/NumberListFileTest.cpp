@@ -9,15 +9,18 @@ TEST(NumberListFile, LoadsWhatIsValidFromDamagedFiles) {
         QByteArray bytes;
         QStringList entries;
     } cases[] = {
-        {"Jane  +44123\r\nJo  0123\r\n\r\n   \r\nBob  +44 5\r\nAl  +4477", {"Jane  +44123", "Al  +4477"}},
+        {"Jane  +44123\r\nJo  0123\r\n\r\n   \r\nBob  +44 5\r\nAl  +4477",
+         {"Jane  +44123", "Al  +4477"}},
         {"A  +1\nB  +2\rC  +3\r\n", {"A  +1", "B  +2", "C  +3"}},
         {QByteArray(1 << 20, 'n') + "  +44\r\nOk  +1\r\n", {"Ok  +1"}},
-        {QByteArray("\x00\xff\x81+1\r\n", 6), {QString(QChar(0)) + QChar(0xFF) + QChar(0xFFFD) + "+1"}},
+        {QByteArray("\x00\xff\x81+1\r\n", 6),
+         {QString(QChar(0)) + QChar(0xFF) + QChar(0xFFFD) + "+1"}},
         {"", {}},
     };
     for (const auto& c : cases) {
         inst.writeBytes("Config\\BudList.dat", c.bytes);
-        EXPECT_EQ(NumberListFile::load(inst.appPath()), c.entries) << c.bytes.left(30).toStdString();
+        EXPECT_EQ(NumberListFile::load(inst.appPath()), c.entries)
+            << c.bytes.left(30).toStdString();
     }
     inst.remove("Config\\BudList.dat");
     EXPECT_TRUE(NumberListFile::load(inst.appPath()).isEmpty());

@@ -87,10 +87,14 @@ TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
         const char* out;
         bool countryBox;
     } cases[] = {
-        {"+44 123", "+44123", false}, {"(0)77-123", "077123", true},
-        {" +4+4 ", "+44", false},     {"12+3", "123", true},
-        {"", "", true},               {"   ", "", true},
-        {"abc", "", true},            {"0044 (0) 7700", "004407700", true},
+        {"+44 123", "+44123", false},
+        {"(0)77-123", "077123", true},
+        {" +4+4 ", "+44", false},
+        {"12+3", "123", true},
+        {"", "", true},
+        {"   ", "", true},
+        {"abc", "", true},
+        {"0044 (0) 7700", "004407700", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NumberRules::filterMobile(c.in), c.out) << c.in;

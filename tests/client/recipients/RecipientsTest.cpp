@@ -1,8 +1,8 @@
+#include "client/composition/MainFormFixture.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
-#include "client/composition/MainFormFixture.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -114,7 +114,8 @@ TEST_F(RecipientsTest, PastedNumbersAreCleanedAndAPlusTurnsTheCountryBoxOff) {
     c().Picture4->click();
     EXPECT_EQ(c().List4->item(1)->text(), "Al  +4477123");
 
-    for (auto [typed, added] : {std::pair{"0612", "Fr  +33612"}, std::pair{"33612", "Fr  +33612"}}) {
+    for (auto [typed, added] :
+         {std::pair{"0612", "Fr  +33612"}, std::pair{"33612", "Fr  +33612"}}) {
         single("Fr", typed);
         c().cmbCountryCode->setCurrentText("France  +33");
         c().Picture4->click();
@@ -180,7 +181,8 @@ TEST_F(RecipientsTest, CountryCodeProblemsFocusTheCountryBox) {
 TEST_F(RecipientsTest, RemoveOneAsksAndRemovesOnlyAHighlightedEntry) {
     loadAndShow();
     c().Picture7->click();
-    EXPECT_EQ(boxes.texts(), QStringList{"Please select the Freq. Dialed Number to be Deleted        "});
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"Please select the Freq. Dialed Number to be Deleted        "});
     EXPECT_EQ(boxes.last().title, "Quorvel Warning");
 
     for (const char* e : {"A  +1", "B  +2", "C  +3"})

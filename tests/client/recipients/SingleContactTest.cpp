@@ -42,13 +42,27 @@ TEST(SingleContact, RefusalsSayWhyAndMarkTheField) {
         std::optional<bool> nameBold, mobileBold;
         bool selectName;
     } cases[] = {
-        {{"Anne-Marie", "0123", kUk}, "The Name must only consist of letters", Focus::Name, {}, {}, true},
+        {{"Anne-Marie", "0123", kUk},
+         "The Name must only consist of letters",
+         Focus::Name,
+         {},
+         {},
+         true},
         {{"", "0123", kUk}, "Please enter a Name        ", Focus::Name, true, {}, false},
         {{"Jo", "", kUk}, "Please enter a Number      ", Focus::Mobile, false, true, false},
         {{"Jo", "+", kUk}, "Please enter a Number      ", Focus::Mobile, false, true, false},
-        {{"Jo", "0123", ""}, "Country code cannot be empty", Focus::CountryCode, false, false, false},
-        {{"Jo", "0123", "44"}, "Country code must begin with + sign followed by numbers",
-         Focus::CountryCode, false, false, false},
+        {{"Jo", "0123", ""},
+         "Country code cannot be empty",
+         Focus::CountryCode,
+         false,
+         false,
+         false},
+        {{"Jo", "0123", "44"},
+         "Country code must begin with + sign followed by numbers",
+         Focus::CountryCode,
+         false,
+         false,
+         false},
     };
     for (const auto& c : cases) {
         boxes.clear();

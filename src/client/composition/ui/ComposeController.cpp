@@ -214,8 +214,8 @@ void ComposeController::guardMessageChange(const Change& change) {
             range.removeSelectedText();
         }
         m_editing = false;
-        const int restoredEnd = std::min(change.from + std::max(change.removed, 0),
-                                         doc->characterCount() - 1);
+        const int restoredEnd =
+            std::min(change.from + std::max(change.removed, 0), doc->characterCount() - 1);
         user.setPosition(std::min(change.from, doc->characterCount() - 1));
         if (restoredEnd > change.from && doc->characterCount() == before)
             user.setPosition(restoredEnd, QTextCursor::KeepAnchor);
@@ -312,7 +312,8 @@ void ComposeController::Picture17_Click() {
     m_c.txtSubject->setFocus();
 }
 
-// --- Signature ------------------------------------------------------------------------------------
+// --- Signature
+// ------------------------------------------------------------------------------------
 
 void ComposeController::Check2_Click() {
     const int sig = m_c.Check2->isChecked() ? signature().counterLength() : 0;
@@ -325,7 +326,8 @@ void ComposeController::Picture10_Click() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (m_c.Check2->isChecked()) {
-        const long long sig = Counters::signatureAfterAccept(dialog.pageInfo(), dialog.Text1->text());
+        const long long sig =
+            Counters::signatureAfterAccept(dialog.pageInfo(), dialog.Text1->text());
         m_c.txtLenSignature->setText(QString::number(sig));
         setTotal(Counters::totalAfterSignatureAccept(m_c.Text4->text(), sig));
     } else {
@@ -334,7 +336,8 @@ void ComposeController::Picture10_Click() {
     }
 }
 
-// --- Quick messages ---------------------------------------------------------------------------------
+// --- Quick messages
+// ---------------------------------------------------------------------------------
 
 void ComposeController::picQuickMsg_Click() {
     QuickMessageDialog dialog(m_settings, m_appPath(), m_c.mainForm);

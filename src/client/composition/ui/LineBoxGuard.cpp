@@ -62,8 +62,8 @@ void LineBoxGuard::onTextChanged(const QString& text) {
     } else if (clean.text != text) {
         // Text the program sets is cleaned too, but what it refuses is left
         // for the focus-loss check to report.
-        const int caret = int(cleanPasted(text.left(m_box->cursorPosition()), LineBreaks::Space)
-                                  .text.size());
+        const int caret =
+            int(cleanPasted(text.left(m_box->cursorPosition()), LineBreaks::Space).text.size());
         m_busy = true;
         m_box->setText(clean.text);
         m_box->setCursorPosition(caret);

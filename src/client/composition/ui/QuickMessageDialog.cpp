@@ -52,8 +52,8 @@ QuickMessageDialog::QuickMessageDialog(ClientSettings& settings, QString appPath
     txtQuickMessage->setToolTip("Enter a Quick message");
     txtQuickMessage->setMinimumWidth(360);
     lblQuickMessage->setBuddy(txtQuickMessage);
-    picAdd = pictureButton(this, "picAdd", QStyle::SP_FileDialogNewFolder,
-                           "Add To Quick Message List");
+    picAdd =
+        pictureButton(this, "picAdd", QStyle::SP_FileDialogNewFolder, "Add To Quick Message List");
     lblAdd = captionFor(this, picAdd, "lblAdd", "Add");
     lblQuickMsgList = new QLabel("Quick Message List", this);
     lblQuickMsgList->setObjectName("lblQuickMsgList");

@@ -89,7 +89,8 @@ bool RecipientsController::SaveNumberList() {
     return false;
 }
 
-// --- Number List -----------------------------------------------------------------------------------
+// --- Number List
+// -----------------------------------------------------------------------------------
 
 void RecipientsController::AddEntry(const QString& text, bool checked) {
     auto* item = new QListWidgetItem(text);
@@ -195,7 +196,8 @@ bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-// --- Single Contact ---------------------------------------------------------------------------------
+// --- Single Contact
+// ---------------------------------------------------------------------------------
 
 void RecipientsController::setBold(QLabel* label, bool bold) {
     QFont f = label->font();
@@ -285,7 +287,8 @@ void RecipientsController::Text3_Change() {
         m_c.Text3->setText(rebuilt);
 }
 
-// --- Frequently dialled numbers ---------------------------------------------------------------------
+// --- Frequently dialled numbers
+// ---------------------------------------------------------------------
 
 void RecipientsController::Picture3_Click() {
     const auto o = SingleContact::AddFrequentNumber(
