@@ -251,6 +251,19 @@ TEST_F(ComposeEditorTest, FocusLossCheckShowsOnceAndTakesTheFocusBack) {
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
+TEST_F(ComposeEditorTest, RefusedTextInBothBoxesDoesNotBounceTheFocusBetweenThem) {
+    loadAndShow();
+    c().txtSubject->setText(QString(QChar(0xE9)));
+    c().txtMessage->setPlainText(QString(QChar(0xE9)));
+    form->compose().PastePosition = "1";
+    c().txtSubject->setFocus();
+    c().txtMessage->setFocus();
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+    EXPECT_EQ(QApplication::focusWidget(), c().txtSubject);
+    c().txtMessage->setFocus();
+    EXPECT_EQ(boxes.shown().size(), 2) << "one box per move, never a chain";
+}
+
 TEST_F(ComposeEditorTest, SubjectFocusLossChecksFromThePastePosition) {
     loadAndShow();
     c().txtSubject->setFocus();

@@ -258,41 +258,41 @@ void ComposeController::txtSubject_LostFocus() {
 
 // A check that shows a box and takes the focus back would otherwise run again
 // as the box takes the focus: only moves within the main window count.
+// Nor does a move a check makes itself: with refused text in both boxes, each
+// box's check would otherwise hand the focus to the other's for ever.
 void ComposeController::onFocusChanged(QWidget* old, QWidget* now) {
-    if (!old || !now || old->window() != now->window())
+    if (m_focusCheck || !old || !now || old->window() != now->window())
         return;
+    m_focusCheck = true;
     if (old == m_c.txtMessage)
         txtMessage_LostFocus();
     else if (old == m_c.txtSubject)
         txtSubject_LostFocus();
+    m_focusCheck = false;
 }
 
 // --- Counters ----------------------------------------------------------------------------------
-
-void ComposeController::setCounters(long long message, long long total) {
-    m_c.Text4->setText(QString::number(message));
-    setTotal(total);
-}
 
 void ComposeController::setTotal(long long total) {
     m_c.txtLenTotal->setText(QString::number(total));
 }
 
-void ComposeController::txtMessage_Change() {
+void ComposeController::recount() {
     const auto v = Counters::afterEdit(m_c.txtSubject->text().size(), messageLength(),
                                        Counters::value(m_c.txtLenSignature->text()));
-    setCounters(v.message, v.total);
+    m_c.Text4->setText(QString::number(v.message));
+    setTotal(v.total);
+    // Both boxes empty is a new message, whichever of them was emptied last.
     if (v.message == 0)
         m_split.rearm();
 }
 
+void ComposeController::txtMessage_Change() {
+    recount();
+}
+
 void ComposeController::txtSubject_Change() {
-    const auto v = Counters::afterEdit(m_c.txtSubject->text().size(), messageLength(),
-                                       Counters::value(m_c.txtLenSignature->text()));
-    setCounters(v.message, v.total);
-    // Both boxes empty is a new message, whichever of them was emptied last.
-    if (v.message == 0)
-        m_split.rearm();
+    recount();
     ApplyLengthColour();
 }
 

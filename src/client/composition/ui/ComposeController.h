@@ -74,7 +74,7 @@ private:
     void onMessageContentsChange(int from, int removed, int added);
     void onMessageTextChanged();
     void guardMessageChange(const Change& change);
-    void setCounters(long long message, long long total);
+    void recount();
     void setTotal(long long total);
     qsizetype messageLength() const;
     void fillQuickMessages(const QStringList& entries);
@@ -87,4 +87,5 @@ private:
     SplitWarning m_split;
     std::optional<Change> m_change;
     bool m_editing = false;
+    bool m_focusCheck = false;
 };
