@@ -345,3 +345,18 @@ TEST_F(RecipientsTest, TakeAndDeleteFrequentNumbers) {
     EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray("Ann  +441\r\n"));
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
+
+TEST_F(RecipientsTest, DamagedFilesLoadWhatIsValid) {
+    const QByteArray huge(1 << 20, '\xe9');
+    inst.writeBytes("Config\\BudList.dat", huge + QByteArray("\r\nA  +1\r\n\x00\x01\r\nB  +2", 18));
+    inst.writeBytes("Config\\SpeedNos.dat", "C  +3\r\n" + huge + "+4\r\n#  +5");
+    inst.writeBytes("config\\QuickMsg.Dat", "Fine\r\n" + huge);
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGE" + huge);
+    loadAndShow();
+    EXPECT_EQ(items(c().List4), (QStringList{"A  +1", "B  +2"}));
+    EXPECT_EQ(combo2(), (QStringList{"#  +5", "C  +3"}));
+    ASSERT_EQ(c().Combo1->count(), 2);
+    EXPECT_EQ(c().Combo1->itemText(1).size(), 120);
+    EXPECT_EQ(c().txtLenSignature->text(), "0") << "nothing of the line is a usable signature";
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
