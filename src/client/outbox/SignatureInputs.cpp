@@ -1,17 +1,18 @@
 #include "client/outbox/SignatureInputs.h"
 
-#include "common/InstallPath.h"
-#include "common/LineFile.h"
+#include "client/composition/SignatureFile.h"
 
+namespace {
+SignatureInputs of(const SignatureFile& f) {
+    return {f.text(), f.PageFlag()};
+}
+} // namespace
+
+// The signature file's own reading, so what the counters show is what is sent.
 SignatureInputs SignatureInputs::fromSignLine(const QString& lastLine) {
-    if (lastLine.isEmpty())
-        return {};
-    const QString flag = lastLine.left(6);
-    if (flag == kPageIn || flag == kNoPage)
-        return {lastLine.mid(6), flag};
-    return {lastLine, kPageIn};
+    return of(SignatureFile::parse(lastLine));
 }
 
 SignatureInputs SignatureInputs::fromFile(const QString& appPath) {
-    return fromSignLine(LineFile::readLast(InstallPath::resolve(appPath, "Config\\Sign.cfg")));
+    return of(SignatureFile::read(appPath));
 }

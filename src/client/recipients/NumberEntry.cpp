@@ -5,6 +5,8 @@
 namespace NumberEntry {
 
 bool IsValidNumberEntry(const QString& line) {
+    if (line.size() > MaxLength)
+        return false;
     const QString t = line.trimmed();
     const qsizetype plus = t.indexOf('+');
     if (t.isEmpty() || plus < 0)
@@ -16,6 +18,10 @@ bool IsValidNumberEntry(const QString& line) {
     rest.trimmed().toDouble(&ok);
     // "inf" and "nan" parse as numbers but are no phone numbers.
     return ok && std::any_of(rest.begin(), rest.end(), [](QChar c) { return c.isDigit(); });
+}
+
+QString make(const QString& name, const QString& number) {
+    return name + "  " + number;
 }
 
 } // namespace NumberEntry

@@ -1,12 +1,30 @@
 #include "client/recipients/NumberRules.h"
 
+#include "common/MessageBox.h"
+
 namespace NumberRules {
+
+namespace {
+
+bool isDigit(QChar c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isNameChar(QChar c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ';
+}
+
+void warn(const QString& text) {
+    MessageBox::show(text, kQuorvelWarning, MessageBox::Icon::Warning);
+}
+
+} // namespace
 
 QString digitsOnly(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (QChar c : text)
-        if (c >= '0' && c <= '9')
+        if (isDigit(c))
             out += c;
     return out;
 }
@@ -24,6 +42,55 @@ QString MakeInternationalNumber(const QString& digits, const QString& codeDigits
 
 void ValidateNumber(QString& number) {
     number = MakeInternationalNumber(digitsOnly(number), "44");
+}
+
+QString GetCountryCode(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        warn("Country code cannot be empty");
+        return kError;
+    }
+    const qsizetype plus = t.indexOf('+');
+    const QString digits = plus < 0 ? QString() : t.mid(plus + 1);
+    // Digits only: the code goes into the number as it stands.
+    if (digits.isEmpty() || digitsOnly(digits) != digits) {
+        warn("Country code must begin with + sign followed by numbers");
+        return kError;
+    }
+    return t.mid(plus);
+}
+
+bool isNameText(const QString& text) {
+    for (QChar c : text)
+        if (!isNameChar(c))
+            return false;
+    return true;
+}
+
+QString cleanName(const QString& text) {
+    qsizetype n = 0;
+    while (n < text.size() && isNameChar(text[n]))
+        ++n;
+    return text.left(n);
+}
+
+QString filterMobile(const QString& text) {
+    const QString t = text.trimmed();
+    QString out;
+    out.reserve(t.size());
+    for (qsizetype i = 0; i < t.size(); ++i)
+        if (isDigit(t[i]) || (i == 0 && t[i] == '+'))
+            out += t[i];
+    return out;
+}
+
+bool countryCodeEnabledFor(const QString& mobile) {
+    const QString t = mobile.trimmed();
+    return t.isEmpty() || !t.startsWith('+');
+}
+
+bool mobileKeyAccepted(QChar key, int caret) {
+    return isDigit(key) || (key == '+' && caret == 0);
 }
 
 } // namespace NumberRules

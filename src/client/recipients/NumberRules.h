@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Turning typed numbers into international form.
+// Turning typed numbers into international form, and the rules of the
+// Single Contact fields.
 namespace NumberRules {
 
 // Digits only, everything else dropped.
@@ -12,5 +13,24 @@ QString digitsOnly(const QString& text);
 QString MakeInternationalNumber(const QString& digits, const QString& codeDigits);
 // The same rule with the code fixed to 44, applied to any text.
 void ValidateNumber(QString& number);
+
+// The trimmed text from its first "+" on ("+44"), or "Error" after telling
+// the user why the country code cannot be used.
+QString GetCountryCode(const QString& text);
+inline const QString kError = QStringLiteral("Error");
+
+// Names hold ASCII letters and blanks only.
+bool isNameText(const QString& text);
+// What the name filter leaves of a text: it drops characters from the end
+// until the rest is clean, so everything from the first bad character on.
+QString cleanName(const QString& text);
+
+// The mobile field as its change filter rebuilds it: the trimmed text's
+// digits, and a "+" only as its first character.
+QString filterMobile(const QString& text);
+// The country box is usable while the mobile number is not international.
+bool countryCodeEnabledFor(const QString& mobile);
+// The mobile field's key filter for one typed character at caret position `caret`.
+bool mobileKeyAccepted(QChar key, int caret);
 
 } // namespace NumberRules

@@ -1,5 +1,6 @@
 #include "client/recipients/NumberRules.h"
 #include "client/recipients/NumberEntry.h"
+#include "support/ScriptedMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -34,4 +35,80 @@ TEST(NumberEntry, OnlyLinesWithANumberAfterThePlusAreLoaded) {
     for (const char* bad : {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc",
                             "Jane  +inf", "Jane  +nan", "a+b+1"})
         EXPECT_FALSE(NumberEntry::IsValidNumberEntry(bad)) << bad;
+}
+
+TEST(NumberRules, GetCountryCodeTakesTheCodeFromItsPlusOrSaysWhy) {
+    ScriptedMessageBox boxes;
+    struct Case {
+        const char* text;
+        const char* code;
+        const char* message;
+    } cases[] = {
+        {"United Kingdom  +44", "+44", nullptr},
+        {"  +1  ", "+1", nullptr},
+        {"France  +33", "+33", nullptr},
+        {"", "Error", "Country code cannot be empty"},
+        {"   ", "Error", "Country code cannot be empty"},
+        {"44", "Error", "Country code must begin with + sign followed by numbers"},
+        {"Nowhere  +", "Error", "Country code must begin with + sign followed by numbers"},
+        {"Odd  +4x4", "Error", "Country code must begin with + sign followed by numbers"},
+        {"Spaced  + 44", "Error", "Country code must begin with + sign followed by numbers"},
+    };
+    for (const Case& c : cases) {
+        boxes.clear();
+        EXPECT_EQ(NumberRules::GetCountryCode(c.text), c.code) << c.text;
+        if (!c.message) {
+            EXPECT_TRUE(boxes.shown().isEmpty()) << c.text;
+            continue;
+        }
+        ASSERT_EQ(boxes.shown().size(), 1) << c.text;
+        EXPECT_EQ(boxes.last().text, c.message);
+        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+        EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    }
+}
+
+TEST(NumberRules, NamesHoldLettersAndBlanksOnly) {
+    EXPECT_TRUE(NumberRules::isNameText("Jane Smith"));
+    EXPECT_TRUE(NumberRules::isNameText(""));
+    for (const char* bad : {"Anne-Marie", "R2", "O'Neil", "tab\there"})
+        EXPECT_FALSE(NumberRules::isNameText(bad)) << bad;
+    EXPECT_FALSE(NumberRules::isNameText(QString("Ren") + QChar(0xE9)));
+    // The filter drops from the end until the rest is clean.
+    EXPECT_EQ(NumberRules::cleanName("Anne-"), "Anne");
+    EXPECT_EQ(NumberRules::cleanName("Anne-Marie"), "Anne");
+    EXPECT_EQ(NumberRules::cleanName("1abc"), "");
+    EXPECT_EQ(NumberRules::cleanName("Jo Bo"), "Jo Bo");
+}
+
+TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
+    struct Case {
+        const char* in;
+        const char* out;
+        bool countryBox;
+    } cases[] = {
+        {"+44 123", "+44123", false},
+        {"(0)77-123", "077123", true},
+        {" +4+4 ", "+44", false},
+        {"12+3", "123", true},
+        {"", "", true},
+        {"   ", "", true},
+        {"abc", "", true},
+        {"0044 (0) 7700", "004407700", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NumberRules::filterMobile(c.in), c.out) << c.in;
+        EXPECT_EQ(NumberRules::countryCodeEnabledFor(c.in), c.countryBox) << c.in;
+    }
+    EXPECT_TRUE(NumberRules::mobileKeyAccepted('7', 3));
+    EXPECT_TRUE(NumberRules::mobileKeyAccepted('+', 0));
+    EXPECT_FALSE(NumberRules::mobileKeyAccepted('+', 1));
+    EXPECT_FALSE(NumberRules::mobileKeyAccepted('-', 0));
+    EXPECT_FALSE(NumberRules::mobileKeyAccepted(QChar(0x0663), 0)) << "Arabic-Indic three";
+}
+
+TEST(NumberEntry, AnEntryIsNameTwoBlanksNumberAndOverlongLinesAreDamage) {
+    EXPECT_EQ(NumberEntry::make("Jane Smith", "+44123"), "Jane Smith  +44123");
+    EXPECT_TRUE(NumberEntry::IsValidNumberEntry(QString(1000, 'n') + "  +44123"));
+    EXPECT_FALSE(NumberEntry::IsValidNumberEntry(QString(1 << 20, 'n') + "  +44123"));
 }

@@ -1,10 +1,11 @@
 #include "client/shell/ui/MainForm.h"
 
+#include "client/composition/ui/ComposeController.h"
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/OutboxController.h"
 #include "client/outbox/ui/SendController.h"
-#include "client/recipients/NumberEntry.h"
+#include "client/recipients/ui/RecipientsController.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ClientSettings.h"
 #include "client/shell/ui/TrayIcon.h"
@@ -106,6 +107,9 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
             activateWindow();
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
+    m_compose = std::make_unique<ComposeController>(
+        m_c, m_settings, [this] { return m_appPath; }, [this] { return MaxSmsLength; });
+    m_recipients = std::make_unique<RecipientsController>(m_c, [this] { return m_appPath; });
     showConnectionDialog = [this] { applyConnectionLayout(m_settings.ConnectionType); };
     m_outbox = std::make_unique<OutboxController>(
         m_c, m_settings, [this] { return m_appPath; }, CurrentOperator);
@@ -117,6 +121,12 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
     };
     m_delivery->buildScheduledEntries = [this] { return m_outbox->send().BuildScheduledEntries(); };
     m_outbox->send().scheduleAction = [this] { m_delivery->imgSchedule_Click(); };
+    m_outbox->send().replaceLineBreaks = [this] { m_compose->normaliseLineBreaks(); };
+    m_outbox->send().signature = [this] { return SignatureInputs::fromFile(m_appPath); };
+    m_outbox->send().editorReset = [this] {
+        m_compose->splitWarning().rearm();
+        m_compose->ResetQuickMessageText();
+    };
 }
 
 MainForm::~MainForm() = default;
@@ -379,10 +389,16 @@ bool MainForm::load() {
     MaxSmsLength = 160;
     // 5.
     m_appPath = AppPath(m_programDir, m_currentDir).resolveAndStore();
+    // 6.
+    m_compose->InitCounters();
     // 7.
     ExchangeFiles::writeStateWord(m_appPath, ExchangeFiles::kStart);
-    // 8, 10, 14.
+    // 8.
+    m_recipients->LoadFrequentNumbers();
+    m_recipients->LoadNumberList();
     fillListsFromFiles();
+    // 10.
+    m_compose->LoadQuickMessages();
     // 11.
     ApplyBackColour();
     // 12.
@@ -394,6 +410,8 @@ bool MainForm::load() {
     m_delivery->offerSavedEntries();
     // 14.
     m_c.dtSchDate->setDate(Clock::instance().now().date());
+    m_recipients->LoadCountryCodes();
+    m_compose->ResetQuickMessageText();
     return true;
 }
 
@@ -401,28 +419,8 @@ void MainForm::fillListsFromFiles() {
     const auto lines = [this](const char* rel) {
         return LineFile::readAll(InstallPath::resolve(m_appPath, QString::fromLatin1(rel)));
     };
-    m_c.Combo2->clear();
-    QStringList speed;
-    for (const QString& l : lines("Config\\SpeedNos.dat"))
-        if (NumberEntry::IsValidNumberEntry(l))
-            speed << l;
-    m_c.Combo2->addItems(speed);
-    m_c.List4->clear();
-    for (const QString& l : lines("\\Config\\BudList.dat")) {
-        if (!NumberEntry::IsValidNumberEntry(l))
-            continue;
-        auto* item = new QListWidgetItem(l, m_c.List4);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
     m_c.Combo3->clear();
     m_c.Combo3->addItems(lines("Groups\\Group.dat"));
-    m_c.Combo1->clear();
-    m_c.Combo1->addItems(lines("config\\QuickMsg.Dat"));
-    m_c.Combo1->setCurrentIndex(-1);
-    m_c.cmbCountryCode->clear();
-    m_c.cmbCountryCode->addItems(lines("Config\\ISDCodes.dat"));
-    m_c.cmbCountryCode->setCurrentText("United Kingdom  +44");
 }
 
 void MainForm::ApplyBackColour() {
@@ -508,10 +506,7 @@ void MainForm::saveAtShutdown() {
         return; // never loaded: nothing of ours to save
     // The scheduled list is kept in its file as it changes; this is the last save.
     m_delivery->saveScheduledEntries();
-    QStringList numbers;
-    for (int i = 0; i < m_c.List4->count(); ++i)
-        numbers << m_c.List4->item(i)->text();
-    LineFile::rewrite(InstallPath::resolve(m_appPath, "Config\\BudList.dat"), numbers);
+    m_recipients->SaveNumberList();
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

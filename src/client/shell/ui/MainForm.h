@@ -11,6 +11,8 @@ struct ClientSettings;
 class DeliveryController;
 class OutboxController;
 class TrayIcon;
+class ComposeController;
+class RecipientsController;
 
 // The client's main window: it owns the lists and timers that carry the
 // state, creates every control, and runs the load and shutdown sequences.
@@ -28,6 +30,8 @@ public:
     OutboxController& outboxController() { return *m_outbox; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
+    ComposeController& compose() { return *m_compose; }
+    RecipientsController& recipients() { return *m_recipients; }
 
     // The load sequence; false when the user chose to exit in the options window.
     bool load();
@@ -71,5 +75,7 @@ private:
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<DeliveryController> m_delivery;
     std::unique_ptr<OutboxController> m_outbox;
+    std::unique_ptr<ComposeController> m_compose;
+    std::unique_ptr<RecipientsController> m_recipients;
     bool m_closing = false;
 };

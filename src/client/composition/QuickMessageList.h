@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The stock texts of config\QuickMsg.Dat, one per line in list order; the
+// working copy the "Add Quick Message" dialog edits and writes back whole.
+class QuickMessageList {
+public:
+    static constexpr int MaxLength = 120;
+    static inline const QString kRelative = QStringLiteral("config\\QuickMsg.Dat");
+
+    QuickMessageList() = default;
+    explicit QuickMessageList(QStringList entries) : m_entries(std::move(entries)) {}
+
+    // Every line is an entry, an empty one included; a line longer than a
+    // quick message may be is cut to that length. A missing file gives none.
+    static QStringList read(const QString& appPath);
+    static QuickMessageList load(const QString& appPath) { return QuickMessageList(read(appPath)); }
+    // Atomic: a failed write leaves the previous file.
+    bool save(const QString& appPath) const;
+
+    const QStringList& entries() const { return m_entries; }
+
+    // Trimmed and appended; refuses (with its message) an empty text and one
+    // already listed (exact, case-sensitive).
+    bool Add(const QString& text);
+    // Asks first; false when nothing is selected, or the user says No.
+    bool Delete(int selected);
+
+private:
+    QStringList m_entries;
+};

@@ -1,0 +1,21 @@
+#include "client/composition/SplitWarning.h"
+
+#include "common/MessageBox.h"
+
+Colour SplitWarning::ApplyLengthColour(long long total, int maxSmsLength) {
+    if (total <= maxSmsLength)
+        return kWhite;
+    if (!m_shown) {
+        // Set first: the box may let events run, and a second edit must not
+        // show a second box.
+        m_shown = true;
+        MessageBox::show(text(maxSmsLength), kQuorvelWarning, MessageBox::Icon::Warning);
+    }
+    return kOrange;
+}
+
+QString SplitWarning::text(int maxSmsLength) {
+    return "Quorvel Subject + Message + Signature length is greater than " +
+           QString::number(maxSmsLength) + " characters." + "\r\n" +
+           "The message text will be broken into two or more messages.";
+}

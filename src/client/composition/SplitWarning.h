@@ -1,0 +1,23 @@
+#pragma once
+
+#include "common/Colour.h"
+
+#include <QString>
+
+// The total counter's colour, and the warning that the text will go out as
+// several messages: shown at most once per composed message.
+class SplitWarning {
+public:
+    // Colours the total (white up to the limit, orange above it) and shows
+    // the warning the first time the total goes over the limit.
+    Colour ApplyLengthColour(long long total, int maxSmsLength);
+
+    bool SplitWarningShown() const { return m_shown; }
+    // A new message is being composed: the warning may appear again.
+    void rearm() { m_shown = false; }
+
+    static QString text(int maxSmsLength);
+
+private:
+    bool m_shown = false;
+};

@@ -1,0 +1,358 @@
+#include "client/composition/ui/ComposeController.h"
+
+#include "client/composition/CharacterRules.h"
+#include "client/composition/Counters.h"
+#include "client/composition/QuickMessageList.h"
+#include "client/composition/ui/LineBoxGuard.h"
+#include "client/composition/ui/QuickMessageDialog.h"
+#include "client/composition/ui/SignatureDialog.h"
+#include "client/composition/ui/TypedKey.h"
+#include "client/shell/ClientSettings.h"
+#include "client/shell/ui/MainFormControls.h"
+#include "common/MessageBox.h"
+#include "ui/BackColour.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QToolButton>
+
+using namespace CharacterRules;
+
+namespace {
+constexpr int kSubjectLimit = 100;
+
+void showAsciiOnly() {
+    MessageBox::show(kAsciiOnly, kQuorvelWarning, MessageBox::Icon::Information);
+}
+} // namespace
+
+ComposeController::ComposeController(MainFormControls& controls, ClientSettings& settings,
+                                     std::function<QString()> appPath,
+                                     std::function<int()> maxSmsLength, QObject* parent)
+    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
+      m_maxSmsLength(std::move(maxSmsLength)) {
+    // As in a multi-line box of the platform the program came from, Tab moves on.
+    m_c.txtMessage->setTabChangesFocus(true);
+    m_c.txtMessage->installEventFilter(this);
+    m_c.Combo1->installEventFilter(this);
+    QTextDocument* doc = m_c.txtMessage->document();
+    connect(doc, &QTextDocument::contentsChange, this, &ComposeController::onMessageContentsChange);
+    connect(m_c.txtMessage, &QPlainTextEdit::textChanged, this,
+            &ComposeController::onMessageTextChanged);
+
+    m_subjectGuard = std::make_unique<LineBoxGuard>(m_c.txtSubject, kQuorvelWarning);
+    m_subjectGuard->keyDown = [this] { txtSubject_KeyDown(); };
+    m_subjectGuard->furtherKeyRule = [this](int code) {
+        if (m_c.txtSubject->text().size() >= kSubjectLimit && code != 8) {
+            MessageBox::show("Quorvel Subject length is 100 characters.", kQuorvelWarning,
+                             MessageBox::Icon::Warning);
+            paintBase(m_c.Text4, kOrange);
+            return false;
+        }
+        return true;
+    };
+    connect(m_subjectGuard.get(), &LineBoxGuard::changed, this, [this] { txtSubject_Change(); });
+
+    connect(m_c.txtLenTotal, &QLineEdit::textChanged, this, [this] { txtLenTotal_Change(); });
+    connect(m_c.Picture17, &QToolButton::clicked, this, [this] { Picture17_Click(); });
+    connect(m_c.Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
+    connect(m_c.Picture10, &QToolButton::clicked, this, [this] { Picture10_Click(); });
+    connect(m_c.picQuickMsg, &QToolButton::clicked, this, [this] { picQuickMsg_Click(); });
+    connect(m_c.Combo1, &QComboBox::activated, this, [this](int i) { Combo1_Click(i); });
+    connect(qApp, &QApplication::focusChanged, this, &ComposeController::onFocusChanged);
+}
+
+ComposeController::~ComposeController() = default;
+
+// --- Load -------------------------------------------------------------------------------
+
+void ComposeController::InitCounters() {
+    Check2_Click();
+}
+
+void ComposeController::LoadQuickMessages() {
+    fillQuickMessages(QuickMessageList::read(m_appPath()));
+}
+
+void ComposeController::ResetQuickMessageText() {
+    m_c.Combo1->setCurrentIndex(-1);
+}
+
+void ComposeController::fillQuickMessages(const QStringList& entries) {
+    m_c.Combo1->clear();
+    m_c.Combo1->addItems(entries);
+    m_c.Combo1->setCurrentIndex(-1);
+}
+
+// --- For Send ------------------------------------------------------------------------------
+
+void ComposeController::normaliseLineBreaks() {
+    QTextDocument* doc = m_c.txtMessage->document();
+    // The box holds each line break as the boundary of a block.
+    if (doc->blockCount() <= 1)
+        return;
+    QTextCursor user = m_c.txtMessage->textCursor();
+    const int anchor = user.anchor();
+    const int position = user.position();
+    m_editing = true;
+    QTextCursor all(doc);
+    all.beginEditBlock();
+    all.select(QTextCursor::Document);
+    all.insertText(replaceLineBreaks(m_c.txtMessage->toPlainText()));
+    all.endEditBlock();
+    m_editing = false;
+    // The length is unchanged, so the caret and selection stay where they were.
+    user.setPosition(anchor);
+    user.setPosition(position, QTextCursor::KeepAnchor);
+    m_c.txtMessage->setTextCursor(user);
+}
+
+bool ComposeController::signatureOn() const {
+    return m_c.Check2->isChecked();
+}
+
+SignatureFile ComposeController::signature() const {
+    return SignatureFile::read(m_appPath());
+}
+
+// --- Editor -----------------------------------------------------------------------------------
+
+bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_c.txtMessage) {
+        txtMessage_KeyDown();
+        if (const auto c = TypedKey::character(*key))
+            return !txtMessage_KeyPress(*c);
+    } else if (watched == m_c.Combo1) {
+        // Pick-only: typed characters never reach it.
+        if (TypedKey::character(*key))
+            return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ComposeController::txtMessage_KeyDown() {
+    PastePosition = QString::number(m_c.txtMessage->textCursor().position());
+}
+
+void ComposeController::txtSubject_KeyDown() {
+    PastePosition = QString::number(m_c.txtSubject->cursorPosition());
+}
+
+bool ComposeController::txtMessage_KeyPress(QChar c) {
+    switch (typed(c)) {
+    case Verdict::Accept:
+        return true;
+    case Verdict::Drop:
+        return false;
+    case Verdict::Refuse:
+        showAsciiOnly();
+        return false;
+    }
+    return false;
+}
+
+bool ComposeController::txtSubject_KeyPress(QChar c) {
+    return m_subjectGuard->keyPress(c);
+}
+
+void ComposeController::onMessageContentsChange(int from, int removed, int added) {
+    if (m_editing)
+        return;
+    m_change = Change{from, removed, added};
+}
+
+void ComposeController::onMessageTextChanged() {
+    if (m_editing)
+        return;
+    if (m_change) {
+        const Change change = *m_change;
+        m_change.reset();
+        guardMessageChange(change);
+    }
+    txtMessage_Change();
+}
+
+// Only the inserted range is looked at, so typing costs the same however
+// long the message is.
+void ComposeController::guardMessageChange(const Change& change) {
+    QTextDocument* doc = m_c.txtMessage->document();
+    const int last = doc->characterCount() - 1; // the final block end is not text
+    const int end = std::min(change.from + change.added, last);
+    if (change.added <= 0 || end <= change.from)
+        return;
+    QTextCursor range(doc);
+    range.setPosition(change.from);
+    range.setPosition(end, QTextCursor::KeepAnchor);
+    const QString inserted = range.selectedText();
+    const Pasted clean = cleanPasted(inserted, LineBreaks::Keep);
+    QTextCursor user = m_c.txtMessage->textCursor();
+
+    if (clean.refused) {
+        // Text the program set (it clears the undo steps) is left for the
+        // focus-loss check to report.
+        if (!doc->isUndoAvailable())
+            return;
+        showAsciiOnly();
+        const int before = doc->characterCount() - change.added + change.removed;
+        m_editing = true;
+        doc->undo();
+        if (doc->characterCount() != before) {
+            // The last step held more than this insertion: take out just the range.
+            doc->redo();
+            range.setPosition(change.from);
+            range.setPosition(end, QTextCursor::KeepAnchor);
+            range.removeSelectedText();
+        }
+        m_editing = false;
+        const int restoredEnd =
+            std::min(change.from + std::max(change.removed, 0), doc->characterCount() - 1);
+        user.setPosition(std::min(change.from, doc->characterCount() - 1));
+        if (restoredEnd > change.from && doc->characterCount() == before)
+            user.setPosition(restoredEnd, QTextCursor::KeepAnchor);
+        m_c.txtMessage->setTextCursor(user);
+        return;
+    }
+    if (clean.text.size() == inserted.size())
+        return;
+    const bool caretAtEnd = !user.hasSelection() && user.position() == end;
+    m_editing = true;
+    range.joinPreviousEditBlock(); // one undo step with the paste
+    range.insertText(clean.text);
+    range.endEditBlock();
+    m_editing = false;
+    if (caretAtEnd) {
+        user.setPosition(change.from + int(clean.text.size()));
+        m_c.txtMessage->setTextCursor(user);
+    }
+}
+
+qsizetype ComposeController::messageLength() const {
+    return m_c.txtMessage->document()->characterCount() - 1;
+}
+
+void ComposeController::txtMessage_LostFocus() {
+    normaliseLineBreaks();
+    PastePosition = "1";
+    if (!IsAsciiText(m_c.txtMessage->toPlainText(), PastePosition)) {
+        showAsciiOnly();
+        m_c.txtMessage->setFocus();
+    }
+}
+
+void ComposeController::txtSubject_LostFocus() {
+    if (!IsAsciiText(m_c.txtSubject->text(), PastePosition)) {
+        showAsciiOnly();
+        m_c.txtSubject->setFocus();
+    }
+}
+
+// A check that shows a box and takes the focus back would otherwise run again
+// as the box takes the focus: only moves within the main window count.
+// Nor does a move a check makes itself: with refused text in both boxes, each
+// box's check would otherwise hand the focus to the other's for ever.
+void ComposeController::onFocusChanged(QWidget* old, QWidget* now) {
+    if (m_focusCheck || !old || !now || old->window() != now->window())
+        return;
+    m_focusCheck = true;
+    if (old == m_c.txtMessage)
+        txtMessage_LostFocus();
+    else if (old == m_c.txtSubject)
+        txtSubject_LostFocus();
+    m_focusCheck = false;
+}
+
+// --- Counters ----------------------------------------------------------------------------------
+
+void ComposeController::setTotal(long long total) {
+    m_c.txtLenTotal->setText(QString::number(total));
+}
+
+void ComposeController::recount() {
+    const auto v = Counters::afterEdit(m_c.txtSubject->text().size(), messageLength(),
+                                       Counters::value(m_c.txtLenSignature->text()));
+    m_c.Text4->setText(QString::number(v.message));
+    setTotal(v.total);
+    // Both boxes empty is a new message, whichever of them was emptied last.
+    if (v.message == 0)
+        m_split.rearm();
+}
+
+void ComposeController::txtMessage_Change() {
+    recount();
+}
+
+void ComposeController::txtSubject_Change() {
+    recount();
+    ApplyLengthColour();
+}
+
+void ComposeController::txtLenTotal_Change() {
+    ApplyLengthColour();
+}
+
+void ComposeController::ApplyLengthColour() {
+    paintBase(m_c.txtLenTotal, m_split.ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()),
+                                                         m_maxSmsLength()));
+}
+
+void ComposeController::Picture17_Click() {
+    m_c.txtMessage->setPlainText(QString());
+    m_c.txtSubject->setText(QString());
+    ResetQuickMessageText();
+    m_c.txtSubject->setFocus();
+}
+
+// --- Signature
+// ------------------------------------------------------------------------------------
+
+void ComposeController::Check2_Click() {
+    const int sig = m_c.Check2->isChecked() ? signature().counterLength() : 0;
+    m_c.txtLenSignature->setText(QString::number(sig));
+    setTotal(Counters::plainTotal(m_c.txtSubject->text().size(), sig, messageLength()));
+}
+
+void ComposeController::Picture10_Click() {
+    SignatureDialog dialog(m_settings, m_appPath(), m_c.mainForm);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (m_c.Check2->isChecked()) {
+        const long long sig =
+            Counters::signatureAfterAccept(dialog.pageInfo(), dialog.Text1->text());
+        m_c.txtLenSignature->setText(QString::number(sig));
+        setTotal(Counters::totalAfterSignatureAccept(m_c.Text4->text(), sig));
+    } else {
+        m_c.txtLenSignature->setText("0");
+        m_c.txtLenTotal->setText(m_c.Text4->text());
+    }
+}
+
+// --- Quick messages
+// ---------------------------------------------------------------------------------
+
+void ComposeController::picQuickMsg_Click() {
+    QuickMessageDialog dialog(m_settings, m_appPath(), m_c.mainForm);
+    dialog.exec();
+    fillQuickMessages(dialog.entries());
+}
+
+void ComposeController::Combo1_Click(int index) {
+    if (index < 0 || index >= m_c.Combo1->count())
+        return;
+    const Pasted clean = cleanPasted(m_c.Combo1->itemText(index), LineBreaks::Keep);
+    if (clean.refused) {
+        showAsciiOnly();
+        return;
+    }
+    m_c.txtMessage->setPlainText(clean.text);
+    paintBase(m_c.Text4, m_c.Text4->text() == "0" ? kOrange : kWhite);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "client/composition/SignatureFile.h"
+#include "client/composition/SplitWarning.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct ClientSettings;
+struct MainFormControls;
+class LineBoxGuard;
+class QWidget;
+
+// The composition area of the main window: the subject and message boxes
+// with their character rules, the three counters, the signature switch and
+// dialog, the quick messages and the clear button.
+class ComposeController : public QObject {
+    Q_OBJECT
+public:
+    ComposeController(MainFormControls& controls, ClientSettings& settings,
+                      std::function<QString()> appPath, std::function<int()> maxSmsLength,
+                      QObject* parent = nullptr);
+    ~ComposeController() override;
+
+    // Load: the counters from Config\Sign.cfg and the boxes; the quick
+    // message drop-down from its file; its text back to "Quick Message".
+    void InitCounters();
+    void LoadQuickMessages();
+    void ResetQuickMessageText();
+
+    // For Send: the focus-loss replacement of line breaks by spaces (focus
+    // may never have left the box); the signature as assembly uses it.
+    void normaliseLineBreaks();
+    bool signatureOn() const;
+    SignatureFile signature() const;
+    // Send re-arms it once the message is in the outbox.
+    SplitWarning& splitWarning() { return m_split; }
+
+    // Handlers, named after the controls they serve.
+    void txtMessage_KeyDown();
+    void txtSubject_KeyDown();
+    // false: the typed character is dropped.
+    bool txtMessage_KeyPress(QChar c);
+    bool txtSubject_KeyPress(QChar c);
+    void txtMessage_LostFocus();
+    void txtSubject_LostFocus();
+    void txtMessage_Change();
+    void txtSubject_Change();
+    void txtLenTotal_Change();
+    void ApplyLengthColour();
+    void Picture17_Click();
+    void Check2_Click();
+    void Picture10_Click();
+    void picQuickMsg_Click();
+    void Combo1_Click(int index);
+
+    // The caret position recorded at the last key-down in either box.
+    QString PastePosition;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Change {
+        int from = 0;
+        int removed = 0;
+        int added = 0;
+    };
+
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void onMessageContentsChange(int from, int removed, int added);
+    void onMessageTextChanged();
+    void guardMessageChange(const Change& change);
+    void recount();
+    void setTotal(long long total);
+    qsizetype messageLength() const;
+    void fillQuickMessages(const QStringList& entries);
+
+    MainFormControls& m_c;
+    ClientSettings& m_settings;
+    std::function<QString()> m_appPath;
+    std::function<int()> m_maxSmsLength;
+    std::unique_ptr<LineBoxGuard> m_subjectGuard;
+    SplitWarning m_split;
+    std::optional<Change> m_change;
+    bool m_editing = false;
+    bool m_focusCheck = false;
+};

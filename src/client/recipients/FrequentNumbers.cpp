@@ -1,0 +1,56 @@
+#include "client/recipients/FrequentNumbers.h"
+
+#include "client/recipients/NumberEntry.h"
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
+
+#include <algorithm>
+
+namespace {
+QString path(const QString& appPath) {
+    return InstallPath::resolve(appPath, FrequentNumbers::kRelative);
+}
+} // namespace
+
+FrequentNumbers::FrequentNumbers(QStringList lines) : m_items(std::move(lines)) {
+    m_items.removeIf([](const QString& l) { return !NumberEntry::IsValidNumberEntry(l); });
+    std::sort(m_items.begin(), m_items.end(), &FrequentNumbers::before);
+    // A hand-edited file may repeat a line; the list never holds one twice.
+    m_items.erase(std::unique(m_items.begin(), m_items.end()), m_items.end());
+}
+
+FrequentNumbers FrequentNumbers::load(const QString& appPath) {
+    return FrequentNumbers(LineFile::readAll(path(appPath)));
+}
+
+bool FrequentNumbers::save(const QString& appPath) const {
+    return LineFile::rewrite(path(appPath), m_items);
+}
+
+bool FrequentNumbers::before(const QString& a, const QString& b) {
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+}
+
+qsizetype FrequentNumbers::lowerBound(const QString& entry) const {
+    return std::lower_bound(m_items.begin(), m_items.end(), entry, &FrequentNumbers::before) -
+           m_items.begin();
+}
+
+bool FrequentNumbers::contains(const QString& entry) const {
+    const qsizetype i = lowerBound(entry);
+    return i < m_items.size() && m_items[i] == entry;
+}
+
+qsizetype FrequentNumbers::add(const QString& entry) {
+    const qsizetype i = lowerBound(entry);
+    if (i < m_items.size() && m_items[i] == entry)
+        return -1;
+    m_items.insert(i, entry);
+    return i;
+}
+
+void FrequentNumbers::removeAt(qsizetype index) {
+    if (index >= 0 && index < m_items.size())
+        m_items.removeAt(index);
+}

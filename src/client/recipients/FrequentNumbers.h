@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The frequently dialled numbers: entries shaped like Number List entries,
+// unique as whole lines (exact, case-sensitive), kept in alphabetical order
+// and written to Config\SpeedNos.dat after every change.
+class FrequentNumbers {
+public:
+    static inline const QString kRelative = QStringLiteral("Config\\SpeedNos.dat");
+
+    FrequentNumbers() = default;
+    // Lines failing the entry test are dropped (and leave the file at the
+    // next write); the rest is sorted.
+    explicit FrequentNumbers(QStringList lines);
+    static FrequentNumbers load(const QString& appPath);
+    // Atomic: a failed write keeps the previous file.
+    bool save(const QString& appPath) const;
+
+    const QStringList& items() const { return m_items; }
+    qsizetype size() const { return m_items.size(); }
+    bool contains(const QString& entry) const;
+    // The position the entry takes; -1 (nothing changed) for a duplicate.
+    qsizetype add(const QString& entry);
+    void removeAt(qsizetype index);
+
+    // Alphabetical without regard to case; case breaks ties so the order is total.
+    static bool before(const QString& a, const QString& b);
+
+private:
+    qsizetype lowerBound(const QString& entry) const;
+
+    QStringList m_items;
+};

@@ -1,0 +1,332 @@
+#include "client/recipients/ui/RecipientsController.h"
+
+#include "client/recipients/NumberListFile.h"
+#include "client/recipients/NumberRules.h"
+#include "client/shell/ui/MainFormControls.h"
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
+#include "common/MessageBox.h"
+#include "ui/BackColour.h"
+
+#include <QComboBox>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QToolButton>
+
+namespace {
+
+const QString kDefaultCountry = QStringLiteral("United Kingdom  +44");
+const QString kNode = QStringLiteral("node");
+
+void warn(const QString& text, const QString& title = kQuorvelWarning) {
+    MessageBox::show(text, title, MessageBox::Icon::Warning);
+}
+
+bool confirm(const QString& text, const QString& title) {
+    return MessageBox::show(text, title, MessageBox::Icon::None, MessageBox::Buttons::YesNo,
+                            MessageBox::Answer::No) == MessageBox::Answer::Yes;
+}
+
+} // namespace
+
+RecipientsController::RecipientsController(MainFormControls& controls,
+                                           std::function<QString()> appPath, QObject* parent)
+    : QObject(parent), m_c(controls), m_appPath(std::move(appPath)) {
+    m_c.Combo2->setPlaceholderText("Please Select a Number");
+    // Drops arrive at the list's viewport.
+    m_c.List4->viewport()->setAcceptDrops(true);
+    m_c.List4->viewport()->installEventFilter(this);
+    m_c.Text3->installEventFilter(this);
+
+    connect(m_c.Picture7, &QToolButton::clicked, this, [this] { Picture7_Click(); });
+    connect(m_c.Picture8, &QToolButton::clicked, this, [this] { Picture8_Click(); });
+    connect(m_c.optSelectAll, &QRadioButton::clicked, this, [this] { optSelectAll_Click(); });
+    connect(m_c.optUnselectAll, &QRadioButton::clicked, this, [this] { optUnselectAll_Click(); });
+    connect(m_c.Picture4, &QToolButton::clicked, this, [this] { Picture4_Click(); });
+    connect(m_c.Picture16, &QToolButton::clicked, this, [this] { Picture16_Click(); });
+    connect(m_c.Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+    connect(m_c.Text3, &QLineEdit::textChanged, this, [this] { Text3_Change(); });
+    connect(m_c.Picture3, &QToolButton::clicked, this, [this] { Picture3_Click(); });
+    connect(m_c.Picture18, &QToolButton::clicked, this, [this] { Picture18_Click(); });
+    connect(m_c.Picture6, &QToolButton::clicked, this, [this] { Picture6_Click(); });
+}
+
+// --- Load and shutdown -------------------------------------------------------------------------
+
+void RecipientsController::LoadNumberList() {
+    m_c.List4->clear();
+    const QStringList lines = NumberListFile::load(m_appPath());
+    m_c.List4->setUpdatesEnabled(false);
+    for (const QString& l : lines)
+        AddEntry(l, true);
+    m_c.List4->setUpdatesEnabled(true);
+}
+
+void RecipientsController::LoadFrequentNumbers() {
+    m_frequent = FrequentNumbers::load(m_appPath());
+    m_c.Combo2->clear();
+    m_c.Combo2->addItems(m_frequent.items());
+    m_c.Combo2->setCurrentIndex(-1);
+}
+
+void RecipientsController::LoadCountryCodes() {
+    m_c.cmbCountryCode->clear();
+    m_c.cmbCountryCode->addItems(
+        LineFile::readAll(InstallPath::resolve(m_appPath(), "Config\\ISDCodes.dat")));
+    m_c.cmbCountryCode->setCurrentText(kDefaultCountry);
+}
+
+bool RecipientsController::SaveNumberList() {
+    if (NumberListFile::save(m_appPath(), entries()))
+        return true;
+    warn("The Number List could not be saved in Config\\BudList.dat.");
+    return false;
+}
+
+// --- Number List
+// -----------------------------------------------------------------------------------
+
+void RecipientsController::AddEntry(const QString& text, bool checked) {
+    auto* item = new QListWidgetItem(text);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    m_c.List4->addItem(item);
+    whitenWhenFilled();
+}
+
+QStringList RecipientsController::entries() const {
+    QStringList out;
+    out.reserve(m_c.List4->count());
+    for (int i = 0; i < m_c.List4->count(); ++i)
+        out << m_c.List4->item(i)->text();
+    return out;
+}
+
+void RecipientsController::whitenWhenFilled() {
+    if (m_c.List4->count() > 0)
+        paintBase(m_c.List4, kWhite);
+}
+
+void RecipientsController::Picture7_Click() {
+    if (m_c.List4->count() == 0) {
+        warn("Please select the Freq. Dialed Number to be Deleted        ");
+        m_c.List4->setFocus();
+        return;
+    }
+    if (!confirm("Are you sure you want to delete the selected Contact Number?", "Quorvel"))
+        return;
+    // Only the highlighted entry counts; a current row without highlight is none.
+    QListWidgetItem* current = m_c.List4->currentItem();
+    if (current && current->isSelected())
+        delete m_c.List4->takeItem(m_c.List4->row(current));
+}
+
+void RecipientsController::Picture8_Click() {
+    if (m_c.List4->count() == 0) {
+        warn("Number List is empty     ", "Quorvel");
+        return;
+    }
+    if (!confirm("Are you sure you want to delete all the Contact Numbers?", "Quorvel "))
+        return;
+    m_c.List4->clear();
+    warn("Number List cleared     ", "Quorvel");
+}
+
+void RecipientsController::setAllChecks(bool checked) {
+    for (int i = 0; i < m_c.List4->count(); ++i)
+        m_c.List4->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void RecipientsController::optSelectAll_Click() {
+    setAllChecks(true);
+}
+
+void RecipientsController::optUnselectAll_Click() {
+    setAllChecks(false);
+}
+
+void RecipientsController::List4_Drop(const QString& text) {
+    if (text == kNode)
+        return;
+    // An entry is one line: text dropped from elsewhere may hold several,
+    // and a line break inside an entry would split it in BudList.dat.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    for (const QString& line : text.split(lineBreak, Qt::SkipEmptyParts))
+        AddEntry(line, true);
+}
+
+bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_c.List4->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (!e->mimeData()->hasText())
+                return false;
+            e->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (!e->mimeData()->hasText())
+                return false;
+            e->acceptProposedAction();
+            List4_Drop(e->mimeData()->text());
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+    if (watched == m_c.Text3 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        // Editing keys, moves and shortcuts (Ctrl+V among them) are not characters.
+        if (text.isEmpty() || text[0].unicode() < 32 || text[0].unicode() == 127 ||
+            (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
+            return false;
+        return !Text3_KeyPress(text[0]);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// --- Single Contact
+// ---------------------------------------------------------------------------------
+
+void RecipientsController::setBold(QLabel* label, bool bold) {
+    QFont f = label->font();
+    f.setBold(bold);
+    label->setFont(f);
+}
+
+void RecipientsController::apply(const SingleContact::Outcome& o) {
+    if (o.nameBold)
+        setBold(m_c.lblName, *o.nameBold);
+    if (o.mobileBold)
+        setBold(m_c.lblMobile, *o.mobileBold);
+    if (o.selectName)
+        m_c.Text1->selectAll();
+    switch (o.focus) {
+    case SingleContact::Focus::Name:
+        m_c.Text1->setFocus();
+        break;
+    case SingleContact::Focus::Mobile:
+        m_c.Text3->setFocus();
+        break;
+    case SingleContact::Focus::CountryCode:
+        m_c.cmbCountryCode->setFocus();
+        break;
+    case SingleContact::Focus::None:
+        break;
+    }
+}
+
+void RecipientsController::Picture4_Click() {
+    const auto o = SingleContact::AddSingleContact(
+        {m_c.Text1->text(), m_c.Text3->text(), m_c.cmbCountryCode->currentText()});
+    apply(o);
+    if (!o.entry)
+        return;
+    AddEntry(*o.entry, true);
+    // At once: the list reaches the file whole only at shutdown.
+    NumberListFile::append(m_appPath(), *o.entry);
+    ClearSingleContact();
+}
+
+void RecipientsController::Picture16_Click() {
+    ClearSingleContact();
+}
+
+void RecipientsController::ClearSingleContact() {
+    m_c.Text1->clear();
+    m_c.Text3->clear();
+    setBold(m_c.lblName, false);
+    setBold(m_c.lblMobile, false);
+    m_c.cmbCountryCode->setEnabled(true);
+    m_c.cmbCountryCode->setCurrentText(kDefaultCountry);
+    m_c.Text1->setFocus();
+}
+
+void RecipientsController::Text1_Change() {
+    if (m_filtering)
+        return;
+    const QString text = m_c.Text1->text();
+    if (NumberRules::isNameText(text))
+        return;
+    warn("Name must only contain letters     ");
+    // Shortening from the end until the rest is clean, in one step: a long
+    // paste gives one message, not one per character.
+    m_filtering = true;
+    m_c.Text1->setText(NumberRules::cleanName(text));
+    m_filtering = false;
+    m_c.Text1->setCursorPosition(int(m_c.Text1->text().size()));
+    m_c.Text1->setFocus();
+}
+
+bool RecipientsController::Text3_KeyPress(QChar key) {
+    if (NumberRules::mobileKeyAccepted(key, m_c.Text3->cursorPosition())) {
+        if (key == '+')
+            m_c.cmbCountryCode->setEnabled(false);
+        return true;
+    }
+    warn("Mobile number must only contain digits        ");
+    return false;
+}
+
+void RecipientsController::Text3_Change() {
+    const QString text = m_c.Text3->text();
+    m_c.cmbCountryCode->setEnabled(NumberRules::countryCodeEnabledFor(text));
+    const QString rebuilt = NumberRules::filterMobile(text);
+    if (rebuilt != text)
+        m_c.Text3->setText(rebuilt);
+}
+
+// --- Frequently dialled numbers
+// ---------------------------------------------------------------------
+
+void RecipientsController::Picture3_Click() {
+    const auto o = SingleContact::AddFrequentNumber(
+        {m_c.Text1->text(), m_c.Text3->text(), m_c.cmbCountryCode->currentText()});
+    apply(o);
+    if (!o.entry)
+        return;
+    const qsizetype at = m_frequent.add(*o.entry);
+    if (at < 0) {
+        warn("Name and Number already exists        ");
+        return;
+    }
+    m_c.Combo2->insertItem(int(at), *o.entry);
+    if (!m_frequent.save(m_appPath()))
+        warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
+    m_c.Combo2->setCurrentIndex(int(at));
+    ClearSingleContact();
+}
+
+void RecipientsController::Picture18_Click() {
+    const QString text = m_c.Combo2->currentText();
+    if (text.isEmpty() || text == "Please Select a Number")
+        warn("Please select a Number        ");
+    else
+        AddEntry(text, true);
+    whitenWhenFilled();
+}
+
+void RecipientsController::Picture6_Click() {
+    const int index = m_c.Combo2->currentIndex();
+    if (index < 0) {
+        warn("Please select freq. dialed number to be deleted      ");
+        m_c.Combo2->setFocus();
+        return;
+    }
+    m_frequent.removeAt(index);
+    m_c.Combo2->removeItem(index);
+    m_c.Combo2->setCurrentIndex(-1);
+    if (!m_frequent.save(m_appPath()))
+        warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "client/recipients/FrequentNumbers.h"
+#include "client/recipients/SingleContact.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+struct MainFormControls;
+
+// The recipients area of the main window: the Number List with its buttons
+// and drop target, the Single Contact fields, and the frequently dialled
+// numbers.
+class RecipientsController : public QObject {
+    Q_OBJECT
+public:
+    RecipientsController(MainFormControls& controls, std::function<QString()> appPath,
+                         QObject* parent = nullptr);
+
+    // Load and shutdown.
+    void LoadNumberList();
+    void LoadFrequentNumbers();
+    void LoadCountryCodes();
+    bool SaveNumberList();
+
+    // The one way a line reaches the Number List (also for groups and contacts).
+    void AddEntry(const QString& text, bool checked = true);
+    QStringList entries() const;
+
+    // Number List.
+    void Picture7_Click(); // RemoveCurrentEntry
+    void Picture8_Click(); // ClearNumberList
+    void optSelectAll_Click();
+    void optUnselectAll_Click();
+    void List4_Drop(const QString& text);
+
+    // Single Contact.
+    void Picture4_Click(); // AddSingleContact
+    void Picture16_Click();
+    void ClearSingleContact();
+    void Text1_Change();
+    // false: the typed character is dropped.
+    bool Text3_KeyPress(QChar key);
+    void Text3_Change();
+
+    // Frequently dialled numbers.
+    void Picture3_Click();  // AddFrequentNumber
+    void Picture18_Click(); // TakeFrequentNumber
+    void Picture6_Click();  // DeleteFrequentNumber
+    const FrequentNumbers& frequentNumbers() const { return m_frequent; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void apply(const SingleContact::Outcome& outcome);
+    void setBold(class QLabel* label, bool bold);
+    void setAllChecks(bool checked);
+    void whitenWhenFilled();
+
+    MainFormControls& m_c;
+    std::function<QString()> m_appPath;
+    FrequentNumbers m_frequent;
+    bool m_filtering = false;
+};

@@ -1,0 +1,357 @@
+#include "MainFormFixture.h"
+#include "client/composition/ui/ComposeController.h"
+#include "client/shell/ui/MainFormControls.h"
+#include "common/Colour.h"
+#include "ui/BackColour.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextCursor>
+#include <QToolButton>
+
+namespace {
+
+const QString kAscii = "This version of Quorvel supports only ASCII characters.";
+
+class ComposeEditorTest : public MainFormFixture {
+protected:
+    QString message() { return c().txtMessage->toPlainText(); }
+    void caretAt(int pos) {
+        QTextCursor tc = c().txtMessage->textCursor();
+        tc.setPosition(pos);
+        c().txtMessage->setTextCursor(tc);
+    }
+    void paste(QWidget* box, const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    }
+    QStringList counters() {
+        return {c().txtLenSignature->text(), c().Text4->text(), c().txtLenTotal->text()};
+    }
+};
+
+} // namespace
+
+TEST_F(ComposeEditorTest, CountersStartFromTheSignatureFile) {
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGEold\r\nPAGEIN- Message sent by Quorvel.\r\n");
+    loadAndShow();
+    EXPECT_EQ(counters(), (QStringList{"53", "0", "53"}));
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kWhite));
+}
+
+TEST_F(ComposeEditorTest, BarredKeysVanishWithoutAWordInBothBoxes) {
+    loadAndShow();
+    for (QWidget* box :
+         {static_cast<QWidget*>(c().txtMessage), static_cast<QWidget*>(c().txtSubject)}) {
+        box->setFocus();
+        QTest::keyClicks(box, "a#[\\]^{|}~b");
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Enter);
+    }
+    EXPECT_EQ(message(), "ab");
+    EXPECT_EQ(c().txtSubject->text(), "ab");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(ComposeEditorTest, PoundIsTypedAndOtherHighCodesAreRefused) {
+    loadAndShow();
+    typeText(c().txtMessage, QString::fromLatin1("\xA3") + "5" + QChar(0xE9) + QChar(0x20AC));
+    EXPECT_EQ(message(), QString::fromLatin1("\xA3") + "5");
+    ASSERT_EQ(boxes.shown().size(), 2);
+    EXPECT_EQ(boxes.last().text, kAscii);
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+
+    boxes.clear();
+    typeText(c().txtSubject, QString::fromLatin1("\xA3") + QChar(0xE9));
+    EXPECT_EQ(c().txtSubject->text(), QString::fromLatin1("\xA3"));
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+}
+
+TEST_F(ComposeEditorTest, CountersFollowSubjectMessageAndSignature) {
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGE" + QByteArray(30, 's') + "\r\n");
+    loadAndShow();
+    QTest::keyClicks(c().txtMessage, QString(150, 'm'));
+    EXPECT_EQ(counters(), (QStringList{"30", "150", "180"}));
+    EXPECT_TRUE(boxes.shown().size() == 1) << "180 is over the limit";
+    boxes.clear();
+    QTest::keyClicks(c().txtSubject, "ab");
+    EXPECT_EQ(counters(), (QStringList{"30", "154", "184"}));
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kOrange));
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "one warning per composed message";
+}
+
+TEST_F(ComposeEditorTest, SplitWarningOncePerMessageAndAgainAfterClearing) {
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGE" + QByteArray(30, 's') + "\r\n");
+    loadAndShow();
+    QTest::keyClicks(c().txtSubject, "ab");
+    QTest::keyClicks(c().txtMessage, QString(126, 'm'));
+    EXPECT_EQ(c().txtLenTotal->text(), "160");
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kWhite));
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    QTest::keyClick(c().txtMessage, Qt::Key_M);
+    EXPECT_EQ(c().txtLenTotal->text(), "161");
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kOrange));
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text,
+              "Quorvel Subject + Message + Signature length is greater than 160 characters.\r\n"
+              "The message text will be broken into two or more messages.");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+
+    QTest::keyClicks(c().txtMessage, "more");
+    QTest::keyClick(c().txtMessage, Qt::Key_Backspace);
+    QTest::keyClicks(c().txtMessage, "x");
+    EXPECT_EQ(boxes.shown().size(), 1);
+
+    c().Picture17->click();
+    EXPECT_EQ(counters(), (QStringList{"30", "0", "30"}));
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kWhite));
+    QTest::keyClicks(c().txtMessage, QString(131, 'n'));
+    EXPECT_EQ(boxes.shown().size(), 2) << "a new message warns again";
+}
+
+TEST_F(ComposeEditorTest, EmptyingTheMessageBeforeTheSubjectAlsoRearmsTheWarning) {
+    loadAndShow();
+    QTest::keyClicks(c().txtSubject, "s");
+    c().txtMessage->setPlainText(QString(200, 'm'));
+    ASSERT_EQ(boxes.shown().size(), 1);
+    c().txtMessage->clear();
+    c().txtSubject->clear();
+    c().txtMessage->setPlainText(QString(200, 'm'));
+    EXPECT_EQ(boxes.shown().size(), 2);
+}
+
+TEST_F(ComposeEditorTest, AFullSubjectRefusesAllButBackspace) {
+    loadAndShow();
+    c().txtSubject->setText(QString(100, 's'));
+    EXPECT_EQ(base(c().Text4), toQColor(kWhite));
+    c().txtSubject->setFocus();
+    QTest::keyClick(c().txtSubject, Qt::Key_X);
+    EXPECT_EQ(c().txtSubject->text().size(), 100);
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "Quorvel Subject length is 100 characters.");
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_EQ(base(c().Text4), toQColor(kOrange));
+
+    boxes.clear();
+    typeText(c().txtSubject, QString(QChar(0xE9)));
+    EXPECT_EQ(boxes.texts(), (QStringList{kAscii, "Quorvel Subject length is 100 characters."}))
+        << "a refused key on a full subject gives both messages";
+
+    boxes.clear();
+    QTest::keyClicks(c().txtSubject, "#");
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "barred keys stop before the length rule";
+
+    QTest::keyClick(c().txtSubject, Qt::Key_Backspace);
+    EXPECT_EQ(c().txtSubject->text().size(), 99);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(ComposeEditorTest, APasteWithARefusedCharacterIsTakenBackWhole) {
+    loadAndShow();
+    QTest::keyClicks(c().txtMessage, "Hello world");
+    caretAt(5);
+    paste(c().txtMessage, QString(" dear caf") + QChar(0xE9));
+    EXPECT_EQ(message(), "Hello world") << "the text after the caret survives";
+    EXPECT_EQ(c().txtMessage->textCursor().position(), 5);
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+    EXPECT_EQ(c().Text4->text(), "11");
+
+    // A selection replaced by the paste comes back too.
+    QTextCursor tc = c().txtMessage->textCursor();
+    tc.setPosition(6);
+    tc.setPosition(11, QTextCursor::KeepAnchor);
+    c().txtMessage->setTextCursor(tc);
+    paste(c().txtMessage, QString("there") + QChar(0x200F));
+    EXPECT_EQ(message(), "Hello world");
+    EXPECT_EQ(c().txtMessage->textCursor().selectedText(), "world");
+
+    // Typing goes on normally, and undo does not bring the refused text back.
+    caretAt(11);
+    QTest::keyClicks(c().txtMessage, "!");
+    EXPECT_EQ(message(), "Hello world!");
+    c().txtMessage->undo();
+    EXPECT_FALSE(message().contains(QChar(0xE9)));
+}
+
+TEST_F(ComposeEditorTest, BarredCharactersArrivingByPasteAreDroppedSilently) {
+    loadAndShow();
+    QTest::keyClicks(c().txtMessage, "ab");
+    caretAt(1);
+    paste(c().txtMessage, "1#2[3]4~5");
+    EXPECT_EQ(message(), "a12345b");
+    EXPECT_EQ(c().txtMessage->textCursor().position(), 6);
+    // The context menu's paste takes the same road.
+    QGuiApplication::clipboard()->setText("{x}|y^");
+    c().txtMessage->paste();
+    EXPECT_EQ(message(), "a12345xyb");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_EQ(c().Text4->text(), "9");
+    // One undo step takes the whole paste away.
+    c().txtMessage->undo();
+    EXPECT_EQ(message(), "a12345b");
+
+    c().txtSubject->setFocus();
+    paste(c().txtSubject, "re: #5 [draft]");
+    EXPECT_EQ(c().txtSubject->text(), "re: 5 draft");
+}
+
+TEST_F(ComposeEditorTest, PastedLineBreaksStayUntilFocusLeavesThenBecomeSpaces) {
+    loadAndShow();
+    c().txtMessage->setFocus();
+    QGuiApplication::clipboard()->setText("one\ntwo\nthree");
+    c().txtMessage->paste();
+    EXPECT_EQ(message(), "one\ntwo\nthree");
+    EXPECT_EQ(c().Text4->text(), "13");
+    c().txtSubject->setFocus();
+    EXPECT_EQ(message(), "one two three");
+    EXPECT_EQ(c().Text4->text(), "13") << "the counters do not change";
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    // In the one-line subject a line break becomes a space at once.
+    paste(c().txtSubject, "a\r\nb\rc\nd");
+    EXPECT_EQ(c().txtSubject->text(), "a b c d");
+}
+
+TEST_F(ComposeEditorTest, SendCanReplaceLineBreaksWhileTheFocusStaysInTheBox) {
+    loadAndShow();
+    c().txtMessage->setFocus();
+    QGuiApplication::clipboard()->setText("x\r\ny");
+    c().txtMessage->paste();
+    caretAt(1);
+    form->compose().normaliseLineBreaks();
+    EXPECT_EQ(message(), "x y");
+    EXPECT_EQ(c().txtMessage->textCursor().position(), 1);
+    EXPECT_EQ(c().txtMessage->document()->blockCount(), 1);
+}
+
+TEST_F(ComposeEditorTest, FocusLossCheckShowsOnceAndTakesTheFocusBack) {
+    loadAndShow();
+    // Text the program put there bypasses the paste check; focus loss catches it.
+    c().txtMessage->setPlainText(QString("na") + QChar(0xEF) + "ve\nline");
+    c().txtMessage->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), c().txtMessage);
+    c().Text1->setFocus();
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
+    EXPECT_EQ(message(), QString("na") + QChar(0xEF) + "ve line") << "breaks replaced, text kept";
+
+    // Focus going to another window is no loss of focus within the form.
+    boxes.clear();
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    other.setFocus();
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(ComposeEditorTest, RefusedTextInBothBoxesDoesNotBounceTheFocusBetweenThem) {
+    loadAndShow();
+    c().txtSubject->setText(QString(QChar(0xE9)));
+    c().txtMessage->setPlainText(QString(QChar(0xE9)));
+    form->compose().PastePosition = "1";
+    c().txtSubject->setFocus();
+    c().txtMessage->setFocus();
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+    EXPECT_EQ(QApplication::focusWidget(), c().txtSubject);
+    c().txtMessage->setFocus();
+    EXPECT_EQ(boxes.shown().size(), 2) << "one box per move, never a chain";
+}
+
+TEST_F(ComposeEditorTest, SubjectFocusLossChecksFromThePastePosition) {
+    loadAndShow();
+    c().txtSubject->setFocus();
+    c().txtSubject->setText(QString("x") + QChar(0xE9) + "yz");
+    form->compose().PastePosition = "3";
+    c().txtMessage->setFocus();
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "the tail from the key-down caret is clean";
+
+    c().txtSubject->setFocus();
+    form->compose().PastePosition = "2";
+    c().txtMessage->setFocus();
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+    EXPECT_EQ(QApplication::focusWidget(), c().txtSubject);
+}
+
+TEST_F(ComposeEditorTest, KeyDownRecordsTheCaretInTheSharedSlot) {
+    loadAndShow();
+    QTest::keyClicks(c().txtMessage, "abcd");
+    caretAt(2);
+    QTest::keyClick(c().txtMessage, Qt::Key_Right);
+    EXPECT_EQ(form->compose().PastePosition, "2");
+    QTest::keyClicks(c().txtSubject, "xyz");
+    EXPECT_EQ(form->compose().PastePosition, "2");
+}
+
+TEST_F(ComposeEditorTest, PastesOfAnySizeAndCharacterLeaveTheBoxesWithinTheRules) {
+    loadAndShow();
+    const QString junk = QString(50000, 'a') + '\t' + QChar(0) + QChar(0x200F) + QChar(0xD83D) +
+                         QChar(0xDE00) + "#" + QString(50000, 'b');
+    QTest::keyClicks(c().txtMessage, "keep");
+    paste(c().txtMessage, junk);
+    EXPECT_EQ(message(), "keep");
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+    paste(c().txtSubject, QString(QChar(0xD83D)) + QChar(0xDE00) + junk);
+    EXPECT_EQ(c().txtSubject->text(), "");
+    EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kAscii}));
+    // The subject box keeps only its first 100 characters of a paste.
+    paste(c().txtSubject, junk);
+    EXPECT_EQ(c().txtSubject->text(), QString(100, 'a'));
+    c().txtSubject->clear();
+
+    boxes.clear();
+    const QString allowed = QString(100000, 'z') + '\t' + QChar(0) + "~\r\n" + "end";
+    paste(c().txtMessage, allowed);
+    EXPECT_EQ(message(), "keep" + QString(100000, 'z') + "\t\nend");
+    EXPECT_EQ(c().Text4->text(), QString::number(4 + 100000 + 1 + 1 + 3));
+    EXPECT_EQ(boxes.shown().size(), 1) << "only the split warning";
+    paste(c().txtSubject, "x\t" + allowed);
+    EXPECT_EQ(c().txtSubject->text(), "x\t" + QString(98, 'z'));
+}
+
+TEST_F(ComposeEditorTest, ClearButtonEmptiesTheEditorAndResetsTheQuickMessage) {
+    loadAndShow();
+    c().Combo1->setCurrentIndex(1);
+    QTest::keyClicks(c().txtSubject, "s");
+    QTest::keyClicks(c().txtMessage, "m");
+    c().Picture17->click();
+    EXPECT_EQ(message(), "");
+    EXPECT_EQ(c().txtSubject->text(), "");
+    EXPECT_EQ(c().Combo1->currentIndex(), -1);
+    EXPECT_EQ(c().Combo1->currentText(), "");
+    EXPECT_EQ(c().Text4->text(), "0");
+    EXPECT_EQ(QApplication::focusWidget(), c().txtSubject);
+}
+
+// A picture of the main window with a composed message, for the user guide:
+// written to $QUORVEL_SCREENSHOT_DIR when set, else into the build folder.
+TEST_F(ComposeEditorTest, MainWindowWithAComposedMessage) {
+    inst.writeBytes("Config\\Sign.cfg", "PAGEIN- Message sent by Quorvel.\r\n");
+    inst.writeBytes("Config\\BudList.dat",
+                    "Jane Smith  +447700900123\r\nBob Jones  +33612345678\r\n");
+    inst.writeBytes("Config\\SpeedNos.dat", "Office  +441632960000\r\n");
+    loadAndShow();
+    QTest::keyClicks(c().txtSubject, "Meeting moved");
+    QTest::keyClicks(c().txtMessage, "The project meeting moves to Thursday at 10:00 in room 4. "
+                                     "Please bring the figures for the third quarter and the "
+                                     "draft of the customer letter.");
+    EXPECT_EQ(c().txtLenSignature->text(), "53");
+    EXPECT_EQ(c().Text4->text(), "157");
+    EXPECT_EQ(c().txtLenTotal->text(), "210");
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kOrange));
+    EXPECT_EQ(boxes.shown().size(), 1);
+
+    QString dir = qEnvironmentVariable("QUORVEL_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        dir = TestInstallation::binaryDir();
+    const QString file = dir + "/main-window-composed.png";
+    const QPixmap shot = form->grab();
+    ASSERT_TRUE(shot.save(file));
+    EXPECT_EQ(QImage(file).size(), form->size());
+}

@@ -1,0 +1,53 @@
+#include "client/composition/Counters.h"
+#include "client/composition/SplitWarning.h"
+#include "support/ScriptedMessageBox.h"
+
+#include <gtest/gtest.h>
+
+TEST(Counters, ASubjectAddsItsTwoParentheses) {
+    struct Case {
+        int subject, message, signature;
+        long long text4, total;
+    } cases[] = {
+        {0, 0, 0, 0, 0}, {0, 0, 53, 0, 53},      {0, 150, 30, 150, 180}, {2, 150, 30, 154, 184},
+        {1, 0, 0, 3, 3}, {100, 0, 26, 102, 128}, {0, 160, 0, 160, 160},  {2, 129, 27, 133, 160},
+    };
+    for (const Case& c : cases) {
+        const auto v = Counters::afterEdit(c.subject, c.message, c.signature);
+        EXPECT_EQ(v.message, c.text4) << c.subject << "/" << c.message << "/" << c.signature;
+        EXPECT_EQ(v.total, c.total) << c.subject << "/" << c.message << "/" << c.signature;
+    }
+}
+
+TEST(Counters, StartUpSignatureSwitchAndAcceptLeaveTheParenthesesOut) {
+    EXPECT_EQ(Counters::plainTotal(2, 30, 150), 182);
+    EXPECT_EQ(Counters::totalAfterSignatureAccept("154", 53), 207);
+    EXPECT_EQ(Counters::totalAfterSignatureAccept("", 53), 53);
+    EXPECT_EQ(Counters::signatureAfterAccept(true, "  abc  "), 30);
+    EXPECT_EQ(Counters::signatureAfterAccept(false, "  abc  "), 3);
+    EXPECT_EQ(Counters::value(" 184"), 184);
+    EXPECT_EQ(Counters::value(""), 0);
+}
+
+TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
+    ScriptedMessageBox boxes;
+    SplitWarning w;
+    EXPECT_EQ(w.ApplyLengthColour(160, 160), kWhite);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_EQ(w.ApplyLengthColour(161, 160), kOrange);
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "Quorvel Subject + Message + Signature length is greater than "
+                                 "160 characters.\r\nThe message text will be broken into two or "
+                                 "more messages.");
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(w.SplitWarningShown());
+
+    EXPECT_EQ(w.ApplyLengthColour(20, 160), kWhite);
+    EXPECT_EQ(w.ApplyLengthColour(400, 160), kOrange);
+    EXPECT_EQ(boxes.shown().size(), 1) << "crossing the limit again shows nothing";
+
+    w.rearm();
+    w.ApplyLengthColour(161, 160);
+    EXPECT_EQ(boxes.shown().size(), 2);
+}

@@ -1,0 +1,67 @@
+#include "client/composition/QuickMessageList.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestInstallation.h"
+
+#include <gtest/gtest.h>
+
+TEST(QuickMessageList, EveryLineIsAnEntryAndOverlongOnesAreCut) {
+    TestInstallation inst;
+    inst.writeBytes("config\\QuickMsg.Dat",
+                    "One\r\n\r\n  spaced  \r\n" + QByteArray(1 << 20, 'x') + "\r\nlast\xa3");
+    const QStringList e = QuickMessageList::read(inst.appPath());
+    ASSERT_EQ(e.size(), 5);
+    EXPECT_EQ(e[0], "One");
+    EXPECT_EQ(e[1], "") << "an empty line is an entry too";
+    EXPECT_EQ(e[2], "  spaced  ");
+    EXPECT_EQ(e[3], QString(120, 'x'));
+    EXPECT_EQ(e[4], QString::fromLatin1("last\xA3"));
+
+    inst.remove("config\\QuickMsg.Dat");
+    EXPECT_TRUE(QuickMessageList::read(inst.appPath()).isEmpty());
+}
+
+TEST(QuickMessageList, AddTrimsAndRefusesEmptyAndExactDuplicates) {
+    ScriptedMessageBox boxes;
+    QuickMessageList list({"On my way."});
+    EXPECT_FALSE(list.Add("   "));
+    EXPECT_FALSE(list.Add("  On my way.  "));
+    EXPECT_TRUE(list.Add(" on my way. "));
+    EXPECT_EQ(list.entries(), (QStringList{"On my way.", "on my way."}));
+    ASSERT_EQ(boxes.shown().size(), 2);
+    EXPECT_EQ(boxes.shown()[0].text, "Enter a Quick message");
+    EXPECT_EQ(boxes.shown()[1].text, "Quick message already exists");
+    for (const auto& b : boxes.shown()) {
+        EXPECT_EQ(b.title, "Quorvel Warning");
+        EXPECT_EQ(b.icon, MessageBox::Icon::None);
+        EXPECT_EQ(b.buttons, MessageBox::Buttons::Ok);
+    }
+}
+
+TEST(QuickMessageList, DeleteAsksWithNoAsDefault) {
+    ScriptedMessageBox boxes;
+    QuickMessageList list({"a", "b", "c"});
+    EXPECT_FALSE(list.Delete(-1));
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "Please select the Quick message to delete.");
+    EXPECT_EQ(boxes.last().title, "Quorvel");
+
+    boxes.answerNext(MessageBox::Answer::No);
+    EXPECT_FALSE(list.Delete(1));
+    EXPECT_EQ(list.entries().size(), 3);
+    EXPECT_EQ(boxes.last().text, "Are you sure you want to delete this Quick message?");
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
+    EXPECT_EQ(boxes.last().title, "Quorvel");
+
+    boxes.answerNext(MessageBox::Answer::Yes);
+    EXPECT_TRUE(list.Delete(1));
+    EXPECT_EQ(list.entries(), (QStringList{"a", "c"}));
+}
+
+TEST(QuickMessageList, SavedWholeInListOrder) {
+    TestInstallation inst;
+    QuickMessageList list({"b", "", QString::fromLatin1("a\xA3")});
+    ASSERT_TRUE(list.save(inst.appPath()));
+    EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), QByteArray("b\r\n\r\na\xA3\r\n"));
+    EXPECT_EQ(QuickMessageList::read(inst.appPath()), list.entries());
+}

@@ -1,0 +1,362 @@
+#include "client/composition/MainFormFixture.h"
+#include "client/recipients/ui/RecipientsController.h"
+#include "client/shell/ui/MainFormControls.h"
+#include "ui/BackColour.h"
+#include "ui/ClickableLabel.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+class RecipientsTest : public MainFormFixture {
+protected:
+    void single(const QString& name, const QString& mobile) {
+        c().Text1->setText(name);
+        c().Text3->setText(mobile);
+    }
+    QStringList combo2() {
+        QStringList out;
+        for (int i = 0; i < c().Combo2->count(); ++i)
+            out << c().Combo2->itemText(i);
+        return out;
+    }
+    QList<Qt::CheckState> checks() {
+        QList<Qt::CheckState> out;
+        for (int i = 0; i < c().List4->count(); ++i)
+            out << c().List4->item(i)->checkState();
+        return out;
+    }
+    void drop(const QString& text) {
+        QMimeData mime;
+        mime.setText(text);
+        // As a drag does it: the drop goes where the entering drag was accepted.
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(c().List4->viewport(), &enter);
+        QDropEvent e(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(c().List4->viewport(), &e);
+    }
+    static bool bold(QLabel* l) { return l->font().bold(); }
+};
+
+} // namespace
+
+TEST_F(RecipientsTest, AddSingleContactAddsCheckedAppendsAtOnceAndClears) {
+    inst.writeBytes("Config\\BudList.dat", "Old  +441\r\n");
+    loadAndShow();
+    paintBase(c().List4, kOrange);
+    single("Jane Smith", "0123");
+    c().Picture4->click();
+    EXPECT_EQ(items(c().List4), (QStringList{"Old  +441", "Jane Smith  +44123"}));
+    EXPECT_EQ(checks(), (QList<Qt::CheckState>{Qt::Checked, Qt::Checked}));
+    EXPECT_EQ(base(c().List4), toQColor(kWhite));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Old  +441\r\nJane Smith  +44123\r\n"));
+    EXPECT_EQ(c().Text1->text(), "");
+    EXPECT_EQ(c().Text3->text(), "");
+    EXPECT_EQ(c().cmbCountryCode->currentText(), "United Kingdom  +44");
+    EXPECT_EQ(QApplication::focusWidget(), c().Text1);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    // The same again gives a second, identical entry; the label works like the button.
+    single("Jane Smith", "0123");
+    emit c().lblAddSingleContact->clicked();
+    EXPECT_EQ(c().List4->count(), 3);
+    EXPECT_EQ(c().List4->item(2)->text(), "Jane Smith  +44123");
+}
+
+TEST_F(RecipientsTest, MissingNameOrNumberTurnsItsLabelBold) {
+    loadAndShow();
+    single("", "0123");
+    c().Picture4->click();
+    EXPECT_TRUE(bold(c().lblName));
+    EXPECT_EQ(boxes.texts(), QStringList{"Please enter a Name        "});
+    EXPECT_EQ(QApplication::focusWidget(), c().Text1);
+
+    single("Jo", "");
+    c().Picture4->click();
+    EXPECT_FALSE(bold(c().lblName));
+    EXPECT_TRUE(bold(c().lblMobile));
+    EXPECT_EQ(boxes.last().text, "Please enter a Number      ");
+    EXPECT_EQ(QApplication::focusWidget(), c().Text3);
+    EXPECT_EQ(c().List4->count(), 0);
+
+    c().Picture16->click();
+    EXPECT_FALSE(bold(c().lblMobile));
+    EXPECT_EQ(c().Text1->text(), "");
+}
+
+TEST_F(RecipientsTest, PastedNumbersAreCleanedAndAPlusTurnsTheCountryBoxOff) {
+    loadAndShow();
+    c().Text3->setFocus();
+    QGuiApplication::clipboard()->setText("+44 123");
+    c().Text3->paste();
+    EXPECT_EQ(c().Text3->text(), "+44123");
+    EXPECT_FALSE(c().cmbCountryCode->isEnabled());
+    c().Text1->setText("Jo");
+    c().cmbCountryCode->setCurrentText("France  +33");
+    c().Picture4->click();
+    EXPECT_EQ(items(c().List4), QStringList{"Jo  +44123"}) << "the country box is ignored";
+    EXPECT_TRUE(c().cmbCountryCode->isEnabled());
+
+    c().Text3->setFocus();
+    QGuiApplication::clipboard()->setText("(0)77-123");
+    c().Text3->paste();
+    EXPECT_EQ(c().Text3->text(), "077123");
+    EXPECT_TRUE(c().cmbCountryCode->isEnabled());
+    c().Text1->setText("Al");
+    c().Picture4->click();
+    EXPECT_EQ(c().List4->item(1)->text(), "Al  +4477123");
+
+    for (auto [typed, added] :
+         {std::pair{"0612", "Fr  +33612"}, std::pair{"33612", "Fr  +33612"}}) {
+        single("Fr", typed);
+        c().cmbCountryCode->setCurrentText("France  +33");
+        c().Picture4->click();
+        EXPECT_EQ(c().List4->item(c().List4->count() - 1)->text(), added);
+    }
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(RecipientsTest, TheMobileFieldRefusesOtherKeys) {
+    loadAndShow();
+    c().Text3->setFocus();
+    QTest::keyClicks(c().Text3, "07a7-");
+    EXPECT_EQ(c().Text3->text(), "077");
+    EXPECT_EQ(boxes.texts(), (QStringList{"Mobile number must only contain digits        ",
+                                          "Mobile number must only contain digits        "}));
+    boxes.clear();
+    QTest::keyClick(c().Text3, Qt::Key_Backspace);
+    QTest::keyClick(c().Text3, Qt::Key_Home);
+    QTest::keyClicks(c().Text3, "+");
+    EXPECT_EQ(c().Text3->text(), "+07");
+    EXPECT_FALSE(c().cmbCountryCode->isEnabled());
+    QTest::keyClick(c().Text3, Qt::Key_End);
+    QTest::keyClicks(c().Text3, "+");
+    EXPECT_EQ(c().Text3->text(), "+07");
+    EXPECT_EQ(boxes.shown().size(), 1);
+}
+
+TEST_F(RecipientsTest, TheNameFieldDropsWhatIsNotALetter) {
+    loadAndShow();
+    c().Text1->setFocus();
+    QTest::keyClicks(c().Text1, "Anne-Marie");
+    EXPECT_EQ(c().Text1->text(), "AnneMarie");
+    EXPECT_EQ(boxes.texts(), QStringList{"Name must only contain letters     "});
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+
+    // A long paste with a bad character near its start: one message, text cut there.
+    boxes.clear();
+    c().Text1->clear();
+    QGuiApplication::clipboard()->setText("Jo5" + QString(100000, 'x'));
+    c().Text1->paste();
+    EXPECT_EQ(c().Text1->text(), "Jo");
+    EXPECT_EQ(c().Text1->cursorPosition(), 2);
+    EXPECT_EQ(boxes.shown().size(), 1);
+}
+
+TEST_F(RecipientsTest, CountryCodeProblemsFocusTheCountryBox) {
+    loadAndShow();
+    single("Jo", "0123");
+    c().cmbCountryCode->setCurrentText("");
+    c().Picture4->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"Country code cannot be empty"});
+    EXPECT_EQ(QApplication::focusWidget(), c().cmbCountryCode);
+    c().cmbCountryCode->setCurrentText("44");
+    c().Picture4->click();
+    EXPECT_EQ(boxes.last().text, "Country code must begin with + sign followed by numbers");
+    c().cmbCountryCode->setCurrentText("+44");
+    c().Picture4->click();
+    EXPECT_EQ(items(c().List4), QStringList{"Jo  +44123"});
+    EXPECT_EQ(c().cmbCountryCode->count(), 229);
+}
+
+TEST_F(RecipientsTest, RemoveOneAsksAndRemovesOnlyAHighlightedEntry) {
+    loadAndShow();
+    c().Picture7->click();
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"Please select the Freq. Dialed Number to be Deleted        "});
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+
+    for (const char* e : {"A  +1", "B  +2", "C  +3"})
+        form->recipients().AddEntry(e, true);
+    boxes.clear();
+    boxes.answerNext(MessageBox::Answer::Yes);
+    c().Picture7->click();
+    EXPECT_EQ(boxes.last().text, "Are you sure you want to delete the selected Contact Number?");
+    EXPECT_EQ(boxes.last().title, "Quorvel");
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
+    EXPECT_EQ(c().List4->count(), 3) << "no current entry: nothing removed";
+
+    c().List4->setCurrentRow(1);
+    boxes.answerNext(MessageBox::Answer::No);
+    emit c().Label4->clicked();
+    EXPECT_EQ(c().List4->count(), 3);
+    boxes.answerNext(MessageBox::Answer::Yes);
+    c().Picture7->click();
+    EXPECT_EQ(items(c().List4), (QStringList{"A  +1", "C  +3"}));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("<missing>"))
+        << "the file waits for shutdown";
+}
+
+TEST_F(RecipientsTest, RemoveAllAsksThenReports) {
+    loadAndShow();
+    c().Picture8->click();
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "Number List is empty     ");
+    EXPECT_EQ(boxes.last().title, "Quorvel");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+
+    form->recipients().AddEntry("A  +1");
+    form->recipients().AddEntry("B  +2");
+    boxes.clear();
+    boxes.answerNext(MessageBox::Answer::No);
+    emit c().Label5->clicked();
+    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "Are you sure you want to delete all the Contact Numbers?");
+    EXPECT_EQ(boxes.last().title, "Quorvel ");
+    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
+    EXPECT_EQ(c().List4->count(), 2);
+
+    boxes.answerNext(MessageBox::Answer::Yes);
+    c().Picture8->click();
+    EXPECT_EQ(c().List4->count(), 0);
+    EXPECT_EQ(boxes.last().text, "Number List cleared     ");
+    EXPECT_EQ(boxes.last().title, "Quorvel");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+}
+
+TEST_F(RecipientsTest, CheckAllAndUncheckAll) {
+    inst.writeBytes("Config\\BudList.dat", "A  +1\r\nB  +2\r\nC  +3\r\n");
+    loadAndShow();
+    c().List4->item(1)->setCheckState(Qt::Unchecked);
+    c().optUnselectAll->click();
+    EXPECT_EQ(checks(), (QList<Qt::CheckState>{Qt::Unchecked, Qt::Unchecked, Qt::Unchecked}));
+    c().List4->item(2)->setCheckState(Qt::Checked);
+    c().optSelectAll->click();
+    EXPECT_EQ(checks(), (QList<Qt::CheckState>{Qt::Checked, Qt::Checked, Qt::Checked}));
+    c().List4->item(0)->setCheckState(Qt::Unchecked);
+    c().optSelectAll->click();
+    EXPECT_EQ(checks()[0], Qt::Checked) << "choosing the same option again works again";
+}
+
+TEST_F(RecipientsTest, DroppedTextBecomesEntriesExceptAGroupNode) {
+    loadAndShow();
+    drop("node");
+    EXPECT_EQ(c().List4->count(), 0);
+    drop("Jane Smith  +44123");
+    drop("A  +1\r\nB  +2\n\n");
+    EXPECT_EQ(items(c().List4), (QStringList{"Jane Smith  +44123", "A  +1", "B  +2"}));
+    EXPECT_EQ(checks(), (QList<Qt::CheckState>{Qt::Checked, Qt::Checked, Qt::Checked}));
+}
+
+TEST_F(RecipientsTest, InvalidStoredLinesAreGoneAfterTheNextShutdown) {
+    inst.writeBytes("Config\\BudList.dat", "Jo  0123\r\nAl  +4477\r\nBo  +44 123\r\n");
+    loadAndShow();
+    EXPECT_EQ(items(c().List4), QStringList{"Al  +4477"});
+    c().List4->item(0)->setCheckState(Qt::Unchecked);
+    form->recipients().AddEntry("From a group  +331", true);
+    form->close();
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Al  +4477\r\nFrom a group  +331\r\n"));
+}
+
+TEST_F(RecipientsTest, ALargeNumberListLoadsWhole) {
+    QByteArray file;
+    for (int i = 0; i < 10000; ++i)
+        file += "Contact " + QByteArray::number(i) + "  +44770090" + QByteArray::number(i) + "\r\n";
+    inst.writeBytes("Config\\BudList.dat", file);
+    loadAndShow();
+    EXPECT_EQ(c().List4->count(), 10000);
+    EXPECT_EQ(c().List4->item(9999)->text(), "Contact 9999  +447700909999");
+    form->close();
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), file);
+}
+
+TEST_F(RecipientsTest, FrequentNumbersAddSortedRefuseDuplicatesAndRewriteTheFile) {
+    inst.writeBytes("Config\\SpeedNos.dat", "Zed  +441\r\nno plus\r\n");
+    loadAndShow();
+    EXPECT_EQ(c().Combo2->currentIndex(), -1);
+    EXPECT_EQ(c().Combo2->currentText(), "");
+
+    single("Jo", "0123");
+    c().Picture3->click();
+    EXPECT_EQ(combo2(), (QStringList{"Jo  +44123", "Zed  +441"}));
+    EXPECT_EQ(c().Combo2->currentText(), "Jo  +44123");
+    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray("Jo  +44123\r\nZed  +441\r\n"));
+    EXPECT_EQ(c().Text1->text(), "");
+    EXPECT_EQ(c().List4->count(), 0) << "the Number List is not touched";
+
+    single("Jo", "+44123");
+    emit c().lblAddFreqDialedNo->clicked();
+    EXPECT_EQ(boxes.texts(), QStringList{"Name and Number already exists        "});
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(c().Text1->text(), "Jo") << "a refusal keeps the fields";
+
+    single("jo", "+44123");
+    c().Picture3->click();
+    EXPECT_EQ(combo2(), (QStringList{"Jo  +44123", "jo  +44123", "Zed  +441"}));
+    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"),
+              QByteArray("Jo  +44123\r\njo  +44123\r\nZed  +441\r\n"));
+}
+
+TEST_F(RecipientsTest, FrequentNumberAddNeedsNameAndNumber) {
+    loadAndShow();
+    single("", "0123");
+    c().Picture3->click();
+    EXPECT_TRUE(bold(c().lblName));
+    single("Jo", "");
+    c().Picture3->click();
+    EXPECT_TRUE(bold(c().lblMobile));
+    EXPECT_EQ(boxes.texts(),
+              (QStringList{"Please select a Name        ", "Please enter a Number        "}));
+    EXPECT_EQ(c().Combo2->count(), 0);
+    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray("<missing>"));
+}
+
+TEST_F(RecipientsTest, TakeAndDeleteFrequentNumbers) {
+    inst.writeBytes("Config\\SpeedNos.dat", "Ann  +441\r\nBob  +442\r\n");
+    loadAndShow();
+    c().Picture18->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"Please select a Number        "});
+    c().Picture6->click();
+    EXPECT_EQ(boxes.last().text, "Please select freq. dialed number to be deleted      ");
+    EXPECT_EQ(QApplication::focusWidget(), c().Combo2);
+    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray("Ann  +441\r\nBob  +442\r\n"));
+
+    boxes.clear();
+    paintBase(c().List4, kOrange);
+    c().Combo2->setCurrentIndex(1);
+    c().Picture18->click();
+    emit c().lblAddFreqDialedNos->clicked();
+    EXPECT_EQ(items(c().List4), (QStringList{"Bob  +442", "Bob  +442"}));
+    EXPECT_EQ(base(c().List4), toQColor(kWhite));
+
+    emit c().Label3->clicked();
+    EXPECT_EQ(combo2(), QStringList{"Ann  +441"});
+    EXPECT_EQ(c().Combo2->currentIndex(), -1);
+    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray("Ann  +441\r\n"));
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(RecipientsTest, DamagedFilesLoadWhatIsValid) {
+    const QByteArray huge(1 << 20, '\xe9');
+    inst.writeBytes("Config\\BudList.dat", huge + QByteArray("\r\nA  +1\r\n\x00\x01\r\nB  +2", 18));
+    inst.writeBytes("Config\\SpeedNos.dat", "C  +3\r\n" + huge + "+4\r\n#  +5");
+    inst.writeBytes("config\\QuickMsg.Dat", "Fine\r\n" + huge);
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGE" + huge);
+    loadAndShow();
+    EXPECT_EQ(items(c().List4), (QStringList{"A  +1", "B  +2"}));
+    EXPECT_EQ(combo2(), (QStringList{"#  +5", "C  +3"}));
+    ASSERT_EQ(c().Combo1->count(), 2);
+    EXPECT_EQ(c().Combo1->itemText(1).size(), 120);
+    EXPECT_EQ(c().txtLenSignature->text(), "0") << "nothing of the line is a usable signature";
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
