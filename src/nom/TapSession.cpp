@@ -16,18 +16,18 @@ const QByteArray kEscEotCR = QByteArray(1, ESC) + kEotCR;
 const QString kReadyTimeout = QStringLiteral("Timed out waiting for Ready");
 const QString kResponseTimeout = QStringLiteral("Timed out waiting for message response");
 
-// The SMSC's answer line: what stood on the line before the word that ended
-// the wait, with that word when it is text.
+// The SMSC's answer line: the last line that stood before the word that
+// ended the wait, with that word when it is text.
 QString answerText(const QByteArray& before, const QByteArray& word) {
-    qsizetype start = before.size();
-    while (start > 0 && before[start - 1] != '\r' && before[start - 1] != '\n')
-        --start;
-    QByteArray line = before.mid(start);
+    QByteArray line;
+    for (const QByteArray& l : before.split('\r')) {
+        const QByteArray t = l.trimmed();
+        if (!t.isEmpty())
+            line = t;
+    }
     if (word.size() > 1)
-        line += word;
+        line = before.mid(before.lastIndexOf('\r') + 1).trimmed() + word;
     QString text = Win1252::decode(line);
-    while (!text.isEmpty() && text.front().unicode() < 33)
-        text.remove(0, 1);
     StripTail(text);
     return text;
 }
