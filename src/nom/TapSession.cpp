@@ -26,8 +26,10 @@ QString answerText(const QByteArray& before, const QByteArray& word) {
             line = t;
     }
     if (word.size() > 1)
-        line = before.mid(before.lastIndexOf('\r') + 1).trimmed() + word;
+        line = before.mid(before.lastIndexOf('\r') + 1) + word;
     QString text = Win1252::decode(line);
+    while (!text.isEmpty() && text.front().unicode() < 33)
+        text.remove(0, 1);
     StripTail(text);
     return text;
 }

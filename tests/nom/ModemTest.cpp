@@ -5,6 +5,8 @@
 #include "support/FakeSerialLine.h"
 #include "support/TestInstallation.h"
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {
