@@ -3,6 +3,7 @@
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "nom/QueueEntry.h"
+#include "nom/ReplaceFile.h"
 
 using namespace ExchangeFiles;
 
@@ -35,7 +36,7 @@ void BrindleController::start() {
     m_store = std::make_unique<QueueStore>(m_config.appPath);
     m_config.readPortFile();
     m_status.setMonitorLog(path(m_config.appPath, kMonitorLog));
-    LineFile::rewrite(path(m_config.appPath, kMonitorLog), {});
+    LineFile::truncate(path(m_config.appPath, kMonitorLog));
     writeStateWord(m_config.appPath, kInUse);
     m_config.readOutsideLine();
     m_config.ReadConfigFile(m_status);
@@ -301,7 +302,7 @@ void BrindleController::failCycle(const QString& MessageResponse) {
 void BrindleController::Timer2_Timer() {
     if (m_ended)
         return;
-    LineFile::rewrite(path(m_config.appPath, kAlive), {QString::number(m_alive.next())});
+    ReplaceFile::write(path(m_config.appPath, kAlive), {QString::number(m_alive.next())});
 }
 
 void BrindleController::bExit_Click() {

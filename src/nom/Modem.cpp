@@ -14,7 +14,7 @@ const QByteArray Modem::kRejectionText = QByteArrayLiteral("Message send failed"
 namespace {
 
 // The longest a wait sleeps before it looks at the clock again.
-constexpr qint64 kStepMs = 250;
+constexpr qint64 kStepMs = 1000;
 // A chatty line must not grow the buffer for ever; every text waited for is short.
 constexpr qsizetype kBufferLimit = 64 * 1024;
 

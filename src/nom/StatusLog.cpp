@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/LineFile.h"
+#include "nom/ReplaceFile.h"
 
 QString StatusLog::stamped(const QString& message) {
     return Clock::instance().now().toString(QStringLiteral("yy-MM-dd hh:mm:ss")) + ' ' + message;
@@ -18,5 +19,5 @@ void StatusLog::DisplayStatus(const QString& StatusMessage) {
     if (!m_smscLog.isEmpty())
         LineFile::append(m_smscLog, line);
     if (!StatusMessage.isEmpty() && !m_monitorLog.isEmpty())
-        LineFile::rewrite(m_monitorLog, {line});
+        ReplaceFile::write(m_monitorLog, {line});
 }

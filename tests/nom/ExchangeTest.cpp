@@ -58,7 +58,8 @@ TEST(QueueStore, JournalIsReadFirstAndOnlyOncePerRun) {
     inst.writeBytes(kInbox, "\r\n[3] i +443 new\r\n");
     QueueStore store(inst.appPath());
     auto in = store.take({}, true);
-    EXPECT_EQ(in.entries, (QStringList{"[1] j +441 taken", "[2] r +442 carried", "[3] i +443 new"}));
+    EXPECT_EQ(in.entries,
+              (QStringList{"[1] j +441 taken", "[2] r +442 carried", "[3] i +443 new"}));
     EXPECT_EQ(inst.bytes(kJournal), QByteArray("[1] j +441 taken\r\n[2] r +442 carried\r\n"
                                                "[3] i +443 new\r\n"));
     in = store.take(in.entries, true);
@@ -102,7 +103,8 @@ TEST(QueueStore, AcceptedEntriesAreAppendedUnchanged) {
     QueueStore store(inst.appPath());
     store.recordAccepted("[1] a +441 x  ");
     store.recordAccepted(QString::fromUtf8("[2] b +442 \u00a35"));
-    EXPECT_EQ(inst.bytes(kAccepted), QByteArray("[1] a +441 x  \r\n[2] b +442 \xa3" "5\r\n"));
+    EXPECT_EQ(inst.bytes(kAccepted), QByteArray("[1] a +441 x  \r\n[2] b +442 \xa3"
+                                                "5\r\n"));
 }
 
 TEST(StatusLog, LinesAreTimeStampedAndTheLatestNonEmptyOneStands) {

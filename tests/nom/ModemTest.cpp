@@ -1,5 +1,5 @@
-#include "common/ExchangeFiles.h"
 #include "nom/Modem.h"
+#include "common/ExchangeFiles.h"
 #include "nom/StatusLog.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
@@ -20,9 +20,8 @@ struct ModemTest : ::testing::Test {
     QStringList screens;
 
     ModemTest() {
-        status.onPaneChanged([this](const QString& pane) {
-            statuses = pane.split("\r\n", Qt::SkipEmptyParts);
-        });
+        status.onPaneChanged(
+            [this](const QString& pane) { statuses = pane.split("\r\n", Qt::SkipEmptyParts); });
         Modem::Display d;
         d.screen = [this](const QString& s) { screens << s; };
         modem.setDisplay(d);
@@ -141,8 +140,8 @@ TEST_F(ModemTest, SilentModemTimesOutAfterResetPause) {
 }
 
 TEST_F(ModemTest, DialFailuresStopTheDialWithACarriageReturn) {
-    for (const QByteArray& reply : {QByteArray("\r\nBUSY\r\n"), QByteArray("\r\nNO ANSWER\r\n"),
-                                    QByteArray()}) {
+    for (const QByteArray& reply :
+         {QByteArray("\r\nBUSY\r\n"), QByteArray("\r\nNO ANSWER\r\n"), QByteArray()}) {
         line.writes(); // fresh record per case below
         FakeSerialLine fresh;
         fresh.open("/dev/fake", {});
@@ -216,7 +215,8 @@ TEST(ModemPort, OpensTheDeviceOfComPortsWithFixedParityAndStopBits) {
     Modem modem(line, status);
     QString portShown, settingsShown;
     modem.setDisplay({[&](const QString& p) { portShown = p; },
-                      [&](const QString& s) { settingsShown = s; }, {}});
+                      [&](const QString& s) { settingsShown = s; },
+                      {}});
     modem.setPortConfig({inst.appPath(), "9600", "7", "1"});
     ASSERT_TRUE(modem.OpenPort());
     EXPECT_EQ(line.device(), "/tmp/smsc-pty");
@@ -233,8 +233,8 @@ TEST(ModemPort, BlankOrMissingComPortsLineMeansStandardPort) {
     FakeSerialLine line;
     StatusLog status;
     Modem modem(line, status);
-    for (const auto& [port, device] : {std::pair{"2", "/dev/ttyS1"}, std::pair{"5", "/dev/ttyS4"},
-                                       std::pair{"1", "/dev/a"}}) {
+    for (const auto& [port, device] :
+         {std::pair{"2", "/dev/ttyS1"}, std::pair{"5", "/dev/ttyS4"}, std::pair{"1", "/dev/a"}}) {
         inst.writeBytes(ExchangeFiles::kPortFile, QByteArray(port) + "\r\n");
         modem.setPortConfig({inst.appPath(), "9600", "8", "1"});
         ASSERT_TRUE(modem.OpenPort());
@@ -249,8 +249,8 @@ TEST(ModemPort, UnusablePortOrSettingsCannotOpen) {
         QByteArray port;
         QString speed, bits;
     };
-    const Case cases[] = {{"0", "9600", "8"},  {"COM1", "9600", "8"}, {"1", "fast", "8"},
-                          {"1", "9600", "9"},  {"-1", "9600", "8"},   {"", "9600", "8"}};
+    const Case cases[] = {{"0", "9600", "8"}, {"COM1", "9600", "8"}, {"1", "fast", "8"},
+                          {"1", "9600", "9"}, {"-1", "9600", "8"},   {"", "9600", "8"}};
     for (const Case& c : cases) {
         inst.writeBytes(ExchangeFiles::kPortFile, c.port + "\r\n");
         FakeSerialLine line;

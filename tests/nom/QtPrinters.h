@@ -6,7 +6,9 @@
 #include <ostream>
 
 // Readable failure messages for Qt texts.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 inline void PrintTo(const QByteArray& b, std::ostream* os) {
     *os << '"' << b.toPercentEncoding(" +[]=:,.;!?/").toStdString() << '"';
 }

@@ -19,8 +19,8 @@ public:
     QByteArray dialResult = "CONNECT 9600";
     bool noIdPrompt = false;
     bool noGoAhead = false;
-    int rejectEvery = 0;   // every Nth block answered "Message send failed"
-    int nakFirst = 0;      // the first N blocks answered NAK
+    int rejectEvery = 0; // every Nth block answered "Message send failed"
+    int nakFirst = 0;    // the first N blocks answered NAK
     Answer answer = Answer::Successful;
     qint64 connectDelayMs = 3000;
 

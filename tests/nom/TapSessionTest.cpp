@@ -1,6 +1,6 @@
+#include "nom/TapSession.h"
 #include "nom/Modem.h"
 #include "nom/StatusLog.h"
-#include "nom/TapSession.h"
 #include "nom/TapText.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
@@ -45,8 +45,7 @@ TEST_F(TapTest, LoginSendsPG1AfterThePromptAndWaitsForGoAhead) {
     line.on("\r", "ID=", 800).on("PG1", "110 1.8\r").reply(kGoAhead, 1500);
     mark();
     EXPECT_TRUE(tap.TAPLogin(response));
-    EXPECT_EQ(line.writes(),
-              (QByteArrayList{QByteArray("\x11\x04\r"), "\r", kEsc + "PG1\r"}));
+    EXPECT_EQ(line.writes(), (QByteArrayList{QByteArray("\x11\x04\r"), "\r", kEsc + "PG1\r"}));
     EXPECT_EQ(statuses, QStringList{"Logging In"});
     EXPECT_EQ(elapsed(), 1000 + 800 + 1500);
 }
@@ -60,7 +59,11 @@ TEST_F(TapTest, NoPromptAfterFourTriesOfFiveSeconds) {
 }
 
 TEST_F(TapTest, PromptOnTheThirdTry) {
-    line.on("\x11\x04\r", "").on("\r", "").on("\r", "").on("\r", "ID=").on("PG1", "hello\r" + kGoAhead);
+    line.on("\x11\x04\r", "")
+        .on("\r", "")
+        .on("\r", "")
+        .on("\r", "ID=")
+        .on("PG1", "hello\r" + kGoAhead);
     EXPECT_TRUE(tap.TAPLogin(response));
     EXPECT_EQ(line.writeCount("\r"), 3);
 }

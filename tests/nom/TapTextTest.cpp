@@ -1,6 +1,6 @@
+#include "nom/TapText.h"
 #include "nom/AliveCounter.h"
 #include "nom/QueueEntry.h"
-#include "nom/TapText.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,9 @@ using namespace TapText;
 
 TEST(TapText, BlockForHiCarriesChecksum335) {
     const QByteArray block = MakeTAPString("447700900123", "Hi");
-    EXPECT_EQ(block, QByteArray("\x02" "447700900123\rHi\r\x03" "335\r"));
+    EXPECT_EQ(block, QByteArray("\x02"
+                                "447700900123\rHi\r\x03"
+                                "335\r"));
 }
 
 TEST(TapText, ChecksumCharactersRunFromZeroToQuestionMark) {
@@ -16,8 +18,8 @@ TEST(TapText, ChecksumCharactersRunFromZeroToQuestionMark) {
         int sum;
         QByteArray expected;
     };
-    const Case cases[] = {{821, "335"}, {4096, "000"}, {4095, "???"}, {0, "000"},
-                          {4096 + 821, "335"}, {255, "0??"}, {256, "100"}};
+    const Case cases[] = {{821, "335"},        {4096, "000"}, {4095, "???"}, {0, "000"},
+                          {4096 + 821, "335"}, {255, "0??"},  {256, "100"}};
     for (const Case& c : cases) {
         // Bytes adding up to the sum: as many 0xFF as fit, then the rest.
         QByteArray bytes(c.sum / 255, char(0xFF));
@@ -29,7 +31,8 @@ TEST(TapText, ChecksumCharactersRunFromZeroToQuestionMark) {
 
 TEST(TapText, TextGoesOutInTheFileCodePage) {
     const QByteArray block = MakeTAPString("44", QString::fromUtf8("\u00a35"));
-    EXPECT_EQ(block.mid(4, 2), QByteArray("\xa3" "5"));
+    EXPECT_EQ(block.mid(4, 2), QByteArray("\xa3"
+                                          "5"));
 }
 
 TEST(TapText, IntFormatNumberDropsBlanksAndOnePlus) {
@@ -46,11 +49,8 @@ TEST(TapText, IntFormatNumberDropsBlanksAndOnePlus) {
 }
 
 TEST(TapText, StripTailRemovesControlCharactersAndBlanks) {
-    const QPair<QString, QString> cases[] = {{"211 \x06\r", "211"},
-                                             {"ok\r\n \t", "ok"},
-                                             {" \r", ""},
-                                             {"", ""},
-                                             {" a b ", " a b"}};
+    const QPair<QString, QString> cases[] = {
+        {"211 \x06\r", "211"}, {"ok\r\n \t", "ok"}, {" \r", ""}, {"", ""}, {" a b ", " a b"}};
     for (const auto& [in, out] : cases) {
         QString t = in;
         StripTail(t);

@@ -5,7 +5,9 @@
 #include <algorithm>
 
 namespace {
-qint64 now() { return Clock::instance().monotonicMs(); }
+qint64 now() {
+    return Clock::instance().monotonicMs();
+}
 } // namespace
 
 FakeSerialLine& FakeSerialLine::reply(const QByteArray& bytes, qint64 afterMs) {
