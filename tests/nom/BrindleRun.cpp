@@ -53,7 +53,7 @@ void BrindleRun::fireDue() {
         m_nextTimer1 += BrindleController::kTimerIntervalMs;
         if (m_depth > 0)
             ++ticksInsideCycle;
-        if (onTick)
+        if (onTick && m_depth == 0)
             onTick();
         ++m_depth;
         brindle->Timer1_Timer();

@@ -32,7 +32,7 @@ public:
     std::unique_ptr<BrindleController> brindle;
     int ticksInsideCycle = 0;
     QList<qint64> pinValues;
-    // Runs at every timer tick the harness fires (before the handler).
+    // Runs before every send-timer tick that is not inside a send cycle.
     std::function<void()> onTick;
 
 private:
