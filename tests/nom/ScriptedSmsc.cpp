@@ -9,6 +9,8 @@ ScriptedSmsc::ScriptedSmsc(FakeSerialLine& line) : m_line(line) {
 }
 
 void ScriptedSmsc::onWrite(const QByteArray& bytes) {
+    if (beforeEachWrite)
+        beforeEachWrite();
     if (m_line.opens() != m_seenOpens) {
         // The port was closed and opened again: the call ended with it.
         m_seenOpens = m_line.opens();

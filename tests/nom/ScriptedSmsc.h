@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <functional>
 
 // A Hayes modem with a paging SMSC behind it, as a responder on a fake line:
 // enough state to drive whole runs of the main loop in unit tests.
@@ -28,6 +29,9 @@ public:
         QString number;
         QString text;
     };
+    // Runs before the peer looks at each write.
+    std::function<void()> beforeEachWrite;
+
     QList<Message> accepted;
     int logons = 0;
     int dials = 0;
