@@ -27,8 +27,10 @@ bool QSerialPortLine::open(const QString& device, const LineSettings& settings) 
         m_port.close();
         return false;
     }
-    // A raised DTR tells the modem a terminal is there; dropping it on close hangs up.
+    // A raised DTR tells the modem a terminal is there; dropping it on close
+    // hangs up. A pseudo-terminal has no modem lines: that failure is no fault.
     m_port.setDataTerminalReady(true);
+    m_port.clearError();
     return true;
 }
 
@@ -36,8 +38,9 @@ bool QSerialPortLine::close() {
     if (!m_port.isOpen())
         return true;
     m_port.waitForBytesWritten(2000);
+    m_port.clearError();
     m_port.close();
-    return m_port.error() == QSerialPort::NoError || m_port.error() == QSerialPort::ResourceError;
+    return m_port.error() == QSerialPort::NoError;
 }
 
 bool QSerialPortLine::isOpen() const {
