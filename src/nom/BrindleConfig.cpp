@@ -1,0 +1,159 @@
+#include "nom/BrindleConfig.h"
+
+#include "common/AppPath.h"
+#include "common/ExchangeFiles.h"
+#include "common/LineFile.h"
+#include "common/Registry.h"
+#include "common/Val.h"
+#include "nom/StatusLog.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <limits>
+#include <optional>
+
+const QString BrindleConfig::kEmptyConfig =
+    QStringLiteral("Empty Configuration File : Brindlemod.cfg");
+
+namespace {
+
+constexpr int kConfigLines = 24;
+
+// A whole number as the timers compute with it: digits, blanks around allowed.
+std::optional<qint64> wholeNumber(const QString& text, qint64 max) {
+    static const QRegularExpression digits(QStringLiteral("^\\s*(\\d{1,15})\\s*$"));
+    const auto m = digits.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const qint64 v = m.captured(1).toLongLong();
+    if (v > max)
+        return std::nullopt;
+    return v;
+}
+
+qint16 settingNumber(const QString& text, qint16 outOfRange) {
+    const long long v = leadingNumber(text);
+    if (v < std::numeric_limits<qint16>::min() || v > std::numeric_limits<qint16>::max())
+        return outOfRange;
+    return static_cast<qint16>(v);
+}
+
+QString readOrStoreDefault(const QString& name, const QString& fallback) {
+    QString v = Registry::readSetting(name);
+    if (v == QLatin1String(Registry::kError)) {
+        // A fresh settings store has no key yet, and values go only into a key.
+        Registry::CreateRegistryKey(QString::fromLatin1(Registry::kSettingsKey));
+        Registry::writeSetting(name, fallback);
+        v = Registry::readSetting(name);
+    }
+    return v;
+}
+
+} // namespace
+
+QString BrindleConfig::resolveAppPath(const QString& programDir, const QString& currentDir) {
+    const QString stored = AppPath(programDir, currentDir).read();
+    if (!stored.isEmpty())
+        return stored;
+    return AppPath::withSeparator(QDir::cleanPath(programDir + QStringLiteral("/../../..")));
+}
+
+void BrindleConfig::readPortFile() {
+    portText = LineFile::readLast(ExchangeFiles::path(appPath, ExchangeFiles::kPortFile));
+}
+
+void BrindleConfig::readOutsideLine() {
+    outsideLinePrefix = settingNumber(readOrStoreDefault(QStringLiteral("OUT_DIAL"), "-1"), -1);
+    outsideLineOption =
+        settingNumber(readOrStoreDefault(QStringLiteral("OUT_DIAL_OPTION"), "0"), 0);
+}
+
+QString BrindleConfig::dialString() const {
+    if (outsideLineOption != 1 || outsideLinePrefix == -1)
+        return smscNumber;
+    return QString::number(outsideLinePrefix) + ',' + smscNumber;
+}
+
+void BrindleConfig::ReadConfigFile(StatusLog& status) {
+    const QStringList lines =
+        LineFile::readAll(ExchangeFiles::path(appPath, ExchangeFiles::kConfig));
+    linesRead = 0;
+    for (const QString& line : lines) {
+        ++linesRead;
+        switch (linesRead) {
+        case 2:
+            smscNumber = line;
+            break;
+        case 4:
+            sqlId = line;
+            break;
+        case 6:
+            maxQueueSend = line;
+            break;
+        case 8:
+            userName = line;
+            break;
+        case 10:
+            password = line;
+            break;
+        case 12:
+            smscLogPath = line.isEmpty() ? QString() : ExchangeFiles::path(appPath, line);
+            break;
+        case 16:
+            lineSpeed = line;
+            break;
+        case 18:
+            dataBits = line;
+            break;
+        case 20:
+            parity = line;
+            break;
+        case 22:
+            retriesText = line;
+            break;
+        case 24:
+            pingBaseText = line;
+            break;
+        default:
+            break;
+        }
+    }
+
+    m_problems.clear();
+    if (linesRead < 5) {
+        m_problems << kEmptyConfig;
+        return;
+    }
+    status.setSmscLog(smscLogPath);
+    status.DisplayStatus(QStringLiteral("******* Loading Brindlemod Config ********"));
+    status.DisplayStatus(QStringLiteral("SMSC Number : ") + smscNumber);
+    status.DisplayStatus(QStringLiteral("SMSC SQL Id : ") + sqlId);
+    status.DisplayStatus(QStringLiteral("SMSC MaxQueueSend : ") + maxQueueSend);
+    status.DisplayStatus(QStringLiteral("SMSC Username : ") + userName);
+    // The password never reaches a log.
+    status.DisplayStatus(QStringLiteral("SMSC Password : ") + QString(8, QLatin1Char('*')));
+    status.DisplayStatus(QStringLiteral("SMSC Logfile : ") + smscLogPath);
+    status.DisplayStatus(QStringLiteral("SMSC Port : ") + portText);
+    status.DisplayStatus(QStringLiteral("SMSC Speed : ") + lineSpeed);
+    status.DisplayStatus(QStringLiteral("SMSC Bits : ") + dataBits);
+    status.DisplayStatus(QStringLiteral("SMSC Parity : ") + parity);
+    status.DisplayStatus(QStringLiteral("SMSC Retries : ") + retriesText);
+
+    if (linesRead < kConfigLines) {
+        m_problems << QStringLiteral(
+                          "Incomplete Configuration File : Brindlemod.cfg (%1 of %2 lines)")
+                          .arg(linesRead)
+                          .arg(kConfigLines);
+        return;
+    }
+    if (smscLogPath.isEmpty())
+        m_problems << QStringLiteral("No SMSC Logfile in Configuration File : Brindlemod.cfg");
+    if (const auto r = wholeNumber(retriesText, std::numeric_limits<qint16>::max()))
+        retries = static_cast<qint16>(*r);
+    else
+        m_problems << QStringLiteral("SMSC Retries is not a whole number : ") + retriesText;
+    if (const auto p = wholeNumber(pingBaseText, qint64(1) << 40))
+        pingBase = *p;
+    else
+        m_problems << QStringLiteral("SMSC Ping Base is not a whole number : ") + pingBaseText;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class StatusLog;
+
+// Brindle's settings, read once at start: the installation folder, the port
+// file, the outside-line values of the settings store and the positional
+// Brindle.cfg (the meaning of a line is its number alone).
+class BrindleConfig {
+public:
+    static const QString kEmptyConfig;
+
+    // The last line of AppPath.cfg in the current folder; without one, the
+    // folder that holds NOM (three levels above the program).
+    static QString resolveAppPath(const QString& programDir, const QString& currentDir);
+
+    void readPortFile();
+    // Stores "-1" and "0" where the values cannot be read, then reads them again.
+    void readOutsideLine();
+    void ReadConfigFile(StatusLog& status);
+    // The dial string: the outside-line prefix and a pause before the number
+    // when the option is on; a prefix of -1 dials none.
+    QString dialString() const;
+
+    // Why the configuration cannot drive a run; empty when it can.
+    QStringList problems() const { return m_problems; }
+
+    QString appPath;
+    QString portText;
+    QString smscNumber;
+    QString sqlId;
+    QString maxQueueSend;
+    QString userName;
+    QString password;
+    QString smscLogPath;
+    QString lineSpeed;
+    QString dataBits;
+    QString parity;
+    QString retriesText;
+    QString pingBaseText;
+    qint16 retries = 0;
+    qint64 pingBase = 0;
+    qint16 outsideLinePrefix = -1;
+    qint16 outsideLineOption = 0;
+    int linesRead = 0;
+
+private:
+    QStringList m_problems;
+};

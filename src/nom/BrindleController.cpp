@@ -1,0 +1,332 @@
+#include "nom/BrindleController.h"
+
+#include "common/ExchangeFiles.h"
+#include "common/LineFile.h"
+#include "nom/QueueEntry.h"
+#include "nom/ReplaceFile.h"
+
+using namespace ExchangeFiles;
+
+namespace {
+const QString kSendFailed = QStringLiteral("Message send failed");
+const QString kResponseTimeout = QStringLiteral("Timed out waiting for message response");
+} // namespace
+
+BrindleController::BrindleController(SerialLine& line, QString programDir, QString currentDir,
+                                     QObject* parent)
+    : QObject(parent), m_programDir(std::move(programDir)), m_currentDir(std::move(currentDir)),
+      m_modem(line, m_status), m_tap(m_modem, m_status) {
+    m_status.onPaneChanged([this](const QString& pane) { emit statusChanged(pane); });
+    Modem::Display display;
+    display.port = [this](const QString& p) { emit portShown(p); };
+    display.lineSettings = [this](const QString& s) { emit lineSettingsShown(s); };
+    display.screen = [this](const QString& s) { emit modemScreenChanged(s); };
+    m_modem.setDisplay(std::move(display));
+
+    m_timer1.setInterval(kTimerIntervalMs);
+    m_timer2.setInterval(kTimerIntervalMs);
+    connect(&m_timer1, &QTimer::timeout, this, &BrindleController::Timer1_Timer);
+    connect(&m_timer2, &QTimer::timeout, this, &BrindleController::Timer2_Timer);
+}
+
+BrindleController::~BrindleController() = default;
+
+void BrindleController::start() {
+    m_config.appPath = BrindleConfig::resolveAppPath(m_programDir, m_currentDir);
+    m_store = std::make_unique<QueueStore>(m_config.appPath);
+    m_config.readPortFile();
+    m_status.setMonitorLog(path(m_config.appPath, kMonitorLog));
+    LineFile::truncate(path(m_config.appPath, kMonitorLog));
+    writeStateWord(m_config.appPath, kInUse);
+    m_config.readOutsideLine();
+    m_config.ReadConfigFile(m_status);
+    DisplayStatus(QStringLiteral("******* Starting Brindlemod ********"));
+
+    m_modem.setPortConfig(
+        {m_config.appPath, m_config.lineSpeed, m_config.dataBits, m_config.dialString()});
+    emit settingsShown(m_config.dialString(), m_config.lineSpeed);
+
+    if (!m_config.problems().isEmpty()) {
+        giveUp(m_config.problems());
+        return;
+    }
+    m_retriesLeft = m_config.retries;
+    m_alive = AliveCounter(m_config.pingBase);
+    setTimer1(true);
+}
+
+void BrindleController::startTimers() {
+    m_realTimers = true;
+    if (m_ended)
+        return;
+    if (m_timer1On)
+        m_timer1.start();
+    m_timer2.start();
+}
+
+void BrindleController::setTimer1(bool on) {
+    if (m_ended)
+        on = false;
+    m_timer1On = on;
+    if (m_realTimers) {
+        if (on)
+            m_timer1.start();
+        else
+            m_timer1.stop();
+    }
+    emit timer1Switched(on);
+}
+
+void BrindleController::SetOnline() {
+    m_online = true;
+    setTimer1(false);
+}
+
+void BrindleController::SetOffline() {
+    m_online = false;
+    setTimer1(true);
+}
+
+void BrindleController::queueChanged() {
+    if (m_ended)
+        return;
+    m_store->saveJournal(m_queue);
+    emit queuesChanged(m_queue, m_sent);
+}
+
+void BrindleController::takeEntries(bool withCarryOver) {
+    const QueueStore::Intake in = m_store->take(m_queue, withCarryOver);
+    for (const QString& line : in.skippedFirstLines)
+        DisplayStatus(QStringLiteral("Skipped line 1 of Brindle.in : ") + line);
+    for (const QString& line : in.malformed)
+        DisplayStatus(QStringLiteral("Skipped malformed entry : ") + line);
+    if (!in.ok)
+        DisplayStatus(QStringLiteral("Cannot write Brindle.tkn: entries left in the inbox"));
+    if (!in.entries.isEmpty()) {
+        m_queue += in.entries;
+        emit queuesChanged(m_queue, m_sent);
+    }
+}
+
+void BrindleController::ReadInboxs() {
+    takeEntries(true);
+}
+
+void BrindleController::Timer1_Timer() {
+    // A tick that arrives inside a send cycle (its waits run the event loop) is ignored.
+    if (m_ended || m_inTick || !m_timer1On)
+        return;
+    m_inTick = true;
+    if (m_retriesLeft == m_config.retries)
+        ReadInboxs();
+    if (m_retriesLeft > 0) {
+        --m_retriesLeft;
+        TimerSend();
+    }
+    if (!m_ended) {
+        if (m_retriesLeft != 0) {
+            DisplayStatus(QStringLiteral("Cannot contact SMSC... Retrying"));
+        } else {
+            DisplayStatus(QStringLiteral("Cannot contact SMSC... Exiting"));
+            giveUp({});
+        }
+    }
+    m_inTick = false;
+}
+
+void BrindleController::giveUp(const QStringList& reasons) {
+    for (const QString& r : reasons)
+        DisplayStatus(r);
+    if (!reasons.isEmpty())
+        takeEntries(true); // a run that cannot start still hands back what it holds
+    if (!m_store->carryOver(m_queue)) {
+        DisplayStatus(QStringLiteral("Cannot write Brindle.rcv: entries kept in Brindle.tkn"));
+    } else {
+        m_queue.clear();
+        emit queuesChanged(m_queue, m_sent);
+    }
+    writeStateWord(m_config.appPath, kCrash);
+    m_modem.ClosePort();
+    end(kCrash);
+}
+
+void BrindleController::TimerSend() {
+    takeEntries(false);
+    setTimer1(false);
+    if (!m_queue.isEmpty()) {
+        GoOnline();
+        if (!m_online && !m_ended) {
+            m_modem.WaitSecs(5);
+            if (!m_ended)
+                GoOnline();
+        }
+        if (m_online && !m_ended)
+            SendAllMessages();
+    }
+    if (m_ended)
+        return;
+    if (m_queue.isEmpty()) {
+        writeStateWord(m_config.appPath, kComplete);
+        m_modem.ClosePort();
+        end(kComplete);
+        return;
+    }
+    setTimer1(true);
+}
+
+bool BrindleController::GoOnline() {
+    SetOnline();
+    QString response;
+    if (!m_modem.OpenPort()) {
+        m_modem.ClosePort();
+        SetOffline();
+        return false;
+    }
+    const auto fail = [&](bool hangUp) {
+        DisplayStatus(response);
+        if (hangUp)
+            m_modem.HangupModem();
+        m_modem.ClosePort();
+        SetOffline();
+        return false;
+    };
+    if (!m_modem.InitModem(response))
+        return fail(false);
+    if (!m_modem.DialService(response))
+        return fail(true);
+    if (!m_tap.TAPLogin(response))
+        return fail(true);
+    return true;
+}
+
+// The SMSC drops the call after a log-off, so a new log-on needs a new call.
+bool BrindleController::renewLogon(QString& MessageResponse) {
+    m_tap.TAPLogout();
+    m_modem.WaitSecs(2);
+    if (!m_modem.InitModem(MessageResponse) || !m_modem.DialService(MessageResponse) ||
+        !m_tap.TAPLogin(MessageResponse))
+        return false;
+    m_modem.WaitSecs(3);
+    return true;
+}
+
+void BrindleController::dropFirst() {
+    if (m_queue.isEmpty())
+        return;
+    m_queue.removeFirst();
+    queueChanged();
+}
+
+void BrindleController::acceptFirst(const QString& entry) {
+    if (m_ended)
+        return;
+    // Recorded before it leaves the journal: a death in between sends it twice
+    // rather than never reporting it.
+    m_store->recordAccepted(entry);
+    m_queue.removeFirst();
+    m_sent << entry;
+    queueChanged();
+}
+
+bool BrindleController::SendAllMessages() {
+    m_logonCount = 0;
+    while (!m_queue.isEmpty()) {
+        if (m_ended)
+            return false;
+        const QString entry = m_queue.first();
+        const std::optional<QueueEntry> parsed = QueueEntry::parse(entry);
+        if (!parsed) {
+            DisplayStatus(QStringLiteral("Skipped malformed entry : ") + entry);
+            dropFirst();
+            continue;
+        }
+        DisplayStatus(QStringLiteral("Sending Message ") + parsed->number + ' ');
+        QString response;
+        if (m_logonCount == kMessagesPerLogon) {
+            m_logonCount = 0;
+            if (!renewLogon(response)) {
+                failCycle(response);
+                return false;
+            }
+        }
+        const TapSession::Outcome outcome =
+            m_tap.SendMessage(parsed->number, parsed->text, response);
+        if (m_ended)
+            return false;
+        if (outcome == TapSession::Outcome::Accepted ||
+            outcome == TapSession::Outcome::AcceptedLineLost) {
+            ++m_logonCount;
+            m_timeoutEntry.clear();
+            m_timeoutStreak = 0;
+            acceptFirst(entry);
+            if (outcome == TapSession::Outcome::AcceptedLineLost) {
+                failCycle(response);
+                return false;
+            }
+            DisplayStatus(response);
+            continue;
+        }
+        if (outcome == TapSession::Outcome::Rejected)
+            dropFirst();
+        if (response == kResponseTimeout) {
+            if (m_timeoutEntry == entry) {
+                ++m_timeoutStreak;
+            } else {
+                m_timeoutEntry = entry;
+                m_timeoutStreak = 1;
+            }
+        }
+        failCycle(response);
+        return false;
+    }
+    return true;
+}
+
+void BrindleController::failCycle(const QString& MessageResponse) {
+    bool refund = MessageResponse == kSendFailed || MessageResponse == kResponseTimeout;
+    if (MessageResponse == kResponseTimeout && m_timeoutStreak >= kTimeoutsPerRetry) {
+        refund = false;
+        m_timeoutStreak = 0;
+    }
+    if (refund)
+        ++m_retriesLeft;
+    DisplayStatus(MessageResponse);
+    m_modem.WaitSecs(3);
+    m_modem.HangupModem();
+    m_modem.WaitSecs(5);
+    m_modem.AwaitString("\r", QByteArray(), 2);
+    m_modem.ClosePort();
+    SetOffline();
+}
+
+void BrindleController::Timer2_Timer() {
+    if (m_ended)
+        return;
+    ReplaceFile::write(path(m_config.appPath, kAlive), {QString::number(m_alive.next())});
+}
+
+void BrindleController::bExit_Click() {
+    if (m_ended)
+        return;
+    // Entries already taken from the exchange files go back for the next run.
+    if (m_store && m_store->carryOver(m_queue)) {
+        m_queue.clear();
+        emit queuesChanged(m_queue, m_sent);
+    }
+    m_modem.cancel();
+    m_modem.ClosePort();
+    end(QStringLiteral("EXIT"));
+}
+
+void BrindleController::end(const QString& how) {
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_endedAs = how;
+    m_online = false;
+    m_modem.cancel();
+    m_timer1On = false;
+    m_timer1.stop();
+    m_timer2.stop();
+    emit finished(how);
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "nom/AliveCounter.h"
+#include "nom/BrindleConfig.h"
+#include "nom/Modem.h"
+#include "nom/QueueStore.h"
+#include "nom/StatusLog.h"
+#include "nom/TapSession.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+
+class SerialLine;
+
+// Brindle's run from start to its own end: the send timer (one connection
+// attempt and send cycle per tick, retry counting, giving up), the alive
+// timer, and the queue. No widgets: the window shows what it reports, and
+// tests drive the timer handlers directly.
+class BrindleController : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTimerIntervalMs = 2000;
+    // Accepted messages per log-on.
+    static constexpr int kMessagesPerLogon = 4;
+    // A message the SMSC times out on this many cycles in a row uses up a retry.
+    static constexpr int kTimeoutsPerRetry = 3;
+
+    BrindleController(SerialLine& line, QString programDir, QString currentDir,
+                      QObject* parent = nullptr);
+    ~BrindleController() override;
+
+    // The window's load: settings, "INUSE", configuration. A configuration
+    // that cannot drive a run ends it here.
+    void start();
+    // The program's timers; tests call the handlers themselves.
+    void startTimers();
+
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void bExit_Click();
+
+    bool timer1Enabled() const { return m_timer1On; }
+    bool hasEnded() const { return m_ended; }
+    QString endedAs() const { return m_endedAs; }
+    bool online() const { return m_online; }
+    qint16 retriesLeft() const { return m_retriesLeft; }
+    QStringList messageQueue() const { return m_queue; }
+    QStringList sentQueue() const { return m_sent; }
+    const BrindleConfig& config() const { return m_config; }
+    const StatusLog& statusLog() const { return m_status; }
+    QString appPath() const { return m_config.appPath; }
+
+signals:
+    void statusChanged(const QString& paneText);
+    void modemScreenChanged(const QString& text);
+    void portShown(const QString& portText);
+    void lineSettingsShown(const QString& settingsText);
+    void settingsShown(const QString& dialString, const QString& lineSpeed);
+    void queuesChanged(const QStringList& messageQueue, const QStringList& sentQueue);
+    void timer1Switched(bool on);
+    // "COMPLETE", "CRASH" or "EXIT": the program ends now.
+    void finished(const QString& how);
+
+private:
+    void ReadInboxs();
+    void takeEntries(bool withCarryOver);
+    void TimerSend();
+    bool GoOnline();
+    bool SendAllMessages();
+    bool renewLogon(QString& MessageResponse);
+    void failCycle(const QString& MessageResponse);
+    void SetOnline();
+    void SetOffline();
+    void setTimer1(bool on);
+    void dropFirst();
+    void acceptFirst(const QString& entry);
+    void queueChanged();
+    void giveUp(const QStringList& reasons);
+    void end(const QString& how);
+    void DisplayStatus(const QString& text) { m_status.DisplayStatus(text); }
+
+    QString m_programDir;
+    QString m_currentDir;
+    BrindleConfig m_config;
+    StatusLog m_status;
+    Modem m_modem;
+    TapSession m_tap;
+    std::unique_ptr<QueueStore> m_store;
+    AliveCounter m_alive;
+
+    QStringList m_queue;
+    QStringList m_sent;
+    qint16 m_retriesLeft = 0;
+    int m_logonCount = 0;
+    bool m_online = false;
+    bool m_inTick = false;
+    bool m_ended = false;
+    QString m_endedAs;
+    // The entry the SMSC last timed out on, and in how many cycles in a row.
+    QString m_timeoutEntry;
+    int m_timeoutStreak = 0;
+
+    bool m_timer1On = false;
+    bool m_realTimers = false;
+    QTimer m_timer1;
+    QTimer m_timer2;
+};

@@ -1,0 +1,214 @@
+#include "nom/Modem.h"
+
+#include "common/Clock.h"
+#include "common/ExchangeFiles.h"
+#include "common/LineFile.h"
+#include "common/Win1252.h"
+#include "nom/ComPorts.h"
+#include "nom/StatusLog.h"
+
+#include <QCoreApplication>
+
+const QByteArray Modem::kRejectionText = QByteArrayLiteral("Message send failed");
+
+namespace {
+
+// The longest a wait sleeps before it looks at the clock again.
+constexpr qint64 kStepMs = 1000;
+// A chatty line must not grow the buffer for ever; every text waited for is short.
+constexpr qsizetype kBufferLimit = 64 * 1024;
+
+const QByteArray kCR("\r");
+
+int positiveNumber(const QString& text) {
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok && v > 0 ? v : 0;
+}
+
+} // namespace
+
+Modem::Modem(SerialLine& line, StatusLog& status) : m_line(line), m_status(status) {}
+
+qint64 Modem::nowSecond() {
+    return Clock::instance().monotonicMs() / 1000;
+}
+
+void Modem::write(const QByteArray& bytes) {
+    if (!m_cancelled && m_line.isOpen())
+        m_line.write(bytes);
+}
+
+void Modem::pumpOnce() {
+    QCoreApplication::processEvents();
+}
+
+void Modem::waitForInput(qint64 deadlineSecond) {
+    const qint64 left = deadlineSecond * 1000 - Clock::instance().monotonicMs();
+    m_line.waitForInput(qBound<qint64>(1, left, kStepMs));
+}
+
+void Modem::readInput() {
+    if (!m_line.isOpen())
+        return;
+    m_buffer += m_line.takeAvailable();
+    if (m_buffer.size() > kBufferLimit)
+        m_buffer = m_buffer.right(kBufferLimit);
+}
+
+void Modem::showScreen() {
+    const QByteArray shown =
+        m_buffer.contains("Annex") || m_buffer.contains("TERMINATED") ? QByteArray() : m_buffer;
+    if (shown == m_shown)
+        return;
+    m_shown = shown;
+    if (m_display.screen)
+        m_display.screen(Win1252::decode(shown));
+}
+
+void Modem::clearBuffer() {
+    m_buffer.clear();
+    showScreen();
+}
+
+bool Modem::takeThrough(const QByteArray& text) {
+    const qsizetype at = m_buffer.indexOf(text);
+    if (at < 0)
+        return false;
+    m_buffer.remove(0, at + text.size());
+    return true;
+}
+
+bool Modem::OpenPort() {
+    const QString portText =
+        LineFile::readLast(ExchangeFiles::path(m_config.appPath, ExchangeFiles::kPortFile))
+            .trimmed();
+    if (m_display.port)
+        m_display.port(portText);
+    const int port = positiveNumber(portText);
+    const QString settingsText =
+        m_config.lineSpeed + QStringLiteral(",N,") + m_config.dataBits + QStringLiteral(",1");
+    if (m_display.lineSettings)
+        m_display.lineSettings(settingsText);
+
+    LineSettings settings;
+    settings.baud = positiveNumber(m_config.lineSpeed);
+    settings.dataBits = positiveNumber(m_config.dataBits);
+    const QString device = ComPorts::devicePath(m_config.appPath, port);
+    const bool usable =
+        settings.baud > 0 && settings.dataBits >= 5 && settings.dataBits <= 8 && !device.isEmpty();
+    if (!usable || m_cancelled || !m_line.open(device, settings)) {
+        m_status.DisplayStatus(QStringLiteral("Cannot Open Port"));
+        return false;
+    }
+    return true;
+}
+
+bool Modem::ClosePort() {
+    if (!m_line.isOpen())
+        return true;
+    if (!m_line.close()) {
+        m_status.DisplayStatus(QStringLiteral("Cannot Close Port"));
+        return false;
+    }
+    return true;
+}
+
+void Modem::WaitSecs(int seconds) {
+    const qint64 deadline = nowSecond() + seconds;
+    while (!m_cancelled && deadline > nowSecond()) {
+        const qint64 left = deadline * 1000 - Clock::instance().monotonicMs();
+        Clock::instance().waitMs(qBound<qint64>(1, left, kStepMs));
+    }
+}
+
+int Modem::AwaitString(const QByteArray& send, const QByteArray& wait, int timeout) {
+    const qint64 deadline = nowSecond() + timeout;
+    if (!send.isEmpty()) {
+        pumpOnce();
+        write(send);
+        pumpOnce();
+    }
+    while (!m_cancelled && deadline > nowSecond()) {
+        pumpOnce();
+        readInput();
+        if (m_buffer.contains(kRejectionText)) {
+            clearBuffer();
+            return kRejected;
+        }
+        showScreen();
+        if (wait.isEmpty() || takeThrough(wait))
+            return kFound;
+        waitForInput(deadline);
+    }
+    return kNotFound;
+}
+
+Modem::Match Modem::awaitFirst(const QByteArray& send, const QList<QByteArray>& waits,
+                               int timeout) {
+    const qint64 deadline = nowSecond() + timeout;
+    bool any = false;
+    for (const QByteArray& w : waits)
+        any = any || !w.isEmpty();
+    if (!any)
+        return {};
+    if (!send.isEmpty())
+        write(send);
+    readInput();
+    showScreen();
+    while (!m_cancelled && deadline > nowSecond()) {
+        pumpOnce();
+        readInput();
+        showScreen();
+        for (int i = 0; i < waits.size(); ++i) {
+            if (waits[i].isEmpty())
+                continue;
+            const qsizetype at = m_buffer.indexOf(waits[i]);
+            if (at >= 0) {
+                Match m{i, m_buffer.left(at)};
+                m_buffer.remove(0, at + waits[i].size());
+                return m;
+            }
+        }
+        waitForInput(deadline);
+    }
+    return {};
+}
+
+bool Modem::AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,
+                             const QByteArray& w3, const QByteArray& w4, int timeout) {
+    return awaitFirst(send, {w1, w2, w3, w4}, timeout).index == 0;
+}
+
+bool Modem::InitModem(QString& MessageResponse) {
+    m_status.DisplayStatus(QStringLiteral("Resetting modem"));
+    WaitSecs(5);
+    if (AwaitString("ATZ\r", "OK\r", 20) != kFound) {
+        MessageResponse = QStringLiteral("No Modem Response");
+        return false;
+    }
+    return true;
+}
+
+bool Modem::DialService(QString& MessageResponse) {
+    m_status.DisplayStatus(QStringLiteral("Dialling SMSC"));
+    const QByteArray dial = "ATDT" + Win1252::encode(m_config.dialString) + kCR;
+    if (AwaitMultiString(dial, "CONNECT", "NO ", "ERROR", "BUSY", 60)) {
+        AwaitString(QByteArray(), kCR, 2);
+        return true;
+    }
+    MessageResponse = QStringLiteral("Failed to connect to SMSC");
+    AwaitString(kCR, QByteArray(), 1);
+    return false;
+}
+
+void Modem::HangupModem() {
+    m_status.DisplayStatus(QStringLiteral("Logging Out"));
+    if (AwaitString("AT\r", "OK", 1) != kFound) {
+        WaitSecs(2);
+        AwaitString("+++", "OK", 5);
+        WaitSecs(1);
+        AwaitString("ATH\r", "OK", 10);
+    }
+    m_status.DisplayStatus(QStringLiteral("Logged Out"));
+}

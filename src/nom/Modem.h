@@ -1,0 +1,88 @@
+#pragma once
+
+#include "nom/SerialLine.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class StatusLog;
+
+// The Hayes modem on the serial line: opening and closing the port, the two
+// wait primitives every exchange is built on, and reset, dial and hang-up.
+// Time-outs are whole seconds on the installed clock: a wait of n seconds
+// ends when the clock has passed n second boundaries.
+class Modem {
+public:
+    // AwaitString results.
+    static constexpr int kFound = -1;
+    static constexpr int kNotFound = 0;
+    static constexpr int kRejected = 100;
+    static const QByteArray kRejectionText;
+
+    struct Display {
+        std::function<void(const QString& portText)> port;
+        std::function<void(const QString& settingsText)> lineSettings;
+        std::function<void(const QString& screen)> screen;
+    };
+
+    // Where the port to open comes from and how it is driven.
+    struct PortConfig {
+        QString appPath;
+        QString lineSpeed;
+        QString dataBits;
+        QString dialString;
+    };
+
+    Modem(SerialLine& line, StatusLog& status);
+
+    void setDisplay(Display display) { m_display = std::move(display); }
+    void setPortConfig(PortConfig config) { m_config = std::move(config); }
+
+    bool OpenPort();
+    bool ClosePort();
+    bool isOpen() const { return m_line.isOpen(); }
+
+    int AwaitString(const QByteArray& send, const QByteArray& wait, int timeout);
+    bool AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,
+                          const QByteArray& w3, const QByteArray& w4, int timeout);
+
+    // The earliest text of `waits` (in list order, not arrival order) seen
+    // before the time-out: its index, with what stood before it in the
+    // buffer; -1 on time-out. Empty texts never match.
+    struct Match {
+        int index = -1;
+        QByteArray before;
+    };
+    Match awaitFirst(const QByteArray& send, const QList<QByteArray>& waits, int timeout);
+
+    bool InitModem(QString& MessageResponse);
+    bool DialService(QString& MessageResponse);
+    void HangupModem();
+    void WaitSecs(int seconds);
+
+    // The program is ending: every wait returns at once and nothing more is sent.
+    void cancel() { m_cancelled = true; }
+    bool cancelled() const { return m_cancelled; }
+
+    QByteArray buffer() const { return m_buffer; }
+    void clearBuffer();
+
+private:
+    static qint64 nowSecond();
+    void write(const QByteArray& bytes);
+    void pumpOnce();
+    void waitForInput(qint64 deadlineSecond);
+    void readInput();
+    void showScreen();
+    bool takeThrough(const QByteArray& text);
+
+    SerialLine& m_line;
+    StatusLog& m_status;
+    Display m_display;
+    PortConfig m_config;
+    QByteArray m_buffer;
+    QByteArray m_shown;
+    bool m_cancelled = false;
+};

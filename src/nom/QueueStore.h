@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Brindle's side of the exchange files. Entries are taken from the inbox and
+// the carry-over file under the inbox lock, and written to Brindle's own
+// journal before those files are emptied, so an entry is always in at least
+// one file: a Brindle that dies at any moment loses nothing.
+class QueueStore {
+public:
+    struct Intake {
+        QStringList entries;           // to be queued, in order
+        QStringList malformed;         // lines that cannot be sent (no '+', or no blank after it)
+        QStringList skippedFirstLines; // an inbox line 1 that was not empty
+        bool ok = true;                // false: nothing taken, the files are untouched
+    };
+
+    explicit QueueStore(QString appPath);
+
+    // The journal (at the first intake of a run only), then the carry-over file
+    // when asked, then the inbox from its line 2. `queue` is what is already
+    // queued; the journal is rewritten with it and the new entries.
+    Intake take(const QStringList& queue, bool withCarryOver);
+    // The journal holds exactly the queue; rewritten whole, atomically.
+    bool saveJournal(const QStringList& queue);
+    bool recordAccepted(const QString& entry);
+    // Appends the queue to the carry-over file, then empties the journal.
+    bool carryOver(const QStringList& queue);
+
+    QString file(const QString& relative) const;
+
+private:
+    QString m_appPath;
+    bool m_journalRead = false;
+};

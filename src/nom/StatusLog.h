@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Where every status text of Brindle goes: the status pane (its last 16000
+// characters), the SMSC log (everything, time-stamped) and NOMMon.log (the
+// latest non-empty line).
+class StatusLog {
+public:
+    static constexpr qsizetype kPaneLimit = 16000;
+
+    void setMonitorLog(const QString& path) { m_monitorLog = path; }
+    // No SMSC log until the configuration names one.
+    void setSmscLog(const QString& path) { m_smscLog = path; }
+    QString smscLog() const { return m_smscLog; }
+    void onPaneChanged(std::function<void(const QString&)> hook) { m_paneHook = std::move(hook); }
+
+    void DisplayStatus(const QString& StatusMessage);
+
+    QString paneText() const { return m_pane; }
+    static QString stamped(const QString& message);
+
+private:
+    QString m_pane;
+    QString m_monitorLog;
+    QString m_smscLog;
+    std::function<void(const QString&)> m_paneHook;
+};

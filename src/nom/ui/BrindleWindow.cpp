@@ -1,0 +1,117 @@
+#include "nom/ui/BrindleWindow.h"
+
+#include "nom/BrindleController.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+QPlainTextEdit* pane(const QString& name) {
+    auto* p = new QPlainTextEdit;
+    p->setObjectName(name);
+    p->setReadOnly(true);
+    p->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    return p;
+}
+
+void showAtEnd(QPlainTextEdit* p, const QString& text) {
+    p->setPlainText(text);
+    p->moveCursor(QTextCursor::End);
+    p->verticalScrollBar()->setValue(p->verticalScrollBar()->maximum());
+}
+
+void fill(QListWidget* list, const QStringList& items) {
+    list->clear();
+    list->addItems(items);
+}
+
+} // namespace
+
+BrindleWindow::BrindleWindow(BrindleController& controller, QWidget* parent)
+    : QWidget(parent), m_controller(controller) {
+    setObjectName("Brindle");
+    setWindowTitle("Cellnet NOM");
+
+    m_debugWin = pane("DebugWin");
+    m_debugScreen = pane("DebugScreen");
+    m_messageQueue = new QListWidget;
+    m_messageQueue->setObjectName("MessageQueue");
+    m_sentQueue = new QListWidget;
+    m_sentQueue->setObjectName("SentQueue");
+    m_smsc = new QLabel;
+    m_smsc->setObjectName("cbSMSC");
+    m_modemSpeed = new QComboBox;
+    m_modemSpeed->setObjectName("cbModemSpeed");
+    m_portNumber = new QComboBox;
+    m_portNumber->setObjectName("CbPortNumber");
+    for (int i = 1; i <= 8; ++i)
+        m_portNumber->addItem(QString::number(i));
+    m_portNumber->setCurrentIndex(-1);
+    m_portLabel = new QLabel;
+    m_portLabel->setObjectName("Label7");
+    m_modemSetting = new QLabel("Not Configured");
+    m_modemSetting->setObjectName("lbModemSetting");
+    m_exit = new QPushButton("Exit");
+    m_exit->setObjectName("bExit");
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel("SMSC"), 0, 0);
+    grid->addWidget(m_smsc, 0, 1);
+    grid->addWidget(new QLabel("Speed"), 0, 2);
+    grid->addWidget(m_modemSpeed, 0, 3);
+    grid->addWidget(new QLabel("Port"), 1, 0);
+    grid->addWidget(m_portNumber, 1, 1);
+    grid->addWidget(m_portLabel, 1, 2);
+    grid->addWidget(m_modemSetting, 1, 3);
+    grid->addWidget(m_debugWin, 2, 0, 1, 4);
+    grid->addWidget(m_debugScreen, 3, 0, 1, 4);
+    grid->addWidget(new QLabel("Message Queue"), 4, 0, 1, 2);
+    grid->addWidget(new QLabel("Sent Queue"), 4, 2, 1, 2);
+    grid->addWidget(m_messageQueue, 5, 0, 1, 2);
+    grid->addWidget(m_sentQueue, 5, 2, 1, 2);
+    grid->addWidget(m_exit, 6, 3);
+    resize(640, 560);
+
+    connect(&controller, &BrindleController::statusChanged, this,
+            [this](const QString& t) { showAtEnd(m_debugWin, t); });
+    connect(&controller, &BrindleController::modemScreenChanged, this,
+            [this](const QString& t) { showAtEnd(m_debugScreen, t); });
+    connect(&controller, &BrindleController::queuesChanged, this,
+            [this](const QStringList& queue, const QStringList& sent) {
+                fill(m_messageQueue, queue);
+                fill(m_sentQueue, sent);
+            });
+    connect(&controller, &BrindleController::settingsShown, this,
+            [this](const QString& dial, const QString& speed) {
+                m_smsc->setText(dial);
+                m_modemSpeed->clear();
+                m_modemSpeed->addItem(speed);
+            });
+    connect(&controller, &BrindleController::portShown, this, &BrindleWindow::showPort);
+    connect(&controller, &BrindleController::lineSettingsShown, m_modemSetting, &QLabel::setText);
+    connect(m_exit, &QPushButton::clicked, &controller, &BrindleController::bExit_Click);
+    connect(&controller, &BrindleController::finished, this, [this] { hide(); });
+}
+
+void BrindleWindow::showPort(const QString& portText) {
+    m_portLabel->setText("COM" + portText);
+    const int i = m_portNumber->findText(portText);
+    if (i >= 0)
+        m_portNumber->setCurrentIndex(i);
+}
+
+void BrindleWindow::closeEvent(QCloseEvent* event) {
+    // Only the program's own end closes the window.
+    if (m_controller.hasEnded())
+        event->accept();
+    else
+        event->ignore();
+}

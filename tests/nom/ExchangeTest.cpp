@@ -1,0 +1,136 @@
+#include "QtPrinters.h"
+#include "common/ExchangeFiles.h"
+#include "nom/QueueStore.h"
+#include "nom/StatusLog.h"
+#include "support/FakeClock.h"
+#include "support/TestInstallation.h"
+
+#include <gtest/gtest.h>
+
+using namespace ExchangeFiles;
+
+TEST(QueueStore, InboxLineOneAndBlankLinesAreNeverQueued) {
+    TestInstallation inst;
+    inst.writeBytes(kInbox, "[0] placeholder +44 x\r\n[1] a +441 one\r\n   \r\n\r\n"
+                            "[2] b +442 two \r\n");
+    QueueStore store(inst.appPath());
+    const auto in = store.take({}, false);
+    EXPECT_EQ(in.entries, (QStringList{"[1] a +441 one", "[2] b +442 two "}));
+    EXPECT_EQ(in.skippedFirstLines, QStringList{"[0] placeholder +44 x"});
+    EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n"));
+    EXPECT_EQ(inst.bytes(kJournal), QByteArray("[1] a +441 one\r\n[2] b +442 two \r\n"));
+}
+
+TEST(QueueStore, CarryOverComesFirstAndIsEmptied) {
+    TestInstallation inst;
+    inst.writeBytes(kCarryOver, "[5] r +445 old\r\n\r\n");
+    inst.writeBytes(kInbox, "\r\n[6] i +446 new\r\n");
+    QueueStore store(inst.appPath());
+    const auto in = store.take({}, true);
+    EXPECT_EQ(in.entries, (QStringList{"[5] r +445 old", "[6] i +446 new"}));
+    EXPECT_EQ(inst.bytes(kCarryOver), QByteArray("\r\n"));
+    EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n"));
+}
+
+TEST(QueueStore, MalformedLinesAreReportedNotQueued) {
+    TestInstallation inst;
+    inst.writeBytes(kInbox, "\r\n[1] no number\r\n[2] d +44\r\n[3] d +44 ok\r\n");
+    QueueStore store(inst.appPath());
+    const auto in = store.take({}, false);
+    EXPECT_EQ(in.entries, QStringList{"[3] d +44 ok"});
+    EXPECT_EQ(in.malformed, (QStringList{"[1] no number", "[2] d +44"}));
+}
+
+TEST(QueueStore, MissingFilesAreCreatedWithTheirEmptyLine) {
+    TestInstallation inst;
+    inst.remove(kInbox);
+    inst.remove(kCarryOver);
+    QueueStore store(inst.appPath());
+    EXPECT_TRUE(store.take({}, true).entries.isEmpty());
+    EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n"));
+    EXPECT_EQ(inst.bytes(kCarryOver), QByteArray("\r\n"));
+}
+
+TEST(QueueStore, JournalIsReadFirstAndOnlyOncePerRun) {
+    TestInstallation inst;
+    inst.writeBytes(kJournal, "[1] j +441 taken\r\n");
+    inst.writeBytes(kCarryOver, "[2] r +442 carried\r\n");
+    inst.writeBytes(kInbox, "\r\n[3] i +443 new\r\n");
+    QueueStore store(inst.appPath());
+    auto in = store.take({}, true);
+    EXPECT_EQ(in.entries,
+              (QStringList{"[1] j +441 taken", "[2] r +442 carried", "[3] i +443 new"}));
+    EXPECT_EQ(inst.bytes(kJournal), QByteArray("[1] j +441 taken\r\n[2] r +442 carried\r\n"
+                                               "[3] i +443 new\r\n"));
+    in = store.take(in.entries, true);
+    EXPECT_TRUE(in.entries.isEmpty());
+}
+
+TEST(QueueStore, EntriesLeftInBothJournalAndInboxByADeathAreTakenOnce) {
+    TestInstallation inst;
+    inst.writeBytes(kJournal, "[1] a +441 x\r\n[2] b +442 y\r\n");
+    inst.writeBytes(kCarryOver, "[1] a +441 x\r\n");
+    inst.writeBytes(kInbox, "\r\n[2] b +442 y\r\n[3] c +443 z\r\n");
+    QueueStore store(inst.appPath());
+    EXPECT_EQ(store.take({}, true).entries,
+              (QStringList{"[1] a +441 x", "[2] b +442 y", "[3] c +443 z"}));
+}
+
+TEST(QueueStore, NothingIsTakenWhenTheJournalCannotBeWritten) {
+    TestInstallation inst;
+    inst.writeBytes(kInbox, "\r\n[1] a +441 x\r\n");
+    QDir().mkpath(inst.file(kJournal)); // a folder where the file should be
+    QueueStore store(inst.appPath());
+    const auto in = store.take({}, false);
+    EXPECT_FALSE(in.ok);
+    EXPECT_TRUE(in.entries.isEmpty());
+    EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n[1] a +441 x\r\n"));
+}
+
+TEST(QueueStore, CarryOverAppendsThenEmptiesTheJournal) {
+    TestInstallation inst;
+    inst.writeBytes(kCarryOver, "[0] z +440 earlier\r\n");
+    QueueStore store(inst.appPath());
+    store.saveJournal({"[1] a +441 x", "", "[2] b +442 y"});
+    ASSERT_TRUE(store.carryOver({"[1] a +441 x", "", "[2] b +442 y"}));
+    EXPECT_EQ(inst.bytes(kCarryOver),
+              QByteArray("[0] z +440 earlier\r\n[1] a +441 x\r\n[2] b +442 y\r\n"));
+    EXPECT_EQ(inst.bytes(kJournal), QByteArray());
+}
+
+TEST(QueueStore, AcceptedEntriesAreAppendedUnchanged) {
+    TestInstallation inst;
+    QueueStore store(inst.appPath());
+    store.recordAccepted("[1] a +441 x  ");
+    store.recordAccepted(QString::fromUtf8("[2] b +442 \u00a35"));
+    EXPECT_EQ(inst.bytes(kAccepted), QByteArray("[1] a +441 x  \r\n[2] b +442 \xa3"
+                                                "5\r\n"));
+}
+
+TEST(StatusLog, LinesAreTimeStampedAndTheLatestNonEmptyOneStands) {
+    TestInstallation inst;
+    FakeClock clock(QDateTime(QDate(2026, 12, 5), QTime(16, 21, 9)));
+    StatusLog log;
+    log.setMonitorLog(inst.file(kMonitorLog));
+    log.setSmscLog(inst.file("NOMMon\\Logs\\SMSC.log"));
+    log.DisplayStatus("Dialling SMSC");
+    clock.advanceMs(61000);
+    log.DisplayStatus("");
+    EXPECT_EQ(inst.bytes("NOMMon\\Logs\\SMSC.log"),
+              QByteArray("26-12-05 16:21:09 Dialling SMSC\r\n26-12-05 16:22:10 \r\n"));
+    EXPECT_EQ(inst.bytes(kMonitorLog), QByteArray("26-12-05 16:21:09 Dialling SMSC\r\n"));
+    EXPECT_EQ(log.paneText(), "Dialling SMSC\r\n\r\n");
+}
+
+TEST(StatusLog, PaneKeepsTheLast16000Characters) {
+    FakeClock clock;
+    StatusLog log;
+    QString shown;
+    log.onPaneChanged([&](const QString& p) { shown = p; });
+    const QString line(98, 'a');
+    for (int i = 0; i < 200; ++i)
+        log.DisplayStatus(line + QString::number(i % 10));
+    EXPECT_EQ(shown.size(), 16000);
+    EXPECT_TRUE(shown.endsWith(line + "9\r\n"));
+    EXPECT_EQ(shown, log.paneText());
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <ostream>
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& b, std::ostream* os) {
+    *os << '"' << b.toPercentEncoding(" +[]=:,.;!?/").toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << "{";
+    for (const QString& s : l)
+        *os << " \"" << s.toStdString() << "\"";
+    *os << " }";
+}

@@ -1,0 +1,178 @@
+#include "nom/TapSession.h"
+#include "nom/Modem.h"
+#include "nom/StatusLog.h"
+#include "nom/TapText.h"
+#include "support/FakeClock.h"
+#include "support/FakeSerialLine.h"
+
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace TapText;
+using Outcome = TapSession::Outcome;
+
+namespace {
+
+const QByteArray kEsc(1, ESC);
+const QByteArray kGoAhead = kEsc + "[p\r";
+const QByteArray kEotCR = QByteArray(1, EOT) + "\r";
+const QByteArray kBlock = MakeTAPString("447700900123", "Hi");
+
+struct TapTest : ::testing::Test {
+    FakeClock clock;
+    FakeSerialLine line;
+    StatusLog status;
+    Modem modem{line, status};
+    TapSession tap{modem, status};
+    QStringList statuses;
+    QString response;
+    qint64 t0 = 0;
+
+    TapTest() {
+        status.onPaneChanged(
+            [this](const QString& pane) { statuses = pane.split("\r\n", Qt::SkipEmptyParts); });
+        line.open("/dev/fake", {});
+    }
+    void mark() { t0 = clock.monotonicMs(); }
+    qint64 elapsed() const { return clock.monotonicMs() - t0; }
+    Outcome send() { return tap.SendMessage("+44 7700 900123", "Hi", response); }
+};
+
+} // namespace
+
+TEST_F(TapTest, LoginSendsPG1AfterThePromptAndWaitsForGoAhead) {
+    line.on("\r", "ID=", 800).on("PG1", "110 1.8\r").reply(kGoAhead, 1500);
+    mark();
+    EXPECT_TRUE(tap.TAPLogin(response));
+    EXPECT_EQ(line.writes(), (QByteArrayList{QByteArray("\x11\x04\r"), "\r", kEsc + "PG1\r"}));
+    EXPECT_EQ(statuses, QStringList{"Logging In"});
+    EXPECT_EQ(elapsed(), 1000 + 800 + 1500);
+}
+
+TEST_F(TapTest, NoPromptAfterFourTriesOfFiveSeconds) {
+    mark();
+    EXPECT_FALSE(tap.TAPLogin(response));
+    EXPECT_EQ(response, "SMSC not responding");
+    EXPECT_EQ(line.writeCount("\r"), 4);
+    EXPECT_EQ(elapsed(), 1000 + 4 * 5000);
+}
+
+TEST_F(TapTest, PromptOnTheThirdTry) {
+    line.on("\x11\x04\r", "")
+        .on("\r", "")
+        .on("\r", "")
+        .on("\r", "ID=")
+        .on("PG1", "hello\r" + kGoAhead);
+    EXPECT_TRUE(tap.TAPLogin(response));
+    EXPECT_EQ(line.writeCount("\r"), 3);
+}
+
+TEST_F(TapTest, NoGoAheadEndsTheExchange) {
+    line.on("\r", "ID=").on("PG1", "110 1.8\r").on(kEotCR, kEsc + kEotCR);
+    mark();
+    EXPECT_FALSE(tap.TAPLogin(response));
+    EXPECT_EQ(response, "Timed out waiting for Ready");
+    EXPECT_EQ(line.writes().last(), kEotCR);
+    EXPECT_EQ(elapsed(), 1000 + 30000);
+}
+
+TEST_F(TapTest, AcceptedMessageWithTheTwoCarriageReturns) {
+    line.on(kBlock, "Message sent successful\r\x06\r", 700);
+    mark();
+    EXPECT_EQ(send(), Outcome::Accepted);
+    EXPECT_EQ(line.writes(), QByteArrayList{kBlock});
+    EXPECT_EQ(statuses, (QStringList{"Hi", "Message Accepted"}));
+    EXPECT_EQ(response, "Message sent successful");
+    // The second's pause after the acceptance ends at the next whole second.
+    EXPECT_EQ(elapsed(), 1000);
+    EXPECT_EQ(modem.buffer(), QByteArray());
+}
+
+// Every row of the failure table, on the fake clock.
+TEST_F(TapTest, SilentSmscAfterABlock) {
+    line.on(kEotCR, kEsc + kEotCR, 2000);
+    mark();
+    EXPECT_EQ(send(), Outcome::Failed);
+    EXPECT_EQ(response, "Timed out waiting for message response");
+    EXPECT_EQ(line.writes(), (QByteArrayList{kBlock, kEotCR}));
+    EXPECT_EQ(elapsed(), 60000 + 2000);
+}
+
+TEST_F(TapTest, SuccessfulWithoutCarriageReturnsIsStillAnAcceptance) {
+    line.on(kBlock, "Message sent successful");
+    mark();
+    EXPECT_EQ(send(), Outcome::AcceptedLineLost);
+    EXPECT_EQ(response, "Timed out waiting for Ready");
+    EXPECT_EQ(line.writes().last(), kEotCR);
+    EXPECT_EQ(elapsed(), 1000 + 25000 + 10000);
+}
+
+TEST_F(TapTest, SuccessfulWithOneCarriageReturnWaitsFiveMore) {
+    line.on(kBlock, "successful\r");
+    mark();
+    EXPECT_EQ(send(), Outcome::AcceptedLineLost);
+    EXPECT_EQ(elapsed(), 1000 + 5000 + 10000);
+}
+
+TEST_F(TapTest, RejectionTextDropsTheMessage) {
+    line.on(kBlock, "Message send failed\r");
+    EXPECT_EQ(send(), Outcome::Rejected);
+    EXPECT_EQ(response, "Message send failed");
+    EXPECT_EQ(modem.buffer(), QByteArray());
+    EXPECT_EQ(line.writes(), QByteArrayList{kBlock});
+}
+
+TEST_F(TapTest, StandardAnswersOfPagingTerminals) {
+    struct Case {
+        QByteArray answer;
+        Outcome outcome;
+        QString response;
+    };
+    const Case cases[] = {
+        {"211 \x06\r", Outcome::Accepted, "211"},
+        {"Message sent Successfully\r\x06\r", Outcome::Accepted, "Message sent Successfully"},
+        {"213 \x1e\r", Outcome::Rejected, "Message send failed"},
+        // A rejection wins over an acceptance in the same answer.
+        {"successful Message send failed\r\r", Outcome::Rejected, "Message send failed"},
+        {"\x1e successful\r\r", Outcome::Rejected, "Message send failed"},
+        {"211 \x06", Outcome::AcceptedLineLost, "Timed out waiting for Ready"},
+    };
+    for (const Case& c : cases) {
+        FakeSerialLine l;
+        l.open("/dev/fake", {});
+        Modem m(l, status);
+        TapSession t(m, status);
+        l.on(kBlock, c.answer);
+        QString r;
+        EXPECT_EQ(t.SendMessage("+447700900123", "Hi", r), c.outcome) << c.answer.toStdString();
+        EXPECT_EQ(r, c.response);
+    }
+}
+
+TEST_F(TapTest, NakSendsTheSameBlockAgainAtMostThreeTimes) {
+    line.on(kBlock, "\x15\r").on(kBlock, "\x15\r").on(kBlock, "successful\r\x06\r");
+    EXPECT_EQ(send(), Outcome::Accepted);
+    EXPECT_EQ(line.writeCount(kBlock), 3);
+
+    FakeSerialLine l;
+    l.open("/dev/fake", {});
+    Modem m(l, status);
+    TapSession t(m, status);
+    for (int i = 0; i < 4; ++i)
+        l.on(kBlock, "\x15\r", 100);
+    QString r;
+    mark();
+    EXPECT_EQ(t.SendMessage("+447700900123", "Hi", r), Outcome::Failed);
+    EXPECT_EQ(r, "Timed out waiting for message response");
+    EXPECT_EQ(l.writeCount(kBlock), 4);
+    EXPECT_EQ(l.writes().last(), kEotCR);
+    EXPECT_EQ(elapsed(), 10000);
+}
+
+TEST_F(TapTest, LogoutEndsTheExchangeAndDropsTheLine) {
+    line.on(kEotCR, kEsc + kEotCR + "\r\nNO CARRIER\r\n").on("AT\r", "\r\nOK\r\n");
+    tap.TAPLogout();
+    EXPECT_EQ(line.writes(), (QByteArrayList{kEotCR, "\r", "AT\r"}));
+    EXPECT_EQ(statuses, (QStringList{"Logging Out", "Logged Out"}));
+}
