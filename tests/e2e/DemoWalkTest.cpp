@@ -16,7 +16,8 @@ TEST(DemoWalk, ANewUserWalksThroughTheInstalledClient) {
     ScriptedMessageBox boxes;
     DemoWalk walk(tree.root(), sandbox.root() + "/shots");
     ASSERT_TRUE(walk.run()) << walk.error().toStdString();
-    EXPECT_EQ(walk.screenshots().size(), 3);
+    // No modem to walk through here: options, About, main window, composed, sent.
+    EXPECT_EQ(walk.screenshots().size(), 5);
     for (const QString& s : walk.screenshots()) {
         const QImage img(s);
         EXPECT_FALSE(img.isNull()) << s.toStdString();
@@ -25,5 +26,5 @@ TEST(DemoWalk, ANewUserWalksThroughTheInstalledClient) {
     // The start-up left its files in the installation.
     EXPECT_TRUE(QFileInfo::exists(tree.root() + "/StartNOM.cfg"));
     EXPECT_TRUE(QFileInfo::exists(tree.root() + "/Groups/Group.dat"));
-    EXPECT_TRUE(boxes.shown().isEmpty()) << boxes.texts().join("|").toStdString();
+    EXPECT_EQ(boxes.texts(), QStringList{"Select SEND QUEUE button to send queued messages."});
 }

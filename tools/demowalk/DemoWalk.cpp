@@ -1,13 +1,27 @@
 #include "DemoWalk.h"
 
+#include "client/outbox/ui/DeliveryController.h"
+#include "client/outbox/ui/MessageListWindow.h"
 #include "client/settings/ui/AboutBox.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ui/ClientStartup.h"
 #include "client/shell/ui/MainForm.h"
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QWidget>
 
 DemoWalk::DemoWalk(QString installDir, QString shotDir)
@@ -34,10 +48,22 @@ void DemoWalk::shot(QWidget* window, const QString& name) {
         m_shots << file;
 }
 
+bool DemoWalk::waitFor(const std::function<bool()>& done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
 bool DemoWalk::startClient() {
+    QDir().mkpath(m_installDir + "/.locks");
     m_startup =
         std::make_unique<ClientStartup>(m_installDir, m_installDir, m_installDir + "/.locks");
-    QDir().mkpath(m_installDir + "/.locks");
     const auto outcome = m_startup->start([this](MainForm& form) {
         form.showOptionsWindow = [this, &form] {
             SplashWindow splash(form.settings(), &form);
@@ -51,15 +77,102 @@ bool DemoWalk::startClient() {
     });
     if (outcome != ClientStartup::Outcome::Running)
         return fail("the client did not start");
+    mainForm()->resize(1280, 800);
+    shot(mainForm(), "03-main-window");
     return true;
+}
+
+bool DemoWalk::addRecipient(const QString& name, const QString& mobile) {
+    MainFormControls& c = mainForm()->controls();
+    const int before = c.List4->count();
+    c.Text1->setFocus();
+    QTest::keyClicks(c.Text1, name);
+    c.Text3->setFocus();
+    QTest::keyClicks(c.Text3, mobile);
+    c.Picture4->click();
+    if (c.List4->count() != before + 1)
+        return fail("the recipient was not added");
+    return true;
+}
+
+bool DemoWalk::composeAndSend(const QString& subject, const QString& message) {
+    MainFormControls& c = mainForm()->controls();
+    c.txtSubject->setFocus();
+    QTest::keyClicks(c.txtSubject, subject);
+    c.txtMessage->setFocus();
+    QTest::keyClicks(c.txtMessage, message);
+    shot(mainForm(), "04-message-composed");
+    const int before = c.outbox->count();
+    c.Picture5->click();
+    if (c.outbox->count() <= before)
+        return fail("Send put nothing in the outbox");
+    shot(mainForm(), "05-outbox-after-send");
+    return true;
+}
+
+bool DemoWalk::modemRouteAvailable() const {
+    const QString ports = InstallPath::resolve(m_installDir + '/', "Config\\ComPorts.cfg");
+    const QStringList lines = LineFile::readAll(ports);
+    // The demo's simulator is a pseudo-terminal; a real serial port is not walked.
+    return !lines.isEmpty() &&
+           QFileInfo(lines.first().trimmed()).canonicalFilePath().startsWith("/dev/pts/");
+}
+
+bool DemoWalk::sendQueueAndWaitAccepted(int timeoutMs) {
+    MainFormControls& c = mainForm()->controls();
+    QStringList sent;
+    for (int i = 0; i < c.outbox->count(); ++i)
+        sent << c.outbox->item(i)->text();
+    c.Command2->click();
+    bool processingShot = false;
+    const bool done = waitFor(
+        [&] {
+            for (int i = 0; i < c.outbox->count(); ++i)
+                if (!m_seen.contains(c.outbox->item(i)->text()))
+                    m_seen << c.outbox->item(i)->text();
+            if (!processingShot && c.outbox->count() > 0 &&
+                c.outbox->item(0)->text().startsWith("Processing::")) {
+                processingShot = true;
+                shot(mainForm(), "06-outbox-processing");
+            }
+            return c.outbox->count() == 0;
+        },
+        timeoutMs);
+    if (!done)
+        return fail("the outbox was not accepted in time");
+    const QStringList accepted =
+        LineFile::readAll(InstallPath::resolve(mainForm()->appPath(), "Config\\AccpMsgs.dat"));
+    for (const QString& e : sent)
+        if (!accepted.contains("Accepted::" + e))
+            return fail("not in the accepted messages: " + e);
+    shot(mainForm(), "07-outbox-accepted");
+    return true;
+}
+
+bool DemoWalk::showAcceptedMessages() {
+    bool ok = false;
+    mainForm()->delivery().showList = [&](MessageListWindow& w) {
+        w.show();
+        w.activate();
+        ok = w.List1->count() > 0;
+        shot(&w, "08-accepted-messages");
+        w.close();
+    };
+    mainForm()->controls().Picture9->click();
+    return ok || fail("the accepted messages view is empty");
 }
 
 bool DemoWalk::run() {
     if (!startClient())
         return false;
-    MainForm* form = mainForm();
-    form->resize(1280, 800);
-    shot(form, "03-main-window");
-    form->close();
+    if (!addRecipient("Demo User", "07700900123"))
+        return false;
+    if (!composeAndSend("Demo", "Hello from Quorvel. This message went through the modem."))
+        return false;
+    if (modemRouteAvailable()) {
+        if (!sendQueueAndWaitAccepted(180000) || !showAcceptedMessages())
+            return false;
+    }
+    mainForm()->close();
     return true;
 }

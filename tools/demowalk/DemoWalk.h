@@ -18,22 +18,39 @@ public:
     DemoWalk(QString installDir, QString shotDir);
     ~DemoWalk();
 
-    // Runs every step; false (with `error()`) when one fails.
+    // Every step in order; false (with `error()`) when one fails. The modem
+    // steps run only when COM1 is a pseudo-terminal (the demo's simulator).
     bool run();
     QString error() const { return m_error; }
     QStringList screenshots() const { return m_shots; }
     MainForm* mainForm() const;
 
+    // The steps, for tests that take them one by one.
+    bool startClient();
+    // Types a recipient into the Single Contact fields and adds it.
+    bool addRecipient(const QString& name, const QString& mobile);
+    // Types a message and presses Send; the entries land in the outbox.
+    bool composeAndSend(const QString& subject, const QString& message);
+    // Presses Send Queue and waits until every outbox entry was accepted and
+    // moved to the accepted file (false on time-out).
+    bool sendQueueAndWaitAccepted(int timeoutMs);
+    bool showAcceptedMessages();
+    bool modemRouteAvailable() const;
+    // Entry texts seen in the outbox while waiting, with their prefixes.
+    QStringList outboxStatesSeen() const { return m_seen; }
+
     // Saves a picture of a shown window.
     void shot(QWidget* window, const QString& name);
+    // Lets window events run until `done` or the time is up.
+    static bool waitFor(const std::function<bool()>& done, int timeoutMs);
 
 private:
-    bool startClient();
     bool fail(const QString& why);
 
     QString m_installDir;
     QString m_shotDir;
     QString m_error;
     QStringList m_shots;
+    QStringList m_seen;
     std::unique_ptr<ClientStartup> m_startup;
 };

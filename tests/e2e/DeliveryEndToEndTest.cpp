@@ -1,0 +1,129 @@
+// The whole modem road: the real client logic and windows, the installed
+// Brindle started by the client's poll, and the message-centre simulator on a
+// pseudo-terminal.
+#include "DemoWalk.h"
+#include "InstalledTree.h"
+#include "SimulatorProcess.h"
+
+#include "client/shell/ui/MainForm.h"
+#include "common/LineFile.h"
+#include "common/Registry.h"
+#include "support/ScriptedMessageBox.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs a test inside the installed tree: current folder, settings store and
+// the modem on COM1 pointing at the simulator.
+class Installed {
+public:
+    explicit Installed(const QStringList& simOptions) {
+        if (!tree.ok())
+            return;
+        m_oldCwd = QDir::currentPath();
+        QDir::setCurrent(tree.root());
+        m_oldRegistry = qgetenv("QUORVEL_REGISTRY");
+        qputenv("QUORVEL_REGISTRY", QFile::encodeName(tree.root() + "/registry.ini"));
+        Registry::CreateRegistryKey(Registry::kSettingsKey);
+        Registry::writeSetting("MODEM_CONN", "0");
+        sim = std::make_unique<SimulatorProcess>(tree.root(), simOptions);
+        if (!sim->ready())
+            return;
+        LineFile::rewrite(tree.root() + "/Config/Port.cfg", {" 1 "});
+        LineFile::rewrite(tree.root() + "/Config/ComPorts.cfg", {sim->pty()});
+        m_ready = true;
+    }
+    ~Installed() {
+        if (!m_oldCwd.isEmpty())
+            QDir::setCurrent(m_oldCwd);
+        qputenv("QUORVEL_REGISTRY", m_oldRegistry);
+    }
+    bool ready() const { return m_ready; }
+    QString file(const QString& rel) const { return tree.root() + "/" + rel; }
+    QStringList lines(const QString& rel) const { return LineFile::readAll(file(rel)); }
+    void setBrindleConfigLine(int n, const QString& value) {
+        QStringList l = lines("NOM/UK/Cellnet/Config/Brindle.cfg");
+        l[n - 1] = value;
+        LineFile::rewrite(file("NOM/UK/Cellnet/Config/Brindle.cfg"), l);
+    }
+
+    InstalledTree tree;
+    std::unique_ptr<SimulatorProcess> sim;
+
+private:
+    QString m_oldCwd;
+    QByteArray m_oldRegistry;
+    bool m_ready = false;
+};
+
+// The number and text the simulator records for an entry's part text.
+QByteArray recordOf(const QString& entry) {
+    const qsizetype plus = entry.indexOf('+');
+    const qsizetype blank = entry.indexOf(' ', plus);
+    return entry.mid(plus + 1, blank - plus - 1).toLatin1() + '\t' +
+           entry.mid(blank + 1).toLatin1() + '\n';
+}
+
+} // namespace
+
+TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
+    Installed inst({});
+    ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
+    ScriptedMessageBox boxes;
+    DemoWalk walk(inst.tree.root(), inst.tree.root() + "/shots");
+    ASSERT_TRUE(walk.startClient()) << walk.error().toStdString();
+    ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123")) << walk.error().toStdString();
+    ASSERT_TRUE(walk.composeAndSend("", "Meet at ten, bring the plans."))
+        << walk.error().toStdString();
+    MainFormControls& c = walk.mainForm()->controls();
+    ASSERT_EQ(c.outbox->count(), 1);
+    const QString entry = c.outbox->item(0)->text();
+    EXPECT_TRUE(entry.startsWith("[1] ")) << entry.toStdString();
+    EXPECT_EQ(boxes.last().text, "Select SEND QUEUE button to send queued messages.");
+
+    ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
+    EXPECT_TRUE(walk.outboxStatesSeen().contains("Processing::" + entry));
+    EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), QStringList{"Accepted::" + entry});
+    EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.out"), QStringList{entry});
+    EXPECT_EQ(inst.sim->recorded(), recordOf(entry));
+    EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "COMPLETE");
+    EXPECT_TRUE(walk.showAcceptedMessages()) << walk.error().toStdString();
+    walk.mainForm()->close();
+}
+
+TEST(DeliveryEndToEnd, ACrashedRunsEntriesGoFirstInTheNextRun) {
+    // The first two dials find the line busy; with one retry Brindle gives up.
+    Installed inst({"--faulty-dials", "2", "--busy"});
+    ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
+    inst.setBrindleConfigLine(22, "1");
+    ScriptedMessageBox boxes;
+    DemoWalk walk(inst.tree.root(), inst.tree.root() + "/shots");
+    ASSERT_TRUE(walk.startClient());
+    ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123"));
+    ASSERT_TRUE(walk.composeAndSend("", "First message."));
+    MainFormControls& c = walk.mainForm()->controls();
+    const QString first = c.outbox->item(0)->text();
+    boxes.clear();
+    c.Command2->click();
+    ASSERT_TRUE(DemoWalk::waitFor([&] { return !boxes.shown().isEmpty(); }, 120000))
+        << inst.lines("StartNOM.cfg").join('|').toStdString() << "\n"
+        << inst.lines("NOMMon/Logs/SMSC.log").join('\n').toStdString();
+    EXPECT_TRUE(boxes.last().text.startsWith("No modem detected on the selected port."));
+    EXPECT_EQ(c.outbox->count(), 0) << "the crash clears the outbox";
+    QStringList carried = inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv");
+    carried.removeAll(QString());
+    EXPECT_EQ(carried, QStringList{first});
+    EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "START");
+
+    // The line is free now: the next run sends the carried-over entry first.
+    ASSERT_TRUE(walk.composeAndSend("", "Second message."));
+    const QString second = c.outbox->item(0)->text();
+    ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
+    EXPECT_EQ(inst.sim->recorded(), recordOf(first) + recordOf(second));
+    EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv"), QStringList{QString()});
+    walk.mainForm()->close();
+}
