@@ -19,6 +19,10 @@ namespace {
 
 const QString kCellnet = QStringLiteral("CEL");
 const QString kAcceptedFile = QStringLiteral("Config\\AccpMsgs.dat");
+const QString kNoModem = QStringLiteral(
+    "No modem detected on the selected port. You will not be able to send any SMS messages.");
+const QString kChooseAnotherPort =
+    QStringLiteral("Select CONFIGURE button to choose correct a valid port and try again.");
 
 QString lastNonEmptyLine(const QString& path) {
     const QStringList lines = LineFile::readAll(path);
@@ -124,10 +128,8 @@ void DeliverySupervisor::WriteCurrentNOM(const QString& code) {
 }
 
 void DeliverySupervisor::crashHandling() {
-    MessageBox::show("No modem detected on the selected port. You will not be able to send any "
-                     "SMS messages.\r\nSelect CONFIGURE button to choose correct a valid port and "
-                     "try again.",
-                     kQuorvelWarning, MessageBox::Icon::None);
+    MessageBox::show(kNoModem + QStringLiteral("\r\n") + kChooseAnotherPort, kQuorvelWarning,
+                     MessageBox::Icon::None);
     ChangeNOM(ExchangeFiles::kStart);
     m_lists.outbox.clear();
     m_controls.setConfigureEnabled(true);

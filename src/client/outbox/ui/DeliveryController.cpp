@@ -192,10 +192,12 @@ void DeliveryController::offerSavedEntries() {
             saved << line;
     if (saved.isEmpty())
         return;
-    const auto answer = MessageBox::show(
-        "There are some Pending Queued messages. Do you want to send or delete it?\r\n Choose Yes "
-        "to send, No to delete.",
-        kQuorvelWarning, MessageBox::Icon::None, MessageBox::Buttons::YesNo);
+    const QString question =
+        QStringLiteral("There are some Pending Queued messages. Do you want to send or delete it?");
+    const QString choices = QStringLiteral(" Choose Yes to send, No to delete.");
+    const auto answer =
+        MessageBox::show(question + QStringLiteral("\r\n") + choices, kQuorvelWarning,
+                         MessageBox::Icon::None, MessageBox::Buttons::YesNo);
     if (answer == MessageBox::Answer::Yes)
         m_c.schedulebox->addItems(saved); // saves the file again
     else
