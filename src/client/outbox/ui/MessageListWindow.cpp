@@ -5,11 +5,13 @@
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
+#include "common/Win1252.h"
 #include "ui/BackColour.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -29,6 +31,7 @@ MessageListWindow::MessageListWindow(const QString& caption, const QString& tag,
 
     List1 = new QListWidget(this);
     List1->setObjectName("List1");
+    List1->setUniformItemSizes(true); // lays out a long list in constant time
     List1->hide();
     m_loading = new QLabel("Loading... ", this);
     m_wait = new QLabel(" Please wait...", this);
@@ -100,10 +103,19 @@ void MessageListWindow::activate() {
 void MessageListWindow::loadFile() {
     Command2->setEnabled(false);
     Command3->setEnabled(false);
-    const QStringList lines = LineFile::readAll(InstallPath::resolve(m_appPath, m_tag));
+    QFile file(InstallPath::resolve(m_appPath, m_tag));
+    // Read at once, decoded slice by slice, so a long file never holds up the window.
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     QPointer<MessageListWindow> self(this);
     QStringList slice;
-    for (const QString& line : lines) {
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        const QString line = Win1252::decode(bytes.mid(start, end - start));
+        start = end +
+                ((end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ? 2 : 1);
         if (!MessageLists::isListed(line))
             continue;
         slice << line;
