@@ -8,6 +8,7 @@
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QListWidget>
@@ -179,6 +180,7 @@ TEST_F(DeliveryWindowTest, SavedEntriesAreOfferedAtStart) {
                                  "delete it?\r\n Choose Yes to send, No to delete.");
     EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
     EXPECT_EQ(c().schedulebox->count(), 2);
+    QCoreApplication::processEvents(); // the save follows the change at once
     // The file always holds the scheduled list, so a crash loses nothing.
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"),
               QByteArray("[5] 5/12/2026 16:00:00 +441 a 5/12/2026 16:00:00\r\n"
@@ -187,6 +189,7 @@ TEST_F(DeliveryWindowTest, SavedEntriesAreOfferedAtStart) {
     c().Timer1->setInterval(1000);
     form->delivery().supervisor().Timer1_Timer();
     EXPECT_EQ(c().outbox->count(), 1);
+    QCoreApplication::processEvents();
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"),
               QByteArray("[6] 8/12/2026 10:00:00 +441 b 8/12/2026 10:00:00\r\n"));
 }

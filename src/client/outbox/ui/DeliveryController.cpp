@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -54,10 +55,20 @@ DeliveryController::DeliveryController(MainFormControls& controls, ClientSetting
     connect(m_c.imgScheduledMessageQ, &QToolButton::clicked, this,
             [this] { imgScheduledMessageQ_Click(); });
 
+    // Many changes in one go (a long scheduled send) are saved once.
     auto* model = m_c.schedulebox->model();
+    const auto saveSoon = [this] {
+        if (m_savePending)
+            return;
+        m_savePending = true;
+        QTimer::singleShot(0, this, [this] {
+            if (m_savePending)
+                saveScheduledEntries();
+        });
+    };
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(model, signal, this, [this] { saveScheduledEntries(); });
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { saveScheduledEntries(); });
+        connect(model, signal, this, saveSoon);
+    connect(model, &QAbstractItemModel::modelReset, this, saveSoon);
 }
 
 DeliveryController::~DeliveryController() = default;
@@ -205,6 +216,7 @@ void DeliveryController::offerSavedEntries() {
 }
 
 void DeliveryController::saveScheduledEntries() {
+    m_savePending = false;
     const QString app = m_appPath();
     if (app.isEmpty())
         return;

@@ -65,5 +65,5 @@ private:
     ListWidgetEntryList m_schedule;
     std::unique_ptr<DeliverySupervisor> m_supervisor;
     bool m_blinkShown = false;
-    bool m_loadingSaved = false;
+    bool m_savePending = false;
 };
