@@ -83,8 +83,20 @@ bool append(const QString& path, const QString& line) {
     return appendLines(path, {line});
 }
 
+// A file whose last line lacks its line end would glue the next line onto it.
+bool endsOpenLine(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() == 0 || !f.seek(f.size() - 1))
+        return false;
+    char last = 0;
+    return f.getChar(&last) && last != '\n' && last != '\r';
+}
+
 bool appendLines(const QString& path, const QStringList& lines) {
-    return writeBytes(path, encodeLines(lines), QIODevice::WriteOnly | QIODevice::Append);
+    QByteArray bytes = encodeLines(lines);
+    if (endsOpenLine(path))
+        bytes.prepend("\r\n");
+    return writeBytes(path, bytes, QIODevice::WriteOnly | QIODevice::Append);
 }
 
 bool rewriteInPlace(const QString& path, const QStringList& lines) {

@@ -19,7 +19,7 @@ int code(QChar c) {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return u;
     for (int i = 0; i < 32; ++i)
-        if (kHigh[i] != 0 && kHigh[i] == u)
+        if (kHigh[i] == u || (kHigh[i] == 0 && u == 0x80 + i))
             return 0x80 + i;
     return -1;
 }
@@ -41,7 +41,8 @@ QString decode(const QByteArray& bytes) {
         const auto b = static_cast<unsigned char>(ch);
         if (b >= 0x80 && b < 0xA0) {
             const char16_t u = kHigh[b - 0x80];
-            out.append(QChar(u == 0 ? char16_t(0xFFFD) : u));
+            // The five undefined codes keep their byte value, so they survive a rewrite.
+            out.append(QChar(u == 0 ? char16_t(b) : u));
         } else {
             out.append(QChar(char16_t(b)));
         }

@@ -11,7 +11,8 @@ namespace Win1252 {
 int code(QChar c);
 // Characters without a Windows-1252 code become '?'.
 QByteArray encode(const QString& text);
-// Every byte has a meaning; the five undefined ones map to U+FFFD.
+// Every byte has a meaning; the five undefined ones map to U+0081 and so on
+// (as Windows does), and back to the same byte.
 QString decode(const QByteArray& bytes);
 
 } // namespace Win1252

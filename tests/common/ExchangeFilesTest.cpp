@@ -7,10 +7,10 @@
 #include <QFileInfo>
 #include <atomic>
 
-#include <thread>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace ExchangeFiles;

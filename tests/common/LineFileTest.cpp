@@ -9,7 +9,17 @@ TEST(LineFile, WritersEndEveryLineWithCrLfInWindows1252) {
     TestInstallation inst;
     const QString p = inst.file("Config\\x.dat");
     ASSERT_TRUE(LineFile::rewrite(p, {QString::fromUtf8("£5 caf\u00e9"), "", "\u20ac"}));
-    EXPECT_EQ(inst.bytes("Config\\x.dat"), QByteArray("\xA3" "5 caf\xE9\r\n\r\n\x80\r\n"));
+    EXPECT_EQ(inst.bytes("Config\\x.dat"), QByteArray("\xA3"
+                                                      "5 caf\xE9\r\n\r\n\x80\r\n"));
+    // Every byte reads back and writes again unchanged, the undefined ones too.
+    QByteArray all;
+    for (int b = 1; b < 256; ++b)
+        if (b != '\r' && b != '\n')
+            all += char(b);
+    inst.writeBytes("Config\\all.dat", all + "\r\n");
+    ASSERT_TRUE(LineFile::rewrite(inst.file("Config\\all.dat"),
+                                  LineFile::readAll(inst.file("Config\\all.dat"))));
+    EXPECT_EQ(inst.bytes("Config\\all.dat"), all + "\r\n");
     ASSERT_TRUE(LineFile::append(p, "more"));
     EXPECT_EQ(inst.bytes("Config\\x.dat").right(6), QByteArray("more\r\n"));
     ASSERT_TRUE(LineFile::rewrite(p, {}));
@@ -30,13 +40,13 @@ TEST(LineFile, ReadersAcceptAnyLineEndAndAMissingLastOne) {
         {"a\nb\n", {"a", "b"}},
         {"a\rb\r\n\r\n", {"a", "b", ""}},
         {QByteArray("x\0y\r\n", 5), {QString("x") + QChar(0) + "y"}},
-        {"\xA3\x80\x81", {QString::fromUtf8("£\u20ac\ufffd")}},
+        {"\xA3\x80\x81", {QString::fromUtf8("£\u20ac\u0081")}},
     };
     for (const Case& c : cases) {
         inst.writeBytes("f.txt", c.bytes);
         EXPECT_EQ(LineFile::readAll(inst.file("f.txt")), c.lines) << c.bytes.toHex().constData();
     }
-    EXPECT_EQ(LineFile::readLast(inst.file("f.txt")), QString::fromUtf8("£\u20ac\ufffd"));
+    EXPECT_EQ(LineFile::readLast(inst.file("f.txt")), QString::fromUtf8("£\u20ac\u0081"));
 }
 
 TEST(LineFile, MissingFilesReadAsNothingAndAHugeLineIsKept) {
@@ -49,6 +59,16 @@ TEST(LineFile, MissingFilesReadAsNothingAndAHugeLineIsKept) {
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0].size(), 1 << 20);
     EXPECT_EQ(lines[1], "end");
+}
+
+TEST(LineFile, AnAppendNeverGluesOntoALastLineWithoutItsEnd) {
+    TestInstallation inst;
+    inst.writeBytes("Config\\BudList.dat", "Bo  +2");
+    ASSERT_TRUE(LineFile::append(inst.file("Config\\BudList.dat"), "Jo  +44123"));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Bo  +2\r\nJo  +44123\r\n"));
+    inst.writeBytes("Config\\BudList.dat", "");
+    ASSERT_TRUE(LineFile::append(inst.file("Config\\BudList.dat"), "Jo  +44123"));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Jo  +44123\r\n"));
 }
 
 TEST(LineFile, WritersCreateMissingFolders) {
