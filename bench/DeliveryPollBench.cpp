@@ -1,6 +1,7 @@
 // Cost of one delivery poll against the length of Brindle.out and the size
 // of the outbox. The file only grows, so a poll must not grow with it.
 #include "client/outbox/AcceptedIndex.h"
+#include "client/outbox/AcceptedMarking.h"
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/DeliverySupervisor.h"
 #include "client/outbox/EntryList.h"
@@ -89,6 +90,22 @@ void BM_PollAfterTheFirst(benchmark::State& state) {
     state.counters["outbox"] = double(entries);
 }
 
+// The accepted marking alone: take in what was appended (nothing) and mark.
+void BM_MarkingAfterTheFirst(benchmark::State& state) {
+    const qint64 lines = state.range(0);
+    const qint64 entries = state.range(1);
+    Installation inst(lines);
+    AcceptedIndex index(ExchangeFiles::path(inst.app, ExchangeFiles::kAccepted));
+    index.refresh();
+    QStringList outbox = outboxOf(entries, lines + 1).items();
+    for (auto _ : state) {
+        index.refresh();
+        benchmark::DoNotOptimize(AcceptedMarking::markAccepted(outbox, index));
+    }
+    state.counters["file_lines"] = double(lines);
+    state.counters["outbox"] = double(entries);
+}
+
 void BM_FirstPollReadsTheFileOnce(benchmark::State& state) {
     const qint64 lines = state.range(0);
     Installation inst(lines);
@@ -107,6 +124,10 @@ BENCHMARK(BM_PollAfterTheFirst)
     ->Args({10000, 1000})
     ->Args({1000000, 1000})
     ->Args({1000000, 10})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MarkingAfterTheFirst)
+    ->Args({0, 1000})
+    ->Args({1000000, 1000})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstPollReadsTheFileOnce)
     ->Arg(10000)

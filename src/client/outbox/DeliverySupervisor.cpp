@@ -89,11 +89,9 @@ void DeliverySupervisor::ChangeStatus2Accepted(const QString& code) {
         m_acceptedPath = path;
     }
     m_accepted->refresh();
-    for (int i = 0; i < m_lists.outbox.count(); ++i) {
-        QStringList one{m_lists.outbox.at(i)};
-        if (!AcceptedMarking::markAccepted(one, *m_accepted).isEmpty())
-            m_lists.outbox.set(i, one.first());
-    }
+    QStringList entries = m_lists.outbox.all();
+    for (int i : AcceptedMarking::markAccepted(entries, *m_accepted))
+        m_lists.outbox.set(i, entries[i]);
 }
 
 void DeliverySupervisor::ChangeStatus2Pending(const QString& code) {
