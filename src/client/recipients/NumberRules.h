@@ -17,6 +17,9 @@ void ValidateNumber(QString& number);
 // The trimmed text from its first "+" on ("+44"), or "Error" after telling
 // the user why the country code cannot be used.
 QString GetCountryCode(const QString& text);
+// Why GetCountryCode refuses a text (its message), without showing it; empty
+// when the text holds a usable code.
+QString countryCodeRefusal(const QString& text);
 inline const QString kError = QStringLiteral("Error");
 
 // Names hold ASCII letters and blanks only.

@@ -56,6 +56,8 @@ TEST(NumberRules, GetCountryCodeTakesTheCodeFromItsPlusOrSaysWhy) {
     };
     for (const Case& c : cases) {
         boxes.clear();
+        EXPECT_EQ(NumberRules::countryCodeRefusal(c.text), c.message ? c.message : "") << c.text;
+        EXPECT_TRUE(boxes.shown().isEmpty()) << "the refusal alone shows nothing";
         EXPECT_EQ(NumberRules::GetCountryCode(c.text), c.code) << c.text;
         if (!c.message) {
             EXPECT_TRUE(boxes.shown().isEmpty()) << c.text;

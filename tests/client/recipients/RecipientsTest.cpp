@@ -16,6 +16,8 @@
 
 namespace {
 
+const char* const kUkText = "United Kingdom  +44";
+
 class RecipientsTest : public MainFormFixture {
 protected:
     void single(const QString& name, const QString& mobile) {
@@ -71,25 +73,78 @@ TEST_F(RecipientsTest, AddSingleContactAddsCheckedAppendsAtOnceAndClears) {
     EXPECT_EQ(c().List4->item(2)->text(), "Jane Smith  +44123");
 }
 
-TEST_F(RecipientsTest, MissingNameOrNumberTurnsItsLabelBold) {
+// The labels are read while each box is up: the user sees the missing
+// field marked behind the message, not only after closing it.
+TEST_F(RecipientsTest, MissingNameOrNumberTurnsItsLabelBoldBeforeTheMessage) {
     loadAndShow();
-    single("", "0123");
-    c().Picture4->click();
-    EXPECT_TRUE(bold(c().lblName));
-    EXPECT_EQ(boxes.texts(), QStringList{"Please enter a Name        "});
-    EXPECT_EQ(QApplication::focusWidget(), c().Text1);
-
-    single("Jo", "");
-    c().Picture4->click();
-    EXPECT_FALSE(bold(c().lblName));
-    EXPECT_TRUE(bold(c().lblMobile));
-    EXPECT_EQ(boxes.last().text, "Please enter a Number      ");
-    EXPECT_EQ(QApplication::focusWidget(), c().Text3);
+    struct Seen {
+        QString text;
+        bool nameBold, mobileBold;
+    };
+    QList<Seen> seen;
+    PeekingMessageBox peek([&](const MessageBox::Request& r) {
+        seen.append({r.text, bold(c().lblName), bold(c().lblMobile)});
+    });
+    struct Step {
+        QToolButton* button;
+        const char* name;
+        const char* mobile;
+        const char* country;
+        const char* message;
+        bool nameBold, mobileBold;
+        QWidget* focus;
+    } steps[] = {
+        {c().Picture4, "", "0123", kUkText, "Please enter a Name        ", true, false, c().Text1},
+        {c().Picture4, "Jo", "", kUkText, "Please enter a Number      ", false, true, c().Text3},
+        {c().Picture4, "", "0123", kUkText, "Please enter a Name        ", true, true, c().Text1},
+        // Both fields filled: both labels are normal again before the country box speaks.
+        {c().Picture4, "Jo", "0123", "", "Country code cannot be empty", false, false,
+         c().cmbCountryCode},
+        {c().Picture3, "", "0123", kUkText, "Please select a Name        ", true, false, c().Text1},
+        {c().Picture3, "Jo", "", kUkText, "Please enter a Number        ", false, true, c().Text3},
+        {c().Picture3, "Jo", "0123", "44",
+         "Country code must begin with + sign followed by numbers", false, false,
+         c().cmbCountryCode},
+    };
+    for (const Step& s : steps) {
+        seen.clear();
+        single(s.name, s.mobile);
+        c().cmbCountryCode->setCurrentText(s.country);
+        s.button->click();
+        ASSERT_EQ(seen.size(), 1) << s.message;
+        EXPECT_EQ(seen[0].text, s.message);
+        EXPECT_EQ(seen[0].nameBold, s.nameBold) << s.message;
+        EXPECT_EQ(seen[0].mobileBold, s.mobileBold) << s.message;
+        EXPECT_EQ(bold(c().lblName), s.nameBold) << s.message;
+        EXPECT_EQ(bold(c().lblMobile), s.mobileBold) << s.message;
+        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+        EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+        EXPECT_EQ(QApplication::focusWidget(), s.focus) << s.message;
+    }
     EXPECT_EQ(c().List4->count(), 0);
+    EXPECT_EQ(c().Combo2->count(), 0);
 
     c().Picture16->click();
+    EXPECT_FALSE(bold(c().lblName));
     EXPECT_FALSE(bold(c().lblMobile));
     EXPECT_EQ(c().Text1->text(), "");
+}
+
+TEST_F(RecipientsTest, ABadNameIsReportedWithTheNameSelectedAfterwards) {
+    loadAndShow();
+    bool selectedDuringBox = true;
+    PeekingMessageBox peek(
+        [&](const MessageBox::Request&) { selectedDuringBox = c().Text1->hasSelectedText(); });
+    // Past the name filter, which would shorten it at once: the add action checks again.
+    c().Text1->blockSignals(true);
+    c().Text1->setText("Anne-Marie");
+    c().Text1->blockSignals(false);
+    c().Text1->setCursorPosition(0);
+    c().Picture4->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"The Name must only consist of letters"});
+    EXPECT_FALSE(selectedDuringBox) << "message first, then the selection";
+    EXPECT_EQ(c().Text1->selectedText(), "Anne-Marie");
+    EXPECT_EQ(QApplication::focusWidget(), c().Text1);
 }
 
 TEST_F(RecipientsTest, PastedNumbersAreCleanedAndAPlusTurnsTheCountryBoxOff) {

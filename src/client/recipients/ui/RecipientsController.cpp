@@ -210,6 +210,9 @@ void RecipientsController::apply(const SingleContact::Outcome& o) {
         setBold(m_c.lblName, *o.nameBold);
     if (o.mobileBold)
         setBold(m_c.lblMobile, *o.mobileBold);
+    // After the weights: the user sees the field marked behind the message.
+    if (!o.message.isEmpty())
+        warn(o.message);
     if (o.selectName)
         m_c.Text1->selectAll();
     switch (o.focus) {
