@@ -93,7 +93,18 @@ TEST_F(ComposeEditorTest, SplitWarningOncePerMessageAndAgainAfterClearing) {
     EXPECT_EQ(base(c().txtLenTotal), toQColor(kWhite));
     EXPECT_TRUE(boxes.shown().isEmpty());
 
-    QTest::keyClick(c().txtMessage, Qt::Key_M);
+    // The total is read while the warning is up: the user sees it orange behind the box.
+    QStringList totalSeen;
+    QList<QColor> colourSeen;
+    {
+        PeekingMessageBox peek([&](const MessageBox::Request&) {
+            totalSeen << c().txtLenTotal->text();
+            colourSeen << base(c().txtLenTotal);
+        });
+        QTest::keyClick(c().txtMessage, Qt::Key_M);
+    }
+    EXPECT_EQ(totalSeen, QStringList{"161"});
+    EXPECT_EQ(colourSeen, QList<QColor>{toQColor(kOrange)});
     EXPECT_EQ(c().txtLenTotal->text(), "161");
     EXPECT_EQ(base(c().txtLenTotal), toQColor(kOrange));
     ASSERT_EQ(boxes.shown().size(), 1);

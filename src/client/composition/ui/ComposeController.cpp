@@ -301,8 +301,8 @@ void ComposeController::txtLenTotal_Change() {
 }
 
 void ComposeController::ApplyLengthColour() {
-    paintBase(m_c.txtLenTotal, m_split.ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()),
-                                                         m_maxSmsLength()));
+    m_split.ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()), m_maxSmsLength(),
+                              [this](Colour c) { paintBase(m_c.txtLenTotal, c); });
 }
 
 void ComposeController::Picture17_Click() {
