@@ -7,8 +7,8 @@
 QStringList QuickMessageList::read(const QString& appPath) {
     QStringList lines = LineFile::readAll(InstallPath::resolve(appPath, kRelative));
     for (QString& l : lines)
-        if (l.size() > MaxLength)
-            l.truncate(MaxLength);
+        if (l.size() > MaxStoredLength)
+            l.truncate(MaxStoredLength);
     return lines;
 }
 

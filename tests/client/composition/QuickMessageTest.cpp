@@ -110,6 +110,27 @@ TEST_F(QuickMessageTest, OkAddsAndClosesButStaysOpenOnARefusal) {
     EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), QByteArray("On my way.\r\non my way.\r\n"));
 }
 
+TEST_F(QuickMessageTest, OpeningAndClosingTheDialogNeverShortensAStoredLine) {
+    const QByteArray file =
+        "Short\r\n" + QByteArray(200, 'q') + "\r\n" + QByteArray(121, 'r') + " tail  \r\n\r\n";
+    inst.writeBytes("config\\QuickMsg.Dat", file);
+    loadAndShow();
+    ASSERT_EQ(c().Combo1->count(), 4);
+    EXPECT_EQ(c().Combo1->itemText(1), QString(200, 'q'));
+    onModal<QuickMessageDialog>([](QuickMessageDialog& d) {
+        EXPECT_EQ(d.lstQuickMessage->item(1)->text(), QString(200, 'q'));
+        d.cmdCancel->click();
+    });
+    c().picQuickMsg->click();
+    EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), file);
+    EXPECT_EQ(c().Combo1->itemText(2), QString(121, 'r') + " tail  ");
+
+    // Chosen in the main window, the whole entry becomes the message.
+    emit c().Combo1->activated(1);
+    EXPECT_EQ(c().txtMessage->toPlainText(), QString(200, 'q'));
+    EXPECT_EQ(c().Text4->text(), "200");
+}
+
 TEST_F(QuickMessageTest, DeleteAsksAndTheCloseBoxSavesToo) {
     inst.writeBytes("config\\QuickMsg.Dat", "a\r\nb\r\nc\r\n");
     loadAndShow();
