@@ -1,5 +1,6 @@
 #include "client/composition/QuickMessageList.h"
 
+#include "client/composition/CharacterRules.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
@@ -17,7 +18,7 @@ bool QuickMessageList::save(const QString& appPath) const {
 }
 
 bool QuickMessageList::Add(const QString& text) {
-    const QString t = text.trimmed();
+    const QString t = CharacterRules::trimBlanks(text);
     if (t.isEmpty()) {
         MessageBox::show("Enter a Quick message", kQuorvelWarning);
         return false;

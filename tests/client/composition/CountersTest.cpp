@@ -25,6 +25,7 @@ TEST(Counters, StartUpSignatureSwitchAndAcceptLeaveTheParenthesesOut) {
     EXPECT_EQ(Counters::totalAfterSignatureAccept("", 53), 53);
     EXPECT_EQ(Counters::signatureAfterAccept(true, "  abc  "), 30);
     EXPECT_EQ(Counters::signatureAfterAccept(false, "  abc  "), 3);
+    EXPECT_EQ(Counters::signatureAfterAccept(false, " \tabc\t "), 5) << "tabs are no blanks";
     EXPECT_EQ(Counters::value(" 184"), 184);
     EXPECT_EQ(Counters::value(""), 0);
 }

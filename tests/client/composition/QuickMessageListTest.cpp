@@ -35,7 +35,9 @@ TEST(QuickMessageList, AddTrimsAndRefusesEmptyAndExactDuplicates) {
     EXPECT_FALSE(list.Add("   "));
     EXPECT_FALSE(list.Add("  On my way.  "));
     EXPECT_TRUE(list.Add(" on my way. "));
-    EXPECT_EQ(list.entries(), (QStringList{"On my way.", "on my way."}));
+    // Only blanks are trimmed: with a tab it is another text.
+    EXPECT_TRUE(list.Add(" \tOn my way.\t "));
+    EXPECT_EQ(list.entries(), (QStringList{"On my way.", "on my way.", "\tOn my way.\t"}));
     ASSERT_EQ(boxes.shown().size(), 2);
     EXPECT_EQ(boxes.shown()[0].text, "Enter a Quick message");
     EXPECT_EQ(boxes.shown()[1].text, "Quick message already exists");
