@@ -53,14 +53,25 @@ TEST_F(QuickMessageTest, ChoosingReplacesTheMessageAndKeepsTheSubject) {
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
-TEST_F(QuickMessageTest, AQuickMessageTheRulesRefuseLeavesTheMessageAlone) {
-    inst.writeBytes("config\\QuickMsg.Dat", "caf\xe9\r\n");
+// Only a hand-edited file holds such an entry (the dialog refuses the
+// character): it is taken like any other, and the focus-loss check reports it.
+TEST_F(QuickMessageTest, AQuickMessageWithARefusedCharacterIsTakenAndReportedLater) {
+    inst.writeBytes("config\\QuickMsg.Dat", "caf\xe9 #1\r\n");
     loadAndShow();
     QTest::keyClicks(c().txtMessage, "mine");
+    c().Combo1->setFocus();
     emit c().Combo1->activated(0);
-    EXPECT_EQ(c().txtMessage->toPlainText(), "mine");
+    const QString taken = QString("caf") + QChar(0xE9) + " 1";
+    EXPECT_EQ(c().txtMessage->toPlainText(), taken) << "barred characters dropped silently";
+    EXPECT_EQ(c().Text4->text(), "6");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    c().txtMessage->setFocus();
+    c().Text1->setFocus();
     EXPECT_EQ(boxes.texts(),
               QStringList{"This version of Quorvel supports only ASCII characters."});
+    EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
+    EXPECT_EQ(c().txtMessage->toPlainText(), taken) << "reported, not changed";
 }
 
 TEST_F(QuickMessageTest, TypingIntoTheDropDownDoesNothing) {

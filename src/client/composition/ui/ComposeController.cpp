@@ -348,11 +348,9 @@ void ComposeController::picQuickMsg_Click() {
 void ComposeController::Combo1_Click(int index) {
     if (index < 0 || index >= m_c.Combo1->count())
         return;
-    const Pasted clean = cleanPasted(m_c.Combo1->itemText(index), LineBreaks::Keep);
-    if (clean.refused) {
-        showAsciiOnly();
-        return;
-    }
-    m_c.txtMessage->setPlainText(clean.text);
+    // Barred characters go silently, as from any paste. A refused character
+    // (only a hand-edited file holds one) stays: set by the program, it is
+    // reported by the focus-loss check, like any text the program puts there.
+    m_c.txtMessage->setPlainText(cleanPasted(m_c.Combo1->itemText(index), LineBreaks::Keep).text);
     paintBase(m_c.Text4, m_c.Text4->text() == "0" ? kOrange : kWhite);
 }
