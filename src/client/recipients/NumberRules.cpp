@@ -96,7 +96,9 @@ bool countryCodeEnabledFor(const QString& mobile) {
 }
 
 bool mobileKeyAccepted(QChar key, int caret) {
-    return isDigit(key) || (key == '+' && caret == 0);
+    constexpr char16_t kBackspace = 8;
+    constexpr char16_t kCtrlV = 22;
+    return isDigit(key) || key == kBackspace || key == kCtrlV || (key == '+' && caret == 0);
 }
 
 } // namespace NumberRules

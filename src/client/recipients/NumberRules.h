@@ -33,7 +33,8 @@ QString cleanName(const QString& text);
 QString filterMobile(const QString& text);
 // The country box is usable while the mobile number is not international.
 bool countryCodeEnabledFor(const QString& mobile);
-// The mobile field's key filter for one typed character at caret position `caret`.
+// The mobile field's key filter for one typed character at caret position
+// `caret`: digits, Backspace (8), Ctrl+V (22), and "+" at the start.
 bool mobileKeyAccepted(QChar key, int caret);
 
 } // namespace NumberRules

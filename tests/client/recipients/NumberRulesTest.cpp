@@ -107,6 +107,10 @@ TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
     EXPECT_FALSE(NumberRules::mobileKeyAccepted('+', 1));
     EXPECT_FALSE(NumberRules::mobileKeyAccepted('-', 0));
     EXPECT_FALSE(NumberRules::mobileKeyAccepted(QChar(0x0663), 0)) << "Arabic-Indic three";
+    EXPECT_TRUE(NumberRules::mobileKeyAccepted(QChar(8), 2)) << "Backspace";
+    EXPECT_TRUE(NumberRules::mobileKeyAccepted(QChar(22), 2)) << "Ctrl+V";
+    for (int code : {0, 1, 3, 9, 13, 27, 127})
+        EXPECT_FALSE(NumberRules::mobileKeyAccepted(QChar(code), 0)) << code;
 }
 
 TEST(NumberEntry, AnEntryIsNameTwoBlanksNumberAndOverlongLinesAreDamage) {

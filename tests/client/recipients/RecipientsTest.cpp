@@ -198,6 +198,51 @@ TEST_F(RecipientsTest, TheMobileFieldRefusesOtherKeys) {
     EXPECT_EQ(boxes.shown().size(), 1);
 }
 
+TEST_F(RecipientsTest, EnterAndEscInTheMobileFieldAreRefusedLikeAnyOtherKey) {
+    loadAndShow();
+    c().Text3->setFocus();
+    QTest::keyClicks(c().Text3, "077");
+    int returns = 0;
+    QObject::connect(c().Text3, &QLineEdit::returnPressed, [&] { ++returns; });
+    for (Qt::Key k : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        boxes.clear();
+        QTest::keyClick(c().Text3, k);
+        EXPECT_EQ(boxes.texts(), QStringList{"Mobile number must only contain digits        "})
+            << k;
+        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+        EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    }
+    EXPECT_EQ(returns, 0) << "the refused key is discarded";
+    EXPECT_EQ(c().Text3->text(), "077");
+}
+
+TEST_F(RecipientsTest, EditingKeysAndShortcutsWorkSilentlyInTheMobileField) {
+    loadAndShow();
+    c().Text3->setFocus();
+    QTest::keyClicks(c().Text3, "0771");
+    QTest::keyClick(c().Text3, Qt::Key_Left);
+    QTest::keyClick(c().Text3, Qt::Key_Delete);
+    EXPECT_EQ(c().Text3->text(), "077");
+    QTest::keyClick(c().Text3, Qt::Key_Home);
+    QTest::keyClick(c().Text3, Qt::Key_Right);
+    QTest::keyClick(c().Text3, Qt::Key_Backspace);
+    EXPECT_EQ(c().Text3->text(), "77");
+    QTest::keyClick(c().Text3, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(c().Text3, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "77");
+    QTest::keyClick(c().Text3, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(c().Text3->text(), "");
+    QTest::keyClick(c().Text3, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(c().Text3->text(), "77");
+    QTest::keyClick(c().Text3, Qt::Key_End);
+    QTest::keyClick(c().Text3, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(c().Text3->text(), "7777");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    QTest::keyClick(c().Text3, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), c().Text3) << "Tab still moves on";
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
 TEST_F(RecipientsTest, TheNameFieldDropsWhatIsNotALetter) {
     loadAndShow();
     c().Text1->setFocus();
