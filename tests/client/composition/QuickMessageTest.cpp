@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -72,6 +73,32 @@ TEST_F(QuickMessageTest, AQuickMessageWithARefusedCharacterIsTakenAndReportedLat
               QStringList{"This version of Quorvel supports only ASCII characters."});
     EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
     EXPECT_EQ(c().txtMessage->toPlainText(), taken) << "reported, not changed";
+}
+
+// A wheel turned while the pointer passes over the closed drop-down must not
+// replace the message the user is composing.
+TEST_F(QuickMessageTest, AWheelTurnOverTheDropDownChoosesOnlyWhenItHasTheFocus) {
+    inst.writeBytes("config\\QuickMsg.Dat", "On my way.\r\nOK\r\n");
+    loadAndShow();
+    const auto wheel = [this] {
+        const QPointF at(c().Combo1->rect().center());
+        QWheelEvent e(at, c().Combo1->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(c().Combo1, &e);
+    };
+    EXPECT_EQ(c().Combo1->focusPolicy(), Qt::StrongFocus)
+        << "a wheel must not give it the focus first";
+    c().txtMessage->setFocus();
+    QTest::keyClicks(c().txtMessage, "typed text");
+    wheel();
+    EXPECT_EQ(c().Combo1->currentIndex(), -1);
+    EXPECT_EQ(c().txtMessage->toPlainText(), "typed text");
+
+    c().Combo1->setFocus();
+    wheel();
+    EXPECT_EQ(c().Combo1->currentIndex(), 0) << "with the focus the wheel chooses as usual";
+    EXPECT_EQ(c().txtMessage->toPlainText(), "On my way.");
+    EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
 TEST_F(QuickMessageTest, TypingIntoTheDropDownDoesNothing) {

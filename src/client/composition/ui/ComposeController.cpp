@@ -42,6 +42,9 @@ ComposeController::ComposeController(MainFormControls& controls, ClientSettings&
     m_c.txtMessage->setTabChangesFocus(true);
     m_c.txtMessage->installEventFilter(this);
     m_c.Combo1->installEventFilter(this);
+    // Choosing replaces the message: a wheel turned while passing over the
+    // closed box must neither choose nor give it the focus to choose with.
+    m_c.Combo1->setFocusPolicy(Qt::StrongFocus);
     QTextDocument* doc = m_c.txtMessage->document();
     connect(doc, &QTextDocument::contentsChange, this, &ComposeController::onMessageContentsChange);
     connect(m_c.txtMessage, &QPlainTextEdit::textChanged, this,
@@ -125,6 +128,8 @@ SignatureFile ComposeController::signature() const {
 // --- Editor -----------------------------------------------------------------------------------
 
 bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_c.Combo1 && event->type() == QEvent::Wheel)
+        return !m_c.Combo1->hasFocus();
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
