@@ -84,6 +84,16 @@ Pasted cleanPasted(const QString& text, LineBreaks breaks) {
     return out;
 }
 
+QString trimBlanks(const QString& text) {
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text[from] == ' ')
+        ++from;
+    while (to > from && text[to - 1] == ' ')
+        --to;
+    return text.mid(from, to - from);
+}
+
 QString replaceLineBreaks(const QString& text) {
     QString out = text;
     for (QChar& c : out)

@@ -38,6 +38,10 @@ struct Pasted {
 // brought a character that may not be entered at all.
 Pasted cleanPasted(const QString& text, LineBreaks breaks);
 
+// Leading and trailing blanks (' ') removed; tabs and other white space are
+// text the rules allow, and stay.
+QString trimBlanks(const QString& text);
+
 // Every CR and every LF becomes one space (so the length never changes).
 QString replaceLineBreaks(const QString& text);
 bool isLineBreak(QChar c);

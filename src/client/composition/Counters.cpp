@@ -1,5 +1,6 @@
 #include "client/composition/Counters.h"
 
+#include "client/composition/CharacterRules.h"
 #include "client/composition/SignatureFile.h"
 #include "common/Val.h"
 
@@ -22,7 +23,7 @@ long long totalAfterSignatureAccept(const QString& messageCounter, long long sig
 }
 
 long long signatureAfterAccept(bool pageInfo, const QString& text) {
-    return (pageInfo ? SignatureFile::PageInfoLength : 0) + text.trimmed().size();
+    return (pageInfo ? SignatureFile::PageInfoLength : 0) + CharacterRules::trimBlanks(text).size();
 }
 
 long long value(const QString& counterText) {

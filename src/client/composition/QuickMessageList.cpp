@@ -1,5 +1,6 @@
 #include "client/composition/QuickMessageList.h"
 
+#include "client/composition/CharacterRules.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
@@ -7,8 +8,8 @@
 QStringList QuickMessageList::read(const QString& appPath) {
     QStringList lines = LineFile::readAll(InstallPath::resolve(appPath, kRelative));
     for (QString& l : lines)
-        if (l.size() > MaxLength)
-            l.truncate(MaxLength);
+        if (l.size() > MaxStoredLength)
+            l.truncate(MaxStoredLength);
     return lines;
 }
 
@@ -17,7 +18,7 @@ bool QuickMessageList::save(const QString& appPath) const {
 }
 
 bool QuickMessageList::Add(const QString& text) {
-    const QString t = text.trimmed();
+    const QString t = CharacterRules::trimBlanks(text);
     if (t.isEmpty()) {
         MessageBox::show("Enter a Quick message", kQuorvelWarning);
         return false;

@@ -7,14 +7,17 @@
 // working copy the "Add Quick Message" dialog edits and writes back whole.
 class QuickMessageList {
 public:
+    // What the dialog's box takes; stored lines may be longer and stay whole.
     static constexpr int MaxLength = 120;
+    // Far longer than any stock text: a longer stored line is damage.
+    static constexpr int MaxStoredLength = 1024;
     static inline const QString kRelative = QStringLiteral("config\\QuickMsg.Dat");
 
     QuickMessageList() = default;
     explicit QuickMessageList(QStringList entries) : m_entries(std::move(entries)) {}
 
-    // Every line is an entry, an empty one included; a line longer than a
-    // quick message may be is cut to that length. A missing file gives none.
+    // Every line is an entry, whole, an empty one included; only a damaged
+    // line beyond MaxStoredLength is cut. A missing file gives none.
     static QStringList read(const QString& appPath);
     static QuickMessageList load(const QString& appPath) { return QuickMessageList(read(appPath)); }
     // Atomic: a failed write leaves the previous file.

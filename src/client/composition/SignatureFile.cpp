@@ -37,7 +37,7 @@ SignatureFile SignatureFile::read(const QString& appPath) {
 }
 
 QString SignatureFile::line(bool pageInfo, const QString& text) {
-    return (pageInfo ? kPageIn : kNoPage) + text.trimmed();
+    return (pageInfo ? kPageIn : kNoPage) + CharacterRules::trimBlanks(text);
 }
 
 bool SignatureFile::write(const QString& appPath, bool pageInfo, const QString& text) {

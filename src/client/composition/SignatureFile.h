@@ -26,7 +26,7 @@ public:
     // its longest allowed length, so a damaged file still gives a usable line.
     static SignatureFile parse(const QString& lastLine);
     static SignatureFile read(const QString& appPath);
-    // Writes the one line: flag followed by the trimmed text, CR LF.
+    // Writes the one line: flag followed by the text without its outer blanks, CR LF.
     static bool write(const QString& appPath, bool pageInfo, const QString& text);
     static QString line(bool pageInfo, const QString& text);
 

@@ -2,16 +2,19 @@
 
 #include "common/MessageBox.h"
 
-Colour SplitWarning::ApplyLengthColour(long long total, int maxSmsLength) {
-    if (total <= maxSmsLength)
-        return kWhite;
-    if (!m_shown) {
-        // Set first: the box may let events run, and a second edit must not
-        // show a second box.
-        m_shown = true;
-        MessageBox::show(text(maxSmsLength), kQuorvelWarning, MessageBox::Icon::Warning);
+void SplitWarning::ApplyLengthColour(long long total, int maxSmsLength,
+                                     const std::function<void(Colour)>& paint) {
+    if (total <= maxSmsLength) {
+        paint(kWhite);
+        return;
     }
-    return kOrange;
+    paint(kOrange);
+    if (m_shown)
+        return;
+    // Set first: the box may let events run, and a second edit must not
+    // show a second box.
+    m_shown = true;
+    MessageBox::show(text(maxSmsLength), kQuorvelWarning, MessageBox::Icon::Warning);
 }
 
 QString SplitWarning::text(int maxSmsLength) {

@@ -44,20 +44,26 @@ void ValidateNumber(QString& number) {
     number = MakeInternationalNumber(digitsOnly(number), "44");
 }
 
-QString GetCountryCode(const QString& text) {
+QString countryCodeRefusal(const QString& text) {
     const QString t = text.trimmed();
-    if (t.isEmpty()) {
-        warn("Country code cannot be empty");
-        return kError;
-    }
+    if (t.isEmpty())
+        return QStringLiteral("Country code cannot be empty");
     const qsizetype plus = t.indexOf('+');
     const QString digits = plus < 0 ? QString() : t.mid(plus + 1);
     // Digits only: the code goes into the number as it stands.
-    if (digits.isEmpty() || digitsOnly(digits) != digits) {
-        warn("Country code must begin with + sign followed by numbers");
+    if (digits.isEmpty() || digitsOnly(digits) != digits)
+        return QStringLiteral("Country code must begin with + sign followed by numbers");
+    return QString();
+}
+
+QString GetCountryCode(const QString& text) {
+    const QString refusal = countryCodeRefusal(text);
+    if (!refusal.isEmpty()) {
+        warn(refusal);
         return kError;
     }
-    return t.mid(plus);
+    const QString t = text.trimmed();
+    return t.mid(t.indexOf('+'));
 }
 
 bool isNameText(const QString& text) {
@@ -90,7 +96,9 @@ bool countryCodeEnabledFor(const QString& mobile) {
 }
 
 bool mobileKeyAccepted(QChar key, int caret) {
-    return isDigit(key) || (key == '+' && caret == 0);
+    constexpr char16_t kBackspace = 8;
+    constexpr char16_t kCtrlV = 22;
+    return isDigit(key) || key == kBackspace || key == kCtrlV || (key == '+' && caret == 0);
 }
 
 } // namespace NumberRules

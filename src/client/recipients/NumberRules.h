@@ -17,6 +17,9 @@ void ValidateNumber(QString& number);
 // The trimmed text from its first "+" on ("+44"), or "Error" after telling
 // the user why the country code cannot be used.
 QString GetCountryCode(const QString& text);
+// Why GetCountryCode refuses a text (its message), without showing it; empty
+// when the text holds a usable code.
+QString countryCodeRefusal(const QString& text);
 inline const QString kError = QStringLiteral("Error");
 
 // Names hold ASCII letters and blanks only.
@@ -30,7 +33,8 @@ QString cleanName(const QString& text);
 QString filterMobile(const QString& text);
 // The country box is usable while the mobile number is not international.
 bool countryCodeEnabledFor(const QString& mobile);
-// The mobile field's key filter for one typed character at caret position `caret`.
+// The mobile field's key filter for one typed character at caret position
+// `caret`: digits, Backspace (8), Ctrl+V (22), and "+" at the start.
 bool mobileKeyAccepted(QChar key, int caret);
 
 } // namespace NumberRules

@@ -2,20 +2,11 @@
 
 #include "client/recipients/NumberEntry.h"
 #include "client/recipients/NumberRules.h"
-#include "common/MessageBox.h"
-
-namespace {
-
-void warn(const QString& text) {
-    MessageBox::show(text, kQuorvelWarning, MessageBox::Icon::Warning);
-}
-
-} // namespace
 
 SingleContact::Outcome SingleContact::AddSingleContact(const Fields& fields) {
     if (!NumberRules::isNameText(fields.name)) {
-        warn("The Name must only consist of letters");
         Outcome o;
+        o.message = QStringLiteral("The Name must only consist of letters");
         o.focus = Focus::Name;
         o.selectName = true;
         return o;
@@ -31,8 +22,8 @@ SingleContact::Outcome SingleContact::add(const Fields& fields, const Texts& tex
     Outcome o;
     if (fields.name.isEmpty()) {
         o.nameBold = true;
+        o.message = texts.nameMissing;
         o.focus = Focus::Name;
-        warn(texts.nameMissing);
         return o;
     }
     o.nameBold = false;
@@ -40,12 +31,12 @@ SingleContact::Outcome SingleContact::add(const Fields& fields, const Texts& tex
     // an entry its own loader refuses.
     if (NumberRules::digitsOnly(fields.mobile).isEmpty()) {
         o.mobileBold = true;
+        o.message = texts.numberMissing;
         o.focus = Focus::Mobile;
-        warn(texts.numberMissing);
         return o;
     }
     o.mobileBold = false;
-    const auto n = number(fields.mobile, fields.countryCode);
+    const auto n = number(fields.mobile, fields.countryCode, o.message);
     if (!n) {
         o.focus = Focus::CountryCode;
         return o;
@@ -54,14 +45,15 @@ SingleContact::Outcome SingleContact::add(const Fields& fields, const Texts& tex
     return o;
 }
 
-std::optional<QString> SingleContact::number(const QString& mobile, const QString& countryCode) {
+std::optional<QString> SingleContact::number(const QString& mobile, const QString& countryCode,
+                                             QString& refusal) {
     if (mobile.startsWith('+'))
         return mobile;
-    const QString digits = NumberRules::digitsOnly(mobile);
-    QString code = NumberRules::GetCountryCode(countryCode);
-    if (code == NumberRules::kError)
+    refusal = NumberRules::countryCodeRefusal(countryCode);
+    if (!refusal.isEmpty())
         return std::nullopt;
-    if (code.startsWith('+'))
-        code.remove(0, 1);
-    return NumberRules::MakeInternationalNumber(digits, code);
+    const QString code = countryCode.trimmed();
+    // Digits only: the "+" is put back in front of the whole number.
+    return NumberRules::MakeInternationalNumber(NumberRules::digitsOnly(mobile),
+                                                code.mid(code.indexOf('+') + 1));
 }

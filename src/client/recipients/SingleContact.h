@@ -13,13 +13,17 @@ public:
         QString countryCode; // the country box's text
     };
     enum class Focus { None, Name, Mobile, CountryCode };
+    // What the window does, in this order: set the label weights, show the
+    // message, select the name, move the focus; then add the entry if any.
     struct Outcome {
         std::optional<QString> entry; // set when the entry can be added
-        Focus focus = Focus::None;
-        bool selectName = false;
         // Label weights to show; unset: leave as they are.
         std::optional<bool> nameBold;
         std::optional<bool> mobileBold;
+        // The refusal to show (warning, "Quorvel Warning"); empty: none.
+        QString message;
+        bool selectName = false;
+        Focus focus = Focus::None;
     };
 
     // For the Number List: the name's letters are checked too.
@@ -28,8 +32,10 @@ public:
     static Outcome AddFrequentNumber(const Fields& fields);
 
     // A number beginning with "+" as it stands; any other made international
-    // with the country box's code. nullopt once GetCountryCode told the user.
-    static std::optional<QString> number(const QString& mobile, const QString& countryCode);
+    // with the country box's code. nullopt when the code cannot be used, with
+    // GetCountryCode's message in `refusal`.
+    static std::optional<QString> number(const QString& mobile, const QString& countryCode,
+                                         QString& refusal);
 
 private:
     struct Texts {

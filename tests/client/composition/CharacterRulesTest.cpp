@@ -72,3 +72,19 @@ TEST(CharacterRules, RefusedCharactersAreReportedWhateverElseComesWithThem) {
     }
     EXPECT_FALSE(cleanPasted(QString(10000, 'x'), LineBreaks::Keep).refused);
 }
+
+TEST(CharacterRules, TrimmingTakesBlanksOnly) {
+    struct Case {
+        QString in, out;
+    } cases[] = {
+        {"  abc  ", "abc"},
+        {"   ", ""},
+        {"", ""},
+        {"a  b", "a  b"},
+        {" \tabc\t ", "\tabc\t"},
+        {"\r\nx\n", "\r\nx\n"},
+        {QString(QChar(0xA0)) + "x ", QString(QChar(0xA0)) + "x"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(trimBlanks(c.in), c.out) << c.in.toStdString();
+}

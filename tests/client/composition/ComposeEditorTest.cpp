@@ -93,7 +93,18 @@ TEST_F(ComposeEditorTest, SplitWarningOncePerMessageAndAgainAfterClearing) {
     EXPECT_EQ(base(c().txtLenTotal), toQColor(kWhite));
     EXPECT_TRUE(boxes.shown().isEmpty());
 
-    QTest::keyClick(c().txtMessage, Qt::Key_M);
+    // The total is read while the warning is up: the user sees it orange behind the box.
+    QStringList totalSeen;
+    QList<QColor> colourSeen;
+    {
+        PeekingMessageBox peek([&](const MessageBox::Request&) {
+            totalSeen << c().txtLenTotal->text();
+            colourSeen << base(c().txtLenTotal);
+        });
+        QTest::keyClick(c().txtMessage, Qt::Key_M);
+    }
+    EXPECT_EQ(totalSeen, QStringList{"161"});
+    EXPECT_EQ(colourSeen, QList<QColor>{toQColor(kOrange)});
     EXPECT_EQ(c().txtLenTotal->text(), "161");
     EXPECT_EQ(base(c().txtLenTotal), toQColor(kOrange));
     ASSERT_EQ(boxes.shown().size(), 1);
@@ -242,13 +253,21 @@ TEST_F(ComposeEditorTest, FocusLossCheckShowsOnceAndTakesTheFocusBack) {
     EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
     EXPECT_EQ(message(), QString("na") + QChar(0xEF) + "ve line") << "breaks replaced, text kept";
 
-    // Focus going to another window is no loss of focus within the form.
+    // Focus going straight to a box of another window is no loss of focus
+    // within the form, though the text would still be refused.
     boxes.clear();
+    QList<std::pair<QWidget*, QWidget*>> moves;
     QWidget other;
+    auto* otherBox = new QLineEdit(&other);
     other.show();
+    QObject::connect(qApp, &QApplication::focusChanged, &other,
+                     [&](QWidget* old, QWidget* now) { moves.append(std::pair(old, now)); });
     QApplication::setActiveWindow(&other);
-    other.setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), otherBox);
+    ASSERT_EQ(moves, (QList<std::pair<QWidget*, QWidget*>>{{c().txtMessage, otherBox}}))
+        << "one move between two real widgets, not through no focus at all";
     EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_EQ(QApplication::focusWidget(), otherBox) << "the focus is not taken back";
 }
 
 TEST_F(ComposeEditorTest, RefusedTextInBothBoxesDoesNotBounceTheFocusBetweenThem) {
@@ -285,8 +304,13 @@ TEST_F(ComposeEditorTest, KeyDownRecordsTheCaretInTheSharedSlot) {
     caretAt(2);
     QTest::keyClick(c().txtMessage, Qt::Key_Right);
     EXPECT_EQ(form->compose().PastePosition, "2");
-    QTest::keyClicks(c().txtSubject, "xyz");
-    EXPECT_EQ(form->compose().PastePosition, "2");
+    // The subject's last key-down comes at its caret 3, not the message's 2.
+    QTest::keyClicks(c().txtSubject, "wxyz");
+    EXPECT_EQ(form->compose().PastePosition, "3");
+    // And the message box writes the same slot again.
+    caretAt(1);
+    QTest::keyClick(c().txtMessage, Qt::Key_Left);
+    EXPECT_EQ(form->compose().PastePosition, "1");
 }
 
 TEST_F(ComposeEditorTest, PastesOfAnySizeAndCharacterLeaveTheBoxesWithinTheRules) {

@@ -25,6 +25,7 @@ TEST(Counters, StartUpSignatureSwitchAndAcceptLeaveTheParenthesesOut) {
     EXPECT_EQ(Counters::totalAfterSignatureAccept("", 53), 53);
     EXPECT_EQ(Counters::signatureAfterAccept(true, "  abc  "), 30);
     EXPECT_EQ(Counters::signatureAfterAccept(false, "  abc  "), 3);
+    EXPECT_EQ(Counters::signatureAfterAccept(false, " \tabc\t "), 5) << "tabs are no blanks";
     EXPECT_EQ(Counters::value(" 184"), 184);
     EXPECT_EQ(Counters::value(""), 0);
 }
@@ -32,9 +33,16 @@ TEST(Counters, StartUpSignatureSwitchAndAcceptLeaveTheParenthesesOut) {
 TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
     ScriptedMessageBox boxes;
     SplitWarning w;
-    EXPECT_EQ(w.ApplyLengthColour(160, 160), kWhite);
+    // Each colouring, with the number of boxes already shown when it came.
+    QList<std::pair<Colour, qsizetype>> painted;
+    const auto paint = [&](Colour c) { painted.append({c, boxes.shown().size()}); };
+
+    w.ApplyLengthColour(160, 160, paint);
+    EXPECT_EQ(painted.last(), (std::pair{kWhite, qsizetype(0)}));
     EXPECT_TRUE(boxes.shown().isEmpty());
-    EXPECT_EQ(w.ApplyLengthColour(161, 160), kOrange);
+
+    w.ApplyLengthColour(161, 160, paint);
+    EXPECT_EQ(painted.last(), (std::pair{kOrange, qsizetype(0)})) << "orange before the warning";
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.last().text, "Quorvel Subject + Message + Signature length is greater than "
                                  "160 characters.\r\nThe message text will be broken into two or "
@@ -43,11 +51,15 @@ TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
     EXPECT_TRUE(w.SplitWarningShown());
 
-    EXPECT_EQ(w.ApplyLengthColour(20, 160), kWhite);
-    EXPECT_EQ(w.ApplyLengthColour(400, 160), kOrange);
+    w.ApplyLengthColour(20, 160, paint);
+    EXPECT_EQ(painted.last().first, kWhite);
+    w.ApplyLengthColour(400, 160, paint);
+    EXPECT_EQ(painted.last().first, kOrange);
     EXPECT_EQ(boxes.shown().size(), 1) << "crossing the limit again shows nothing";
+    EXPECT_EQ(painted.size(), 4) << "every check colours";
 
     w.rearm();
-    w.ApplyLengthColour(161, 160);
+    w.ApplyLengthColour(161, 160, paint);
+    EXPECT_EQ(painted.last(), (std::pair{kOrange, qsizetype(1)}));
     EXPECT_EQ(boxes.shown().size(), 2);
 }

@@ -31,6 +31,27 @@ inline void PrintTo(const QStringList& l, std::ostream* os) {
     *os << '}';
 }
 
+// Runs `peek` at the moment each box is presented, while the window is in
+// the state the user sees behind the box, then hands the box on to the
+// presenter it replaced (the fixture's script records and answers it).
+class PeekingMessageBox : public MessageBox::Presenter {
+public:
+    explicit PeekingMessageBox(std::function<void(const MessageBox::Request&)> peek)
+        : m_peek(std::move(peek)), m_previous(MessageBox::install(this)) {}
+    ~PeekingMessageBox() override { MessageBox::install(m_previous); }
+    PeekingMessageBox(const PeekingMessageBox&) = delete;
+    PeekingMessageBox& operator=(const PeekingMessageBox&) = delete;
+
+    MessageBox::Answer present(const MessageBox::Request& request) override {
+        m_peek(request);
+        return m_previous ? m_previous->present(request) : request.defaultButton;
+    }
+
+private:
+    std::function<void(const MessageBox::Request&)> m_peek;
+    MessageBox::Presenter* m_previous;
+};
+
 // A real main window on a whole installation in a temporary folder, shown
 // and active so focus moves as it does for a user.
 class MainFormFixture : public ::testing::Test {

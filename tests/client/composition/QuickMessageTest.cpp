@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -53,14 +54,51 @@ TEST_F(QuickMessageTest, ChoosingReplacesTheMessageAndKeepsTheSubject) {
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
-TEST_F(QuickMessageTest, AQuickMessageTheRulesRefuseLeavesTheMessageAlone) {
-    inst.writeBytes("config\\QuickMsg.Dat", "caf\xe9\r\n");
+// Only a hand-edited file holds such an entry (the dialog refuses the
+// character): it is taken like any other, and the focus-loss check reports it.
+TEST_F(QuickMessageTest, AQuickMessageWithARefusedCharacterIsTakenAndReportedLater) {
+    inst.writeBytes("config\\QuickMsg.Dat", "caf\xe9 #1\r\n");
     loadAndShow();
     QTest::keyClicks(c().txtMessage, "mine");
+    c().Combo1->setFocus();
     emit c().Combo1->activated(0);
-    EXPECT_EQ(c().txtMessage->toPlainText(), "mine");
+    const QString taken = QString("caf") + QChar(0xE9) + " 1";
+    EXPECT_EQ(c().txtMessage->toPlainText(), taken) << "barred characters dropped silently";
+    EXPECT_EQ(c().Text4->text(), "6");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    c().txtMessage->setFocus();
+    c().Text1->setFocus();
     EXPECT_EQ(boxes.texts(),
               QStringList{"This version of Quorvel supports only ASCII characters."});
+    EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
+    EXPECT_EQ(c().txtMessage->toPlainText(), taken) << "reported, not changed";
+}
+
+// A wheel turned while the pointer passes over the closed drop-down must not
+// replace the message the user is composing.
+TEST_F(QuickMessageTest, AWheelTurnOverTheDropDownChoosesOnlyWhenItHasTheFocus) {
+    inst.writeBytes("config\\QuickMsg.Dat", "On my way.\r\nOK\r\n");
+    loadAndShow();
+    const auto wheel = [this] {
+        const QPointF at(c().Combo1->rect().center());
+        QWheelEvent e(at, c().Combo1->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(c().Combo1, &e);
+    };
+    EXPECT_EQ(c().Combo1->focusPolicy(), Qt::StrongFocus)
+        << "a wheel must not give it the focus first";
+    c().txtMessage->setFocus();
+    QTest::keyClicks(c().txtMessage, "typed text");
+    wheel();
+    EXPECT_EQ(c().Combo1->currentIndex(), -1);
+    EXPECT_EQ(c().txtMessage->toPlainText(), "typed text");
+
+    c().Combo1->setFocus();
+    wheel();
+    EXPECT_EQ(c().Combo1->currentIndex(), 0) << "with the focus the wheel chooses as usual";
+    EXPECT_EQ(c().txtMessage->toPlainText(), "On my way.");
+    EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
 TEST_F(QuickMessageTest, TypingIntoTheDropDownDoesNothing) {
@@ -108,6 +146,27 @@ TEST_F(QuickMessageTest, OkAddsAndClosesButStaysOpenOnARefusal) {
     });
     c().picQuickMsg->click();
     EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), QByteArray("On my way.\r\non my way.\r\n"));
+}
+
+TEST_F(QuickMessageTest, OpeningAndClosingTheDialogNeverShortensAStoredLine) {
+    const QByteArray file =
+        "Short\r\n" + QByteArray(200, 'q') + "\r\n" + QByteArray(121, 'r') + " tail  \r\n\r\n";
+    inst.writeBytes("config\\QuickMsg.Dat", file);
+    loadAndShow();
+    ASSERT_EQ(c().Combo1->count(), 4);
+    EXPECT_EQ(c().Combo1->itemText(1), QString(200, 'q'));
+    onModal<QuickMessageDialog>([](QuickMessageDialog& d) {
+        EXPECT_EQ(d.lstQuickMessage->item(1)->text(), QString(200, 'q'));
+        d.cmdCancel->click();
+    });
+    c().picQuickMsg->click();
+    EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), file);
+    EXPECT_EQ(c().Combo1->itemText(2), QString(121, 'r') + " tail  ");
+
+    // Chosen in the main window, the whole entry becomes the message.
+    emit c().Combo1->activated(1);
+    EXPECT_EQ(c().txtMessage->toPlainText(), QString(200, 'q'));
+    EXPECT_EQ(c().Text4->text(), "200");
 }
 
 TEST_F(QuickMessageTest, DeleteAsksAndTheCloseBoxSavesToo) {

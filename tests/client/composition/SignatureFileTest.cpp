@@ -55,6 +55,10 @@ TEST(SignatureFile, WrittenAsOneLineOfFlagAndTrimmedText) {
     inst.writeBytes("Config\\Sign.cfg", "NOPAGEold\r\nNOPAGEolder\r\n");
     ASSERT_TRUE(SignatureFile::write(inst.appPath(), true, "  Bob  "));
     EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("PAGEINBob\r\n"));
+    // Only blanks are trimmed: a tab around the text is part of it.
+    ASSERT_TRUE(SignatureFile::write(inst.appPath(), false, " \tBob\t "));
+    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGE\tBob\t\r\n"));
+    EXPECT_EQ(SignatureFile::read(inst.appPath()).text(), "\tBob\t");
     ASSERT_TRUE(SignatureFile::write(inst.appPath(), false,
                                      QString::fromLatin1("Price \xA3"
                                                          "5")));

@@ -120,6 +120,19 @@ TEST_F(SignatureTest, AcceptWritesOneTrimmedLineAndUpdatesTheCounters) {
 
     c().Check2->setChecked(true);
     EXPECT_EQ(counters(), (QStringList{"6", "9", "13"})) << "read afresh from the file";
+
+    // Only blanks are trimmed: pasted tabs around the text stay and count.
+    onModal<SignatureDialog>([](SignatureDialog& d) {
+        d.Text1->setText(" \tBob\t ");
+        d.chkPageInfo->setChecked(false);
+        d.Command1->click();
+    });
+    c().Picture10->click();
+    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGE\tBob\t\r\n"));
+    EXPECT_EQ(counters(), (QStringList{"5", "9", "14"}));
+    c().Check2->setChecked(false);
+    c().Check2->setChecked(true);
+    EXPECT_EQ(counters()[0], "5") << "the file gives the same count";
 }
 
 TEST_F(SignatureTest, CancelChangesNothing) {

@@ -56,6 +56,8 @@ TEST(NumberRules, GetCountryCodeTakesTheCodeFromItsPlusOrSaysWhy) {
     };
     for (const Case& c : cases) {
         boxes.clear();
+        EXPECT_EQ(NumberRules::countryCodeRefusal(c.text), c.message ? c.message : "") << c.text;
+        EXPECT_TRUE(boxes.shown().isEmpty()) << "the refusal alone shows nothing";
         EXPECT_EQ(NumberRules::GetCountryCode(c.text), c.code) << c.text;
         if (!c.message) {
             EXPECT_TRUE(boxes.shown().isEmpty()) << c.text;
@@ -105,6 +107,10 @@ TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
     EXPECT_FALSE(NumberRules::mobileKeyAccepted('+', 1));
     EXPECT_FALSE(NumberRules::mobileKeyAccepted('-', 0));
     EXPECT_FALSE(NumberRules::mobileKeyAccepted(QChar(0x0663), 0)) << "Arabic-Indic three";
+    EXPECT_TRUE(NumberRules::mobileKeyAccepted(QChar(8), 2)) << "Backspace";
+    EXPECT_TRUE(NumberRules::mobileKeyAccepted(QChar(22), 2)) << "Ctrl+V";
+    for (int code : {0, 1, 3, 9, 13, 27, 127})
+        EXPECT_FALSE(NumberRules::mobileKeyAccepted(QChar(code), 0)) << code;
 }
 
 TEST(NumberEntry, AnEntryIsNameTwoBlanksNumberAndOverlongLinesAreDamage) {

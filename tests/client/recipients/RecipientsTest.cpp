@@ -16,6 +16,8 @@
 
 namespace {
 
+const char* const kUkText = "United Kingdom  +44";
+
 class RecipientsTest : public MainFormFixture {
 protected:
     void single(const QString& name, const QString& mobile) {
@@ -71,25 +73,78 @@ TEST_F(RecipientsTest, AddSingleContactAddsCheckedAppendsAtOnceAndClears) {
     EXPECT_EQ(c().List4->item(2)->text(), "Jane Smith  +44123");
 }
 
-TEST_F(RecipientsTest, MissingNameOrNumberTurnsItsLabelBold) {
+// The labels are read while each box is up: the user sees the missing
+// field marked behind the message, not only after closing it.
+TEST_F(RecipientsTest, MissingNameOrNumberTurnsItsLabelBoldBeforeTheMessage) {
     loadAndShow();
-    single("", "0123");
-    c().Picture4->click();
-    EXPECT_TRUE(bold(c().lblName));
-    EXPECT_EQ(boxes.texts(), QStringList{"Please enter a Name        "});
-    EXPECT_EQ(QApplication::focusWidget(), c().Text1);
-
-    single("Jo", "");
-    c().Picture4->click();
-    EXPECT_FALSE(bold(c().lblName));
-    EXPECT_TRUE(bold(c().lblMobile));
-    EXPECT_EQ(boxes.last().text, "Please enter a Number      ");
-    EXPECT_EQ(QApplication::focusWidget(), c().Text3);
+    struct Seen {
+        QString text;
+        bool nameBold, mobileBold;
+    };
+    QList<Seen> seen;
+    PeekingMessageBox peek([&](const MessageBox::Request& r) {
+        seen.append({r.text, bold(c().lblName), bold(c().lblMobile)});
+    });
+    struct Step {
+        QToolButton* button;
+        const char* name;
+        const char* mobile;
+        const char* country;
+        const char* message;
+        bool nameBold, mobileBold;
+        QWidget* focus;
+    } steps[] = {
+        {c().Picture4, "", "0123", kUkText, "Please enter a Name        ", true, false, c().Text1},
+        {c().Picture4, "Jo", "", kUkText, "Please enter a Number      ", false, true, c().Text3},
+        {c().Picture4, "", "0123", kUkText, "Please enter a Name        ", true, true, c().Text1},
+        // Both fields filled: both labels are normal again before the country box speaks.
+        {c().Picture4, "Jo", "0123", "", "Country code cannot be empty", false, false,
+         c().cmbCountryCode},
+        {c().Picture3, "", "0123", kUkText, "Please select a Name        ", true, false, c().Text1},
+        {c().Picture3, "Jo", "", kUkText, "Please enter a Number        ", false, true, c().Text3},
+        {c().Picture3, "Jo", "0123", "44",
+         "Country code must begin with + sign followed by numbers", false, false,
+         c().cmbCountryCode},
+    };
+    for (const Step& s : steps) {
+        seen.clear();
+        single(s.name, s.mobile);
+        c().cmbCountryCode->setCurrentText(s.country);
+        s.button->click();
+        ASSERT_EQ(seen.size(), 1) << s.message;
+        EXPECT_EQ(seen[0].text, s.message);
+        EXPECT_EQ(seen[0].nameBold, s.nameBold) << s.message;
+        EXPECT_EQ(seen[0].mobileBold, s.mobileBold) << s.message;
+        EXPECT_EQ(bold(c().lblName), s.nameBold) << s.message;
+        EXPECT_EQ(bold(c().lblMobile), s.mobileBold) << s.message;
+        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+        EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+        EXPECT_EQ(QApplication::focusWidget(), s.focus) << s.message;
+    }
     EXPECT_EQ(c().List4->count(), 0);
+    EXPECT_EQ(c().Combo2->count(), 0);
 
     c().Picture16->click();
+    EXPECT_FALSE(bold(c().lblName));
     EXPECT_FALSE(bold(c().lblMobile));
     EXPECT_EQ(c().Text1->text(), "");
+}
+
+TEST_F(RecipientsTest, ABadNameIsReportedWithTheNameSelectedAfterwards) {
+    loadAndShow();
+    bool selectedDuringBox = true;
+    PeekingMessageBox peek(
+        [&](const MessageBox::Request&) { selectedDuringBox = c().Text1->hasSelectedText(); });
+    // Past the name filter, which would shorten it at once: the add action checks again.
+    c().Text1->blockSignals(true);
+    c().Text1->setText("Anne-Marie");
+    c().Text1->blockSignals(false);
+    c().Text1->setCursorPosition(0);
+    c().Picture4->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"The Name must only consist of letters"});
+    EXPECT_FALSE(selectedDuringBox) << "message first, then the selection";
+    EXPECT_EQ(c().Text1->selectedText(), "Anne-Marie");
+    EXPECT_EQ(QApplication::focusWidget(), c().Text1);
 }
 
 TEST_F(RecipientsTest, PastedNumbersAreCleanedAndAPlusTurnsTheCountryBoxOff) {
@@ -141,6 +196,51 @@ TEST_F(RecipientsTest, TheMobileFieldRefusesOtherKeys) {
     QTest::keyClicks(c().Text3, "+");
     EXPECT_EQ(c().Text3->text(), "+07");
     EXPECT_EQ(boxes.shown().size(), 1);
+}
+
+TEST_F(RecipientsTest, EnterAndEscInTheMobileFieldAreRefusedLikeAnyOtherKey) {
+    loadAndShow();
+    c().Text3->setFocus();
+    QTest::keyClicks(c().Text3, "077");
+    int returns = 0;
+    QObject::connect(c().Text3, &QLineEdit::returnPressed, [&] { ++returns; });
+    for (Qt::Key k : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        boxes.clear();
+        QTest::keyClick(c().Text3, k);
+        EXPECT_EQ(boxes.texts(), QStringList{"Mobile number must only contain digits        "})
+            << k;
+        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+        EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    }
+    EXPECT_EQ(returns, 0) << "the refused key is discarded";
+    EXPECT_EQ(c().Text3->text(), "077");
+}
+
+TEST_F(RecipientsTest, EditingKeysAndShortcutsWorkSilentlyInTheMobileField) {
+    loadAndShow();
+    c().Text3->setFocus();
+    QTest::keyClicks(c().Text3, "0771");
+    QTest::keyClick(c().Text3, Qt::Key_Left);
+    QTest::keyClick(c().Text3, Qt::Key_Delete);
+    EXPECT_EQ(c().Text3->text(), "077");
+    QTest::keyClick(c().Text3, Qt::Key_Home);
+    QTest::keyClick(c().Text3, Qt::Key_Right);
+    QTest::keyClick(c().Text3, Qt::Key_Backspace);
+    EXPECT_EQ(c().Text3->text(), "77");
+    QTest::keyClick(c().Text3, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(c().Text3, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "77");
+    QTest::keyClick(c().Text3, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(c().Text3->text(), "");
+    QTest::keyClick(c().Text3, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(c().Text3->text(), "77");
+    QTest::keyClick(c().Text3, Qt::Key_End);
+    QTest::keyClick(c().Text3, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(c().Text3->text(), "7777");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    QTest::keyClick(c().Text3, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), c().Text3) << "Tab still moves on";
+    EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
 TEST_F(RecipientsTest, TheNameFieldDropsWhatIsNotALetter) {
@@ -356,7 +456,7 @@ TEST_F(RecipientsTest, DamagedFilesLoadWhatIsValid) {
     EXPECT_EQ(items(c().List4), (QStringList{"A  +1", "B  +2"}));
     EXPECT_EQ(combo2(), (QStringList{"#  +5", "C  +3"}));
     ASSERT_EQ(c().Combo1->count(), 2);
-    EXPECT_EQ(c().Combo1->itemText(1).size(), 120);
+    EXPECT_EQ(c().Combo1->itemText(1).size(), 1024) << "a damaged line is cut, not dropped";
     EXPECT_EQ(c().txtLenSignature->text(), "0") << "nothing of the line is a usable signature";
     EXPECT_TRUE(boxes.shown().isEmpty());
 }

@@ -42,6 +42,9 @@ ComposeController::ComposeController(MainFormControls& controls, ClientSettings&
     m_c.txtMessage->setTabChangesFocus(true);
     m_c.txtMessage->installEventFilter(this);
     m_c.Combo1->installEventFilter(this);
+    // Choosing replaces the message: a wheel turned while passing over the
+    // closed box must neither choose nor give it the focus to choose with.
+    m_c.Combo1->setFocusPolicy(Qt::StrongFocus);
     QTextDocument* doc = m_c.txtMessage->document();
     connect(doc, &QTextDocument::contentsChange, this, &ComposeController::onMessageContentsChange);
     connect(m_c.txtMessage, &QPlainTextEdit::textChanged, this,
@@ -125,6 +128,8 @@ SignatureFile ComposeController::signature() const {
 // --- Editor -----------------------------------------------------------------------------------
 
 bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_c.Combo1 && event->type() == QEvent::Wheel)
+        return !m_c.Combo1->hasFocus();
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
@@ -301,8 +306,8 @@ void ComposeController::txtLenTotal_Change() {
 }
 
 void ComposeController::ApplyLengthColour() {
-    paintBase(m_c.txtLenTotal, m_split.ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()),
-                                                         m_maxSmsLength()));
+    m_split.ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()), m_maxSmsLength(),
+                              [this](Colour c) { paintBase(m_c.txtLenTotal, c); });
 }
 
 void ComposeController::Picture17_Click() {
@@ -348,11 +353,9 @@ void ComposeController::picQuickMsg_Click() {
 void ComposeController::Combo1_Click(int index) {
     if (index < 0 || index >= m_c.Combo1->count())
         return;
-    const Pasted clean = cleanPasted(m_c.Combo1->itemText(index), LineBreaks::Keep);
-    if (clean.refused) {
-        showAsciiOnly();
-        return;
-    }
-    m_c.txtMessage->setPlainText(clean.text);
+    // Barred characters go silently, as from any paste. A refused character
+    // (only a hand-edited file holds one) stays: set by the program, it is
+    // reported by the focus-loss check, like any text the program puts there.
+    m_c.txtMessage->setPlainText(cleanPasted(m_c.Combo1->itemText(index), LineBreaks::Keep).text);
     paintBase(m_c.Text4, m_c.Text4->text() == "0" ? kOrange : kWhite);
 }

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <optional>
 
 namespace {
 
@@ -26,6 +27,33 @@ const QString kNode = QStringLiteral("node");
 
 void warn(const QString& text, const QString& title = kQuorvelWarning) {
     MessageBox::show(text, title, MessageBox::Icon::Warning);
+}
+
+// The character a key types as the mobile field's filter sees it. Keys that
+// move, delete or run a shortcut (Ctrl+V among them) type none and keep
+// working; Backspace is 8, Enter 13 and Esc 27, judged like any character.
+std::optional<QChar> typedCharacter(const QKeyEvent& key) {
+    switch (key.key()) {
+    case Qt::Key_Backspace:
+        return QChar(8);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QChar(13);
+    case Qt::Key_Escape:
+        return QChar(27);
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+        return std::nullopt;
+    default:
+        break;
+    }
+    if (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+        return std::nullopt;
+    const QString text = key.text();
+    if (text.isEmpty())
+        return std::nullopt;
+    return text[0];
 }
 
 bool confirm(const QString& text, const QString& title) {
@@ -185,13 +213,8 @@ bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (watched == m_c.Text3 && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        // Editing keys, moves and shortcuts (Ctrl+V among them) are not characters.
-        if (text.isEmpty() || text[0].unicode() < 32 || text[0].unicode() == 127 ||
-            (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
-            return false;
-        return !Text3_KeyPress(text[0]);
+        const auto typed = typedCharacter(*static_cast<QKeyEvent*>(event));
+        return typed && !Text3_KeyPress(*typed);
     }
     return QObject::eventFilter(watched, event);
 }
@@ -210,6 +233,9 @@ void RecipientsController::apply(const SingleContact::Outcome& o) {
         setBold(m_c.lblName, *o.nameBold);
     if (o.mobileBold)
         setBold(m_c.lblMobile, *o.mobileBold);
+    // After the weights: the user sees the field marked behind the message.
+    if (!o.message.isEmpty())
+        warn(o.message);
     if (o.selectName)
         m_c.Text1->selectAll();
     switch (o.focus) {
