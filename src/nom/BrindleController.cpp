@@ -102,6 +102,9 @@ void BrindleController::takeEntries(bool withCarryOver) {
         DisplayStatus(QStringLiteral("Skipped malformed entry : ") + line);
     if (!in.ok)
         DisplayStatus(QStringLiteral("Cannot write Brindle.tkn: entries left in the inbox"));
+    for (const QString& f : in.notEmptied)
+        DisplayStatus(QStringLiteral("Cannot empty %1: its entries are left in it")
+                          .arg(f.section(QLatin1Char('\\'), -1)));
     if (!in.entries.isEmpty()) {
         m_queue += in.entries;
         emit queuesChanged(m_queue, m_sent);

@@ -14,6 +14,7 @@ public:
         QStringList malformed;         // lines that cannot be sent (no '+', or no blank after it)
         QStringList skippedFirstLines; // an inbox line 1 that was not empty
         bool ok = true;                // false: nothing taken, the files are untouched
+        QStringList notEmptied;        // files (relative names) that could not be emptied
     };
 
     explicit QueueStore(QString appPath);

@@ -1,5 +1,6 @@
 #include "BrindleRun.h"
 #include "QtPrinters.h"
+#include "ReadOnlyFile.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "nom/TapText.h"
@@ -247,4 +248,23 @@ TEST(BrindleMainLoop, ExitCarriesTheQueueOverAndLeavesTheStateInUse) {
     EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
     EXPECT_FALSE(run.line.isOpen());
     EXPECT_LT(run.elapsedMs(), 60000); // the wait ended with the click
+}
+
+TEST(BrindleMainLoop, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
+    BrindleRun run;
+    run.queue(entries(2));
+    run.inst.writeBytes(kCarryOver, lines({"[7] r +447 carried"}));
+    const QByteArray inbox = run.file(kInbox);
+    ReadOnlyFile locked(run.inst.file(kInbox));
+    ASSERT_TRUE(locked.holds());
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    // Only what could be taken was sent, once; the inbox keeps the rest.
+    EXPECT_EQ(run.file(kAccepted), lines({"[7] r +447 carried"}));
+    EXPECT_EQ(run.smsc.blocks, 1);
+    EXPECT_EQ(run.file(kInbox), inbox);
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+    // Once at the first intake, once at the send cycle's.
+    EXPECT_EQ(run.statuses().count("Cannot empty Brindle.in: its entries are left in it"), 2);
 }
