@@ -142,6 +142,7 @@ void BrindleController::giveUp(const QStringList& reasons) {
         DisplayStatus(r);
     if (!reasons.isEmpty())
         takeEntries(true); // a run that cannot start still hands back what it holds
+    settleAccepted();
     if (!m_store->carryOver(m_queue)) {
         DisplayStatus(QStringLiteral("Cannot write Brindle.rcv: entries kept in Brindle.tkn"));
     } else {
@@ -169,6 +170,7 @@ void BrindleController::TimerSend() {
     if (m_ended)
         return;
     if (m_queue.isEmpty()) {
+        settleAccepted();
         writeStateWord(m_config.appPath, kComplete);
         m_modem.ClosePort();
         end(kComplete);
@@ -224,11 +226,23 @@ void BrindleController::acceptFirst(const QString& entry) {
     if (m_ended)
         return;
     // Recorded before it leaves the journal: a death in between sends it twice
-    // rather than never reporting it.
-    m_store->recordAccepted(entry);
+    // rather than never reporting it. One Brindle.out refuses stays owed, in
+    // the journal, and is tried again after the next acceptance and at the end.
+    if (!m_store->recordAccepted(entry))
+        DisplayStatus(QStringLiteral("Cannot write Brindle.out, kept for later : ") + entry);
     m_queue.removeFirst();
     m_sent << entry;
     queueChanged();
+}
+
+void BrindleController::settleAccepted() {
+    if (!m_store || m_store->owedAccepted().isEmpty())
+        return;
+    if (!m_store->recordOwed())
+        for (const QString& entry : m_store->owedAccepted())
+            DisplayStatus(QStringLiteral("Cannot write Brindle.out, kept in Brindle.tkn : ") +
+                          entry);
+    m_store->saveJournal(m_queue);
 }
 
 bool BrindleController::SendAllMessages() {
@@ -311,6 +325,7 @@ void BrindleController::Timer2_Timer() {
 void BrindleController::bExit_Click() {
     if (m_ended)
         return;
+    settleAccepted();
     // Entries already taken from the exchange files go back for the next run.
     if (m_store && m_store->carryOver(m_queue)) {
         m_queue.clear();

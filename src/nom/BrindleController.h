@@ -76,6 +76,7 @@ private:
     void setTimer1(bool on);
     void dropFirst();
     void acceptFirst(const QString& entry);
+    void settleAccepted();
     void queueChanged();
     void giveUp(const QStringList& reasons);
     void end(const QString& how);

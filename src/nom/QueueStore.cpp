@@ -53,9 +53,15 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
         QString from; // empty: the journal
     };
     QList<Taken> taken;
-    if (!m_journalRead)
-        for (const QString& line : nonEmpty(LineFile::readAll(file(kJournal))))
+    const QStringList owedBefore = m_owed;
+    if (!m_journalRead) {
+        const QStringList journal = LineFile::readAll(file(kJournal));
+        const qsizetype owed = journal.indexOf(QString());
+        for (const QString& line : nonEmpty(journal.mid(0, owed)))
             taken << Taken{line, QString()};
+        if (owed >= 0)
+            m_owed = nonEmpty(journal.mid(owed + 1)) + m_owed;
+    }
     const qsizetype fromJournal = taken.size();
 
     QStringList sources;
@@ -98,8 +104,10 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
             out << t.line;
         return out;
     };
-    if (!taken.isEmpty() && !saveJournal(queue + lines()))
+    if (!taken.isEmpty() && !saveJournal(queue + lines())) {
+        m_owed = owedBefore;
         return Intake{{}, {}, {}, false, {}};
+    }
     m_journalRead = true;
 
     for (qsizetype i = 0; i < sources.size(); ++i) {
@@ -122,11 +130,24 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
 }
 
 bool QueueStore::saveJournal(const QStringList& queue) {
-    return LineFile::rewrite(file(kJournal), queue);
+    QStringList lines = nonEmpty(queue);
+    if (!m_owed.isEmpty())
+        lines << QString() << m_owed;
+    return LineFile::rewrite(file(kJournal), lines);
 }
 
 bool QueueStore::recordAccepted(const QString& entry) {
-    return LineFile::append(file(kAccepted), entry);
+    m_owed << entry;
+    return recordOwed();
+}
+
+bool QueueStore::recordOwed() {
+    while (!m_owed.isEmpty()) {
+        if (!LineFile::append(file(kAccepted), m_owed.first()))
+            return false;
+        m_owed.removeFirst();
+    }
+    return true;
 }
 
 bool QueueStore::carryOver(const QStringList& queue) {

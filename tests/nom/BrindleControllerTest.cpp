@@ -5,6 +5,7 @@
 #include "common/LineFile.h"
 #include "nom/TapText.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace ExchangeFiles;
@@ -267,4 +268,65 @@ TEST(BrindleMainLoop, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
     EXPECT_EQ(run.file(kJournal), QByteArray());
     // Once at the first intake, once at the send cycle's.
     EXPECT_EQ(run.statuses().count("Cannot empty Brindle.in: its entries are left in it"), 2);
+}
+
+TEST(BrindleMainLoop, AnAcceptanceBrindleOutRefusesIsRecordedAfterTheNextOne) {
+    BrindleRun run;
+    const QStringList queued = entries(3);
+    run.queue(queued);
+    // A folder where the file should be: every append fails until it goes.
+    run.inst.remove(kAccepted);
+    ASSERT_TRUE(QDir().mkpath(run.inst.file(kAccepted)));
+    run.smsc.beforeEachWrite = [&] {
+        if (run.smsc.accepted.size() == 1)
+            QDir(run.inst.file(kAccepted)).removeRecursively();
+    };
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(run.file(kAccepted), lines(queued));
+    EXPECT_EQ(run.smsc.accepted.size(), 3);
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+    EXPECT_EQ(run.statuses().filter("Cannot write Brindle.out").join('|'),
+              "Cannot write Brindle.out, kept for later : " + queued[0]);
+}
+
+TEST(BrindleMainLoop, AcceptancesStillOwedAtTheEndStayInTheJournalForTheNextRun) {
+    BrindleRun run;
+    const QStringList queued = entries(2);
+    run.queue(queued);
+    run.inst.remove(kAccepted);
+    ASSERT_TRUE(QDir().mkpath(run.inst.file(kAccepted)));
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(run.file(kJournal), "\r\n" + lines(queued));
+    const QStringList owed = run.statuses().filter("kept in Brindle.tkn");
+    EXPECT_EQ(owed, (QStringList{"Cannot write Brindle.out, kept in Brindle.tkn : " + queued[0],
+                                 "Cannot write Brindle.out, kept in Brindle.tkn : " + queued[1]}));
+
+    // The next run records them, in order, without sending them again.
+    QDir(run.inst.file(kAccepted)).removeRecursively();
+    run.queue({"[3] d +443 three"});
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(run.file(kAccepted), lines(queued + QStringList{"[3] d +443 three"}));
+    EXPECT_EQ(run.smsc.accepted.size(), 3);
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+}
+
+TEST(BrindleMainLoop, AnOwedAcceptanceIsNeitherCarriedOverNorLostOnACrash) {
+    BrindleRun run;
+    const QStringList queued = entries(2);
+    run.queue(queued);
+    run.setConfigLine(22, "1");
+    run.smsc.answer = ScriptedSmsc::Answer::NoCrsAfter; // accepted, then the line is lost
+    run.inst.remove(kAccepted);
+    ASSERT_TRUE(QDir().mkpath(run.inst.file(kAccepted)));
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "CRASH");
+    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines({queued[1]}));
+    EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[0]}));
 }

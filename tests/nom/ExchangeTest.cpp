@@ -6,6 +6,7 @@
 #include "support/FakeClock.h"
 #include "support/TestInstallation.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace ExchangeFiles;
@@ -154,6 +155,30 @@ TEST(QueueStore, AcceptedEntriesAreAppendedUnchanged) {
     store.recordAccepted(QString::fromUtf8("[2] b +442 \u00a35"));
     EXPECT_EQ(inst.bytes(kAccepted), QByteArray("[1] a +441 x  \r\n[2] b +442 \xa3"
                                                 "5\r\n"));
+}
+
+TEST(QueueStore, OwedAcceptancesFollowTheQueueInTheJournalAndAreReadBack) {
+    TestInstallation inst;
+    inst.remove(kAccepted);
+    ASSERT_TRUE(QDir().mkpath(inst.file(kAccepted)));
+    {
+        QueueStore store(inst.appPath());
+        EXPECT_FALSE(store.recordAccepted("[1] a +441 x"));
+        EXPECT_FALSE(store.recordAccepted("[2] b +442 y"));
+        EXPECT_EQ(store.owedAccepted(), (QStringList{"[1] a +441 x", "[2] b +442 y"}));
+        ASSERT_TRUE(store.saveJournal({"[3] c +443 z"}));
+        EXPECT_EQ(inst.bytes(kJournal),
+                  QByteArray("[3] c +443 z\r\n\r\n[1] a +441 x\r\n[2] b +442 y\r\n"));
+    }
+    QDir(inst.file(kAccepted)).removeRecursively();
+    QueueStore next(inst.appPath());
+    const QueueStore::Intake in = next.take({}, true);
+    EXPECT_EQ(in.entries, QStringList{"[3] c +443 z"});
+    EXPECT_EQ(next.owedAccepted(), (QStringList{"[1] a +441 x", "[2] b +442 y"}));
+    EXPECT_TRUE(next.recordAccepted("[3] c +443 z"));
+    EXPECT_EQ(inst.bytes(kAccepted),
+              QByteArray("[1] a +441 x\r\n[2] b +442 y\r\n[3] c +443 z\r\n"));
+    EXPECT_TRUE(next.owedAccepted().isEmpty());
 }
 
 TEST(StatusLog, LinesAreTimeStampedAndTheLatestNonEmptyOneStands) {
