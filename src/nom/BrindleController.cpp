@@ -275,12 +275,13 @@ bool BrindleController::SendAllMessages() {
             ++m_logonCount;
             m_timeoutEntry.clear();
             m_timeoutStreak = 0;
+            if (outcome == TapSession::Outcome::Accepted)
+                DisplayStatus(response);
             acceptFirst(entry);
             if (outcome == TapSession::Outcome::AcceptedLineLost) {
                 failCycle(response);
                 return false;
             }
-            DisplayStatus(response);
             continue;
         }
         if (outcome == TapSession::Outcome::Rejected)

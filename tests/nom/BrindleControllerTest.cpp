@@ -330,3 +330,22 @@ TEST(BrindleMainLoop, AnOwedAcceptanceIsNeitherCarriedOverNorLostOnACrash) {
     EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines({queued[1]}));
     EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[0]}));
 }
+
+TEST(BrindleMainLoop, TheAnswerIsLoggedBeforeTheEntryIsRecorded) {
+    BrindleRun run;
+    const QStringList queued = entries(3);
+    run.queue(queued);
+    run.start();
+    // Brindle.out as each answer line reaches the log.
+    QList<QByteArray> recordedAtAnswer;
+    QObject::connect(run.brindle.get(), &BrindleController::statusChanged,
+                     [&](const QString& pane) {
+                         if (pane.endsWith("\r\nMessage sent successful\r\n"))
+                             recordedAtAnswer << run.file(kAccepted);
+                     });
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(recordedAtAnswer,
+              (QList<QByteArray>{QByteArray(), lines(queued.mid(0, 1)), lines(queued.mid(0, 2))}));
+    EXPECT_EQ(run.file(kAccepted), lines(queued));
+}
