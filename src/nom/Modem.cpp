@@ -147,16 +147,16 @@ int Modem::AwaitString(const QByteArray& send, const QByteArray& wait, int timeo
 Modem::Match Modem::awaitFirst(const QByteArray& send, const QList<QByteArray>& waits,
                                int timeout) {
     const qint64 deadline = nowSecond() + timeout;
+    // Nothing to wait for skips only the wait: the text is still sent and
+    // what has arrived is still read.
     bool any = false;
     for (const QByteArray& w : waits)
         any = any || !w.isEmpty();
-    if (!any)
-        return {};
     if (!send.isEmpty())
         write(send);
     readInput();
     showScreen();
-    while (!m_cancelled && deadline > nowSecond()) {
+    while (any && !m_cancelled && deadline > nowSecond()) {
         pumpOnce();
         readInput();
         showScreen();
