@@ -188,6 +188,9 @@ bool BrindleController::GoOnline() {
         return false;
     }
     const auto fail = [&](bool hangUp) {
+        // Exit cut the wait short: what it left in `response` is not what happened.
+        if (m_modem.cancelled())
+            return false;
         DisplayStatus(response);
         if (hangUp)
             m_modem.HangupModem();
@@ -197,22 +200,26 @@ bool BrindleController::GoOnline() {
     };
     if (!m_modem.InitModem(response))
         return fail(false);
-    if (!m_modem.DialService(response))
+    if (m_modem.cancelled() || !m_modem.DialService(response))
         return fail(true);
-    if (!m_tap.TAPLogin(response))
+    if (m_modem.cancelled() || !m_tap.TAPLogin(response))
         return fail(true);
-    return true;
+    return !m_modem.cancelled();
 }
 
 // The SMSC drops the call after a log-off, so a new log-on needs a new call.
 bool BrindleController::renewLogon(QString& MessageResponse) {
+    // Each step only while the program is not ending: Exit cuts the waits short.
+    const auto going = [this] { return !m_modem.cancelled(); };
     m_tap.TAPLogout();
+    if (!going())
+        return false;
     m_modem.WaitSecs(2);
-    if (!m_modem.InitModem(MessageResponse) || !m_modem.DialService(MessageResponse) ||
-        !m_tap.TAPLogin(MessageResponse))
+    if (!going() || !m_modem.InitModem(MessageResponse) || !going() ||
+        !m_modem.DialService(MessageResponse) || !going() || !m_tap.TAPLogin(MessageResponse))
         return false;
     m_modem.WaitSecs(3);
-    return true;
+    return going();
 }
 
 void BrindleController::dropFirst() {
@@ -301,6 +308,8 @@ bool BrindleController::SendAllMessages() {
 }
 
 void BrindleController::failCycle(const QString& MessageResponse) {
+    if (m_modem.cancelled())
+        return; // the program is ending: no line to drop, nothing to report
     bool refund = MessageResponse == kSendFailed || MessageResponse == kResponseTimeout;
     if (MessageResponse == kResponseTimeout && m_timeoutStreak >= kTimeoutsPerRetry) {
         refund = false;

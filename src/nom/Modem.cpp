@@ -203,6 +203,9 @@ bool Modem::DialService(QString& MessageResponse) {
 }
 
 void Modem::HangupModem() {
+    // A program that is ending sends nothing more; closing the port drops the call.
+    if (m_cancelled)
+        return;
     m_status.DisplayStatus(QStringLiteral("Logging Out"));
     if (AwaitString("AT\r", "OK", 1) != kFound) {
         WaitSecs(2);
@@ -210,5 +213,6 @@ void Modem::HangupModem() {
         WaitSecs(1);
         AwaitString("ATH\r", "OK", 10);
     }
-    m_status.DisplayStatus(QStringLiteral("Logged Out"));
+    if (!m_cancelled)
+        m_status.DisplayStatus(QStringLiteral("Logged Out"));
 }

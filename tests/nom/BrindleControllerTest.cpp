@@ -349,3 +349,58 @@ TEST(BrindleMainLoop, TheAnswerIsLoggedBeforeTheEntryIsRecorded) {
               (QList<QByteArray>{QByteArray(), lines(queued.mid(0, 1)), lines(queued.mid(0, 2))}));
     EXPECT_EQ(run.file(kAccepted), lines(queued));
 }
+
+TEST(BrindleMainLoop, ExitDuringAWaitWritesNoStatusAfterIt) {
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedSmsc&)> setUp;
+        int queued;
+        QString clickAfter; // the first wait after this status line
+        int occurrence;
+        QList<int> carried; // the entries carried over, 1-based
+    };
+    const auto none = [](ScriptedSmsc&) {};
+    const Case cases[] = {
+        {"reset", [](ScriptedSmsc& s) { s.silentModem = true; }, 2, "Resetting modem", 1, {1, 2}},
+        {"dial", none, 2, "Dialling SMSC", 1, {1, 2}},
+        {"log-on", [](ScriptedSmsc& s) { s.noIdPrompt = true; }, 2, "Logging In", 1, {1, 2}},
+        {"renewal", none, 5, "Logged Out", 1, {5}},
+        {"failed cycle",
+         [](ScriptedSmsc& s) { s.rejectEvery = 1; },
+         2,
+         "Message send failed",
+         1,
+         {2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BrindleRun run;
+        c.setUp(run.smsc);
+        const QStringList queued = entries(c.queued);
+        run.queue(queued);
+        run.start();
+        int seen = 0;
+        bool armed = false;
+        qsizetype linesAtClick = -1;
+        QObject::connect(
+            run.brindle.get(), &BrindleController::statusChanged, [&](const QString& pane) {
+                if (pane.endsWith("\r\n" + c.clickAfter + "\r\n") && ++seen == c.occurrence)
+                    armed = true;
+            });
+        run.duringWait = [&] {
+            if (armed && linesAtClick < 0) {
+                linesAtClick = run.statuses().size();
+                run.brindle->bExit_Click();
+            }
+        };
+        run.runToEnd();
+        ASSERT_GE(linesAtClick, 0);
+        EXPECT_EQ(run.brindle->endedAs(), "EXIT");
+        EXPECT_EQ(run.statuses().mid(linesAtClick), QStringList());
+        QStringList carried;
+        for (int i : c.carried)
+            carried << queued[i - 1];
+        EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(carried));
+        EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
+    }
+}
