@@ -65,7 +65,7 @@ void BrindleController::startTimers() {
 }
 
 void BrindleController::setTimer1(bool on) {
-    if (m_ended)
+    if (stopping())
         on = false;
     m_timer1On = on;
     if (m_realTimers) {
@@ -117,7 +117,7 @@ void BrindleController::ReadInboxs() {
 
 void BrindleController::Timer1_Timer() {
     // A tick that arrives inside a send cycle (its waits run the event loop) is ignored.
-    if (m_ended || m_inTick || !m_timer1On)
+    if (stopping() || m_inTick || !m_timer1On)
         return;
     m_inTick = true;
     if (m_retriesLeft == m_config.retries)
@@ -125,6 +125,11 @@ void BrindleController::Timer1_Timer() {
     if (m_retriesLeft > 0) {
         --m_retriesLeft;
         TimerSend();
+    }
+    if (m_exitRequested) {
+        m_inTick = false;
+        exitNow();
+        return;
     }
     if (!m_ended) {
         if (m_retriesLeft != 0) {
@@ -159,15 +164,15 @@ void BrindleController::TimerSend() {
     setTimer1(false);
     if (!m_queue.isEmpty()) {
         GoOnline();
-        if (!m_online && !m_ended) {
+        if (!m_online && !stopping()) {
             m_modem.WaitSecs(5);
-            if (!m_ended)
+            if (!stopping())
                 GoOnline();
         }
-        if (m_online && !m_ended)
+        if (m_online && !stopping())
             SendAllMessages();
     }
-    if (m_ended)
+    if (stopping())
         return;
     if (m_queue.isEmpty()) {
         settleAccepted();
@@ -230,10 +235,8 @@ void BrindleController::dropFirst() {
 }
 
 void BrindleController::acceptFirst(const QString& entry) {
-    if (m_ended)
-        return;
     // Recorded before it leaves the journal: a death in between sends it twice
-    // rather than never reporting it. One Brindle.out refuses stays owed, in
+    // rather than never reporting it. An entry Brindle.out refuses stays owed, in
     // the journal, and is tried again after the next acceptance and at the end.
     if (!m_store->recordAccepted(entry))
         DisplayStatus(QStringLiteral("Cannot write Brindle.out, kept for later : ") + entry);
@@ -255,7 +258,7 @@ void BrindleController::settleAccepted() {
 bool BrindleController::SendAllMessages() {
     m_logonCount = 0;
     while (!m_queue.isEmpty()) {
-        if (m_ended)
+        if (stopping())
             return false;
         const QString entry = m_queue.first();
         const std::optional<QueueEntry> parsed = QueueEntry::parse(entry);
@@ -275,8 +278,9 @@ bool BrindleController::SendAllMessages() {
         }
         const TapSession::Outcome outcome =
             m_tap.SendMessage(parsed->number, parsed->text, response);
-        if (m_ended)
-            return false;
+        // What the SMSC answered counts even when Exit came during the wait:
+        // an accepted entry is recorded, a rejected one dropped, and neither
+        // is carried over.
         if (outcome == TapSession::Outcome::Accepted ||
             outcome == TapSession::Outcome::AcceptedLineLost) {
             ++m_logonCount;
@@ -293,6 +297,8 @@ bool BrindleController::SendAllMessages() {
         }
         if (outcome == TapSession::Outcome::Rejected)
             dropFirst();
+        if (stopping())
+            return false;
         if (response == kResponseTimeout) {
             if (m_timeoutEntry == entry) {
                 ++m_timeoutStreak;
@@ -333,8 +339,17 @@ void BrindleController::Timer2_Timer() {
 }
 
 void BrindleController::bExit_Click() {
-    if (m_ended)
+    if (stopping())
         return;
+    m_exitRequested = true;
+    m_modem.cancel(); // every wait returns at once and nothing more is sent
+    // Inside a send cycle the exit waits for the cycle to unwind, which is at
+    // once, so that an acceptance that has arrived is recorded first.
+    if (!m_inTick)
+        exitNow();
+}
+
+void BrindleController::exitNow() {
     settleAccepted();
     // Entries already taken from the exchange files go back for the next run.
     if (m_store && m_store->carryOver(m_queue)) {

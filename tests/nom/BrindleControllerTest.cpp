@@ -404,3 +404,29 @@ TEST(BrindleMainLoop, ExitDuringAWaitWritesNoStatusAfterIt) {
         EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
     }
 }
+
+TEST(BrindleMainLoop, ExitAfterTheAnswerRecordsTheAcceptanceAndCarriesOnlyTheRestOver) {
+    BrindleRun run;
+    const QStringList queued = entries(3);
+    run.queue(queued);
+    run.start();
+    // Exit in the pause that follows the first "successful".
+    bool clicked = false;
+    run.duringWait = [&] {
+        if (!clicked && run.statuses().contains("Message Accepted")) {
+            clicked = true;
+            run.brindle->bExit_Click();
+            EXPECT_FALSE(run.brindle->hasEnded()); // the cycle unwinds first
+        }
+    };
+    run.runToEnd();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(run.brindle->endedAs(), "EXIT");
+    EXPECT_EQ(run.file(kAccepted), lines(queued.mid(0, 1)));
+    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(queued.mid(1)));
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+    EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
+    EXPECT_EQ(run.brindle->sentQueue(), queued.mid(0, 1));
+    EXPECT_EQ(run.smsc.blocks, 1);
+    EXPECT_FALSE(run.line.isOpen());
+}
