@@ -111,6 +111,8 @@ TEST(BrindleMainLoop, UnreachableSmscUsesEveryRetryThenCarriesTheQueueOver) {
         BrindleRun run;
         c.fault(run.smsc);
         run.queue(entries(3));
+        QList<int> opensAtTick;
+        run.onTick = [&] { opensAtTick << run.line.opens(); };
         run.start();
         run.runToEnd();
         EXPECT_EQ(run.brindle->endedAs(), "CRASH");
@@ -122,8 +124,12 @@ TEST(BrindleMainLoop, UnreachableSmscUsesEveryRetryThenCarriesTheQueueOver) {
         EXPECT_EQ(s.count(c.reason), 6); // two attempts per tick, three ticks
         EXPECT_EQ(s.count("Cannot contact SMSC... Retrying"), 2);
         EXPECT_EQ(s.last(), "Cannot contact SMSC... Exiting");
-        // The tick that SetOffline lets through inside the pause is ignored.
+        // The tick that SetOffline lets through inside the pause is ignored:
+        // every tick makes exactly its two connection attempts, no more.
         EXPECT_GT(run.ticksInsideCycle, 0);
+        EXPECT_EQ(opensAtTick, (QList<int>{0, 2, 4}));
+        EXPECT_EQ(run.line.opens(), 6);
+        EXPECT_EQ(s.count("Resetting modem"), 6);
     }
 }
 

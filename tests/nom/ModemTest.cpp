@@ -148,7 +148,6 @@ TEST_F(ModemTest, SilentModemTimesOutAfterResetPause) {
 TEST_F(ModemTest, DialFailuresStopTheDialWithACarriageReturn) {
     for (const QByteArray& reply :
          {QByteArray("\r\nBUSY\r\n"), QByteArray("\r\nNO ANSWER\r\n"), QByteArray()}) {
-        line.writes(); // fresh record per case below
         FakeSerialLine fresh;
         fresh.open("/dev/fake", {});
         Modem m(fresh, status);
