@@ -25,6 +25,12 @@ QByteArray lines(const QStringList& l) {
     return LineFile::encodeLines(l);
 }
 
+// A folder where the file should be: every append fails until it goes.
+bool refuseAppends(const TestInstallation& inst, const QString& relative) {
+    inst.remove(relative);
+    return QDir().mkpath(inst.file(relative));
+}
+
 } // namespace
 
 TEST(BrindleMainLoop, SendsEveryEntryAndEndsComplete) {
@@ -280,12 +286,10 @@ TEST(BrindleMainLoop, AnAcceptanceBrindleOutRefusesIsRecordedAfterTheNextOne) {
     BrindleRun run;
     const QStringList queued = entries(3);
     run.queue(queued);
-    // A folder where the file should be: every append fails until it goes.
-    run.inst.remove(kAccepted);
-    ASSERT_TRUE(QDir().mkpath(run.inst.file(kAccepted)));
+    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
     run.smsc.beforeEachWrite = [&] {
         if (run.smsc.accepted.size() == 1)
-            QDir(run.inst.file(kAccepted)).removeRecursively();
+            run.inst.remove(kAccepted);
     };
     run.start();
     run.runToEnd();
@@ -301,8 +305,7 @@ TEST(BrindleMainLoop, AcceptancesStillOwedAtTheEndStayInTheJournalForTheNextRun)
     BrindleRun run;
     const QStringList queued = entries(2);
     run.queue(queued);
-    run.inst.remove(kAccepted);
-    ASSERT_TRUE(QDir().mkpath(run.inst.file(kAccepted)));
+    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
     run.start();
     run.runToEnd();
     EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
@@ -312,7 +315,7 @@ TEST(BrindleMainLoop, AcceptancesStillOwedAtTheEndStayInTheJournalForTheNextRun)
                                  "Cannot write Brindle.out, kept in Brindle.tkn : " + queued[1]}));
 
     // The next run records them, in order, without sending them again.
-    QDir(run.inst.file(kAccepted)).removeRecursively();
+    run.inst.remove(kAccepted);
     run.queue({"[3] d +443 three"});
     run.start();
     run.runToEnd();
@@ -328,8 +331,7 @@ TEST(BrindleMainLoop, AnOwedAcceptanceIsNeitherCarriedOverNorLostOnACrash) {
     run.queue(queued);
     run.setConfigLine(22, "1");
     run.smsc.answer = ScriptedSmsc::Answer::NoCrsAfter; // accepted, then the line is lost
-    run.inst.remove(kAccepted);
-    ASSERT_TRUE(QDir().mkpath(run.inst.file(kAccepted)));
+    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
     run.start();
     run.runToEnd();
     EXPECT_EQ(run.brindle->endedAs(), "CRASH");
