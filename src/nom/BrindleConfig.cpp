@@ -4,11 +4,11 @@
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "common/Registry.h"
-#include "common/Val.h"
 #include "nom/StatusLog.h"
 
 #include <QDir>
 #include <QRegularExpression>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -31,9 +31,14 @@ std::optional<qint64> wholeNumber(const QString& text, qint64 max) {
     return v;
 }
 
+// The decimal number a stored setting begins with (blanks, a sign, digits, a
+// fraction; no number gives 0), rounded to the nearest whole number, halves
+// away from zero.
 qint16 settingNumber(const QString& text, qint16 outOfRange) {
-    const long long v = leadingNumber(text);
-    if (v < std::numeric_limits<qint16>::min() || v > std::numeric_limits<qint16>::max())
+    static const QRegularExpression number(QStringLiteral("^[ \\t]*([+-]?(\\d+\\.?\\d*|\\.\\d+))"));
+    const auto m = number.match(text);
+    const double v = m.hasMatch() ? std::round(m.captured(1).toDouble()) : 0.0;
+    if (!(v >= std::numeric_limits<qint16>::min() && v <= std::numeric_limits<qint16>::max()))
         return outOfRange;
     return static_cast<qint16>(v);
 }

@@ -65,7 +65,7 @@ void BrindleController::startTimers() {
 }
 
 void BrindleController::setTimer1(bool on) {
-    if (m_ended)
+    if (stopping())
         on = false;
     m_timer1On = on;
     if (m_realTimers) {
@@ -102,6 +102,9 @@ void BrindleController::takeEntries(bool withCarryOver) {
         DisplayStatus(QStringLiteral("Skipped malformed entry : ") + line);
     if (!in.ok)
         DisplayStatus(QStringLiteral("Cannot write Brindle.tkn: entries left in the inbox"));
+    for (const QString& f : in.notEmptied)
+        DisplayStatus(QStringLiteral("Cannot empty %1: its entries are left in it")
+                          .arg(f.section(QLatin1Char('\\'), -1)));
     if (!in.entries.isEmpty()) {
         m_queue += in.entries;
         emit queuesChanged(m_queue, m_sent);
@@ -114,7 +117,7 @@ void BrindleController::ReadInboxs() {
 
 void BrindleController::Timer1_Timer() {
     // A tick that arrives inside a send cycle (its waits run the event loop) is ignored.
-    if (m_ended || m_inTick || !m_timer1On)
+    if (stopping() || m_inTick || !m_timer1On)
         return;
     m_inTick = true;
     if (m_retriesLeft == m_config.retries)
@@ -122,6 +125,11 @@ void BrindleController::Timer1_Timer() {
     if (m_retriesLeft > 0) {
         --m_retriesLeft;
         TimerSend();
+    }
+    if (m_exitRequested) {
+        m_inTick = false;
+        exitNow();
+        return;
     }
     if (!m_ended) {
         if (m_retriesLeft != 0) {
@@ -139,6 +147,7 @@ void BrindleController::giveUp(const QStringList& reasons) {
         DisplayStatus(r);
     if (!reasons.isEmpty())
         takeEntries(true); // a run that cannot start still hands back what it holds
+    settleAccepted();
     if (!m_store->carryOver(m_queue)) {
         DisplayStatus(QStringLiteral("Cannot write Brindle.rcv: entries kept in Brindle.tkn"));
     } else {
@@ -155,17 +164,18 @@ void BrindleController::TimerSend() {
     setTimer1(false);
     if (!m_queue.isEmpty()) {
         GoOnline();
-        if (!m_online && !m_ended) {
+        if (!m_online && !stopping()) {
             m_modem.WaitSecs(5);
-            if (!m_ended)
+            if (!stopping())
                 GoOnline();
         }
-        if (m_online && !m_ended)
+        if (m_online && !stopping())
             SendAllMessages();
     }
-    if (m_ended)
+    if (stopping())
         return;
     if (m_queue.isEmpty()) {
+        settleAccepted();
         writeStateWord(m_config.appPath, kComplete);
         m_modem.ClosePort();
         end(kComplete);
@@ -183,6 +193,9 @@ bool BrindleController::GoOnline() {
         return false;
     }
     const auto fail = [&](bool hangUp) {
+        // Exit cut the wait short: what it left in `response` is not what happened.
+        if (m_modem.cancelled())
+            return false;
         DisplayStatus(response);
         if (hangUp)
             m_modem.HangupModem();
@@ -192,22 +205,26 @@ bool BrindleController::GoOnline() {
     };
     if (!m_modem.InitModem(response))
         return fail(false);
-    if (!m_modem.DialService(response))
+    if (m_modem.cancelled() || !m_modem.DialService(response))
         return fail(true);
-    if (!m_tap.TAPLogin(response))
+    if (m_modem.cancelled() || !m_tap.TAPLogin(response))
         return fail(true);
-    return true;
+    return !m_modem.cancelled();
 }
 
 // The SMSC drops the call after a log-off, so a new log-on needs a new call.
 bool BrindleController::renewLogon(QString& MessageResponse) {
+    // Each step only while the program is not ending: Exit cuts the waits short.
+    const auto going = [this] { return !m_modem.cancelled(); };
     m_tap.TAPLogout();
+    if (!going())
+        return false;
     m_modem.WaitSecs(2);
-    if (!m_modem.InitModem(MessageResponse) || !m_modem.DialService(MessageResponse) ||
-        !m_tap.TAPLogin(MessageResponse))
+    if (!going() || !m_modem.InitModem(MessageResponse) || !going() ||
+        !m_modem.DialService(MessageResponse) || !going() || !m_tap.TAPLogin(MessageResponse))
         return false;
     m_modem.WaitSecs(3);
-    return true;
+    return going();
 }
 
 void BrindleController::dropFirst() {
@@ -218,20 +235,30 @@ void BrindleController::dropFirst() {
 }
 
 void BrindleController::acceptFirst(const QString& entry) {
-    if (m_ended)
-        return;
     // Recorded before it leaves the journal: a death in between sends it twice
-    // rather than never reporting it.
-    m_store->recordAccepted(entry);
+    // rather than never reporting it. An entry Brindle.out refuses stays owed, in
+    // the journal, and is tried again after the next acceptance and at the end.
+    if (!m_store->recordAccepted(entry))
+        DisplayStatus(QStringLiteral("Cannot write Brindle.out, kept for later : ") + entry);
     m_queue.removeFirst();
     m_sent << entry;
     queueChanged();
 }
 
+void BrindleController::settleAccepted() {
+    if (!m_store || m_store->owedAccepted().isEmpty())
+        return;
+    if (!m_store->recordOwed())
+        for (const QString& entry : m_store->owedAccepted())
+            DisplayStatus(QStringLiteral("Cannot write Brindle.out, kept in Brindle.tkn : ") +
+                          entry);
+    m_store->saveJournal(m_queue);
+}
+
 bool BrindleController::SendAllMessages() {
     m_logonCount = 0;
     while (!m_queue.isEmpty()) {
-        if (m_ended)
+        if (stopping())
             return false;
         const QString entry = m_queue.first();
         const std::optional<QueueEntry> parsed = QueueEntry::parse(entry);
@@ -251,23 +278,27 @@ bool BrindleController::SendAllMessages() {
         }
         const TapSession::Outcome outcome =
             m_tap.SendMessage(parsed->number, parsed->text, response);
-        if (m_ended)
-            return false;
+        // What the SMSC answered counts even when Exit came during the wait:
+        // an accepted entry is recorded, a rejected one dropped, and neither
+        // is carried over.
         if (outcome == TapSession::Outcome::Accepted ||
             outcome == TapSession::Outcome::AcceptedLineLost) {
             ++m_logonCount;
             m_timeoutEntry.clear();
             m_timeoutStreak = 0;
+            if (outcome == TapSession::Outcome::Accepted)
+                DisplayStatus(response);
             acceptFirst(entry);
             if (outcome == TapSession::Outcome::AcceptedLineLost) {
                 failCycle(response);
                 return false;
             }
-            DisplayStatus(response);
             continue;
         }
         if (outcome == TapSession::Outcome::Rejected)
             dropFirst();
+        if (stopping())
+            return false;
         if (response == kResponseTimeout) {
             if (m_timeoutEntry == entry) {
                 ++m_timeoutStreak;
@@ -283,6 +314,8 @@ bool BrindleController::SendAllMessages() {
 }
 
 void BrindleController::failCycle(const QString& MessageResponse) {
+    if (m_modem.cancelled())
+        return; // the program is ending: no line to drop, nothing to report
     bool refund = MessageResponse == kSendFailed || MessageResponse == kResponseTimeout;
     if (MessageResponse == kResponseTimeout && m_timeoutStreak >= kTimeoutsPerRetry) {
         refund = false;
@@ -306,8 +339,18 @@ void BrindleController::Timer2_Timer() {
 }
 
 void BrindleController::bExit_Click() {
-    if (m_ended)
+    if (stopping())
         return;
+    m_exitRequested = true;
+    m_modem.cancel(); // every wait returns at once and nothing more is sent
+    // Inside a send cycle the exit waits for the cycle to unwind, which is at
+    // once, so that an acceptance that has arrived is recorded first.
+    if (!m_inTick)
+        exitNow();
+}
+
+void BrindleController::exitNow() {
+    settleAccepted();
     // Entries already taken from the exchange files go back for the next run.
     if (m_store && m_store->carryOver(m_queue)) {
         m_queue.clear();

@@ -76,8 +76,12 @@ private:
     void setTimer1(bool on);
     void dropFirst();
     void acceptFirst(const QString& entry);
+    void settleAccepted();
     void queueChanged();
     void giveUp(const QStringList& reasons);
+    void exitNow();
+    // Ended, or Exit was clicked and the send cycle is unwinding.
+    bool stopping() const { return m_ended || m_exitRequested; }
     void end(const QString& how);
     void DisplayStatus(const QString& text) { m_status.DisplayStatus(text); }
 
@@ -97,6 +101,7 @@ private:
     bool m_online = false;
     bool m_inTick = false;
     bool m_ended = false;
+    bool m_exitRequested = false;
     QString m_endedAs;
     // The entry the SMSC last timed out on, and in how many cycles in a row.
     QString m_timeoutEntry;

@@ -147,16 +147,16 @@ int Modem::AwaitString(const QByteArray& send, const QByteArray& wait, int timeo
 Modem::Match Modem::awaitFirst(const QByteArray& send, const QList<QByteArray>& waits,
                                int timeout) {
     const qint64 deadline = nowSecond() + timeout;
+    // Nothing to wait for skips only the wait: the text is still sent and
+    // what has arrived is still read.
     bool any = false;
     for (const QByteArray& w : waits)
         any = any || !w.isEmpty();
-    if (!any)
-        return {};
     if (!send.isEmpty())
         write(send);
     readInput();
     showScreen();
-    while (!m_cancelled && deadline > nowSecond()) {
+    while (any && !m_cancelled && deadline > nowSecond()) {
         pumpOnce();
         readInput();
         showScreen();
@@ -203,6 +203,9 @@ bool Modem::DialService(QString& MessageResponse) {
 }
 
 void Modem::HangupModem() {
+    // A program that is ending sends nothing more; closing the port drops the call.
+    if (m_cancelled)
+        return;
     m_status.DisplayStatus(QStringLiteral("Logging Out"));
     if (AwaitString("AT\r", "OK", 1) != kFound) {
         WaitSecs(2);
@@ -210,5 +213,6 @@ void Modem::HangupModem() {
         WaitSecs(1);
         AwaitString("ATH\r", "OK", 10);
     }
-    m_status.DisplayStatus(QStringLiteral("Logged Out"));
+    if (!m_cancelled)
+        m_status.DisplayStatus(QStringLiteral("Logged Out"));
 }

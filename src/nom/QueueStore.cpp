@@ -5,6 +5,7 @@
 #include "nom/QueueEntry.h"
 
 #include <QFile>
+#include <algorithm>
 
 using namespace ExchangeFiles;
 
@@ -28,6 +29,11 @@ bool emptyInPlace(const QString& file) {
     return LineFile::makeOneEmptyLine(file);
 }
 
+QByteArray readBytes(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 } // namespace
 
 QueueStore::QueueStore(QString appPath) : m_appPath(std::move(appPath)) {}
@@ -40,48 +46,108 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
     InboxLock lock(m_appPath);
     Intake in;
 
-    const QStringList journal =
-        m_journalRead ? QStringList() : nonEmpty(LineFile::readAll(file(kJournal)));
-    QStringList candidates;
-    if (withCarryOver)
-        candidates << nonEmpty(LineFile::readAll(file(kCarryOver)));
-    const QStringList inbox = LineFile::readAll(file(kInbox));
-    if (!inbox.isEmpty() && !inbox.first().trimmed().isEmpty())
-        in.skippedFirstLines << inbox.first();
-    for (qsizetype i = 1; i < inbox.size(); ++i)
-        if (!inbox[i].trimmed().isEmpty())
-            candidates << inbox[i];
+    // Each entry with the file it came from, so that a file that cannot be
+    // emptied keeps its lines for a later intake instead of giving them twice.
+    struct Taken {
+        QString line;
+        QString from; // empty: the journal
+    };
+    QList<Taken> taken;
+    const QStringList owedBefore = m_owed;
+    if (!m_journalRead) {
+        const QStringList journal = LineFile::readAll(file(kJournal));
+        const qsizetype owed = journal.indexOf(QString());
+        for (const QString& line : nonEmpty(journal.mid(0, owed)))
+            taken << Taken{line, QString()};
+        if (owed >= 0)
+            m_owed = nonEmpty(journal.mid(owed + 1)) + m_owed;
+    }
+    const qsizetype fromJournal = taken.size();
 
-    // A run that died between writing its journal and emptying the files left
-    // the same entries in both: the journal's copy is the one kept.
-    QStringList unmatched = journal;
-    for (const QString& line : journal)
-        in.entries << line;
-    for (const QString& line : candidates) {
-        if (unmatched.removeOne(line))
-            continue;
-        if (QueueEntry::parse(line))
-            in.entries << line;
-        else
-            in.malformed << line;
+    QStringList sources;
+    if (withCarryOver)
+        sources << kCarryOver;
+    sources << kInbox;
+    QList<QByteArray> before;
+    for (const QString& source : sources) {
+        before << readBytes(file(source));
+        const QStringList lines = LineFile::decodeLines(before.last());
+        QStringList candidates;
+        if (source == kCarryOver) {
+            candidates = nonEmpty(lines);
+        } else {
+            if (!lines.isEmpty() && !lines.first().trimmed().isEmpty())
+                in.skippedFirstLines << lines.first();
+            for (qsizetype i = 1; i < lines.size(); ++i)
+                if (!lines[i].trimmed().isEmpty())
+                    candidates << lines[i];
+        }
+        for (const QString& line : candidates) {
+            // A run that died between writing its journal and emptying the
+            // files left the same entry in both: it is taken once.
+            const auto journalEnd = taken.begin() + fromJournal;
+            const auto copy = std::find_if(taken.begin(), journalEnd, [&](const Taken& t) {
+                return t.from.isEmpty() && t.line == line;
+            });
+            if (copy != journalEnd)
+                copy->from = source;
+            else if (QueueEntry::parse(line))
+                taken << Taken{line, source};
+            else
+                in.malformed << line;
+        }
     }
 
-    if (!in.entries.isEmpty() && !saveJournal(queue + in.entries))
-        return Intake{{}, {}, {}, false};
+    const auto lines = [&taken] {
+        QStringList out;
+        for (const Taken& t : taken)
+            out << t.line;
+        return out;
+    };
+    if (!taken.isEmpty() && !saveJournal(queue + lines())) {
+        m_owed = owedBefore;
+        return Intake{{}, {}, {}, false, {}};
+    }
     m_journalRead = true;
 
-    if (withCarryOver)
-        emptyInPlace(file(kCarryOver));
-    emptyInPlace(file(kInbox));
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString f = file(sources[i]);
+        if (emptyInPlace(f))
+            continue;
+        in.notEmptied << sources[i];
+        // Untouched, it still holds its lines: they stay there. A file the
+        // failed write did change has lost them, so the journal's copy stands.
+        if (readBytes(f) == before[i])
+            taken.removeIf([&](const Taken& t) { return t.from == sources[i]; });
+    }
+    // Should this fail, the journal holds lines its file holds too: a later
+    // start takes them once, and the next queue change rewrites it anyway.
+    if (!in.notEmptied.isEmpty())
+        saveJournal(queue + lines());
+
+    in.entries = lines();
     return in;
 }
 
 bool QueueStore::saveJournal(const QStringList& queue) {
-    return LineFile::rewrite(file(kJournal), queue);
+    QStringList lines = nonEmpty(queue);
+    if (!m_owed.isEmpty())
+        lines << QString() << m_owed;
+    return LineFile::rewrite(file(kJournal), lines);
 }
 
 bool QueueStore::recordAccepted(const QString& entry) {
-    return LineFile::append(file(kAccepted), entry);
+    m_owed << entry;
+    return recordOwed();
+}
+
+bool QueueStore::recordOwed() {
+    while (!m_owed.isEmpty()) {
+        if (!LineFile::append(file(kAccepted), m_owed.first()))
+            return false;
+        m_owed.removeFirst();
+    }
+    return true;
 }
 
 bool QueueStore::carryOver(const QStringList& queue) {

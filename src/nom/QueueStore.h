@@ -14,6 +14,7 @@ public:
         QStringList malformed;         // lines that cannot be sent (no '+', or no blank after it)
         QStringList skippedFirstLines; // an inbox line 1 that was not empty
         bool ok = true;                // false: nothing taken, the files are untouched
+        QStringList notEmptied;        // files (relative names) that could not be emptied
     };
 
     explicit QueueStore(QString appPath);
@@ -22,10 +23,16 @@ public:
     // when asked, then the inbox from its line 2. `queue` is what is already
     // queued; the journal is rewritten with it and the new entries.
     Intake take(const QStringList& queue, bool withCarryOver);
-    // The journal holds exactly the queue; rewritten whole, atomically.
+    // The journal holds exactly the queue, then, behind one empty line, the
+    // accepted entries Brindle.out still owes; rewritten whole, atomically.
     bool saveJournal(const QStringList& queue);
+    // Appends the owed entries, then this one, to Brindle.out, oldest first.
+    // False when the file refused: what is left stays owed.
     bool recordAccepted(const QString& entry);
-    // Appends the queue to the carry-over file, then empties the journal.
+    bool recordOwed();
+    QStringList owedAccepted() const { return m_owed; }
+    // Appends the queue to the carry-over file, then leaves the journal with
+    // only what is owed.
     bool carryOver(const QStringList& queue);
 
     QString file(const QString& relative) const;
@@ -33,4 +40,5 @@ public:
 private:
     QString m_appPath;
     bool m_journalRead = false;
+    QStringList m_owed;
 };

@@ -1,9 +1,11 @@
 #include "BrindleRun.h"
 #include "QtPrinters.h"
+#include "ReadOnlyFile.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "nom/TapText.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace ExchangeFiles;
@@ -21,6 +23,12 @@ QStringList entries(int n) {
 
 QByteArray lines(const QStringList& l) {
     return LineFile::encodeLines(l);
+}
+
+// A folder where the file should be: every append fails until it goes.
+bool refuseAppends(const TestInstallation& inst, const QString& relative) {
+    inst.remove(relative);
+    return QDir().mkpath(inst.file(relative));
 }
 
 } // namespace
@@ -109,6 +117,8 @@ TEST(BrindleMainLoop, UnreachableSmscUsesEveryRetryThenCarriesTheQueueOver) {
         BrindleRun run;
         c.fault(run.smsc);
         run.queue(entries(3));
+        QList<int> opensAtTick;
+        run.onTick = [&] { opensAtTick << run.line.opens(); };
         run.start();
         run.runToEnd();
         EXPECT_EQ(run.brindle->endedAs(), "CRASH");
@@ -120,8 +130,12 @@ TEST(BrindleMainLoop, UnreachableSmscUsesEveryRetryThenCarriesTheQueueOver) {
         EXPECT_EQ(s.count(c.reason), 6); // two attempts per tick, three ticks
         EXPECT_EQ(s.count("Cannot contact SMSC... Retrying"), 2);
         EXPECT_EQ(s.last(), "Cannot contact SMSC... Exiting");
-        // The tick that SetOffline lets through inside the pause is ignored.
+        // The tick that SetOffline lets through inside the pause is ignored:
+        // every tick makes exactly its two connection attempts, no more.
         EXPECT_GT(run.ticksInsideCycle, 0);
+        EXPECT_EQ(opensAtTick, (QList<int>{0, 2, 4}));
+        EXPECT_EQ(run.line.opens(), 6);
+        EXPECT_EQ(s.count("Resetting modem"), 6);
     }
 }
 
@@ -247,4 +261,180 @@ TEST(BrindleMainLoop, ExitCarriesTheQueueOverAndLeavesTheStateInUse) {
     EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
     EXPECT_FALSE(run.line.isOpen());
     EXPECT_LT(run.elapsedMs(), 60000); // the wait ended with the click
+}
+
+TEST(BrindleMainLoop, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
+    BrindleRun run;
+    run.queue(entries(2));
+    run.inst.writeBytes(kCarryOver, lines({"[7] r +447 carried"}));
+    const QByteArray inbox = run.file(kInbox);
+    ReadOnlyFile locked(run.inst.file(kInbox));
+    ASSERT_TRUE(locked.holds());
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    // Only what could be taken was sent, once; the inbox keeps the rest.
+    EXPECT_EQ(run.file(kAccepted), lines({"[7] r +447 carried"}));
+    EXPECT_EQ(run.smsc.blocks, 1);
+    EXPECT_EQ(run.file(kInbox), inbox);
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+    // Once at the first intake, once at the send cycle's.
+    EXPECT_EQ(run.statuses().count("Cannot empty Brindle.in: its entries are left in it"), 2);
+}
+
+TEST(BrindleMainLoop, AnAcceptanceBrindleOutRefusesIsRecordedAfterTheNextOne) {
+    BrindleRun run;
+    const QStringList queued = entries(3);
+    run.queue(queued);
+    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
+    run.smsc.beforeEachWrite = [&] {
+        if (run.smsc.accepted.size() == 1)
+            run.inst.remove(kAccepted);
+    };
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(run.file(kAccepted), lines(queued));
+    EXPECT_EQ(run.smsc.accepted.size(), 3);
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+    EXPECT_EQ(run.statuses().filter("Cannot write Brindle.out").join('|'),
+              "Cannot write Brindle.out, kept for later : " + queued[0]);
+}
+
+TEST(BrindleMainLoop, AcceptancesStillOwedAtTheEndStayInTheJournalForTheNextRun) {
+    BrindleRun run;
+    const QStringList queued = entries(2);
+    run.queue(queued);
+    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(run.file(kJournal), "\r\n" + lines(queued));
+    const QStringList owed = run.statuses().filter("kept in Brindle.tkn");
+    EXPECT_EQ(owed, (QStringList{"Cannot write Brindle.out, kept in Brindle.tkn : " + queued[0],
+                                 "Cannot write Brindle.out, kept in Brindle.tkn : " + queued[1]}));
+
+    // The next run records them, in order, without sending them again.
+    run.inst.remove(kAccepted);
+    run.queue({"[3] d +443 three"});
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(run.file(kAccepted), lines(queued + QStringList{"[3] d +443 three"}));
+    EXPECT_EQ(run.smsc.accepted.size(), 3);
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+}
+
+TEST(BrindleMainLoop, AnOwedAcceptanceIsNeitherCarriedOverNorLostOnACrash) {
+    BrindleRun run;
+    const QStringList queued = entries(2);
+    run.queue(queued);
+    run.setConfigLine(22, "1");
+    run.smsc.answer = ScriptedSmsc::Answer::NoCrsAfter; // accepted, then the line is lost
+    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "CRASH");
+    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines({queued[1]}));
+    EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[0]}));
+}
+
+TEST(BrindleMainLoop, TheAnswerIsLoggedBeforeTheEntryIsRecorded) {
+    BrindleRun run;
+    const QStringList queued = entries(3);
+    run.queue(queued);
+    run.start();
+    // Brindle.out as each answer line reaches the log.
+    QList<QByteArray> recordedAtAnswer;
+    QObject::connect(run.brindle.get(), &BrindleController::statusChanged,
+                     [&](const QString& pane) {
+                         if (pane.endsWith("\r\nMessage sent successful\r\n"))
+                             recordedAtAnswer << run.file(kAccepted);
+                     });
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(recordedAtAnswer,
+              (QList<QByteArray>{QByteArray(), lines(queued.mid(0, 1)), lines(queued.mid(0, 2))}));
+    EXPECT_EQ(run.file(kAccepted), lines(queued));
+}
+
+TEST(BrindleMainLoop, ExitDuringAWaitWritesNoStatusAfterIt) {
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedSmsc&)> setUp;
+        int queued;
+        QString clickAfter; // the first wait after this status line
+        int occurrence;
+        QList<int> carried; // the entries carried over, 1-based
+    };
+    const auto none = [](ScriptedSmsc&) {};
+    const Case cases[] = {
+        {"reset", [](ScriptedSmsc& s) { s.silentModem = true; }, 2, "Resetting modem", 1, {1, 2}},
+        {"dial", none, 2, "Dialling SMSC", 1, {1, 2}},
+        {"log-on", [](ScriptedSmsc& s) { s.noIdPrompt = true; }, 2, "Logging In", 1, {1, 2}},
+        {"renewal", none, 5, "Logged Out", 1, {5}},
+        {"failed cycle",
+         [](ScriptedSmsc& s) { s.rejectEvery = 1; },
+         2,
+         "Message send failed",
+         1,
+         {2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BrindleRun run;
+        c.setUp(run.smsc);
+        const QStringList queued = entries(c.queued);
+        run.queue(queued);
+        run.start();
+        int seen = 0;
+        bool armed = false;
+        qsizetype linesAtClick = -1;
+        QObject::connect(
+            run.brindle.get(), &BrindleController::statusChanged, [&](const QString& pane) {
+                if (pane.endsWith("\r\n" + c.clickAfter + "\r\n") && ++seen == c.occurrence)
+                    armed = true;
+            });
+        run.duringWait = [&] {
+            if (armed && linesAtClick < 0) {
+                linesAtClick = run.statuses().size();
+                run.brindle->bExit_Click();
+            }
+        };
+        run.runToEnd();
+        ASSERT_GE(linesAtClick, 0);
+        EXPECT_EQ(run.brindle->endedAs(), "EXIT");
+        EXPECT_EQ(run.statuses().mid(linesAtClick), QStringList());
+        QStringList carried;
+        for (int i : c.carried)
+            carried << queued[i - 1];
+        EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(carried));
+        EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
+    }
+}
+
+TEST(BrindleMainLoop, ExitAfterTheAnswerRecordsTheAcceptanceAndCarriesOnlyTheRestOver) {
+    BrindleRun run;
+    const QStringList queued = entries(3);
+    run.queue(queued);
+    run.start();
+    // Exit in the pause that follows the first "successful".
+    bool clicked = false;
+    run.duringWait = [&] {
+        if (!clicked && run.statuses().contains("Message Accepted")) {
+            clicked = true;
+            run.brindle->bExit_Click();
+            EXPECT_FALSE(run.brindle->hasEnded()); // the cycle unwinds first
+        }
+    };
+    run.runToEnd();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(run.brindle->endedAs(), "EXIT");
+    EXPECT_EQ(run.file(kAccepted), lines(queued.mid(0, 1)));
+    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(queued.mid(1)));
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+    EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
+    EXPECT_EQ(run.brindle->sentQueue(), queued.mid(0, 1));
+    EXPECT_EQ(run.smsc.blocks, 1);
+    EXPECT_FALSE(run.line.isOpen());
 }

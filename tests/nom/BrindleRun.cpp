@@ -35,7 +35,11 @@ void BrindleRun::start() {
         m_nextTimer1 = on ? clock.monotonicMs() + BrindleController::kTimerIntervalMs : -1;
     });
     m_startMs = clock.monotonicMs();
-    clock.onWait([this](qint64) { fireDue(); });
+    clock.onWait([this](qint64) {
+        if (duringWait)
+            duringWait();
+        fireDue();
+    });
     brindle->start();
     m_nextTimer2 = clock.monotonicMs() + BrindleController::kTimerIntervalMs;
 }

@@ -34,6 +34,8 @@ public:
     QList<qint64> pinValues;
     // Runs before every send-timer tick that is not inside a send cycle.
     std::function<void()> onTick;
+    // Runs at every wait on the clock, before the timers due are fired.
+    std::function<void()> duringWait;
 
 private:
     void fireDue();

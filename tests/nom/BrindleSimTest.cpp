@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -147,8 +148,24 @@ TEST(BrindleWithSimulator, SendsEveryEntryAndEndsComplete) {
     EXPECT_TRUE(log.contains("Sending Message +447700900005 "));
     // The fifth message went out on a new call and log-on.
     EXPECT_EQ(log.count("Dialling SMSC"), 2);
-    EXPECT_FALSE(run.file("NOMMon.log").isEmpty());
-    EXPECT_FALSE(run.file(kConfigDir + "Brindle.pin").isEmpty());
+    // NOMMon.log: the log's last non-empty line, time-stamped.
+    const QByteArray monitor = run.file("NOMMon.log");
+    EXPECT_TRUE(
+        QRegularExpression("^\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\S[^\\r\\n]*\\r\\n$")
+            .match(QString::fromLatin1(monitor))
+            .hasMatch())
+        << monitor.toStdString();
+    QStringList written = LineFile::readAll(run.root() + "/NOMMon/Logs/SMSC.log");
+    written.removeIf([](const QString& l) { return l.size() <= 18; });
+    ASSERT_FALSE(written.isEmpty());
+    EXPECT_EQ(monitor, LineFile::encodeLines({written.last()}));
+    // Brindle.pin: the alive counter, moved on from its base (1) and short of
+    // its wrap value (1000).
+    const QByteArray pin = run.file(kConfigDir + "Brindle.pin");
+    const auto counter = QRegularExpression("^(\\d+)\r\n$").match(QString::fromLatin1(pin));
+    ASSERT_TRUE(counter.hasMatch()) << pin.toStdString();
+    EXPECT_GE(counter.captured(1).toInt(), 2);
+    EXPECT_LT(counter.captured(1).toInt(), 1000);
 }
 
 TEST(BrindleWithSimulator, UnreachableSmscEndsInCrashWithEveryEntryCarriedOver) {
@@ -200,7 +217,16 @@ TEST(BrindleWithSimulator, AKilledBrindleIsFollowedByARunThatSendsEveryTakenEntr
     run.brindle().kill();
     run.brindle().waitForFinished(5000);
     EXPECT_EQ(run.file(kConfigDir + "Brindle.in"), QByteArray("\r\n"));
-    EXPECT_NE(run.file(kConfigDir + "Brindle.tkn"), QByteArray());
+    // Whatever the dead run had taken and not yet recorded is in its journal.
+    const std::optional<QStringList> journal =
+        LineFile::tryReadAll(run.root() + "/" + kConfigDir + "Brindle.tkn");
+    ASSERT_TRUE(journal.has_value());
+    ASSERT_FALSE(journal->isEmpty());
+    const QStringList accepted = LineFile::readAll(run.root() + "/" + kConfigDir + "Brindle.out");
+    for (const QString& e : *journal)
+        EXPECT_TRUE(queued.contains(e)) << e.toStdString();
+    for (const QString& e : queued)
+        EXPECT_TRUE(journal->contains(e) || accepted.contains(e)) << e.toStdString();
 
     run.startBrindle();
     ASSERT_TRUE(run.waitForBrindle(120000));

@@ -1,10 +1,12 @@
 #include "QtPrinters.h"
+#include "ReadOnlyFile.h"
 #include "common/ExchangeFiles.h"
 #include "nom/QueueStore.h"
 #include "nom/StatusLog.h"
 #include "support/FakeClock.h"
 #include "support/TestInstallation.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace ExchangeFiles;
@@ -87,6 +89,54 @@ TEST(QueueStore, NothingIsTakenWhenTheJournalCannotBeWritten) {
     EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n[1] a +441 x\r\n"));
 }
 
+TEST(QueueStore, AnInboxThatCannotBeEmptiedKeepsItsEntriesUntilItCan) {
+    TestInstallation inst;
+    inst.writeBytes(kCarryOver, "[5] r +445 old\r\n");
+    const QByteArray inbox = "\r\n[1] a +441 x\r\n[2] b +442 y\r\n";
+    inst.writeBytes(kInbox, inbox);
+    QueueStore store(inst.appPath());
+    ReadOnlyFile locked(inst.file(kInbox));
+    ASSERT_TRUE(locked.holds());
+    QueueStore::Intake in = store.take({}, true);
+    EXPECT_TRUE(in.ok);
+    EXPECT_EQ(in.entries, QStringList{"[5] r +445 old"});
+    EXPECT_EQ(in.notEmptied, QStringList{kInbox});
+    EXPECT_EQ(inst.bytes(kInbox), inbox);
+    EXPECT_EQ(inst.bytes(kCarryOver), QByteArray("\r\n"));
+    EXPECT_EQ(inst.bytes(kJournal), QByteArray("[5] r +445 old\r\n"));
+    // Every later intake finds the same lines and takes none of them.
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        in = store.take({"[5] r +445 old"}, false);
+        EXPECT_TRUE(in.entries.isEmpty());
+        EXPECT_EQ(in.notEmptied, QStringList{kInbox});
+        EXPECT_EQ(inst.bytes(kJournal), QByteArray("[5] r +445 old\r\n"));
+    }
+    locked.release();
+    in = store.take({"[5] r +445 old"}, false);
+    EXPECT_EQ(in.entries, (QStringList{"[1] a +441 x", "[2] b +442 y"}));
+    EXPECT_TRUE(in.notEmptied.isEmpty());
+    EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n"));
+    EXPECT_EQ(inst.bytes(kJournal),
+              QByteArray("[5] r +445 old\r\n[1] a +441 x\r\n[2] b +442 y\r\n"));
+}
+
+TEST(QueueStore, AJournalCopyOfALineStuckInItsFileStaysWithIt) {
+    TestInstallation inst;
+    inst.writeBytes(kJournal, "[1] a +441 x\r\n[9] j +449 only here\r\n");
+    inst.writeBytes(kCarryOver, "[1] a +441 x\r\n");
+    QueueStore store(inst.appPath());
+    ReadOnlyFile locked(inst.file(kCarryOver));
+    ASSERT_TRUE(locked.holds());
+    QueueStore::Intake in = store.take({}, true);
+    EXPECT_EQ(in.entries, QStringList{"[9] j +449 only here"});
+    EXPECT_EQ(in.notEmptied, QStringList{kCarryOver});
+    EXPECT_EQ(inst.bytes(kJournal), QByteArray("[9] j +449 only here\r\n"));
+    locked.release();
+    in = store.take(in.entries, true);
+    EXPECT_EQ(in.entries, QStringList{"[1] a +441 x"});
+    EXPECT_EQ(inst.bytes(kCarryOver), QByteArray("\r\n"));
+}
+
 TEST(QueueStore, CarryOverAppendsThenEmptiesTheJournal) {
     TestInstallation inst;
     inst.writeBytes(kCarryOver, "[0] z +440 earlier\r\n");
@@ -105,6 +155,30 @@ TEST(QueueStore, AcceptedEntriesAreAppendedUnchanged) {
     store.recordAccepted(QString::fromUtf8("[2] b +442 \u00a35"));
     EXPECT_EQ(inst.bytes(kAccepted), QByteArray("[1] a +441 x  \r\n[2] b +442 \xa3"
                                                 "5\r\n"));
+}
+
+TEST(QueueStore, OwedAcceptancesFollowTheQueueInTheJournalAndAreReadBack) {
+    TestInstallation inst;
+    inst.remove(kAccepted);
+    ASSERT_TRUE(QDir().mkpath(inst.file(kAccepted)));
+    {
+        QueueStore store(inst.appPath());
+        EXPECT_FALSE(store.recordAccepted("[1] a +441 x"));
+        EXPECT_FALSE(store.recordAccepted("[2] b +442 y"));
+        EXPECT_EQ(store.owedAccepted(), (QStringList{"[1] a +441 x", "[2] b +442 y"}));
+        ASSERT_TRUE(store.saveJournal({"[3] c +443 z"}));
+        EXPECT_EQ(inst.bytes(kJournal),
+                  QByteArray("[3] c +443 z\r\n\r\n[1] a +441 x\r\n[2] b +442 y\r\n"));
+    }
+    QDir(inst.file(kAccepted)).removeRecursively();
+    QueueStore next(inst.appPath());
+    const QueueStore::Intake in = next.take({}, true);
+    EXPECT_EQ(in.entries, QStringList{"[3] c +443 z"});
+    EXPECT_EQ(next.owedAccepted(), (QStringList{"[1] a +441 x", "[2] b +442 y"}));
+    EXPECT_TRUE(next.recordAccepted("[3] c +443 z"));
+    EXPECT_EQ(inst.bytes(kAccepted),
+              QByteArray("[1] a +441 x\r\n[2] b +442 y\r\n[3] c +443 z\r\n"));
+    EXPECT_TRUE(next.owedAccepted().isEmpty());
 }
 
 TEST(StatusLog, LinesAreTimeStampedAndTheLatestNonEmptyOneStands) {

@@ -124,9 +124,15 @@ TEST_F(ModemTest, ConnectThenBusyCountsAsConnected) {
     EXPECT_TRUE(modem.AwaitMultiString("ATDT1\r", "CONNECT", "NO ", "ERROR", "BUSY", 60));
 }
 
-TEST_F(ModemTest, MultiStringWithNothingToWaitForIsFalseAndSendsNothing) {
+TEST_F(ModemTest, MultiStringWithNothingToWaitForSendsAndReadsThenIsFalse) {
+    line.push("\r\nOK\r\n");
+    line.push("later", 500);
+    const qint64 t0 = clock.monotonicMs();
     EXPECT_FALSE(modem.AwaitMultiString("ATDT1\r", "", "", "", "", 60));
-    EXPECT_TRUE(line.writes().isEmpty());
+    EXPECT_EQ(line.writes(), QByteArrayList{"ATDT1\r"});
+    EXPECT_EQ(modem.buffer(), QByteArray("\r\nOK\r\n"));
+    EXPECT_EQ(screens.last(), "\r\nOK\r\n");
+    EXPECT_EQ(elapsedMs(t0), 0);
 }
 
 TEST_F(ModemTest, SilentModemTimesOutAfterResetPause) {
@@ -142,7 +148,6 @@ TEST_F(ModemTest, SilentModemTimesOutAfterResetPause) {
 TEST_F(ModemTest, DialFailuresStopTheDialWithACarriageReturn) {
     for (const QByteArray& reply :
          {QByteArray("\r\nBUSY\r\n"), QByteArray("\r\nNO ANSWER\r\n"), QByteArray()}) {
-        line.writes(); // fresh record per case below
         FakeSerialLine fresh;
         fresh.open("/dev/fake", {});
         Modem m(fresh, status);
