@@ -185,6 +185,10 @@ void DeliverySupervisor::Timer1_Timer() {
             crashed = true;
         }
     }
+    // A run just started may not have written "INUSE" yet: a second one
+    // would find the port taken and crash both.
+    if (status == ExchangeFiles::kRequested && m_launcher.running())
+        busy = true;
     if (status == ExchangeFiles::kComplete) {
         WriteCurrentNOM("NON");
         ChangeStatus2Accepted(m_currentOperator);
@@ -204,9 +208,11 @@ void DeliverySupervisor::Timer1_Timer() {
         m_inUseSeen = false;
         ChangeStatus2Pending(kCellnet);
         WaitSecs(2);
-        m_launcher.start(ExchangeFiles::path(m_appPath(), ExchangeFiles::kProgram),
-                         QDir::currentPath());
-        m_lists.operatorQueue.clear();
+        if (m_launcher.start(ExchangeFiles::path(m_appPath(), ExchangeFiles::kProgram),
+                             QDir::currentPath()))
+            m_lists.operatorQueue.clear();
+        else
+            ChangeNOM(ExchangeFiles::kStart); // idle again: the next poll tries once more
     }
 
     if (m_lists.outbox.isEmpty() && m_controls.queueMode())

@@ -6,6 +6,11 @@
 // Handing entries to the operator module by its inbox file.
 namespace OperatorInbox {
 
+// Told when entries could not be handed to the inbox.
+inline const QString kInboxNotWritten =
+    QStringLiteral("Some messages could not be written to the operator module's inbox and will "
+                   "not be sent by modem.");
+
 // The one operator there is (Cellnet).
 inline const QString kCellnet = QStringLiteral("CEL");
 

@@ -16,9 +16,12 @@ namespace {
 struct FakeLauncher : BrindleLauncher {
     bool start(const QString& program, const QString& dir) override {
         starts << program + " in " + dir;
+        if (failStart)
+            return false;
         alive = true;
         return true;
     }
+    bool failStart = false;
     bool running() const override { return alive; }
     void terminate() override {
         ++terminated;
@@ -137,11 +140,51 @@ TEST_F(DeliveryTest, AcceptedEntriesAreMarkedThenMovedToTheAcceptedFile) {
 }
 
 TEST_F(DeliveryTest, AnAcceptedLineWhoseEntryLeftTheOutboxMarksNothing) {
-    state("COMPLETE");
-    outbox.append(kE1);
-    inst.writeBytes(ExchangeFiles::kAccepted, (kE3 + "\r\n").toUtf8());
+    state("INUSE");
+    launcher.alive = true;
+    outbox.append("Processing::" + kE1);
+    inst.writeBytes(ExchangeFiles::kAccepted, (kE1 + "\r\n").toUtf8());
+    supervisor.Timer1_Timer(); // marked
+    supervisor.Timer1_Timer(); // moved out
+    ASSERT_TRUE(outbox.isEmpty());
+    // The same id again in the file, and new entries: nothing else is marked.
+    outbox.append(kE2);
+    outbox.append(kE3);
+    inst.writeBytes(ExchangeFiles::kAccepted, (kE1 + "\r\n" + kE1 + "\r\n").toUtf8());
     supervisor.Timer1_Timer();
-    EXPECT_EQ(outbox.items(), QStringList{kE1});
+    EXPECT_EQ(outbox.items(), (QStringList{kE2, kE3}));
+    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), ("Accepted::" + kE1 + "\r\n").toUtf8());
+}
+
+TEST_F(DeliveryTest, ARunJustStartedIsNotStartedAgain) {
+    state("START");
+    outbox.append(kE1);
+    queue.append(kE1);
+    supervisor.Timer1_Timer();
+    ASSERT_EQ(launcher.starts.size(), 1);
+    // Brindle runs but has not written "INUSE" yet; a new entry arrives.
+    queue.append(kE2);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 1);
+    EXPECT_EQ(queue.count(), 1);
+    // Once it has ended without a word, "CEL" is idle again.
+    launcher.alive = false;
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 2);
+}
+
+TEST_F(DeliveryTest, AFailedStartKeepsTheQueueForTheNextPoll) {
+    state("START");
+    outbox.append(kE1);
+    queue.append(kE1);
+    launcher.failStart = true;
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(queue.items(), QStringList{kE1});
+    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
+    launcher.failStart = false;
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_EQ(launcher.starts.size(), 2);
 }
 
 TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {

@@ -115,3 +115,19 @@ TEST_F(MessageListTest, DeletingAScheduledEntryAsksAndRemovesItFromBothLists) {
     EXPECT_TRUE(schedulebox.item(2)->text().startsWith("[4]"));
     EXPECT_TRUE(w.List1->item(2)->text().startsWith("[4]"));
 }
+
+TEST_F(MessageListTest, ADeleteAfterAReleaseRemovesTheChosenEntry) {
+    QListWidget schedulebox;
+    for (int i = 1; i <= 4; ++i)
+        schedulebox.addItem(QString("[%1] 7/12/2026 9:05:00 +442 m%1 7/12/2026 9:05:00").arg(i));
+    MessageListWindow w(MessageLists::kScheduledCaption, MessageLists::kScheduledTag, &schedulebox,
+                        {});
+    w.activate();
+    delete schedulebox.takeItem(0); // the first one fell due while the view was open
+    boxes.answerNext(MessageBox::Answer::Yes);
+    w.List1_Click(2);
+    ASSERT_EQ(schedulebox.count(), 2);
+    EXPECT_TRUE(schedulebox.item(0)->text().startsWith("[2]"));
+    EXPECT_TRUE(schedulebox.item(1)->text().startsWith("[4]"));
+    EXPECT_EQ(w.List1->count(), 3);
+}

@@ -375,3 +375,43 @@ TEST_F(OutboxWindowTest, TheDetailsWindowClosesWithItsButton) {
     outbox().outbox_DblClick();
     EXPECT_TRUE(closedByButton);
 }
+
+namespace {
+// Answers Yes after running `during` while the question is open, as a poll
+// tick inside the box's event loop would.
+struct ChangingPresenter : MessageBox::Presenter {
+    explicit ChangingPresenter(std::function<void()> d)
+        : during(std::move(d)), previous(MessageBox::install(this)) {}
+    ~ChangingPresenter() override { MessageBox::install(previous); }
+    MessageBox::Answer present(const MessageBox::Request&) override {
+        if (during)
+            during();
+        return MessageBox::Answer::Yes;
+    }
+    std::function<void()> during;
+    MessageBox::Presenter* previous;
+};
+} // namespace
+
+TEST_F(OutboxWindowTest, ADeleteFindsItsEntryAgainAfterTheQuestion) {
+    const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b",
+                  d = "[3] " + kStamp + " +44123 d";
+    c().outbox->addItems({a, b, d});
+    c().outbox->setCurrentRow(1);
+    {
+        // The first entry is moved out while the user answers.
+        ChangingPresenter p([&] { delete c().outbox->takeItem(0); });
+        c().Picture12->click();
+    }
+    EXPECT_EQ(items(c().outbox), QStringList{d});
+
+    c().outbox->clear();
+    c().outbox->addItems({a, b});
+    c().outbox->setCurrentRow(1);
+    {
+        // The chosen entry is handed to the operator module meanwhile: it stays.
+        ChangingPresenter p([&] { c().outbox->item(1)->setText("Processing::" + b); });
+        c().Picture12->click();
+    }
+    EXPECT_EQ(items(c().outbox), (QStringList{a, "Processing::" + b}));
+}

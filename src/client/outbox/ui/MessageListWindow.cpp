@@ -92,6 +92,8 @@ void MessageListWindow::activate() {
                 List1->addItem(m_schedulebox->item(i)->text());
         List1->show();
         Command3->hide(); // the layout centres Cancel alone
+        m_loading->hide();
+        m_wait->hide();
         m_loaded = true;
     } else {
         loadFile();
@@ -161,12 +163,20 @@ void MessageListWindow::cmdClearAll_Click() {
 void MessageListWindow::List1_Click(int row) {
     if (m_tag != MessageLists::kScheduledTag || row < 0 || row >= List1->count())
         return;
+    // The view is a snapshot: due entries may leave the scheduled list while
+    // it is open, so the entry is found again by its text, never by its row.
+    const QString chosen = List1->item(row)->text();
     const auto answer = MessageBox::show("Do you want to delete this message ?", "Quorvel warning",
                                          MessageBox::Icon::Critical, MessageBox::Buttons::YesNo,
                                          MessageBox::Answer::No);
     if (answer != MessageBox::Answer::Yes)
         return;
-    if (m_schedulebox && row < m_schedulebox->count())
-        delete m_schedulebox->takeItem(row);
-    delete List1->takeItem(row);
+    if (m_schedulebox) {
+        const auto found = m_schedulebox->findItems(chosen, Qt::MatchExactly);
+        if (!found.isEmpty())
+            delete m_schedulebox->takeItem(m_schedulebox->row(found.first()));
+    }
+    const auto shown = List1->findItems(chosen, Qt::MatchExactly);
+    if (!shown.isEmpty())
+        delete List1->takeItem(List1->row(shown.first()));
 }

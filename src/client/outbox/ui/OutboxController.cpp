@@ -56,9 +56,16 @@ QStringList OutboxController::listedEntries() const {
 }
 
 void OutboxController::Picture12_Click() {
-    const auto outcome = OutboxRules::DeleteSelected(outboxEntries(), highlighted(m_c.outbox));
-    if (outcome.removeIndex >= 0)
-        delete m_c.outbox->takeItem(outcome.removeIndex);
+    const QStringList before = outboxEntries();
+    const auto outcome = OutboxRules::DeleteSelected(before, highlighted(m_c.outbox));
+    if (outcome.removeIndex >= 0) {
+        // The poll runs while the question is open: the entry is found again
+        // by its text, and one that was handed on meanwhile stays.
+        const QString chosen = before.at(outcome.removeIndex);
+        const int now = int(outboxEntries().indexOf(chosen));
+        if (now >= 0)
+            delete m_c.outbox->takeItem(now);
+    }
     if (outcome.highlightLast && m_c.outbox->count() > 0) {
         m_c.outbox->setCurrentRow(m_c.outbox->count() - 1);
         m_c.outbox->setFocus();

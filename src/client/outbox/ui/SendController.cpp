@@ -1,5 +1,7 @@
 #include "client/outbox/ui/SendController.h"
 
+#include "client/outbox/OperatorInbox.h"
+
 #include "client/outbox/EventPacer.h"
 #include "client/outbox/ui/OutboxController.h"
 #include "client/shell/ClientSettings.h"
@@ -163,9 +165,8 @@ void SendController::BuildOutboxEntries() {
         return m_outbox.AddOperatorQueue(entries);
     });
     if (!written)
-        MessageBox::show("Some messages could not be written to the operator module's inbox "
-                         "and will not be sent by modem.",
-                         kQuorvelWarning, MessageBox::Icon::Warning);
+        MessageBox::show(OperatorInbox::kInboxNotWritten, kQuorvelWarning,
+                         MessageBox::Icon::Warning);
     deliveryPrompt();
 }
 

@@ -2,6 +2,7 @@
 
 #include "client/composition/ui/ComposeController.h"
 #include "client/outbox/BrindleLauncher.h"
+#include "client/outbox/OperatorInbox.h"
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/OutboxController.h"
 #include "client/outbox/ui/SendController.h"
@@ -117,9 +118,16 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
         m_c, m_settings, [this] { return m_appPath; }, CurrentOperator, NOMAlive,
         std::make_unique<DetachedBrindleLauncher>());
     m_delivery->addOperatorQueue = [this](const QString& entry) {
-        m_outbox->AddOperatorQueue(entry);
+        if (!m_outbox->AddOperatorQueue(QStringList{entry}))
+            MessageBox::show(OperatorInbox::kInboxNotWritten, kQuorvelWarning,
+                             MessageBox::Icon::Warning);
     };
-    m_delivery->buildScheduledEntries = [this] { return m_outbox->send().BuildScheduledEntries(); };
+    m_delivery->buildScheduledEntries = [this] {
+        const bool made = m_outbox->send().BuildScheduledEntries();
+        // Saved at once: the window may have been closed during a long send.
+        m_delivery->saveScheduledEntries();
+        return made;
+    };
     m_outbox->send().scheduleAction = [this] { m_delivery->imgSchedule_Click(); };
     m_outbox->send().replaceLineBreaks = [this] { m_compose->normaliseLineBreaks(); };
     m_outbox->send().signature = [this] { return SignatureInputs::fromFile(m_appPath); };
