@@ -1,4 +1,4 @@
-#include "MainFormFixture.h"
+#include "support/MainFormFixture.h"
 #include "client/composition/ui/ComposeController.h"
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/shell/ui/MainFormControls.h"

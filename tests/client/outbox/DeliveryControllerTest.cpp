@@ -5,6 +5,7 @@
 #include "common/IntervalTimer.h"
 #include "common/Registry.h"
 #include "support/FakeClock.h"
+#include "support/MainFormFixture.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
@@ -20,7 +21,7 @@
 
 namespace {
 
-struct DeliveryWindowTest : ::testing::Test {
+struct DeliveryWindowTest : MainFormFixture {
     void load(int connectionType = 0) {
         Registry::CreateRegistryKey(Registry::kSettingsKey);
         Registry::writeSetting("MODEM_CONN", QString::number(connectionType));
@@ -30,14 +31,7 @@ struct DeliveryWindowTest : ::testing::Test {
         ASSERT_TRUE(form->load());
         boxes.clear();
     }
-    MainFormControls& c() { return form->controls(); }
     DeliveryController& d() { return form->delivery(); }
-
-    TestInstallation inst;
-    FakeClock clock{QDateTime(QDate(2026, 12, 5), QTime(16, 20, 0))};
-    ScriptedMessageBox boxes;
-    ClientSettings settings;
-    std::unique_ptr<MainForm> form;
 };
 
 const QString kEntry = "[1] 05/12/2026 16:20:00 +441 one";

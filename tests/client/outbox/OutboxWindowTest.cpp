@@ -5,6 +5,7 @@
 #include "client/shell/ui/MainForm.h"
 #include "common/ExchangeFiles.h"
 #include "support/FakeClock.h"
+#include "support/MainFormFixture.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
@@ -24,50 +25,29 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-// Readable failures.
-static void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 const QString kSig = "- Quorvel 3.0."; // 14 characters
 const QString kStamp = "05/12/2026 16:20:00";
 
-class OutboxWindowTest : public ::testing::Test {
+class OutboxWindowTest : public MainFormFixture {
 protected:
     void SetUp() override {
         inst.writeBytes("Config\\Sign.cfg", ("PAGEIN" + kSig + "\r\n").toLatin1());
         inst.writeBytes("Config\\MsgID.dat", "57\r\n");
         inst.writeBytes("Config\\BudList.dat", "Jane Smith  +447700900123\r\nBob  +33612\r\n");
-        settings = ClientSettings::loadWithDefaults();
-        form = std::make_unique<MainForm>(settings, inst.root(), inst.root());
-        form->showOptionsWindow = [] { return true; };
+        MainFormFixture::SetUp();
         ASSERT_TRUE(form->load());
         settings.ConnectionType = 0;
     }
-    MainFormControls& c() { return form->controls(); }
     OutboxController& outbox() { return form->outboxController(); }
     SendController& send() { return outbox().send(); }
-    static QStringList items(QListWidget* l) {
-        QStringList out;
-        for (int i = 0; i < l->count(); ++i)
-            out << l->item(i)->text();
-        return out;
-    }
     static QByteArray lines(const QStringList& entries) {
         QByteArray out;
         for (const QString& e : entries)
             out += e.toLatin1() + "\r\n";
         return out;
     }
-    static QColor base(QWidget* w) { return w->palette().color(QPalette::Base); }
-
-    TestInstallation inst;
-    FakeClock clock{QDateTime(QDate(2026, 12, 5), QTime(16, 20, 0))};
-    ScriptedMessageBox boxes;
-    ClientSettings settings;
-    std::unique_ptr<MainForm> form;
 };
 
 } // namespace
@@ -376,23 +356,6 @@ TEST_F(OutboxWindowTest, TheDetailsWindowClosesWithItsButton) {
     EXPECT_TRUE(closedByButton);
 }
 
-namespace {
-// Answers Yes after running `during` while the question is open, as a poll
-// tick inside the box's event loop would.
-struct ChangingPresenter : MessageBox::Presenter {
-    explicit ChangingPresenter(std::function<void()> d)
-        : during(std::move(d)), previous(MessageBox::install(this)) {}
-    ~ChangingPresenter() override { MessageBox::install(previous); }
-    MessageBox::Answer present(const MessageBox::Request&) override {
-        if (during)
-            during();
-        return MessageBox::Answer::Yes;
-    }
-    std::function<void()> during;
-    MessageBox::Presenter* previous;
-};
-} // namespace
-
 TEST_F(OutboxWindowTest, ADeleteFindsItsEntryAgainAfterTheQuestion) {
     const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b",
                   d = "[3] " + kStamp + " +44123 d";
@@ -400,7 +363,8 @@ TEST_F(OutboxWindowTest, ADeleteFindsItsEntryAgainAfterTheQuestion) {
     c().outbox->setCurrentRow(1);
     {
         // The first entry is moved out while the user answers.
-        ChangingPresenter p([&] { delete c().outbox->takeItem(0); });
+        PeekingMessageBox peek([&](const MessageBox::Request&) { delete c().outbox->takeItem(0); });
+        boxes.answerNext(MessageBox::Answer::Yes);
         c().Picture12->click();
     }
     EXPECT_EQ(items(c().outbox), QStringList{d});
@@ -410,7 +374,9 @@ TEST_F(OutboxWindowTest, ADeleteFindsItsEntryAgainAfterTheQuestion) {
     c().outbox->setCurrentRow(1);
     {
         // The chosen entry is handed to the operator module meanwhile: it stays.
-        ChangingPresenter p([&] { c().outbox->item(1)->setText("Processing::" + b); });
+        PeekingMessageBox peek(
+            [&](const MessageBox::Request&) { c().outbox->item(1)->setText("Processing::" + b); });
+        boxes.answerNext(MessageBox::Answer::Yes);
         c().Picture12->click();
     }
     EXPECT_EQ(items(c().outbox), (QStringList{a, "Processing::" + b}));

@@ -1,4 +1,4 @@
-#include "client/composition/MainFormFixture.h"
+#include "support/MainFormFixture.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "ui/BackColour.h"

@@ -4,6 +4,7 @@
 #include "common/IntervalTimer.h"
 #include "common/Registry.h"
 #include "support/FakeClock.h"
+#include "support/MainFormFixture.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
@@ -21,27 +22,7 @@
 
 namespace {
 
-class MainFormTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        settings = ClientSettings::loadWithDefaults();
-        form = std::make_unique<MainForm>(settings, inst.root(), inst.root());
-        form->showOptionsWindow = [] { return true; };
-    }
-    MainFormControls& c() { return form->controls(); }
-    QStringList items(QListWidget* l) {
-        QStringList out;
-        for (int i = 0; i < l->count(); ++i)
-            out << l->item(i)->text();
-        return out;
-    }
-
-    TestInstallation inst;
-    FakeClock clock{QDateTime(QDate(2026, 12, 5), QTime(16, 20, 0))};
-    ScriptedMessageBox boxes;
-    ClientSettings settings;
-    std::unique_ptr<MainForm> form;
-};
+using MainFormTest = MainFormFixture;
 
 } // namespace
 
