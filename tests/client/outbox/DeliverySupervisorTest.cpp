@@ -299,6 +299,12 @@ TEST_F(DeliveryTest, SendQueueInModemConnection) {
 
 TEST_F(DeliveryTest, SendQueueByInternetHandsTheOutboxOver) {
     settings.ConnectionType = 1;
+    outbox.append(kE1);
+    supervisor.Command2_Click();
+    ASSERT_EQ(boxes.shown().size(), 1) << "without a web route the user is told";
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    outbox.clear();
+    boxes.clear();
     int submitted = 0;
     supervisor.submitByInternet = [&] { ++submitted; };
     outbox.append(kE1);
