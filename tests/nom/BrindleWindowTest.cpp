@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -57,4 +58,24 @@ TEST(BrindleWindow, SettingsShownAtLoad) {
     run.brindle->start();
     EXPECT_EQ(window.findChild<QLabel*>("cbSMSC")->text(), "01632960000");
     EXPECT_EQ(window.findChild<QComboBox*>("cbModemSpeed")->currentText(), "9600");
+}
+
+// The window through a whole run, as the documentation shows it; only when a
+// folder for the picture is given.
+TEST(BrindleWindow, PictureOfARun) {
+    const QString shots = qEnvironmentVariable("QUORVEL_SCREENSHOT_DIR");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "QUORVEL_SCREENSHOT_DIR not set";
+    BrindleRun run;
+    run.queue({"[7] 05/12/2026 16:20:00 +447700900123 Meet at ten. - Message sent by Quorvel.",
+               "[8] 05/12/2026 16:20:00 +447700900999 Meet at ten. - Message sent by Quorvel."});
+    run.brindle = std::make_unique<BrindleController>(run.line, run.inst.root() + "/NOM/UK/Cellnet",
+                                                      run.inst.root());
+    BrindleWindow window(*run.brindle);
+    run.brindle->start();
+    run.brindle->Timer1_Timer();
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.findChild<QListWidget*>("SentQueue")->count(), 2);
+    EXPECT_TRUE(window.grab().save(shots + "/brindle-window.png"));
 }
