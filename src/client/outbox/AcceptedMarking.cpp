@@ -1,6 +1,7 @@
 #include "client/outbox/AcceptedMarking.h"
 
 #include "client/outbox/AcceptedIndex.h"
+#include "client/outbox/OutboxEntry.h"
 
 namespace AcceptedMarking {
 
@@ -8,15 +9,15 @@ QList<int> markAccepted(QStringList& outbox, const AcceptedIndex& accepted) {
     QList<int> changed;
     for (int i = 0; i < outbox.size(); ++i) {
         QString& entry = outbox[i];
-        if (entry.startsWith("Accepted") || entry.contains(kAccepted))
+        if (entry.startsWith("Accepted") || entry.contains(OutboxEntry::kAccepted))
             continue;
         const QString key = AcceptedIndex::entryKey(entry);
         if (key.isEmpty() || !accepted.contains(key))
             continue;
-        if (entry.startsWith(kProcessing))
-            entry = kAccepted + entry.mid(kProcessing.size());
+        if (entry.startsWith(OutboxEntry::kProcessing))
+            entry = OutboxEntry::kAccepted + entry.mid(OutboxEntry::kProcessing.size());
         else
-            entry = kAccepted + entry;
+            entry = OutboxEntry::kAccepted + entry;
         changed << i;
     }
     return changed;

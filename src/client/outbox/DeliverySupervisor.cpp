@@ -5,6 +5,8 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/EntryDateTime.h"
 #include "client/outbox/EntryList.h"
+#include "client/outbox/MessageLists.h"
+#include "client/outbox/OutboxEntry.h"
 #include "client/shell/ClientSettings.h"
 #include "common/Clock.h"
 #include "common/ExchangeFiles.h"
@@ -18,7 +20,6 @@
 namespace {
 
 const QString kCellnet = QStringLiteral("CEL");
-const QString kAcceptedFile = QStringLiteral("Config\\AccpMsgs.dat");
 const QString kNoModem = QStringLiteral(
     "No modem detected on the selected port. You will not be able to send any SMS messages.");
 const QString kChooseAnotherPort =
@@ -68,15 +69,16 @@ void DeliverySupervisor::WriteMsgQueue() {
 void DeliverySupervisor::ClearAcceptedMsgs() {
     QStringList moved;
     for (int i = 0; i < m_lists.outbox.count(); ++i)
-        if (m_lists.outbox.at(i).contains(AcceptedMarking::kAccepted))
+        if (m_lists.outbox.at(i).contains(OutboxEntry::kAccepted))
             moved << m_lists.outbox.at(i);
     if (moved.isEmpty())
         return;
     // Written before they leave the outbox, so nothing is lost on a failed write.
-    if (!LineFile::appendLines(InstallPath::resolve(m_appPath(), kAcceptedFile), moved))
+    if (!LineFile::appendLines(InstallPath::resolve(m_appPath(), MessageLists::kAcceptedFile),
+                               moved))
         return;
     for (int i = m_lists.outbox.count() - 1; i >= 0; --i)
-        if (m_lists.outbox.at(i).contains(AcceptedMarking::kAccepted))
+        if (m_lists.outbox.at(i).contains(OutboxEntry::kAccepted))
             m_lists.outbox.removeAt(i);
 }
 
@@ -102,7 +104,7 @@ void DeliverySupervisor::ChangeStatus2Pending(const QString& code) {
     for (int i = 0; i < m_lists.outbox.count(); ++i) {
         const QString e = m_lists.outbox.at(i);
         if (waiting.contains(e))
-            m_lists.outbox.set(i, AcceptedMarking::kProcessing + e);
+            m_lists.outbox.set(i, OutboxEntry::kProcessing + e);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "client/outbox/MessageIdCounter.h"
 
+#include "client/outbox/MessageLists.h"
 #include "client/outbox/OutboxEntry.h"
 #include "common/ExchangeFiles.h"
 #include "common/InstallPath.h"
@@ -11,11 +12,8 @@ namespace {
 
 // Every file an id can be found in once it has been used.
 const QStringList kFilesWithIds = {
-    ExchangeFiles::kAccepted,
-    ExchangeFiles::kInbox,
-    ExchangeFiles::kCarryOver,
-    QStringLiteral("Config\\AccpMsgs.dat"),
-    QStringLiteral("Config\\ScdMsgs.rcv"),
+    ExchangeFiles::kAccepted,    ExchangeFiles::kInbox,        ExchangeFiles::kCarryOver,
+    MessageLists::kAcceptedFile, MessageLists::kScheduledFile,
 };
 
 qint64 highestIn(const QStringList& entries, qint64 highest) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ExchangeFiles.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +12,7 @@ inline const QString kAcceptedCaption = QStringLiteral("Accepted Messages");
 inline const QString kFailedCaption = QStringLiteral("Failed Messages");
 inline const QString kScheduledCaption = QStringLiteral("Scheduled Message Queue");
 inline const QString kAcceptedFile = QStringLiteral("Config\\AccpMsgs.dat");
-inline const QString kFailedFile = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.rcv");
+inline const QString kFailedFile = ExchangeFiles::kCarryOver;
 inline const QString kScheduledFile = QStringLiteral("Config\\ScdMsgs.rcv");
 inline const QString kScheduledTag = QStringLiteral("Q");
 

@@ -3,6 +3,7 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/MessageLists.h"
 #include "client/outbox/ui/MessageListWindow.h"
+#include "client/outbox/ui/SendController.h"
 #include "client/shell/ClientSettings.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "common/Clock.h"
@@ -22,8 +23,6 @@
 #include <QToolButton>
 
 namespace {
-// The marker a Send leaves on the Send button when Send Queue should blink.
-const char* const kBlinkTag = "Tag";
 const QString kBlink = QStringLiteral("blink");
 const QString kSendQueue = QStringLiteral("Send Queue");
 } // namespace
@@ -92,11 +91,11 @@ bool DeliveryController::queueMode() const {
 }
 
 bool DeliveryController::blinking() const {
-    return m_c.Picture5->property(kBlinkTag).toString() == kBlink;
+    return m_c.Picture5->property(SendController::kBlinkProperty).toString() == kBlink;
 }
 
 void DeliveryController::setBlinking(bool on) {
-    m_c.Picture5->setProperty(kBlinkTag, on ? kBlink : QString());
+    m_c.Picture5->setProperty(SendController::kBlinkProperty, on ? kBlink : QString());
 }
 
 void DeliveryController::stopBlinking() {
