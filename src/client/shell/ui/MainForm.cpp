@@ -520,6 +520,9 @@ void MainForm::saveAtShutdown() {
 void MainForm::closeEvent(QCloseEvent* event) {
     if (!m_closing) {
         m_closing = true;
+        // A send running beneath this close (its events run between
+        // recipients) ends here, before it hands on any more entries.
+        m_outbox->send().stop();
         saveAtShutdown();
         RemoveTrayIcon();
     }
