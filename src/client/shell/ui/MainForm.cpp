@@ -488,6 +488,10 @@ void MainForm::ShowInTray() {
     hide();
 }
 
+bool MainForm::inTray() const {
+    return m_tray->visible() && isHidden();
+}
+
 void MainForm::RemoveTrayIcon() {
     m_tray->remove();
 }
