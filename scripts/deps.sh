@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           libgumbo-dev libcpp-httplib-dev libsqlite3-dev libgtest-dev libgmock-dev
-          libbenchmark-dev socat xvfb xauth)
+          libbenchmark-dev socat xvfb xauth libxcb1-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -57,8 +57,10 @@ TEST_F(MessageListTest, ClearEmptiesTheShownFileOnly) {
     inst.writeBytes("Config\\ScdMsgs.rcv", lines(2));
     MessageListWindow w(MessageLists::kAcceptedCaption, MessageLists::kAcceptedFile, nullptr, {});
     w.activate();
+    EXPECT_EQ(w.Label2->text(), "3");
     w.Command3->click();
     EXPECT_EQ(w.List1->count(), 0);
+    EXPECT_EQ(w.Label2->text(), "0") << "the counter follows the list";
     EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), QByteArray());
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(2));
 }
@@ -72,9 +74,11 @@ TEST_F(MessageListTest, ClearAllOfTheFailedViewEmptiesAllThreeFiles) {
     MessageListWindow w(MessageLists::kFailedCaption, MessageLists::kFailedFile, &schedulebox, {});
     w.activate();
     EXPECT_EQ(w.List1->count(), 2);
+    EXPECT_EQ(w.Label2->text(), "2");
     EXPECT_FALSE(w.cmdClearAll->isHidden());
     w.cmdClearAll->click();
     EXPECT_EQ(w.List1->count(), 0);
+    EXPECT_EQ(w.Label2->text(), "0");
     EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.rcv"), QByteArray());
     EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), QByteArray());
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), QByteArray());
@@ -97,6 +101,7 @@ TEST_F(MessageListTest, DeletingAScheduledEntryAsksAndRemovesItFromBothLists) {
                         {});
     w.activate();
     ASSERT_EQ(w.List1->count(), 4);
+    EXPECT_EQ(w.Label2->text(), "4") << "the scheduled view counts its entries too";
     EXPECT_TRUE(w.Command3->isHidden());
 
     boxes.answerNext(MessageBox::Answer::No);
@@ -112,6 +117,7 @@ TEST_F(MessageListTest, DeletingAScheduledEntryAsksAndRemovesItFromBothLists) {
     w.List1_Click(2);
     ASSERT_EQ(schedulebox.count(), 3);
     EXPECT_EQ(w.List1->count(), 3);
+    EXPECT_EQ(w.Label2->text(), "3");
     EXPECT_TRUE(schedulebox.item(2)->text().startsWith("[4]"));
     EXPECT_TRUE(w.List1->item(2)->text().startsWith("[4]"));
 }

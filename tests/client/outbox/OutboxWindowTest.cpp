@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
@@ -42,6 +43,15 @@ protected:
     }
     OutboxController& outbox() { return form->outboxController(); }
     SendController& send() { return outbox().send(); }
+    void checkedRecipients(int count) {
+        c().List4->clear();
+        for (int i = 0; i < count; ++i) {
+            auto* item = new QListWidgetItem(
+                QString("N%1  +4477009%2").arg(i).arg(i, 5, 10, QChar('0')), c().List4);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Checked);
+        }
+    }
     static QByteArray lines(const QStringList& entries) {
         QByteArray out;
         for (const QString& e : entries)
@@ -233,13 +243,7 @@ TEST_F(OutboxWindowTest, FilesThatCannotBeWrittenAreReported) {
 }
 
 TEST_F(OutboxWindowTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
-    c().List4->clear();
-    for (int i = 0; i < 300; ++i) {
-        auto* item = new QListWidgetItem(
-            QString("N%1  +4477009%2").arg(i).arg(i, 5, 10, QChar('0')), c().List4);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
+    checkedRecipients(300);
     c().txtMessage->setPlainText(QString(300, 'x'));
     int pumps = 0;
     clock.onWait([&](qint64) {
@@ -263,6 +267,33 @@ TEST_F(OutboxWindowTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
     EXPECT_FALSE(send().sending());
     EXPECT_TRUE(c().Picture5->isEnabled());
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox).count("\r\n"), 901);
+}
+
+TEST_F(OutboxWindowTest, ExitDuringALargeSendStopsItBeforeTheNextRecipient) {
+    checkedRecipients(300);
+    c().txtMessage->setPlainText(QString(300, 'x'));
+    boxes.clear(); // the editor's split warning
+    QSignalSpy closed(form.get(), &MainForm::closed);
+    int entriesAtExit = -1;
+    clock.onWait([&](qint64) {
+        if (entriesAtExit >= 0)
+            return;
+        entriesAtExit = c().outbox->count();
+        boxes.answerNext(MessageBox::Answer::Yes);
+        c().Command3->click();
+    });
+    c().Picture5->click();
+    clock.onWait(nullptr);
+
+    ASSERT_EQ(closed.count(), 1);
+    ASSERT_GT(entriesAtExit, 0);
+    ASSERT_LT(entriesAtExit, 900) << "Exit came in the middle of the send";
+    EXPECT_EQ(c().outbox->count(), entriesAtExit);
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(items(c().outbox)))
+        << "nothing reached the inbox after Exit was confirmed";
+    EXPECT_EQ(boxes.texts(), QStringList{"Messages are still being processed. Please confirm "
+                                         "exiting application    "});
+    EXPECT_FALSE(send().sending());
 }
 
 TEST_F(OutboxWindowTest, ScheduledEntriesGoToTheScheduledListOnly) {

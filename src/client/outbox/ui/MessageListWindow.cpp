@@ -90,6 +90,7 @@ void MessageListWindow::activate() {
         if (m_schedulebox)
             for (int i = 0; i < m_schedulebox->count(); ++i)
                 List1->addItem(m_schedulebox->item(i)->text());
+        showCount();
         List1->show();
         Command3->hide(); // the layout centres Cancel alone
         m_loading->hide();
@@ -121,24 +122,27 @@ void MessageListWindow::loadFile() {
         if (!MessageLists::isListed(line))
             continue;
         slice << line;
-        ++m_count;
         if (slice.size() == kSlice) {
             List1->addItems(slice);
             slice.clear();
-            Label2->setText(QString::number(m_count));
+            showCount();
             QCoreApplication::processEvents();
             if (!self || m_closing)
                 return; // closed while loading
         }
     }
     List1->addItems(slice);
-    Label2->setText(QString::number(m_count));
+    showCount();
     List1->show();
     m_loading->hide();
     m_wait->hide();
     Command2->setEnabled(true);
     Command3->setEnabled(true);
     m_loaded = true;
+}
+
+void MessageListWindow::showCount() {
+    Label2->setText(QString::number(List1->count()));
 }
 
 void MessageListWindow::closeEvent(QCloseEvent* event) {
@@ -152,11 +156,13 @@ void MessageListWindow::Command2_Click() {
 
 void MessageListWindow::Command3_Click() {
     List1->clear();
+    showCount();
     MessageLists::clearFile(m_appPath, m_tag);
 }
 
 void MessageListWindow::cmdClearAll_Click() {
     List1->clear();
+    showCount();
     MessageLists::clearAll(m_appPath);
 }
 
@@ -179,4 +185,5 @@ void MessageListWindow::List1_Click(int row) {
     const auto shown = List1->findItems(chosen, Qt::MatchExactly);
     if (!shown.isEmpty())
         delete List1->takeItem(List1->row(shown.first()));
+    showCount();
 }

@@ -29,7 +29,6 @@ public:
     // Runs once when the window first shows; tests call it directly.
     void activate();
     bool loaded() const { return m_loaded; }
-    int counter() const { return m_count; }
 
     void Command2_Click();
     void Command3_Click();
@@ -45,13 +44,14 @@ protected:
 
 private:
     void loadFile();
+    // The counter always shows how many entries the list holds.
+    void showCount();
 
     QString m_tag;
     QString m_appPath;
     QListWidget* m_schedulebox;
     QLabel* m_loading = nullptr;
     QLabel* m_wait = nullptr;
-    int m_count = 0;
     bool m_activated = false;
     bool m_loaded = false;
     bool m_closing = false;

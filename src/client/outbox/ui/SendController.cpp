@@ -53,6 +53,10 @@ QString SendController::blinkMarker() const {
     return m_c.Picture5->property(kBlinkProperty).toString();
 }
 
+void SendController::stop() {
+    m_stopped = true;
+}
+
 void SendController::Picture5_Click() {
     if (sending())
         return;
@@ -131,7 +135,7 @@ bool SendController::emitEntries(const MessageAssembler::Plan& plan, qint64 firs
     EventPacer pacer(clock);
     qint64 id = firstId;
     bool allHandedOver = true;
-    for (int r = 0; r < plan.numbers.size(); ++r) {
+    for (int r = 0; r < plan.numbers.size() && !m_stopped; ++r) {
         QStringList made;
         for (int k = 0; k < plan.pieces.size(); ++k)
             made << plan.entry(id++, r, k, clock.now());
@@ -189,6 +193,8 @@ bool SendController::BuildScheduledEntries() {
 }
 
 void SendController::deliveryPrompt() {
+    if (m_stopped)
+        return; // the window has gone
     if (m_settings.isModem() && !(m_c.Option1->isChecked() && m_c.outbox->count() > 0))
         return;
     m_c.Picture5->setProperty(kBlinkProperty, QStringLiteral("blink"));

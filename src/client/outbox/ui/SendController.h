@@ -29,6 +29,9 @@ public:
 
     // A send is running (window events run between its recipients).
     bool sending() const { return m_sendDepth > 0; }
+    // The window is closing: a send under way stops before its next
+    // recipient, so nothing reaches the inbox after the user chose to exit.
+    void stop();
     // The Send Queue reminder: the "Tag" property of the Send button.
     static constexpr const char* kBlinkProperty = "Tag";
     QString blinkMarker() const;
@@ -63,4 +66,5 @@ private:
     MessageIdCounter m_ids;
     // Sends under way; a scheduled send may run inside an immediate one's events.
     int m_sendDepth = 0;
+    bool m_stopped = false;
 };

@@ -31,6 +31,9 @@ ClientStartup::Outcome ClientStartup::start(const std::function<void(MainForm&)>
         return Outcome::ExitChosen;
     if (m_settings.StartInTray)
         m_form->setWindowState(m_form->windowState() | Qt::WindowMinimized);
-    m_form->show();
+    // Minimised into the notification area the window stays hidden behind its
+    // icon; showing it now would map it again and the icon could not restore it.
+    if (!m_form->inTray())
+        m_form->show();
     return Outcome::Running;
 }

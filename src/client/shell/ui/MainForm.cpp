@@ -488,6 +488,10 @@ void MainForm::ShowInTray() {
     hide();
 }
 
+bool MainForm::inTray() const {
+    return m_tray->visible() && isHidden();
+}
+
 void MainForm::RemoveTrayIcon() {
     m_tray->remove();
 }
@@ -520,6 +524,9 @@ void MainForm::saveAtShutdown() {
 void MainForm::closeEvent(QCloseEvent* event) {
     if (!m_closing) {
         m_closing = true;
+        // A send running beneath this close (its events run between
+        // recipients) ends here, before it hands on any more entries.
+        m_outbox->send().stop();
         saveAtShutdown();
         RemoveTrayIcon();
     }

@@ -46,6 +46,8 @@ public:
     int MaxSmsLength = 160;
 
     void ShowInTray();
+    // Hidden behind the notification-area icon.
+    bool inTray() const;
     void RemoveTrayIcon();
     void mnuShow_Click();
     void Command3_Click();
