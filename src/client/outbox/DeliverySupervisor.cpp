@@ -67,9 +67,10 @@ void DeliverySupervisor::WriteMsgQueue() {
 }
 
 void DeliverySupervisor::ClearAcceptedMsgs() {
+    // Only a prefix marks an entry: a message may itself say "Accepted::".
     QStringList moved;
     for (int i = 0; i < m_lists.outbox.count(); ++i)
-        if (m_lists.outbox.at(i).contains(OutboxEntry::kAccepted))
+        if (m_lists.outbox.at(i).startsWith(OutboxEntry::kAccepted))
             moved << m_lists.outbox.at(i);
     if (moved.isEmpty())
         return;
@@ -78,7 +79,7 @@ void DeliverySupervisor::ClearAcceptedMsgs() {
                                moved))
         return;
     for (int i = m_lists.outbox.count() - 1; i >= 0; --i)
-        if (m_lists.outbox.at(i).contains(OutboxEntry::kAccepted))
+        if (m_lists.outbox.at(i).startsWith(OutboxEntry::kAccepted))
             m_lists.outbox.removeAt(i);
 }
 

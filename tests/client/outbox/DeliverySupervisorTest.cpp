@@ -139,6 +139,23 @@ TEST_F(DeliveryTest, AcceptedEntriesAreMarkedThenMovedToTheAcceptedFile) {
               ("Accepted::" + kE2 + "\r\nAccepted::" + kE3 + "\r\n").toUtf8());
 }
 
+TEST_F(DeliveryTest, AStatusWordInsideTheTextIsNoStatus) {
+    const QString text = "[4] 05/12/2026 16:20:00 +444 Order status: Accepted:: see you";
+    state("START");
+    outbox.append(text);
+    queue.append(text);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(outbox.items(), QStringList{"Processing::" + text});
+    EXPECT_EQ(launcher.starts.size(), 1);
+    state("INUSE");
+    inst.writeBytes(ExchangeFiles::kAccepted, (text + "\r\n").toUtf8());
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(outbox.items(), QStringList{"Accepted::" + text});
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(outbox.isEmpty());
+    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), ("Accepted::" + text + "\r\n").toUtf8());
+}
+
 TEST_F(DeliveryTest, AnAcceptedLineWhoseEntryLeftTheOutboxMarksNothing) {
     state("INUSE");
     launcher.alive = true;
