@@ -18,7 +18,8 @@
 namespace {
 
 struct IdleLauncher : BrindleLauncher {
-    bool start(const QString&, const QString&) override { return true; }
+    QString startProblem(const QString&) const override { return QString(); }
+    bool start(const QString&, const QString&, QString&) override { return true; }
     bool running() const override { return true; }
     void terminate() override {}
 };

@@ -56,9 +56,12 @@ bool ensureOneEmptyLineFile(const QString& file) {
 bool appendToInbox(const QString& appPath, const QStringList& entries) {
     InboxLock lock(appPath);
     const QString inbox = path(appPath, kInbox);
-    if (!ensureOneEmptyLineFile(inbox))
-        return false;
-    return LineFile::appendLines(inbox, entries);
+    QStringList lines = entries;
+    // Missing, or left empty by an emptying that was cut short: the first
+    // entry would stand on the placeholder line, which is never sent.
+    if (QFileInfo(inbox).size() == 0)
+        lines.prepend(QString());
+    return LineFile::appendLines(inbox, lines);
 }
 
 QString readStateWord(const QString& appPath) {

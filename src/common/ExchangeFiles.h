@@ -46,9 +46,9 @@ private:
     int m_fd = -1;
 };
 
-// Appends entries to the inbox under the lock. A missing inbox is first
-// created exclusively with its empty placeholder line, so the first entry is
-// never the line that is skipped.
+// Appends entries to the inbox under the lock. A missing or empty inbox gets
+// its empty placeholder line first, so the first entry is never the line
+// that is skipped.
 bool appendToInbox(const QString& appPath, const QStringList& entries);
 // Creates `file` exclusively holding one empty line when it does not exist.
 bool ensureOneEmptyLineFile(const QString& file);

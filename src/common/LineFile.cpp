@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
-#include <QTemporaryFile>
 
-#include <cstdio>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -111,25 +114,72 @@ bool truncate(const QString& path) {
     return rewriteInPlace(path, {});
 }
 
+void keepMode(const QString& path, const QString& temp) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        ::chmod(QFile::encodeName(temp).constData(), st.st_mode & 07777);
+}
+
+namespace {
+
+// A new file beside `path`, made as any new file is (0666 less the umask),
+// unlike a QTemporaryFile (0600).
+int createTemporary(const QString& path, QString& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = path + '.' + QString::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(QFile::encodeName(name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+bool replaceQuickly(const QString& path, const QByteArray& bytes) {
+    QString temp;
+    const int fd = createTemporary(path, temp);
+    if (fd < 0)
+        return false;
+    keepMode(path, temp);
+    const bool written = writeAll(fd, bytes);
+    const bool closed = ::close(fd) == 0;
+    const QByteArray native = QFile::encodeName(temp);
+    if (!written || !closed) {
+        ::unlink(native.constData());
+        return false;
+    }
+    if (::rename(native.constData(), QFile::encodeName(path).constData()) != 0) {
+        ::unlink(native.constData());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool rewrite(const QString& path, const QStringList& lines, bool durable) {
     if (!ensureParent(path))
         return false;
-    if (!durable) {
-        QTemporaryFile tmp(path + ".XXXXXX");
-        tmp.setAutoRemove(true);
-        const QByteArray bytes = encodeLines(lines);
-        if (!tmp.open() || tmp.write(bytes) != bytes.size() || !tmp.flush())
-            return false;
-        if (::rename(QFile::encodeName(tmp.fileName()).constData(),
-                     QFile::encodeName(path).constData()) != 0)
-            return false;
-        tmp.setAutoRemove(false);
-        return true;
-    }
+    const QByteArray bytes = encodeLines(lines);
+    if (!durable)
+        return replaceQuickly(path, bytes);
+    // QSaveFile gives the new file the replaced one's permissions.
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = encodeLines(lines);
     if (f.write(bytes) != bytes.size()) {
         f.cancelWriting();
         return false;

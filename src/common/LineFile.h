@@ -31,6 +31,9 @@ bool truncate(const QString& path);
 // rename, so a crash leaves the old or the new content, never a torn file.
 // `durable` also waits for the disk; status files rewritten every second skip that.
 bool rewrite(const QString& path, const QStringList& lines, bool durable = true);
+// Gives `temp`, about to replace `path` by a rename, the mode `path` has now,
+// so a replaced file stays as readable as it was.
+void keepMode(const QString& path, const QString& temp);
 
 QByteArray encodeLines(const QStringList& lines);
 QStringList decodeLines(const QByteArray& bytes);

@@ -25,6 +25,7 @@ bool write(const QString& path, const QStringList& lines) {
             return false;
         }
     }
+    LineFile::keepMode(path, temp);
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) !=
         0) {
         QFile::remove(temp);

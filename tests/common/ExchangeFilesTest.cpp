@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
 
@@ -21,34 +23,71 @@ TEST(ExchangeFiles, AppendGoesAfterThePlaceholderLine) {
     EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n[1] a +44 x\r\n[2] b +44 y\r\n"));
 }
 
-TEST(ExchangeFiles, AMissingInboxIsCreatedWithItsPlaceholderFirst) {
+TEST(ExchangeFiles, AMissingOrEmptyInboxGetsItsPlaceholderFirst) {
     TestInstallation inst;
-    inst.remove(kInbox);
-    ASSERT_TRUE(appendToInbox(inst.appPath(), {"[1] a +44 x"}));
-    EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n[1] a +44 x\r\n"));
+    // Empty: what an emptying cut short between truncate and write leaves.
+    for (const bool missing : {true, false}) {
+        if (missing)
+            inst.remove(kInbox);
+        else
+            inst.writeBytes(kInbox, "");
+        ASSERT_TRUE(appendToInbox(inst.appPath(), {"[1] a +44 x"}));
+        EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n[1] a +44 x\r\n")) << missing;
+    }
     // An existing file is never truncated by the exclusive create.
     EXPECT_TRUE(ensureOneEmptyLineFile(inst.file(kInbox)));
     EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n[1] a +44 x\r\n"));
 }
 
+namespace {
+
+// Whether /proc/locks shows someone waiting for a flock on the file `st` describes.
+bool flockWaiterOn(const struct stat& st) {
+    QFile locks("/proc/locks");
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray file = QString::asprintf(" %02x:%02x:%llu ", major(st.st_dev),
+                                              minor(st.st_dev), qulonglong(st.st_ino))
+                                .toLatin1();
+    for (const QByteArray& line : locks.readAll().split('\n'))
+        if (line.contains("-> FLOCK") && line.contains(file))
+            return true;
+    return false;
+}
+
+} // namespace
+
 TEST(ExchangeFiles, TheAppendWaitsForTheLockHolder) {
+    if (!QFile::exists("/proc/locks"))
+        GTEST_SKIP() << "no /proc/locks to see the waiting append";
     TestInstallation inst;
     const QByteArray lockPath = QFile::encodeName(inst.file(kLock));
     QDir().mkpath(QFileInfo(inst.file(kLock)).absolutePath());
     const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    struct stat st {};
+    ASSERT_EQ(::fstat(fd, &st), 0);
+    const QByteArray before("\r\n[1] a +44 x\r\n");
+    inst.writeBytes(kInbox, before);
+
     std::atomic<bool> done{false};
     std::thread appender([&] {
         appendToInbox(inst.appPath(), {"[7] t +44 z"});
         done = true;
     });
-    // The lock holder empties the inbox; the append must land after that.
-    EXPECT_FALSE(done.load());
+    // Until the append is either queued behind our lock or finished.
+    while (!done.load() && !flockWaiterOn(st))
+        std::this_thread::yield();
+    const bool finishedUnderOurLock = done.load();
+    const QByteArray whileHeld = inst.bytes(kInbox);
+    // The lock holder takes the inbox's entries; the append must land after that.
     ASSERT_TRUE(LineFile::makeOneEmptyLine(inst.file(kInbox)));
     ::flock(fd, LOCK_UN);
     ::close(fd);
     appender.join();
+    EXPECT_FALSE(finishedUnderOurLock);
+    EXPECT_EQ(whileHeld, before);
     EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n[7] t +44 z\r\n"));
 }
 

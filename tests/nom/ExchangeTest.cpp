@@ -1,13 +1,17 @@
 #include "QtPrinters.h"
 #include "ReadOnlyFile.h"
 #include "common/ExchangeFiles.h"
+#include "common/LineFile.h"
 #include "nom/QueueStore.h"
+#include "nom/ReplaceFile.h"
 #include "nom/StatusLog.h"
 #include "support/FakeClock.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace ExchangeFiles;
 
@@ -207,4 +211,31 @@ TEST(StatusLog, PaneKeepsTheLast16000Characters) {
     EXPECT_EQ(shown.size(), 16000);
     EXPECT_TRUE(shown.endsWith(line + "9\r\n"));
     EXPECT_EQ(shown, log.paneText());
+}
+
+TEST(ReplacedFiles, KeepTheModeOfTheFileTheyReplace) {
+    TestInstallation inst;
+    const mode_t oldMask = ::umask(022);
+    const auto mode = [&](const QString& relative) {
+        struct stat st {};
+        ::stat(QFile::encodeName(inst.file(relative)).constData(), &st);
+        return st.st_mode & 07777;
+    };
+    const std::function<bool(const QString&)> writers[] = {
+        [](const QString& p) { return LineFile::rewrite(p, {"x"}, true); },
+        [](const QString& p) { return LineFile::rewrite(p, {"x"}, false); },
+        [](const QString& p) { return ReplaceFile::write(p, {"x"}); },
+    };
+    for (int w = 0; w < 3; ++w) {
+        inst.remove(kCurrentNom);
+        ASSERT_TRUE(writers[w](inst.file(kCurrentNom)));
+        EXPECT_EQ(mode(kCurrentNom), 0644u) << "new, writer " << w;
+        for (const mode_t kept : {0640u, 0664u}) {
+            ::chmod(QFile::encodeName(inst.file(kCurrentNom)).constData(), kept);
+            ASSERT_TRUE(writers[w](inst.file(kCurrentNom)));
+            EXPECT_EQ(mode(kCurrentNom), kept) << "writer " << w;
+            EXPECT_EQ(inst.bytes(kCurrentNom), QByteArray("x\r\n"));
+        }
+    }
+    ::umask(oldMask);
 }

@@ -9,7 +9,8 @@ QList<int> markAccepted(QStringList& outbox, const AcceptedIndex& accepted) {
     QList<int> changed;
     for (int i = 0; i < outbox.size(); ++i) {
         QString& entry = outbox[i];
-        if (entry.startsWith("Accepted") || entry.contains(OutboxEntry::kAccepted))
+        // The status stands only at the start: the text may hold "Accepted::" too.
+        if (entry.startsWith("Accepted"))
             continue;
         const QString key = AcceptedIndex::entryKey(entry);
         if (key.isEmpty() || !accepted.contains(key))

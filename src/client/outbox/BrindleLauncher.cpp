@@ -1,15 +1,38 @@
 #include "client/outbox/BrindleLauncher.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
-bool DetachedBrindleLauncher::start(const QString& program, const QString& workingDirectory) {
+QString DetachedBrindleLauncher::startProblem(const QString& program) const {
+    const QByteArray native = QFile::encodeName(program);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        return QString::fromLocal8Bit(std::strerror(EISDIR));
+    if (::access(native.constData(), X_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return QString();
+}
+
+bool DetachedBrindleLauncher::start(const QString& program, const QString& workingDirectory,
+                                    QString& error) {
+    QProcess process;
+    process.setProgram(program);
+    process.setWorkingDirectory(workingDirectory);
     qint64 pid = 0;
-    if (!QProcess::startDetached(program, {}, workingDirectory, &pid))
+    if (!process.startDetached(&pid)) {
+        error = process.errorString();
         return false;
+    }
     m_pid = pid;
     m_program = QFileInfo(program).canonicalFilePath();
     return true;

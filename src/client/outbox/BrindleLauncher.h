@@ -7,7 +7,11 @@
 class BrindleLauncher {
 public:
     virtual ~BrindleLauncher() = default;
-    virtual bool start(const QString& program, const QString& workingDirectory) = 0;
+    // Why `program` cannot be started ("" when nothing speaks against it);
+    // asked before the wait that comes before a start.
+    virtual QString startProblem(const QString& program) const = 0;
+    // On failure `error` says why.
+    virtual bool start(const QString& program, const QString& workingDirectory, QString& error) = 0;
     // Whether the process this launcher started last is still running.
     virtual bool running() const = 0;
     virtual void terminate() = 0;
@@ -15,7 +19,8 @@ public:
 
 class DetachedBrindleLauncher : public BrindleLauncher {
 public:
-    bool start(const QString& program, const QString& workingDirectory) override;
+    QString startProblem(const QString& program) const override;
+    bool start(const QString& program, const QString& workingDirectory, QString& error) override;
     bool running() const override;
     void terminate() override;
 

@@ -67,9 +67,10 @@ void DeliverySupervisor::WriteMsgQueue() {
 }
 
 void DeliverySupervisor::ClearAcceptedMsgs() {
+    // Only a prefix marks an entry: a message may itself say "Accepted::".
     QStringList moved;
     for (int i = 0; i < m_lists.outbox.count(); ++i)
-        if (m_lists.outbox.at(i).contains(OutboxEntry::kAccepted))
+        if (m_lists.outbox.at(i).startsWith(OutboxEntry::kAccepted))
             moved << m_lists.outbox.at(i);
     if (moved.isEmpty())
         return;
@@ -78,7 +79,7 @@ void DeliverySupervisor::ClearAcceptedMsgs() {
                                moved))
         return;
     for (int i = m_lists.outbox.count() - 1; i >= 0; --i)
-        if (m_lists.outbox.at(i).contains(OutboxEntry::kAccepted))
+        if (m_lists.outbox.at(i).startsWith(OutboxEntry::kAccepted))
             m_lists.outbox.removeAt(i);
 }
 
@@ -203,19 +204,8 @@ void DeliverySupervisor::Timer1_Timer() {
     }
 
     // After a crash the next run starts at the next tick, not in this one.
-    if (!busy && !crashed && !m_lists.operatorQueue.isEmpty()) {
-        m_currentOperator = kCellnet;
-        WriteCurrentNOM(kCellnet);
-        ChangeNOM(ExchangeFiles::kRequested);
-        m_inUseSeen = false;
-        ChangeStatus2Pending(kCellnet);
-        WaitSecs(2);
-        if (m_launcher.start(ExchangeFiles::path(m_appPath(), ExchangeFiles::kProgram),
-                             QDir::currentPath()))
-            m_lists.operatorQueue.clear();
-        else
-            ChangeNOM(ExchangeFiles::kStart); // idle again: the next poll tries once more
-    }
+    if (!busy && !crashed && !m_lists.operatorQueue.isEmpty() && startDue())
+        startBrindle();
 
     if (m_lists.outbox.isEmpty() && m_controls.queueMode())
         m_controls.setConfigureEnabled(true);
@@ -224,8 +214,46 @@ void DeliverySupervisor::Timer1_Timer() {
     m_inTick = false;
 }
 
+bool DeliverySupervisor::startDue() const {
+    return m_startRetryAt < 0 || Clock::instance().monotonicMs() >= m_startRetryAt;
+}
+
+void DeliverySupervisor::startBrindle() {
+    const QString program = ExchangeFiles::path(m_appPath(), ExchangeFiles::kProgram);
+    // A program that is not there fails at once, not after the wait.
+    QString reason = m_launcher.startProblem(program);
+    if (reason.isEmpty()) {
+        m_currentOperator = kCellnet;
+        WriteCurrentNOM(kCellnet);
+        ChangeNOM(ExchangeFiles::kRequested);
+        m_inUseSeen = false;
+        WaitSecs(2);
+        if (m_launcher.start(program, QDir::currentPath(), reason)) {
+            // Only now: the entries of a run that never started stay deletable.
+            ChangeStatus2Pending(kCellnet);
+            m_lists.operatorQueue.clear();
+            m_startRetryAt = -1;
+            m_startFailureTold = false;
+            return;
+        }
+        ChangeNOM(ExchangeFiles::kStart);
+    }
+    m_startRetryAt = Clock::instance().monotonicMs() + kStartRetryMs;
+    if (m_startFailureTold)
+        return;
+    m_startFailureTold = true;
+    MessageBox::show(QStringLiteral("The operator module could not be started:\r\n") +
+                         QDir::toNativeSeparators(program) + QStringLiteral("\r\n") + reason +
+                         QStringLiteral("\r\nThe messages stay in the Outbox and are tried "
+                                        "again in a minute or at Send Queue."),
+                     kQuorvelWarning, MessageBox::Icon::Warning);
+}
+
 void DeliverySupervisor::Command2_Click() {
     if (m_settings.isModem()) {
+        // The user asks again: try at once, and tell again if it fails.
+        m_startRetryAt = -1;
+        m_startFailureTold = false;
         if (m_lists.outbox.isEmpty()) {
             MessageBox::show("The Outbox is empty. No messages to send        ", kQuorvelWarning,
                              MessageBox::Icon::Warning);

@@ -59,10 +59,14 @@ public:
     // How long the alive counter may stand still before the module counts as dead.
     static constexpr qint64 kSilentEndedMs = 10000;
     static constexpr qint64 kSilentRunningMs = 30000;
+    // How long after a failed start of the module the poll tries again by itself.
+    static constexpr qint64 kStartRetryMs = 60000;
 
 private:
     bool brindleDead();
     void crashHandling();
+    bool startDue() const;
+    void startBrindle();
 
     std::function<QString()> m_appPath;
     Lists m_lists;
@@ -79,4 +83,9 @@ private:
     QString m_lastPing;
     qint64 m_lastPingChange = 0;
     bool m_inUseSeen = false;
+
+    // After a failed start: when to try again (-1: at once), and whether the
+    // user has been told.
+    qint64 m_startRetryAt = -1;
+    bool m_startFailureTold = false;
 };

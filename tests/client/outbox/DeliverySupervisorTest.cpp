@@ -9,19 +9,28 @@
 #include "support/TestInstallation.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
 struct FakeLauncher : BrindleLauncher {
-    bool start(const QString& program, const QString& dir) override {
+    QString startProblem(const QString&) const override {
+        ++checks;
+        return problem;
+    }
+    bool start(const QString& program, const QString& dir, QString& error) override {
         starts << program + " in " + dir;
-        if (failStart)
+        if (!startError.isEmpty()) {
+            error = startError;
             return false;
+        }
         alive = true;
         return true;
     }
-    bool failStart = false;
+    mutable int checks = 0;
+    QString problem;
+    QString startError;
     bool running() const override { return alive; }
     void terminate() override {
         ++terminated;
@@ -139,6 +148,23 @@ TEST_F(DeliveryTest, AcceptedEntriesAreMarkedThenMovedToTheAcceptedFile) {
               ("Accepted::" + kE2 + "\r\nAccepted::" + kE3 + "\r\n").toUtf8());
 }
 
+TEST_F(DeliveryTest, AStatusWordInsideTheTextIsNoStatus) {
+    const QString text = "[4] 05/12/2026 16:20:00 +444 Order status: Accepted:: see you";
+    state("START");
+    outbox.append(text);
+    queue.append(text);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(outbox.items(), QStringList{"Processing::" + text});
+    EXPECT_EQ(launcher.starts.size(), 1);
+    state("INUSE");
+    inst.writeBytes(ExchangeFiles::kAccepted, (text + "\r\n").toUtf8());
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(outbox.items(), QStringList{"Accepted::" + text});
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(outbox.isEmpty());
+    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), ("Accepted::" + text + "\r\n").toUtf8());
+}
+
 TEST_F(DeliveryTest, AnAcceptedLineWhoseEntryLeftTheOutboxMarksNothing) {
     state("INUSE");
     launcher.alive = true;
@@ -173,18 +199,81 @@ TEST_F(DeliveryTest, ARunJustStartedIsNotStartedAgain) {
     EXPECT_EQ(launcher.starts.size(), 2);
 }
 
-TEST_F(DeliveryTest, AFailedStartKeepsTheQueueForTheNextPoll) {
+TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueue) {
+    const auto told = [&](const QString& reason) {
+        return "The operator module could not be started:\r\n" + inst.root() +
+               "/NOM/UK/Cellnet/Brindle\r\n" + reason +
+               "\r\nThe messages stay in the Outbox and are tried again in a minute or at "
+               "Send Queue.";
+    };
+    controls.queue = false;
     state("START");
     outbox.append(kE1);
     queue.append(kE1);
-    launcher.failStart = true;
+    launcher.problem = "No such file or directory";
     supervisor.Timer1_Timer();
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, told("No such file or directory"));
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_EQ(outbox.items(), QStringList{kE1}) << "still deletable";
     EXPECT_EQ(queue.items(), QStringList{kE1});
     EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
-    launcher.failStart = false;
+    EXPECT_EQ(clock.totalWaitedMs(), 0);
+    EXPECT_TRUE(controls.poll);
+
+    // The polls of the next minute neither try nor tell nor wait.
+    for (int s = 1; s < 60; ++s) {
+        clock.advanceMs(1000);
+        supervisor.Timer1_Timer();
+    }
+    EXPECT_EQ(launcher.checks, 1);
+    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(clock.totalWaitedMs(), 0);
+
+    // A minute on it tries again, silently; now the start itself fails.
+    launcher.problem.clear();
+    launcher.startError = "execv: Exec format error";
+    clock.advanceMs(1000);
     supervisor.Timer1_Timer();
-    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_EQ(launcher.starts.size(), 1);
+    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(outbox.items(), QStringList{kE1});
+    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 1);
+
+    // Send Queue tries at once and tells again.
+    supervisor.Command2_Click();
+    supervisor.Timer1_Timer();
     EXPECT_EQ(launcher.starts.size(), 2);
+    ASSERT_EQ(boxes.shown().size(), 2);
+    EXPECT_EQ(boxes.last().text, told("execv: Exec format error"));
+
+    launcher.startError.clear();
+    supervisor.Command2_Click();
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 3);
+    EXPECT_EQ(outbox.items(), QStringList{"Processing::" + kE1});
+    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_EQ(stateBytes(), QByteArray("CEL\r\n"));
+}
+
+TEST(BrindleLauncher, SaysWhyAProgramCannotBeStarted) {
+    TestInstallation inst;
+    DetachedBrindleLauncher launcher;
+    const QString program = inst.file(ExchangeFiles::kProgram);
+    QFile::remove(program);
+    EXPECT_EQ(launcher.startProblem(program), "No such file or directory");
+    QString error;
+    EXPECT_FALSE(launcher.start(program, inst.root(), error));
+    EXPECT_TRUE(error.endsWith("No such file or directory")) << error.toStdString();
+    inst.writeBytes(ExchangeFiles::kProgram, "#!/bin/sh\n");
+    QFile(program).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(launcher.startProblem(program), "Permission denied");
+    EXPECT_EQ(launcher.startProblem(inst.root()), "Is a directory");
+    QFile(program).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(launcher.startProblem(program), "");
 }
 
 TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {

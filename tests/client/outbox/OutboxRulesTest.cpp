@@ -45,7 +45,8 @@ TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoices) {
 }
 
 TEST(OutboxRules, DeleteAsksAndRemovesOnlyOnYes) {
-    const QStringList entries{kWaiting, "[2] x +1 y"};
+    // Status words inside a waiting entry's text do not refuse it.
+    const QStringList entries{kWaiting, "[2] x +1 Accepted:: Processing:: Remove:: y"};
     for (auto [answer, removed] : {std::pair{Answer::Yes, 1}, std::pair{Answer::No, -1}}) {
         ScriptedMessageBox boxes;
         boxes.answerNext(answer);
