@@ -1,6 +1,6 @@
 # Shared build settings for every target of the project.
 function(quorvel_target_settings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
     if(QUORVEL_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()

@@ -3,7 +3,7 @@
 #include "common/AppPath.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
-#include "common/Registry.h"
+#include "common/Setting.h"
 #include "nom/StatusLog.h"
 
 #include <QDir>
@@ -43,17 +43,6 @@ qint16 settingNumber(const QString& text, qint16 outOfRange) {
     return static_cast<qint16>(v);
 }
 
-QString readOrStoreDefault(const QString& name, const QString& fallback) {
-    QString v = Registry::readSetting(name);
-    if (v == QLatin1String(Registry::kError)) {
-        // A fresh settings store has no key yet, and values go only into a key.
-        Registry::CreateRegistryKey(QString::fromLatin1(Registry::kSettingsKey));
-        Registry::writeSetting(name, fallback);
-        v = Registry::readSetting(name);
-    }
-    return v;
-}
-
 } // namespace
 
 QString BrindleConfig::resolveAppPath(const QString& programDir, const QString& currentDir) {
@@ -68,9 +57,8 @@ void BrindleConfig::readPortFile() {
 }
 
 void BrindleConfig::readOutsideLine() {
-    outsideLinePrefix = settingNumber(readOrStoreDefault(QStringLiteral("OUT_DIAL"), "-1"), -1);
-    outsideLineOption =
-        settingNumber(readOrStoreDefault(QStringLiteral("OUT_DIAL_OPTION"), "0"), 0);
+    outsideLinePrefix = settingNumber(Setting::readOrStoreDefault(Setting::OutDial), -1);
+    outsideLineOption = settingNumber(Setting::readOrStoreDefault(Setting::OutDialOption), 0);
 }
 
 QString BrindleConfig::dialString() const {

@@ -76,7 +76,7 @@ void BrindleRun::runToEnd(qint64 limitMs) {
 
 QStringList BrindleRun::statuses() const {
     QStringList out;
-    for (const QString& line : LineFile::readAll(inst.file("NOMMon\\Logs\\SMSC.log")))
-        out << line.mid(18);
+    for (const QString& logged : LineFile::readAll(inst.file("NOMMon\\Logs\\SMSC.log")))
+        out << logged.mid(18);
     return out;
 }

@@ -2,21 +2,16 @@
 
 #include "client/settings/MoodColours.h"
 #include "client/shell/ClientSettings.h"
-#include "common/Registry.h"
+#include "common/Setting.h"
 #include "common/Val.h"
-
-namespace {
-const char* const kTrayValue = "CLSID:0XA7";
-const char* const kColourValue = "CLSID:0X5A";
-} // namespace
 
 StartupOptions::StartupOptions(ClientSettings& settings) : m_settings(settings) {}
 
 StartupOptions::Shown StartupOptions::load() {
     Shown shown;
     m_settings.BackColour = MoodColours::defaultColour();
-    const QString colourText = Registry::readSetting(kColourValue);
-    const QString trayText = Registry::readSetting(kTrayValue);
+    const QString colourText = Setting::read(Setting::BackColour);
+    const QString trayText = Setting::read(Setting::StartInTray);
 
     // "Error" has no leading number and so counts as 0.
     const long long tray = leadingNumber(trayText);
@@ -38,12 +33,12 @@ StartupOptions::Shown StartupOptions::load() {
 
 void StartupOptions::chooseStartInTray(bool ticked) {
     m_settings.StartInTray = ticked;
-    Registry::writeSetting(kTrayValue, ticked ? "1" : "0");
+    Setting::write(Setting::StartInTray, ticked ? "1" : "0");
 }
 
 void StartupOptions::chooseColour(int position) {
     m_settings.BackColour = MoodColours::colourAt(position);
-    Registry::writeSetting(kColourValue, QString::number(position));
+    Setting::write(Setting::BackColour, QString::number(position));
 }
 
 void StartupOptions::start(bool outlookTicked) {
