@@ -9,7 +9,7 @@
 #include "client/recipients/FrequentNumbers.h"
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/ui/RecipientsController.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 
 #include <QApplication>

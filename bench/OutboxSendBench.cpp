@@ -6,7 +6,7 @@
 #include "client/outbox/MessageAssembler.h"
 #include "client/outbox/ui/OutboxController.h"
 #include "client/outbox/ui/SendController.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
@@ -53,7 +53,7 @@ void BM_SendToFiveHundred(benchmark::State& state) {
         MainForm form(settings, inst.root(), inst.root());
         form.showOptionsWindow = [] { return true; };
         form.load();
-        settings.ConnectionType = 0;
+        settings.connection = ConnectionType::Modem;
         form.show();
         QApplication::processEvents();
         auto& c = form.controls();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 #include "support/FakeClock.h"
 #include "support/ScriptedMessageBox.h"

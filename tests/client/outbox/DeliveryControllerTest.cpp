@@ -1,6 +1,6 @@
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/MessageListWindow.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/IntervalTimer.h"
 #include "common/Registry.h"

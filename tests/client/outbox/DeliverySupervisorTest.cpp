@@ -2,7 +2,7 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/EntryDateTime.h"
 #include "client/outbox/EntryList.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
 #include "support/FakeClock.h"
 #include "support/ScriptedMessageBox.h"
@@ -62,7 +62,7 @@ struct DeliveryTest : ::testing::Test {
     DeliveryTest()
         : supervisor([this] { return inst.appPath(); }, {outbox, queue, schedule}, controls,
                      launcher, settings, currentOperator, nomAlive) {
-        settings.ConnectionType = 0;
+        settings.connection = ConnectionType::Modem;
         supervisor.addOperatorQueue = [this](const QString& e) {
             queue.append(e);
             ExchangeFiles::appendToInbox(inst.appPath(), {e});
@@ -387,7 +387,7 @@ TEST_F(DeliveryTest, SendQueueInModemConnection) {
 }
 
 TEST_F(DeliveryTest, SendQueueByInternetHandsTheOutboxOver) {
-    settings.ConnectionType = 1;
+    settings.connection = ConnectionType::Internet;
     outbox.append(kE1);
     supervisor.Command2_Click();
     ASSERT_EQ(boxes.shown().size(), 1) << "without a web route the user is told";

@@ -1,7 +1,7 @@
 #include "client/outbox/ui/OutboxController.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/frmDisplaySelMsgDetls.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/ExchangeFiles.h"
 #include "support/FakeClock.h"
@@ -39,7 +39,7 @@ protected:
         inst.writeBytes("Config\\BudList.dat", "Jane Smith  +447700900123\r\nBob  +33612\r\n");
         MainFormFixture::SetUp();
         ASSERT_TRUE(form->load());
-        settings.ConnectionType = 0;
+        settings.connection = ConnectionType::Modem;
     }
     OutboxController& outbox() { return form->outboxController(); }
     SendController& send() { return outbox().send(); }
@@ -125,7 +125,7 @@ TEST_F(OutboxWindowTest, DeliveryPromptAndInboxDependOnTheRoute) {
         c().Picture5->setProperty(SendController::kBlinkProperty, QString());
         inst.writeBytes(ExchangeFiles::kInbox, "\r\n");
         boxes.clear();
-        settings.ConnectionType = cs.connectionType;
+        settings.connection = connectionTypeFromStored(cs.connectionType);
         (cs.immediate ? c().Option2 : c().Option1)->setChecked(true);
         c().txtMessage->setPlainText("hello");
         c().Picture5->click();

@@ -2,7 +2,7 @@
 #include "client/settings/MoodColours.h"
 #include "client/settings/ui/AboutBox.h"
 #include "client/settings/ui/SplashWindow.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "common/Registry.h"
 #include "support/TestInstallation.h"
 

@@ -1,5 +1,5 @@
 #include "client/shell/ui/MainForm.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/ClientStartup.h"
 #include "common/IntervalTimer.h"
 #include "common/Registry.h"

@@ -1,4 +1,4 @@
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/SingleInstance.h"
 #include "client/shell/StartupFiles.h"
 #include "client/shell/ui/ClientStartup.h"
@@ -46,28 +46,25 @@ TEST(ClientSettings, DefaultsAreStoredOnceAndNeverOverwritten) {
     EXPECT_EQ(Registry::readSetting("SHOW_OPTION"), "0");
     EXPECT_EQ(Registry::readSetting("SHOW_OUTLOOK"), "0");
     EXPECT_EQ(Registry::readSetting("CLSID:0XA7"), "Error") << "no default for the tray choice";
-    EXPECT_EQ(s.ConnectionType, 2);
-    EXPECT_EQ(s.outDial, -1);
+    EXPECT_EQ(s.connection, ConnectionType::NotChosen);
 
-    Registry::writeSetting("MODEM_CONN", "0");
-    Registry::writeSetting("SHOW_OPTION", "1");
     Registry::writeSetting("OUT_DIAL", " 9 ");
-    s = ClientSettings::loadWithDefaults();
-    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "0");
-    EXPECT_EQ(s.ConnectionType, 0);
-    EXPECT_TRUE(s.isModem());
-    EXPECT_TRUE(s.IEWarningOff);
-    EXPECT_FALSE(s.OutlookWarningOff);
-    EXPECT_EQ(s.outDial, 9);
+    for (auto [stored, type] :
+         {std::pair{"0", ConnectionType::Modem}, std::pair{" 1", ConnectionType::Internet},
+          std::pair{"-1", ConnectionType::InternetChosenNow},
+          std::pair{"7", ConnectionType::NotChosen}, std::pair{"x", ConnectionType::Modem}}) {
+        Registry::writeSetting("MODEM_CONN", stored);
+        s = ClientSettings::loadWithDefaults();
+        EXPECT_EQ(Registry::readSetting("MODEM_CONN"), stored);
+        EXPECT_EQ(s.connection, type) << stored;
+    }
+    EXPECT_EQ(Registry::readSetting("OUT_DIAL"), " 9 ");
 }
 
 TEST(ClientSettings, AnUnwritableStoreStillGivesTheDefaults) {
     TestInstallation inst;
     qputenv("QUORVEL_REGISTRY", "/proc/no/such/registry.ini");
-    const ClientSettings s = ClientSettings::loadWithDefaults();
-    EXPECT_EQ(s.ConnectionType, 2);
-    EXPECT_EQ(s.outDial, -1);
-    EXPECT_EQ(s.outDialOption, 0);
+    EXPECT_EQ(ClientSettings::loadWithDefaults().connection, ConnectionType::NotChosen);
 }
 
 TEST(SingleInstance, OnePerInstallation) {

@@ -7,7 +7,7 @@
 #include "client/composition/ui/QuickMessageDialog.h"
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/composition/ui/TypedKey.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"

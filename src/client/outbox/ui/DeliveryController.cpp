@@ -4,7 +4,7 @@
 #include "client/outbox/MessageLists.h"
 #include "client/outbox/ui/MessageListWindow.h"
 #include "client/outbox/ui/SendController.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "common/Clock.h"
 #include "common/InstallPath.h"

@@ -5,7 +5,7 @@
 #include "client/outbox/OutboxRules.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/frmDisplaySelMsgDetls.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainFormControls.h"
 
 #include <QListWidget>
@@ -105,6 +105,6 @@ bool OutboxController::AddOperatorQueue(const QStringList& entries) {
 }
 
 bool OutboxController::WriteToNOMInbox(const QString& operatorCode, const QStringList& entries) {
-    return OperatorInbox::WriteToNOMInbox(m_appPath(), m_settings.ConnectionType, operatorCode,
+    return OperatorInbox::WriteToNOMInbox(m_appPath(), m_settings.connection, operatorCode,
                                           entries);
 }

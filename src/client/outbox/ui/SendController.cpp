@@ -4,7 +4,7 @@
 
 #include "client/outbox/EventPacer.h"
 #include "client/outbox/ui/OutboxController.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "common/Clock.h"
 #include "common/MessageBox.h"

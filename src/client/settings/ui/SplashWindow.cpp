@@ -2,7 +2,7 @@
 
 #include "client/settings/MoodColours.h"
 #include "client/settings/ui/AboutBox.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "ui/BackColour.h"
 
 #include <QCheckBox>

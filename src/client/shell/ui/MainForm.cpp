@@ -7,8 +7,8 @@
 #include "client/outbox/ui/OutboxController.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/recipients/ui/RecipientsController.h"
+#include "client/settings/ClientSettings.h"
 #include "client/settings/ui/SplashWindow.h"
-#include "client/shell/ClientSettings.h"
 #include "client/shell/ui/TrayIcon.h"
 #include "common/AppPath.h"
 #include "common/Clock.h"
@@ -111,7 +111,7 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
     m_compose = std::make_unique<ComposeController>(
         m_c, m_settings, [this] { return m_appPath; }, [this] { return MaxSmsLength; });
     m_recipients = std::make_unique<RecipientsController>(m_c, [this] { return m_appPath; });
-    showConnectionDialog = [this] { applyConnectionLayout(m_settings.ConnectionType); };
+    showConnectionDialog = [this] { applyConnectionLayout(m_settings.connection); };
     m_outbox = std::make_unique<OutboxController>(
         m_c, m_settings, [this] { return m_appPath; }, CurrentOperator);
     m_delivery = std::make_unique<DeliveryController>(
@@ -382,7 +382,7 @@ bool MainForm::defaultOptionsWindow() {
 
 bool MainForm::load() {
     // 1. The schedule date needs the modem route.
-    m_c.dtSchDate->setEnabled(m_settings.ConnectionType == 0);
+    m_c.dtSchDate->setEnabled(m_settings.isModem());
     m_c.Timer1->stop();
     // 2.
     CurrentOperator = "CEL";
@@ -448,9 +448,10 @@ void MainForm::ApplyBackColour() {
         paintBackground(w, colour);
 }
 
-void MainForm::applyConnectionLayout(int connectionType) {
-    const bool modem = connectionType == 0;
-    const bool internet = connectionType == 1 || connectionType == -1;
+void MainForm::applyConnectionLayout(ConnectionType connection) {
+    const bool modem = connection == ConnectionType::Modem;
+    const bool internet =
+        connection == ConnectionType::Internet || connection == ConnectionType::InternetChosenNow;
     if (!modem && !internet)
         return; // nothing chosen yet
     m_c.Timer1->setInterval(modem ? 1000 : 0);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+enum class ConnectionType;
 struct ClientSettings;
 class DeliveryController;
 class OutboxController;
@@ -52,8 +53,8 @@ public:
     void mnuShow_Click();
     void Command3_Click();
     void ApplyBackColour();
-    // What choosing a connection does to this window (Modem 0, Internet 1 or -1).
-    void applyConnectionLayout(int connectionType);
+    // What choosing a connection does to this window.
+    void applyConnectionLayout(ConnectionType connection);
 
 signals:
     // The window has been closed for good (close box, Exit or the program).
