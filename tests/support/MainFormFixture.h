@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/outbox/ui/OutboxPanel.h"
+#include "client/outbox/ui/SendPanel.h"
 #include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 #include "support/FakeClock.h"
@@ -68,6 +70,8 @@ protected:
         boxes.clear();
     }
     MainFormControls& c() { return form->controls(); }
+    SendPanel& send() { return form->sendPanel(); }
+    OutboxPanel& out() { return form->outboxPanel(); }
 
     static QColor base(QWidget* w) { return w->palette().color(QPalette::Base); }
     static QStringList items(QListWidget* l) {

@@ -5,6 +5,7 @@
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
 #include "support/FakeClock.h"
+#include "support/FakeLauncher.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
@@ -13,33 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct FakeLauncher : BrindleLauncher {
-    QString startProblem(const QString&) const override {
-        ++checks;
-        return problem;
-    }
-    bool start(const QString& program, const QString& dir, QString& error) override {
-        starts << program + " in " + dir;
-        if (!startError.isEmpty()) {
-            error = startError;
-            return false;
-        }
-        alive = true;
-        return true;
-    }
-    mutable int checks = 0;
-    QString problem;
-    QString startError;
-    bool running() const override { return alive; }
-    void terminate() override {
-        ++terminated;
-        alive = false;
-    }
-    QStringList starts;
-    bool alive = false;
-    int terminated = 0;
-};
 
 struct FakeControls : DeliveryControls {
     void setConfigureEnabled(bool e) override { configure = e; }

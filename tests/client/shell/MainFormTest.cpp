@@ -45,7 +45,7 @@ TEST_F(MainFormTest, LoadFillsEveryListFromItsFile) {
     EXPECT_EQ(c().Combo1->placeholderText(), "Quick Message");
     EXPECT_EQ(c().cmbCountryCode->count(), 229);
     EXPECT_EQ(c().cmbCountryCode->currentText(), "United Kingdom  +44");
-    EXPECT_EQ(c().dtSchDate->date(), QDate(2026, 12, 5));
+    EXPECT_EQ(send().dtSchDate->date(), QDate(2026, 12, 5));
 }
 
 TEST_F(MainFormTest, LoadWritesStartFilesAndSetsTimers) {
@@ -57,11 +57,11 @@ TEST_F(MainFormTest, LoadWritesStartFilesAndSetsTimers) {
     EXPECT_EQ(form->CurrentOperator, "CEL");
     EXPECT_TRUE(form->NOMAlive);
     EXPECT_EQ(form->MaxSmsLength, 160);
-    EXPECT_EQ(c().Timer1->interval(), 10000);
-    EXPECT_FALSE(c().Timer1->isActive());
-    EXPECT_EQ(c().Timer2->interval(), 1000);
-    EXPECT_TRUE(c().Timer2->isActive());
-    EXPECT_FALSE(c().dtSchDate->isEnabled()) << "no connection chosen yet";
+    EXPECT_EQ(form->Timer1->interval(), 10000);
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer2->interval(), 1000);
+    EXPECT_TRUE(form->Timer2->isActive());
+    EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
 }
 
 TEST_F(MainFormTest, MissingAndGarbageFilesLeaveListsEmpty) {
@@ -84,7 +84,7 @@ TEST_F(MainFormTest, ExitChosenInTheOptionsWindowStopsTheLoad) {
 TEST_F(MainFormTest, ExitAsksOnlyWithEntriesInTheOutbox) {
     ASSERT_TRUE(form->load());
     QSignalSpy closed(form.get(), &MainForm::closed);
-    c().outbox->addItem("[1] 05/12/2026 16:20:00 +44123 hi");
+    out().outbox->addItem("[1] 05/12/2026 16:20:00 +44123 hi");
     boxes.answerNext(MessageBox::Answer::No);
     form->Command3_Click();
     ASSERT_EQ(boxes.shown().size(), 1);
@@ -100,7 +100,7 @@ TEST_F(MainFormTest, ExitAsksOnlyWithEntriesInTheOutbox) {
     form->Command3_Click();
     EXPECT_EQ(closed.count(), 1);
 
-    c().outbox->clear();
+    out().outbox->clear();
     boxes.clear();
     form->Command3_Click();
     EXPECT_TRUE(boxes.shown().isEmpty());
@@ -111,12 +111,12 @@ TEST_F(MainFormTest, CloseBoxSavesWithoutAskingAndUncheckedEntriesComeBackChecke
     inst.writeBytes("Config\\ScdMsgs.rcv", "[1] 6/12/2026 10:00:00 +441 a 6/12/2026 10:00:00\r\n");
     ASSERT_TRUE(form->load());
     ASSERT_EQ(boxes.shown().size(), 1) << "the saved scheduled entry is offered";
-    ASSERT_EQ(c().schedulebox->count(), 1);
+    ASSERT_EQ(out().schedulebox->count(), 1);
     boxes.clear();
     c().List4->item(0)->setCheckState(Qt::Unchecked);
-    c().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 still here");
-    c().schedulebox->addItem("[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");
-    c().schedulebox->addItem("[4] 7/12/2026 9:05:00 +442 c 7/12/2026 9:05:00");
+    out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 still here");
+    out().schedulebox->addItem("[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");
+    out().schedulebox->addItem("[4] 7/12/2026 9:05:00 +442 c 7/12/2026 9:05:00");
     form->close();
     EXPECT_TRUE(boxes.shown().isEmpty());
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Ann  +441\r\nBob  +442\r\n"));
@@ -146,7 +146,7 @@ TEST_F(MainFormTest, ChosenColourPaintsThePanels) {
         return true;
     };
     ASSERT_TRUE(form->load());
-    for (QWidget* w : {static_cast<QWidget*>(c().Frame2), static_cast<QWidget*>(c().Frame10),
+    for (QWidget* w : {static_cast<QWidget*>(c().Frame2), static_cast<QWidget*>(out().Frame10),
                        static_cast<QWidget*>(c().fraSMSMessage)})
         EXPECT_EQ(w->palette().color(QPalette::Window), QColor(255, 153, 51))
             << w->objectName().toStdString();
@@ -224,7 +224,7 @@ TEST_F(MainFormTest, EveryNamedControlExists) {
         EXPECT_NE(form->findChild<QObject*>(name), nullptr) << name;
     EXPECT_EQ(c().txtSubject->maxLength(), 100);
     EXPECT_EQ(c().picContact->toolTip(), "Quorvel contacts");
-    EXPECT_FALSE(c().ListCellnet->isVisibleTo(form.get()));
+    EXPECT_FALSE(out().ListCellnet->isVisibleTo(form.get()));
 }
 
 TEST_F(MainFormTest, WithoutANotificationAreaMinimisingJustMinimises) {

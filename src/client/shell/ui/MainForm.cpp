@@ -2,16 +2,17 @@
 
 #include "client/composition/ui/ComposeController.h"
 #include "client/outbox/BrindleLauncher.h"
-#include "client/outbox/OperatorInbox.h"
+#include "client/outbox/ComposedMessageSource.h"
+#include "client/outbox/RecipientSource.h"
 #include "client/outbox/ui/DeliveryController.h"
-#include "client/outbox/ui/OutboxController.h"
+#include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/SendController.h"
+#include "client/outbox/ui/SendPanel.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "client/settings/ClientSettings.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ui/TrayIcon.h"
 #include "common/AppPath.h"
-#include "common/Clock.h"
 #include "common/ExchangeFiles.h"
 #include "common/InstallPath.h"
 #include "common/IntervalTimer.h"
@@ -19,13 +20,13 @@
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
+#include "ui/PanelWidgets.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,47 +38,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+using namespace PanelWidgets;
+
 namespace {
-
-template <typename W> W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QToolButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap pixmap,
-                           const QString& tip, const QString& text = QString()) {
-    auto* b = named(new QToolButton(parent), name);
-    b->setIcon(parent->style()->standardIcon(pixmap));
-    b->setToolTip(tip);
-    b->setAutoRaise(false);
-    if (!text.isEmpty()) {
-        b->setText(text);
-        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    }
-    return b;
-}
-
-// A picture button with its caption label beside it; the label clicks the button.
-QWidget* captioned(QWidget* parent, QToolButton* button, ClickableLabel*& label,
-                   const char* labelName, const QString& caption) {
-    auto* box = new QWidget(parent);
-    auto* l = new QHBoxLayout(box);
-    l->setContentsMargins(0, 0, 0, 0);
-    l->setSpacing(4);
-    button->setParent(box);
-    label = named(new ClickableLabel(caption, box), labelName);
-    label->setToolTip(button->toolTip());
-    label->setCursor(Qt::PointingHandCursor);
-    QObject::connect(label, &ClickableLabel::clicked, button, &QToolButton::click);
-    l->addWidget(button);
-    l->addWidget(label);
-    l->addStretch();
-    return box;
-}
 
 QLineEdit* counter(QWidget* parent, const char* name) {
     auto* e = named(new QLineEdit(parent), name);
@@ -90,15 +56,58 @@ QLineEdit* counter(QWidget* parent, const char* name) {
 
 } // namespace
 
+// What Send takes from the editor.
+class MainForm::ComposedMessage : public ComposedMessageSource {
+public:
+    explicit ComposedMessage(MainForm& form) : m_form(form) {}
+    void replaceLineBreaks() override { m_form.compose().normaliseLineBreaks(); }
+    QString subject() const override { return m_form.m_c.txtSubject->text(); }
+    QString message() const override { return m_form.m_c.txtMessage->toPlainText(); }
+    bool signatureOn() const override { return m_form.m_c.Check2->isChecked(); }
+    void colourMessage(Colour colour) override { paintBase(m_form.m_c.txtMessage, colour); }
+    void clearForNextMessage() override {
+        MainFormControls& c = m_form.m_c;
+        c.txtMessage->clear();
+        c.txtSubject->clear();
+        c.Combo1->setCurrentIndex(-1);
+        m_form.compose().splitWarning().rearm();
+        m_form.compose().ResetQuickMessageText();
+        c.Text4->setText("0");
+    }
+
+private:
+    MainForm& m_form;
+};
+
+// What Send takes from the Number List.
+class MainForm::Recipients : public RecipientSource {
+public:
+    explicit Recipients(MainForm& form) : m_form(form) {}
+    int numberListCount() const override { return m_form.m_c.List4->count(); }
+    QStringList checkedEntries() const override {
+        QStringList out;
+        const QListWidget* list = m_form.m_c.List4;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->checkState() == Qt::Checked)
+                out << list->item(i)->text();
+        return out;
+    }
+    void colourNumberList(Colour colour) override { paintBase(m_form.m_c.List4, colour); }
+
+private:
+    MainForm& m_form;
+};
+
 MainForm::MainForm(ClientSettings& settings, QString programDir, QString currentDir,
                    QWidget* parent)
     : QMainWindow(parent), m_settings(settings), m_programDir(std::move(programDir)),
-      m_currentDir(std::move(currentDir)) {
+      m_currentDir(std::move(currentDir)), m_message(std::make_unique<ComposedMessage>(*this)),
+      m_recipientSource(std::make_unique<Recipients>(*this)) {
     setObjectName("mainForm");
     setWindowTitle("Quorvel");
     setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     buildControls();
-    m_tray = std::make_unique<TrayIcon>(this, m_c.mnuPopup);
+    m_tray = std::make_unique<TrayIcon>(this, mnuPopup);
     connect(m_tray.get(), &TrayIcon::restoreRequested, this, [this](bool activate) {
         if (!m_settings.StartInTray || isVisible())
             return;
@@ -112,37 +121,20 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
         m_c, m_settings, [this] { return m_appPath; }, [this] { return MaxSmsLength; });
     m_recipients = std::make_unique<RecipientsController>(m_c, [this] { return m_appPath; });
     showConnectionDialog = [this] { applyConnectionLayout(m_settings.connection); };
-    m_outbox = std::make_unique<OutboxController>(
-        m_c, m_settings, [this] { return m_appPath; }, CurrentOperator);
-    m_delivery = std::make_unique<DeliveryController>(
-        m_c, m_settings, [this] { return m_appPath; }, CurrentOperator, NOMAlive,
-        std::make_unique<DetachedBrindleLauncher>());
-    m_delivery->addOperatorQueue = [this](const QString& entry) {
-        if (!m_outbox->AddOperatorQueue(QStringList{entry}))
-            MessageBox::show(OperatorInbox::kInboxNotWritten, kQuorvelWarning,
-                             MessageBox::Icon::Warning);
-    };
-    m_delivery->buildScheduledEntries = [this] {
-        const bool made = m_outbox->send().BuildScheduledEntries();
-        // Saved at once: the window may have been closed during a long send.
-        m_delivery->saveScheduledEntries();
-        return made;
-    };
-    m_outbox->send().scheduleAction = [this] { m_delivery->imgSchedule_Click(); };
-    m_outbox->send().replaceLineBreaks = [this] { m_compose->normaliseLineBreaks(); };
-    m_outbox->send().signature = [this] { return SignatureInputs::fromFile(m_appPath); };
-    m_outbox->send().editorReset = [this] {
-        m_compose->splitWarning().rearm();
-        m_compose->ResetQuickMessageText();
-    };
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm() {
+    // The panels go first: they hold on to the window's sources until then.
+    delete m_send;
+    delete m_outbox;
+}
 
 void MainForm::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
     m_c.mainForm = this;
+    Timer1 = named(new IntervalTimer(this), "Timer1");
+    Timer2 = named(new IntervalTimer(this), "Timer2");
 
     // --- Composition -------------------------------------------------------
     m_c.fraSMSMessage = named(new QGroupBox("SMS Message", central), "fraSMSMessage");
@@ -194,61 +186,15 @@ void MainForm::buildControls() {
     sms->setRowStretch(1, 1);
     sms->setColumnStretch(1, 1);
 
-    // --- Sending, queue modes, scheduling -------------------------------------
-    auto* sendBox = named(new QGroupBox("Send", central), "fraSend");
-    auto* send = new QGridLayout(sendBox);
-    m_c.Picture5 = pictureButton(sendBox, "Picture5", QStyle::SP_ArrowForward, "Send message");
-    auto* sendCell = captioned(sendBox, m_c.Picture5, m_c.lblSend, "lblSend", "Send");
-    m_c.Option1 = named(new QRadioButton("Queue Messages", sendBox), "Option1");
-    m_c.Option2 = named(new QRadioButton("Send Immediately", sendBox), "Option2");
-    m_c.Option1->setChecked(true);
-    m_c.Command2 = named(new QPushButton("Send Queue", sendBox), "Command2");
-    m_c.cmdConfigure = named(new QPushButton("Configure", sendBox), "cmdConfigure");
-    m_c.dtSchDate = named(new QDateEdit(sendBox), "dtSchDate");
-    m_c.dtSchDate->setCalendarPopup(true);
-    m_c.dtSchDate->setDisplayFormat("dd/MM/yyyy");
-    m_c.txttime = named(new QTimeEdit(sendBox), "txttime");
-    m_c.txttime->setDisplayFormat("HH:mm");
-    m_c.txttime->setTime(QTime(0, 0));
-    m_c.imgSchedule = pictureButton(sendBox, "imgSchedule", QStyle::SP_FileDialogInfoView,
-                                    "Schedule message", "Schedule");
-    m_c.imgScheduledMessageQ =
-        pictureButton(sendBox, "imgScheduledMessageQ", QStyle::SP_FileDialogListView,
-                      "Scheduled Message Queue", "Scheduled");
-    m_c.fraSMSRemaining = named(new QGroupBox("Quorvel Messages", sendBox), "fraSMSRemaining");
-    m_c.lblRemaining = named(new QLabel(m_c.fraSMSRemaining), "lblRemaining");
-    (new QVBoxLayout(m_c.fraSMSRemaining))->addWidget(m_c.lblRemaining);
-    m_c.fraSMSRemaining->hide();
-    send->addWidget(sendCell, 0, 0);
-    send->addWidget(m_c.Option1, 0, 1);
-    send->addWidget(m_c.Option2, 0, 2);
-    send->addWidget(m_c.Command2, 0, 3);
-    send->addWidget(m_c.cmdConfigure, 0, 4);
-    send->addWidget(new QLabel("Schedule at", sendBox), 1, 0);
-    send->addWidget(m_c.dtSchDate, 1, 1);
-    send->addWidget(m_c.txttime, 1, 2);
-    send->addWidget(m_c.imgSchedule, 1, 3);
-    send->addWidget(m_c.imgScheduledMessageQ, 1, 4);
-    send->addWidget(m_c.fraSMSRemaining, 2, 0, 1, 5);
-
-    // --- Outbox ----------------------------------------------------------------
-    m_c.Frame10 = named(new QGroupBox("Outbox", central), "Frame10");
-    auto* out = new QGridLayout(m_c.Frame10);
-    m_c.outbox = named(new QListWidget(m_c.Frame10), "outbox");
-    m_c.Picture12 = pictureButton(m_c.Frame10, "Picture12", QStyle::SP_TrashIcon,
-                                  "Delete selected message", "Delete");
-    m_c.Picture1 = pictureButton(m_c.Frame10, "Picture1", QStyle::SP_DialogDiscardButton,
-                                 "Remove all messages", "Remove All");
-    m_c.Picture9 = pictureButton(m_c.Frame10, "Picture9", QStyle::SP_DialogApplyButton,
-                                 "Accepted Messages", "Accepted");
-    m_c.Picture15 = pictureButton(m_c.Frame10, "Picture15", QStyle::SP_MessageBoxWarning,
-                                  "Failed Messages", "Failed");
-    out->addWidget(m_c.outbox, 0, 0, 1, 5);
-    out->addWidget(m_c.Picture12, 1, 0);
-    out->addWidget(m_c.Picture1, 1, 1);
-    out->addWidget(m_c.Picture9, 1, 2);
-    out->addWidget(m_c.Picture15, 1, 3);
-    out->setColumnStretch(4, 1);
+    // The outbox frame joins the window after the Send box, so the Tab key
+    // reaches them in the order they are seen.
+    const auto appPath = [this] { return m_appPath; };
+    auto* outbox = new OutboxPanel(m_settings, appPath, CurrentOperator);
+    m_send = new SendPanel(m_settings, appPath, {*outbox, *m_message, *m_recipientSource},
+                           {*Timer1, *Timer2}, CurrentOperator, NOMAlive,
+                           std::make_unique<DetachedBrindleLauncher>(), central);
+    outbox->setParent(central);
+    m_outbox = outbox;
 
     // --- Number List -------------------------------------------------------------
     m_c.Frame2 = named(new QGroupBox("Number List", central), "Frame2");
@@ -340,25 +286,17 @@ void MainForm::buildControls() {
     cg->addWidget(captioned(m_c.Frame9, m_c.Picture2, m_c.Label2, "Label2", "Edit"), 1, 1);
     cg->addWidget(contactsCell, 1, 2);
 
-    m_c.Command3 = named(new QPushButton("Exit", central), "Command3");
-
-    // --- Hidden state lists and timers ------------------------------------------------------
-    m_c.ListCellnet = named(new QListWidget(central), "ListCellnet");
-    m_c.ListCellnet->hide();
-    m_c.schedulebox = named(new QListWidget(central), "schedulebox");
-    m_c.schedulebox->hide();
-    m_c.Timer1 = named(new IntervalTimer(this), "Timer1");
-    m_c.Timer2 = named(new IntervalTimer(this), "Timer2");
-    m_c.mnuPopup = named(new QMenu(this), "mnuPopup");
-    m_c.mnuShow = named(m_c.mnuPopup->addAction("Show Quorvel"), "mnuShow");
-    connect(m_c.mnuShow, &QAction::triggered, this, [this] { mnuShow_Click(); });
-    connect(m_c.Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    Command3 = named(new QPushButton("Exit", central), "Command3");
+    mnuPopup = named(new QMenu(this), "mnuPopup");
+    mnuShow = named(mnuPopup->addAction("Show Quorvel"), "mnuShow");
+    connect(mnuShow, &QAction::triggered, this, [this] { mnuShow_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
 
     // --- Arrangement ---------------------------------------------------------------------------
     auto* left = new QVBoxLayout;
     left->addWidget(m_c.fraSMSMessage, 3);
-    left->addWidget(sendBox);
-    left->addWidget(m_c.Frame10, 2);
+    left->addWidget(m_send);
+    left->addWidget(m_outbox, 2);
     auto* right = new QVBoxLayout;
     right->addWidget(m_c.Frame2, 1);
     right->addWidget(m_c.Frame4);
@@ -366,7 +304,7 @@ void MainForm::buildControls() {
     right->addWidget(m_c.Frame9);
     auto* exitRow = new QHBoxLayout;
     exitRow->addStretch();
-    exitRow->addWidget(m_c.Command3);
+    exitRow->addWidget(Command3);
     right->addLayout(exitRow);
     auto* top = new QHBoxLayout(central);
     top->addLayout(left, 3);
@@ -381,9 +319,8 @@ bool MainForm::defaultOptionsWindow() {
 }
 
 bool MainForm::load() {
-    // 1. The schedule date needs the modem route.
-    m_c.dtSchDate->setEnabled(m_settings.isModem());
-    m_c.Timer1->stop();
+    // 1.
+    m_send->beginLoad();
     // 2.
     CurrentOperator = "CEL";
     NOMAlive = true;
@@ -391,9 +328,9 @@ bool MainForm::load() {
     if (showOptionsWindow && !showOptionsWindow())
         return false;
     // 4.
-    m_c.Timer1->setInterval(10000);
-    m_c.Timer2->setInterval(1000);
-    m_c.Timer2->start();
+    Timer1->setInterval(10000);
+    Timer2->setInterval(1000);
+    Timer2->start();
     MaxSmsLength = 160;
     // 5.
     m_appPath = AppPath(m_programDir, m_currentDir).resolveAndStore();
@@ -413,11 +350,9 @@ bool MainForm::load() {
     if (showConnectionDialog)
         showConnectionDialog();
     if (m_settings.noPort)
-        m_c.cmdConfigure->setEnabled(true);
-    // 13.
-    m_delivery->offerSavedEntries();
-    // 14.
-    m_c.dtSchDate->setDate(Clock::instance().now().date());
+        m_send->cmdConfigure->setEnabled(true);
+    // 13. and 14.
+    m_send->endLoad();
     m_recipients->LoadCountryCodes();
     m_compose->ResetQuickMessageText();
     return true;
@@ -438,36 +373,17 @@ void MainForm::ApplyBackColour() {
     paintBackground(centralWidget(), colour);
     paintBackground(this, colour);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_c.fraSMSMessage, m_c.Frame2,       m_c.Frame9,          m_c.Frame6,
-             m_c.Frame4,        m_c.Frame10,      m_c.fraSMSRemaining, m_c.Option1,
-             m_c.Option2,       m_c.optSelectAll, m_c.optUnselectAll,  m_c.Picture5,
-             m_c.Picture1,      m_c.Picture8,     m_c.Picture7,        m_c.Picture3,
-             m_c.Picture6,      m_c.Picture2,     m_c.Picture16,       m_c.Picture17,
-             m_c.Picture4,      m_c.Picture9,     m_c.Picture15,       m_c.Picture10,
-             m_c.Picture19,     m_c.Picture18,    m_c.picQuickMsg,     m_c.Check2})
+             m_c.fraSMSMessage, m_c.Frame2,         m_c.Frame9,    m_c.Frame6,      m_c.Frame4,
+             m_c.optSelectAll,  m_c.optUnselectAll, m_c.Picture8,  m_c.Picture7,    m_c.Picture3,
+             m_c.Picture6,      m_c.Picture2,       m_c.Picture16, m_c.Picture17,   m_c.Picture4,
+             m_c.Picture10,     m_c.Picture19,      m_c.Picture18, m_c.picQuickMsg, m_c.Check2})
         paintBackground(w, colour);
+    m_send->applyBackColour(colour);
+    m_outbox->applyBackColour(colour);
 }
 
 void MainForm::applyConnectionLayout(ConnectionType connection) {
-    const bool modem = connection == ConnectionType::Modem;
-    const bool internet =
-        connection == ConnectionType::Internet || connection == ConnectionType::InternetChosenNow;
-    if (!modem && !internet)
-        return; // nothing chosen yet
-    m_c.Timer1->setInterval(modem ? 1000 : 0);
-    m_c.dtSchDate->setEnabled(modem);
-    m_c.txttime->setEnabled(modem);
-    m_c.Option2->setEnabled(modem);
-    m_c.Option2->setVisible(modem);
-    m_c.Option1->setVisible(modem);
-    if (internet && !m_c.Option1->isChecked())
-        m_delivery->Option1_Click();
-    m_c.fraSMSRemaining->setVisible(internet);
-    m_c.imgScheduledMessageQ->setEnabled(modem);
-    m_c.imgScheduledMessageQ->setVisible(modem);
-    m_c.Picture15->setEnabled(modem);
-    m_c.Picture15->setVisible(modem);
-    m_c.imgSchedule->setVisible(modem);
+    m_send->applyConnectionLayout(connection);
 }
 
 void MainForm::changeEvent(QEvent* event) {
@@ -503,7 +419,7 @@ void MainForm::mnuShow_Click() {
 }
 
 void MainForm::Command3_Click() {
-    if (m_c.outbox->count() > 0) {
+    if (m_outbox->outbox->count() > 0) {
         const auto answer = MessageBox::show(
             "Messages are still being processed. Please confirm exiting application    ",
             kQuorvelWarning, MessageBox::Icon::Question, MessageBox::Buttons::YesNo,
@@ -518,7 +434,7 @@ void MainForm::saveAtShutdown() {
     if (m_appPath.isEmpty())
         return; // never loaded: nothing of ours to save
     // The scheduled list is kept in its file as it changes; this is the last save.
-    m_delivery->saveScheduledEntries();
+    m_send->delivery().saveScheduledEntries();
     m_recipients->SaveNumberList();
 }
 
@@ -527,7 +443,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         m_closing = true;
         // A send running beneath this close (its events run between
         // recipients) ends here, before it hands on any more entries.
-        m_outbox->send().stop();
+        m_send->send().stop();
         saveAtShutdown();
         RemoveTrayIcon();
     }

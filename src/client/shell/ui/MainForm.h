@@ -9,11 +9,15 @@
 
 enum class ConnectionType;
 struct ClientSettings;
-class DeliveryController;
-class OutboxController;
-class TrayIcon;
 class ComposeController;
+class IntervalTimer;
+class OutboxPanel;
+class QAction;
+class QMenu;
+class QPushButton;
 class RecipientsController;
+class SendPanel;
+class TrayIcon;
 
 // The client's main window: it owns the lists and timers that carry the
 // state, creates every control, and runs the load and shutdown sequences.
@@ -27,8 +31,8 @@ public:
     ~MainForm() override;
 
     MainFormControls& controls() { return m_c; }
-    DeliveryController& delivery() { return *m_delivery; }
-    OutboxController& outboxController() { return *m_outbox; }
+    SendPanel& sendPanel() { return *m_send; }
+    OutboxPanel& outboxPanel() { return *m_outbox; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
     ComposeController& compose() { return *m_compose; }
@@ -45,6 +49,14 @@ public:
     QString CurrentOperator;
     bool NOMAlive = true;
     int MaxSmsLength = 160;
+
+    // Window-wide: the delivery poll, the Send Queue reminder, Exit and the
+    // notification-area menu.
+    IntervalTimer* Timer1 = nullptr;
+    IntervalTimer* Timer2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuShow = nullptr;
 
     void ShowInTray();
     // Hidden behind the notification-area icon.
@@ -65,6 +77,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    class ComposedMessage;
+    class Recipients;
+
     void buildControls();
     void fillListsFromFiles();
     void saveAtShutdown();
@@ -75,9 +90,11 @@ private:
     QString m_currentDir;
     QString m_appPath;
     MainFormControls m_c;
+    std::unique_ptr<ComposedMessage> m_message;
+    std::unique_ptr<Recipients> m_recipientSource;
     std::unique_ptr<TrayIcon> m_tray;
-    std::unique_ptr<DeliveryController> m_delivery;
-    std::unique_ptr<OutboxController> m_outbox;
+    SendPanel* m_send = nullptr;
+    OutboxPanel* m_outbox = nullptr;
     std::unique_ptr<ComposeController> m_compose;
     std::unique_ptr<RecipientsController> m_recipients;
     bool m_closing = false;

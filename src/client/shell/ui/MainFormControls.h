@@ -6,19 +6,13 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QMenu;
-class QAction;
 class QPlainTextEdit;
 class QRadioButton;
-class QTimeEdit;
-class IntervalTimer;
 class QToolButton;
-class QPushButton;
 class QWidget;
 class ClickableLabel;
 
@@ -38,21 +32,6 @@ struct MainFormControls {
     QLineEdit* txtLenSignature = nullptr;
     QLineEdit* Text4 = nullptr;
     QLineEdit* txtLenTotal = nullptr;
-
-    // Sending, queue modes and scheduling.
-    QToolButton* Picture5 = nullptr; // Send
-    ClickableLabel* lblSend = nullptr;
-    QRadioButton* Option1 = nullptr; // Queue Messages
-    QRadioButton* Option2 = nullptr; // Send Immediately
-    QPushButton* Command2 = nullptr; // Send Queue
-    QPushButton* cmdConfigure = nullptr;
-    QPushButton* Command3 = nullptr; // Exit
-    QDateEdit* dtSchDate = nullptr;
-    QTimeEdit* txttime = nullptr;
-    QToolButton* imgSchedule = nullptr;
-    QToolButton* imgScheduledMessageQ = nullptr;
-    QGroupBox* fraSMSRemaining = nullptr;
-    QLabel* lblRemaining = nullptr;
 
     // Number List (Frame2) and Single Contact (Frame4).
     QGroupBox* Frame2 = nullptr;
@@ -94,22 +73,4 @@ struct MainFormControls {
     QToolButton* picContact = nullptr;
     QToolButton* picOutLook = nullptr;
     ClickableLabel* Label7 = nullptr;
-
-    // Outbox (Frame10) and the message lists.
-    QGroupBox* Frame10 = nullptr;
-    QListWidget* outbox = nullptr;
-    QToolButton* Picture12 = nullptr; // delete selected
-    QToolButton* Picture1 = nullptr;  // remove all
-    QToolButton* Picture9 = nullptr;  // accepted messages
-    QToolButton* Picture15 = nullptr; // failed messages
-
-    // Hidden lists and timers.
-    QListWidget* ListCellnet = nullptr;
-    QListWidget* schedulebox = nullptr;
-    IntervalTimer* Timer1 = nullptr;
-    IntervalTimer* Timer2 = nullptr;
-
-    // Notification-area menu.
-    QMenu* mnuPopup = nullptr;
-    QAction* mnuShow = nullptr;
 };
