@@ -30,11 +30,16 @@ TEST(NumberRules, TheFixedUkRuleDropsEverythingButDigits) {
 }
 
 TEST(NumberEntry, OnlyLinesWithANumberAfterThePlusAreLoaded) {
-    for (const char* good : {"Jane Smith  +44123", "  A  +1  ", "+44", "x+1.5"})
+    for (const char* good :
+         {"Jane Smith  +44123", "  A  +1  ", "+44", "x+1.5", "x+ 12 ", "x+-1", "x+1e5", "x+.5"})
         EXPECT_TRUE(NumberEntry::IsValidNumberEntry(good)) << good;
-    for (const char* bad : {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc",
-                            "Jane  +inf", "Jane  +nan", "a+b+1"})
+    for (const char* bad :
+         {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc", "Jane  +inf",
+          "Jane  +nan", "a+b+1", "x+1.2.3", "x+.", "x+1e", "x+0x1F", "x+12-3", "x+-"})
         EXPECT_FALSE(NumberEntry::IsValidNumberEntry(bad)) << bad;
+    // Digits are read as text: a number no floating point value can hold is still a number.
+    EXPECT_TRUE(NumberEntry::IsValidNumberEntry("Jane  +" + QString(400, '7')));
+    EXPECT_FALSE(NumberEntry::IsValidNumberEntry("Jane  +" + QString(400, '7') + "x"));
 }
 
 TEST(NumberRules, GetCountryCodeTakesTheCodeFromItsPlusOrSaysWhy) {
@@ -115,6 +120,8 @@ TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
 
 TEST(NumberEntry, AnEntryIsNameTwoBlanksNumberAndOverlongLinesAreDamage) {
     EXPECT_EQ(NumberEntry::make("Jane Smith", "+44123"), "Jane Smith  +44123");
-    EXPECT_TRUE(NumberEntry::IsValidNumberEntry(QString(1000, 'n') + "  +44123"));
+    // The longest entry the Single Contact fields can make is far below the limit.
+    const QString longest = NumberEntry::make(QString(32767, 'n'), '+' + QString(32766, '4'));
+    EXPECT_TRUE(NumberEntry::IsValidNumberEntry(longest));
     EXPECT_FALSE(NumberEntry::IsValidNumberEntry(QString(1 << 20, 'n') + "  +44123"));
 }

@@ -46,6 +46,13 @@ protected:
         QApplication::sendEvent(c().List4->viewport(), &e);
     }
     static bool bold(QLabel* l) { return l->font().bold(); }
+    // Shutdown, then a new start on the same installation.
+    void restart() {
+        form->close();
+        form = std::make_unique<MainForm>(settings, inst.root(), inst.root());
+        form->showOptionsWindow = [] { return true; };
+        loadAndShow();
+    }
 };
 
 } // namespace
@@ -378,6 +385,30 @@ TEST_F(RecipientsTest, ALargeNumberListLoadsWhole) {
     EXPECT_EQ(c().List4->item(9999)->text(), "Contact 9999  +447700909999");
     form->close();
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), file);
+}
+
+// Whatever the fields let a user add, the next start loads back.
+TEST_F(RecipientsTest, LongNamesAndNumbersComeBackAtTheNextStart) {
+    loadAndShow();
+    const QString name = QString(1100, 'n');
+    const QString digits = QString(400, '7');
+    const QString longest = QString(c().Text1->maxLength(), 'm');
+    const QString longestNumber = '+' + QString(c().Text3->maxLength() - 1, '9');
+    for (QToolButton* add : {c().Picture4, c().Picture3}) {
+        single(name, digits);
+        add->click();
+        single(longest, longestNumber);
+        add->click();
+    }
+    ASSERT_TRUE(boxes.shown().isEmpty());
+    const QStringList added{name + "  +44" + digits, longest + "  " + longestNumber};
+    const QStringList sorted{added[1], added[0]};
+    ASSERT_EQ(items(c().List4), added);
+    ASSERT_EQ(combo2(), sorted);
+
+    restart();
+    EXPECT_EQ(items(c().List4), added);
+    EXPECT_EQ(combo2(), sorted);
 }
 
 TEST_F(RecipientsTest, FrequentNumbersAddSortedRefuseDuplicatesAndRewriteTheFile) {
