@@ -183,6 +183,21 @@ TEST_F(RecipientsTest, PastedNumbersAreCleanedAndAPlusTurnsTheCountryBoxOff) {
         c().Picture4->click();
         EXPECT_EQ(c().List4->item(c().List4->count() - 1)->text(), added);
     }
+
+    // A trunk prefix written after the country code, and the international
+    // access prefix, whatever the country box says.
+    for (auto [pasted, field] : {std::pair{"+44 (0)7700 900123", "+447700900123"},
+                                 std::pair{"0044 7700 900123", "00447700900123"},
+                                 std::pair{"0044 (0)7700 900123", "00447700900123"}}) {
+        c().Text3->setFocus();
+        QGuiApplication::clipboard()->setText(pasted);
+        c().Text3->paste();
+        EXPECT_EQ(c().Text3->text(), field) << pasted;
+        c().Text1->setText("Uk");
+        c().cmbCountryCode->setCurrentText("France  +33");
+        c().Picture4->click();
+        EXPECT_EQ(c().List4->item(c().List4->count() - 1)->text(), "Uk  +447700900123") << pasted;
+    }
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
