@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +79,19 @@ TEST_F(RecipientsTest, AddSingleContactAddsCheckedAppendsAtOnceAndClears) {
     emit c().lblAddSingleContact->clicked();
     EXPECT_EQ(c().List4->count(), 3);
     EXPECT_EQ(c().List4->item(2)->text(), "Jane Smith  +44123");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    // A file that refuses the line is reported as the save at shutdown reports it;
+    // the entry stays listed for that save.
+    inst.remove("Config\\BudList.dat");
+    ASSERT_TRUE(QDir().mkpath(inst.file("Config\\BudList.dat")));
+    single("Al", "0124");
+    c().Picture4->click();
+    ASSERT_EQ(boxes.texts(),
+              QStringList{"The Number List could not be saved in Config\\BudList.dat."});
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_EQ(c().List4->item(3)->text(), "Al  +44124");
 }
 
 // The labels are read while each box is up: the user sees the missing

@@ -113,8 +113,12 @@ void RecipientsController::LoadCountryCodes() {
 bool RecipientsController::SaveNumberList() {
     if (NumberListFile::save(m_appPath(), entries()))
         return true;
-    warn("The Number List could not be saved in Config\\BudList.dat.");
+    warnNotSaved();
     return false;
+}
+
+void RecipientsController::warnNotSaved() {
+    warn("The Number List could not be saved in Config\\BudList.dat.");
 }
 
 // --- Number List
@@ -261,7 +265,8 @@ void RecipientsController::Picture4_Click() {
         return;
     AddEntry(*o.entry, true);
     // At once: the list reaches the file whole only at shutdown.
-    NumberListFile::append(m_appPath(), *o.entry);
+    if (!NumberListFile::append(m_appPath(), *o.entry))
+        warnNotSaved();
     ClearSingleContact();
 }
 
