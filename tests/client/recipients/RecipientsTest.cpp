@@ -232,6 +232,19 @@ TEST_F(RecipientsTest, TheMobileFieldRefusesOtherKeys) {
     QTest::keyClicks(c().Text3, "+");
     EXPECT_EQ(c().Text3->text(), "+07");
     EXPECT_EQ(boxes.shown().size(), 1);
+
+    // Typed over a selection, the key lands where the selection starts.
+    boxes.clear();
+    c().Text3->setText("0771");
+    c().Text3->selectAll();
+    QTest::keyClicks(c().Text3, "+");
+    EXPECT_EQ(c().Text3->text(), "+");
+    EXPECT_FALSE(c().cmbCountryCode->isEnabled());
+    c().Text3->setText("0771");
+    c().Text3->setSelection(1, 2);
+    QTest::keyClicks(c().Text3, "+");
+    EXPECT_EQ(c().Text3->text(), "0771");
+    EXPECT_EQ(boxes.texts(), QStringList{"Mobile number must only contain digits        "});
 }
 
 TEST_F(RecipientsTest, EnterAndEscInTheMobileFieldAreRefusedLikeAnyOtherKey) {

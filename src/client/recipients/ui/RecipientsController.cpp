@@ -301,7 +301,10 @@ void RecipientsController::Text1_Change() {
 }
 
 bool RecipientsController::Text3_KeyPress(QChar key) {
-    if (NumberRules::mobileKeyAccepted(key, m_c.Text3->cursorPosition())) {
+    // A typed key replaces the selection, so it lands where the selection starts.
+    const int caret =
+        m_c.Text3->hasSelectedText() ? m_c.Text3->selectionStart() : m_c.Text3->cursorPosition();
+    if (NumberRules::mobileKeyAccepted(key, caret)) {
         if (key == '+')
             m_c.cmbCountryCode->setEnabled(false);
         return true;
