@@ -401,8 +401,11 @@ TEST_F(RecipientsTest, DroppedTextBecomesEntriesExceptAGroupNode) {
     loadAndShow();
     drop("node");
     EXPECT_EQ(c().List4->count(), 0);
+    drop("node\r\n");
+    drop("node\nnode");
+    EXPECT_EQ(c().List4->count(), 0) << "each line is a node";
     drop("Jane Smith  +44123");
-    drop("A  +1\r\nB  +2\n\n");
+    drop("A  +1\r\nnode\rB  +2\n\n");
     EXPECT_EQ(items(c().List4), (QStringList{"Jane Smith  +44123", "A  +1", "B  +2"}));
     EXPECT_EQ(checks(), (QList<Qt::CheckState>{Qt::Checked, Qt::Checked, Qt::Checked}));
 }

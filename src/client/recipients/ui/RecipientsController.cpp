@@ -184,13 +184,12 @@ void RecipientsController::optUnselectAll_Click() {
 }
 
 void RecipientsController::List4_Drop(const QString& text) {
-    if (text == kNode)
-        return;
     // An entry is one line: text dropped from elsewhere may hold several,
     // and a line break inside an entry would split it in BudList.dat.
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     for (const QString& line : text.split(lineBreak, Qt::SkipEmptyParts))
-        AddEntry(line, true);
+        if (line != kNode)
+            AddEntry(line, true);
 }
 
 bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
