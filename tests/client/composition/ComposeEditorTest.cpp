@@ -1,12 +1,16 @@
 #include "support/MainFormFixture.h"
 #include "client/composition/ui/ComposeController.h"
+#include "client/recipients/ui/RecipientsController.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "common/Colour.h"
 #include "ui/BackColour.h"
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextCursor>
@@ -212,33 +216,69 @@ TEST_F(ComposeEditorTest, BarredCharactersArrivingByPasteAreDroppedSilently) {
     EXPECT_EQ(c().txtSubject->text(), "re: 5 draft");
 }
 
-TEST_F(ComposeEditorTest, PastedLineBreaksStayUntilFocusLeavesThenBecomeSpaces) {
+// A pasted line break keeps the characters it came with: CR LF counts two, a
+// lone CR or LF one, though the box shows each as one break until it loses
+// the focus; then each CR and each LF becomes one blank. Counters, the limit
+// and the text sent all see the same length.
+TEST_F(ComposeEditorTest, PastedLineBreaksCountAsTheyCameAndBecomeOneBlankEach) {
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGE" + QByteArray(10, 's') + "\r\n");
     loadAndShow();
+    settings.ConnectionType = 0;
     c().txtMessage->setFocus();
-    QGuiApplication::clipboard()->setText("one\ntwo\nthree");
+    QGuiApplication::clipboard()->setText("one\r\ntwo\nthree\rfour");
     c().txtMessage->paste();
-    EXPECT_EQ(message(), "one\ntwo\nthree");
-    EXPECT_EQ(c().Text4->text(), "13");
+    EXPECT_EQ(message(), "one\ntwo\nthree\nfour");
+    EXPECT_EQ(counters(), (QStringList{"10", "19", "29"}));
     c().txtSubject->setFocus();
-    EXPECT_EQ(message(), "one two three");
-    EXPECT_EQ(c().Text4->text(), "13") << "the counters do not change";
+    EXPECT_EQ(message(), "one  two three four");
+    EXPECT_EQ(counters(), (QStringList{"10", "19", "29"})) << "the counters do not change";
+
+    // At the limit a CR LF weighs two: 160 stays white, one more goes over.
+    c().txtMessage->setFocus();
+    QTest::keyClicks(c().txtMessage, QString(129, 'x'));
+    paste(c().txtMessage, "\r\n");
+    EXPECT_EQ(counters(), (QStringList{"10", "150", "160"}));
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kWhite));
     EXPECT_TRUE(boxes.shown().isEmpty());
+    paste(c().txtMessage, "\n");
+    EXPECT_EQ(c().txtLenTotal->text(), "161");
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kOrange));
+    EXPECT_EQ(boxes.shown().size(), 1) << "the split warning";
+
+    // Dropped text brings its breaks as they came too.
+    c().Picture17->click();
+    QMimeData mime;
+    mime.setText("x\r\ny");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(c().txtMessage->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(c().txtMessage->viewport(), &drop);
+    EXPECT_EQ(message(), "x\ny");
+    EXPECT_EQ(c().Text4->text(), "4");
+
+    // A paste cleaned of barred characters keeps what its breaks were, and
+    // so does a selection a refused paste gives back.
+    boxes.clear();
+    c().Picture17->click();
+    c().txtMessage->setFocus();
+    paste(c().txtMessage, "a\r\n#b\nc\rd");
+    EXPECT_EQ(c().Text4->text(), "8");
+    c().txtMessage->selectAll();
+    paste(c().txtMessage, QString(QChar(0xE9)));
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+    EXPECT_EQ(message(), "a\nb\nc\nd");
+    EXPECT_EQ(c().Text4->text(), "8");
+
+    // Sent with the focus still in the box, the breaks become blanks all the same.
+    form->recipients().AddEntry("Jane  +447700900123", true);
+    c().Picture5->click();
+    ASSERT_EQ(c().outbox->count(), 1);
+    EXPECT_TRUE(c().outbox->item(0)->text().contains(" a  b c d "))
+        << c().outbox->item(0)->text().toStdString();
 
     // In the one-line subject a line break becomes a space at once.
     paste(c().txtSubject, "a\r\nb\rc\nd");
     EXPECT_EQ(c().txtSubject->text(), "a b c d");
-}
-
-TEST_F(ComposeEditorTest, SendCanReplaceLineBreaksWhileTheFocusStaysInTheBox) {
-    loadAndShow();
-    c().txtMessage->setFocus();
-    QGuiApplication::clipboard()->setText("x\r\ny");
-    c().txtMessage->paste();
-    caretAt(1);
-    form->compose().normaliseLineBreaks();
-    EXPECT_EQ(message(), "x y");
-    EXPECT_EQ(c().txtMessage->textCursor().position(), 1);
-    EXPECT_EQ(c().txtMessage->document()->blockCount(), 1);
 }
 
 TEST_F(ComposeEditorTest, FocusLossCheckShowsOnceAndTakesTheFocusBack) {
@@ -311,6 +351,11 @@ TEST_F(ComposeEditorTest, KeyDownRecordsTheCaretInTheSharedSlot) {
     caretAt(1);
     QTest::keyClick(c().txtMessage, Qt::Key_Left);
     EXPECT_EQ(form->compose().PastePosition, "1");
+    // A pasted CR LF before the caret counts two there as well.
+    c().txtMessage->clear();
+    paste(c().txtMessage, "a\r\nb");
+    QTest::keyClick(c().txtMessage, Qt::Key_End);
+    EXPECT_EQ(form->compose().PastePosition, "4");
 }
 
 TEST_F(ComposeEditorTest, PastesOfAnySizeAndCharacterLeaveTheBoxesWithinTheRules) {
@@ -333,7 +378,7 @@ TEST_F(ComposeEditorTest, PastesOfAnySizeAndCharacterLeaveTheBoxesWithinTheRules
     const QString allowed = QString(100000, 'z') + '\t' + QChar(0) + "~\r\n" + "end";
     paste(c().txtMessage, allowed);
     EXPECT_EQ(message(), "keep" + QString(100000, 'z') + "\t\nend");
-    EXPECT_EQ(c().Text4->text(), QString::number(4 + 100000 + 1 + 1 + 3));
+    EXPECT_EQ(c().Text4->text(), QString::number(4 + 100000 + 1 + 2 + 3));
     EXPECT_EQ(boxes.shown().size(), 1) << "only the split warning";
     paste(c().txtSubject, "x\t" + allowed);
     EXPECT_EQ(c().txtSubject->text(), "x\t" + QString(98, 'z'));
