@@ -7,18 +7,48 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
 
 const QString kAscii = "This version of Quorvel supports only ASCII characters.";
+
+// A message box as the program shows one: a modal window of its own with a
+// nested event loop. Inside that loop it takes the focus, as a window
+// manager gives it, and then closes itself.
+class ModalMessageBox : public MessageBox::Presenter {
+public:
+    ModalMessageBox() : m_previous(MessageBox::install(this)) {}
+    ~ModalMessageBox() override { MessageBox::install(m_previous); }
+    ModalMessageBox(const ModalMessageBox&) = delete;
+    ModalMessageBox& operator=(const ModalMessageBox&) = delete;
+
+    MessageBox::Answer present(const MessageBox::Request& request) override {
+        shown << request.text;
+        QDialog box(QApplication::activeWindow());
+        box.setWindowTitle(request.title);
+        (new QPushButton("OK", &box))->setDefault(true);
+        QTimer::singleShot(0, &box, [&box] { QApplication::setActiveWindow(&box); });
+        QTimer::singleShot(0, &box, &QDialog::accept);
+        box.exec();
+        return request.defaultButton;
+    }
+
+    QStringList shown;
+
+private:
+    MessageBox::Presenter* m_previous;
+};
 
 class ComposeEditorTest : public MainFormFixture {
 protected:
@@ -308,6 +338,30 @@ TEST_F(ComposeEditorTest, FocusLossCheckShowsOnceAndTakesTheFocusBack) {
         << "one move between two real widgets, not through no focus at all";
     EXPECT_TRUE(boxes.shown().isEmpty());
     EXPECT_EQ(QApplication::focusWidget(), otherBox) << "the focus is not taken back";
+}
+
+// A real modal box takes the focus while it is up. That move, and the focus
+// coming back, are no loss of focus within the form: each box is shown once.
+TEST_F(ComposeEditorTest, AModalBoxTakingTheFocusIsNoLossOfFocus) {
+    loadAndShow();
+    ModalMessageBox modal;
+    // Text the program put there: its refused character waits for the focus-loss check.
+    const QString text = QString("caf") + QChar(0xE9) + "\nline";
+    c().txtMessage->setPlainText(text);
+    c().txtMessage->setFocus();
+    caretAt(int(text.size()));
+    paste(c().txtMessage, QString(QChar(0xE9)));
+    // The window manager gives the form its focus back once the box is gone.
+    QApplication::setActiveWindow(form.get());
+    EXPECT_EQ(modal.shown, QStringList{kAscii}) << "the paste's box alone";
+    EXPECT_EQ(message(), text) << "the focus never left the box";
+    EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
+
+    modal.shown.clear();
+    c().Text1->setFocus();
+    QApplication::setActiveWindow(form.get());
+    EXPECT_EQ(modal.shown, QStringList{kAscii}) << "the focus-loss check's box, once";
+    EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
 }
 
 TEST_F(ComposeEditorTest, RefusedTextInBothBoxesDoesNotBounceTheFocusBetweenThem) {
