@@ -4,6 +4,7 @@
 #include "client/shell/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/ExchangeFiles.h"
+#include "common/IntervalTimer.h"
 #include "support/FakeClock.h"
 #include "support/MainFormFixture.h"
 #include "support/ScriptedMessageBox.h"
@@ -294,6 +295,8 @@ TEST_F(OutboxWindowTest, ExitDuringALargeSendStopsItBeforeTheNextRecipient) {
     EXPECT_EQ(boxes.texts(), QStringList{"Messages are still being processed. Please confirm "
                                          "exiting application    "});
     EXPECT_FALSE(send().sending());
+    c().Timer1->start();
+    EXPECT_FALSE(c().Timer1->isActive() || c().Timer2->isActive()) << "no poll may run after Exit";
 }
 
 TEST_F(OutboxWindowTest, ScheduledEntriesGoToTheScheduledListOnly) {

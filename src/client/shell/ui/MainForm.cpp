@@ -527,6 +527,10 @@ void MainForm::closeEvent(QCloseEvent* event) {
         // A send running beneath this close (its events run between
         // recipients) ends here, before it hands on any more entries.
         m_outbox->send().stop();
+        // Nor may a poll start afterwards and release due scheduled entries.
+        m_c.Timer1->setInterval(0);
+        m_c.Timer1->stop();
+        m_c.Timer2->stop();
         saveAtShutdown();
         RemoveTrayIcon();
     }
