@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # CPU use of Brindle while its modem stays silent for 60 seconds, and its
-# resident memory with 10,000 queued entries.
-#   bench/brindle-idle.sh [build-folder] [seconds] [entries]
-# The silent modem is a pseudo-terminal whose other end reads and never answers.
+# resident memory with 10,000 queued entries; then its CPU use in the 15
+# seconds after the line's other end has hung up in the middle of a wait.
+#   bench/brindle-idle.sh [build-folder] [seconds] [entries] [hang-up-seconds]
+# The silent modem is a pseudo-terminal whose other end reads and never
+# answers; the line that hangs up is one whose other end closes once Brindle
+# has written to it (its modem reset), while Brindle waits for the answer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 seconds=${2:-60}
 entries=${3:-10000}
+hangupSeconds=${4:-15}
 command -v socat >/dev/null || { echo "socat is needed"; exit 1; }
 
 root=$(mktemp -d)
@@ -52,6 +56,23 @@ end=$(ticks)
 rss=$(awk '/VmHWM/ {print $2}' "/proc/$brindle/status")
 queued=$(wc -l < NOM/UK/Cellnet/Config/Brindle.tkn)
 
-cpu=$(awk -v t=$((end - start)) -v hz="$hz" -v s="$seconds" 'BEGIN {printf "%.2f", 100 * t / hz / s}')
-echo "silent modem for ${seconds} s: $((end - start)) ticks of CPU at ${hz}/s = ${cpu}% of one core"
+percent() { awk -v t="$1" -v hz="$hz" -v s="$2" 'BEGIN {printf "%.2f", 100 * t / hz / s}'; }
+echo "silent modem for ${seconds} s: $((end - start)) ticks of CPU at ${hz}/s = $(percent $((end - start)) "$seconds")% of one core"
 echo "queued entries: ${queued}; peak resident memory: $((rss / 1024)) MB"
+
+# Hang-up: a new run on a line whose other end goes after the first bytes.
+kill "$brindle" 2>/dev/null || true
+wait "$brindle" 2>/dev/null || true
+socat pty,raw,echo=0,link="$root/run/hangup" 'SYSTEM:head -c 1 >/dev/null' &
+other=$!
+pids+=($other)
+for _ in $(seq 50); do [ -e "$root/run/hangup" ] && break; read -rt 0.1 <> <(:) || true; done
+printf '%s\r\n' "$root/run/hangup" > "$root/Config/ComPorts.cfg"
+./NOM/UK/Cellnet/Brindle >"$root/run/brindle-hangup.out" 2>&1 &
+brindle=$!
+pids+=($brindle)
+wait "$other" 2>/dev/null || true
+start=$(ticks)
+read -rt "$hangupSeconds" <> <(:) || true
+end=$(ticks)
+echo "other end hung up, next ${hangupSeconds} s: $((end - start)) ticks of CPU = $(percent $((end - start)) "$hangupSeconds")% of one core"

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 
 const QByteArray Modem::kRejectionText = QByteArrayLiteral("Message send failed");
+const QByteArray Modem::kNoCarrier = QByteArrayLiteral("NO CARRIER");
 
 namespace {
 
@@ -71,14 +72,6 @@ void Modem::clearBuffer() {
     showScreen();
 }
 
-bool Modem::takeThrough(const QByteArray& text) {
-    const qsizetype at = m_buffer.indexOf(text);
-    if (at < 0)
-        return false;
-    m_buffer.remove(0, at + text.size());
-    return true;
-}
-
 bool Modem::OpenPort() {
     const QString portText =
         LineFile::readLast(ExchangeFiles::path(m_config.appPath, ExchangeFiles::kPortFile))
@@ -123,6 +116,32 @@ void Modem::WaitSecs(int seconds) {
 }
 
 int Modem::AwaitString(const QByteArray& send, const QByteArray& wait, int timeout) {
+    switch (awaitString(send, wait, timeout, false)) {
+    case WaitResult::Found:
+        return kFound;
+    case WaitResult::Rejected:
+        return kRejected;
+    default:
+        return kNotFound;
+    }
+}
+
+Modem::WaitResult Modem::awaitOnCall(const QByteArray& send, const QByteArray& wait, int timeout) {
+    return awaitString(send, wait, timeout, true);
+}
+
+// Where the call ended in the buffer, looking from `from`: the modem's
+// "NO CARRIER", or the end of what arrived once the line has gone; -1 while
+// the call is up.
+qsizetype Modem::callEndAt(qsizetype from) const {
+    const qsizetype at = m_buffer.indexOf(kNoCarrier, from);
+    if (at >= 0)
+        return at;
+    return m_line.isOpen() ? -1 : m_buffer.size();
+}
+
+Modem::WaitResult Modem::awaitString(const QByteArray& send, const QByteArray& wait, int timeout,
+                                     bool onCall) {
     const qint64 deadline = nowSecond() + timeout;
     if (!send.isEmpty()) {
         pumpOnce();
@@ -132,16 +151,25 @@ int Modem::AwaitString(const QByteArray& send, const QByteArray& wait, int timeo
     while (!m_cancelled && deadline > nowSecond()) {
         pumpOnce();
         readInput();
-        if (m_buffer.contains(kRejectionText)) {
+        // Only what came before the end of the call counts.
+        const qsizetype end = onCall ? callEndAt(0) : -1;
+        const auto beforeEnd = [end](qsizetype at) { return at >= 0 && (end < 0 || at < end); };
+        if (beforeEnd(m_buffer.indexOf(kRejectionText))) {
             clearBuffer();
-            return kRejected;
+            return WaitResult::Rejected;
         }
         showScreen();
-        if (wait.isEmpty() || takeThrough(wait))
-            return kFound;
+        // An empty text is found at once, but not on a call that has ended.
+        const qsizetype at = wait.isEmpty() ? 0 : m_buffer.indexOf(wait);
+        if (wait.isEmpty() ? end < 0 : beforeEnd(at)) {
+            m_buffer.remove(0, at + wait.size());
+            return WaitResult::Found;
+        }
+        if (end >= 0)
+            return WaitResult::LineLost;
         waitForInput(deadline);
     }
-    return kNotFound;
+    return m_cancelled ? WaitResult::Cancelled : WaitResult::TimedOut;
 }
 
 Modem::Match Modem::awaitFirst(const QByteArray& send, const QList<QByteArray>& waits,
@@ -165,14 +193,55 @@ Modem::Match Modem::awaitFirst(const QByteArray& send, const QList<QByteArray>& 
                 continue;
             const qsizetype at = m_buffer.indexOf(waits[i]);
             if (at >= 0) {
-                Match m{i, m_buffer.left(at)};
+                Match m{i, m_buffer.left(at), WaitResult::Found};
                 m_buffer.remove(0, at + waits[i].size());
                 return m;
             }
         }
         waitForInput(deadline);
     }
-    return {};
+    Match none;
+    none.result = m_cancelled ? WaitResult::Cancelled : WaitResult::TimedOut;
+    return none;
+}
+
+Modem::Match Modem::awaitAnswer(const QByteArray& block, const QList<QByteArray>& answers,
+                                int timeout) {
+    const qint64 deadline = nowSecond() + timeout;
+    Match m;
+    readInput();
+    if (!m_cancelled && callEndAt(0) >= 0) {
+        m.result = WaitResult::LineLost;
+        return m;
+    }
+    // What came before the block cannot answer it.
+    clearBuffer();
+    write(block);
+    while (!m_cancelled && deadline > nowSecond()) {
+        pumpOnce();
+        readInput();
+        showScreen();
+        qsizetype echo = 0;
+        while (echo < m_buffer.size() && echo < block.size() && m_buffer[echo] == block[echo])
+            ++echo;
+        const qsizetype end = callEndAt(echo);
+        const QByteArray heard = m_buffer.mid(echo, end < 0 ? -1 : end - echo);
+        for (int i = 0; i < answers.size(); ++i) {
+            const qsizetype at = answers[i].isEmpty() ? -1 : heard.indexOf(answers[i]);
+            if (at >= 0) {
+                m = {i, heard.left(at), WaitResult::Found};
+                m_buffer.remove(0, echo + at + answers[i].size());
+                return m;
+            }
+        }
+        if (end >= 0) {
+            m.result = WaitResult::LineLost;
+            return m;
+        }
+        waitForInput(deadline);
+    }
+    m.result = m_cancelled ? WaitResult::Cancelled : WaitResult::TimedOut;
+    return m;
 }
 
 bool Modem::AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,

@@ -20,6 +20,20 @@ public:
     static constexpr int kNotFound = 0;
     static constexpr int kRejected = 100;
     static const QByteArray kRejectionText;
+    // What the modem says when the call has ended.
+    static const QByteArray kNoCarrier;
+
+    // How a wait ended.
+    enum class WaitResult {
+        Found,
+        TimedOut,
+        // The rejection text came (AwaitString only).
+        Rejected,
+        // The call ended ("NO CARRIER", or the line hung up) before the text came.
+        LineLost,
+        // The program is ending.
+        Cancelled,
+    };
 
     struct Display {
         std::function<void(const QString& portText)> port;
@@ -45,6 +59,9 @@ public:
     bool isOpen() const { return m_line.isOpen(); }
 
     int AwaitString(const QByteArray& send, const QByteArray& wait, int timeout);
+    // AwaitString on a connected call: the call ending ends the wait at once,
+    // unless the text waited for came before the end.
+    WaitResult awaitOnCall(const QByteArray& send, const QByteArray& wait, int timeout);
     bool AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,
                           const QByteArray& w3, const QByteArray& w4, int timeout);
 
@@ -54,8 +71,14 @@ public:
     struct Match {
         int index = -1;
         QByteArray before;
+        WaitResult result = WaitResult::TimedOut;
     };
     Match awaitFirst(const QByteArray& send, const QList<QByteArray>& waits, int timeout);
+    // The answer to a block, as awaitFirst on a connected call. Only what
+    // arrives after the block is written counts, and not its echo: a modem
+    // back in command state echoes the block, texts and all. A call that has
+    // already ended gets no block.
+    Match awaitAnswer(const QByteArray& block, const QList<QByteArray>& answers, int timeout);
 
     bool InitModem(QString& MessageResponse);
     bool DialService(QString& MessageResponse);
@@ -76,7 +99,9 @@ private:
     void waitForInput(qint64 deadlineSecond);
     void readInput();
     void showScreen();
-    bool takeThrough(const QByteArray& text);
+    WaitResult awaitString(const QByteArray& send, const QByteArray& wait, int timeout,
+                           bool onCall);
+    qsizetype callEndAt(qsizetype from) const;
 
     SerialLine& m_line;
     StatusLog& m_status;

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <poll.h>
+
 QSerialPortLine::QSerialPortLine() = default;
 
 QSerialPortLine::~QSerialPortLine() {
@@ -66,6 +68,8 @@ bool QSerialPortLine::waitForInput(qint64 ms) {
         QCoreApplication::processEvents();
         return true;
     }
+    if (closeIfGone())
+        return false;
     // Sleep in the kernel until a byte, an error or the time-out; timers and
     // window events are served meanwhile.
     QEventLoop loop;
@@ -76,5 +80,24 @@ bool QSerialPortLine::waitForInput(qint64 ms) {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
     timeout.start(static_cast<int>(qMax<qint64>(ms, 0)));
     loop.exec();
-    return m_port.isOpen() && m_port.bytesAvailable() > 0;
+    if (m_port.isOpen() && m_port.bytesAvailable() > 0)
+        return true;
+    closeIfGone();
+    return false;
+}
+
+bool QSerialPortLine::closeIfGone() {
+    if (!m_port.isOpen())
+        return false;
+    // A hung-up line reads as end of file for ever, and the port would wake
+    // every wait at once: once the other end has gone, the port is closed.
+    pollfd p{static_cast<int>(m_port.handle()), POLLIN, 0};
+    const bool hungUp = ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+    if (!hungUp && m_port.error() != QSerialPort::ResourceError) {
+        m_port.clearError();
+        return false;
+    }
+    m_port.close();
+    m_port.clearError();
+    return true;
 }

@@ -19,5 +19,7 @@ public:
     bool waitForInput(qint64 ms) override;
 
 private:
+    bool closeIfGone();
+
     QSerialPort m_port;
 };

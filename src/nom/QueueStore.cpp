@@ -36,7 +36,13 @@ QByteArray readBytes(const QString& file) {
 
 } // namespace
 
-QueueStore::QueueStore(QString appPath) : m_appPath(std::move(appPath)) {}
+QueueStore::QueueStore(QString appPath) : m_appPath(std::move(appPath)) {
+    const QStringList journal = LineFile::readAll(file(kJournal));
+    const qsizetype owed = journal.indexOf(QString());
+    m_journal = nonEmpty(journal.mid(0, owed));
+    if (owed >= 0)
+        m_owed = nonEmpty(journal.mid(owed + 1));
+}
 
 QString QueueStore::file(const QString& relative) const {
     return ExchangeFiles::path(m_appPath, relative);
@@ -53,15 +59,8 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
         QString from; // empty: the journal
     };
     QList<Taken> taken;
-    const QStringList owedBefore = m_owed;
-    if (!m_journalRead) {
-        const QStringList journal = LineFile::readAll(file(kJournal));
-        const qsizetype owed = journal.indexOf(QString());
-        for (const QString& line : nonEmpty(journal.mid(0, owed)))
-            taken << Taken{line, QString()};
-        if (owed >= 0)
-            m_owed = nonEmpty(journal.mid(owed + 1)) + m_owed;
-    }
+    for (const QString& line : m_journal)
+        taken << Taken{line, QString()};
     const qsizetype fromJournal = taken.size();
 
     QStringList sources;
@@ -104,11 +103,9 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
             out << t.line;
         return out;
     };
-    if (!taken.isEmpty() && !saveJournal(queue + lines())) {
-        m_owed = owedBefore;
+    if (!taken.isEmpty() && !writeJournal(queue + lines()))
         return Intake{{}, {}, {}, false, {}};
-    }
-    m_journalRead = true;
+    m_journal.clear();
 
     for (qsizetype i = 0; i < sources.size(); ++i) {
         const QString f = file(sources[i]);
@@ -123,13 +120,17 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
     // Should this fail, the journal holds lines its file holds too: a later
     // start takes them once, and the next queue change rewrites it anyway.
     if (!in.notEmptied.isEmpty())
-        saveJournal(queue + lines());
+        writeJournal(queue + lines());
 
     in.entries = lines();
     return in;
 }
 
 bool QueueStore::saveJournal(const QStringList& queue) {
+    return writeJournal(m_journal + queue);
+}
+
+bool QueueStore::writeJournal(const QStringList& queue) {
     QStringList lines = nonEmpty(queue);
     if (!m_owed.isEmpty())
         lines << QString() << m_owed;
@@ -151,11 +152,29 @@ bool QueueStore::recordOwed() {
 }
 
 bool QueueStore::carryOver(const QStringList& queue) {
-    const QStringList entries = nonEmpty(queue);
-    if (!entries.isEmpty()) {
-        InboxLock lock(m_appPath);
-        if (!LineFile::appendLines(file(kCarryOver), entries))
-            return false; // the journal still holds them
-    }
+    InboxLock lock(m_appPath);
+    const QStringList entries = journalOnly() + nonEmpty(queue);
+    if (!entries.isEmpty() && !LineFile::appendLines(file(kCarryOver), entries))
+        return false; // the journal still holds them
+    m_journal.clear();
     return saveJournal({});
+}
+
+// The journal's entries not yet taken, less those the carry-over file or the
+// inbox still hold (a run that died before emptying them left them in both):
+// those are taken from there by the next run.
+QStringList QueueStore::journalOnly() const {
+    if (m_journal.isEmpty())
+        return {};
+    QStringList inFiles = nonEmpty(LineFile::readAll(file(kCarryOver)));
+    inFiles += LineFile::readAll(file(kInbox)).mid(1);
+    QStringList out;
+    for (const QString& line : m_journal) {
+        const qsizetype at = inFiles.indexOf(line);
+        if (at >= 0)
+            inFiles.removeAt(at);
+        else
+            out << line;
+    }
+    return out;
 }

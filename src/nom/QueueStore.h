@@ -17,28 +17,36 @@ public:
         QStringList notEmptied;        // files (relative names) that could not be emptied
     };
 
+    // Reads the journal a run that was killed left behind, before anything
+    // can rewrite it.
     explicit QueueStore(QString appPath);
 
-    // The journal (at the first intake of a run only), then the carry-over file
-    // when asked, then the inbox from its line 2. `queue` is what is already
-    // queued; the journal is rewritten with it and the new entries.
+    // The journal's entries (at the first intake of a run only), then the
+    // carry-over file when asked, then the inbox from its line 2. `queue` is
+    // what is already queued; the journal is rewritten with it and the new
+    // entries.
     Intake take(const QStringList& queue, bool withCarryOver);
-    // The journal holds exactly the queue, then, behind one empty line, the
-    // accepted entries Brindle.out still owes; rewritten whole, atomically.
+    // The journal holds exactly the queue (behind the journal's own entries
+    // while they are not taken), then, behind one empty line, the accepted
+    // entries Brindle.out still owes; rewritten whole, atomically.
     bool saveJournal(const QStringList& queue);
     // Appends the owed entries, then this one, to Brindle.out, oldest first.
     // False when the file refused: what is left stays owed.
     bool recordAccepted(const QString& entry);
     bool recordOwed();
     QStringList owedAccepted() const { return m_owed; }
-    // Appends the queue to the carry-over file, then leaves the journal with
-    // only what is owed.
+    // Appends the journal's entries not yet taken and the queue to the
+    // carry-over file, then leaves the journal with only what is owed.
     bool carryOver(const QStringList& queue);
 
     QString file(const QString& relative) const;
 
 private:
+    bool writeJournal(const QStringList& queue);
+    QStringList journalOnly() const;
+
     QString m_appPath;
-    bool m_journalRead = false;
+    // What the journal held at start, until the first intake takes it.
+    QStringList m_journal;
     QStringList m_owed;
 };

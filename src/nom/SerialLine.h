@@ -20,6 +20,8 @@ public:
     virtual bool open(const QString& device, const LineSettings& settings) = 0;
     // False when closing failed.
     virtual bool close() = 0;
+    // A line whose other end hangs up, or whose device goes away, closes
+    // itself: the call is over, and the next open starts afresh.
     virtual bool isOpen() const = 0;
     virtual void write(const QByteArray& bytes) = 0;
     // Everything received so far, removed from the line; possibly nothing.

@@ -15,6 +15,9 @@ const QByteArray kEscEotCR = QByteArray(1, ESC) + kEotCR;
 
 const QString kReadyTimeout = QStringLiteral("Timed out waiting for Ready");
 const QString kResponseTimeout = QStringLiteral("Timed out waiting for message response");
+const QString kLineLost = QStringLiteral("Connection to SMSC lost");
+
+using Wait = Modem::WaitResult;
 
 // The SMSC's answer line: the last line that stood before the word that
 // ended the wait, with that word when it is text.
@@ -45,19 +48,25 @@ void TapSession::endExchange() {
 bool TapSession::TAPLogin(QString& MessageResponse) {
     m_modem.WaitSecs(1);
     m_status.DisplayStatus(QStringLiteral("Logging In"));
-    m_modem.AwaitString(QByteArray() + DC1 + EOT + CR, QByteArray(), 1);
+    // A call that ends during the log-on ends it at once: nothing more can come.
+    Wait w = m_modem.awaitOnCall(QByteArray() + DC1 + EOT + CR, QByteArray(), 1);
     bool prompted = false;
-    for (int attempt = 0; attempt < 4 && !prompted; ++attempt)
-        prompted = m_modem.AwaitString(kCR, "ID=", 5) == Modem::kFound;
+    for (int attempt = 0; attempt < 4 && !prompted && w != Wait::LineLost; ++attempt) {
+        w = m_modem.awaitOnCall(kCR, "ID=", 5);
+        prompted = w == Wait::Found;
+    }
     if (!prompted) {
         MessageResponse = QStringLiteral("SMSC not responding");
         return false;
     }
     // Takes the SMSC's first answer line out of the buffer.
-    m_modem.AwaitString(QByteArray(1, ESC) + "PG1" + kCR, kCR, 25);
-    if (m_modem.AwaitString(QByteArray(), QByteArray(1, ESC) + "[p" + kCR, 30) != Modem::kFound) {
+    w = m_modem.awaitOnCall(QByteArray(1, ESC) + "PG1" + kCR, kCR, 25);
+    if (w != Wait::LineLost)
+        w = m_modem.awaitOnCall(QByteArray(), QByteArray(1, ESC) + "[p" + kCR, 30);
+    if (w != Wait::Found) {
         MessageResponse = kReadyTimeout;
-        endExchange();
+        if (w != Wait::LineLost)
+            endExchange();
         return false;
     }
     return true;
@@ -76,7 +85,11 @@ TapSession::Outcome TapSession::SendMessage(QString MobileNumber, QString Messag
                                     "successful", QByteArray(1, ACK)};
     int resends = 0;
     for (;;) {
-        const Modem::Match m = m_modem.awaitFirst(block, answers, 60);
+        const Modem::Match m = m_modem.awaitAnswer(block, answers, 60);
+        if (m.result == Wait::LineLost) {
+            MessageResponse = kLineLost;
+            return Outcome::LineLost;
+        }
         if (m.index == Resend && resends < kMaxResends) {
             ++resends;
             continue;
@@ -89,18 +102,20 @@ TapSession::Outcome TapSession::SendMessage(QString MobileNumber, QString Messag
         if (m.index == Successful || m.index == Acknowledged) {
             m_status.DisplayStatus(QStringLiteral("Message Accepted"));
             MessageResponse = answerText(m.before, answers[m.index]);
-            bool ready;
+            // The acceptance stands whatever follows; a call that ends now
+            // is only lost for the messages after this one.
+            Wait ready = Wait::Found;
             if (m.index == Successful) {
                 m_modem.WaitSecs(1);
-                ready = m_modem.AwaitString(QByteArray(), kCR, 25) == Modem::kFound &&
-                        m_modem.AwaitString(QByteArray(), kCR, 5) == Modem::kFound;
-            } else {
-                ready = m_modem.AwaitString(QByteArray(), kCR, 5) == Modem::kFound;
+                ready = m_modem.awaitOnCall(QByteArray(), kCR, 25);
             }
-            if (ready)
+            if (ready == Wait::Found)
+                ready = m_modem.awaitOnCall(QByteArray(), kCR, 5);
+            if (ready == Wait::Found)
                 return Outcome::Accepted;
             MessageResponse = kReadyTimeout;
-            endExchange();
+            if (ready != Wait::LineLost)
+                endExchange();
             return Outcome::AcceptedLineLost;
         }
         // Silence, or a block still refused after its resends.

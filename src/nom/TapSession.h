@@ -14,6 +14,8 @@ public:
         AcceptedLineLost,
         // The SMSC refused this message: drop it.
         Rejected,
+        // The call ended before the SMSC answered: the message was not sent.
+        LineLost,
         Failed,
     };
 

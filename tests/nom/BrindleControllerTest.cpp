@@ -154,6 +154,27 @@ TEST(BrindleMainLoop, RejectedMessageIsDroppedWithoutUsingARetry) {
     EXPECT_TRUE(run.statuses().contains("Message send failed"));
 }
 
+// The modem echoes blocks sent after the call dropped: their texts are no
+// answer, and what was not answered stays queued as on a failed connection.
+TEST(BrindleMainLoop, ACallLostBeforeTheAnswerKeepsTheEntryAndUsesARetry) {
+    BrindleRun run;
+    run.smsc.echo = true;
+    run.smsc.dropAfter = 1;
+    const QStringList queued{"[1] d +441 first", "[2] d +442 was it successful?",
+                             "[3] d +443 Message send failed, so again"};
+    run.setConfigLine(22, "1");
+    run.queue(queued);
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.brindle->endedAs(), "CRASH");
+    EXPECT_EQ(run.smsc.accepted.size(), 1);
+    EXPECT_EQ(run.file(kAccepted), lines(queued.mid(0, 1)));
+    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(queued.mid(1)));
+    const QStringList s = run.statuses();
+    EXPECT_EQ(s.count("Connection to SMSC lost"), 1);
+    EXPECT_EQ(s.last(), "Cannot contact SMSC... Exiting");
+}
+
 TEST(BrindleMainLoop, SilentSmscCannotKeepBrindleDiallingForEver) {
     BrindleRun run;
     run.smsc.answer = ScriptedSmsc::Answer::Silent;

@@ -68,3 +68,20 @@ TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
         EXPECT_EQ(run.file(kInbox), QByteArray("\r\n"));
     }
 }
+
+// The journal is read at start: an exit before the first tick carries its
+// entries over and records what it still owes. An entry the killed run had
+// not yet emptied from the inbox stays there.
+TEST(BrindleJournal, ExitBeforeTheFirstTickKeepsAKilledRunsEntries) {
+    BrindleRun run;
+    run.queue({"[3] i +443 inbox"});
+    run.inst.writeBytes(kJournal, "[1] j +441 taken\r\n[3] i +443 inbox\r\n"
+                                  "\r\n[2] j +442 accepted\r\n");
+    run.start();
+    run.brindle->bExit_Click();
+    EXPECT_EQ(run.brindle->endedAs(), "EXIT");
+    EXPECT_EQ(run.file(kCarryOver), QByteArray("[1] j +441 taken\r\n"));
+    EXPECT_EQ(run.file(kAccepted), QByteArray("[2] j +442 accepted\r\n"));
+    EXPECT_EQ(run.file(kInbox), QByteArray("\r\n[3] i +443 inbox\r\n"));
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+}

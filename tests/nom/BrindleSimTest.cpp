@@ -168,6 +168,29 @@ TEST(BrindleWithSimulator, SendsEveryEntryAndEndsComplete) {
     EXPECT_LT(counter.captured(1).toInt(), 1000);
 }
 
+// The call drops after the first message, and the modem, back in command
+// state, echoes whatever is sent to it; the log-off before the ninth message
+// drops the call again. Texts that hold the SMSC's own answers must neither
+// be taken for an acceptance nor for a rejection.
+TEST(BrindleWithSimulator, ADroppedEchoingLineNeitherAcceptsNorLosesAnEntry) {
+    SimRun run({"--drop-after", "1"});
+    REQUIRE_SIMULATOR(run);
+    QStringList queued = entries(9);
+    queued[1].replace("Message number 2,", "Was number 2 successful?");
+    queued[2].replace("Message number 3,", "Message send failed, try 3");
+    queued[5].replace("Message number 6,", "successful Message send failed 6");
+    run.queue(queued);
+    run.startBrindle();
+    ASSERT_TRUE(run.waitForBrindle(200000));
+    EXPECT_EQ(run.state(), "COMPLETE");
+    EXPECT_EQ(bytesOf(run.record()), recorded(queued));
+    EXPECT_EQ(run.file(kConfigDir + "Brindle.out"), LineFile::encodeLines(queued));
+    EXPECT_EQ(run.file(kConfigDir + "Brindle.tkn"), QByteArray());
+    const QStringList log = run.log();
+    EXPECT_EQ(log.count("Connection to SMSC lost"), 1);
+    EXPECT_EQ(log.count("Dialling SMSC"), 3);
+}
+
 TEST(BrindleWithSimulator, UnreachableSmscEndsInCrashWithEveryEntryCarriedOver) {
     for (const char* fault : {"--busy", "--no-dialtone"}) {
         SCOPED_TRACE(fault);

@@ -1,13 +1,20 @@
 #include "nom/Modem.h"
 #include "common/ExchangeFiles.h"
+#include "nom/QSerialPortLine.h"
 #include "nom/StatusLog.h"
+#include "nom/TapSession.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
 #include "support/TestInstallation.h"
 
 #include "QtPrinters.h"
 
+#include <QSocketNotifier>
+#include <QTimer>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -268,4 +275,56 @@ TEST(ModemPort, UnusablePortOrSettingsCannotOpen) {
         EXPECT_EQ(pane, "Cannot Open Port\r\n");
         EXPECT_FALSE(line.isOpen());
     }
+}
+
+namespace {
+// A pseudo-terminal: the port is its slave, the other end of the line its master.
+struct Pty {
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    QString port;
+    Pty() {
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+            port = QString::fromLocal8Bit(::ptsname(master));
+    }
+    ~Pty() { closeMaster(); }
+    void closeMaster() {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+};
+} // namespace
+
+// The other end of the line goes while a block waits for its answer (a USB
+// modem pulled out, a simulator gone): a hung-up line reads as end of file for
+// ever, and the wait must end at once as a lost call, not keep waking up.
+TEST(ModemOnAPty, TheOtherEndClosingMidWaitLosesTheCall) {
+    FakeClock clock;
+    // Every pass of the event loop moves the clock on, so a wait that kept
+    // waking up without ending still runs out.
+    QTimer passes;
+    QObject::connect(&passes, &QTimer::timeout, [&] { clock.advanceMs(100); });
+    passes.start(0);
+
+    Pty pty;
+    ASSERT_FALSE(pty.port.isEmpty());
+    QSerialPortLine line;
+    ASSERT_TRUE(line.open(pty.port, {9600, 8}));
+    StatusLog status;
+    Modem modem(line, status);
+    TapSession tap(modem, status);
+    // The other end takes the block in, then closes.
+    QSocketNotifier blockIn(pty.master, QSocketNotifier::Read);
+    QObject::connect(&blockIn, &QSocketNotifier::activated, [&] {
+        blockIn.setEnabled(false);
+        pty.closeMaster();
+    });
+    QString response;
+    EXPECT_EQ(tap.SendMessage("+447700900123", "Hi", response), TapSession::Outcome::LineLost);
+    EXPECT_EQ(response, "Connection to SMSC lost");
+    EXPECT_EQ(pty.master, -1) << "the block reached the other end";
+    EXPECT_FALSE(line.isOpen());
+
+    Pty next;
+    EXPECT_TRUE(line.open(next.port, {9600, 8})) << "the next attempt opens afresh";
 }

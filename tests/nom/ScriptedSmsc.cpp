@@ -19,6 +19,8 @@ void ScriptedSmsc::onWrite(const QByteArray& bytes) {
     if (!m_online) {
         if (silentModem)
             return;
+        if (echo)
+            say(bytes);
         if (bytes.startsWith("ATDT")) {
             ++dials;
             const bool connects = dialResult.startsWith("CONNECT");
@@ -84,5 +86,9 @@ void ScriptedSmsc::onBlock(const QByteArray& block) {
         break;
     default:
         break;
+    }
+    if (accepted.size() == dropAfter) {
+        say("\r\nNO CARRIER\r\n");
+        m_online = false;
     }
 }

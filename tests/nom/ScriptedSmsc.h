@@ -24,6 +24,10 @@ public:
     int nakFirst = 0;    // the first N blocks answered NAK
     Answer answer = Answer::Successful;
     qint64 connectDelayMs = 3000;
+    // In command state the modem echoes what it is sent.
+    bool echo = false;
+    // The call drops ("NO CARRIER") right after the Nth accepted message.
+    int dropAfter = 0;
 
     struct Message {
         QString number;

@@ -150,6 +150,72 @@ TEST_F(TapTest, StandardAnswersOfPagingTerminals) {
     }
 }
 
+// A call that ends mid-wait: a message counts as sent only once "successful"
+// has come from the SMSC, and a modem back in command state echoes the block,
+// whose own text is no answer.
+TEST_F(TapTest, ALostCallIsNoAnswer) {
+    const QByteArray noCarrier = "\r\nNO CARRIER\r\n";
+    struct Case {
+        const char* name;
+        QString text;
+        QByteArray waiting; // in from before the block
+        bool echoed;        // the block comes back first
+        QByteArray answer;
+        Outcome outcome;
+        QString response;
+        int writes; // the block, then EOT CR when the exchange is ended
+    };
+    const Case cases[] = {
+        {"no carrier", "Hi", "", false, noCarrier, Outcome::LineLost, "Connection to SMSC lost", 1},
+        {"echo, then no carrier", "it was successful", "", true, noCarrier, Outcome::LineLost,
+         "Connection to SMSC lost", 1},
+        {"no carrier already in", "Hi", "\x06\r" + noCarrier, false, "", Outcome::LineLost,
+         "Connection to SMSC lost", 0},
+        {"echo of successful", "it was successful", "", true, "", Outcome::Failed,
+         "Timed out waiting for message response", 2},
+        {"echo of a rejection", "Message send failed twice", "", true, "", Outcome::Failed,
+         "Timed out waiting for message response", 2},
+        {"successful, then no carrier", "Hi", "", false, "211 successful" + noCarrier,
+         Outcome::AcceptedLineLost, "Timed out waiting for Ready", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSerialLine l;
+        l.open("/dev/fake", {});
+        Modem m(l, status);
+        TapSession t(m, status);
+        const QByteArray block = MakeTAPString("447700900123", c.text);
+        l.push(c.waiting);
+        l.on(block, (c.echoed ? block : QByteArray()) + c.answer);
+        QString r;
+        EXPECT_EQ(t.SendMessage("+447700900123", c.text, r), c.outcome);
+        EXPECT_EQ(r, c.response);
+        EXPECT_EQ(l.writes().size(), c.writes);
+    }
+}
+
+TEST_F(TapTest, ALostCallEndsTheLogOnAtOnce) {
+    const QByteArray noCarrier = "\r\nNO CARRIER\r\n";
+    line.on("\x11\x04\r", "").on("\r", noCarrier);
+    mark();
+    EXPECT_FALSE(tap.TAPLogin(response));
+    EXPECT_EQ(response, "SMSC not responding");
+    EXPECT_EQ(line.writeCount("\r"), 1);
+    EXPECT_EQ(elapsed(), 1000);
+
+    FakeSerialLine l;
+    l.open("/dev/fake", {});
+    Modem m(l, status);
+    TapSession t(m, status);
+    l.on("\r", "ID=").on("PG1", "110 1.8" + noCarrier);
+    QString r;
+    mark();
+    EXPECT_FALSE(t.TAPLogin(r));
+    EXPECT_EQ(r, "Timed out waiting for Ready");
+    EXPECT_EQ(l.writes().last(), kEsc + "PG1\r") << "nothing sent to a call that has ended";
+    EXPECT_EQ(elapsed(), 1000);
+}
+
 TEST_F(TapTest, NakSendsTheSameBlockAgainAtMostThreeTimes) {
     line.on(kBlock, "\x15\r").on(kBlock, "\x15\r").on(kBlock, "successful\r\x06\r");
     EXPECT_EQ(send(), Outcome::Accepted);

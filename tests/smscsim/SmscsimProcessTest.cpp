@@ -59,13 +59,22 @@ std::string fileText(const QString& path) {
     return f.readAll().toStdString();
 }
 
-// Blocks on the file's change notices (no sleeps) until it holds `text`.
-bool waitForText(const QString& path, const std::string& text, int timeoutMs = 5000) {
+int occurrences(const std::string& in, const std::string& text) {
+    int n = 0;
+    for (auto at = in.find(text); at != std::string::npos; at = in.find(text, at + text.size()))
+        ++n;
+    return n;
+}
+
+// Blocks on the file's change notices (no sleeps) until it holds `text`
+// `times` times.
+bool waitForText(const QString& path, const std::string& text, int times = 1,
+                 int timeoutMs = 5000) {
     int fd = ::inotify_init1(IN_CLOEXEC);
     ::inotify_add_watch(fd, path.toLocal8Bit().constData(), IN_MODIFY);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     bool found = false;
-    while (!(found = fileText(path).find(text) != std::string::npos)) {
+    while (!(found = occurrences(fileText(path), text) >= times)) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                         deadline - std::chrono::steady_clock::now())
                         .count();
@@ -122,12 +131,17 @@ TEST(SmscsimProcess, DialLogOnSendOneMessageAndLogOff) {
 
 TEST(SmscsimProcess, ClosingThePortHangsUpEvenWhenReopenedAtOnce) {
     // Answers come 100 ms late, so each close lands while one is still owed.
-    Smscsim sim({"--lifetime", "60", "--delay", "100"});
+    QTemporaryDir dir;
+    const QString transcript = dir.filePath("transcript.txt");
+    Smscsim sim({"--lifetime", "60", "--delay", "100", "--transcript", transcript});
     ASSERT_FALSE(sim.path.empty()) << sim.errors().toStdString();
     SerialClient port;
     for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         ASSERT_TRUE(port.open(sim.path));
+        // Bytes written before the simulator has seen the new open could be
+        // taken for the last client's, which are dropped with its call.
+        ASSERT_TRUE(waitForText(transcript, "-- port opened\n", round + 1));
         port.send("AT\r");
         ASSERT_EQ(port.expect(kOk), "AT\r" + kOk)
             << "echo on and command state: the last call was hung up, its answer dropped";

@@ -94,12 +94,4 @@ QString trimBlanks(const QString& text) {
     return text.mid(from, to - from);
 }
 
-QString replaceLineBreaks(const QString& text) {
-    QString out = text;
-    for (QChar& c : out)
-        if (isLineBreak(c))
-            c = ' ';
-    return out;
-}
-
 } // namespace CharacterRules

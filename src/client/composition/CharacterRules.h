@@ -42,8 +42,6 @@ Pasted cleanPasted(const QString& text, LineBreaks breaks);
 // text the rules allow, and stay.
 QString trimBlanks(const QString& text);
 
-// Every CR and every LF becomes one space (so the length never changes).
-QString replaceLineBreaks(const QString& text);
 bool isLineBreak(QChar c);
 
 inline const QString kAsciiOnly =

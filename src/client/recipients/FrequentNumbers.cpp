@@ -14,9 +14,8 @@ QString path(const QString& appPath) {
 
 FrequentNumbers::FrequentNumbers(QStringList lines) : m_items(std::move(lines)) {
     m_items.removeIf([](const QString& l) { return !NumberEntry::IsValidNumberEntry(l); });
+    // A line the file repeats stays: only an add refuses a duplicate.
     std::sort(m_items.begin(), m_items.end(), &FrequentNumbers::before);
-    // A hand-edited file may repeat a line; the list never holds one twice.
-    m_items.erase(std::unique(m_items.begin(), m_items.end()), m_items.end());
 }
 
 FrequentNumbers FrequentNumbers::load(const QString& appPath) {

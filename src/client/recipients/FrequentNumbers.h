@@ -4,15 +4,16 @@
 #include <QStringList>
 
 // The frequently dialled numbers: entries shaped like Number List entries,
-// unique as whole lines (exact, case-sensitive), kept in alphabetical order
-// and written to Config\SpeedNos.dat after every change.
+// of which an add refuses a whole line already listed (exact, case-sensitive),
+// kept in alphabetical order and written to Config\SpeedNos.dat after every
+// change.
 class FrequentNumbers {
 public:
     static inline const QString kRelative = QStringLiteral("Config\\SpeedNos.dat");
 
     FrequentNumbers() = default;
     // Lines failing the entry test are dropped (and leave the file at the
-    // next write); the rest is sorted.
+    // next write); the rest is sorted, repeated lines included.
     explicit FrequentNumbers(QStringList lines);
     static FrequentNumbers load(const QString& appPath);
     // Atomic: a failed write keeps the previous file.

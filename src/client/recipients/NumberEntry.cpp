@@ -1,8 +1,43 @@
 #include "client/recipients/NumberEntry.h"
 
-#include <algorithm>
-
 namespace NumberEntry {
+
+namespace {
+
+bool isDigit(QChar c) {
+    return c >= '0' && c <= '9';
+}
+
+// Digits from `at` on; returns how many.
+qsizetype skipDigits(QStringView text, qsizetype& at) {
+    const qsizetype from = at;
+    while (at < text.size() && isDigit(text[at]))
+        ++at;
+    return at - from;
+}
+
+} // namespace
+
+bool isNumberText(QStringView text) {
+    qsizetype at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
+    qsizetype digits = skipDigits(text, at);
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        digits += skipDigits(text, at);
+    }
+    if (digits == 0)
+        return false;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+            ++at;
+        if (skipDigits(text, at) == 0)
+            return false;
+    }
+    return at == text.size();
+}
 
 bool IsValidNumberEntry(const QString& line) {
     if (line.size() > MaxLength)
@@ -11,13 +46,7 @@ bool IsValidNumberEntry(const QString& line) {
     const qsizetype plus = t.indexOf('+');
     if (t.isEmpty() || plus < 0)
         return false;
-    const QString rest = t.mid(plus + 1);
-    if (rest.isEmpty())
-        return false;
-    bool ok = false;
-    rest.trimmed().toDouble(&ok);
-    // "inf" and "nan" parse as numbers but are no phone numbers.
-    return ok && std::any_of(rest.begin(), rest.end(), [](QChar c) { return c.isDigit(); });
+    return isNumberText(QStringView(t).mid(plus + 1).trimmed());
 }
 
 QString make(const QString& name, const QString& number) {

@@ -5,13 +5,18 @@
 // A recipient line: a name, two blanks, then "+" and digits.
 namespace NumberEntry {
 
-// Far longer than any name and number: a longer stored line is damage.
-inline constexpr int MaxLength = 1024;
+// Far longer than any entry the program makes (the Single Contact fields
+// hold at most 32,767 characters each): a longer stored line is damage.
+inline constexpr int MaxLength = 1 << 18;
 
 // A stored recipient line worth loading: after trimming it is not empty,
 // holds a "+", the text after the first "+" is a number, and it is no
 // longer than an entry can be.
 bool IsValidNumberEntry(const QString& line);
+// A decimal number written out: an optional sign, digits with at most one
+// decimal point, an optional exponent. Read as text, so no number of digits
+// is too many.
+bool isNumberText(QStringView text);
 
 // name + two blanks + number.
 QString make(const QString& name, const QString& number);

@@ -30,6 +30,9 @@ QString digitsOnly(const QString& text) {
 }
 
 QString MakeInternationalNumber(const QString& digits, const QString& codeDigits) {
+    // The international access prefix: the number carries its own code.
+    if (digits.size() > 2 && digits.startsWith(QStringLiteral("00")))
+        return '+' + digits.mid(2);
     QString s = digits;
     if (s.startsWith('0'))
         s = codeDigits + s.mid(1);
@@ -41,7 +44,14 @@ QString MakeInternationalNumber(const QString& digits, const QString& codeDigits
 }
 
 void ValidateNumber(QString& number) {
-    number = MakeInternationalNumber(digitsOnly(number), "44");
+    number = MakeInternationalNumber(digitsOnly(dropTrunkPrefix(number)), "44");
+}
+
+QString dropTrunkPrefix(const QString& text) {
+    const QString t = text.trimmed();
+    if (!t.startsWith('+') && !t.startsWith(QStringLiteral("00")))
+        return text;
+    return QString(text).remove(QStringLiteral("(0)"));
 }
 
 QString countryCodeRefusal(const QString& text) {
@@ -81,7 +91,7 @@ QString cleanName(const QString& text) {
 }
 
 QString filterMobile(const QString& text) {
-    const QString t = text.trimmed();
+    const QString t = dropTrunkPrefix(text).trimmed();
     QString out;
     out.reserve(t.size());
     for (qsizetype i = 0; i < t.size(); ++i)

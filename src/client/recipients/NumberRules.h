@@ -9,10 +9,16 @@ namespace NumberRules {
 // Digits only, everything else dropped.
 QString digitsOnly(const QString& text);
 // National (leading 0) or code-first digits to "+" code digits: 0123 with code
-// 44 gives +44123; 44012 gives +4412; 1555 with code 1 gives +1555.
+// 44 gives +44123; 44012 gives +4412; 1555 with code 1 gives +1555. Digits
+// after the international access prefix 00 keep their own code: 0044123
+// gives +44123 whatever the code.
 QString MakeInternationalNumber(const QString& digits, const QString& codeDigits);
 // The same rule with the code fixed to 44, applied to any text.
 void ValidateNumber(QString& number);
+// A number written internationally ("+44 (0)7700 900123", "0044 (0)7700")
+// without the "(0)" trunk prefix, which is dialled only inside the country.
+// A national number ("(0)77-123") is left as it is.
+QString dropTrunkPrefix(const QString& text);
 
 // The trimmed text from its first "+" on ("+44"), or "Error" after telling
 // the user why the country code cannot be used.
@@ -29,7 +35,7 @@ bool isNameText(const QString& text);
 QString cleanName(const QString& text);
 
 // The mobile field as its change filter rebuilds it: the trimmed text's
-// digits, and a "+" only as its first character.
+// digits (a trunk prefix dropped), and a "+" only as its first character.
 QString filterMobile(const QString& text);
 // The country box is usable while the mobile number is not international.
 bool countryCodeEnabledFor(const QString& mobile);

@@ -1,4 +1,5 @@
 #include "client/composition/CharacterRules.h"
+#include "client/composition/PastedLineBreaks.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -55,12 +56,26 @@ TEST(CharacterRules, PastedTextLosesBarredCharactersAndNul) {
     EXPECT_FALSE(out.refused);
 }
 
-TEST(CharacterRules, LineBreaksAreKeptOrBecomeOneSpaceEach) {
-    EXPECT_EQ(cleanPasted("a\r\nb\nc\rd", LineBreaks::Space).text, "a b c d");
-    EXPECT_EQ(cleanPasted("a\r\nb\nc\rd", LineBreaks::Keep).text, "a\r\nb\nc\rd");
-    EXPECT_EQ(cleanPasted(QString("x") + QChar::ParagraphSeparator + "y", LineBreaks::Space).text,
-              "x y");
-    EXPECT_EQ(replaceLineBreaks("a\r\nb\nc"), "a  b c") << "a CR LF pair gives two spaces";
+TEST(PastedLineBreaks, EachBreakKeepsTheCharactersItCameWith) {
+    const QString pasted = "a\r\nb\nc\rd\r\r\n";
+    const QChar p = QChar::ParagraphSeparator;
+    EXPECT_EQ(PastedLineBreaks::asParagraphs(pasted), QString("a%1b%1c%1d%1%1").arg(p));
+    EXPECT_EQ(PastedLineBreaks::lengthsIn(pasted), (QList<int>{2, 1, 1, 1, 2}));
+
+    PastedLineBreaks breaks;
+    breaks.replace(0, 0, PastedLineBreaks::lengthsIn(pasted));
+    EXPECT_EQ(breaks.extra(), 2);
+    EXPECT_EQ(breaks.extraBefore(1), 1);
+    EXPECT_EQ(breaks.spaced(PastedLineBreaks::asParagraphs(pasted)), "a  b c d   ")
+        << "each CR and each LF one blank";
+    // The second and third give way to one CR LF.
+    breaks.replace(1, 2, {2});
+    EXPECT_EQ(breaks.count(), 4);
+    EXPECT_EQ(breaks.extra(), 3);
+    EXPECT_EQ(breaks.spaced(QString("x%1y%1%1%1").arg(p)), "x  y     ");
+    breaks.replace(0, 99, {});
+    EXPECT_EQ(breaks.count(), 0);
+    EXPECT_EQ(breaks.extra(), 0);
 }
 
 TEST(CharacterRules, RefusedCharactersAreReportedWhateverElseComesWithThem) {

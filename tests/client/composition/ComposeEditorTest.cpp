@@ -1,20 +1,54 @@
 #include "support/MainFormFixture.h"
 #include "client/composition/ui/ComposeController.h"
+#include "client/recipients/ui/RecipientsController.h"
 #include "client/shell/ui/MainFormControls.h"
 #include "common/Colour.h"
 #include "ui/BackColour.h"
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
 
 const QString kAscii = "This version of Quorvel supports only ASCII characters.";
+
+// A message box as the program shows one: a modal window of its own with a
+// nested event loop. Inside that loop it takes the focus, as a window
+// manager gives it, and then closes itself.
+class ModalMessageBox : public MessageBox::Presenter {
+public:
+    ModalMessageBox() : m_previous(MessageBox::install(this)) {}
+    ~ModalMessageBox() override { MessageBox::install(m_previous); }
+    ModalMessageBox(const ModalMessageBox&) = delete;
+    ModalMessageBox& operator=(const ModalMessageBox&) = delete;
+
+    MessageBox::Answer present(const MessageBox::Request& request) override {
+        shown << request.text;
+        QDialog box(QApplication::activeWindow());
+        box.setWindowTitle(request.title);
+        (new QPushButton("OK", &box))->setDefault(true);
+        QTimer::singleShot(0, &box, [&box] { QApplication::setActiveWindow(&box); });
+        QTimer::singleShot(0, &box, &QDialog::accept);
+        box.exec();
+        return request.defaultButton;
+    }
+
+    QStringList shown;
+
+private:
+    MessageBox::Presenter* m_previous;
+};
 
 class ComposeEditorTest : public MainFormFixture {
 protected:
@@ -212,33 +246,69 @@ TEST_F(ComposeEditorTest, BarredCharactersArrivingByPasteAreDroppedSilently) {
     EXPECT_EQ(c().txtSubject->text(), "re: 5 draft");
 }
 
-TEST_F(ComposeEditorTest, PastedLineBreaksStayUntilFocusLeavesThenBecomeSpaces) {
+// A pasted line break keeps the characters it came with: CR LF counts two, a
+// lone CR or LF one, though the box shows each as one break until it loses
+// the focus; then each CR and each LF becomes one blank. Counters, the limit
+// and the text sent all see the same length.
+TEST_F(ComposeEditorTest, PastedLineBreaksCountAsTheyCameAndBecomeOneBlankEach) {
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGE" + QByteArray(10, 's') + "\r\n");
     loadAndShow();
+    settings.connection = ConnectionType::Modem;
     c().txtMessage->setFocus();
-    QGuiApplication::clipboard()->setText("one\ntwo\nthree");
+    QGuiApplication::clipboard()->setText("one\r\ntwo\nthree\rfour");
     c().txtMessage->paste();
-    EXPECT_EQ(message(), "one\ntwo\nthree");
-    EXPECT_EQ(c().Text4->text(), "13");
+    EXPECT_EQ(message(), "one\ntwo\nthree\nfour");
+    EXPECT_EQ(counters(), (QStringList{"10", "19", "29"}));
     c().txtSubject->setFocus();
-    EXPECT_EQ(message(), "one two three");
-    EXPECT_EQ(c().Text4->text(), "13") << "the counters do not change";
+    EXPECT_EQ(message(), "one  two three four");
+    EXPECT_EQ(counters(), (QStringList{"10", "19", "29"})) << "the counters do not change";
+
+    // At the limit a CR LF weighs two: 160 stays white, one more goes over.
+    c().txtMessage->setFocus();
+    QTest::keyClicks(c().txtMessage, QString(129, 'x'));
+    paste(c().txtMessage, "\r\n");
+    EXPECT_EQ(counters(), (QStringList{"10", "150", "160"}));
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kWhite));
     EXPECT_TRUE(boxes.shown().isEmpty());
+    paste(c().txtMessage, "\n");
+    EXPECT_EQ(c().txtLenTotal->text(), "161");
+    EXPECT_EQ(base(c().txtLenTotal), toQColor(kOrange));
+    EXPECT_EQ(boxes.shown().size(), 1) << "the split warning";
+
+    // Dropped text brings its breaks as they came too.
+    c().Picture17->click();
+    QMimeData mime;
+    mime.setText("x\r\ny");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(c().txtMessage->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(c().txtMessage->viewport(), &drop);
+    EXPECT_EQ(message(), "x\ny");
+    EXPECT_EQ(c().Text4->text(), "4");
+
+    // A paste cleaned of barred characters keeps what its breaks were, and
+    // so does a selection a refused paste gives back.
+    boxes.clear();
+    c().Picture17->click();
+    c().txtMessage->setFocus();
+    paste(c().txtMessage, "a\r\n#b\nc\rd");
+    EXPECT_EQ(c().Text4->text(), "8");
+    c().txtMessage->selectAll();
+    paste(c().txtMessage, QString(QChar(0xE9)));
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
+    EXPECT_EQ(message(), "a\nb\nc\nd");
+    EXPECT_EQ(c().Text4->text(), "8");
+
+    // Sent with the focus still in the box, the breaks become blanks all the same.
+    form->recipients().AddEntry("Jane  +447700900123", true);
+    send().Picture5->click();
+    ASSERT_EQ(out().outbox->count(), 1);
+    EXPECT_TRUE(out().outbox->item(0)->text().contains(" a  b c d "))
+        << out().outbox->item(0)->text().toStdString();
 
     // In the one-line subject a line break becomes a space at once.
     paste(c().txtSubject, "a\r\nb\rc\nd");
     EXPECT_EQ(c().txtSubject->text(), "a b c d");
-}
-
-TEST_F(ComposeEditorTest, SendCanReplaceLineBreaksWhileTheFocusStaysInTheBox) {
-    loadAndShow();
-    c().txtMessage->setFocus();
-    QGuiApplication::clipboard()->setText("x\r\ny");
-    c().txtMessage->paste();
-    caretAt(1);
-    form->compose().normaliseLineBreaks();
-    EXPECT_EQ(message(), "x y");
-    EXPECT_EQ(c().txtMessage->textCursor().position(), 1);
-    EXPECT_EQ(c().txtMessage->document()->blockCount(), 1);
 }
 
 TEST_F(ComposeEditorTest, FocusLossCheckShowsOnceAndTakesTheFocusBack) {
@@ -268,6 +338,30 @@ TEST_F(ComposeEditorTest, FocusLossCheckShowsOnceAndTakesTheFocusBack) {
         << "one move between two real widgets, not through no focus at all";
     EXPECT_TRUE(boxes.shown().isEmpty());
     EXPECT_EQ(QApplication::focusWidget(), otherBox) << "the focus is not taken back";
+}
+
+// A real modal box takes the focus while it is up. That move, and the focus
+// coming back, are no loss of focus within the form: each box is shown once.
+TEST_F(ComposeEditorTest, AModalBoxTakingTheFocusIsNoLossOfFocus) {
+    loadAndShow();
+    ModalMessageBox modal;
+    // Text the program put there: its refused character waits for the focus-loss check.
+    const QString text = QString("caf") + QChar(0xE9) + "\nline";
+    c().txtMessage->setPlainText(text);
+    c().txtMessage->setFocus();
+    caretAt(int(text.size()));
+    paste(c().txtMessage, QString(QChar(0xE9)));
+    // The window manager gives the form its focus back once the box is gone.
+    QApplication::setActiveWindow(form.get());
+    EXPECT_EQ(modal.shown, QStringList{kAscii}) << "the paste's box alone";
+    EXPECT_EQ(message(), text) << "the focus never left the box";
+    EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
+
+    modal.shown.clear();
+    c().Text1->setFocus();
+    QApplication::setActiveWindow(form.get());
+    EXPECT_EQ(modal.shown, QStringList{kAscii}) << "the focus-loss check's box, once";
+    EXPECT_EQ(QApplication::focusWidget(), c().txtMessage);
 }
 
 TEST_F(ComposeEditorTest, RefusedTextInBothBoxesDoesNotBounceTheFocusBetweenThem) {
@@ -311,6 +405,11 @@ TEST_F(ComposeEditorTest, KeyDownRecordsTheCaretInTheSharedSlot) {
     caretAt(1);
     QTest::keyClick(c().txtMessage, Qt::Key_Left);
     EXPECT_EQ(form->compose().PastePosition, "1");
+    // A pasted CR LF before the caret counts two there as well.
+    c().txtMessage->clear();
+    paste(c().txtMessage, "a\r\nb");
+    QTest::keyClick(c().txtMessage, Qt::Key_End);
+    EXPECT_EQ(form->compose().PastePosition, "4");
 }
 
 TEST_F(ComposeEditorTest, PastesOfAnySizeAndCharacterLeaveTheBoxesWithinTheRules) {
@@ -333,7 +432,7 @@ TEST_F(ComposeEditorTest, PastesOfAnySizeAndCharacterLeaveTheBoxesWithinTheRules
     const QString allowed = QString(100000, 'z') + '\t' + QChar(0) + "~\r\n" + "end";
     paste(c().txtMessage, allowed);
     EXPECT_EQ(message(), "keep" + QString(100000, 'z') + "\t\nend");
-    EXPECT_EQ(c().Text4->text(), QString::number(4 + 100000 + 1 + 1 + 3));
+    EXPECT_EQ(c().Text4->text(), QString::number(4 + 100000 + 1 + 2 + 3));
     EXPECT_EQ(boxes.shown().size(), 1) << "only the split warning";
     paste(c().txtSubject, "x\t" + allowed);
     EXPECT_EQ(c().txtSubject->text(), "x\t" + QString(98, 'z'));

@@ -141,8 +141,11 @@ TEST_F(QuickMessageTest, OkAddsAndClosesButStaysOpenOnARefusal) {
         d.cmdOk->click();
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(boxes.last().text, "Enter a Quick message");
+        // Enter in the box presses OK, the default button.
         d.txtQuickMessage->setText("on my way.");
-        d.cmdOk->click();
+        QTest::keyClick(d.txtQuickMessage, Qt::Key_Return);
+        if (d.isVisible())
+            d.cmdCancel->click();
     });
     c().picQuickMsg->click();
     EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), QByteArray("On my way.\r\non my way.\r\n"));

@@ -122,10 +122,13 @@ TEST_F(SignatureTest, AcceptWritesOneTrimmedLineAndUpdatesTheCounters) {
     EXPECT_EQ(counters(), (QStringList{"6", "9", "13"})) << "read afresh from the file";
 
     // Only blanks are trimmed: pasted tabs around the text stay and count.
+    // Enter in the text presses Accept, the default button.
     onModal<SignatureDialog>([](SignatureDialog& d) {
         d.Text1->setText(" \tBob\t ");
         d.chkPageInfo->setChecked(false);
-        d.Command1->click();
+        QTest::keyClick(d.Text1, Qt::Key_Enter);
+        if (d.isVisible())
+            d.Command2->click();
     });
     c().Picture10->click();
     EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGE\tBob\t\r\n"));

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(FrequentNumbers, LoadKeepsValidLinesInAlphabeticalOrder) {
+TEST(FrequentNumbers, LoadKeepsValidLinesRepeatsIncludedInAlphabeticalOrder) {
     TestInstallation inst;
     inst.writeBytes("Config\\SpeedNos.dat",
                     "zed  +441\r\nbad line\r\nAnn  +442\r\n\r\nann  +443\r\n" +
@@ -11,7 +11,10 @@ TEST(FrequentNumbers, LoadKeepsValidLinesInAlphabeticalOrder) {
                         "+1\r\nBob  +44 5\r\n"
                         "Ann  +442\r\nmid  +9");
     const FrequentNumbers f = FrequentNumbers::load(inst.appPath());
-    EXPECT_EQ(f.items(), (QStringList{"Ann  +442", "ann  +443", "mid  +9", "zed  +441"}));
+    EXPECT_EQ(f.items(),
+              (QStringList{"Ann  +442", "Ann  +442", "ann  +443", "mid  +9", "zed  +441"}));
+    FrequentNumbers copy = f;
+    EXPECT_EQ(copy.add("Ann  +442"), -1) << "an add still refuses a listed line";
 }
 
 TEST(FrequentNumbers, WholeLinesAreUniqueButLetterCaseCounts) {

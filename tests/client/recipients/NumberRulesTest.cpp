@@ -13,16 +13,22 @@ TEST(NumberRules, NationalAndCodeFirstFormsBecomeInternational) {
         {"0123", "44", "+44123"}, {"123", "44", "+44123"},   {"44123", "44", "+44123"},
         {"44012", "44", "+4412"}, {"5551", "1", "+15551"},   {"1555", "1", "+1555"},
         {"0612", "33", "+33612"}, {"33612", "33", "+33612"}, {"077123", "44", "+4477123"},
-        {"", "44", "+44"},        {"0", "44", "+44"},
+        {"", "44", "+44"},        {"0", "44", "+44"},        {"00", "44", "+44"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberRules::MakeInternationalNumber(c.digits, c.code), c.number) << c.digits;
+    // After the international access prefix the number carries its own code.
+    for (const char* code : {"44", "33", "1"})
+        EXPECT_EQ(NumberRules::MakeInternationalNumber("00447700900123", code), "+447700900123");
+    EXPECT_EQ(NumberRules::MakeInternationalNumber("0033612", "44"), "+33612");
 }
 
 TEST(NumberRules, TheFixedUkRuleDropsEverythingButDigits) {
-    for (auto [in, out] : {std::pair{"Jane  +44 7700 900123", "+447700900123"},
-                           std::pair{"0123", "+44123"}, std::pair{"33612", "+4433612"},
-                           std::pair{"(0)77-123", "+4477123"}, std::pair{"4401", "+441"}}) {
+    for (auto [in, out] :
+         {std::pair{"Jane  +44 7700 900123", "+447700900123"}, std::pair{"0123", "+44123"},
+          std::pair{"33612", "+4433612"}, std::pair{"(0)77-123", "+4477123"},
+          std::pair{"4401", "+441"}, std::pair{"0044 7700 900123", "+447700900123"},
+          std::pair{"+44 (0)7700 900123", "+447700900123"}}) {
         QString n = in;
         NumberRules::ValidateNumber(n);
         EXPECT_EQ(n, out) << in;
@@ -30,11 +36,16 @@ TEST(NumberRules, TheFixedUkRuleDropsEverythingButDigits) {
 }
 
 TEST(NumberEntry, OnlyLinesWithANumberAfterThePlusAreLoaded) {
-    for (const char* good : {"Jane Smith  +44123", "  A  +1  ", "+44", "x+1.5"})
+    for (const char* good :
+         {"Jane Smith  +44123", "  A  +1  ", "+44", "x+1.5", "x+ 12 ", "x+-1", "x+1e5", "x+.5"})
         EXPECT_TRUE(NumberEntry::IsValidNumberEntry(good)) << good;
-    for (const char* bad : {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc",
-                            "Jane  +inf", "Jane  +nan", "a+b+1"})
+    for (const char* bad :
+         {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc", "Jane  +inf",
+          "Jane  +nan", "a+b+1", "x+1.2.3", "x+.", "x+1e", "x+0x1F", "x+12-3", "x+-"})
         EXPECT_FALSE(NumberEntry::IsValidNumberEntry(bad)) << bad;
+    // Digits are read as text: a number no floating point value can hold is still a number.
+    EXPECT_TRUE(NumberEntry::IsValidNumberEntry("Jane  +" + QString(400, '7')));
+    EXPECT_FALSE(NumberEntry::IsValidNumberEntry("Jane  +" + QString(400, '7') + "x"));
 }
 
 TEST(NumberRules, GetCountryCodeTakesTheCodeFromItsPlusOrSaysWhy) {
@@ -96,7 +107,10 @@ TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
         {"", "", true},
         {"   ", "", true},
         {"abc", "", true},
-        {"0044 (0) 7700", "004407700", true},
+        // The trunk prefix "(0)" goes from an internationally written number only.
+        {"+44 (0)7700 900123", "+447700900123", false},
+        {"0044 (0) 7700", "00447700", true},
+        {"(0)77 (0)1", "07701", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NumberRules::filterMobile(c.in), c.out) << c.in;
@@ -115,6 +129,8 @@ TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
 
 TEST(NumberEntry, AnEntryIsNameTwoBlanksNumberAndOverlongLinesAreDamage) {
     EXPECT_EQ(NumberEntry::make("Jane Smith", "+44123"), "Jane Smith  +44123");
-    EXPECT_TRUE(NumberEntry::IsValidNumberEntry(QString(1000, 'n') + "  +44123"));
+    // The longest entry the Single Contact fields can make is far below the limit.
+    const QString longest = NumberEntry::make(QString(32767, 'n'), '+' + QString(32766, '4'));
+    EXPECT_TRUE(NumberEntry::IsValidNumberEntry(longest));
     EXPECT_FALSE(NumberEntry::IsValidNumberEntry(QString(1 << 20, 'n') + "  +44123"));
 }

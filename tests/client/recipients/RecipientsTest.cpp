@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,6 +47,13 @@ protected:
         QApplication::sendEvent(c().List4->viewport(), &e);
     }
     static bool bold(QLabel* l) { return l->font().bold(); }
+    // Shutdown, then a new start on the same installation.
+    void restart() {
+        form->close();
+        form = std::make_unique<MainForm>(settings, inst.root(), inst.root());
+        form->showOptionsWindow = [] { return true; };
+        loadAndShow();
+    }
 };
 
 } // namespace
@@ -71,6 +79,19 @@ TEST_F(RecipientsTest, AddSingleContactAddsCheckedAppendsAtOnceAndClears) {
     emit c().lblAddSingleContact->clicked();
     EXPECT_EQ(c().List4->count(), 3);
     EXPECT_EQ(c().List4->item(2)->text(), "Jane Smith  +44123");
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    // A file that refuses the line is reported as the save at shutdown reports it;
+    // the entry stays listed for that save.
+    inst.remove("Config\\BudList.dat");
+    ASSERT_TRUE(QDir().mkpath(inst.file("Config\\BudList.dat")));
+    single("Al", "0124");
+    c().Picture4->click();
+    ASSERT_EQ(boxes.texts(),
+              QStringList{"The Number List could not be saved in Config\\BudList.dat."});
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_EQ(c().List4->item(3)->text(), "Al  +44124");
 }
 
 // The labels are read while each box is up: the user sees the missing
@@ -176,6 +197,21 @@ TEST_F(RecipientsTest, PastedNumbersAreCleanedAndAPlusTurnsTheCountryBoxOff) {
         c().Picture4->click();
         EXPECT_EQ(c().List4->item(c().List4->count() - 1)->text(), added);
     }
+
+    // A trunk prefix written after the country code, and the international
+    // access prefix, whatever the country box says.
+    for (auto [pasted, field] : {std::pair{"+44 (0)7700 900123", "+447700900123"},
+                                 std::pair{"0044 7700 900123", "00447700900123"},
+                                 std::pair{"0044 (0)7700 900123", "00447700900123"}}) {
+        c().Text3->setFocus();
+        QGuiApplication::clipboard()->setText(pasted);
+        c().Text3->paste();
+        EXPECT_EQ(c().Text3->text(), field) << pasted;
+        c().Text1->setText("Uk");
+        c().cmbCountryCode->setCurrentText("France  +33");
+        c().Picture4->click();
+        EXPECT_EQ(c().List4->item(c().List4->count() - 1)->text(), "Uk  +447700900123") << pasted;
+    }
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
@@ -196,6 +232,19 @@ TEST_F(RecipientsTest, TheMobileFieldRefusesOtherKeys) {
     QTest::keyClicks(c().Text3, "+");
     EXPECT_EQ(c().Text3->text(), "+07");
     EXPECT_EQ(boxes.shown().size(), 1);
+
+    // Typed over a selection, the key lands where the selection starts.
+    boxes.clear();
+    c().Text3->setText("0771");
+    c().Text3->selectAll();
+    QTest::keyClicks(c().Text3, "+");
+    EXPECT_EQ(c().Text3->text(), "+");
+    EXPECT_FALSE(c().cmbCountryCode->isEnabled());
+    c().Text3->setText("0771");
+    c().Text3->setSelection(1, 2);
+    QTest::keyClicks(c().Text3, "+");
+    EXPECT_EQ(c().Text3->text(), "0771");
+    EXPECT_EQ(boxes.texts(), QStringList{"Mobile number must only contain digits        "});
 }
 
 TEST_F(RecipientsTest, EnterAndEscInTheMobileFieldAreRefusedLikeAnyOtherKey) {
@@ -352,8 +401,11 @@ TEST_F(RecipientsTest, DroppedTextBecomesEntriesExceptAGroupNode) {
     loadAndShow();
     drop("node");
     EXPECT_EQ(c().List4->count(), 0);
+    drop("node\r\n");
+    drop("node\nnode");
+    EXPECT_EQ(c().List4->count(), 0) << "each line is a node";
     drop("Jane Smith  +44123");
-    drop("A  +1\r\nB  +2\n\n");
+    drop("A  +1\r\nnode\rB  +2\n\n");
     EXPECT_EQ(items(c().List4), (QStringList{"Jane Smith  +44123", "A  +1", "B  +2"}));
     EXPECT_EQ(checks(), (QList<Qt::CheckState>{Qt::Checked, Qt::Checked, Qt::Checked}));
 }
@@ -378,6 +430,30 @@ TEST_F(RecipientsTest, ALargeNumberListLoadsWhole) {
     EXPECT_EQ(c().List4->item(9999)->text(), "Contact 9999  +447700909999");
     form->close();
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), file);
+}
+
+// Whatever the fields let a user add, the next start loads back.
+TEST_F(RecipientsTest, LongNamesAndNumbersComeBackAtTheNextStart) {
+    loadAndShow();
+    const QString name = QString(1100, 'n');
+    const QString digits = QString(400, '7');
+    const QString longest = QString(c().Text1->maxLength(), 'm');
+    const QString longestNumber = '+' + QString(c().Text3->maxLength() - 1, '9');
+    for (QToolButton* add : {c().Picture4, c().Picture3}) {
+        single(name, digits);
+        add->click();
+        single(longest, longestNumber);
+        add->click();
+    }
+    ASSERT_TRUE(boxes.shown().isEmpty());
+    const QStringList added{name + "  +44" + digits, longest + "  " + longestNumber};
+    const QStringList sorted{added[1], added[0]};
+    ASSERT_EQ(items(c().List4), added);
+    ASSERT_EQ(combo2(), sorted);
+
+    restart();
+    EXPECT_EQ(items(c().List4), added);
+    EXPECT_EQ(combo2(), sorted);
 }
 
 TEST_F(RecipientsTest, FrequentNumbersAddSortedRefuseDuplicatesAndRewriteTheFile) {

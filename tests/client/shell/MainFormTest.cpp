@@ -1,4 +1,6 @@
 #include "client/shell/ui/MainForm.h"
+#include "client/outbox/ui/SendController.h"
+#include "client/recipients/ui/RecipientsController.h"
 #include "client/settings/ClientSettings.h"
 #include "client/shell/ui/ClientStartup.h"
 #include "common/IntervalTimer.h"
@@ -233,4 +235,41 @@ TEST_F(MainFormTest, WithoutANotificationAreaMinimisingJustMinimises) {
     form->show();
     form->ShowInTray();
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
+}
+
+TEST_F(MainFormTest, ExitDuringALargeSendStopsItBeforeTheNextRecipientAndThePoll) {
+    inst.writeBytes("Config\\MsgID.dat", "57\r\n");
+    ASSERT_TRUE(form->load());
+    c().List4->clear();
+    for (int i = 0; i < 300; ++i)
+        form->recipients().AddEntry(QString("N%1  +4477009%2").arg(i).arg(i, 5, 10, QChar('0')));
+    c().txtMessage->setPlainText(QString(300, 'x'));
+    boxes.clear(); // the editor's split warning
+    QSignalSpy closed(form.get(), &MainForm::closed);
+    int entriesAtExit = -1;
+    clock.onWait([&](qint64) {
+        if (entriesAtExit >= 0)
+            return;
+        entriesAtExit = out().outbox->count();
+        boxes.answerNext(MessageBox::Answer::Yes);
+        form->Command3->click();
+    });
+    send().Picture5->click();
+    clock.onWait(nullptr);
+
+    ASSERT_EQ(closed.count(), 1);
+    ASSERT_GT(entriesAtExit, 0);
+    ASSERT_LT(entriesAtExit, 900) << "Exit came in the middle of the send";
+    EXPECT_EQ(out().outbox->count(), entriesAtExit);
+    QByteArray inbox = "\r\n";
+    for (const QString& e : items(out().outbox))
+        inbox += e.toLatin1() + "\r\n";
+    EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"), inbox)
+        << "nothing reached the inbox after Exit was confirmed";
+    EXPECT_EQ(boxes.texts(), QStringList{"Messages are still being processed. Please confirm "
+                                         "exiting application    "});
+    EXPECT_FALSE(send().send().sending());
+    form->Timer1->start();
+    EXPECT_FALSE(form->Timer1->isActive() || form->Timer2->isActive())
+        << "no poll may run after Exit";
 }

@@ -14,14 +14,18 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
+#include <algorithm>
 
 using namespace CharacterRules;
 
@@ -41,6 +45,7 @@ ComposeController::ComposeController(MainFormControls& controls, ClientSettings&
     // As in a multi-line box of the platform the program came from, Tab moves on.
     m_c.txtMessage->setTabChangesFocus(true);
     m_c.txtMessage->installEventFilter(this);
+    m_c.txtMessage->viewport()->installEventFilter(this);
     m_c.Combo1->installEventFilter(this);
     // Choosing replaces the message: a wheel turned while passing over the
     // closed box must neither choose nor give it the focus to choose with.
@@ -102,16 +107,17 @@ void ComposeController::normaliseLineBreaks() {
     if (doc->blockCount() <= 1)
         return;
     QTextCursor user = m_c.txtMessage->textCursor();
-    const int anchor = user.anchor();
-    const int position = user.position();
+    const int anchor = messagePosition(user.anchor());
+    const int position = messagePosition(user.position());
     m_editing = true;
     QTextCursor all(doc);
     all.beginEditBlock();
     all.select(QTextCursor::Document);
-    all.insertText(replaceLineBreaks(m_c.txtMessage->toPlainText()));
+    all.insertText(m_breaks.spaced(all.selectedText()));
     all.endEditBlock();
     m_editing = false;
-    // The length is unchanged, so the caret and selection stay where they were.
+    // Each blank stands where its character stood, so the caret and the
+    // selection keep their place in the text.
     user.setPosition(anchor);
     user.setPosition(position, QTextCursor::KeepAnchor);
     m_c.txtMessage->setTextCursor(user);
@@ -130,6 +136,12 @@ SignatureFile ComposeController::signature() const {
 bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_c.Combo1 && event->type() == QEvent::Wheel)
         return !m_c.Combo1->hasFocus();
+    if (watched == m_c.txtMessage->viewport() && event->type() == QEvent::Drop) {
+        // What the drop brings, line breaks as they came.
+        const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData();
+        m_droppedText = mime && mime->hasText() ? mime->text() : QString();
+        return false;
+    }
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
@@ -146,7 +158,7 @@ bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ComposeController::txtMessage_KeyDown() {
-    PastePosition = QString::number(m_c.txtMessage->textCursor().position());
+    PastePosition = QString::number(messagePosition(m_c.txtMessage->textCursor().position()));
 }
 
 void ComposeController::txtSubject_KeyDown() {
@@ -171,6 +183,7 @@ bool ComposeController::txtSubject_KeyPress(QChar c) {
 }
 
 void ComposeController::onMessageContentsChange(int from, int removed, int added) {
+    trackLineBreaks(from, added);
     if (m_editing)
         return;
     m_change = Change{from, removed, added};
@@ -179,12 +192,50 @@ void ComposeController::onMessageContentsChange(int from, int removed, int added
 void ComposeController::onMessageTextChanged() {
     if (m_editing)
         return;
+    m_droppedText.clear();
     if (m_change) {
         const Change change = *m_change;
         m_change.reset();
         guardMessageChange(change);
     }
     txtMessage_Change();
+}
+
+// The breaks before the change stand as they were; those of the changed
+// range give way to the ones it holds now.
+void ComposeController::trackLineBreaks(int from, int added) {
+    QTextDocument* doc = m_c.txtMessage->document();
+    const int last = doc->characterCount() - 1;
+    const int first = doc->findBlock(std::clamp(from, 0, last)).blockNumber();
+    const int end = doc->findBlock(std::clamp(from + added, 0, last)).blockNumber();
+    const qsizetype breaks = doc->blockCount() - 1;
+    const qsizetype inserted = end - first;
+    m_breaksBefore = m_breaks;
+    m_breaks.replace(first, m_breaks.count() - breaks + inserted,
+                     insertedBreakLengths(from, added, inserted));
+    if (m_breaks.count() != breaks) // never expected: fall back to one character each
+        m_breaks.replace(0, m_breaks.count(), QList<int>(breaks, 1));
+}
+
+// The box has lost what each inserted break was; the text it came from
+// still has it. Text the program sets counts one character a break.
+QList<int> ComposeController::insertedBreakLengths(int from, int added, qsizetype breaks) {
+    if (breaks <= 0)
+        return {};
+    if (m_reinsertedBreaks && m_reinsertedBreaks->size() == breaks)
+        return *m_reinsertedBreaks;
+    QTextCursor range(m_c.txtMessage->document());
+    range.setPosition(from);
+    range.setPosition(std::min(from + added, m_c.txtMessage->document()->characterCount() - 1),
+                      QTextCursor::KeepAnchor);
+    const QString inserted = range.selectedText();
+    QStringList sources{m_droppedText, QGuiApplication::clipboard()->text()};
+    if (QGuiApplication::clipboard()->supportsSelection())
+        sources << QGuiApplication::clipboard()->text(QClipboard::Selection);
+    for (const QString& source : sources)
+        if (!source.isEmpty() && PastedLineBreaks::asParagraphs(source) == inserted)
+            return PastedLineBreaks::lengthsIn(source);
+    return QList<int>(breaks, 1);
 }
 
 // Only the inserted range is looked at, so typing costs the same however
@@ -201,6 +252,7 @@ void ComposeController::guardMessageChange(const Change& change) {
     const QString inserted = range.selectedText();
     const Pasted clean = cleanPasted(inserted, LineBreaks::Keep);
     QTextCursor user = m_c.txtMessage->textCursor();
+    const PastedLineBreaks breaksBefore = m_breaksBefore;
 
     if (clean.refused) {
         // Text the program set (it clears the undo steps) is left for the
@@ -219,6 +271,8 @@ void ComposeController::guardMessageChange(const Change& change) {
             range.removeSelectedText();
         }
         m_editing = false;
+        if (doc->characterCount() == before)
+            m_breaks = breaksBefore; // the undo brings back breaks as they were
         const int restoredEnd =
             std::min(change.from + std::max(change.removed, 0), doc->characterCount() - 1);
         user.setPosition(std::min(change.from, doc->characterCount() - 1));
@@ -230,10 +284,14 @@ void ComposeController::guardMessageChange(const Change& change) {
     if (clean.text.size() == inserted.size())
         return;
     const bool caretAtEnd = !user.hasSelection() && user.position() == end;
+    // The cleaning keeps every break; each keeps what it stood for.
+    const int firstBreak = doc->findBlock(change.from).blockNumber();
+    m_reinsertedBreaks = m_breaks.mid(firstBreak, doc->findBlock(end).blockNumber() - firstBreak);
     m_editing = true;
     range.joinPreviousEditBlock(); // one undo step with the paste
     range.insertText(clean.text);
     range.endEditBlock();
+    m_reinsertedBreaks.reset();
     m_editing = false;
     if (caretAtEnd) {
         user.setPosition(change.from + int(clean.text.size()));
@@ -242,7 +300,12 @@ void ComposeController::guardMessageChange(const Change& change) {
 }
 
 qsizetype ComposeController::messageLength() const {
-    return m_c.txtMessage->document()->characterCount() - 1;
+    return m_c.txtMessage->document()->characterCount() - 1 + m_breaks.extra();
+}
+
+int ComposeController::messagePosition(int boxPosition) const {
+    const int breaks = m_c.txtMessage->document()->findBlock(boxPosition).blockNumber();
+    return boxPosition + int(m_breaks.extraBefore(breaks));
 }
 
 void ComposeController::txtMessage_LostFocus() {

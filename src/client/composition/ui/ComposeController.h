@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/composition/PastedLineBreaks.h"
 #include "client/composition/SignatureFile.h"
 #include "client/composition/SplitWarning.h"
 
@@ -73,10 +74,15 @@ private:
     void onFocusChanged(QWidget* old, QWidget* now);
     void onMessageContentsChange(int from, int removed, int added);
     void onMessageTextChanged();
+    void trackLineBreaks(int from, int added);
+    QList<int> insertedBreakLengths(int from, int added, qsizetype breaks);
     void guardMessageChange(const Change& change);
     void recount();
     void setTotal(long long total);
+    // Lengths and positions in the message as it will be sent: a pasted CR LF
+    // pair counts two though the box shows one break.
     qsizetype messageLength() const;
+    int messagePosition(int boxPosition) const;
     void fillQuickMessages(const QStringList& entries);
 
     MainFormControls& m_c;
@@ -85,6 +91,10 @@ private:
     std::function<int()> m_maxSmsLength;
     std::unique_ptr<LineBoxGuard> m_subjectGuard;
     SplitWarning m_split;
+    PastedLineBreaks m_breaks;
+    PastedLineBreaks m_breaksBefore; // before the last change
+    std::optional<QList<int>> m_reinsertedBreaks;
+    QString m_droppedText;
     std::optional<Change> m_change;
     bool m_editing = false;
     bool m_focusCheck = false;

@@ -42,6 +42,10 @@ bool LineBoxGuard::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (keyDown)
             keyDown();
+        // A one-line box never takes CR as a character; Enter itself goes on
+        // to the window, whose default button it presses.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            return false;
         if (const auto c = TypedKey::character(*key))
             return !keyPress(*c);
     }

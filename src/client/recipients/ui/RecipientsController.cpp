@@ -113,8 +113,12 @@ void RecipientsController::LoadCountryCodes() {
 bool RecipientsController::SaveNumberList() {
     if (NumberListFile::save(m_appPath(), entries()))
         return true;
-    warn("The Number List could not be saved in Config\\BudList.dat.");
+    warnNotSaved();
     return false;
+}
+
+void RecipientsController::warnNotSaved() {
+    warn("The Number List could not be saved in Config\\BudList.dat.");
 }
 
 // --- Number List
@@ -180,13 +184,12 @@ void RecipientsController::optUnselectAll_Click() {
 }
 
 void RecipientsController::List4_Drop(const QString& text) {
-    if (text == kNode)
-        return;
     // An entry is one line: text dropped from elsewhere may hold several,
     // and a line break inside an entry would split it in BudList.dat.
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     for (const QString& line : text.split(lineBreak, Qt::SkipEmptyParts))
-        AddEntry(line, true);
+        if (line != kNode)
+            AddEntry(line, true);
 }
 
 bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
@@ -261,7 +264,8 @@ void RecipientsController::Picture4_Click() {
         return;
     AddEntry(*o.entry, true);
     // At once: the list reaches the file whole only at shutdown.
-    NumberListFile::append(m_appPath(), *o.entry);
+    if (!NumberListFile::append(m_appPath(), *o.entry))
+        warnNotSaved();
     ClearSingleContact();
 }
 
@@ -296,7 +300,10 @@ void RecipientsController::Text1_Change() {
 }
 
 bool RecipientsController::Text3_KeyPress(QChar key) {
-    if (NumberRules::mobileKeyAccepted(key, m_c.Text3->cursorPosition())) {
+    // A typed key replaces the selection, so it lands where the selection starts.
+    const int caret =
+        m_c.Text3->hasSelectedText() ? m_c.Text3->selectionStart() : m_c.Text3->cursorPosition();
+    if (NumberRules::mobileKeyAccepted(key, caret)) {
         if (key == '+')
             m_c.cmbCountryCode->setEnabled(false);
         return true;

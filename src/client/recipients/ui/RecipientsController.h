@@ -58,6 +58,7 @@ private:
     void setBold(class QLabel* label, bool bold);
     void setAllChecks(bool checked);
     void whitenWhenFilled();
+    void warnNotSaved();
 
     MainFormControls& m_c;
     std::function<QString()> m_appPath;

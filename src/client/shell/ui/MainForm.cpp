@@ -444,6 +444,10 @@ void MainForm::closeEvent(QCloseEvent* event) {
         // A send running beneath this close (its events run between
         // recipients) ends here, before it hands on any more entries.
         m_send->send().stop();
+        // Nor may a poll start afterwards and release due scheduled entries.
+        Timer1->setInterval(0);
+        Timer1->stop();
+        Timer2->stop();
         saveAtShutdown();
         RemoveTrayIcon();
     }
