@@ -9,6 +9,7 @@
 #include "client/recipients/FrequentNumbers.h"
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/ui/RecipientsController.h"
+#include "client/recipients/ui/RecipientsPanel.h"
 #include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 
@@ -87,7 +88,7 @@ void BM_LoadNumberList(benchmark::State& state) {
     Installation inst(int(state.range(0)), 0);
     LoadedForm f(inst);
     for (auto _ : state)
-        f.form->recipients().LoadNumberList();
+        f.form->recipientsPanel().controller().LoadNumberList();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LoadNumberList)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -96,7 +97,7 @@ void BM_LoadFrequentNumbers(benchmark::State& state) {
     Installation inst(0, int(state.range(0)));
     LoadedForm f(inst);
     for (auto _ : state)
-        f.form->recipients().LoadFrequentNumbers();
+        f.form->recipientsPanel().controller().LoadFrequentNumbers();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LoadFrequentNumbers)->Arg(5000)->Unit(benchmark::kMillisecond);

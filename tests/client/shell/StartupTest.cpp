@@ -1,4 +1,3 @@
-#include "client/settings/ClientSettings.h"
 #include "client/shell/SingleInstance.h"
 #include "client/shell/StartupFiles.h"
 #include "client/shell/ui/ClientStartup.h"
@@ -35,36 +34,6 @@ TEST(StartupFiles, NoConfigFolderMeansNothingCreatedThere) {
     StartupFiles::ensureAll(inst.appPath());
     EXPECT_FALSE(QFileInfo::exists(inst.root() + "/Config"));
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
-}
-
-TEST(ClientSettings, DefaultsAreStoredOnceAndNeverOverwritten) {
-    TestInstallation inst;
-    ClientSettings s = ClientSettings::loadWithDefaults();
-    EXPECT_EQ(Registry::readSetting("OUT_DIAL"), "-1");
-    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "2");
-    EXPECT_EQ(Registry::readSetting("OUT_DIAL_OPTION"), "0");
-    EXPECT_EQ(Registry::readSetting("SHOW_OPTION"), "0");
-    EXPECT_EQ(Registry::readSetting("SHOW_OUTLOOK"), "0");
-    EXPECT_EQ(Registry::readSetting("CLSID:0XA7"), "Error") << "no default for the tray choice";
-    EXPECT_EQ(s.connection, ConnectionType::NotChosen);
-
-    Registry::writeSetting("OUT_DIAL", " 9 ");
-    for (auto [stored, type] :
-         {std::pair{"0", ConnectionType::Modem}, std::pair{" 1", ConnectionType::Internet},
-          std::pair{"-1", ConnectionType::InternetChosenNow},
-          std::pair{"7", ConnectionType::NotChosen}, std::pair{"x", ConnectionType::Modem}}) {
-        Registry::writeSetting("MODEM_CONN", stored);
-        s = ClientSettings::loadWithDefaults();
-        EXPECT_EQ(Registry::readSetting("MODEM_CONN"), stored);
-        EXPECT_EQ(s.connection, type) << stored;
-    }
-    EXPECT_EQ(Registry::readSetting("OUT_DIAL"), " 9 ");
-}
-
-TEST(ClientSettings, AnUnwritableStoreStillGivesTheDefaults) {
-    TestInstallation inst;
-    qputenv("QUORVEL_REGISTRY", "/proc/no/such/registry.ini");
-    EXPECT_EQ(ClientSettings::loadWithDefaults().connection, ConnectionType::NotChosen);
 }
 
 TEST(SingleInstance, OnePerInstallation) {

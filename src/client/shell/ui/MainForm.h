@@ -1,7 +1,5 @@
 #pragma once
 
-#include "client/shell/ui/MainFormControls.h"
-
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -9,19 +7,19 @@
 
 enum class ConnectionType;
 struct ClientSettings;
-class ComposeController;
+class CompositionPanel;
 class IntervalTimer;
 class OutboxPanel;
 class QAction;
 class QMenu;
 class QPushButton;
-class RecipientsController;
+class RecipientsPanel;
 class SendPanel;
 class TrayIcon;
 
-// The client's main window: it owns the lists and timers that carry the
-// state, creates every control, and runs the load and shutdown sequences.
-// Each area's behaviour lives in its own controller working on `controls()`.
+// The client's main window: it lays out the areas' panels and wires them,
+// owns the timers, the notification-area icon and Exit, and runs the load
+// and shutdown sequences.
 class MainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -30,13 +28,12 @@ public:
              QWidget* parent = nullptr);
     ~MainForm() override;
 
-    MainFormControls& controls() { return m_c; }
+    CompositionPanel& compositionPanel() { return *m_compose; }
     SendPanel& sendPanel() { return *m_send; }
     OutboxPanel& outboxPanel() { return *m_outbox; }
+    RecipientsPanel& recipientsPanel() { return *m_recipients; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
-    ComposeController& compose() { return *m_compose; }
-    RecipientsController& recipients() { return *m_recipients; }
 
     // The load sequence; false when the user chose to exit in the options window.
     bool load();
@@ -77,11 +74,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    class ComposedMessage;
-    class Recipients;
-
-    void buildControls();
-    void fillListsFromFiles();
+    void buildPanels();
     void saveAtShutdown();
     bool defaultOptionsWindow();
 
@@ -89,13 +82,10 @@ private:
     QString m_programDir;
     QString m_currentDir;
     QString m_appPath;
-    MainFormControls m_c;
-    std::unique_ptr<ComposedMessage> m_message;
-    std::unique_ptr<Recipients> m_recipientSource;
     std::unique_ptr<TrayIcon> m_tray;
+    CompositionPanel* m_compose = nullptr;
     SendPanel* m_send = nullptr;
     OutboxPanel* m_outbox = nullptr;
-    std::unique_ptr<ComposeController> m_compose;
-    std::unique_ptr<RecipientsController> m_recipients;
+    RecipientsPanel* m_recipients = nullptr;
     bool m_closing = false;
 };

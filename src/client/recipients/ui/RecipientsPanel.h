@@ -1,39 +1,40 @@
 #pragma once
 
-// Every control of the main window, by the name the rest of the client uses.
-// The main window creates them; each area's controller works on the ones it
-// owns. Header only, so areas need no link dependency on the shell.
+#include "client/outbox/RecipientSource.h"
 
-class QCheckBox;
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ClickableLabel;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QRadioButton;
 class QToolButton;
-class QWidget;
-class ClickableLabel;
+class RecipientsController;
 
-struct MainFormControls {
-    QWidget* mainForm = nullptr;
+// The recipients frames of the main window: the Number List, the Single
+// Contact fields, the frequently dialled numbers and the contact groups.
+// Send reads the checked entries through it.
+class RecipientsPanel : public QWidget, public RecipientSource {
+    Q_OBJECT
+public:
+    explicit RecipientsPanel(std::function<QString()> appPath, QWidget* parent = nullptr);
+    ~RecipientsPanel() override;
 
-    // Composition ("SMS Message" frame).
-    QGroupBox* fraSMSMessage = nullptr;
-    QLineEdit* txtSubject = nullptr;
-    QPlainTextEdit* txtMessage = nullptr;
-    QComboBox* Combo1 = nullptr; // quick messages
-    QToolButton* picQuickMsg = nullptr;
-    QCheckBox* Check2 = nullptr;      // signature
-    QToolButton* Picture10 = nullptr; // change signature
-    QToolButton* Picture17 = nullptr; // clear message
-    QGroupBox* fraChrCnt = nullptr;
-    QLineEdit* txtLenSignature = nullptr;
-    QLineEdit* Text4 = nullptr;
-    QLineEdit* txtLenTotal = nullptr;
+    RecipientsController& controller() { return *m_controller; }
+    void applyBackColour(const std::optional<Colour>& colour);
 
-    // Number List (Frame2) and Single Contact (Frame4).
+    int numberListCount() const override;
+    QStringList checkedEntries() const override;
+    void colourNumberList(Colour colour) override;
+
+    // Number List (Frame2).
     QGroupBox* Frame2 = nullptr;
     QListWidget* List4 = nullptr;
     QToolButton* Picture7 = nullptr; // delete one
@@ -42,6 +43,8 @@ struct MainFormControls {
     ClickableLabel* Label5 = nullptr;
     QRadioButton* optSelectAll = nullptr;
     QRadioButton* optUnselectAll = nullptr;
+
+    // Single Contact (Frame4).
     QGroupBox* Frame4 = nullptr;
     QLabel* lblName = nullptr;
     QLineEdit* Text1 = nullptr; // name
@@ -73,4 +76,9 @@ struct MainFormControls {
     QToolButton* picContact = nullptr;
     QToolButton* picOutLook = nullptr;
     ClickableLabel* Label7 = nullptr;
+
+private:
+    void buildControls();
+
+    std::unique_ptr<RecipientsController> m_controller;
 };
