@@ -189,11 +189,14 @@ TEST_F(OutboxPanelTest, IdsContinueAfterEveryListWhenTheCounterIsLostAndNoneGoOu
     inst.remove("Config\\MsgID.dat");
     out->outbox->addItem("Processing::[77] " + kStamp + " +44123 old");
     out->schedulebox->addItem("[79] 6/12/2026 10:00:00 +44123 later P1/1 6/12/2026 10:00:00");
-    out->ListCellnet->addItem("[78] " + kStamp + " +44123 queued");
     sendText("new");
-    ASSERT_EQ(out->outbox->count(), 2);
+    out->ListCellnet->addItem("[85] " + kStamp + " +44123 queued");
+    inst.remove("Config\\MsgID.dat");
+    sendText("newer");
+    ASSERT_EQ(out->outbox->count(), 3);
     EXPECT_TRUE(out->outbox->item(1)->text().startsWith("[80] "));
-    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("81\r\n"));
+    EXPECT_TRUE(out->outbox->item(2)->text().startsWith("[86] "));
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("87\r\n"));
 
     // Without a stored counter nothing may go out: ids would be used twice.
     inst.remove("Config\\MsgID.dat");
@@ -202,7 +205,7 @@ TEST_F(OutboxPanelTest, IdsContinueAfterEveryListWhenTheCounterIsLostAndNoneGoOu
     sendText("x");
     EXPECT_EQ(boxes.texts(), QStringList{"The message number file Config\\MsgID.dat cannot be "
                                          "written. Nothing has been sent."});
-    EXPECT_EQ(out->outbox->count(), 2);
+    EXPECT_EQ(out->outbox->count(), 3);
     EXPECT_EQ(message.messageText, "x");
 
     // An inbox that cannot take the entries: they stay visible, and the user is told.
@@ -211,7 +214,7 @@ TEST_F(OutboxPanelTest, IdsContinueAfterEveryListWhenTheCounterIsLostAndNoneGoOu
     QDir().mkpath(inst.file(ExchangeFiles::kInbox));
     boxes.clear();
     sendText("y");
-    EXPECT_EQ(out->outbox->count(), 3);
+    EXPECT_EQ(out->outbox->count(), 4);
     EXPECT_EQ(boxes.texts(), (QStringList{"Some messages could not be written to the operator "
                                           "module's inbox and will not be sent by modem.",
                                           kSendQueue}));
@@ -288,8 +291,10 @@ TEST_F(OutboxPanelTest, ScheduleRefusals) {
     send->imgSchedule->click();
     EXPECT_EQ(boxes.texts(), QStringList{"Message cannot be scheduled in Send Immediately mode."});
     send->Option1->setChecked(true);
-    for (QTime t : {QTime(0, 0), QTime(16, 20), QTime(9, 0)}) {
+    for (auto [day, t] :
+         {std::pair{6, QTime(0, 0)}, std::pair{5, QTime(16, 20)}, std::pair{5, QTime(9, 0)}}) {
         boxes.clear();
+        send->dtSchDate->setDate(QDate(2026, 12, day));
         send->txttime->setTime(t);
         send->imgSchedule->click();
         EXPECT_EQ(boxes.texts(), QStringList{"Schedule time is not valid."});
@@ -359,6 +364,7 @@ TEST_F(OutboxPanelTest, ConnectionLayouts) {
     EXPECT_TRUE(send->dtSchDate->isEnabled());
     EXPECT_FALSE(send->Option2->isHidden());
     EXPECT_TRUE(send->fraSMSRemaining->isHidden());
+    EXPECT_TRUE(out->ListCellnet->isHidden() && out->schedulebox->isHidden());
 
     send->Option2->setChecked(true);
     settings.connection = ConnectionType::Internet;

@@ -91,6 +91,7 @@ TEST_F(RecipientsPanelTest, LoadFillsTheListsAndSendReadsTheCheckedEntries) {
     EXPECT_EQ(p->Combo3->itemText(0), " ");
     EXPECT_EQ(p->cmbCountryCode->count(), 229);
     EXPECT_EQ(p->cmbCountryCode->currentText(), "United Kingdom  +44");
+    EXPECT_EQ(p->picContact->toolTip(), "Quorvel contacts");
 
     p->List4->item(0)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(p->numberListCount(), 2);
@@ -156,12 +157,9 @@ TEST_F(RecipientsPanelTest, ARefusalMarksItsFieldBeforeTheMessageAndFocusesItAft
     } steps[] = {
         {p->Picture4, "", "0123", "+44", "Please enter a Name        ", "100", p->Text1},
         {p->Picture4, "Jo", "", "+44", "Please enter a Number      ", "010", p->Text3},
-        {p->Picture4, "", "0123", "+44", "Please enter a Name        ", "110", p->Text1},
         // Both fields filled: both labels are normal again before the country box speaks.
         {p->Picture4, "Jo", "0123", "", "Country code cannot be empty", "000", p->cmbCountryCode},
         {p->Picture3, "", "0123", "+44", "Please select a Name        ", "100", p->Text1},
-        {p->Picture3, "Jo", "0123", "44", "Country code must begin with + sign followed by numbers",
-         "000", p->cmbCountryCode},
     };
     for (const Step& s : steps) {
         seen.clear();
@@ -198,18 +196,13 @@ TEST_F(RecipientsPanelTest, TheMobileFieldTakesDigitsAndALeadingPlusWhichTurnsTh
     p->Picture4->click();
     EXPECT_EQ(lastEntry(), "Jo  +44123") << "the country box is ignored";
     EXPECT_TRUE(p->cmbCountryCode->isEnabled());
-    // A trunk prefix after the country code, and the access prefix, whatever the box says.
-    for (auto [pasted, field, entry] :
-         {std::tuple{"(0)77-123", "077123", "Uk  +3377123"},
-          std::tuple{"+44 (0)7700 900123", "+447700900123", "Uk  +447700900123"},
-          std::tuple{"0044 (0)7700 900123", "00447700900123", "Uk  +447700900123"}}) {
-        pasteMobile(pasted);
-        EXPECT_EQ(p->Text3->text(), field);
-        p->Text1->setText("Uk");
-        p->cmbCountryCode->setCurrentText("France  +33");
-        p->Picture4->click();
-        EXPECT_EQ(lastEntry(), entry);
-    }
+    pasteMobile("(0)77-123");
+    EXPECT_EQ(p->Text3->text(), "077123");
+    EXPECT_TRUE(p->cmbCountryCode->isEnabled());
+    p->Text1->setText("Fr");
+    p->cmbCountryCode->setCurrentText("France  +33");
+    p->Picture4->click();
+    EXPECT_EQ(lastEntry(), "Fr  +3377123");
     EXPECT_TRUE(boxes.shown().isEmpty());
 
     // Typed keys: other characters, Enter and Esc are refused; "+" only at the start.
@@ -286,8 +279,10 @@ TEST_F(RecipientsPanelTest, RemoveOneOrAllAsksAndTheFileWaitsForShutdown) {
     p->Picture8->click();
     for (const char* e : {"A  +1", "B  +2", "C  +3"})
         p->controller().AddEntry(e, true);
+    p->List4->setCurrentRow(0);
+    p->List4->clearSelection();
     boxes.answerNext(MessageBox::Answer::Yes);
-    p->Picture7->click(); // no highlighted entry: nothing removed
+    p->Picture7->click(); // current but not highlighted: nothing removed
     p->List4->setCurrentRow(1);
     boxes.answerNext(MessageBox::Answer::No);
     emit p->Label4->clicked();

@@ -123,10 +123,6 @@ void ComposeController::normaliseLineBreaks() {
     m_c.txtMessage->setTextCursor(user);
 }
 
-bool ComposeController::signatureOn() const {
-    return m_c.Check2->isChecked();
-}
-
 SignatureFile ComposeController::signature() const {
     return SignatureFile::read(m_appPath());
 }

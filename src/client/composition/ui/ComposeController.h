@@ -33,9 +33,8 @@ public:
     void ResetQuickMessageText();
 
     // For Send: the focus-loss replacement of line breaks by spaces (focus
-    // may never have left the box); the signature as assembly uses it.
+    // may never have left the box).
     void normaliseLineBreaks();
-    bool signatureOn() const;
     SignatureFile signature() const;
     // Send re-arms it once the message is in the outbox.
     SplitWarning& splitWarning() { return m_split; }
