@@ -9,7 +9,8 @@
 #include "client/recipients/FrequentNumbers.h"
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/ui/RecipientsController.h"
-#include "client/shell/ClientSettings.h"
+#include "client/recipients/ui/RecipientsPanel.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 
 #include <QApplication>
@@ -60,13 +61,16 @@ struct LoadedForm {
         form->showOptionsWindow = [] { return true; };
         form->load();
     }
+    template <typename W> W* control(const char* name) const {
+        return form->findChild<W*>(QString::fromLatin1(name));
+    }
 };
 
 void BM_StartUpWithLargeLists(benchmark::State& state) {
     Installation inst(10000, 5000);
     for (auto _ : state) {
         LoadedForm f(inst);
-        benchmark::DoNotOptimize(f.form->controls().List4->count());
+        benchmark::DoNotOptimize(f.control<QListWidget>("List4")->count());
     }
 }
 BENCHMARK(BM_StartUpWithLargeLists)->Unit(benchmark::kMillisecond);
@@ -75,7 +79,7 @@ void BM_StartUpWithEmptyLists(benchmark::State& state) {
     Installation inst(0, 0);
     for (auto _ : state) {
         LoadedForm f(inst);
-        benchmark::DoNotOptimize(f.form->controls().List4->count());
+        benchmark::DoNotOptimize(f.control<QListWidget>("List4")->count());
     }
 }
 BENCHMARK(BM_StartUpWithEmptyLists)->Unit(benchmark::kMillisecond);
@@ -84,7 +88,7 @@ void BM_LoadNumberList(benchmark::State& state) {
     Installation inst(int(state.range(0)), 0);
     LoadedForm f(inst);
     for (auto _ : state)
-        f.form->recipients().LoadNumberList();
+        f.form->recipientsPanel().controller().LoadNumberList();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LoadNumberList)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -93,7 +97,7 @@ void BM_LoadFrequentNumbers(benchmark::State& state) {
     Installation inst(0, int(state.range(0)));
     LoadedForm f(inst);
     for (auto _ : state)
-        f.form->recipients().LoadFrequentNumbers();
+        f.form->recipientsPanel().controller().LoadFrequentNumbers();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LoadFrequentNumbers)->Arg(5000)->Unit(benchmark::kMillisecond);
@@ -113,7 +117,7 @@ BENCHMARK(BM_ReadListFiles)->Unit(benchmark::kMillisecond);
 void BM_TypeIntoMessage(benchmark::State& state) {
     Installation inst(0, 0);
     LoadedForm f(inst);
-    QPlainTextEdit* box = f.form->controls().txtMessage;
+    QPlainTextEdit* box = f.control<QPlainTextEdit>("txtMessage");
     box->setPlainText(QString(int(state.range(0)), 'x'));
     box->moveCursor(QTextCursor::End);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
@@ -154,8 +158,8 @@ int peak(const char* which) {
     LoadedForm f(inst);
     f.form->show();
     QApplication::processEvents();
-    std::printf("Number List %d, frequently dialled %d\n", f.form->controls().List4->count(),
-                f.form->controls().Combo2->count());
+    std::printf("Number List %d, frequently dialled %d\n", f.control<QListWidget>("List4")->count(),
+                f.control<QComboBox>("Combo2")->count());
     return 0;
 }
 

@@ -5,7 +5,7 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/DeliverySupervisor.h"
 #include "client/outbox/EntryList.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 
@@ -79,7 +79,7 @@ void BM_PollAfterTheFirst(benchmark::State& state) {
     NoControls controls;
     IdleLauncher launcher;
     ClientSettings settings;
-    settings.ConnectionType = 0;
+    settings.connection = ConnectionType::Modem;
     QString op = "CEL";
     bool alive = true;
     DeliverySupervisor poll([&] { return inst.app; }, {outbox, queue, schedule}, controls, launcher,

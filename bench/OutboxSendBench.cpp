@@ -6,7 +6,7 @@
 #include "client/outbox/MessageAssembler.h"
 #include "client/outbox/ui/OutboxController.h"
 #include "client/outbox/ui/SendController.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
@@ -53,11 +53,13 @@ void BM_SendToFiveHundred(benchmark::State& state) {
         MainForm form(settings, inst.root(), inst.root());
         form.showOptionsWindow = [] { return true; };
         form.load();
-        settings.ConnectionType = 0;
+        settings.connection = ConnectionType::Modem;
         form.show();
         QApplication::processEvents();
-        auto& c = form.controls();
-        c.txtMessage->setPlainText(QString(kMessageLength, 'q'));
+        auto* message = form.findChild<QPlainTextEdit*>("txtMessage");
+        auto* sendButton = form.findChild<QToolButton*>("Picture5");
+        auto* outbox = form.findChild<QListWidget*>("outbox");
+        message->setPlainText(QString(kMessageLength, 'q'));
 
         // A zero timer runs at every turn of the event loop: the gaps
         // between its ticks are the times the window could not answer.
@@ -74,12 +76,12 @@ void BM_SendToFiveHundred(benchmark::State& state) {
         state.ResumeTiming();
 
         sinceTick.start();
-        c.Picture5->click();
+        sendButton->click();
         worst = std::max(worst, sinceTick.elapsed());
 
         state.PauseTiming();
         probe.stop();
-        entries = c.outbox->count();
+        entries = outbox->count();
         const QByteArray next =
             LineFile::readLast(InstallPath::resolve(form.appPath(), "Config\\MsgID.dat"))
                 .toLatin1();

@@ -79,7 +79,7 @@ TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123")) << walk.error().toStdString();
     ASSERT_TRUE(walk.composeAndSend("", "Meet at ten, bring the plans."))
         << walk.error().toStdString();
-    MainFormControls& c = walk.mainForm()->controls();
+    const DemoWalk::Controls c = walk.controls();
     ASSERT_EQ(c.outbox->count(), 1);
     const QString entry = c.outbox->item(0)->text();
     EXPECT_TRUE(entry.startsWith("[1] ")) << entry.toStdString();
@@ -105,7 +105,7 @@ TEST(DeliveryEndToEnd, ACrashedRunsEntriesGoFirstInTheNextRun) {
     ASSERT_TRUE(walk.startClient());
     ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123"));
     ASSERT_TRUE(walk.composeAndSend("", "First message."));
-    MainFormControls& c = walk.mainForm()->controls();
+    const DemoWalk::Controls c = walk.controls();
     const QString first = c.outbox->item(0)->text();
     boxes.clear();
     c.Command2->click();

@@ -4,7 +4,9 @@
 
 FakeClock::FakeClock(QDateTime start) : m_previous(Clock::install(this)), m_now(std::move(start)) {}
 
-FakeClock::~FakeClock() { Clock::install(m_previous); }
+FakeClock::~FakeClock() {
+    Clock::install(m_previous);
+}
 
 void FakeClock::advanceMs(qint64 ms) {
     m_now = m_now.addMSecs(ms);

@@ -4,7 +4,9 @@
 
 ScriptedMessageBox::ScriptedMessageBox() : m_previous(MessageBox::install(this)) {}
 
-ScriptedMessageBox::~ScriptedMessageBox() { MessageBox::install(m_previous); }
+ScriptedMessageBox::~ScriptedMessageBox() {
+    MessageBox::install(m_previous);
+}
 
 MessageBox::Answer ScriptedMessageBox::present(const MessageBox::Request& request) {
     m_shown.append(request);

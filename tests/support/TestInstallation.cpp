@@ -64,7 +64,9 @@ TestInstallation::~TestInstallation() {
         qputenv("QUORVEL_REGISTRY", m_oldRegistry);
 }
 
-QString TestInstallation::appPath() const { return m_dir.path() + '/'; }
+QString TestInstallation::appPath() const {
+    return m_dir.path() + '/';
+}
 
 QString TestInstallation::file(const QString& relative) const {
     return InstallPath::resolve(appPath(), relative);
@@ -94,4 +96,6 @@ void TestInstallation::remove(const QString& relative) const {
         QFile::remove(p);
 }
 
-QString TestInstallation::registryFile() const { return m_dir.path() + "/registry.ini"; }
+QString TestInstallation::registryFile() const {
+    return m_dir.path() + "/registry.ini";
+}

@@ -2,6 +2,7 @@
 
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/MessageListWindow.h"
+#include "client/outbox/ui/SendPanel.h"
 #include "client/settings/ui/AboutBox.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ui/ClientStartup.h"
@@ -31,6 +32,27 @@ DemoWalk::~DemoWalk() = default;
 
 MainForm* DemoWalk::mainForm() const {
     return m_startup ? m_startup->mainForm() : nullptr;
+}
+
+DemoWalk::Controls DemoWalk::controls() const {
+    Controls c;
+    MainForm* form = mainForm();
+    if (!form)
+        return c;
+    const auto find = [form]<typename W>(W*& control, const char* name) {
+        control = form->findChild<W*>(QString::fromLatin1(name));
+    };
+    find(c.List4, "List4");
+    find(c.Text1, "Text1");
+    find(c.Text3, "Text3");
+    find(c.Picture4, "Picture4");
+    find(c.txtSubject, "txtSubject");
+    find(c.txtMessage, "txtMessage");
+    find(c.Picture5, "Picture5");
+    find(c.outbox, "outbox");
+    find(c.Command2, "Command2");
+    find(c.Picture9, "Picture9");
+    return c;
 }
 
 bool DemoWalk::fail(const QString& why) {
@@ -83,7 +105,7 @@ bool DemoWalk::startClient() {
 }
 
 bool DemoWalk::addRecipient(const QString& name, const QString& mobile) {
-    MainFormControls& c = mainForm()->controls();
+    const Controls c = controls();
     const int before = c.List4->count();
     c.Text1->setFocus();
     QTest::keyClicks(c.Text1, name);
@@ -96,7 +118,7 @@ bool DemoWalk::addRecipient(const QString& name, const QString& mobile) {
 }
 
 bool DemoWalk::composeAndSend(const QString& subject, const QString& message) {
-    MainFormControls& c = mainForm()->controls();
+    const Controls c = controls();
     c.txtSubject->setFocus();
     QTest::keyClicks(c.txtSubject, subject);
     c.txtMessage->setFocus();
@@ -119,7 +141,7 @@ bool DemoWalk::modemRouteAvailable() const {
 }
 
 bool DemoWalk::sendQueueAndWaitAccepted(int timeoutMs) {
-    MainFormControls& c = mainForm()->controls();
+    const Controls c = controls();
     QStringList sent;
     for (int i = 0; i < c.outbox->count(); ++i)
         sent << c.outbox->item(i)->text();
@@ -151,14 +173,14 @@ bool DemoWalk::sendQueueAndWaitAccepted(int timeoutMs) {
 
 bool DemoWalk::showAcceptedMessages() {
     bool ok = false;
-    mainForm()->delivery().showList = [&](MessageListWindow& w) {
+    mainForm()->sendPanel().delivery().showList = [&](MessageListWindow& w) {
         w.show();
         w.activate();
         ok = w.List1->count() > 0;
         shot(&w, "08-accepted-messages");
         w.close();
     };
-    mainForm()->controls().Picture9->click();
+    controls().Picture9->click();
     return ok || fail("the accepted messages view is empty");
 }
 

@@ -7,6 +7,11 @@
 
 class ClientStartup;
 class MainForm;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
 class QWidget;
 
 // A scripted walk through the client as a new user would take it, saving a
@@ -24,6 +29,22 @@ public:
     QString error() const { return m_error; }
     QStringList screenshots() const { return m_shots; }
     MainForm* mainForm() const;
+
+    // The main window's controls the walk uses, found by name as a user
+    // finds them by sight.
+    struct Controls {
+        QListWidget* List4 = nullptr;
+        QLineEdit* Text1 = nullptr;
+        QLineEdit* Text3 = nullptr;
+        QToolButton* Picture4 = nullptr;
+        QLineEdit* txtSubject = nullptr;
+        QPlainTextEdit* txtMessage = nullptr;
+        QToolButton* Picture5 = nullptr;
+        QListWidget* outbox = nullptr;
+        QPushButton* Command2 = nullptr;
+        QToolButton* Picture9 = nullptr;
+    };
+    Controls controls() const;
 
     // The steps, for tests that take them one by one.
     bool startClient();

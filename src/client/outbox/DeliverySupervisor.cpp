@@ -7,7 +7,7 @@
 #include "client/outbox/EntryList.h"
 #include "client/outbox/MessageLists.h"
 #include "client/outbox/OutboxEntry.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
 #include "common/ExchangeFiles.h"
 #include "common/InstallPath.h"

@@ -4,10 +4,10 @@
 
 namespace OperatorInbox {
 
-bool WriteToNOMInbox(const QString& appPath, int connectionType, const QString& operatorCode,
+bool WriteToNOMInbox(const QString& appPath, ConnectionType connection, const QString& operatorCode,
                      const QStringList& entries) {
-    if (operatorCode != kCellnet || connectionType == 1 || connectionType == -1 ||
-        entries.isEmpty())
+    if (operatorCode != kCellnet || connection == ConnectionType::Internet ||
+        connection == ConnectionType::InternetChosenNow || entries.isEmpty())
         return true;
     return ExchangeFiles::appendToInbox(appPath, entries);
 }

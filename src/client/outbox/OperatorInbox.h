@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/settings/ClientSettings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,9 +17,9 @@ inline const QString kInboxNotWritten =
 inline const QString kCellnet = QStringLiteral("CEL");
 
 // Appends `entries` to the operator's inbox under the inbox lock, unless the
-// connection is by Internet (1 or -1) or the operator is unknown. False only
+// connection is by Internet or the operator is unknown. False only
 // when a write was due and failed.
-bool WriteToNOMInbox(const QString& appPath, int connectionType, const QString& operatorCode,
+bool WriteToNOMInbox(const QString& appPath, ConnectionType connection, const QString& operatorCode,
                      const QStringList& entries);
 
 } // namespace OperatorInbox

@@ -1,7 +1,7 @@
 #include "client/settings/StartupOptions.h"
 
+#include "client/settings/ClientSettings.h"
 #include "client/settings/MoodColours.h"
-#include "client/shell/ClientSettings.h"
 #include "common/Setting.h"
 #include "common/Val.h"
 

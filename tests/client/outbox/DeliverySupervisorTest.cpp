@@ -2,9 +2,10 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/EntryDateTime.h"
 #include "client/outbox/EntryList.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
 #include "support/FakeClock.h"
+#include "support/FakeLauncher.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
@@ -13,33 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct FakeLauncher : BrindleLauncher {
-    QString startProblem(const QString&) const override {
-        ++checks;
-        return problem;
-    }
-    bool start(const QString& program, const QString& dir, QString& error) override {
-        starts << program + " in " + dir;
-        if (!startError.isEmpty()) {
-            error = startError;
-            return false;
-        }
-        alive = true;
-        return true;
-    }
-    mutable int checks = 0;
-    QString problem;
-    QString startError;
-    bool running() const override { return alive; }
-    void terminate() override {
-        ++terminated;
-        alive = false;
-    }
-    QStringList starts;
-    bool alive = false;
-    int terminated = 0;
-};
 
 struct FakeControls : DeliveryControls {
     void setConfigureEnabled(bool e) override { configure = e; }
@@ -62,7 +36,7 @@ struct DeliveryTest : ::testing::Test {
     DeliveryTest()
         : supervisor([this] { return inst.appPath(); }, {outbox, queue, schedule}, controls,
                      launcher, settings, currentOperator, nomAlive) {
-        settings.ConnectionType = 0;
+        settings.connection = ConnectionType::Modem;
         supervisor.addOperatorQueue = [this](const QString& e) {
             queue.append(e);
             ExchangeFiles::appendToInbox(inst.appPath(), {e});
@@ -387,7 +361,7 @@ TEST_F(DeliveryTest, SendQueueInModemConnection) {
 }
 
 TEST_F(DeliveryTest, SendQueueByInternetHandsTheOutboxOver) {
-    settings.ConnectionType = 1;
+    settings.connection = ConnectionType::Internet;
     outbox.append(kE1);
     supervisor.Command2_Click();
     ASSERT_EQ(boxes.shown().size(), 1) << "without a web route the user is told";

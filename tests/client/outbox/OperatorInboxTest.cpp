@@ -20,8 +20,9 @@ TEST(OperatorInbox, OnlyTheModemRouteWritesTheInbox) {
     };
     for (const Case& c : cases) {
         TestInstallation inst;
-        EXPECT_TRUE(OperatorInbox::WriteToNOMInbox(inst.appPath(), c.connectionType, c.operatorCode,
-                                                   {"[1] a +44 x", "[2] b +44 y"}));
+        EXPECT_TRUE(OperatorInbox::WriteToNOMInbox(inst.appPath(),
+                                                   connectionTypeFromStored(c.connectionType),
+                                                   c.operatorCode, {"[1] a +44 x", "[2] b +44 y"}));
         EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), c.inbox) << c.connectionType;
     }
 }
@@ -29,7 +30,8 @@ TEST(OperatorInbox, OnlyTheModemRouteWritesTheInbox) {
 TEST(OperatorInbox, AMissingInboxGetsItsEmptyFirstLineBeforeTheEntry) {
     TestInstallation inst;
     inst.remove(ExchangeFiles::kInbox);
-    ASSERT_TRUE(OperatorInbox::WriteToNOMInbox(inst.appPath(), 0, "CEL", {"[1] a +44 x"}));
+    ASSERT_TRUE(OperatorInbox::WriteToNOMInbox(inst.appPath(), ConnectionType::Modem, "CEL",
+                                               {"[1] a +44 x"}));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), QByteArray("\r\n[1] a +44 x\r\n"));
 }
 

@@ -1,16 +1,9 @@
 #include "client/settings/StartupOptions.h"
+#include "client/settings/ClientSettings.h"
 #include "client/settings/MoodColours.h"
-#include "client/settings/ui/AboutBox.h"
-#include "client/settings/ui/SplashWindow.h"
-#include "client/shell/ClientSettings.h"
 #include "common/Registry.h"
 #include "support/TestInstallation.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,45 +54,32 @@ TEST_F(StartupOptionsTest, StoredChoicesAreReadAsLeadingNumbers) {
     }
 }
 
-TEST_F(StartupOptionsTest, ChoosingOrangeStoresFourAndShowsAtTheNextStart) {
-    {
-        SplashWindow splash(settings);
-        splash.cmbBackColor->setCurrentIndex(4);
-        emit splash.cmbBackColor->activated(4);
-        splash.chkMinOnStartup->click();
+TEST(ClientSettings, DefaultsAreStoredOnceAndNeverOverwritten) {
+    TestInstallation inst;
+    ClientSettings s = ClientSettings::loadWithDefaults();
+    EXPECT_EQ(Registry::readSetting("OUT_DIAL"), "-1");
+    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "2");
+    EXPECT_EQ(Registry::readSetting("OUT_DIAL_OPTION"), "0");
+    EXPECT_EQ(Registry::readSetting("SHOW_OPTION"), "0");
+    EXPECT_EQ(Registry::readSetting("SHOW_OUTLOOK"), "0");
+    EXPECT_EQ(Registry::readSetting("CLSID:0XA7"), "Error") << "no default for the tray choice";
+    EXPECT_EQ(s.connection, ConnectionType::NotChosen);
+
+    Registry::writeSetting("OUT_DIAL", " 9 ");
+    for (auto [stored, type] :
+         {std::pair{"0", ConnectionType::Modem}, std::pair{" 1", ConnectionType::Internet},
+          std::pair{"-1", ConnectionType::InternetChosenNow},
+          std::pair{"7", ConnectionType::NotChosen}, std::pair{"x", ConnectionType::Modem}}) {
+        Registry::writeSetting("MODEM_CONN", stored);
+        s = ClientSettings::loadWithDefaults();
+        EXPECT_EQ(Registry::readSetting("MODEM_CONN"), stored);
+        EXPECT_EQ(s.connection, type) << stored;
     }
-    EXPECT_EQ(Registry::readSetting("CLSID:0X5A"), "4");
-    EXPECT_EQ(Registry::readSetting("CLSID:0XA7"), "1");
-    ClientSettings next;
-    SplashWindow again(next);
-    EXPECT_EQ(again.cmbBackColor->currentText(), "Orange");
-    EXPECT_TRUE(again.chkMinOnStartup->isChecked());
-    EXPECT_EQ(next.BackColour, (Colour{255, 153, 51}));
-    EXPECT_TRUE(next.StartInTray);
+    EXPECT_EQ(Registry::readSetting("OUT_DIAL"), " 9 ");
 }
 
-TEST_F(StartupOptionsTest, StartTakesTheOutlookChoiceAndExitEndsAtOnce) {
-    SplashWindow splash(settings);
-    EXPECT_EQ(splash.outlookCheck->text(), "Enable");
-    EXPECT_FALSE(splash.outlookCheck->isChecked());
-    EXPECT_EQ(splash.findChild<QLabel*>("lblVersion")->text(), "Version 3.0");
-    EXPECT_EQ(splash.findChild<QLabel*>("Label2")->text(),
-              QString("Microsoft Outlook") + QChar(174) + " Compatible");
-    splash.outlookCheck->setChecked(true);
-    splash.Command2->click();
-    EXPECT_TRUE(settings.OutlookEnabled);
-    EXPECT_FALSE(splash.exitRequested());
-
-    SplashWindow other(settings);
-    other.cmdExit->click();
-    EXPECT_TRUE(other.exitRequested());
-}
-
-TEST_F(StartupOptionsTest, AboutBoxShowsTitleAndVersion) {
-    settings.BackColour = MoodColours::colourAt(2);
-    AboutBox about(settings);
-    EXPECT_EQ(about.windowTitle(), "About Quorvel");
-    EXPECT_EQ(about.lblTitle->text(), "Quorvel");
-    EXPECT_EQ(about.lblVersion->text(), "Version 3.0");
-    EXPECT_EQ(about.palette().color(QPalette::Window), QColor(102, 153, 204));
+TEST(ClientSettings, AnUnwritableStoreStillGivesTheDefaults) {
+    TestInstallation inst;
+    qputenv("QUORVEL_REGISTRY", "/proc/no/such/registry.ini");
+    EXPECT_EQ(ClientSettings::loadWithDefaults().connection, ConnectionType::NotChosen);
 }

@@ -1,4 +1,3 @@
-#include "client/shell/ClientSettings.h"
 #include "client/shell/SingleInstance.h"
 #include "client/shell/StartupFiles.h"
 #include "client/shell/ui/ClientStartup.h"
@@ -35,39 +34,6 @@ TEST(StartupFiles, NoConfigFolderMeansNothingCreatedThere) {
     StartupFiles::ensureAll(inst.appPath());
     EXPECT_FALSE(QFileInfo::exists(inst.root() + "/Config"));
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
-}
-
-TEST(ClientSettings, DefaultsAreStoredOnceAndNeverOverwritten) {
-    TestInstallation inst;
-    ClientSettings s = ClientSettings::loadWithDefaults();
-    EXPECT_EQ(Registry::readSetting("OUT_DIAL"), "-1");
-    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "2");
-    EXPECT_EQ(Registry::readSetting("OUT_DIAL_OPTION"), "0");
-    EXPECT_EQ(Registry::readSetting("SHOW_OPTION"), "0");
-    EXPECT_EQ(Registry::readSetting("SHOW_OUTLOOK"), "0");
-    EXPECT_EQ(Registry::readSetting("CLSID:0XA7"), "Error") << "no default for the tray choice";
-    EXPECT_EQ(s.ConnectionType, 2);
-    EXPECT_EQ(s.outDial, -1);
-
-    Registry::writeSetting("MODEM_CONN", "0");
-    Registry::writeSetting("SHOW_OPTION", "1");
-    Registry::writeSetting("OUT_DIAL", " 9 ");
-    s = ClientSettings::loadWithDefaults();
-    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "0");
-    EXPECT_EQ(s.ConnectionType, 0);
-    EXPECT_TRUE(s.isModem());
-    EXPECT_TRUE(s.IEWarningOff);
-    EXPECT_FALSE(s.OutlookWarningOff);
-    EXPECT_EQ(s.outDial, 9);
-}
-
-TEST(ClientSettings, AnUnwritableStoreStillGivesTheDefaults) {
-    TestInstallation inst;
-    qputenv("QUORVEL_REGISTRY", "/proc/no/such/registry.ini");
-    const ClientSettings s = ClientSettings::loadWithDefaults();
-    EXPECT_EQ(s.ConnectionType, 2);
-    EXPECT_EQ(s.outDial, -1);
-    EXPECT_EQ(s.outDialOption, 0);
 }
 
 TEST(SingleInstance, OnePerInstallation) {

@@ -3,12 +3,12 @@
 #include "client/composition/CharacterRules.h"
 #include "client/composition/Counters.h"
 #include "client/composition/QuickMessageList.h"
+#include "client/composition/ui/CompositionPanel.h"
 #include "client/composition/ui/LineBoxGuard.h"
 #include "client/composition/ui/QuickMessageDialog.h"
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/composition/ui/TypedKey.h"
-#include "client/shell/ClientSettings.h"
-#include "client/shell/ui/MainFormControls.h"
+#include "client/settings/ClientSettings.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 
@@ -37,7 +37,7 @@ void showAsciiOnly() {
 }
 } // namespace
 
-ComposeController::ComposeController(MainFormControls& controls, ClientSettings& settings,
+ComposeController::ComposeController(CompositionPanel& controls, ClientSettings& settings,
                                      std::function<QString()> appPath,
                                      std::function<int()> maxSmsLength, QObject* parent)
     : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
@@ -121,10 +121,6 @@ void ComposeController::normaliseLineBreaks() {
     user.setPosition(anchor);
     user.setPosition(position, QTextCursor::KeepAnchor);
     m_c.txtMessage->setTextCursor(user);
-}
-
-bool ComposeController::signatureOn() const {
-    return m_c.Check2->isChecked();
 }
 
 SignatureFile ComposeController::signature() const {
@@ -390,7 +386,7 @@ void ComposeController::Check2_Click() {
 }
 
 void ComposeController::Picture10_Click() {
-    SignatureDialog dialog(m_settings, m_appPath(), m_c.mainForm);
+    SignatureDialog dialog(m_settings, m_appPath(), m_c.window());
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (m_c.Check2->isChecked()) {
@@ -408,7 +404,7 @@ void ComposeController::Picture10_Click() {
 // ---------------------------------------------------------------------------------
 
 void ComposeController::picQuickMsg_Click() {
-    QuickMessageDialog dialog(m_settings, m_appPath(), m_c.mainForm);
+    QuickMessageDialog dialog(m_settings, m_appPath(), m_c.window());
     dialog.exec();
     fillQuickMessages(dialog.entries());
 }

@@ -11,7 +11,7 @@
 #include <optional>
 
 struct ClientSettings;
-struct MainFormControls;
+class CompositionPanel;
 class LineBoxGuard;
 class QWidget;
 
@@ -21,7 +21,7 @@ class QWidget;
 class ComposeController : public QObject {
     Q_OBJECT
 public:
-    ComposeController(MainFormControls& controls, ClientSettings& settings,
+    ComposeController(CompositionPanel& controls, ClientSettings& settings,
                       std::function<QString()> appPath, std::function<int()> maxSmsLength,
                       QObject* parent = nullptr);
     ~ComposeController() override;
@@ -33,9 +33,8 @@ public:
     void ResetQuickMessageText();
 
     // For Send: the focus-loss replacement of line breaks by spaces (focus
-    // may never have left the box); the signature as assembly uses it.
+    // may never have left the box).
     void normaliseLineBreaks();
-    bool signatureOn() const;
     SignatureFile signature() const;
     // Send re-arms it once the message is in the outbox.
     SplitWarning& splitWarning() { return m_split; }
@@ -85,7 +84,7 @@ private:
     int messagePosition(int boxPosition) const;
     void fillQuickMessages(const QStringList& entries);
 
-    MainFormControls& m_c;
+    CompositionPanel& m_c;
     ClientSettings& m_settings;
     std::function<QString()> m_appPath;
     std::function<int()> m_maxSmsLength;

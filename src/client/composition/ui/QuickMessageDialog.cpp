@@ -1,7 +1,7 @@
 #include "client/composition/ui/QuickMessageDialog.h"
 
 #include "client/composition/ui/LineBoxGuard.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"

@@ -2,7 +2,7 @@
 
 #include "client/composition/SignatureFile.h"
 #include "client/composition/ui/LineBoxGuard.h"
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 

@@ -3,9 +3,10 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/MessageLists.h"
 #include "client/outbox/ui/MessageListWindow.h"
+#include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/SendController.h"
-#include "client/shell/ClientSettings.h"
-#include "client/shell/ui/MainFormControls.h"
+#include "client/outbox/ui/SendPanel.h"
+#include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
 #include "common/InstallPath.h"
 #include "common/IntervalTimer.h"
@@ -27,13 +28,14 @@ const QString kBlink = QStringLiteral("blink");
 const QString kSendQueue = QStringLiteral("Send Queue");
 } // namespace
 
-DeliveryController::DeliveryController(MainFormControls& controls, ClientSettings& settings,
+DeliveryController::DeliveryController(SendPanel& controls, OutboxPanel& lists, IntervalTimer& poll,
+                                       IntervalTimer& blink, ClientSettings& settings,
                                        std::function<QString()> appPath, QString& currentOperator,
                                        bool& nomAlive, std::unique_ptr<BrindleLauncher> launcher,
                                        QObject* parent)
-    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
-      m_launcher(std::move(launcher)), m_outbox(controls.outbox), m_queue(controls.ListCellnet),
-      m_schedule(controls.schedulebox) {
+    : QObject(parent), m_c(controls), m_lists(lists), m_poll(poll), m_settings(settings),
+      m_appPath(std::move(appPath)), m_launcher(std::move(launcher)), m_outbox(lists.outbox),
+      m_queue(lists.ListCellnet), m_schedule(lists.schedulebox) {
     m_supervisor = std::make_unique<DeliverySupervisor>(
         m_appPath, DeliverySupervisor::Lists{m_outbox, m_queue, m_schedule},
         static_cast<DeliveryControls&>(*this), *m_launcher, m_settings, currentOperator, nomAlive);
@@ -43,19 +45,19 @@ DeliveryController::DeliveryController(MainFormControls& controls, ClientSetting
     };
     showList = [](MessageListWindow& w) { w.exec(); };
 
-    connect(m_c.Timer1, &IntervalTimer::timeout, this, [this] { m_supervisor->Timer1_Timer(); });
-    connect(m_c.Timer2, &IntervalTimer::timeout, this, [this] { Timer2_Timer(); });
+    connect(&m_poll, &IntervalTimer::timeout, this, [this] { m_supervisor->Timer1_Timer(); });
+    connect(&blink, &IntervalTimer::timeout, this, [this] { Timer2_Timer(); });
     connect(m_c.Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
     connect(m_c.Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
     connect(m_c.Command2, &QPushButton::clicked, this, [this] { m_supervisor->Command2_Click(); });
     connect(m_c.imgSchedule, &QToolButton::clicked, this, [this] { imgSchedule_Click(); });
-    connect(m_c.Picture9, &QToolButton::clicked, this, [this] { Picture9_Click(); });
-    connect(m_c.Picture15, &QToolButton::clicked, this, [this] { Picture15_Click(); });
+    connect(m_lists.Picture9, &QToolButton::clicked, this, [this] { Picture9_Click(); });
+    connect(m_lists.Picture15, &QToolButton::clicked, this, [this] { Picture15_Click(); });
     connect(m_c.imgScheduledMessageQ, &QToolButton::clicked, this,
             [this] { imgScheduledMessageQ_Click(); });
 
     // Many changes in one go (a long scheduled send) are saved once.
-    auto* model = m_c.schedulebox->model();
+    auto* model = m_lists.schedulebox->model();
     const auto saveSoon = [this] {
         if (m_savePending)
             return;
@@ -78,13 +80,13 @@ void DeliveryController::setConfigureEnabled(bool enabled) {
     m_c.cmdConfigure->setEnabled(enabled);
 }
 void DeliveryController::startPoll() {
-    m_c.Timer1->start();
+    m_poll.start();
 }
 void DeliveryController::stopPoll() {
-    m_c.Timer1->stop();
+    m_poll.stop();
 }
 bool DeliveryController::pollRunning() const {
-    return m_c.Timer1->isActive();
+    return m_poll.isActive();
 }
 bool DeliveryController::queueMode() const {
     return m_c.Option1->isChecked();
@@ -110,26 +112,26 @@ void DeliveryController::stopBlinking() {
 // --- queue modes --------------------------------------------------------------------
 
 void DeliveryController::Option1_Click() {
-    if (m_c.outbox->count() > 0) {
+    if (m_lists.outbox->count() > 0) {
         MessageBox::show("The Outbox is not empty. Messages cannot be Queued        ",
                          kQuorvelWarning, MessageBox::Icon::Warning);
         m_c.Option2->setChecked(true);
         m_c.Command2->setEnabled(false);
         m_c.cmdConfigure->setEnabled(false);
-        m_c.Timer1->start();
+        m_poll.start();
         return;
     }
     m_c.Option1->setChecked(true);
     m_c.Command2->setEnabled(true);
     m_c.cmdConfigure->setEnabled(true);
-    m_c.Timer1->stop();
+    m_poll.stop();
     if (m_settings.isModem())
         MessageBox::show("All New Messages in the Outbox will be Queued        ", kQuorvelWarning,
                          MessageBox::Icon::Warning);
 }
 
 void DeliveryController::Option2_Click() {
-    if (m_c.outbox->count() > 0) {
+    if (m_lists.outbox->count() > 0) {
         m_c.Option1->setChecked(true);
         m_c.Option1->setFocus();
         return;
@@ -138,23 +140,23 @@ void DeliveryController::Option2_Click() {
     m_c.Option2->setChecked(true);
     m_c.Command2->setEnabled(false);
     m_c.cmdConfigure->setEnabled(false);
-    m_c.Timer1->start();
+    m_poll.start();
     MessageBox::show("All New Messages in the Outbox will be Sent Immediately        ",
                      kQuorvelWarning, MessageBox::Icon::Warning);
 }
 
 void DeliveryController::Timer2_Timer() {
-    if (!m_settings.isModem() && m_c.outbox->count() == 0)
+    if (!m_settings.isModem() && m_lists.outbox->count() == 0)
         stopBlinking();
-    if (m_c.schedulebox->count() > 0) {
+    if (m_lists.schedulebox->count() > 0) {
         // Keeps the poll alive for due entries; an interval of 0 never runs it.
-        if (!m_c.Timer1->isActive())
-            m_c.Timer1->start();
+        if (!m_poll.isActive())
+            m_poll.start();
         return;
     }
-    if (m_c.Option1->isChecked() && m_c.outbox->count() == 0) {
+    if (m_c.Option1->isChecked() && m_lists.outbox->count() == 0) {
         m_c.cmdConfigure->setEnabled(true);
-        m_c.Timer1->stop();
+        m_poll.stop();
     }
     if (blinking()) {
         m_blinkShown = !m_blinkShown;
@@ -209,7 +211,7 @@ void DeliveryController::offerSavedEntries() {
         MessageBox::show(question + QStringLiteral("\r\n") + choices, kQuorvelWarning,
                          MessageBox::Icon::None, MessageBox::Buttons::YesNo);
     if (answer == MessageBox::Answer::Yes)
-        m_c.schedulebox->addItems(saved); // saves the file again
+        m_lists.schedulebox->addItems(saved); // saves the file again
     else
         LineFile::truncate(file);
 }
@@ -225,7 +227,7 @@ void DeliveryController::saveScheduledEntries() {
 // --- the three lists ------------------------------------------------------------------
 
 void DeliveryController::openList(const QString& caption, const QString& tag) {
-    MessageListWindow w(caption, tag, m_c.schedulebox, m_settings.BackColour, m_c.mainForm);
+    MessageListWindow w(caption, tag, m_lists.schedulebox, m_settings.BackColour, m_c.window());
     showList(w);
 }
 

@@ -8,9 +8,11 @@
 #include <memory>
 
 struct ClientSettings;
-struct MainFormControls;
 class BrindleLauncher;
+class IntervalTimer;
 class MessageListWindow;
+class OutboxPanel;
+class SendPanel;
 
 // The main window's delivery: the poll on Timer1, the queue modes, the Send
 // Queue reminder on Timer2, scheduling, the saved scheduled entries and the
@@ -18,7 +20,8 @@ class MessageListWindow;
 class DeliveryController : public QObject, private DeliveryControls {
     Q_OBJECT
 public:
-    DeliveryController(MainFormControls& controls, ClientSettings& settings,
+    DeliveryController(SendPanel& controls, OutboxPanel& lists, IntervalTimer& poll,
+                       IntervalTimer& blink, ClientSettings& settings,
                        std::function<QString()> appPath, QString& currentOperator, bool& nomAlive,
                        std::unique_ptr<BrindleLauncher> launcher, QObject* parent = nullptr);
     ~DeliveryController() override;
@@ -56,7 +59,9 @@ private:
     void stopBlinking() override;
     void openList(const QString& caption, const QString& tag);
 
-    MainFormControls& m_c;
+    SendPanel& m_c;
+    OutboxPanel& m_lists;
+    IntervalTimer& m_poll;
     ClientSettings& m_settings;
     std::function<QString()> m_appPath;
     std::unique_ptr<BrindleLauncher> m_launcher;

@@ -3,10 +3,9 @@
 #include "client/outbox/OperatorInbox.h"
 #include "client/outbox/OutboxEntry.h"
 #include "client/outbox/OutboxRules.h"
-#include "client/outbox/ui/SendController.h"
+#include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/frmDisplaySelMsgDetls.h"
-#include "client/shell/ClientSettings.h"
-#include "client/shell/ui/MainFormControls.h"
+#include "client/settings/ClientSettings.h"
 
 #include <QListWidget>
 #include <QToolButton>
@@ -29,7 +28,7 @@ int highlighted(const QListWidget* list) {
 
 } // namespace
 
-OutboxController::OutboxController(MainFormControls& controls, ClientSettings& settings,
+OutboxController::OutboxController(OutboxPanel& controls, ClientSettings& settings,
                                    std::function<QString()> appPath, QString& currentOperator,
                                    QObject* parent)
     : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
@@ -39,7 +38,6 @@ OutboxController::OutboxController(MainFormControls& controls, ClientSettings& s
     // height instead of measuring every line again after each addition.
     for (QListWidget* list : {m_c.outbox, m_c.ListCellnet, m_c.schedulebox})
         list->setUniformItemSizes(true);
-    m_send = std::make_unique<SendController>(m_c, m_settings, m_appPath, *this);
     connect(m_c.Picture12, &QAbstractButton::clicked, this, [this] { Picture12_Click(); });
     connect(m_c.Picture1, &QAbstractButton::clicked, this, [this] { Picture1_Click(); });
     connect(m_c.outbox, &QListWidget::itemDoubleClicked, this, [this] { outbox_DblClick(); });
@@ -82,7 +80,7 @@ void OutboxController::outbox_DblClick() {
     if (row < 0)
         return;
     frmDisplaySelMsgDetls window(OutboxEntry::details(m_c.outbox->item(row)->text()),
-                                 m_settings.BackColour, m_c.mainForm);
+                                 m_settings.BackColour, m_c.window());
     showDetails(window);
 }
 
@@ -105,6 +103,6 @@ bool OutboxController::AddOperatorQueue(const QStringList& entries) {
 }
 
 bool OutboxController::WriteToNOMInbox(const QString& operatorCode, const QStringList& entries) {
-    return OperatorInbox::WriteToNOMInbox(m_appPath(), m_settings.ConnectionType, operatorCode,
+    return OperatorInbox::WriteToNOMInbox(m_appPath(), m_settings.connection, operatorCode,
                                           entries);
 }

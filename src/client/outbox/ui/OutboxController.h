@@ -7,22 +7,18 @@
 #include <memory>
 
 struct ClientSettings;
-struct MainFormControls;
-class SendController;
+class OutboxPanel;
 class frmDisplaySelMsgDetls;
 
 // The outbox of the main window: delete one, remove all, details, finding an
-// entry, and handing entries to the operator queue. Owns the Send button's
-// controller, which fills the outbox.
+// entry, and handing entries to the operator queue.
 class OutboxController : public QObject {
     Q_OBJECT
 public:
-    OutboxController(MainFormControls& controls, ClientSettings& settings,
+    OutboxController(OutboxPanel& controls, ClientSettings& settings,
                      std::function<QString()> appPath, QString& currentOperator,
                      QObject* parent = nullptr);
     ~OutboxController() override;
-
-    SendController& send() { return *m_send; }
 
     void Picture12_Click();
     void Picture1_Click();
@@ -46,9 +42,8 @@ public:
     QStringList listedEntries() const;
 
 private:
-    MainFormControls& m_c;
+    OutboxPanel& m_c;
     ClientSettings& m_settings;
     std::function<QString()> m_appPath;
     QString& m_currentOperator;
-    std::unique_ptr<SendController> m_send;
 };

@@ -1,22 +1,20 @@
 #include "client/outbox/ui/SendController.h"
 
-#include "client/outbox/OperatorInbox.h"
-
+#include "client/outbox/ComposedMessageSource.h"
 #include "client/outbox/EventPacer.h"
+#include "client/outbox/OperatorInbox.h"
+#include "client/outbox/RecipientSource.h"
+#include "client/outbox/SignatureInputs.h"
 #include "client/outbox/ui/OutboxController.h"
-#include "client/shell/ClientSettings.h"
-#include "client/shell/ui/MainFormControls.h"
+#include "client/outbox/ui/OutboxPanel.h"
+#include "client/outbox/ui/SendPanel.h"
+#include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
 #include "common/MessageBox.h"
-#include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDateEdit>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -40,12 +38,13 @@ bool blank(const QString& text) {
 
 } // namespace
 
-SendController::SendController(MainFormControls& controls, ClientSettings& settings,
-                               std::function<QString()> appPath, OutboxController& outbox,
-                               QObject* parent)
-    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
-      m_outbox(outbox), m_ids(m_appPath, [&outbox] { return outbox.listedEntries(); }) {
-    signature = [this] { return SignatureInputs::fromFile(m_appPath()); };
+SendController::SendController(SendPanel& controls, OutboxPanel& lists,
+                               ComposedMessageSource& message, RecipientSource& recipients,
+                               ClientSettings& settings, std::function<QString()> appPath,
+                               OutboxController& outbox, QObject* parent)
+    : QObject(parent), m_c(controls), m_lists(lists), m_message(message), m_recipients(recipients),
+      m_settings(settings), m_appPath(std::move(appPath)), m_outbox(outbox),
+      m_ids(m_appPath, [&outbox] { return outbox.listedEntries(); }) {
     connect(m_c.Picture5, &QAbstractButton::clicked, this, [this] { Picture5_Click(); });
 }
 
@@ -60,10 +59,8 @@ void SendController::stop() {
 void SendController::Picture5_Click() {
     if (sending())
         return;
-    if (replaceLineBreaks)
-        replaceLineBreaks();
-    if (blank(flattened(m_c.txtSubject->text())) &&
-        blank(flattened(m_c.txtMessage->toPlainText()))) {
+    m_message.replaceLineBreaks();
+    if (blank(flattened(m_message.subject())) && blank(flattened(m_message.message()))) {
         MessageBox::show("Please enter Subject or Message.", kQuorvelWarning,
                          MessageBox::Icon::Information);
         return;
@@ -79,24 +76,20 @@ void SendController::Picture5_Click() {
 
 MessageAssembler::Input SendController::gather() const {
     MessageAssembler::Input in;
-    in.subject = flattened(m_c.txtSubject->text());
-    in.message = flattened(m_c.txtMessage->toPlainText());
-    in.signature = signature ? signature() : SignatureInputs::fromFile(m_appPath());
-    in.signatureOn = m_c.Check2->isChecked();
-    in.numberListCount = m_c.List4->count();
-    for (int i = 0; i < m_c.List4->count(); ++i) {
-        const QListWidgetItem* item = m_c.List4->item(i);
-        if (item->checkState() == Qt::Checked)
-            in.checkedEntries << item->text();
-    }
+    in.subject = flattened(m_message.subject());
+    in.message = flattened(m_message.message());
+    in.signature = SignatureInputs::fromFile(m_appPath());
+    in.signatureOn = m_message.signatureOn();
+    in.numberListCount = m_recipients.numberListCount();
+    in.checkedEntries = m_recipients.checkedEntries();
     return in;
 }
 
 bool SendController::accepted(const MessageAssembler::Plan& plan) {
     if (plan.numberListColour)
-        paintBase(m_c.List4, *plan.numberListColour);
+        m_recipients.colourNumberList(*plan.numberListColour);
     if (plan.messageBoxColour)
-        paintBase(m_c.txtMessage, *plan.messageBoxColour);
+        m_message.colourMessage(*plan.messageBoxColour);
     if (plan.refusal) {
         MessageBox::show(plan.refusal->text, kQuorvelWarning, plan.refusal->icon);
         return false;
@@ -111,15 +104,6 @@ std::optional<qint64> SendController::reserveIds(int count) {
                          "Nothing has been sent.",
                          kQuorvelWarning, MessageBox::Icon::Warning);
     return first;
-}
-
-void SendController::resetEditor() {
-    m_c.txtMessage->clear();
-    m_c.txtSubject->clear();
-    m_c.Combo1->setCurrentIndex(-1);
-    if (editorReset)
-        editorReset();
-    m_c.Text4->setText("0");
 }
 
 void SendController::setSending(bool on) {
@@ -161,9 +145,9 @@ void SendController::BuildOutboxEntries() {
         return;
     // Nothing can refuse from here on, so the editor is free for the next
     // message while a long send runs.
-    resetEditor();
+    m_message.clearForNextMessage();
     const bool written = emitEntries(plan, *first, [this](const QStringList& entries) {
-        m_c.outbox->addItems(entries);
+        m_lists.outbox->addItems(entries);
         for (qsizetype i = 0; i < entries.size(); ++i)
             m_outbox.DetectOperator();
         return m_outbox.AddOperatorQueue(entries);
@@ -182,9 +166,9 @@ bool SendController::BuildScheduledEntries() {
     const auto first = reserveIds(plan.entryCount());
     if (!first)
         return false;
-    resetEditor();
+    m_message.clearForNextMessage();
     emitEntries(plan, *first, [this](const QStringList& entries) {
-        m_c.schedulebox->addItems(entries);
+        m_lists.schedulebox->addItems(entries);
         for (qsizetype i = 0; i < entries.size(); ++i)
             m_outbox.DetectOperator();
         return true;
@@ -195,7 +179,7 @@ bool SendController::BuildScheduledEntries() {
 void SendController::deliveryPrompt() {
     if (m_stopped)
         return; // the window has gone
-    if (m_settings.isModem() && !(m_c.Option1->isChecked() && m_c.outbox->count() > 0))
+    if (m_settings.isModem() && !(m_c.Option1->isChecked() && m_lists.outbox->count() > 0))
         return;
     m_c.Picture5->setProperty(kBlinkProperty, QStringLiteral("blink"));
     MessageBox::show(kSendQueue, kQuorvelWarning, MessageBox::Icon::Information);

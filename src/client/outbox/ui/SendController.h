@@ -2,15 +2,17 @@
 
 #include "client/outbox/MessageAssembler.h"
 #include "client/outbox/MessageIdCounter.h"
-#include "client/outbox/SignatureInputs.h"
 
 #include <QObject>
 #include <QString>
 #include <functional>
 
 struct ClientSettings;
-struct MainFormControls;
+class ComposedMessageSource;
 class OutboxController;
+class OutboxPanel;
+class RecipientSource;
+class SendPanel;
 
 // The Send button: gathers the composed message and the checked recipients,
 // lets the assembler decide, and turns its plan into outbox entries (or
@@ -18,7 +20,8 @@ class OutboxController;
 class SendController : public QObject {
     Q_OBJECT
 public:
-    SendController(MainFormControls& controls, ClientSettings& settings,
+    SendController(SendPanel& controls, OutboxPanel& lists, ComposedMessageSource& message,
+                   RecipientSource& recipients, ClientSettings& settings,
                    std::function<QString()> appPath, OutboxController& outbox,
                    QObject* parent = nullptr);
 
@@ -36,15 +39,8 @@ public:
     static constexpr const char* kBlinkProperty = "Tag";
     QString blinkMarker() const;
 
-    // Connections to the other areas; each has a stand-in until connected.
-    // The editor's line-break replacement in the subject and message boxes.
-    std::function<void()> replaceLineBreaks;
-    // The signature file's signature and page flag.
-    std::function<SignatureInputs()> signature;
     // The schedule action, run instead of Send when a time is chosen.
     std::function<void()> scheduleAction;
-    // Runs after the editor has been emptied for the next message.
-    std::function<void()> editorReset;
 
     MessageIdCounter& idCounter() { return m_ids; }
 
@@ -52,14 +48,16 @@ private:
     MessageAssembler::Input gather() const;
     bool accepted(const MessageAssembler::Plan& plan);
     std::optional<qint64> reserveIds(int count);
-    void resetEditor();
     void setSending(bool on);
     // Numbers the plan's entries from `firstId` and hands each recipient's on.
     bool emitEntries(const MessageAssembler::Plan& plan, qint64 firstId,
                      const std::function<bool(const QStringList&)>& handOver);
     void deliveryPrompt();
 
-    MainFormControls& m_c;
+    SendPanel& m_c;
+    OutboxPanel& m_lists;
+    ComposedMessageSource& m_message;
+    RecipientSource& m_recipients;
     ClientSettings& m_settings;
     std::function<QString()> m_appPath;
     OutboxController& m_outbox;

@@ -2,7 +2,7 @@
 
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/NumberRules.h"
-#include "client/shell/ui/MainFormControls.h"
+#include "client/recipients/ui/RecipientsPanel.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
@@ -63,7 +63,7 @@ bool confirm(const QString& text, const QString& title) {
 
 } // namespace
 
-RecipientsController::RecipientsController(MainFormControls& controls,
+RecipientsController::RecipientsController(RecipientsPanel& controls,
                                            std::function<QString()> appPath, QObject* parent)
     : QObject(parent), m_c(controls), m_appPath(std::move(appPath)) {
     m_c.Combo2->setPlaceholderText("Please Select a Number");
@@ -108,6 +108,11 @@ void RecipientsController::LoadCountryCodes() {
     m_c.cmbCountryCode->addItems(
         LineFile::readAll(InstallPath::resolve(m_appPath(), "Config\\ISDCodes.dat")));
     m_c.cmbCountryCode->setCurrentText(kDefaultCountry);
+}
+
+void RecipientsController::LoadGroups() {
+    m_c.Combo3->clear();
+    m_c.Combo3->addItems(LineFile::readAll(InstallPath::resolve(m_appPath(), "Groups\\Group.dat")));
 }
 
 bool RecipientsController::SaveNumberList() {

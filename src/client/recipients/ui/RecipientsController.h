@@ -7,7 +7,7 @@
 #include <QString>
 #include <functional>
 
-struct MainFormControls;
+class RecipientsPanel;
 
 // The recipients area of the main window: the Number List with its buttons
 // and drop target, the Single Contact fields, and the frequently dialled
@@ -15,13 +15,15 @@ struct MainFormControls;
 class RecipientsController : public QObject {
     Q_OBJECT
 public:
-    RecipientsController(MainFormControls& controls, std::function<QString()> appPath,
+    RecipientsController(RecipientsPanel& controls, std::function<QString()> appPath,
                          QObject* parent = nullptr);
 
     // Load and shutdown.
     void LoadNumberList();
     void LoadFrequentNumbers();
     void LoadCountryCodes();
+    // Every line of Groups\Group.dat, untested.
+    void LoadGroups();
     bool SaveNumberList();
 
     // The one way a line reaches the Number List (also for groups and contacts).
@@ -60,7 +62,7 @@ private:
     void whitenWhenFilled();
     void warnNotSaved();
 
-    MainFormControls& m_c;
+    RecipientsPanel& m_c;
     std::function<QString()> m_appPath;
     FrequentNumbers m_frequent;
     bool m_filtering = false;

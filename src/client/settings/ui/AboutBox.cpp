@@ -1,6 +1,6 @@
 #include "client/settings/ui/AboutBox.h"
 
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 #include "ui/BackColour.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "client/settings/ui/SplashWindow.h"
 
+#include "client/settings/ClientSettings.h"
 #include "client/settings/MoodColours.h"
 #include "client/settings/ui/AboutBox.h"
-#include "client/shell/ClientSettings.h"
 #include "ui/BackColour.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 
 #include <QString>
 #include <functional>

@@ -1,22 +1,25 @@
 #pragma once
 
-#include "client/shell/ui/MainFormControls.h"
-
 #include <QMainWindow>
 #include <QString>
 #include <functional>
 #include <memory>
 
+enum class ConnectionType;
 struct ClientSettings;
-class DeliveryController;
-class OutboxController;
+class CompositionPanel;
+class IntervalTimer;
+class OutboxPanel;
+class QAction;
+class QMenu;
+class QPushButton;
+class RecipientsPanel;
+class SendPanel;
 class TrayIcon;
-class ComposeController;
-class RecipientsController;
 
-// The client's main window: it owns the lists and timers that carry the
-// state, creates every control, and runs the load and shutdown sequences.
-// Each area's behaviour lives in its own controller working on `controls()`.
+// The client's main window: it lays out the areas' panels and wires them,
+// owns the timers, the notification-area icon and Exit, and runs the load
+// and shutdown sequences.
 class MainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -25,13 +28,12 @@ public:
              QWidget* parent = nullptr);
     ~MainForm() override;
 
-    MainFormControls& controls() { return m_c; }
-    DeliveryController& delivery() { return *m_delivery; }
-    OutboxController& outboxController() { return *m_outbox; }
+    CompositionPanel& compositionPanel() { return *m_compose; }
+    SendPanel& sendPanel() { return *m_send; }
+    OutboxPanel& outboxPanel() { return *m_outbox; }
+    RecipientsPanel& recipientsPanel() { return *m_recipients; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
-    ComposeController& compose() { return *m_compose; }
-    RecipientsController& recipients() { return *m_recipients; }
 
     // The load sequence; false when the user chose to exit in the options window.
     bool load();
@@ -45,6 +47,14 @@ public:
     bool NOMAlive = true;
     int MaxSmsLength = 160;
 
+    // Window-wide: the delivery poll, the Send Queue reminder, Exit and the
+    // notification-area menu.
+    IntervalTimer* Timer1 = nullptr;
+    IntervalTimer* Timer2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuShow = nullptr;
+
     void ShowInTray();
     // Hidden behind the notification-area icon.
     bool inTray() const;
@@ -52,8 +62,8 @@ public:
     void mnuShow_Click();
     void Command3_Click();
     void ApplyBackColour();
-    // What choosing a connection does to this window (Modem 0, Internet 1 or -1).
-    void applyConnectionLayout(int connectionType);
+    // What choosing a connection does to this window.
+    void applyConnectionLayout(ConnectionType connection);
 
 signals:
     // The window has been closed for good (close box, Exit or the program).
@@ -64,8 +74,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildControls();
-    void fillListsFromFiles();
+    void buildPanels();
     void saveAtShutdown();
     bool defaultOptionsWindow();
 
@@ -73,11 +82,10 @@ private:
     QString m_programDir;
     QString m_currentDir;
     QString m_appPath;
-    MainFormControls m_c;
     std::unique_ptr<TrayIcon> m_tray;
-    std::unique_ptr<DeliveryController> m_delivery;
-    std::unique_ptr<OutboxController> m_outbox;
-    std::unique_ptr<ComposeController> m_compose;
-    std::unique_ptr<RecipientsController> m_recipients;
+    CompositionPanel* m_compose = nullptr;
+    SendPanel* m_send = nullptr;
+    OutboxPanel* m_outbox = nullptr;
+    RecipientsPanel* m_recipients = nullptr;
     bool m_closing = false;
 };

@@ -1,7 +1,20 @@
-#include "client/shell/ClientSettings.h"
+#include "client/settings/ClientSettings.h"
 
 #include "common/Registry.h"
 #include "common/Setting.h"
+
+ConnectionType connectionTypeFromStored(long long value) {
+    switch (value) {
+    case 0:
+        return ConnectionType::Modem;
+    case 1:
+        return ConnectionType::Internet;
+    case -1:
+        return ConnectionType::InternetChosenNow;
+    default:
+        return ConnectionType::NotChosen;
+    }
+}
 
 ClientSettings ClientSettings::loadWithDefaults() {
     Registry::CreateRegistryKey(Registry::kSettingsKey);
@@ -11,10 +24,6 @@ ClientSettings ClientSettings::loadWithDefaults() {
 
     // A store that cannot be written still reads as the defaults.
     ClientSettings s;
-    s.outDialOption = static_cast<int>(Setting::readNumber(Setting::OutDialOption, 0));
-    s.outDial = static_cast<int>(Setting::readNumber(Setting::OutDial, -1));
-    s.ConnectionType = static_cast<int>(Setting::readNumber(Setting::ModemConn, 2));
-    s.IEWarningOff = Setting::readNumber(Setting::ShowOption, 0) != 0;
-    s.OutlookWarningOff = Setting::readNumber(Setting::ShowOutlook, 0) != 0;
+    s.connection = connectionTypeFromStored(Setting::readNumber(Setting::ModemConn, 2));
     return s;
 }

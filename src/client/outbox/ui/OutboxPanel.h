@@ -1,0 +1,40 @@
+#pragma once
+
+#include "common/Colour.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct ClientSettings;
+class OutboxController;
+class QGroupBox;
+class QListWidget;
+class QToolButton;
+
+// The "Outbox" frame of the main window with its buttons, and the two lists
+// the window keeps out of sight: the operator queue and the scheduled entries.
+class OutboxPanel : public QWidget {
+    Q_OBJECT
+public:
+    OutboxPanel(ClientSettings& settings, std::function<QString()> appPath,
+                QString& currentOperator, QWidget* parent = nullptr);
+    ~OutboxPanel() override;
+
+    OutboxController& controller() { return *m_controller; }
+    void applyBackColour(const std::optional<Colour>& colour);
+
+    QGroupBox* Frame10 = nullptr;
+    QListWidget* outbox = nullptr;
+    QToolButton* Picture12 = nullptr; // delete selected
+    QToolButton* Picture1 = nullptr;  // remove all
+    QToolButton* Picture9 = nullptr;  // accepted messages
+    QToolButton* Picture15 = nullptr; // failed messages
+    QListWidget* ListCellnet = nullptr;
+    QListWidget* schedulebox = nullptr;
+
+private:
+    std::unique_ptr<OutboxController> m_controller;
+};

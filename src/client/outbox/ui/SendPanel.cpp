@@ -1,0 +1,131 @@
+#include "client/outbox/ui/SendPanel.h"
+
+#include "client/outbox/BrindleLauncher.h"
+#include "client/outbox/OperatorInbox.h"
+#include "client/outbox/ui/DeliveryController.h"
+#include "client/outbox/ui/OutboxController.h"
+#include "client/outbox/ui/OutboxPanel.h"
+#include "client/outbox/ui/SendController.h"
+#include "client/settings/ClientSettings.h"
+#include "common/Clock.h"
+#include "common/IntervalTimer.h"
+#include "common/MessageBox.h"
+#include "ui/BackColour.h"
+#include "ui/ClickableLabel.h"
+#include "ui/PanelWidgets.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace PanelWidgets;
+
+SendPanel::SendPanel(ClientSettings& settings, std::function<QString()> appPath, Areas areas,
+                     Timers timers, QString& currentOperator, bool& nomAlive,
+                     std::unique_ptr<BrindleLauncher> launcher, QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_outbox(areas.outbox), m_poll(timers.poll) {
+    buildControls();
+    OutboxController& outbox = m_outbox.controller();
+    m_send = std::make_unique<SendController>(*this, m_outbox, areas.message, areas.recipients,
+                                              settings, appPath, outbox);
+    m_delivery = std::make_unique<DeliveryController>(*this, m_outbox, timers.poll, timers.blink,
+                                                      settings, appPath, currentOperator, nomAlive,
+                                                      std::move(launcher));
+    m_delivery->addOperatorQueue = [&outbox](const QString& entry) {
+        if (!outbox.AddOperatorQueue(QStringList{entry}))
+            MessageBox::show(OperatorInbox::kInboxNotWritten, kQuorvelWarning,
+                             MessageBox::Icon::Warning);
+    };
+    m_delivery->buildScheduledEntries = [this] {
+        const bool made = m_send->BuildScheduledEntries();
+        // Saved at once: the window may have been closed during a long send.
+        m_delivery->saveScheduledEntries();
+        return made;
+    };
+    m_send->scheduleAction = [this] { m_delivery->imgSchedule_Click(); };
+}
+
+SendPanel::~SendPanel() = default;
+
+void SendPanel::buildControls() {
+    fraSend = named(new QGroupBox("Send", this), "fraSend");
+    auto* send = new QGridLayout(fraSend);
+    Picture5 = pictureButton(fraSend, "Picture5", QStyle::SP_ArrowForward, "Send message");
+    auto* sendCell = captioned(fraSend, Picture5, lblSend, "lblSend", "Send");
+    Option1 = named(new QRadioButton("Queue Messages", fraSend), "Option1");
+    Option2 = named(new QRadioButton("Send Immediately", fraSend), "Option2");
+    Option1->setChecked(true);
+    Command2 = named(new QPushButton("Send Queue", fraSend), "Command2");
+    cmdConfigure = named(new QPushButton("Configure", fraSend), "cmdConfigure");
+    dtSchDate = named(new QDateEdit(fraSend), "dtSchDate");
+    dtSchDate->setCalendarPopup(true);
+    dtSchDate->setDisplayFormat("dd/MM/yyyy");
+    txttime = named(new QTimeEdit(fraSend), "txttime");
+    txttime->setDisplayFormat("HH:mm");
+    txttime->setTime(QTime(0, 0));
+    imgSchedule = pictureButton(fraSend, "imgSchedule", QStyle::SP_FileDialogInfoView,
+                                "Schedule message", "Schedule");
+    imgScheduledMessageQ =
+        pictureButton(fraSend, "imgScheduledMessageQ", QStyle::SP_FileDialogListView,
+                      "Scheduled Message Queue", "Scheduled");
+    fraSMSRemaining = named(new QGroupBox("Quorvel Messages", fraSend), "fraSMSRemaining");
+    lblRemaining = named(new QLabel(fraSMSRemaining), "lblRemaining");
+    (new QVBoxLayout(fraSMSRemaining))->addWidget(lblRemaining);
+    fraSMSRemaining->hide();
+    send->addWidget(sendCell, 0, 0);
+    send->addWidget(Option1, 0, 1);
+    send->addWidget(Option2, 0, 2);
+    send->addWidget(Command2, 0, 3);
+    send->addWidget(cmdConfigure, 0, 4);
+    send->addWidget(new QLabel("Schedule at", fraSend), 1, 0);
+    send->addWidget(dtSchDate, 1, 1);
+    send->addWidget(txttime, 1, 2);
+    send->addWidget(imgSchedule, 1, 3);
+    send->addWidget(imgScheduledMessageQ, 1, 4);
+    send->addWidget(fraSMSRemaining, 2, 0, 1, 5);
+    column(this)->addWidget(fraSend);
+}
+
+void SendPanel::beginLoad() {
+    dtSchDate->setEnabled(m_settings.isModem());
+    m_poll.stop();
+}
+
+void SendPanel::endLoad() {
+    m_delivery->offerSavedEntries();
+    dtSchDate->setDate(Clock::instance().now().date());
+}
+
+void SendPanel::applyConnectionLayout(ConnectionType connection) {
+    const bool modem = connection == ConnectionType::Modem;
+    const bool internet =
+        connection == ConnectionType::Internet || connection == ConnectionType::InternetChosenNow;
+    if (!modem && !internet)
+        return; // nothing chosen yet
+    m_poll.setInterval(modem ? 1000 : 0);
+    dtSchDate->setEnabled(modem);
+    txttime->setEnabled(modem);
+    Option2->setEnabled(modem);
+    Option2->setVisible(modem);
+    Option1->setVisible(modem);
+    if (internet && !Option1->isChecked())
+        m_delivery->Option1_Click();
+    fraSMSRemaining->setVisible(internet);
+    imgScheduledMessageQ->setEnabled(modem);
+    imgScheduledMessageQ->setVisible(modem);
+    m_outbox.Picture15->setEnabled(modem);
+    m_outbox.Picture15->setVisible(modem);
+    imgSchedule->setVisible(modem);
+}
+
+void SendPanel::applyBackColour(const std::optional<Colour>& colour) {
+    for (QWidget* w : {static_cast<QWidget*>(fraSMSRemaining), static_cast<QWidget*>(Option1),
+                       static_cast<QWidget*>(Option2), static_cast<QWidget*>(Picture5)})
+        paintBackground(w, colour);
+}

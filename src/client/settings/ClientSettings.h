@@ -1,0 +1,32 @@
+#pragma once
+
+#include "common/Colour.h"
+
+#include <optional>
+
+// MODEM_CONN as held in memory. Internet chosen in the connection settings
+// since this start is told apart from Internet as stored.
+enum class ConnectionType { Modem = 0, Internet = 1, InternetChosenNow = -1, NotChosen = 2 };
+
+// The stored value as the client holds it: a value of no connection counts as not chosen.
+ConnectionType connectionTypeFromStored(long long value);
+
+// Process-wide settings and flags shared between the client's windows.
+struct ClientSettings {
+    ConnectionType connection = ConnectionType::NotChosen;
+    bool StartInTray = false;
+    bool OutlookEnabled = false;
+    // Set by the connection settings when the modem route has no usable port.
+    bool noPort = false;
+    // Empty until the options window has loaded.
+    std::optional<Colour> BackColour;
+
+    bool isModem() const { return connection == ConnectionType::Modem; }
+    bool isInternet() const {
+        return connection == ConnectionType::Internet ||
+               connection == ConnectionType::InternetChosenNow;
+    }
+
+    // Stores the missing defaults (creating the key first), then reads them.
+    static ClientSettings loadWithDefaults();
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStyle>
+
+class ClickableLabel;
+class QToolButton;
+class QVBoxLayout;
+class QWidget;
+
+// Building blocks the panels of the main window share.
+namespace PanelWidgets {
+
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// A button showing one of the style's pictures, with a caption beside it when given.
+QToolButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap pixmap,
+                           const QString& tip, const QString& text = QString());
+
+// A picture button with its caption label beside it; the label clicks the button.
+QWidget* captioned(QWidget* parent, QToolButton* button, ClickableLabel*& label,
+                   const char* labelName, const QString& caption);
+
+// Lays `panel` out as one column without margins of its own, so a panel sits
+// in the window exactly as its frames would.
+QVBoxLayout* column(QWidget* panel);
+
+} // namespace PanelWidgets

@@ -1,0 +1,484 @@
+#include "client/outbox/ui/OutboxPanel.h"
+#include "client/outbox/ComposedMessageSource.h"
+#include "client/outbox/RecipientSource.h"
+#include "client/outbox/ui/DeliveryController.h"
+#include "client/outbox/ui/MessageListWindow.h"
+#include "client/outbox/ui/OutboxController.h"
+#include "client/outbox/ui/SendController.h"
+#include "client/outbox/ui/SendPanel.h"
+#include "client/outbox/ui/frmDisplaySelMsgDetls.h"
+#include "client/settings/ClientSettings.h"
+#include "common/ExchangeFiles.h"
+#include "common/IntervalTimer.h"
+#include "support/FakeLauncher.h"
+#include "support/WidgetTest.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QToolButton>
+
+namespace {
+
+const QString kStamp = "05/12/2026 16:20:00";
+const QString kSendQueue = "Select SEND QUEUE button to send queued messages.";
+
+struct FakeMessage : ComposedMessageSource {
+    void replaceLineBreaks() override {
+        if (onReplace)
+            onReplace();
+    }
+    QString subject() const override { return subjectText; }
+    QString message() const override { return messageText; }
+    bool signatureOn() const override { return true; }
+    void colourMessage(Colour c) override { colour = c; }
+    void clearForNextMessage() override {
+        subjectText.clear();
+        messageText.clear();
+        ++cleared;
+    }
+    QString subjectText, messageText;
+    std::function<void()> onReplace;
+    std::optional<Colour> colour;
+    int cleared = 0;
+};
+
+struct FakeRecipients : RecipientSource {
+    int numberListCount() const override { return int(all.size()); }
+    QStringList checkedEntries() const override { return checked; }
+    void colourNumberList(Colour c) override { colour = c; }
+    QStringList all{"Jane Smith  +447700900123", "Bob  +33612"};
+    QStringList checked{"Jane Smith  +447700900123"};
+    std::optional<Colour> colour;
+};
+
+class OutboxPanelTest : public WidgetTest {
+protected:
+    OutboxPanelTest() {
+        inst.writeBytes("Config\\Sign.cfg", "PAGEIN- Quorvel 3.0.\r\n");
+        inst.writeBytes("Config\\MsgID.dat", "57\r\n");
+        settings.connection = ConnectionType::Modem;
+        poll.setInterval(1000); // as the Modem connection leaves it
+        blink.setInterval(1000);
+        auto launch = std::make_unique<FakeLauncher>();
+        launcher = launch.get();
+        const auto appPath = [this] { return inst.appPath(); };
+        out = new OutboxPanel(settings, appPath, currentOperator, &window);
+        send = new SendPanel(settings, appPath, {*out, message, recipients}, {poll, blink},
+                             currentOperator, nomAlive, std::move(launch), &window);
+    }
+    SendController& sender() { return send->send(); }
+    DeliveryController& delivery() { return send->delivery(); }
+    // Sends `text` to the checked recipients with Send.
+    void sendText(const QString& text) {
+        message.messageText = text;
+        send->Picture5->click();
+    }
+    static QByteArray lines(const QStringList& entries) {
+        QByteArray bytes;
+        for (const QString& e : entries)
+            bytes += e.toLatin1() + "\r\n";
+        return bytes;
+    }
+
+    ClientSettings settings;
+    QString currentOperator;
+    bool nomAlive = true;
+    IntervalTimer poll, blink;
+    FakeMessage message;
+    FakeRecipients recipients;
+    FakeLauncher* launcher = nullptr;
+    QWidget window;
+    OutboxPanel* out = nullptr;
+    SendPanel* send = nullptr;
+};
+
+} // namespace
+
+TEST_F(OutboxPanelTest, SendMakesExactEntriesInTheOutboxTheQueueAndTheInbox) {
+    recipients.checked << "Ann  +44 7700 900 999";
+    message.subjectText = "Hi";
+    sendText(QString(200, 'm'));
+    // (Hi) + 200 characters = 204: parts of 119 and 85, each labelled of 2.
+    const QString body = "(Hi)" + QString(200, 'm');
+    const QString sig = " - Quorvel 3.0. " + kStamp;
+    const QStringList expected{
+        "[57] " + kStamp + " +447700900123 " + body.left(119) + " P1/2" + sig,
+        "[58] " + kStamp + " +447700900123 " + body.mid(119) + "  P2/2" + sig,
+        "[59] " + kStamp + " +447700900999 " + body.left(119) + " P1/2" + sig,
+        "[60] " + kStamp + " +447700900999 " + body.mid(119) + "  P2/2" + sig,
+    };
+    EXPECT_EQ(items(out->outbox), expected);
+    EXPECT_EQ(items(out->ListCellnet), expected);
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(expected));
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("61\r\n"));
+    EXPECT_EQ(currentOperator, "CEL");
+    EXPECT_EQ(message.cleared, 1);
+    EXPECT_EQ(message.colour, kWhite);
+    EXPECT_EQ(recipients.colour, kWhite);
+    // Modem, Queue Messages: the reminder.
+    EXPECT_EQ(boxes.texts(), QStringList{kSendQueue});
+    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+    EXPECT_EQ(sender().blinkMarker(), "blink");
+    EXPECT_TRUE(send->Picture5->isEnabled());
+}
+
+TEST_F(OutboxPanelTest, DeliveryPromptAndInboxDependOnTheRoute) {
+    struct Case {
+        ConnectionType connection;
+        bool immediate, prompt, inbox;
+    } cases[] = {
+        {ConnectionType::Modem, false, true, true},
+        {ConnectionType::Modem, true, false, true},
+        {ConnectionType::Internet, false, true, false},
+        {ConnectionType::InternetChosenNow, true, true, false},
+        {ConnectionType::NotChosen, false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.connection));
+        out->outbox->clear();
+        delivery().setBlinking(false);
+        inst.writeBytes(ExchangeFiles::kInbox, "\r\n");
+        boxes.clear();
+        settings.connection = c.connection;
+        (c.immediate ? send->Option2 : send->Option1)->setChecked(true);
+        sendText("hello");
+        EXPECT_EQ(out->outbox->count(), 1);
+        EXPECT_EQ(boxes.texts(), c.prompt ? QStringList{kSendQueue} : QStringList{});
+        EXPECT_EQ(sender().blinkMarker(), c.prompt ? "blink" : "");
+        EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox),
+                  c.inbox ? "\r\n" + lines(items(out->outbox)) : QByteArray("\r\n"));
+    }
+}
+
+TEST_F(OutboxPanelTest, RefusalsLeaveTheTextAndPassTheColourOn) {
+    message.subjectText = "  ";
+    sendText(" \n ");
+    EXPECT_EQ(boxes.texts(), QStringList{"Please enter Subject or Message."});
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+
+    boxes.clear();
+    recipients.all.clear();
+    recipients.checked.clear();
+    sendText("hi");
+    EXPECT_EQ(boxes.texts(), QStringList{"Please fill SMS Number List         "});
+    EXPECT_EQ(recipients.colour, kOrange);
+    EXPECT_EQ(message.messageText, "hi");
+    EXPECT_EQ(message.cleared, 0);
+    EXPECT_EQ(out->outbox->count(), 0);
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("57\r\n"));
+}
+
+TEST_F(OutboxPanelTest, TheEditorsLineBreaksAreReplacedFirstAndTheRestGoOutAsBlanks) {
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGE\r\n");
+    sendText("one\ntwo\rthree");
+    ASSERT_EQ(out->outbox->count(), 1);
+    EXPECT_EQ(out->outbox->item(0)->text(), "[57] " + kStamp + " +447700900123 one two three ");
+    message.onReplace = [this] { message.messageText = "replaced"; };
+    sendText("a\nb");
+    EXPECT_EQ(out->outbox->item(1)->text(), "[58] " + kStamp + " +447700900123 replaced ");
+}
+
+TEST_F(OutboxPanelTest, IdsContinueAfterEveryListWhenTheCounterIsLostAndNoneGoOutUnstored) {
+    inst.remove("Config\\MsgID.dat");
+    out->outbox->addItem("Processing::[77] " + kStamp + " +44123 old");
+    out->schedulebox->addItem("[79] 6/12/2026 10:00:00 +44123 later P1/1 6/12/2026 10:00:00");
+    sendText("new");
+    out->ListCellnet->addItem("[85] " + kStamp + " +44123 queued");
+    inst.remove("Config\\MsgID.dat");
+    sendText("newer");
+    ASSERT_EQ(out->outbox->count(), 3);
+    EXPECT_TRUE(out->outbox->item(1)->text().startsWith("[80] "));
+    EXPECT_TRUE(out->outbox->item(2)->text().startsWith("[86] "));
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("87\r\n"));
+
+    // Without a stored counter nothing may go out: ids would be used twice.
+    inst.remove("Config\\MsgID.dat");
+    QDir().mkpath(inst.file("Config\\MsgID.dat"));
+    boxes.clear();
+    sendText("x");
+    EXPECT_EQ(boxes.texts(), QStringList{"The message number file Config\\MsgID.dat cannot be "
+                                         "written. Nothing has been sent."});
+    EXPECT_EQ(out->outbox->count(), 3);
+    EXPECT_EQ(message.messageText, "x");
+
+    // An inbox that cannot take the entries: they stay visible, and the user is told.
+    QDir(inst.file("Config\\MsgID.dat")).removeRecursively();
+    inst.remove(ExchangeFiles::kInbox);
+    QDir().mkpath(inst.file(ExchangeFiles::kInbox));
+    boxes.clear();
+    sendText("y");
+    EXPECT_EQ(out->outbox->count(), 4);
+    EXPECT_EQ(boxes.texts(), (QStringList{"Some messages could not be written to the operator "
+                                          "module's inbox and will not be sent by modem.",
+                                          kSendQueue}));
+}
+
+TEST_F(OutboxPanelTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
+    recipients.checked.clear();
+    for (int i = 0; i < 300; ++i)
+        recipients.checked << QString("N%1  +4477009%2").arg(i).arg(i, 5, 10, QChar('0'));
+    int pumps = 0;
+    clock.onWait([&](qint64) {
+        ++pumps;
+        EXPECT_TRUE(sender().sending());
+        EXPECT_FALSE(send->Picture5->isEnabled());
+        send->Picture5->click();   // disabled: no second send
+        sender().Picture5_Click(); // and the handler itself refuses to re-enter
+    });
+    sendText(QString(300, 'x'));
+    clock.onWait(nullptr);
+    EXPECT_GT(pumps, 2);
+    ASSERT_EQ(out->outbox->count(), 900);
+    for (int i = 0; i < 900; ++i)
+        ASSERT_TRUE(out->outbox->item(i)->text().startsWith(QString("[%1] ").arg(57 + i))) << i;
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("957\r\n"));
+    EXPECT_EQ(message.cleared, 1) << "cleared before the entries go out";
+    EXPECT_FALSE(sender().sending());
+    EXPECT_TRUE(send->Picture5->isEnabled());
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox).count("\r\n"), 901);
+}
+
+TEST_F(OutboxPanelTest, ScheduledEntriesGoToTheScheduledListOnly) {
+    recipients.checked << "Bob  +33612";
+    send->dtSchDate->setDate(QDate(2027, 1, 5));
+    send->txttime->setTime(QTime(9, 5));
+    sendText(QString(150, 's'));
+    const QString at = "5/1/2027 09:05:00", sig = "- Quorvel 3.0. 5/1/2027 09:05:00";
+    const QString a = QString(100, 's'), b = QString(50, 's');
+    EXPECT_EQ(items(out->schedulebox),
+              (QStringList{"[57] " + at + " +447700900123 " + a + " P1/2" + sig,
+                           "[58] " + at + " +447700900123 " + b + " P2/2" + sig,
+                           "[59] " + at + " +4433612 " + a + " P1/2" + sig,
+                           "[60] " + at + " +4433612 " + b + " P2/2" + sig}));
+    EXPECT_EQ(out->outbox->count() + out->ListCellnet->count(), 0);
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), QByteArray("\r\n"));
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("61\r\n"));
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(items(out->schedulebox))) << "saved at once";
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"The scheduled message(s) will be sent at 09:05 on 5/1/2027."});
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
+    EXPECT_EQ(message.cleared, 1);
+
+    recipients.all.clear();
+    recipients.checked.clear();
+    boxes.clear();
+    send->txttime->setTime(QTime(9, 5));
+    sendText("x");
+    EXPECT_EQ(boxes.texts(), QStringList{"Please fill SMS Number List         "});
+    EXPECT_EQ(send->txttime->time(), QTime(9, 5));
+}
+
+TEST_F(OutboxPanelTest, ScheduleRefusals) {
+    message.messageText = "later";
+    settings.connection = ConnectionType::Internet;
+    send->txttime->setTime(QTime(17, 0));
+    send->imgSchedule->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"The scheduling facility is only available in Modem "
+                                         "connection option"});
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::None);
+
+    settings.connection = ConnectionType::Modem;
+    send->Option2->setChecked(true);
+    boxes.clear();
+    send->imgSchedule->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"Message cannot be scheduled in Send Immediately mode."});
+    send->Option1->setChecked(true);
+    for (auto [day, t] :
+         {std::pair{6, QTime(0, 0)}, std::pair{5, QTime(16, 20)}, std::pair{5, QTime(9, 0)}}) {
+        boxes.clear();
+        send->dtSchDate->setDate(QDate(2026, 12, day));
+        send->txttime->setTime(t);
+        send->imgSchedule->click();
+        EXPECT_EQ(boxes.texts(), QStringList{"Schedule time is not valid."});
+    }
+    EXPECT_EQ(out->schedulebox->count() + out->outbox->count(), 0);
+    EXPECT_EQ(message.cleared, 0);
+}
+
+TEST_F(OutboxPanelTest, QueueModesAreRefusedWhileTheOutboxHoldsEntries) {
+    send->Option2->setChecked(true);
+    out->outbox->addItem("[1] " + kStamp + " +441 one");
+    send->Option1->click();
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"The Outbox is not empty. Messages cannot be Queued        "});
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(send->Option2->isChecked());
+    EXPECT_FALSE(send->Command2->isEnabled());
+    EXPECT_TRUE(poll.isActive());
+
+    boxes.clear();
+    send->Option2->click();
+    EXPECT_TRUE(send->Option1->isChecked());
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "Send Immediately is refused silently";
+
+    out->outbox->clear();
+    send->Option1->click();
+    EXPECT_EQ(boxes.last().text, "All New Messages in the Outbox will be Queued        ");
+    EXPECT_TRUE(send->Command2->isEnabled());
+    EXPECT_TRUE(send->cmdConfigure->isEnabled());
+    EXPECT_FALSE(poll.isActive());
+
+    send->txttime->setTime(QTime(9, 30));
+    send->Option2->click();
+    EXPECT_EQ(boxes.last().text, "All New Messages in the Outbox will be Sent Immediately        ");
+    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
+    EXPECT_FALSE(send->Command2->isEnabled());
+    EXPECT_FALSE(send->cmdConfigure->isEnabled());
+    EXPECT_TRUE(poll.isActive());
+}
+
+TEST_F(OutboxPanelTest, SendQueueBlinksUntilPressedAndScheduledEntriesKeepThePollAlive) {
+    out->outbox->addItem("[1] " + kStamp + " +441 one");
+    delivery().setBlinking(true);
+    blink.timeout();
+    EXPECT_EQ(send->Command2->text(), "Send Queue");
+    EXPECT_TRUE(send->Command2->font().bold());
+    blink.timeout();
+    EXPECT_EQ(send->Command2->text(), "");
+    send->Command2->click();
+    EXPECT_FALSE(delivery().blinking());
+    EXPECT_EQ(send->Command2->text(), "Send Queue");
+    EXPECT_FALSE(send->Command2->font().bold());
+    EXPECT_TRUE(poll.isActive());
+
+    poll.stop();
+    out->schedulebox->addItem("[5] 5/12/2026 17:00:00 +441 a 5/12/2026 17:00:00");
+    blink.timeout();
+    EXPECT_TRUE(poll.isActive());
+}
+
+TEST_F(OutboxPanelTest, ConnectionLayouts) {
+    poll.setInterval(10000);
+    send->applyConnectionLayout(ConnectionType::NotChosen);
+    EXPECT_EQ(poll.interval(), 10000) << "nothing chosen changes nothing";
+    send->applyConnectionLayout(ConnectionType::Modem);
+    EXPECT_EQ(poll.interval(), 1000);
+    EXPECT_TRUE(send->dtSchDate->isEnabled());
+    EXPECT_FALSE(send->Option2->isHidden());
+    EXPECT_TRUE(send->fraSMSRemaining->isHidden());
+    EXPECT_TRUE(out->ListCellnet->isHidden() && out->schedulebox->isHidden());
+
+    send->Option2->setChecked(true);
+    settings.connection = ConnectionType::Internet;
+    send->applyConnectionLayout(settings.connection);
+    EXPECT_EQ(poll.interval(), 0);
+    EXPECT_TRUE(send->Option1->isChecked());
+    for (QWidget* w :
+         {static_cast<QWidget*>(send->Option1), static_cast<QWidget*>(send->Option2),
+          static_cast<QWidget*>(send->imgSchedule),
+          static_cast<QWidget*>(send->imgScheduledMessageQ), static_cast<QWidget*>(out->Picture15)})
+        EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
+    EXPECT_FALSE(send->fraSMSRemaining->isHidden());
+    EXPECT_FALSE(send->dtSchDate->isEnabled());
+    out->schedulebox->addItem("[5] 5/12/2026 16:19:00 +441 a 5/12/2026 16:19:00");
+    blink.timeout();
+    EXPECT_FALSE(poll.isActive()) << "interval 0 means not running";
+}
+
+TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
+    const QString past = "[5] 5/12/2026 16:00:00 +441 a 5/12/2026 16:00:00";
+    const QString later = "[6] 8/12/2026 10:00:00 +441 b 8/12/2026 10:00:00";
+    inst.writeBytes("Config\\ScdMsgs.rcv", lines({past, "  ", later}));
+    boxes.answerNext(MessageBox::Answer::Yes);
+    send->endLoad();
+    EXPECT_EQ(boxes.texts(), QStringList{"There are some Pending Queued messages. Do you want to "
+                                         "send or delete it?\r\n Choose Yes to send, No to "
+                                         "delete."});
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+    EXPECT_EQ(items(out->schedulebox), (QStringList{past, later}));
+    EXPECT_EQ(send->dtSchDate->date(), QDate(2026, 12, 5));
+    QCoreApplication::processEvents(); // the save follows the change at once
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines({past, later}));
+    // The past one goes out at the first poll.
+    inst.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
+    delivery().supervisor().Timer1_Timer();
+    EXPECT_EQ(items(out->outbox), QStringList{past});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines({later}));
+
+    boxes.answerNext(MessageBox::Answer::No);
+    out->schedulebox->clear();
+    QCoreApplication::processEvents();
+    inst.writeBytes("Config\\ScdMsgs.rcv", lines({later}));
+    send->endLoad();
+    EXPECT_EQ(out->schedulebox->count(), 0);
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), QByteArray());
+}
+
+TEST_F(OutboxPanelTest, DeleteRemoveAllAndTheListButtons) {
+    out->outbox->addItems({"[1] " + kStamp + " +44123 a", "Processing::[2] " + kStamp + " +44123 b",
+                           "[3] " + kStamp + " +44123 c"});
+    out->outbox->setCurrentRow(0);
+    boxes.answerNext(MessageBox::Answer::Yes);
+    out->Picture12->click();
+    EXPECT_EQ(items(out->outbox).size(), 2);
+    EXPECT_EQ(out->outbox->currentRow(), 1) << "the last entry is highlighted";
+    EXPECT_TRUE(out->outbox->currentItem()->isSelected());
+    // Only a highlighted entry counts, not the current one without highlight.
+    out->outbox->clearSelection();
+    boxes.clear();
+    out->Picture12->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"No message selected in outbox."});
+    boxes.answerNext(MessageBox::Answer::Yes);
+    out->Picture1->click();
+    EXPECT_EQ(out->outbox->count(), 0);
+
+    QStringList titles;
+    delivery().showList = [&](MessageListWindow& w) { titles << w.windowTitle(); };
+    out->Picture9->click();
+    out->Picture15->click();
+    send->imgScheduledMessageQ->click();
+    EXPECT_EQ(titles,
+              (QStringList{"Accepted Messages", "Failed Messages", "Scheduled Message Queue"}));
+}
+
+TEST_F(OutboxPanelTest, ADeleteFindsItsEntryAgainAfterTheQuestion) {
+    const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b",
+                  d = "[3] " + kStamp + " +44123 d";
+    out->outbox->addItems({a, b, d});
+    out->outbox->setCurrentRow(1);
+    {
+        // The first entry is moved out while the user answers.
+        PeekingMessageBox peek(
+            [&](const MessageBox::Request&) { delete out->outbox->takeItem(0); });
+        boxes.answerNext(MessageBox::Answer::Yes);
+        out->Picture12->click();
+    }
+    EXPECT_EQ(items(out->outbox), QStringList{d});
+
+    out->outbox->clear();
+    out->outbox->addItems({a, b});
+    out->outbox->setCurrentRow(1);
+    {
+        // The chosen entry is handed to the operator module meanwhile: it stays.
+        PeekingMessageBox peek(
+            [&](const MessageBox::Request&) { out->outbox->item(1)->setText("Processing::" + b); });
+        boxes.answerNext(MessageBox::Answer::Yes);
+        out->Picture12->click();
+    }
+    EXPECT_EQ(items(out->outbox), (QStringList{a, "Processing::" + b}));
+}
+
+TEST_F(OutboxPanelTest, DoubleClickShowsTheDetailsOfTheEntryUntilItsButtonCloses) {
+    out->outbox->addItems({"[1] " + kStamp + " +44123 a",
+                           "Processing::[ 57 ] " + kStamp + " +33612345678 Hi ] + there  "});
+    QStringList shown;
+    onModal<frmDisplaySelMsgDetls>([&](frmDisplaySelMsgDetls& w) {
+        shown << w.windowTitle() << w.txtMessageId->text() << w.txtMessageDt->text()
+              << w.txtMessage->toPlainText() << w.txtMsgLen->text();
+        w.Command1->click();
+    });
+    window.show();
+    const QRect rect = out->outbox->visualItemRect(out->outbox->item(1));
+    QTest::mouseClick(out->outbox->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(out->outbox->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(shown, (QStringList{"Selected Message Details", "57", kStamp, "Hi ] + there", "12"}));
+}

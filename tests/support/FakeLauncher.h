@@ -1,0 +1,34 @@
+#pragma once
+
+#include "client/outbox/BrindleLauncher.h"
+
+#include <QStringList>
+
+// Records every start of the operator module instead of starting it; a
+// problem or an error can be set to make the start fail.
+struct FakeLauncher : BrindleLauncher {
+    QString startProblem(const QString&) const override {
+        ++checks;
+        return problem;
+    }
+    bool start(const QString& program, const QString& dir, QString& error) override {
+        starts << program + " in " + dir;
+        if (!startError.isEmpty()) {
+            error = startError;
+            return false;
+        }
+        alive = true;
+        return true;
+    }
+    mutable int checks = 0;
+    QString problem;
+    QString startError;
+    bool running() const override { return alive; }
+    void terminate() override {
+        ++terminated;
+        alive = false;
+    }
+    QStringList starts;
+    bool alive = false;
+    int terminated = 0;
+};

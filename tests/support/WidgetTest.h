@@ -1,0 +1,80 @@
+#pragma once
+
+#include "common/MessageBox.h"
+#include "support/FakeClock.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestInstallation.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPalette>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+// A whole installation in a temporary folder, a fake clock and scripted
+// message boxes: what every window test starts from.
+class WidgetTest : public ::testing::Test {
+protected:
+    static QColor base(const QWidget* w) { return w->palette().color(QPalette::Base); }
+    static QStringList items(const QListWidget* l) {
+        QStringList out;
+        for (int i = 0; i < l->count(); ++i)
+            out << l->item(i)->text();
+        return out;
+    }
+    // Types each character as a key press with that text, whatever its code.
+    static void typeText(QWidget* w, const QString& text) {
+        for (QChar ch : text) {
+            if (ch.unicode() < 128) {
+                QTest::keyClick(w, char(ch.unicode()));
+                continue;
+            }
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(w, &press);
+            QApplication::sendEvent(w, &release);
+        }
+    }
+    // Runs `act` on the modal dialog of type D once its nested loop runs.
+    template <typename D> static void onModal(std::function<void(D&)> act) {
+        QTimer::singleShot(0, [act] {
+            auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr) << "no modal dialog of the expected kind";
+            act(*d);
+        });
+    }
+    // Shows `w` as the active window, so focus moves as it does for a user.
+    static void activate(QWidget* w) {
+        w->show();
+        QApplication::setActiveWindow(w);
+    }
+
+    TestInstallation inst;
+    FakeClock clock{QDateTime(QDate(2026, 12, 5), QTime(16, 20, 0))};
+    ScriptedMessageBox boxes;
+};
+
+// Runs `peek` at the moment each box is presented, while the window is in
+// the state the user sees behind the box, then hands the box on to the
+// presenter it replaced (the test's script records and answers it).
+class PeekingMessageBox : public MessageBox::Presenter {
+public:
+    explicit PeekingMessageBox(std::function<void(const MessageBox::Request&)> peek)
+        : m_peek(std::move(peek)), m_previous(MessageBox::install(this)) {}
+    ~PeekingMessageBox() override { MessageBox::install(m_previous); }
+    PeekingMessageBox(const PeekingMessageBox&) = delete;
+    PeekingMessageBox& operator=(const PeekingMessageBox&) = delete;
+
+    MessageBox::Answer present(const MessageBox::Request& request) override {
+        m_peek(request);
+        return m_previous ? m_previous->present(request) : request.defaultButton;
+    }
+
+private:
+    std::function<void(const MessageBox::Request&)> m_peek;
+    MessageBox::Presenter* m_previous;
+};
