@@ -1,5 +1,6 @@
 #include "nom/Modem.h"
 #include "common/ExchangeFiles.h"
+#include "nom/BrindleConfig.h"
 #include "nom/QSerialPortLine.h"
 #include "nom/StatusLog.h"
 #include "nom/TapSession.h"
@@ -22,7 +23,8 @@ struct ModemTest : ::testing::Test {
     FakeClock clock;
     FakeSerialLine line;
     StatusLog status;
-    Modem modem{line, status};
+    BrindleConfig config;
+    Modem modem{line, status, config};
     QStringList statuses;
     QStringList screens;
 
@@ -33,6 +35,8 @@ struct ModemTest : ::testing::Test {
         d.screen = [this](const QString& s) { screens << s; };
         modem.setDisplay(d);
         line.open("/dev/fake", {});
+        config.lineSpeed = "9600";
+        config.dataBits = "8";
     }
     qint64 elapsedMs(qint64 since) const { return clock.monotonicMs() - since; }
 };
@@ -44,7 +48,7 @@ TEST_F(ModemTest, EmptySendAndWaitFindAtOnceAndKeepTheBuffer) {
     modem.AwaitString("", "zz", 0); // time-out 0: returns without reading
     EXPECT_EQ(modem.buffer(), QByteArray());
     const qint64 t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("", "", 1), Modem::kFound);
+    EXPECT_EQ(modem.AwaitString("", "", 1), Modem::WaitResult::Found);
     EXPECT_EQ(modem.buffer(), QByteArray("left over"));
     EXPECT_EQ(elapsedMs(t0), 0);
     EXPECT_TRUE(line.writes().isEmpty());
@@ -52,42 +56,42 @@ TEST_F(ModemTest, EmptySendAndWaitFindAtOnceAndKeepTheBuffer) {
 
 TEST_F(ModemTest, TimeoutZeroReturnsNotFoundWithoutReading) {
     line.push("OK\r");
-    EXPECT_EQ(modem.AwaitString("AT\r", "OK", 0), Modem::kNotFound);
+    EXPECT_EQ(modem.AwaitString("AT\r", "OK", 0), Modem::WaitResult::TimedOut);
     EXPECT_EQ(modem.buffer(), QByteArray());
     EXPECT_EQ(line.writes(), QByteArrayList{"AT\r"});
 }
 
 TEST_F(ModemTest, AFoundTextTakesEverythingUpToItAndLeavesTheRest) {
     line.on("ATZ\r", "\r\nOK\r\nRING\r\n");
-    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK\r", 20), Modem::kFound);
+    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK\r", 20), Modem::WaitResult::Found);
     EXPECT_EQ(modem.buffer(), QByteArray("\nRING\r\n"));
     // Text left from an earlier wait satisfies the next one at once.
     const qint64 t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("", "RING", 5), Modem::kFound);
+    EXPECT_EQ(modem.AwaitString("", "RING", 5), Modem::WaitResult::Found);
     EXPECT_EQ(elapsedMs(t0), 0);
     EXPECT_EQ(modem.buffer(), QByteArray("\r\n"));
 }
 
 TEST_F(ModemTest, AnswerSplitAcrossReadsIsFound) {
     line.on("ATZ\r", "\r\nO", 300).reply("K", 900).reply("\r\n", 1200);
-    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK\r", 20), Modem::kFound);
+    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK\r", 20), Modem::WaitResult::Found);
 }
 
 TEST_F(ModemTest, RejectionTextEmptiesTheBufferAndReturns100) {
     line.push("ID=garbage Message send failed\r more");
-    EXPECT_EQ(modem.AwaitString("", "successful", 60), Modem::kRejected);
+    EXPECT_EQ(modem.AwaitString("", "successful", 60), Modem::WaitResult::Rejected);
     EXPECT_EQ(modem.buffer(), QByteArray());
 }
 
 TEST_F(ModemTest, TimeOutsAreWholeSeconds) {
     // Started on a second boundary, a wait of n seconds lasts n seconds ...
     qint64 t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("", "never", 20), Modem::kNotFound);
+    EXPECT_EQ(modem.AwaitString("", "never", 20), Modem::WaitResult::TimedOut);
     EXPECT_EQ(elapsedMs(t0), 20000);
     // ... and started late in a second it lasts less, never less than n - 1.
     clock.advanceMs(700);
     t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("", "never", 5), Modem::kNotFound);
+    EXPECT_EQ(modem.AwaitString("", "never", 5), Modem::WaitResult::TimedOut);
     EXPECT_EQ(elapsedMs(t0), 4300);
     t0 = clock.monotonicMs();
     modem.WaitSecs(3);
@@ -97,7 +101,7 @@ TEST_F(ModemTest, TimeOutsAreWholeSeconds) {
 TEST_F(ModemTest, NothingIsWrittenToAClosedPortAndTheWaitRunsOut) {
     line.close();
     const qint64 t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK", 2), Modem::kNotFound);
+    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK", 2), Modem::WaitResult::TimedOut);
     EXPECT_TRUE(line.writes().isEmpty());
     EXPECT_EQ(elapsedMs(t0), 2000);
 }
@@ -118,8 +122,9 @@ TEST_F(ModemTest, MultiStringFirstListedTextWins) {
     for (const Case& c : cases) {
         modem.clearBuffer();
         line.push(c.reply, 1500);
-        EXPECT_EQ(modem.AwaitMultiString("ATDT123\r", "CONNECT", "NO ", "ERROR", "BUSY", 60),
-                  c.connected)
+        EXPECT_EQ(
+            modem.AwaitMultiString("ATDT123\r", {"CONNECT", "NO ", "ERROR", "BUSY"}, 60).index == 0,
+            c.connected)
             << c.reply.toStdString();
         EXPECT_EQ(modem.buffer(), c.left);
     }
@@ -128,14 +133,14 @@ TEST_F(ModemTest, MultiStringFirstListedTextWins) {
 TEST_F(ModemTest, ConnectThenBusyCountsAsConnected) {
     line.push("\r\nCONNECT 9600\r\n", 1000);
     line.push("\r\nBUSY\r\n", 1200);
-    EXPECT_TRUE(modem.AwaitMultiString("ATDT1\r", "CONNECT", "NO ", "ERROR", "BUSY", 60));
+    EXPECT_EQ(modem.AwaitMultiString("ATDT1\r", {"CONNECT", "NO ", "ERROR", "BUSY"}, 60).index, 0);
 }
 
 TEST_F(ModemTest, MultiStringWithNothingToWaitForSendsAndReadsThenIsFalse) {
     line.push("\r\nOK\r\n");
     line.push("later", 500);
     const qint64 t0 = clock.monotonicMs();
-    EXPECT_FALSE(modem.AwaitMultiString("ATDT1\r", "", "", "", "", 60));
+    EXPECT_EQ(modem.AwaitMultiString("ATDT1\r", {"", "", "", ""}, 60).index, -1);
     EXPECT_EQ(line.writes(), QByteArrayList{"ATDT1\r"});
     EXPECT_EQ(modem.buffer(), QByteArray("\r\nOK\r\n"));
     EXPECT_EQ(screens.last(), "\r\nOK\r\n");
@@ -143,38 +148,38 @@ TEST_F(ModemTest, MultiStringWithNothingToWaitForSendsAndReadsThenIsFalse) {
 }
 
 TEST_F(ModemTest, SilentModemTimesOutAfterResetPause) {
-    QString response;
     const qint64 t0 = clock.monotonicMs();
-    EXPECT_FALSE(modem.InitModem(response));
-    EXPECT_EQ(response, "No Modem Response");
+    EXPECT_EQ(modem.InitModem(), Failure::NoModem);
+    EXPECT_EQ(statusText(Failure::NoModem), "No Modem Response");
     EXPECT_EQ(elapsedMs(t0), 25000); // 5 s pause, then 20 s for OK
     EXPECT_EQ(line.writes(), QByteArrayList{"ATZ\r"});
     EXPECT_EQ(statuses, QStringList{"Resetting modem"});
 }
 
 TEST_F(ModemTest, DialFailuresStopTheDialWithACarriageReturn) {
-    for (const QByteArray& reply :
-         {QByteArray("\r\nBUSY\r\n"), QByteArray("\r\nNO ANSWER\r\n"), QByteArray()}) {
+    for (const auto& [reply, kind] : {std::pair{QByteArray("\r\nBUSY\r\n"), Failure::Busy},
+                                      std::pair{QByteArray("\r\nNO ANSWER\r\n"), Failure::NoAnswer},
+                                      std::pair{QByteArray(), Failure::DialTimedOut}}) {
         FakeSerialLine fresh;
         fresh.open("/dev/fake", {});
-        Modem m(fresh, status);
-        m.setPortConfig({QString(), "9600", "8", "9,01632960000"});
+        config.smscNumber = "01632960000";
+        config.outsideLinePrefix = 9;
+        config.outsideLineOption = 1;
+        Modem m(fresh, status, config);
         if (!reply.isEmpty())
             fresh.on("ATDT", reply, 2000);
-        QString response;
         const qint64 t0 = clock.monotonicMs();
-        EXPECT_FALSE(m.DialService(response));
-        EXPECT_EQ(response, "Failed to connect to SMSC");
+        EXPECT_EQ(m.DialService(), kind);
+        EXPECT_EQ(statusText(kind), "Failed to connect to SMSC");
         EXPECT_EQ(fresh.writes(), (QByteArrayList{"ATDT9,01632960000\r", "\r"}));
         EXPECT_EQ(elapsedMs(t0), reply.isEmpty() ? 60000 : 2000);
     }
 }
 
 TEST_F(ModemTest, DialTakesTheRestOfTheConnectLine) {
-    modem.setPortConfig({QString(), "9600", "8", "01632960000"});
+    config.smscNumber = "01632960000";
     line.on("ATDT01632960000\r", "\r\nCONNECT 9600\r\nID=", 4000);
-    QString response;
-    EXPECT_TRUE(modem.DialService(response));
+    EXPECT_EQ(modem.DialService(), Failure::None);
     EXPECT_EQ(modem.buffer(), QByteArray("\nID="));
 }
 
@@ -224,13 +229,16 @@ TEST(ModemPort, OpensTheDeviceOfComPortsWithFixedParityAndStopBits) {
     inst.writeBytes(ExchangeFiles::kComPorts, "/dev/ttyS0\r\n/tmp/smsc-pty\r\n");
     FakeSerialLine line;
     StatusLog status;
-    Modem modem(line, status);
+    BrindleConfig config{};
+    config.appPath = inst.appPath();
+    config.lineSpeed = "9600";
+    config.dataBits = "7";
+    Modem modem(line, status, config);
     QString portShown, settingsShown;
     modem.setDisplay({[&](const QString& p) { portShown = p; },
                       [&](const QString& s) { settingsShown = s; },
                       {}});
-    modem.setPortConfig({inst.appPath(), "9600", "7", "1"});
-    ASSERT_TRUE(modem.OpenPort());
+    ASSERT_EQ(modem.OpenPort(), Failure::None);
     EXPECT_EQ(line.device(), "/tmp/smsc-pty");
     EXPECT_EQ(line.settings().baud, 9600);
     EXPECT_EQ(line.settings().dataBits, 7);
@@ -244,12 +252,15 @@ TEST(ModemPort, BlankOrMissingComPortsLineMeansStandardPort) {
     inst.writeBytes(ExchangeFiles::kComPorts, "/dev/a\r\n  \r\n");
     FakeSerialLine line;
     StatusLog status;
-    Modem modem(line, status);
+    BrindleConfig config;
+    config.appPath = inst.appPath();
+    config.lineSpeed = "9600";
+    config.dataBits = "8";
+    Modem modem(line, status, config);
     for (const auto& [port, device] :
          {std::pair{"2", "/dev/ttyS1"}, std::pair{"5", "/dev/ttyS4"}, std::pair{"1", "/dev/a"}}) {
         inst.writeBytes(ExchangeFiles::kPortFile, QByteArray(port) + "\r\n");
-        modem.setPortConfig({inst.appPath(), "9600", "8", "1"});
-        ASSERT_TRUE(modem.OpenPort());
+        ASSERT_EQ(modem.OpenPort(), Failure::None);
         EXPECT_EQ(line.device(), device);
     }
 }
@@ -267,12 +278,12 @@ TEST(ModemPort, UnusablePortOrSettingsCannotOpen) {
         inst.writeBytes(ExchangeFiles::kPortFile, c.port + "\r\n");
         FakeSerialLine line;
         StatusLog status;
-        QString pane;
-        status.onPaneChanged([&](const QString& p) { pane = p; });
-        Modem modem(line, status);
-        modem.setPortConfig({inst.appPath(), c.speed, c.bits, "1"});
-        EXPECT_FALSE(modem.OpenPort()) << c.port.toStdString();
-        EXPECT_EQ(pane, "Cannot Open Port\r\n");
+        BrindleConfig config;
+        config.appPath = inst.appPath();
+        config.lineSpeed = c.speed;
+        config.dataBits = c.bits;
+        Modem modem(line, status, config);
+        EXPECT_EQ(modem.OpenPort(), Failure::PortNotOpened) << c.port.toStdString();
         EXPECT_FALSE(line.isOpen());
     }
 }
@@ -311,7 +322,8 @@ TEST(ModemOnAPty, TheOtherEndClosingMidWaitLosesTheCall) {
     QSerialPortLine line;
     ASSERT_TRUE(line.open(pty.port, {9600, 8}));
     StatusLog status;
-    Modem modem(line, status);
+    BrindleConfig config;
+    Modem modem(line, status, config);
     TapSession tap(modem, status);
     // The other end takes the block in, then closes.
     QSocketNotifier blockIn(pty.master, QSocketNotifier::Read);
@@ -319,9 +331,7 @@ TEST(ModemOnAPty, TheOtherEndClosingMidWaitLosesTheCall) {
         blockIn.setEnabled(false);
         pty.closeMaster();
     });
-    QString response;
-    EXPECT_EQ(tap.SendMessage("+447700900123", "Hi", response), TapSession::Outcome::LineLost);
-    EXPECT_EQ(response, "Connection to SMSC lost");
+    EXPECT_EQ(tap.SendMessage("+447700900123", "Hi").failure, Failure::LineLost);
     EXPECT_EQ(pty.master, -1) << "the block reached the other end";
     EXPECT_FALSE(line.isOpen());
 
