@@ -1,44 +1,28 @@
 #pragma once
 
-#include "ByteText.h"
 #include "HayesModem.h"
+#include "support/LineBytes.h"
 
-#include <functional>
 #include <gtest/gtest.h>
-#include <stdexcept>
+#include <sstream>
 #include <string>
 #include <vector>
 
-// Line bytes spelled as the transcript spells them: "ATZ<CR>", "<x80>".
-inline std::string lineBytes(std::string_view readable) {
-    std::string out;
-    for (std::size_t i = 0; i < readable.size();) {
-        std::size_t close = i;
-        if (readable[i] == '<' && (close = readable.find('>', i)) == std::string_view::npos)
-            throw std::invalid_argument("unclosed < in test bytes");
-        const std::string_view name = readable.substr(i, close - i + 1);
-        i = close + 1;
-        int c = name.size() == 1 ? static_cast<unsigned char>(name[0]) : 0;
-        while (name.size() > 1 && c < 256 && ByteText::readable(std::string(1, char(c))) != name)
-            ++c;
-        if (c == 256)
-            throw std::invalid_argument("unknown byte name in test bytes");
-        out += char(c);
-    }
-    return out;
-}
-
 // Drives a HayesModem as the pseudo-terminal loop does: bytes in at a time,
-// then what is due at that time out, spelled readably.
+// then what is due at that time out, in the transcript's spelling.
 struct ModemScript {
-    // The modem reads its options as it goes: they can change at any step.
-    explicit ModemScript(const std::function<void(SimOptions&)>& configure = {}) : modem(options) {
-        if (configure)
-            configure(options);
+    // `options` as on the simulator's command line; the modem reads them as it goes.
+    explicit ModemScript(const std::string& arguments = "") : modem(options) {
+        std::vector<std::string> words;
+        std::istringstream in(arguments);
+        for (std::string w; in >> w;)
+            words.push_back(w);
+        std::string error;
+        EXPECT_TRUE(SimOptions::parse(words, options, error)) << error;
     }
 
     std::string at(std::int64_t ms, const std::string& send) {
-        modem.receive(lineBytes(send), ms);
+        modem.receive(lineBytes(expand(send)), ms);
         return due(ms);
     }
     std::string due(std::int64_t ms) {
@@ -46,34 +30,50 @@ struct ModemScript {
         accepted.insert(accepted.end(), out.accepted.begin(), out.accepted.end());
         return ByteText::readable(out.bytes);
     }
-    // One row of an exchange: at `ms` send `send`, and exactly `expect` comes back.
-    struct Step {
-        std::int64_t ms;
-        std::string send, expect;
-    };
-    void run(const std::vector<Step>& steps) {
-        for (std::size_t i = 0; i < steps.size(); ++i)
-            EXPECT_EQ(at(steps[i].ms, steps[i].send), steps[i].expect) << "step " << i + 1;
+    // Steps "[@ms ]sent => what comes back" joined by " | "; exactly that must
+    // come back. {ok}, {connect}, ... stand for the usual answers, {hi} for a
+    // block of "Hi"; @ms carries on from the step before.
+    void play(const std::string& steps) {
+        std::size_t from = 0;
+        for (int step = 1; from <= steps.size(); ++step) {
+            std::size_t end = steps.find(" | ", from);
+            std::string s = steps.substr(from, end == std::string::npos ? end : end - from);
+            from = end == std::string::npos ? steps.size() + 1 : end + 3;
+            if (s.rfind('@', 0) == 0) {
+                m_ms = std::stoll(s.substr(1));
+                s.erase(0, s.find(' ') + 1);
+            }
+            const std::size_t arrow = s.find("=>");
+            const std::string sent = s.substr(0, arrow == 0 ? 0 : arrow - 1);
+            EXPECT_EQ(at(m_ms, sent), expand(s.substr(arrow + 2 + (arrow + 2 < s.size()))))
+                << "step " << step << ": " << s;
+        }
+    }
+    static std::string expand(std::string text) {
+        static const std::pair<const char*, const char*> names[] = {
+            {"{ok}", "<CR><LF>OK<CR><LF>"},
+            {"{connect}", "<CR><LF>CONNECT 9600<CR><LF>"},
+            {"{noCarrier}", "<CR><LF>NO CARRIER<CR><LF>"},
+            {"{error}", "<CR><LF>ERROR<CR><LF>"},
+            {"{banner}", "110 1.8<CR>smscsim message centre<CR><ACK><CR><ESC>[p<CR>"},
+            {"{accepted}", "211 Transmission successful<CR><ACK><CR>"},
+            {"{rejected}", "Message send failed<CR><RS><CR>"},
+            {"{nak}", "<NAK><CR>"},
+            // "Hi" to +44 7700 900123: the codes add up to 821, checksum 3, 3, 5.
+            {"{hi}", "<STX>447700900123<CR>Hi<CR><ETX>335<CR>"}};
+        for (const auto& [name, bytes] : names)
+            for (std::size_t at; (at = text.find(name)) != std::string::npos;)
+                text.replace(at, std::string(name).size(), bytes);
+        return text;
     }
 
     SimOptions options;
     HayesModem modem;
     std::vector<AcceptedMessage> accepted;
-};
 
-namespace Line {
-inline const std::string ok = "<CR><LF>OK<CR><LF>";
-inline const std::string connect = "<CR><LF>CONNECT 9600<CR><LF>";
-inline const std::string noCarrier = "<CR><LF>NO CARRIER<CR><LF>";
-inline const std::string error = "<CR><LF>ERROR<CR><LF>";
-inline const std::string banner = "110 1.8<CR>smscsim message centre<CR><ACK><CR>";
-inline const std::string goAhead = "<ESC>[p<CR>";
-inline const std::string accepted = "211 Transmission successful<CR><ACK><CR>";
-inline const std::string rejected = "Message send failed<CR><RS><CR>";
-inline const std::string nak = "<NAK><CR>";
-inline const std::string logOffAnswer = "<ESC><EOT><CR>";
-// "Hi" to +44 7700 900123: the codes add up to 821, checksum 3, 3, 5.
-inline const std::string hiBlock = "<STX>447700900123<CR>Hi<CR><ETX>335<CR>";
+private:
+    std::int64_t m_ms = 0;
+};
 
 // A block with its checksum worked out here, the long way round.
 inline std::string block(const std::string& number, const std::string& text) {
@@ -86,4 +86,3 @@ inline std::string block(const std::string& number, const std::string& text) {
                                char(48 + sum % 16)};
     return ByteText::readable(body + check + "\r");
 }
-} // namespace Line

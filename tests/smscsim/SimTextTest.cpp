@@ -7,9 +7,6 @@
 #include <fstream>
 #include <sstream>
 
-// Qt's keyword, and the name of one of the simulator's options.
-#undef forever
-
 namespace {
 std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -41,7 +38,7 @@ TEST(SimOptions, EveryOptionInBothSpellings) {
                          .recordPath = "/tmp/r",
                          .transcriptPath = "/tmp/t",
                          .lifetimeSeconds = 20,
-                         .forever = true,
+                         .runForever = true,
                          .help = true,
                          .delayMs = 250,
                          .guardMs = 500,

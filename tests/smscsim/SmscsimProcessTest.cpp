@@ -55,7 +55,6 @@ public:
         ::tcsetattr(m_fd, TCSANOW, &tio);
     }
     ~Port() { ::close(m_fd); }
-    bool ok() const { return m_fd >= 0; }
     // Sends `bytes`, then returns what came up to and including `until`.
     std::string ask(const std::string& bytes, const std::string& until) {
         EXPECT_EQ(::write(m_fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
@@ -98,40 +97,7 @@ bool exists(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 } // namespace
-
-TEST(SmscsimProcess, DialLogOnSendOneMessageAndLogOff) {
-    QTemporaryDir dir;
-    const QString record = dir.filePath("record.txt"), link = dir.filePath("COM1");
-    const QString transcript = dir.filePath("transcript.txt");
-    Smscsim sim({"--record", record, "--link", link, "--transcript", transcript});
-    ASSERT_EQ(sim.path.rfind("/dev/pts/", 0), 0u) << sim.path << sim.errors().toStdString();
-    {
-        Port port(link.toStdString());
-        ASSERT_TRUE(port.ok()) << "the link leads to the port";
-        EXPECT_EQ(port.ask("ATZ\r", kOk), "ATZ\r" + kOk);
-        EXPECT_EQ(port.ask("ATDT0123456\r", "9600\r\n"), "ATDT0123456\r\r\nCONNECT 9600\r\n");
-        EXPECT_EQ(port.ask("\x11\x04\r", "ID="), "ID=");
-        EXPECT_EQ(port.ask("\x1bPG1\r", "\x1b[p\r"),
-                  "110 1.8\rsmscsim message centre\r\x06\r\x1b[p\r");
-        EXPECT_EQ(port.ask("\x02"
-                           "447700900123\rHi\r\x03"
-                           "335\r",
-                           "\x06\r"),
-                  "211 Transmission successful\r\x06\r");
-        EXPECT_EQ(fileBytes(record), "447700900123\tHi\n") << "recorded before the answer went out";
-        EXPECT_EQ(port.ask("\x04\r", "NO CARRIER\r\n"), "\x1b\x04\r\r\nNO CARRIER\r\n");
-    }
-    EXPECT_EQ(sim.finish(true), 0);
-    EXPECT_FALSE(exists(link)) << "the link goes with the simulator";
-    const QByteArray log = fileBytes(transcript);
-    EXPECT_TRUE(log.contains(">> <STX>447700900123<CR>Hi<CR><ETX>335<CR>\n")) << log.data();
-    EXPECT_TRUE(log.contains("<< 211 Transmission successful<CR><ACK><CR>\n")) << log.data();
-}
 
 // Answers come 100 ms late, so each close lands while one is still owed; and
 // what a client left unread is not for the next one.

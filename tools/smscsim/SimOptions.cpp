@@ -54,7 +54,7 @@ const std::map<std::string, Flag>& flags() {
         {"--record", text(&SimOptions::recordPath)},
         {"--transcript", text(&SimOptions::transcriptPath)},
         {"--lifetime", number(&SimOptions::lifetimeSeconds, 1, 100000000)},
-        {"--forever", setTo(&SimOptions::forever, true)},
+        {"--forever", setTo(&SimOptions::runForever, true)},
         {"--help", setTo(&SimOptions::help, true)},
         {"--delay", number(&SimOptions::delayMs, 0, 600000)},
         {"--guard", number(&SimOptions::guardMs, 20, 10000)},

@@ -14,7 +14,7 @@ struct SimOptions {
     std::string recordPath;
     std::string transcriptPath;
     std::int64_t lifetimeSeconds = 3600;
-    bool forever = false;
+    bool runForever = false; // "forever" is a macro where Qt is included
     bool help = false;
 
     std::int64_t delayMs = 0;
