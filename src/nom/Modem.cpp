@@ -209,11 +209,12 @@ Modem::Match Modem::awaitAnswer(const QByteArray& block, const QList<QByteArray>
     // What came before the block cannot answer it.
     clearBuffer();
     write(block);
+    qsizetype echo = 0;
     while (!m_cancelled && deadline > nowSecond()) {
         pumpOnce();
         readInput();
         showScreen();
-        qsizetype echo = 0;
+        echo = 0;
         while (echo < m_buffer.size() && echo < block.size() && m_buffer[echo] == block[echo])
             ++echo;
         const qsizetype end = callEndAt(echo);
@@ -232,6 +233,8 @@ Modem::Match Modem::awaitAnswer(const QByteArray& block, const QList<QByteArray>
         }
         waitForInput(deadline);
     }
+    // The echo is ours: whatever waits next must not take its texts for the SMSC's.
+    m_buffer.remove(0, echo);
     m.result = m_cancelled ? WaitResult::Cancelled : WaitResult::TimedOut;
     return m;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -9,9 +8,7 @@
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
 }
-inline void PrintTo(const QByteArray& b, std::ostream* os) {
-    *os << '"' << b.toPercentEncoding(" +[]=:,.;!?/").toStdString() << '"';
-}
+
 inline void PrintTo(const QStringList& l, std::ostream* os) {
     *os << "{";
     for (const QString& s : l)
