@@ -97,24 +97,38 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
 }
 
 // The log of a run, text for text, and how long it takes.
+// Line 1 of the inbox and a malformed line are skipped, and said so.
 TEST(BrindleRuns, LogEveryStepExactly) {
-    const QStringList failedAttempt = {"Resetting modem", "Dialling SMSC",
-                                       "Failed to connect to SMSC", "Logging Out", "Logged Out"};
-    const std::tuple<const char*, QStringList, qint64> cases[] = {
-        {"",
-         {"Resetting modem", "Dialling SMSC", "Logging In", "Sending Message +447700900101 ",
-          "Message 1 ", "Message Accepted", "211 Transmission successful"},
+    const QStringList loggedOn = {"Skipped line 1 of Brindle.in : [0] one +440 x",
+                                  "Skipped malformed entry : [2] bad",
+                                  "Resetting modem",
+                                  "Dialling SMSC",
+                                  "Logging In",
+                                  "Sending Message +447700900101 ",
+                                  "Message 1 "};
+    const QStringList busy = {"Resetting modem", "Dialling SMSC", "Failed to connect to SMSC",
+                              "Logging Out", "Logged Out"};
+    const std::tuple<const char*, const char*, QStringList, qint64> cases[] = {
+        {"", "1", loggedOn + QStringList{"Message Accepted", "211 Transmission successful"},
          2000 + 5000 + 1000 + 1000},
-        // Two attempts 5 s apart, each after the reset's 5 s pause.
-        {"--busy", failedAttempt + failedAttempt + QStringList{"Cannot contact SMSC... Exiting"},
-         2000 + 5000 + 5000 + 5000},
+        // Two attempts 5 s apart, each after the reset's 5 s pause; the next
+        // tick 2 s later.
+        {"--busy", "2",
+         loggedOn.mid(0, 2) + busy + busy + QStringList{"Cannot contact SMSC... Retrying"} + busy +
+             busy + QStringList{"Cannot contact SMSC... Exiting"},
+         2000 + 15000 + 2000 + 15000},
+        // 3 s, then the hang-up on line: 1 s for AT, the guard, "+++", the
+        // guard, ATH; then 5 s.
+        {"--reject-every 1", "1",
+         loggedOn + QStringList{"Message send failed", "Logging Out", "Logged Out"},
+         2000 + 5000 + 1000 + 3000 + 1000 + 2000 + 1000 + 1000 + 5000},
     };
-    for (const auto& [sim, log, ms] : cases) {
+    for (const auto& [sim, retries, log, ms] : cases) {
         SCOPED_TRACE(sim);
         BrindleSim run;
         run.simulate(sim);
-        run.setConfigLine(22, "1");
-        run.queue(entries(1));
+        run.setConfigLine(22, retries);
+        run.inst.writeBytes(kInbox, "[0] one +440 x\r\n" + lines({entries(1)[0], "[2] bad"}));
         run.start();
         run.runToEnd();
         const QStringList s = run.statuses();

@@ -161,40 +161,34 @@ TEST(Modem, ResetAndHangUp) {
     }
 }
 
+// The port is read again at every opening; the line settings come from the
+// configuration.
 TEST(Modem, OpensTheDeviceOfComPortsWithNoParityAndOneStopBit) {
+    Probe p;
     TestInstallation inst;
     inst.writeBytes(ExchangeFiles::kComPorts, "/dev/ttyS0\r\n/tmp/smsc-pty\r\n  \r\n");
-    const std::tuple<QByteArray, QString, QString, QString> cases[] = {
-        {" 2 ", "9600", "7", "/tmp/smsc-pty 9600 7"},
-        {"3", "19200", "8", "/dev/ttyS2 19200 8"},
-        {"5", "9600", "8", "/dev/ttyS4 9600 8"},
-        {"0", "9600", "8", "closed"},
-        {"COM1", "9600", "8", "closed"},
-        {"-1", "9600", "8", "closed"},
-        {"", "9600", "8", "closed"},
-        {"1", "fast", "8", "closed"},
-        {"1", "9600", "9", "closed"}};
+    p.config.appPath = inst.appPath();
+    QString shown;
+    p.modem.setDisplay(
+        {[&](const QString& s) { shown = s + ' '; }, [&](const QString& s) { shown += s; }, {}});
+    const char* cases[][4] = {
+        {" 2 ", "9600", "7", "/tmp/smsc-pty 9600 7"}, {"3", "19200", "8", "/dev/ttyS2 19200 8"},
+        {"5", "9600", "8", "/dev/ttyS4 9600 8"},      {"0", "9600", "8", "PortNotOpened"},
+        {"COM1", "9600", "8", "PortNotOpened"},       {"-1", "9600", "8", "PortNotOpened"},
+        {"", "9600", "8", "PortNotOpened"},           {"1", "fast", "8", "PortNotOpened"},
+        {"1", "9600", "9", "PortNotOpened"}};
     for (const auto& [port, speed, bits, expected] : cases) {
-        SCOPED_TRACE(port.toStdString() + " " + speed.toStdString() + " " + bits.toStdString());
-        inst.writeBytes(ExchangeFiles::kPortFile, port + "\r\n");
-        Probe p;
+        inst.writeBytes(ExchangeFiles::kPortFile, QByteArray(port) + "\r\n");
         p.line.close();
-        p.config.appPath = inst.appPath();
         p.config.lineSpeed = speed;
         p.config.dataBits = bits;
-        QString shown;
-        p.modem.setDisplay({[&](const QString& s) { shown += s + ' '; },
-                            [&](const QString& s) { shown += s; },
-                            {}});
         const Failure f = p.modem.OpenPort();
-        EXPECT_EQ(f == Failure::None, p.line.isOpen());
-        EXPECT_EQ(p.line.isOpen() ? QString("%1 %2 %3")
-                                        .arg(p.line.device())
-                                        .arg(p.line.settings().baud)
-                                        .arg(p.line.settings().dataBits)
-                                  : "closed",
+        const LineSettings l = p.line.settings();
+        EXPECT_EQ(f == Failure::None
+                      ? QString("%1 %2 %3").arg(p.line.device()).arg(l.baud).arg(l.dataBits)
+                      : kindName(f),
                   expected);
-        EXPECT_EQ(shown, port.trimmed() + ' ' + speed + ",N," + bits + ",1");
+        EXPECT_EQ(shown, QString(port).trimmed() + ' ' + speed + ",N," + bits + ",1");
     }
 }
 
