@@ -1,10 +1,10 @@
 #include "nom/Modem.h"
 
 #include "common/Clock.h"
+#include "common/ComPorts.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "common/Win1252.h"
-#include "nom/ComPorts.h"
 #include "nom/StatusLog.h"
 
 #include <QCoreApplication>

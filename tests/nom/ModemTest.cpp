@@ -1,6 +1,6 @@
 #include "nom/Modem.h"
 #include "common/ExchangeFiles.h"
-#include "nom/QSerialPortLine.h"
+#include "common/QSerialPortLine.h"
 #include "nom/StatusLog.h"
 #include "nom/TapSession.h"
 #include "support/FakeClock.h"

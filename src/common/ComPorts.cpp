@@ -1,4 +1,4 @@
-#include "nom/ComPorts.h"
+#include "common/ComPorts.h"
 
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"

@@ -1,4 +1,4 @@
-#include "nom/QSerialPortLine.h"
+#include "common/QSerialPortLine.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
