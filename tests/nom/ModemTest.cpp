@@ -238,22 +238,6 @@ TEST(ModemPort, OpensTheDeviceOfComPortsWithFixedParityAndStopBits) {
     EXPECT_EQ(settingsShown, "9600,N,7,1");
 }
 
-TEST(ModemPort, BlankOrMissingComPortsLineMeansStandardPort) {
-    FakeClock clock;
-    TestInstallation inst;
-    inst.writeBytes(ExchangeFiles::kComPorts, "/dev/a\r\n  \r\n");
-    FakeSerialLine line;
-    StatusLog status;
-    Modem modem(line, status);
-    for (const auto& [port, device] :
-         {std::pair{"2", "/dev/ttyS1"}, std::pair{"5", "/dev/ttyS4"}, std::pair{"1", "/dev/a"}}) {
-        inst.writeBytes(ExchangeFiles::kPortFile, QByteArray(port) + "\r\n");
-        modem.setPortConfig({inst.appPath(), "9600", "8", "1"});
-        ASSERT_TRUE(modem.OpenPort());
-        EXPECT_EQ(line.device(), device);
-    }
-}
-
 TEST(ModemPort, UnusablePortOrSettingsCannotOpen) {
     FakeClock clock;
     TestInstallation inst;

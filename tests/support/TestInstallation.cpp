@@ -1,6 +1,9 @@
 #include "support/TestInstallation.h"
 
+#include "common/ComPorts.h"
+#include "common/ExchangeFiles.h"
 #include "common/InstallPath.h"
+#include "common/LineFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -49,6 +52,7 @@ TestInstallation::TestInstallation(Contents contents) {
         copyTree(sourceDir() + "/data/install", m_dir.path());
         for (const char* d : {"Config", "NOM/UK/Cellnet/Config", "NOMMon/Logs"})
             QDir().mkpath(m_dir.path() + '/' + d);
+        mapPortsAway(appPath());
     }
     m_oldCwd = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
@@ -64,7 +68,17 @@ TestInstallation::~TestInstallation() {
         qputenv("QUORVEL_REGISTRY", m_oldRegistry);
 }
 
-QString TestInstallation::appPath() const { return m_dir.path() + '/'; }
+void TestInstallation::mapPortsAway(const QString& appPath) {
+    QStringList absent;
+    for (int n = 1; n <= ComPorts::kPortCount; ++n)
+        absent << appPath + QStringLiteral("absent-port/COM%1").arg(n);
+    if (!LineFile::rewrite(ExchangeFiles::path(appPath, ExchangeFiles::kComPorts), absent))
+        throw std::runtime_error("cannot map the serial ports away");
+}
+
+QString TestInstallation::appPath() const {
+    return m_dir.path() + '/';
+}
 
 QString TestInstallation::file(const QString& relative) const {
     return InstallPath::resolve(appPath(), relative);
@@ -94,4 +108,6 @@ void TestInstallation::remove(const QString& relative) const {
         QFile::remove(p);
 }
 
-QString TestInstallation::registryFile() const { return m_dir.path() + "/registry.ini"; }
+QString TestInstallation::registryFile() const {
+    return m_dir.path() + "/registry.ini";
+}
