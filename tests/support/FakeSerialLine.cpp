@@ -39,15 +39,11 @@ void FakeSerialLine::releaseUntriggered() {
 bool FakeSerialLine::open(const QString& device, const LineSettings& settings) {
     m_device = device;
     m_settings = settings;
-    m_openFailure = m_refused.value(device, OpenFailure::None);
     if (m_failOpens > 0) {
         --m_failOpens;
-        m_openFailure = OpenFailure::Other;
-    }
-    if (m_openFailure != OpenFailure::None)
         return false;
+    }
     ++m_opens;
-    m_opened << device;
     m_open = true;
     return true;
 }

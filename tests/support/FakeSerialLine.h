@@ -3,8 +3,6 @@
 #include "common/SerialLine.h"
 
 #include <QByteArrayList>
-#include <QMap>
-#include <QStringList>
 #include <deque>
 #include <functional>
 
@@ -23,11 +21,8 @@ public:
         m_responder = std::move(responder);
     }
     void failNextOpens(int n) { m_failOpens = n; }
-    // Every open of `device` fails for this reason.
-    void refuse(const QString& device, OpenFailure why) { m_refused[device] = why; }
 
     bool open(const QString& device, const LineSettings& settings) override;
-    OpenFailure openFailure() const override { return m_openFailure; }
     bool close() override;
     bool isOpen() const override { return m_open; }
     void write(const QByteArray& bytes) override;
@@ -39,8 +34,6 @@ public:
     int writeCount(const QByteArray& bytes) const;
     bool scriptDone() const { return m_script.empty(); }
     int opens() const { return m_opens; }
-    // Every device opened, in order.
-    const QStringList& opened() const { return m_opened; }
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
 
@@ -63,9 +56,6 @@ private:
     bool m_open = false;
     int m_opens = 0;
     int m_failOpens = 0;
-    QMap<QString, OpenFailure> m_refused;
-    OpenFailure m_openFailure = OpenFailure::None;
-    QStringList m_opened;
     QString m_device;
     LineSettings m_settings;
 };

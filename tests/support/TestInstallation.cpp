@@ -35,6 +35,14 @@ void copyTree(const QString& from, const QString& to) {
 
 } // namespace
 
+void TestInstallation::mapPortsAway(const QString& appPath) {
+    QStringList absent;
+    for (int n = 1; n <= ComPorts::kPortCount; ++n)
+        absent << appPath + QStringLiteral("absent-port/COM%1").arg(n);
+    if (!LineFile::rewrite(ExchangeFiles::path(appPath, ExchangeFiles::kComPorts), absent))
+        throw std::runtime_error("cannot map the serial ports away");
+}
+
 QString TestInstallation::sourceDir() {
     const QString s = qEnvironmentVariable("QUORVEL_SOURCE_DIR");
     return s.isEmpty() ? QStringLiteral(QUORVEL_SOURCE_DIR_DEFAULT) : s;
@@ -66,14 +74,6 @@ TestInstallation::~TestInstallation() {
         qunsetenv("QUORVEL_REGISTRY");
     else
         qputenv("QUORVEL_REGISTRY", m_oldRegistry);
-}
-
-void TestInstallation::mapPortsAway(const QString& appPath) {
-    QStringList absent;
-    for (int n = 1; n <= ComPorts::kPortCount; ++n)
-        absent << appPath + QStringLiteral("absent-port/COM%1").arg(n);
-    if (!LineFile::rewrite(ExchangeFiles::path(appPath, ExchangeFiles::kComPorts), absent))
-        throw std::runtime_error("cannot map the serial ports away");
 }
 
 QString TestInstallation::appPath() const {

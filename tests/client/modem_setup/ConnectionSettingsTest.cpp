@@ -4,7 +4,6 @@
 #include "common/ExchangeFiles.h"
 #include "common/Registry.h"
 #include "common/Setting.h"
-#include "nom/QtPrinters.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
 #include "support/ScriptedMessageBox.h"
@@ -163,7 +162,7 @@ TEST_F(ConnectionSettingsTest, ShowingWithoutAPortOffersTheSearch) {
     inst.remove(ExchangeFiles::kPortFile);
     boxes.answerNext(MessageBox::Answer::Yes);
     settings.Activate();
-    EXPECT_EQ(line.writeCount("ATDT9,01632960000\r"), 4);
+    EXPECT_EQ(line.writes().count("ATDT9,01632960000\r"), 4);
     EXPECT_EQ(settings.firstStartResult, 0);
     EXPECT_EQ(tester.state().selectedPort, 0) << "COM 4 left unchosen";
     EXPECT_FALSE(tester.state().busy);
@@ -179,7 +178,7 @@ TEST_F(ConnectionSettingsTest, ShowingWithoutAPortOffersTheSearch) {
     settings.Activate();
     clock.onWait({});
     EXPECT_TRUE(settings.noPort);
-    EXPECT_EQ(line.writeCount("ATDT9,01632960000\r"), 5);
+    EXPECT_EQ(line.writes().count("ATDT9,01632960000\r"), 5);
     EXPECT_EQ(boxes.texts(), QStringList{question});
 
     boxes.clear();

@@ -1,9 +1,8 @@
 #include "client/modem_setup/ModemTester.h"
+#include "ModemLine.h"
 #include "common/ComPorts.h"
 #include "common/ExchangeFiles.h"
-#include "nom/QtPrinters.h"
 #include "support/FakeClock.h"
-#include "support/FakeSerialLine.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
@@ -24,7 +23,7 @@ struct ModemTesterTest : ::testing::Test {
     FakeClock clock;
     TestInstallation inst;
     ScriptedMessageBox boxes;
-    FakeSerialLine line;
+    ModemLine line;
     OutsideLine outside;
     ModemTester tester{line, inst.appPath(), outside};
     QList<bool> sendButton;
@@ -34,9 +33,10 @@ struct ModemTesterTest : ::testing::Test {
                          [this](bool e) { sendButton << e; });
     }
     QString device(int port) const { return ComPorts::devicePath(inst.appPath(), port); }
-    QString texts() const {
-        return tester.state().Label2 + " | " + tester.state().Label3 + " | " +
-               tester.state().lblModemMessage;
+    std::string texts() const {
+        return (tester.state().Label2 + " | " + tester.state().Label3 + " | " +
+                tester.state().lblModemMessage)
+            .toStdString();
     }
 };
 
@@ -64,7 +64,7 @@ TEST_F(ModemTesterTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
     const auto dev = [&](int n) { return inst.root() + "/com" + QString::number(n); };
     for (const auto& [ports, selected, shown] : cases) {
         QByteArray map;
-        FakeSerialLine fresh;
+        ModemLine fresh;
         ModemTester detector(fresh, inst.appPath(), outside);
         for (int i = 0; i < 4; ++i) {
             const char c = ports[i];
@@ -80,9 +80,10 @@ TEST_F(ModemTesterTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(s.portEnabled[i], ports[i] == 'o') << ports << i;
         EXPECT_EQ(s.selectedPort, selected);
-        EXPECT_EQ(s.Label2 + " | " + s.Label3 + " | " + s.lblModemMessage, shown);
+        EXPECT_EQ((s.Label2 + " | " + s.Label3 + " | " + s.lblModemMessage).toStdString(),
+                  shown.toStdString());
         EXPECT_EQ(s.Command2Enabled && s.Command3Enabled, selected > 0);
-        EXPECT_FALSE(fresh.opened().contains(QString())) << "a blank line never opens";
+        EXPECT_FALSE(fresh.opened.contains(QString())) << "a blank line never opens";
         EXPECT_FALSE(fresh.isOpen());
         EXPECT_TRUE(fresh.writes().isEmpty()) << "detection sends nothing";
     }
@@ -102,7 +103,7 @@ TEST_F(ModemTesterTest, TestModemDialsAndReportsByTheModemsAnswer) {
     for (const auto& [ticked, prefix, answer, dial, status] : cases) {
         outside.ticked = ticked;
         outside.text = prefix;
-        line.on("ATDT", answer, 1500);
+        line.answerDial = [reply = answer](const QString&) { return reply; };
         const qint64 before = clock.monotonicMs();
         QStringList seenInWait;
         clock.onWait([&](qint64) { seenInWait << tester.state().Label3; });
@@ -112,10 +113,11 @@ TEST_F(ModemTesterTest, TestModemDialsAndReportsByTheModemsAnswer) {
         EXPECT_EQ(tester.Command2_Click(), ModemTester::Press::Ran);
         EXPECT_EQ(line.writes().last(), dial);
         EXPECT_EQ(tester.statusWord(), status);
-        EXPECT_EQ(texts(),
-                  status == "SUCCESS"       ? "Modem Test Successful | Data Returned from Modem | "
-                  : status == "NO DIALTONE" ? "Modem Test Failed | " + kNoDialtone + " | "
-                                            : "Modem Test Failed | " + kUndetermined + " | ");
+        const QString report =
+            status == "SUCCESS"       ? "Modem Test Successful | Data Returned from Modem | "
+            : status == "NO DIALTONE" ? "Modem Test Failed | " + kNoDialtone + " | "
+                                      : "Modem Test Failed | " + kUndetermined + " | ";
+        EXPECT_EQ(texts(), report.toStdString());
         EXPECT_EQ(clock.monotonicMs() - before >= 59000, status == "UNDETERMIND ERROR");
         EXPECT_TRUE(timerRan) << "events run during the wait";
         EXPECT_TRUE(seenInWait.contains("Awaiting Return Data from Modem"));
@@ -167,14 +169,13 @@ TEST_F(ModemTesterTest, RefusedPressesThePortInUseAndAShortConfiguration) {
 
 TEST_F(ModemTesterTest, AutoDetectStopsAtTheFirstPortThatConnects) {
     line.refuse(device(1), Failure::NoDevice);
-    line.setResponder([&](const QByteArray& w) {
-        if (w.startsWith("ATDT"))
-            line.push(line.device() == device(2) ? "\r\nNO DIALTONE\r\n" : "\r\nCONNECT\r\n", 800);
-    });
+    line.answerDial = [&](const QString& dialled) {
+        return QByteArray(dialled == device(2) ? "\r\nNO DIALTONE\r\n" : "\r\nCONNECT\r\n");
+    };
     tester.DetectModem();
     ASSERT_FALSE(tester.state().portEnabled[0]);
     EXPECT_EQ(tester.Command3_Click(), ModemTester::Press::Ran);
-    EXPECT_EQ(line.opened().mid(3), (QStringList{device(2), device(3)})) << "COM4 is never tried";
+    EXPECT_EQ(line.opened.mid(3), (QStringList{device(2), device(3)})) << "COM4 is never tried";
     EXPECT_EQ(line.writes(), (QByteArrayList{"ATDT+01632960000\r", "ATDT+01632960000\r"}));
     const ModemDialogState& s = tester.state();
     EXPECT_EQ(s.selectedPort, 3);
@@ -187,17 +188,17 @@ TEST_F(ModemTesterTest, AutoDetectStopsAtTheFirstPortThatConnects) {
 
     // Nothing connects; COM4's report takes the pending message.
     line.refuse(device(4), Failure::InUse);
-    line.setResponder({});
+    line.answerDial = {};
     tester.Command3_Click();
-    EXPECT_EQ(texts(), "Modem Test Failed | " + kNoDialtone + " | ");
+    EXPECT_EQ(texts(), ("Modem Test Failed | " + kNoDialtone + " | ").toStdString());
     EXPECT_EQ(tester.state().selectedPort, 4);
 
     // The dialog closes while COM1 is dialled: the search ends there.
-    FakeSerialLine quiet;
+    ModemLine quiet;
     ModemTester closing(quiet, inst.appPath(), outside);
     clock.onWait([&](qint64) { closing.release(); });
     EXPECT_EQ(closing.AutoDetectPort(), 0);
     clock.onWait({});
-    EXPECT_EQ(quiet.opened(), QStringList{device(1)});
+    EXPECT_EQ(quiet.opened, QStringList{device(1)});
     EXPECT_FALSE(quiet.isOpen());
 }

@@ -1,7 +1,6 @@
 #include "client/modem_setup/ModemTester.h"
 #include "common/ExchangeFiles.h"
 #include "common/QSerialPortLine.h"
-#include "nom/QtPrinters.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
