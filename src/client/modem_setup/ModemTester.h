@@ -28,6 +28,7 @@ public:
     // What a button press did: ran, or refused with a message box.
     enum class Press { Ran, PrefixMissing, NoPortSelected };
 
+    // `line` and `outside` must outlive the tester.
     ModemTester(SerialLine& line, QString appPath, OutsideLine& outside, QObject* parent = nullptr);
     ~ModemTester() override;
 
