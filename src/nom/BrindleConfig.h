@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nom/SerialLine.h"
+#include "common/SerialLine.h"
 
 #include <QString>
 #include <QStringList>

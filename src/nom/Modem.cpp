@@ -1,11 +1,11 @@
 #include "nom/Modem.h"
 
 #include "common/Clock.h"
+#include "common/ComPorts.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "common/Win1252.h"
 #include "nom/BrindleConfig.h"
-#include "nom/ComPorts.h"
 #include "nom/StatusLog.h"
 
 #include <QCoreApplication>

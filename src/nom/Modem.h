@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/SerialLine.h"
 #include "nom/Failure.h"
-#include "nom/SerialLine.h"
 
 #include <QByteArray>
 #include <QList>

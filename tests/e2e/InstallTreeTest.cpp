@@ -31,6 +31,10 @@ TEST(InstallTree, FoldersHaveTheExactCaseAndTheDataFilesTheirShippedBytes) {
     EXPECT_EQ(bytes("NOM/UK/Cellnet/Config/Brindle.out"), QByteArray());
     EXPECT_EQ(bytes("NOM/UK/Cellnet/Config/Brindle.rcv"), QByteArray());
     EXPECT_EQ(bytes("Config/Sign.cfg"), QByteArray("NOPAGE- Message sent by Quorvel.\r\n"));
+    // USB modems first: that is what most users have.
+    EXPECT_EQ(tree.shippedComPorts(), QByteArray("/dev/ttyUSB0\r\n/dev/ttyACM0\r\n/dev/ttyS0\r\n"
+                                                 "/dev/ttyS1\r\n/dev/ttyS2\r\n/dev/ttyS3\r\n"
+                                                 "/dev/ttyS4\r\n/dev/ttyS5\r\n"));
 
     const QStringList countries = LineFile::readAll(r + "Config/ISDCodes.dat");
     ASSERT_EQ(countries.size(), 229);
