@@ -67,6 +67,18 @@ QString BrindleConfig::dialString() const {
     return QString::number(outsideLinePrefix) + ',' + smscNumber;
 }
 
+QString BrindleConfig::lineSettingsText() const {
+    return lineSpeed + QStringLiteral(",N,") + dataBits + QStringLiteral(",1");
+}
+
+std::optional<LineSettings> BrindleConfig::lineSettings() const {
+    const auto baud = wholeNumber(lineSpeed, std::numeric_limits<qint32>::max());
+    const auto bits = wholeNumber(dataBits, 8);
+    if (!baud || *baud == 0 || !bits || *bits < 5)
+        return std::nullopt;
+    return LineSettings{static_cast<qint32>(*baud), static_cast<int>(*bits)};
+}
+
 void BrindleConfig::ReadConfigFile(StatusLog& status) {
     const QStringList lines =
         LineFile::readAll(ExchangeFiles::path(appPath, ExchangeFiles::kConfig));

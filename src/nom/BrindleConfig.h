@@ -1,7 +1,10 @@
 #pragma once
 
+#include "common/SerialLine.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class StatusLog;
 
@@ -23,6 +26,11 @@ public:
     // The dial string: the outside-line prefix and a pause before the number
     // when the option is on; a prefix of -1 dials none.
     QString dialString() const;
+    // The line as the modem is driven: the configured speed and data bits, no
+    // parity and one stop bit, whatever the parity line says.
+    QString lineSettingsText() const;
+    // Nothing when the speed or the data bits cannot drive a port.
+    std::optional<LineSettings> lineSettings() const;
 
     // Why the configuration cannot drive a run; empty when it can.
     QStringList problems() const { return m_problems; }

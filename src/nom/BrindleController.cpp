@@ -7,15 +7,10 @@
 
 using namespace ExchangeFiles;
 
-namespace {
-const QString kSendFailed = QStringLiteral("Message send failed");
-const QString kResponseTimeout = QStringLiteral("Timed out waiting for message response");
-} // namespace
-
 BrindleController::BrindleController(SerialLine& line, QString programDir, QString currentDir,
                                      QObject* parent)
     : QObject(parent), m_programDir(std::move(programDir)), m_currentDir(std::move(currentDir)),
-      m_modem(line, m_status), m_tap(m_modem, m_status) {
+      m_modem(line, m_status, m_config), m_tap(m_modem, m_status) {
     m_status.onPaneChanged([this](const QString& pane) { emit statusChanged(pane); });
     Modem::Display display;
     display.port = [this](const QString& p) { emit portShown(p); };
@@ -42,8 +37,6 @@ void BrindleController::start() {
     m_config.ReadConfigFile(m_status);
     DisplayStatus(QStringLiteral("******* Starting Brindlemod ********"));
 
-    m_modem.setPortConfig(
-        {m_config.appPath, m_config.lineSpeed, m_config.dataBits, m_config.dialString()});
     emit settingsShown(m_config.dialString(), m_config.lineSpeed);
 
     if (!m_config.problems().isEmpty()) {
@@ -186,45 +179,42 @@ void BrindleController::TimerSend() {
 
 bool BrindleController::GoOnline() {
     SetOnline();
-    QString response;
-    if (!m_modem.OpenPort()) {
-        m_modem.ClosePort();
-        SetOffline();
-        return false;
+    Failure failure = m_modem.OpenPort();
+    bool called = false;
+    if (failure == Failure::None)
+        failure = m_modem.InitModem();
+    if (failure == Failure::None) {
+        called = true;
+        failure = m_modem.DialService();
     }
-    const auto fail = [&](bool hangUp) {
-        // Exit cut the wait short: what it left in `response` is not what happened.
-        if (m_modem.cancelled())
-            return false;
-        DisplayStatus(response);
-        if (hangUp)
-            m_modem.HangupModem();
-        m_modem.ClosePort();
-        SetOffline();
+    if (failure == Failure::None)
+        failure = m_tap.TAPLogin();
+    if (failure == Failure::None)
+        return true;
+    // Exit cut a wait short: nothing happened that needs reporting.
+    if (failure == Failure::Cancelled)
         return false;
-    };
-    if (!m_modem.InitModem(response))
-        return fail(false);
-    if (m_modem.cancelled() || !m_modem.DialService(response))
-        return fail(true);
-    if (m_modem.cancelled() || !m_tap.TAPLogin(response))
-        return fail(true);
-    return !m_modem.cancelled();
+    DisplayStatus(statusText(failure));
+    if (called)
+        m_modem.HangupModem();
+    m_modem.ClosePort();
+    SetOffline();
+    return false;
 }
 
 // The SMSC drops the call after a log-off, so a new log-on needs a new call.
-bool BrindleController::renewLogon(QString& MessageResponse) {
-    // Each step only while the program is not ending: Exit cuts the waits short.
-    const auto going = [this] { return !m_modem.cancelled(); };
+Failure BrindleController::renewLogon() {
     m_tap.TAPLogout();
-    if (!going())
-        return false;
     m_modem.WaitSecs(2);
-    if (!going() || !m_modem.InitModem(MessageResponse) || !going() ||
-        !m_modem.DialService(MessageResponse) || !going() || !m_tap.TAPLogin(MessageResponse))
-        return false;
-    m_modem.WaitSecs(3);
-    return going();
+    Failure failure = m_modem.InitModem();
+    if (failure == Failure::None)
+        failure = m_modem.DialService();
+    if (failure == Failure::None)
+        failure = m_tap.TAPLogin();
+    if (failure == Failure::None)
+        m_modem.WaitSecs(3);
+    // Exit cuts every wait short.
+    return m_modem.cancelled() ? Failure::Cancelled : failure;
 }
 
 void BrindleController::dropFirst() {
@@ -268,62 +258,51 @@ bool BrindleController::SendAllMessages() {
             continue;
         }
         DisplayStatus(QStringLiteral("Sending Message ") + parsed->number + ' ');
-        QString response;
         if (m_logonCount == kMessagesPerLogon) {
             m_logonCount = 0;
-            if (!renewLogon(response)) {
-                failCycle(response);
+            if (const Failure f = renewLogon(); f != Failure::None) {
+                failCycle(f);
                 return false;
             }
         }
-        const TapSession::Outcome outcome =
-            m_tap.SendMessage(parsed->number, parsed->text, response);
+        const TapSession::Result sent = m_tap.SendMessage(parsed->number, parsed->text);
         // What the SMSC answered counts even when Exit came during the wait:
         // an accepted entry is recorded, a rejected one dropped, and neither
         // is carried over.
-        if (outcome == TapSession::Outcome::Accepted ||
-            outcome == TapSession::Outcome::AcceptedLineLost) {
+        if (sent.accepted) {
             ++m_logonCount;
             m_timeoutEntry.clear();
             m_timeoutStreak = 0;
-            if (outcome == TapSession::Outcome::Accepted)
-                DisplayStatus(response);
+            if (sent.failure == Failure::None)
+                DisplayStatus(sent.answer);
             acceptFirst(entry);
-            if (outcome == TapSession::Outcome::AcceptedLineLost) {
-                failCycle(response);
-                return false;
-            }
-            continue;
-        }
-        if (outcome == TapSession::Outcome::Rejected)
+            if (sent.failure == Failure::None)
+                continue;
+        } else if (sent.failure == Failure::Rejected) {
             dropFirst();
-        if (stopping())
-            return false;
-        if (response == kResponseTimeout) {
-            if (m_timeoutEntry == entry) {
-                ++m_timeoutStreak;
-            } else {
-                m_timeoutEntry = entry;
-                m_timeoutStreak = 1;
-            }
+        } else if (sent.failure == Failure::AnswerTimedOut) {
+            m_timeoutStreak = m_timeoutEntry == entry ? m_timeoutStreak + 1 : 1;
+            m_timeoutEntry = entry;
         }
-        failCycle(response);
+        failCycle(sent.failure);
         return false;
     }
     return true;
 }
 
-void BrindleController::failCycle(const QString& MessageResponse) {
-    if (m_modem.cancelled())
+void BrindleController::failCycle(Failure failure) {
+    if (failure == Failure::Cancelled || m_modem.cancelled())
         return; // the program is ending: no line to drop, nothing to report
-    bool refund = MessageResponse == kSendFailed || MessageResponse == kResponseTimeout;
-    if (MessageResponse == kResponseTimeout && m_timeoutStreak >= kTimeoutsPerRetry) {
+    // A message the SMSC refused or left unanswered costs no retry, unless it
+    // keeps timing out.
+    bool refund = failure == Failure::Rejected || failure == Failure::AnswerTimedOut;
+    if (failure == Failure::AnswerTimedOut && m_timeoutStreak >= kTimeoutsPerRetry) {
         refund = false;
         m_timeoutStreak = 0;
     }
     if (refund)
         ++m_retriesLeft;
-    DisplayStatus(MessageResponse);
+    DisplayStatus(statusText(failure));
     m_modem.WaitSecs(3);
     m_modem.HangupModem();
     m_modem.WaitSecs(5);

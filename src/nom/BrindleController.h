@@ -69,8 +69,8 @@ private:
     void TimerSend();
     bool GoOnline();
     bool SendAllMessages();
-    bool renewLogon(QString& MessageResponse);
-    void failCycle(const QString& MessageResponse);
+    Failure renewLogon();
+    void failCycle(Failure failure);
     void SetOnline();
     void SetOffline();
     void setTimer1(bool on);

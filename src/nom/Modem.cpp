@@ -1,10 +1,11 @@
 #include "nom/Modem.h"
 
 #include "common/Clock.h"
+#include "common/ComPorts.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "common/Win1252.h"
-#include "nom/ComPorts.h"
+#include "nom/BrindleConfig.h"
 #include "nom/StatusLog.h"
 
 #include <QCoreApplication>
@@ -21,15 +22,19 @@ constexpr qsizetype kBufferLimit = 64 * 1024;
 
 const QByteArray kCR("\r");
 
-int positiveNumber(const QString& text) {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    return ok && v > 0 ? v : 0;
+// What follows "NO " in the modem's answer to a dial.
+Failure noAnswerKind(const QByteArray& rest) {
+    if (rest.startsWith("DIALTONE"))
+        return Failure::NoDialTone;
+    if (rest.startsWith("ANSWER"))
+        return Failure::NoAnswer;
+    return Failure::NoCarrier;
 }
 
 } // namespace
 
-Modem::Modem(SerialLine& line, StatusLog& status) : m_line(line), m_status(status) {}
+Modem::Modem(SerialLine& line, StatusLog& status, const BrindleConfig& config)
+    : m_line(line), m_status(status), m_config(config) {}
 
 qint64 Modem::nowSecond() {
     return Clock::instance().monotonicMs() / 1000;
@@ -72,36 +77,30 @@ void Modem::clearBuffer() {
     showScreen();
 }
 
-bool Modem::OpenPort() {
+Failure Modem::OpenPort() {
+    if (m_cancelled)
+        return Failure::Cancelled;
     const QString portText =
         LineFile::readLast(ExchangeFiles::path(m_config.appPath, ExchangeFiles::kPortFile))
             .trimmed();
     if (m_display.port)
         m_display.port(portText);
-    const int port = positiveNumber(portText);
-    const QString settingsText =
-        m_config.lineSpeed + QStringLiteral(",N,") + m_config.dataBits + QStringLiteral(",1");
     if (m_display.lineSettings)
-        m_display.lineSettings(settingsText);
-
-    LineSettings settings;
-    settings.baud = positiveNumber(m_config.lineSpeed);
-    settings.dataBits = positiveNumber(m_config.dataBits);
-    const QString device = ComPorts::devicePath(m_config.appPath, port);
-    const bool usable =
-        settings.baud > 0 && settings.dataBits >= 5 && settings.dataBits <= 8 && !device.isEmpty();
-    if (!usable || m_cancelled || !m_line.open(device, settings)) {
-        m_status.DisplayStatus(QStringLiteral("Cannot Open Port"));
-        return false;
-    }
-    return true;
+        m_display.lineSettings(m_config.lineSettingsText());
+    bool ok = false;
+    const int port = portText.toInt(&ok);
+    const QString device = ok ? ComPorts::devicePath(m_config.appPath, port) : QString();
+    const std::optional<LineSettings> settings = m_config.lineSettings();
+    if (!settings || device.isEmpty() || !m_line.open(device, *settings))
+        return Failure::PortNotOpened;
+    return Failure::None;
 }
 
 bool Modem::ClosePort() {
     if (!m_line.isOpen())
         return true;
     if (!m_line.close()) {
-        m_status.DisplayStatus(QStringLiteral("Cannot Close Port"));
+        m_status.DisplayStatus(statusText(Failure::PortNotClosed));
         return false;
     }
     return true;
@@ -115,15 +114,8 @@ void Modem::WaitSecs(int seconds) {
     }
 }
 
-int Modem::AwaitString(const QByteArray& send, const QByteArray& wait, int timeout) {
-    switch (awaitString(send, wait, timeout, false)) {
-    case WaitResult::Found:
-        return kFound;
-    case WaitResult::Rejected:
-        return kRejected;
-    default:
-        return kNotFound;
-    }
+Modem::WaitResult Modem::AwaitString(const QByteArray& send, const QByteArray& wait, int timeout) {
+    return awaitString(send, wait, timeout, false);
 }
 
 Modem::WaitResult Modem::awaitOnCall(const QByteArray& send, const QByteArray& wait, int timeout) {
@@ -172,8 +164,8 @@ Modem::WaitResult Modem::awaitString(const QByteArray& send, const QByteArray& w
     return m_cancelled ? WaitResult::Cancelled : WaitResult::TimedOut;
 }
 
-Modem::Match Modem::awaitFirst(const QByteArray& send, const QList<QByteArray>& waits,
-                               int timeout) {
+Modem::Match Modem::AwaitMultiString(const QByteArray& send, const QList<QByteArray>& waits,
+                                     int timeout) {
     const qint64 deadline = nowSecond() + timeout;
     // Nothing to wait for skips only the wait: the text is still sent and
     // what has arrived is still read.
@@ -217,11 +209,12 @@ Modem::Match Modem::awaitAnswer(const QByteArray& block, const QList<QByteArray>
     // What came before the block cannot answer it.
     clearBuffer();
     write(block);
+    qsizetype echo = 0;
     while (!m_cancelled && deadline > nowSecond()) {
         pumpOnce();
         readInput();
         showScreen();
-        qsizetype echo = 0;
+        echo = 0;
         while (echo < m_buffer.size() && echo < block.size() && m_buffer[echo] == block[echo])
             ++echo;
         const qsizetype end = callEndAt(echo);
@@ -240,35 +233,52 @@ Modem::Match Modem::awaitAnswer(const QByteArray& block, const QList<QByteArray>
         }
         waitForInput(deadline);
     }
+    // The echo is ours: whatever waits next must not take its texts for the SMSC's.
+    m_buffer.remove(0, echo);
     m.result = m_cancelled ? WaitResult::Cancelled : WaitResult::TimedOut;
     return m;
 }
 
-bool Modem::AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,
-                             const QByteArray& w3, const QByteArray& w4, int timeout) {
-    return awaitFirst(send, {w1, w2, w3, w4}, timeout).index == 0;
-}
-
-bool Modem::InitModem(QString& MessageResponse) {
+Failure Modem::InitModem() {
+    if (m_cancelled)
+        return Failure::Cancelled;
     m_status.DisplayStatus(QStringLiteral("Resetting modem"));
     WaitSecs(5);
-    if (AwaitString("ATZ\r", "OK\r", 20) != kFound) {
-        MessageResponse = QStringLiteral("No Modem Response");
-        return false;
+    switch (AwaitString("ATZ\r", "OK\r", 20)) {
+    case WaitResult::Found:
+        return Failure::None;
+    case WaitResult::Cancelled:
+        return Failure::Cancelled;
+    default:
+        return Failure::NoModem;
     }
-    return true;
 }
 
-bool Modem::DialService(QString& MessageResponse) {
+Failure Modem::DialService() {
+    if (m_cancelled)
+        return Failure::Cancelled;
     m_status.DisplayStatus(QStringLiteral("Dialling SMSC"));
-    const QByteArray dial = "ATDT" + Win1252::encode(m_config.dialString) + kCR;
-    if (AwaitMultiString(dial, "CONNECT", "NO ", "ERROR", "BUSY", 60)) {
+    const QByteArray dial = "ATDT" + Win1252::encode(m_config.dialString()) + kCR;
+    enum { Connect, No, Error, Busy };
+    const Match m = AwaitMultiString(dial, {"CONNECT", "NO ", "ERROR", "BUSY"}, 60);
+    if (m.index == Connect) {
         AwaitString(QByteArray(), kCR, 2);
-        return true;
+        return m_cancelled ? Failure::Cancelled : Failure::None;
     }
-    MessageResponse = QStringLiteral("Failed to connect to SMSC");
+    if (m.result == WaitResult::Cancelled)
+        return Failure::Cancelled;
+    // A CR stops a dial still in progress.
     AwaitString(kCR, QByteArray(), 1);
-    return false;
+    switch (m.index) {
+    case No:
+        return noAnswerKind(m_buffer);
+    case Error:
+        return Failure::DialError;
+    case Busy:
+        return Failure::Busy;
+    default:
+        return Failure::DialTimedOut;
+    }
 }
 
 void Modem::HangupModem() {
@@ -276,7 +286,7 @@ void Modem::HangupModem() {
     if (m_cancelled)
         return;
     m_status.DisplayStatus(QStringLiteral("Logging Out"));
-    if (AwaitString("AT\r", "OK", 1) != kFound) {
+    if (AwaitString("AT\r", "OK", 1) != WaitResult::Found) {
         WaitSecs(2);
         AwaitString("+++", "OK", 5);
         WaitSecs(1);

@@ -1,24 +1,22 @@
 #pragma once
 
-#include "nom/SerialLine.h"
+#include "common/SerialLine.h"
+#include "nom/Failure.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <functional>
 
+class BrindleConfig;
 class StatusLog;
 
-// The Hayes modem on the serial line: opening and closing the port, the two
-// wait primitives every exchange is built on, and reset, dial and hang-up.
+// The Hayes modem on the serial line: opening and closing the port, the wait
+// primitives every exchange is built on, and reset, dial and hang-up.
 // Time-outs are whole seconds on the installed clock: a wait of n seconds
 // ends when the clock has passed n second boundaries.
 class Modem {
 public:
-    // AwaitString results.
-    static constexpr int kFound = -1;
-    static constexpr int kNotFound = 0;
-    static constexpr int kRejected = 100;
     static const QByteArray kRejectionText;
     // What the modem says when the call has ended.
     static const QByteArray kNoCarrier;
@@ -41,47 +39,38 @@ public:
         std::function<void(const QString& screen)> screen;
     };
 
-    // Where the port to open comes from and how it is driven.
-    struct PortConfig {
-        QString appPath;
-        QString lineSpeed;
-        QString dataBits;
-        QString dialString;
-    };
-
-    Modem(SerialLine& line, StatusLog& status);
+    // The line settings and the dial string come from `config`; the port is
+    // read again from Config\Port.cfg at every opening.
+    Modem(SerialLine& line, StatusLog& status, const BrindleConfig& config);
 
     void setDisplay(Display display) { m_display = std::move(display); }
-    void setPortConfig(PortConfig config) { m_config = std::move(config); }
 
-    bool OpenPort();
+    Failure OpenPort();
     bool ClosePort();
     bool isOpen() const { return m_line.isOpen(); }
 
-    int AwaitString(const QByteArray& send, const QByteArray& wait, int timeout);
+    WaitResult AwaitString(const QByteArray& send, const QByteArray& wait, int timeout);
     // AwaitString on a connected call: the call ending ends the wait at once,
     // unless the text waited for came before the end.
     WaitResult awaitOnCall(const QByteArray& send, const QByteArray& wait, int timeout);
-    bool AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,
-                          const QByteArray& w3, const QByteArray& w4, int timeout);
 
     // The earliest text of `waits` (in list order, not arrival order) seen
     // before the time-out: its index, with what stood before it in the
-    // buffer; -1 on time-out. Empty texts never match.
+    // buffer; -1 when none came. Empty texts never match.
     struct Match {
         int index = -1;
         QByteArray before;
         WaitResult result = WaitResult::TimedOut;
     };
-    Match awaitFirst(const QByteArray& send, const QList<QByteArray>& waits, int timeout);
-    // The answer to a block, as awaitFirst on a connected call. Only what
-    // arrives after the block is written counts, and not its echo: a modem
-    // back in command state echoes the block, texts and all. A call that has
-    // already ended gets no block.
+    Match AwaitMultiString(const QByteArray& send, const QList<QByteArray>& waits, int timeout);
+    // The answer to a block, as AwaitMultiString on a connected call. Only
+    // what arrives after the block is written counts, and not its echo: a
+    // modem back in command state echoes the block, texts and all. A call
+    // that has already ended gets no block.
     Match awaitAnswer(const QByteArray& block, const QList<QByteArray>& answers, int timeout);
 
-    bool InitModem(QString& MessageResponse);
-    bool DialService(QString& MessageResponse);
+    Failure InitModem();
+    Failure DialService();
     void HangupModem();
     void WaitSecs(int seconds);
 
@@ -105,8 +94,8 @@ private:
 
     SerialLine& m_line;
     StatusLog& m_status;
+    const BrindleConfig& m_config;
     Display m_display;
-    PortConfig m_config;
     QByteArray m_buffer;
     QByteArray m_shown;
     bool m_cancelled = false;

@@ -13,10 +13,6 @@ const QByteArray kCR(1, CR);
 const QByteArray kEotCR = QByteArray(1, EOT) + kCR;
 const QByteArray kEscEotCR = QByteArray(1, ESC) + kEotCR;
 
-const QString kReadyTimeout = QStringLiteral("Timed out waiting for Ready");
-const QString kResponseTimeout = QStringLiteral("Timed out waiting for message response");
-const QString kLineLost = QStringLiteral("Connection to SMSC lost");
-
 using Wait = Modem::WaitResult;
 
 // The SMSC's answer line: the last line that stood before the word that
@@ -45,8 +41,10 @@ void TapSession::endExchange() {
     m_modem.AwaitString(kEotCR, kEscEotCR, 10);
 }
 
-bool TapSession::TAPLogin(QString& MessageResponse) {
+Failure TapSession::TAPLogin() {
     m_modem.WaitSecs(1);
+    if (m_modem.cancelled())
+        return Failure::Cancelled;
     m_status.DisplayStatus(QStringLiteral("Logging In"));
     // A call that ends during the log-on ends it at once: nothing more can come.
     Wait w = m_modem.awaitOnCall(QByteArray() + DC1 + EOT + CR, QByteArray(), 1);
@@ -55,25 +53,24 @@ bool TapSession::TAPLogin(QString& MessageResponse) {
         w = m_modem.awaitOnCall(kCR, "ID=", 5);
         prompted = w == Wait::Found;
     }
-    if (!prompted) {
-        MessageResponse = QStringLiteral("SMSC not responding");
-        return false;
-    }
+    if (w == Wait::Cancelled)
+        return Failure::Cancelled;
+    if (!prompted)
+        return Failure::NoPrompt;
     // Takes the SMSC's first answer line out of the buffer.
     w = m_modem.awaitOnCall(QByteArray(1, ESC) + "PG1" + kCR, kCR, 25);
     if (w != Wait::LineLost)
         w = m_modem.awaitOnCall(QByteArray(), QByteArray(1, ESC) + "[p" + kCR, 30);
-    if (w != Wait::Found) {
-        MessageResponse = kReadyTimeout;
-        if (w != Wait::LineLost)
-            endExchange();
-        return false;
-    }
-    return true;
+    if (w == Wait::Found)
+        return Failure::None;
+    if (w == Wait::Cancelled)
+        return Failure::Cancelled;
+    if (w != Wait::LineLost)
+        endExchange();
+    return Failure::NoGoAhead;
 }
 
-TapSession::Outcome TapSession::SendMessage(QString MobileNumber, QString MessageText,
-                                            QString& MessageResponse) {
+TapSession::Result TapSession::SendMessage(QString MobileNumber, QString MessageText) {
     IntFormatNumber(MobileNumber);
     m_status.DisplayStatus(MessageText);
     const QByteArray block = MakeTAPString(MobileNumber, MessageText);
@@ -84,45 +81,47 @@ TapSession::Outcome TapSession::SendMessage(QString MobileNumber, QString Messag
     const QList<QByteArray> answers{Modem::kRejectionText, QByteArray(1, RS), QByteArray(1, NAK),
                                     "successful", QByteArray(1, ACK)};
     int resends = 0;
-    for (;;) {
-        const Modem::Match m = m_modem.awaitAnswer(block, answers, 60);
-        if (m.result == Wait::LineLost) {
-            MessageResponse = kLineLost;
-            return Outcome::LineLost;
-        }
-        if (m.index == Resend && resends < kMaxResends) {
-            ++resends;
-            continue;
-        }
-        if (m.index == Failed || m.index == Refused) {
-            m_modem.clearBuffer();
-            MessageResponse = QString::fromLatin1(Modem::kRejectionText);
-            return Outcome::Rejected;
-        }
-        if (m.index == Successful || m.index == Acknowledged) {
-            m_status.DisplayStatus(QStringLiteral("Message Accepted"));
-            MessageResponse = answerText(m.before, answers[m.index]);
-            // The acceptance stands whatever follows; a call that ends now
-            // is only lost for the messages after this one.
-            Wait ready = Wait::Found;
-            if (m.index == Successful) {
-                m_modem.WaitSecs(1);
-                ready = m_modem.awaitOnCall(QByteArray(), kCR, 25);
-            }
-            if (ready == Wait::Found)
-                ready = m_modem.awaitOnCall(QByteArray(), kCR, 5);
-            if (ready == Wait::Found)
-                return Outcome::Accepted;
-            MessageResponse = kReadyTimeout;
-            if (ready != Wait::LineLost)
-                endExchange();
-            return Outcome::AcceptedLineLost;
-        }
-        // Silence, or a block still refused after its resends.
-        MessageResponse = kResponseTimeout;
-        endExchange();
-        return Outcome::Failed;
+    Modem::Match m;
+    do {
+        m = m_modem.awaitAnswer(block, answers, 60);
+    } while (m.index == Resend && resends++ < kMaxResends);
+
+    Result r;
+    if (m.result == Wait::LineLost || m.result == Wait::Cancelled) {
+        r.failure = m.result == Wait::LineLost ? Failure::LineLost : Failure::Cancelled;
+        return r;
     }
+    if (m.index == Failed || m.index == Refused) {
+        m_modem.clearBuffer();
+        r.failure = Failure::Rejected;
+        return r;
+    }
+    if (m.index != Successful && m.index != Acknowledged) {
+        // Silence, or a block still refused after its resends.
+        endExchange();
+        r.failure = Failure::AnswerTimedOut;
+        return r;
+    }
+    r.accepted = true;
+    m_status.DisplayStatus(QStringLiteral("Message Accepted"));
+    r.answer = answerText(m.before, answers[m.index]);
+    // The acceptance stands whatever follows; a call that ends now is only
+    // lost for the messages after this one.
+    Wait ready = Wait::Found;
+    if (m.index == Successful) {
+        m_modem.WaitSecs(1);
+        ready = m_modem.awaitOnCall(QByteArray(), kCR, 25);
+    }
+    if (ready == Wait::Found)
+        ready = m_modem.awaitOnCall(QByteArray(), kCR, 5);
+    if (ready == Wait::Cancelled) {
+        r.failure = Failure::Cancelled;
+    } else if (ready != Wait::Found) {
+        r.failure = Failure::NotReady;
+        if (ready != Wait::LineLost)
+            endExchange();
+    }
+    return r;
 }
 
 void TapSession::TAPLogout() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nom/Failure.h"
+
 #include <QString>
 
 class Modem;
@@ -8,24 +10,21 @@ class StatusLog;
 // Log-on, submission and log-off with the SMSC over a connected modem.
 class TapSession {
 public:
-    enum class Outcome {
-        Accepted,
-        // Accepted, but the line then failed: record it, then end the cycle.
-        AcceptedLineLost,
-        // The SMSC refused this message: drop it.
-        Rejected,
-        // The call ended before the SMSC answered: the message was not sent.
-        LineLost,
-        Failed,
-    };
-
     // A block the SMSC asks for again (NAK) is sent at most this many more times.
     static constexpr int kMaxResends = 3;
 
+    struct Result {
+        // The SMSC took the message; a failure after that only ends the call.
+        bool accepted = false;
+        Failure failure = Failure::None;
+        // The SMSC's answer line to an accepted message.
+        QString answer;
+    };
+
     TapSession(Modem& modem, StatusLog& status);
 
-    bool TAPLogin(QString& MessageResponse);
-    Outcome SendMessage(QString MobileNumber, QString MessageText, QString& MessageResponse);
+    Failure TAPLogin();
+    Result SendMessage(QString MobileNumber, QString MessageText);
     void TAPLogout();
 
 private:

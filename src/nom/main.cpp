@@ -1,5 +1,5 @@
+#include "common/QSerialPortLine.h"
 #include "nom/BrindleController.h"
-#include "nom/QSerialPortLine.h"
 #include "nom/ui/BrindleWindow.h"
 
 #include <QApplication>

@@ -2,6 +2,7 @@
 
 #include "support/TestInstallation.h"
 
+#include <QFile>
 #include <QProcess>
 
 InstalledTree::InstalledTree() {
@@ -11,4 +12,8 @@ InstalledTree::InstalledTree() {
     m_ok = install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit &&
            install.exitCode() == 0;
     m_log = QString::fromLocal8Bit(install.readAll());
+    QFile shipped(root() + QStringLiteral("/Config/ComPorts.cfg"));
+    if (shipped.open(QIODevice::ReadOnly))
+        m_shippedComPorts = shipped.readAll();
+    TestInstallation::mapPortsAway(root() + '/');
 }

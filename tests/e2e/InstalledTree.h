@@ -4,16 +4,19 @@
 #include <QTemporaryDir>
 
 // A real installation made by `cmake --install` of this build into a
-// temporary folder, for the tests that run the installed programs.
+// temporary folder, for the tests that run the installed programs. Its serial
+// ports name devices that do not exist; the shipped mapping is kept aside.
 class InstalledTree {
 public:
     InstalledTree();
     bool ok() const { return m_ok; }
     QString root() const { return m_dir.path(); }
     QString log() const { return m_log; }
+    QByteArray shippedComPorts() const { return m_shippedComPorts; }
 
 private:
     QTemporaryDir m_dir;
     bool m_ok = false;
     QString m_log;
+    QByteArray m_shippedComPorts;
 };

@@ -1,291 +1,177 @@
-#include "BrindleRun.h"
-#include "QtPrinters.h"
+#include "BrindleSimTest.h"
 #include "ReadOnlyFile.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
-#include "nom/TapText.h"
 
 #include <QDir>
-#include <gtest/gtest.h>
+#include <QFileInfo>
+#include <QSet>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ExchangeFiles;
 
 namespace {
-
-QStringList entries(int n) {
-    QStringList out;
-    for (int i = 1; i <= n; ++i)
-        out << QStringLiteral("[%1] 05/12/2026 16:20:00 +4477009001%2 Message %1 ")
-                   .arg(i)
-                   .arg(i, 2, 10, QLatin1Char('0'));
-    return out;
-}
-
-QByteArray lines(const QStringList& l) {
-    return LineFile::encodeLines(l);
-}
-
 // A folder where the file should be: every append fails until it goes.
 bool refuseAppends(const TestInstallation& inst, const QString& relative) {
     inst.remove(relative);
     return QDir().mkpath(inst.file(relative));
 }
-
 } // namespace
 
-TEST(BrindleMainLoop, SendsEveryEntryAndEndsComplete) {
-    BrindleRun run;
-    const QStringList queued = entries(3);
-    run.queue(queued);
-    run.start();
-    EXPECT_EQ(readStateWord(run.inst.appPath()), "INUSE");
-    run.runToEnd();
-    ASSERT_TRUE(run.brindle->hasEnded());
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.file(kStateFile), QByteArray("COMPLETE\r\n"));
-    EXPECT_EQ(run.file(kAccepted), lines(queued));
-    EXPECT_EQ(run.file(kInbox), QByteArray("\r\n"));
-    EXPECT_EQ(run.file(kJournal), QByteArray());
-    ASSERT_EQ(run.smsc.accepted.size(), 3);
-    EXPECT_EQ(run.smsc.accepted[0].number, "447700900101");
-    EXPECT_EQ(run.smsc.accepted[2].text, "Message 3 ");
-    EXPECT_EQ(run.brindle->sentQueue(), queued);
-    EXPECT_FALSE(run.line.isOpen());
-    // Closing the port ends the call: no log-off after the last message.
-    EXPECT_EQ(run.line.writeCount(QByteArray(1, TapText::EOT) + "\r"), 0);
-    const QStringList s = run.statuses();
-    EXPECT_TRUE(s.contains("Sending Message +447700900101 "));
-    EXPECT_EQ(s.count("Message Accepted"), 3);
-    EXPECT_EQ(s.count("Message sent successful"), 3);
-    EXPECT_EQ(run.file(kMonitorLog).mid(18), QByteArray("Message sent successful\r\n"));
-}
-
-TEST(BrindleMainLoop, EmptyQueueEndsCompleteAtTheFirstTickWithoutThePort) {
-    BrindleRun run;
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.elapsedMs(), 2000);
-    EXPECT_EQ(run.line.opens(), 0);
-    EXPECT_EQ(run.file(kStateFile), QByteArray("COMPLETE\r\n"));
-}
-
-TEST(BrindleMainLoop, NineMessagesRenewTheLogOnBeforeTheFifthAndNinth) {
-    BrindleRun run;
-    run.queue(entries(9));
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.smsc.logonOfMessage, (QList<int>{1, 1, 1, 1, 2, 2, 2, 2, 3}));
-    EXPECT_EQ(run.smsc.dials, 3);
-    EXPECT_EQ(run.file(kAccepted), lines(entries(9)));
-    EXPECT_EQ(run.line.opens(), 1);
-}
-
-TEST(BrindleMainLoop, RetriesZeroGivesUpAtTheFirstTickWithoutDialling) {
-    BrindleRun run;
-    run.setConfigLine(22, "0");
-    run.queue(entries(2));
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "CRASH");
-    EXPECT_EQ(run.elapsedMs(), 2000);
-    EXPECT_EQ(run.line.opens(), 0);
-    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(entries(2)));
-    EXPECT_EQ(run.file(kStateFile), QByteArray("CRASH\r\n"));
-    EXPECT_EQ(run.statuses().last(), "Cannot contact SMSC... Exiting");
-}
-
-TEST(BrindleMainLoop, UnreachableSmscUsesEveryRetryThenCarriesTheQueueOver) {
+// Every way a run ends, against the simulator's faults: the files, the call as
+// the simulator saw it, how often the status that tells why was logged, and
+// how often the port was opened.
+TEST(BrindleRuns, EndAsTheCentreAnswers) {
+    // Texts that hold the centre's own answers: an echo of their block is no answer.
+    const QStringList tricky{"[1] d +441 first", "[2] d +442 was it successful?",
+                             "[3] d +443 Message send failed, so again"};
     struct Case {
-        const char* name;
-        std::function<void(ScriptedSmsc&)> fault;
-        QString reason;
-        int dials;
+        const char* sim;
+        const char* expected;
+        QStringList queued = entries(3);
+        QByteArray retries = "3";
+        QByteArray port = "1";
+        qint64 ms = -1; // how long the run takes, where it matters
     };
     const Case cases[] = {
-        {"busy", [](ScriptedSmsc& s) { s.dialResult = "BUSY"; }, "Failed to connect to SMSC", 6},
-        {"no dial tone", [](ScriptedSmsc& s) { s.dialResult = "NO DIALTONE"; },
-         "Failed to connect to SMSC", 6},
-        {"silent modem", [](ScriptedSmsc& s) { s.silentModem = true; }, "No Modem Response", 0},
-        {"no prompt", [](ScriptedSmsc& s) { s.noIdPrompt = true; }, "SMSC not responding", 6},
-        {"no go-ahead", [](ScriptedSmsc& s) { s.noGoAhead = true; }, "Timed out waiting for Ready",
-         6},
+        {"", "COMPLETE out:1 2 3 rcv: DLAAA '211 Transmission successful' x3 opens:1"},
+        // Four messages per log-on and call; closing the port ends the last.
+        {"", "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
+         entries(9)},
+        {"--busy", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
+        {"--no-dialtone", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
+        {"--no-carrier", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
+        {"--silent-modem", "CRASH out: rcv:1 2 3 - 'No Modem Response' x6 opens:6"},
+        {"", "CRASH out: rcv:1 2 3 - 'Cannot Open Port' x6 opens:0", entries(3), "3", "0"},
+        {"--no-id", "CRASH out: rcv:1 2 3 DDDDDD 'SMSC not responding' x6 opens:6"},
+        {"--no-go-ahead",
+         "CRASH out: rcv:1 2 3 DODODODODODO 'Timed out waiting for Ready' x6 opens:6"},
+        // Nothing queued, or no retries: the first tick ends the run.
+        {"", "COMPLETE out: rcv: - 'Resetting modem' x0 opens:0", {}, "3", "1", 2000},
+        {"", "CRASH out: rcv:1 2 - 'Resetting modem' x0 opens:0", entries(2), "0", "1", 2000},
+        // A rejected message is dropped and costs no retry.
+        {"--reject-every 2", "COMPLETE out:1 3 rcv: DLADLA 'Message send failed' x1 opens:2",
+         entries(3), "1"},
+        // A call lost before the answer keeps the entry and costs a retry.
+        {"--drop-after 1", "CRASH out:1 rcv:2 3 DLA 'Connection to SMSC lost' x1 opens:1", tricky,
+         "1"},
+        // A silent centre costs a retry at every third time-out.
+        {"--silent-after 0",
+         "CRASH out: rcv:1 2 DLODLODLODLODLODLODLODLODLO 'Timed out waiting for message response' "
+         "x9 opens:9",
+         entries(2)},
+        // An acceptance without its closing lines is recorded, and costs a retry.
+        {"--unterminated",
+         "COMPLETE out:1 2 rcv: DLAODLAO 'Timed out waiting for Ready' x2 opens:2", entries(2)},
+        {"--terse", "COMPLETE out:1 2 rcv: DLAA '211' x2 opens:1", entries(2)},
+        {"--capital-s", "COMPLETE out:1 2 rcv: DLAA '211 Message Sent Successfully' x2 opens:1",
+         entries(2)},
+        {"--garbage", "COMPLETE out:1 2 rcv: DLAA 'Message Accepted' x2 opens:1", entries(2)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        BrindleRun run;
-        c.fault(run.smsc);
-        run.queue(entries(3));
-        QList<int> opensAtTick;
-        run.onTick = [&] { opensAtTick << run.line.opens(); };
+        SCOPED_TRACE(c.expected);
+        BrindleSim run;
+        run.simulate(c.sim);
+        run.setConfigLine(22, c.retries);
+        run.inst.writeBytes(kPortFile, c.port + "\r\n");
+        run.queue(c.queued);
         run.start();
         run.runToEnd();
-        EXPECT_EQ(run.brindle->endedAs(), "CRASH");
-        EXPECT_EQ(run.smsc.dials, c.dials);
-        EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(entries(3)));
-        EXPECT_EQ(run.file(kAccepted), QByteArray());
-        EXPECT_EQ(run.file(kJournal), QByteArray());
+        const QString expected = c.expected;
+        const QString reason = expected.section('\'', 1, 1);
         const QStringList s = run.statuses();
-        EXPECT_EQ(s.count(c.reason), 6); // two attempts per tick, three ticks
-        EXPECT_EQ(s.count("Cannot contact SMSC... Retrying"), 2);
-        EXPECT_EQ(s.last(), "Cannot contact SMSC... Exiting");
-        // The tick that SetOffline lets through inside the pause is ignored:
-        // every tick makes exactly its two connection attempts, no more.
-        EXPECT_GT(run.ticksInsideCycle, 0);
-        EXPECT_EQ(opensAtTick, (QList<int>{0, 2, 4}));
-        EXPECT_EQ(run.line.opens(), 6);
-        EXPECT_EQ(s.count("Resetting modem"), 6);
+        const QString story = run.story().isEmpty() ? "-" : run.story();
+        EXPECT_EQ(QString("%1 %2 '%3' x%4 opens:%5")
+                      .arg(run.ending(c.queued), story, reason)
+                      .arg(s.count(reason))
+                      .arg(run.line.opens()),
+                  expected);
+        EXPECT_EQ(run.file(kStateFile), (run.brindle->endedAs() + "\r\n").toLatin1());
+        const QStringList out = LineFile::readAll(run.inst.file(kAccepted));
+        EXPECT_EQ(run.file(kAccepted), lines(out));
+        EXPECT_EQ(run.line.record(), recorded(out));
+        EXPECT_TRUE(run.file(kCarryOver).startsWith("\r\n"));
+        EXPECT_EQ(run.file(kInbox), QByteArray("\r\n"));
+        EXPECT_EQ(QFileInfo(run.inst.file(kJournal)).size(), 0);
+        EXPECT_EQ(s.last() == "Cannot contact SMSC... Exiting", run.brindle->endedAs() == "CRASH");
+        EXPECT_TRUE(c.ms < 0 || run.elapsedMs() == c.ms) << run.elapsedMs();
+        EXPECT_FALSE(run.line.isOpen());
     }
 }
 
-TEST(BrindleMainLoop, RejectedMessageIsDroppedWithoutUsingARetry) {
-    BrindleRun run;
-    run.smsc.rejectEvery = 2;
-    run.setConfigLine(22, "1");
-    run.queue(entries(3));
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.file(kAccepted), lines({entries(3)[0], entries(3)[2]}));
-    EXPECT_EQ(run.file(kCarryOver), QByteArray("\r\n"));
-    EXPECT_EQ(run.file(kJournal), QByteArray());
-    EXPECT_EQ(run.smsc.dials, 2);
-    EXPECT_TRUE(run.statuses().contains("Message send failed"));
-}
-
-// The modem echoes blocks sent after the call dropped: their texts are no
-// answer, and what was not answered stays queued as on a failed connection.
-TEST(BrindleMainLoop, ACallLostBeforeTheAnswerKeepsTheEntryAndUsesARetry) {
-    BrindleRun run;
-    run.smsc.echo = true;
-    run.smsc.dropAfter = 1;
-    const QStringList queued{"[1] d +441 first", "[2] d +442 was it successful?",
-                             "[3] d +443 Message send failed, so again"};
-    run.setConfigLine(22, "1");
-    run.queue(queued);
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "CRASH");
-    EXPECT_EQ(run.smsc.accepted.size(), 1);
-    EXPECT_EQ(run.file(kAccepted), lines(queued.mid(0, 1)));
-    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(queued.mid(1)));
-    const QStringList s = run.statuses();
-    EXPECT_EQ(s.count("Connection to SMSC lost"), 1);
-    EXPECT_EQ(s.last(), "Cannot contact SMSC... Exiting");
-}
-
-TEST(BrindleMainLoop, SilentSmscCannotKeepBrindleDiallingForEver) {
-    BrindleRun run;
-    run.smsc.answer = ScriptedSmsc::Answer::Silent;
-    run.queue(entries(2));
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "CRASH");
-    // Three time-outs in a row use up one retry; three retries.
-    EXPECT_EQ(run.smsc.blocks, 9);
-    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(entries(2)));
-}
-
-TEST(BrindleMainLoop, AnAcceptanceWithoutTheClosingLinesIsRecordedOnce) {
-    BrindleRun run;
-    run.smsc.answer = ScriptedSmsc::Answer::NoCrsAfter;
-    run.queue(entries(2));
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.smsc.blocks, 2);
-    EXPECT_EQ(run.file(kAccepted), lines(entries(2)));
-    EXPECT_EQ(run.statuses().count("Timed out waiting for Ready"), 2);
-}
-
-TEST(BrindleMainLoop, TerseAndCapitalisedAnswersAreAcceptances) {
-    for (auto answer : {ScriptedSmsc::Answer::TerseAck, ScriptedSmsc::Answer::CapitalS}) {
-        BrindleRun run;
-        run.smsc.answer = answer;
-        run.queue(entries(2));
+// The log of a run, text for text, and how long it takes.
+// Line 1 of the inbox and a malformed line are skipped, and said so.
+TEST(BrindleRuns, LogEveryStepExactly) {
+    const QStringList loggedOn = {"Skipped line 1 of Brindle.in : [0] one +440 x",
+                                  "Skipped malformed entry : [2] bad",
+                                  "Resetting modem",
+                                  "Dialling SMSC",
+                                  "Logging In",
+                                  "Sending Message +447700900101 ",
+                                  "Message 1 "};
+    const QStringList busy = {"Resetting modem", "Dialling SMSC", "Failed to connect to SMSC",
+                              "Logging Out", "Logged Out"};
+    const std::tuple<const char*, const char*, QStringList, qint64> cases[] = {
+        {"", "1", loggedOn + QStringList{"Message Accepted", "211 Transmission successful"},
+         2000 + 5000 + 1000 + 1000},
+        // Two attempts 5 s apart, each after the reset's 5 s pause; the next
+        // tick 2 s later.
+        {"--busy", "2",
+         loggedOn.mid(0, 2) + busy + busy + QStringList{"Cannot contact SMSC... Retrying"} + busy +
+             busy + QStringList{"Cannot contact SMSC... Exiting"},
+         2000 + 15000 + 2000 + 15000},
+        // 3 s, then the hang-up on line: 1 s for AT, the guard, "+++", the
+        // guard, ATH; then 5 s.
+        {"--reject-every 1", "1",
+         loggedOn + QStringList{"Message send failed", "Logging Out", "Logged Out"},
+         2000 + 5000 + 1000 + 3000 + 1000 + 2000 + 1000 + 1000 + 5000},
+    };
+    for (const auto& [sim, retries, log, ms] : cases) {
+        SCOPED_TRACE(sim);
+        BrindleSim run;
+        run.simulate(sim);
+        run.setConfigLine(22, retries);
+        run.inst.writeBytes(kInbox, "[0] one +440 x\r\n" + lines({entries(1)[0], "[2] bad"}));
         run.start();
         run.runToEnd();
-        EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-        EXPECT_EQ(run.file(kAccepted), lines(entries(2)));
-        EXPECT_EQ(run.smsc.blocks, 2);
+        const QStringList s = run.statuses();
+        EXPECT_EQ(s.mid(s.indexOf("******* Starting Brindlemod ********") + 1), log);
+        EXPECT_EQ(run.elapsedMs(), ms);
+        EXPECT_EQ(run.file(kMonitorLog).mid(18), (log.last() + "\r\n").toLatin1());
     }
 }
 
-TEST(BrindleMainLoop, EntriesArrivingDuringARunGoInTheNextCycle) {
-    BrindleRun run;
-    run.queue(entries(1));
-    run.smsc.dialResult = "BUSY"; // the first tick fails
-    bool added = false;
+TEST_F(BrindleSimTest, EntriesArrivingDuringARunGoInTheNextCycle) {
+    const QStringList queued = entries(2);
+    run.queue(queued.mid(0, 1));
+    run.simulate("--busy --faulty-dials 2"); // the first tick fails
     run.onTick = [&] {
-        if (!added && run.smsc.dials > 0) {
-            added = true;
-            appendToInbox(run.inst.appPath(), {"[9] late +449 late one"});
-            run.smsc.dialResult = "CONNECT 9600";
-        }
+        if (run.modem.dials() == 2)
+            appendToInbox(run.inst.appPath(), queued.mid(1)), run.onTick = {};
     };
     run.start();
     run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.file(kAccepted), lines({entries(1)[0], "[9] late +449 late one"}));
+    EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 rcv:");
 }
 
-TEST(BrindleMainLoop, AliveCounterKeepsRunningDuringLongWaits) {
-    BrindleRun run;
-    run.smsc.silentModem = true;
-    run.queue(entries(1));
-    run.start();
-    run.runToEnd();
-    ASSERT_GT(run.pinValues.size(), 30);
-    for (int i = 0; i < run.pinValues.size(); ++i)
-        ASSERT_EQ(run.pinValues[i], i + 2);
-    // Every two seconds, also while the modem waits run.
-    EXPECT_NEAR(run.pinValues.size(), run.elapsedMs() / 2000, 1);
-}
-
-TEST(BrindleMainLoop, AliveCounterWrapsWithPingBaseOne) {
-    BrindleRun run;
-    run.smsc.silentModem = true;
+TEST_F(BrindleSimTest, AliveCounterRunsEveryTwoSecondsAlsoInWaitsAndWrapsBeforeBaseTimesThousand) {
+    run.simulate("--silent-modem");
     run.setConfigLine(22, "100"); // long enough a run
     run.setConfigLine(24, "1");
     run.queue(entries(1));
     run.start();
     run.runToEnd(1001 * 2000);
+    EXPECT_GT(run.ticksInsideCycle, 0);
+    EXPECT_NEAR(run.pinValues.size(), run.elapsedMs() / 2000, 1);
     ASSERT_GE(run.pinValues.size(), 1000);
-    EXPECT_EQ(run.pinValues[997], 999);
-    EXPECT_EQ(run.pinValues[998], 1);
-    EXPECT_EQ(run.pinValues[999], 2);
-    EXPECT_FALSE(run.pinValues.contains(1000));
+    for (int i = 0; i < 998; ++i)
+        ASSERT_EQ(run.pinValues[i], i + 2);
+    EXPECT_EQ(run.pinValues.mid(997, 3), (QList<qint64>{999, 1, 2}));
 }
 
-TEST(BrindleMainLoop, ExitCarriesTheQueueOverAndLeavesTheStateInUse) {
-    BrindleRun run;
-    run.queue(entries(3));
-    run.line.setResponder({});
-    ScriptedSmsc smsc(run.line);
-    run.start();
-    // Exit while the first message's answer is awaited.
-    run.line.on(TapText::MakeTAPString("447700900101", "Message 1 "), "");
-    bool clicked = false;
-    run.clock.onWait([&](qint64) {
-        if (!clicked && smsc.blocks == 1) {
-            clicked = true;
-            run.brindle->bExit_Click();
-        }
-    });
-    smsc.answer = ScriptedSmsc::Answer::Silent;
-    run.brindle->Timer1_Timer();
-    EXPECT_TRUE(clicked);
-    EXPECT_EQ(run.brindle->endedAs(), "EXIT");
-    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(entries(3)));
-    EXPECT_EQ(run.file(kJournal), QByteArray());
-    EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
-    EXPECT_FALSE(run.line.isOpen());
-    EXPECT_LT(run.elapsedMs(), 60000); // the wait ended with the click
-}
-
-TEST(BrindleMainLoop, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
-    BrindleRun run;
+TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
     run.queue(entries(2));
     run.inst.writeBytes(kCarryOver, lines({"[7] r +447 carried"}));
     const QByteArray inbox = run.file(kInbox);
@@ -293,169 +179,164 @@ TEST(BrindleMainLoop, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
     ASSERT_TRUE(locked.holds());
     run.start();
     run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    // Only what could be taken was sent, once; the inbox keeps the rest.
     EXPECT_EQ(run.file(kAccepted), lines({"[7] r +447 carried"}));
-    EXPECT_EQ(run.smsc.blocks, 1);
+    EXPECT_EQ(run.line.record(), "447\tcarried\n");
     EXPECT_EQ(run.file(kInbox), inbox);
-    EXPECT_EQ(run.file(kJournal), QByteArray());
     // Once at the first intake, once at the send cycle's.
     EXPECT_EQ(run.statuses().count("Cannot empty Brindle.in: its entries are left in it"), 2);
 }
 
-TEST(BrindleMainLoop, AnAcceptanceBrindleOutRefusesIsRecordedAfterTheNextOne) {
-    BrindleRun run;
+// Each acceptance is in the log before it is in Brindle.out, and one that
+// Brindle.out refuses is recorded after the next one, in order.
+TEST_F(BrindleSimTest, AnAcceptanceIsLoggedThenRecordedAndARefusedOneLater) {
     const QStringList queued = entries(3);
     run.queue(queued);
     ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
-    run.smsc.beforeEachWrite = [&] {
-        if (run.smsc.accepted.size() == 1)
+    run.line.beforeWrite = [&] {
+        if (run.line.record().count('\n') == 1)
             run.inst.remove(kAccepted);
     };
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.file(kAccepted), lines(queued));
-    EXPECT_EQ(run.smsc.accepted.size(), 3);
-    EXPECT_EQ(run.file(kJournal), QByteArray());
-    EXPECT_EQ(run.statuses().filter("Cannot write Brindle.out").join('|'),
-              "Cannot write Brindle.out, kept for later : " + queued[0]);
-}
-
-TEST(BrindleMainLoop, AcceptancesStillOwedAtTheEndStayInTheJournalForTheNextRun) {
-    BrindleRun run;
-    const QStringList queued = entries(2);
-    run.queue(queued);
-    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.file(kJournal), "\r\n" + lines(queued));
-    const QStringList owed = run.statuses().filter("kept in Brindle.tkn");
-    EXPECT_EQ(owed, (QStringList{"Cannot write Brindle.out, kept in Brindle.tkn : " + queued[0],
-                                 "Cannot write Brindle.out, kept in Brindle.tkn : " + queued[1]}));
-
-    // The next run records them, in order, without sending them again.
-    run.inst.remove(kAccepted);
-    run.queue({"[3] d +443 three"});
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
-    EXPECT_EQ(run.file(kAccepted), lines(queued + QStringList{"[3] d +443 three"}));
-    EXPECT_EQ(run.smsc.accepted.size(), 3);
-    EXPECT_EQ(run.file(kJournal), QByteArray());
-}
-
-TEST(BrindleMainLoop, AnOwedAcceptanceIsNeitherCarriedOverNorLostOnACrash) {
-    BrindleRun run;
-    const QStringList queued = entries(2);
-    run.queue(queued);
-    run.setConfigLine(22, "1");
-    run.smsc.answer = ScriptedSmsc::Answer::NoCrsAfter; // accepted, then the line is lost
-    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "CRASH");
-    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines({queued[1]}));
-    EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[0]}));
-}
-
-TEST(BrindleMainLoop, TheAnswerIsLoggedBeforeTheEntryIsRecorded) {
-    BrindleRun run;
-    const QStringList queued = entries(3);
-    run.queue(queued);
-    run.start();
-    // Brindle.out as each answer line reaches the log.
     QList<QByteArray> recordedAtAnswer;
+    run.start();
     QObject::connect(run.brindle.get(), &BrindleController::statusChanged,
                      [&](const QString& pane) {
-                         if (pane.endsWith("\r\nMessage sent successful\r\n"))
+                         if (pane.endsWith("\r\n211 Transmission successful\r\n"))
                              recordedAtAnswer << run.file(kAccepted);
                      });
     run.runToEnd();
-    EXPECT_EQ(run.brindle->endedAs(), "COMPLETE");
+    EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 rcv:");
     EXPECT_EQ(recordedAtAnswer,
-              (QList<QByteArray>{QByteArray(), lines(queued.mid(0, 1)), lines(queued.mid(0, 2))}));
-    EXPECT_EQ(run.file(kAccepted), lines(queued));
+              (QList<QByteArray>{"<missing>", "<missing>", lines(queued.mid(0, 2))}));
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+    EXPECT_EQ(run.statuses().filter("Cannot write Brindle.out"),
+              QStringList{"Cannot write Brindle.out, kept for later : " + queued[0]});
 }
 
-TEST(BrindleMainLoop, ExitDuringAWaitWritesNoStatusAfterIt) {
-    struct Case {
-        const char* name;
-        std::function<void(ScriptedSmsc&)> setUp;
-        int queued;
-        QString clickAfter; // the first wait after this status line
-        int occurrence;
-        QList<int> carried; // the entries carried over, 1-based
+TEST_F(BrindleSimTest, AcceptancesStillOwedAtTheEndAreRecordedByTheNextRun) {
+    const QStringList queued = entries(3);
+    run.queue(queued.mid(0, 2));
+    run.setConfigLine(22, "1");
+    run.simulate("--unterminated"); // accepted, then the call fails
+    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.ending(queued), "CRASH out: rcv:2");
+    EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[0]}));
+    EXPECT_EQ(run.statuses().filter("kept in Brindle.tkn"),
+              QStringList{"Cannot write Brindle.out, kept in Brindle.tkn : " + queued[0]});
+
+    // The next run records it first, without sending it again.
+    run.inst.remove(kAccepted);
+    run.sim.answerStyle = SimOptions::AnswerStyle::Successful;
+    run.queue({queued[2]});
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 rcv:");
+    EXPECT_EQ(run.line.record(), recorded(queued));
+    EXPECT_EQ(run.file(kJournal), QByteArray());
+}
+
+// Exit at any wait: nothing more is logged or sent, what the centre accepted
+// is recorded, and the rest is carried over for the next run.
+TEST(BrindleExit, AtAnyWaitKeepsEveryEntry) {
+    const std::tuple<const char*, int, QString, const char*> cases[] = {
+        // The first wait after the status line.
+        {"--silent-modem", 2, "Resetting modem", "EXIT out: rcv:1 2"},
+        {"--delay 3000", 2, "Dialling SMSC", "EXIT out: rcv:1 2"},
+        {"", 2, "Dialling SMSC", "EXIT out: rcv:1 2"}, // the log-on's first pause
+        {"--no-id", 2, "Logging In", "EXIT out: rcv:1 2"},
+        {"--silent-after 0", 3, "Message 1 ", "EXIT out: rcv:1 2 3"},
+        {"", 3, "Message Accepted", "EXIT out:1 rcv:2 3"},
+        {"", 5, "Logged Out", "EXIT out:1 2 3 4 rcv:5"}, // the renewal
+        {"--reject-every 1", 2, "Message send failed", "EXIT out: rcv:2"},
     };
-    const auto none = [](ScriptedSmsc&) {};
-    const Case cases[] = {
-        {"reset", [](ScriptedSmsc& s) { s.silentModem = true; }, 2, "Resetting modem", 1, {1, 2}},
-        {"dial", none, 2, "Dialling SMSC", 1, {1, 2}},
-        {"log-on", [](ScriptedSmsc& s) { s.noIdPrompt = true; }, 2, "Logging In", 1, {1, 2}},
-        {"renewal", none, 5, "Logged Out", 1, {5}},
-        {"failed cycle",
-         [](ScriptedSmsc& s) { s.rejectEvery = 1; },
-         2,
-         "Message send failed",
-         1,
-         {2}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        BrindleRun run;
-        c.setUp(run.smsc);
-        const QStringList queued = entries(c.queued);
-        run.queue(queued);
+    for (const auto& [sim, n, clickAfter, expected] : cases) {
+        SCOPED_TRACE(std::string(sim) + " " + clickAfter.toStdString());
+        BrindleSim run;
+        run.simulate(sim);
+        run.queue(entries(n));
         run.start();
-        int seen = 0;
         bool armed = false;
         qsizetype linesAtClick = -1;
-        QObject::connect(
-            run.brindle.get(), &BrindleController::statusChanged, [&](const QString& pane) {
-                if (pane.endsWith("\r\n" + c.clickAfter + "\r\n") && ++seen == c.occurrence)
-                    armed = true;
-            });
+        QObject::connect(run.brindle.get(), &BrindleController::statusChanged,
+                         [&](const QString& pane) {
+                             armed = armed || pane.endsWith("\r\n" + clickAfter + "\r\n");
+                         });
         run.duringWait = [&] {
             if (armed && linesAtClick < 0) {
                 linesAtClick = run.statuses().size();
                 run.brindle->bExit_Click();
+                EXPECT_FALSE(run.brindle->hasEnded()) << "the cycle unwinds first";
             }
         };
         run.runToEnd();
-        ASSERT_GE(linesAtClick, 0);
-        EXPECT_EQ(run.brindle->endedAs(), "EXIT");
+        EXPECT_EQ(run.ending(entries(n)), expected);
         EXPECT_EQ(run.statuses().mid(linesAtClick), QStringList());
-        QStringList carried;
-        for (int i : c.carried)
-            carried << queued[i - 1];
-        EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(carried));
+        EXPECT_LT(run.elapsedMs(), 60000);
+        EXPECT_EQ(run.file(kJournal), QByteArray());
         EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
+        EXPECT_FALSE(run.line.isOpen());
     }
 }
 
-TEST(BrindleMainLoop, ExitAfterTheAnswerRecordsTheAcceptanceAndCarriesOnlyTheRestOver) {
-    BrindleRun run;
-    const QStringList queued = entries(3);
-    run.queue(queued);
+// The journal is read at start: an exit before the first tick carries its
+// entries over and records what it still owes. An entry the killed run had
+// not yet emptied from the inbox stays there.
+TEST_F(BrindleSimTest, ExitBeforeTheFirstTickKeepsAKilledRunsEntries) {
+    run.queue({"[3] i +443 inbox"});
+    run.inst.writeBytes(kJournal, "[1] j +441 taken\r\n[3] i +443 inbox\r\n"
+                                  "\r\n[2] j +442 accepted\r\n");
     run.start();
-    // Exit in the pause that follows the first "successful".
-    bool clicked = false;
-    run.duringWait = [&] {
-        if (!clicked && run.statuses().contains("Message Accepted")) {
-            clicked = true;
-            run.brindle->bExit_Click();
-            EXPECT_FALSE(run.brindle->hasEnded()); // the cycle unwinds first
-        }
-    };
-    run.runToEnd();
-    ASSERT_TRUE(clicked);
+    run.brindle->bExit_Click();
     EXPECT_EQ(run.brindle->endedAs(), "EXIT");
-    EXPECT_EQ(run.file(kAccepted), lines(queued.mid(0, 1)));
-    EXPECT_EQ(run.file(kCarryOver), "\r\n" + lines(queued.mid(1)));
+    EXPECT_EQ(run.file(kCarryOver), QByteArray("[1] j +441 taken\r\n"));
+    EXPECT_EQ(run.file(kAccepted), QByteArray("[2] j +442 accepted\r\n"));
+    EXPECT_EQ(run.file(kInbox), QByteArray("\r\n[3] i +443 inbox\r\n"));
     EXPECT_EQ(run.file(kJournal), QByteArray());
-    EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
-    EXPECT_EQ(run.brindle->sentQueue(), queued.mid(0, 1));
-    EXPECT_EQ(run.smsc.blocks, 1);
-    EXPECT_FALSE(run.line.isOpen());
+}
+
+// Killed at any write to the line, as a process is killed (no destructor, no
+// clean-up): the next run sends everything, and only the entry in flight may
+// go twice.
+TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
+    const QStringList queued = entries(6);
+    qsizetype writesOfACleanRun = 0;
+    {
+        BrindleSim clean;
+        clean.queue(queued);
+        clean.start();
+        clean.runToEnd();
+        writesOfACleanRun = clean.line.writes().size();
+    }
+    ASSERT_GT(writesOfACleanRun, 15);
+    for (qsizetype killAt = 1; killAt < writesOfACleanRun; ++killAt) {
+        SCOPED_TRACE(killAt);
+        BrindleSim run;
+        run.queue(queued);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            run.line.beforeWrite = [&] {
+                if (run.line.writes().size() + 1 >= killAt)
+                    ::kill(::getpid(), SIGKILL);
+            };
+            run.start();
+            run.runToEnd();
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        // The client appends more while no Brindle runs.
+        appendToInbox(run.inst.appPath(), {"[7] d +447777 seven"});
+        run.start();
+        run.runToEnd();
+        const QStringList all = queued + QStringList{"[7] d +447777 seven"};
+        const QStringList out = LineFile::readAll(run.inst.file(kAccepted));
+        EXPECT_EQ(QSet<QString>(out.begin(), out.end()), QSet<QString>(all.begin(), all.end()));
+        EXPECT_LE(out.size(), all.size() + 1);
+        EXPECT_EQ(run.ending(all).section(' ', 0, 0), "COMPLETE");
+        EXPECT_EQ(run.file(kJournal), QByteArray());
+        EXPECT_EQ(run.file(kInbox), QByteArray("\r\n"));
+    }
 }

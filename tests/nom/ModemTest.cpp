@@ -1,299 +1,196 @@
 #include "nom/Modem.h"
+#include "BrindleSimTest.h"
 #include "common/ExchangeFiles.h"
-#include "nom/QSerialPortLine.h"
+#include "nom/BrindleConfig.h"
+#include "common/QSerialPortLine.h"
 #include "nom/StatusLog.h"
 #include "nom/TapSession.h"
-#include "support/FakeClock.h"
-#include "support/FakeSerialLine.h"
-#include "support/TestInstallation.h"
-
-#include "QtPrinters.h"
+#include "support/LineBytes.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 namespace {
 
-struct ModemTest : ::testing::Test {
+// A modem on a scripted line, started on a whole second.
+struct Probe {
     FakeClock clock;
     FakeSerialLine line;
     StatusLog status;
-    Modem modem{line, status};
-    QStringList statuses;
+    BrindleConfig config;
+    Modem modem{line, status, config};
     QStringList screens;
+    qint64 t0 = clock.monotonicMs();
 
-    ModemTest() {
-        status.onPaneChanged(
-            [this](const QString& pane) { statuses = pane.split("\r\n", Qt::SkipEmptyParts); });
-        Modem::Display d;
-        d.screen = [this](const QString& s) { screens << s; };
-        modem.setDisplay(d);
+    explicit Probe(const QString& script = {}) {
+        modem.setDisplay({{}, {}, [this](const QString& s) { screens << readable(s.toLatin1()); }});
         line.open("/dev/fake", {});
+        line.script(script);
+        config.lineSpeed = "9600";
+        config.dataBits = "8";
+        config.smscNumber = "01632960000";
     }
-    qint64 elapsedMs(qint64 since) const { return clock.monotonicMs() - since; }
+    // What is left in the buffer, the writes, the statuses and the time taken.
+    QString story() const {
+        QStringList w;
+        for (const QByteArray& b : line.writes())
+            w << readable(b);
+        QStringList parts{"'" + readable(modem.buffer()) + "'", "[" + w.join(' ') + "]"};
+        parts << status.paneText().split("\r\n", Qt::SkipEmptyParts).join('|');
+        parts.removeAll(QString());
+        return parts.join(' ') + QString(" %1ms").arg(clock.monotonicMs() - t0);
+    }
 };
+
+const char* name(Modem::WaitResult r) {
+    static const char* names[] = {"Found", "TimedOut", "Rejected", "LineLost", "Cancelled"};
+    return names[int(r)];
+}
 
 } // namespace
 
-TEST_F(ModemTest, EmptySendAndWaitFindAtOnceAndKeepTheBuffer) {
-    line.push("left over");
-    modem.AwaitString("", "zz", 0); // time-out 0: returns without reading
-    EXPECT_EQ(modem.buffer(), QByteArray());
-    const qint64 t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("", "", 1), Modem::kFound);
-    EXPECT_EQ(modem.buffer(), QByteArray("left over"));
-    EXPECT_EQ(elapsedMs(t0), 0);
-    EXPECT_TRUE(line.writes().isEmpty());
-}
-
-TEST_F(ModemTest, TimeoutZeroReturnsNotFoundWithoutReading) {
-    line.push("OK\r");
-    EXPECT_EQ(modem.AwaitString("AT\r", "OK", 0), Modem::kNotFound);
-    EXPECT_EQ(modem.buffer(), QByteArray());
-    EXPECT_EQ(line.writes(), QByteArrayList{"AT\r"});
-}
-
-TEST_F(ModemTest, AFoundTextTakesEverythingUpToItAndLeavesTheRest) {
-    line.on("ATZ\r", "\r\nOK\r\nRING\r\n");
-    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK\r", 20), Modem::kFound);
-    EXPECT_EQ(modem.buffer(), QByteArray("\nRING\r\n"));
-    // Text left from an earlier wait satisfies the next one at once.
-    const qint64 t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("", "RING", 5), Modem::kFound);
-    EXPECT_EQ(elapsedMs(t0), 0);
-    EXPECT_EQ(modem.buffer(), QByteArray("\r\n"));
-}
-
-TEST_F(ModemTest, AnswerSplitAcrossReadsIsFound) {
-    line.on("ATZ\r", "\r\nO", 300).reply("K", 900).reply("\r\n", 1200);
-    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK\r", 20), Modem::kFound);
-}
-
-TEST_F(ModemTest, RejectionTextEmptiesTheBufferAndReturns100) {
-    line.push("ID=garbage Message send failed\r more");
-    EXPECT_EQ(modem.AwaitString("", "successful", 60), Modem::kRejected);
-    EXPECT_EQ(modem.buffer(), QByteArray());
-}
-
-TEST_F(ModemTest, TimeOutsAreWholeSeconds) {
-    // Started on a second boundary, a wait of n seconds lasts n seconds ...
-    qint64 t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("", "never", 20), Modem::kNotFound);
-    EXPECT_EQ(elapsedMs(t0), 20000);
-    // ... and started late in a second it lasts less, never less than n - 1.
-    clock.advanceMs(700);
-    t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("", "never", 5), Modem::kNotFound);
-    EXPECT_EQ(elapsedMs(t0), 4300);
-    t0 = clock.monotonicMs();
-    modem.WaitSecs(3);
-    EXPECT_EQ(elapsedMs(t0), 3000);
-}
-
-TEST_F(ModemTest, NothingIsWrittenToAClosedPortAndTheWaitRunsOut) {
-    line.close();
-    const qint64 t0 = clock.monotonicMs();
-    EXPECT_EQ(modem.AwaitString("ATZ\r", "OK", 2), Modem::kNotFound);
-    EXPECT_TRUE(line.writes().isEmpty());
-    EXPECT_EQ(elapsedMs(t0), 2000);
-}
-
-TEST_F(ModemTest, MultiStringFirstListedTextWins) {
+TEST(Modem, AwaitStringTakesEverythingUpToTheTextAndWaitsWholeSeconds) {
     struct Case {
-        QByteArray reply;
-        bool connected;
-        QByteArray left;
+        const char* script; // what arrives, and when
+        const char* send;
+        const char* wait;
+        int timeout;
+        const char* expected;
     };
     const Case cases[] = {
-        {"\r\nCONNECT 9600\r\n", true, " 9600\r\n"},
-        {"\r\nNO CARRIER\r\nCONNECT\r\n", true, "\r\n"}, // one read holding both
-        {"\r\nBUSY\r\n", false, "\r\n"},
-        {"\r\nNO DIALTONE\r\n", false, "DIALTONE\r\n"},
-        {"\r\nERROR\r\n", false, "\r\n"},
+        {"~left", "", "", 1, "Found 'left' [] 0ms"},                // nothing taken
+        {"~OK<CR>", "AT<CR>", "OK", 0, "TimedOut '' [AT<CR>] 0ms"}, // sent, nothing read
+        {"~<CR><LF>OK<CR><LF>RING<CR><LF>", "ATZ<CR>", "OK<CR>", 20,
+         "Found '<LF>RING<CR><LF>' [ATZ<CR>] 0ms"},
+        {"~<xFF><NUL><CR><LF>O@300 | ~K@900 | ~<CR><LF>@1200", "ATZ<CR>", "OK<CR>", 20,
+         "Found '<LF>' [ATZ<CR>] 1200ms"},
+        {"~ID=garbage Message send failed<CR> more", "", "successful", 60, "Rejected '' [] 0ms"},
+        {"", "", "never", 20, "TimedOut '' [] 20000ms"},
     };
     for (const Case& c : cases) {
-        modem.clearBuffer();
-        line.push(c.reply, 1500);
-        EXPECT_EQ(modem.AwaitMultiString("ATDT123\r", "CONNECT", "NO ", "ERROR", "BUSY", 60),
-                  c.connected)
-            << c.reply.toStdString();
-        EXPECT_EQ(modem.buffer(), c.left);
+        SCOPED_TRACE(c.script);
+        Probe p(c.script);
+        const Modem::WaitResult r = p.modem.AwaitString(bytes(c.send), bytes(c.wait), c.timeout);
+        EXPECT_EQ(name(r) + (' ' + p.story()), c.expected);
+    }
+    Probe chatty("~" + QString(200000, 'x'));
+    chatty.modem.AwaitString("", "never", 1);
+    EXPECT_TRUE(chatty.modem.buffer() == QByteArray(64 * 1024, 'x')) << "a chatty line is bounded";
+    Probe p;
+    // Started late in a second, a wait of n seconds lasts less, never less than n - 1.
+    p.clock.advanceMs(300);
+    p.t0 = p.clock.monotonicMs();
+    p.modem.AwaitString("", "never", 5);
+    EXPECT_EQ(p.story(), "'' [] 4700ms");
+    // A closed port is written nothing, and its wait runs out.
+    p.line.close();
+    p.t0 = p.clock.monotonicMs();
+    p.modem.AwaitString("ATZ\r", "OK", 2);
+    EXPECT_EQ(p.story(), "'' [] 2000ms");
+}
+
+TEST(Modem, LeftoversAnswerTheNextWaitAndTheScreenShowsTheBuffer) {
+    Probe p("~CONNECT 9600<CR><LF>RING");
+    EXPECT_EQ(p.modem.AwaitString("", "\r\n", 1), Modem::WaitResult::Found);
+    EXPECT_EQ(p.modem.AwaitString("", "RING", 5), Modem::WaitResult::Found);
+    // Nothing to wait for: sent, what has come is read, and no wait.
+    p.line.push("\r\nOK\r\n");
+    EXPECT_EQ(p.modem.AwaitMultiString("ATDT1\r", {"", ""}, 60).index, -1);
+    p.line.push("Annex login: "); // a terminal server's banner blanks the screen
+    p.modem.AwaitString("", "", 1);
+    EXPECT_EQ(p.story(), "'<CR><LF>OK<CR><LF>Annex login: ' [ATDT1<CR>] 0ms");
+    EXPECT_EQ(p.screens,
+              (QStringList{"CONNECT 9600<CR><LF>RING", "RING", "<CR><LF>OK<CR><LF>", ""}));
+}
+
+// The dial's answers, the first listed winning whatever came first; a failed
+// dial is stopped with a CR.
+TEST(Modem, DialAnswersAreKinds) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"~ATDT01632960000<CR><CR><LF>CONNECT 9600<CR><LF>ID=@4000",
+         "None '<LF>ID=' [ATDT01632960000<CR>] Dialling SMSC 4000ms"},
+        {"~<CR><LF>NO CARRIER<CR><LF>CONNECT<CR><LF>@100",
+         "None '<LF>' [ATDT01632960000<CR>] Dialling SMSC 100ms"},
+        {"~<CR><LF>CONNECT 9600<CR><LF>@1000 | ~<CR><LF>BUSY<CR><LF>@1200",
+         "None '<LF>' [ATDT01632960000<CR>] Dialling SMSC 1000ms"},
+        {"~ATDT01632960000<CR><CR><LF>BUSY<CR><LF>@2000",
+         "Busy '<CR><LF>' [ATDT01632960000<CR> <CR>] Dialling SMSC 2000ms"},
+        {"~<xFF><CR><LF>NO DIALTONE<CR><LF>@100",
+         "NoDialTone 'DIALTONE<CR><LF>' [ATDT01632960000<CR> <CR>] Dialling SMSC 100ms"},
+        {"~<CR><LF>NO ANSWER<CR><LF>@100",
+         "NoAnswer 'ANSWER<CR><LF>' [ATDT01632960000<CR> <CR>] Dialling SMSC 100ms"},
+        {"~<CR><LF>NO CARRIER<CR><LF>@100",
+         "NoCarrier 'CARRIER<CR><LF>' [ATDT01632960000<CR> <CR>] Dialling SMSC 100ms"},
+        {"~<CR><LF>ERROR<CR><LF>@100",
+         "DialError '<CR><LF>' [ATDT01632960000<CR> <CR>] Dialling SMSC 100ms"},
+        {"", "DialTimedOut '' [ATDT01632960000<CR> <CR>] Dialling SMSC 60000ms"},
+    };
+    for (const auto& [script, expected] : cases) {
+        SCOPED_TRACE(script);
+        Probe p(script);
+        const Failure f = p.modem.DialService();
+        EXPECT_EQ(kindName(f) + ' ' + p.story(), expected);
+    }
+    Probe p;
+    p.config.outsideLinePrefix = 9;
+    p.config.outsideLineOption = 1;
+    p.modem.DialService();
+    EXPECT_EQ(p.line.writes().first(), "ATDT9,01632960000\r");
+}
+
+TEST(Modem, ResetAndHangUp) {
+    const std::tuple<const char*, bool, const char*> cases[] = {
+        {"ATZ<CR>~ATZ<CR><CR><LF>OK<CR><LF>@200", false,
+         "None '<LF>' [ATZ<CR>] Resetting modem 5200ms"},
+        {"", false, "NoModem '' [ATZ<CR>] Resetting modem 25000ms"},
+        {"AT<CR>~<CR><LF>OK<CR><LF>@200", true,
+         "None '<CR><LF>' [AT<CR>] Logging Out|Logged Out 200ms"},
+        // On line: 1 s for AT, 2 s guard, OK 0.2 s after the pluses, the
+        // guard to the next whole second, 0.2 s for OK.
+        {"+++~<CR><LF>OK<CR><LF>@200 | ATH<CR>~<CR><LF>OK<CR><LF>@200", true,
+         "None '<CR><LF>' [AT<CR> +++ ATH<CR>] Logging Out|Logged Out 4200ms"},
+    };
+    for (const auto& [script, hangUp, expected] : cases) {
+        SCOPED_TRACE(script);
+        Probe p(script);
+        const Failure f = hangUp ? (p.modem.HangupModem(), Failure::None) : p.modem.InitModem();
+        EXPECT_EQ(kindName(f) + ' ' + p.story(), expected);
     }
 }
 
-TEST_F(ModemTest, ConnectThenBusyCountsAsConnected) {
-    line.push("\r\nCONNECT 9600\r\n", 1000);
-    line.push("\r\nBUSY\r\n", 1200);
-    EXPECT_TRUE(modem.AwaitMultiString("ATDT1\r", "CONNECT", "NO ", "ERROR", "BUSY", 60));
-}
-
-TEST_F(ModemTest, MultiStringWithNothingToWaitForSendsAndReadsThenIsFalse) {
-    line.push("\r\nOK\r\n");
-    line.push("later", 500);
-    const qint64 t0 = clock.monotonicMs();
-    EXPECT_FALSE(modem.AwaitMultiString("ATDT1\r", "", "", "", "", 60));
-    EXPECT_EQ(line.writes(), QByteArrayList{"ATDT1\r"});
-    EXPECT_EQ(modem.buffer(), QByteArray("\r\nOK\r\n"));
-    EXPECT_EQ(screens.last(), "\r\nOK\r\n");
-    EXPECT_EQ(elapsedMs(t0), 0);
-}
-
-TEST_F(ModemTest, SilentModemTimesOutAfterResetPause) {
-    QString response;
-    const qint64 t0 = clock.monotonicMs();
-    EXPECT_FALSE(modem.InitModem(response));
-    EXPECT_EQ(response, "No Modem Response");
-    EXPECT_EQ(elapsedMs(t0), 25000); // 5 s pause, then 20 s for OK
-    EXPECT_EQ(line.writes(), QByteArrayList{"ATZ\r"});
-    EXPECT_EQ(statuses, QStringList{"Resetting modem"});
-}
-
-TEST_F(ModemTest, DialFailuresStopTheDialWithACarriageReturn) {
-    for (const QByteArray& reply :
-         {QByteArray("\r\nBUSY\r\n"), QByteArray("\r\nNO ANSWER\r\n"), QByteArray()}) {
-        FakeSerialLine fresh;
-        fresh.open("/dev/fake", {});
-        Modem m(fresh, status);
-        m.setPortConfig({QString(), "9600", "8", "9,01632960000"});
-        if (!reply.isEmpty())
-            fresh.on("ATDT", reply, 2000);
-        QString response;
-        const qint64 t0 = clock.monotonicMs();
-        EXPECT_FALSE(m.DialService(response));
-        EXPECT_EQ(response, "Failed to connect to SMSC");
-        EXPECT_EQ(fresh.writes(), (QByteArrayList{"ATDT9,01632960000\r", "\r"}));
-        EXPECT_EQ(elapsedMs(t0), reply.isEmpty() ? 60000 : 2000);
-    }
-}
-
-TEST_F(ModemTest, DialTakesTheRestOfTheConnectLine) {
-    modem.setPortConfig({QString(), "9600", "8", "01632960000"});
-    line.on("ATDT01632960000\r", "\r\nCONNECT 9600\r\nID=", 4000);
-    QString response;
-    EXPECT_TRUE(modem.DialService(response));
-    EXPECT_EQ(modem.buffer(), QByteArray("\nID="));
-}
-
-TEST_F(ModemTest, HangupInCommandStateIsOneCommand) {
-    line.on("AT\r", "\r\nOK\r\n");
-    const qint64 t0 = clock.monotonicMs();
-    modem.HangupModem();
-    EXPECT_EQ(line.writes(), QByteArrayList{"AT\r"});
-    EXPECT_EQ(statuses, (QStringList{"Logging Out", "Logged Out"}));
-    EXPECT_EQ(elapsedMs(t0), 0);
-}
-
-TEST_F(ModemTest, HangupOnLineEscapesWithGuardTimesThenHangsUp) {
-    line.on("+++", "\r\nOK\r\n", 1000).on("ATH\r", "\r\nOK\r\n", 200);
-    const qint64 t0 = clock.monotonicMs();
-    modem.HangupModem();
-    EXPECT_EQ(line.writes(), (QByteArrayList{"AT\r", "+++", "ATH\r"}));
-    // 1 s for AT, 2 s guard, 1 s for OK, 1 s guard, 0.2 s for OK.
-    EXPECT_EQ(elapsedMs(t0), 5200);
-    EXPECT_EQ(statuses, (QStringList{"Logging Out", "Logged Out"}));
-}
-
-TEST_F(ModemTest, BufferOfAChattyLineStaysBounded) {
-    for (int i = 0; i < 200; ++i)
-        line.push(QByteArray(1000, 'x'));
-    modem.AwaitString("", "never", 1);
-    EXPECT_LE(modem.buffer().size(), 64 * 1024);
-}
-
-TEST_F(ModemTest, ScreenIsEmptiedForTerminalServerBanners) {
-    line.push("CONNECT 9600\r\n");
-    modem.AwaitString("", "", 1);
-    EXPECT_EQ(screens, QStringList{"CONNECT 9600\r\n"});
-    line.push("Annex login: ");
-    modem.AwaitString("", "nothing", 1);
-    EXPECT_EQ(screens.last(), QString());
-    modem.clearBuffer();
-    line.push("ID=");
-    modem.AwaitString("", "nothing", 1);
-    EXPECT_EQ(screens.last(), "ID=");
-}
-
-TEST(ModemPort, OpensTheDeviceOfComPortsWithFixedParityAndStopBits) {
-    FakeClock clock;
+// The port is read again at every opening; the line settings come from the
+// configuration.
+TEST(Modem, OpensTheDeviceOfComPortsWithNoParityAndOneStopBit) {
+    Probe p;
     TestInstallation inst;
-    inst.writeBytes(ExchangeFiles::kPortFile, " 2 \r\n");
-    inst.writeBytes(ExchangeFiles::kComPorts, "/dev/ttyS0\r\n/tmp/smsc-pty\r\n");
-    FakeSerialLine line;
-    StatusLog status;
-    Modem modem(line, status);
-    QString portShown, settingsShown;
-    modem.setDisplay({[&](const QString& p) { portShown = p; },
-                      [&](const QString& s) { settingsShown = s; },
-                      {}});
-    modem.setPortConfig({inst.appPath(), "9600", "7", "1"});
-    ASSERT_TRUE(modem.OpenPort());
-    EXPECT_EQ(line.device(), "/tmp/smsc-pty");
-    EXPECT_EQ(line.settings().baud, 9600);
-    EXPECT_EQ(line.settings().dataBits, 7);
-    EXPECT_EQ(portShown, "2");
-    EXPECT_EQ(settingsShown, "9600,N,7,1");
-}
-
-TEST(ModemPort, BlankOrMissingComPortsLineMeansStandardPort) {
-    FakeClock clock;
-    TestInstallation inst;
-    inst.writeBytes(ExchangeFiles::kComPorts, "/dev/a\r\n  \r\n");
-    FakeSerialLine line;
-    StatusLog status;
-    Modem modem(line, status);
-    for (const auto& [port, device] :
-         {std::pair{"2", "/dev/ttyS1"}, std::pair{"5", "/dev/ttyS4"}, std::pair{"1", "/dev/a"}}) {
+    inst.writeBytes(ExchangeFiles::kComPorts, "/dev/ttyS0\r\n/tmp/smsc-pty\r\n  \r\n");
+    p.config.appPath = inst.appPath();
+    QString shown;
+    p.modem.setDisplay(
+        {[&](const QString& s) { shown = s + ' '; }, [&](const QString& s) { shown += s; }, {}});
+    const char* cases[][4] = {
+        {" 2 ", "9600", "7", "/tmp/smsc-pty 9600 7"}, {"3", "19200", "8", "PortNotOpened"},
+        {"5", "9600", "8", "PortNotOpened"},      {"0", "9600", "8", "PortNotOpened"},
+        {"COM1", "9600", "8", "PortNotOpened"},       {"-1", "9600", "8", "PortNotOpened"},
+        {"", "9600", "8", "PortNotOpened"},           {"1", "fast", "8", "PortNotOpened"},
+        {"1", "9600", "9", "PortNotOpened"}};
+    for (const auto& [port, speed, bits, expected] : cases) {
         inst.writeBytes(ExchangeFiles::kPortFile, QByteArray(port) + "\r\n");
-        modem.setPortConfig({inst.appPath(), "9600", "8", "1"});
-        ASSERT_TRUE(modem.OpenPort());
-        EXPECT_EQ(line.device(), device);
+        p.line.close();
+        p.config.lineSpeed = speed;
+        p.config.dataBits = bits;
+        const Failure f = p.modem.OpenPort();
+        const LineSettings l = p.line.settings();
+        EXPECT_EQ(f == Failure::None
+                      ? QString("%1 %2 %3").arg(p.line.device()).arg(l.baud).arg(l.dataBits)
+                      : kindName(f),
+                  expected);
+        EXPECT_EQ(shown, QString(port).trimmed() + ' ' + speed + ",N," + bits + ",1");
     }
 }
-
-TEST(ModemPort, UnusablePortOrSettingsCannotOpen) {
-    FakeClock clock;
-    TestInstallation inst;
-    struct Case {
-        QByteArray port;
-        QString speed, bits;
-    };
-    const Case cases[] = {{"0", "9600", "8"}, {"COM1", "9600", "8"}, {"1", "fast", "8"},
-                          {"1", "9600", "9"}, {"-1", "9600", "8"},   {"", "9600", "8"}};
-    for (const Case& c : cases) {
-        inst.writeBytes(ExchangeFiles::kPortFile, c.port + "\r\n");
-        FakeSerialLine line;
-        StatusLog status;
-        QString pane;
-        status.onPaneChanged([&](const QString& p) { pane = p; });
-        Modem modem(line, status);
-        modem.setPortConfig({inst.appPath(), c.speed, c.bits, "1"});
-        EXPECT_FALSE(modem.OpenPort()) << c.port.toStdString();
-        EXPECT_EQ(pane, "Cannot Open Port\r\n");
-        EXPECT_FALSE(line.isOpen());
-    }
-}
-
-namespace {
-// A pseudo-terminal: the port is its slave, the other end of the line its master.
-struct Pty {
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    QString port;
-    Pty() {
-        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
-            port = QString::fromLocal8Bit(::ptsname(master));
-    }
-    ~Pty() { closeMaster(); }
-    void closeMaster() {
-        if (master >= 0)
-            ::close(master);
-        master = -1;
-    }
-};
-} // namespace
 
 // The other end of the line goes while a block waits for its answer (a USB
 // modem pulled out, a simulator gone): a hung-up line reads as end of file for
@@ -306,12 +203,26 @@ TEST(ModemOnAPty, TheOtherEndClosingMidWaitLosesTheCall) {
     QObject::connect(&passes, &QTimer::timeout, [&] { clock.advanceMs(100); });
     passes.start(0);
 
-    Pty pty;
+    struct Pty {
+        int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QString port;
+        Pty() {
+            if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+                port = QString::fromLocal8Bit(::ptsname(master));
+        }
+        ~Pty() { closeMaster(); }
+        void closeMaster() {
+            if (master >= 0)
+                ::close(master);
+            master = -1;
+        }
+    } pty;
     ASSERT_FALSE(pty.port.isEmpty());
     QSerialPortLine line;
     ASSERT_TRUE(line.open(pty.port, {9600, 8}));
     StatusLog status;
-    Modem modem(line, status);
+    BrindleConfig config;
+    Modem modem(line, status, config);
     TapSession tap(modem, status);
     // The other end takes the block in, then closes.
     QSocketNotifier blockIn(pty.master, QSocketNotifier::Read);
@@ -319,9 +230,7 @@ TEST(ModemOnAPty, TheOtherEndClosingMidWaitLosesTheCall) {
         blockIn.setEnabled(false);
         pty.closeMaster();
     });
-    QString response;
-    EXPECT_EQ(tap.SendMessage("+447700900123", "Hi", response), TapSession::Outcome::LineLost);
-    EXPECT_EQ(response, "Connection to SMSC lost");
+    EXPECT_EQ(tap.SendMessage("+447700900123", "Hi").failure, Failure::LineLost);
     EXPECT_EQ(pty.master, -1) << "the block reached the other end";
     EXPECT_FALSE(line.isOpen());
 

@@ -1,244 +1,125 @@
 #include "nom/TapSession.h"
+#include "BrindleSimTest.h"
+#include "nom/BrindleConfig.h"
 #include "nom/Modem.h"
 #include "nom/StatusLog.h"
 #include "nom/TapText.h"
-#include "support/FakeClock.h"
-#include "support/FakeSerialLine.h"
-
-#include "QtPrinters.h"
-
-#include <gtest/gtest.h>
-
-using namespace TapText;
-using Outcome = TapSession::Outcome;
+#include "support/LineBytes.h"
 
 namespace {
 
-const QByteArray kEsc(1, ESC);
-const QByteArray kGoAhead = kEsc + "[p\r";
-const QByteArray kEotCR = QByteArray(1, EOT) + "\r";
-const QByteArray kBlock = MakeTAPString("447700900123", "Hi");
-
-struct TapTest : ::testing::Test {
+// A session on a scripted line, started on a whole second; ECHO in the
+// script stands for the block.
+struct Session {
     FakeClock clock;
     FakeSerialLine line;
     StatusLog status;
-    Modem modem{line, status};
+    BrindleConfig config;
+    Modem modem{line, status, config};
     TapSession tap{modem, status};
-    QStringList statuses;
-    QString response;
-    qint64 t0 = 0;
+    QByteArray block;
+    qint64 t0 = clock.monotonicMs();
 
-    TapTest() {
-        status.onPaneChanged(
-            [this](const QString& pane) { statuses = pane.split("\r\n", Qt::SkipEmptyParts); });
+    Session(const QString& script, const QString& text = "Hi", const char* waiting = "")
+        : block(TapText::MakeTAPString("447700900123", text)) {
         line.open("/dev/fake", {});
+        line.push(bytes(waiting));
+        line.script(script, block);
     }
-    void mark() { t0 = clock.monotonicMs(); }
-    qint64 elapsed() const { return clock.monotonicMs() - t0; }
-    Outcome send() { return tap.SendMessage("+44 7700 900123", "Hi", response); }
+    // The writes (the block as "block") and the time taken.
+    QString writes() const {
+        QStringList w;
+        for (const QByteArray& b : line.writes())
+            w << (b == block ? QString("block") : readable(b));
+        return QString("[%1] %2ms").arg(w.join(' ')).arg(clock.monotonicMs() - t0);
+    }
+    QString statuses() const {
+        return status.paneText().split("\r\n", Qt::SkipEmptyParts).join('|');
+    }
 };
 
 } // namespace
 
-TEST_F(TapTest, LoginSendsPG1AfterThePromptAndWaitsForGoAhead) {
-    line.on("\r", "ID=", 800).on("PG1", "110 1.8\r").reply(kGoAhead, 1500);
-    mark();
-    EXPECT_TRUE(tap.TAPLogin(response));
-    EXPECT_EQ(line.writes(), (QByteArrayList{QByteArray("\x11\x04\r"), "\r", kEsc + "PG1\r"}));
-    EXPECT_EQ(statuses, QStringList{"Logging In"});
-    EXPECT_EQ(elapsed(), 1000 + 800 + 1500);
-}
-
-TEST_F(TapTest, NoPromptAfterFourTriesOfFiveSeconds) {
-    mark();
-    EXPECT_FALSE(tap.TAPLogin(response));
-    EXPECT_EQ(response, "SMSC not responding");
-    EXPECT_EQ(line.writeCount("\r"), 4);
-    EXPECT_EQ(elapsed(), 1000 + 4 * 5000);
-}
-
-TEST_F(TapTest, PromptOnTheThirdTry) {
-    line.on("\x11\x04\r", "")
-        .on("\r", "")
-        .on("\r", "")
-        .on("\r", "ID=")
-        .on("PG1", "hello\r" + kGoAhead);
-    EXPECT_TRUE(tap.TAPLogin(response));
-    EXPECT_EQ(line.writeCount("\r"), 3);
-}
-
-TEST_F(TapTest, NoGoAheadEndsTheExchange) {
-    line.on("\r", "ID=").on("PG1", "110 1.8\r").on(kEotCR, kEsc + kEotCR);
-    mark();
-    EXPECT_FALSE(tap.TAPLogin(response));
-    EXPECT_EQ(response, "Timed out waiting for Ready");
-    EXPECT_EQ(line.writes().last(), kEotCR);
-    EXPECT_EQ(elapsed(), 1000 + 30000);
-}
-
-TEST_F(TapTest, AcceptedMessageWithTheTwoCarriageReturns) {
-    line.on(kBlock, "Message sent successful\r\x06\r", 700);
-    mark();
-    EXPECT_EQ(send(), Outcome::Accepted);
-    EXPECT_EQ(line.writes(), QByteArrayList{kBlock});
-    EXPECT_EQ(statuses, (QStringList{"Hi", "Message Accepted"}));
-    EXPECT_EQ(response, "Message sent successful");
-    // The second's pause after the acceptance ends at the next whole second.
-    EXPECT_EQ(elapsed(), 1000);
-    EXPECT_EQ(modem.buffer(), QByteArray());
-}
-
-// Every row of the failure table, on the fake clock.
-TEST_F(TapTest, SilentSmscAfterABlock) {
-    line.on(kEotCR, kEsc + kEotCR, 2000);
-    mark();
-    EXPECT_EQ(send(), Outcome::Failed);
-    EXPECT_EQ(response, "Timed out waiting for message response");
-    EXPECT_EQ(line.writes(), (QByteArrayList{kBlock, kEotCR}));
-    EXPECT_EQ(elapsed(), 60000 + 2000);
-}
-
-TEST_F(TapTest, SuccessfulWithoutCarriageReturnsIsStillAnAcceptance) {
-    line.on(kBlock, "Message sent successful");
-    mark();
-    EXPECT_EQ(send(), Outcome::AcceptedLineLost);
-    EXPECT_EQ(response, "Timed out waiting for Ready");
-    EXPECT_EQ(line.writes().last(), kEotCR);
-    EXPECT_EQ(elapsed(), 1000 + 25000 + 10000);
-}
-
-TEST_F(TapTest, SuccessfulWithOneCarriageReturnWaitsFiveMore) {
-    line.on(kBlock, "successful\r");
-    mark();
-    EXPECT_EQ(send(), Outcome::AcceptedLineLost);
-    EXPECT_EQ(elapsed(), 1000 + 5000 + 10000);
-}
-
-TEST_F(TapTest, RejectionTextDropsTheMessage) {
-    line.on(kBlock, "Message send failed\r");
-    EXPECT_EQ(send(), Outcome::Rejected);
-    EXPECT_EQ(response, "Message send failed");
-    EXPECT_EQ(modem.buffer(), QByteArray());
-    EXPECT_EQ(line.writes(), QByteArrayList{kBlock});
-}
-
-TEST_F(TapTest, StandardAnswersOfPagingTerminals) {
-    struct Case {
-        QByteArray answer;
-        Outcome outcome;
-        QString response;
+TEST(TapSession, LogOnWaitsForThePromptAndTheGoAhead) {
+    const std::pair<const char*, const char*> cases[] = {
+        // Split reads, garbage.
+        {"<CR>~<xFF>I@300 | ~D=@500 | PG1~110 1.8<CR><ESC>[ | ~p<CR>@1500",
+         "None [<DC1><EOT><CR> <CR> <ESC>PG1<CR>] 3000ms"},
+        {"", "NoPrompt [<DC1><EOT><CR> <CR> <CR> <CR> <CR>] 21000ms"},
+        {"<DC1>~ | <CR>~ | <CR>~ | <CR>~ID= | PG1~hi<CR><ESC>[p<CR>",
+         "None [<DC1><EOT><CR> <CR> <CR> <CR> <ESC>PG1<CR>] 11000ms"},
+        {"<CR>~ID= | PG1~110 1.8<CR> | <EOT>~<ESC><EOT><CR>",
+         "NoGoAhead [<DC1><EOT><CR> <CR> <ESC>PG1<CR> <EOT><CR>] 31000ms"},
+        // A call that ends ends the log-on at once, and nothing more is sent.
+        {"<DC1>~ | <CR>~<CR><LF>NO CARRIER<CR><LF>", "NoPrompt [<DC1><EOT><CR> <CR>] 1000ms"},
+        {"<CR>~ID= | PG1~110 1.8<CR><LF>NO CARRIER",
+         "NoGoAhead [<DC1><EOT><CR> <CR> <ESC>PG1<CR>] 1000ms"},
     };
-    const Case cases[] = {
-        {"211 \x06\r", Outcome::Accepted, "211"},
-        {"Message sent Successfully\r\x06\r", Outcome::Accepted, "Message sent Successfully"},
-        {"213 \x1e\r", Outcome::Rejected, "Message send failed"},
-        // A rejection wins over an acceptance in the same answer.
-        {"successful Message send failed\r\r", Outcome::Rejected, "Message send failed"},
-        {"\x1e successful\r\r", Outcome::Rejected, "Message send failed"},
-        {"211 \x06", Outcome::AcceptedLineLost, "Timed out waiting for Ready"},
-    };
-    for (const Case& c : cases) {
-        FakeSerialLine l;
-        l.open("/dev/fake", {});
-        Modem m(l, status);
-        TapSession t(m, status);
-        l.on(kBlock, c.answer);
-        QString r;
-        EXPECT_EQ(t.SendMessage("+447700900123", "Hi", r), c.outcome) << c.answer.toStdString();
-        EXPECT_EQ(r, c.response);
+    for (const auto& [script, expected] : cases) {
+        SCOPED_TRACE(script);
+        Session s(script);
+        const Failure f = s.tap.TAPLogin();
+        EXPECT_EQ(kindName(f) + ' ' + s.writes(), expected);
+        EXPECT_EQ(s.statuses(), "Logging In");
     }
 }
 
-// A call that ends mid-wait: a message counts as sent only once "successful"
-// has come from the SMSC, and a modem back in command state echoes the block,
-// whose own text is no answer.
-TEST_F(TapTest, ALostCallIsNoAnswer) {
-    const QByteArray noCarrier = "\r\nNO CARRIER\r\n";
+// Every answer to a block. A message counts as sent only once the SMSC said
+// so: a call that ends first, or the echo of the block by a modem back in
+// command state, is no answer.
+TEST(TapSession, AnswersToABlock) {
     struct Case {
-        const char* name;
-        QString text;
-        QByteArray waiting; // in from before the block
-        bool echoed;        // the block comes back first
-        QByteArray answer;
-        Outcome outcome;
-        QString response;
-        int writes; // the block, then EOT CR when the exchange is ended
+        const char* script;
+        const char* expected;
+        const char* text = "Hi";
+        const char* waiting = ""; // in from before the block
     };
     const Case cases[] = {
-        {"no carrier", "Hi", "", false, noCarrier, Outcome::LineLost, "Connection to SMSC lost", 1},
-        {"echo, then no carrier", "it was successful", "", true, noCarrier, Outcome::LineLost,
-         "Connection to SMSC lost", 1},
-        {"no carrier already in", "Hi", "\x06\r" + noCarrier, false, "", Outcome::LineLost,
-         "Connection to SMSC lost", 0},
-        {"echo of successful", "it was successful", "", true, "", Outcome::Failed,
-         "Timed out waiting for message response", 2},
-        {"echo of a rejection", "Message send failed twice", "", true, "", Outcome::Failed,
-         "Timed out waiting for message response", 2},
-        {"successful, then no carrier", "Hi", "", false, "211 successful" + noCarrier,
-         Outcome::AcceptedLineLost, "Timed out waiting for Ready", 1},
+        {"<ETX>~Message sent successful<CR><ACK><CR>@700",
+         "accepted None 'Message sent successful' [block] 1000ms"},
+        {"<ETX>~<NUL><SOH>succ@100 | ~essful<CR>@200 | ~<ACK><CR>@300",
+         "accepted None 'successful' [block] 1000ms"},
+        {"<ETX>~211 <ACK><CR>", "accepted None '211' [block] 0ms"},
+        {"<ETX>~Message sent Successfully<CR><ACK><CR>",
+         "accepted None 'Message sent Successfully' [block] 0ms"},
+        {"<ETX>~Message sent successful",
+         "accepted NotReady 'Message sent successful' [block <EOT><CR>] 36000ms"},
+        {"<ETX>~successful<CR>", "accepted NotReady 'successful' [block <EOT><CR>] 16000ms"},
+        {"<ETX>~211 <ACK>", "accepted NotReady '211' [block <EOT><CR>] 15000ms"},
+        {"<ETX>~Message send failed<CR>", "unsent Rejected '' [block] 0ms"},
+        {"<ETX>~213 <RS><CR>", "unsent Rejected '' [block] 0ms"},
+        {"<ETX>~successful Message send failed<CR><CR>", "unsent Rejected '' [block] 0ms"},
+        {"<ETX>~<RS> successful<CR><CR>", "unsent Rejected '' [block] 0ms"},
+        {"<EOT>~<ESC><EOT><CR>@2000", "unsent AnswerTimedOut '' [block <EOT><CR>] 62000ms"},
+        {"<ETX>~<NAK><CR> | <ETX>~<NAK><CR> | <ETX>~successful<CR><ACK><CR>",
+         "accepted None 'successful' [block block block] 1000ms"},
+        {"<ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100",
+         "unsent AnswerTimedOut '' [block block block block <EOT><CR>] 10000ms"},
+        {"<ETX>~<CR><LF>NO CARRIER<CR><LF>", "unsent LineLost '' [block] 0ms"},
+        {"", "unsent LineLost '' [] 0ms", "Hi", "<ACK><CR><CR><LF>NO CARRIER<CR><LF>"},
+        {"<ETX>~ECHO<CR><LF>NO CARRIER<CR><LF>", "unsent LineLost '' [block] 0ms",
+         "it was successful"},
+        {"<ETX>~ECHO", "unsent AnswerTimedOut '' [block <EOT><CR>] 70000ms", "it was successful"},
+        {"<ETX>~ECHO", "unsent AnswerTimedOut '' [block <EOT><CR>] 70000ms",
+         "Message send failed twice"},
+        {"<ETX>~211 successful<CR><LF>NO CARRIER<CR><LF>",
+         "accepted NotReady '211 successful' [block] 1000ms"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeSerialLine l;
-        l.open("/dev/fake", {});
-        Modem m(l, status);
-        TapSession t(m, status);
-        const QByteArray block = MakeTAPString("447700900123", c.text);
-        l.push(c.waiting);
-        l.on(block, (c.echoed ? block : QByteArray()) + c.answer);
-        QString r;
-        EXPECT_EQ(t.SendMessage("+447700900123", c.text, r), c.outcome);
-        EXPECT_EQ(r, c.response);
-        EXPECT_EQ(l.writes().size(), c.writes);
+        SCOPED_TRACE(std::string(c.script) + " " + c.text);
+        Session s(c.script, c.text, c.waiting);
+        const TapSession::Result r = s.tap.SendMessage("+44 7700 900123", c.text);
+        EXPECT_EQ(
+            QString("%1 %2 '%3' %4")
+                .arg(r.accepted ? "accepted" : "unsent", kindName(r.failure), r.answer, s.writes()),
+            c.expected);
+        EXPECT_EQ(s.statuses(), c.text + QString(r.accepted ? "|Message Accepted" : ""));
     }
 }
 
-TEST_F(TapTest, ALostCallEndsTheLogOnAtOnce) {
-    const QByteArray noCarrier = "\r\nNO CARRIER\r\n";
-    line.on("\x11\x04\r", "").on("\r", noCarrier);
-    mark();
-    EXPECT_FALSE(tap.TAPLogin(response));
-    EXPECT_EQ(response, "SMSC not responding");
-    EXPECT_EQ(line.writeCount("\r"), 1);
-    EXPECT_EQ(elapsed(), 1000);
-
-    FakeSerialLine l;
-    l.open("/dev/fake", {});
-    Modem m(l, status);
-    TapSession t(m, status);
-    l.on("\r", "ID=").on("PG1", "110 1.8" + noCarrier);
-    QString r;
-    mark();
-    EXPECT_FALSE(t.TAPLogin(r));
-    EXPECT_EQ(r, "Timed out waiting for Ready");
-    EXPECT_EQ(l.writes().last(), kEsc + "PG1\r") << "nothing sent to a call that has ended";
-    EXPECT_EQ(elapsed(), 1000);
-}
-
-TEST_F(TapTest, NakSendsTheSameBlockAgainAtMostThreeTimes) {
-    line.on(kBlock, "\x15\r").on(kBlock, "\x15\r").on(kBlock, "successful\r\x06\r");
-    EXPECT_EQ(send(), Outcome::Accepted);
-    EXPECT_EQ(line.writeCount(kBlock), 3);
-
-    FakeSerialLine l;
-    l.open("/dev/fake", {});
-    Modem m(l, status);
-    TapSession t(m, status);
-    for (int i = 0; i < 4; ++i)
-        l.on(kBlock, "\x15\r", 100);
-    QString r;
-    mark();
-    EXPECT_EQ(t.SendMessage("+447700900123", "Hi", r), Outcome::Failed);
-    EXPECT_EQ(r, "Timed out waiting for message response");
-    EXPECT_EQ(l.writeCount(kBlock), 4);
-    EXPECT_EQ(l.writes().last(), kEotCR);
-    EXPECT_EQ(elapsed(), 10000);
-}
-
-TEST_F(TapTest, LogoutEndsTheExchangeAndDropsTheLine) {
-    line.on(kEotCR, kEsc + kEotCR + "\r\nNO CARRIER\r\n").on("AT\r", "\r\nOK\r\n");
-    tap.TAPLogout();
-    EXPECT_EQ(line.writes(), (QByteArrayList{kEotCR, "\r", "AT\r"}));
-    EXPECT_EQ(statuses, (QStringList{"Logging Out", "Logged Out"}));
+TEST(TapSession, LogOffEndsTheExchangeAndDropsTheLine) {
+    Session s("<EOT>~<ESC><EOT><CR><CR><LF>NO CARRIER<CR><LF> | AT<CR>~<CR><LF>OK<CR><LF>");
+    s.tap.TAPLogout();
+    EXPECT_EQ(s.writes(), "[<EOT><CR> <CR> AT<CR>] 3000ms");
+    EXPECT_EQ(s.statuses(), "Logging Out|Logged Out");
 }

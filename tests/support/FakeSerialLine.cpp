@@ -1,7 +1,11 @@
 #include "support/FakeSerialLine.h"
 
+#include "HayesModem.h"
+#include "MessageRecord.h"
 #include "common/Clock.h"
+#include "support/LineBytes.h"
 
+#include <QStringList>
 #include <algorithm>
 
 namespace {
@@ -10,82 +14,94 @@ qint64 now() {
 }
 } // namespace
 
-FakeSerialLine& FakeSerialLine::reply(const QByteArray& bytes, qint64 afterMs) {
-    m_script.push_back({QByteArray(), bytes, afterMs});
-    if (m_script.size() == 1)
-        releaseUntriggered();
-    return *this;
+void FakeSerialLine::on(const QByteArray& trigger, const QByteArray& bytes, qint64 afterMs) {
+    m_script.push_back({trigger, bytes, afterMs});
+    if (m_script.size() == 1 && trigger.isEmpty())
+        release();
 }
 
-FakeSerialLine& FakeSerialLine::on(const QByteArray& trigger, const QByteArray& bytes,
-                                   qint64 afterMs) {
-    m_script.push_back({trigger, bytes, afterMs});
-    return *this;
+void FakeSerialLine::script(QString replies, const QByteArray& echo) {
+    replies.replace("ECHO", readable(echo));
+    for (const QString& reply : replies.split(" | ", Qt::SkipEmptyParts)) {
+        const qsizetype at = reply.lastIndexOf('@');
+        const QStringList parts = reply.left(at).split('~');
+        on(bytes(parts[0].toStdString()), bytes(parts.value(1).toStdString()),
+           at < 0 ? 0 : reply.mid(at + 1).toLongLong());
+    }
 }
 
 void FakeSerialLine::push(const QByteArray& bytes, qint64 afterMs) {
-    m_pending.push_back({now() + afterMs, bytes});
+    m_pending.emplace_back(now() + afterMs, bytes);
     std::stable_sort(m_pending.begin(), m_pending.end(),
-                     [](const Pending& a, const Pending& b) { return a.dueMs < b.dueMs; });
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
-void FakeSerialLine::releaseUntriggered() {
-    while (!m_script.empty() && m_script.front().trigger.isEmpty()) {
+// The step at the front, then every untriggered one after it.
+void FakeSerialLine::release() {
+    do {
         push(m_script.front().bytes, m_script.front().afterMs);
         m_script.pop_front();
-    }
+    } while (!m_script.empty() && m_script.front().trigger.isEmpty());
 }
 
 bool FakeSerialLine::open(const QString& device, const LineSettings& settings) {
     m_device = device;
     m_settings = settings;
-    if (m_failOpens > 0) {
-        --m_failOpens;
-        return false;
-    }
     ++m_opens;
     m_open = true;
+    if (m_peer)
+        m_peer->reset();
     return true;
 }
 
 bool FakeSerialLine::close() {
-    // What the peer had still to say is lost with the line.
+    // What the other end had still to say is lost with the line.
     m_pending.clear();
+    if (m_peer)
+        m_peer->reset();
     m_open = false;
     return true;
 }
 
 void FakeSerialLine::write(const QByteArray& bytes) {
+    if (beforeWrite)
+        beforeWrite();
     m_writes << bytes;
-    if (!m_script.empty() && !m_script.front().trigger.isEmpty() &&
-        bytes.contains(m_script.front().trigger)) {
-        push(m_script.front().bytes, m_script.front().afterMs);
-        m_script.pop_front();
-        releaseUntriggered();
-    }
-    if (m_responder)
-        m_responder(bytes);
+    if (m_peer)
+        m_peer->receive(bytes.toStdString(), now());
+    else if (!m_script.empty() && bytes.contains(m_script.front().trigger))
+        release();
 }
 
 QByteArray FakeSerialLine::takeAvailable() {
     QByteArray out;
-    while (!m_pending.empty() && m_pending.front().dueMs <= now()) {
-        out += m_pending.front().bytes;
+    while (!m_pending.empty() && m_pending.front().first <= now()) {
+        out += m_pending.front().second;
         m_pending.pop_front();
+    }
+    if (m_peer) {
+        const Emission e = m_peer->takeDue(now());
+        out += QByteArray::fromStdString(e.bytes);
+        for (const std::string& n : e.notes)
+            m_notes << QString::fromStdString(n);
+        for (const AcceptedMessage& m : e.accepted)
+            m_record += QByteArray::fromStdString(MessageRecord::line(m));
     }
     return out;
 }
 
-bool FakeSerialLine::waitForInput(qint64 ms) {
-    if (!m_pending.empty() && m_pending.front().dueMs <= now())
-        return true;
-    qint64 wait = ms;
-    if (!m_pending.empty())
-        wait = std::min(wait, m_pending.front().dueMs - now());
-    Clock::instance().waitMs(wait);
-    return !m_pending.empty() && m_pending.front().dueMs <= now();
+qint64 FakeSerialLine::nextDue() const {
+    qint64 due = m_pending.empty() ? -1 : m_pending.front().first;
+    if (m_peer)
+        if (const auto peer = m_peer->nextDeadlineMs(); peer && (due < 0 || *peer < due))
+            due = *peer;
+    return due;
 }
 
-int FakeSerialLine::writeCount(const QByteArray& bytes) const {
-    return static_cast<int>(std::count(m_writes.begin(), m_writes.end(), bytes));
+bool FakeSerialLine::waitForInput(qint64 ms) {
+    const qint64 due = nextDue();
+    if (due < 0 || due > now())
+        Clock::instance().waitMs(due < 0 ? ms : std::min(ms, due - now()));
+    const qint64 next = nextDue();
+    return next >= 0 && next <= now();
 }

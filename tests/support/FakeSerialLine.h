@@ -1,26 +1,29 @@
 #pragma once
 
-#include "nom/SerialLine.h"
+#include "common/SerialLine.h"
 
 #include <QByteArrayList>
 #include <deque>
 #include <functional>
 
-// A scripted serial line on the installed clock. Replies are queued in script
-// order; a reply with a trigger is released only when a write contains the
-// trigger, one without follows the reply before it. A released reply arrives
-// after its delay. Every write is recorded. A responder, when set, sees every
-// write and may queue replies itself (for stateful peers).
+class HayesModem;
+
+// A serial line on the installed clock, with one of two other ends: a script
+// of replies, or smscsim's own modem and message centre. Every write is kept.
 class FakeSerialLine : public SerialLine {
 public:
-    FakeSerialLine& reply(const QByteArray& bytes, qint64 afterMs = 0);
-    FakeSerialLine& on(const QByteArray& trigger, const QByteArray& bytes, qint64 afterMs = 0);
-    // Queues bytes now, arriving after `afterMs`.
+    // Replies "trigger~bytes@ms" joined by " | ", in the transcript's spelling
+    // ("<CR>"): each is released when a write holds its trigger (an empty one
+    // comes with the reply before it) and arrives `ms` later. ECHO stands for
+    // `echo`.
+    void script(QString replies, const QByteArray& echo = {});
+    // Bytes that arrive `afterMs` from now, whatever is written.
     void push(const QByteArray& bytes, qint64 afterMs = 0);
-    void setResponder(std::function<void(const QByteArray& written)> responder) {
-        m_responder = std::move(responder);
-    }
-    void failNextOpens(int n) { m_failOpens = n; }
+    // The simulator answers instead of the script: opening or closing the
+    // port hangs it up, as on the pseudo-terminal.
+    void setPeer(HayesModem* peer) { m_peer = peer; }
+    // Runs before each write reaches the other end.
+    std::function<void()> beforeWrite;
 
     bool open(const QString& device, const LineSettings& settings) override;
     bool close() override;
@@ -30,12 +33,13 @@ public:
     bool waitForInput(qint64 ms) override;
 
     const QByteArrayList& writes() const { return m_writes; }
-    QByteArray written() const { return m_writes.join(); }
-    int writeCount(const QByteArray& bytes) const;
-    bool scriptDone() const { return m_script.empty(); }
     int opens() const { return m_opens; }
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
+    // From the simulator: its transcript notes, and what it accepted in the
+    // lines of its record file (number TAB text LF).
+    const QStringList& notes() const { return m_notes; }
+    QByteArray record() const { return m_record; }
 
 private:
     struct Step {
@@ -43,19 +47,18 @@ private:
         QByteArray bytes;
         qint64 afterMs;
     };
-    struct Pending {
-        qint64 dueMs;
-        QByteArray bytes;
-    };
-    void releaseUntriggered();
+    void on(const QByteArray& trigger, const QByteArray& bytes, qint64 afterMs);
+    void release();
+    qint64 nextDue() const;
 
     std::deque<Step> m_script;
-    std::deque<Pending> m_pending;
-    std::function<void(const QByteArray&)> m_responder;
+    std::deque<std::pair<qint64, QByteArray>> m_pending;
+    HayesModem* m_peer = nullptr;
     QByteArrayList m_writes;
+    QStringList m_notes;
+    QByteArray m_record;
     bool m_open = false;
     int m_opens = 0;
-    int m_failOpens = 0;
     QString m_device;
     LineSettings m_settings;
 };

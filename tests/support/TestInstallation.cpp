@@ -1,6 +1,9 @@
 #include "support/TestInstallation.h"
 
+#include "common/ComPorts.h"
+#include "common/ExchangeFiles.h"
 #include "common/InstallPath.h"
+#include "common/LineFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -32,6 +35,14 @@ void copyTree(const QString& from, const QString& to) {
 
 } // namespace
 
+void TestInstallation::mapPortsAway(const QString& appPath) {
+    QStringList absent;
+    for (int n = 1; n <= ComPorts::kPortCount; ++n)
+        absent << appPath + QStringLiteral("absent-port/COM%1").arg(n);
+    if (!LineFile::rewrite(ExchangeFiles::path(appPath, ExchangeFiles::kComPorts), absent))
+        throw std::runtime_error("cannot map the serial ports away");
+}
+
 QString TestInstallation::sourceDir() {
     const QString s = qEnvironmentVariable("QUORVEL_SOURCE_DIR");
     return s.isEmpty() ? QStringLiteral(QUORVEL_SOURCE_DIR_DEFAULT) : s;
@@ -49,6 +60,7 @@ TestInstallation::TestInstallation(Contents contents) {
         copyTree(sourceDir() + "/data/install", m_dir.path());
         for (const char* d : {"Config", "NOM/UK/Cellnet/Config", "NOMMon/Logs"})
             QDir().mkpath(m_dir.path() + '/' + d);
+        mapPortsAway(appPath());
     }
     m_oldCwd = QDir::currentPath();
     QDir::setCurrent(m_dir.path());

@@ -5,7 +5,8 @@
 
 // A whole installation in a temporary folder: the shipped data tree copied in,
 // the current directory moved into it and the settings store pointed at a file
-// inside it. Everything is restored when it goes away.
+// inside it. Every serial port names a device that does not exist, so no test
+// ever dials on the host's own ports. Everything is restored when it goes away.
 class TestInstallation {
 public:
     enum class Contents { ShippedData, Empty };
@@ -21,6 +22,9 @@ public:
     void writeBytes(const QString& relative, const QByteArray& bytes) const;
     void remove(const QString& relative) const;
     QString registryFile() const;
+
+    // Points COM1 to COM8 of the installation at paths that do not exist.
+    static void mapPortsAway(const QString& appPath);
 
     static QString sourceDir();
     static QString binaryDir();

@@ -6,6 +6,8 @@ namespace {
 const char kCR = 13;
 const char kLF = 10;
 const char kBS = 8;
+// Bytes a noisy line adds; none of them means anything to a modem or to TAP.
+const std::string kNoise("\xff\x00#~\x7f", 5);
 
 std::string framed(const std::string& text) {
     return "\r\n" + text + "\r\n";
@@ -49,6 +51,8 @@ void HayesModem::push(Pending item) {
 
 void HayesModem::answer(std::string bytes, std::int64_t nowMs,
                         std::optional<AcceptedMessage> accepted, std::string note) {
+    if (m_options.garbage && !bytes.empty())
+        bytes = kNoise + bytes;
     push({nowMs + m_options.delayMs, std::move(bytes), std::move(accepted), std::move(note)});
 }
 

@@ -54,7 +54,7 @@ const std::map<std::string, Flag>& flags() {
         {"--record", text(&SimOptions::recordPath)},
         {"--transcript", text(&SimOptions::transcriptPath)},
         {"--lifetime", number(&SimOptions::lifetimeSeconds, 1, 100000000)},
-        {"--forever", setTo(&SimOptions::forever, true)},
+        {"--forever", setTo(&SimOptions::runForever, true)},
         {"--help", setTo(&SimOptions::help, true)},
         {"--delay", number(&SimOptions::delayMs, 0, 600000)},
         {"--guard", number(&SimOptions::guardMs, 20, 10000)},
@@ -63,11 +63,13 @@ const std::map<std::string, Flag>& flags() {
         {"--no-carrier", setTo(&SimOptions::dialFault, DF::NoCarrier)},
         {"--faulty-dials", number(&SimOptions::faultyDials, 0, kMaxCount)},
         {"--silent-modem", setTo(&SimOptions::silentModem, true)},
+        {"--garbage", setTo(&SimOptions::garbage, true)},
         {"--no-id", setTo(&SimOptions::noId, true)},
         {"--no-go-ahead", setTo(&SimOptions::noGoAhead, true)},
         {"--reject-every", number(&SimOptions::rejectEvery, 1, kMaxCount)},
         {"--terse", setTo(&SimOptions::answerStyle, AS::Terse)},
         {"--capital-s", setTo(&SimOptions::answerStyle, AS::CapitalS)},
+        {"--unterminated", setTo(&SimOptions::answerStyle, AS::Unterminated)},
         {"--silent-after", number(&SimOptions::silentAfter, 0, kMaxCount)},
         {"--drop-after", number(&SimOptions::dropAfter, 1, kMaxCount)},
     };
@@ -111,7 +113,7 @@ bool SimOptions::parse(const std::vector<std::string>& args, SimOptions& options
         }
         if (name == "--no-dialtone" || name == "--busy" || name == "--no-carrier")
             ++dialFaults;
-        if (name == "--terse" || name == "--capital-s")
+        if (name == "--terse" || name == "--capital-s" || name == "--unterminated")
             ++styles;
     }
     if (dialFaults > 1) {
@@ -119,7 +121,7 @@ bool SimOptions::parse(const std::vector<std::string>& args, SimOptions& options
         return false;
     }
     if (styles > 1) {
-        error = "choose at most one of --terse, --capital-s";
+        error = "choose at most one of --terse, --capital-s, --unterminated";
         return false;
     }
     return true;
@@ -148,11 +150,14 @@ Faults:
   --no-carrier         answer dials with NO CARRIER
   --faulty-dials N     the dial fault hits only the first N dials (default: all)
   --silent-modem       the modem answers nothing at all, not even an echo
+  --garbage            line noise comes before every answer
   --no-id              the message centre never prompts with ID=
   --no-go-ahead        the log-on gets its banner but never the go-ahead
   --reject-every N     answer every Nth good block with "Message send failed"
   --terse              accept blocks with "211" and ACK only
   --capital-s          accept blocks with "Message Sent Successfully" and ACK
+  --unterminated       accept blocks with "Transmission successful" alone: no
+                       CR, ACK, CR after it
   --silent-after N     after N accepted messages, answer no further block
   --drop-after N       drop the line right after the Nth accepted message
   --help               show this text

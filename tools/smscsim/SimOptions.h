@@ -8,13 +8,13 @@
 // lives, and which faults the modem and the message centre play.
 struct SimOptions {
     enum class DialFault { None, NoDialtone, Busy, NoCarrier };
-    enum class AnswerStyle { Successful, Terse, CapitalS };
+    enum class AnswerStyle { Successful, Terse, CapitalS, Unterminated };
 
     std::string linkPath;
     std::string recordPath;
     std::string transcriptPath;
     std::int64_t lifetimeSeconds = 3600;
-    bool forever = false;
+    bool runForever = false; // "forever" is a macro where Qt is included
     bool help = false;
 
     std::int64_t delayMs = 0;
@@ -22,12 +22,15 @@ struct SimOptions {
     DialFault dialFault = DialFault::None;
     int faultyDials = -1; // -1: every dial
     bool silentModem = false;
+    bool garbage = false; // line noise before every answer
     bool noId = false;
     bool noGoAhead = false;
     int rejectEvery = 0; // 0: never
     AnswerStyle answerStyle = AnswerStyle::Successful;
     int silentAfter = -1; // -1: never
     int dropAfter = -1;   // -1: never
+
+    bool operator==(const SimOptions&) const = default;
 
     // Fills `options` from the arguments (without the program name); on a
     // usage error returns false with a one-line reason in `error`.

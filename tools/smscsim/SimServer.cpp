@@ -77,7 +77,7 @@ int SimServer::run() {
     std::fflush(stdout);
     m_transcript.note(elapsedMs(), "serving " + m_pty.slavePath());
 
-    std::int64_t endMs = m_options.forever ? -1 : m_options.lifetimeSeconds * 1000;
+    std::int64_t endMs = m_options.runForever ? -1 : m_options.lifetimeSeconds * 1000;
     serve(endMs);
     ::close(m_signals);
     return 0;

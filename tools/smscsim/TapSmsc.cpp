@@ -162,8 +162,13 @@ TapReply TapSmsc::endOfBlock() {
     case SimOptions::AnswerStyle::CapitalS:
         answer = "211 Message Sent Successfully";
         break;
+    case SimOptions::AnswerStyle::Unterminated:
+        answer = "211 Transmission successful";
+        break;
     }
-    TapReply reply{answer + kCR + ACK + kCR, std::move(message), false,
+    if (m_options.answerStyle != SimOptions::AnswerStyle::Unterminated)
+        answer += kCR + ACK + kCR;
+    TapReply reply{answer, std::move(message), false,
                    "message " + std::to_string(m_accepted) + " accepted"};
     if (m_options.dropAfter > 0 && m_accepted == m_options.dropAfter && !m_dropped) {
         m_dropped = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nom/SerialLine.h"
+#include "common/SerialLine.h"
 
 #include <QSerialPort>
 
@@ -12,6 +12,7 @@ public:
     ~QSerialPortLine() override;
 
     bool open(const QString& device, const LineSettings& settings) override;
+    OpenFailure openFailure() const override { return m_openFailure; }
     bool close() override;
     bool isOpen() const override;
     void write(const QByteArray& bytes) override;
@@ -20,6 +21,8 @@ public:
 
 private:
     bool closeIfGone();
+    static OpenFailure failureOf(const QString& path, QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
+    OpenFailure m_openFailure = OpenFailure::None;
 };

@@ -15,9 +15,21 @@ struct LineSettings {
 // that keeps timers and window events running.
 class SerialLine {
 public:
+    // Why the last open failed.
+    enum class OpenFailure {
+        None,
+        NoDevice,
+        // Another program holds the port.
+        InUse,
+        // The device is there, but the user may not open it.
+        NotPermitted,
+        Other,
+    };
+
     virtual ~SerialLine() = default;
 
     virtual bool open(const QString& device, const LineSettings& settings) = 0;
+    virtual OpenFailure openFailure() const { return OpenFailure::Other; }
     // False when closing failed.
     virtual bool close() = 0;
     // A line whose other end hangs up, or whose device goes away, closes

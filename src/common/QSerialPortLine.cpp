@@ -1,11 +1,14 @@
-#include "nom/QSerialPortLine.h"
+#include "common/QSerialPortLine.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cerrno>
 #include <poll.h>
+#include <unistd.h>
 
 QSerialPortLine::QSerialPortLine() = default;
 
@@ -17,9 +20,13 @@ bool QSerialPortLine::open(const QString& device, const LineSettings& settings) 
     if (m_port.isOpen())
         m_port.close();
     const QString canonical = QFileInfo(device).canonicalFilePath();
-    m_port.setPortName(canonical.isEmpty() ? device : canonical);
-    if (!m_port.open(QIODevice::ReadWrite))
+    const QString path = canonical.isEmpty() ? device : canonical;
+    m_port.setPortName(path);
+    m_openFailure = OpenFailure::None;
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openFailure = failureOf(path, m_port.error());
         return false;
+    }
     const bool configured =
         m_port.setBaudRate(settings.baud) &&
         m_port.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)) &&
@@ -27,6 +34,7 @@ bool QSerialPortLine::open(const QString& device, const LineSettings& settings) 
         m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
         m_port.close();
+        m_openFailure = OpenFailure::Other;
         return false;
     }
     // A raised DTR tells the modem a terminal is there; dropping it on close
@@ -100,4 +108,20 @@ bool QSerialPortLine::closeIfGone() {
     m_port.close();
     m_port.clearError();
     return true;
+}
+
+SerialLine::OpenFailure QSerialPortLine::failureOf(const QString& path,
+                                                   QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenFailure::NoDevice;
+    case QSerialPort::PermissionError:
+        // The port's lock file, an exclusive open and the device's own mode
+        // all report a permission error: only the mode says "not yours".
+        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0 && errno == EACCES)
+            return OpenFailure::NotPermitted;
+        return OpenFailure::InUse;
+    default:
+        return OpenFailure::Other;
+    }
 }

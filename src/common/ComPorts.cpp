@@ -1,4 +1,4 @@
-#include "nom/ComPorts.h"
+#include "common/ComPorts.h"
 
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
@@ -6,14 +6,11 @@
 namespace ComPorts {
 
 QString devicePath(const QString& appPath, int portNumber) {
-    if (portNumber < 1)
+    if (portNumber < 1 || portNumber > kPortCount)
         return QString();
     const QStringList lines =
         LineFile::readAll(ExchangeFiles::path(appPath, ExchangeFiles::kComPorts));
-    const QString named = portNumber <= lines.size() ? lines[portNumber - 1].trimmed() : QString();
-    if (!named.isEmpty())
-        return named;
-    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+    return portNumber <= lines.size() ? lines[portNumber - 1].trimmed() : QString();
 }
 
 } // namespace ComPorts

@@ -1,0 +1,124 @@
+#include "client/modem_setup/ConnectionSettings.h"
+
+#include "client/modem_setup/MainWindowLink.h"
+#include "client/modem_setup/ModemTester.h"
+#include "common/ExchangeFiles.h"
+#include "common/LineFile.h"
+#include "common/MessageBox.h"
+#include "common/Setting.h"
+#include "common/Val.h"
+
+ConnectionSettings::ConnectionSettings(QString appPath, ModemTester& tester, OutsideLine& outside,
+                                       MainWindowLink& mainWindow)
+    : m_appPath(std::move(appPath)), m_tester(tester), m_outside(outside),
+      m_mainWindow(mainWindow) {
+    QObject::connect(&m_tester, &ModemTester::sendButtonEnabled, &m_tester,
+                     [this](bool enabled) { m_mainWindow.setSendEnabled(enabled); });
+}
+
+int ConnectionSettings::storedPort(const QString& appPath) {
+    const QStringList lines =
+        LineFile::readAll(ExchangeFiles::path(appPath, ExchangeFiles::kPortFile));
+    return lines.isEmpty() ? 0 : static_cast<int>(leadingNumber(lines.first()));
+}
+
+void ConnectionSettings::writePortFile(const QString& appPath, int port) {
+    const QString line = port > 0 ? ' ' + QString::number(port) + ' ' : QString();
+    LineFile::rewrite(ExchangeFiles::path(appPath, ExchangeFiles::kPortFile), {line});
+}
+
+void ConnectionSettings::Load() {
+    if (isModem())
+        optModem_Click(false);
+    else if (ConnectionType == 1 || ConnectionType == -1)
+        optInternet_Click();
+    const int port = storedPort(m_appPath);
+    if (port >= 1 && port <= ModemDialogState::kPorts)
+        m_tester.Option1_Click(port);
+}
+
+void ConnectionSettings::chooseType(int type) {
+    ConnectionType = type;
+    Setting::write(Setting::ModemConn, isModem() ? QStringLiteral("0") : QStringLiteral("1"));
+    m_tester.applyConnectionLayout(isModem());
+    m_mainWindow.applyConnectionLayout(type);
+}
+
+void ConnectionSettings::optModem_Click(bool byHand) {
+    chooseType(0);
+    if (byHand)
+        Activate();
+}
+
+void ConnectionSettings::optInternet_Click() {
+    chooseType(-1);
+}
+
+void ConnectionSettings::chkOutsideNo_Click(bool ticked) {
+    m_outside.ticked = ticked;
+}
+
+void ConnectionSettings::Activate() {
+    if (ConnectionType == 2) {
+        noPort = true;
+        return;
+    }
+    m_outside.fillFromSaved();
+    if (!isModem() || storedPort(m_appPath) != 0)
+        return;
+    const auto answer =
+        MessageBox::show(QStringLiteral(" Do you want to detect modem automatically ?"),
+                         kQuorvelWarning, MessageBox::Icon::None, MessageBox::Buttons::YesNo);
+    if (answer != MessageBox::Answer::Yes) {
+        noPort = true;
+        return;
+    }
+    m_tester.setBusy(true);
+    firstStartResult = m_tester.AutoDetectPort();
+    // The search leaves COM 4 chosen when nothing answered.
+    if (firstStartResult == 0)
+        m_tester.clearSelection();
+    m_tester.setBusy(false);
+}
+
+ConnectionSettings::Ok ConnectionSettings::Command1_Click() {
+    if (ConnectionType == 2) {
+        MessageBox::show(QStringLiteral("Select a connection type"), kQuorvelWarning,
+                         MessageBox::Icon::Critical);
+        return Ok::NoConnectionType;
+    }
+    if (m_outside.ticked && m_outside.text.trimmed().isEmpty()) {
+        MessageBox::show(QStringLiteral("Enter prefix to dial an outside number."),
+                         kQuorvelWarning);
+        return Ok::PrefixMissing;
+    }
+    writePortFile(m_appPath, m_tester.state().selectedPort);
+    if (m_outside.ticked)
+        m_outside.prefix = OutsideLine::numberIn(m_outside.text);
+    m_outside.savedOption = m_outside.ticked ? 1 : 0;
+    // Brindle reads the number after the blank.
+    if (m_outside.prefix != -1)
+        Setting::write(Setting::OutDial, ' ' + QString::number(m_outside.prefix));
+    Setting::write(Setting::OutDialOption, ' ' + QString::number(m_outside.savedOption));
+    return Ok::Closing;
+}
+
+void ConnectionSettings::Unload() {
+    const bool searching = !m_tester.state().Command1Enabled;
+    m_tester.release();
+    if (searching) {
+        noPort = true;
+        return;
+    }
+    noPort = false;
+    const int port = m_tester.state().selectedPort;
+    if (isModem() && port == 0) {
+        MessageBox::show(
+            QStringLiteral("No port selected. You will not be able to send any SMS messages."),
+            kQuorvelWarning, MessageBox::Icon::Critical);
+        m_mainWindow.setSendEnabled(false);
+    } else {
+        m_mainWindow.setSendEnabled(true);
+    }
+    writePortFile(m_appPath, port);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "client/modem_setup/OutsideLine.h"
+
+#include <QString>
+
+class MainWindowLink;
+class ModemTester;
+
+// The settings side of the connection dialog: how messages leave (Internet
+// or Modem), the outside-line prefix and the port, what OK checks and what
+// it stores for Brindle. MODEM_CONN is stored the moment a type is picked;
+// OUT_DIAL, OUT_DIAL_OPTION and Config\Port.cfg only by OK and the unload.
+class ConnectionSettings {
+public:
+    // How OK ended.
+    enum class Ok { Closing, NoConnectionType, PrefixMissing };
+
+    // `outside` holds the stored prefix (OUT_DIAL) and option
+    // (OUT_DIAL_OPTION) as the client loaded them; OK updates them.
+    ConnectionSettings(QString appPath, ModemTester& tester, OutsideLine& outside,
+                       MainWindowLink& mainWindow);
+
+    // 0 Modem, 1 or -1 Internet (the dialog sets -1), 2 not chosen.
+    int ConnectionType = 2;
+    // The modem route has no usable port; the main window reads it after
+    // the dialog has closed.
+    bool noPort = false;
+    // The port the search offered on showing found; 0 for none.
+    int firstStartResult = 0;
+
+    // Selects the stored type (the dialog's own choice, so no notice and no
+    // second activation) and the stored port.
+    void Load();
+    // The dialog is shown: fills the prefix and, in Modem mode without a
+    // port, offers the search.
+    void Activate();
+    void optModem_Click(bool byHand);
+    // The Internet notice (and running OK after its Yes) is the window's.
+    void optInternet_Click();
+    void chkOutsideNo_Click(bool ticked);
+    // The checks in order, then the saves. PrefixMissing asks the window to
+    // put the cursor into the prefix box; on Closing the window closes.
+    Ok Command1_Click();
+    // The dialog closes: the port again, the send button, and the port is
+    // let go so Brindle can open it.
+    void Unload();
+
+    // The number on the first line of Config\Port.cfg; 0 for none.
+    static int storedPort(const QString& appPath);
+    // The port with a blank either side, or an empty line for none.
+    static void writePortFile(const QString& appPath, int port);
+
+private:
+    bool isModem() const { return ConnectionType == 0; }
+    void chooseType(int type);
+
+    QString m_appPath;
+    ModemTester& m_tester;
+    OutsideLine& m_outside;
+    MainWindowLink& m_mainWindow;
+};

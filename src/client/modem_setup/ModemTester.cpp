@@ -1,0 +1,304 @@
+#include "client/modem_setup/ModemTester.h"
+
+#include "client/modem_setup/PortDetector.h"
+#include "client/modem_setup/SmscNumber.h"
+#include "common/Clock.h"
+#include "common/ComPorts.h"
+#include "common/MessageBox.h"
+#include "common/SerialLine.h"
+#include "common/Win1252.h"
+
+const QString ModemTester::kSuccess = QStringLiteral("SUCCESS");
+const QString ModemTester::kNoDialtone = QStringLiteral("NO DIALTONE");
+const QString ModemTester::kUndetermined = QStringLiteral("UNDETERMIND ERROR");
+const QString ModemTester::kPortInUse =
+    QStringLiteral("The port is currently being used by another application.");
+
+namespace {
+
+// The longest a wait sleeps before it looks at the clock again.
+constexpr qint64 kStepMs = 1000;
+// A chatty line must not grow the buffer for ever; the texts waited for are short.
+constexpr qsizetype kBufferLimit = 64 * 1024;
+constexpr int kDialTimeout = 60;
+
+const QString kModemTestFailed = QStringLiteral("Modem Test Failed");
+const QString kModemTestSuccessful = QStringLiteral("Modem Test Successful");
+const QString kNoDialtoneText =
+    QStringLiteral("No Dialtone Detected. Please check if modem is connected to a phoneline. You "
+                   "will not be able to send messages from the application");
+const QString kUndeterminedText =
+    QStringLiteral("Undetermined Error Detected. Please restart and use an alternative COM port");
+
+qint64 nowSecond() {
+    return Clock::instance().monotonicMs() / 1000;
+}
+
+} // namespace
+
+ModemTester::ModemTester(SerialLine& line, QString appPath, OutsideLine& outside, QObject* parent)
+    : QObject(parent), m_line(line), m_appPath(std::move(appPath)), m_outside(outside) {}
+
+ModemTester::~ModemTester() {
+    m_line.close();
+}
+
+void ModemTester::changed() {
+    emit stateChanged();
+}
+
+void ModemTester::setLabel2(const QString& text) {
+    m_state.Label2 = text;
+    changed();
+}
+
+void ModemTester::setLabel3(const QString& text) {
+    if (m_state.Label3 == text)
+        return;
+    m_state.Label3 = text;
+    changed();
+}
+
+void ModemTester::setHint(const QString& text) {
+    m_state.lblModemMessage = text;
+    changed();
+}
+
+void ModemTester::setBusy(bool busy) {
+    if (m_state.busy == busy)
+        return;
+    m_state.busy = busy;
+    changed();
+    emit busyChanged(busy);
+}
+
+void ModemTester::applyConnectionLayout(bool modem) {
+    m_state.modemControlsEnabled = modem;
+    m_state.Command2Enabled = modem;
+    m_state.Command3Enabled = modem;
+    m_state.portEnabled.fill(modem);
+    m_state.Command1Enabled = true;
+    changed();
+}
+
+void ModemTester::closePort() {
+    m_line.close();
+}
+
+void ModemTester::release() {
+    m_released = true;
+    closePort();
+}
+
+void ModemTester::Option1_Click(int port) {
+    m_state.selectedPort = port;
+    closePort();
+    m_portNumber = port;
+    m_state.Command1Enabled = true;
+    changed();
+}
+
+void ModemTester::selectPort(int port) {
+    // Choosing the button already chosen is no click.
+    if (m_state.selectedPort != port)
+        Option1_Click(port);
+}
+
+void ModemTester::clearSelection() {
+    m_state.selectedPort = 0;
+    changed();
+}
+
+void ModemTester::DetectModem() {
+    m_released = false;
+    const PortDetector::Result found = PortDetector::DetectModem(m_line, m_appPath);
+    m_portNumber = ModemDialogState::kPorts;
+    for (int i = 0; i < ModemDialogState::kPorts; ++i)
+        m_state.portEnabled[i] = found.opened[i];
+    m_state.lblModemMessage = found.hint;
+    if (found.count > 0) {
+        m_state.Label2 = QStringLiteral("Port Successfully Detected");
+        m_state.Label3 = QStringLiteral(
+            "Messages can be sent from Quorvel. You can test the modem connectivity to the "
+            "Messaging Centre by clicking on the Test Modem button.");
+        emit sendButtonEnabled(true);
+        m_state.Command2Enabled = true;
+        m_state.Command3Enabled = true;
+        // With gaps, the lowest port that opened: never a disabled button.
+        Option1_Click(found.lowest);
+    } else {
+        m_state.Label2 = QStringLiteral("No Modem Detected");
+        m_state.Label3 =
+            QStringLiteral("No Messages can be sent. Please check your port setting and ensure "
+                           "that the modem is not currently in use");
+        m_state.butRefreshEnabled = true;
+        m_state.Command2Enabled = false;
+        m_state.Command3Enabled = false;
+    }
+    changed();
+}
+
+QString ModemTester::ReadConfigFile() {
+    const SmscNumber::Read read = SmscNumber::ReadConfigFile(m_appPath);
+    if (read.found && m_outside.ticked)
+        m_outside.prefix = OutsideLine::numberIn(m_outside.text);
+    return read.number;
+}
+
+QByteArray ModemTester::dialCommand() {
+    return "ATDT" + Win1252::encode(m_outside.dialString(ReadConfigFile())) + '\r';
+}
+
+void ModemTester::openChosenPort() {
+    closePort();
+    m_portNumber = m_state.selectedPort;
+    const QString device = ComPorts::devicePath(m_appPath, m_portNumber);
+    if (device.isEmpty() || m_line.open(device, LineSettings()))
+        return;
+    if (m_line.openFailure() == SerialLine::OpenFailure::InUse)
+        m_pendingPortMessage = kPortInUse;
+}
+
+bool ModemTester::AwaitMultiString(const QByteArray& send, const QByteArray& w1,
+                                   const QByteArray& w2, const QByteArray& w3, const QByteArray& w4,
+                                   int timeout) {
+    const qint64 deadline = nowSecond() + timeout;
+    bool finished = w1.isEmpty() && w2.isEmpty() && w3.isEmpty() && w4.isEmpty();
+    if (!send.isEmpty()) {
+        setLabel3(QStringLiteral("Sending Command to Modem"));
+        setHint(QString());
+        openChosenPort();
+        if (m_line.isOpen())
+            m_line.write(send);
+    }
+    QByteArray buffer = m_line.isOpen() ? m_line.takeAvailable() : QByteArray();
+    while (!finished && !m_released && deadline > nowSecond()) {
+        setLabel3(QStringLiteral("Awaiting Return Data from Modem"));
+        const qint64 left = deadline * 1000 - Clock::instance().monotonicMs();
+        m_line.waitForInput(qBound<qint64>(1, left, kStepMs));
+        if (m_line.isOpen())
+            buffer += m_line.takeAvailable();
+        if (buffer.size() > kBufferLimit)
+            buffer = buffer.right(kBufferLimit);
+        const bool first = !w1.isEmpty() && buffer.contains(w1);
+        if (first || (!w2.isEmpty() && buffer.contains(w2))) {
+            setLabel3(QStringLiteral("Data Returned from Modem"));
+            finished = true;
+            m_statusWord = first ? kSuccess : kNoDialtone;
+        } else {
+            m_statusWord = kUndetermined;
+        }
+    }
+    return finished;
+}
+
+void ModemTester::reportFailure(const QString& text) {
+    setLabel3(m_pendingPortMessage.isEmpty() ? text : m_pendingPortMessage);
+    m_pendingPortMessage.clear();
+}
+
+bool ModemTester::prefixMissing() {
+    if (!m_outside.ticked || !m_outside.text.trimmed().isEmpty())
+        return false;
+    MessageBox::show(QStringLiteral("Enter prefix to dial an outside number."), kQuorvelWarning);
+    return true;
+}
+
+ModemTester::Press ModemTester::Command2_Click() {
+    if (prefixMissing())
+        return Press::PrefixMissing;
+    if (m_state.selectedPort == 0) {
+        MessageBox::show(QStringLiteral("Select a port to test the modem."), kQuorvelWarning);
+        return Press::NoPortSelected;
+    }
+    TestModem();
+    return Press::Ran;
+}
+
+void ModemTester::TestModem() {
+    m_released = false;
+    setBusy(true);
+    m_state.butRefreshEnabled = false;
+    m_state.Command2Enabled = false;
+    m_state.Command3Enabled = false;
+    setLabel2(QStringLiteral("Testing Modem"));
+    const QByteArray dial = dialCommand();
+    setLabel2(QStringLiteral("Sending Data to Modem"));
+    AwaitMultiString(dial, "CONNECT", "NO DIALTONE", "ERROR", "BUSY", kDialTimeout);
+    if (m_statusWord == kSuccess) {
+        setLabel2(kModemTestSuccessful);
+    } else if (m_statusWord == kNoDialtone) {
+        setLabel2(kModemTestFailed);
+        reportFailure(kNoDialtoneText);
+    } else if (m_statusWord == kUndetermined) {
+        setLabel2(kModemTestFailed);
+        reportFailure(kUndeterminedText);
+    } else {
+        setLabel2(QStringLiteral("Modem Test Completed"));
+        setLabel3(QStringLiteral("Successfully Dialed SMSC"));
+    }
+    m_state.Command2Enabled = true;
+    m_state.Command3Enabled = true;
+    changed();
+    setBusy(false);
+}
+
+int ModemTester::AutoDetectPort() {
+    m_released = false;
+    const QByteArray dial = dialCommand();
+    m_detectedPort = 0;
+    for (int port = 1; port <= ModemDialogState::kPorts && !m_released; ++port) {
+        selectPort(port);
+        m_state.butRefreshEnabled = false;
+        m_state.Command3Enabled = false;
+        m_state.Command1Enabled = false;
+        m_state.Command2Enabled = false;
+        setLabel2(QStringLiteral("Sending Data to Modem at COM") + QString::number(port));
+        AwaitMultiString(dial, "CONNECT", "NO DIALTONE", "ERROR", "BUSY", kDialTimeout);
+        m_state.Command1Enabled = true;
+        m_state.Command2Enabled = true;
+        m_state.Command3Enabled = true;
+        if (m_statusWord == kSuccess) {
+            setLabel2(kModemTestSuccessful);
+            m_detectedPort = port;
+            break;
+        }
+        if (m_statusWord == kNoDialtone) {
+            setLabel2(kModemTestFailed);
+            reportFailure(QStringLiteral(
+                "No Dialtone Detected. Please check if modem is connected to a phoneline. You can "
+                "use the system but you will not be able to send messages from the "
+                "application."));
+        } else if (m_statusWord == kUndetermined) {
+            setLabel2(kModemTestFailed);
+            reportFailure(kUndeterminedText);
+        } else {
+            setLabel2(QStringLiteral("Modem Test Completed"));
+            setLabel3(QStringLiteral("Successfully Dialed SMSC"));
+            m_detectedPort = m_portNumber;
+        }
+    }
+    changed();
+    return m_detectedPort;
+}
+
+ModemTester::Press ModemTester::Command3_Click() {
+    if (prefixMissing())
+        return Press::PrefixMissing;
+    setBusy(true);
+    const int found = AutoDetectPort();
+    if (found > 0) {
+        selectPort(found);
+        setLabel2(kModemTestSuccessful);
+        setLabel3(QStringLiteral("Data Returned from Modem"));
+        emit sendButtonEnabled(true);
+        m_state.Command3Enabled = false;
+    } else {
+        setLabel2(kModemTestFailed);
+        reportFailure(kNoDialtoneText);
+    }
+    m_state.portEnabled.fill(true);
+    changed();
+    setBusy(false);
+    return Press::Ran;
+}

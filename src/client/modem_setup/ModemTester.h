@@ -1,0 +1,101 @@
+#pragma once
+
+#include "client/modem_setup/ModemDialogState.h"
+#include "client/modem_setup/OutsideLine.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class SerialLine;
+
+// The modem side of the connection dialog: finding the ports that open,
+// test-dialling the SMSC on the chosen one, and dialling from each port in
+// turn until one connects. The dialog's single port stays open after a dial
+// (the call ends when it is closed). Every wait keeps events running, so the
+// window stays responsive and redraws its clock; waits run on the installed
+// clock.
+class ModemTester : public QObject {
+    Q_OBJECT
+public:
+    // The modem status word, kept from one test to the next.
+    static const QString kSuccess;
+    static const QString kNoDialtone;
+    static const QString kUndetermined;
+    // The pending port message.
+    static const QString kPortInUse;
+
+    // What a button press did: ran, or refused with a message box.
+    enum class Press { Ran, PrefixMissing, NoPortSelected };
+
+    // `line` and `outside` must outlive the tester.
+    ModemTester(SerialLine& line, QString appPath, OutsideLine& outside, QObject* parent = nullptr);
+    ~ModemTester() override;
+
+    const ModemDialogState& state() const { return m_state; }
+    QString statusWord() const { return m_statusWord; }
+    QString pendingPortMessage() const { return m_pendingPortMessage; }
+
+    // butRefresh.
+    void DetectModem();
+    // Command2 ("Test Modem"): the prefix and port checks, then TestModem.
+    // PrefixMissing asks the window to put the cursor into the prefix box.
+    Press Command2_Click();
+    void TestModem();
+    // Command3 ("Auto Detect"): the prefix check, then the search and its report.
+    Press Command3_Click();
+    // The same as pressing "Auto Detect".
+    Press MainAutoDetect() { return Command3_Click(); }
+    // Dials from COM1 to COM4 until one connects; the port found, 0 for none.
+    int AutoDetectPort();
+    // Option1 clicked: the port held so far is closed.
+    void Option1_Click(int port);
+    // Sends on the chosen port and waits for w1 or w2 (w3 and w4 are not
+    // looked for); true when one came. Sets the status word.
+    bool AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,
+                          const QByteArray& w3, const QByteArray& w4, int timeout);
+    // The client's reading of the SMSC number; a ticked prefix box also
+    // sets the prefix.
+    QString ReadConfigFile();
+
+    // The dialog's layout for a connection type (0 Modem, else Internet).
+    void applyConnectionLayout(bool modem);
+    void setBusy(bool busy);
+    // Clears the selection without the click's side effects.
+    void clearSelection();
+    // The dialog is closing: a running wait or search ends at once and the
+    // port is closed, so Brindle can open it.
+    void release();
+
+signals:
+    // Any part of state() changed.
+    void stateChanged();
+    void busyChanged(bool busy);
+    // The main window's send button.
+    void sendButtonEnabled(bool enabled);
+
+private:
+    bool prefixMissing();
+    void selectPort(int port);
+    void openChosenPort();
+    void closePort();
+    QByteArray dialCommand();
+    // Label3 after a failed dial: the pending port message once, else `text`.
+    void reportFailure(const QString& text);
+    void setLabel2(const QString& text);
+    void setLabel3(const QString& text);
+    void setHint(const QString& text);
+    void changed();
+
+    SerialLine& m_line;
+    QString m_appPath;
+    OutsideLine& m_outside;
+    ModemDialogState m_state;
+    // The port number the line is set to (the chosen button's, or the one
+    // detection tried last).
+    int m_portNumber = 0;
+    QString m_statusWord;
+    QString m_pendingPortMessage;
+    int m_detectedPort = 0;
+    bool m_released = false;
+};

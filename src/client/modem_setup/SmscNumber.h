@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The SMSC number the client's modem test dials: line 2 of Brindle's own
+// configuration file, which both programs read and neither writes.
+namespace SmscNumber {
+
+struct Read {
+    // Line 2 as it stands, untrimmed; empty when it is blank or missing.
+    QString number;
+    // False when line 2 is blank or missing.
+    bool found = false;
+};
+
+// A file too short to hold the number is reported ("Empty Configuration
+// File : Brindlemod.cfg"), and the number is then empty.
+Read ReadConfigFile(const QString& appPath);
+
+} // namespace SmscNumber

@@ -1,0 +1,34 @@
+#include "nom/Failure.h"
+
+QString statusText(Failure failure) {
+    switch (failure) {
+    case Failure::None:
+    case Failure::Cancelled:
+        return QString();
+    case Failure::PortNotOpened:
+        return QStringLiteral("Cannot Open Port");
+    case Failure::PortNotClosed:
+        return QStringLiteral("Cannot Close Port");
+    case Failure::NoModem:
+        return QStringLiteral("No Modem Response");
+    case Failure::Busy:
+    case Failure::NoCarrier:
+    case Failure::NoDialTone:
+    case Failure::NoAnswer:
+    case Failure::DialError:
+    case Failure::DialTimedOut:
+        return QStringLiteral("Failed to connect to SMSC");
+    case Failure::NoPrompt:
+        return QStringLiteral("SMSC not responding");
+    case Failure::NoGoAhead:
+    case Failure::NotReady:
+        return QStringLiteral("Timed out waiting for Ready");
+    case Failure::Rejected:
+        return QStringLiteral("Message send failed");
+    case Failure::AnswerTimedOut:
+        return QStringLiteral("Timed out waiting for message response");
+    case Failure::LineLost:
+        return QStringLiteral("Connection to SMSC lost");
+    }
+    return QString();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// Why a step with the port, the modem or the SMSC failed. Decisions look at
+// the kind; its status text is only for the log.
+enum class Failure {
+    None,
+    PortNotOpened,
+    PortNotClosed,
+    NoModem,
+    // The dial's answers.
+    Busy,
+    NoCarrier,
+    NoDialTone,
+    NoAnswer,
+    DialError,
+    DialTimedOut,
+    NoPrompt,
+    NoGoAhead,
+    Rejected,
+    AnswerTimedOut,
+    // The SMSC accepted the message, but its closing lines did not follow.
+    NotReady,
+    // The call ended before the SMSC answered.
+    LineLost,
+    // The program is ending: nothing is reported.
+    Cancelled,
+};
+
+// The status text that reports `failure`; empty for None and Cancelled.
+QString statusText(Failure failure);

@@ -1,0 +1,107 @@
+// The simulator's texts: its command line, and the bytes of its files.
+#include "MessageRecord.h"
+#include "SimScript.h"
+#include "Transcript.h"
+
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+
+namespace {
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+} // namespace
+
+// The faults are set through this parser by the operator module's tests too.
+TEST(SimOptions, BothSpellingsAndTheUsage) {
+    const auto parsed = [](const std::string& line) {
+        std::vector<std::string> args;
+        std::istringstream words(line);
+        for (std::string w; words >> w;)
+            args.push_back(w);
+        SimOptions o;
+        std::string error;
+        EXPECT_TRUE(SimOptions::parse(args, o, error)) << error;
+        return o;
+    };
+    const SimOptions o = parsed("--link /l --lifetime 20 --guard 500 --forever --reject-every 4");
+    EXPECT_TRUE(o == parsed("--link=/l --lifetime=20 --guard=500 --forever --reject-every=4"));
+    EXPECT_TRUE(o.linkPath == "/l" && o.lifetimeSeconds == 20 && o.guardMs == 500 && o.runForever &&
+                o.rejectEvery == 4);
+    std::istringstream flags("--link --record --transcript --lifetime --forever --delay --guard "
+                             "--no-dialtone --busy --no-carrier --faulty-dials --silent-modem "
+                             "--garbage --no-id --no-go-ahead --reject-every --terse --capital-s "
+                             "--unterminated --silent-after --drop-after --help");
+    for (std::string f; flags >> f;)
+        EXPECT_NE(SimOptions::usage().find("  " + f + " "), std::string::npos) << f;
+}
+
+TEST(SimOptions, UsageErrorsSayWhat) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"lifetime"}, "unknown option 'lifetime'"},
+        {{"--record"}, "option '--record' needs a value"},
+        {{"--busy=1"}, "option '--busy' takes no value"},
+        {{"--lifetime", "10s"}, "bad value '10s' for option '--lifetime'"},
+        {{"--delay", "-5"}, "bad value '-5' for option '--delay'"},
+        {{"--reject-every", "0"}, "bad value '0' for option '--reject-every'"},
+        {{"--drop-after", "99999999999999999999"},
+         "bad value '99999999999999999999' for option '--drop-after'"},
+        {{"--record="}, "bad value '' for option '--record'"},
+        {{"--busy", "--no-dialtone"}, "choose at most one of --no-dialtone, --busy, --no-carrier"},
+        {{"--terse", "--unterminated"},
+         "choose at most one of --terse, --capital-s, --unterminated"},
+    };
+    for (const auto& [args, expected] : cases) {
+        SimOptions o;
+        std::string error;
+        EXPECT_FALSE(SimOptions::parse(args, o, error));
+        EXPECT_EQ(error, expected);
+    }
+}
+
+TEST(SimFiles, ControlBytesAreSpelledOutInTheTranscriptAndEscapedInTheRecord) {
+    const std::vector<std::pair<std::string, std::string>> readable = {
+        {"\x02"
+         "4477\rHi\r\x03"
+         "335\r",
+         "<STX>4477<CR>Hi<CR><ETX>335<CR>"},
+        {std::string("\0\x1b[p\x7f", 5), "<NUL><ESC>[p<DEL>"},
+        {"\x80\xa3\xff", "<x80><xA3><xFF>"},
+        {"a<b>", "a<x3C>b>"}};
+    for (const auto& [bytes, text] : readable) {
+        EXPECT_EQ(ByteText::readable(bytes), text);
+        EXPECT_EQ(lineBytes(text), bytes) << "the test spelling reads it back";
+    }
+    EXPECT_EQ(ByteText::recordField("10% off\t\xa3"
+                                    "5 a\\b\nc\r\x1b\x7f"),
+              "10% off\t\xa3"
+              "5 a\\\\b\\x0Ac\\x0D\\x1B\\x7F");
+
+    QTemporaryDir dir;
+    const std::string record = dir.filePath("record.txt").toStdString();
+    std::string error;
+    ASSERT_TRUE(MessageRecord(record).check(error)) << error;
+    EXPECT_EQ(contents(record), "") << "checking creates the file empty";
+    ASSERT_TRUE(MessageRecord(record).append({"447700900123", "Hi"}, error));
+    ASSERT_TRUE(MessageRecord(record).append({"4420", "two\twords \xa3"}, error));
+    EXPECT_EQ(contents(record), "447700900123\tHi\n4420\ttwo\twords \xa3\n");
+    const std::string nowhere = dir.filePath("missing/record.txt").toStdString();
+    EXPECT_FALSE(MessageRecord(nowhere).check(error));
+    EXPECT_EQ(error, "cannot append to " + nowhere + ": No such file or directory");
+
+    const std::string path = dir.filePath("t.txt").toStdString();
+    {
+        Transcript t;
+        ASSERT_TRUE(t.open(path, error));
+        t.fromClient(5, "AT\r");
+        t.toClient(6, "AT\r\r\nOK\r\n");
+        t.note(1234567, "hello");
+    }
+    EXPECT_EQ(contents(path), "       0.005 >> AT<CR>\n"
+                              "       0.006 << AT<CR><CR><LF>OK<CR><LF>\n"
+                              "    1234.567 -- hello\n");
+}
