@@ -69,7 +69,3 @@ QByteArray recorded(const QStringList& entries);
 
 // The name of a failure kind, for tables.
 QString kindName(Failure failure);
-
-inline void PrintTo(const QByteArray& b, std::ostream* os) {
-    *os << '"' << b.toPercentEncoding(" +[]=:,.;!?/").toStdString() << '"';
-}
