@@ -1,8 +1,8 @@
 #include "nom/Modem.h"
 #include "BrindleSimTest.h"
 #include "common/ExchangeFiles.h"
-#include "nom/BrindleConfig.h"
 #include "common/QSerialPortLine.h"
+#include "nom/BrindleConfig.h"
 #include "nom/StatusLog.h"
 #include "nom/TapSession.h"
 #include "support/LineBytes.h"
@@ -173,7 +173,7 @@ TEST(Modem, OpensTheDeviceOfComPortsWithNoParityAndOneStopBit) {
         {[&](const QString& s) { shown = s + ' '; }, [&](const QString& s) { shown += s; }, {}});
     const char* cases[][4] = {
         {" 2 ", "9600", "7", "/tmp/smsc-pty 9600 7"}, {"3", "19200", "8", "PortNotOpened"},
-        {"5", "9600", "8", "PortNotOpened"},      {"0", "9600", "8", "PortNotOpened"},
+        {"5", "9600", "8", "PortNotOpened"},          {"0", "9600", "8", "PortNotOpened"},
         {"COM1", "9600", "8", "PortNotOpened"},       {"-1", "9600", "8", "PortNotOpened"},
         {"", "9600", "8", "PortNotOpened"},           {"1", "fast", "8", "PortNotOpened"},
         {"1", "9600", "9", "PortNotOpened"}};
