@@ -61,12 +61,19 @@ struct DeliveryTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARun) {
+TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
+    for (const QString& e : {kE1, kE2}) {
+        outbox.append(e);
+        queue.append(e);
+    }
+    state("INUSE");
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(launcher.starts.isEmpty());
+    EXPECT_EQ(queue.count(), 2);
+    EXPECT_EQ(outbox.items(), (QStringList{kE1, kE2}));
+    EXPECT_EQ(stateBytes(), QByteArray("INUSE\r\n"));
+
     state("START");
-    outbox.append(kE1);
-    outbox.append(kE2);
-    queue.append(kE1);
-    queue.append(kE2);
     supervisor.Timer1_Timer();
     EXPECT_EQ(stateBytes(), QByteArray("CEL\r\n"));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom), QByteArray("Cellnet\r\n"));
@@ -79,24 +86,12 @@ TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARun) {
     EXPECT_TRUE(queue.isEmpty());
     EXPECT_TRUE(controls.poll);
     EXPECT_TRUE(boxes.shown().isEmpty());
-}
 
-TEST_F(DeliveryTest, InUseMeansBusyAndStartsNothing) {
-    state("INUSE");
-    outbox.append(kE1);
-    queue.append(kE1);
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(launcher.starts.isEmpty());
-    EXPECT_EQ(queue.count(), 1);
-    EXPECT_EQ(outbox.items(), QStringList{kE1});
-    EXPECT_EQ(stateBytes(), QByteArray("INUSE\r\n"));
-}
-
-TEST_F(DeliveryTest, RequestedOrCompleteIsIdle) {
+    // Requested, complete or any other word is idle too once the run has ended.
     for (const char* word : {"CEL", "COMPLETE", "anything"}) {
         state(word);
-        queue.clear();
         queue.append(kE1);
+        launcher.alive = false;
         launcher.starts.clear();
         supervisor.Timer1_Timer();
         EXPECT_EQ(launcher.starts.size(), 1) << word;
