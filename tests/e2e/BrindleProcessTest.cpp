@@ -4,6 +4,7 @@
 #include "SimulatorProcess.h"
 #include "common/LineFile.h"
 #include "support/QtPrinters.h"
+#include "support/SimRecord.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -13,18 +14,6 @@
 namespace {
 
 const QString kConfigDir = "NOM/UK/Cellnet/Config/";
-
-// What the simulator records for an entry: the number without its '+', a tab, the text.
-QByteArray recorded(const QStringList& entries) {
-    QByteArray out;
-    for (const QString& e : entries) {
-        const qsizetype plus = e.indexOf('+');
-        const qsizetype blank = e.indexOf(' ', plus);
-        out += e.mid(plus + 1, blank - plus - 1).toLatin1() + '\t' + e.mid(blank + 1).toLatin1() +
-               '\n';
-    }
-    return out;
-}
 
 } // namespace
 
@@ -61,7 +50,7 @@ TEST(BrindleWithSimulator, ADroppedEchoingLineNeitherAcceptsNorLosesAnEntry) {
     EXPECT_EQ(brindle.exitStatus(), QProcess::NormalExit);
 
     EXPECT_EQ(LineFile::readLast(root + "StartNOM.cfg"), "COMPLETE");
-    EXPECT_EQ(sim->recorded(), recorded(queued));
+    EXPECT_EQ(sim->recorded(), simulatorRecord(queued));
     EXPECT_EQ(LineFile::readAll(root + kConfigDir + "Brindle.out"), queued);
     EXPECT_EQ(LineFile::readAll(root + kConfigDir + "Brindle.in"), QStringList{""});
     EXPECT_TRUE(LineFile::readAll(root + kConfigDir + "Brindle.tkn").isEmpty());

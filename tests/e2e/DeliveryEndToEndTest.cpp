@@ -9,6 +9,7 @@
 #include "common/LineFile.h"
 #include "common/Registry.h"
 #include "support/ScriptedMessageBox.h"
+#include "support/SimRecord.h"
 
 #include <QDir>
 #include <QListWidget>
@@ -60,14 +61,6 @@ private:
     bool m_ready = false;
 };
 
-// The number and text the simulator records for an entry's part text.
-QByteArray recordOf(const QString& entry) {
-    const qsizetype plus = entry.indexOf('+');
-    const qsizetype blank = entry.indexOf(' ', plus);
-    return entry.mid(plus + 1, blank - plus - 1).toLatin1() + '\t' +
-           entry.mid(blank + 1).toLatin1() + '\n';
-}
-
 } // namespace
 
 TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
@@ -89,7 +82,7 @@ TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     EXPECT_TRUE(walk.outboxStatesSeen().contains("Processing::" + entry));
     EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), QStringList{"Accepted::" + entry});
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.out"), QStringList{entry});
-    EXPECT_EQ(inst.sim->recorded(), recordOf(entry));
+    EXPECT_EQ(inst.sim->recorded(), simulatorRecord({entry}));
     EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "COMPLETE");
     EXPECT_TRUE(walk.showAcceptedMessages()) << walk.error().toStdString();
     walk.mainForm()->close();
@@ -123,7 +116,7 @@ TEST(DeliveryEndToEnd, ACrashedRunsEntriesGoFirstInTheNextRun) {
     ASSERT_TRUE(walk.composeAndSend("", "Second message."));
     const QString second = c.outbox->item(0)->text();
     ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
-    EXPECT_EQ(inst.sim->recorded(), recordOf(first) + recordOf(second));
+    EXPECT_EQ(inst.sim->recorded(), simulatorRecord({first, second}));
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv"), QStringList{QString()});
     walk.mainForm()->close();
 }

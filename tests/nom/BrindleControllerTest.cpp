@@ -91,7 +91,7 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         EXPECT_EQ(run.file(kStateFile), (run.brindle->endedAs() + "\r\n").toLatin1());
         const QStringList out = LineFile::readAll(run.inst.file(kAccepted));
         EXPECT_EQ(run.file(kAccepted), lines(out));
-        EXPECT_EQ(run.line.record(), recorded(out));
+        EXPECT_EQ(run.line.record(), simulatorRecord(out));
         EXPECT_TRUE(run.file(kCarryOver).startsWith("\r\n"));
         EXPECT_EQ(run.file(kInbox), QByteArray("\r\n"));
         EXPECT_EQ(QFileInfo(run.inst.file(kJournal)).size(), 0);
@@ -232,7 +232,7 @@ TEST_F(BrindleSimTest, AcceptancesStillOwedAtTheEndAreRecordedByTheNextRun) {
     run.start();
     run.runToEnd();
     EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 rcv:");
-    EXPECT_EQ(run.line.record(), recorded(queued));
+    EXPECT_EQ(run.line.record(), simulatorRecord(queued));
     EXPECT_EQ(run.file(kJournal), QByteArray());
 }
 

@@ -127,17 +127,6 @@ QByteArray lines(const QStringList& l) {
     return LineFile::encodeLines(l);
 }
 
-QByteArray recorded(const QStringList& entries) {
-    QByteArray out;
-    for (const QString& e : entries) {
-        const qsizetype plus = e.indexOf('+');
-        const qsizetype blank = e.indexOf(' ', plus);
-        out += e.mid(plus + 1, blank - plus - 1).toLatin1() + '\t' + e.mid(blank + 1).toLatin1() +
-               '\n';
-    }
-    return out;
-}
-
 QString kindName(Failure failure) {
     static const char* names[] = {
         "None",       "PortNotOpened",  "PortNotClosed", "NoModem",      "Busy",     "NoCarrier",

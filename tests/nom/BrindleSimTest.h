@@ -5,6 +5,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
 #include "support/QtPrinters.h"
+#include "support/SimRecord.h"
 #include "support/TestInstallation.h"
 
 #include <gtest/gtest.h>
@@ -64,8 +65,6 @@ struct BrindleSimTest : ::testing::Test {
 QStringList entries(int n);
 // The bytes of a line file holding `lines`.
 QByteArray lines(const QStringList& lines);
-// The simulator's record of `entries`: number without its '+', TAB, text.
-QByteArray recorded(const QStringList& entries);
 
 // The name of a failure kind, for tables.
 QString kindName(Failure failure);
