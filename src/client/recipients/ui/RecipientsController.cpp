@@ -2,7 +2,9 @@
 
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/NumberRules.h"
+#include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/ui/RecipientsPanel.h"
+#include "client/recipients/ui/frmGroups.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
@@ -18,6 +20,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -67,6 +70,7 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
                                            std::function<QString()> appPath, QObject* parent)
     : QObject(parent), m_c(controls), m_appPath(std::move(appPath)) {
     m_c.Combo2->setPlaceholderText("Please Select a Number");
+    m_c.Combo3->setPlaceholderText("Please Select a Group");
     // Drops arrive at the list's viewport.
     m_c.List4->viewport()->setAcceptDrops(true);
     m_c.List4->viewport()->installEventFilter(this);
@@ -83,6 +87,8 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
     connect(m_c.Picture3, &QToolButton::clicked, this, [this] { Picture3_Click(); });
     connect(m_c.Picture18, &QToolButton::clicked, this, [this] { Picture18_Click(); });
     connect(m_c.Picture6, &QToolButton::clicked, this, [this] { Picture6_Click(); });
+    connect(m_c.Picture19, &QToolButton::clicked, this, [this] { Picture19_Click(); });
+    connect(m_c.Picture2, &QToolButton::clicked, this, [this] { Picture2_Click(); });
 }
 
 // --- Load and shutdown -------------------------------------------------------------------------
@@ -111,8 +117,11 @@ void RecipientsController::LoadCountryCodes() {
 }
 
 void RecipientsController::LoadGroups() {
+    QStringList names = GroupFiles::readIndex(m_appPath());
+    std::stable_sort(names.begin(), names.end(), &FrequentNumbers::before);
     m_c.Combo3->clear();
-    m_c.Combo3->addItems(LineFile::readAll(InstallPath::resolve(m_appPath(), "Groups\\Group.dat")));
+    m_c.Combo3->addItems(names);
+    m_c.Combo3->setCurrentIndex(-1);
 }
 
 bool RecipientsController::SaveNumberList() {
@@ -367,4 +376,34 @@ void RecipientsController::Picture6_Click() {
     m_c.Combo2->setCurrentIndex(-1);
     if (!m_frequent.save(m_appPath()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
+}
+
+// --- Contact groups
+// ---------------------------------------------------------------------------------
+
+void RecipientsController::Picture19_Click() {
+    const auto take = GroupFiles::entriesForNumberList(m_appPath(), m_c.Combo3->currentText());
+    if (!take.refusal.isEmpty())
+        MessageBox::show(take.refusal, kQuorvelWarning,
+                         take.stop ? MessageBox::Icon::Critical : MessageBox::Icon::Warning);
+    for (const QString& entry : take.entries)
+        AddEntry(entry, true);
+    whitenWhenFilled();
+}
+
+void RecipientsController::Picture2_Click() {
+    frmGroups manager(m_appPath(), entries(), m_c.backColour(), m_c.window());
+    const int result = manager.exec();
+    if (result == frmGroups::Closed)
+        return;
+    if (result == frmGroups::Selected)
+        for (const QString& entry : manager.selection()->entries)
+            AddEntry(entry, true);
+    LoadGroups();
+    if (result == frmGroups::Selected && !manager.selection()->groupName.isEmpty())
+        for (int i = 0; i < m_c.Combo3->count(); ++i)
+            if (m_c.Combo3->itemText(i).trimmed() == manager.selection()->groupName) {
+                m_c.Combo3->setCurrentIndex(i);
+                break;
+            }
 }

@@ -22,7 +22,7 @@ public:
     void LoadNumberList();
     void LoadFrequentNumbers();
     void LoadCountryCodes();
-    // Every line of Groups\Group.dat, untested.
+    // Every line of Groups\Group.dat, untested, sorted by the box.
     void LoadGroups();
     bool SaveNumberList();
 
@@ -51,6 +51,10 @@ public:
     void Picture18_Click(); // TakeFrequentNumber
     void Picture6_Click();  // DeleteFrequentNumber
     const FrequentNumbers& frequentNumbers() const { return m_frequent; }
+
+    // Contact groups.
+    void Picture19_Click(); // AddGroupToNumberList
+    void Picture2_Click();  // the Group Manager
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
