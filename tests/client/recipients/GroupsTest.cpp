@@ -93,7 +93,7 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
     } refused[] = {
         {GroupManager::kPlaceholder, "Select a Group before Adding Members        ", Icon::Warning},
         {"  ", "Select a Group before Adding Members        ", Icon::Warning},
-        {"../../evil", GroupFiles::kNotAllowed, Icon::Critical},
+        {"../Config/Escaped", GroupFiles::kNotAllowed, Icon::Critical},
         {"WORK", GroupFiles::kTryAnother, Icon::Warning},
     };
     for (const auto& r : refused) {
@@ -102,7 +102,7 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
         expectBox(r.box, r.icon);
     }
     EXPECT_EQ(groupFiles(), (QStringList{"Friends.dat", "Group.dat"}));
-    EXPECT_FALSE(QFile::exists(inst.root() + "/../evil.dat"));
+    EXPECT_FALSE(QFile::exists(inst.file("Config\\Escaped.dat")));
 
     // A typed name without Create gets its file but no place in the list.
     g.editText("Typed");
@@ -125,6 +125,7 @@ TEST_F(GroupsTest, SelectAsksToSaveChangedMembersOfTheChosenGroupTheFirstToo) {
         ASSERT_TRUE(s);
         EXPECT_EQ(s->entries, (QStringList{"Old  +1", "Al  +443"}));
         EXPECT_EQ(s->groupName, "Work");
+        ASSERT_FALSE(boxes.shown().isEmpty());
         const auto& q = boxes.shown().first();
         EXPECT_EQ(q.text, "Members of the Group have changed. Save Members ?.    ");
         EXPECT_EQ(q.icon, Icon::Question);

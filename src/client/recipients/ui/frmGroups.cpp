@@ -23,6 +23,8 @@ namespace {
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
     auto* b = named(new QPushButton(caption, parent), name);
     b->setToolTip(tip);
+    // Enter in the group box must not press Select or move numbers.
+    b->setAutoDefault(false);
     return b;
 }
 
