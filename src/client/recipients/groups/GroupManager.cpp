@@ -10,6 +10,10 @@
 
 namespace {
 
+// clang-format off
+const QString kFillCandidates = QStringLiteral("Please fill SMS Number List from Frequently Dialed Numbers and the Numbers List        ");
+// clang-format on
+
 void warn(const QString& text, MessageBox::Icon icon = MessageBox::Icon::Warning) {
     MessageBox::show(text, kQuorvelWarning, icon);
 }
@@ -48,8 +52,7 @@ void GroupManager::editText(const QString& text) {
 
 void GroupManager::AddAllCandidates() {
     if (m_candidates.isEmpty()) {
-        warn("Please fill SMS Number List from Frequently Dialed Numbers and the Numbers List      "
-             "  ");
+        warn(kFillCandidates);
         return;
     }
     m_changed = true;

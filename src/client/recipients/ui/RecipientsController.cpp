@@ -2,8 +2,10 @@
 
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/NumberRules.h"
+#include "client/recipients/SingleContact.h"
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/ui/RecipientsPanel.h"
+#include "client/recipients/ui/SingleContactFields.h"
 #include "client/recipients/ui/frmGroups.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
@@ -12,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDropEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,7 +22,6 @@
 #include <QRegularExpression>
 #include <QToolButton>
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -30,33 +30,6 @@ const QString kNode = QStringLiteral("node");
 
 void warn(const QString& text, const QString& title = kQuorvelWarning) {
     MessageBox::show(text, title, MessageBox::Icon::Warning);
-}
-
-// The character a key types as the mobile field's filter sees it. Keys that
-// move, delete or run a shortcut (Ctrl+V among them) type none and keep
-// working; Backspace is 8, Enter 13 and Esc 27, judged like any character.
-std::optional<QChar> typedCharacter(const QKeyEvent& key) {
-    switch (key.key()) {
-    case Qt::Key_Backspace:
-        return QChar(8);
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QChar(13);
-    case Qt::Key_Escape:
-        return QChar(27);
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Delete:
-        return std::nullopt;
-    default:
-        break;
-    }
-    if (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
-        return std::nullopt;
-    const QString text = key.text();
-    if (text.isEmpty())
-        return std::nullopt;
-    return text[0];
 }
 
 bool confirm(const QString& text, const QString& title) {
@@ -74,7 +47,9 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
     // Drops arrive at the list's viewport.
     m_c.List4->viewport()->setAcceptDrops(true);
     m_c.List4->viewport()->installEventFilter(this);
-    m_c.Text3->installEventFilter(this);
+    m_fields = new SingleContactFields(m_c.lblName, m_c.Text1, m_c.lblMobile, m_c.Text3,
+                                       m_c.cmbCountryCode,
+                                       "Mobile number must only contain digits        ", this);
 
     connect(m_c.Picture7, &QToolButton::clicked, this, [this] { Picture7_Click(); });
     connect(m_c.Picture8, &QToolButton::clicked, this, [this] { Picture8_Click(); });
@@ -82,8 +57,6 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
     connect(m_c.optUnselectAll, &QRadioButton::clicked, this, [this] { optUnselectAll_Click(); });
     connect(m_c.Picture4, &QToolButton::clicked, this, [this] { Picture4_Click(); });
     connect(m_c.Picture16, &QToolButton::clicked, this, [this] { Picture16_Click(); });
-    connect(m_c.Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
-    connect(m_c.Text3, &QLineEdit::textChanged, this, [this] { Text3_Change(); });
     connect(m_c.Picture3, &QToolButton::clicked, this, [this] { Picture3_Click(); });
     connect(m_c.Picture18, &QToolButton::clicked, this, [this] { Picture18_Click(); });
     connect(m_c.Picture6, &QToolButton::clicked, this, [this] { Picture6_Click(); });
@@ -229,51 +202,15 @@ bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
             return false;
         }
     }
-    if (watched == m_c.Text3 && event->type() == QEvent::KeyPress) {
-        const auto typed = typedCharacter(*static_cast<QKeyEvent*>(event));
-        return typed && !Text3_KeyPress(*typed);
-    }
     return QObject::eventFilter(watched, event);
 }
 
 // --- Single Contact
 // ---------------------------------------------------------------------------------
 
-void RecipientsController::setBold(QLabel* label, bool bold) {
-    QFont f = label->font();
-    f.setBold(bold);
-    label->setFont(f);
-}
-
-void RecipientsController::apply(const SingleContact::Outcome& o) {
-    if (o.nameBold)
-        setBold(m_c.lblName, *o.nameBold);
-    if (o.mobileBold)
-        setBold(m_c.lblMobile, *o.mobileBold);
-    // After the weights: the user sees the field marked behind the message.
-    if (!o.message.isEmpty())
-        warn(o.message);
-    if (o.selectName)
-        m_c.Text1->selectAll();
-    switch (o.focus) {
-    case SingleContact::Focus::Name:
-        m_c.Text1->setFocus();
-        break;
-    case SingleContact::Focus::Mobile:
-        m_c.Text3->setFocus();
-        break;
-    case SingleContact::Focus::CountryCode:
-        m_c.cmbCountryCode->setFocus();
-        break;
-    case SingleContact::Focus::None:
-        break;
-    }
-}
-
 void RecipientsController::Picture4_Click() {
-    const auto o = SingleContact::AddSingleContact(
-        {m_c.Text1->text(), m_c.Text3->text(), m_c.cmbCountryCode->currentText()});
-    apply(o);
+    const auto o = SingleContact::AddSingleContact(m_fields->fields());
+    m_fields->apply(o);
     if (!o.entry)
         return;
     AddEntry(*o.entry, true);
@@ -288,59 +225,15 @@ void RecipientsController::Picture16_Click() {
 }
 
 void RecipientsController::ClearSingleContact() {
-    m_c.Text1->clear();
-    m_c.Text3->clear();
-    setBold(m_c.lblName, false);
-    setBold(m_c.lblMobile, false);
-    m_c.cmbCountryCode->setEnabled(true);
-    m_c.cmbCountryCode->setCurrentText(kDefaultCountry);
-    m_c.Text1->setFocus();
-}
-
-void RecipientsController::Text1_Change() {
-    if (m_filtering)
-        return;
-    const QString text = m_c.Text1->text();
-    if (NumberRules::isNameText(text))
-        return;
-    warn("Name must only contain letters     ");
-    // Shortening from the end until the rest is clean, in one step: a long
-    // paste gives one message, not one per character.
-    m_filtering = true;
-    m_c.Text1->setText(NumberRules::cleanName(text));
-    m_filtering = false;
-    m_c.Text1->setCursorPosition(int(m_c.Text1->text().size()));
-    m_c.Text1->setFocus();
-}
-
-bool RecipientsController::Text3_KeyPress(QChar key) {
-    // A typed key replaces the selection, so it lands where the selection starts.
-    const int caret =
-        m_c.Text3->hasSelectedText() ? m_c.Text3->selectionStart() : m_c.Text3->cursorPosition();
-    if (NumberRules::mobileKeyAccepted(key, caret)) {
-        if (key == '+')
-            m_c.cmbCountryCode->setEnabled(false);
-        return true;
-    }
-    warn("Mobile number must only contain digits        ");
-    return false;
-}
-
-void RecipientsController::Text3_Change() {
-    const QString text = m_c.Text3->text();
-    m_c.cmbCountryCode->setEnabled(NumberRules::countryCodeEnabledFor(text));
-    const QString rebuilt = NumberRules::filterMobile(text);
-    if (rebuilt != text)
-        m_c.Text3->setText(rebuilt);
+    m_fields->clear();
 }
 
 // --- Frequently dialled numbers
 // ---------------------------------------------------------------------
 
 void RecipientsController::Picture3_Click() {
-    const auto o = SingleContact::AddFrequentNumber(
-        {m_c.Text1->text(), m_c.Text3->text(), m_c.cmbCountryCode->currentText()});
-    apply(o);
+    const auto o = SingleContact::AddFrequentNumber(m_fields->fields());
+    m_fields->apply(o);
     if (!o.entry)
         return;
     const qsizetype at = m_frequent.add(*o.entry);

@@ -122,9 +122,9 @@ void frmGroups::buildControls() {
     Command4 =
         button(this, "Command4", "Freq. Dialed", "Add all Freq. Dialed numbers to Number List.");
     Command5 = button(this, "Command5", "Add Number", "Add a new Mobile number to Number List.");
-    Command1 = button(this, "Command1", "Select",
-                      "Add all the Mobile Numbers from Selected Number List to Number List in "
-                      "Quorvel Messaging window.");
+    // clang-format off
+    Command1 = button(this, "Command1", "Select", "Add all the Mobile Numbers from Selected Number List to Number List in Quorvel Messaging window.");
+    // clang-format on
     Command2 = button(this, "Command2", "Cancel", "Close the Group Manager.");
 
     auto* top = new QHBoxLayout;
