@@ -61,7 +61,7 @@ frmGroups::frmGroups(QString appPath, QStringList numberList, std::optional<Colo
 
     connect(Combo3, &QComboBox::activated, this,
             [this](int index) { act([&] { m_groups.chooseGroup(index); }); });
-    connect(Combo3->lineEdit(), &QLineEdit::textEdited, this,
+    connect(Combo3, &QComboBox::editTextChanged, this,
             [this](const QString& text) { m_groups.editText(text); });
     connect(Command22, &QPushButton::clicked, this,
             [this] { act([&] { m_groups.AddAllCandidates(); }); });
@@ -105,6 +105,8 @@ void frmGroups::buildControls() {
     Combo3 = named(new QComboBox(this), "Combo3");
     Combo3->setEditable(true);
     Combo3->setInsertPolicy(QComboBox::NoInsert);
+    // A completed name would be shown but not typed: "f" must not save as "Friends".
+    Combo3->setCompleter(nullptr);
     Combo3->setToolTip("Group List");
     Combo3->lineEdit()->setPlaceholderText(GroupManager::kPlaceholder);
     Picture1 = pictureButton(this, "Picture1", QStyle::SP_FileDialogNewFolder, "Create New Group");
