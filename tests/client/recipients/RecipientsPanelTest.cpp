@@ -1,5 +1,6 @@
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/recipients/ui/RecipientsController.h"
+#include "client/recipients/ui/frmGroups.h"
 #include "support/WidgetTest.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -413,4 +415,41 @@ TEST_F(RecipientsPanelTest, LongListsNamesAndNumbersComeBackAtTheNextStart) {
     load();
     EXPECT_EQ(items(p->List4), added);
     EXPECT_EQ(frequent(), (QStringList{added[1], added[0]}));
+}
+
+TEST_F(RecipientsPanelTest, ContactGroupsAddAGroupAndTheGroupManagerSelectsIntoTheNumberList) {
+    inst.writeBytes("Groups\\Group.dat", "Work\r\n \r\nfriends\r\n");
+    inst.writeBytes("Groups\\friends.dat", "Al  +441\r\nno number\r\n");
+    inst.writeBytes("Config\\BudList.dat", "Jo  +442\r\n");
+    load();
+    EXPECT_EQ(p->Combo3->placeholderText(), "Please Select a Group");
+    EXPECT_EQ(p->Combo3->itemText(1), "friends") << "sorted without regard to case";
+    for (int i : {-1, 0, 1}) {
+        p->Combo3->setCurrentIndex(i);
+        p->Picture19->click();
+    }
+    EXPECT_EQ(boxes.texts(), QStringList(2, "Please select a Group        "));
+    EXPECT_EQ(items(p->List4), (QStringList{"Jo  +442", "Al  +441"}));
+
+    // The manager opens on the Number List; Work gets Jo, saved on the
+    // question, and Select hands the members over.
+    boxes.clear();
+    boxes.answerNext(MessageBox::Answer::Yes);
+    onModal<frmGroups>([&](frmGroups& d) {
+        EXPECT_EQ(items(d.List4), (QStringList{"Jo  +442", "Al  +441"}));
+        d.Combo3->setCurrentIndex(0);
+        emit d.Combo3->activated(0);
+        d.List4->setCurrentRow(0);
+        d.Command6->click();
+        const QString shots = qEnvironmentVariable("QUORVEL_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) {
+            EXPECT_TRUE(d.grab().save(shots + "/group-manager.png"));
+        }
+        d.Command1->click();
+    });
+    p->Picture2->click();
+    EXPECT_EQ(boxes.texts().value(1), "Selected Members added.        ");
+    EXPECT_EQ(inst.bytes("Groups\\Work.dat"), "Jo  +442\r\n");
+    EXPECT_EQ(items(p->List4), (QStringList{"Jo  +442", "Al  +441", "Jo  +442"}));
+    EXPECT_EQ(p->Combo3->currentText(), "Work");
 }

@@ -2,7 +2,11 @@
 
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/NumberRules.h"
+#include "client/recipients/SingleContact.h"
+#include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/ui/RecipientsPanel.h"
+#include "client/recipients/ui/SingleContactFields.h"
+#include "client/recipients/ui/frmGroups.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
@@ -10,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDropEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,7 +21,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QToolButton>
-#include <optional>
+#include <algorithm>
 
 namespace {
 
@@ -27,33 +30,6 @@ const QString kNode = QStringLiteral("node");
 
 void warn(const QString& text, const QString& title = kQuorvelWarning) {
     MessageBox::show(text, title, MessageBox::Icon::Warning);
-}
-
-// The character a key types as the mobile field's filter sees it. Keys that
-// move, delete or run a shortcut (Ctrl+V among them) type none and keep
-// working; Backspace is 8, Enter 13 and Esc 27, judged like any character.
-std::optional<QChar> typedCharacter(const QKeyEvent& key) {
-    switch (key.key()) {
-    case Qt::Key_Backspace:
-        return QChar(8);
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QChar(13);
-    case Qt::Key_Escape:
-        return QChar(27);
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Delete:
-        return std::nullopt;
-    default:
-        break;
-    }
-    if (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
-        return std::nullopt;
-    const QString text = key.text();
-    if (text.isEmpty())
-        return std::nullopt;
-    return text[0];
 }
 
 bool confirm(const QString& text, const QString& title) {
@@ -67,10 +43,13 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
                                            std::function<QString()> appPath, QObject* parent)
     : QObject(parent), m_c(controls), m_appPath(std::move(appPath)) {
     m_c.Combo2->setPlaceholderText("Please Select a Number");
+    m_c.Combo3->setPlaceholderText("Please Select a Group");
     // Drops arrive at the list's viewport.
     m_c.List4->viewport()->setAcceptDrops(true);
     m_c.List4->viewport()->installEventFilter(this);
-    m_c.Text3->installEventFilter(this);
+    m_fields = new SingleContactFields(m_c.lblName, m_c.Text1, m_c.lblMobile, m_c.Text3,
+                                       m_c.cmbCountryCode,
+                                       "Mobile number must only contain digits        ", this);
 
     connect(m_c.Picture7, &QToolButton::clicked, this, [this] { Picture7_Click(); });
     connect(m_c.Picture8, &QToolButton::clicked, this, [this] { Picture8_Click(); });
@@ -78,11 +57,11 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
     connect(m_c.optUnselectAll, &QRadioButton::clicked, this, [this] { optUnselectAll_Click(); });
     connect(m_c.Picture4, &QToolButton::clicked, this, [this] { Picture4_Click(); });
     connect(m_c.Picture16, &QToolButton::clicked, this, [this] { Picture16_Click(); });
-    connect(m_c.Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
-    connect(m_c.Text3, &QLineEdit::textChanged, this, [this] { Text3_Change(); });
     connect(m_c.Picture3, &QToolButton::clicked, this, [this] { Picture3_Click(); });
     connect(m_c.Picture18, &QToolButton::clicked, this, [this] { Picture18_Click(); });
     connect(m_c.Picture6, &QToolButton::clicked, this, [this] { Picture6_Click(); });
+    connect(m_c.Picture19, &QToolButton::clicked, this, [this] { Picture19_Click(); });
+    connect(m_c.Picture2, &QToolButton::clicked, this, [this] { Picture2_Click(); });
 }
 
 // --- Load and shutdown -------------------------------------------------------------------------
@@ -111,8 +90,11 @@ void RecipientsController::LoadCountryCodes() {
 }
 
 void RecipientsController::LoadGroups() {
+    QStringList names = GroupFiles::readIndex(m_appPath());
+    std::stable_sort(names.begin(), names.end(), &FrequentNumbers::before);
     m_c.Combo3->clear();
-    m_c.Combo3->addItems(LineFile::readAll(InstallPath::resolve(m_appPath(), "Groups\\Group.dat")));
+    m_c.Combo3->addItems(names);
+    m_c.Combo3->setCurrentIndex(-1);
 }
 
 bool RecipientsController::SaveNumberList() {
@@ -220,51 +202,15 @@ bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
             return false;
         }
     }
-    if (watched == m_c.Text3 && event->type() == QEvent::KeyPress) {
-        const auto typed = typedCharacter(*static_cast<QKeyEvent*>(event));
-        return typed && !Text3_KeyPress(*typed);
-    }
     return QObject::eventFilter(watched, event);
 }
 
 // --- Single Contact
 // ---------------------------------------------------------------------------------
 
-void RecipientsController::setBold(QLabel* label, bool bold) {
-    QFont f = label->font();
-    f.setBold(bold);
-    label->setFont(f);
-}
-
-void RecipientsController::apply(const SingleContact::Outcome& o) {
-    if (o.nameBold)
-        setBold(m_c.lblName, *o.nameBold);
-    if (o.mobileBold)
-        setBold(m_c.lblMobile, *o.mobileBold);
-    // After the weights: the user sees the field marked behind the message.
-    if (!o.message.isEmpty())
-        warn(o.message);
-    if (o.selectName)
-        m_c.Text1->selectAll();
-    switch (o.focus) {
-    case SingleContact::Focus::Name:
-        m_c.Text1->setFocus();
-        break;
-    case SingleContact::Focus::Mobile:
-        m_c.Text3->setFocus();
-        break;
-    case SingleContact::Focus::CountryCode:
-        m_c.cmbCountryCode->setFocus();
-        break;
-    case SingleContact::Focus::None:
-        break;
-    }
-}
-
 void RecipientsController::Picture4_Click() {
-    const auto o = SingleContact::AddSingleContact(
-        {m_c.Text1->text(), m_c.Text3->text(), m_c.cmbCountryCode->currentText()});
-    apply(o);
+    const auto o = SingleContact::AddSingleContact(m_fields->fields());
+    m_fields->apply(o);
     if (!o.entry)
         return;
     AddEntry(*o.entry, true);
@@ -279,59 +225,15 @@ void RecipientsController::Picture16_Click() {
 }
 
 void RecipientsController::ClearSingleContact() {
-    m_c.Text1->clear();
-    m_c.Text3->clear();
-    setBold(m_c.lblName, false);
-    setBold(m_c.lblMobile, false);
-    m_c.cmbCountryCode->setEnabled(true);
-    m_c.cmbCountryCode->setCurrentText(kDefaultCountry);
-    m_c.Text1->setFocus();
-}
-
-void RecipientsController::Text1_Change() {
-    if (m_filtering)
-        return;
-    const QString text = m_c.Text1->text();
-    if (NumberRules::isNameText(text))
-        return;
-    warn("Name must only contain letters     ");
-    // Shortening from the end until the rest is clean, in one step: a long
-    // paste gives one message, not one per character.
-    m_filtering = true;
-    m_c.Text1->setText(NumberRules::cleanName(text));
-    m_filtering = false;
-    m_c.Text1->setCursorPosition(int(m_c.Text1->text().size()));
-    m_c.Text1->setFocus();
-}
-
-bool RecipientsController::Text3_KeyPress(QChar key) {
-    // A typed key replaces the selection, so it lands where the selection starts.
-    const int caret =
-        m_c.Text3->hasSelectedText() ? m_c.Text3->selectionStart() : m_c.Text3->cursorPosition();
-    if (NumberRules::mobileKeyAccepted(key, caret)) {
-        if (key == '+')
-            m_c.cmbCountryCode->setEnabled(false);
-        return true;
-    }
-    warn("Mobile number must only contain digits        ");
-    return false;
-}
-
-void RecipientsController::Text3_Change() {
-    const QString text = m_c.Text3->text();
-    m_c.cmbCountryCode->setEnabled(NumberRules::countryCodeEnabledFor(text));
-    const QString rebuilt = NumberRules::filterMobile(text);
-    if (rebuilt != text)
-        m_c.Text3->setText(rebuilt);
+    m_fields->clear();
 }
 
 // --- Frequently dialled numbers
 // ---------------------------------------------------------------------
 
 void RecipientsController::Picture3_Click() {
-    const auto o = SingleContact::AddFrequentNumber(
-        {m_c.Text1->text(), m_c.Text3->text(), m_c.cmbCountryCode->currentText()});
-    apply(o);
+    const auto o = SingleContact::AddFrequentNumber(m_fields->fields());
+    m_fields->apply(o);
     if (!o.entry)
         return;
     const qsizetype at = m_frequent.add(*o.entry);
@@ -367,4 +269,34 @@ void RecipientsController::Picture6_Click() {
     m_c.Combo2->setCurrentIndex(-1);
     if (!m_frequent.save(m_appPath()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
+}
+
+// --- Contact groups
+// ---------------------------------------------------------------------------------
+
+void RecipientsController::Picture19_Click() {
+    const auto take = GroupFiles::entriesForNumberList(m_appPath(), m_c.Combo3->currentText());
+    if (!take.refusal.isEmpty())
+        MessageBox::show(take.refusal, kQuorvelWarning,
+                         take.stop ? MessageBox::Icon::Critical : MessageBox::Icon::Warning);
+    for (const QString& entry : take.entries)
+        AddEntry(entry, true);
+    whitenWhenFilled();
+}
+
+void RecipientsController::Picture2_Click() {
+    frmGroups manager(m_appPath(), entries(), m_c.backColour(), m_c.window());
+    const int result = manager.exec();
+    if (result == frmGroups::Closed)
+        return;
+    if (result == frmGroups::Selected)
+        for (const QString& entry : manager.selection()->entries)
+            AddEntry(entry, true);
+    LoadGroups();
+    if (result == frmGroups::Selected && !manager.selection()->groupName.isEmpty())
+        for (int i = 0; i < m_c.Combo3->count(); ++i)
+            if (m_c.Combo3->itemText(i).trimmed() == manager.selection()->groupName) {
+                m_c.Combo3->setCurrentIndex(i);
+                break;
+            }
 }

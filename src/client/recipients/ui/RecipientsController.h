@@ -1,7 +1,6 @@
 #pragma once
 
 #include "client/recipients/FrequentNumbers.h"
-#include "client/recipients/SingleContact.h"
 
 #include <QObject>
 #include <QString>
@@ -22,7 +21,7 @@ public:
     void LoadNumberList();
     void LoadFrequentNumbers();
     void LoadCountryCodes();
-    // Every line of Groups\Group.dat, untested.
+    // Every line of Groups\Group.dat, untested, sorted by the box.
     void LoadGroups();
     bool SaveNumberList();
 
@@ -41,10 +40,6 @@ public:
     void Picture4_Click(); // AddSingleContact
     void Picture16_Click();
     void ClearSingleContact();
-    void Text1_Change();
-    // false: the typed character is dropped.
-    bool Text3_KeyPress(QChar key);
-    void Text3_Change();
 
     // Frequently dialled numbers.
     void Picture3_Click();  // AddFrequentNumber
@@ -52,12 +47,14 @@ public:
     void Picture6_Click();  // DeleteFrequentNumber
     const FrequentNumbers& frequentNumbers() const { return m_frequent; }
 
+    // Contact groups.
+    void Picture19_Click(); // AddGroupToNumberList
+    void Picture2_Click();  // the Group Manager
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void apply(const SingleContact::Outcome& outcome);
-    void setBold(class QLabel* label, bool bold);
     void setAllChecks(bool checked);
     void whitenWhenFilled();
     void warnNotSaved();
@@ -65,5 +62,5 @@ private:
     RecipientsPanel& m_c;
     std::function<QString()> m_appPath;
     FrequentNumbers m_frequent;
-    bool m_filtering = false;
+    class SingleContactFields* m_fields = nullptr;
 };

@@ -117,6 +117,7 @@ void RecipientsPanel::buildControls() {
 }
 
 void RecipientsPanel::applyBackColour(const std::optional<Colour>& colour) {
+    m_backColour = colour;
     for (QWidget* w : std::initializer_list<QWidget*>{
              Frame2, Frame9, Frame6, Frame4, optSelectAll, optUnselectAll, Picture8, Picture7,
              Picture3, Picture6, Picture2, Picture16, Picture4, Picture19, Picture18})

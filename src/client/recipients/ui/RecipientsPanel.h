@@ -29,6 +29,8 @@ public:
 
     RecipientsController& controller() { return *m_controller; }
     void applyBackColour(const std::optional<Colour>& colour);
+    // The colour last applied, for the windows the panel opens.
+    const std::optional<Colour>& backColour() const { return m_backColour; }
 
     int numberListCount() const override;
     QStringList checkedEntries() const override;
@@ -81,4 +83,5 @@ private:
     void buildControls();
 
     std::unique_ptr<RecipientsController> m_controller;
+    std::optional<Colour> m_backColour;
 };

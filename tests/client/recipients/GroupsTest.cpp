@@ -1,0 +1,194 @@
+#include "client/recipients/groups/CountryList.h"
+#include "client/recipients/groups/GroupFiles.h"
+#include "client/recipients/groups/GroupManager.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestInstallation.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Icon = MessageBox::Icon;
+const QString kEmpty = "Group name cannot be empty.";
+const QString kAdded = "Selected Members added.        ";
+
+class GroupsTest : public ::testing::Test {
+protected:
+    GroupsTest() { inst.writeBytes("Groups\\Group.dat", " \r\nFriends\r\nWork\r\n"); }
+    QStringList groupFiles() const {
+        return QDir(inst.root() + "/Groups").entryList(QDir::Files, QDir::Name);
+    }
+    // The one box shown since the last look, text and icon.
+    void expectBox(const QString& text, Icon icon) {
+        ASSERT_EQ(boxes.texts(), QStringList{text});
+        EXPECT_EQ(boxes.last().icon, icon);
+        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+        boxes.clear();
+    }
+
+    TestInstallation inst;
+    ScriptedMessageBox boxes;
+};
+
+} // namespace
+
+TEST_F(GroupsTest, CreateWritesTheListAndAnEmptyFileAndRefusesNamesThatAreNoFileOfItsOwn) {
+    inst.writeBytes("Groups\\Group.dat", " \r\nfriends\r\n");
+    GroupManager g(inst.appPath(), {});
+    g.beginCreate();
+    const struct {
+        QString name, box;
+        Icon icon;
+    } refused[] = {
+        {"", kEmpty, Icon::None},
+        {"   ", kEmpty, Icon::None},
+        {"a/b", GroupFiles::kNotAllowed, Icon::Critical},
+        {"..", GroupFiles::kNotAllowed, Icon::Critical},
+        {"..\\Config\\BudList", GroupFiles::kNotAllowed, Icon::Critical},
+        {"Best friends", GroupFiles::kNotAllowed, Icon::Critical},
+        {"Café", GroupFiles::kNotAllowed, Icon::Critical},
+        {"friends", GroupFiles::kTryAnother, Icon::Warning},
+        {"Friends", GroupFiles::kTryAnother, Icon::Warning},
+    };
+    for (const auto& r : refused) {
+        EXPECT_FALSE(g.CreateGroup(r.name)) << r.name.toStdString();
+        expectBox(r.box, r.icon);
+    }
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nfriends\r\n");
+    EXPECT_EQ(groupFiles(), QStringList{"Group.dat"});
+
+    ASSERT_TRUE(g.CreateGroup("Work_2"));
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nfriends\r\nWork_2\r\n");
+    EXPECT_EQ(inst.bytes("Groups\\Work_2.dat"), "");
+    EXPECT_EQ(g.text(), "Work_2");
+    EXPECT_EQ(g.selected(), 2);
+    EXPECT_TRUE(g.membersChanged());
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder) {
+    inst.writeBytes("Groups\\Friends.dat", "Al  +441\r\n");
+    GroupManager g(inst.appPath(), {"Jo  +442"});
+    g.SaveMembers();
+    expectBox("No group selected.", Icon::None);
+    g.DeleteGroup();
+    expectBox("Please select a Group to delete        ", Icon::Warning);
+    g.chooseGroup(1);
+    EXPECT_EQ(g.members(), QStringList{"Al  +441"});
+    g.DeleteGroup();
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nWork\r\n");
+    EXPECT_EQ(inst.bytes("Groups\\Friends.dat"), "Al  +441\r\n");
+    EXPECT_TRUE(g.members().isEmpty());
+
+    g.chooseGroup(1); // Work, whose file is missing: an empty group
+    EXPECT_TRUE(g.members().isEmpty());
+    g.SaveMembers();
+    expectBox("No Numbers Selected.         ", Icon::Warning);
+    g.AddAllCandidates();
+    const struct {
+        QString typed, box;
+        Icon icon;
+    } refused[] = {
+        {GroupManager::kPlaceholder, "Select a Group before Adding Members        ", Icon::Warning},
+        {"  ", "Select a Group before Adding Members        ", Icon::Warning},
+        {"../Config/Escaped", GroupFiles::kNotAllowed, Icon::Critical},
+        {"WORK", GroupFiles::kTryAnother, Icon::Warning},
+    };
+    for (const auto& r : refused) {
+        g.editText(r.typed);
+        g.SaveMembers();
+        expectBox(r.box, r.icon);
+    }
+    EXPECT_EQ(groupFiles(), (QStringList{"Friends.dat", "Group.dat"}));
+    EXPECT_FALSE(QFile::exists(inst.file("Config\\Escaped.dat")));
+
+    // A typed name without Create gets its file but no place in the list.
+    g.editText("Typed");
+    g.SaveMembers();
+    expectBox(kAdded, Icon::Warning);
+    EXPECT_EQ(inst.bytes("Groups\\Typed.dat"), "Jo  +442\r\n");
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nWork\r\n");
+    EXPECT_FALSE(g.membersChanged());
+}
+
+TEST_F(GroupsTest, SelectAsksToSaveChangedMembersOfTheChosenGroupTheFirstToo) {
+    inst.writeBytes("Groups\\Group.dat", "Work\r\n");
+    for (auto answer : {MessageBox::Answer::No, MessageBox::Answer::Yes}) {
+        inst.writeBytes("Groups\\Work.dat", "Old  +1\r\n");
+        GroupManager g(inst.appPath(), {"Jo  +442", "Al  +443"});
+        g.chooseGroup(0);
+        g.AddOneCandidate(1);
+        boxes.answerNext(answer);
+        const auto s = g.SelectGroup();
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->entries, (QStringList{"Old  +1", "Al  +443"}));
+        EXPECT_EQ(s->groupName, "Work");
+        ASSERT_FALSE(boxes.shown().isEmpty());
+        const auto& q = boxes.shown().first();
+        EXPECT_EQ(q.text, "Members of the Group have changed. Save Members ?.    ");
+        EXPECT_EQ(q.icon, Icon::Question);
+        EXPECT_EQ(q.buttons, MessageBox::Buttons::YesNo);
+        EXPECT_EQ(q.defaultButton, MessageBox::Answer::No);
+        EXPECT_EQ(inst.bytes("Groups\\Work.dat"),
+                  answer == MessageBox::Answer::Yes ? "Old  +1\r\nAl  +443\r\n" : "Old  +1\r\n");
+        EXPECT_EQ(boxes.texts().size(), answer == MessageBox::Answer::Yes ? 2 : 1);
+        boxes.clear();
+    }
+    // No group chosen: the members shown go to the Number List unasked.
+    GroupManager g(inst.appPath(), {"Jo  +442"});
+    g.AddAllCandidates();
+    EXPECT_EQ(g.SelectGroup()->entries, QStringList{"Jo  +442"});
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(GroupsTest, MembersKeepOurMarkersAndTheNumberListTakesOnlyEntries) {
+    const QByteArray members = "Accepted::[12] Jo  +441\r\nno plus # x\r\n\r\nBo  +442#\r\n"
+                               "Processing::Cy  +443\r\nDi  +44 5\r\n";
+    inst.writeBytes("Groups\\Friends.dat", members);
+    inst.writeBytes("Config\\SpeedNos.dat", "Ed  +444\r\nbad\r\n");
+    GroupManager g(inst.appPath(), {});
+    g.chooseGroup(1);
+    EXPECT_EQ(g.members().size(), 6) << "shown unchanged, untested";
+    g.RemoveOneMember(-1);
+    g.AddOneCandidate(-1);
+    g.AddAllCandidates();
+    g.RemoveOneMember(2); // rewrites the chosen group's file at once
+    EXPECT_EQ(boxes.texts(), (QStringList{"Select Group Member to be deleted        ",
+                                          "Select a Number to be added as a Group member        ",
+                                          "Please fill SMS Number List from Frequently Dialed "
+                                          "Numbers and the Numbers List        "}));
+    QByteArray left = members;
+    left.replace("\r\n\r\n", "\r\n");
+    EXPECT_EQ(inst.bytes("Groups\\Friends.dat"), left);
+    g.AddFrequentCandidates();
+    EXPECT_EQ(g.candidates(), (QStringList{"Ed  +444", "bad"}));
+    EXPECT_EQ(GroupFiles::entriesForNumberList(inst.appPath(), "Friends").entries,
+              (QStringList{"Accepted::[12] Jo  +441", "Processing::Cy  +443"}));
+
+    const struct {
+        QString box, refusal;
+    } takes[] = {{"", "Please select a Group        "},
+                 {" ", "Please select a Group        "},
+                 {"Please Select a Group", "Please select a Group        "},
+                 {"../Config/SpeedNos", GroupFiles::kNotAllowed},
+                 {"Missing", ""}};
+    for (const auto& t : takes) {
+        const auto take = GroupFiles::entriesForNumberList(inst.appPath(), t.box);
+        EXPECT_EQ(take.refusal, t.refusal) << t.box.toStdString();
+        EXPECT_TRUE(take.entries.isEmpty());
+    }
+}
+
+TEST(CountryList, TheFileSortedOrTheBuiltInListWhenTheFileHoldsNone) {
+    TestInstallation inst(TestInstallation::Contents::Empty);
+    const QStringList& builtIn = CountryList::builtIn();
+    ASSERT_EQ(builtIn.size(), 229);
+    EXPECT_EQ(builtIn[4], "Angola  +244 ");
+    EXPECT_TRUE(builtIn.contains(QStringLiteral("Réunion  +262")));
+    EXPECT_EQ(CountryList::forAddNumber(inst.appPath()), builtIn);
+    inst.writeBytes("Config\\ISDCodes.dat", "spain  +34\r\n\r\nFrance  +33\r\nUSA  +1\r\n");
+    EXPECT_EQ(CountryList::forAddNumber(inst.appPath()),
+              (QStringList{"France  +33", "spain  +34", "USA  +1"}));
+}
