@@ -4,6 +4,8 @@
 #include "client/outbox/EntryList.h"
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
+#include "common/FileLocks.h"
+#include "common/InstallPath.h"
 #include "support/FakeClock.h"
 #include "support/FakeLauncher.h"
 #include "support/ScriptedMessageBox.h"
@@ -296,6 +298,59 @@ TEST_F(DeliveryTest, ADeadModuleIsFoundByItsSilentAliveCounter) {
     EXPECT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
     EXPECT_TRUE(outbox.isEmpty());
+}
+
+// quorvel-send starts runs too. A silent run the client did not start, still
+// holding its run lock, is busy: no crash, no cleared outbox, no second run.
+TEST_F(DeliveryTest, ARunAnotherProgramStartedIsBusyWhateverItsStateWordOrSilence) {
+    outbox.append(kE1);
+    queue.append(kE1);
+    inst.writeBytes(ExchangeFiles::kAlive, "5\r\n");
+    auto run = std::make_unique<FileLocks::RunLock>(inst.appPath());
+    ASSERT_TRUE(run->held());
+    for (const char* word : {"INUSE", "CEL", "COMPLETE", "START"}) {
+        state(word);
+        for (int i = 0; i < 3; ++i) {
+            supervisor.Timer1_Timer();
+            clock.advanceMs(30000);
+        }
+        EXPECT_TRUE(boxes.shown().isEmpty()) << word;
+        EXPECT_TRUE(launcher.starts.isEmpty()) << word;
+        EXPECT_EQ(outbox.items(), QStringList{kE1}) << word;
+    }
+    run.reset();
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 1);
+}
+
+// The start lock makes "running?" and the start one step for every starter;
+// the client holds it from its start until the new run holds its run lock.
+TEST_F(DeliveryTest, TheStartLockIsWaitedForAndHeldUntilTheRunHoldsItsLock) {
+    const QString startLock = InstallPath::resolve(inst.appPath(), FileLocks::kStartLock);
+    const auto tryStartLock = [&] {
+        return FileLocks::FileLock(startLock, FileLocks::FileLock::Mode::Try).held();
+    };
+    state("START");
+    queue.append(kE1);
+    auto other = std::make_unique<FileLocks::FileLock>(startLock, FileLocks::FileLock::Mode::Try);
+    ASSERT_TRUE(other->held());
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(launcher.starts.isEmpty());
+    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
+    other.reset();
+    supervisor.Timer1_Timer();
+    ASSERT_EQ(launcher.starts.size(), 1);
+    EXPECT_FALSE(tryStartLock());
+    queue.append(kE2);
+    supervisor.Timer1_Timer();
+    EXPECT_FALSE(tryStartLock());
+    EXPECT_EQ(launcher.starts.size(), 1);
+    {
+        FileLocks::RunLock run(inst.appPath());
+        supervisor.Timer1_Timer();
+        EXPECT_TRUE(tryStartLock());
+    }
+    EXPECT_EQ(launcher.starts.size(), 1);
 }
 
 TEST_F(DeliveryTest, AStillRunningButSilentModuleIsEndedAfterThirtySeconds) {

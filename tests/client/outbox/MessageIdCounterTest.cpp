@@ -1,9 +1,15 @@
 #include "client/outbox/MessageIdCounter.h"
 #include "common/ExchangeFiles.h"
+#include "common/LineFile.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
+#include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,4 +86,42 @@ TEST_F(MessageIdCounterTest, AnUnwritableCounterReservesNothing) {
     inst.remove("Config\\MsgID.dat");
     QDir().mkpath(inst.file("Config\\MsgID.dat"));
     EXPECT_FALSE(counter().reserve(1).has_value());
+}
+
+// The client and quorvel-send are separate processes reserving from one file.
+TEST_F(MessageIdCounterTest, TwoProcessesReservingAtOnceNeverGetTheSameId) {
+    constexpr int kEach = 1000;
+    // In memory when possible: each reservation waits for the disk.
+    QTemporaryDir shm(QDir("/dev/shm").exists() ? "/dev/shm/quorvel-ids-XXXXXX" : QString());
+    ASSERT_TRUE(shm.isValid());
+    const QString root = shm.path() + '/';
+    LineFile::rewrite(root + "Config/MsgID.dat", {"1"});
+    const auto reserveAll = [&root](const QString& out) {
+        MessageIdCounter ids([&root] { return root; }, {});
+        QStringList got;
+        for (int i = 0; i < kEach; ++i)
+            got << QString::number(ids.reserve(1).value_or(-1));
+        QFile f(out);
+        return f.open(QIODevice::WriteOnly) && f.write(got.join('\n').toLatin1()) > 0;
+    };
+    const QString mine = root + "mine.txt", theirs = root + "theirs.txt";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(reserveAll(theirs) ? 0 : 1);
+    ASSERT_TRUE(reserveAll(mine));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QSet<QString> seen;
+    for (const QString& file : {mine, theirs}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        for (const QString& id : QString::fromLatin1(f.readAll()).split('\n')) {
+            EXPECT_NE(id, "-1");
+            EXPECT_FALSE(seen.contains(id)) << "id " << id.toStdString() << " handed out twice";
+            seen.insert(id);
+        }
+    }
+    EXPECT_EQ(seen.size(), 2 * kEach);
 }
