@@ -2,6 +2,7 @@
 // pseudo-terminal, started as the client starts it.
 #include "InstalledTree.h"
 #include "SimulatorProcess.h"
+#include "common/FileLocks.h"
 #include "common/LineFile.h"
 #include "support/QtPrinters.h"
 #include "support/SimRecord.h"
@@ -76,4 +77,44 @@ TEST(BrindleWithSimulator, ADroppedEchoingLineNeitherAcceptsNorLosesAnEntry) {
     EXPECT_EQ(lines.count("-- port opened\n"), 2);
     EXPECT_TRUE(lines.contains(">> <STX>447700900001<CR>first <CR><ETX>"));
     EXPECT_FALSE(QFileInfo(root + "run/COM2").isSymLink());
+}
+
+// One run per installation: a Brindle started while another holds the run
+// lock leaves the state word, the logs and the queue alone and ends at once.
+TEST(BrindleWithSimulator, ASecondRunRefusesTouchingNothing) {
+    InstalledTree tree;
+    ASSERT_TRUE(tree.ok()) << tree.log().toStdString();
+    const QString root = tree.root() + "/";
+    const QStringList files = {"StartNOM.cfg", "NOMMon.log", kConfigDir + "Brindle.in",
+                               kConfigDir + "Brindle.rcv", kConfigDir + "Brindle.pin"};
+    LineFile::rewrite(root + files[0], {"INUSE"});
+    LineFile::rewrite(root + files[1], {"26-12-07 01:00:00 Dialling SMSC"});
+    LineFile::rewrite(root + files[2], {"", "[1] 07/12/2026 01:00:00 +441 queued"});
+    LineFile::rewrite(root + files[4], {"7"});
+    const auto bytes = [&] {
+        QList<QByteArray> all;
+        for (const QString& f : files) {
+            QFile file(root + f);
+            all << (file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>");
+        }
+        return all;
+    };
+    const QList<QByteArray> before = bytes();
+    FileLocks::RunLock first(root);
+    ASSERT_TRUE(first.held());
+    ASSERT_TRUE(FileLocks::brindleRunning(root));
+
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUORVEL_REGISTRY", root + "registry.ini");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(root);
+    second.start(root + "NOM/UK/Cellnet/Brindle", {});
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(second.exitCode(), 3);
+    EXPECT_EQ(bytes(), before);
+    EXPECT_FALSE(QFileInfo::exists(root + "NOMMon/Logs/SMSC.log"));
+    EXPECT_FALSE(QFileInfo::exists(root + kConfigDir + "Brindle.tkn"));
+    EXPECT_TRUE(FileLocks::brindleRunning(root)) << "the first run still holds it";
 }
