@@ -239,8 +239,8 @@ int SendJob::follow(const QStringList& entries, int timeoutSecs) {
         if (pending.isEmpty())
             return Sent;
         if (qsizetype(carried.size()) == pending.size()) {
-            m_err(QStringLiteral("quorvel-send: the run failed; %1 entries wait in Brindle.rcv "
-                                 "for the next run.")
+            m_err(QStringLiteral("quorvel-send: the run failed; %1 of the entries wait in "
+                                 "Brindle.rcv for the next run.")
                       .arg(carried.size()));
             return CarriedOver;
         }
@@ -280,7 +280,8 @@ int SendJob::follow(const QStringList& entries, int timeoutSecs) {
             startBrindle();
         }
         if (clock.monotonicMs() >= deadline) {
-            m_err(QStringLiteral("quorvel-send: timed out after %1 s; %2 entries stay queued.")
+            m_err(QStringLiteral("quorvel-send: timed out after %1 s; %2 of the entries stay "
+                                 "queued.")
                       .arg(timeoutSecs)
                       .arg(pending.size()));
             return TimedOut;
