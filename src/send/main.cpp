@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
         launcher, [](const QString& l) { print(stdout, l); },
         [](const QString& l) { print(stderr, l); });
     return job.run(*options, QCoreApplication::applicationDirPath(), [] {
+        if (::isatty(STDIN_FILENO))
+            print(stderr, "quorvel-send: reading the message from standard input (end it with "
+                          "Ctrl-D).");
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly))
             return QString();
