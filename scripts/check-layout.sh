@@ -19,6 +19,10 @@ bad=$(grep -rnE "$widgets" src --include='*.h' --include='*.cpp' | grep -vE '^sr
 raw=$(grep -rlE 'QMessageBox' src | grep -v 'src/ui/QtMessageBoxPresenter.cpp' || true)
 [ -z "$raw" ] || report "QMessageBox used outside the one presenter:" "$raw"
 
+# quorvel-send runs without a window: it stands on the areas' logic only.
+bad=$(grep -rnE '#include ("(client/[a-z_]+/ui/|client/shell/|ui/|nom/)|<(QtWidgets|QtGui)/)' src/send || true)
+[ -z "$bad" ] || report "quorvel-send includes window code:" "$bad"
+
 # The client's areas, lowest first: an area's logic may include the logic of
 # a lower area only; its panels may include any area's logic, but never
 # another area's panels nor the shell, which alone includes everything.

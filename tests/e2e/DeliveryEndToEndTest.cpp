@@ -8,12 +8,16 @@
 #include "client/shell/ui/MainForm.h"
 #include "common/LineFile.h"
 #include "common/Registry.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/SimRecord.h"
 
 #include <QDir>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,7 +65,94 @@ private:
     bool m_ready = false;
 };
 
+// quorvel-send of the installed tree, run from a folder of its own.
+struct SendRun {
+    explicit SendRun(const Installed& inst, const QStringList& args) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QUORVEL_REGISTRY", inst.file("registry.ini"));
+        p.setProcessEnvironment(env);
+        QDir().mkpath(inst.file("elsewhere"));
+        p.setWorkingDirectory(inst.file("elsewhere"));
+        p.start(inst.file("bin/quorvel-send"), args);
+    }
+    int exit() {
+        p.waitForFinished(240000);
+        out = QString::fromLocal8Bit(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        err = p.readAllStandardError().toStdString();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    QProcess p;
+    QStringList out;
+    std::string err;
+};
+
+QStringList prefixed(const QString& prefix, QStringList entries) {
+    for (QString& e : entries)
+        e.prepend(prefix);
+    return entries;
+}
+
 } // namespace
+
+TEST(SendEndToEnd, AMessageToThreeNumbersIsAcceptedRecordedAndListed) {
+    Installed inst({});
+    ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
+    QFile::remove(inst.file("AppPath.cfg"));
+    SendRun run(inst, {"--wait", "--country", "44", "07700 900001", "+447700900002", "+3361"});
+    run.p.write("Backup finished\n");
+    run.p.closeWriteChannel();
+    ASSERT_EQ(run.exit(), 0) << run.err;
+    const QStringList sent = inst.lines("NOM/UK/Cellnet/Config/Brindle.out");
+    ASSERT_EQ(sent.size(), 3);
+    const QString numbers[] = {"+447700900001", "+447700900002", "+3361"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(sent[i].section(' ', 0, 0) + sent[i].section(' ', 3),
+                  QString("[%1]").arg(i + 1) + numbers[i] +
+                      " Backup finished - Message sent by Quorvel.");
+    EXPECT_EQ(inst.sim->recorded(), simulatorRecord(sent));
+    EXPECT_EQ(run.out, prefixed("Queued: ", sent) + prefixed("Accepted::", sent));
+    EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), prefixed("Accepted::", sent));
+    // Brindle served this installation although the command ran elsewhere.
+    EXPECT_EQ(inst.lines("AppPath.cfg"), QStringList{inst.tree.root() + "/"});
+}
+
+TEST(SendEndToEnd, ABusyLineCarriesTheEntriesOverAndExitsTwo) {
+    Installed inst({"--busy"});
+    ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
+    inst.setBrindleConfigLine(22, "1");
+    SendRun run(inst, {"--wait", "-m", "Nightly job failed", "+447700900001", "+447700900002"});
+    EXPECT_EQ(run.exit(), 2) << run.err;
+    QStringList carried = inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv");
+    carried.removeAll(QString());
+    ASSERT_EQ(carried.size(), 2);
+    EXPECT_EQ(run.out,
+              prefixed("Queued: ", carried) + prefixed("Carried over to Brindle.rcv: ", carried));
+    EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), QStringList{});
+}
+
+// The window's Send and a script at the same moment: ids from the one
+// counter, one run at a time, every entry sent once.
+TEST(SendEndToEnd, AClientSendAndAScriptAtOnceAreEachSentOnce) {
+    Installed inst({});
+    ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
+    ScriptedMessageBox boxes;
+    DemoWalk walk(inst.tree.root(), inst.tree.root() + "/shots");
+    ASSERT_TRUE(walk.startClient()) << walk.error().toStdString();
+    ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123")) << walk.error().toStdString();
+    SendRun run(inst, {"--wait", "-m", "From a script", "+447700900201", "+447700900202"});
+    ASSERT_TRUE(walk.composeAndSend("", "From the window.")) << walk.error().toStdString();
+    const QString fromWindow = walk.controls().outbox->item(0)->text();
+    ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
+    ASSERT_EQ(run.exit(), 0) << run.err;
+    QStringList all = run.out.filter(QRegularExpression("^Queued: ")) << "Queued: " + fromWindow;
+    all.replaceInStrings("Queued: ", "").sort();
+    QStringList sent = inst.lines("NOM/UK/Cellnet/Config/Brindle.out");
+    sent.sort();
+    ASSERT_EQ(sent, all);
+    EXPECT_EQ(QSet<QString>({all[0].left(4), all[1].left(4), all[2].left(4)}).size(), 3);
+    EXPECT_EQ(inst.sim->recorded().count('\n'), 3);
+    walk.mainForm()->close();
+}
 
 TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     Installed inst({});

@@ -28,6 +28,11 @@ bool DetachedBrindleLauncher::start(const QString& program, const QString& worki
     QProcess process;
     process.setProgram(program);
     process.setWorkingDirectory(workingDirectory);
+    // It outlives its starter: holding the starter's terminal or pipes open
+    // would keep a script reading them waiting for the whole run.
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
     qint64 pid = 0;
     if (!process.startDetached(&pid)) {
         error = process.errorString();

@@ -176,10 +176,16 @@ void DeliverySupervisor::Timer1_Timer() {
     ClearAcceptedMsgs();
     ChangeStatus2Accepted(kCellnet);
 
+    const bool running = FileLocks::brindleRunning(m_appPath());
+    const bool starting = startPending(running);
     const QString status = ExchangeFiles::readStateWord(m_appPath());
     bool busy = false;
     bool crashed = false;
-    if (status == ExchangeFiles::kInUse) {
+    // A run another program started, still holding its lock, is never taken
+    // for a crash of ours: its silence is not ours to judge.
+    if (status == ExchangeFiles::kInUse && running && !m_launcher.running()) {
+        busy = true;
+    } else if (status == ExchangeFiles::kInUse) {
         busy = true;
         PingNOM(kCellnet);
         if (!m_nomAlive) {
@@ -203,6 +209,11 @@ void DeliverySupervisor::Timer1_Timer() {
         crashed = true;
     }
 
+    // Whoever started it, a run holding its lock is running: a second would
+    // find the port taken.
+    if (running || starting)
+        busy = true;
+
     // After a crash the next run starts at the next tick, not in this one.
     if (!busy && !crashed && !m_lists.operatorQueue.isEmpty() && startDue())
         startBrindle();
@@ -218,7 +229,20 @@ bool DeliverySupervisor::startDue() const {
     return m_startRetryAt < 0 || Clock::instance().monotonicMs() >= m_startRetryAt;
 }
 
+bool DeliverySupervisor::startPending(bool running) {
+    if (m_startLock &&
+        (running || !m_launcher.running() || Clock::instance().monotonicMs() >= m_startLockUntil))
+        m_startLock.reset();
+    return m_startLock != nullptr;
+}
+
 void DeliverySupervisor::startBrindle() {
+    // quorvel-send starts runs too: "running?" and the start are one step
+    // under the start lock. Taken by another starter: busy for now.
+    auto startLock = std::make_unique<FileLocks::FileLock>(
+        InstallPath::resolve(m_appPath(), FileLocks::kStartLock), FileLocks::FileLock::Mode::Try);
+    if (!startLock->held() || FileLocks::brindleRunning(m_appPath()))
+        return;
     const QString program = ExchangeFiles::path(m_appPath(), ExchangeFiles::kProgram);
     // A program that is not there fails at once, not after the wait.
     QString reason = m_launcher.startProblem(program);
@@ -232,6 +256,8 @@ void DeliverySupervisor::startBrindle() {
             // Only now: the entries of a run that never started stay deletable.
             ChangeStatus2Pending(kCellnet);
             m_lists.operatorQueue.clear();
+            m_startLock = std::move(startLock);
+            m_startLockUntil = Clock::instance().monotonicMs() + kRunLockWaitMs;
             m_startRetryAt = -1;
             m_startFailureTold = false;
             return;

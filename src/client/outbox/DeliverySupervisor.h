@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FileLocks.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -61,12 +63,18 @@ public:
     static constexpr qint64 kSilentRunningMs = 30000;
     // How long after a failed start of the module the poll tries again by itself.
     static constexpr qint64 kStartRetryMs = 60000;
+    // How long a started run may take to hold its run lock before the start
+    // lock is let go anyway.
+    static constexpr qint64 kRunLockWaitMs = 10000;
 
 private:
     bool brindleDead();
     void crashHandling();
     bool startDue() const;
     void startBrindle();
+    // Lets the start lock go once the run started holds its run lock (or has
+    // ended without it); true while it is still held.
+    bool startPending(bool running);
 
     std::function<QString()> m_appPath;
     Lists m_lists;
@@ -88,4 +96,8 @@ private:
     // user has been told.
     qint64 m_startRetryAt = -1;
     bool m_startFailureTold = false;
+
+    // Held from a start until the run holds its run lock.
+    std::unique_ptr<FileLocks::FileLock> m_startLock;
+    qint64 m_startLockUntil = 0;
 };

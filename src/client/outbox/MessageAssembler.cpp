@@ -65,6 +65,19 @@ QString MessageAssembler::body(const QString& subject, const QString& message) {
     return subject.isEmpty() ? message : '(' + subject + ')' + message;
 }
 
+QString MessageAssembler::flattened(QString text) {
+    for (QChar& ch : text)
+        if (ch == '\r' || ch == '\n' || ch == QChar::ParagraphSeparator ||
+            ch == QChar::LineSeparator)
+            ch = ' ';
+    return text;
+}
+
+bool MessageAssembler::nothingToSend(const QString& subject, const QString& message) {
+    const auto blank = [](const QString& t) { return flattened(t).remove(' ').isEmpty(); };
+    return blank(subject) && blank(message);
+}
+
 QString MessageAssembler::longDateTime(const QDateTime& t) {
     return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
 }

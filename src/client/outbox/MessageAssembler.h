@@ -66,6 +66,11 @@ public:
     // empty text gives one empty piece.
     static QStringList SplitText(const QString& text, int size);
     static QString body(const QString& subject, const QString& message);
+    // Line breaks that reach a text (pasted, or piped in) go out as blanks.
+    static QString flattened(QString text);
+    // Subject and message both hold blanks at most.
+    static bool nothingToSend(const QString& subject, const QString& message);
+    static inline const QString kNothingToSend = QStringLiteral("Please enter Subject or Message.");
     // "dd/MM/yyyy hh:mm:ss", always 19 characters.
     static QString longDateTime(const QDateTime& t);
     // Day and month without leading zeros, seconds 00.

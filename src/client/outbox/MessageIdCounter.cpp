@@ -3,6 +3,7 @@
 #include "client/outbox/MessageLists.h"
 #include "client/outbox/OutboxEntry.h"
 #include "common/ExchangeFiles.h"
+#include "common/FileLocks.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 
@@ -46,6 +47,12 @@ qint64 MessageIdCounter::next() const {
 }
 
 std::optional<qint64> MessageIdCounter::reserve(int count) {
+    // The client and quorvel-send reserve from the same file: read and
+    // rewrite as one step, or both could hand out the same ids.
+    const FileLocks::FileLock lock(InstallPath::resolve(m_appPath(), FileLocks::kMessageIdLock),
+                                   FileLocks::FileLock::Mode::Wait);
+    if (!lock.held())
+        return std::nullopt;
     const qint64 first = next();
     const QString file = InstallPath::resolve(m_appPath(), fileName());
     if (!LineFile::rewrite(file, {QString::number(first + std::max(count, 0))}))

@@ -16,7 +16,9 @@ public:
     MessageIdCounter(std::function<QString()> appPath, std::function<QStringList()> listedEntries);
 
     // The first of `count` consecutive ids; the file then holds the one after
-    // them. nullopt when the file cannot be written (nothing may be sent then).
+    // them. Under the id lock, so another program reserving at the same time
+    // gets other ids. nullopt when the file cannot be written or locked
+    // (nothing may be sent then).
     std::optional<qint64> reserve(int count);
 
     // The id the file holds; when it is missing, empty or not a number, one
@@ -26,6 +28,9 @@ public:
     qint64 highestIdInUse() const;
 
     static QString fileName() { return QStringLiteral("Config\\MsgID.dat"); }
+    static inline const QString kNotWritten =
+        QStringLiteral("The message number file Config\\MsgID.dat cannot be written. "
+                       "Nothing has been sent.");
 
 private:
     std::function<QString()> m_appPath;

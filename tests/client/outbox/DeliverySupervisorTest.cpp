@@ -4,6 +4,8 @@
 #include "client/outbox/EntryList.h"
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
+#include "common/FileLocks.h"
+#include "common/InstallPath.h"
 #include "support/FakeClock.h"
 #include "support/FakeLauncher.h"
 #include "support/ScriptedMessageBox.h"
@@ -296,6 +298,47 @@ TEST_F(DeliveryTest, ADeadModuleIsFoundByItsSilentAliveCounter) {
     EXPECT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
     EXPECT_TRUE(outbox.isEmpty());
+}
+
+// quorvel-send starts runs too. A silent run the client did not start, still
+// holding its run lock, is busy: no crash, no cleared outbox, no second run.
+TEST_F(DeliveryTest, ARunAnotherProgramStartedIsBusyWhateverItsStateWordOrSilence) {
+    outbox.append(kE1);
+    queue.append(kE1);
+    auto run = std::make_unique<FileLocks::RunLock>(inst.appPath());
+    for (const char* word : {"INUSE", "CEL", "COMPLETE", "START"}) {
+        state(word);
+        for (int i = 0; i < 3; ++i, clock.advanceMs(30000))
+            supervisor.Timer1_Timer();
+        EXPECT_TRUE(boxes.shown().isEmpty() && launcher.starts.isEmpty()) << word;
+        EXPECT_EQ(outbox.items(), QStringList{kE1}) << word;
+    }
+    run.reset();
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 1);
+}
+
+// The start lock makes "running?" and the start one step for every starter;
+// the client holds it from its start until the new run holds its run lock.
+TEST_F(DeliveryTest, TheStartLockIsWaitedForAndHeldUntilTheRunHoldsItsLock) {
+    const QString lockFile = InstallPath::resolve(inst.appPath(), FileLocks::kStartLock);
+    using Lock = FileLocks::FileLock;
+    state("START");
+    queue.append(kE1);
+    auto other = std::make_unique<Lock>(lockFile, Lock::Mode::Try);
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(launcher.starts.isEmpty());
+    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
+    other.reset();
+    for (const QString& e : {kE1, kE2}) { // the second tick starts nothing
+        queue.append(e);
+        supervisor.Timer1_Timer();
+        EXPECT_EQ(launcher.starts.size(), 1);
+        EXPECT_FALSE(Lock(lockFile, Lock::Mode::Try).held());
+    }
+    FileLocks::RunLock run(inst.appPath());
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(Lock(lockFile, Lock::Mode::Try).held());
 }
 
 TEST_F(DeliveryTest, AStillRunningButSilentModuleIsEndedAfterThirtySeconds) {

@@ -1,9 +1,15 @@
 #include "client/outbox/MessageIdCounter.h"
 #include "common/ExchangeFiles.h"
+#include "common/LineFile.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
+#include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,4 +86,31 @@ TEST_F(MessageIdCounterTest, AnUnwritableCounterReservesNothing) {
     inst.remove("Config\\MsgID.dat");
     QDir().mkpath(inst.file("Config\\MsgID.dat"));
     EXPECT_FALSE(counter().reserve(1).has_value());
+}
+
+// The client and quorvel-send are separate processes reserving from one file.
+TEST_F(MessageIdCounterTest, TwoProcessesReservingAtOnceNeverGetTheSameId) {
+    // In memory when possible: each reservation waits for the disk.
+    QTemporaryDir shm(QDir("/dev/shm").exists() ? "/dev/shm/quorvel-ids-XXXXXX" : QString());
+    const QString root = shm.path() + '/';
+    LineFile::rewrite(root + "Config/MsgID.dat", {"1"});
+    const auto reserveAll = [&root](const QString& out) {
+        MessageIdCounter ids([&root] { return root; }, {});
+        QStringList got;
+        for (int i = 0; i < 1000; ++i)
+            got << QString::number(ids.reserve(1).value_or(-1));
+        return LineFile::rewrite(root + out, got);
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(reserveAll("theirs") ? 0 : 1);
+    ASSERT_TRUE(reserveAll("mine"));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const QStringList all = LineFile::readAll(root + "mine") + LineFile::readAll(root + "theirs");
+    const QSet<QString> distinct(all.begin(), all.end());
+    EXPECT_EQ(distinct.size(), 2000) << "ids handed out twice";
+    EXPECT_FALSE(distinct.contains("-1"));
 }

@@ -23,19 +23,6 @@ namespace {
 
 const QString kSendQueue = QStringLiteral("Select SEND QUEUE button to send queued messages.");
 
-// Line breaks that reach the boxes (by pasting) go out as blanks.
-QString flattened(QString text) {
-    for (QChar& ch : text)
-        if (ch == '\r' || ch == '\n' || ch == QChar::ParagraphSeparator ||
-            ch == QChar::LineSeparator)
-            ch = ' ';
-    return text;
-}
-
-bool blank(const QString& text) {
-    return QString(text).remove(' ').isEmpty();
-}
-
 } // namespace
 
 SendController::SendController(SendPanel& controls, OutboxPanel& lists,
@@ -60,8 +47,8 @@ void SendController::Picture5_Click() {
     if (sending())
         return;
     m_message.replaceLineBreaks();
-    if (blank(flattened(m_message.subject())) && blank(flattened(m_message.message()))) {
-        MessageBox::show("Please enter Subject or Message.", kQuorvelWarning,
+    if (MessageAssembler::nothingToSend(m_message.subject(), m_message.message())) {
+        MessageBox::show(MessageAssembler::kNothingToSend, kQuorvelWarning,
                          MessageBox::Icon::Information);
         return;
     }
@@ -76,8 +63,8 @@ void SendController::Picture5_Click() {
 
 MessageAssembler::Input SendController::gather() const {
     MessageAssembler::Input in;
-    in.subject = flattened(m_message.subject());
-    in.message = flattened(m_message.message());
+    in.subject = MessageAssembler::flattened(m_message.subject());
+    in.message = MessageAssembler::flattened(m_message.message());
     in.signature = SignatureInputs::fromFile(m_appPath());
     in.signatureOn = m_message.signatureOn();
     in.numberListCount = m_recipients.numberListCount();
@@ -100,9 +87,7 @@ bool SendController::accepted(const MessageAssembler::Plan& plan) {
 std::optional<qint64> SendController::reserveIds(int count) {
     const auto first = m_ids.reserve(count);
     if (!first)
-        MessageBox::show("The message number file Config\\MsgID.dat cannot be written. "
-                         "Nothing has been sent.",
-                         kQuorvelWarning, MessageBox::Icon::Warning);
+        MessageBox::show(MessageIdCounter::kNotWritten, kQuorvelWarning, MessageBox::Icon::Warning);
     return first;
 }
 

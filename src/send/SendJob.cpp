@@ -1,0 +1,291 @@
+#include "send/SendJob.h"
+
+#include "client/composition/CharacterRules.h"
+#include "client/outbox/AcceptedIndex.h"
+#include "client/outbox/BrindleLauncher.h"
+#include "client/outbox/MessageAssembler.h"
+#include "client/outbox/MessageIdCounter.h"
+#include "client/outbox/MessageLists.h"
+#include "client/outbox/OutboxEntry.h"
+#include "client/outbox/SignatureInputs.h"
+#include "common/AppPath.h"
+#include "common/Clock.h"
+#include "common/ExchangeFiles.h"
+#include "common/FileLocks.h"
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+QString shown(const QString& appPath, const QString& relative) {
+    return QDir::toNativeSeparators(InstallPath::resolve(appPath, relative));
+}
+
+// The bracketed ids of a file's lines.
+QSet<QString> keysIn(const QString& path) {
+    QSet<QString> keys;
+    for (const QString& line : LineFile::readAll(path))
+        if (const QString key = AcceptedIndex::lineKey(line); !key.isEmpty())
+            keys.insert(key);
+    return keys;
+}
+
+} // namespace
+
+SendJob::SendJob(BrindleLauncher& launcher, std::function<void(const QString&)> out,
+                 std::function<void(const QString&)> err)
+    : m_launcher(launcher), m_out(std::move(out)), m_err(std::move(err)) {}
+
+int SendJob::fail(const QString& text) {
+    m_err("quorvel-send: " + text);
+    return Failed;
+}
+
+bool SendJob::findInstallation(const SendOptions& options, const QString& programDir) {
+    // Installed in bin/ below the installation.
+    const QString root =
+        QFileInfo(options.root.isEmpty() ? programDir + QStringLiteral("/..") : options.root)
+            .absoluteFilePath();
+    m_appPath = AppPath::withSeparator(root);
+    return QFileInfo(InstallPath::resolve(m_appPath, QStringLiteral("Config"))).isDir() &&
+           QFileInfo(InstallPath::resolve(m_appPath, QStringLiteral("NOM\\UK\\Cellnet\\Config")))
+               .isDir();
+}
+
+bool SendJob::portConfigured() {
+    bool ok = false;
+    const int port = LineFile::readLast(ExchangeFiles::path(m_appPath, ExchangeFiles::kPortFile))
+                         .trimmed()
+                         .toInt(&ok);
+    return ok && port > 0;
+}
+
+std::optional<QStringList> SendJob::recipients(const SendOptions& options) {
+    QStringList given = options.numbers;
+    QString error;
+    if (!options.csvFile.isEmpty()) {
+        const auto fromFile = SendNumbers::fromCsv(options.csvFile, error);
+        if (!fromFile) {
+            fail(error);
+            return std::nullopt;
+        }
+        given << *fromFile;
+    }
+    QStringList numbers;
+    for (const QString& n : given) {
+        const auto number = SendNumbers::international(n, options.country, error);
+        if (!number) {
+            fail(error);
+            return std::nullopt;
+        }
+        numbers << *number;
+    }
+    return numbers;
+}
+
+std::optional<QString> SendJob::checkedText(const QString& what, const QString& text) {
+    // The message box's own rules: what it would refuse or drop, a script
+    // cannot send either.
+    for (QChar c : text) {
+        if (CharacterRules::typed(c) == CharacterRules::Verdict::Accept)
+            continue;
+        fail("The " + what + " holds \"" + QString(c) + "\", which Quorvel does not send " +
+             (CharacterRules::isNonAscii(c) ? "(ASCII characters and the pound sign only)."
+                                            : "(barred: # [ \\ ] ^ { | } ~)."));
+        return std::nullopt;
+    }
+    return text;
+}
+
+int SendJob::run(const SendOptions& options, const QString& programDir,
+                 const std::function<QString()>& readInput) {
+    if (!findInstallation(options, programDir))
+        return fail("No Quorvel installation in " + QDir::toNativeSeparators(m_appPath) +
+                    " (give its folder with --root DIR).");
+    if (!portConfigured())
+        return fail("No serial port is configured for the modem (" +
+                    shown(m_appPath, ExchangeFiles::kPortFile) +
+                    " is 0 or empty): choose one in Quorvel's connection settings.");
+    const auto numbers = recipients(options);
+    if (!numbers)
+        return Failed;
+
+    QString input = options.message ? *options.message : readInput();
+    // The line end a pipe gives its last line is no part of the message.
+    while (!options.message && (input.endsWith('\n') || input.endsWith('\r')))
+        input.chop(1);
+    const auto subject = checkedText("subject", MessageAssembler::flattened(options.subject));
+    const auto message = checkedText("message", MessageAssembler::flattened(input));
+    if (!subject || !message)
+        return Failed;
+    if (MessageAssembler::nothingToSend(*subject, *message))
+        return fail("No message text: give -m TEXT or pipe it in.");
+
+    MessageAssembler::Input in;
+    in.subject = *subject;
+    in.message = *message;
+    in.signature = SignatureInputs::fromFile(m_appPath);
+    in.signatureOn = !options.noSignature;
+    in.numberListCount = int(numbers->size());
+    in.checkedEntries = *numbers;
+    const auto plan = MessageAssembler::planImmediate(in);
+    if (plan.refusal)
+        return fail(plan.refusal->text.trimmed() +
+                    QStringLiteral(" (more than %1 parts).").arg(MessageAssembler::kMaxParts));
+
+    MessageIdCounter ids([this] { return m_appPath; }, {});
+    const auto made = [&plan](qint64 first) {
+        const QDateTime now = Clock::instance().now();
+        QStringList entries;
+        for (int r = 0; r < plan.numbers.size(); ++r)
+            for (int k = 0; k < plan.pieces.size(); ++k)
+                entries << plan.entry(first++, r, k, now);
+        return entries;
+    };
+    if (options.dryRun) {
+        for (const QString& e : made(ids.next()))
+            m_out(e);
+        return Sent;
+    }
+
+    const QString inbox = ExchangeFiles::path(m_appPath, ExchangeFiles::kInbox);
+    const QFileInfo inboxInfo(inbox);
+    if (inboxInfo.exists() ? !inboxInfo.isWritable() || !inboxInfo.isFile()
+                           : !QFileInfo(inboxInfo.absolutePath()).isWritable())
+        return fail("Cannot write the operator module's inbox " + QDir::toNativeSeparators(inbox) +
+                    ".");
+    const auto first = ids.reserve(plan.entryCount());
+    if (!first)
+        return fail(MessageIdCounter::kNotWritten);
+    const QStringList entries = made(*first);
+    if (!ExchangeFiles::appendToInbox(m_appPath, entries))
+        return fail("Cannot write the operator module's inbox " + QDir::toNativeSeparators(inbox) +
+                    "; nothing was queued.");
+    for (const QString& e : entries)
+        m_out("Queued: " + e);
+
+    if (!startBrindle() && !options.wait)
+        m_err("quorvel-send: the entries stay queued until the operator module runs.");
+    return options.wait ? follow(entries, options.timeoutSecs) : Sent;
+}
+
+bool SendJob::startBrindle() {
+    // The client starts runs too: "running?" and the start are one step.
+    const FileLocks::FileLock startLock(InstallPath::resolve(m_appPath, FileLocks::kStartLock),
+                                        FileLocks::FileLock::Mode::Wait);
+    if (FileLocks::brindleRunning(m_appPath))
+        return true;
+    // Brindle finds the installation by the AppPath.cfg of its working
+    // folder, whatever folder this command was run from.
+    const AppPath stored(m_appPath, m_appPath);
+    if (stored.read() != m_appPath)
+        LineFile::rewriteInPlace(stored.configFile(), {m_appPath});
+    const QString program = ExchangeFiles::path(m_appPath, ExchangeFiles::kProgram);
+    QString problem = m_launcher.startProblem(program);
+    if (problem.isEmpty()) {
+        ExchangeFiles::writeStateWord(m_appPath, ExchangeFiles::kRequested);
+        if (m_launcher.start(program, m_appPath, problem)) {
+            Clock& clock = Clock::instance();
+            const qint64 until = clock.monotonicMs() + kRunLockWaitMs;
+            while (!FileLocks::brindleRunning(m_appPath) && m_launcher.running() &&
+                   clock.monotonicMs() < until)
+                clock.waitMs(20);
+            return true;
+        }
+    }
+    m_err("quorvel-send: the operator module " + QDir::toNativeSeparators(program) +
+          " could not be started: " + problem);
+    return false;
+}
+
+int SendJob::follow(const QStringList& entries, int timeoutSecs) {
+    Clock& clock = Clock::instance();
+    const qint64 deadline = clock.monotonicMs() + qint64(timeoutSecs) * 1000;
+    AcceptedIndex accepted(ExchangeFiles::path(m_appPath, ExchangeFiles::kAccepted));
+    const QString acceptedList = InstallPath::resolve(m_appPath, MessageLists::kAcceptedFile);
+    QStringList pending = entries;
+    QSet<QString> carried;
+    qint64 nextStart = clock.monotonicMs() + kRestartMs;
+
+    const auto take = [&] {
+        accepted.refresh();
+        const QSet<QString> failed =
+            keysIn(ExchangeFiles::path(m_appPath, ExchangeFiles::kCarryOver));
+        for (auto it = pending.begin(); it != pending.end();) {
+            const QString key = AcceptedIndex::entryKey(*it);
+            if (accepted.contains(key)) {
+                // One line per write, as the client records its own, so the
+                // two never interleave.
+                LineFile::append(acceptedList, OutboxEntry::kAccepted + *it);
+                m_out(OutboxEntry::kAccepted + *it);
+                carried.remove(key);
+                it = pending.erase(it);
+                continue;
+            }
+            if (failed.contains(key) && !carried.contains(key)) {
+                carried.insert(key);
+                m_out("Carried over to Brindle.rcv: " + *it);
+            }
+            ++it;
+        }
+    };
+
+    for (;;) {
+        take();
+        if (pending.isEmpty())
+            return Sent;
+        if (qsizetype(carried.size()) == pending.size()) {
+            m_err(QStringLiteral("quorvel-send: the run failed; %1 of the entries wait in "
+                                 "Brindle.rcv for the next run.")
+                      .arg(carried.size()));
+            return CarriedOver;
+        }
+        bool restart = false;
+        if (!FileLocks::brindleRunning(m_appPath)) {
+            // No run, and none can start while the start lock is held: the
+            // files stand still, so an entry in none of them was rejected.
+            const FileLocks::FileLock startLock(
+                InstallPath::resolve(m_appPath, FileLocks::kStartLock),
+                FileLocks::FileLock::Mode::Try);
+            if (startLock.held() && !FileLocks::brindleRunning(m_appPath)) {
+                take();
+                const QSet<QString> queued =
+                    keysIn(ExchangeFiles::path(m_appPath, ExchangeFiles::kInbox)) +
+                    keysIn(ExchangeFiles::path(m_appPath, ExchangeFiles::kJournal));
+                QStringList rejected;
+                bool waiting = false;
+                for (const QString& e : pending) {
+                    const QString key = AcceptedIndex::entryKey(e);
+                    if (queued.contains(key))
+                        waiting = true;
+                    else if (!carried.contains(key))
+                        rejected << e;
+                }
+                if (!rejected.isEmpty()) {
+                    for (const QString& e : rejected)
+                        m_out("Rejected by the message centre: " + e);
+                    return Rejected;
+                }
+                // Appended just as the last run ended, or left by a run
+                // that was killed: another run sends them.
+                restart = waiting && clock.monotonicMs() >= nextStart;
+            }
+        }
+        if (restart) {
+            nextStart = clock.monotonicMs() + kRestartMs;
+            startBrindle();
+        }
+        if (clock.monotonicMs() >= deadline) {
+            m_err(QStringLiteral("quorvel-send: timed out after %1 s; %2 of the entries stay "
+                                 "queued.")
+                      .arg(timeoutSecs)
+                      .arg(pending.size()));
+            return TimedOut;
+        }
+        clock.waitMs(kPollMs);
+    }
+}

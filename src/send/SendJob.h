@@ -1,0 +1,49 @@
+#pragma once
+
+#include "send/SendOptions.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class BrindleLauncher;
+
+// One run of quorvel-send: the installation, the recipients and the text
+// checked before anything is written; the entries assembled as Send makes
+// them, their ids reserved, the entries appended to Brindle's inbox, Brindle
+// started when no run holds its lock; with --wait, the entries followed to
+// Brindle.out or Brindle.rcv.
+class SendJob {
+public:
+    enum Exit { Sent = 0, Failed = 1, CarriedOver = 2, Rejected = 3, TimedOut = 4 };
+
+    // How often --wait looks at the files.
+    static constexpr qint64 kPollMs = 250;
+    // How long a started Brindle may take to hold its run lock.
+    static constexpr qint64 kRunLockWaitMs = 10000;
+    // Entries left queued after a run ended start another, at most this often.
+    static constexpr qint64 kRestartMs = 5000;
+
+    SendJob(BrindleLauncher& launcher, std::function<void(const QString&)> out,
+            std::function<void(const QString&)> err);
+
+    // `programDir`: the folder quorvel-send is in (the installation is its
+    // parent); `readInput` gives standard input when there is no -m.
+    int run(const SendOptions& options, const QString& programDir,
+            const std::function<QString()>& readInput);
+
+private:
+    int fail(const QString& text);
+    bool findInstallation(const SendOptions& options, const QString& programDir);
+    bool portConfigured();
+    std::optional<QStringList> recipients(const SendOptions& options);
+    std::optional<QString> checkedText(const QString& what, const QString& text);
+    // Starts Brindle unless a run holds its lock; false when it could not be started.
+    bool startBrindle();
+    int follow(const QStringList& entries, int timeoutSecs);
+
+    BrindleLauncher& m_launcher;
+    std::function<void(const QString&)> m_out;
+    std::function<void(const QString&)> m_err;
+    QString m_appPath;
+};
