@@ -12,6 +12,7 @@
 #include "common/Setting.h"
 #include "support/WidgetTest.h"
 #include "ui/BackColour.h"
+#include "ui/ClickableLabel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -115,6 +116,11 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
         d.optModem->click();
         EXPECT_EQ(form->Timer1->interval(), 1000);
         EXPECT_TRUE(shown(send().Option2) && d.Frame2->isEnabled());
+        d.chkOutsideNo->click();
+        QTest::keyClicks(d.txtOutsideNumber, "9a#1");
+        EXPECT_EQ(d.txtOutsideNumber->text(), "91");
+        QTest::mouseClick(d.Label5, Qt::LeftButton);
+        EXPECT_FALSE(d.chkOutsideNo->isChecked() || d.txtOutsideNumber->isVisible());
         // "Don't show this again." holds whichever answer closes the notice.
         onModal<frmWarning>([](frmWarning& w) {
             w.chkShow->click();
@@ -136,6 +142,7 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
     EXPECT_FALSE(send().Picture5->isEnabled());
     EXPECT_EQ(inst.bytes("Config\\Port.cfg"), QByteArray("\r\n"));
     EXPECT_TRUE(settings.IEWarningOff);
+    EXPECT_EQ(Setting::read(Setting::OutDialOption), " 0");
 
     // Yes to the notice confirms the Internet connection at once.
     settings.IEWarningOff = false;
