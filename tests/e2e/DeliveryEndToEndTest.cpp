@@ -13,6 +13,7 @@
 #include "support/SimRecord.h"
 
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -23,10 +24,11 @@
 namespace {
 
 // Runs a test inside the installed tree: current folder, settings store and
-// the modem on COM1 pointing at the simulator.
+// COM1 pointing at the simulator; the modem connection on COM1 is stored
+// unless the test sets it up through the connection settings.
 class Installed {
 public:
-    explicit Installed(const QStringList& simOptions) {
+    explicit Installed(const QStringList& simOptions, bool storeConnection = true) {
         if (!tree.ok())
             return;
         m_oldCwd = QDir::currentPath();
@@ -34,11 +36,13 @@ public:
         m_oldRegistry = qgetenv("QUORVEL_REGISTRY");
         qputenv("QUORVEL_REGISTRY", QFile::encodeName(tree.root() + "/registry.ini"));
         Registry::CreateRegistryKey(Registry::kSettingsKey);
-        Registry::writeSetting("MODEM_CONN", "0");
+        if (storeConnection)
+            Registry::writeSetting("MODEM_CONN", "0");
         sim = std::make_unique<SimulatorProcess>(tree.root(), simOptions);
         if (!sim->ready())
             return;
-        LineFile::rewrite(tree.root() + "/Config/Port.cfg", {" 1 "});
+        if (storeConnection)
+            LineFile::rewrite(tree.root() + "/Config/Port.cfg", {" 1 "});
         LineFile::rewrite(tree.root() + "/Config/ComPorts.cfg", {sim->pty()});
         m_ready = true;
     }
@@ -155,11 +159,12 @@ TEST(SendEndToEnd, AClientSendAndAScriptAtOnceAreEachSentOnce) {
 }
 
 TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
-    Installed inst({});
+    Installed inst({}, false);
     ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
     ScriptedMessageBox boxes;
     DemoWalk walk(inst.tree.root(), inst.tree.root() + "/shots");
-    ASSERT_TRUE(walk.startClient()) << walk.error().toStdString();
+    ASSERT_TRUE(walk.startClient(DemoWalk::Connection::SetUpModem)) << walk.error().toStdString();
+    EXPECT_EQ(inst.lines("Config/Port.cfg"), QStringList{" 1 "});
     ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123")) << walk.error().toStdString();
     ASSERT_TRUE(walk.composeAndSend("", "Meet at ten, bring the plans."))
         << walk.error().toStdString();
@@ -175,6 +180,10 @@ TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.out"), QStringList{entry});
     EXPECT_EQ(inst.sim->recorded(), simulatorRecord({entry}));
     EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "COMPLETE");
+    // The dialog's test and then Brindle dialled with the prefix set there.
+    QFile transcript(inst.file("run/transcript.txt"));
+    ASSERT_TRUE(transcript.open(QIODevice::ReadOnly));
+    EXPECT_EQ(transcript.readAll().count(">> ATDT9,01632960000<CR>"), 2);
     EXPECT_TRUE(walk.showAcceptedMessages()) << walk.error().toStdString();
     walk.mainForm()->close();
 }

@@ -1,5 +1,6 @@
 #include "DemoWalk.h"
 
+#include "client/modem_setup/ui/frmModemDetected.h"
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/MessageListWindow.h"
 #include "client/outbox/ui/SendPanel.h"
@@ -9,17 +10,21 @@
 #include "client/shell/ui/MainForm.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
+#include "common/MessageBox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -82,11 +87,74 @@ bool DemoWalk::waitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-bool DemoWalk::startClient() {
+namespace {
+
+// Declines the automatic search the connection settings offer and hands
+// every other box on.
+class DecliningSearch : public MessageBox::Presenter {
+public:
+    DecliningSearch() : m_previous(MessageBox::install(this)) {}
+    ~DecliningSearch() override { MessageBox::install(m_previous); }
+    DecliningSearch(const DecliningSearch&) = delete;
+    DecliningSearch& operator=(const DecliningSearch&) = delete;
+
+    MessageBox::Answer present(const MessageBox::Request& r) override {
+        if (r.text == QLatin1String(" Do you want to detect modem automatically ?"))
+            return MessageBox::Answer::No;
+        return m_previous ? m_previous->present(r) : r.defaultButton;
+    }
+
+private:
+    MessageBox::Presenter* m_previous;
+};
+
+} // namespace
+
+bool DemoWalk::setUpConnection(frmModemDetected& d) {
+    {
+        DecliningSearch decline;
+        d.show();
+        d.Form_Activate();
+        shot(&d, "03-connection-settings");
+        if (!d.optModem->isChecked())
+            d.optModem->click();
+    }
+    if (!d.chkOutsideNo->isChecked())
+        d.chkOutsideNo->click();
+    d.txtOutsideNumber->clear();
+    QTest::keyClicks(d.txtOutsideNumber, "9");
+    d.butRefresh->click();
+    if (d.Option1[0]->isChecked()) {
+        // The dial runs in the dialog's own waits, as it does for a user.
+        d.Command2->click();
+        shot(&d, "04-modem-tested");
+        if (d.Label2->text() != QLatin1String("Modem Test Successful"))
+            return fail("the modem test on COM1 failed: " + d.Label3->text());
+    } else {
+        shot(&d, "04-no-modem");
+    }
+    d.Command1->click();
+    return !d.isVisible() || fail("OK left the connection settings open");
+}
+
+bool DemoWalk::startClient(Connection connection) {
     QDir().mkpath(m_installDir + "/.locks");
     m_startup =
         std::make_unique<ClientStartup>(m_installDir, m_installDir, m_installDir + "/.locks");
-    const auto outcome = m_startup->start([this](MainForm& form) {
+    m_connectionSet = false;
+    const auto outcome = m_startup->start([this, connection](MainForm& form) {
+        // The walk is the user: the dialog is shown and acted on in place
+        // of its modal loop.
+        form.runConnectionDialog = [this, connection](frmModemDetected& d) {
+            if (connection == Connection::SetUpModem) {
+                m_connectionSet = setUpConnection(d);
+                return;
+            }
+            d.show();
+            d.Form_Activate();
+            d.Command1->click();
+            m_connectionSet = !d.isVisible() || fail("the stored connection was refused");
+        };
         form.showOptionsWindow = [this, &form] {
             SplashWindow splash(form.settings(), &form);
             shot(&splash, "01-options-window");
@@ -99,8 +167,10 @@ bool DemoWalk::startClient() {
     });
     if (outcome != ClientStartup::Outcome::Running)
         return fail("the client did not start");
+    if (!m_connectionSet)
+        return false;
     mainForm()->resize(1280, 800);
-    shot(mainForm(), "03-main-window");
+    shot(mainForm(), "05-main-window");
     return true;
 }
 
@@ -123,12 +193,12 @@ bool DemoWalk::composeAndSend(const QString& subject, const QString& message) {
     QTest::keyClicks(c.txtSubject, subject);
     c.txtMessage->setFocus();
     QTest::keyClicks(c.txtMessage, message);
-    shot(mainForm(), "04-message-composed");
+    shot(mainForm(), "06-message-composed");
     const int before = c.outbox->count();
     c.Picture5->click();
     if (c.outbox->count() <= before)
         return fail("Send put nothing in the outbox");
-    shot(mainForm(), "05-outbox-after-send");
+    shot(mainForm(), "07-outbox-after-send");
     return true;
 }
 
@@ -155,7 +225,7 @@ bool DemoWalk::sendQueueAndWaitAccepted(int timeoutMs) {
             if (!processingShot && c.outbox->count() > 0 &&
                 c.outbox->item(0)->text().startsWith("Processing::")) {
                 processingShot = true;
-                shot(mainForm(), "06-outbox-processing");
+                shot(mainForm(), "08-outbox-processing");
             }
             return c.outbox->count() == 0;
         },
@@ -167,7 +237,7 @@ bool DemoWalk::sendQueueAndWaitAccepted(int timeoutMs) {
     for (const QString& e : sent)
         if (!accepted.contains("Accepted::" + e))
             return fail("not in the accepted messages: " + e);
-    shot(mainForm(), "07-outbox-accepted");
+    shot(mainForm(), "09-outbox-accepted");
     return true;
 }
 
@@ -177,7 +247,7 @@ bool DemoWalk::showAcceptedMessages() {
         w.show();
         w.activate();
         ok = w.List1->count() > 0;
-        shot(&w, "08-accepted-messages");
+        shot(&w, "10-accepted-messages");
         w.close();
     };
     controls().Picture9->click();
@@ -185,14 +255,12 @@ bool DemoWalk::showAcceptedMessages() {
 }
 
 bool DemoWalk::run() {
-    if (!startClient())
-        return false;
-    if (!addRecipient("Demo User", "07700900123"))
-        return false;
-    if (!composeAndSend("Demo", "Hello from Quorvel. This message went through the modem."))
+    if (!startClient(Connection::SetUpModem))
         return false;
     if (modemRouteAvailable()) {
-        if (!sendQueueAndWaitAccepted(180000) || !showAcceptedMessages())
+        if (!addRecipient("Demo User", "07700900123") ||
+            !composeAndSend("Demo", "Hello from Quorvel. This message went through the modem.") ||
+            !sendQueueAndWaitAccepted(180000) || !showAcceptedMessages())
             return false;
     }
     mainForm()->close();

@@ -7,6 +7,7 @@
 
 class ClientStartup;
 class MainForm;
+class frmModemDetected;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -23,8 +24,9 @@ public:
     DemoWalk(QString installDir, QString shotDir);
     ~DemoWalk();
 
-    // Every step in order; false (with `error()`) when one fails. The modem
-    // steps run only when COM1 is a pseudo-terminal (the demo's simulator).
+    // Every step in order; false (with `error()`) when one fails. Without
+    // the demo's simulator on COM1 (a pseudo-terminal) the walk ends after
+    // the connection settings: no message can leave.
     bool run();
     QString error() const { return m_error; }
     QStringList screenshots() const { return m_shots; }
@@ -46,8 +48,18 @@ public:
     };
     Controls controls() const;
 
+    // How the walk meets the connection settings at start.
+    enum class Connection {
+        // OK on what is stored.
+        AsStored,
+        // As a new user: Modem, no automatic search, the outside-line prefix
+        // 9, Refresh, Test Modem when a modem was found, OK.
+        SetUpModem,
+    };
+
     // The steps, for tests that take them one by one.
-    bool startClient();
+    bool startClient(Connection connection = Connection::AsStored);
+    bool setUpConnection(frmModemDetected& dialog);
     // Types a recipient into the Single Contact fields and adds it.
     bool addRecipient(const QString& name, const QString& mobile);
     // Types a message and presses Send; the entries land in the outbox.
@@ -73,5 +85,6 @@ private:
     QString m_error;
     QStringList m_shots;
     QStringList m_seen;
+    bool m_connectionSet = false;
     std::unique_ptr<ClientStartup> m_startup;
 };

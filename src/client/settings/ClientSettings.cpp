@@ -25,5 +25,10 @@ ClientSettings ClientSettings::loadWithDefaults() {
     // A store that cannot be written still reads as the defaults.
     ClientSettings s;
     s.connection = connectionTypeFromStored(Setting::readNumber(Setting::ModemConn, 2));
+    // A prefix that no 16-bit number holds counts as none.
+    const long long prefix = Setting::readNumber(Setting::OutDial, -1);
+    s.OutDial = prefix >= -1 && prefix <= 32767 ? static_cast<int>(prefix) : -1;
+    s.OutDialOption = Setting::readNumber(Setting::OutDialOption, 0) == 1 ? 1 : 0;
+    s.IEWarningOff = Setting::readNumber(Setting::ShowOption, 0) != 0;
     return s;
 }

@@ -18,6 +18,14 @@ struct ClientSettings {
     bool OutlookEnabled = false;
     // Set by the connection settings when the modem route has no usable port.
     bool noPort = false;
+    // OUT_DIAL (-1: no prefix) and OUT_DIAL_OPTION as loaded; the connection
+    // settings change them when they store them.
+    int OutDial = -1;
+    int OutDialOption = 0;
+    // The Internet notice is not to be shown (SHOW_OPTION not 0).
+    bool IEWarningOff = false;
+    // The notice was last answered with Yes.
+    bool IEWarningAccepted = false;
     // Empty until the options window has loaded.
     std::optional<Colour> BackColour;
 

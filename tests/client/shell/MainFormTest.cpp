@@ -1,5 +1,7 @@
 #include "client/shell/ui/MainForm.h"
 #include "client/composition/ui/CompositionPanel.h"
+#include "client/modem_setup/ui/frmModemDetected.h"
+#include "client/modem_setup/ui/frmWarning.h"
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/SendPanel.h"
@@ -7,10 +9,13 @@
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/settings/ClientSettings.h"
 #include "common/IntervalTimer.h"
+#include "common/Setting.h"
 #include "support/WidgetTest.h"
 #include "ui/BackColour.h"
+#include "ui/ClickableLabel.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
@@ -18,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -36,6 +42,7 @@ protected:
     std::unique_ptr<MainForm> makeForm() {
         auto f = std::make_unique<MainForm>(settings, inst.root(), inst.root());
         f->showOptionsWindow = [] { return true; };
+        f->runConnectionDialog = [](frmModemDetected&) {};
         return f;
     }
     void loadAndShow() {
@@ -58,7 +65,9 @@ TEST_F(MainFormTest, TheLoadFillsEveryPanelWritesTheStartFilesAndSetsTheTimers) 
     inst.writeBytes("Config\\BudList.dat", "Jane Smith  +44123\r\nBob 612\r\n");
     inst.writeBytes("Groups\\Group.dat", " \r\nFriends\r\n");
     inst.writeBytes("StartNOM.cfg", "INUSE\r\n");
-    form->showConnectionDialog = [this] { EXPECT_EQ(compose().Combo1->count(), 6); };
+    form->runConnectionDialog = [this](frmModemDetected&) {
+        EXPECT_EQ(compose().Combo1->count(), 6);
+    };
     ASSERT_TRUE(form->load());
     EXPECT_EQ(items(recipients().List4), QStringList{"Jane Smith  +44123"});
     EXPECT_EQ(recipients().Combo3->count(), 2);
@@ -92,6 +101,63 @@ TEST_F(MainFormTest, TheLoadFillsEveryPanelWritesTheStartFilesAndSetsTheTimers) 
     inst.remove("StartNOM.cfg");
     EXPECT_FALSE(form->load()) << "Exit chosen in the options window";
     EXPECT_EQ(inst.bytes("StartNOM.cfg"), QByteArray("<missing>"));
+}
+
+// The connection dialog as the load and Configure show it, through the link
+// the main window gives it.
+TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFromItsTitleBar) {
+    const QString question = " Do you want to detect modem automatically ?";
+    form->runConnectionDialog = [](frmModemDetected& d) { d.showModal(); };
+    const auto shown = [this](QWidget* w) { return w->isVisibleTo(form.get()); };
+    onModal<frmModemDetected>([&](frmModemDetected& d) {
+        d.close();
+        EXPECT_TRUE(d.isVisible());
+        boxes.answerNext(MessageBox::Answer::No);
+        d.optModem->click();
+        EXPECT_EQ(form->Timer1->interval(), 1000);
+        EXPECT_TRUE(shown(send().Option2) && d.Frame2->isEnabled());
+        d.chkOutsideNo->click();
+        QTest::keyClicks(d.txtOutsideNumber, "9a#1");
+        EXPECT_EQ(d.txtOutsideNumber->text(), "91");
+        QTest::mouseClick(d.Label5, Qt::LeftButton);
+        EXPECT_FALSE(d.chkOutsideNo->isChecked() || d.txtOutsideNumber->isVisible());
+        // "Don't show this again." holds whichever answer closes the notice.
+        onModal<frmWarning>([](frmWarning& w) {
+            w.chkShow->click();
+            w.cmdNo->click();
+        });
+        d.optInternet->click();
+        EXPECT_EQ(form->Timer1->interval(), 0);
+        EXPECT_TRUE(shown(send().fraSMSRemaining) && d.Command1->isEnabled());
+        EXPECT_FALSE(shown(send().Option2) || d.Frame2->isEnabled() || d.Command2->isEnabled());
+        EXPECT_EQ(Setting::read(Setting::ShowOption), "1");
+        boxes.answerNext(MessageBox::Answer::No);
+        d.optModem->click();
+        d.Command1->click();
+    });
+    ASSERT_TRUE(form->load());
+    EXPECT_EQ(boxes.texts(),
+              (QStringList{question, question,
+                           "No port selected. You will not be able to send any SMS messages."}));
+    EXPECT_FALSE(send().Picture5->isEnabled());
+    EXPECT_EQ(inst.bytes("Config\\Port.cfg"), QByteArray("\r\n"));
+    EXPECT_TRUE(settings.IEWarningOff);
+    EXPECT_EQ(Setting::read(Setting::OutDialOption), " 0");
+
+    // Yes to the notice confirms the Internet connection at once.
+    settings.IEWarningOff = false;
+    bool signOn = false;
+    onModal<frmModemDetected>([&](frmModemDetected& d) {
+        QObject::connect(&d, &frmModemDetected::internetConfirmed, [&] { signOn = true; });
+        onModal<frmWarning>([](frmWarning& w) { w.cmdYes->click(); });
+        d.optInternet->click();
+    });
+    boxes.answerNext(MessageBox::Answer::No);
+    send().cmdConfigure->click();
+    EXPECT_TRUE(signOn);
+    EXPECT_TRUE(send().Picture5->isEnabled());
+    EXPECT_EQ(Setting::read(Setting::ModemConn), "1");
+    EXPECT_EQ(settings.connection, ConnectionType::InternetChosenNow);
 }
 
 TEST_F(MainFormTest, TheChosenColourPaintsTheWindowAndEveryPanel) {

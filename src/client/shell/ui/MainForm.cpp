@@ -2,6 +2,7 @@
 
 #include "client/composition/ui/ComposeController.h"
 #include "client/composition/ui/CompositionPanel.h"
+#include "client/modem_setup/ui/frmModemDetected.h"
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/OutboxPanel.h"
@@ -16,7 +17,9 @@
 #include "common/ExchangeFiles.h"
 #include "common/IntervalTimer.h"
 #include "common/MessageBox.h"
+#include "common/QSerialPortLine.h"
 #include "ui/BackColour.h"
+#include "ui/ClickableLabel.h"
 #include "ui/PanelWidgets.h"
 
 #include <QAction>
@@ -26,6 +29,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 using namespace PanelWidgets;
@@ -48,7 +52,7 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
             activateWindow();
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
-    showConnectionDialog = [this] { applyConnectionLayout(m_settings.connection); };
+    runConnectionDialog = [](frmModemDetected& dialog) { dialog.showModal(); };
 }
 
 MainForm::~MainForm() {
@@ -80,6 +84,7 @@ void MainForm::buildPanels() {
     mnuShow = named(mnuPopup->addAction("Show Quorvel"), "mnuShow");
     connect(mnuShow, &QAction::triggered, this, [this] { mnuShow_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(m_send->cmdConfigure, &QPushButton::clicked, this, [this] { cmdConfigure_Click(); });
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_compose, 3);
@@ -132,10 +137,7 @@ bool MainForm::load() {
     // 11.
     ApplyBackColour();
     // 12.
-    if (showConnectionDialog)
-        showConnectionDialog();
-    if (m_settings.noPort)
-        m_send->cmdConfigure->setEnabled(true);
+    cmdConfigure_Click();
     // 13. and 14.
     m_send->endLoad();
     m_recipients->controller().LoadCountryCodes();
@@ -155,8 +157,23 @@ void MainForm::ApplyBackColour() {
     m_recipients->applyBackColour(colour);
 }
 
-void MainForm::applyConnectionLayout(ConnectionType connection) {
-    m_send->applyConnectionLayout(connection);
+void MainForm::cmdConfigure_Click() {
+    QSerialPortLine line;
+    frmModemDetected dialog(m_settings, *this, m_appPath, line, this);
+    if (runConnectionDialog)
+        runConnectionDialog(dialog);
+    if (m_settings.noPort)
+        m_send->cmdConfigure->setEnabled(true);
+}
+
+void MainForm::applyConnectionLayout(int connectionType) {
+    m_settings.connection = connectionTypeFromStored(connectionType);
+    m_send->applyConnectionLayout(m_settings.connection);
+}
+
+void MainForm::setSendEnabled(bool enabled) {
+    m_send->Picture5->setEnabled(enabled);
+    m_send->lblSend->setEnabled(enabled);
 }
 
 void MainForm::changeEvent(QEvent* event) {

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "client/modem_setup/MainWindowLink.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <functional>
 #include <memory>
 
-enum class ConnectionType;
 struct ClientSettings;
 class CompositionPanel;
 class IntervalTimer;
@@ -16,11 +17,12 @@ class QPushButton;
 class RecipientsPanel;
 class SendPanel;
 class TrayIcon;
+class frmModemDetected;
 
 // The client's main window: it lays out the areas' panels and wires them,
 // owns the timers, the notification-area icon and Exit, and runs the load
 // and shutdown sequences.
-class MainForm : public QMainWindow {
+class MainForm : public QMainWindow, public MainWindowLink {
     Q_OBJECT
 public:
     // `programDir` and `currentDir` locate the installation (AppPath.cfg).
@@ -39,9 +41,11 @@ public:
     bool load();
 
     // Steps of the load other windows take part in; tests and later areas
-    // replace them. Each returns nothing and may show modal windows.
+    // replace them. Each may show modal windows.
     std::function<bool()> showOptionsWindow; // false: exit at once
-    std::function<void()> showConnectionDialog;
+    // Runs the connection settings dialog once made (modal for the user; the
+    // demo's walk acts in the user's place).
+    std::function<void(frmModemDetected&)> runConnectionDialog;
 
     QString CurrentOperator;
     bool NOMAlive = true;
@@ -62,8 +66,12 @@ public:
     void mnuShow_Click();
     void Command3_Click();
     void ApplyBackColour();
+    // The connection settings dialog (the load, and Configure).
+    void cmdConfigure_Click();
+
     // What choosing a connection does to this window.
-    void applyConnectionLayout(ConnectionType connection);
+    void applyConnectionLayout(int connectionType) override;
+    void setSendEnabled(bool enabled) override;
 
 signals:
     // The window has been closed for good (close box, Exit or the program).

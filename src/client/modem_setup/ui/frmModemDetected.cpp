@@ -1,0 +1,326 @@
+#include "client/modem_setup/ui/frmModemDetected.h"
+
+#include "client/modem_setup/MainWindowLink.h"
+#include "client/modem_setup/ui/ClockFace.h"
+#include "client/modem_setup/ui/frmWarning.h"
+#include "client/settings/ClientSettings.h"
+#include "common/ComPorts.h"
+#include "ui/BackColour.h"
+#include "ui/ClickableLabel.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace {
+
+template <typename W> W* named(W* widget, const QString& name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+bool isInternet(int type) {
+    return type == 1 || type == -1;
+}
+
+// Which device a port button stands for, so a user can tell the ports apart.
+QString portTip(const QString& appPath, int port) {
+    const QString device = ComPorts::devicePath(appPath, port);
+    const QString where = QStringLiteral("line %1 of Config/ComPorts.cfg").arg(port);
+    return device.isEmpty() ? QStringLiteral("No device: %1 is blank").arg(where)
+                            : QStringLiteral("%1 (%2)").arg(device, where);
+}
+
+// Radio buttons of a group can only be cleared with the group open.
+void clearChoice(QButtonGroup* group) {
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons())
+        b->setChecked(false);
+    group->setExclusive(true);
+}
+
+} // namespace
+
+frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mainWindow,
+                                   const QString& appPath, SerialLine& line, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_tester(line, appPath, m_outside),
+      m_connection(appPath, m_tester, m_outside, mainWindow) {
+    m_outside.prefix = settings.OutDial;
+    m_outside.savedOption = settings.OutDialOption;
+    setObjectName("frmModemDetected");
+    setWindowTitle("Modem Port Detection");
+    setModal(true);
+    // No close box to offer: the dialog is left through OK alone.
+    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint) & ~Qt::WindowCloseButtonHint &
+                   ~Qt::WindowContextHelpButtonHint);
+    buildControls(appPath);
+    m_connection.ConnectionType = static_cast<int>(settings.connection);
+
+    connect(&m_tester, &ModemTester::stateChanged, this, [this] { showState(); });
+    connect(&m_tester, &ModemTester::busyChanged, this, [this](bool busy) { showBusy(busy); });
+    connect(optInternet, &QRadioButton::clicked, this, [this] { optInternet_Click(); });
+    connect(optModem, &QRadioButton::clicked, this, [this] { optModem_Click(); });
+    connect(chkOutsideNo, &QCheckBox::clicked, this, [this] { chkOutsideNo_Click(); });
+    connect(Label5, &ClickableLabel::clicked, chkOutsideNo, &QCheckBox::click);
+    connect(txtOutsideNumber, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_outside.text = text; });
+    connect(m_ports, &QButtonGroup::idClicked, this,
+            [this](int port) { m_tester.Option1_Click(port); });
+    connect(butRefresh, &QPushButton::clicked, this, [this] { m_tester.DetectModem(); });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        focusPrefixWhen(m_tester.Command2_Click() == ModemTester::Press::PrefixMissing);
+    });
+    connect(Command3, &QPushButton::clicked, this, [this] {
+        focusPrefixWhen(m_tester.MainAutoDetect() == ModemTester::Press::PrefixMissing);
+    });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Timer1, &QTimer::timeout, Picture1, qOverload<>(&QWidget::update));
+
+    Form_Load();
+}
+
+frmModemDetected::~frmModemDetected() {
+    showBusy(false);
+}
+
+void frmModemDetected::buildControls(const QString& appPath) {
+    Frame4 = named(new QGroupBox("Select Connection below", this), "Frame4");
+    optInternet = named(new QRadioButton("Internet Connection", Frame4), "optInternet");
+    optModem = named(new QRadioButton("Modem Connection", Frame4), "optModem");
+    m_types = new QButtonGroup(this);
+    m_types->addButton(optInternet);
+    m_types->addButton(optModem);
+    auto* connection = new QHBoxLayout(Frame4);
+    connection->addWidget(optInternet);
+    connection->addWidget(optModem);
+    connection->addStretch();
+
+    Frame3 = named(new QGroupBox("To dial an outside number", this), "Frame3");
+    chkOutsideNo = named(new QCheckBox(Frame3), "chkOutsideNo");
+    Label5 = named(new ClickableLabel(Frame3), "Label5");
+    txtOutsideNumber = named(new QLineEdit(Frame3), "txtOutsideNumber");
+    txtOutsideNumber->setMaximumWidth(60);
+    txtOutsideNumber->installEventFilter(this);
+    Label4 = named(new QLabel("to dial an outside number.", Frame3), "Label4");
+    auto* prefix = new QHBoxLayout(Frame3);
+    prefix->addWidget(chkOutsideNo);
+    prefix->addWidget(Label5);
+    prefix->addWidget(txtOutsideNumber);
+    prefix->addWidget(Label4);
+    prefix->addStretch();
+
+    Frame2 = named(new QGroupBox("Select modem from COM ports below", this), "Frame2");
+    m_ports = new QButtonGroup(this);
+    auto* ports = new QHBoxLayout(Frame2);
+    for (int i = 1; i <= ModemDialogState::kPorts; ++i) {
+        auto* b = named(new QRadioButton(QStringLiteral("COM %1").arg(i), Frame2),
+                        QStringLiteral("Option1_%1").arg(i));
+        b->setToolTip(portTip(appPath, i));
+        m_ports->addButton(b, i);
+        ports->addWidget(b);
+        Option1[i - 1] = b;
+    }
+    ports->addStretch();
+
+    Frame1 = named(new QGroupBox("Modem Information", this), "Frame1");
+    Label2 = named(new QLabel(Frame1), "Label2");
+    QFont bold = Label2->font();
+    bold.setBold(true);
+    Label2->setFont(bold);
+    Label3 = named(new QLabel(Frame1), "Label3");
+    lblModemMessage = named(new QLabel(Frame1), "lblModemMessage");
+    for (QLabel* l : {Label2, Label3, lblModemMessage})
+        l->setWordWrap(true);
+    Picture1 = named(new ClockFace(Frame1), "Picture1");
+    Picture1->hide();
+    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1->setInterval(100);
+    auto* info = new QGridLayout(Frame1);
+    info->addWidget(Label2, 0, 0);
+    info->addWidget(Picture1, 0, 1, 3, 1, Qt::AlignTop);
+    info->addWidget(Label3, 1, 0);
+    info->addWidget(lblModemMessage, 2, 0);
+    info->setColumnStretch(0, 1);
+    Frame1->setMinimumHeight(150);
+
+    Command3 = named(new QPushButton("Auto Detect", this), "Command3");
+    Command2 = named(new QPushButton("Test Modem", this), "Command2");
+    butRefresh = named(new QPushButton("Refresh", this), "butRefresh");
+    Command1 = named(new QPushButton("OK", this), "Command1");
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {Command3, Command2, butRefresh, Command1}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(Frame4);
+    top->addWidget(Frame3);
+    top->addWidget(Frame2);
+    top->addWidget(Frame1);
+    top->addLayout(buttons);
+    setFixedWidth(520);
+}
+
+void frmModemDetected::Form_Load() {
+    m_connection.Load();
+    showChoice();
+    showState();
+    showPrefix();
+    for (QWidget* w : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
+                       static_cast<QWidget*>(Frame3), static_cast<QWidget*>(Frame4),
+                       static_cast<QWidget*>(optInternet), static_cast<QWidget*>(optModem)})
+        paintBackground(w, m_settings.BackColour);
+    for (QRadioButton* b : Option1)
+        paintBackground(b, m_settings.BackColour);
+}
+
+void frmModemDetected::showModal() {
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    Form_Activate();
+    // A search offered on showing may have ended with the dialog already gone.
+    if (isVisible())
+        exec();
+}
+
+void frmModemDetected::Form_Activate() {
+    m_connection.Activate();
+    showPrefix();
+}
+
+void frmModemDetected::showChoice() {
+    const int type = m_connection.ConnectionType;
+    if (type == 0)
+        optModem->setChecked(true);
+    else if (isInternet(type))
+        optInternet->setChecked(true);
+    else
+        clearChoice(m_types);
+}
+
+void frmModemDetected::showState() {
+    const ModemDialogState& s = m_tester.state();
+    Label2->setText(s.Label2);
+    Label3->setText(s.Label3);
+    lblModemMessage->setText(s.lblModemMessage);
+    for (QGroupBox* frame : {Frame1, Frame2, Frame3})
+        frame->setEnabled(s.modemControlsEnabled);
+    for (int i = 0; i < ModemDialogState::kPorts; ++i)
+        Option1[i]->setEnabled(s.portEnabled[i]);
+    if (s.selectedPort >= 1 && s.selectedPort <= ModemDialogState::kPorts)
+        Option1[s.selectedPort - 1]->setChecked(true);
+    else
+        clearChoice(m_ports);
+    butRefresh->setEnabled(s.butRefreshEnabled);
+    Command1->setEnabled(s.Command1Enabled);
+    Command2->setEnabled(s.Command2Enabled);
+    Command3->setEnabled(s.Command3Enabled);
+}
+
+void frmModemDetected::showPrefix() {
+    chkOutsideNo->setChecked(m_outside.ticked);
+    txtOutsideNumber->setText(m_outside.text);
+    const bool ticked = m_outside.ticked;
+    Label5->setText(OutsideLine::label5Caption(ticked));
+    Label5->setEnabled(ticked);
+    txtOutsideNumber->setVisible(ticked);
+    txtOutsideNumber->setEnabled(ticked);
+    Label4->setVisible(ticked);
+}
+
+void frmModemDetected::showBusy(bool busy) {
+    Picture1->setVisible(busy);
+    if (busy)
+        Timer1->start();
+    else
+        Timer1->stop();
+    if (busy != m_waitCursor) {
+        m_waitCursor = busy;
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    }
+}
+
+void frmModemDetected::focusPrefixWhen(bool missing) {
+    if (missing)
+        txtOutsideNumber->setFocus();
+}
+
+void frmModemDetected::optInternet_Click() {
+    if (isInternet(m_connection.ConnectionType))
+        return; // no change
+    if (!m_settings.IEWarningOff) {
+        frmWarning notice(m_settings, this);
+        notice.exec();
+    }
+    m_connection.optInternet_Click();
+    showChoice();
+    if (std::exchange(m_settings.IEWarningAccepted, false))
+        Command1_Click();
+}
+
+void frmModemDetected::optModem_Click() {
+    if (m_connection.ConnectionType == 0)
+        return; // no change
+    m_connection.optModem_Click(true);
+    showChoice();
+    showPrefix();
+}
+
+void frmModemDetected::chkOutsideNo_Click() {
+    m_connection.chkOutsideNo_Click(chkOutsideNo->isChecked());
+    showPrefix();
+    focusPrefixWhen(m_outside.ticked);
+}
+
+void frmModemDetected::Command1_Click() {
+    if (isInternet(m_connection.ConnectionType))
+        emit internetConfirmed();
+    switch (m_connection.Command1_Click()) {
+    case ConnectionSettings::Ok::NoConnectionType:
+        return;
+    case ConnectionSettings::Ok::PrefixMissing:
+        txtOutsideNumber->setFocus();
+        return;
+    case ConnectionSettings::Ok::Closing:
+        break;
+    }
+    m_connection.Unload();
+    m_settings.noPort = m_connection.noPort;
+    m_settings.OutDial = m_outside.prefix;
+    m_settings.OutDialOption = m_outside.savedOption;
+    accept();
+}
+
+void frmModemDetected::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
+
+bool frmModemDetected::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtOutsideNumber && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        // Typed characters only: editing keys and shortcuts (a paste) pass.
+        const bool shortcut =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (!shortcut && !text.isEmpty() && text.front().unicode() >= 32 &&
+            !OutsideLine::acceptsKey(text.front().unicode()))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
