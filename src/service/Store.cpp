@@ -1,0 +1,217 @@
+#include "Store.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+const char* const kSchema = R"(
+CREATE TABLE IF NOT EXISTS users(
+    user_id TEXT PRIMARY KEY, mobile TEXT NOT NULL, email TEXT NOT NULL,
+    registered TEXT NOT NULL, updated TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS messages(
+    id INTEGER PRIMARY KEY, user_id TEXT NOT NULL, received TEXT NOT NULL,
+    number TEXT NOT NULL, text TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS messages_user ON messages(user_id, id);
+CREATE TABLE IF NOT EXISTS usage(
+    user_id TEXT NOT NULL, day TEXT NOT NULL, sent INTEGER NOT NULL,
+    PRIMARY KEY(user_id, day));
+)";
+
+} // namespace
+
+// Resets a shared statement whatever way the caller leaves.
+class Store::Statement {
+public:
+    explicit Statement(sqlite3_stmt* s) : m_s(s) {}
+    ~Statement() {
+        sqlite3_reset(m_s);
+        sqlite3_clear_bindings(m_s);
+    }
+    Statement& text(int i, const std::string& v) {
+        sqlite3_bind_text(m_s, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+        return *this;
+    }
+    Statement& optionalText(int i, const std::optional<std::string>& v) {
+        if (v)
+            return text(i, *v);
+        sqlite3_bind_null(m_s, i);
+        return *this;
+    }
+    Statement& integer(int i, long long v) {
+        sqlite3_bind_int64(m_s, i, v);
+        return *this;
+    }
+    int step() { return sqlite3_step(m_s); }
+    std::string column(int i) {
+        auto p = reinterpret_cast<const char*>(sqlite3_column_text(m_s, i));
+        return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(m_s, i)))
+                 : std::string();
+    }
+    long long columnInt(int i) { return sqlite3_column_int64(m_s, i); }
+
+private:
+    sqlite3_stmt* m_s;
+};
+
+Store::Store(const std::string& path, bool readOnly) {
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    if (sqlite3_open_v2(path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        std::string why = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw Error("cannot open " + path + ": " + why);
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    try {
+        if (!readOnly) {
+            exec("PRAGMA journal_mode=WAL");
+            exec("PRAGMA synchronous=NORMAL");
+            exec(kSchema);
+        }
+        m_begin = prepare("BEGIN IMMEDIATE");
+        m_commit = prepare("COMMIT");
+        m_rollback = prepare("ROLLBACK");
+        m_list = prepare("SELECT received, user_id, number, text FROM messages"
+                         " WHERE ?1 IS NULL OR user_id = ?1 ORDER BY id");
+        if (!readOnly) {
+            m_signOn =
+                prepare("INSERT INTO users(user_id, mobile, email, registered, updated)"
+                        " VALUES(?1, COALESCE(?2, ''), COALESCE(?3, ''), ?4, ?4)"
+                        " ON CONFLICT(user_id) DO UPDATE SET mobile = COALESCE(?2, mobile),"
+                        " email = COALESCE(?3, email), updated = ?4 RETURNING mobile, email");
+            m_userExists = prepare("SELECT 1 FROM users WHERE user_id = ?1");
+            m_sent = prepare("SELECT sent FROM usage WHERE user_id = ?1 AND day = ?2");
+            m_insert = prepare(
+                "INSERT INTO messages(user_id, received, number, text) VALUES(?1, ?2, ?3, ?4)");
+            m_addSent = prepare("INSERT INTO usage(user_id, day, sent) VALUES(?1, ?2, ?3)"
+                                " ON CONFLICT(user_id, day) DO UPDATE SET sent = sent + ?3");
+        }
+    } catch (...) {
+        for (auto s : m_statements)
+            sqlite3_finalize(s);
+        sqlite3_close(m_db);
+        throw;
+    }
+}
+
+Store::~Store() {
+    for (auto s : m_statements)
+        sqlite3_finalize(s);
+    sqlite3_close(m_db);
+}
+
+sqlite3_stmt* Store::prepare(const char* sql) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
+        fail("prepare");
+    m_statements.push_back(s);
+    return s;
+}
+
+void Store::exec(const char* sql) {
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("set-up");
+}
+
+void Store::fail(const char* what) {
+    throw Error(std::string("database ") + what + ": " + sqlite3_errmsg(m_db));
+}
+
+void Store::rollback() {
+    Statement(m_rollback).step();
+}
+
+Store::User Store::signOn(const std::string& userId, const std::optional<std::string>& mobile,
+                          const std::optional<std::string>& email, const std::string& now) {
+    std::lock_guard lock(m_mutex);
+    Statement s(m_signOn);
+    s.text(1, userId).optionalText(2, mobile).optionalText(3, email).text(4, now);
+    if (s.step() != SQLITE_ROW)
+        fail("sign-on");
+    User user{s.column(0), s.column(1)};
+    if (s.step() != SQLITE_DONE)
+        fail("sign-on");
+    return user;
+}
+
+int Store::remaining(const std::string& userId, const std::string& day, int allowance) {
+    std::lock_guard lock(m_mutex);
+    Statement s(m_sent);
+    s.text(1, userId).text(2, day);
+    int rc = s.step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        fail("read");
+    long long sent = rc == SQLITE_ROW ? s.columnInt(0) : 0;
+    return static_cast<int>(std::max<long long>(0, allowance - sent));
+}
+
+Store::Outcome Store::submit(const std::string& userId, const std::vector<Message>& messages,
+                             const std::string& day, const std::string& now, int allowance) {
+    std::lock_guard lock(m_mutex);
+    if (Statement(m_begin).step() != SQLITE_DONE)
+        fail("begin");
+    try {
+        Outcome outcome = submitInTransaction(userId, messages, day, now, allowance);
+        if (outcome.kind != Outcome::Accepted)
+            rollback();
+        else if (Statement(m_commit).step() != SQLITE_DONE)
+            fail("commit");
+        return outcome;
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+Store::Outcome Store::submitInTransaction(const std::string& userId,
+                                          const std::vector<Message>& messages,
+                                          const std::string& day, const std::string& now,
+                                          int allowance) {
+    {
+        Statement exists(m_userExists);
+        int rc = exists.text(1, userId).step();
+        if (rc == SQLITE_DONE)
+            return {Outcome::UnknownUser, 0};
+        if (rc != SQLITE_ROW)
+            fail("read");
+    }
+    long long sent = 0;
+    {
+        Statement s(m_sent);
+        int rc = s.text(1, userId).text(2, day).step();
+        if (rc == SQLITE_ROW)
+            sent = s.columnInt(0);
+        else if (rc != SQLITE_DONE)
+            fail("read");
+    }
+    long long left = std::max<long long>(0, allowance - sent);
+    auto n = static_cast<long long>(messages.size());
+    if (n > left)
+        return {Outcome::OverAllowance, static_cast<int>(left)};
+    for (const auto& m : messages) {
+        Statement ins(m_insert);
+        if (ins.text(1, userId).text(2, now).text(3, m.number).text(4, m.text).step() !=
+            SQLITE_DONE)
+            fail("insert");
+    }
+    Statement up(m_addSent);
+    if (up.text(1, userId).text(2, day).integer(3, n).step() != SQLITE_DONE)
+        fail("insert");
+    return {Outcome::Accepted, static_cast<int>(left - n)};
+}
+
+void Store::list(const std::string& userId, const std::function<void(const Row&)>& each) {
+    std::lock_guard lock(m_mutex);
+    Statement s(m_list);
+    if (!userId.empty())
+        s.text(1, userId);
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW)
+        each({s.column(0), s.column(1), s.column(2), s.column(3)});
+    if (rc != SQLITE_DONE)
+        fail("read");
+}
