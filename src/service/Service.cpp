@@ -50,19 +50,45 @@ std::optional<std::string> optionalField(const std::map<std::string, std::string
 }
 
 // The submitted form, whichever of the two encodings a browser or client used.
-std::optional<std::map<std::string, std::string>> formOf(const httplib::Request& req) {
-    std::string type = req.get_header_value("Content-Type");
-    if (type.rfind("application/x-www-form-urlencoded", 0) == 0)
-        return parseUrlEncoded(req.body);
-    if (!req.is_multipart_form_data())
-        return std::nullopt;
+// The body is read here rather than by the server, which refuses a URL-encoded
+// body over a few kilobytes.
+std::optional<std::map<std::string, std::string>>
+readForm(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& read) {
     std::map<std::string, std::string> fields;
-    for (const auto& [name, part] : req.files) {
-        if (!isCleanUtf8(part.content))
-            return std::nullopt;
-        fields.emplace(name, part.content);
+    std::string body, *part = &body;
+    bool complete;
+    if (req.is_multipart_form_data()) {
+        complete = read(
+            [&](const httplib::MultipartFormData& header) {
+                part = &fields.try_emplace(header.name).first->second;
+                part->clear();
+                return true;
+            },
+            [&](const char* data, size_t n) {
+                part->append(data, n);
+                return true;
+            });
+        for (const auto& [name, value] : fields)
+            complete = complete && isCleanUtf8(value);
+    } else {
+        complete = read([&](const char* data, size_t n) {
+            body.append(data, n);
+            return true;
+        });
     }
-    return fields;
+    if (!complete) {
+        if (res.status != 413)
+            res.status = 400;
+        return std::nullopt;
+    }
+    if (req.is_multipart_form_data())
+        return fields;
+    if (req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) == 0) {
+        if (auto form = parseUrlEncoded(body))
+            return form;
+    }
+    res.status = 400;
+    return std::nullopt;
 }
 
 } // namespace
@@ -82,8 +108,8 @@ Service::Service(Store& store, int allowance, std::FILE* log, Now now)
         return httplib::Server::HandlerResponse::Unhandled;
     });
     s.Get(kPath, [this](const auto& req, auto& res) { signOn(req, res); });
-    s.Post(kPath,
-           [this](const httplib::Request& req, httplib::Response& res) { submit(req, res); });
+    s.Post(kPath, [this](const httplib::Request& req, httplib::Response& res,
+                         const httplib::ContentReader& read) { submit(req, res, read); });
     s.set_exception_handler([this](const auto&, auto& res, std::exception_ptr ep) {
         try {
             std::rethrow_exception(ep);
@@ -159,10 +185,11 @@ void Service::signOn(const httplib::Request& req, httplib::Response& res) {
     send(res, {*un, user.mobile, user.email, kConnected, remainingText(left)});
 }
 
-void Service::submit(const httplib::Request& req, httplib::Response& res) {
-    auto form = formOf(req);
+void Service::submit(const httplib::Request& req, httplib::Response& res,
+                     const httplib::ContentReader& read) {
+    auto form = readForm(req, res, read);
     if (!form)
-        return refuse(res, {}, kMalformed, 400);
+        return refuse(res, {}, res.status == 413 ? kTooLarge : kMalformed, res.status);
     PageFields page{
         field(*form, "hUsername"), field(*form, "hMobile"), field(*form, "hMail"), {}, {}};
     if (field(*form, "hMode") != "save")

@@ -10,6 +10,7 @@ namespace httplib {
 class Server;
 struct Request;
 struct Response;
+class ContentReader;
 } // namespace httplib
 
 class Store;
@@ -33,7 +34,8 @@ public:
 
 private:
     void signOn(const httplib::Request& req, httplib::Response& res);
-    void submit(const httplib::Request& req, httplib::Response& res);
+    void submit(const httplib::Request& req, httplib::Response& res,
+                const httplib::ContentReader& read);
     void logRequest(const httplib::Request& req, const httplib::Response& res);
     std::string timeText(const char* format) const;
 
