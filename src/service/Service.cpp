@@ -101,6 +101,8 @@ Service::Service(Store& store, int allowance, std::FILE* log, Now now)
     auto& s = *m_server;
     s.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     s.set_payload_max_length(kMaxBody);
+    // Headers and body go out in separate writes: without this each answer waits for a delayed ACK.
+    s.set_tcp_nodelay(true);
     s.set_keep_alive_max_count(1000);
     s.set_keep_alive_timeout(2);
     s.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
+constexpr int kCheckpointPages = 1000; // SQLite's own default threshold
 
 const char* const kSchema = R"(
 CREATE TABLE IF NOT EXISTS users(
@@ -90,6 +91,8 @@ Store::Store(const std::string& path, bool readOnly) {
             m_addSent = prepare("INSERT INTO usage(user_id, day, sent) VALUES(?1, ?2, ?3)"
                                 " ON CONFLICT(user_id, day) DO UPDATE SET sent = sent + ?3");
         }
+        if (!readOnly)
+            startCheckpointer(path);
     } catch (...) {
         for (auto s : m_statements)
             sqlite3_finalize(s);
@@ -98,7 +101,63 @@ Store::Store(const std::string& path, bool readOnly) {
     }
 }
 
+void Store::startCheckpointer(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &m_checkpointDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close(m_checkpointDb);
+        m_checkpointDb = nullptr;
+        return; // the writer checkpoints by itself, as SQLite does by default
+    }
+    sqlite3_busy_timeout(m_checkpointDb, kBusyTimeoutMs);
+    // A connection learns that the file is in WAL mode only by reading it.
+    sqlite3_exec(m_checkpointDb, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    exec("PRAGMA wal_autocheckpoint=0");
+    sqlite3_wal_hook(m_db, &Store::walWritten, this);
+    m_checkpointer = std::thread([this] { checkpointLoop(); });
+}
+
+int Store::walWritten(void* store, sqlite3*, const char*, int pages) {
+    auto self = static_cast<Store*>(store);
+    if (pages >= kCheckpointPages) {
+        std::lock_guard lock(self->m_checkpointMutex);
+        self->m_checkpointDue = true;
+        self->m_checkpointWanted.notify_one();
+    }
+    return SQLITE_OK;
+}
+
+void Store::checkpointLoop() {
+    for (;;) {
+        {
+            std::unique_lock lock(m_checkpointMutex);
+            m_checkpointWanted.wait(lock, [this] { return m_checkpointDue || m_stopping; });
+            if (m_stopping)
+                return;
+            m_checkpointDue = false;
+        }
+        // The bulk of the copy and its sync beside the writers; then a short
+        // second pass without them catches up fully, so the log can start over.
+        int logged = 0, copied = 0;
+        sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logged,
+                                  &copied);
+        if (copied < logged) {
+            std::lock_guard writers(m_mutex);
+            sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr,
+                                      nullptr);
+        }
+    }
+}
+
 Store::~Store() {
+    if (m_checkpointer.joinable()) {
+        {
+            std::lock_guard lock(m_checkpointMutex);
+            m_stopping = true;
+        }
+        m_checkpointWanted.notify_one();
+        m_checkpointer.join();
+    }
+    sqlite3_close(m_checkpointDb);
     for (auto s : m_statements)
         sqlite3_finalize(s);
     sqlite3_close(m_db);

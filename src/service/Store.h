@@ -1,11 +1,13 @@
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct sqlite3;
@@ -58,9 +60,20 @@ private:
     Outcome submitInTransaction(const std::string& userId, const std::vector<Message>& messages,
                                 const std::string& day, const std::string& now, int allowance);
     [[noreturn]] void fail(const char* what);
+    void startCheckpointer(const std::string& path);
+    void checkpointLoop();
+    static int walWritten(void* store, sqlite3* db, const char* name, int pages);
 
     sqlite3* m_db = nullptr;
-    std::mutex m_mutex;
+    std::mutex m_mutex; // the writer connection and its statements
+
+    // Checkpoints run on a connection of their own, so that writers never wait
+    // for the copy back into the database file and its sync.
+    sqlite3* m_checkpointDb = nullptr;
+    std::thread m_checkpointer;
+    std::mutex m_checkpointMutex;
+    std::condition_variable m_checkpointWanted;
+    bool m_checkpointDue = false, m_stopping = false;
     std::vector<sqlite3_stmt*> m_statements;
     sqlite3_stmt* m_begin = nullptr;
     sqlite3_stmt* m_commit = nullptr;

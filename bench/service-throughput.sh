@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Submissions per second and answer times of quorvel-service under 50
+# concurrent clients sending 20-piece forms for 30 seconds, on a fresh
+# database; then the stored messages are counted against what was accepted.
+#   bench/service-throughput.sh [build-folder] [clients] [seconds] [pieces]
+# Measure a Release build:
+#   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF
+#   cmake --build build-release -j2 --target quorvel-service service_load
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-release}
+clients=${2:-50} seconds=${3:-30} pieces=${4:-20}
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$build/src/service/quorvel-service" --port 0 --db "$work/bench.sqlite" --allowance 100000000 \
+    2>"$work/service.log" &
+pid=$!
+port=
+for _ in $(seq 100); do
+    port=$(sed -n 's|.*serving http://[^:]*:\([0-9]*\)/.*|\1|p' "$work/service.log")
+    [ -n "$port" ] && break
+    read -rt 0.05 <> <(:) || true
+done
+[ -n "$port" ] || { cat "$work/service.log"; exit 1; }
+
+echo "load before: $(uptime)"
+status=0
+"$build/bench/service_load" "$port" "$work/bench.sqlite" "$clients" "$seconds" "$pieces" || status=$?
+echo "load after:  $(uptime)"
+echo "service log lines: $(wc -l < "$work/service.log"); database and log: $(du -hc "$work"/bench.sqlite* | tail -1 | cut -f1)"; ls -la "$work"
+exit $status
