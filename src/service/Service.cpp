@@ -60,8 +60,8 @@ readForm(const httplib::Request& req, httplib::Response& res, const httplib::Con
     if (req.is_multipart_form_data()) {
         complete = read(
             [&](const httplib::MultipartFormData& header) {
-                part = &fields.try_emplace(header.name).first->second;
-                part->clear();
+                auto [it, fresh] = fields.try_emplace(header.name);
+                part = fresh ? &it->second : &body; // the first of repeated fields counts
                 return true;
             },
             [&](const char* data, size_t n) {

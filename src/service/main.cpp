@@ -6,15 +6,42 @@
 #include <cstdio>
 #include <filesystem>
 #include <pthread.h>
+#include <string>
 #include <thread>
 
 namespace {
 
+// One message a line, its fields split by tabs: tabs, line breaks and
+// backslashes inside a field are written as \t, \n, \r and \\.
+std::string listField(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 int list(const ServiceOptions& options) {
     Store store(options.db, true);
     store.list(options.listUser, [](const Store::Row& r) {
-        std::printf("%s\t%s\t%s\t%s\n", r.received.c_str(), r.userId.c_str(), r.number.c_str(),
-                    r.text.c_str());
+        std::string line = r.received + '\t' + listField(r.userId) + '\t' + r.number + '\t' +
+                           listField(r.text) + '\n';
+        std::fputs(line.c_str(), stdout);
     });
     return 0;
 }

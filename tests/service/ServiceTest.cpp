@@ -2,12 +2,15 @@
 #include "Service.h"
 #include "Store.h"
 
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <csignal>
 #include <latch>
 #include <thread>
 #include <unistd.h>
@@ -235,6 +238,34 @@ TEST_F(ServiceTest, SimultaneousSubmissionsNeverBothPassTheAllowance) {
     size_t rows = 0;
     Store(shared).list("", [&](const Store::Row&) { ++rows; });
     EXPECT_EQ(rows, 600u);
+}
+
+// The program itself: its log, a clean stop on SIGTERM, and the listing.
+TEST_F(ServiceTest, ProgramLogsStopsOnSigtermAndLists) {
+    const QString file = dir.filePath("p.sqlite");
+    QProcess p;
+    p.setReadChannel(QProcess::StandardError);
+    p.start(QUORVEL_SERVICE_PATH, {"--port", "0", "--db", file});
+    QString log;
+    while (!log.contains('\n') && p.waitForReadyRead(10000))
+        log += p.readAllStandardError();
+    auto port = QRegularExpression(":(\\d+)/quorvel/quorvel.asp").match(log).captured(1).toInt();
+    ASSERT_GT(port, 0) << log.toStdString();
+    ASSERT_TRUE(client(port).Get(kPage + "?UN=u%09x"));
+    ASSERT_TRUE(client(port).Post(kPage, form("+4477 a\tb", "u\tx"), kForm));
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    log += p.readAllStandardError();
+    EXPECT_TRUE(
+        log.contains(QRegularExpression(" 127.0.0.1 POST /quorvel/quorvel.asp 200 [0-9.]+ ms\n")))
+        << log.toStdString();
+    EXPECT_TRUE(log.endsWith("quorvel-service: stopped\n")) << log.toStdString();
+    QProcess list;
+    list.start(QUORVEL_SERVICE_PATH, {"--list", "u\tx", "--db", file});
+    ASSERT_TRUE(list.waitForFinished(10000));
+    EXPECT_TRUE(list.readAllStandardOutput().endsWith("\tu\\tx\t+4477\ta\\tb\n"));
 }
 
 } // namespace
