@@ -2,7 +2,9 @@
 // user of its own, submit forms of many pieces over kept-alive connections for
 // a fixed time. Prints submissions per second and answer-time percentiles, then
 // counts the messages in the service's database against what was accepted.
-//   service_load PORT DB [clients] [seconds] [pieces]
+// With a rate, the clients together offer that many submissions a second
+// (each waits for its next turn) instead of sending as fast as answers come.
+//   service_load PORT DB [clients] [seconds] [pieces] [rate]
 #include <httplib.h>
 #include <sqlite3.h>
 
@@ -36,7 +38,8 @@ std::string encode(const std::string& s) {
     return out;
 }
 
-void client(int port, int id, int pieces, Clock::time_point end, Tally& tally) {
+void client(int port, int id, int pieces, Clock::time_point end, Clock::duration every,
+            Tally& tally) {
     httplib::Client c("127.0.0.1", port);
     c.set_keep_alive(true);
     c.set_tcp_nodelay(true); // as browsers and Qt do
@@ -46,7 +49,12 @@ void client(int port, int id, int pieces, Clock::time_point end, Tally& tally) {
         ++tally.failed;
         return;
     }
+    auto due = Clock::now();
     for (long seq = 0; Clock::now() < end; ++seq) {
+        if (every.count()) {
+            std::this_thread::sleep_until(due);
+            due += every;
+        }
         std::string t;
         for (int k = 0; k < pieces; ++k) {
             char piece[160];
@@ -83,20 +91,24 @@ long count(sqlite3* db, const char* sql) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: service_load PORT DB [clients] [seconds] [pieces]\n");
+        std::fprintf(stderr, "usage: service_load PORT DB [clients] [seconds] [pieces] [rate]\n");
         return 2;
     }
     const int port = std::atoi(argv[1]);
     const int clients = argc > 3 ? std::atoi(argv[3]) : 50;
     const int seconds = argc > 4 ? std::atoi(argv[4]) : 30;
     const int pieces = argc > 5 ? std::atoi(argv[5]) : 20;
+    const double rate = argc > 6 ? std::atof(argv[6]) : 0;
+    const auto every = rate > 0 ? std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(clients / rate))
+                                : Clock::duration::zero();
 
     std::vector<Tally> tallies(static_cast<size_t>(clients));
     std::vector<std::thread> threads;
     auto begin = Clock::now();
     auto end = begin + std::chrono::seconds(seconds);
     for (int i = 0; i < clients; ++i)
-        threads.emplace_back(client, port, i, pieces, end, std::ref(tallies[size_t(i)]));
+        threads.emplace_back(client, port, i, pieces, end, every, std::ref(tallies[size_t(i)]));
     for (auto& t : threads)
         t.join();
     double took = std::chrono::duration<double>(Clock::now() - begin).count();
@@ -112,7 +124,8 @@ int main(int argc, char** argv) {
         return all.ms.empty() ? 0.0
                               : all.ms[std::min(all.ms.size() - 1, size_t(p * all.ms.size()))];
     };
-    std::printf("%d clients, %d pieces a form, %.1f s\n", clients, pieces, took);
+    std::printf("%d clients, %d pieces a form, %.1f s, offered: %s\n", clients, pieces, took,
+                rate > 0 ? (std::to_string(int(rate)) + "/s").c_str() : "as fast as answered");
     std::printf("accepted submissions: %ld, failed: %ld\n", all.accepted, all.failed);
     std::printf("submissions/s: %.0f (messages/s: %.0f)\n", all.accepted / took,
                 all.accepted * pieces / took);

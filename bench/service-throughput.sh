@@ -2,14 +2,16 @@
 # Submissions per second and answer times of quorvel-service under 50
 # concurrent clients sending 20-piece forms for 30 seconds, on a fresh
 # database; then the stored messages are counted against what was accepted.
-#   bench/service-throughput.sh [build-folder] [clients] [seconds] [pieces]
+#   bench/service-throughput.sh [build-folder] [clients] [seconds] [pieces] [rate]
+# (rate: submissions a second the clients offer together; default as fast as
+# the answers come)
 # Measure a Release build:
 #   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF
 #   cmake --build build-release -j2 --target quorvel-service service_load
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-release}
-clients=${2:-50} seconds=${3:-30} pieces=${4:-20}
+clients=${2:-50} seconds=${3:-30} pieces=${4:-20} rate=${5:-0}
 
 work=$(mktemp -d)
 pid=
@@ -33,7 +35,7 @@ done
 
 echo "load before: $(uptime)"
 status=0
-"$build/bench/service_load" "$port" "$work/bench.sqlite" "$clients" "$seconds" "$pieces" || status=$?
+"$build/bench/service_load" "$port" "$work/bench.sqlite" "$clients" "$seconds" "$pieces" "$rate" || status=$?
 echo "load after:  $(uptime)"
-echo "service log lines: $(wc -l < "$work/service.log"); database and log: $(du -hc "$work"/bench.sqlite* | tail -1 | cut -f1)"; ls -la "$work"
+echo "service log lines: $(wc -l < "$work/service.log"); database and log: $(du -hc "$work"/bench.sqlite* | tail -1 | cut -f1)"
 exit $status
