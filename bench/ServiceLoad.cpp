@@ -1,10 +1,12 @@
 // Load on a running quorvel-service: concurrent clients, each signed on as a
 // user of its own, submit forms of many pieces over kept-alive connections for
 // a fixed time. Prints submissions per second and answer-time percentiles, then
-// counts the messages in the service's database against what was accepted.
+// (once the service has stopped) counts the messages in its database against
+// what was accepted.
 // With a rate, the clients together offer that many submissions a second
 // (each waits for its next turn) instead of sending as fast as answers come.
-//   service_load PORT DB [clients] [seconds] [pieces] [rate]
+//   service_load PORT [clients] [seconds] [pieces] [rate]
+//   service_load --count DB ACCEPTED-MESSAGES
 #include <httplib.h>
 #include <sqlite3.h>
 
@@ -89,16 +91,35 @@ long count(sqlite3* db, const char* sql) {
 
 } // namespace
 
+int countStored(const char* path, long sent) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "cannot open %s\n", path);
+        return 1;
+    }
+    long stored = count(db, "SELECT COUNT(*) FROM messages WHERE user_id LIKE 'bench-%'");
+    long distinct = count(db, "SELECT COUNT(*) FROM (SELECT DISTINCT user_id, text FROM messages"
+                              " WHERE user_id LIKE 'bench-%')");
+    sqlite3_close(db);
+    bool ok = stored == sent && distinct == stored;
+    std::printf("messages accepted: %ld, stored: %ld, distinct: %ld -> %s\n", sent, stored,
+                distinct, ok ? "none lost, none doubled" : "MISMATCH");
+    return ok ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: service_load PORT DB [clients] [seconds] [pieces] [rate]\n");
+    if (argc == 4 && std::string(argv[1]) == "--count")
+        return countStored(argv[2], std::atol(argv[3]));
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: service_load PORT [clients] [seconds] [pieces] [rate]\n"
+                             "       service_load --count DB ACCEPTED-MESSAGES\n");
         return 2;
     }
     const int port = std::atoi(argv[1]);
-    const int clients = argc > 3 ? std::atoi(argv[3]) : 50;
-    const int seconds = argc > 4 ? std::atoi(argv[4]) : 30;
-    const int pieces = argc > 5 ? std::atoi(argv[5]) : 20;
-    const double rate = argc > 6 ? std::atof(argv[6]) : 0;
+    const int clients = argc > 2 ? std::atoi(argv[2]) : 50;
+    const int seconds = argc > 3 ? std::atoi(argv[3]) : 30;
+    const int pieces = argc > 4 ? std::atoi(argv[4]) : 20;
+    const double rate = argc > 5 ? std::atof(argv[5]) : 0;
     const auto every = rate > 0 ? std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(clients / rate))
                                 : Clock::duration::zero();
@@ -132,18 +153,6 @@ int main(int argc, char** argv) {
     std::printf("answer time ms: p50 %.1f  p90 %.1f  p99 %.1f  max %.1f\n", pct(0.50), pct(0.90),
                 pct(0.99), all.ms.empty() ? 0.0 : all.ms.back());
 
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(argv[2], &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "cannot open %s\n", argv[2]);
-        return 1;
-    }
-    long stored = count(db, "SELECT COUNT(*) FROM messages WHERE user_id LIKE 'bench-%'");
-    long distinct = count(db, "SELECT COUNT(*) FROM (SELECT DISTINCT user_id, text FROM messages"
-                              " WHERE user_id LIKE 'bench-%')");
-    sqlite3_close(db);
-    long sent = all.accepted * pieces;
-    std::printf("messages accepted: %ld, stored: %ld, distinct: %ld -> %s\n", sent, stored,
-                distinct,
-                stored == sent && distinct == stored ? "none lost, none doubled" : "MISMATCH");
-    return stored == sent && distinct == stored && all.failed == 0 ? 0 : 1;
+    std::printf("accepted messages: %ld\n", all.accepted * pieces);
+    return all.failed == 0 ? 0 : 1;
 }

@@ -35,7 +35,14 @@ done
 
 echo "load before: $(uptime)"
 status=0
-"$build/bench/service_load" "$port" "$work/bench.sqlite" "$clients" "$seconds" "$pieces" "$rate" || status=$?
+"$build/bench/service_load" "$port" "$clients" "$seconds" "$pieces" "$rate" | tee "$work/load.out" ||
+    status=1
 echo "load after:  $(uptime)"
-echo "service log lines: $(wc -l < "$work/service.log"); database and log: $(du -hc "$work"/bench.sqlite* | tail -1 | cut -f1)"
+# Counted at rest, after a clean stop.
+kill "$pid"
+wait "$pid" || true
+pid=
+accepted=$(sed -n 's/^accepted messages: //p' "$work/load.out")
+"$build/bench/service_load" --count "$work/bench.sqlite" "${accepted:-0}" || status=1
+echo "service log lines: $(wc -l < "$work/service.log"); database: $(du -h "$work/bench.sqlite" | cut -f1)"
 exit $status

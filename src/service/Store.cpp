@@ -59,8 +59,17 @@ private:
 };
 
 Store::Store(const std::string& path, bool readOnly) {
-    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    if (sqlite3_open_v2(path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    // A listing beside the running service opens the file for writing where it
+    // may (never creating it), so it takes part in the log's locking fully.
+    int flags = SQLITE_OPEN_READWRITE | (readOnly ? 0 : SQLITE_OPEN_CREATE);
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_CANTOPEN && readOnly) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    }
+    if (rc != SQLITE_OK) {
         std::string why = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         sqlite3_close(m_db);
         m_db = nullptr;
@@ -91,8 +100,10 @@ Store::Store(const std::string& path, bool readOnly) {
             m_addSent = prepare("INSERT INTO usage(user_id, day, sent) VALUES(?1, ?2, ?3)"
                                 " ON CONFLICT(user_id, day) DO UPDATE SET sent = sent + ?3");
         }
-        if (!readOnly)
+        if (!readOnly) {
             startCheckpointer(path);
+            m_writer = std::thread([this] { writerLoop(); });
+        }
     } catch (...) {
         for (auto s : m_statements)
             sqlite3_finalize(s);
@@ -141,9 +152,10 @@ void Store::checkpointLoop() {
         sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logged,
                                   &copied);
         if (copied < logged) {
-            std::lock_guard writers(m_mutex);
-            sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr,
-                                      nullptr);
+            onWriter([this] {
+                sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE,
+                                          nullptr, nullptr);
+            });
         }
     }
 }
@@ -156,6 +168,14 @@ Store::~Store() {
         }
         m_checkpointWanted.notify_one();
         m_checkpointer.join();
+    }
+    if (m_writer.joinable()) {
+        {
+            std::lock_guard lock(m_queueMutex);
+            m_stopWriter = true;
+        }
+        m_queueWanted.notify_one();
+        m_writer.join();
     }
     sqlite3_close(m_checkpointDb);
     for (auto s : m_statements)
@@ -186,44 +206,50 @@ void Store::rollback() {
 
 Store::User Store::signOn(const std::string& userId, const std::optional<std::string>& mobile,
                           const std::optional<std::string>& email, const std::string& now) {
-    std::lock_guard lock(m_mutex);
-    Statement s(m_signOn);
-    s.text(1, userId).optionalText(2, mobile).optionalText(3, email).text(4, now);
-    if (s.step() != SQLITE_ROW)
-        fail("sign-on");
-    User user{s.column(0), s.column(1)};
-    if (s.step() != SQLITE_DONE)
-        fail("sign-on");
+    User user;
+    onWriter([&] {
+        Statement s(m_signOn);
+        s.text(1, userId).optionalText(2, mobile).optionalText(3, email).text(4, now);
+        if (s.step() != SQLITE_ROW)
+            fail("sign-on");
+        user = {s.column(0), s.column(1)};
+        if (s.step() != SQLITE_DONE)
+            fail("sign-on");
+    });
     return user;
 }
 
 int Store::remaining(const std::string& userId, const std::string& day, int allowance) {
-    std::lock_guard lock(m_mutex);
-    Statement s(m_sent);
-    s.text(1, userId).text(2, day);
-    int rc = s.step();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        fail("read");
-    long long sent = rc == SQLITE_ROW ? s.columnInt(0) : 0;
+    long long sent = 0;
+    onWriter([&] {
+        Statement s(m_sent);
+        int rc = s.text(1, userId).text(2, day).step();
+        if (rc == SQLITE_ROW)
+            sent = s.columnInt(0);
+        else if (rc != SQLITE_DONE)
+            fail("read");
+    });
     return static_cast<int>(std::max<long long>(0, allowance - sent));
 }
 
 Store::Outcome Store::submit(const std::string& userId, const std::vector<Message>& messages,
                              const std::string& day, const std::string& now, int allowance) {
-    std::lock_guard lock(m_mutex);
-    if (Statement(m_begin).step() != SQLITE_DONE)
-        fail("begin");
-    try {
-        Outcome outcome = submitInTransaction(userId, messages, day, now, allowance);
-        if (outcome.kind != Outcome::Accepted)
+    Outcome outcome{};
+    onWriter([&] {
+        if (Statement(m_begin).step() != SQLITE_DONE)
+            fail("begin");
+        try {
+            outcome = submitInTransaction(userId, messages, day, now, allowance);
+            if (outcome.kind != Outcome::Accepted)
+                rollback();
+            else if (Statement(m_commit).step() != SQLITE_DONE)
+                fail("commit");
+        } catch (...) {
             rollback();
-        else if (Statement(m_commit).step() != SQLITE_DONE)
-            fail("commit");
-        return outcome;
-    } catch (...) {
-        rollback();
-        throw;
-    }
+            throw;
+        }
+    });
+    return outcome;
 }
 
 Store::Outcome Store::submitInTransaction(const std::string& userId,
@@ -264,13 +290,52 @@ Store::Outcome Store::submitInTransaction(const std::string& userId,
 }
 
 void Store::list(const std::string& userId, const std::function<void(const Row&)>& each) {
-    std::lock_guard lock(m_mutex);
-    Statement s(m_list);
-    if (!userId.empty())
-        s.text(1, userId);
-    int rc;
-    while ((rc = s.step()) == SQLITE_ROW)
-        each({s.column(0), s.column(1), s.column(2), s.column(3)});
-    if (rc != SQLITE_DONE)
-        fail("read");
+    onWriter([&] {
+        Statement s(m_list);
+        if (!userId.empty())
+            s.text(1, userId);
+        int rc;
+        while ((rc = s.step()) == SQLITE_ROW)
+            each({s.column(0), s.column(1), s.column(2), s.column(3)});
+        if (rc != SQLITE_DONE)
+            fail("read");
+    });
+}
+
+// Every use of the connection runs on one thread, in the order asked: a
+// writer never overtakes another, and the thread stays busy while work waits.
+void Store::onWriter(const std::function<void()>& work) {
+    if (!m_writer.joinable()) {
+        work();
+        return;
+    }
+    Job job(work);
+    std::unique_lock lock(m_queueMutex);
+    m_queue.push_back(&job);
+    m_queueWanted.notify_one();
+    job.finished.wait(lock, [&] { return job.done; });
+    if (job.error)
+        std::rethrow_exception(job.error);
+}
+
+void Store::writerLoop() {
+    for (;;) {
+        Job* job;
+        {
+            std::unique_lock lock(m_queueMutex);
+            m_queueWanted.wait(lock, [this] { return !m_queue.empty() || m_stopWriter; });
+            if (m_queue.empty())
+                return;
+            job = m_queue.front();
+            m_queue.pop_front();
+        }
+        try {
+            job->work();
+        } catch (...) {
+            job->error = std::current_exception();
+        }
+        std::lock_guard lock(m_queueMutex); // the job lives on its caller's stack
+        job->done = true;
+        job->finished.notify_one();
+    }
 }

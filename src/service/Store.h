@@ -1,6 +1,8 @@
 #pragma once
 
 #include <condition_variable>
+#include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -60,12 +62,26 @@ private:
     Outcome submitInTransaction(const std::string& userId, const std::vector<Message>& messages,
                                 const std::string& day, const std::string& now, int allowance);
     [[noreturn]] void fail(const char* what);
+    struct Job {
+        explicit Job(const std::function<void()>& w) : work(w) {}
+        const std::function<void()>& work;
+        bool done = false;
+        std::exception_ptr error;
+        std::condition_variable finished;
+    };
+    void onWriter(const std::function<void()>& work);
+    void writerLoop();
     void startCheckpointer(const std::string& path);
     void checkpointLoop();
     static int walWritten(void* store, sqlite3* db, const char* name, int pages);
 
     sqlite3* m_db = nullptr;
-    std::mutex m_mutex; // the writer connection and its statements
+    // The connection and its statements are used on this thread only.
+    std::thread m_writer;
+    std::mutex m_queueMutex;
+    std::condition_variable m_queueWanted;
+    std::deque<Job*> m_queue;
+    bool m_stopWriter = false;
 
     // Checkpoints run on a connection of their own, so that writers never wait
     // for the copy back into the database file and its sync.
