@@ -107,6 +107,7 @@ Store::Store(const std::string& path, bool readOnly) {
     } catch (...) {
         for (auto s : m_statements)
             sqlite3_finalize(s);
+        sqlite3_close(m_checkpointDb);
         sqlite3_close(m_db);
         throw;
     }
