@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+class ContentReader;
+} // namespace httplib
+
+class Store;
+struct PageFields;
+
+// The page /quorvel/quorvel.asp over HTTP: sign-on, submission and the
+// refusals, each answered with the page holding form "f".
+class Service {
+public:
+    using Now = std::function<std::time_t()>;
+    static constexpr size_t kMaxBody = 16 * 1024 * 1024;
+
+    // `log` gets one line per request; null for none.
+    Service(Store& store, int allowance, std::FILE* log, Now now = nullptr);
+    ~Service();
+
+    // Returns the port bound (a free one for port 0), or -1.
+    int bind(const std::string& host, int port);
+    bool run(); // serves until stop()
+    void stop();
+
+private:
+    void signOn(const httplib::Request& req, httplib::Response& res);
+    void submit(const httplib::Request& req, httplib::Response& res,
+                const httplib::ContentReader& read);
+    void logRequest(const httplib::Request& req, const httplib::Response& res);
+    std::string timeText(const char* format) const;
+
+    Store& m_store;
+    int m_allowance;
+    std::FILE* m_log;
+    Now m_now;
+    std::unique_ptr<httplib::Server> m_server;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ServiceOptions {
+    std::string bind = "127.0.0.1";
+    int port = 8480;
+    std::string db; // empty: the default file under $XDG_DATA_HOME
+    int allowance = 100;
+    bool list = false;
+    std::string listUser; // empty: every user
+    bool help = false;
+
+    // Fills `options` from the arguments (without the program name); on a
+    // usage error returns false with a one-line reason in `error`.
+    static bool parse(const std::vector<std::string>& args, ServiceOptions& options,
+                      std::string& error);
+    static std::string usage();
+    static std::string defaultDb();
+};

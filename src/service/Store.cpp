@@ -1,0 +1,342 @@
+#include "Store.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+constexpr int kCheckpointPages = 1000; // SQLite's own default threshold
+
+const char* const kSchema = R"(
+CREATE TABLE IF NOT EXISTS users(
+    user_id TEXT PRIMARY KEY, mobile TEXT NOT NULL, email TEXT NOT NULL,
+    registered TEXT NOT NULL, updated TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS messages(
+    id INTEGER PRIMARY KEY, user_id TEXT NOT NULL, received TEXT NOT NULL,
+    number TEXT NOT NULL, text TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS messages_user ON messages(user_id, id);
+CREATE TABLE IF NOT EXISTS usage(
+    user_id TEXT NOT NULL, day TEXT NOT NULL, sent INTEGER NOT NULL,
+    PRIMARY KEY(user_id, day));
+)";
+
+} // namespace
+
+// Resets a shared statement whatever way the caller leaves.
+class Store::Statement {
+public:
+    explicit Statement(sqlite3_stmt* s) : m_s(s) {}
+    ~Statement() {
+        sqlite3_reset(m_s);
+        sqlite3_clear_bindings(m_s);
+    }
+    Statement& text(int i, const std::string& v) {
+        sqlite3_bind_text(m_s, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+        return *this;
+    }
+    Statement& optionalText(int i, const std::optional<std::string>& v) {
+        if (v)
+            return text(i, *v);
+        sqlite3_bind_null(m_s, i);
+        return *this;
+    }
+    Statement& integer(int i, long long v) {
+        sqlite3_bind_int64(m_s, i, v);
+        return *this;
+    }
+    int step() { return sqlite3_step(m_s); }
+    std::string column(int i) {
+        auto p = reinterpret_cast<const char*>(sqlite3_column_text(m_s, i));
+        return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(m_s, i)))
+                 : std::string();
+    }
+    long long columnInt(int i) { return sqlite3_column_int64(m_s, i); }
+
+private:
+    sqlite3_stmt* m_s;
+};
+
+Store::Store(const std::string& path, bool readOnly) {
+    // A listing beside the running service opens the file for writing where it
+    // may (never creating it), so it takes part in the log's locking fully.
+    int flags = SQLITE_OPEN_READWRITE | (readOnly ? 0 : SQLITE_OPEN_CREATE);
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_CANTOPEN && readOnly) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        std::string why = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw Error("cannot open " + path + ": " + why);
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    try {
+        if (!readOnly) {
+            exec("PRAGMA journal_mode=WAL");
+            exec("PRAGMA synchronous=NORMAL");
+            exec(kSchema);
+        }
+        m_begin = prepare("BEGIN IMMEDIATE");
+        m_commit = prepare("COMMIT");
+        m_rollback = prepare("ROLLBACK");
+        m_list = prepare("SELECT received, user_id, number, text FROM messages"
+                         " WHERE ?1 IS NULL OR user_id = ?1 ORDER BY id");
+        if (!readOnly) {
+            m_signOn =
+                prepare("INSERT INTO users(user_id, mobile, email, registered, updated)"
+                        " VALUES(?1, COALESCE(?2, ''), COALESCE(?3, ''), ?4, ?4)"
+                        " ON CONFLICT(user_id) DO UPDATE SET mobile = COALESCE(?2, mobile),"
+                        " email = COALESCE(?3, email), updated = ?4 RETURNING mobile, email");
+            m_userExists = prepare("SELECT 1 FROM users WHERE user_id = ?1");
+            m_sent = prepare("SELECT sent FROM usage WHERE user_id = ?1 AND day = ?2");
+            m_insert = prepare(
+                "INSERT INTO messages(user_id, received, number, text) VALUES(?1, ?2, ?3, ?4)");
+            m_addSent = prepare("INSERT INTO usage(user_id, day, sent) VALUES(?1, ?2, ?3)"
+                                " ON CONFLICT(user_id, day) DO UPDATE SET sent = sent + ?3");
+        }
+        if (!readOnly) {
+            startCheckpointer(path);
+            m_writer = std::thread([this] { writerLoop(); });
+        }
+    } catch (...) {
+        for (auto s : m_statements)
+            sqlite3_finalize(s);
+        sqlite3_close(m_checkpointDb);
+        sqlite3_close(m_db);
+        throw;
+    }
+}
+
+void Store::startCheckpointer(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &m_checkpointDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close(m_checkpointDb);
+        m_checkpointDb = nullptr;
+        return; // the writer checkpoints by itself, as SQLite does by default
+    }
+    sqlite3_busy_timeout(m_checkpointDb, kBusyTimeoutMs);
+    // A connection learns that the file is in WAL mode only by reading it.
+    sqlite3_exec(m_checkpointDb, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    exec("PRAGMA wal_autocheckpoint=0");
+    sqlite3_wal_hook(m_db, &Store::walWritten, this);
+    m_checkpointer = std::thread([this] { checkpointLoop(); });
+}
+
+int Store::walWritten(void* store, sqlite3*, const char*, int pages) {
+    auto self = static_cast<Store*>(store);
+    if (pages >= kCheckpointPages) {
+        std::lock_guard lock(self->m_checkpointMutex);
+        self->m_checkpointDue = true;
+        self->m_checkpointWanted.notify_one();
+    }
+    return SQLITE_OK;
+}
+
+void Store::checkpointLoop() {
+    for (;;) {
+        {
+            std::unique_lock lock(m_checkpointMutex);
+            m_checkpointWanted.wait(lock, [this] { return m_checkpointDue || m_stopping; });
+            if (m_stopping)
+                return;
+            m_checkpointDue = false;
+        }
+        // The bulk of the copy and its sync beside the writers; then a short
+        // second pass without them catches up fully, so the log can start over.
+        int logged = 0, copied = 0;
+        sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logged,
+                                  &copied);
+        if (copied < logged) {
+            onWriter([this] {
+                sqlite3_wal_checkpoint_v2(m_checkpointDb, nullptr, SQLITE_CHECKPOINT_PASSIVE,
+                                          nullptr, nullptr);
+            });
+        }
+    }
+}
+
+Store::~Store() {
+    if (m_checkpointer.joinable()) {
+        {
+            std::lock_guard lock(m_checkpointMutex);
+            m_stopping = true;
+        }
+        m_checkpointWanted.notify_one();
+        m_checkpointer.join();
+    }
+    if (m_writer.joinable()) {
+        {
+            std::lock_guard lock(m_queueMutex);
+            m_stopWriter = true;
+        }
+        m_queueWanted.notify_one();
+        m_writer.join();
+    }
+    sqlite3_close(m_checkpointDb);
+    for (auto s : m_statements)
+        sqlite3_finalize(s);
+    sqlite3_close(m_db);
+}
+
+sqlite3_stmt* Store::prepare(const char* sql) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
+        fail("prepare");
+    m_statements.push_back(s);
+    return s;
+}
+
+void Store::exec(const char* sql) {
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail("set-up");
+}
+
+void Store::fail(const char* what) {
+    throw Error(std::string("database ") + what + ": " + sqlite3_errmsg(m_db));
+}
+
+void Store::rollback() {
+    Statement(m_rollback).step();
+}
+
+Store::User Store::signOn(const std::string& userId, const std::optional<std::string>& mobile,
+                          const std::optional<std::string>& email, const std::string& now) {
+    User user;
+    onWriter([&] {
+        Statement s(m_signOn);
+        s.text(1, userId).optionalText(2, mobile).optionalText(3, email).text(4, now);
+        if (s.step() != SQLITE_ROW)
+            fail("sign-on");
+        user = {s.column(0), s.column(1)};
+        if (s.step() != SQLITE_DONE)
+            fail("sign-on");
+    });
+    return user;
+}
+
+int Store::remaining(const std::string& userId, const std::string& day, int allowance) {
+    long long sent = 0;
+    onWriter([&] {
+        Statement s(m_sent);
+        int rc = s.text(1, userId).text(2, day).step();
+        if (rc == SQLITE_ROW)
+            sent = s.columnInt(0);
+        else if (rc != SQLITE_DONE)
+            fail("read");
+    });
+    return static_cast<int>(std::max<long long>(0, allowance - sent));
+}
+
+Store::Outcome Store::submit(const std::string& userId, const std::vector<Message>& messages,
+                             const std::string& day, const std::string& now, int allowance) {
+    Outcome outcome{};
+    onWriter([&] {
+        if (Statement(m_begin).step() != SQLITE_DONE)
+            fail("begin");
+        try {
+            outcome = submitInTransaction(userId, messages, day, now, allowance);
+            if (outcome.kind != Outcome::Accepted)
+                rollback();
+            else if (Statement(m_commit).step() != SQLITE_DONE)
+                fail("commit");
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    });
+    return outcome;
+}
+
+Store::Outcome Store::submitInTransaction(const std::string& userId,
+                                          const std::vector<Message>& messages,
+                                          const std::string& day, const std::string& now,
+                                          int allowance) {
+    {
+        Statement exists(m_userExists);
+        int rc = exists.text(1, userId).step();
+        if (rc == SQLITE_DONE)
+            return {Outcome::UnknownUser, 0};
+        if (rc != SQLITE_ROW)
+            fail("read");
+    }
+    long long sent = 0;
+    {
+        Statement s(m_sent);
+        int rc = s.text(1, userId).text(2, day).step();
+        if (rc == SQLITE_ROW)
+            sent = s.columnInt(0);
+        else if (rc != SQLITE_DONE)
+            fail("read");
+    }
+    long long left = std::max<long long>(0, allowance - sent);
+    auto n = static_cast<long long>(messages.size());
+    if (n > left)
+        return {Outcome::OverAllowance, static_cast<int>(left)};
+    for (const auto& m : messages) {
+        Statement ins(m_insert);
+        if (ins.text(1, userId).text(2, now).text(3, m.number).text(4, m.text).step() !=
+            SQLITE_DONE)
+            fail("insert");
+    }
+    Statement up(m_addSent);
+    if (up.text(1, userId).text(2, day).integer(3, n).step() != SQLITE_DONE)
+        fail("insert");
+    return {Outcome::Accepted, static_cast<int>(left - n)};
+}
+
+void Store::list(const std::string& userId, const std::function<void(const Row&)>& each) {
+    onWriter([&] {
+        Statement s(m_list);
+        if (!userId.empty())
+            s.text(1, userId);
+        int rc;
+        while ((rc = s.step()) == SQLITE_ROW)
+            each({s.column(0), s.column(1), s.column(2), s.column(3)});
+        if (rc != SQLITE_DONE)
+            fail("read");
+    });
+}
+
+// Every use of the connection runs on one thread, in the order asked: a
+// writer never overtakes another, and the thread stays busy while work waits.
+void Store::onWriter(const std::function<void()>& work) {
+    if (!m_writer.joinable()) {
+        work();
+        return;
+    }
+    Job job(work);
+    std::unique_lock lock(m_queueMutex);
+    m_queue.push_back(&job);
+    m_queueWanted.notify_one();
+    job.finished.wait(lock, [&] { return job.done; });
+    if (job.error)
+        std::rethrow_exception(job.error);
+}
+
+void Store::writerLoop() {
+    for (;;) {
+        Job* job;
+        {
+            std::unique_lock lock(m_queueMutex);
+            m_queueWanted.wait(lock, [this] { return !m_queue.empty() || m_stopWriter; });
+            if (m_queue.empty())
+                return;
+            job = m_queue.front();
+            m_queue.pop_front();
+        }
+        try {
+            job->work();
+        } catch (...) {
+            job->error = std::current_exception();
+        }
+        std::lock_guard lock(m_queueMutex); // the job lives on its caller's stack
+        job->done = true;
+        job->finished.notify_one();
+    }
+}

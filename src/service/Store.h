@@ -1,0 +1,103 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Users, their messages and what each has sent per day, in one SQLite file.
+// Safe to share between threads; several processes may open the same file.
+class Store {
+public:
+    struct Message {
+        std::string number; // "+" and digits
+        std::string text;
+    };
+    struct User {
+        std::string mobile;
+        std::string email;
+    };
+    struct Outcome {
+        enum Kind { Accepted, UnknownUser, OverAllowance } kind;
+        int remaining; // of the day's allowance, after this submission
+    };
+    struct Row {
+        std::string received, userId, number, text;
+    };
+
+    class Error : public std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+
+    // Throws Error when the file cannot be opened or set up.
+    explicit Store(const std::string& path, bool readOnly = false);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    // Registers the user or updates the values given; returns what is stored.
+    User signOn(const std::string& userId, const std::optional<std::string>& mobile,
+                const std::optional<std::string>& email, const std::string& now);
+    int remaining(const std::string& userId, const std::string& day, int allowance);
+    // All messages or none: one transaction that also counts the allowance.
+    Outcome submit(const std::string& userId, const std::vector<Message>& messages,
+                   const std::string& day, const std::string& now, int allowance);
+    void list(const std::string& userId, const std::function<void(const Row&)>& each);
+
+private:
+    class Statement;
+    sqlite3_stmt* prepare(const char* sql);
+    void exec(const char* sql);
+    void rollback();
+    Outcome submitInTransaction(const std::string& userId, const std::vector<Message>& messages,
+                                const std::string& day, const std::string& now, int allowance);
+    [[noreturn]] void fail(const char* what);
+    struct Job {
+        explicit Job(const std::function<void()>& w) : work(w) {}
+        const std::function<void()>& work;
+        bool done = false;
+        std::exception_ptr error;
+        std::condition_variable finished;
+    };
+    void onWriter(const std::function<void()>& work);
+    void writerLoop();
+    void startCheckpointer(const std::string& path);
+    void checkpointLoop();
+    static int walWritten(void* store, sqlite3* db, const char* name, int pages);
+
+    sqlite3* m_db = nullptr;
+    // The connection and its statements are used on this thread only.
+    std::thread m_writer;
+    std::mutex m_queueMutex;
+    std::condition_variable m_queueWanted;
+    std::deque<Job*> m_queue;
+    bool m_stopWriter = false;
+
+    // Checkpoints run on a connection of their own, so that writers never wait
+    // for the copy back into the database file and its sync.
+    sqlite3* m_checkpointDb = nullptr;
+    std::thread m_checkpointer;
+    std::mutex m_checkpointMutex;
+    std::condition_variable m_checkpointWanted;
+    bool m_checkpointDue = false, m_stopping = false;
+    std::vector<sqlite3_stmt*> m_statements;
+    sqlite3_stmt* m_begin = nullptr;
+    sqlite3_stmt* m_commit = nullptr;
+    sqlite3_stmt* m_rollback = nullptr;
+    sqlite3_stmt* m_signOn = nullptr;
+    sqlite3_stmt* m_userExists = nullptr;
+    sqlite3_stmt* m_sent = nullptr;
+    sqlite3_stmt* m_insert = nullptr;
+    sqlite3_stmt* m_addSent = nullptr;
+    sqlite3_stmt* m_list = nullptr;
+};

@@ -1,0 +1,105 @@
+#include "Service.h"
+#include "ServiceOptions.h"
+#include "Store.h"
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <pthread.h>
+#include <string>
+#include <thread>
+
+namespace {
+
+// One message a line, its fields split by tabs: tabs, line breaks and
+// backslashes inside a field are written as \t, \n, \r and \\.
+std::string listField(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+int list(const ServiceOptions& options) {
+    Store store(options.db, true);
+    store.list(options.listUser, [](const Store::Row& r) {
+        std::string line = r.received + '\t' + listField(r.userId) + '\t' + r.number + '\t' +
+                           listField(r.text) + '\n';
+        std::fputs(line.c_str(), stdout);
+    });
+    return 0;
+}
+
+int serve(const ServiceOptions& options) {
+    // Signals are taken by one thread that stops the server, never by a worker.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    auto folder = std::filesystem::path(options.db).parent_path();
+    std::error_code ec;
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, ec);
+    Store store(options.db);
+    Service service(store, options.allowance, stderr);
+    int port = service.bind(options.bind, options.port);
+    if (port < 0) {
+        std::fprintf(stderr, "quorvel-service: cannot listen on %s port %d\n", options.bind.c_str(),
+                     options.port);
+        return 1;
+    }
+    std::fprintf(stderr, "quorvel-service: serving http://%s:%d/quorvel/quorvel.asp, database %s\n",
+                 options.bind.c_str(), port, options.db.c_str());
+    std::thread stopper([&] {
+        int sig = 0;
+        sigwait(&stopSignals, &sig);
+        service.stop();
+    });
+    bool ok = service.run();
+    pthread_kill(stopper.native_handle(), SIGTERM);
+    stopper.join();
+    std::fprintf(stderr, "quorvel-service: stopped\n");
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ServiceOptions options;
+    std::string error;
+    if (!ServiceOptions::parse({argv + 1, argv + argc}, options, error)) {
+        std::fprintf(stderr, "quorvel-service: %s\nTry 'quorvel-service --help'.\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(ServiceOptions::usage().c_str(), stdout);
+        return 0;
+    }
+    if (options.db.empty())
+        options.db = ServiceOptions::defaultDb();
+    try {
+        return options.list ? list(options) : serve(options);
+    } catch (const Store::Error& e) {
+        std::fprintf(stderr, "quorvel-service: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,271 @@
+// The service over HTTP on an ephemeral port, its database read back directly.
+#include "Service.h"
+#include "Store.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <csignal>
+#include <latch>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const std::string kPage = "/quorvel/quorvel.asp";
+const std::string kForm = "application/x-www-form-urlencoded";
+const std::string kAccepted = "D:SMS message(s) accepted for processing.";
+
+std::string encode(const std::string& s) {
+    std::string out;
+    for (unsigned char c : s) {
+        if (isalnum(c))
+            out += char(c);
+        else
+            out += "%" + std::string(1, "0123456789ABCDEF"[c >> 4]) + "0123456789ABCDEF"[c & 15];
+    }
+    return out;
+}
+
+std::string form(const std::string& t, const std::string& user = "u1",
+                 const std::string& mode = "save") {
+    return "T=" + encode(t) + "&hMode=" + mode + "&hUsername=" + encode(user) +
+           "&hMobile=%2B447700900001&hMail=a%40b";
+}
+
+// The raw (escaped) value of a field as the page writes it.
+std::string value(const std::string& page, const std::string& name) {
+    const std::string key = "name=\"" + name + "\" value=\"";
+    size_t at = page.find(key);
+    if (at == std::string::npos)
+        return "<no field " + name + ">";
+    at += key.size();
+    return page.substr(at, page.find('"', at) - at);
+}
+
+struct Server {
+    Server(const std::string& db, int allowance, std::atomic<std::time_t>& clock)
+        : store(db), service(store, allowance, nullptr, [&clock] { return clock.load(); }) {
+        port = service.bind("127.0.0.1", 0);
+        thread = std::thread([this] { service.run(); });
+    }
+    ~Server() {
+        service.stop();
+        thread.join();
+    }
+    Store store;
+    Service service;
+    int port;
+    std::thread thread;
+};
+
+class ServiceTest : public ::testing::Test {
+protected:
+    std::time_t at(int day, int hour) {
+        std::tm tm{.tm_sec = 0,
+                   .tm_min = 30,
+                   .tm_hour = hour,
+                   .tm_mday = day,
+                   .tm_mon = 2,
+                   .tm_year = 126,
+                   .tm_wday = 0,
+                   .tm_yday = 0,
+                   .tm_isdst = -1,
+                   .tm_gmtoff = 0,
+                   .tm_zone = nullptr};
+        return std::mktime(&tm);
+    }
+    httplib::Result get(const std::string& target) { return client().Get(target); }
+    httplib::Result post(const std::string& body, const std::string& type = kForm) {
+        return client().Post(kPage, body, type);
+    }
+    httplib::Client client(int port = 0) {
+        httplib::Client c("127.0.0.1", port ? port : server.port);
+        c.set_read_timeout(30);
+        return c;
+    }
+    std::vector<std::string> stored() {
+        std::vector<std::string> rows;
+        Store(db).list("", [&](const Store::Row& r) {
+            rows.push_back(r.received + "|" + r.userId + "|" + r.number + "|" + r.text);
+        });
+        return rows;
+    }
+
+    QTemporaryDir dir;
+    std::string db = dir.filePath("m.sqlite").toStdString();
+    std::atomic<std::time_t> clock{at(1, 9)};
+    Server server{db, 5, clock};
+};
+
+TEST_F(ServiceTest, SignOnRegistersAndEchoesEscaped) {
+    const std::string id = "<script>alert('x')</script>&";
+    auto r = get(kPage + "?UN=" + encode(id) + "&M=%2B447700900123&E=a%2Bb%26c%40d");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+    EXPECT_EQ(r->body.find("<script"), std::string::npos);
+    EXPECT_EQ(r->body.find("<form"), r->body.find("<form name=\"f\""));
+    EXPECT_NE(r->body.find("<textarea name=\"T\""), std::string::npos);
+    const std::vector<std::pair<std::string, std::string>> fields = {
+        {"hMode", "save"},
+        {"hUsername", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;"},
+        {"hMobile", "+447700900123"},
+        {"hMail", "a+b&amp;c@d"},
+        {"hstatus", "C:Connected to Quorvel server."},
+        {"hStatus1", "5 SMS message(s) remaining today."}};
+    for (const auto& [name, expected] : fields)
+        EXPECT_EQ(value(r->body, name), expected) << name;
+    // A second sign-on without M and E keeps them.
+    r = get(kPage + "?UN=" + encode(id));
+    EXPECT_EQ(value(r->body, "hMobile"), "+447700900123");
+    EXPECT_EQ(value(r->body, "hMail"), "a+b&amp;c@d");
+}
+
+TEST_F(ServiceTest, SubmissionsRefusalsAndAllowance) {
+    struct Step {
+        std::string request; // a GET target, or a POST body
+        std::string type;    // POST content type; empty for GET
+        int status;
+        std::string hstatus;
+        std::string hstatus1 = {}; // empty: same as hstatus
+        int days = 0;              // the clock moves on before the request
+    };
+    const std::string big(Service::kMaxBody - 8, 'a'), mb(1 << 20, 'a');
+    const std::string multipart = "--XyZ\r\nContent-Disposition: form-data; name=\"T\"\r\n\r\n"
+                                  "+4479 multi\r\n--XyZ\r\nContent-Disposition: form-data; "
+                                  "name=\"hMode\"\r\n\r\nsave\r\n--XyZ\r\nContent-Disposition: "
+                                  "form-data; name=\"hUsername\"\r\n\r\nu1\r\n--XyZ--\r\n";
+    const std::string left3 = "3 SMS message(s) remaining today.";
+    const std::vector<Step> steps = {
+        {form("+4477 a#+4478 b"), kForm, 200,
+         "E:Unknown user. Please connect to Quorvel server again."},
+        {kPage, "", 200, "", ""},
+        {kPage + "?UN=", "", 200, "E:No user id given."},
+        {kPage + "?UN=" + std::string(101, 'u'), "", 200,
+         "E:User id, mobile number or e-mail address too long."},
+        {kPage + "?UN=u1", "", 200, "C:Connected to Quorvel server.",
+         "5 SMS message(s) remaining today."},
+        {form("+4477 a#+4478 b##c"), kForm, 200, "E:Message 3 is not a number and a text."},
+        {form("+4477 a#4478 b"), kForm, 200, "E:Message 2 is not a number and a text."},
+        {form("+4477 a#+ b"), kForm, 200, "E:Message 2 is not a number and a text."},
+        {form("+4477"), kForm, 200, "E:Message 1 is not a number and a text."},
+        {form(""), kForm, 200, "E:No messages to send."},
+        {form("+4477 a", "u1", "load"), kForm, 200, "E:Unknown request."},
+        {form("+4477 a#+4478 <b>&"), kForm, 200, kAccepted, left3},
+        {form("+4477 c#+4478 d#+4479 e#+4470 f"), kForm, 200,
+         "E:Daily allowance exceeded: 3 message(s) remaining today."},
+        {kPage + "?UN=u1", "", 200, "C:Connected to Quorvel server.", left3},
+        {multipart, "multipart/form-data; boundary=XyZ", 200, kAccepted,
+         "2 SMS message(s) remaining today."},
+        {"T=%2B44%zz", kForm, 400, "E:Malformed request."},
+        {"T=%C3%28", kForm, 400, "E:Malformed request."},
+        {"T=%2B44+a", "text/plain", 400, "E:Malformed request."},
+        {"hMode=x&" + mb, kForm, 200, "E:Unknown request."},
+        {"hMode=x&" + big + "b", kForm, 413, "E:Request too large."},
+        {form("+4477 g#+4478 h#+4479 i"), kForm, 200,
+         "E:Daily allowance exceeded: 2 message(s) remaining today."},
+        {form("+4477 next day"), kForm, 200, kAccepted, "4 SMS message(s) remaining today.", 1},
+    };
+    for (const auto& s : steps) {
+        clock += s.days * 24 * 3600;
+        auto r = s.type.empty() ? get(s.request) : post(s.request, s.type);
+        const std::string what = s.request.substr(0, 60);
+        ASSERT_TRUE(r) << what;
+        EXPECT_EQ(r->status, s.status) << what;
+        EXPECT_EQ(value(r->body, "hstatus"), s.hstatus) << what;
+        EXPECT_EQ(value(r->body, "hStatus1"), s.hstatus1.empty() ? s.hstatus : s.hstatus1) << what;
+    }
+    EXPECT_EQ(stored(), (std::vector<std::string>{"2026-03-01 09:30:00|u1|+4477|a",
+                                                  "2026-03-01 09:30:00|u1|+4478|<b>&",
+                                                  "2026-03-01 09:30:00|u1|+4479|multi",
+                                                  "2026-03-02 09:30:00|u1|+4477|next day"}));
+}
+
+TEST_F(ServiceTest, BadRequestLineGetsThePage) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(uint16_t(server.port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const std::string garbage = "GARBAGE\r\nConnection: close\r\n\r\n";
+    ASSERT_EQ(write(fd, garbage.data(), garbage.size()), ssize_t(garbage.size()));
+    std::string answer;
+    char buf[4096];
+    for (ssize_t n;
+         answer.find("</html>") == std::string::npos && (n = read(fd, buf, sizeof buf)) > 0;)
+        answer.append(buf, size_t(n));
+    close(fd);
+    EXPECT_EQ(answer.rfind("HTTP/1.1 400", 0), 0u) << answer;
+    EXPECT_EQ(value(answer, "hStatus1"), "E:Malformed request.");
+    EXPECT_TRUE(get(kPage)); // still serving
+}
+
+// Two services on one file stand in for any two writers: the allowance is
+// counted inside the transaction, so only one of the long submissions fits.
+TEST_F(ServiceTest, SimultaneousSubmissionsNeverBothPassTheAllowance) {
+    const std::string shared = dir.filePath("shared.sqlite").toStdString();
+    Server a{shared, 1000, clock}, b{shared, 1000, clock};
+    ASSERT_TRUE(client(a.port).Get(kPage + "?UN=u1"));
+    std::string t = "+4477 0";
+    for (int i = 1; i < 600; ++i)
+        t += "#+4477 " + std::to_string(i);
+    constexpr int kClients = 6;
+    std::latch start(kClients);
+    std::atomic<int> accepted{0}, refused{0};
+    std::vector<std::thread> clients;
+    for (int i = 0; i < kClients; ++i) {
+        clients.emplace_back([&, i] {
+            auto c = client(i % 2 ? b.port : a.port);
+            start.arrive_and_wait();
+            auto r = c.Post(kPage, form(t), kForm);
+            std::string status = r ? value(r->body, "hstatus") : "no answer";
+            if (status == kAccepted)
+                ++accepted;
+            else if (status == "E:Daily allowance exceeded: 400 message(s) remaining today.")
+                ++refused;
+        });
+    }
+    for (auto& c : clients)
+        c.join();
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(refused, kClients - 1);
+    size_t rows = 0;
+    Store(shared).list("", [&](const Store::Row&) { ++rows; });
+    EXPECT_EQ(rows, 600u);
+}
+
+// The program itself: its log, a clean stop on SIGTERM, and the listing.
+TEST_F(ServiceTest, ProgramLogsStopsOnSigtermAndLists) {
+    const QString file = dir.filePath("p.sqlite");
+    QProcess p;
+    p.setReadChannel(QProcess::StandardError);
+    p.start(QUORVEL_SERVICE_PATH, {"--port", "0", "--db", file});
+    QString log;
+    while (!log.contains('\n') && p.waitForReadyRead(10000))
+        log += p.readAllStandardError();
+    auto port = QRegularExpression(":(\\d+)/quorvel/quorvel.asp").match(log).captured(1).toInt();
+    ASSERT_GT(port, 0) << log.toStdString();
+    ASSERT_TRUE(client(port).Get(kPage + "?UN=u%09x"));
+    ASSERT_TRUE(client(port).Post(kPage, form("+4477 a\tb", "u\tx"), kForm));
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    log += p.readAllStandardError();
+    EXPECT_TRUE(
+        log.contains(QRegularExpression(" 127.0.0.1 POST /quorvel/quorvel.asp 200 [0-9.]+ ms\n")))
+        << log.toStdString();
+    EXPECT_TRUE(log.endsWith("quorvel-service: stopped\n")) << log.toStdString();
+    QProcess list;
+    list.start(QUORVEL_SERVICE_PATH, {"--list", "u\tx", "--db", file});
+    ASSERT_TRUE(list.waitForFinished(10000));
+    EXPECT_TRUE(list.readAllStandardOutput().endsWith("\tu\\tx\t+4477\ta\\tb\n"));
+}
+
+} // namespace
