@@ -25,5 +25,6 @@ ClientSettings ClientSettings::loadWithDefaults() {
     // A store that cannot be written still reads as the defaults.
     ClientSettings s;
     s.connection = connectionTypeFromStored(Setting::readNumber(Setting::ModemConn, 2));
+    s.OutlookWarningOff = Setting::readNumber(Setting::ShowOutlook, 0) != 0;
     return s;
 }

@@ -8,9 +8,11 @@
 enum class ConnectionType;
 struct ClientSettings;
 class CompositionPanel;
+class ContactsController;
 class IntervalTimer;
 class OutboxPanel;
 class QAction;
+class QHBoxLayout;
 class QMenu;
 class QPushButton;
 class RecipientsPanel;
@@ -32,6 +34,7 @@ public:
     SendPanel& sendPanel() { return *m_send; }
     OutboxPanel& outboxPanel() { return *m_outbox; }
     RecipientsPanel& recipientsPanel() { return *m_recipients; }
+    ContactsController& contacts() { return *m_contacts; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
 
@@ -64,6 +67,10 @@ public:
     void ApplyBackColour();
     // What choosing a connection does to this window.
     void applyConnectionLayout(ConnectionType connection);
+    // A panel beside the frames (the docked contacts window): the frames move
+    // right and the window grows by the panel's width, centred on the screen.
+    void dockSidePanel(QWidget* panel);
+    void undockSidePanel(QWidget* panel);
 
 signals:
     // The window has been closed for good (close box, Exit or the program).
@@ -87,5 +94,7 @@ private:
     SendPanel* m_send = nullptr;
     OutboxPanel* m_outbox = nullptr;
     RecipientsPanel* m_recipients = nullptr;
+    ContactsController* m_contacts = nullptr;
+    QHBoxLayout* m_top = nullptr;
     bool m_closing = false;
 };
