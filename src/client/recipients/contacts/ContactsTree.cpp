@@ -89,7 +89,9 @@ QList<GroupMembers> readGroups(const QString& appPath) {
 }
 
 bool writeOutlookContacts(const QString& appPath, const QStringList& lines) {
-    return LineFile::rewrite(InstallPath::resolve(appPath, "Groups\\OutlookContact.dat"), lines);
+    // A copy of the address book, made again at each load: no wait for the disk.
+    return LineFile::rewrite(InstallPath::resolve(appPath, "Groups\\OutlookContact.dat"), lines,
+                             false);
 }
 
 int validOutlookContacts(const QString& appPath) {
