@@ -39,11 +39,7 @@ void ContactsTreeWidget::setNodes(const QList<ContactsTree::Node>& nodes) {
     }
     // Items join the view once, whole: far cheaper than one by one.
     addTopLevelItems(top);
-    for (QTreeWidgetItem* t : top) {
-        t->setExpanded(true);
-        for (int i = 0; i < t->childCount(); ++i)
-            t->child(i)->setExpanded(true);
-    }
+    expandAll();
 }
 
 QString ContactsTreeWidget::dragText(const QTreeWidgetItem* item) {
