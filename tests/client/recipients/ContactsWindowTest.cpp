@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -42,6 +43,10 @@ protected:
     // Answers the number-format warning, its box ticked or not.
     void answerWarning(bool dontShowAgain) {
         onModal<frmOWarning>([dontShowAgain](frmOWarning& w) {
+            EXPECT_EQ(w.windowTitle() + ": " + w.lblText->text(),
+                      "Quorvel Warning: All numbers must be stored in MS Outlook in the "
+                      "international format eg.,+447700900461 and must incorporate the country "
+                      "code.");
             w.chkShow->setChecked(dontShowAgain);
             w.cmdYes->click();
         });

@@ -129,7 +129,6 @@ AddressBook ContactsController::readAddressBook(const ContactsStore& book) {
             return;
         OutlookItemCount = count;
         m_wait->lblCount->setText(QString::number(OutlookItemCount));
-        emit countShown(OutlookItemCount);
     };
     connect(&tick, &QTimer::timeout, this, show);
     reader->start();

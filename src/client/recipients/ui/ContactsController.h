@@ -63,10 +63,6 @@ public:
     // The address book; tests point it elsewhere.
     std::function<ContactsStore()> store = [] { return ContactsStore::configured(); };
 
-signals:
-    // Each time the wait window's count changes (and once when the reading ends).
-    void countShown(int count);
-
 private:
     void LoadContactsWindow();
     AddressBook readAddressBook(const ContactsStore& store);

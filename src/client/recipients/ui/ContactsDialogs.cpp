@@ -15,9 +15,9 @@ frmOWarning::frmOWarning(bool& warningOff, QWidget* parent)
     setObjectName("frmOWarning");
     setWindowTitle("Quorvel Warning");
     setModal(true);
-    lblText = new QLabel("All numbers must be stored in MS Outlook in the international format "
-                         "eg.,+447700900461 and must incorporate the country code.",
-                         this);
+    // clang-format off
+    lblText = new QLabel("All numbers must be stored in MS Outlook in the international format eg.,+447700900461 and must incorporate the country code.", this);
+    // clang-format on
     lblText->setWordWrap(true);
     chkShow = named(new QCheckBox("Don't show this again.", this), "chkShow");
     cmdYes = named(new QPushButton("Ok", this), "cmdYes");
