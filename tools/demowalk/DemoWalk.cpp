@@ -16,8 +16,8 @@
 #include "common/Setting.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>

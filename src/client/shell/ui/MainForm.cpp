@@ -113,6 +113,9 @@ void MainForm::dockSidePanel(QWidget* panel) {
 
 void MainForm::undockSidePanel(QWidget* panel) {
     m_top->removeWidget(panel);
+    // The minimum size still counts the panel until the layouts run again.
+    m_top->activate();
+    layout()->activate();
     resize(width() - panel->width() - m_top->spacing(), height());
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
