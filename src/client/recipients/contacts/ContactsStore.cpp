@@ -26,7 +26,7 @@ QStringList AddressBook::lines() const {
 
 QString ContactsStore::defaultDir() {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    // The base directory specification ignores relative paths.
+    // XDG variables holding a relative path count as unset.
     if (data.isEmpty() || QDir::isRelativePath(data))
         data = QDir::homePath() + "/.local/share";
     return data + "/contacts";
