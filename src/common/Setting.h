@@ -20,6 +20,8 @@ inline constexpr Key ShowOption{"SHOW_OPTION", "0"};
 inline constexpr Key ShowOutlook{"SHOW_OUTLOOK", "0"};
 inline constexpr Key StartInTray{"CLSID:0XA7", nullptr};
 inline constexpr Key BackColour{"CLSID:0X5A", nullptr};
+// The address book's folder; unset: $XDG_DATA_HOME/contacts.
+inline constexpr Key ContactsDir{"CONTACTS_DIR", nullptr};
 
 // The value text, or "Error".
 QString read(const Key& key);

@@ -4,6 +4,9 @@
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/MessageListWindow.h"
 #include "client/outbox/ui/SendPanel.h"
+#include "client/recipients/ui/ContactsController.h"
+#include "client/recipients/ui/ContactsDialogs.h"
+#include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ui/AboutBox.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ui/ClientStartup.h"
@@ -11,6 +14,8 @@
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
+#include "common/Registry.h"
+#include "common/Setting.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -161,6 +166,9 @@ bool DemoWalk::startClient(Connection connection) {
             AboutBox about(form.settings(), &splash);
             shot(&about, "02-about-box");
             about.close();
+            // An installation with an address book of its own uses it.
+            if (Setting::read(Setting::ContactsDir) != QLatin1String(Registry::kError))
+                splash.outlookCheck->setChecked(true);
             splash.Command2_Click();
             return !splash.exitRequested();
         };
@@ -254,6 +262,34 @@ bool DemoWalk::showAcceptedMessages() {
     return ok || fail("the accepted messages view is empty");
 }
 
+bool DemoWalk::showContacts() {
+    ContactsController& contacts = mainForm()->contacts();
+    if (!contacts.loaded())
+        return true; // no address book here: nothing to show
+    QTimer::singleShot(0, [this] {
+        if (auto* w = qobject_cast<frmOWarning*>(QApplication::activeModalWidget())) {
+            shot(w, "09-contacts-warning");
+            w->cmdYes->click();
+        }
+    });
+    mainForm()->findChild<QToolButton*>("picOutLook")->click();
+    frmOutlook& w = contacts.window();
+    if (!w.isVisible())
+        return fail("the contacts window did not open");
+    shot(&w, "10-contacts-window");
+    w.Check1->click();
+    QTreeWidgetItem* outlook = w.tContacts->node("Contacts");
+    outlook->setCheckState(0, Qt::Checked);
+    const Controls c = controls();
+    const int before = c.List4->count();
+    w.cmdAddSelected->click();
+    if (c.List4->count() <= before)
+        return fail("Add Selected put no contact on the Number List");
+    shot(mainForm(), "11-contacts-docked");
+    w.Command1->click();
+    return true;
+}
+
 bool DemoWalk::run() {
     if (!startClient(Connection::SetUpModem))
         return false;
@@ -263,6 +299,8 @@ bool DemoWalk::run() {
             !sendQueueAndWaitAccepted(180000) || !showAcceptedMessages())
             return false;
     }
+    if (!showContacts())
+        return false;
     mainForm()->close();
     return true;
 }

@@ -68,6 +68,9 @@ public:
     // moved to the accepted file (false on time-out).
     bool sendQueueAndWaitAccepted(int timeoutMs);
     bool showAcceptedMessages();
+    // With an address book: the contacts window floating, then docked beside
+    // the main window, and its checked Outlook branch added to the Number List.
+    bool showContacts();
     bool modemRouteAvailable() const;
     // Entry texts seen in the outbox while waiting, with their prefixes.
     QStringList outboxStatesSeen() const { return m_seen; }

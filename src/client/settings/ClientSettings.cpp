@@ -30,5 +30,6 @@ ClientSettings ClientSettings::loadWithDefaults() {
     s.OutDial = prefix >= -1 && prefix <= 32767 ? static_cast<int>(prefix) : -1;
     s.OutDialOption = Setting::readNumber(Setting::OutDialOption, 0) == 1 ? 1 : 0;
     s.IEWarningOff = Setting::readNumber(Setting::ShowOption, 0) != 0;
+    s.OutlookWarningOff = Setting::readNumber(Setting::ShowOutlook, 0) != 0;
     return s;
 }

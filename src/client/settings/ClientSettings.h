@@ -16,6 +16,8 @@ struct ClientSettings {
     ConnectionType connection = ConnectionType::NotChosen;
     bool StartInTray = false;
     bool OutlookEnabled = false;
+    // SHOW_OUTLOOK is not "0": the number-format warning is not shown.
+    bool OutlookWarningOff = false;
     // Set by the connection settings when the modem route has no usable port.
     bool noPort = false;
     // OUT_DIAL (-1: no prefix) and OUT_DIAL_OPTION as loaded; the connection

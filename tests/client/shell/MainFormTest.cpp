@@ -5,8 +5,10 @@
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/SendPanel.h"
+#include "client/recipients/ui/ContactsController.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "client/recipients/ui/RecipientsPanel.h"
+#include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
 #include "common/IntervalTimer.h"
 #include "common/Setting.h"
@@ -306,4 +308,24 @@ TEST_F(MainFormTest, MainWindowWithAComposedMessage) {
     const QString file = dir + "/main-window-composed.png";
     ASSERT_TRUE(form->grab().save(file));
     EXPECT_EQ(QImage(file).size(), form->size());
+}
+
+TEST_F(MainFormTest, TheContactsPanelDocksLeftOfTheFramesAndTheWindowGrowsByItsWidth) {
+    settings.OutlookWarningOff = true;
+    loadAndShow();
+    EXPECT_TRUE(recipients().picContact->isVisible()) << "no address book: the plain button";
+    recipients().picContact->click();
+    frmOutlook& w = form->contacts().window();
+    ASSERT_TRUE(w.isVisible());
+    const int before = form->width();
+    w.Check1->click();
+    QApplication::processEvents();
+    EXPECT_GE(form->width(), before + w.width());
+    EXPECT_FALSE(w.isWindow());
+    EXPECT_LT(w.mapTo(form.get(), QPoint(w.width(), 0)).x(),
+              compose().mapTo(form.get(), QPoint(0, 0)).x());
+    w.Command1->click();
+    EXPECT_EQ(form->width(), before);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.isWindow()) << "floating again for the next opening";
 }

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -103,7 +104,8 @@ void RecipientsPanel::buildControls() {
                                "Microsoft Outlook and Quorvel Contacts");
     picOutLook->hide();
     auto* contactsCell = captioned(Frame9, picContact, Label7, "Label7", "Contact");
-    contactsCell->layout()->addWidget(picOutLook);
+    // One of the two buttons shows, in the same place beside the caption.
+    static_cast<QHBoxLayout*>(contactsCell->layout())->insertWidget(1, picOutLook);
     cg->addWidget(Combo3, 0, 0, 1, 3);
     cg->addWidget(captioned(Frame9, Picture19, lblAddGrpNos, "lblAddGrpNos", "Add To Number List"),
                   1, 0);

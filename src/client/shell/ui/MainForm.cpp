@@ -8,6 +8,7 @@
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/SendPanel.h"
+#include "client/recipients/ui/ContactsController.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/settings/ClientSettings.h"
@@ -28,6 +29,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -96,10 +98,32 @@ void MainForm::buildPanels() {
     exitRow->addStretch();
     exitRow->addWidget(Command3);
     right->addLayout(exitRow);
-    auto* top = new QHBoxLayout(central);
-    top->addLayout(left, 3);
-    top->addLayout(right, 2);
+    m_top = new QHBoxLayout(central);
+    m_top->addLayout(left, 3);
+    m_top->addLayout(right, 2);
     resize(1200, 760);
+
+    m_contacts = new ContactsController(*m_recipients, m_settings, appPath,
+                                        {this, [this](QWidget* p) { dockSidePanel(p); },
+                                         [this](QWidget* p) { undockSidePanel(p); }},
+                                        this);
+}
+
+void MainForm::dockSidePanel(QWidget* panel) {
+    m_top->insertWidget(0, panel);
+    resize(width() + panel->width() + m_top->spacing(), height());
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+}
+
+void MainForm::undockSidePanel(QWidget* panel) {
+    m_top->removeWidget(panel);
+    // The minimum size still counts the panel until the layouts run again.
+    m_top->activate();
+    layout()->activate();
+    resize(width() - panel->width() - m_top->spacing(), height());
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
 }
 
 bool MainForm::defaultOptionsWindow() {
@@ -132,6 +156,8 @@ bool MainForm::load() {
     m_recipients->controller().LoadFrequentNumbers();
     m_recipients->controller().LoadNumberList();
     m_recipients->controller().LoadGroups();
+    // 9.
+    m_contacts->LoadContactsSource();
     // 10.
     m_compose->controller().LoadQuickMessages();
     // 11.
@@ -239,6 +265,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         Timer1->stop();
         Timer2->stop();
         saveAtShutdown();
+        m_contacts->Unload();
         RemoveTrayIcon();
     }
     event->accept();

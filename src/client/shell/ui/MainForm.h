@@ -9,9 +9,11 @@
 
 struct ClientSettings;
 class CompositionPanel;
+class ContactsController;
 class IntervalTimer;
 class OutboxPanel;
 class QAction;
+class QHBoxLayout;
 class QMenu;
 class QPushButton;
 class RecipientsPanel;
@@ -34,6 +36,7 @@ public:
     SendPanel& sendPanel() { return *m_send; }
     OutboxPanel& outboxPanel() { return *m_outbox; }
     RecipientsPanel& recipientsPanel() { return *m_recipients; }
+    ContactsController& contacts() { return *m_contacts; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
 
@@ -72,6 +75,10 @@ public:
     // What choosing a connection does to this window.
     void applyConnectionLayout(int connectionType) override;
     void setSendEnabled(bool enabled) override;
+    // A panel beside the frames (the docked contacts window): the frames move
+    // right and the window grows by the panel's width, centred on the screen.
+    void dockSidePanel(QWidget* panel);
+    void undockSidePanel(QWidget* panel);
 
 signals:
     // The window has been closed for good (close box, Exit or the program).
@@ -95,5 +102,7 @@ private:
     SendPanel* m_send = nullptr;
     OutboxPanel* m_outbox = nullptr;
     RecipientsPanel* m_recipients = nullptr;
+    ContactsController* m_contacts = nullptr;
+    QHBoxLayout* m_top = nullptr;
     bool m_closing = false;
 };

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// One item of an address book as its file holds it: the full name and the
+// mobile number before cleaning (either may be empty).
+struct RawContact {
+    QString fullName;
+    QString mobile;
+    bool operator==(const RawContact&) const = default;
+};
+
+namespace ContactFiles {
+
+// Text of a file whose encoding nobody wrote down: a byte-order mark decides,
+// else UTF-8 when the bytes are valid UTF-8, else Windows-1252 (what the
+// mail programs of that system write).
+QString decodeText(const QByteArray& bytes);
+// Bytes whose charset a file names ("UTF-8", "ISO-8859-1", "windows-1252",
+// ...); unknown or empty names fall back to decodeText.
+QString decodeCharset(const QByteArray& bytes, const QByteArray& charset);
+
+} // namespace ContactFiles
+
+namespace VCard {
+
+// Every card of a .vcf file (vCard 2.1, 3.0 or 4.0), in file order; a card
+// cut off before its END:VCARD is dropped. FullName is FN, else the name
+// built from N; the mobile number is the first TEL typed cell or mobile
+// (also through an Apple-style group label such as item1.X-ABLabel:mobile).
+QList<RawContact> parse(const QByteArray& bytes);
+
+} // namespace VCard
+
+namespace ContactsCsv {
+
+// The rows of a mail program's CSV export with a mobile column ("Mobile
+// Phone", "Mobile Number", or a "Phone n - Type/Label" pair saying Mobile);
+// the name from a full-name column ("Display Name", "Full Name", "Name")
+// when filled, else first, middle and last name. No mobile column: no items.
+QList<RawContact> parse(const QByteArray& bytes);
+
+} // namespace ContactsCsv

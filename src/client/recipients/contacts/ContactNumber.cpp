@@ -1,0 +1,38 @@
+#include "client/recipients/contacts/ContactNumber.h"
+
+namespace ContactNumber {
+
+QString CleanOutlookNumber(const QString& text) {
+    if (text.isEmpty())
+        return {};
+    // Address books also write no-break and other wide blanks between groups.
+    QString n;
+    n.reserve(text.size());
+    for (QChar c : text)
+        if (!c.isSpace())
+            n += c;
+    const qsizetype open = n.indexOf('(');
+    if (open >= 0 && open + 1 < n.size() && n[open + 1] == '0') {
+        if (open + 2 < n.size() && n[open + 2] == ')')
+            n.remove(open, 3);
+        else
+            n.remove(open, 2);
+    }
+    QString out;
+    out.reserve(n.size());
+    for (QChar c : n)
+        if (c != '(' && c != ')' && c != '-' && c != '[' && c != ']')
+            out += c;
+    return out.startsWith('+') ? out : QString();
+}
+
+QString contactLine(const QString& fullName, const QString& cleanNumber) {
+    QString name = fullName;
+    for (QChar& c : name)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = ' ';
+    return name.trimmed() + ' ' + cleanNumber;
+}
+
+} // namespace ContactNumber

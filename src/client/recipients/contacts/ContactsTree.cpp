@@ -1,0 +1,106 @@
+#include "client/recipients/contacts/ContactsTree.h"
+
+#include "client/recipients/NumberEntry.h"
+#include "common/InstallPath.h"
+#include "common/LineFile.h"
+
+#include <QHash>
+
+namespace ContactsTree {
+
+namespace {
+const QString kSep = QStringLiteral("//");
+} // namespace
+
+QString folderKey(const QString& path) {
+    return path.isEmpty() ? kOutlook : kOutlook + '/' + path;
+}
+
+QList<Node> build(const AddressBook* book, const QStringList& speedLines,
+                  const QList<GroupMembers>& groups) {
+    QList<Node> nodes;
+    nodes.append({kRoot, QStringLiteral("Contacts"), kNodeTag, {}});
+    nodes.append({kOutlook, QStringLiteral("Outlook Contacts"), kNodeTag, kRoot});
+    if (book) {
+        QHash<QString, bool> shown{{kOutlook, true}};
+        for (const ContactFolder& f : book->folders) {
+            const QString key = folderKey(f.path);
+            if (!f.path.isEmpty()) {
+                const QString parent = folderKey(f.path.section('/', 0, -2));
+                // A folder holding nothing, or whose parent has no node, is not shown.
+                if ((f.items == 0 && f.subfolders == 0) || !shown.contains(parent))
+                    continue;
+                nodes.append({key, f.name, kNodeTag, parent});
+                shown.insert(key, true);
+            }
+            for (qsizetype i = 0; i < f.lines.size(); ++i)
+                nodes.append({key + kSep + QString::number(i + 1), f.lines[i], {}, key});
+        }
+    }
+    nodes.append({kOwn, QStringLiteral("Quorvel Contacts"), kNodeTag, kRoot});
+    nodes.append({kSpeed, QStringLiteral("Frequently Dialed Numbers"), kNodeTag, kOwn});
+    int i = 0;
+    for (const QString& line : speedLines)
+        if (!line.isEmpty())
+            nodes.append({kSpeed + kSep + QString::number(++i), line, {}, kSpeed});
+    for (const GroupMembers& g : groups) {
+        const QString key = kOwn + kSep + QString::number(g.line);
+        nodes.append({key, g.name, kNodeTag, kOwn});
+        for (qsizetype j = 0; j < g.members.size(); ++j)
+            nodes.append({key + kSep + QString::number(j + 1), g.members[j], {}, key});
+    }
+    return nodes;
+}
+
+QStringList readSpeedLines(const QString& appPath) {
+    QStringList out;
+    for (const QString& l :
+         LineFile::readAll(InstallPath::resolve(appPath, "Config\\SpeedNos.dat")))
+        if (!l.trimmed().isEmpty())
+            out << l;
+    return out;
+}
+
+bool isGroupFileName(const QString& name) {
+    if (name.isEmpty())
+        return false;
+    for (QChar c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+              c == '_'))
+            return false;
+    return true;
+}
+
+QList<GroupMembers> readGroups(const QString& appPath) {
+    QList<GroupMembers> out;
+    const QStringList names = LineFile::readAll(InstallPath::resolve(appPath, "Groups\\Group.dat"));
+    for (int i = 0; i < names.size(); ++i) {
+        if (names[i].trimmed().isEmpty())
+            continue;
+        GroupMembers g{names[i], i + 1, {}};
+        if (isGroupFileName(names[i]))
+            for (const QString& m :
+                 LineFile::readAll(InstallPath::resolve(appPath, "Groups\\" + names[i] + ".dat")))
+                if (!m.isEmpty())
+                    g.members << m;
+        out << g;
+    }
+    return out;
+}
+
+bool writeOutlookContacts(const QString& appPath, const QStringList& lines) {
+    // A copy of the address book, made again at each load: no wait for the disk.
+    return LineFile::rewrite(InstallPath::resolve(appPath, "Groups\\OutlookContact.dat"), lines,
+                             false);
+}
+
+int validOutlookContacts(const QString& appPath) {
+    int n = 0;
+    for (const QString& l :
+         LineFile::readAll(InstallPath::resolve(appPath, "Groups\\OutlookContact.dat")))
+        if (NumberEntry::IsValidNumberEntry(l))
+            ++n;
+    return n;
+}
+
+} // namespace ContactsTree

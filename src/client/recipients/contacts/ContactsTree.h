@@ -1,0 +1,56 @@
+#pragma once
+
+#include "client/recipients/contacts/ContactsStore.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One group of Group.dat with its members, as the tree shows it.
+struct GroupMembers {
+    QString name;
+    int line = 0; // in Group.dat, counting every line from 1
+    QStringList members;
+};
+
+// The contacts window's tree as plain nodes, parents before children, in the
+// order shown. Keys are unique: folders are keyed by their path and every
+// key part that follows a number is separated by "//", which no folder name
+// or fixed key contains.
+namespace ContactsTree {
+
+inline const QString kRoot = QStringLiteral("RootContact");
+inline const QString kOutlook = QStringLiteral("Contacts");
+inline const QString kOwn = QStringLiteral("EContact");
+inline const QString kSpeed = QStringLiteral("SpeedNos");
+inline const QString kNodeTag = QStringLiteral("node");
+inline const QString kOutlookGroup = QStringLiteral("OutlookContact");
+
+struct Node {
+    QString key;
+    QString text;
+    QString tag; // "node" for a branch, empty for a contact
+    QString parentKey;
+    bool operator==(const Node&) const = default;
+};
+
+// `book` is null when the address book is not used: the Outlook branch stays empty.
+QList<Node> build(const AddressBook* book, const QStringList& speedLines,
+                  const QList<GroupMembers>& groups);
+
+QString folderKey(const QString& path);
+
+// Config\SpeedNos.dat's non-empty lines.
+QStringList readSpeedLines(const QString& appPath);
+// Group.dat's groups with their member files. A name that is not letters,
+// digits and "_" only names no file: its node stays empty. A missing member
+// file is an empty group.
+QList<GroupMembers> readGroups(const QString& appPath);
+bool isGroupFileName(const QString& name);
+
+// Groups\OutlookContact.dat, rewritten whole.
+bool writeOutlookContacts(const QString& appPath, const QStringList& lines);
+// Its lines that pass the Number List's entry test.
+int validOutlookContacts(const QString& appPath);
+
+} // namespace ContactsTree

@@ -1,0 +1,247 @@
+#include "client/recipients/ui/ContactsController.h"
+
+#include "client/recipients/contacts/ContactsTree.h"
+#include "client/recipients/ui/ContactsDialogs.h"
+#include "client/recipients/ui/RecipientsController.h"
+#include "client/recipients/ui/RecipientsPanel.h"
+#include "client/recipients/ui/frmOutlook.h"
+#include "client/settings/ClientSettings.h"
+#include "common/MessageBox.h"
+#include "ui/BackColour.h"
+#include "ui/ClickableLabel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidgetItemIterator>
+
+namespace {
+// 180 twips.
+constexpr int kTop = 12;
+} // namespace
+
+ContactsController::ContactsController(RecipientsPanel& recipients, ClientSettings& settings,
+                                       std::function<QString()> appPath, Host host, QObject* parent)
+    : QObject(parent), m_recipients(recipients), m_settings(settings),
+      m_appPath(std::move(appPath)), m_host(std::move(host)) {
+    connect(m_recipients.picOutLook, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
+    connect(m_recipients.picContact, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
+    connect(m_recipients.Combo3, &QComboBox::textActivated, this,
+            [this](const QString& text) { Combo3_Chosen(text); });
+}
+
+ContactsController::~ContactsController() {
+    m_stop = true;
+}
+
+bool ContactsController::IsOutlookAvailable() const {
+    return m_settings.OutlookEnabled && store().isAvailable();
+}
+
+void ContactsController::LoadContactsSource() {
+    const bool available = IsOutlookAvailable();
+    m_recipients.picOutLook->setVisible(available);
+    m_recipients.picContact->setVisible(!available);
+    m_recipients.Label7->setText(available ? "Outlook" : "Contact");
+    m_recipients.Label7->setToolTip(available ? m_recipients.picOutLook->toolTip()
+                                              : m_recipients.picContact->toolTip());
+    if (available && !m_window)
+        LoadContactsWindow();
+}
+
+bool ContactsController::loaded() const {
+    return !m_window.isNull();
+}
+
+frmOutlook& ContactsController::window() {
+    if (!m_window)
+        LoadContactsWindow();
+    return *m_window;
+}
+
+void ContactsController::LoadContactsWindow() {
+    if (m_loading)
+        return;
+    m_loading = true;
+    auto* w = new frmOutlook(m_host.mainWindow);
+    m_window = w;
+    paintBackground(w->Check1, m_settings.BackColour);
+    OutlookItemCount = 0;
+    connect(w->cmdAddAll, &QPushButton::clicked, this, [this] { cmdAddAll_Click(); });
+    connect(w->cmdAddSelected, &QPushButton::clicked, this, [this] { cmdAddSelected_Click(); });
+    connect(w->cmdClearAll, &QPushButton::clicked, this, [this] { cmdClearAll_Click(); });
+    connect(w->Check1, &QPushButton::clicked, this, [this](bool on) { Check1_Click(on); });
+    connect(w->Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(w, &frmOutlook::closedByUser, this, [this] { Command1_Click(); });
+    // NodeCheck: a node's new state goes to every descendant.
+    connect(w->tContacts, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
+        if (m_propagating)
+            return;
+        m_propagating = true;
+        const Qt::CheckState state = item->checkState(0);
+        QList<QTreeWidgetItem*> todo{item};
+        while (!todo.isEmpty()) {
+            QTreeWidgetItem* i = todo.takeLast();
+            for (int c = 0; c < i->childCount(); ++c) {
+                i->child(c)->setCheckState(0, state);
+                todo << i->child(c);
+            }
+        }
+        m_propagating = false;
+    });
+
+    const QString appPath = m_appPath();
+    const QStringList speed = ContactsTree::readSpeedLines(appPath);
+    const QList<GroupMembers> groups = ContactsTree::readGroups(appPath);
+    const ContactsStore book = store();
+    if (m_settings.OutlookEnabled && book.isAvailable()) {
+        const AddressBook read = readAddressBook(book);
+        ContactsTree::writeOutlookContacts(appPath, read.lines());
+        w->tContacts->setNodes(ContactsTree::build(&read, speed, groups));
+    } else {
+        w->tContacts->setNodes(ContactsTree::build(nullptr, speed, groups));
+    }
+    m_loading = false;
+}
+
+AddressBook ContactsController::readAddressBook(const ContactsStore& book) {
+    m_wait = new frmMessage(m_host.mainWindow);
+    m_wait->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Read off the window's thread: the windows keep answering and the
+    // count keeps moving however large the book is.
+    std::atomic_int count{0};
+    AddressBook read;
+    QThread* reader =
+        QThread::create([&] { read = book.read([&](int n) { count = n; }, &m_stop); });
+    QEventLoop loop;
+    connect(reader, &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer tick;
+    tick.setInterval(50);
+    const auto show = [&] {
+        if (OutlookItemCount == count)
+            return;
+        OutlookItemCount = count;
+        m_wait->lblCount->setText(QString::number(OutlookItemCount));
+    };
+    connect(&tick, &QTimer::timeout, this, show);
+    reader->start();
+    tick.start();
+    loop.exec();
+    reader->wait();
+    delete reader;
+    show();
+    QApplication::restoreOverrideCursor();
+    delete m_wait;
+    m_wait = nullptr;
+    return read;
+}
+
+void ContactsController::showWarning() {
+    frmOWarning warning(m_settings.OutlookWarningOff, m_host.mainWindow);
+    warning.exec();
+}
+
+void ContactsController::OpenContactsWindow() {
+    if (!m_settings.OutlookWarningOff)
+        showWarning();
+    if (ContactsWindowOpen || m_loading)
+        return;
+    frmOutlook& w = window();
+    ContactsWindowOpen = true;
+    w.show();
+    // Centred across the main window's client area, just below its top.
+    if (QWidget* main = m_host.mainWindow) {
+        const QRect area = main->contentsRect();
+        w.move(main->mapToGlobal(QPoint(area.x() + (area.width() - w.width()) / 2, kTop)));
+    }
+    w.raise();
+}
+
+void ContactsController::addLeaves(bool checkedOnly) {
+    frmOutlook& w = window();
+    RecipientsController& list = m_recipients.controller();
+    for (QTreeWidgetItemIterator it(w.tContacts); *it; ++it) {
+        if (ContactsTreeWidget::tag(*it) == ContactsTree::kNodeTag)
+            continue;
+        if (!checkedOnly || (*it)->checkState(0) == Qt::Checked)
+            list.AddEntry((*it)->text(0), true);
+    }
+    if (!ContactsDocked) {
+        w.hide();
+        ContactsWindowOpen = false;
+    }
+}
+
+void ContactsController::cmdAddAll_Click() {
+    addLeaves(false);
+}
+
+void ContactsController::cmdAddSelected_Click() {
+    addLeaves(true);
+}
+
+void ContactsController::cmdClearAll_Click() {
+    m_propagating = true;
+    for (QTreeWidgetItemIterator it(window().tContacts, QTreeWidgetItemIterator::Checked); *it;
+         ++it)
+        (*it)->setCheckState(0, Qt::Unchecked);
+    m_propagating = false;
+}
+
+void ContactsController::Check1_Click(bool checked) {
+    frmOutlook& w = window();
+    w.Check1->setChecked(checked);
+    if (checked) {
+        w.Check1->setText("Remove Panel");
+        if (!ContactsDocked) {
+            w.setFloating(false);
+            if (m_host.dock)
+                m_host.dock(&w);
+            w.show();
+            ContactsDocked = true;
+        }
+        return;
+    }
+    w.hide();
+    ContactsWindowOpen = false;
+    w.Check1->setText("Add Panel");
+    if (ContactsDocked) {
+        ContactsDocked = false;
+        if (m_host.undock)
+            m_host.undock(&w);
+        w.setFloating(true);
+        w.hide();
+    }
+}
+
+void ContactsController::Command1_Click() {
+    ContactsWindowOpen = false;
+    Check1_Click(false);
+}
+
+void ContactsController::Combo3_Chosen(const QString& text) {
+    if (text != ContactsTree::kOutlookGroup)
+        return;
+    if (ContactsTree::validOutlookContacts(m_appPath()) == 0)
+        MessageBox::show("Outlook Contacts are empty", kQuorvelWarning,
+                         MessageBox::Icon::Information);
+    if (!m_settings.OutlookWarningOff)
+        showWarning();
+}
+
+void ContactsController::Unload() {
+    m_stop = true;
+    if (m_window) {
+        if (ContactsDocked)
+            Check1_Click(false);
+        delete m_window;
+    }
+    ContactsWindowOpen = false;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "client/recipients/contacts/ContactsStore.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+struct ClientSettings;
+class RecipientsPanel;
+class frmMessage;
+class frmOutlook;
+class QWidget;
+
+// The contacts window and everything that reaches it: the main window's
+// contacts buttons, loading the window with the address book (the wait
+// window counting while it is read), the number-format warning, docking the
+// window beside the main window's frames, and the reserved group
+// "OutlookContact" of the group box.
+class ContactsController : public QObject {
+    Q_OBJECT
+public:
+    // What the main window does for the contacts window.
+    struct Host {
+        QWidget* mainWindow = nullptr;
+        // Places the panel beside the frames and makes the window as much wider.
+        std::function<void(QWidget*)> dock;
+        // Takes it out again and makes the window as much narrower.
+        std::function<void(QWidget*)> undock;
+    };
+
+    ContactsController(RecipientsPanel& recipients, ClientSettings& settings,
+                       std::function<QString()> appPath, Host host, QObject* parent = nullptr);
+    ~ContactsController() override;
+
+    // The main window's load: the contacts buttons, and with the address book
+    // available the contacts window loaded behind the wait window.
+    void LoadContactsSource();
+    // The option is on and the address book's folder can be read.
+    bool IsOutlookAvailable() const;
+    // picOutLook, picContact and Label7.
+    void OpenContactsWindow();
+    // A group chosen in the main window's group box.
+    void Combo3_Chosen(const QString& text);
+    // Shutdown.
+    void Unload();
+
+    // Loaded on first need.
+    frmOutlook& window();
+    bool loaded() const;
+
+    void cmdAddAll_Click();
+    void cmdAddSelected_Click();
+    void cmdClearAll_Click();
+    void Check1_Click(bool checked);
+    void Command1_Click();
+
+    bool ContactsWindowOpen = false;
+    bool ContactsDocked = false;
+    int OutlookItemCount = 0;
+
+    // The address book; tests point it elsewhere.
+    std::function<ContactsStore()> store = [] { return ContactsStore::configured(); };
+
+private:
+    void LoadContactsWindow();
+    AddressBook readAddressBook(const ContactsStore& store);
+    void showWarning();
+    void addLeaves(bool checkedOnly);
+
+    RecipientsPanel& m_recipients;
+    ClientSettings& m_settings;
+    std::function<QString()> m_appPath;
+    Host m_host;
+    QPointer<frmOutlook> m_window;
+    frmMessage* m_wait = nullptr;
+    std::atomic_bool m_stop{false};
+    bool m_loading = false;
+    bool m_propagating = false;
+};

@@ -1,0 +1,49 @@
+#include "client/recipients/ui/ContactsDialogs.h"
+
+#include "common/Setting.h"
+#include "ui/PanelWidgets.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace PanelWidgets;
+
+frmOWarning::frmOWarning(bool& warningOff, QWidget* parent)
+    : QDialog(parent), m_warningOff(warningOff) {
+    setObjectName("frmOWarning");
+    setWindowTitle("Quorvel Warning");
+    setModal(true);
+    // clang-format off
+    lblText = new QLabel("All numbers must be stored in MS Outlook in the international format eg.,+447700900461 and must incorporate the country code.", this);
+    // clang-format on
+    lblText->setWordWrap(true);
+    chkShow = named(new QCheckBox("Don't show this again.", this), "chkShow");
+    cmdYes = named(new QPushButton("Ok", this), "cmdYes");
+    cmdYes->setDefault(true);
+    connect(cmdYes, &QPushButton::clicked, this, &QDialog::accept);
+    auto* l = new QVBoxLayout(this);
+    l->addWidget(lblText);
+    l->addWidget(chkShow);
+    l->addWidget(cmdYes, 0, Qt::AlignHCenter);
+    setFixedWidth(360);
+}
+
+void frmOWarning::done(int result) {
+    if (chkShow->isChecked()) {
+        Setting::write(Setting::ShowOutlook, "1");
+        m_warningOff = true;
+    }
+    QDialog::done(result);
+}
+
+frmMessage::frmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+    setObjectName("frmMessage");
+    setWindowTitle("Please wait ....");
+    lblMessage = named(new QLabel("Processing Microsoft Outlook Contact...", this), "lblMessage");
+    lblCount = named(new QLabel("0", this), "lblCount");
+    auto* l = new QVBoxLayout(this);
+    l->addWidget(lblMessage);
+    l->addWidget(lblCount, 0, Qt::AlignHCenter);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+// The reminder that address-book numbers must be international. Closing it
+// in any way with the box ticked stores SHOW_OUTLOOK = "1" and sets `warningOff`.
+class frmOWarning : public QDialog {
+    Q_OBJECT
+public:
+    frmOWarning(bool& warningOff, QWidget* parent = nullptr);
+
+    QLabel* lblText = nullptr;
+    QCheckBox* chkShow = nullptr;
+    QPushButton* cmdYes = nullptr;
+
+    void done(int result) override;
+
+private:
+    bool& m_warningOff;
+};
+
+// "Please wait ....": the running count while the address book is read.
+class frmMessage : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMessage(QWidget* parent = nullptr);
+
+    QLabel* lblMessage = nullptr;
+    QLabel* lblCount = nullptr;
+};
