@@ -9,6 +9,8 @@ enum class ConnectionType;
 struct ClientSettings;
 class CompositionPanel;
 class IntervalTimer;
+class InternetController;
+class ListWidgetEntryList;
 class OutboxPanel;
 class QAction;
 class QMenu;
@@ -32,6 +34,9 @@ public:
     SendPanel& sendPanel() { return *m_send; }
     OutboxPanel& outboxPanel() { return *m_outbox; }
     RecipientsPanel& recipientsPanel() { return *m_recipients; }
+    // The Internet route; its sign-on runs when OK of the connection settings
+    // confirms the Internet connection.
+    InternetController& internet() { return *m_internet; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
 
@@ -75,6 +80,7 @@ protected:
 
 private:
     void buildPanels();
+    void buildInternet();
     void saveAtShutdown();
     bool defaultOptionsWindow();
 
@@ -87,5 +93,10 @@ private:
     SendPanel* m_send = nullptr;
     OutboxPanel* m_outbox = nullptr;
     RecipientsPanel* m_recipients = nullptr;
+    class InternetWindowLink;
+    std::unique_ptr<InternetWindowLink> m_internetLink;
+    std::unique_ptr<ListWidgetEntryList> m_outboxEntries;
+    std::unique_ptr<ListWidgetEntryList> m_operatorQueue;
+    std::unique_ptr<InternetController> m_internet;
     bool m_closing = false;
 };
