@@ -29,6 +29,7 @@ public:
 
     // False until a first download has completed.
     bool hasDocument() const { return m_loaded; }
+    bool loading() const { return !m_reply.isNull(); }
     QUrl url() const { return m_url; }
     int formCount() const { return int(m_forms.size()); }
     QString formName(int form) const;

@@ -1,5 +1,8 @@
 #include "client/shell/ui/MainForm.h"
 #include "client/composition/ui/CompositionPanel.h"
+#include "client/internet/ui/InternetController.h"
+#include "client/internet/ui/frmStatus.h"
+#include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/SendPanel.h"
@@ -15,6 +18,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -219,6 +223,34 @@ TEST_F(MainFormTest, WithoutANotificationAreaMinimisingJustMinimises) {
     loadAndShow();
     form->ShowInTray();
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
+}
+
+// The Internet route through the window: Send Queue without the service's
+// page loaded says so in the status window, which "Ok" and "Connect" leave.
+TEST_F(MainFormTest, SendQueueByInternetWithoutThePageShowsTheServerResponseWindow) {
+    settings.connection = ConnectionType::Internet;
+    loadAndShow();
+    int dialogs = 0;
+    form->showConnectionDialog = [&] { ++dialogs; };
+    out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 hello");
+    send().delivery().setBlinking(true);
+    send().Command2->click();
+    frmStatus& w = form->internet().statusWindow();
+    ASSERT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), "Quorvel Server Response");
+    EXPECT_EQ(w.lblStatus->text(),
+              "Not connected to Quorvel server.\r\nConnect to Quorvel server and Try again.");
+    EXPECT_TRUE(w.cmdClose->isEnabled() && w.cmdConnect->isEnabled());
+    EXPECT_FALSE(form->centralWidget()->isEnabled());
+    EXPECT_FALSE(send().delivery().blinking());
+    QString dir = qEnvironmentVariable("QUORVEL_SCREENSHOT_DIR", TestInstallation::binaryDir());
+    EXPECT_TRUE(w.grab().save(dir + "/server-response.png"));
+    w.cmdConnect->click();
+    EXPECT_EQ(dialogs, 1);
+    w.cmdClose->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(form->centralWidget()->isEnabled());
+    EXPECT_EQ(out().outbox->count(), 1);
 }
 
 // A picture of the main window with a composed message, for the user guide:
