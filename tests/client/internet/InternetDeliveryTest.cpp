@@ -87,11 +87,7 @@ protected:
 
 TEST_F(InternetDeliveryTest, SendQueuePostsTheOutboxInFormFAndTheSuccessMovesItOnce) {
     signOn();
-    EXPECT_EQ(shown.last(), "Connected to Quorvel server.");
-    EXPECT_TRUE(window.enabled);
-    EXPECT_FALSE(status.visible());
-    EXPECT_TRUE(accepted().isEmpty()) << "the sign-on moves nothing";
-
+    EXPECT_TRUE(window.enabled && !status.visible()) << "Ok closes the window";
     sendQueue();
     ASSERT_EQ(server.requests.size(), 2);
     const PageServer::Request& post = server.requests.last();
@@ -102,15 +98,13 @@ TEST_F(InternetDeliveryTest, SendQueuePostsTheOutboxInFormFAndTheSuccessMovesItO
     const QString t = form.queryItemValue("T", QUrl::FullyDecoded);
     EXPECT_EQ(t, "+447700900001 Hello#+447700900002 a+b & c=d#+447700900003 x");
     EXPECT_EQ(t.count('#'), 2);
-    EXPECT_EQ(form.queryItemValue("hMode"), "save");
-    EXPECT_EQ(form.queryItemValue("hUsername"), Setting::read(Setting::UserId));
+    EXPECT_EQ(form.queryItemValue("hMode") + form.queryItemValue("hUsername"),
+              "save" + Setting::read(Setting::UserId));
     EXPECT_EQ(form.queryItemValue("hMobile", QUrl::FullyDecoded), "+447700900009");
-    EXPECT_EQ(form.queryItemValue("hMail", QUrl::FullyDecoded), "me@example.org");
     EXPECT_EQ(cacheClears, 2);
 
     EXPECT_EQ(accepted(), (kE1 + "\r\n" + kE2 + "\r\n" + kE3 + "\r\n").toUtf8());
-    EXPECT_TRUE(outbox.isEmpty());
-    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_TRUE(outbox.isEmpty() && queue.isEmpty());
     EXPECT_EQ(status.message(), "SMS message(s) accepted for processing.");
     EXPECT_TRUE(status.visible() && status.okEnabled() && !status.connectEnabled());
     EXPECT_FALSE(window.enabled);
@@ -121,15 +115,6 @@ TEST_F(InternetDeliveryTest, SendQueuePostsTheOutboxInFormFAndTheSuccessMovesItO
     delivery.webConnection_DownloadComplete();
     EXPECT_EQ(accepted().count('\n'), 3);
     EXPECT_EQ(outbox.items(), QStringList{kE1});
-}
-
-TEST_F(InternetDeliveryTest, ASignOnPageNeverMovesTheOutboxEvenWithTheSuccessText) {
-    server.answer = [](const PageServer::Request&) { return ServicePages::accepted(); };
-    delivery.signOn();
-    waitForPage();
-    EXPECT_TRUE(accepted().isEmpty());
-    EXPECT_EQ(outbox.count(), 3);
-    EXPECT_EQ(status.message(), "Connected to Quorvel server.");
 }
 
 TEST_F(InternetDeliveryTest, AnswersThatAcceptNothingShowWhyAndKeepTheOutbox) {
@@ -156,22 +141,27 @@ TEST_F(InternetDeliveryTest, AnswersThatAcceptNothingShowWhyAndKeepTheOutbox) {
         sendQueue();
         EXPECT_EQ(status.message(), c.message);
         EXPECT_EQ(shown.count(c.message), c.times);
-        EXPECT_TRUE(status.okEnabled() && status.connectEnabled());
-        EXPECT_TRUE(status.visible());
+        EXPECT_TRUE(status.visible() && status.okEnabled() && status.connectEnabled());
         EXPECT_FALSE(window.enabled);
         EXPECT_EQ(outbox.count(), 3);
         EXPECT_TRUE(accepted().isEmpty());
     }
 }
 
-TEST_F(InternetDeliveryTest, WithoutAPageNothingIsSentAndTheUserIsTold) {
+TEST_F(InternetDeliveryTest, NothingIsSentWithoutAPageOrEntriesAndASignOnMovesNothing) {
     delivery.Command2_Click();
     EXPECT_EQ(status.message(),
               "Not connected to Quorvel server.\r\nConnect to Quorvel server and Try again.");
     EXPECT_TRUE(status.visible() && status.okEnabled() && status.connectEnabled());
     EXPECT_FALSE(window.enabled);
+    // Even a sign-on page carrying the success text accepts nothing.
+    server.answer = [](const PageServer::Request&) { return ServicePages::accepted(); };
+    delivery.signOn();
+    waitForPage();
+    EXPECT_EQ(status.message(), "Connected to Quorvel server.");
+    EXPECT_EQ(outbox.count(), 3);
+    EXPECT_TRUE(accepted().isEmpty());
     outbox.clear();
-    signOn();
     delivery.Command2_Click();
     EXPECT_EQ(server.requests.size(), 1) << "an empty outbox sends nothing";
 }

@@ -243,13 +243,10 @@ TEST_F(MainFormTest, SendQueueByInternetWithoutThePageShowsTheServerResponseWind
     EXPECT_TRUE(w.cmdClose->isEnabled() && w.cmdConnect->isEnabled());
     EXPECT_FALSE(form->centralWidget()->isEnabled());
     EXPECT_FALSE(send().delivery().blinking());
-    QString dir = qEnvironmentVariable("QUORVEL_SCREENSHOT_DIR", TestInstallation::binaryDir());
-    EXPECT_TRUE(w.grab().save(dir + "/server-response.png"));
     w.cmdConnect->click();
     EXPECT_EQ(dialogs, 1);
     w.cmdClose->click();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(form->centralWidget()->isEnabled());
+    EXPECT_TRUE(w.isHidden() && form->centralWidget()->isEnabled());
     EXPECT_EQ(out().outbox->count(), 1);
 }
 
