@@ -7,11 +7,12 @@
 // (its first and only form "f"), and pages no service should answer.
 namespace ServicePages {
 
-inline QByteArray page(const QString& status, const QString& status1,
-                       const QString& formName = "f") {
+inline QByteArray page(const QString& status, const QString& status1, const QString& formName = "f",
+                       const QString& method = "post") {
     const auto esc = [](const QString& s) { return s.toHtmlEscaped().toUtf8(); };
-    return "<!DOCTYPE html><html><body><form name=\"" + esc(formName) +
-           "\" method=\"post\" action=\"quorvel.asp\" accept-charset=\"utf-8\">\n"
+    return "<!DOCTYPE html><html><body><form name=\"" + esc(formName) + "\" method=\"" +
+           esc(method) +
+           "\" action=\"quorvel.asp\" accept-charset=\"utf-8\">\n"
            "<textarea name=\"T\"></textarea>\n"
            "<input type=\"hidden\" name=\"hMode\" value=\"save\">\n"
            "<input type=\"hidden\" name=\"hUsername\" value=\"\">\n"

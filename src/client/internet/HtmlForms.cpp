@@ -59,10 +59,7 @@ void addControl(const GumboNode* node, HtmlForm& form) {
     if (name.isEmpty() || has(e, "disabled"))
         return;
     if (e.tag == GUMBO_TAG_TEXTAREA) {
-        QString v = text(node);
-        if (v.startsWith('\n')) // the parser keeps the line break after the tag
-            v.remove(0, 1);
-        form.fields.append({name, v});
+        form.fields.append({name, text(node)});
     } else if (e.tag == GUMBO_TAG_SELECT) {
         if (const auto v = selectValue(node))
             form.fields.append({name, *v});

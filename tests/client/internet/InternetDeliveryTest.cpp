@@ -179,6 +179,20 @@ TEST_F(InternetDeliveryTest, TheSignOnQueryEncodesEveryKeyAndValue) {
     EXPECT_EQ(server.requests[1].target, "/quorvel/quorvel.asp?UN=id%2B1%26x");
 }
 
+TEST_F(InternetDeliveryTest, AFormThatSaysGetGoesInTheQuery) {
+    server.answer = [](const PageServer::Request&) {
+        return ServicePages::page("C:Connected to Quorvel server.", "", "f", "GET");
+    };
+    delivery.signOn();
+    waitForPage();
+    sendQueue();
+    ASSERT_EQ(server.requests.size(), 2);
+    EXPECT_EQ(server.requests[1].method, "GET");
+    EXPECT_TRUE(server.requests[1].target.startsWith(
+        "/quorvel/quorvel.asp?T=%2B447700900001%20Hello%23%2B447700900002%20a%2Bb%20%26"))
+        << server.requests[1].target.constData();
+}
+
 TEST_F(InternetDeliveryTest, TheUserIdIsMadeOnceAndTheCacheLosesOnlyTheServicePages) {
     const QString id = Setting::read(Setting::UserId);
     EXPECT_EQ(id.size(), 36);
