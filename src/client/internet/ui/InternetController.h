@@ -30,7 +30,6 @@ public:
     FormPage& webConnection() { return *m_page; }
     ServerStatus& status() { return *m_status; }
     frmStatus& statusWindow() { return *m_window; }
-    QNetworkDiskCache& cache() { return *m_cache; }
 
 signals:
     // "Connect" of the status window: open the connection settings.
