@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, when missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgtest-dev libgmock-dev clang-format
+          libgumbo-dev libgtest-dev libgmock-dev clang-format
           libbenchmark-dev socat xvfb xauth libxcb1-dev
           libcpp-httplib-dev libsqlite3-dev)
 missing=()

@@ -22,6 +22,11 @@ inline constexpr Key StartInTray{"CLSID:0XA7", nullptr};
 inline constexpr Key BackColour{"CLSID:0X5A", nullptr};
 // The address book's folder; unset: $XDG_DATA_HOME/contacts.
 inline constexpr Key ContactsDir{"CONTACTS_DIR", nullptr};
+// The Internet route: the service, and who this installation's user is.
+inline constexpr Key ServerUrl{"SERVER_URL", "http://127.0.0.1:8480"};
+inline constexpr Key UserId{"USER_ID", nullptr}; // made once, at the first start
+inline constexpr Key UserMobile{"USER_MOBILE", nullptr};
+inline constexpr Key UserEmail{"USER_EMAIL", nullptr};
 
 // The value text, or "Error".
 QString read(const Key& key);

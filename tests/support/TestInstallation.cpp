@@ -66,6 +66,9 @@ TestInstallation::TestInstallation(Contents contents) {
     QDir::setCurrent(m_dir.path());
     m_oldRegistry = qgetenv("QUORVEL_REGISTRY");
     qputenv("QUORVEL_REGISTRY", QFile::encodeName(registryFile()));
+    // The client's web cache too stays inside.
+    m_oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.path() + "/.cache"));
 }
 
 TestInstallation::~TestInstallation() {
@@ -74,6 +77,10 @@ TestInstallation::~TestInstallation() {
         qunsetenv("QUORVEL_REGISTRY");
     else
         qputenv("QUORVEL_REGISTRY", m_oldRegistry);
+    if (m_oldCache.isEmpty())
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        qputenv("XDG_CACHE_HOME", m_oldCache);
 }
 
 QString TestInstallation::appPath() const {

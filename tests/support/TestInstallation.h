@@ -33,4 +33,5 @@ private:
     QTemporaryDir m_dir;
     QString m_oldCwd;
     QByteArray m_oldRegistry;
+    QByteArray m_oldCache;
 };

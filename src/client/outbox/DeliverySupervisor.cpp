@@ -294,10 +294,6 @@ void DeliverySupervisor::Command2_Click() {
     if (!m_lists.outbox.isEmpty()) {
         if (submitByInternet)
             submitByInternet();
-        else // never a silent Send Queue
-            MessageBox::show("Sending through the Internet is not available in this version. "
-                             "Choose a Modem connection to send these messages.",
-                             kQuorvelWarning, MessageBox::Icon::Warning);
         m_controls.stopBlinking();
         return;
     }

@@ -3,6 +3,8 @@
 #include "common/Registry.h"
 #include "common/Setting.h"
 
+#include <QUuid>
+
 ConnectionType connectionTypeFromStored(long long value) {
     switch (value) {
     case 0:
@@ -19,8 +21,12 @@ ConnectionType connectionTypeFromStored(long long value) {
 ClientSettings ClientSettings::loadWithDefaults() {
     Registry::CreateRegistryKey(Registry::kSettingsKey);
     for (const auto& key : {Setting::OutDial, Setting::ModemConn, Setting::OutDialOption,
-                            Setting::ShowOption, Setting::ShowOutlook})
+                            Setting::ShowOption, Setting::ShowOutlook, Setting::ServerUrl})
         Setting::storeDefaultIfMissing(key);
+    // The service knows this installation by it, so it is made only once.
+    const QString id = Setting::read(Setting::UserId);
+    if (id == QLatin1String(Registry::kError) || id.trimmed().isEmpty())
+        Setting::write(Setting::UserId, QUuid::createUuid().toString(QUuid::WithoutBraces));
 
     // A store that cannot be written still reads as the defaults.
     ClientSettings s;

@@ -1,7 +1,10 @@
 #include "client/shell/ui/MainForm.h"
 #include "client/composition/ui/CompositionPanel.h"
+#include "client/internet/ui/InternetController.h"
+#include "client/internet/ui/frmStatus.h"
 #include "client/modem_setup/ui/frmModemDetected.h"
 #include "client/modem_setup/ui/frmWarning.h"
+#include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/SendPanel.h"
@@ -22,6 +25,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -157,7 +161,9 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
     boxes.answerNext(MessageBox::Answer::No);
     send().cmdConfigure->click();
     EXPECT_TRUE(signOn);
-    EXPECT_TRUE(send().Picture5->isEnabled());
+    // The sign-on has begun: the main window waits behind the status window.
+    EXPECT_TRUE(form->internet().statusWindow().isVisible());
+    EXPECT_TRUE(send().Picture5->isEnabledTo(form->centralWidget()));
     EXPECT_EQ(Setting::read(Setting::ModemConn), "1");
     EXPECT_EQ(settings.connection, ConnectionType::InternetChosenNow);
 }
@@ -287,6 +293,31 @@ TEST_F(MainFormTest, WithoutANotificationAreaMinimisingJustMinimises) {
     loadAndShow();
     form->ShowInTray();
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
+}
+
+// The Internet route through the window: Send Queue without the service's
+// page loaded says so in the status window, which "Ok" and "Connect" leave.
+TEST_F(MainFormTest, SendQueueByInternetWithoutThePageShowsTheServerResponseWindow) {
+    settings.connection = ConnectionType::Internet;
+    loadAndShow();
+    int dialogs = 0;
+    form->runConnectionDialog = [&](frmModemDetected&) { ++dialogs; };
+    out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 hello");
+    send().delivery().setBlinking(true);
+    send().Command2->click();
+    frmStatus& w = form->internet().statusWindow();
+    ASSERT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), "Quorvel Server Response");
+    EXPECT_EQ(w.lblStatus->text(),
+              "Not connected to Quorvel server.\r\nConnect to Quorvel server and Try again.");
+    EXPECT_TRUE(w.cmdClose->isEnabled() && w.cmdConnect->isEnabled());
+    EXPECT_FALSE(form->centralWidget()->isEnabled());
+    EXPECT_FALSE(send().delivery().blinking());
+    w.cmdConnect->click();
+    EXPECT_EQ(dialogs, 1);
+    w.cmdClose->click();
+    EXPECT_TRUE(w.isHidden() && form->centralWidget()->isEnabled());
+    EXPECT_EQ(out().outbox->count(), 1);
 }
 
 // A picture of the main window with a composed message, for the user guide:

@@ -2,9 +2,14 @@
 
 #include "client/composition/ui/ComposeController.h"
 #include "client/composition/ui/CompositionPanel.h"
+#include "client/internet/InternetControls.h"
+#include "client/internet/ServerCache.h"
+#include "client/internet/ui/InternetController.h"
 #include "client/modem_setup/ui/frmModemDetected.h"
 #include "client/outbox/BrindleLauncher.h"
+#include "client/outbox/DeliverySupervisor.h"
 #include "client/outbox/ui/DeliveryController.h"
+#include "client/outbox/ui/ListWidgetEntryList.h"
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/SendPanel.h"
@@ -26,6 +31,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -35,6 +41,24 @@
 #include <QVBoxLayout>
 
 using namespace PanelWidgets;
+
+// What the Internet route changes in this window.
+class MainForm::InternetWindowLink : public InternetControls {
+public:
+    explicit InternetWindowLink(MainForm& form) : m_form(form) {}
+    // The panels, not the window: the status window it owns stays usable.
+    void setMainWindowEnabled(bool enabled) override {
+        m_form.centralWidget()->setEnabled(enabled);
+    }
+    void showMainWindow() override {
+        if (m_form.isHidden() && !m_form.inTray())
+            m_form.show();
+    }
+    void setRemaining(const QString& text) override { m_form.m_send->lblRemaining->setText(text); }
+
+private:
+    MainForm& m_form;
+};
 
 MainForm::MainForm(ClientSettings& settings, QString programDir, QString currentDir,
                    QWidget* parent)
@@ -55,11 +79,27 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
     runConnectionDialog = [](frmModemDetected& dialog) { dialog.showModal(); };
+    buildInternet();
 }
 
 MainForm::~MainForm() {
+    m_internet.reset();
     // Send goes first: it reads the other panels until then.
     delete m_send;
+}
+
+void MainForm::buildInternet() {
+    m_internetLink = std::make_unique<InternetWindowLink>(*this);
+    m_outboxEntries = std::make_unique<ListWidgetEntryList>(m_outbox->outbox);
+    m_operatorQueue = std::make_unique<ListWidgetEntryList>(m_outbox->ListCellnet);
+    m_internet = std::make_unique<InternetController>(
+        [this] { return m_appPath; }, InternetDelivery::Lists{*m_outboxEntries, *m_operatorQueue},
+        *m_internetLink, m_settings, ServerCache::directoryFor(m_programDir), this);
+    m_send->delivery().supervisor().submitByInternet = [this] {
+        m_internet->delivery().Command2_Click();
+    };
+    connect(m_internet.get(), &InternetController::connectRequested, this,
+            [this] { cmdConfigure_Click(); });
 }
 
 void MainForm::buildPanels() {
@@ -186,6 +226,8 @@ void MainForm::ApplyBackColour() {
 void MainForm::cmdConfigure_Click() {
     QSerialPortLine line;
     frmModemDetected dialog(m_settings, *this, m_appPath, line, this);
+    connect(&dialog, &frmModemDetected::internetConfirmed, this,
+            [this] { m_internet->delivery().signOn(); });
     if (runConnectionDialog)
         runConnectionDialog(dialog);
     if (m_settings.noPort)

@@ -11,6 +11,8 @@ struct ClientSettings;
 class CompositionPanel;
 class ContactsController;
 class IntervalTimer;
+class InternetController;
+class ListWidgetEntryList;
 class OutboxPanel;
 class QAction;
 class QHBoxLayout;
@@ -37,6 +39,9 @@ public:
     OutboxPanel& outboxPanel() { return *m_outbox; }
     RecipientsPanel& recipientsPanel() { return *m_recipients; }
     ContactsController& contacts() { return *m_contacts; }
+    // The Internet route; its sign-on runs when OK of the connection settings
+    // confirms the Internet connection.
+    InternetController& internet() { return *m_internet; }
     ClientSettings& settings() { return m_settings; }
     const QString& appPath() const { return m_appPath; }
 
@@ -90,6 +95,7 @@ protected:
 
 private:
     void buildPanels();
+    void buildInternet();
     void saveAtShutdown();
     bool defaultOptionsWindow();
 
@@ -104,5 +110,10 @@ private:
     RecipientsPanel* m_recipients = nullptr;
     ContactsController* m_contacts = nullptr;
     QHBoxLayout* m_top = nullptr;
+    class InternetWindowLink;
+    std::unique_ptr<InternetWindowLink> m_internetLink;
+    std::unique_ptr<ListWidgetEntryList> m_outboxEntries;
+    std::unique_ptr<ListWidgetEntryList> m_operatorQueue;
+    std::unique_ptr<InternetController> m_internet;
     bool m_closing = false;
 };

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <optional>
+
+class EntryList;
+class FormPage;
+class InternetControls;
+class ServerStatus;
+struct ClientSettings;
+
+// Delivery through the service's web page: the sign-on, Send Queue in the
+// Internet connection (the whole outbox in one form "f"), and the reading of
+// the answer page, whose "hstatus" and "hStatus1" decide what happens.
+class InternetDelivery : public QObject {
+    Q_OBJECT
+public:
+    struct Lists {
+        EntryList& outbox;
+        EntryList& operatorQueue; // ListCellnet
+    };
+
+    // `clearServerCache` runs before and after each submission.
+    InternetDelivery(std::function<QString()> appPath, Lists lists, FormPage& page,
+                     ServerStatus& status, InternetControls& controls,
+                     const ClientSettings& settings, std::function<void()> clearServerCache,
+                     QObject* parent = nullptr);
+
+    // OK of the connection settings confirmed the Internet connection.
+    void signOn();
+    // Send Queue with entries in the outbox (the caller tells about an empty one).
+    void Command2_Click();
+    void webConnection_DownloadBegin();
+    void webConnection_DownloadComplete();
+
+    // Each entry from its first "+" (the number, a blank, the text), joined with "#".
+    static QString buildT(const QStringList& entries);
+    static QUrl pageUrl(const QString& serverUrl);
+    // Every key and value URL-encoded; M and E only when the mobile number is known.
+    static QUrl signOnUrl(const QString& serverUrl, const QString& userId, const QString& mobile,
+                          const QString& email);
+
+    static inline const QString kAccepted =
+        QStringLiteral("D:SMS message(s) accepted for processing.");
+
+private:
+    void showStatus(bool mainEnabled, const QString& text);
+    void moveToAccepted(const QStringList& submitted);
+
+    std::function<QString()> m_appPath;
+    Lists m_lists;
+    FormPage& m_page;
+    ServerStatus& m_status;
+    InternetControls& m_controls;
+    const ClientSettings& m_settings;
+    std::function<void()> m_clearServerCache;
+    // The entries of the submission whose answer is awaited. Only that answer
+    // moves them: a sign-on page or a page downloaded again never does.
+    std::optional<QStringList> m_submitted;
+};

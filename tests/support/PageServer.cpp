@@ -1,0 +1,38 @@
+#include "support/PageServer.h"
+
+#include <QTcpSocket>
+#include <memory>
+
+PageServer::PageServer() {
+    m_server.listen(QHostAddress::LocalHost, 0);
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* s = m_server.nextPendingConnection()) {
+            connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            auto buffer = std::make_shared<QByteArray>();
+            connect(s, &QTcpSocket::readyRead, this, [this, s, buffer] {
+                QByteArray& data = *buffer;
+                data += s->readAll();
+                const qsizetype end = data.indexOf("\r\n\r\n");
+                if (end < 0)
+                    return;
+                qsizetype length = 0;
+                for (const QByteArray& line : data.left(end).split('\n'))
+                    if (line.toLower().startsWith("content-length:"))
+                        length = line.mid(15).trimmed().toLongLong();
+                if (data.size() < end + 4 + length)
+                    return;
+                const QList<QByteArray> first = data.left(data.indexOf("\r\n")).split(' ');
+                requests.append({first.value(0), first.value(1), data.mid(end + 4, length)});
+                const QByteArray page = answer ? answer(requests.last()) : QByteArray();
+                s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+                         "Connection: close\r\nContent-Length: " +
+                         QByteArray::number(page.size()) + "\r\n\r\n" + page);
+                s->disconnectFromHost();
+            });
+        }
+    });
+}
+
+QString PageServer::url() const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
+}
