@@ -101,6 +101,26 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
     }
 }
 
+// Nine messages on a line that takes a second to connect, in three log-ons
+// as the simulator saw them: the specified profile takes exactly its pauses
+// (2 s, 5 + 1 s and the connect per call, 1 s per message, 2 + 3 s per
+// renewal), the shipped tuned example nothing but the three connects.
+TEST(BrindleRuns, ProfilesTakeTheirPausesAndNothingElse) {
+    for (const auto& [config, ms] : {std::pair{kConfig, 42000}, {kConfig + ".tuned", 3000}}) {
+        SCOPED_TRACE(config.toStdString());
+        BrindleSim run;
+        run.inst.writeBytes(kConfig, run.file(config));
+        run.simulate("--connect-delay 1");
+        run.queue(entries(9));
+        run.start();
+        run.runToEnd();
+        EXPECT_EQ(run.ending(entries(9)), "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv:");
+        EXPECT_EQ(run.story(), "DLAAAAODLAAAAODLA");
+        EXPECT_EQ(run.line.record(), simulatorRecord(entries(9)));
+        EXPECT_EQ(run.elapsedMs(), ms);
+    }
+}
+
 // The log of a run, text for text, and how long it takes.
 // Line 1 of the inbox and a malformed line are skipped, and said so.
 TEST(BrindleRuns, LogEveryStepExactly) {
