@@ -47,6 +47,8 @@ run() {
     local cfg=$r/NOM/UK/Cellnet/Config/Brindle.cfg
     [ "$profile" = tuned ] && cp "$cfg.tuned" "$cfg"
 
+    local simStart
+    simStart=$(date +%s%N)
     "$r/bin/smscsim" --link "$r/run/modem" --record "$r/run/record.txt" \
         --transcript "$r/run/transcript.txt" --connect-delay "$connect" --lifetime 3600 \
         >"$r/run/sim.out" 2>&1 &
@@ -104,17 +106,31 @@ run() {
     local speed
     speed=$(sed -n 16p "$cfg" | tr -d '\r')
 
+    # Where the time went, from the transcript's clock (started with the
+    # simulator): Brindle's start up to the port's first opening, the dials'
+    # connects, everything else while the port was open, and the end.
+    local split
+    split=$(awk -v launch="$(( (start - simStart) / 1000000 ))" -v stop="$(( (end - simStart) / 1000000 ))" -v c="$connect" '
+        / -- port opened/ && !opened { opened = $1 }
+        / -- dial .*: connected/ { dials++ }
+        / -- port closed/ { closed = $1 }
+        END { printf "%.2f %.2f %.2f %.2f", opened - launch / 1000, dials * c, closed - opened - dials * c, stop / 1000 - closed }
+    ' "$r/run/transcript.txt")
+
     awk -v p="$profile" -v n="$n" -v ms="$(( (end - start) / 1000000 ))" -v f="$floor" \
-        -v b="$bytes" -v s="$speed" -v per="$per" 'BEGIN {
+        -v b="$bytes" -v s="$speed" -v per="$per" -v parts="$split" 'BEGIN {
         t = ms / 1000; rate = 60 * n / t; ratio = t / (f / 1000)
         goal = p == "default" ? (ratio <= 1.05 ? "met (<= 1.05x floor)" : "MISSED (<= 1.05x floor)") \
                               : (rate >= 100 ? "met (>= 100/min)" : "MISSED (>= 100/min)")
-        printf "%-8s %4d %4d %9.2f %9.1f %8.2f %6.3fx %7d %9.2f  %s\n", p, n, per, t, rate, f / 1000, ratio, b, b * 10 / s, goal
+        split(parts, w, " ")
+        printf "%-8s %4d %4d %8.2f %8.1f %7.2f %6.3fx %6d %6.2f %6.2f %6.2f %6.2f %6.2f  %s\n", p, n, per, t, rate, f / 1000, ratio, b, b * 10 / s, w[1], w[2], w[3], w[4], goal
     }'
 }
 
 echo "Brindle against smscsim --connect-delay $connect, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-printf "%-8s %4s %4s %9s %9s %8s %7s %7s %9s  %s\n" profile msgs /log seconds msgs/min floor/s ratio bytes "s@9600" goal
+echo "seconds: the whole run; floor: its pauses and connects; s@line: its bytes at the line speed;"
+echo "start: up to the port's opening; connects; on line: the rest while the port was open; end: after closing"
+printf "%-8s %4s %4s %8s %8s %7s %7s %6s %6s %6s %6s %6s %6s  %s\n" profile msgs /log seconds msgs/min floor ratio bytes s@line start connect online end goal
 for n in "${counts[@]}"; do
     for profile in ${BRINDLE_BENCH_PROFILES:-default tuned}; do
         run "$profile" "$n"

@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/LineFile.h"
+#include "nom/ReplaceFile.h"
 
 QString StatusLog::stamped(const QString& message) {
     return Clock::instance().now().toString(QStringLiteral("yy-MM-dd hh:mm:ss")) + ' ' + message;
@@ -17,9 +18,6 @@ void StatusLog::DisplayStatus(const QString& StatusMessage) {
     const QString line = stamped(StatusMessage);
     if (!m_smscLog.isEmpty())
         LineFile::append(m_smscLog, line);
-    // Rewritten in place: a rename over the old file makes the file system
-    // flush the new one first, milliseconds per line on a busy disk, and this
-    // file is only a view of the log (empty is one of its states).
     if (!StatusMessage.isEmpty() && !m_monitorLog.isEmpty())
-        LineFile::rewriteInPlace(m_monitorLog, {line});
+        ReplaceFile::writeUnflushed(m_monitorLog, {line});
 }
