@@ -8,7 +8,7 @@
 # time they take at the configured line speed (8N1: 10 bits a byte), which a
 # pseudo-terminal does not charge. BRINDLE_BENCH_KEEP=folder keeps each run's
 # transcript and status log there; BRINDLE_BENCH_PROFILES="tuned" runs one
-# profile only.
+# profile only; BRINDLE_BENCH_CONNECT=S sets the connect delay (default 1).
 # The build must hold Brindle and the simulator (tools/smscsim).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +16,7 @@ build=${1:-build}
 shift || true
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(9 20)
-connect=1
+connect=${BRINDLE_BENCH_CONNECT:-1}
 
 root=$(mktemp -d)
 sim_pid=
