@@ -53,15 +53,8 @@ TEST(InstallTree, FoldersHaveTheExactCaseAndTheDataFilesTheirShippedBytes) {
     for (const QString& number : {cfg[21], cfg[23]})
         EXPECT_TRUE(QRegularExpression("^\\d+$").match(number).hasMatch()) << number.toStdString();
     EXPECT_FALSE(cfg[11].isEmpty());
-    // The tuned example beside it: the same 24 lines, then every pause 0, 4 per log-on.
-    const QStringList tuned = LineFile::readAll(r + "NOM/UK/Cellnet/Config/Brindle.cfg.tuned");
-    EXPECT_EQ(tuned.mid(0, 24), cfg);
-    QStringList settings;
-    for (const QString& line : tuned.mid(24))
-        if (!line.startsWith('#'))
-            settings << line;
-    EXPECT_EQ(settings.join(' '), "FirstTickMs=0 ResetPauseMs=0 LogonPauseMs=0 AcceptPauseMs=0 "
-                                  "RenewPauseBeforeMs=0 RenewPauseAfterMs=0 MessagesPerLogon=4");
+    // The tuned example beside it holds the same 24 lines first.
+    EXPECT_EQ(LineFile::readAll(r + "NOM/UK/Cellnet/Config/Brindle.cfg.tuned").mid(0, 24), cfg);
     const QStringList quick = LineFile::readAll(r + "Config/QuickMsg.Dat");
     EXPECT_GE(quick.size(), 3);
     for (const QString& q : quick)
