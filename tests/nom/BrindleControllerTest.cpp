@@ -33,13 +33,23 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         QStringList queued = entries(3);
         QByteArray retries = "3";
         QByteArray port = "1";
-        qint64 ms = -1; // how long the run takes, where it matters
+        qint64 ms = -1;     // how long the run takes, where it matters
+        bool tuned = false; // the shipped Brindle.cfg.tuned
     };
     const Case cases[] = {
         {"", "COMPLETE out:1 2 3 rcv: DLAAA '211 Transmission successful' x3 opens:1"},
         // Four messages per log-on and call; closing the port ends the last.
         {"", "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
          entries(9)},
+        // Dials that take a second: the specified pauses and connects (2 s,
+        // 5 + 1 + 1 s per call, 1 s per message, 2 + 3 s per renewal), and
+        // nothing but the connects with the tuned example.
+        {"--connect-delay 1",
+         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
+         entries(9), "3", "1", 42000},
+        {"--connect-delay 1",
+         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
+         entries(9), "3", "1", 3000, true},
         {"--busy", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--no-dialtone", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--no-carrier", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
@@ -73,6 +83,8 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         BrindleSim run;
+        if (c.tuned)
+            run.inst.writeBytes(kConfig, run.file(kConfig + ".tuned"));
         run.simulate(c.sim);
         run.setConfigLine(22, c.retries);
         run.inst.writeBytes(kPortFile, c.port + "\r\n");
@@ -98,26 +110,6 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         EXPECT_EQ(s.last() == "Cannot contact SMSC... Exiting", run.brindle->endedAs() == "CRASH");
         EXPECT_TRUE(c.ms < 0 || run.elapsedMs() == c.ms) << run.elapsedMs();
         EXPECT_FALSE(run.line.isOpen());
-    }
-}
-
-// Nine messages on a line that takes a second to connect, in three log-ons
-// as the simulator saw them: the specified profile takes exactly its pauses
-// (2 s, 5 + 1 s and the connect per call, 1 s per message, 2 + 3 s per
-// renewal), the shipped tuned example nothing but the three connects.
-TEST(BrindleRuns, ProfilesTakeTheirPausesAndNothingElse) {
-    for (const auto& [config, ms] : {std::pair{kConfig, 42000}, {kConfig + ".tuned", 3000}}) {
-        SCOPED_TRACE(config.toStdString());
-        BrindleSim run;
-        run.inst.writeBytes(kConfig, run.file(config));
-        run.simulate("--connect-delay 1");
-        run.queue(entries(9));
-        run.start();
-        run.runToEnd();
-        EXPECT_EQ(run.ending(entries(9)), "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv:");
-        EXPECT_EQ(run.story(), "DLAAAAODLAAAAODLA");
-        EXPECT_EQ(run.line.record(), simulatorRecord(entries(9)));
-        EXPECT_EQ(run.elapsedMs(), ms);
     }
 }
 
