@@ -11,7 +11,7 @@ BrindleController::BrindleController(SerialLine& line, QString programDir, QStri
                                      QObject* parent)
     : QObject(parent), m_programDir(std::move(programDir)), m_currentDir(std::move(currentDir)),
       m_modem(line, m_status, m_config), m_tap(m_modem, m_status) {
-    m_status.onPaneChanged([this](const QString& pane) { emit statusChanged(pane); });
+    m_status.onStatus([this](const QString& text) { emit statusAdded(text); });
     Modem::Display display;
     display.port = [this](const QString& p) { emit portShown(p); };
     display.lineSettings = [this](const QString& s) { emit lineSettingsShown(s); };

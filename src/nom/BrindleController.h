@@ -53,7 +53,8 @@ public:
     QString appPath() const { return m_config.appPath; }
 
 signals:
-    void statusChanged(const QString& paneText);
+    // One status text more in the pane (statusLog().paneText()).
+    void statusAdded(const QString& text);
     void modemScreenChanged(const QString& text);
     void portShown(const QString& portText);
     void lineSettingsShown(const QString& settingsText);

@@ -210,11 +210,10 @@ TEST_F(BrindleSimTest, AnAcceptanceIsLoggedThenRecordedAndARefusedOneLater) {
     };
     QList<QByteArray> recordedAtAnswer;
     run.start();
-    QObject::connect(run.brindle.get(), &BrindleController::statusChanged,
-                     [&](const QString& pane) {
-                         if (pane.endsWith("\r\n211 Transmission successful\r\n"))
-                             recordedAtAnswer << run.file(kAccepted);
-                     });
+    QObject::connect(run.brindle.get(), &BrindleController::statusAdded, [&](const QString& text) {
+        if (text == "211 Transmission successful")
+            recordedAtAnswer << run.file(kAccepted);
+    });
     run.runToEnd();
     EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 rcv:");
     EXPECT_EQ(recordedAtAnswer,
@@ -270,10 +269,8 @@ TEST(BrindleExit, AtAnyWaitKeepsEveryEntry) {
         run.start();
         bool armed = false;
         qsizetype linesAtClick = -1;
-        QObject::connect(run.brindle.get(), &BrindleController::statusChanged,
-                         [&](const QString& pane) {
-                             armed = armed || pane.endsWith("\r\n" + clickAfter + "\r\n");
-                         });
+        QObject::connect(run.brindle.get(), &BrindleController::statusAdded,
+                         [&](const QString& text) { armed = armed || text == clickAfter; });
         run.duringWait = [&] {
             if (armed && linesAtClick < 0) {
                 linesAtClick = run.statuses().size();
