@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -42,6 +43,26 @@ qint16 settingNumber(const QString& text, qint16 outOfRange) {
         return outOfRange;
     return static_cast<qint16>(v);
 }
+
+struct TuningSetting {
+    const char* name;
+    int BrindleConfig::Tuning::*field;
+    int min;
+    int max;
+};
+
+const TuningSetting kTuningSettings[] = {
+    {"FirstTickMs", &BrindleConfig::Tuning::firstTickMs, 0, BrindleConfig::Tuning::kMaxPauseMs},
+    {"ResetPauseMs", &BrindleConfig::Tuning::resetPauseMs, 0, BrindleConfig::Tuning::kMaxPauseMs},
+    {"LogonPauseMs", &BrindleConfig::Tuning::logonPauseMs, 0, BrindleConfig::Tuning::kMaxPauseMs},
+    {"AcceptPauseMs", &BrindleConfig::Tuning::acceptPauseMs, 0, BrindleConfig::Tuning::kMaxPauseMs},
+    {"RenewPauseBeforeMs", &BrindleConfig::Tuning::renewPauseBeforeMs, 0,
+     BrindleConfig::Tuning::kMaxPauseMs},
+    {"RenewPauseAfterMs", &BrindleConfig::Tuning::renewPauseAfterMs, 0,
+     BrindleConfig::Tuning::kMaxPauseMs},
+    {"MessagesPerLogon", &BrindleConfig::Tuning::messagesPerLogon, 1,
+     BrindleConfig::Tuning::kMaxMessagesPerLogon},
+};
 
 } // namespace
 
@@ -161,4 +182,38 @@ void BrindleConfig::ReadConfigFile(StatusLog& status) {
         pingBase = *p;
     else
         m_problems << QStringLiteral("SMSC Ping Base is not a whole number : ") + pingBaseText;
+    readTuning(lines.mid(kConfigLines), status);
+}
+
+// Every line is said in the log: a setting taken as "SMSC Name : value", a
+// line refused with its number and the value that stands instead.
+void BrindleConfig::readTuning(const QStringList& lines, StatusLog& status) {
+    tuning = Tuning();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith('#') || line.startsWith(';'))
+            continue;
+        const QString where =
+            QStringLiteral("Brindle.cfg line %1 : %2 : ").arg(kConfigLines + 1 + i).arg(line);
+        const QString name = line.section('=', 0, 0).trimmed();
+        const auto known = std::find_if(
+            std::begin(kTuningSettings), std::end(kTuningSettings),
+            [&](const TuningSetting& t) { return name.compare(t.name, Qt::CaseInsensitive) == 0; });
+        if (!line.contains('=') || known == std::end(kTuningSettings)) {
+            status.DisplayStatus(where + QStringLiteral("unknown setting, ignored"));
+            continue;
+        }
+        int& field = tuning.*(known->field);
+        const auto value = wholeNumber(line.section('=', 1), known->max);
+        if (!value || *value < known->min) {
+            status.DisplayStatus(where +
+                                 QStringLiteral("not a whole number from %1 to %2, %3 stands")
+                                     .arg(known->min)
+                                     .arg(known->max)
+                                     .arg(field));
+            continue;
+        }
+        field = static_cast<int>(*value);
+        status.DisplayStatus(QStringLiteral("SMSC %1 : %2").arg(known->name).arg(field));
+    }
 }

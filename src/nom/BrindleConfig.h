@@ -15,6 +15,22 @@ class BrindleConfig {
 public:
     static const QString kEmptyConfig;
 
+    // The optional settings of the lines after the 24th, "Name=value": the
+    // pauses in milliseconds and the messages per log-on. Each one absent or
+    // refused keeps the value below.
+    struct Tuning {
+        static constexpr int kMaxPauseMs = 60000;
+        static constexpr int kMaxMessagesPerLogon = 4;
+        int firstTickMs = 2000;
+        int resetPauseMs = 5000;
+        int logonPauseMs = 1000;
+        int acceptPauseMs = 1000;
+        int renewPauseBeforeMs = 2000;
+        int renewPauseAfterMs = 3000;
+        int messagesPerLogon = 4;
+        bool operator==(const Tuning&) const = default;
+    };
+
     // The last line of AppPath.cfg in the current folder; without one, the
     // folder that holds NOM (three levels above the program).
     static QString resolveAppPath(const QString& programDir, const QString& currentDir);
@@ -53,7 +69,10 @@ public:
     qint16 outsideLinePrefix = -1;
     qint16 outsideLineOption = 0;
     int linesRead = 0;
+    Tuning tuning;
 
 private:
+    void readTuning(const QStringList& lines, StatusLog& status);
+
     QStringList m_problems;
 };

@@ -11,7 +11,7 @@ BrindleController::BrindleController(SerialLine& line, QString programDir, QStri
                                      QObject* parent)
     : QObject(parent), m_programDir(std::move(programDir)), m_currentDir(std::move(currentDir)),
       m_modem(line, m_status, m_config), m_tap(m_modem, m_status) {
-    m_status.onPaneChanged([this](const QString& pane) { emit statusChanged(pane); });
+    m_status.onStatus([this](const QString& text) { emit statusAdded(text); });
     Modem::Display display;
     display.port = [this](const QString& p) { emit portShown(p); };
     display.lineSettings = [this](const QString& s) { emit lineSettingsShown(s); };
@@ -53,7 +53,7 @@ void BrindleController::startTimers() {
     if (m_ended)
         return;
     if (m_timer1On)
-        m_timer1.start();
+        m_timer1.start(m_config.tuning.firstTickMs);
     m_timer2.start();
 }
 
@@ -63,7 +63,7 @@ void BrindleController::setTimer1(bool on) {
     m_timer1On = on;
     if (m_realTimers) {
         if (on)
-            m_timer1.start();
+            m_timer1.start(kTimerIntervalMs);
         else
             m_timer1.stop();
     }
@@ -205,14 +205,14 @@ bool BrindleController::GoOnline() {
 // The SMSC drops the call after a log-off, so a new log-on needs a new call.
 Failure BrindleController::renewLogon() {
     m_tap.TAPLogout();
-    m_modem.WaitSecs(2);
+    m_modem.pause(m_config.tuning.renewPauseBeforeMs);
     Failure failure = m_modem.InitModem();
     if (failure == Failure::None)
         failure = m_modem.DialService();
     if (failure == Failure::None)
         failure = m_tap.TAPLogin();
     if (failure == Failure::None)
-        m_modem.WaitSecs(3);
+        m_modem.pause(m_config.tuning.renewPauseAfterMs);
     // Exit cuts every wait short.
     return m_modem.cancelled() ? Failure::Cancelled : failure;
 }
@@ -258,7 +258,7 @@ bool BrindleController::SendAllMessages() {
             continue;
         }
         DisplayStatus(QStringLiteral("Sending Message ") + parsed->number + ' ');
-        if (m_logonCount == kMessagesPerLogon) {
+        if (m_logonCount == m_config.tuning.messagesPerLogon) {
             m_logonCount = 0;
             if (const Failure f = renewLogon(); f != Failure::None) {
                 failCycle(f);

@@ -22,8 +22,6 @@ class BrindleController : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTimerIntervalMs = 2000;
-    // Accepted messages per log-on.
-    static constexpr int kMessagesPerLogon = 4;
     // A message the SMSC times out on this many cycles in a row uses up a retry.
     static constexpr int kTimeoutsPerRetry = 3;
 
@@ -34,7 +32,9 @@ public:
     // The window's load: settings, "INUSE", configuration. A configuration
     // that cannot drive a run ends it here.
     void start();
-    // The program's timers; tests call the handlers themselves.
+    // The program's timers; tests call the handlers themselves. The first
+    // send tick comes after the configured first-tick pause, the next ones
+    // at the timer's interval.
     void startTimers();
 
     void Timer1_Timer();
@@ -53,7 +53,8 @@ public:
     QString appPath() const { return m_config.appPath; }
 
 signals:
-    void statusChanged(const QString& paneText);
+    // One status text more in the pane (statusLog().paneText()).
+    void statusAdded(const QString& text);
     void modemScreenChanged(const QString& text);
     void portShown(const QString& portText);
     void lineSettingsShown(const QString& settingsText);

@@ -9,6 +9,7 @@
 #include "nom/StatusLog.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 const QByteArray Modem::kRejectionText = QByteArrayLiteral("Message send failed");
 const QByteArray Modem::kNoCarrier = QByteArrayLiteral("NO CARRIER");
@@ -57,7 +58,10 @@ void Modem::waitForInput(qint64 deadlineSecond) {
 void Modem::readInput() {
     if (!m_line.isOpen())
         return;
+    const qsizetype from = std::max<qsizetype>(0, m_buffer.size() - kNoCarrier.size() + 1);
     m_buffer += m_line.takeAvailable();
+    if (m_buffer.indexOf(kNoCarrier, from) >= 0)
+        m_carrierLost = true;
     if (m_buffer.size() > kBufferLimit)
         m_buffer = m_buffer.right(kBufferLimit);
 }
@@ -112,6 +116,17 @@ void Modem::WaitSecs(int seconds) {
         const qint64 left = deadline * 1000 - Clock::instance().monotonicMs();
         Clock::instance().waitMs(qBound<qint64>(1, left, kStepMs));
     }
+}
+
+void Modem::pause(int ms) {
+    if (ms % 1000 == 0) {
+        WaitSecs(ms / 1000);
+        return;
+    }
+    const qint64 deadline = Clock::instance().monotonicMs() + ms;
+    for (qint64 left = ms; !m_cancelled && left > 0;
+         left = deadline - Clock::instance().monotonicMs())
+        Clock::instance().waitMs(std::min(left, kStepMs));
 }
 
 Modem::WaitResult Modem::AwaitString(const QByteArray& send, const QByteArray& wait, int timeout) {
@@ -243,7 +258,7 @@ Failure Modem::InitModem() {
     if (m_cancelled)
         return Failure::Cancelled;
     m_status.DisplayStatus(QStringLiteral("Resetting modem"));
-    WaitSecs(5);
+    pause(m_config.tuning.resetPauseMs);
     switch (AwaitString("ATZ\r", "OK\r", 20)) {
     case WaitResult::Found:
         return Failure::None;
@@ -259,6 +274,7 @@ Failure Modem::DialService() {
         return Failure::Cancelled;
     m_status.DisplayStatus(QStringLiteral("Dialling SMSC"));
     const QByteArray dial = "ATDT" + Win1252::encode(m_config.dialString()) + kCR;
+    m_carrierLost = false;
     enum { Connect, No, Error, Busy };
     const Match m = AwaitMultiString(dial, {"CONNECT", "NO ", "ERROR", "BUSY"}, 60);
     if (m.index == Connect) {
@@ -286,7 +302,10 @@ void Modem::HangupModem() {
     if (m_cancelled)
         return;
     m_status.DisplayStatus(QStringLiteral("Logging Out"));
-    if (AwaitString("AT\r", "OK", 1) != WaitResult::Found) {
+    // After "NO CARRIER" the modem is in command state: its OK may come
+    // after a one-second wait that began late in its second, but the escape
+    // would only cost its guard times.
+    if (AwaitString("AT\r", "OK", 1) != WaitResult::Found && !m_carrierLost) {
         WaitSecs(2);
         AwaitString("+++", "OK", 5);
         WaitSecs(1);

@@ -73,6 +73,11 @@ public:
     Failure DialService();
     void HangupModem();
     void WaitSecs(int seconds);
+    // A configured pause: whole seconds end at a second boundary as WaitSecs
+    // does, any other number of milliseconds lasts exactly that long.
+    void pause(int ms);
+
+    const BrindleConfig& config() const { return m_config; }
 
     // The program is ending: every wait returns at once and nothing more is sent.
     void cancel() { m_cancelled = true; }
@@ -96,6 +101,9 @@ private:
     StatusLog& m_status;
     const BrindleConfig& m_config;
     Display m_display;
+    // The modem said "NO CARRIER" since the last dial: it is in command
+    // state, and a hang-up needs no escape.
+    bool m_carrierLost = false;
     QByteArray m_buffer;
     QByteArray m_shown;
     bool m_cancelled = false;

@@ -10,7 +10,9 @@
 
 namespace ReplaceFile {
 
-bool write(const QString& path, const QStringList& lines) {
+namespace {
+
+bool replace(const QString& path, const QStringList& lines, bool unlinkFirst) {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
         return false;
@@ -26,12 +28,24 @@ bool write(const QString& path, const QStringList& lines) {
         }
     }
     LineFile::keepMode(path, temp);
+    if (unlinkFirst)
+        std::remove(QFile::encodeName(path).constData());
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) !=
         0) {
         QFile::remove(temp);
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool write(const QString& path, const QStringList& lines) {
+    return replace(path, lines, false);
+}
+
+bool writeUnflushed(const QString& path, const QStringList& lines) {
+    return replace(path, lines, true);
 }
 
 } // namespace ReplaceFile

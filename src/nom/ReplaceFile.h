@@ -10,5 +10,10 @@
 namespace ReplaceFile {
 
 bool write(const QString& path, const QStringList& lines);
+// The same for a file rewritten at every status line: the old file goes
+// before the new one takes its name, since a rename over a file makes the
+// file system flush the new one first (milliseconds a line on a busy disk).
+// A reader sees the old line, the new one or for a moment no file.
+bool writeUnflushed(const QString& path, const QStringList& lines);
 
 } // namespace ReplaceFile

@@ -12,12 +12,12 @@ void StatusLog::DisplayStatus(const QString& StatusMessage) {
     m_pane += StatusMessage + QStringLiteral("\r\n");
     if (m_pane.size() > kPaneLimit)
         m_pane = m_pane.right(kPaneLimit);
-    if (m_paneHook)
-        m_paneHook(m_pane);
+    if (m_statusHook)
+        m_statusHook(StatusMessage);
 
     const QString line = stamped(StatusMessage);
     if (!m_smscLog.isEmpty())
         LineFile::append(m_smscLog, line);
     if (!StatusMessage.isEmpty() && !m_monitorLog.isEmpty())
-        ReplaceFile::write(m_monitorLog, {line});
+        ReplaceFile::writeUnflushed(m_monitorLog, {line});
 }

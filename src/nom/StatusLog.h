@@ -14,7 +14,8 @@ public:
     // No SMSC log until the configuration names one.
     void setSmscLog(const QString& path) { m_smscLog = path; }
     QString smscLog() const { return m_smscLog; }
-    void onPaneChanged(std::function<void(const QString&)> hook) { m_paneHook = std::move(hook); }
+    // Runs with each status text once the pane holds it.
+    void onStatus(std::function<void(const QString&)> hook) { m_statusHook = std::move(hook); }
 
     void DisplayStatus(const QString& StatusMessage);
 
@@ -25,5 +26,5 @@ private:
     QString m_pane;
     QString m_monitorLog;
     QString m_smscLog;
-    std::function<void(const QString&)> m_paneHook;
+    std::function<void(const QString&)> m_statusHook;
 };

@@ -1,6 +1,7 @@
 #include "nom/TapSession.h"
 
 #include "common/Win1252.h"
+#include "nom/BrindleConfig.h"
 #include "nom/Modem.h"
 #include "nom/StatusLog.h"
 #include "nom/TapText.h"
@@ -42,7 +43,7 @@ void TapSession::endExchange() {
 }
 
 Failure TapSession::TAPLogin() {
-    m_modem.WaitSecs(1);
+    m_modem.pause(m_modem.config().tuning.logonPauseMs);
     if (m_modem.cancelled())
         return Failure::Cancelled;
     m_status.DisplayStatus(QStringLiteral("Logging In"));
@@ -109,7 +110,7 @@ TapSession::Result TapSession::SendMessage(QString MobileNumber, QString Message
     // lost for the messages after this one.
     Wait ready = Wait::Found;
     if (m.index == Successful) {
-        m_modem.WaitSecs(1);
+        m_modem.pause(m_modem.config().tuning.acceptPauseMs);
         ready = m_modem.awaitOnCall(QByteArray(), kCR, 25);
     }
     if (ready == Wait::Found)
@@ -126,6 +127,7 @@ TapSession::Result TapSession::SendMessage(QString MobileNumber, QString Message
 
 void TapSession::TAPLogout() {
     m_modem.AwaitString(kEotCR, kEscEotCR, 1);
-    m_modem.AwaitString(kCR, "ID=", 3);
+    // The centre drops the call after its ESC EOT: no prompt can follow then.
+    m_modem.awaitOnCall(kCR, "ID=", 3);
     m_modem.HangupModem();
 }

@@ -53,6 +53,8 @@ TEST(InstallTree, FoldersHaveTheExactCaseAndTheDataFilesTheirShippedBytes) {
     for (const QString& number : {cfg[21], cfg[23]})
         EXPECT_TRUE(QRegularExpression("^\\d+$").match(number).hasMatch()) << number.toStdString();
     EXPECT_FALSE(cfg[11].isEmpty());
+    // The tuned example beside it holds the same 24 lines first.
+    EXPECT_EQ(LineFile::readAll(r + "NOM/UK/Cellnet/Config/Brindle.cfg.tuned").mid(0, 24), cfg);
     const QStringList quick = LineFile::readAll(r + "Config/QuickMsg.Dat");
     EXPECT_GE(quick.size(), 3);
     for (const QString& q : quick)

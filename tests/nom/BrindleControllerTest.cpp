@@ -33,13 +33,23 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         QStringList queued = entries(3);
         QByteArray retries = "3";
         QByteArray port = "1";
-        qint64 ms = -1; // how long the run takes, where it matters
+        qint64 ms = -1;     // how long the run takes, where it matters
+        bool tuned = false; // the shipped Brindle.cfg.tuned
     };
     const Case cases[] = {
         {"", "COMPLETE out:1 2 3 rcv: DLAAA '211 Transmission successful' x3 opens:1"},
         // Four messages per log-on and call; closing the port ends the last.
         {"", "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
          entries(9)},
+        // Dials that take a second: the specified pauses and connects (2 s,
+        // 5 + 1 + 1 s per call, 1 s per message, 2 + 3 s per renewal), and
+        // nothing but the connects with the tuned example.
+        {"--connect-delay 1",
+         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
+         entries(9), "3", "1", 42000},
+        {"--connect-delay 1",
+         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
+         entries(9), "3", "1", 3000, true},
         {"--busy", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--no-dialtone", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--no-carrier", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
@@ -73,6 +83,8 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         BrindleSim run;
+        if (c.tuned)
+            run.inst.writeBytes(kConfig, run.file(kConfig + ".tuned"));
         run.simulate(c.sim);
         run.setConfigLine(22, c.retries);
         run.inst.writeBytes(kPortFile, c.port + "\r\n");
@@ -198,11 +210,10 @@ TEST_F(BrindleSimTest, AnAcceptanceIsLoggedThenRecordedAndARefusedOneLater) {
     };
     QList<QByteArray> recordedAtAnswer;
     run.start();
-    QObject::connect(run.brindle.get(), &BrindleController::statusChanged,
-                     [&](const QString& pane) {
-                         if (pane.endsWith("\r\n211 Transmission successful\r\n"))
-                             recordedAtAnswer << run.file(kAccepted);
-                     });
+    QObject::connect(run.brindle.get(), &BrindleController::statusAdded, [&](const QString& text) {
+        if (text == "211 Transmission successful")
+            recordedAtAnswer << run.file(kAccepted);
+    });
     run.runToEnd();
     EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 rcv:");
     EXPECT_EQ(recordedAtAnswer,
@@ -258,10 +269,8 @@ TEST(BrindleExit, AtAnyWaitKeepsEveryEntry) {
         run.start();
         bool armed = false;
         qsizetype linesAtClick = -1;
-        QObject::connect(run.brindle.get(), &BrindleController::statusChanged,
-                         [&](const QString& pane) {
-                             armed = armed || pane.endsWith("\r\n" + clickAfter + "\r\n");
-                         });
+        QObject::connect(run.brindle.get(), &BrindleController::statusAdded,
+                         [&](const QString& text) { armed = armed || text == clickAfter; });
         run.duringWait = [&] {
             if (armed && linesAtClick < 0) {
                 linesAtClick = run.statuses().size();

@@ -47,6 +47,8 @@ void BrindleSim::start() {
         fireDue();
     });
     brindle->start();
+    if (brindle->timer1Enabled())
+        m_nextTimer1 = clock.monotonicMs() + brindle->config().tuning.firstTickMs;
     m_nextTimer2 = clock.monotonicMs() + BrindleController::kTimerIntervalMs;
 }
 
@@ -76,7 +78,10 @@ void BrindleSim::runToEnd(qint64 limitMs) {
         qint64 next = m_nextTimer2;
         if (m_nextTimer1 >= 0)
             next = std::min(next, m_nextTimer1);
-        clock.waitMs(std::max<qint64>(1, next - clock.monotonicMs()));
+        if (next <= clock.monotonicMs())
+            fireDue();
+        else
+            clock.waitMs(next - clock.monotonicMs());
     }
 }
 

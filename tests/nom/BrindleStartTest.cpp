@@ -73,6 +73,52 @@ TEST_F(BrindleSimTest, ConfigurationValuesAreTakenAsTheyStand) {
     EXPECT_EQ(run.line.settings().dataBits, 7);
 }
 
+// The optional settings after line 24: a refused line is said once and the
+// specified value stands; comments are skipped; each setting taken is logged.
+TEST_F(BrindleSimTest, OptionalSettingsAfterLine24) {
+    const QStringList extra = {"garbage",
+                               "Speed=1",
+                               "AcceptPauseMs=-5",
+                               "ResetPauseMs=99999999999999999999",
+                               "LogonPauseMs=60001",
+                               "LogonPauseMs=1.5",
+                               "MessagesPerLogon=0",
+                               "MessagesPerLogon=5",
+                               "# ResetPauseMs=0",
+                               "; AcceptPauseMs=0",
+                               "",
+                               "  resetpausems = 250 ",
+                               "FirstTickMs=0",
+                               "LogonPauseMs=60000",
+                               "AcceptPauseMs=1",
+                               "RenewPauseBeforeMs=0",
+                               "RenewPauseAfterMs=3",
+                               "MessagesPerLogon=1"};
+    for (int i = 0; i < extra.size(); ++i)
+        run.setConfigLine(25 + i, extra[i].toLatin1());
+    run.start();
+    const BrindleConfig::Tuning& t = run.brindle->config().tuning;
+    EXPECT_EQ(t, (BrindleConfig::Tuning{0, 250, 60000, 1, 0, 3, 1}));
+    const QStringList s = run.statuses();
+    const qsizetype from = s.indexOf("SMSC Retries : 3") + 1;
+    EXPECT_EQ(
+        s.mid(from, s.indexOf("******* Starting Brindlemod ********") - from).join('|'),
+        "Brindle.cfg line 25 : garbage : unknown setting, ignored|"
+        "Brindle.cfg line 26 : Speed=1 : unknown setting, ignored|"
+        "Brindle.cfg line 27 : AcceptPauseMs=-5 : not a whole number from 0 to 60000, 1000 stands|"
+        "Brindle.cfg line 28 : ResetPauseMs=99999999999999999999 : not a whole number from 0 to "
+        "60000, 5000 stands|"
+        "Brindle.cfg line 29 : LogonPauseMs=60001 : not a whole number from 0 to 60000, 1000 "
+        "stands|"
+        "Brindle.cfg line 30 : LogonPauseMs=1.5 : not a whole number from 0 to 60000, 1000 stands|"
+        "Brindle.cfg line 31 : MessagesPerLogon=0 : not a whole number from 1 to 4, 4 stands|"
+        "Brindle.cfg line 32 : MessagesPerLogon=5 : not a whole number from 1 to 4, 4 stands|"
+        "SMSC ResetPauseMs : 250|SMSC FirstTickMs : 0|SMSC LogonPauseMs : 60000|"
+        "SMSC AcceptPauseMs : 1|SMSC RenewPauseBeforeMs : 0|SMSC RenewPauseAfterMs : 3|"
+        "SMSC MessagesPerLogon : 1");
+    EXPECT_FALSE(run.brindle->hasEnded());
+}
+
 TEST(BrindleStart, BrokenConfigurationEndsInCrashWithoutABox) {
     const std::pair<QString, QString> cases[] = {
         {"2", "Empty Configuration File : Brindlemod.cfg"}, // lines kept

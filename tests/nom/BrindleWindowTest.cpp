@@ -9,7 +9,11 @@
 #include <QPushButton>
 
 TEST_F(BrindleSimTest, WindowShowsWhatTheRunReports) {
-    run.queue(entries(2));
+    // Texts long enough to push the oldest lines out of the status pane.
+    QStringList queued;
+    for (const QString& e : entries(20))
+        queued << e + QString(900, 'x');
+    run.queue(queued);
     run.brindle = std::make_unique<BrindleController>(run.line, run.inst.root() + "/NOM/UK/Cellnet",
                                                       run.inst.root());
     BrindleWindow window(*run.brindle);
@@ -19,13 +23,12 @@ TEST_F(BrindleSimTest, WindowShowsWhatTheRunReports) {
     EXPECT_EQ(label("cbSMSC"), "01632960000");
     EXPECT_EQ(window.findChild<QComboBox*>("cbModemSpeed")->currentText(), "9600");
     run.brindle->Timer1_Timer();
-    EXPECT_TRUE(window.findChild<QPlainTextEdit*>("DebugWin")
-                    ->toPlainText()
-                    .contains("211 Transmission successful"));
+    EXPECT_EQ(window.findChild<QPlainTextEdit*>("DebugWin")->toPlainText(),
+              run.brindle->statusLog().paneText().replace("\r\n", "\n"));
     EXPECT_EQ(label("Label7"), "COM1");
     EXPECT_EQ(label("lbModemSetting"), "9600,N,8,1");
     EXPECT_EQ(window.findChild<QComboBox*>("CbPortNumber")->currentText(), "1");
-    EXPECT_EQ(window.findChild<QListWidget*>("SentQueue")->count(), 2);
+    EXPECT_EQ(window.findChild<QListWidget*>("SentQueue")->count(), 20);
     EXPECT_EQ(window.findChild<QListWidget*>("MessageQueue")->count(), 0);
     // The picture in the documentation, when a folder for it is given.
     const QString shots = qEnvironmentVariable("QUORVEL_SCREENSHOT_DIR");

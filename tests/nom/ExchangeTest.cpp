@@ -136,6 +136,7 @@ TEST(ReplacedFiles, KeepTheModeOfTheFileTheyReplace) {
         [](const QString& p) { return LineFile::rewrite(p, {"x"}, true); },
         [](const QString& p) { return LineFile::rewrite(p, {"x"}, false); },
         [](const QString& p) { return ReplaceFile::write(p, {"x"}); },
+        [](const QString& p) { return ReplaceFile::writeUnflushed(p, {"x"}); },
     };
     for (const auto& write : writers) {
         inst.remove(kCurrentNom);

@@ -117,9 +117,20 @@ TEST(TapSession, AnswersToABlock) {
     }
 }
 
+// A call the centre has dropped waits neither for a prompt nor for the
+// escape's guard times; a call still up is escaped and hung up.
 TEST(TapSession, LogOffEndsTheExchangeAndDropsTheLine) {
-    Session s("<EOT>~<ESC><EOT><CR><CR><LF>NO CARRIER<CR><LF> | AT<CR>~<CR><LF>OK<CR><LF>");
-    s.tap.TAPLogout();
-    EXPECT_EQ(s.writes(), "[<EOT><CR> <CR> AT<CR>] 3000ms");
-    EXPECT_EQ(s.statuses(), "Logging Out|Logged Out");
+    const std::pair<const char*, const char*> cases[] = {
+        {"<EOT>~<ESC><EOT><CR><CR><LF>NO CARRIER<CR><LF> | AT<CR>~<CR><LF>OK<CR><LF>",
+         "[<EOT><CR> <CR> AT<CR>] 0ms"},
+        {"<EOT>~<ESC><EOT><CR><CR><LF>NO CARRIER<CR><LF>", "[<EOT><CR> <CR> AT<CR>] 1000ms"},
+        {"+++~<CR><LF>OK<CR><LF>@1000 | ATH<CR>~<CR><LF>OK<CR><LF>",
+         "[<EOT><CR> <CR> AT<CR> +++ ATH<CR>] 9000ms"},
+    };
+    for (const auto& [script, expected] : cases) {
+        Session s(script);
+        s.tap.TAPLogout();
+        EXPECT_EQ(s.writes(), expected);
+        EXPECT_EQ(s.statuses(), "Logging Out|Logged Out");
+    }
 }

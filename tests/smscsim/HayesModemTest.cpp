@@ -31,6 +31,11 @@ TEST(HayesModem, AnswersAsARealModem) {
         // Answers wait for the delay but keep their order; an echo never
         // overtakes one. Closing the port drops what is owed.
         {"--delay 500", "ATZ<CR> => ATZ<CR> | @100 A => | @499 => | @500 => {ok}A"},
+        // A dial connects after its delay; a byte sent meanwhile ends it.
+        {"--connect-delay 2",
+         "ATDT1<CR> => ATDT1<CR> | @1999 => | @2000 => {connect} | <CR> => ID="},
+        {"--connect-delay 2", "ATDT1<CR> => ATDT1<CR> | @500 <CR> => {noCarrier} | "
+                              "@3000 AT<CR> => AT<CR>{ok}"},
     };
     for (const auto& [options, steps] : cases) {
         SCOPED_TRACE(std::string(options) + " " + steps);
@@ -66,8 +71,8 @@ TEST(HayesModem, RandomLineNoiseNeverBreaksItNorGrowsItsOutput) {
                            "<STX>12<CR>ab<CR><ETX>000<CR> {hi}");
     for (std::string f; all >> f;)
         fragments.push_back(lineBytes(ModemScript::expand(f)));
-    for (const char* options :
-         {"", "--delay 50", "--reject-every 3", "--drop-after 2 --silent-after 5"}) {
+    for (const char* options : {"", "--delay 50", "--reject-every 3",
+                                "--drop-after 2 --silent-after 5", "--connect-delay 1"}) {
         SCOPED_TRACE(options);
         ModemScript script(options);
         std::mt19937 random(1234);

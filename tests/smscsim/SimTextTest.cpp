@@ -32,10 +32,11 @@ TEST(SimOptions, BothSpellingsAndTheUsage) {
     EXPECT_TRUE(o == parsed("--link=/l --lifetime=20 --guard=500 --forever --reject-every=4"));
     EXPECT_TRUE(o.linkPath == "/l" && o.lifetimeSeconds == 20 && o.guardMs == 500 && o.runForever &&
                 o.rejectEvery == 4);
-    std::istringstream flags("--link --record --transcript --lifetime --forever --delay --guard "
-                             "--no-dialtone --busy --no-carrier --faulty-dials --silent-modem "
-                             "--garbage --no-id --no-go-ahead --reject-every --terse --capital-s "
-                             "--unterminated --silent-after --drop-after --help");
+    std::istringstream flags(
+        "--link --record --transcript --lifetime --forever --delay --guard --connect-delay "
+        "--no-dialtone --busy --no-carrier --faulty-dials --silent-modem "
+        "--garbage --no-id --no-go-ahead --reject-every --terse --capital-s "
+        "--unterminated --silent-after --drop-after --help");
     for (std::string f; flags >> f;)
         EXPECT_NE(SimOptions::usage().find("  " + f + " "), std::string::npos) << f;
 }

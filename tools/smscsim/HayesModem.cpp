@@ -38,6 +38,7 @@ void HayesModem::reset() {
     m_pendingBytes = 0;
     m_plusCount = 0;
     m_escapeAtMs.reset();
+    m_connectAtMs.reset();
     m_smsc.startCall();
 }
 
@@ -69,7 +70,9 @@ void HayesModem::receive(std::string_view bytes, std::int64_t nowMs) {
     if (m_options.silentModem)
         return;
     for (char byte : bytes) {
-        if (m_state == State::Online)
+        if (m_state == State::Dialling)
+            abortDial(nowMs);
+        else if (m_state == State::Online)
             onlineByte(byte, nowMs);
         else
             commandByte(byte, nowMs);
@@ -77,6 +80,13 @@ void HayesModem::receive(std::string_view bytes, std::int64_t nowMs) {
 }
 
 void HayesModem::advance(std::int64_t nowMs) {
+    if (m_connectAtMs && nowMs >= *m_connectAtMs && m_state == State::Dialling) {
+        const std::int64_t at = *m_connectAtMs;
+        m_connectAtMs.reset();
+        note(m_dialNote, at);
+        goOnline(at);
+        result("CONNECT 9600", at);
+    }
     if (m_escapeAtMs && nowMs >= *m_escapeAtMs && m_state == State::Online) {
         m_escapeAtMs.reset();
         m_plusCount = 0;
@@ -107,6 +117,8 @@ std::optional<std::int64_t> HayesModem::nextDeadlineMs() const {
         next = m_pending.front().dueMs;
     if (m_escapeAtMs && m_state == State::Online && (!next || *m_escapeAtMs < *next))
         next = m_escapeAtMs;
+    if (m_connectAtMs && m_state == State::Dialling && (!next || *m_connectAtMs < *next))
+        next = m_connectAtMs;
     return next;
 }
 
@@ -303,10 +315,23 @@ std::string HayesModem::dial(std::string_view number, std::int64_t nowMs) {
             break;
         }
     }
-    note(what + "connected", nowMs);
     m_smsc.startCall();
+    if (m_options.connectDelaySeconds > 0) {
+        m_state = State::Dialling;
+        m_connectAtMs = nowMs + m_options.connectDelaySeconds * 1000;
+        m_dialNote = what + "connected";
+        return {};
+    }
+    note(what + "connected", nowMs);
     goOnline(nowMs);
     return "CONNECT 9600";
+}
+
+// Any byte during a dial ends it, as a key does on a real modem; the byte is swallowed.
+void HayesModem::abortDial(std::int64_t nowMs) {
+    m_state = State::Command;
+    m_connectAtMs.reset();
+    result("NO CARRIER", nowMs, m_dialNote.substr(0, m_dialNote.rfind(':')) + ": aborted");
 }
 
 void HayesModem::goOnline(std::int64_t nowMs) {

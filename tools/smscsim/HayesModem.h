@@ -24,7 +24,7 @@ struct Emission {
 // delay, so tests drive it with any clock they like.
 class HayesModem {
 public:
-    enum class State { Command, Online, OnlineCommand };
+    enum class State { Command, Dialling, Online, OnlineCommand };
     static constexpr std::size_t kMaxCommandLine = 255;
     static constexpr std::size_t kMaxPending = 64 * 1024;
 
@@ -59,6 +59,7 @@ private:
     std::string execute(std::string_view commands, std::int64_t nowMs);
     std::string dial(std::string_view number, std::int64_t nowMs);
     void goOnline(std::int64_t nowMs);
+    void abortDial(std::int64_t nowMs);
     void hangUp(const std::string& why, std::int64_t nowMs);
     void restoreSettings();
     void answer(std::string bytes, std::int64_t nowMs, std::optional<AcceptedMessage> accepted = {},
@@ -83,4 +84,8 @@ private:
     std::int64_t m_lastPlusMs = 0;
     int m_plusCount = 0;
     std::optional<std::int64_t> m_escapeAtMs;
+
+    // A dial that connects later (--connect-delay), and its transcript note.
+    std::optional<std::int64_t> m_connectAtMs;
+    std::string m_dialNote;
 };

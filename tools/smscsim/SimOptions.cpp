@@ -58,6 +58,7 @@ const std::map<std::string, Flag>& flags() {
         {"--help", setTo(&SimOptions::help, true)},
         {"--delay", number(&SimOptions::delayMs, 0, 600000)},
         {"--guard", number(&SimOptions::guardMs, 20, 10000)},
+        {"--connect-delay", number(&SimOptions::connectDelaySeconds, 0, 3600)},
         {"--no-dialtone", setTo(&SimOptions::dialFault, DF::NoDialtone)},
         {"--busy", setTo(&SimOptions::dialFault, DF::Busy)},
         {"--no-carrier", setTo(&SimOptions::dialFault, DF::NoCarrier)},
@@ -143,6 +144,8 @@ served again.
   --forever            run until stopped by a signal (INT, TERM, HUP)
   --delay MS           wait MS milliseconds before every answer (default 0)
   --guard MS           guard time around "+++" (default 1000)
+  --connect-delay S    a dial connects S seconds after ATD (default 0); any
+                       byte sent meanwhile ends the dial with NO CARRIER
 
 Faults:
   --no-dialtone        answer dials with NO DIALTONE

@@ -18,6 +18,7 @@ struct SimOptions {
     bool help = false;
 
     std::int64_t delayMs = 0;
+    std::int64_t connectDelaySeconds = 0; // from a dial to its CONNECT
     std::int64_t guardMs = 1000;
     DialFault dialFault = DialFault::None;
     int faultyDials = -1; // -1: every dial

@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 
@@ -80,8 +82,8 @@ BrindleWindow::BrindleWindow(BrindleController& controller, QWidget* parent)
     grid->addWidget(m_exit, 6, 3);
     resize(640, 560);
 
-    connect(&controller, &BrindleController::statusChanged, this,
-            [this](const QString& t) { showAtEnd(m_debugWin, t); });
+    showAtEnd(m_debugWin, controller.statusLog().paneText());
+    connect(&controller, &BrindleController::statusAdded, this, &BrindleWindow::addStatus);
     connect(&controller, &BrindleController::modemScreenChanged, this,
             [this](const QString& t) { showAtEnd(m_debugScreen, t); });
     connect(&controller, &BrindleController::queuesChanged, this,
@@ -99,6 +101,25 @@ BrindleWindow::BrindleWindow(BrindleController& controller, QWidget* parent)
     connect(&controller, &BrindleController::lineSettingsShown, m_modemSetting, &QLabel::setText);
     connect(m_exit, &QPushButton::clicked, &controller, &BrindleController::bExit_Click);
     connect(&controller, &BrindleController::finished, this, [this] { hide(); });
+}
+
+// Only the new line is laid out: setting the whole pane again cost a
+// millisecond and more at every line.
+void BrindleWindow::addStatus(const QString& text) {
+    QTextCursor end(m_debugWin->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(text + QStringLiteral("\r\n"));
+    // The pane shows the log's pane text, where a CR LF is one line end.
+    const QString pane = m_controller.statusLog().paneText();
+    const int over = m_debugWin->document()->characterCount() - 1 -
+                     int(pane.size() - pane.count(QStringLiteral("\r\n")));
+    if (over > 0) {
+        QTextCursor front(m_debugWin->document());
+        front.setPosition(over, QTextCursor::KeepAnchor);
+        front.removeSelectedText();
+    }
+    m_debugWin->moveCursor(QTextCursor::End);
+    m_debugWin->verticalScrollBar()->setValue(m_debugWin->verticalScrollBar()->maximum());
 }
 
 void BrindleWindow::showPort(const QString& portText) {

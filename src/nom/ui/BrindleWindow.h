@@ -20,6 +20,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void addStatus(const QString& text);
     void showPort(const QString& portText);
 
     BrindleController& m_controller;
