@@ -302,7 +302,7 @@ TEST_F(CompositionPanelTest, PastedLineBreaksCountAsTheyCameAndBecomeOneBlankEac
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
     EXPECT_EQ(p->Text4->text(), "8");
     QTest::keyClick(p->txtMessage, Qt::Key_End);
-    EXPECT_EQ(p->controller().PastePosition, "8");
+    EXPECT_EQ(p->controller().editor().PastePosition, "8");
     // Send replaces them with the focus still in the box, caret kept.
     caretAt(1);
     p->replaceLineBreaks();
@@ -319,7 +319,7 @@ TEST_F(CompositionPanelTest, FocusLossChecksOnceWithinTheWindowAndTakesTheFocusB
     elsewhere->setFocus();
     p->txtSubject->setText(QString(QChar(0xE9)));
     p->txtMessage->setPlainText(QString(QChar(0xE9)));
-    p->controller().PastePosition = "1";
+    p->controller().editor().PastePosition = "1";
     p->txtSubject->setFocus();
     p->txtMessage->setFocus();
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
@@ -373,17 +373,17 @@ TEST_F(CompositionPanelTest, TheSubjectIsCheckedFromTheCaretOfTheLastKeyDownInEi
     QTest::keyClicks(p->txtMessage, "abcd");
     caretAt(2);
     QTest::keyClick(p->txtMessage, Qt::Key_Right);
-    EXPECT_EQ(p->controller().PastePosition, "2");
+    EXPECT_EQ(p->controller().editor().PastePosition, "2");
     QTest::keyClicks(p->txtSubject, "wxyz");
-    EXPECT_EQ(p->controller().PastePosition, "3");
+    EXPECT_EQ(p->controller().editor().PastePosition, "3");
 
     p->txtSubject->setFocus();
     p->txtSubject->setText(QString("x") + QChar(0xE9) + "yz");
-    p->controller().PastePosition = "3";
+    p->controller().editor().PastePosition = "3";
     p->txtMessage->setFocus();
     EXPECT_TRUE(boxes.shown().isEmpty()) << "the tail from the key-down caret is clean";
     p->txtSubject->setFocus();
-    p->controller().PastePosition = "2";
+    p->controller().editor().PastePosition = "2";
     p->txtMessage->setFocus();
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
     EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
