@@ -120,71 +120,34 @@ TEST(CharacterRules, PastedTextLosesBarredCharactersAndNul) {
     }
 }
 
-TEST(PastedLineBreaks, EachBreakKeepsTheCharactersItCameWith) {
-    const QString pasted = "a\r\nb\nc\rd\r\r\n";
-    EXPECT_EQ(PastedLineBreaks::asParagraphs(pasted), QString("a%1b%1c%1d%1%1").arg(kPara));
-    EXPECT_EQ(PastedLineBreaks::lengthsIn(pasted), (QList<int>{2, 1, 1, 1, 2}));
-
-    PastedLineBreaks breaks;
-    breaks.replace(0, 0, PastedLineBreaks::lengthsIn(pasted));
-    EXPECT_EQ(breaks.extra(), 2);
-    EXPECT_EQ(breaks.extraBefore(1), 1);
-    EXPECT_EQ(breaks.spaced(PastedLineBreaks::asParagraphs(pasted)), "a  b c d   ")
-        << "each CR and each LF one blank";
-    // The second and third give way to one CR LF.
-    breaks.replace(1, 2, {2});
-    EXPECT_EQ(breaks.count(), 4);
-    EXPECT_EQ(breaks.extra(), 3);
-    EXPECT_EQ(breaks.spaced(QString("x%1y%1%1%1").arg(kPara)), "x  y     ");
-    breaks.replace(0, 99, {});
-    EXPECT_EQ(breaks.count(), 0);
-    EXPECT_EQ(breaks.extra(), 0);
-}
-
-// The box shows every break alike; the message counts each as it came.
+// The box shows every break alike; the message counts each as it came (a
+// CR LF two) and at loss of focus turns each CR and each LF into one blank.
 TEST(MessageEditor, InsertedBreaksCountAsInTheTextTheyCameFrom) {
-    const QString shown = QString("one%1two%1three%1four").arg(kPara);
+    const QString shown = QString("one%1two%1three%1%1four").arg(kPara);
     struct Case {
         QStringList sources;
         QList<int> lengths;
     } cases[] = {
-        {{"one\r\ntwo\nthree\rfour"}, {2, 1, 1}},
-        {{"", "other", "one\r\ntwo\r\nthree\r\nfour"}, {2, 2, 2}},
-        {{"one\r\ntwo\nthree"}, {1, 1, 1}}, // not what was inserted: set by the program
-        {{}, {1, 1, 1}},
+        {{"one\r\ntwo\nthree\r\r\nfour"}, {2, 1, 1, 2}},
+        {{"", "other", "one\r\ntwo\r\nthree\r\n\r\nfour"}, {2, 2, 2, 2}},
+        {{"one\r\ntwo\nthree"}, {1, 1, 1, 1}}, // not what was inserted: set by the program
+        {{}, {1, 1, 1, 1}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MessageEditor::insertedLengths(shown, 3, c.sources), c.lengths)
+        EXPECT_EQ(MessageEditor::insertedLengths(shown, 4, c.sources), c.lengths)
             << c.sources.join('|').toStdString();
     EXPECT_TRUE(MessageEditor::insertedLengths("x", 0, {"x"}).isEmpty());
 
     MessageEditor e;
-    e.breaksChanged(0, 3, 3, {2, 1, 1}); // "one\r\ntwo\nthree\rfour" pasted
-    EXPECT_EQ(e.messageLength(18), 19);
-    EXPECT_EQ(e.recount(0, 18, 10).total, 29);
+    e.breaksChanged(0, 4, 4, {2, 1, 1, 2});
+    EXPECT_EQ(e.breaks().spaced(shown), "one  two three   four");
+    EXPECT_EQ(e.messageLength(19), 21);
+    EXPECT_EQ(e.recount(0, 19, 10).total, 31);
     EXPECT_EQ(e.messagePosition(5, 1), 6) << "the caret after the CR LF";
-    e.messageKeyDown(0, 0);
-    EXPECT_EQ(e.PastePosition, "0");
-    e.breaksChanged(1, 1, 3, {2}); // the second break replaced by a pasted CR LF
-    EXPECT_EQ(e.messageLength(18), 20);
+    e.breaksChanged(1, 1, 3, {2}); // the second and third give way to one CR LF
+    EXPECT_EQ(e.messageLength(19), 22);
     e.restoreBreaks(e.breaksBefore()); // and undone
-    EXPECT_EQ(e.messageLength(18), 19);
+    EXPECT_EQ(e.messageLength(19), 21);
     e.breaksChanged(0, 0, 5, {}); // never expected: one character each
-    EXPECT_EQ(e.messageLength(18), 18);
-}
-
-TEST(CharacterRules, TrimmingTakesBlanksOnly) {
-    struct Case {
-        QString in, out;
-    } cases[] = {
-        {"  abc  ", "abc"},
-        {"   ", ""},
-        {"", ""},
-        {"a  b", "a  b"},
-        {" \tabc\t ", "\tabc\t"},
-        {"\r\nx\n", "\r\nx\n"},
-        {QString(QChar(0xA0)) + "x ", QString(QChar(0xA0)) + "x"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(trimBlanks(c.in), c.out) << c.in.toStdString();
+    EXPECT_EQ(e.messageLength(19), 19);
 }
