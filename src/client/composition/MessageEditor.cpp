@@ -26,8 +26,8 @@ bool MessageEditor::subjectHasRoom(qsizetype subjectLength, int code) {
     return false;
 }
 
-void MessageEditor::messageKeyDown(int boxPosition, qsizetype breaksBefore) {
-    PastePosition = QString::number(messagePosition(boxPosition, breaksBefore));
+void MessageEditor::messageKeyDown(int boxPosition, qsizetype breaksAhead) {
+    PastePosition = QString::number(messagePosition(boxPosition, breaksAhead));
 }
 
 bool MessageEditor::messageLeft(const QString& text) {

@@ -26,8 +26,8 @@ public:
     // The caret position recorded at the last key-down in either box, in the
     // message as it will be sent (a pasted CR LF counts two).
     QString PastePosition;
-    // `breaksBefore`: the line breaks the box shows before the caret.
-    void messageKeyDown(int boxPosition, qsizetype breaksBefore);
+    // `breaksAhead`: the line breaks the box shows before the position.
+    void messageKeyDown(int boxPosition, qsizetype breaksAhead);
     void subjectKeyDown(int position) { PastePosition = QString::number(position); }
     // Focus loss: false when the text holds a refused character; the ASCII
     // message was shown and the box takes the focus back. The message is
@@ -52,8 +52,8 @@ public:
     qsizetype messageLength(qsizetype boxCharacters) const {
         return boxCharacters + m_breaks.extra();
     }
-    int messagePosition(int boxPosition, qsizetype breaksBefore) const {
-        return boxPosition + int(m_breaks.extraBefore(breaksBefore));
+    int messagePosition(int boxPosition, qsizetype breaksAhead) const {
+        return boxPosition + int(m_breaks.extraBefore(breaksAhead));
     }
 
     // After an edit of either box; an empty message and subject is a new
