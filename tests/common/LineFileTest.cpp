@@ -22,6 +22,9 @@ TEST(LineFile, WritersEndEveryLineWithCrLfInWindows1252) {
     EXPECT_EQ(inst.bytes("Config\\all.dat"), all + "\r\n");
     ASSERT_TRUE(LineFile::append(p, "more"));
     EXPECT_EQ(inst.bytes("Config\\x.dat").right(6), QByteArray("more\r\n"));
+    // Missing folders are created.
+    ASSERT_TRUE(LineFile::append(inst.file("NOMMon\\New\\CurNOM.dat"), "Cellnet"));
+    EXPECT_EQ(inst.bytes("NOMMon\\New\\CurNOM.dat"), QByteArray("Cellnet\r\n"));
     ASSERT_TRUE(LineFile::rewrite(p, {}));
     EXPECT_EQ(inst.bytes("Config\\x.dat"), QByteArray());
     ASSERT_TRUE(LineFile::makeOneEmptyLine(p));
@@ -69,12 +72,6 @@ TEST(LineFile, AnAppendNeverGluesOntoALastLineWithoutItsEnd) {
     inst.writeBytes("Config\\BudList.dat", "");
     ASSERT_TRUE(LineFile::append(inst.file("Config\\BudList.dat"), "Jo  +44123"));
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Jo  +44123\r\n"));
-}
-
-TEST(LineFile, WritersCreateMissingFolders) {
-    TestInstallation inst(TestInstallation::Contents::Empty);
-    ASSERT_TRUE(LineFile::append(inst.file("NOMMon\\Logs\\CurNOM.dat"), "Cellnet"));
-    EXPECT_EQ(inst.bytes("NOMMon\\Logs\\CurNOM.dat"), QByteArray("Cellnet\r\n"));
 }
 
 TEST(LineFile, AtomicRewriteLeavesNoTemporaryFilesBehind) {

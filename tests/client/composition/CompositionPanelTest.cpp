@@ -19,34 +19,18 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+// The editor's rules are tested on MessageEditor and CharacterRules; these
+// tests keep the wiring honest: keys, pastes, drops, undo and focus as the
+// boxes deliver them, and the dialogs behind the buttons.
 namespace {
 
 const QString kAscii = "This version of Quorvel supports only ASCII characters.";
+const QString kFull = "Quorvel Subject length is 100 characters.";
 const QString kSplit = "Quorvel Subject + Message + Signature length is greater than 160 "
                        "characters.\r\nThe message text will be broken into two or more messages.";
+const QChar kE(0xE9);
 
-// A message box as the program shows one: a modal window with a nested event
-// loop, which takes the focus as a window manager gives it, then closes.
-class ModalMessageBox : public MessageBox::Presenter {
-public:
-    ModalMessageBox() : m_previous(MessageBox::install(this)) {}
-    ~ModalMessageBox() override { MessageBox::install(m_previous); }
-    ModalMessageBox(const ModalMessageBox&) = delete;
-    ModalMessageBox& operator=(const ModalMessageBox&) = delete;
-    MessageBox::Answer present(const MessageBox::Request& request) override {
-        shown << request.text;
-        QDialog box(QApplication::activeWindow());
-        (new QPushButton("OK", &box))->setDefault(true);
-        QTimer::singleShot(0, &box, [&box] { QApplication::setActiveWindow(&box); });
-        QTimer::singleShot(0, &box, &QDialog::accept);
-        box.exec();
-        return request.defaultButton;
-    }
-    QStringList shown;
-
-private:
-    MessageBox::Presenter* m_previous;
-};
+enum class How { Type, CtrlV, MenuPaste, Drop };
 
 class CompositionPanelTest : public WidgetTest {
 protected:
@@ -67,17 +51,46 @@ protected:
         boxes.clear();
     }
     QString message() const { return p->txtMessage->toPlainText(); }
+    QString& pastePosition() { return p->controller().editor().PastePosition; }
     QStringList counters() const {
         return {p->txtLenSignature->text(), p->Text4->text(), p->txtLenTotal->text()};
     }
-    void caretAt(int pos) {
+    void select(int anchor, int position) {
         QTextCursor tc = p->txtMessage->textCursor();
-        tc.setPosition(pos);
+        tc.setPosition(anchor);
+        tc.setPosition(position, QTextCursor::KeepAnchor);
         p->txtMessage->setTextCursor(tc);
     }
-    static void paste(QWidget* box, const QString& text) {
-        QGuiApplication::clipboard()->setText(text);
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    // CR types Return, LF Enter, BS Backspace; other characters as typed.
+    static void input(QWidget* box, How how, const QString& text) {
+        if (how == How::Type) {
+            for (QChar c : text) {
+                const auto key = c == '\r'   ? Qt::Key_Return
+                                 : c == '\n' ? Qt::Key_Enter
+                                 : c == '\b' ? Qt::Key_Backspace
+                                             : Qt::Key_unknown;
+                if (key != Qt::Key_unknown)
+                    QTest::keyClick(box, key);
+                else
+                    typeText(box, QString(c));
+            }
+        } else if (how == How::Drop) {
+            QMimeData mime;
+            mime.setText(text);
+            QWidget* target = qobject_cast<QPlainTextEdit*>(box)->viewport();
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(target, &enter);
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(target, &drop);
+        } else {
+            QGuiApplication::clipboard()->setText(text);
+            if (how == How::CtrlV)
+                QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            else if (auto* edit = qobject_cast<QPlainTextEdit*>(box))
+                edit->paste();
+            else
+                qobject_cast<QLineEdit*>(box)->paste();
+        }
     }
     QStringList quickMessages() const {
         QStringList out;
@@ -121,21 +134,121 @@ TEST_F(CompositionPanelTest, TextsOfTheEditorAndItsDialogs) {
         EXPECT_EQ(w->palette().color(QPalette::Window), QColor(10, 20, 30));
 }
 
-TEST_F(CompositionPanelTest, TypedKeysFollowTheCharacterRulesInBothBoxes) {
+// Each row: the box's text before, what arrives and how, then its text and
+// message counter, and the boxes shown; '|' marks the caret, or the ends of
+// the selection. A refused paste is taken back whole; barred characters and
+// NUL go silently; the message box counts each pasted break as it came (CR LF
+// two), the subject makes it a blank; a full subject takes Backspace only.
+TEST_F(CompositionPanelTest, WhatArrivesInTheBoxesKeepsToTheRules) {
+    const QString emoji = QString(QChar(0xD83D)) + QChar(0xDE00);
+    const QString junk =
+        QString(50000, 'a') + '\t' + QChar(0) + QChar(0x200F) + emoji + "#" + QString(50000, 'b');
+    const QString allowed = QString(100000, 'z') + '\t' + QChar(0) + "~\r\n" + "end";
+    const QString allowedKept = "keep" + allowed.left(100001) + "\nend|";
+    const QString typed = "a#[\\]^{|}~b\r\n\u00A3\u00E9\u20AC";
+    const QString s100 = QString(100, 's') + '|', s99 = QString(99, 's') + '|';
+    struct Row {
+        bool subject;
+        QString before;
+        How how;
+        QString arriving, after, text4;
+        QStringList shown;
+    } rows[] = {
+        {false, "|", How::Type, typed, "ab\u00A3|", "3", {kAscii, kAscii}},
+        {false, "Hello| world", How::CtrlV, " dear caf\u00E9", "Hello| world", "11", {kAscii}},
+        {false, "Hello |world|", How::CtrlV, "there\u200F", "Hello |world|", "11", {kAscii}},
+        {false, "a|b", How::CtrlV, "1#2[3]4~5", "a12345|b", "7", {}},
+        {false, "a|b", How::MenuPaste, "{x}|y^", "axy|b", "4", {}},
+        {false, "keep|", How::CtrlV, junk, "keep|", "4", {kAscii}},
+        {false, "keep|", How::CtrlV, allowed, allowedKept, "100010", {kSplit}},
+        {false, "|", How::CtrlV, "one\r\ntwo\nthree\rfour", "one\ntwo\nthree\nfour|", "19", {}},
+        {false, "|", How::Drop, "x\r\ny", "x\ny|", "4", {}},
+        {false, "|", How::CtrlV, "a\r\n#b\nc\rd", "a\nb\nc\nd|", "8", {}},
+        {true, "|", How::Type, typed, "ab\u00A3|", "5", {kAscii, kAscii}},
+        {true, "x|", How::CtrlV, "re: #5 [draft]", "xre: 5 draft|", "14", {}},
+        {true, "|", How::MenuPaste, "a\r\nb\rc\nd", "a b c d|", "9", {}},
+        {true, "a|b", How::CtrlV, emoji + junk, "a|b", "4", {kAscii}},
+        {true, "|", How::CtrlV, junk, QString(100, 'a') + "|", "102", {}},
+        {true, "|", How::CtrlV, "x\t" + allowed, "x\t" + QString(98, 'z') + "|", "102", {}},
+        {true, s100, How::Type, "x\u00E9#\b", s99, "101", {kFull, kAscii, kFull}},
+    };
+    // The text without its marks, and the selection they mark.
+    const auto unmark = [](const QString& marked) {
+        const qsizetype first = marked.indexOf('|'), last = marked.lastIndexOf('|');
+        return std::tuple{QString(marked).remove('|'), int(first),
+                          int(last == first ? first : last - 1)};
+    };
     load();
-    for (QWidget* box :
-         {static_cast<QWidget*>(p->txtMessage), static_cast<QWidget*>(p->txtSubject)}) {
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.arriving.left(30).toStdString());
+        p->Picture17->click();
+        paintBase(p->Text4, kWhite);
+        const auto [text, anchor, position] = unmark(r.before);
+        QWidget* box = r.subject ? static_cast<QWidget*>(p->txtSubject) : p->txtMessage;
         box->setFocus();
-        QTest::keyClicks(box, "a#[\\]^{|}~b");
-        QTest::keyClick(box, Qt::Key_Return);
-        QTest::keyClick(box, Qt::Key_Enter);
-        typeText(box, QString::fromLatin1("\xA3") + QChar(0xE9) + QChar(0x20AC));
+        if (r.subject) {
+            p->txtSubject->setText(text);
+            p->txtSubject->setSelection(anchor, position - anchor);
+        } else {
+            p->txtMessage->setPlainText(text);
+            select(anchor, position);
+        }
+        boxes.clear();
+        input(box, r.how, r.arriving);
+        const auto [after, anchorAfter, positionAfter] = unmark(r.after);
+        if (r.subject) {
+            EXPECT_EQ(p->txtSubject->text(), after);
+            EXPECT_EQ(p->txtSubject->cursorPosition(), positionAfter);
+        } else {
+            EXPECT_EQ(message(), after);
+            EXPECT_EQ(p->txtMessage->textCursor().anchor(), anchorAfter);
+            EXPECT_EQ(p->txtMessage->textCursor().position(), positionAfter);
+        }
+        EXPECT_EQ(p->Text4->text(), r.text4);
+        EXPECT_EQ(boxes.texts(), r.shown);
+        for (const auto& b : boxes.shown())
+            EXPECT_EQ(b.title, "Quorvel Warning");
+        EXPECT_EQ(base(p->Text4), toQColor(r.shown.contains(kFull) ? kOrange : kWhite));
     }
-    EXPECT_EQ(message(), QString::fromLatin1("ab\xA3"));
-    EXPECT_EQ(p->txtSubject->text(), QString::fromLatin1("ab\xA3"));
-    EXPECT_EQ(boxes.texts(), QStringList(4, kAscii)) << "barred keys vanish without a word";
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+}
+
+TEST_F(CompositionPanelTest, OneUndoStepTakesAPasteAwayAndNeverBringsRefusedTextBack) {
+    load();
+    p->txtMessage->setPlainText("ab");
+    select(1, 1);
+    input(p->txtMessage, How::CtrlV, "1#2");
+    input(p->txtMessage, How::MenuPaste, "{x}");
+    p->txtMessage->undo();
+    EXPECT_EQ(message(), "a12b");
+    input(p->txtMessage, How::CtrlV, QString("y") + kE);
+    QTest::keyClicks(p->txtMessage, "!");
+    p->txtMessage->undo();
+    EXPECT_EQ(message(), "a12b");
+}
+
+TEST_F(CompositionPanelTest, PastedLineBreaksCountAsTheyCameUntilTheFocusLeaves) {
+    load("NOPAGE" + QByteArray(10, 's') + "\r\n");
+    input(p->txtMessage, How::CtrlV, "a\r\n#b\nc\rd");
+    ASSERT_EQ(counters(), (QStringList{"10", "8", "18"}));
+    // A refused paste over them gives back the breaks as they were.
+    p->txtMessage->selectAll();
+    input(p->txtMessage, How::CtrlV, QString(kE));
+    EXPECT_EQ(p->Text4->text(), "8");
+    // The key-down caret counts them too.
+    QTest::keyClick(p->txtMessage, Qt::Key_End);
+    EXPECT_EQ(pastePosition(), "8");
+    // Send replaces them with the focus still in the box, caret kept.
+    select(1, 1);
+    p->replaceLineBreaks();
+    EXPECT_EQ(p->message(), "a  b c d");
+    EXPECT_EQ(p->txtMessage->textCursor().position(), 1);
+    // Loss of focus does the same; the counters do not change.
+    p->txtMessage->clear();
+    input(p->txtMessage, How::CtrlV, "one\r\ntwo\nthree");
+    p->txtSubject->setFocus();
+    EXPECT_EQ(message(), "one  two three");
+    EXPECT_EQ(counters(), (QStringList{"10", "14", "24"}));
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii}) << "the refused paste's alone";
 }
 
 TEST_F(CompositionPanelTest, CountersAndOneSplitWarningPerMessage) {
@@ -144,189 +257,54 @@ TEST_F(CompositionPanelTest, CountersAndOneSplitWarningPerMessage) {
     QTest::keyClicks(p->txtMessage, QString(126, 'm'));
     EXPECT_EQ(counters(), (QStringList{"30", "130", "160"}));
     EXPECT_EQ(base(p->txtLenTotal), toQColor(kWhite));
-    EXPECT_TRUE(boxes.shown().isEmpty());
-    // The total is read while the warning is up: the user sees it orange behind the box.
-    QStringList seen;
-    {
-        PeekingMessageBox peek([&](const MessageBox::Request&) {
-            seen << p->txtLenTotal->text() << base(p->txtLenTotal).name();
-        });
-        QTest::keyClick(p->txtMessage, Qt::Key_M);
-    }
-    EXPECT_EQ(seen, (QStringList{"161", toQColor(kOrange).name()}));
+    QTest::keyClick(p->txtMessage, Qt::Key_M);
+    EXPECT_EQ(p->txtLenTotal->text(), "161");
+    EXPECT_EQ(base(p->txtLenTotal), toQColor(kOrange));
     EXPECT_EQ(boxes.texts(), QStringList{kSplit});
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
     QTest::keyClicks(p->txtSubject, "x");
-    QTest::keyClick(p->txtMessage, Qt::Key_Backspace);
     EXPECT_EQ(boxes.shown().size(), 1) << "one warning per composed message";
 
-    // Emptied, by the clear button or by hand in either order, it is a new message.
+    // Emptied by the clear button, or handed to Send, it is a new message.
+    p->Combo1->setCurrentIndex(1);
     p->Picture17->click();
+    EXPECT_EQ(message() + p->txtSubject->text() + p->Combo1->currentText(), "");
     EXPECT_EQ(counters(), (QStringList{"30", "0", "30"}));
     EXPECT_EQ(base(p->txtLenTotal), toQColor(kWhite));
+    EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
     p->txtMessage->setPlainText(QString(200, 'n'));
     EXPECT_EQ(boxes.shown().size(), 2);
-    QTest::keyClicks(p->txtSubject, "s");
-    p->txtMessage->clear();
-    p->txtSubject->clear();
+    p->clearForNextMessage();
     p->txtMessage->setPlainText(QString(200, 'n'));
     EXPECT_EQ(boxes.shown().size(), 3);
-}
-
-TEST_F(CompositionPanelTest, AFullSubjectRefusesAllButBackspace) {
-    load();
-    p->txtSubject->setText(QString(100, 's'));
-    EXPECT_EQ(base(p->Text4), toQColor(kWhite));
-    p->txtSubject->setFocus();
-    QTest::keyClick(p->txtSubject, Qt::Key_X);
-    EXPECT_EQ(p->txtSubject->text().size(), 100);
-    EXPECT_EQ(boxes.texts(), QStringList{"Quorvel Subject length is 100 characters."});
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
-    EXPECT_EQ(base(p->Text4), toQColor(kOrange));
-    boxes.clear();
-    typeText(p->txtSubject, QString(QChar(0xE9)));
-    EXPECT_EQ(boxes.texts(), (QStringList{kAscii, "Quorvel Subject length is 100 characters."}));
-    boxes.clear();
-    QTest::keyClicks(p->txtSubject, "#");
-    QTest::keyClick(p->txtSubject, Qt::Key_Backspace);
-    EXPECT_EQ(p->txtSubject->text().size(), 99);
-    EXPECT_TRUE(boxes.shown().isEmpty()) << "barred keys stop before the length rule";
-}
-
-TEST_F(CompositionPanelTest, PastesAreCleanedOrTakenBackWhole) {
-    load();
-    QTest::keyClicks(p->txtMessage, "Hello world");
-    caretAt(5);
-    paste(p->txtMessage, QString(" dear caf") + QChar(0xE9));
-    EXPECT_EQ(message(), "Hello world") << "the text after the caret survives";
-    EXPECT_EQ(p->txtMessage->textCursor().position(), 5);
-    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
-    EXPECT_EQ(p->Text4->text(), "11");
-    // A selection replaced by a refused paste comes back too.
-    QTextCursor tc = p->txtMessage->textCursor();
-    tc.setPosition(6);
-    tc.setPosition(11, QTextCursor::KeepAnchor);
-    p->txtMessage->setTextCursor(tc);
-    paste(p->txtMessage, QString("there") + QChar(0x200F));
-    EXPECT_EQ(message(), "Hello world");
-    EXPECT_EQ(p->txtMessage->textCursor().selectedText(), "world");
-    // Undo does not bring the refused text back.
-    caretAt(11);
-    QTest::keyClicks(p->txtMessage, "!");
-    p->txtMessage->undo();
-    EXPECT_EQ(message(), "Hello world");
-
-    // Barred characters go silently, by keys and by the context menu alike,
-    // and one undo step takes the whole paste away.
-    boxes.clear();
-    p->txtMessage->setPlainText("ab");
-    caretAt(1);
-    paste(p->txtMessage, "1#2[3]4~5");
-    EXPECT_EQ(message(), "a12345b");
-    EXPECT_EQ(p->txtMessage->textCursor().position(), 6);
-    QGuiApplication::clipboard()->setText("{x}|y^");
-    p->txtMessage->paste();
-    EXPECT_EQ(message(), "a12345xyb");
-    EXPECT_EQ(p->Text4->text(), "9");
-    p->txtMessage->undo();
-    EXPECT_EQ(message(), "a12345b");
-    p->txtSubject->setFocus();
-    paste(p->txtSubject, "re: #5 [draft]");
-    EXPECT_EQ(p->txtSubject->text(), "re: 5 draft");
-    EXPECT_TRUE(boxes.shown().isEmpty());
-}
-
-TEST_F(CompositionPanelTest, PastesOfAnySizeAndCharacterLeaveTheBoxesWithinTheRules) {
-    load();
-    const QString junk = QString(50000, 'a') + '\t' + QChar(0) + QChar(0x200F) + QChar(0xD83D) +
-                         QChar(0xDE00) + "#" + QString(50000, 'b');
-    QTest::keyClicks(p->txtMessage, "keep");
-    paste(p->txtMessage, junk);
-    EXPECT_EQ(message(), "keep");
-    paste(p->txtSubject, QString(QChar(0xD83D)) + QChar(0xDE00) + junk);
-    EXPECT_EQ(p->txtSubject->text(), "");
-    EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kAscii}));
-    paste(p->txtSubject, junk);
-    EXPECT_EQ(p->txtSubject->text(), QString(100, 'a')) << "the first 100 characters";
-    p->txtSubject->clear();
-    boxes.clear();
-    const QString allowed = QString(100000, 'z') + '\t' + QChar(0) + "~\r\n" + "end";
-    paste(p->txtMessage, allowed);
-    EXPECT_EQ(message(), "keep" + QString(100000, 'z') + "\t\nend");
-    EXPECT_EQ(p->Text4->text(), QString::number(4 + 100000 + 1 + 2 + 3));
-    EXPECT_EQ(boxes.texts(), QStringList{kSplit});
-    paste(p->txtSubject, "x\t" + allowed);
-    EXPECT_EQ(p->txtSubject->text(), "x\t" + QString(98, 'z'));
-}
-
-// A pasted CR LF counts two, a lone CR or LF one, though the box shows each
-// as one break until it loses the focus; then each CR and LF becomes a blank.
-TEST_F(CompositionPanelTest, PastedLineBreaksCountAsTheyCameAndBecomeOneBlankEach) {
-    load("NOPAGE" + QByteArray(10, 's') + "\r\n");
-    paste(p->txtMessage, "one\r\ntwo\nthree\rfour");
-    EXPECT_EQ(message(), "one\ntwo\nthree\nfour");
-    EXPECT_EQ(counters(), (QStringList{"10", "19", "29"}));
-    p->txtSubject->setFocus();
-    EXPECT_EQ(message(), "one  two three four");
-    EXPECT_EQ(counters(), (QStringList{"10", "19", "29"})) << "the counters do not change";
-
-    // At the limit a CR LF weighs two.
-    p->txtMessage->setFocus();
-    QTest::keyClicks(p->txtMessage, QString(129, 'x'));
-    paste(p->txtMessage, "\r\n");
-    EXPECT_EQ(p->txtLenTotal->text(), "160");
-    EXPECT_TRUE(boxes.shown().isEmpty());
-    paste(p->txtMessage, "\n");
-    EXPECT_EQ(boxes.texts(), QStringList{kSplit});
-
-    // Dropped text brings its breaks as they came too.
-    p->Picture17->click();
-    QMimeData mime;
-    mime.setText("x\r\ny");
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(p->txtMessage->viewport(), &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(p->txtMessage->viewport(), &drop);
-    EXPECT_EQ(p->Text4->text(), "4");
-
-    // A cleaned paste keeps what its breaks were, and so does a selection a
-    // refused paste gives back; the caret's key-down position counts them.
-    boxes.clear();
-    p->Picture17->click();
-    p->txtMessage->setFocus();
-    paste(p->txtMessage, "a\r\n#b\nc\rd");
-    EXPECT_EQ(p->Text4->text(), "8");
-    p->txtMessage->selectAll();
-    paste(p->txtMessage, QString(QChar(0xE9)));
-    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
-    EXPECT_EQ(p->Text4->text(), "8");
-    QTest::keyClick(p->txtMessage, Qt::Key_End);
-    EXPECT_EQ(p->controller().PastePosition, "8");
-    // Send replaces them with the focus still in the box, caret kept.
-    caretAt(1);
-    p->replaceLineBreaks();
-    EXPECT_EQ(p->message(), "a  b c d");
-    EXPECT_EQ(p->txtMessage->textCursor().position(), 1);
-    // In the one-line subject a line break becomes a space at once.
-    paste(p->txtSubject, "a\r\nb\rc\nd");
-    EXPECT_EQ(p->txtSubject->text(), "a b c d");
 }
 
 TEST_F(CompositionPanelTest, FocusLossChecksOnceWithinTheWindowAndTakesTheFocusBack) {
     load();
     // Refused text in both boxes does not bounce the focus between them.
     elsewhere->setFocus();
-    p->txtSubject->setText(QString(QChar(0xE9)));
-    p->txtMessage->setPlainText(QString(QChar(0xE9)));
-    p->controller().PastePosition = "1";
+    p->txtSubject->setText(QString(kE));
+    p->txtMessage->setPlainText(QString(kE));
+    pastePosition() = "1";
     p->txtSubject->setFocus();
     p->txtMessage->setFocus();
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
     EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
     p->txtMessage->setFocus();
     EXPECT_EQ(boxes.shown().size(), 2) << "one box per move, never a chain";
+
+    // The subject is checked from the caret of its last key-down.
+    boxes.clear();
+    p->txtMessage->clear();
+    p->txtSubject->setText(QString("x") + kE + "yz");
+    p->txtSubject->setCursorPosition(3);
+    QTest::keyClick(p->txtSubject, Qt::Key_Right);
+    EXPECT_EQ(pastePosition(), "3");
+    p->txtMessage->setFocus();
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "the tail from the key-down caret is clean";
+    p->txtSubject->setFocus();
+    pastePosition() = "2";
+    p->txtMessage->setFocus();
+    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
 
     // Text the program put there bypasses the paste check; focus loss catches it.
     boxes.clear();
@@ -348,78 +326,9 @@ TEST_F(CompositionPanelTest, FocusLossChecksOnceWithinTheWindowAndTakesTheFocusB
     EXPECT_EQ(QApplication::focusWidget(), otherBox) << "the focus is not taken back";
 }
 
-// A real modal box takes the focus while it is up. That move, and the focus
-// coming back, are no loss of focus within the window: each box shows once.
-TEST_F(CompositionPanelTest, AModalBoxTakingTheFocusIsNoLossOfFocus) {
-    load();
-    ModalMessageBox modal;
-    const QString text = QString("caf") + QChar(0xE9) + "\nline";
-    p->txtMessage->setPlainText(text);
-    p->txtMessage->setFocus();
-    caretAt(int(text.size()));
-    paste(p->txtMessage, QString(QChar(0xE9)));
-    QApplication::setActiveWindow(&window);
-    EXPECT_EQ(modal.shown, QStringList{kAscii}) << "the paste's box alone";
-    EXPECT_EQ(message(), text) << "the focus never left the box";
-    modal.shown.clear();
-    elsewhere->setFocus();
-    QApplication::setActiveWindow(&window);
-    EXPECT_EQ(modal.shown, QStringList{kAscii}) << "the focus-loss check's box, once";
-    EXPECT_EQ(QApplication::focusWidget(), p->txtMessage);
-}
-
-TEST_F(CompositionPanelTest, TheSubjectIsCheckedFromTheCaretOfTheLastKeyDownInEitherBox) {
-    load();
-    QTest::keyClicks(p->txtMessage, "abcd");
-    caretAt(2);
-    QTest::keyClick(p->txtMessage, Qt::Key_Right);
-    EXPECT_EQ(p->controller().PastePosition, "2");
-    QTest::keyClicks(p->txtSubject, "wxyz");
-    EXPECT_EQ(p->controller().PastePosition, "3");
-
-    p->txtSubject->setFocus();
-    p->txtSubject->setText(QString("x") + QChar(0xE9) + "yz");
-    p->controller().PastePosition = "3";
-    p->txtMessage->setFocus();
-    EXPECT_TRUE(boxes.shown().isEmpty()) << "the tail from the key-down caret is clean";
-    p->txtSubject->setFocus();
-    p->controller().PastePosition = "2";
-    p->txtMessage->setFocus();
-    EXPECT_EQ(boxes.texts(), QStringList{kAscii});
-    EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
-}
-
-TEST_F(CompositionPanelTest, ClearingAndTheSendersInterface) {
-    load();
-    p->Combo1->setCurrentIndex(1);
-    QTest::keyClicks(p->txtSubject, "s");
-    QTest::keyClicks(p->txtMessage, "m");
-    p->Picture17->click();
-    EXPECT_EQ(message() + p->txtSubject->text() + p->Combo1->currentText(), "");
-    EXPECT_EQ(p->Text4->text(), "0");
-    EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
-
-    QTest::keyClicks(p->txtSubject, "Hi");
-    p->txtMessage->setPlainText(QString(200, 'm'));
-    EXPECT_EQ(p->subject() + '|' + p->message(), "Hi|" + QString(200, 'm'));
-    EXPECT_TRUE(p->signatureOn());
-    p->colourMessage(kOrange);
-    EXPECT_EQ(base(p->txtMessage), toQColor(kOrange));
-    p->Combo1->setCurrentIndex(1);
-    p->clearForNextMessage();
-    EXPECT_EQ(p->subject() + p->message() + p->Combo1->currentText(), "");
-    EXPECT_EQ(counters(), (QStringList{"53", "0", "53"}));
-    boxes.clear();
-    p->txtMessage->setPlainText(QString(200, 'n'));
-    EXPECT_EQ(boxes.texts(), QStringList{kSplit}) << "the next message warns again";
-}
-
 TEST_F(CompositionPanelTest, TheSignatureDialogShowsTheFileAndAcceptUpdatesTheCounters) {
     const std::tuple<QByteArray, bool, QString> shown[] = {
-        {"PAGEIN- Message sent by Quorvel.\r\n", true, "- Message sent by Quorvel."},
-        {"NOPAGEWalter\r\n", false, "Walter"},
         {"Hello World\r\n", true, "Hello World"},
-        {"", false, "- Message sent by Quorvel."},
         {"NOPAGEx\r\n\r\n", false, "- Message sent by Quorvel."},
     };
     for (const auto& [file, ticked, text] : shown) {
@@ -453,25 +362,22 @@ TEST_F(CompositionPanelTest, TheSignatureDialogShowsTheFileAndAcceptUpdatesTheCo
     EXPECT_EQ(counters(), (QStringList{"0", "9", "9"}));
     p->Check2->setChecked(true);
     EXPECT_EQ(counters(), (QStringList{"6", "9", "13"})) << "read afresh from the file";
-    // Only blanks are trimmed; Enter in the text presses Accept, the default button.
+    // Enter in the text presses Accept, the default button; Cancel changes nothing.
     onModal<SignatureDialog>([](SignatureDialog& d) {
-        d.Text1->setText(" \tBob\t ");
-        d.chkPageInfo->setChecked(false);
+        d.Text1->setText("Bob");
         QTest::keyClick(d.Text1, Qt::Key_Enter);
         if (d.isVisible())
             d.Command2->click();
     });
     p->Picture10->click();
-    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGE\tBob\t\r\n"));
-    EXPECT_EQ(counters(), (QStringList{"5", "9", "14"}));
-    // Cancel changes nothing.
+    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGEBob\r\n"));
     onModal<SignatureDialog>([](SignatureDialog& d) {
         d.Text1->setText("Other");
         d.Command2->click();
     });
     p->Picture10->click();
-    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGE\tBob\t\r\n"));
-    EXPECT_EQ(counters(), (QStringList{"5", "9", "14"}));
+    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGEBob\r\n"));
+    EXPECT_EQ(counters(), (QStringList{"3", "9", "12"}));
 }
 
 TEST_F(CompositionPanelTest, TheSignatureBoxTakesThirtyAllowedCharactersAndAFailedSaveSaysSo) {
@@ -479,11 +385,10 @@ TEST_F(CompositionPanelTest, TheSignatureBoxTakesThirtyAllowedCharactersAndAFail
     activate(&d);
     d.Text1->clear();
     QTest::keyClicks(d.Text1, "ab#~c");
-    typeText(d.Text1, QString(QChar(0xE9)));
+    typeText(d.Text1, QString(kE));
     EXPECT_EQ(d.Text1->text(), "abc");
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
     EXPECT_EQ(boxes.last().title, "Quorvel") << "not the main window's title";
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
     boxes.clear();
     QTest::keyClicks(d.Text1, QString(28, 'x'));
     EXPECT_EQ(d.Text1->text(), "abc" + QString(27, 'x'));
@@ -491,8 +396,7 @@ TEST_F(CompositionPanelTest, TheSignatureBoxTakesThirtyAllowedCharactersAndAFail
     EXPECT_EQ(boxes.last().title, "Quorvel Warning");
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
     d.Text1->clear();
-    QGuiApplication::clipboard()->setText(QString(5000, 'p'));
-    d.Text1->paste();
+    input(d.Text1, How::MenuPaste, QString(5000, 'p'));
     EXPECT_EQ(d.Text1->text(), QString(30, 'p'));
     EXPECT_EQ(boxes.shown().size(), 2);
 
@@ -501,18 +405,30 @@ TEST_F(CompositionPanelTest, TheSignatureBoxTakesThirtyAllowedCharactersAndAFail
     boxes.clear();
     d.Command1->click();
     EXPECT_TRUE(d.isVisible());
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+    EXPECT_EQ(boxes.texts(), QStringList{"The signature could not be saved in Config\\Sign.cfg."});
 }
 
-TEST_F(CompositionPanelTest, ChoosingAQuickMessageReplacesTheMessageOnly) {
+TEST_F(CompositionPanelTest, AQuickMessageReplacesTheMessageOnlyWhenPickedFrom) {
     inst.writeBytes("config\\QuickMsg.Dat", "On my way.\r\n\r\nCall #me [now]\r\ncaf\xe9 #1\r\n");
     load();
     ASSERT_EQ(quickMessages(), (QStringList{"On my way.", "", "Call #me [now]", "caf\u00e9 #1"}));
     EXPECT_EQ(p->Combo1->currentIndex(), -1);
+    // A wheel turned over the closed drop-down, or keys typed into it, choose nothing.
+    const auto wheel = [this] {
+        const QPointF at(p->Combo1->rect().center());
+        QWheelEvent e(at, p->Combo1->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(p->Combo1, &e);
+    };
     QTest::keyClicks(p->txtSubject, "s");
     QTest::keyClicks(p->txtMessage, "typed text");
-    emit p->Combo1->activated(0);
+    wheel();
+    p->Combo1->setFocus();
+    QTest::keyClicks(p->Combo1, "On");
+    EXPECT_EQ(p->Combo1->currentIndex(), -1);
+    EXPECT_EQ(message(), "typed text");
+    wheel();
+    EXPECT_EQ(p->Combo1->currentIndex(), 0) << "with the focus the wheel chooses as usual";
     EXPECT_EQ(message(), "On my way.");
     EXPECT_EQ(counters(), (QStringList{"53", "13", "66"}));
     EXPECT_EQ(base(p->Text4), toQColor(kWhite));
@@ -521,7 +437,6 @@ TEST_F(CompositionPanelTest, ChoosingAQuickMessageReplacesTheMessageOnly) {
     p->txtSubject->clear();
     emit p->Combo1->activated(1);
     EXPECT_EQ(base(p->Text4), toQColor(kOrange)) << "an empty message";
-    EXPECT_TRUE(boxes.shown().isEmpty());
 
     // A refused character (only a hand-edited file holds one) is taken and
     // reported by the focus-loss check, not changed.
@@ -534,66 +449,38 @@ TEST_F(CompositionPanelTest, ChoosingAQuickMessageReplacesTheMessageOnly) {
     EXPECT_EQ(message(), "caf\u00e9 1");
 }
 
-// A wheel turned while the pointer passes over the closed drop-down, or keys
-// typed into it, must not replace the message being composed.
-TEST_F(CompositionPanelTest, TheQuickMessageDropDownChoosesOnlyWhenPickedFrom) {
+// Additions and deletions are saved at every close, Cancel and the close box
+// included, and the drop-down is filled again.
+TEST_F(CompositionPanelTest, TheQuickMessageDialogSavesAtEveryClose) {
     inst.writeBytes("config\\QuickMsg.Dat", "On my way.\r\nOK\r\n");
     load();
-    const auto wheel = [this] {
-        const QPointF at(p->Combo1->rect().center());
-        QWheelEvent e(at, p->Combo1->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(p->Combo1, &e);
-    };
-    QTest::keyClicks(p->txtMessage, "typed text");
-    wheel();
-    EXPECT_EQ(p->Combo1->currentIndex(), -1);
-    p->Combo1->setFocus();
-    QTest::keyClicks(p->Combo1, "OK");
-    EXPECT_EQ(p->Combo1->currentIndex(), -1);
-    EXPECT_EQ(message(), "typed text");
-    wheel();
-    EXPECT_EQ(p->Combo1->currentIndex(), 0) << "with the focus the wheel chooses as usual";
-    EXPECT_EQ(message(), "On my way.");
-}
-
-TEST_F(CompositionPanelTest, TheQuickMessageDialogAddsDeletesAndKeepsLinesWhole) {
-    const QByteArray longLines = QByteArray(200, 'q') + "\r\n" + QByteArray(121, 'r') + " t  \r\n";
-    inst.writeBytes("config\\QuickMsg.Dat", "On my way.\r\n" + longLines);
-    load();
     onModal<QuickMessageDialog>([this](QuickMessageDialog& d) {
-        EXPECT_EQ(d.lstQuickMessage->item(1)->text(), QString(200, 'q'));
         d.txtQuickMessage->setText("  Running late.  ");
         d.lblAdd->clicked();
         EXPECT_EQ(d.txtQuickMessage->text(), "");
         d.txtQuickMessage->setText(" On my way. ");
         d.picAdd->click();
-        EXPECT_EQ(boxes.texts(), QStringList{"Quick message already exists"});
         d.picClear->click();
-        EXPECT_EQ(boxes.last().text, "Please select the Quick message to delete.");
         d.lstQuickMessage->setCurrentRow(1);
         boxes.answerNext(MessageBox::Answer::No);
         d.lblClear->clicked();
         boxes.answerNext(MessageBox::Answer::Yes);
         d.picClear->click();
+        EXPECT_EQ(boxes.shown().size(), 4) << "exists, select, and the question twice";
         d.txtQuickMessage->setText("not added");
         d.cmdCancel->click();
     });
     p->picQuickMsg->click();
-    const QByteArray saved = "On my way.\r\n" + QByteArray(121, 'r') + " t  \r\nRunning late.\r\n";
+    const QByteArray saved = "On my way.\r\nRunning late.\r\n";
     EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), saved);
-    EXPECT_EQ(quickMessages(),
-              (QStringList{"On my way.", QString(121, 'r') + " t  ", "Running late."}));
+    EXPECT_EQ(quickMessages(), (QStringList{"On my way.", "Running late."}));
     EXPECT_EQ(p->Combo1->currentIndex(), -1);
-    emit p->Combo1->activated(1);
-    EXPECT_EQ(message(), QString(121, 'r') + " t  ") << "the whole entry becomes the message";
 
     // OK adds and closes, but stays open on a refusal; Enter presses it.
-    onModal<QuickMessageDialog>([this](QuickMessageDialog& d) {
+    onModal<QuickMessageDialog>([](QuickMessageDialog& d) {
         d.txtQuickMessage->setText("   ");
         d.cmdOk->click();
         EXPECT_TRUE(d.isVisible());
-        EXPECT_EQ(boxes.last().text, "Enter a Quick message");
         d.txtQuickMessage->setText("Back soon");
         QTest::keyClick(d.txtQuickMessage, Qt::Key_Return);
         if (d.isVisible())
@@ -618,6 +505,6 @@ TEST_F(CompositionPanelTest, TheQuickMessageDialogAddsDeletesAndKeepsLinesWhole)
         d.close();
     });
     p->picQuickMsg->click();
-    EXPECT_EQ(quickMessages().first(), QString(121, 'r') + " t  ");
-    EXPECT_FALSE(inst.bytes("config\\QuickMsg.Dat").startsWith("On my way."));
+    EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), "Running late.\r\nBack soon\r\n");
+    EXPECT_EQ(quickMessages(), (QStringList{"Running late.", "Back soon"}));
 }

@@ -1,4 +1,5 @@
 #include "client/composition/Counters.h"
+#include "client/composition/MessageEditor.h"
 #include "client/composition/SplitWarning.h"
 #include "support/ScriptedMessageBox.h"
 
@@ -62,4 +63,15 @@ TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
     w.ApplyLengthColour(161, 160, paint);
     EXPECT_EQ(painted.last(), (std::pair{kOrange, qsizetype(1)}));
     EXPECT_EQ(boxes.shown().size(), 2);
+}
+
+TEST(MessageEditor, EmptyingBothBoxesMakesANewMessageThatMayWarnAgain) {
+    ScriptedMessageBox boxes;
+    MessageEditor e;
+    e.splitWarning().ApplyLengthColour(161, 160, [](Colour) {});
+    EXPECT_EQ(e.recount(1, 0, 30).message, 3);
+    EXPECT_EQ(e.recount(0, 1, 30).message, 1);
+    EXPECT_TRUE(e.splitWarning().SplitWarningShown()) << "either box still holds text";
+    EXPECT_EQ(e.recount(0, 0, 30).total, 30);
+    EXPECT_FALSE(e.splitWarning().SplitWarningShown());
 }

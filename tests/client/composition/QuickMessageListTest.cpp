@@ -68,11 +68,3 @@ TEST(QuickMessageList, DeleteAsksWithNoAsDefault) {
     EXPECT_TRUE(list.Delete(1));
     EXPECT_EQ(list.entries(), (QStringList{"a", "c"}));
 }
-
-TEST(QuickMessageList, SavedWholeInListOrder) {
-    TestInstallation inst;
-    QuickMessageList list({"b", "", QString::fromLatin1("a\xA3")});
-    ASSERT_TRUE(list.save(inst.appPath()));
-    EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), QByteArray("b\r\n\r\na\xA3\r\n"));
-    EXPECT_EQ(QuickMessageList::read(inst.appPath()), list.entries());
-}

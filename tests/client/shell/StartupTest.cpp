@@ -9,27 +9,23 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-TEST(StartupFiles, MissingGroupIndexAndListsAreCreated) {
-    TestInstallation inst;
-    ASSERT_FALSE(QFileInfo::exists(inst.root() + "/Groups"));
-    inst.remove("Config\\SpeedNos.dat");
-    StartupFiles::ensureAll(inst.appPath());
-    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
-    EXPECT_TRUE(QFileInfo(inst.root() + "/Groups").isDir()) << "exact case of the layout";
-    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray());
-    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray());
-}
-
-TEST(StartupFiles, ExistingFilesAreLeftAlone) {
-    TestInstallation inst;
-    inst.writeBytes("Groups\\Group.dat", "Friends\r\n");
-    inst.writeBytes("Config\\BudList.dat", "Ann  +441\r\n");
-    StartupFiles::ensureAll(inst.appPath());
-    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray("Friends\r\n"));
-    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Ann  +441\r\n"));
-}
-
-TEST(StartupFiles, NoConfigFolderMeansNothingCreatedThere) {
+// Missing lists and group index are created, existing ones left alone, and
+// nothing goes where there is no Config folder.
+TEST(StartupFiles, MissingFilesAreCreatedAndExistingOnesLeftAlone) {
+    {
+        TestInstallation inst;
+        ASSERT_FALSE(QFileInfo::exists(inst.root() + "/Groups"));
+        StartupFiles::ensureAll(inst.appPath());
+        EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
+        EXPECT_TRUE(QFileInfo(inst.root() + "/Groups").isDir()) << "exact case of the layout";
+        EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray());
+        EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray());
+        inst.writeBytes("Groups\\Group.dat", "Friends\r\n");
+        inst.writeBytes("Config\\BudList.dat", "Ann  +441\r\n");
+        StartupFiles::ensureAll(inst.appPath());
+        EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray("Friends\r\n"));
+        EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Ann  +441\r\n"));
+    }
     TestInstallation inst(TestInstallation::Contents::Empty);
     StartupFiles::ensureAll(inst.appPath());
     EXPECT_FALSE(QFileInfo::exists(inst.root() + "/Config"));

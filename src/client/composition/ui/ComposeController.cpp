@@ -29,14 +29,6 @@
 
 using namespace CharacterRules;
 
-namespace {
-constexpr int kSubjectLimit = 100;
-
-void showAsciiOnly() {
-    MessageBox::show(kAsciiOnly, kQuorvelWarning, MessageBox::Icon::Information);
-}
-} // namespace
-
 ComposeController::ComposeController(CompositionPanel& controls, ClientSettings& settings,
                                      std::function<QString()> appPath,
                                      std::function<int()> maxSmsLength, QObject* parent)
@@ -58,13 +50,10 @@ ComposeController::ComposeController(CompositionPanel& controls, ClientSettings&
     m_subjectGuard = std::make_unique<LineBoxGuard>(m_c.txtSubject, kQuorvelWarning);
     m_subjectGuard->keyDown = [this] { txtSubject_KeyDown(); };
     m_subjectGuard->furtherKeyRule = [this](int code) {
-        if (m_c.txtSubject->text().size() >= kSubjectLimit && code != 8) {
-            MessageBox::show("Quorvel Subject length is 100 characters.", kQuorvelWarning,
-                             MessageBox::Icon::Warning);
-            paintBase(m_c.Text4, kOrange);
-            return false;
-        }
-        return true;
+        if (MessageEditor::subjectHasRoom(m_c.txtSubject->text().size(), code))
+            return true;
+        paintBase(m_c.Text4, kOrange);
+        return false;
     };
     connect(m_subjectGuard.get(), &LineBoxGuard::changed, this, [this] { txtSubject_Change(); });
 
@@ -113,7 +102,7 @@ void ComposeController::normaliseLineBreaks() {
     QTextCursor all(doc);
     all.beginEditBlock();
     all.select(QTextCursor::Document);
-    all.insertText(m_breaks.spaced(all.selectedText()));
+    all.insertText(m_editor.breaks().spaced(all.selectedText()));
     all.endEditBlock();
     m_editing = false;
     // Each blank stands where its character stood, so the caret and the
@@ -154,24 +143,17 @@ bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ComposeController::txtMessage_KeyDown() {
-    PastePosition = QString::number(messagePosition(m_c.txtMessage->textCursor().position()));
+    const int position = m_c.txtMessage->textCursor().position();
+    m_editor.messageKeyDown(position,
+                            m_c.txtMessage->document()->findBlock(position).blockNumber());
 }
 
 void ComposeController::txtSubject_KeyDown() {
-    PastePosition = QString::number(m_c.txtSubject->cursorPosition());
+    m_editor.subjectKeyDown(m_c.txtSubject->cursorPosition());
 }
 
 bool ComposeController::txtMessage_KeyPress(QChar c) {
-    switch (typed(c)) {
-    case Verdict::Accept:
-        return true;
-    case Verdict::Drop:
-        return false;
-    case Verdict::Refuse:
-        showAsciiOnly();
-        return false;
-    }
-    return false;
+    return MessageEditor::messageKey(c);
 }
 
 bool ComposeController::txtSubject_KeyPress(QChar c) {
@@ -204,34 +186,28 @@ void ComposeController::trackLineBreaks(int from, int added) {
     const int last = doc->characterCount() - 1;
     const int first = doc->findBlock(std::clamp(from, 0, last)).blockNumber();
     const int end = doc->findBlock(std::clamp(from + added, 0, last)).blockNumber();
-    const qsizetype breaks = doc->blockCount() - 1;
     const qsizetype inserted = end - first;
-    m_breaksBefore = m_breaks;
-    m_breaks.replace(first, m_breaks.count() - breaks + inserted,
-                     insertedBreakLengths(from, added, inserted));
-    if (m_breaks.count() != breaks) // never expected: fall back to one character each
-        m_breaks.replace(0, m_breaks.count(), QList<int>(breaks, 1));
+    QList<int> lengths;
+    if (inserted > 0 && m_reinsertedBreaks && m_reinsertedBreaks->size() == inserted) {
+        lengths = *m_reinsertedBreaks;
+    } else if (inserted > 0) {
+        // The box has lost what each inserted break was; the text it came
+        // from still has it.
+        QStringList sources{m_droppedText, QGuiApplication::clipboard()->text()};
+        if (QGuiApplication::clipboard()->supportsSelection())
+            sources << QGuiApplication::clipboard()->text(QClipboard::Selection);
+        lengths =
+            MessageEditor::insertedLengths(messageRange(from, from + added), inserted, sources);
+    }
+    m_editor.breaksChanged(first, inserted, doc->blockCount() - 1, lengths);
 }
 
-// The box has lost what each inserted break was; the text it came from
-// still has it. Text the program sets counts one character a break.
-QList<int> ComposeController::insertedBreakLengths(int from, int added, qsizetype breaks) {
-    if (breaks <= 0)
-        return {};
-    if (m_reinsertedBreaks && m_reinsertedBreaks->size() == breaks)
-        return *m_reinsertedBreaks;
+QString ComposeController::messageRange(int from, int to) const {
     QTextCursor range(m_c.txtMessage->document());
     range.setPosition(from);
-    range.setPosition(std::min(from + added, m_c.txtMessage->document()->characterCount() - 1),
+    range.setPosition(std::min(to, m_c.txtMessage->document()->characterCount() - 1),
                       QTextCursor::KeepAnchor);
-    const QString inserted = range.selectedText();
-    QStringList sources{m_droppedText, QGuiApplication::clipboard()->text()};
-    if (QGuiApplication::clipboard()->supportsSelection())
-        sources << QGuiApplication::clipboard()->text(QClipboard::Selection);
-    for (const QString& source : sources)
-        if (!source.isEmpty() && PastedLineBreaks::asParagraphs(source) == inserted)
-            return PastedLineBreaks::lengthsIn(source);
-    return QList<int>(breaks, 1);
+    return range.selectedText();
 }
 
 // Only the inserted range is looked at, so typing costs the same however
@@ -248,14 +224,14 @@ void ComposeController::guardMessageChange(const Change& change) {
     const QString inserted = range.selectedText();
     const Pasted clean = cleanPasted(inserted, LineBreaks::Keep);
     QTextCursor user = m_c.txtMessage->textCursor();
-    const PastedLineBreaks breaksBefore = m_breaksBefore;
+    const PastedLineBreaks breaksBefore = m_editor.breaksBefore();
 
     if (clean.refused) {
         // Text the program set (it clears the undo steps) is left for the
         // focus-loss check to report.
         if (!doc->isUndoAvailable())
             return;
-        showAsciiOnly();
+        MessageBox::show(kAsciiOnly, kQuorvelWarning, MessageBox::Icon::Information);
         const int before = doc->characterCount() - change.added + change.removed;
         m_editing = true;
         doc->undo();
@@ -268,7 +244,7 @@ void ComposeController::guardMessageChange(const Change& change) {
         }
         m_editing = false;
         if (doc->characterCount() == before)
-            m_breaks = breaksBefore; // the undo brings back breaks as they were
+            m_editor.restoreBreaks(breaksBefore); // the undo brings back breaks as they were
         const int restoredEnd =
             std::min(change.from + std::max(change.removed, 0), doc->characterCount() - 1);
         user.setPosition(std::min(change.from, doc->characterCount() - 1));
@@ -282,7 +258,8 @@ void ComposeController::guardMessageChange(const Change& change) {
     const bool caretAtEnd = !user.hasSelection() && user.position() == end;
     // The cleaning keeps every break; each keeps what it stood for.
     const int firstBreak = doc->findBlock(change.from).blockNumber();
-    m_reinsertedBreaks = m_breaks.mid(firstBreak, doc->findBlock(end).blockNumber() - firstBreak);
+    m_reinsertedBreaks =
+        m_editor.breaks().mid(firstBreak, doc->findBlock(end).blockNumber() - firstBreak);
     m_editing = true;
     range.joinPreviousEditBlock(); // one undo step with the paste
     range.insertText(clean.text);
@@ -296,28 +273,23 @@ void ComposeController::guardMessageChange(const Change& change) {
 }
 
 qsizetype ComposeController::messageLength() const {
-    return m_c.txtMessage->document()->characterCount() - 1 + m_breaks.extra();
+    return m_editor.messageLength(m_c.txtMessage->document()->characterCount() - 1);
 }
 
 int ComposeController::messagePosition(int boxPosition) const {
-    const int breaks = m_c.txtMessage->document()->findBlock(boxPosition).blockNumber();
-    return boxPosition + int(m_breaks.extraBefore(breaks));
+    return m_editor.messagePosition(
+        boxPosition, m_c.txtMessage->document()->findBlock(boxPosition).blockNumber());
 }
 
 void ComposeController::txtMessage_LostFocus() {
     normaliseLineBreaks();
-    PastePosition = "1";
-    if (!IsAsciiText(m_c.txtMessage->toPlainText(), PastePosition)) {
-        showAsciiOnly();
+    if (!m_editor.messageLeft(m_c.txtMessage->toPlainText()))
         m_c.txtMessage->setFocus();
-    }
 }
 
 void ComposeController::txtSubject_LostFocus() {
-    if (!IsAsciiText(m_c.txtSubject->text(), PastePosition)) {
-        showAsciiOnly();
+    if (!m_editor.subjectLeft(m_c.txtSubject->text()))
         m_c.txtSubject->setFocus();
-    }
 }
 
 // A check that shows a box and takes the focus back would otherwise run again
@@ -342,13 +314,11 @@ void ComposeController::setTotal(long long total) {
 }
 
 void ComposeController::recount() {
-    const auto v = Counters::afterEdit(m_c.txtSubject->text().size(), messageLength(),
-                                       Counters::value(m_c.txtLenSignature->text()));
+    const auto v = m_editor.recount(m_c.txtSubject->text().size(),
+                                    m_c.txtMessage->document()->characterCount() - 1,
+                                    Counters::value(m_c.txtLenSignature->text()));
     m_c.Text4->setText(QString::number(v.message));
     setTotal(v.total);
-    // Both boxes empty is a new message, whichever of them was emptied last.
-    if (v.message == 0)
-        m_split.rearm();
 }
 
 void ComposeController::txtMessage_Change() {
@@ -365,8 +335,9 @@ void ComposeController::txtLenTotal_Change() {
 }
 
 void ComposeController::ApplyLengthColour() {
-    m_split.ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()), m_maxSmsLength(),
-                              [this](Colour c) { paintBase(m_c.txtLenTotal, c); });
+    m_editor.splitWarning().ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()),
+                                              m_maxSmsLength(),
+                                              [this](Colour c) { paintBase(m_c.txtLenTotal, c); });
 }
 
 void ComposeController::Picture17_Click() {

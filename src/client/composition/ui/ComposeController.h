@@ -1,8 +1,7 @@
 #pragma once
 
-#include "client/composition/PastedLineBreaks.h"
+#include "client/composition/MessageEditor.h"
 #include "client/composition/SignatureFile.h"
-#include "client/composition/SplitWarning.h"
 
 #include <QObject>
 #include <QString>
@@ -36,8 +35,8 @@ public:
     // may never have left the box).
     void normaliseLineBreaks();
     SignatureFile signature() const;
-    // Send re-arms it once the message is in the outbox.
-    SplitWarning& splitWarning() { return m_split; }
+    // The rules behind the boxes; Send re-arms its split warning.
+    MessageEditor& editor() { return m_editor; }
 
     // Handlers, named after the controls they serve.
     void txtMessage_KeyDown();
@@ -57,9 +56,6 @@ public:
     void picQuickMsg_Click();
     void Combo1_Click(int index);
 
-    // The caret position recorded at the last key-down in either box.
-    QString PastePosition;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -74,13 +70,13 @@ private:
     void onMessageContentsChange(int from, int removed, int added);
     void onMessageTextChanged();
     void trackLineBreaks(int from, int added);
-    QList<int> insertedBreakLengths(int from, int added, qsizetype breaks);
     void guardMessageChange(const Change& change);
     void recount();
     void setTotal(long long total);
     // Lengths and positions in the message as it will be sent: a pasted CR LF
     // pair counts two though the box shows one break.
     qsizetype messageLength() const;
+    QString messageRange(int from, int to) const;
     int messagePosition(int boxPosition) const;
     void fillQuickMessages(const QStringList& entries);
 
@@ -89,9 +85,7 @@ private:
     std::function<QString()> m_appPath;
     std::function<int()> m_maxSmsLength;
     std::unique_ptr<LineBoxGuard> m_subjectGuard;
-    SplitWarning m_split;
-    PastedLineBreaks m_breaks;
-    PastedLineBreaks m_breaksBefore; // before the last change
+    MessageEditor m_editor;
     std::optional<QList<int>> m_reinsertedBreaks;
     QString m_droppedText;
     std::optional<Change> m_change;

@@ -121,7 +121,7 @@ void CompositionPanel::clearForNextMessage() {
     txtMessage->clear();
     txtSubject->clear();
     Combo1->setCurrentIndex(-1);
-    m_controller->splitWarning().rearm();
+    m_controller->editor().splitWarning().rearm();
     m_controller->ResetQuickMessageText();
     Text4->setText("0");
 }

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "client/composition/Counters.h"
+#include "client/composition/PastedLineBreaks.h"
+#include "client/composition/SplitWarning.h"
+
+#include <QString>
+#include <QStringList>
+
+// The rules of the subject and message boxes apart from the boxes: what a
+// typed key does, the caret position the focus-loss checks start from, what
+// each line break of the message stood for, the counters and the split
+// warning. The window hands it the boxes' events and shows what it answers.
+class MessageEditor {
+public:
+    static constexpr int SubjectLimit = 100;
+
+    // false: the typed character is dropped (with the ASCII message when the
+    // rules refuse it rather than bar it).
+    static bool messageKey(QChar c);
+    // After the character test, with the key's code (0 when the test refused
+    // it): a full subject takes Backspace only. false: the key is dropped and
+    // the subject-length message was shown.
+    static bool subjectHasRoom(qsizetype subjectLength, int code);
+
+    // The caret position recorded at the last key-down in either box, in the
+    // message as it will be sent (a pasted CR LF counts two).
+    QString PastePosition;
+    // `breaksAhead`: the line breaks the box shows before the position.
+    void messageKeyDown(int boxPosition, qsizetype breaksAhead);
+    void subjectKeyDown(int position) { PastePosition = QString::number(position); }
+    // Focus loss: false when the text holds a refused character; the ASCII
+    // message was shown and the box takes the focus back. The message is
+    // examined whole, the subject from the recorded caret.
+    bool messageLeft(const QString& text);
+    bool subjectLeft(const QString& text);
+
+    // A change of the message box: its breaks from `firstBreak` on gave way
+    // to `inserted` breaks standing for `lengths`; the box now shows
+    // `breaksNow`.
+    void breaksChanged(qsizetype firstBreak, qsizetype inserted, qsizetype breaksNow,
+                       const QList<int>& lengths);
+    // Before the last change; an undo brings those back.
+    PastedLineBreaks breaksBefore() const { return m_breaksBefore; }
+    void restoreBreaks(const PastedLineBreaks& breaks) { m_breaks = breaks; }
+    // What each of `breaks` inserted breaks stood for: as in the first source
+    // the box shows as `inserted` (paragraph separators for breaks), else one
+    // character each (text the program sets, typed text).
+    static QList<int> insertedLengths(const QString& inserted, qsizetype breaks,
+                                      const QStringList& sources);
+    const PastedLineBreaks& breaks() const { return m_breaks; }
+    qsizetype messageLength(qsizetype boxCharacters) const {
+        return boxCharacters + m_breaks.extra();
+    }
+    int messagePosition(int boxPosition, qsizetype breaksAhead) const {
+        return boxPosition + int(m_breaks.extraBefore(breaksAhead));
+    }
+
+    // After an edit of either box; an empty message and subject is a new
+    // message, for which the split warning may come again.
+    Counters::Values recount(qsizetype subjectLength, qsizetype boxCharacters, long long signature);
+    SplitWarning& splitWarning() { return m_split; }
+
+private:
+    PastedLineBreaks m_breaks;
+    PastedLineBreaks m_breaksBefore; // before the last change
+    SplitWarning m_split;
+};
