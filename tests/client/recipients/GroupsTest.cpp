@@ -1,3 +1,4 @@
+#include "client/recipients/contacts/ContactsTree.h"
 #include "client/recipients/groups/CountryList.h"
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/groups/GroupManager.h"
@@ -51,6 +52,7 @@ TEST_F(GroupsTest, CreateWritesTheListAndAnEmptyFileAndRefusesNamesThatAreNoFile
         {"Café", GroupFiles::kNotAllowed, Icon::Critical},
         {"friends", GroupFiles::kTryAnother, Icon::Warning},
         {"Friends", GroupFiles::kTryAnother, Icon::Warning},
+        {"outlookContact", GroupFiles::kTryAnother, Icon::Warning}, // the reserved group's file
     };
     for (const auto& r : refused) {
         EXPECT_FALSE(g.CreateGroup(r.name)) << r.name.toStdString();
@@ -95,6 +97,7 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
         {"  ", "Select a Group before Adding Members        ", Icon::Warning},
         {"../Config/Escaped", GroupFiles::kNotAllowed, Icon::Critical},
         {"WORK", GroupFiles::kTryAnother, Icon::Warning},
+        {"OutlookContact", GroupFiles::kTryAnother, Icon::Warning},
     };
     for (const auto& r : refused) {
         g.editText(r.typed);
@@ -141,6 +144,27 @@ TEST_F(GroupsTest, SelectAsksToSaveChangedMembersOfTheChosenGroupTheFirstToo) {
     g.AddAllCandidates();
     EXPECT_EQ(g.SelectGroup()->entries, QStringList{"Jo  +442"});
     EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+TEST_F(GroupsTest, OnlyTheImportWritesTheReservedGroupAndTheTreeKeepsTheNameRule) {
+    const QByteArray book = "Jane Smith +447700900123\r\nno number\r\n";
+    inst.writeBytes("Groups\\OutlookContact.dat", book);
+    inst.writeBytes("Config\\BudList.dat", "Bud  +449\r\n");
+    GroupManager g(inst.appPath(), {});
+    ASSERT_TRUE(g.CreateGroup("OutlookContact")); // listed, so the main window offers it
+    g.chooseGroup(3);
+    g.RemoveOneMember(0);
+    expectBox(GroupFiles::kTryAnother, Icon::Warning);
+    EXPECT_EQ(inst.bytes("Groups\\OutlookContact.dat"), book);
+    EXPECT_EQ(GroupFiles::entriesForNumberList(inst.appPath(), "OutlookContact").entries,
+              QStringList{"Jane Smith +447700900123"});
+
+    inst.writeBytes("Groups\\Group.dat", "..\\Config\\BudList\r\nWork \r\n");
+    inst.writeBytes("Groups\\Work.dat", "Al  +441\r\n\r\n");
+    const QList<GroupMembers> tree = ContactsTree::readGroups(inst.appPath());
+    ASSERT_EQ(tree.size(), 2);
+    EXPECT_EQ(tree[0].members, QStringList());
+    EXPECT_EQ(tree[1].members, QStringList{"Al  +441"});
 }
 
 TEST_F(GroupsTest, MembersKeepOurMarkersAndTheNumberListTakesOnlyEntries) {

@@ -1,6 +1,7 @@
 #include "client/recipients/contacts/ContactsTree.h"
 
-#include "client/recipients/NumberEntry.h"
+#include "client/recipients/FrequentNumbers.h"
+#include "client/recipients/groups/GroupFiles.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 
@@ -55,52 +56,23 @@ QList<Node> build(const AddressBook* book, const QStringList& speedLines,
 QStringList readSpeedLines(const QString& appPath) {
     QStringList out;
     for (const QString& l :
-         LineFile::readAll(InstallPath::resolve(appPath, "Config\\SpeedNos.dat")))
+         LineFile::readAll(InstallPath::resolve(appPath, FrequentNumbers::kRelative)))
         if (!l.trimmed().isEmpty())
             out << l;
     return out;
 }
 
-bool isGroupFileName(const QString& name) {
-    if (name.isEmpty())
-        return false;
-    for (QChar c : name)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-              c == '_'))
-            return false;
-    return true;
-}
-
 QList<GroupMembers> readGroups(const QString& appPath) {
     QList<GroupMembers> out;
-    const QStringList names = LineFile::readAll(InstallPath::resolve(appPath, "Groups\\Group.dat"));
+    const QStringList names = GroupFiles::readIndex(appPath);
     for (int i = 0; i < names.size(); ++i) {
-        if (names[i].trimmed().isEmpty())
+        if (GroupFiles::check(names[i]) == GroupFiles::Name::Blank)
             continue;
-        GroupMembers g{names[i], i + 1, {}};
-        if (isGroupFileName(names[i]))
-            for (const QString& m :
-                 LineFile::readAll(InstallPath::resolve(appPath, "Groups\\" + names[i] + ".dat")))
-                if (!m.isEmpty())
-                    g.members << m;
+        GroupMembers g{names[i], i + 1, GroupFiles::readMembers(appPath, names[i])};
+        g.members.removeAll(QString());
         out << g;
     }
     return out;
-}
-
-bool writeOutlookContacts(const QString& appPath, const QStringList& lines) {
-    // A copy of the address book, made again at each load: no wait for the disk.
-    return LineFile::rewrite(InstallPath::resolve(appPath, "Groups\\OutlookContact.dat"), lines,
-                             false);
-}
-
-int validOutlookContacts(const QString& appPath) {
-    int n = 0;
-    for (const QString& l :
-         LineFile::readAll(InstallPath::resolve(appPath, "Groups\\OutlookContact.dat")))
-        if (NumberEntry::IsValidNumberEntry(l))
-            ++n;
-    return n;
 }
 
 } // namespace ContactsTree

@@ -24,7 +24,6 @@ inline const QString kOutlook = QStringLiteral("Contacts");
 inline const QString kOwn = QStringLiteral("EContact");
 inline const QString kSpeed = QStringLiteral("SpeedNos");
 inline const QString kNodeTag = QStringLiteral("node");
-inline const QString kOutlookGroup = QStringLiteral("OutlookContact");
 
 struct Node {
     QString key;
@@ -42,15 +41,8 @@ QString folderKey(const QString& path);
 
 // Config\SpeedNos.dat's non-empty lines.
 QStringList readSpeedLines(const QString& appPath);
-// Group.dat's groups with their member files. A name that is not letters,
-// digits and "_" only names no file: its node stays empty. A missing member
-// file is an empty group.
+// Group.dat's groups with their member files (GroupFiles' name rule: an
+// invalid name reads no file, its node stays empty), empty lines left out.
 QList<GroupMembers> readGroups(const QString& appPath);
-bool isGroupFileName(const QString& name);
-
-// Groups\OutlookContact.dat, rewritten whole.
-bool writeOutlookContacts(const QString& appPath, const QStringList& lines);
-// Its lines that pass the Number List's entry test.
-int validOutlookContacts(const QString& appPath);
 
 } // namespace ContactsTree

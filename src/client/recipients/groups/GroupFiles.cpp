@@ -30,6 +30,10 @@ std::optional<qsizetype> caseClash(const QStringList& names, const QString& name
     return std::nullopt;
 }
 
+bool isOutlookGroup(const QString& name) {
+    return name.trimmed().compare(kOutlookGroup, Qt::CaseInsensitive) == 0;
+}
+
 QStringList readIndex(const QString& appPath) {
     return LineFile::readAll(InstallPath::resolve(appPath, kIndex));
 }
@@ -52,6 +56,10 @@ QStringList readMembers(const QString& appPath, const QString& name) {
 bool writeMembers(const QString& appPath, const QString& name, const QStringList& lines) {
     const auto path = memberPath(appPath, name);
     return path && LineFile::rewrite(*path, lines);
+}
+
+bool writeOutlookMembers(const QString& appPath, const QStringList& lines) {
+    return LineFile::rewrite(*memberPath(appPath, kOutlookGroup), lines, false);
 }
 
 Take entriesForNumberList(const QString& appPath, const QString& boxText) {

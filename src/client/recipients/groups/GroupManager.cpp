@@ -117,7 +117,11 @@ bool GroupManager::CreateGroup(const QString& typed) {
     }
     const bool listed = std::any_of(m_groups.begin(), m_groups.end(),
                                     [&](const QString& g) { return g.trimmed() == name; });
-    if (listed || GroupFiles::caseClash(m_groups, name)) {
+    // The reserved group may be listed (so the main window offers it), never
+    // under another spelling of its file.
+    const bool reserved = GroupFiles::isOutlookGroup(name);
+    if (listed || GroupFiles::caseClash(m_groups, name) ||
+        (reserved && name != GroupFiles::kOutlookGroup)) {
         warn(GroupFiles::kTryAnother);
         return false;
     }
@@ -131,7 +135,8 @@ bool GroupManager::CreateGroup(const QString& typed) {
     m_selected = int(m_groups.size() - 1);
     m_text = name;
     m_tag = name;
-    if (!GroupFiles::writeMembers(m_appPath, name, {}))
+    // The address book's copy stays: emptying it would lose it until the next load.
+    if (!reserved && !GroupFiles::writeMembers(m_appPath, name, {}))
         warn("The Group could not be saved in Groups\\" + name + ".dat.");
     return true;
 }
@@ -194,8 +199,9 @@ bool GroupManager::writable(const QString& name) const {
         warn(GroupFiles::kNotAllowed, MessageBox::Icon::Critical);
         return false;
     }
-    // Another group's members would be overwritten through the shared file.
-    if (GroupFiles::caseClash(m_groups, name)) {
+    // Another group's members would be overwritten through the shared file,
+    // or the address book's copy, which only the import writes.
+    if (GroupFiles::caseClash(m_groups, name) || GroupFiles::isOutlookGroup(name)) {
         warn(GroupFiles::kTryAnother);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "client/recipients/ui/ContactsController.h"
 
 #include "client/recipients/contacts/ContactsTree.h"
+#include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/ui/ContactsDialogs.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "client/recipients/ui/RecipientsPanel.h"
@@ -102,7 +103,7 @@ void ContactsController::LoadContactsWindow() {
     const ContactsStore book = store();
     if (m_settings.OutlookEnabled && book.isAvailable()) {
         const AddressBook read = readAddressBook(book);
-        ContactsTree::writeOutlookContacts(appPath, read.lines());
+        GroupFiles::writeOutlookMembers(appPath, read.lines());
         w->tContacts->setNodes(ContactsTree::build(&read, speed, groups));
     } else {
         w->tContacts->setNodes(ContactsTree::build(nullptr, speed, groups));
@@ -227,9 +228,10 @@ void ContactsController::Command1_Click() {
 }
 
 void ContactsController::Combo3_Chosen(const QString& text) {
-    if (text != ContactsTree::kOutlookGroup)
+    if (!GroupFiles::isOutlookGroup(text))
         return;
-    if (ContactsTree::validOutlookContacts(m_appPath()) == 0)
+    // The same lines "Add To Number List" would take from the chosen item.
+    if (GroupFiles::entriesForNumberList(m_appPath(), text).entries.isEmpty())
         MessageBox::show("Outlook Contacts are empty", kQuorvelWarning,
                          MessageBox::Icon::Information);
     if (!m_settings.OutlookWarningOff)
