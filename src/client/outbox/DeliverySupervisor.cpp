@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QSet>
+#include <algorithm>
 
 namespace {
 
@@ -215,14 +216,37 @@ void DeliverySupervisor::Timer1_Timer() {
         busy = true;
 
     // After a crash the next run starts at the next tick, not in this one.
-    if (!busy && !crashed && !m_lists.operatorQueue.isEmpty() && startDue())
-        startBrindle();
+    if (!busy && !crashed && startDue()) {
+        if (!m_lists.operatorQueue.isEmpty()) {
+            startBrindle();
+        } else if (leftInInbox()) {
+            m_leftoverRetryAt = Clock::instance().monotonicMs() + kLeftoverRetryMs;
+            startBrindle();
+        }
+    }
 
     if (m_lists.outbox.isEmpty() && m_controls.queueMode())
         m_controls.setConfigureEnabled(true);
     else
         m_controls.startPoll();
     m_inTick = false;
+}
+
+// Entries appended just as a run ended, or while a run another program
+// started held the line, are still in the inbox with nobody to send them;
+// ours wait in the outbox as "Processing::" until another run takes them.
+bool DeliverySupervisor::leftInInbox() const {
+    if (m_leftoverRetryAt >= 0 && Clock::instance().monotonicMs() < m_leftoverRetryAt)
+        return false;
+    bool waiting = false;
+    for (int i = 0; i < m_lists.outbox.count() && !waiting; ++i)
+        waiting = m_lists.outbox.at(i).startsWith(OutboxEntry::kProcessing);
+    if (!waiting)
+        return false;
+    const QStringList inbox =
+        LineFile::readAll(ExchangeFiles::path(m_appPath(), ExchangeFiles::kInbox));
+    return std::any_of(inbox.cbegin(), inbox.cend(),
+                       [](const QString& line) { return !line.trimmed().isEmpty(); });
 }
 
 bool DeliverySupervisor::startDue() const {

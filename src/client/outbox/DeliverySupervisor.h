@@ -63,6 +63,8 @@ public:
     static constexpr qint64 kSilentRunningMs = 30000;
     // How long after a failed start of the module the poll tries again by itself.
     static constexpr qint64 kStartRetryMs = 60000;
+    // Between runs started for entries an ended run left in the inbox.
+    static constexpr qint64 kLeftoverRetryMs = 5000;
     // How long a started run may take to hold its run lock before the start
     // lock is let go anyway.
     static constexpr qint64 kRunLockWaitMs = 10000;
@@ -71,6 +73,7 @@ private:
     bool brindleDead();
     void crashHandling();
     bool startDue() const;
+    bool leftInInbox() const;
     void startBrindle();
     // Lets the start lock go once the run started holds its run lock (or has
     // ended without it); true while it is still held.
@@ -95,6 +98,7 @@ private:
     // After a failed start: when to try again (-1: at once), and whether the
     // user has been told.
     qint64 m_startRetryAt = -1;
+    qint64 m_leftoverRetryAt = -1;
     bool m_startFailureTold = false;
 
     // Held from a start until the run holds its run lock.
