@@ -1,6 +1,6 @@
 // The whole modem road: the real client logic and windows, the installed
 // Brindle started by the client's poll, and the message-centre simulator on a
-// pseudo-terminal.
+// pseudo-terminal; then the Internet road to the built service.
 #include "DemoWalk.h"
 #include "InstalledTree.h"
 #include "SimulatorProcess.h"
@@ -10,6 +10,7 @@
 #include "common/Registry.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedMessageBox.h"
+#include "support/ServiceProcess.h"
 #include "support/SimRecord.h"
 
 #include <QDir>
@@ -185,6 +186,19 @@ TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     ASSERT_TRUE(transcript.open(QIODevice::ReadOnly));
     EXPECT_EQ(transcript.readAll().count(">> ATDT9,01632960000<CR>"), 2);
     EXPECT_TRUE(walk.showAcceptedMessages()) << walk.error().toStdString();
+
+    // Then by Internet: switched in the connection settings, to the service.
+    ServiceProcess service(inst.file("run/service.sqlite"));
+    ASSERT_GT(service.port, 0) << service.log.toStdString();
+    Registry::writeSetting("SERVER_URL", service.url());
+    ASSERT_TRUE(walk.switchToInternet("+447700900999", "ann@example.org", 30000))
+        << walk.error().toStdString();
+    ASSERT_TRUE(walk.composeAndSend("", "By the web.", 15)) << walk.error().toStdString();
+    const QString web = c.outbox->item(0)->text();
+    ASSERT_TRUE(walk.sendQueueByInternet(30000)) << walk.error().toStdString();
+    EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), (QStringList{"Accepted::" + entry, web}));
+    EXPECT_TRUE(service.list().endsWith("\t+447700900123\t" + web.section(' ', 4).toUtf8() + "\n"))
+        << service.list().toStdString();
     walk.mainForm()->close();
 }
 

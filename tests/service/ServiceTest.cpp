@@ -1,8 +1,8 @@
 // The service over HTTP on an ephemeral port, its database read back directly.
 #include "Service.h"
 #include "Store.h"
+#include "support/ServiceProcess.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 
 #include <arpa/inet.h>
 #include <atomic>
-#include <csignal>
 #include <latch>
 #include <thread>
 #include <unistd.h>
@@ -242,30 +241,16 @@ TEST_F(ServiceTest, SimultaneousSubmissionsNeverBothPassTheAllowance) {
 
 // The program itself: its log, a clean stop on SIGTERM, and the listing.
 TEST_F(ServiceTest, ProgramLogsStopsOnSigtermAndLists) {
-    const QString file = dir.filePath("p.sqlite");
-    QProcess p;
-    p.setReadChannel(QProcess::StandardError);
-    p.start(QUORVEL_SERVICE_PATH, {"--port", "0", "--db", file});
-    QString log;
-    while (!log.contains('\n') && p.waitForReadyRead(10000))
-        log += p.readAllStandardError();
-    auto port = QRegularExpression(":(\\d+)/quorvel/quorvel.asp").match(log).captured(1).toInt();
-    ASSERT_GT(port, 0) << log.toStdString();
-    ASSERT_TRUE(client(port).Get(kPage + "?UN=u%09x"));
-    ASSERT_TRUE(client(port).Post(kPage, form("+4477 a\tb", "u\tx"), kForm));
-    ::kill(pid_t(p.processId()), SIGTERM);
-    ASSERT_TRUE(p.waitForFinished(10000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 0);
-    log += p.readAllStandardError();
+    ServiceProcess p(dir.filePath("p.sqlite"));
+    ASSERT_GT(p.port, 0) << p.log.toStdString();
+    ASSERT_TRUE(client(p.port).Get(kPage + "?UN=u%09x"));
+    ASSERT_TRUE(client(p.port).Post(kPage, form("+4477 a\tb", "u\tx"), kForm));
+    EXPECT_EQ(p.stop(), 0);
     EXPECT_TRUE(
-        log.contains(QRegularExpression(" 127.0.0.1 POST /quorvel/quorvel.asp 200 [0-9.]+ ms\n")))
-        << log.toStdString();
-    EXPECT_TRUE(log.endsWith("quorvel-service: stopped\n")) << log.toStdString();
-    QProcess list;
-    list.start(QUORVEL_SERVICE_PATH, {"--list", "u\tx", "--db", file});
-    ASSERT_TRUE(list.waitForFinished(10000));
-    EXPECT_TRUE(list.readAllStandardOutput().endsWith("\tu\\tx\t+4477\ta\\tb\n"));
+        p.log.contains(QRegularExpression(" 127.0.0.1 POST /quorvel/quorvel.asp 200 [0-9.]+ ms\n")))
+        << p.log.toStdString();
+    EXPECT_TRUE(p.log.endsWith("quorvel-service: stopped\n")) << p.log.toStdString();
+    EXPECT_TRUE(p.list({"u\tx"}).endsWith("\tu\\tx\t+4477\ta\\tb\n"));
 }
 
 } // namespace

@@ -21,9 +21,8 @@ PageServer::PageServer() {
                         length = line.mid(15).trimmed().toLongLong();
                 if (data.size() < end + 4 + length)
                     return;
-                const QList<QByteArray> first = data.left(data.indexOf("\r\n")).split(' ');
-                requests.append({first.value(0), first.value(1), data.mid(end + 4, length)});
-                const QByteArray page = answer ? answer(requests.last()) : QByteArray();
+                const QByteArray method = data.left(data.indexOf(' '));
+                const QByteArray page = answer ? answer(method) : QByteArray();
                 s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
                          "Connection: close\r\nContent-Length: " +
                          QByteArray::number(page.size()) + "\r\n\r\n" + page);

@@ -1,6 +1,11 @@
 #include "DemoWalk.h"
 
+#include "client/internet/FormPage.h"
+#include "client/internet/ServerStatus.h"
+#include "client/internet/ui/InternetController.h"
+#include "client/internet/ui/frmStatus.h"
 #include "client/modem_setup/ui/frmModemDetected.h"
+#include "client/modem_setup/ui/frmWarning.h"
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/MessageListWindow.h"
 #include "client/outbox/ui/SendPanel.h"
@@ -195,18 +200,21 @@ bool DemoWalk::addRecipient(const QString& name, const QString& mobile) {
     return true;
 }
 
-bool DemoWalk::composeAndSend(const QString& subject, const QString& message) {
+bool DemoWalk::composeAndSend(const QString& subject, const QString& message, int firstShot) {
+    const auto numbered = [firstShot](int step, const char* name) {
+        return QStringLiteral("%1-%2").arg(firstShot + step, 2, 10, QLatin1Char('0')).arg(name);
+    };
     const Controls c = controls();
     c.txtSubject->setFocus();
     QTest::keyClicks(c.txtSubject, subject);
     c.txtMessage->setFocus();
     QTest::keyClicks(c.txtMessage, message);
-    shot(mainForm(), "06-message-composed");
+    shot(mainForm(), numbered(0, "message-composed"));
     const int before = c.outbox->count();
     c.Picture5->click();
     if (c.outbox->count() <= before)
         return fail("Send put nothing in the outbox");
-    shot(mainForm(), "07-outbox-after-send");
+    shot(mainForm(), numbered(1, "outbox-after-send"));
     return true;
 }
 
@@ -249,17 +257,81 @@ bool DemoWalk::sendQueueAndWaitAccepted(int timeoutMs) {
     return true;
 }
 
-bool DemoWalk::showAcceptedMessages() {
+bool DemoWalk::showAcceptedMessages(const QStringList& entries, const QString& shotName) {
     bool ok = false;
     mainForm()->sendPanel().delivery().showList = [&](MessageListWindow& w) {
         w.show();
         w.activate();
         ok = w.List1->count() > 0;
-        shot(&w, "10-accepted-messages");
+        for (const QString& e : entries)
+            ok = ok && !w.List1->findItems(e, Qt::MatchExactly).isEmpty();
+        shot(&w, shotName);
         w.close();
     };
     controls().Picture9->click();
-    return ok || fail("the accepted messages view is empty");
+    return ok || fail("the accepted messages view lacks what was accepted");
+}
+
+bool DemoWalk::switchToInternet(const QString& mobile, const QString& email, int timeoutMs) {
+    MainForm& form = *mainForm();
+    auto* configure = form.findChild<QPushButton*>("cmdConfigure");
+    // Configure comes back once the queue has gone.
+    if (!waitFor([configure] { return configure->isEnabled(); }, timeoutMs))
+        return fail("Configure stayed disabled");
+    m_connectionSet = false;
+    form.runConnectionDialog = [this, mobile, email](frmModemDetected& d) {
+        d.show();
+        d.Form_Activate();
+        d.txtMobile->setText(mobile);
+        d.txtEmail->setText(email);
+        shot(&d, "12-internet-settings");
+        // The notice about the browser: Yes confirms the dialog at once.
+        QTimer::singleShot(0, [this] {
+            if (auto* w = qobject_cast<frmWarning*>(QApplication::activeModalWidget())) {
+                shot(w, "13-internet-notice");
+                w->cmdYes->click();
+            }
+        });
+        d.optInternet->click();
+        if (d.isVisible()) // the notice was switched off
+            d.Command1->click();
+        m_connectionSet = !d.isVisible() || fail("OK left the connection settings open");
+    };
+    configure->click();
+    if (!m_connectionSet)
+        return false;
+    ServerStatus& status = form.internet().status();
+    if (!waitFor([&] { return !form.internet().webConnection().loading() && status.okEnabled(); },
+                 timeoutMs) ||
+        status.message() != QLatin1String("Connected to Quorvel server."))
+        return fail("the sign-on failed: " + status.message());
+    shot(&form.internet().statusWindow(), "14-internet-signed-on");
+    form.internet().statusWindow().cmdClose->click();
+    return true;
+}
+
+bool DemoWalk::sendQueueByInternet(int timeoutMs) {
+    MainForm& form = *mainForm();
+    const Controls c = controls();
+    QStringList sent;
+    for (int i = 0; i < c.outbox->count(); ++i)
+        sent << c.outbox->item(i)->text();
+    c.Command2->click();
+    ServerStatus& status = form.internet().status();
+    if (!waitFor([&] { return !form.internet().webConnection().loading() && status.okEnabled(); },
+                 timeoutMs) ||
+        status.message() != QLatin1String("SMS message(s) accepted for processing."))
+        return fail("the service did not accept the outbox: " + status.message());
+    shot(&form.internet().statusWindow(), "17-internet-accepted");
+    form.internet().statusWindow().cmdClose->click();
+    const QStringList accepted =
+        LineFile::readAll(InstallPath::resolve(form.appPath(), "Config\\AccpMsgs.dat"));
+    for (const QString& e : sent)
+        if (!accepted.contains(e))
+            return fail("not in the accepted messages: " + e);
+    if (c.outbox->count() != 0)
+        return fail("the outbox was not emptied");
+    return showAcceptedMessages(sent, "18-internet-accepted-messages");
 }
 
 bool DemoWalk::showContacts() {
@@ -297,6 +369,13 @@ bool DemoWalk::run() {
         if (!addRecipient("Demo User", "07700900123") ||
             !composeAndSend("Demo", "Hello from Quorvel. This message went through the modem.") ||
             !sendQueueAndWaitAccepted(180000) || !showAcceptedMessages())
+            return false;
+    }
+    if (walkInternet) {
+        if (!switchToInternet("+447700900123", "demo@example.org", 30000) ||
+            !addRecipient("Web User", "07700900456") ||
+            !composeAndSend("Web", "Hello from Quorvel. This one went to the web service.", 15) ||
+            !sendQueueByInternet(30000))
             return false;
     }
     if (!showContacts())

@@ -28,6 +28,9 @@ public:
     // the demo's simulator on COM1 (a pseudo-terminal) the walk ends after
     // the connection settings: no message can leave.
     bool run();
+    // The walk goes on through the Internet route (the service at
+    // SERVER_URL must be up) after the modem route.
+    bool walkInternet = false;
     QString error() const { return m_error; }
     QStringList screenshots() const { return m_shots; }
     MainForm* mainForm() const;
@@ -63,11 +66,20 @@ public:
     // Types a recipient into the Single Contact fields and adds it.
     bool addRecipient(const QString& name, const QString& mobile);
     // Types a message and presses Send; the entries land in the outbox.
-    bool composeAndSend(const QString& subject, const QString& message);
+    // `firstShot` numbers its two screenshots.
+    bool composeAndSend(const QString& subject, const QString& message, int firstShot = 6);
     // Presses Send Queue and waits until every outbox entry was accepted and
     // moved to the accepted file (false on time-out).
     bool sendQueueAndWaitAccepted(int timeoutMs);
-    bool showAcceptedMessages();
+    // The accepted messages view; every one of `entries` must be in it.
+    bool showAcceptedMessages(const QStringList& entries = {},
+                              const QString& shotName = "10-accepted-messages");
+    // The Internet route: the connection settings switched to Internet with
+    // the user's own details (the notice answered Yes), the sign-on awaited.
+    bool switchToInternet(const QString& mobile, const QString& email, int timeoutMs);
+    // Send Queue hands the outbox to the service; true when the status
+    // window says it was accepted and the entries were filed.
+    bool sendQueueByInternet(int timeoutMs);
     // With an address book: the contacts window floating, then docked beside
     // the main window, and its checked Outlook branch added to the Number List.
     bool showContacts();

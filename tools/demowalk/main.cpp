@@ -20,14 +20,16 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvel");
     const QStringList args = QApplication::arguments();
-    if (args.size() != 3) {
-        QTextStream(stderr)
-            << "usage: quorvel-demo-walk <installation folder> <screenshot folder>\n";
+    const bool internet = args.size() == 4 && args[3] == QLatin1String("--internet");
+    if (args.size() != 3 && !internet) {
+        QTextStream(stderr) << "usage: quorvel-demo-walk <installation folder> <screenshot "
+                               "folder> [--internet]\n";
         return 2;
     }
     PrintingMessageBox boxes;
     MessageBox::install(&boxes);
     DemoWalk walk(args[1], args[2]);
+    walk.walkInternet = internet;
     const bool ok = walk.run();
     for (const QString& s : walk.screenshots())
         QTextStream(stdout) << "screenshot: " << s << "\n";

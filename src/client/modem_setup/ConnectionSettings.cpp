@@ -5,6 +5,7 @@
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
+#include "common/Registry.h"
 #include "common/Setting.h"
 #include "common/Val.h"
 
@@ -28,6 +29,13 @@ void ConnectionSettings::writePortFile(const QString& appPath, int port) {
 }
 
 void ConnectionSettings::Load() {
+    // Nothing stored yet reads as empty, not as "Error".
+    const auto stored = [](const Setting::Key& key) {
+        const QString v = Setting::read(key);
+        return v == QLatin1String(Registry::kError) ? QString() : v;
+    };
+    userMobile = stored(Setting::UserMobile);
+    userEmail = stored(Setting::UserEmail);
     if (isModem())
         optModem_Click(false);
     else if (ConnectionType == 1 || ConnectionType == -1)
@@ -79,6 +87,16 @@ void ConnectionSettings::Activate() {
     if (firstStartResult == 0)
         m_tester.clearSelection();
     m_tester.setBusy(false);
+}
+
+bool ConnectionSettings::confirmInternet() {
+    if (!isInternet())
+        return false;
+    userMobile = userMobile.trimmed();
+    userEmail = userEmail.trimmed();
+    Setting::write(Setting::UserMobile, userMobile);
+    Setting::write(Setting::UserEmail, userEmail);
+    return true;
 }
 
 ConnectionSettings::Ok ConnectionSettings::Command1_Click() {

@@ -28,6 +28,10 @@ public:
     bool noPort = false;
     // The port the search offered on showing found; 0 for none.
     int firstStartResult = 0;
+    // The user's own mobile number and e-mail address for the service, as
+    // typed; loaded from USER_MOBILE and USER_EMAIL.
+    QString userMobile;
+    QString userEmail;
 
     // Selects the stored type (the dialog's own choice, so no notice and no
     // second activation) and the stored port.
@@ -39,6 +43,9 @@ public:
     // The Internet notice (and running OK after its Yes) is the window's.
     void optInternet_Click();
     void chkOutsideNo_Click(bool ticked);
+    // OK in Internet mode stores the user's details trimmed, for the sign-on
+    // that follows at once; false (nothing stored) in any other mode.
+    bool confirmInternet();
     // The checks in order, then the saves. PrefixMissing asks the window to
     // put the cursor into the prefix box; on Closing the window closes.
     Ok Command1_Click();
@@ -53,6 +60,7 @@ public:
 
 private:
     bool isModem() const { return ConnectionType == 0; }
+    bool isInternet() const { return ConnectionType == 1 || ConnectionType == -1; }
     void chooseType(int type);
 
     QString m_appPath;

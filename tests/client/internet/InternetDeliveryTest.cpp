@@ -8,13 +8,13 @@
 #include "common/Setting.h"
 #include "support/PageServer.h"
 #include "support/ScriptedMessageBox.h"
-#include "support/ServicePages.h"
+#include "support/ServiceProcess.h"
 #include "support/TestInstallation.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
-#include <QUrlQuery>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,6 +24,16 @@ const QString kE2 = "[2] 05/12/2026 16:20:00 +447700900002 a+b & c=d";
 const QString kE3 = "Processing::[3] 05/12/2026 16:20:00 +447700900003 x";
 const QString kError = "Error connecting to Quorvel server.\r\nPlease try again later...";
 
+// A page like the service's, for answers the service never gives.
+QByteArray cannedPage(const QString& status, const QByteArray& form = "f") {
+    QByteArray fields;
+    for (const char* name : {"T", "hMode", "hUsername", "hMobile", "hMail", "hStatus1"})
+        fields += "<input type=\"hidden\" name=\"" + QByteArray(name) + "\" value=\"\">";
+    return "<html><body><form name=\"" + form + "\" method=\"post\" action=\"quorvel.asp\">" +
+           fields + "<input type=\"hidden\" name=\"hstatus\" value=\"" + status.toUtf8() +
+           "\"></form></body></html>";
+}
+
 struct Window : InternetControls {
     void setMainWindowEnabled(bool on) override { enabled = on; }
     void showMainWindow() override {}
@@ -32,18 +42,24 @@ struct Window : InternetControls {
     QString remaining;
 };
 
-// The delivery against a web server on this machine, signed on as the
-// client would be when OK confirmed the Internet connection.
+// The delivery against the service on this machine, signed on as the client
+// would be when OK confirmed the Internet connection.
 class InternetDeliveryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         inst.writeBytes("Config\\AccpMsgs.dat", "");
         settings = ClientSettings::loadWithDefaults();
         settings.connection = ConnectionType::InternetChosenNow;
-        Setting::write(Setting::ServerUrl, server.url());
+        ASSERT_GT(service.port, 0) << service.log.toStdString();
+        Setting::write(Setting::ServerUrl, service.url());
         Setting::write(Setting::UserMobile, "+447700900009");
         Setting::write(Setting::UserEmail, "me@example.org");
         QObject::connect(&status, &ServerStatus::shown, [this](const QString& m) { shown << m; });
+    }
+    // Canned pages instead of the service: `post` answers the submission.
+    void useCannedPages(const QByteArray& signOn, const QByteArray& post) {
+        Setting::write(Setting::ServerUrl, pages.url());
+        pages.answer = [=](const QByteArray& method) { return method == "GET" ? signOn : post; };
     }
     void waitForPage() {
         if (!page.loading())
@@ -53,9 +69,6 @@ protected:
         loop.exec();
     }
     void signOn() {
-        server.answer = [](const PageServer::Request& r) {
-            return r.method == "GET" ? ServicePages::signOn() : ServicePages::accepted();
-        };
         delivery.signOn();
         waitForPage();
         status.cmdClose_Click();
@@ -64,11 +77,16 @@ protected:
         delivery.Command2_Click();
         waitForPage();
     }
+    int stopService() {
+        network.clearConnectionCache();
+        return service.stop();
+    }
     QByteArray accepted() const { return inst.bytes("Config\\AccpMsgs.dat"); }
 
     TestInstallation inst;
     ScriptedMessageBox boxes;
-    PageServer server;
+    ServiceProcess service{inst.root() + "/service.sqlite"};
+    PageServer pages;
     ClientSettings settings;
     QNetworkAccessManager network;
     FormPage page{network};
@@ -85,24 +103,21 @@ protected:
 
 } // namespace
 
-TEST_F(InternetDeliveryTest, SendQueuePostsTheOutboxInFormFAndTheSuccessMovesItOnce) {
+TEST_F(InternetDeliveryTest, SendQueueSubmitsTheOutboxAndTheSuccessMovesItOnce) {
+    EXPECT_EQ(InternetDelivery::signOnUrl("http://h:1/", "id+1&x", "", "a@b").toEncoded(),
+              "http://h:1/quorvel/quorvel.asp?UN=id%2B1%26x");
+    Setting::write(Setting::UserId, "id+1&x");
+    Setting::write(Setting::UserEmail, "a+b@c.d&e=f");
+    Setting::write(Setting::ServerUrl, service.url() + "/");
     signOn();
     EXPECT_TRUE(window.enabled && !status.visible()) << "Ok closes the window";
+    // The service sends back what it registered.
+    EXPECT_EQ(page.field(0, "hUsername").value_or("?") + '|' +
+                  page.field(0, "hMobile").value_or("?") + '|' +
+                  page.field(0, "hMail").value_or("?"),
+              "id+1&x|+447700900009|a+b@c.d&e=f");
     sendQueue();
-    ASSERT_EQ(server.requests.size(), 2);
-    const PageServer::Request& post = server.requests.last();
-    EXPECT_EQ(post.method, "POST");
-    EXPECT_EQ(post.target, "/quorvel/quorvel.asp");
-    EXPECT_TRUE(post.body.contains("a%2Bb%20%26%20c%3Dd")) << post.body.constData();
-    const QUrlQuery form(QString::fromUtf8(post.body).replace('+', ' '));
-    const QString t = form.queryItemValue("T", QUrl::FullyDecoded);
-    EXPECT_EQ(t, "+447700900001 Hello#+447700900002 a+b & c=d#+447700900003 x");
-    EXPECT_EQ(t.count('#'), 2);
-    EXPECT_EQ(form.queryItemValue("hMode") + form.queryItemValue("hUsername"),
-              "save" + Setting::read(Setting::UserId));
-    EXPECT_EQ(form.queryItemValue("hMobile", QUrl::FullyDecoded), "+447700900009");
     EXPECT_EQ(cacheClears, 2);
-
     EXPECT_EQ(accepted(), (kE1 + "\r\n" + kE2 + "\r\n" + kE3 + "\r\n").toUtf8());
     EXPECT_TRUE(outbox.isEmpty() && queue.isEmpty());
     EXPECT_EQ(status.message(), "SMS message(s) accepted for processing.");
@@ -115,29 +130,42 @@ TEST_F(InternetDeliveryTest, SendQueuePostsTheOutboxInFormFAndTheSuccessMovesItO
     delivery.webConnection_DownloadComplete();
     EXPECT_EQ(accepted().count('\n'), 3);
     EXPECT_EQ(outbox.items(), QStringList{kE1});
+
+    // The service holds each piece as it was written ("+" and "&" included).
+    ASSERT_EQ(stopService(), 0);
+    EXPECT_EQ(
+        QString(service.list())
+            .remove(QRegularExpression("^[^\t]*\t", QRegularExpression::MultilineOption)),
+        QString("%1\t+447700900001\tHello\n%1\t+447700900002\ta+b & c=d\n%1\t+447700900003\tx\n")
+            .arg("id+1&x"));
 }
 
 TEST_F(InternetDeliveryTest, AnswersThatAcceptNothingShowWhyAndKeepTheOutbox) {
-    const QString allowance = "E:Daily allowance exceeded: 2 message(s) remaining today.";
+    const QString unknown = "E:Unknown user. Please connect to Quorvel server again.";
+    const QByteArray signOnPage = cannedPage("C:Connected to Quorvel server.");
+    const auto stranger = [] { Setting::write(Setting::UserId, "not signed on"); };
     const struct {
         const char* name;
-        QByteArray answer; // empty: the server has gone
+        QByteArray canned; // the answer to the submission; empty: the service's
+        std::function<void()> afterSignOn;
         QString message;
         int times; // an "E:" text in hStatus1 is shown, then hstatus
     } cases[] = {
-        {"no form", ServicePages::withoutForms(), kError, 1},
-        {"first form not f",
-         ServicePages::page("D:SMS message(s) accepted for processing.", "", "g"), kError, 1},
-        {"refused", ServicePages::refused(allowance), allowance.mid(2), 2},
-        {"server gone", {}, kError, 1},
+        {"no form", "<html><body><p>Service Unavailable</p></body></html>", {}, kError, 1},
+        {"first form not f", cannedPage(InternetDelivery::kAccepted, "g"), {}, kError, 1},
+        {"refused", {}, stranger, unknown.mid(2), 2},
+        {"service gone", {}, [this] { stopService(); }, kError, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        if (!c.canned.isEmpty())
+            useCannedPages(signOnPage, c.canned);
+        else
+            Setting::write(Setting::ServerUrl, service.url());
         signOn();
+        if (c.afterSignOn)
+            c.afterSignOn();
         shown.clear();
-        server.answer = [&](const PageServer::Request&) { return c.answer; };
-        if (c.answer.isEmpty())
-            server.close();
         sendQueue();
         EXPECT_EQ(status.message(), c.message);
         EXPECT_EQ(shown.count(c.message), c.times);
@@ -155,7 +183,7 @@ TEST_F(InternetDeliveryTest, NothingIsSentWithoutAPageOrEntriesAndASignOnMovesNo
     EXPECT_TRUE(status.visible() && status.okEnabled() && status.connectEnabled());
     EXPECT_FALSE(window.enabled);
     // Even a sign-on page carrying the success text accepts nothing.
-    server.answer = [](const PageServer::Request&) { return ServicePages::accepted(); };
+    useCannedPages(cannedPage(InternetDelivery::kAccepted), {});
     delivery.signOn();
     waitForPage();
     EXPECT_EQ(status.message(), "Connected to Quorvel server.");
@@ -163,28 +191,7 @@ TEST_F(InternetDeliveryTest, NothingIsSentWithoutAPageOrEntriesAndASignOnMovesNo
     EXPECT_TRUE(accepted().isEmpty());
     outbox.clear();
     delivery.Command2_Click();
-    EXPECT_EQ(server.requests.size(), 1) << "an empty outbox sends nothing";
-}
-
-TEST_F(InternetDeliveryTest, TheSignOnQueryAndAFormThatSaysGetEncodeEveryKeyAndValue) {
-    Setting::write(Setting::UserId, "id+1&x");
-    Setting::write(Setting::UserEmail, "a+b@c.d&e=f");
-    Setting::write(Setting::ServerUrl, server.url() + "/");
-    signOn();
-    Setting::write(Setting::UserMobile, "");
-    server.answer = [](const PageServer::Request&) {
-        return ServicePages::page("C:Connected to Quorvel server.", "", "f", "GET");
-    };
-    delivery.signOn();
-    waitForPage();
-    sendQueue();
-    ASSERT_EQ(server.requests.size(), 3);
-    EXPECT_EQ(server.requests[0].target,
-              "/quorvel/quorvel.asp?UN=id%2B1%26x&M=%2B447700900009&E=a%2Bb%40c.d%26e%3Df");
-    EXPECT_EQ(server.requests[1].target, "/quorvel/quorvel.asp?UN=id%2B1%26x");
-    EXPECT_EQ(server.requests[2].method, "GET");
-    EXPECT_TRUE(server.requests[2].target.startsWith(
-        "/quorvel/quorvel.asp?T=%2B447700900001%20Hello%23%2B447700900002%20a%2Bb%20%26"));
+    EXPECT_FALSE(page.loading()) << "an empty outbox sends nothing";
 }
 
 TEST_F(InternetDeliveryTest, TheUserIdIsMadeOnceAndTheCacheLosesOnlyTheServicePages) {

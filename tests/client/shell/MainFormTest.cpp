@@ -150,17 +150,24 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
     EXPECT_TRUE(settings.IEWarningOff);
     EXPECT_EQ(Setting::read(Setting::OutDialOption), " 0");
 
-    // Yes to the notice confirms the Internet connection at once.
+    // Yes to the notice confirms the Internet connection at once, with the
+    // user's details stored before the sign-on reads them.
     settings.IEWarningOff = false;
-    bool signOn = false;
+    Setting::write(Setting::UserEmail, "old@example.org");
+    QStringList signOn;
     onModal<frmModemDetected>([&](frmModemDetected& d) {
-        QObject::connect(&d, &frmModemDetected::internetConfirmed, [&] { signOn = true; });
+        EXPECT_EQ(d.txtEmail->text(), "old@example.org");
+        QObject::connect(&d, &frmModemDetected::internetConfirmed, [&] {
+            signOn << Setting::read(Setting::UserMobile) << Setting::read(Setting::UserEmail);
+        });
+        QTest::keyClicks(d.txtMobile, " +447700900123 ");
+        d.txtEmail->clear();
         onModal<frmWarning>([](frmWarning& w) { w.cmdYes->click(); });
         d.optInternet->click();
     });
     boxes.answerNext(MessageBox::Answer::No);
     send().cmdConfigure->click();
-    EXPECT_TRUE(signOn);
+    EXPECT_EQ(signOn, (QStringList{"+447700900123", ""}));
     // The sign-on has begun: the main window waits behind the status window.
     EXPECT_TRUE(form->internet().statusWindow().isVisible());
     EXPECT_TRUE(send().Picture5->isEnabledTo(form->centralWidget()));

@@ -76,6 +76,10 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
     connect(Label5, &ClickableLabel::clicked, chkOutsideNo, &QCheckBox::click);
     connect(txtOutsideNumber, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_outside.text = text; });
+    connect(txtMobile, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_connection.userMobile = text; });
+    connect(txtEmail, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_connection.userEmail = text; });
     connect(m_ports, &QButtonGroup::idClicked, this,
             [this](int port) { m_tester.Option1_Click(port); });
     connect(butRefresh, &QPushButton::clicked, this, [this] { m_tester.DetectModem(); });
@@ -102,10 +106,18 @@ void frmModemDetected::buildControls(const QString& appPath) {
     m_types = new QButtonGroup(this);
     m_types->addButton(optInternet);
     m_types->addButton(optModem);
-    auto* connection = new QHBoxLayout(Frame4);
-    connection->addWidget(optInternet);
-    connection->addWidget(optModem);
-    connection->addStretch();
+    // The service's limits on the sign-on values.
+    txtMobile = named(new QLineEdit(Frame4), "txtMobile");
+    txtMobile->setMaxLength(32);
+    txtEmail = named(new QLineEdit(Frame4), "txtEmail");
+    txtEmail->setMaxLength(254);
+    auto* connection = new QGridLayout(Frame4);
+    connection->addWidget(optInternet, 0, 0);
+    connection->addWidget(optModem, 0, 1);
+    connection->addWidget(new QLabel("Your mobile number:", Frame4), 1, 0);
+    connection->addWidget(txtMobile, 1, 1);
+    connection->addWidget(new QLabel("Your e-mail address:", Frame4), 2, 0);
+    connection->addWidget(txtEmail, 2, 1);
 
     Frame3 = named(new QGroupBox("To dial an outside number", this), "Frame3");
     chkOutsideNo = named(new QCheckBox(Frame3), "chkOutsideNo");
@@ -176,6 +188,8 @@ void frmModemDetected::buildControls(const QString& appPath) {
 
 void frmModemDetected::Form_Load() {
     m_connection.Load();
+    txtMobile->setText(m_connection.userMobile);
+    txtEmail->setText(m_connection.userEmail);
     showChoice();
     showState();
     showPrefix();
@@ -289,7 +303,7 @@ void frmModemDetected::chkOutsideNo_Click() {
 }
 
 void frmModemDetected::Command1_Click() {
-    if (isInternet(m_connection.ConnectionType))
+    if (m_connection.confirmInternet())
         emit internetConfirmed();
     switch (m_connection.Command1_Click()) {
     case ConnectionSettings::Ok::NoConnectionType:

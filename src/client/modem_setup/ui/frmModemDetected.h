@@ -50,6 +50,9 @@ public:
     QGroupBox* Frame4 = nullptr; // Select Connection below
     QRadioButton* optInternet = nullptr;
     QRadioButton* optModem = nullptr;
+    // The user's own details, sent to the service at the sign-on.
+    QLineEdit* txtMobile = nullptr;
+    QLineEdit* txtEmail = nullptr;
     QGroupBox* Frame3 = nullptr; // To dial an outside number
     QCheckBox* chkOutsideNo = nullptr;
     ClickableLabel* Label5 = nullptr;
