@@ -340,7 +340,7 @@ bool DemoWalk::showContacts() {
         return true; // no address book here: nothing to show
     QTimer::singleShot(0, [this] {
         if (auto* w = qobject_cast<frmOWarning*>(QApplication::activeModalWidget())) {
-            shot(w, "11-contacts-warning");
+            shot(w, "19-contacts-warning");
             w->cmdYes->click();
         }
     });
@@ -348,7 +348,7 @@ bool DemoWalk::showContacts() {
     frmOutlook& w = contacts.window();
     if (!w.isVisible())
         return fail("the contacts window did not open");
-    shot(&w, "12-contacts-window");
+    shot(&w, "20-contacts-window");
     w.Check1->click();
     QTreeWidgetItem* outlook = w.tContacts->node("Contacts");
     outlook->setCheckState(0, Qt::Checked);
@@ -357,7 +357,7 @@ bool DemoWalk::showContacts() {
     w.cmdAddSelected->click();
     if (c.List4->count() <= before)
         return fail("Add Selected put no contact on the Number List");
-    shot(mainForm(), "13-contacts-docked");
+    shot(mainForm(), "21-contacts-docked");
     w.Command1->click();
     return true;
 }
