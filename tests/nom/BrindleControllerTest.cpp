@@ -183,7 +183,7 @@ TEST_F(BrindleSimTest, AliveCounterRunsEveryTwoSecondsAlsoInWaitsAndWrapsBeforeB
     EXPECT_EQ(run.pinValues.mid(997, 3), (QList<qint64>{999, 1, 2}));
 }
 
-TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
+TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsSentOnceItCanBe) {
     run.queue(entries(2));
     run.inst.writeBytes(kCarryOver, lines({"[7] r +447 carried"}));
     const QByteArray inbox = run.file(kInbox);
@@ -196,6 +196,11 @@ TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
     EXPECT_EQ(run.file(kInbox), inbox);
     // Once at the first intake, once at the send cycle's.
     EXPECT_EQ(run.statuses().count("Cannot empty Brindle.in: its entries are left in it"), 2);
+    // Once it can be emptied, its entries go, once.
+    locked.release();
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.file(kAccepted), lines(QStringList{"[7] r +447 carried"} + entries(2)));
 }
 
 // Each acceptance is in the log before it is in Brindle.out, and one that
