@@ -217,39 +217,33 @@ TEST(ModemOnAPty, TheOtherEndClosingMidWaitLosesTheCall) {
     QObject::connect(&passes, &QTimer::timeout, [&] { clock.advanceMs(100); });
     passes.start(0);
 
-    struct Pty {
-        int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        QString port;
-        Pty() {
-            if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
-                port = QString::fromLocal8Bit(::ptsname(master));
-        }
-        ~Pty() { closeMaster(); }
-        void closeMaster() {
-            if (master >= 0)
-                ::close(master);
-            master = -1;
-        }
-    } pty;
-    ASSERT_FALSE(pty.port.isEmpty());
+    // A pseudo-terminal: its other end, and the port to open.
+    const auto pty = [] {
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        EXPECT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        return std::pair{master, QString::fromLocal8Bit(::ptsname(master))};
+    };
+    auto [master, port] = pty();
     QSerialPortLine line;
-    ASSERT_TRUE(line.open(pty.port, {9600, 8}));
+    ASSERT_TRUE(line.open(port, {9600, 8}));
     StatusLog status;
     BrindleConfig config;
     Modem modem(line, status, config);
     TapSession tap(modem, status);
     // The other end takes the block in, then closes.
-    QSocketNotifier blockIn(pty.master, QSocketNotifier::Read);
+    QSocketNotifier blockIn(master, QSocketNotifier::Read);
     QObject::connect(&blockIn, &QSocketNotifier::activated, [&] {
         blockIn.setEnabled(false);
-        pty.closeMaster();
+        ::close(master);
+        master = -1;
     });
     EXPECT_EQ(tap.SendMessage("+447700900123", "Hi").failure, Failure::LineLost);
-    EXPECT_EQ(pty.master, -1) << "the block reached the other end";
+    EXPECT_EQ(master, -1) << "the block reached the other end";
     EXPECT_FALSE(line.isOpen());
 
-    Pty next;
-    EXPECT_TRUE(line.open(next.port, {9600, 8})) << "the next attempt opens afresh";
+    const auto [next, nextPort] = pty();
+    EXPECT_TRUE(line.open(nextPort, {9600, 8})) << "the next attempt opens afresh";
+    ::close(next);
 }
 
 TEST(TapSession, LogOnWaitsForThePromptAndTheGoAhead) {
