@@ -168,22 +168,22 @@ TEST_F(BrindleSimTest, EntriesArrivingDuringARunGoInTheNextCycle) {
     EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 rcv:");
 }
 
-TEST_F(BrindleSimTest, AliveCounterRunsEveryTwoSecondsAlsoInWaitsAndWrapsBeforeBaseTimesThousand) {
+// Its wrap before base times thousand is in the AliveCounter test.
+TEST_F(BrindleSimTest, AliveCounterRunsEveryTwoSecondsAlsoInWaits) {
     run.simulate("--silent-modem");
     run.setConfigLine(22, "100"); // long enough a run
-    run.setConfigLine(24, "1");
+    run.setConfigLine(24, "7");
     run.queue(entries(1));
     run.start();
-    run.runToEnd(1001 * 2000);
+    run.runToEnd(200 * 1000);
     EXPECT_GT(run.ticksInsideCycle, 0);
     EXPECT_NEAR(run.pinValues.size(), run.elapsedMs() / 2000, 1);
-    ASSERT_GE(run.pinValues.size(), 1000);
-    for (int i = 0; i < 998; ++i)
-        ASSERT_EQ(run.pinValues[i], i + 2);
-    EXPECT_EQ(run.pinValues.mid(997, 3), (QList<qint64>{999, 1, 2}));
+    ASSERT_GE(run.pinValues.size(), 100);
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(run.pinValues[i], i + 8);
 }
 
-TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
+TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsSentOnceItCanBe) {
     run.queue(entries(2));
     run.inst.writeBytes(kCarryOver, lines({"[7] r +447 carried"}));
     const QByteArray inbox = run.file(kInbox);
@@ -196,6 +196,11 @@ TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsNeverSentTwice) {
     EXPECT_EQ(run.file(kInbox), inbox);
     // Once at the first intake, once at the send cycle's.
     EXPECT_EQ(run.statuses().count("Cannot empty Brindle.in: its entries are left in it"), 2);
+    // Once it can be emptied, its entries go, once.
+    locked.release();
+    run.start();
+    run.runToEnd();
+    EXPECT_EQ(run.file(kAccepted), lines(QStringList{"[7] r +447 carried"} + entries(2)));
 }
 
 // Each acceptance is in the log before it is in Brindle.out, and one that

@@ -9,7 +9,12 @@
 
 using namespace ExchangeFiles;
 
+// Values keep their blanks, odd lines are only captions, and the line takes
+// its speed and data bits, never a parity.
 TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValues) {
+    for (const auto& [line, value] :
+         {std::pair{1, ""}, {2, "0163 "}, {16, "19200"}, {18, "7"}, {20, "E"}})
+        run.setConfigLine(line, value);
     run.inst.writeBytes(kPortFile, " 1 \r\n");
     run.inst.writeBytes(kMonitorLog, "old line\r\n");
     run.start();
@@ -17,7 +22,7 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
     const QString log = run.inst.file("NOMMon\\Logs\\SMSC.log");
     EXPECT_EQ(run.file("NOMMon\\Logs\\SMSC.log"),
               "26-12-05 16:20:00 ******* Loading Brindlemod Config ********\r\n"
-              "26-12-05 16:20:00 SMSC Number : 01632960000\r\n"
+              "26-12-05 16:20:00 SMSC Number : 0163 \r\n"
               "26-12-05 16:20:00 SMSC SQL Id : 1\r\n"
               "26-12-05 16:20:00 SMSC MaxQueueSend : 100\r\n"
               "26-12-05 16:20:00 SMSC Username : quorvel\r\n"
@@ -25,14 +30,20 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
               "26-12-05 16:20:00 SMSC Logfile : " +
                   log.toUtf8() +
                   "\r\n26-12-05 16:20:00 SMSC Port :  1 \r\n"
-                  "26-12-05 16:20:00 SMSC Speed : 9600\r\n"
-                  "26-12-05 16:20:00 SMSC Bits : 8\r\n"
-                  "26-12-05 16:20:00 SMSC Parity : N\r\n"
+                  "26-12-05 16:20:00 SMSC Speed : 19200\r\n"
+                  "26-12-05 16:20:00 SMSC Bits : 7\r\n"
+                  "26-12-05 16:20:00 SMSC Parity : E\r\n"
                   "26-12-05 16:20:00 SMSC Retries : 3\r\n"
                   "26-12-05 16:20:00 ******* Starting Brindlemod ********\r\n");
     EXPECT_EQ(run.file(kMonitorLog), "26-12-05 16:20:00 ******* Starting Brindlemod ********\r\n");
     EXPECT_EQ(Registry::readSetting("OUT_DIAL"), "-1");
     EXPECT_EQ(Registry::readSetting("OUT_DIAL_OPTION"), "0");
+    run.queue(entries(1));
+    run.runToEnd();
+    EXPECT_EQ(run.ending(entries(1)), "COMPLETE out:1 rcv:");
+    EXPECT_EQ(run.line.notes().value(0), "dial 1 '0163 ': connected");
+    EXPECT_EQ(run.line.settings().baud, 19200);
+    EXPECT_EQ(run.line.settings().dataBits, 7);
 }
 
 // The prefix is read as a decimal number and rounded; only option 1 dials it.
@@ -56,21 +67,6 @@ TEST(BrindleStart, OutsideLinePrefixIsDialledBeforeTheNumber) {
         config.readOutsideLine();
         EXPECT_EQ(config.dialString(), dial) << prefix << " " << option;
     }
-}
-
-// Values keep their blanks, odd lines are only captions, and the line takes
-// its speed and data bits, never a parity.
-TEST_F(BrindleSimTest, ConfigurationValuesAreTakenAsTheyStand) {
-    for (const auto& [line, value] :
-         {std::pair{1, ""}, {2, "0163 "}, {16, "19200"}, {18, "7"}, {20, "E"}})
-        run.setConfigLine(line, value);
-    run.queue(entries(1));
-    run.start();
-    run.runToEnd();
-    EXPECT_EQ(run.ending(entries(1)), "COMPLETE out:1 rcv:");
-    EXPECT_EQ(run.line.notes().value(0), "dial 1 '0163 ': connected");
-    EXPECT_EQ(run.line.settings().baud, 19200);
-    EXPECT_EQ(run.line.settings().dataBits, 7);
 }
 
 // The optional settings after line 24: a refused line is said once and the

@@ -5,6 +5,7 @@
 #include "nom/BrindleConfig.h"
 #include "nom/StatusLog.h"
 #include "nom/TapSession.h"
+#include "nom/TapText.h"
 #include "support/LineBytes.h"
 
 #include <QSocketNotifier>
@@ -15,33 +16,46 @@
 
 namespace {
 
-// A modem on a scripted line, started on a whole second.
+// A modem and a TAP session on a scripted line, started on a whole second;
+// ECHO in a script stands for the block of `text`.
 struct Probe {
     FakeClock clock;
     FakeSerialLine line;
     StatusLog status;
     BrindleConfig config;
     Modem modem{line, status, config};
+    TapSession tap{modem, status};
+    QByteArray block;
     QStringList screens;
     qint64 t0 = clock.monotonicMs();
 
-    explicit Probe(const QString& script = {}) {
+    explicit Probe(const QString& script = {}, const QString& text = "Hi", const char* waiting = "")
+        : block(TapText::MakeTAPString("447700900123", text)) {
         modem.setDisplay({{}, {}, [this](const QString& s) { screens << readable(s.toLatin1()); }});
         line.open("/dev/fake", {});
-        line.script(script);
+        line.push(bytes(waiting));
+        line.script(script, block);
         config.lineSpeed = "9600";
         config.dataBits = "8";
         config.smscNumber = "01632960000";
     }
-    // What is left in the buffer, the writes, the statuses and the time taken.
-    QString story() const {
+    // The writes (the block as "block") and the time taken.
+    QString writes() const {
         QStringList w;
         for (const QByteArray& b : line.writes())
-            w << readable(b);
-        QStringList parts{"'" + readable(modem.buffer()) + "'", "[" + w.join(' ') + "]"};
-        parts << status.paneText().split("\r\n", Qt::SkipEmptyParts).join('|');
-        parts.removeAll(QString());
-        return parts.join(' ') + QString(" %1ms").arg(clock.monotonicMs() - t0);
+            w << (b == block ? QString("block") : readable(b));
+        return QString("[%1] %2ms").arg(w.join(' ')).arg(clock.monotonicMs() - t0);
+    }
+    QString statuses() const {
+        return status.paneText().split("\r\n", Qt::SkipEmptyParts).join('|');
+    }
+    // What is left in the buffer, the writes, the statuses and the time taken.
+    QString story() const {
+        QString w = writes();
+        const QString s = statuses();
+        if (!s.isEmpty())
+            w.insert(w.lastIndexOf(' ') + 1, s + ' ');
+        return "'" + readable(modem.buffer()) + "' " + w;
     }
 };
 
@@ -203,37 +217,126 @@ TEST(ModemOnAPty, TheOtherEndClosingMidWaitLosesTheCall) {
     QObject::connect(&passes, &QTimer::timeout, [&] { clock.advanceMs(100); });
     passes.start(0);
 
-    struct Pty {
-        int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        QString port;
-        Pty() {
-            if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
-                port = QString::fromLocal8Bit(::ptsname(master));
-        }
-        ~Pty() { closeMaster(); }
-        void closeMaster() {
-            if (master >= 0)
-                ::close(master);
-            master = -1;
-        }
-    } pty;
-    ASSERT_FALSE(pty.port.isEmpty());
+    // A pseudo-terminal: its other end, and the port to open.
+    const auto pty = [] {
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        EXPECT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        return std::pair{master, QString::fromLocal8Bit(::ptsname(master))};
+    };
+    auto [master, port] = pty();
     QSerialPortLine line;
-    ASSERT_TRUE(line.open(pty.port, {9600, 8}));
+    ASSERT_TRUE(line.open(port, {9600, 8}));
     StatusLog status;
     BrindleConfig config;
     Modem modem(line, status, config);
     TapSession tap(modem, status);
     // The other end takes the block in, then closes.
-    QSocketNotifier blockIn(pty.master, QSocketNotifier::Read);
+    QSocketNotifier blockIn(master, QSocketNotifier::Read);
     QObject::connect(&blockIn, &QSocketNotifier::activated, [&] {
         blockIn.setEnabled(false);
-        pty.closeMaster();
+        ::close(master);
+        master = -1;
     });
     EXPECT_EQ(tap.SendMessage("+447700900123", "Hi").failure, Failure::LineLost);
-    EXPECT_EQ(pty.master, -1) << "the block reached the other end";
+    EXPECT_EQ(master, -1) << "the block reached the other end";
     EXPECT_FALSE(line.isOpen());
 
-    Pty next;
-    EXPECT_TRUE(line.open(next.port, {9600, 8})) << "the next attempt opens afresh";
+    const auto [next, nextPort] = pty();
+    EXPECT_TRUE(line.open(nextPort, {9600, 8})) << "the next attempt opens afresh";
+    ::close(next);
+}
+
+TEST(TapSession, LogOnWaitsForThePromptAndTheGoAhead) {
+    const std::pair<const char*, const char*> cases[] = {
+        // Split reads, garbage.
+        {"<CR>~<xFF>I@300 | ~D=@500 | PG1~110 1.8<CR><ESC>[ | ~p<CR>@1500",
+         "None [<DC1><EOT><CR> <CR> <ESC>PG1<CR>] 3000ms"},
+        {"", "NoPrompt [<DC1><EOT><CR> <CR> <CR> <CR> <CR>] 21000ms"},
+        {"<DC1>~ | <CR>~ | <CR>~ | <CR>~ID= | PG1~hi<CR><ESC>[p<CR>",
+         "None [<DC1><EOT><CR> <CR> <CR> <CR> <ESC>PG1<CR>] 11000ms"},
+        {"<CR>~ID= | PG1~110 1.8<CR> | <EOT>~<ESC><EOT><CR>",
+         "NoGoAhead [<DC1><EOT><CR> <CR> <ESC>PG1<CR> <EOT><CR>] 31000ms"},
+        // A call that ends ends the log-on at once, and nothing more is sent.
+        {"<DC1>~ | <CR>~<CR><LF>NO CARRIER<CR><LF>", "NoPrompt [<DC1><EOT><CR> <CR>] 1000ms"},
+        {"<CR>~ID= | PG1~110 1.8<CR><LF>NO CARRIER",
+         "NoGoAhead [<DC1><EOT><CR> <CR> <ESC>PG1<CR>] 1000ms"},
+    };
+    for (const auto& [script, expected] : cases) {
+        SCOPED_TRACE(script);
+        Probe s(script);
+        const Failure f = s.tap.TAPLogin();
+        EXPECT_EQ(kindName(f) + ' ' + s.writes(), expected);
+        EXPECT_EQ(s.statuses(), "Logging In");
+    }
+}
+
+// Every answer to a block. A message counts as sent only once the SMSC said
+// so: a call that ends first, or the echo of the block by a modem back in
+// command state, is no answer.
+TEST(TapSession, AnswersToABlock) {
+    struct Case {
+        const char* script;
+        const char* expected;
+        const char* text = "Hi";
+        const char* waiting = ""; // in from before the block
+    };
+    const Case cases[] = {
+        {"<ETX>~Message sent successful<CR><ACK><CR>@700",
+         "accepted None 'Message sent successful' [block] 1000ms"},
+        {"<ETX>~<NUL><SOH>succ@100 | ~essful<CR>@200 | ~<ACK><CR>@300",
+         "accepted None 'successful' [block] 1000ms"},
+        {"<ETX>~211 <ACK><CR>", "accepted None '211' [block] 0ms"},
+        {"<ETX>~Message sent Successfully<CR><ACK><CR>",
+         "accepted None 'Message sent Successfully' [block] 0ms"},
+        {"<ETX>~Message sent successful",
+         "accepted NotReady 'Message sent successful' [block <EOT><CR>] 36000ms"},
+        {"<ETX>~successful<CR>", "accepted NotReady 'successful' [block <EOT><CR>] 16000ms"},
+        {"<ETX>~211 <ACK>", "accepted NotReady '211' [block <EOT><CR>] 15000ms"},
+        {"<ETX>~Message send failed<CR>", "unsent Rejected '' [block] 0ms"},
+        {"<ETX>~213 <RS><CR>", "unsent Rejected '' [block] 0ms"},
+        {"<ETX>~successful Message send failed<CR><CR>", "unsent Rejected '' [block] 0ms"},
+        {"<ETX>~<RS> successful<CR><CR>", "unsent Rejected '' [block] 0ms"},
+        {"<EOT>~<ESC><EOT><CR>@2000", "unsent AnswerTimedOut '' [block <EOT><CR>] 62000ms"},
+        {"<ETX>~<NAK><CR> | <ETX>~<NAK><CR> | <ETX>~successful<CR><ACK><CR>",
+         "accepted None 'successful' [block block block] 1000ms"},
+        {"<ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100",
+         "unsent AnswerTimedOut '' [block block block block <EOT><CR>] 10000ms"},
+        {"<ETX>~<CR><LF>NO CARRIER<CR><LF>", "unsent LineLost '' [block] 0ms"},
+        {"", "unsent LineLost '' [] 0ms", "Hi", "<ACK><CR><CR><LF>NO CARRIER<CR><LF>"},
+        {"<ETX>~ECHO<CR><LF>NO CARRIER<CR><LF>", "unsent LineLost '' [block] 0ms",
+         "it was successful"},
+        {"<ETX>~ECHO", "unsent AnswerTimedOut '' [block <EOT><CR>] 70000ms", "it was successful"},
+        {"<ETX>~ECHO", "unsent AnswerTimedOut '' [block <EOT><CR>] 70000ms",
+         "Message send failed twice"},
+        {"<ETX>~211 successful<CR><LF>NO CARRIER<CR><LF>",
+         "accepted NotReady '211 successful' [block] 1000ms"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.script) + " " + c.text);
+        Probe s(c.script, c.text, c.waiting);
+        const TapSession::Result r = s.tap.SendMessage("+44 7700 900123", c.text);
+        EXPECT_EQ(
+            QString("%1 %2 '%3' %4")
+                .arg(r.accepted ? "accepted" : "unsent", kindName(r.failure), r.answer, s.writes()),
+            c.expected);
+        EXPECT_EQ(s.statuses(), c.text + QString(r.accepted ? "|Message Accepted" : ""));
+    }
+}
+
+// A call the centre has dropped waits neither for a prompt nor for the
+// escape's guard times; a call still up is escaped and hung up.
+TEST(TapSession, LogOffEndsTheExchangeAndDropsTheLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<EOT>~<ESC><EOT><CR><CR><LF>NO CARRIER<CR><LF> | AT<CR>~<CR><LF>OK<CR><LF>",
+         "[<EOT><CR> <CR> AT<CR>] 0ms"},
+        {"<EOT>~<ESC><EOT><CR><CR><LF>NO CARRIER<CR><LF>", "[<EOT><CR> <CR> AT<CR>] 1000ms"},
+        {"+++~<CR><LF>OK<CR><LF>@1000 | ATH<CR>~<CR><LF>OK<CR><LF>",
+         "[<EOT><CR> <CR> AT<CR> +++ ATH<CR>] 9000ms"},
+    };
+    for (const auto& [script, expected] : cases) {
+        Probe s(script);
+        s.tap.TAPLogout();
+        EXPECT_EQ(s.writes(), expected);
+        EXPECT_EQ(s.statuses(), "Logging Out|Logged Out");
+    }
 }

@@ -23,14 +23,24 @@ TEST(HayesModem, AnswersAsARealModem) {
         {"--busy --faulty-dials 1",
          "ATDT1<CR> => ATDT1<CR><CR><LF>BUSY<CR><LF> | ATDT1<CR> => ATDT1<CR>{connect}"},
         {"--silent-modem", "ATZ<CR> => | ATDT1<CR> =>"},
+        // Pluses without a second's silence around them stay data.
+        {"", "ATDT1<CR> => ATDT1<CR>{connect} | @1000 x => | @1500 +++ => | @9000 <CR> => ID="},
+        {"", "ATDT1<CR> => ATDT1<CR>{connect} | @999 +++ => | @9000 <CR> => ID="},
+        {"", "ATDT1<CR> => ATDT1<CR>{connect} | @1000 +++ => | @1500 x => | @9000 <CR> => ID="},
+        {"", "ATDT1<CR> => ATDT1<CR>{connect} | @1000 +++ => | @1200 + => | @9000 <CR> => ID="},
+        {"", "ATDT1<CR> => ATDT1<CR>{connect} | @1000 + => | @2100 + => | @3200 + => | "
+             "@9000 <CR> => ID="},
         // The escape: a second's silence around "+++", and the call is kept.
         {"", "ATDT1<CR> => ATDT1<CR>{connect} | <CR> => ID= | <ESC>PG1<CR> => {banner} | "
              "@2000 +++ => | @2999 => | @3000 => {ok} | ATO<CR> => ATO<CR>{connect} | "
              "{hi} => {accepted} | @5000 +++ => | @6000 ATH<CR> => {ok}ATH<CR>{ok} | "
              "ATO<CR> => ATO<CR>{noCarrier}"},
         // Answers wait for the delay but keep their order; an echo never
-        // overtakes one. Closing the port drops what is owed.
+        // overtakes one. Closing the port hangs up, drops what is owed and
+        // turns the echo on again.
         {"--delay 500", "ATZ<CR> => ATZ<CR> | @100 A => | @499 => | @500 => {ok}A"},
+        {"--delay 500", "ATE0<CR>ATDT1<CR> => ATE0<CR> | close => | @10000 AT<CR> => AT<CR> | "
+                        "@10500 => {ok}"},
         // A dial connects after its delay; a byte sent meanwhile ends it.
         {"--connect-delay 2",
          "ATDT1<CR> => ATDT1<CR> | @1999 => | @2000 => {connect} | <CR> => ID="},
@@ -41,25 +51,6 @@ TEST(HayesModem, AnswersAsARealModem) {
         SCOPED_TRACE(std::string(options) + " " + steps);
         ModemScript(options).play(steps);
     }
-}
-
-TEST(HayesModem, PlusesWithoutTheGuardTimeStayData) {
-    for (const char* steps :
-         {"@1000 x => | @1500 +++ =>", "@999 +++ =>", "@1000 +++ => | @1500 x =>",
-          "@1000 +++ => | @1200 + =>", "@1000 + => | @2100 + => | @3200 + =>"}) {
-        ModemScript script;
-        script.at(0, "ATDT1<CR>");
-        script.play(std::string(steps) + " | @10000 =>");
-        EXPECT_EQ(script.modem.state(), HayesModem::State::Online) << steps;
-    }
-}
-
-TEST(HayesModem, ClosingThePortHangsUpAndDropsWhatIsOwed) {
-    ModemScript script("--delay 500");
-    script.play("ATE0<CR>ATDT1<CR> => ATE0<CR>");
-    script.modem.reset();
-    EXPECT_EQ(script.modem.state(), HayesModem::State::Command);
-    script.play("@10000 AT<CR> => AT<CR> | @10500 => {ok}");
 }
 
 TEST(HayesModem, RandomLineNoiseNeverBreaksItNorGrowsItsOutput) {

@@ -32,7 +32,8 @@ struct ModemScript {
     }
     // Steps "[@ms ]sent => what comes back" joined by " | "; exactly that must
     // come back. {ok}, {connect}, ... stand for the usual answers, {hi} for a
-    // block of "Hi"; @ms carries on from the step before.
+    // block of "Hi"; @ms carries on from the step before. "close" closes the
+    // port.
     void play(const std::string& steps) {
         std::size_t from = 0;
         for (int step = 1; from <= steps.size(); ++step) {
@@ -44,7 +45,11 @@ struct ModemScript {
                 s.erase(0, s.find(' ') + 1);
             }
             const std::size_t arrow = s.find("=>");
-            const std::string sent = s.substr(0, arrow == 0 ? 0 : arrow - 1);
+            std::string sent = s.substr(0, arrow == 0 ? 0 : arrow - 1);
+            if (sent == "close") {
+                modem.reset();
+                sent.clear();
+            }
             EXPECT_EQ(at(m_ms, sent), expand(s.substr(arrow + 2 + (arrow + 2 < s.size()))))
                 << "step " << step << ": " << s;
         }

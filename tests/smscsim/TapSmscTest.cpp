@@ -15,13 +15,6 @@ std::string taken(const ModemScript& script) {
 }
 } // namespace
 
-TEST(TapSmsc, ChecksumOfTheProtocol) {
-    EXPECT_EQ(TapSmsc::checksum(lineBytes("<STX>447700900123<CR>Hi<CR><ETX>")), "335");
-    EXPECT_EQ(TapSmsc::checksum(std::uint32_t(4096)), "000");
-    EXPECT_EQ(TapSmsc::checksum(std::uint32_t(4095)), "???");
-    EXPECT_EQ(TapSmsc::checksum(std::string(1, char(0xFF))), "0??") << "codes count unsigned";
-}
-
 TEST(TapSmsc, LogOnBlocksAndAnswers) {
     const std::string one = block("1", "Hi"), two = block("2", "Hi"), three = block("3", "Hi");
     const std::tuple<const char*, std::string, const char*> cases[] = {
