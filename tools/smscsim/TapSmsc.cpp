@@ -18,13 +18,6 @@ std::string TapSmsc::checksum(std::uint32_t sum) {
     return {char('0' + (sum >> 8)), char('0' + ((sum >> 4) & 0xF)), char('0' + (sum & 0xF))};
 }
 
-std::string TapSmsc::checksum(std::string_view stxThroughEtx) {
-    std::uint32_t sum = 0;
-    for (char c : stxThroughEtx)
-        sum += static_cast<unsigned char>(c);
-    return checksum(sum);
-}
-
 void TapSmsc::startCall() {
     m_phase = Phase::Prompting;
     m_goAhead = false;

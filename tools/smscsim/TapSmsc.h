@@ -50,7 +50,6 @@ public:
     // The three checksum characters of a block, from the sum of its codes
     // from STX through ETX.
     static std::string checksum(std::uint32_t sum);
-    static std::string checksum(std::string_view stxThroughEtx);
 
 private:
     enum class Phase { Prompting, LoggedOn, InBlock, AfterEtx, Ended };
