@@ -17,14 +17,6 @@ void appendRaw(const TestInstallation& inst, const QByteArray& bytes) {
 
 } // namespace
 
-TEST(AcceptedIndex, KeysAreTheLinesUpToTheirFirstBracket) {
-    EXPECT_EQ(AcceptedIndex::lineKey("[12] 05/12/2026 16:20:00 +44 a]b"), "[12]");
-    EXPECT_EQ(AcceptedIndex::lineKey("no bracket"), "");
-    EXPECT_EQ(AcceptedIndex::entryKey("Processing::[ 7 ] x +44 y"), "[ 7 ]");
-    EXPECT_EQ(AcceptedIndex::entryKey("Accepted::[7] x"), "[7]");
-    EXPECT_EQ(AcceptedIndex::entryKey("]["), "");
-}
-
 TEST(AcceptedIndex, ReadsOnlyWhatWasAppended) {
     TestInstallation inst;
     AcceptedIndex index(inst.file(kOut));

@@ -79,16 +79,3 @@ TEST(OutboxRules, RemoveAllConfirmsWhateverTheStates) {
         EXPECT_EQ(boxes.last().defaultButton, Answer::No);
     }
 }
-
-TEST(OutboxRules, ExactPositionIsTheLastEntryContainingTheKey) {
-    const QStringList entries{"[1] a +1 x", "Processing::[12] b +1 y", "[1] c +1 z", "[2] d +1 w"};
-    int pos = -7;
-    OutboxRules::GetExactOutboxPos(entries, "[1]", pos);
-    EXPECT_EQ(pos, 2);
-    OutboxRules::GetExactOutboxPos(entries, "[12]", pos);
-    EXPECT_EQ(pos, 1);
-    OutboxRules::GetExactOutboxPos(entries, "[99]", pos);
-    EXPECT_EQ(pos, 1) << "unchanged when no entry holds the key";
-    OutboxRules::GetExactOutboxPos({}, "[1]", pos);
-    EXPECT_EQ(pos, 1);
-}
