@@ -49,6 +49,10 @@ struct DeliveryTest : ::testing::Test {
         inst.writeBytes(ExchangeFiles::kStateFile, QByteArray(word) + "\r\n");
     }
     QByteArray stateBytes() { return inst.bytes(ExchangeFiles::kStateFile); }
+    void queued(const QString& e) {
+        outbox.append(e);
+        queue.append(e);
+    }
 
     TestInstallation inst;
     FakeClock clock;
@@ -65,10 +69,8 @@ struct DeliveryTest : ::testing::Test {
 } // namespace
 
 TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
-    for (const QString& e : {kE1, kE2}) {
-        outbox.append(e);
-        queue.append(e);
-    }
+    queued(kE1);
+    queued(kE2);
     state("INUSE");
     supervisor.Timer1_Timer();
     EXPECT_TRUE(launcher.starts.isEmpty());
@@ -89,15 +91,20 @@ TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
     EXPECT_TRUE(queue.isEmpty());
     EXPECT_TRUE(controls.poll);
     EXPECT_TRUE(boxes.shown().isEmpty());
+    // Brindle runs but has not written "INUSE" yet; a new entry arrives.
+    queue.append(kE1);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 1);
+    EXPECT_EQ(queue.count(), 1);
 
-    // Requested, complete or any other word is idle too once the run has ended.
+    // Requested, complete or any other word is idle once the run has ended.
     for (const char* word : {"CEL", "COMPLETE", "anything"}) {
         state(word);
-        queue.append(kE1);
         launcher.alive = false;
         launcher.starts.clear();
         supervisor.Timer1_Timer();
         EXPECT_EQ(launcher.starts.size(), 1) << word;
+        queue.append(kE1);
     }
     state("COMPLETE");
     supervisor.Timer1_Timer();
@@ -120,23 +127,6 @@ TEST_F(DeliveryTest, AcceptedEntriesAreMarkedThenMovedToTheAcceptedFile) {
               ("Accepted::" + kE2 + "\r\nAccepted::" + kE3 + "\r\n").toUtf8());
 }
 
-TEST_F(DeliveryTest, ARunJustStartedIsNotStartedAgain) {
-    state("START");
-    outbox.append(kE1);
-    queue.append(kE1);
-    supervisor.Timer1_Timer();
-    ASSERT_EQ(launcher.starts.size(), 1);
-    // Brindle runs but has not written "INUSE" yet; a new entry arrives.
-    queue.append(kE2);
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 1);
-    EXPECT_EQ(queue.count(), 1);
-    // Once it has ended without a word, "CEL" is idle again.
-    launcher.alive = false;
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 2);
-}
-
 TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueue) {
     const auto told = [&](const QString& reason) {
         return "The operator module could not be started:\r\n" + inst.root() +
@@ -146,8 +136,7 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     };
     controls.queue = false;
     state("START");
-    outbox.append(kE1);
-    queue.append(kE1);
+    queued(kE1);
     launcher.problem = "No such file or directory";
     supervisor.Timer1_Timer();
     ASSERT_EQ(boxes.shown().size(), 1);
@@ -213,8 +202,7 @@ TEST(BrindleLauncher, SaysWhyAProgramCannotBeStarted) {
 TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
     state("CRASH");
     outbox.append("Processing::" + kE1);
-    outbox.append(kE2);
-    queue.append(kE2);
+    queued(kE2);
     controls.configure = false;
     supervisor.Timer1_Timer();
     ASSERT_EQ(boxes.shown().size(), 1);
@@ -282,8 +270,7 @@ TEST_F(DeliveryTest, ASilentAliveCounterIsACrashAChangingOneIsNot) {
 // quorvel-send starts runs too. A silent run the client did not start, still
 // holding its run lock, is busy: no crash, no cleared outbox, no second run.
 TEST_F(DeliveryTest, ARunAnotherProgramStartedIsBusyWhateverItsStateWordOrSilence) {
-    outbox.append(kE1);
-    queue.append(kE1);
+    queued(kE1);
     auto run = std::make_unique<FileLocks::RunLock>(inst.appPath());
     for (const char* word : {"INUSE", "CEL", "COMPLETE", "START"}) {
         state(word);
@@ -360,8 +347,7 @@ TEST_F(DeliveryTest, SendQueueStartsThePollOrHandsTheOutboxToTheInternet) {
 
 TEST_F(DeliveryTest, AClickDuringTheStartWaitDoesNotRunASecondPoll) {
     state("START");
-    outbox.append(kE1);
-    queue.append(kE1);
+    queued(kE1);
     int nested = 0;
     clock.onWait([&](qint64) {
         controls.poll = true;
