@@ -157,7 +157,17 @@ TEST_F(OutboxPanelTest, DeliveryPromptAndInboxDependOnTheRoute) {
     }
 }
 
-TEST_F(OutboxPanelTest, RefusalsLeaveTheTextAndPassTheColourOn) {
+TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassTheColourOn) {
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGE\r\n");
+    sendText("one\ntwo\rthree");
+    message.onReplace = [this] { message.messageText = "replaced"; }; // the editor's own first
+    sendText("a\nb");
+    EXPECT_EQ(items(out->outbox), (QStringList{"[57] " + kStamp + " +447700900123 one two three ",
+                                               "[58] " + kStamp + " +447700900123 replaced "}));
+    message.onReplace = nullptr;
+    out->outbox->clear();
+    boxes.clear();
+
     message.subjectText = "  ";
     sendText(" \n ");
     EXPECT_EQ(boxes.texts(), QStringList{"Please enter Subject or Message."});
@@ -170,19 +180,9 @@ TEST_F(OutboxPanelTest, RefusalsLeaveTheTextAndPassTheColourOn) {
     EXPECT_EQ(boxes.texts(), QStringList{"Please fill SMS Number List         "});
     EXPECT_EQ(recipients.colour, kOrange);
     EXPECT_EQ(message.messageText, "hi");
-    EXPECT_EQ(message.cleared, 0);
+    EXPECT_EQ(message.cleared, 2);
     EXPECT_EQ(out->outbox->count(), 0);
-    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("57\r\n"));
-}
-
-TEST_F(OutboxPanelTest, TheEditorsLineBreaksAreReplacedFirstAndTheRestGoOutAsBlanks) {
-    inst.writeBytes("Config\\Sign.cfg", "NOPAGE\r\n");
-    sendText("one\ntwo\rthree");
-    ASSERT_EQ(out->outbox->count(), 1);
-    EXPECT_EQ(out->outbox->item(0)->text(), "[57] " + kStamp + " +447700900123 one two three ");
-    message.onReplace = [this] { message.messageText = "replaced"; };
-    sendText("a\nb");
-    EXPECT_EQ(out->outbox->item(1)->text(), "[58] " + kStamp + " +447700900123 replaced ");
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("59\r\n"));
 }
 
 TEST_F(OutboxPanelTest, IdsContinueAfterEveryListWhenTheCounterIsLostAndNoneGoOutUnstored) {
@@ -402,15 +402,30 @@ TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), QByteArray());
 }
 
-TEST_F(OutboxPanelTest, DeleteRemoveAllAndTheListButtons) {
-    out->outbox->addItems({"[1] " + kStamp + " +44123 a", "Processing::[2] " + kStamp + " +44123 b",
-                           "[3] " + kStamp + " +44123 c"});
-    out->outbox->setCurrentRow(0);
-    boxes.answerNext(MessageBox::Answer::Yes);
-    out->Picture12->click();
-    EXPECT_EQ(items(out->outbox).size(), 2);
+TEST_F(OutboxPanelTest, DeleteFindsItsEntryAgainAfterTheQuestionAndTheListButtons) {
+    const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b",
+                  c = "[3] " + kStamp + " +44123 c", d = "[4] " + kStamp + " +44123 d";
+    out->outbox->addItems({a, b, c, d});
+    out->outbox->setCurrentRow(1);
+    {
+        // The first entry is moved out while the user answers.
+        PeekingMessageBox peek(
+            [&](const MessageBox::Request&) { delete out->outbox->takeItem(0); });
+        boxes.answerNext(MessageBox::Answer::Yes);
+        out->Picture12->click();
+    }
+    EXPECT_EQ(items(out->outbox), (QStringList{c, d}));
     EXPECT_EQ(out->outbox->currentRow(), 1) << "the last entry is highlighted";
     EXPECT_TRUE(out->outbox->currentItem()->isSelected());
+    out->outbox->setCurrentRow(0);
+    {
+        // The chosen entry is handed to the operator module meanwhile: it stays.
+        PeekingMessageBox peek(
+            [&](const MessageBox::Request&) { out->outbox->item(0)->setText("Processing::" + c); });
+        boxes.answerNext(MessageBox::Answer::Yes);
+        out->Picture12->click();
+    }
+    EXPECT_EQ(items(out->outbox), (QStringList{"Processing::" + c, d}));
     // Only a highlighted entry counts, not the current one without highlight.
     out->outbox->clearSelection();
     boxes.clear();
@@ -427,33 +442,6 @@ TEST_F(OutboxPanelTest, DeleteRemoveAllAndTheListButtons) {
     send->imgScheduledMessageQ->click();
     EXPECT_EQ(titles,
               (QStringList{"Accepted Messages", "Failed Messages", "Scheduled Message Queue"}));
-}
-
-TEST_F(OutboxPanelTest, ADeleteFindsItsEntryAgainAfterTheQuestion) {
-    const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b",
-                  d = "[3] " + kStamp + " +44123 d";
-    out->outbox->addItems({a, b, d});
-    out->outbox->setCurrentRow(1);
-    {
-        // The first entry is moved out while the user answers.
-        PeekingMessageBox peek(
-            [&](const MessageBox::Request&) { delete out->outbox->takeItem(0); });
-        boxes.answerNext(MessageBox::Answer::Yes);
-        out->Picture12->click();
-    }
-    EXPECT_EQ(items(out->outbox), QStringList{d});
-
-    out->outbox->clear();
-    out->outbox->addItems({a, b});
-    out->outbox->setCurrentRow(1);
-    {
-        // The chosen entry is handed to the operator module meanwhile: it stays.
-        PeekingMessageBox peek(
-            [&](const MessageBox::Request&) { out->outbox->item(1)->setText("Processing::" + b); });
-        boxes.answerNext(MessageBox::Answer::Yes);
-        out->Picture12->click();
-    }
-    EXPECT_EQ(items(out->outbox), (QStringList{a, "Processing::" + b}));
 }
 
 TEST_F(OutboxPanelTest, DoubleClickShowsTheDetailsOfTheEntryUntilItsButtonCloses) {
