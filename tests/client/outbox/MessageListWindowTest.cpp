@@ -52,39 +52,36 @@ TEST_F(MessageListTest, AcceptedViewListsEveryLineWithItsCounter) {
     EXPECT_TRUE(w.cmdClearAll->isHidden());
 }
 
-TEST_F(MessageListTest, ClearEmptiesTheShownFileOnly) {
-    inst.writeBytes("Config\\AccpMsgs.dat", lines(3));
-    inst.writeBytes("Config\\ScdMsgs.rcv", lines(2));
-    MessageListWindow w(MessageLists::kAcceptedCaption, MessageLists::kAcceptedFile, nullptr, {});
-    w.activate();
-    EXPECT_EQ(w.Label2->text(), "3");
-    w.Command3->click();
-    EXPECT_EQ(w.List1->count(), 0);
-    EXPECT_EQ(w.Label2->text(), "0") << "the counter follows the list";
-    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), QByteArray());
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(2));
-    inst.remove("Config\\AccpMsgs.dat");
-    w.activate();
-    EXPECT_EQ(w.List1->count(), 0) << "a missing file shows an empty list";
-}
-
-TEST_F(MessageListTest, ClearAllOfTheFailedViewEmptiesAllThreeFiles) {
+TEST_F(MessageListTest, ClearEmptiesTheShownFileAndClearAllTheThreeFiles) {
     inst.writeBytes("NOM\\UK\\Cellnet\\Config\\Brindle.rcv", lines(2, 10));
     inst.writeBytes("Config\\AccpMsgs.dat", lines(3));
     inst.writeBytes("Config\\ScdMsgs.rcv", lines(2));
+    MessageListWindow accepted(MessageLists::kAcceptedCaption, MessageLists::kAcceptedFile, nullptr,
+                               {});
+    accepted.activate();
+    EXPECT_EQ(accepted.Label2->text(), "3");
+    accepted.Command3->click();
+    EXPECT_EQ(accepted.List1->count(), 0);
+    EXPECT_EQ(accepted.Label2->text(), "0") << "the counter follows the list";
+    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), QByteArray());
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(2));
+    inst.remove("Config\\AccpMsgs.dat");
+    accepted.activate();
+    EXPECT_EQ(accepted.List1->count(), 0) << "a missing file shows an empty list";
+
+    inst.writeBytes("Config\\AccpMsgs.dat", lines(3));
     QListWidget schedulebox;
     schedulebox.addItem("[20] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");
     MessageListWindow w(MessageLists::kFailedCaption, MessageLists::kFailedFile, &schedulebox, {});
     w.activate();
     EXPECT_EQ(w.List1->count(), 2);
-    EXPECT_EQ(w.Label2->text(), "2");
     EXPECT_FALSE(w.cmdClearAll->isHidden());
     w.cmdClearAll->click();
     EXPECT_EQ(w.List1->count(), 0);
     EXPECT_EQ(w.Label2->text(), "0");
-    EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.rcv"), QByteArray());
-    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), QByteArray());
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), QByteArray());
+    for (const char* f :
+         {"NOM\\UK\\Cellnet\\Config\\Brindle.rcv", "Config\\AccpMsgs.dat", "Config\\ScdMsgs.rcv"})
+        EXPECT_EQ(inst.bytes(f), QByteArray()) << f;
     EXPECT_EQ(schedulebox.count(), 1) << "scheduled entries in memory stay";
 }
 
