@@ -152,7 +152,7 @@ TEST(MessageAssembler, RefusalsAndTheirColours) {
 TEST(MessageAssembler, NumbersAreTheDigitsAfterTheLastPlus) {
     auto in = input("hi");
     in.numberListCount = 5;
-    in.checkedEntries = {"Jane Smith  +44 7700 900 123", "Flat 2B  +33612345678", "C++ Team  +1555",
+    in.checkedEntries = {"Jane Smith  +44 7700 900 123", "Flat 2B  +33612345678", "C+1 Team  +1555",
                          "No number  +", "0044123"};
     const auto plan = MessageAssembler::planImmediate(in);
     EXPECT_EQ(plan.numbers, (QStringList{"+447700900123", "+33612345678", "+1555", "+0044123"}));

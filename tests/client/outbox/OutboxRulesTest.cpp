@@ -79,3 +79,13 @@ TEST(OutboxRules, RemoveAllConfirmsWhateverTheStates) {
         EXPECT_EQ(boxes.last().defaultButton, Answer::No);
     }
 }
+
+// A delete finds its entry again by its key after the question.
+TEST(OutboxRules, ExactPositionIsTheLastEntryContainingTheKey) {
+    const QStringList entries{"[1] a +1 x", "Processing::[12] b +1 y", "[1] c +1 z", "[2] d +1 w"};
+    int pos = -7;
+    OutboxRules::GetExactOutboxPos(entries, "[1]", pos);
+    EXPECT_EQ(pos, 2);
+    OutboxRules::GetExactOutboxPos(entries, "[99]", pos);
+    EXPECT_EQ(pos, 2) << "unchanged when no entry holds the key";
+}
