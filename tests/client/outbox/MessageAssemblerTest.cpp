@@ -1,6 +1,5 @@
 #include "client/outbox/MessageAssembler.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -88,12 +87,9 @@ TEST(MessageAssembler, NineRealPartsAtMost) {
     EXPECT_FALSE(MessageAssembler::planImmediate(input(letters(1441), "", false)).ok());
 }
 
-TEST(MessageAssembler, OverlongInputIsRefusedNotLooped) {
-    auto in = input(letters(2000));
-    in.subject = letters(100);
-    EXPECT_EQ(MessageAssembler::planImmediate(in).refusal->text, "Message Too Long         ");
-    // A damaged signature line is cut to the longest signature, so it never
-    // crowds out the text.
+// A damaged signature line is cut to the longest signature, so it never
+// crowds out the text.
+TEST(MessageAssembler, ADamagedSignatureLineIsCutToTheLongestSignature) {
     for (const QString& line : {"PAGEIN" + letters(200), "NOPAGE" + letters(160), letters(133)}) {
         const auto plan = MessageAssembler::planImmediate(input("hi", line));
         EXPECT_TRUE(plan.ok()) << line.size();
@@ -156,22 +152,6 @@ TEST(MessageAssembler, NumbersAreTheDigitsAfterTheLastPlus) {
                          "No number  +", "0044123"};
     const auto plan = MessageAssembler::planImmediate(in);
     EXPECT_EQ(plan.numbers, (QStringList{"+447700900123", "+33612345678", "+1555", "+0044123"}));
-}
-
-TEST(MessageAssembler, EveryEntryHasTheShapeTheOperatorModuleNeeds) {
-    const QRegularExpression shape(R"(^\[\d+\] \d\d/\d\d/\d{4} \d\d:\d\d:\d\d \+\d+ .*\S)");
-    auto in = input(" [x] +1 ] a+b  ");
-    in.subject = "+[";
-    in.numberListCount = 2;
-    in.checkedEntries = {"Weird ] [ name  +44 1", "+2"};
-    const QDateTime midnight(QDate(2026, 12, 31), QTime(23, 59, 59));
-    const auto plan = MessageAssembler::planImmediate(in);
-    for (int r = 0; r < 2; ++r) {
-        const QString e = plan.entry(100, r, 0, midnight);
-        EXPECT_TRUE(shape.match(e).hasMatch()) << e.toStdString();
-        // One reading of the clock: the stamp in front and in the suffix agree.
-        EXPECT_EQ(e.count("31/12/2026 23:59:59"), 2) << e.toStdString();
-    }
 }
 
 TEST(MessageAssembler, ScheduledNumbersFollowTheUkRule) {
