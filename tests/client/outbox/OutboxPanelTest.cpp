@@ -125,8 +125,6 @@ TEST_F(OutboxPanelTest, SendMakesExactEntriesInTheOutboxTheQueueAndTheInbox) {
     EXPECT_EQ(boxes.texts(), QStringList{kSendQueue});
     EXPECT_EQ(boxes.last().title, "Quorvel Warning");
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
-    EXPECT_EQ(sender().blinkMarker(), "blink");
-    EXPECT_TRUE(send->Picture5->isEnabled());
 }
 
 TEST_F(OutboxPanelTest, DeliveryPromptAndInboxDependOnTheRoute) {

@@ -44,39 +44,32 @@ TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoices) {
     }
 }
 
-TEST(OutboxRules, DeleteAsksAndRemovesOnlyOnYes) {
-    // Status words inside a waiting entry's text do not refuse it.
-    const QStringList entries{kWaiting, "[2] x +1 Accepted:: Processing:: Remove:: y"};
-    for (auto [answer, removed] : {std::pair{Answer::Yes, 1}, std::pair{Answer::No, -1}}) {
-        ScriptedMessageBox boxes;
-        boxes.answerNext(answer);
-        const auto out = OutboxRules::DeleteSelected(entries, 1);
-        ASSERT_EQ(boxes.shown().size(), 1);
-        EXPECT_EQ(boxes.last().text, "Are you sure you want to remove the selected message?");
-        EXPECT_EQ(boxes.last().title, "Quorvel");
-        EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
-        EXPECT_EQ(boxes.last().defaultButton, Answer::No);
-        EXPECT_EQ(out.removeIndex, removed);
-        EXPECT_TRUE(out.highlightLast);
-    }
-}
-
-TEST(OutboxRules, RemoveAllConfirmsWhateverTheStates) {
+TEST(OutboxRules, DeleteAndRemoveAllAskAndActOnlyOnYes) {
     {
         ScriptedMessageBox boxes;
         EXPECT_FALSE(OutboxRules::RemoveAll(0));
-        ASSERT_EQ(boxes.shown().size(), 1);
-        EXPECT_EQ(boxes.last().text, "The Outbox is empty. No messages to delete        ");
+        EXPECT_EQ(boxes.texts(), QStringList{"The Outbox is empty. No messages to delete        "});
         EXPECT_EQ(boxes.last().title, "Quorvel");
         EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
     }
-    for (auto [answer, cleared] : {std::pair{Answer::Yes, true}, std::pair{Answer::No, false}}) {
+    // Status words inside a waiting entry's text do not refuse it.
+    const QStringList entries{kWaiting, "[2] x +1 Accepted:: Processing:: Remove:: y"};
+    for (auto [answer, yes] : {std::pair{Answer::Yes, true}, std::pair{Answer::No, false}}) {
         ScriptedMessageBox boxes;
         boxes.answerNext(answer);
-        EXPECT_EQ(OutboxRules::RemoveAll(3), cleared);
-        EXPECT_EQ(boxes.last().text, "Are you sure you want to remove all the messages?");
-        EXPECT_EQ(boxes.last().title, "Quorvel");
-        EXPECT_EQ(boxes.last().defaultButton, Answer::No);
+        const auto out = OutboxRules::DeleteSelected(entries, 1);
+        boxes.answerNext(answer);
+        EXPECT_EQ(OutboxRules::RemoveAll(3), yes);
+        EXPECT_EQ(boxes.texts(),
+                  (QStringList{"Are you sure you want to remove the selected message?",
+                               "Are you sure you want to remove all the messages?"}));
+        for (const MessageBox::Request& b : boxes.shown()) {
+            EXPECT_EQ(b.title, "Quorvel");
+            EXPECT_EQ(b.buttons, MessageBox::Buttons::YesNo);
+            EXPECT_EQ(b.defaultButton, Answer::No);
+        }
+        EXPECT_EQ(out.removeIndex, yes ? 1 : -1);
+        EXPECT_TRUE(out.highlightLast);
     }
 }
 
