@@ -31,7 +31,8 @@ struct FakeControls : DeliveryControls {
 };
 
 const QString kE1 = "[1] 05/12/2026 16:20:00 +441 one";
-const QString kE2 = "[2] 05/12/2026 16:20:00 +442 two";
+// A status word inside the text is no status.
+const QString kE2 = "[2] 05/12/2026 16:20:00 +442 Order status: Accepted:: two";
 const QString kE3 = "[12] 05/12/2026 16:20:00 +443 twelve";
 
 struct DeliveryTest : ::testing::Test {
@@ -48,6 +49,10 @@ struct DeliveryTest : ::testing::Test {
         inst.writeBytes(ExchangeFiles::kStateFile, QByteArray(word) + "\r\n");
     }
     QByteArray stateBytes() { return inst.bytes(ExchangeFiles::kStateFile); }
+    void queued(const QString& e) {
+        outbox.append(e);
+        queue.append(e);
+    }
 
     TestInstallation inst;
     FakeClock clock;
@@ -64,10 +69,8 @@ struct DeliveryTest : ::testing::Test {
 } // namespace
 
 TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
-    for (const QString& e : {kE1, kE2}) {
-        outbox.append(e);
-        queue.append(e);
-    }
+    queued(kE1);
+    queued(kE2);
     state("INUSE");
     supervisor.Timer1_Timer();
     EXPECT_TRUE(launcher.starts.isEmpty());
@@ -88,15 +91,20 @@ TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
     EXPECT_TRUE(queue.isEmpty());
     EXPECT_TRUE(controls.poll);
     EXPECT_TRUE(boxes.shown().isEmpty());
+    // Brindle runs but has not written "INUSE" yet; a new entry arrives.
+    queue.append(kE1);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 1);
+    EXPECT_EQ(queue.count(), 1);
 
-    // Requested, complete or any other word is idle too once the run has ended.
+    // Requested, complete or any other word is idle once the run has ended.
     for (const char* word : {"CEL", "COMPLETE", "anything"}) {
         state(word);
-        queue.append(kE1);
         launcher.alive = false;
         launcher.starts.clear();
         supervisor.Timer1_Timer();
         EXPECT_EQ(launcher.starts.size(), 1) << word;
+        queue.append(kE1);
     }
     state("COMPLETE");
     supervisor.Timer1_Timer();
@@ -119,57 +127,6 @@ TEST_F(DeliveryTest, AcceptedEntriesAreMarkedThenMovedToTheAcceptedFile) {
               ("Accepted::" + kE2 + "\r\nAccepted::" + kE3 + "\r\n").toUtf8());
 }
 
-TEST_F(DeliveryTest, AStatusWordInsideTheTextIsNoStatus) {
-    const QString text = "[4] 05/12/2026 16:20:00 +444 Order status: Accepted:: see you";
-    state("START");
-    outbox.append(text);
-    queue.append(text);
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(outbox.items(), QStringList{"Processing::" + text});
-    EXPECT_EQ(launcher.starts.size(), 1);
-    state("INUSE");
-    inst.writeBytes(ExchangeFiles::kAccepted, (text + "\r\n").toUtf8());
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(outbox.items(), QStringList{"Accepted::" + text});
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(outbox.isEmpty());
-    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), ("Accepted::" + text + "\r\n").toUtf8());
-}
-
-TEST_F(DeliveryTest, AnAcceptedLineWhoseEntryLeftTheOutboxMarksNothing) {
-    state("INUSE");
-    launcher.alive = true;
-    outbox.append("Processing::" + kE1);
-    inst.writeBytes(ExchangeFiles::kAccepted, (kE1 + "\r\n").toUtf8());
-    supervisor.Timer1_Timer(); // marked
-    supervisor.Timer1_Timer(); // moved out
-    ASSERT_TRUE(outbox.isEmpty());
-    // The same id again in the file, and new entries: nothing else is marked.
-    outbox.append(kE2);
-    outbox.append(kE3);
-    inst.writeBytes(ExchangeFiles::kAccepted, (kE1 + "\r\n" + kE1 + "\r\n").toUtf8());
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(outbox.items(), (QStringList{kE2, kE3}));
-    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), ("Accepted::" + kE1 + "\r\n").toUtf8());
-}
-
-TEST_F(DeliveryTest, ARunJustStartedIsNotStartedAgain) {
-    state("START");
-    outbox.append(kE1);
-    queue.append(kE1);
-    supervisor.Timer1_Timer();
-    ASSERT_EQ(launcher.starts.size(), 1);
-    // Brindle runs but has not written "INUSE" yet; a new entry arrives.
-    queue.append(kE2);
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 1);
-    EXPECT_EQ(queue.count(), 1);
-    // Once it has ended without a word, "CEL" is idle again.
-    launcher.alive = false;
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 2);
-}
-
 TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueue) {
     const auto told = [&](const QString& reason) {
         return "The operator module could not be started:\r\n" + inst.root() +
@@ -179,8 +136,7 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     };
     controls.queue = false;
     state("START");
-    outbox.append(kE1);
-    queue.append(kE1);
+    queued(kE1);
     launcher.problem = "No such file or directory";
     supervisor.Timer1_Timer();
     ASSERT_EQ(boxes.shown().size(), 1);
@@ -189,8 +145,6 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
     EXPECT_EQ(outbox.items(), QStringList{kE1}) << "still deletable";
     EXPECT_EQ(queue.items(), QStringList{kE1});
-    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
-    EXPECT_EQ(clock.totalWaitedMs(), 0);
     EXPECT_TRUE(controls.poll);
 
     // The polls of the next minute neither try nor tell nor wait.
@@ -199,7 +153,6 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
         supervisor.Timer1_Timer();
     }
     EXPECT_EQ(launcher.checks, 1);
-    EXPECT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(clock.totalWaitedMs(), 0);
 
     // A minute on it tries again, silently; now the start itself fails.
@@ -207,12 +160,11 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     launcher.startError = "execv: Exec format error";
     clock.advanceMs(1000);
     supervisor.Timer1_Timer();
+    supervisor.Timer1_Timer();
     EXPECT_EQ(launcher.starts.size(), 1);
     EXPECT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(outbox.items(), QStringList{kE1});
     EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 1);
 
     // Send Queue tries at once and tells again.
     supervisor.Command2_Click();
@@ -250,8 +202,7 @@ TEST(BrindleLauncher, SaysWhyAProgramCannotBeStarted) {
 TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
     state("CRASH");
     outbox.append("Processing::" + kE1);
-    outbox.append(kE2);
-    queue.append(kE2);
+    queued(kE2);
     controls.configure = false;
     supervisor.Timer1_Timer();
     ASSERT_EQ(boxes.shown().size(), 1);
@@ -284,27 +235,42 @@ TEST_F(DeliveryTest, QueueModeWithAnEmptyOutboxLeavesThePollStopped) {
     EXPECT_TRUE(controls.poll) << "Send Immediately keeps polling";
 }
 
-TEST_F(DeliveryTest, ADeadModuleIsFoundByItsSilentAliveCounter) {
-    state("INUSE");
-    outbox.append("Processing::" + kE1);
-    inst.writeBytes(ExchangeFiles::kAlive, "5\r\n");
-    launcher.alive = false;
-    supervisor.Timer1_Timer();
-    clock.advanceMs(9000);
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(boxes.shown().isEmpty());
-    clock.advanceMs(1000);
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
-    EXPECT_TRUE(outbox.isEmpty());
+// A run in use whose alive counter stays still is dead: after ten seconds once
+// it has ended, after thirty (and ended by us) while it still runs.
+TEST_F(DeliveryTest, ASilentAliveCounterIsACrashAChangingOneIsNot) {
+    for (auto [running, silentMs] : {std::pair{false, 10000}, std::pair{true, 30000}}) {
+        TestInstallation fresh;
+        DeliverySupervisor s([&] { return fresh.appPath(); }, {outbox, queue, schedule}, controls,
+                             launcher, settings, currentOperator, nomAlive);
+        fresh.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
+        outbox.append("Processing::" + kE1);
+        boxes.clear();
+        launcher.alive = running;
+        launcher.terminated = 0;
+        for (int ms = 0; ms < silentMs; ms += 2000) { // a changing counter keeps it alive
+            fresh.writeBytes(ExchangeFiles::kAlive, QByteArray::number(ms) + "\r\n");
+            s.Timer1_Timer();
+            clock.advanceMs(2000);
+        }
+        fresh.writeBytes(ExchangeFiles::kAlive, "last\r\n");
+        s.Timer1_Timer();
+        clock.advanceMs(silentMs - 1000);
+        s.Timer1_Timer();
+        EXPECT_TRUE(boxes.shown().isEmpty() && nomAlive) << running;
+        EXPECT_EQ(launcher.terminated, 0) << running;
+        clock.advanceMs(1000);
+        s.Timer1_Timer();
+        EXPECT_EQ(boxes.shown().size(), 1) << running;
+        EXPECT_EQ(launcher.terminated, running ? 1 : 0);
+        EXPECT_EQ(fresh.bytes(ExchangeFiles::kStateFile), QByteArray("START\r\n"));
+        EXPECT_TRUE(outbox.isEmpty());
+    }
 }
 
 // quorvel-send starts runs too. A silent run the client did not start, still
 // holding its run lock, is busy: no crash, no cleared outbox, no second run.
 TEST_F(DeliveryTest, ARunAnotherProgramStartedIsBusyWhateverItsStateWordOrSilence) {
-    outbox.append(kE1);
-    queue.append(kE1);
+    queued(kE1);
     auto run = std::make_unique<FileLocks::RunLock>(inst.appPath());
     for (const char* word : {"INUSE", "CEL", "COMPLETE", "START"}) {
         state(word);
@@ -341,32 +307,6 @@ TEST_F(DeliveryTest, TheStartLockIsWaitedForAndHeldUntilTheRunHoldsItsLock) {
     EXPECT_TRUE(Lock(lockFile, Lock::Mode::Try).held());
 }
 
-TEST_F(DeliveryTest, AStillRunningButSilentModuleIsEndedAfterThirtySeconds) {
-    state("INUSE");
-    inst.writeBytes(ExchangeFiles::kAlive, "5\r\n");
-    launcher.alive = true;
-    supervisor.Timer1_Timer();
-    clock.advanceMs(29000);
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.terminated, 0);
-    clock.advanceMs(1000);
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.terminated, 1);
-    EXPECT_EQ(boxes.shown().size(), 1);
-}
-
-TEST_F(DeliveryTest, AChangingAliveCounterKeepsTheRunAlive) {
-    state("INUSE");
-    launcher.alive = false;
-    for (int i = 0; i < 20; ++i) {
-        inst.writeBytes(ExchangeFiles::kAlive, QByteArray::number(i + 2) + "\r\n");
-        supervisor.Timer1_Timer();
-        clock.advanceMs(2000);
-    }
-    EXPECT_TRUE(boxes.shown().isEmpty());
-    EXPECT_TRUE(nomAlive);
-}
-
 TEST_F(DeliveryTest, DueScheduledEntriesAreReleasedInOrder) {
     state("INUSE");
     launcher.alive = true;
@@ -384,39 +324,30 @@ TEST_F(DeliveryTest, DueScheduledEntriesAreReleasedInOrder) {
               ("\r\n" + past1 + "\r\n" + past2 + "\r\n").toUtf8());
 }
 
-TEST_F(DeliveryTest, SendQueueInModemConnection) {
-    supervisor.Command2_Click();
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.last().text, "The Outbox is empty. No messages to send        ");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
-    EXPECT_TRUE(controls.configure);
-    EXPECT_FALSE(controls.poll);
-    outbox.append(kE1);
-    supervisor.Command2_Click();
-    EXPECT_TRUE(controls.poll);
-    EXPECT_FALSE(controls.configure);
-    EXPECT_EQ(controls.blinkStops, 2);
-}
-
-TEST_F(DeliveryTest, SendQueueByInternetHandsTheOutboxOver) {
-    settings.connection = ConnectionType::Internet;
+TEST_F(DeliveryTest, SendQueueStartsThePollOrHandsTheOutboxToTheInternet) {
     int submitted = 0;
     supervisor.submitByInternet = [&] { ++submitted; };
-    outbox.append(kE1);
-    supervisor.Command2_Click();
+    for (ConnectionType c : {ConnectionType::Modem, ConnectionType::Internet}) {
+        settings.connection = c;
+        boxes.clear();
+        outbox.clear();
+        controls.poll = false;
+        supervisor.Command2_Click();
+        EXPECT_EQ(boxes.texts(), QStringList{"The Outbox is empty. No messages to send        "});
+        EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+        EXPECT_TRUE(controls.configure && !controls.poll);
+        outbox.append(kE1);
+        supervisor.Command2_Click();
+        EXPECT_EQ(controls.poll, c == ConnectionType::Modem);
+        EXPECT_EQ(controls.configure, c != ConnectionType::Modem);
+    }
     EXPECT_EQ(submitted, 1);
-    EXPECT_FALSE(controls.poll);
-    EXPECT_TRUE(boxes.shown().isEmpty());
-    outbox.clear();
-    supervisor.Command2_Click();
-    EXPECT_EQ(submitted, 1);
-    EXPECT_EQ(boxes.last().text, "The Outbox is empty. No messages to send        ");
+    EXPECT_EQ(controls.blinkStops, 4);
 }
 
 TEST_F(DeliveryTest, AClickDuringTheStartWaitDoesNotRunASecondPoll) {
     state("START");
-    outbox.append(kE1);
-    queue.append(kE1);
+    queued(kE1);
     int nested = 0;
     clock.onWait([&](qint64) {
         controls.poll = true;
