@@ -284,6 +284,33 @@ TEST_F(DeliveryTest, ARunAnotherProgramStartedIsBusyWhateverItsStateWordOrSilenc
     EXPECT_EQ(launcher.starts.size(), 1);
 }
 
+// Entries appended as a run ended, or while another program's run held the
+// line, are in nobody's hands: they start a run of their own, at most every
+// few seconds, and not once a crash has cleared the outbox.
+TEST_F(DeliveryTest, EntriesAnEndedRunLeftInTheInboxStartAnotherRun) {
+    ExchangeFiles::appendToInbox(inst.appPath(), {kE1});
+    outbox.append("Processing::" + kE1);
+    auto run = std::make_unique<FileLocks::RunLock>(inst.appPath());
+    state("INUSE");
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(launcher.starts.isEmpty());
+    run.reset();
+    state("COMPLETE");
+    supervisor.Timer1_Timer();
+    ASSERT_EQ(launcher.starts.size(), 1);
+    launcher.alive = false; // it ended without taking them
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 1);
+    clock.advanceMs(5000);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 2);
+    launcher.alive = false;
+    outbox.clear();
+    clock.advanceMs(5000);
+    supervisor.Timer1_Timer();
+    EXPECT_EQ(launcher.starts.size(), 2);
+}
+
 // The start lock makes "running?" and the start one step for every starter;
 // the client holds it from its start until the new run holds its run lock.
 TEST_F(DeliveryTest, TheStartLockIsWaitedForAndHeldUntilTheRunHoldsItsLock) {
