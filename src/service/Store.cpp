@@ -220,16 +220,20 @@ Store::User Store::signOn(const std::string& userId, const std::optional<std::st
     return user;
 }
 
+// Messages the user stored on that day; on the writer's thread only.
+long long Store::sentOn(const std::string& userId, const std::string& day) {
+    Statement s(m_sent);
+    int rc = s.text(1, userId).text(2, day).step();
+    if (rc == SQLITE_ROW)
+        return s.columnInt(0);
+    if (rc != SQLITE_DONE)
+        fail("read");
+    return 0;
+}
+
 int Store::remaining(const std::string& userId, const std::string& day, int allowance) {
     long long sent = 0;
-    onWriter([&] {
-        Statement s(m_sent);
-        int rc = s.text(1, userId).text(2, day).step();
-        if (rc == SQLITE_ROW)
-            sent = s.columnInt(0);
-        else if (rc != SQLITE_DONE)
-            fail("read");
-    });
+    onWriter([&] { sent = sentOn(userId, day); });
     return static_cast<int>(std::max<long long>(0, allowance - sent));
 }
 
@@ -265,16 +269,7 @@ Store::Outcome Store::submitInTransaction(const std::string& userId,
         if (rc != SQLITE_ROW)
             fail("read");
     }
-    long long sent = 0;
-    {
-        Statement s(m_sent);
-        int rc = s.text(1, userId).text(2, day).step();
-        if (rc == SQLITE_ROW)
-            sent = s.columnInt(0);
-        else if (rc != SQLITE_DONE)
-            fail("read");
-    }
-    long long left = std::max<long long>(0, allowance - sent);
+    long long left = std::max<long long>(0, allowance - sentOn(userId, day));
     auto n = static_cast<long long>(messages.size());
     if (n > left)
         return {Outcome::OverAllowance, static_cast<int>(left)};

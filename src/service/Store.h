@@ -59,6 +59,7 @@ private:
     sqlite3_stmt* prepare(const char* sql);
     void exec(const char* sql);
     void rollback();
+    long long sentOn(const std::string& userId, const std::string& day);
     Outcome submitInTransaction(const std::string& userId, const std::vector<Message>& messages,
                                 const std::string& day, const std::string& now, int allowance);
     [[noreturn]] void fail(const char* what);
