@@ -369,15 +369,11 @@ TEST_F(CompositionPanelTest, TheSignatureBoxTakesThirtyAllowedCharactersAndAFail
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
     EXPECT_EQ(boxes.last().title, "Quorvel") << "not the main window's title";
     boxes.clear();
-    QTest::keyClicks(d.Text1, QString(28, 'x'));
-    EXPECT_EQ(d.Text1->text(), "abc" + QString(27, 'x'));
+    input(d.Text1, How::MenuPaste, QString(5000, 'p'));
+    EXPECT_EQ(d.Text1->text(), "abc" + QString(27, 'p'));
     EXPECT_EQ(boxes.texts(), QStringList{"Only 30 Characters Allowed for Signatures"});
     EXPECT_EQ(boxes.last().title, "Quorvel Warning");
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
-    d.Text1->clear();
-    input(d.Text1, How::MenuPaste, QString(5000, 'p'));
-    EXPECT_EQ(d.Text1->text(), QString(30, 'p'));
-    EXPECT_EQ(boxes.shown().size(), 2);
 
     QDir(inst.file("Config")).removeRecursively();
     inst.writeBytes("Config", "a file where the folder should be");
