@@ -434,9 +434,13 @@ TEST_F(CompositionPanelTest, TheQuickMessageDialogSavesAtEveryClose) {
         d.txtQuickMessage->setText("  Running late.  ");
         d.lblAdd->clicked();
         EXPECT_EQ(d.txtQuickMessage->text(), "");
+        d.picClear->click(); // nothing selected yet
         d.lstQuickMessage->setCurrentRow(1);
         boxes.answerNext(MessageBox::Answer::Yes);
         d.lblClear->clicked();
+        EXPECT_EQ(boxes.texts(),
+                  (QStringList{"Please select the Quick message to delete.",
+                               "Are you sure you want to delete this Quick message?"}));
         d.txtQuickMessage->setText("not added");
         d.cmdCancel->click();
     });
