@@ -163,7 +163,6 @@ TEST_F(CompositionPanelTest, WhatArrivesInTheBoxesKeepsToTheRules) {
         {false, "keep|", How::CtrlV, allowed, allowedKept, "100010", {kSplit}},
         {false, "|", How::CtrlV, "one\r\ntwo\nthree\rfour", "one\ntwo\nthree\nfour|", "19", {}},
         {false, "|", How::Drop, "x\r\ny", "x\ny|", "4", {}},
-        {false, "|", How::CtrlV, "a\r\n#b\nc\rd", "a\nb\nc\nd|", "8", {}},
         {true, "|", How::Type, typed, "ab\u00A3|", "5", {kAscii, kAscii}},
         {true, "x|", How::CtrlV, "re: #5 [draft]", "xre: 5 draft|", "14", {}},
         {true, "|", How::MenuPaste, "a\r\nb\rc\nd", "a b c d|", "9", {}},
