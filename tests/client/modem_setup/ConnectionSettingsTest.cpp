@@ -179,6 +179,7 @@ TEST_F(ConnectionSettingsTest, ShowingWithoutAPortOffersTheSearch) {
     clock.onWait({});
     EXPECT_TRUE(settings.noPort);
     EXPECT_EQ(line.writes().count("ATDT9,01632960000\r"), 5);
+    EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(boxes.texts(), QStringList{question});
 
     boxes.clear();

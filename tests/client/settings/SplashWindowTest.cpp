@@ -36,7 +36,7 @@ TEST_F(SplashWindowTest, ChoosingOrangeStoresFourAndShowsAtTheNextStart) {
     EXPECT_TRUE(next.StartInTray);
 }
 
-TEST_F(SplashWindowTest, StartTakesTheOutlookChoiceAndExitEndsAtOnce) {
+TEST_F(SplashWindowTest, StartTakesTheOutlookChoiceExitEndsAtOnceAndAboutShowsTheVersion) {
     SplashWindow splash(settings);
     EXPECT_EQ(splash.outlookCheck->text(), "Enable");
     EXPECT_FALSE(splash.outlookCheck->isChecked());
@@ -51,9 +51,7 @@ TEST_F(SplashWindowTest, StartTakesTheOutlookChoiceAndExitEndsAtOnce) {
     SplashWindow other(settings);
     other.cmdExit->click();
     EXPECT_TRUE(other.exitRequested());
-}
 
-TEST_F(SplashWindowTest, AboutBoxShowsTitleAndVersion) {
     settings.BackColour = MoodColours::colourAt(2);
     AboutBox about(settings);
     EXPECT_EQ(about.windowTitle(), "About Quorvel");

@@ -51,7 +51,7 @@ TEST_F(StartupOptionsTest, StoredChoicesAreReadAsLeadingNumbers) {
     }
 }
 
-TEST(ClientSettings, DefaultsAreStoredOnceAndNeverOverwritten) {
+TEST(ClientSettings, DefaultsAreStoredOnceAndNeverOverwrittenAndNeedNoStore) {
     TestInstallation inst;
     ClientSettings s = ClientSettings::loadWithDefaults();
     EXPECT_EQ(Registry::readSetting("OUT_DIAL"), "-1");
@@ -73,10 +73,7 @@ TEST(ClientSettings, DefaultsAreStoredOnceAndNeverOverwritten) {
         EXPECT_EQ(s.connection, type) << stored;
     }
     EXPECT_EQ(Registry::readSetting("OUT_DIAL"), " 9 ");
-}
-
-TEST(ClientSettings, AnUnwritableStoreStillGivesTheDefaults) {
-    TestInstallation inst;
+    // An unwritable store still gives the defaults.
     qputenv("QUORVEL_REGISTRY", "/proc/no/such/registry.ini");
     EXPECT_EQ(ClientSettings::loadWithDefaults().connection, ConnectionType::NotChosen);
 }

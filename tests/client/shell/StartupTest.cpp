@@ -32,25 +32,15 @@ TEST(StartupFiles, MissingFilesAreCreatedAndExistingOnesLeftAlone) {
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
 }
 
-TEST(SingleInstance, OnePerInstallation) {
-    TestInstallation inst;
-    const QString locks = inst.root() + "/locks";
-    QDir().mkpath(locks);
-    SingleInstance first("/opt/a/", locks);
-    SingleInstance second("/opt/a/", locks);
-    SingleInstance other("/opt/b/", locks);
-    EXPECT_TRUE(first.acquire());
-    EXPECT_FALSE(second.acquire());
-    EXPECT_TRUE(other.acquire()) << "another installation runs side by side";
-}
-
+// One client per installation; another installation runs side by side.
 TEST(ClientStartup, ASecondClientIsRefusedWithoutAWindow) {
     TestInstallation inst;
     ScriptedMessageBox boxes;
     const QString locks = inst.root() + "/locks";
     QDir().mkpath(locks);
-    SingleInstance running(inst.appPath(), locks);
+    SingleInstance running(inst.appPath(), locks), other("/opt/b/", locks);
     ASSERT_TRUE(running.acquire());
+    EXPECT_TRUE(other.acquire());
     ClientStartup startup(inst.root(), inst.root(), locks);
     EXPECT_EQ(startup.start(), ClientStartup::Outcome::AlreadyRunning);
     ASSERT_EQ(boxes.shown().size(), 1);
