@@ -1,6 +1,7 @@
 #include "client/shell/ui/ClientStartup.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/MessageBox.h"
+#include "ui/PanelWidgets.h"
 #include "ui/QtMessageBoxPresenter.h"
 
 #include <QApplication>
@@ -10,6 +11,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvel");
     QApplication::setOrganizationName("Quorvel");
+    QApplication::setWindowIcon(PanelWidgets::appIcon());
+    QGuiApplication::setDesktopFileName("quorvel");
     QtMessageBoxPresenter boxes;
     MessageBox::install(&boxes);
 

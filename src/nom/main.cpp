@@ -3,6 +3,7 @@
 #include "nom/BrindleConfig.h"
 #include "nom/BrindleController.h"
 #include "nom/ui/BrindleWindow.h"
+#include "ui/PanelWidgets.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +20,7 @@ constexpr int kAnotherRun = 3;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Brindle");
+    QApplication::setWindowIcon(PanelWidgets::appIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One run per installation, held until the process ends. A second one

@@ -8,10 +8,23 @@
 
 namespace PanelWidgets {
 
-QToolButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap pixmap,
-                           const QString& tip, const QString& text) {
+QIcon picture(const char* icon) {
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon)));
+}
+
+// Drawn sizes first, so small icons stay sharp; the SVG serves every other size.
+QIcon appIcon() {
+    QIcon icon;
+    for (const int n : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/app/%1/quorvel.png").arg(n), QSize(n, n));
+    icon.addFile(QStringLiteral(":/icons/app/quorvel.svg"));
+    return icon;
+}
+
+QToolButton* pictureButton(QWidget* parent, const char* name, const char* icon, const QString& tip,
+                           const QString& text) {
     auto* b = named(new QToolButton(parent), name);
-    b->setIcon(parent->style()->standardIcon(pixmap));
+    b->setIcon(picture(icon));
     b->setToolTip(tip);
     b->setAutoRaise(false);
     if (!text.isEmpty()) {

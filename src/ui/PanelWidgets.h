@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
-#include <QStyle>
 
 class ClickableLabel;
 class QToolButton;
@@ -16,9 +16,15 @@ template <typename W> W* named(W* widget, const char* name) {
     return widget;
 }
 
-// A button showing one of the style's pictures, with a caption beside it when given.
-QToolButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap pixmap,
-                           const QString& tip, const QString& text = QString());
+// One of our pictures by name ("send", "delete", ... as in src/ui/icons).
+QIcon picture(const char* icon);
+
+// The program's own icon, for every window and the notification area.
+QIcon appIcon();
+
+// A button showing one of our pictures, with a caption beside it when given.
+QToolButton* pictureButton(QWidget* parent, const char* name, const char* icon, const QString& tip,
+                           const QString& text = QString());
 
 // A picture button with its caption label beside it; the label clicks the button.
 QWidget* captioned(QWidget* parent, QToolButton* button, ClickableLabel*& label,

@@ -8,7 +8,9 @@
 class ClientStartup;
 class MainForm;
 class frmModemDetected;
+class QDialog;
 class QLineEdit;
+class QPixmap;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -31,6 +33,9 @@ public:
     // The walk goes on through the Internet route (the service at
     // SERVER_URL must be up) after the modem route.
     bool walkInternet = false;
+    // The user guide's tour: also every dialog, list view and message box on
+    // the way, and Brindle's window while it sends.
+    bool guideTour = false;
     QString error() const { return m_error; }
     QStringList screenshots() const { return m_shots; }
     MainForm* mainForm() const;
@@ -83,12 +88,21 @@ public:
     // With an address book: the contacts window floating, then docked beside
     // the main window, and its checked Outlook branch added to the Number List.
     bool showContacts();
+    // The guide's extra stops: the composer's and the groups' dialogs, the
+    // failed and scheduled views.
+    bool showComposerDialogs();
+    bool showGroups();
+    bool showFailedMessages();
+    bool scheduleMessage();
     bool modemRouteAvailable() const;
     // Entry texts seen in the outbox while waiting, with their prefixes.
     QStringList outboxStatesSeen() const { return m_seen; }
 
     // Saves a picture of a shown window.
     void shot(QWidget* window, const QString& name);
+    // Clicks `opener` and, once the modal dialog it opens is up, hands it to
+    // `act` (which must close it); false when no dialog came.
+    static bool onModal(QWidget* opener, const std::function<void(QDialog&)>& act);
     // Lets window events run until `done` or the time is up.
     static bool waitFor(const std::function<bool()>& done, int timeoutMs);
 
@@ -100,6 +114,7 @@ private:
     QString m_error;
     QStringList m_shots;
     QStringList m_seen;
+    std::unique_ptr<QPixmap> m_brindleShot;
     bool m_connectionSet = false;
     std::unique_ptr<ClientStartup> m_startup;
 };

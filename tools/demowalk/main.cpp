@@ -20,16 +20,19 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvel");
     const QStringList args = QApplication::arguments();
-    const bool internet = args.size() == 4 && args[3] == QLatin1String("--internet");
-    if (args.size() != 3 && !internet) {
+    const QStringList flags = args.mid(3);
+    const bool internet = flags.contains(QLatin1String("--internet"));
+    const bool guide = flags.contains(QLatin1String("--guide"));
+    if (args.size() < 3 || flags.size() != int(internet) + int(guide)) {
         QTextStream(stderr) << "usage: quorvel-demo-walk <installation folder> <screenshot "
-                               "folder> [--internet]\n";
+                               "folder> [--internet] [--guide]\n";
         return 2;
     }
     PrintingMessageBox boxes;
     MessageBox::install(&boxes);
     DemoWalk walk(args[1], args[2]);
     walk.walkInternet = internet;
+    walk.guideTour = guide;
     const bool ok = walk.run();
     for (const QString& s : walk.screenshots())
         QTextStream(stdout) << "screenshot: " << s << "\n";

@@ -52,14 +52,12 @@ void CompositionPanel::buildControls() {
     Combo1->setPlaceholderText("Quick Message");
     Combo1->setMinimumContentsLength(24);
     Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    picQuickMsg = pictureButton(fraSMSMessage, "picQuickMsg", QStyle::SP_FileDialogNewFolder,
-                                "Add Quick Message");
+    picQuickMsg = pictureButton(fraSMSMessage, "picQuickMsg", "quick-message", "Add Quick Message");
     Check2 = named(new QCheckBox("Signature", fraSMSMessage), "Check2");
     Check2->setChecked(true);
-    Picture10 = pictureButton(fraSMSMessage, "Picture10", QStyle::SP_FileDialogDetailedView,
-                              "Change Signature");
-    Picture17 = pictureButton(fraSMSMessage, "Picture17", QStyle::SP_DialogResetButton,
-                              "Clear message to be sent", "Clear");
+    Picture10 = pictureButton(fraSMSMessage, "Picture10", "details", "Change Signature");
+    Picture17 =
+        pictureButton(fraSMSMessage, "Picture17", "reset", "Clear message to be sent", "Clear");
     fraChrCnt = named(new QGroupBox("Character Count", fraSMSMessage), "fraChrCnt");
     auto* cnt = new QGridLayout(fraChrCnt);
     txtLenSignature = counter(fraChrCnt, "txtLenSignature");

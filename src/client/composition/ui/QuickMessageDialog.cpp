@@ -5,6 +5,7 @@
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
+#include "ui/PanelWidgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,19 +13,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 
 namespace {
 
-QToolButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap pixmap,
-                           const QString& tip) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setIcon(parent->style()->standardIcon(pixmap));
-    b->setToolTip(tip);
-    return b;
-}
+using PanelWidgets::pictureButton;
 
 ClickableLabel* captionFor(QWidget* parent, QToolButton* button, const char* name,
                            const QString& caption) {
@@ -52,15 +45,14 @@ QuickMessageDialog::QuickMessageDialog(ClientSettings& settings, QString appPath
     txtQuickMessage->setToolTip("Enter a Quick message");
     txtQuickMessage->setMinimumWidth(360);
     lblQuickMessage->setBuddy(txtQuickMessage);
-    picAdd =
-        pictureButton(this, "picAdd", QStyle::SP_FileDialogNewFolder, "Add To Quick Message List");
+    picAdd = pictureButton(this, "picAdd", "add", "Add To Quick Message List");
     lblAdd = captionFor(this, picAdd, "lblAdd", "Add");
     lblQuickMsgList = new QLabel("Quick Message List", this);
     lblQuickMsgList->setObjectName("lblQuickMsgList");
     lstQuickMessage = new QListWidget(this);
     lstQuickMessage->setObjectName("lstQuickMessage");
     lstQuickMessage->setToolTip("Quick Message List");
-    picClear = pictureButton(this, "picClear", QStyle::SP_TrashIcon, "Clear Quick Message");
+    picClear = pictureButton(this, "picClear", "delete", "Clear Quick Message");
     lblClear = captionFor(this, picClear, "lblClear", "Delete");
     cmdOk = new QPushButton("OK", this);
     cmdOk->setObjectName("cmdOk");

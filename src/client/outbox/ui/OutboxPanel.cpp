@@ -18,14 +18,10 @@ OutboxPanel::OutboxPanel(ClientSettings& settings, std::function<QString()> appP
     Frame10 = named(new QGroupBox("Outbox", this), "Frame10");
     auto* out = new QGridLayout(Frame10);
     outbox = named(new QListWidget(Frame10), "outbox");
-    Picture12 = pictureButton(Frame10, "Picture12", QStyle::SP_TrashIcon, "Delete selected message",
-                              "Delete");
-    Picture1 = pictureButton(Frame10, "Picture1", QStyle::SP_DialogDiscardButton,
-                             "Remove all messages", "Remove All");
-    Picture9 = pictureButton(Frame10, "Picture9", QStyle::SP_DialogApplyButton, "Accepted Messages",
-                             "Accepted");
-    Picture15 = pictureButton(Frame10, "Picture15", QStyle::SP_MessageBoxWarning, "Failed Messages",
-                              "Failed");
+    Picture12 = pictureButton(Frame10, "Picture12", "delete", "Delete selected message", "Delete");
+    Picture1 = pictureButton(Frame10, "Picture1", "clear", "Remove all messages", "Remove All");
+    Picture9 = pictureButton(Frame10, "Picture9", "accepted", "Accepted Messages", "Accepted");
+    Picture15 = pictureButton(Frame10, "Picture15", "failed", "Failed Messages", "Failed");
     out->addWidget(outbox, 0, 0, 1, 5);
     out->addWidget(Picture12, 1, 0);
     out->addWidget(Picture1, 1, 1);

@@ -56,7 +56,7 @@ SendPanel::~SendPanel() = default;
 void SendPanel::buildControls() {
     fraSend = named(new QGroupBox("Send", this), "fraSend");
     auto* send = new QGridLayout(fraSend);
-    Picture5 = pictureButton(fraSend, "Picture5", QStyle::SP_ArrowForward, "Send message");
+    Picture5 = pictureButton(fraSend, "Picture5", "send", "Send message");
     auto* sendCell = captioned(fraSend, Picture5, lblSend, "lblSend", "Send");
     Option1 = named(new QRadioButton("Queue Messages", fraSend), "Option1");
     Option2 = named(new QRadioButton("Send Immediately", fraSend), "Option2");
@@ -69,11 +69,9 @@ void SendPanel::buildControls() {
     txttime = named(new QTimeEdit(fraSend), "txttime");
     txttime->setDisplayFormat("HH:mm");
     txttime->setTime(QTime(0, 0));
-    imgSchedule = pictureButton(fraSend, "imgSchedule", QStyle::SP_FileDialogInfoView,
-                                "Schedule message", "Schedule");
-    imgScheduledMessageQ =
-        pictureButton(fraSend, "imgScheduledMessageQ", QStyle::SP_FileDialogListView,
-                      "Scheduled Message Queue", "Scheduled");
+    imgSchedule = pictureButton(fraSend, "imgSchedule", "schedule", "Schedule message", "Schedule");
+    imgScheduledMessageQ = pictureButton(fraSend, "imgScheduledMessageQ", "scheduled",
+                                         "Scheduled Message Queue", "Scheduled");
     fraSMSRemaining = named(new QGroupBox("Quorvel Messages", fraSend), "fraSMSRemaining");
     lblRemaining = named(new QLabel(fraSMSRemaining), "lblRemaining");
     (new QVBoxLayout(fraSMSRemaining))->addWidget(lblRemaining);

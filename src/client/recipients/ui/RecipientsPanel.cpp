@@ -31,9 +31,8 @@ void RecipientsPanel::buildControls() {
     auto* nl = new QGridLayout(Frame2);
     List4 = named(new QListWidget(Frame2), "List4");
     List4->setAcceptDrops(true);
-    Picture7 = pictureButton(Frame2, "Picture7", QStyle::SP_TrashIcon, "Remove Selected Number");
-    Picture8 =
-        pictureButton(Frame2, "Picture8", QStyle::SP_DialogDiscardButton, "Remove all numbers");
+    Picture7 = pictureButton(Frame2, "Picture7", "delete", "Remove Selected Number");
+    Picture8 = pictureButton(Frame2, "Picture8", "clear", "Remove all numbers");
     optSelectAll = named(new QRadioButton("Select All", Frame2), "optSelectAll");
     optSelectAll->setToolTip("Select all numbers");
     optUnselectAll = named(new QRadioButton("Unselect All", Frame2), "optUnselectAll");
@@ -57,11 +56,9 @@ void RecipientsPanel::buildControls() {
     cmbCountryCode->setEditable(true);
     cmbCountryCode->setInsertPolicy(QComboBox::NoInsert);
     cmbCountryCode->setToolTip("Select a Country code");
-    Picture4 = pictureButton(Frame4, "Picture4", QStyle::SP_ArrowUp, "Add To Number List");
-    Picture16 = pictureButton(Frame4, "Picture16", QStyle::SP_DialogResetButton,
-                              "Clear Name/Number Details");
-    Picture3 = pictureButton(Frame4, "Picture3", QStyle::SP_FileDialogNewFolder,
-                             "Add Number to Freq. Dialled Number List");
+    Picture4 = pictureButton(Frame4, "Picture4", "add-to-list", "Add To Number List");
+    Picture16 = pictureButton(Frame4, "Picture16", "reset", "Clear Name/Number Details");
+    Picture3 = pictureButton(Frame4, "Picture3", "add", "Add Number to Freq. Dialled Number List");
     sc->addWidget(lblName, 0, 0);
     sc->addWidget(Text1, 0, 1, 1, 2);
     sc->addWidget(lblMobile, 1, 0);
@@ -82,9 +79,8 @@ void RecipientsPanel::buildControls() {
     auto* fd = new QGridLayout(Frame6);
     Combo2 = named(new QComboBox(Frame6), "Combo2");
     Combo2->setToolTip("Please select a Number");
-    Picture18 = pictureButton(Frame6, "Picture18", QStyle::SP_ArrowUp, "Add To Number List");
-    Picture6 = pictureButton(Frame6, "Picture6", QStyle::SP_TrashIcon,
-                             "Delete Selected Freq. Dialled Number");
+    Picture18 = pictureButton(Frame6, "Picture18", "add-to-list", "Add To Number List");
+    Picture6 = pictureButton(Frame6, "Picture6", "delete", "Delete Selected Freq. Dialled Number");
     fd->addWidget(Combo2, 0, 0, 1, 2);
     fd->addWidget(captioned(Frame6, Picture18, lblAddFreqDialedNos, "lblAddFreqDialedNos",
                             "Add To Number List"),
@@ -96,12 +92,12 @@ void RecipientsPanel::buildControls() {
     auto* cg = new QGridLayout(Frame9);
     Combo3 = named(new QComboBox(Frame9), "Combo3");
     Combo3->setToolTip("Please select a Group");
-    Picture19 = pictureButton(Frame9, "Picture19", QStyle::SP_ArrowUp, "Add To Number List");
-    Picture2 = pictureButton(Frame9, "Picture2", QStyle::SP_FileDialogContentsView,
-                             "This allows you to configure contact groups");
-    picContact = pictureButton(Frame9, "picContact", QStyle::SP_DirHomeIcon, "Quorvel contacts");
-    picOutLook = pictureButton(Frame9, "picOutLook", QStyle::SP_DirHomeIcon,
-                               "Microsoft Outlook and Quorvel Contacts");
+    Picture19 = pictureButton(Frame9, "Picture19", "add-to-list", "Add To Number List");
+    Picture2 =
+        pictureButton(Frame9, "Picture2", "groups", "This allows you to configure contact groups");
+    picContact = pictureButton(Frame9, "picContact", "contacts", "Quorvel contacts");
+    picOutLook =
+        pictureButton(Frame9, "picOutLook", "contacts", "Microsoft Outlook and Quorvel Contacts");
     picOutLook->hide();
     auto* contactsCell = captioned(Frame9, picContact, Label7, "Label7", "Contact");
     // One of the two buttons shows, in the same place beside the caption.

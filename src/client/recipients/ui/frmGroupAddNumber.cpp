@@ -35,9 +35,8 @@ frmGroupAddNumber::frmGroupAddNumber(QString appPath,
     cmbCountryCode->setEditable(true);
     cmbCountryCode->setInsertPolicy(QComboBox::NoInsert);
     cmbCountryCode->setToolTip("Select a Country code");
-    Picture4 = pictureButton(this, "Picture4", QStyle::SP_ArrowUp, "Add To Number List");
-    Picture16 =
-        pictureButton(this, "Picture16", QStyle::SP_DialogResetButton, "Clear Name/Number Details");
+    Picture4 = pictureButton(this, "Picture4", "add-to-list", "Add To Number List");
+    Picture16 = pictureButton(this, "Picture16", "reset", "Clear Name/Number Details");
     Command1 = named(new QPushButton("OK", this), "Command1");
     Command2 = named(new QPushButton("Cancel", this), "Command2");
 

@@ -109,10 +109,9 @@ void frmGroups::buildControls() {
     Combo3->setCompleter(nullptr);
     Combo3->setToolTip("Group List");
     Combo3->lineEdit()->setPlaceholderText(GroupManager::kPlaceholder);
-    Picture1 = pictureButton(this, "Picture1", QStyle::SP_FileDialogNewFolder, "Create New Group");
-    Picture2 = pictureButton(this, "Picture2", QStyle::SP_TrashIcon, "Delete Group");
-    Picture3 =
-        pictureButton(this, "Picture3", QStyle::SP_DialogSaveButton, "Save Members to Group");
+    Picture1 = pictureButton(this, "Picture1", "new-group", "Create New Group");
+    Picture2 = pictureButton(this, "Picture2", "delete", "Delete Group");
+    Picture3 = pictureButton(this, "Picture3", "save", "Save Members to Group");
     List4 = named(new QListWidget(this), "List4");
     List4->setToolTip("Number List");
     List3 = named(new QListWidget(this), "List3");

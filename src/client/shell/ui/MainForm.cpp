@@ -36,7 +36,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -66,7 +65,7 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
       m_currentDir(std::move(currentDir)) {
     setObjectName("mainForm");
     setWindowTitle("Quorvel");
-    setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    setWindowIcon(PanelWidgets::appIcon());
     buildPanels();
     m_tray = std::make_unique<TrayIcon>(this, mnuPopup);
     connect(m_tray.get(), &TrayIcon::restoreRequested, this, [this](bool activate) {
