@@ -1,5 +1,6 @@
 #include "client/recipients/NumberRules.h"
 #include "client/recipients/NumberEntry.h"
+#include "client/recipients/SingleContact.h"
 #include "support/ScriptedMessageBox.h"
 
 #include <gtest/gtest.h>
@@ -81,17 +82,19 @@ TEST(NumberRules, GetCountryCodeTakesTheCodeFromItsPlusOrSaysWhy) {
     }
 }
 
-TEST(NumberRules, NamesHoldLettersAndBlanksOnly) {
-    EXPECT_TRUE(NumberRules::isNameText("Jane Smith"));
-    EXPECT_TRUE(NumberRules::isNameText(""));
-    for (const char* bad : {"Anne-Marie", "R2", "O'Neil", "tab\there"})
-        EXPECT_FALSE(NumberRules::isNameText(bad)) << bad;
-    EXPECT_FALSE(NumberRules::isNameText(QString("Ren") + QChar(0xE9)));
-    // The filter drops from the end until the rest is clean.
-    EXPECT_EQ(NumberRules::cleanName("Anne-"), "Anne");
-    EXPECT_EQ(NumberRules::cleanName("Anne-Marie"), "Anne");
-    EXPECT_EQ(NumberRules::cleanName("1abc"), "");
-    EXPECT_EQ(NumberRules::cleanName("Jo Bo"), "Jo Bo");
+TEST(NumberRules, NamesHoldLettersAndBlanksOnlyAndTheFilterKeepsWhatComesBeforeABadOne) {
+    for (auto [in, clean] : {std::pair{"Jane Smith", "Jane Smith"},
+                             {"", ""},
+                             {"Anne-", "Anne"},
+                             {"Anne-Marie", "Anne"},
+                             {"R2", "R"},
+                             {"O'Neil", "O"},
+                             {"tab\there", "tab"},
+                             {"1abc", ""},
+                             {"Ren\u00e9", "Ren"}}) {
+        EXPECT_EQ(NumberRules::cleanName(QString::fromUtf8(in)), clean) << in;
+        EXPECT_EQ(NumberRules::isNameText(QString::fromUtf8(in)), QString(in) == clean) << in;
+    }
 }
 
 TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
@@ -116,15 +119,44 @@ TEST(NumberRules, TheMobileFieldKeepsDigitsAndALeadingPlus) {
         EXPECT_EQ(NumberRules::filterMobile(c.in), c.out) << c.in;
         EXPECT_EQ(NumberRules::countryCodeEnabledFor(c.in), c.countryBox) << c.in;
     }
-    EXPECT_TRUE(NumberRules::mobileKeyAccepted('7', 3));
-    EXPECT_TRUE(NumberRules::mobileKeyAccepted('+', 0));
-    EXPECT_FALSE(NumberRules::mobileKeyAccepted('+', 1));
-    EXPECT_FALSE(NumberRules::mobileKeyAccepted('-', 0));
-    EXPECT_FALSE(NumberRules::mobileKeyAccepted(QChar(0x0663), 0)) << "Arabic-Indic three";
-    EXPECT_TRUE(NumberRules::mobileKeyAccepted(QChar(8), 2)) << "Backspace";
-    EXPECT_TRUE(NumberRules::mobileKeyAccepted(QChar(22), 2)) << "Ctrl+V";
-    for (int code : {0, 1, 3, 9, 13, 27, 127})
-        EXPECT_FALSE(NumberRules::mobileKeyAccepted(QChar(code), 0)) << code;
+    for (auto [key, caret, ok] : {std::tuple{u'7', 3, true},
+                                  {u'+', 0, true},
+                                  {u'+', 1, false},
+                                  {u'-', 0, false},
+                                  {u'\u0663', 0, false},
+                                  {u'\b', 2, true},
+                                  {char16_t(22), 2, true} /* Ctrl+V */,
+                                  {u'\0', 0, false},
+                                  {char16_t(1), 0, false},
+                                  {u'\t', 0, false},
+                                  {u'\r', 0, false},
+                                  {char16_t(27), 0, false},
+                                  {char16_t(127), 0, false}})
+        EXPECT_EQ(NumberRules::mobileKeyAccepted(QChar(key), caret), ok) << int(key);
+}
+
+// What a key press types for the mobile filter: editing keys and shortcuts type
+// nothing and pass unjudged; Enter and Esc type their control characters.
+TEST(NumberRules, EditingKeysAndShortcutsTypeNothing) {
+    const Qt::KeyboardModifiers none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers mods;
+        const char* text;
+        int typed; // -1: none
+    } cases[] = {
+        {Qt::Key_7, none, "7", '7'},        {Qt::Key_Plus, none, "+", '+'},
+        {Qt::Key_Backspace, none, "\b", 8}, {Qt::Key_Return, none, "\r", 13},
+        {Qt::Key_Enter, none, "\r", 13},    {Qt::Key_Escape, none, "\x1b", 27},
+        {Qt::Key_Tab, none, "\t", -1},      {Qt::Key_Backtab, none, "", -1},
+        {Qt::Key_Delete, none, "\x7f", -1}, {Qt::Key_Left, none, "", -1},
+        {Qt::Key_Home, none, "", -1},       {Qt::Key_V, ctrl, "\x16", -1},
+        {Qt::Key_A, ctrl, "\x01", -1},      {Qt::Key_Z, Qt::MetaModifier, "z", -1},
+    };
+    for (const Case& c : cases) {
+        const auto typed = NumberRules::typedCharacter(c.key, c.mods, c.text);
+        EXPECT_EQ(typed ? typed->unicode() : -1, c.typed) << std::hex << c.key;
+    }
 }
 
 TEST(NumberEntry, AnEntryIsNameTwoBlanksNumberAndOverlongLinesAreDamage) {
@@ -133,4 +165,65 @@ TEST(NumberEntry, AnEntryIsNameTwoBlanksNumberAndOverlongLinesAreDamage) {
     const QString longest = NumberEntry::make(QString(32767, 'n'), '+' + QString(32766, '4'));
     EXPECT_TRUE(NumberEntry::IsValidNumberEntry(longest));
     EXPECT_FALSE(NumberEntry::IsValidNumberEntry(QString(1 << 20, 'n') + "  +44123"));
+}
+
+TEST(SingleContact, TheNumberTakesTheBoxsCodeUnlessItBeginsWithPlus) {
+    ScriptedMessageBox boxes;
+    for (auto [mobile, country, entry] : {std::tuple{"0123", "United Kingdom  +44", "Jane  +44123"},
+                                          {"07-7", " France  +33 ", "Jane  +3377"},
+                                          {"5551", "+1", "Jane  +15551"},
+                                          {"+44123", "", "Jane  +44123"},
+                                          {"+331", "Spain  +34", "Jane  +331"}}) {
+        const auto o = SingleContact::AddSingleContact({"Jane", mobile, country});
+        EXPECT_EQ(o.entry.value_or("none"), entry) << mobile;
+        EXPECT_EQ(o.nameBold, false);
+        EXPECT_EQ(o.mobileBold, false);
+        EXPECT_EQ(o.focus, SingleContact::Focus::None);
+        EXPECT_EQ(o.message, "");
+    }
+    const auto o = SingleContact::AddFrequentNumber({"Jo-Jo", "0123", "+44"});
+    EXPECT_EQ(o.entry.value_or("none"), "Jo-Jo  +44123") << "no letter test for this list";
+    EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+// Marks: name label, mobile label ('1' bold, '0' normal, '-' left), name selected.
+TEST(SingleContact, RefusalsSayWhyMarkTheFieldAndShowNothingThemselves) {
+    ScriptedMessageBox boxes;
+    using F = SingleContact::Focus;
+    const char* uk = "United Kingdom  +44";
+    struct Case {
+        bool frequent;
+        SingleContact::Fields fields;
+        const char *message, *marks;
+        F focus;
+    } cases[] = {
+        {false,
+         {"Anne-Marie", "0123", uk},
+         "The Name must only consist of letters",
+         "--1",
+         F::Name},
+        {false, {"", "0123", uk}, "Please enter a Name        ", "1-0", F::Name},
+        {false, {"Jo", "", uk}, "Please enter a Number      ", "010", F::Mobile},
+        {false, {"Jo", "+", uk}, "Please enter a Number      ", "010", F::Mobile},
+        {false, {"Jo", "0123", ""}, "Country code cannot be empty", "000", F::CountryCode},
+        {false,
+         {"Jo", "0123", "44"},
+         "Country code must begin with + sign followed by numbers",
+         "000",
+         F::CountryCode},
+        {true, {"", "0123", uk}, "Please select a Name        ", "1-0", F::Name},
+        {true, {"Jo", "", uk}, "Please enter a Number        ", "010", F::Mobile},
+    };
+    const auto mark = [](std::optional<bool> b) { return b ? (*b ? '1' : '0') : '-'; };
+    for (const auto& c : cases) {
+        const auto o = c.frequent ? SingleContact::AddFrequentNumber(c.fields)
+                                  : SingleContact::AddSingleContact(c.fields);
+        EXPECT_FALSE(o.entry) << c.message;
+        EXPECT_EQ(o.message, c.message);
+        EXPECT_EQ(QString() + mark(o.nameBold) + mark(o.mobileBold) + (o.selectName ? '1' : '0'),
+                  c.marks)
+            << c.message;
+        EXPECT_EQ(o.focus, c.focus) << c.message;
+    }
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "the window shows it once the labels are set";
 }
