@@ -131,7 +131,12 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
     EXPECT_EQ(checks(), "111111") << "the same option chosen again works again";
     EXPECT_TRUE(boxes.shown().isEmpty());
 
-    // Remove one (the highlighted), then all; the file waits for shutdown.
+    // Remove one (only a highlighted current row counts), then all; the file
+    // waits for shutdown.
+    p->List4->setCurrentRow(0);
+    p->List4->clearSelection();
+    boxes.answerNext(MessageBox::Answer::Yes);
+    p->Picture7->click();
     p->List4->setCurrentRow(1);
     boxes.answerNext(MessageBox::Answer::Yes);
     emit p->Label4->clicked();
@@ -139,7 +144,7 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
     boxes.answerNext(MessageBox::Answer::Yes);
     emit p->Label5->clicked();
     EXPECT_EQ(p->List4->count(), 0);
-    EXPECT_EQ(boxes.shown().size(), 3);
+    EXPECT_EQ(boxes.shown().size(), 4);
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Old  +441\r\nno plus\r\nJane Smith  +44123\r\n");
 
     // A file that refuses the line is reported as the save at shutdown
