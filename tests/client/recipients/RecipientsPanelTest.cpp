@@ -91,12 +91,14 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
         QString(p->Text1->maxLength(), 'n'), '+' + QString(p->Text3->maxLength() - 1, '9'))));
 
     // Single Contact: checked, white, appended at once, the fields cleared.
-    paintBase(p->List4, kOrange);
+    p->colourNumberList(kOrange);
+    EXPECT_EQ(base(p->List4), toQColor(kOrange));
     p->List4->item(0)->setCheckState(Qt::Unchecked);
     single("Jane Smith", "0123");
     emit p->lblAddSingleContact->clicked();
     EXPECT_EQ(items(p->List4), (QStringList{"Old  +441", "Jane Smith  +44123"}));
-    EXPECT_EQ(checks(), "01");
+    EXPECT_EQ(p->checkedEntries(), QStringList{"Jane Smith  +44123"});
+    EXPECT_EQ(p->numberListCount(), 2);
     EXPECT_EQ(base(p->List4), toQColor(kWhite));
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Old  +441\r\nno plus\r\nJane Smith  +44123\r\n");
     EXPECT_EQ(p->Text1->text() + p->Text3->text(), "");
@@ -215,6 +217,11 @@ TEST_F(RecipientsPanelTest, EachRefusalShowsItsExactTextWithTheFieldMarkedThenFo
     EXPECT_EQ(seen, QStringList{"The Name must only consist of letters|000"});
     EXPECT_EQ(p->Text1->selectedText(), "Anne-Marie");
     EXPECT_EQ(QApplication::focusWidget(), p->Text1);
+    single("", "0123");
+    p->Picture4->click();
+    emit p->lblClear->clicked();
+    EXPECT_FALSE(bold(p->lblName));
+    EXPECT_EQ(p->Text1->text() + p->Text3->text(), "");
 }
 
 TEST_F(RecipientsPanelTest, TheFieldsFilterWhatIsTypedOrPastedAndALeadingPlusTurnsTheBoxOff) {
@@ -226,13 +233,14 @@ TEST_F(RecipientsPanelTest, TheFieldsFilterWhatIsTypedOrPastedAndALeadingPlusTur
     p->Picture4->click();
     EXPECT_EQ(items(p->List4).last(), "Jo  +44123") << "the country box is ignored";
     EXPECT_TRUE(p->cmbCountryCode->isEnabled());
+    EXPECT_EQ(p->cmbCountryCode->currentText(), "United Kingdom  +44");
     paste(p->Text3, "(0)77-123");
     EXPECT_EQ(p->Text3->text(), "077123");
     EXPECT_TRUE(p->cmbCountryCode->isEnabled());
     EXPECT_TRUE(boxes.shown().isEmpty());
 
-    // Typed keys: other characters, Enter and Esc are refused and discarded;
-    // "+" only at the start, also when typed over a selection.
+    // Typed keys: other characters, Enter and Esc are refused and discarded,
+    // editing keys pass; "+" only at the start, also typed over a selection.
     p->Text3->clear();
     int returns = 0;
     QObject::connect(p->Text3, &QLineEdit::returnPressed, [&] { ++returns; });
@@ -245,9 +253,11 @@ TEST_F(RecipientsPanelTest, TheFieldsFilterWhatIsTypedOrPastedAndALeadingPlusTur
     p->Text3->setSelection(1, 2);
     QTest::keyClicks(p->Text3, "+");
     EXPECT_EQ(p->Text3->text(), "077");
+    for (Qt::Key k : {Qt::Key_Home, Qt::Key_Delete, Qt::Key_End, Qt::Key_Left})
+        QTest::keyClick(p->Text3, k);
     p->Text3->setSelection(0, 1);
     QTest::keyClicks(p->Text3, "+");
-    EXPECT_EQ(p->Text3->text(), "+77");
+    EXPECT_EQ(p->Text3->text(), "+7");
     EXPECT_FALSE(p->cmbCountryCode->isEnabled());
     EXPECT_EQ(boxes.shown().size(), 6);
 
