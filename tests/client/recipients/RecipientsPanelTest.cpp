@@ -30,8 +30,6 @@
 
 namespace {
 
-const QString kDigitsOnly = "Mobile number must only contain digits        ";
-
 // The panel as the main window loads it; the rules themselves are tested on
 // the logic classes, here only that the controls reach them.
 class RecipientsPanelTest : public WidgetTest {
@@ -80,6 +78,39 @@ protected:
     }();
     QWidget window;
     RecipientsPanel* p = new RecipientsPanel([this] { return inst.appPath(); }, &window);
+};
+
+// The contacts window over the same panel, with an address book of one
+// mobile number in international and one in national form.
+class ContactsWindowTest : public RecipientsPanelTest {
+protected:
+    ContactsWindowTest() {
+        inst.writeBytes("Groups\\Group.dat", "Work\r\n \r\nfriends\r\nOutlookContact\r\n");
+        inst.writeBytes("book/jane.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Jane Smith\r\n"
+                                         "TEL;TYPE=CELL:+44 (0)7700 900123\r\nEND:VCARD\r\n"
+                                         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nat Ional\r\n"
+                                         "TEL;TYPE=CELL:(07700) 900123\r\nEND:VCARD\r\n");
+        Setting::write(Setting::ContactsDir, inst.file("book"));
+    }
+    QTreeWidgetItem* node(const QString& key) { return c->window().tContacts->node(key); }
+    // Answers the number-format warning, its box ticked or not.
+    void answerWarning(bool dontShowAgain) {
+        onModal<frmOWarning>([dontShowAgain](frmOWarning& w) {
+            EXPECT_EQ(w.windowTitle() + ": " + w.lblText->text(),
+                      "Quorvel Warning: All numbers must be stored in MS Outlook in the "
+                      "international format eg.,+447700900461 and must incorporate the country "
+                      "code.");
+            w.chkShow->setChecked(dontShowAgain);
+            w.cmdYes->click();
+        });
+    }
+
+    ClientSettings settings = ClientSettings::loadWithDefaults();
+    QList<QWidget*> docked;
+    ContactsController* c = new ContactsController(
+        *p, settings, [this] { return inst.appPath(); },
+        {&window, [this](QWidget* w) { docked << w; }, [this](QWidget* w) { docked.removeAll(w); }},
+        &window);
 };
 
 } // namespace
@@ -254,7 +285,7 @@ TEST_F(RecipientsPanelTest, TheFieldsFilterWhatIsTypedOrPastedAndALeadingPlusTur
     for (Qt::Key k : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Backspace})
         QTest::keyClick(p->Text3, k);
     EXPECT_EQ(p->Text3->text(), "077");
-    EXPECT_EQ(boxes.texts(), QStringList(5, kDigitsOnly));
+    EXPECT_EQ(boxes.texts(), QStringList(5, "Mobile number must only contain digits        "));
     EXPECT_EQ(returns, 0);
     p->Text3->setSelection(1, 2);
     QTest::keyClicks(p->Text3, "+");
@@ -346,43 +377,6 @@ TEST_F(GroupDialogsTest, AddNumberHandsCheckedEntriesToTheCandidatesAndWritesNot
     EXPECT_FALSE(d.isVisible());
     EXPECT_FALSE(QFile::exists(inst.file("Config\\BudList.dat")));
 }
-
-namespace {
-
-// The contacts window over the same panel, with an address book of one
-// mobile number in international and one in national form.
-class ContactsWindowTest : public RecipientsPanelTest {
-protected:
-    ContactsWindowTest() {
-        inst.writeBytes("Groups\\Group.dat", "Work\r\n \r\nfriends\r\nOutlookContact\r\n");
-        inst.writeBytes("book/jane.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Jane Smith\r\n"
-                                         "TEL;TYPE=CELL:+44 (0)7700 900123\r\nEND:VCARD\r\n"
-                                         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nat Ional\r\n"
-                                         "TEL;TYPE=CELL:(07700) 900123\r\nEND:VCARD\r\n");
-        Setting::write(Setting::ContactsDir, inst.file("book"));
-    }
-    QTreeWidgetItem* node(const QString& key) { return c->window().tContacts->node(key); }
-    // Answers the number-format warning, its box ticked or not.
-    void answerWarning(bool dontShowAgain) {
-        onModal<frmOWarning>([dontShowAgain](frmOWarning& w) {
-            EXPECT_EQ(w.windowTitle() + ": " + w.lblText->text(),
-                      "Quorvel Warning: All numbers must be stored in MS Outlook in the "
-                      "international format eg.,+447700900461 and must incorporate the country "
-                      "code.");
-            w.chkShow->setChecked(dontShowAgain);
-            w.cmdYes->click();
-        });
-    }
-
-    ClientSettings settings = ClientSettings::loadWithDefaults();
-    QList<QWidget*> docked;
-    ContactsController* c = new ContactsController(
-        *p, settings, [this] { return inst.appPath(); },
-        {&window, [this](QWidget* w) { docked << w; }, [this](QWidget* w) { docked.removeAll(w); }},
-        &window);
-};
-
-} // namespace
 
 TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTakesTheBranch) {
     settings.OutlookEnabled = true;
