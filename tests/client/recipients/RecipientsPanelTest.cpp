@@ -121,6 +121,7 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
     EXPECT_EQ(texts(p->Combo3), (QStringList{" ", "friends", "Work"})) << "untested, sorted";
     EXPECT_EQ(p->Combo2->placeholderText() + '|' + p->Combo3->placeholderText(),
               "Please Select a Number|Please Select a Group");
+    EXPECT_EQ(p->Combo2->currentText() + p->Combo3->currentText(), "") << "nothing chosen";
     EXPECT_EQ(p->cmbCountryCode->count(), 229);
     EXPECT_EQ(p->cmbCountryCode->currentText(), "United Kingdom  +44");
     // Whatever the fields let a user type comes back at the next start.
@@ -237,6 +238,7 @@ TEST_F(RecipientsPanelTest, EachRefusalShowsItsExactTextWithTheFieldMarkedThenFo
         p->Combo3->setFocus();
         s.button->click();
         EXPECT_EQ(seen, QStringList{s.seen});
+        EXPECT_EQ(p->Text1->text() + p->Text3->text(), s.name + s.mobile) << "fields kept";
         EXPECT_EQ(QApplication::focusWidget(), s.focus) << s.seen.toStdString();
     }
     for (const MessageBox::Request& r : boxes.shown()) {
