@@ -3,12 +3,17 @@
 #include "client/recipients/NumberEntry.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
+#include "common/MessageBox.h"
 
 #include <algorithm>
 
 namespace {
 QString path(const QString& appPath) {
     return InstallPath::resolve(appPath, FrequentNumbers::kRelative);
+}
+
+void warn(const QString& text) {
+    MessageBox::show(text, kQuorvelWarning, MessageBox::Icon::Warning);
 }
 } // namespace
 
@@ -52,4 +57,28 @@ qsizetype FrequentNumbers::add(const QString& entry) {
 void FrequentNumbers::removeAt(qsizetype index) {
     if (index >= 0 && index < m_items.size())
         m_items.removeAt(index);
+}
+
+qsizetype FrequentNumbers::AddFrequentNumber(const QString& entry) {
+    const qsizetype at = add(entry);
+    if (at < 0)
+        warn("Name and Number already exists        ");
+    return at;
+}
+
+bool FrequentNumbers::DeleteFrequentNumber(int selected) {
+    if (selected < 0 || selected >= m_items.size()) {
+        warn("Please select freq. dialed number to be deleted      ");
+        return false;
+    }
+    m_items.removeAt(selected);
+    return true;
+}
+
+std::optional<QString> FrequentNumbers::TakeFrequentNumber(const QString& boxText) {
+    if (boxText.isEmpty() || boxText == "Please Select a Number") {
+        warn("Please select a Number        ");
+        return std::nullopt;
+    }
+    return boxText;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The frequently dialled numbers: entries shaped like Number List entries,
 // of which an add refuses a whole line already listed (exact, case-sensitive),
@@ -25,6 +26,14 @@ public:
     // The position the entry takes; -1 (nothing changed) for a duplicate.
     qsizetype add(const QString& entry);
     void removeAt(qsizetype index);
+
+    // The buttons' rules; refusals go through the MessageBox seam.
+    // AddFrequentNumber: add() that tells the user about a duplicate.
+    qsizetype AddFrequentNumber(const QString& entry);
+    // DeleteFrequentNumber: false (refused, nothing removed) without a selection.
+    bool DeleteFrequentNumber(int selected);
+    // TakeFrequentNumber: the box's text, nullopt (refused) when nothing is chosen.
+    static std::optional<QString> TakeFrequentNumber(const QString& boxText);
 
     // Alphabetical without regard to case; case breaks ties so the order is total.
     static bool before(const QString& a, const QString& b);

@@ -111,4 +111,25 @@ bool mobileKeyAccepted(QChar key, int caret) {
     return isDigit(key) || key == kBackspace || key == kCtrlV || (key == '+' && caret == 0);
 }
 
+std::optional<QChar> typedCharacter(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    switch (key) {
+    case Qt::Key_Backspace:
+        return QChar(8);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QChar(13);
+    case Qt::Key_Escape:
+        return QChar(27);
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+        return std::nullopt;
+    default:
+        break;
+    }
+    if (modifiers & (Qt::ControlModifier | Qt::MetaModifier) || text.isEmpty())
+        return std::nullopt;
+    return text[0];
+}
+
 } // namespace NumberRules

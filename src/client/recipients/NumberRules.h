@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
+#include <optional>
 
 // Turning typed numbers into international form, and the rules of the
 // Single Contact fields.
@@ -42,5 +44,8 @@ bool countryCodeEnabledFor(const QString& mobile);
 // The mobile field's key filter for one typed character at caret position
 // `caret`: digits, Backspace (8), Ctrl+V (22), and "+" at the start.
 bool mobileKeyAccepted(QChar key, int caret);
+// The character a key press types as that filter judges it: Backspace is 8,
+// Enter 13, Esc 27; keys that move or delete and shortcuts (Ctrl+V) type none.
+std::optional<QChar> typedCharacter(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
 } // namespace NumberRules

@@ -14,6 +14,11 @@ namespace {
 using Icon = MessageBox::Icon;
 const QString kEmpty = "Group name cannot be empty.";
 const QString kAdded = "Selected Members added.        ";
+// A name given and the one box it is refused with.
+struct Refusal {
+    QString name, box;
+    Icon icon;
+};
 
 class GroupsTest : public ::testing::Test {
 protected:
@@ -39,10 +44,7 @@ TEST_F(GroupsTest, CreateWritesTheListAndAnEmptyFileAndRefusesNamesThatAreNoFile
     inst.writeBytes("Groups\\Group.dat", " \r\nfriends\r\n");
     GroupManager g(inst.appPath(), {});
     g.beginCreate();
-    const struct {
-        QString name, box;
-        Icon icon;
-    } refused[] = {
+    const Refusal refused[] = {
         {"", kEmpty, Icon::None},
         {"   ", kEmpty, Icon::None},
         {"a/b", GroupFiles::kNotAllowed, Icon::Critical},
@@ -89,10 +91,7 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
     g.SaveMembers();
     expectBox("No Numbers Selected.         ", Icon::Warning);
     g.AddAllCandidates();
-    const struct {
-        QString typed, box;
-        Icon icon;
-    } refused[] = {
+    const Refusal refused[] = {
         {GroupManager::kPlaceholder, "Select a Group before Adding Members        ", Icon::Warning},
         {"  ", "Select a Group before Adding Members        ", Icon::Warning},
         {"../Config/Escaped", GroupFiles::kNotAllowed, Icon::Critical},
@@ -100,7 +99,7 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
         {"OutlookContact", GroupFiles::kTryAnother, Icon::Warning},
     };
     for (const auto& r : refused) {
-        g.editText(r.typed);
+        g.editText(r.name);
         g.SaveMembers();
         expectBox(r.box, r.icon);
     }
@@ -173,13 +172,15 @@ TEST_F(GroupsTest, MembersKeepOurMarkersAndTheNumberListTakesOnlyEntries) {
     inst.writeBytes("Groups\\Friends.dat", members);
     inst.writeBytes("Config\\SpeedNos.dat", "Ed  +444\r\nbad\r\n");
     GroupManager g(inst.appPath(), {});
+    g.RemoveAllMembers();
     g.chooseGroup(1);
     EXPECT_EQ(g.members().size(), 6) << "shown unchanged, untested";
     g.RemoveOneMember(-1);
     g.AddOneCandidate(-1);
     g.AddAllCandidates();
     g.RemoveOneMember(2); // rewrites the chosen group's file at once
-    EXPECT_EQ(boxes.texts(), (QStringList{"Select Group Member to be deleted        ",
+    EXPECT_EQ(boxes.texts(), (QStringList{"Group not selected or empty        ",
+                                          "Select Group Member to be deleted        ",
                                           "Select a Number to be added as a Group member        ",
                                           "Please fill SMS Number List from Frequently Dialed "
                                           "Numbers and the Numbers List        "}));

@@ -1,6 +1,7 @@
 #include "client/recipients/ui/RecipientsController.h"
 
 #include "client/recipients/NumberListFile.h"
+#include "client/recipients/NumberListRules.h"
 #include "client/recipients/NumberRules.h"
 #include "client/recipients/SingleContact.h"
 #include "client/recipients/groups/GroupFiles.h"
@@ -19,22 +20,15 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QToolButton>
 #include <algorithm>
 
 namespace {
 
 const QString kDefaultCountry = QStringLiteral("United Kingdom  +44");
-const QString kNode = QStringLiteral("node");
 
-void warn(const QString& text, const QString& title = kQuorvelWarning) {
-    MessageBox::show(text, title, MessageBox::Icon::Warning);
-}
-
-bool confirm(const QString& text, const QString& title) {
-    return MessageBox::show(text, title, MessageBox::Icon::None, MessageBox::Buttons::YesNo,
-                            MessageBox::Answer::No) == MessageBox::Answer::Yes;
+void warn(const QString& text) {
+    MessageBox::show(text, kQuorvelWarning, MessageBox::Icon::Warning);
 }
 
 } // namespace
@@ -133,28 +127,18 @@ void RecipientsController::whitenWhenFilled() {
 }
 
 void RecipientsController::Picture7_Click() {
-    if (m_c.List4->count() == 0) {
-        warn("Please select the Freq. Dialed Number to be Deleted        ");
-        m_c.List4->setFocus();
-        return;
-    }
-    if (!confirm("Are you sure you want to delete the selected Contact Number?", "Quorvel"))
-        return;
     // Only the highlighted entry counts; a current row without highlight is none.
     QListWidgetItem* current = m_c.List4->currentItem();
-    if (current && current->isSelected())
-        delete m_c.List4->takeItem(m_c.List4->row(current));
+    const int highlighted = current && current->isSelected() ? m_c.List4->row(current) : -1;
+    const auto row = NumberListRules::RemoveCurrentEntry(m_c.List4->count(), highlighted);
+    if (!row)
+        m_c.List4->setFocus();
+    else if (*row >= 0)
+        delete m_c.List4->takeItem(*row);
 }
 
 void RecipientsController::Picture8_Click() {
-    if (m_c.List4->count() == 0) {
-        warn("Number List is empty     ", "Quorvel");
-        return;
-    }
-    if (!confirm("Are you sure you want to delete all the Contact Numbers?", "Quorvel "))
-        return;
-    m_c.List4->clear();
-    warn("Number List cleared     ", "Quorvel");
+    NumberListRules::ClearNumberList(m_c.List4->count(), [this] { m_c.List4->clear(); });
 }
 
 void RecipientsController::setAllChecks(bool checked) {
@@ -171,12 +155,8 @@ void RecipientsController::optUnselectAll_Click() {
 }
 
 void RecipientsController::List4_Drop(const QString& text) {
-    // An entry is one line: text dropped from elsewhere may hold several,
-    // and a line break inside an entry would split it in BudList.dat.
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    for (const QString& line : text.split(lineBreak, Qt::SkipEmptyParts))
-        if (line != kNode)
-            AddEntry(line, true);
+    for (const QString& line : NumberListRules::droppedEntries(text))
+        AddEntry(line, true);
 }
 
 bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
@@ -236,11 +216,9 @@ void RecipientsController::Picture3_Click() {
     m_fields->apply(o);
     if (!o.entry)
         return;
-    const qsizetype at = m_frequent.add(*o.entry);
-    if (at < 0) {
-        warn("Name and Number already exists        ");
+    const qsizetype at = m_frequent.AddFrequentNumber(*o.entry);
+    if (at < 0)
         return;
-    }
     m_c.Combo2->insertItem(int(at), *o.entry);
     if (!m_frequent.save(m_appPath()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
@@ -249,22 +227,17 @@ void RecipientsController::Picture3_Click() {
 }
 
 void RecipientsController::Picture18_Click() {
-    const QString text = m_c.Combo2->currentText();
-    if (text.isEmpty() || text == "Please Select a Number")
-        warn("Please select a Number        ");
-    else
-        AddEntry(text, true);
+    if (const auto text = FrequentNumbers::TakeFrequentNumber(m_c.Combo2->currentText()))
+        AddEntry(*text, true);
     whitenWhenFilled();
 }
 
 void RecipientsController::Picture6_Click() {
     const int index = m_c.Combo2->currentIndex();
-    if (index < 0) {
-        warn("Please select freq. dialed number to be deleted      ");
+    if (!m_frequent.DeleteFrequentNumber(index)) {
         m_c.Combo2->setFocus();
         return;
     }
-    m_frequent.removeAt(index);
     m_c.Combo2->removeItem(index);
     m_c.Combo2->setCurrentIndex(-1);
     if (!m_frequent.save(m_appPath()))

@@ -22,29 +22,6 @@ void setBold(QLabel* label, bool bold) {
     label->setFont(f);
 }
 
-// The character a key types as the mobile filter judges it: Backspace is 8,
-// Enter 13, Esc 27; keys that move or delete and shortcuts (Ctrl+V) type none.
-std::optional<QChar> typedCharacter(const QKeyEvent& key) {
-    switch (key.key()) {
-    case Qt::Key_Backspace:
-        return QChar(8);
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QChar(13);
-    case Qt::Key_Escape:
-        return QChar(27);
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Delete:
-        return std::nullopt;
-    default:
-        break;
-    }
-    if (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier) || key.text().isEmpty())
-        return std::nullopt;
-    return key.text()[0];
-}
-
 } // namespace
 
 SingleContactFields::SingleContactFields(QLabel* nameLabel, QLineEdit* name, QLabel* mobileLabel,
@@ -128,7 +105,8 @@ bool SingleContactFields::mobileKey(QChar key) {
 
 bool SingleContactFields::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_mobile && event->type() == QEvent::KeyPress) {
-        const auto typed = typedCharacter(*static_cast<QKeyEvent*>(event));
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto typed = NumberRules::typedCharacter(key->key(), key->modifiers(), key->text());
         return typed && !mobileKey(*typed);
     }
     return QObject::eventFilter(watched, event);

@@ -1,0 +1,143 @@
+#include "client/recipients/FrequentNumbers.h"
+#include "client/recipients/NumberListFile.h"
+#include "client/recipients/NumberListRules.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestInstallation.h"
+
+#include <gtest/gtest.h>
+
+using Answer = MessageBox::Answer;
+
+TEST(NumberListFile, LoadsWhatIsValidFromDamagedFilesAppendsOneLineAndSavesTheWholeList) {
+    TestInstallation inst;
+    struct Case {
+        QByteArray bytes;
+        QStringList entries;
+    } cases[] = {
+        {"Jane  +44123\r\nJo  0123\r\n\r\n   \r\nBob  +44 5\r\nAl  +4477",
+         {"Jane  +44123", "Al  +4477"}},
+        {"A  +1\nB  +2\rC  +3\r\n", {"A  +1", "B  +2", "C  +3"}},
+        {QByteArray(1 << 20, 'n') + "  +44\r\nOk  +1\r\n", {"Ok  +1"}},
+        {QByteArray("\x00\xff\x81+1\r\n", 6),
+         {QString(QChar(0)) + QChar(0xFF) + QChar(0x81) + "+1"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        inst.writeBytes("Config\\BudList.dat", c.bytes);
+        EXPECT_EQ(NumberListFile::load(inst.appPath()), c.entries)
+            << c.bytes.left(30).toStdString();
+    }
+    inst.remove("Config\\BudList.dat");
+    EXPECT_TRUE(NumberListFile::load(inst.appPath()).isEmpty());
+
+    inst.writeBytes("Config\\BudList.dat", "A  +1\r\n");
+    ASSERT_TRUE(NumberListFile::append(inst.appPath(), "B  +2"));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("A  +1\r\nB  +2\r\n"));
+    ASSERT_TRUE(NumberListFile::save(inst.appPath(), {"C  +3"}));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("C  +3\r\n"));
+    ASSERT_TRUE(NumberListFile::save(inst.appPath(), {}));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray(""));
+}
+
+TEST(NumberListRules, RemoveOneOrAllRefusesAnEmptyListAndAsksWithNoAsDefault) {
+    ScriptedMessageBox boxes;
+    struct Case {
+        int count, highlighted;
+        Answer answer;
+        std::optional<int> row;
+    } removes[] = {
+        {0, -1, Answer::Yes, std::nullopt},
+        {3, 1, Answer::No, -1},
+        {3, 1, Answer::Yes, 1},
+        {3, -1, Answer::Yes, -1}, // a current row without highlight is no choice
+    };
+    for (const Case& c : removes) {
+        boxes.answerNext(c.answer);
+        EXPECT_EQ(NumberListRules::RemoveCurrentEntry(c.count, c.highlighted), c.row) << c.count;
+    }
+    int cleared = 0;
+    for (auto [count, answer] : {std::pair{0, Answer::Yes}, {2, Answer::No}, {2, Answer::Yes}}) {
+        boxes.answerNext(answer);
+        NumberListRules::ClearNumberList(count, [&] { ++cleared; });
+    }
+    EXPECT_EQ(cleared, 1);
+    const QString one = "Are you sure you want to delete the selected Contact Number?";
+    const QString all = "Are you sure you want to delete all the Contact Numbers?";
+    using I = MessageBox::Icon;
+    const std::tuple<QString, QString, I> shown[] = {
+        {"Please select the Freq. Dialed Number to be Deleted        ", "Quorvel Warning",
+         I::Warning},
+        {one, "Quorvel", I::None},
+        {one, "Quorvel", I::None},
+        {one, "Quorvel", I::None},
+        {"Number List is empty     ", "Quorvel", I::Warning},
+        {all, "Quorvel ", I::None},
+        {all, "Quorvel ", I::None},
+        {"Number List cleared     ", "Quorvel", I::Warning},
+    };
+    ASSERT_EQ(boxes.shown().size(), std::size(shown));
+    for (size_t i = 0; i < std::size(shown); ++i) {
+        const auto& [text, title, icon] = shown[i];
+        const MessageBox::Request& r = boxes.shown()[i];
+        EXPECT_EQ(r.text + '|' + r.title, text + '|' + title);
+        EXPECT_EQ(r.icon, icon) << i;
+        const bool question = icon == I::None;
+        EXPECT_EQ(r.buttons, question ? MessageBox::Buttons::YesNo : MessageBox::Buttons::Ok) << i;
+        EXPECT_EQ(r.defaultButton, question ? Answer::No : Answer::Ok) << i;
+    }
+}
+
+TEST(NumberListRules, EachDroppedLineButAGroupNodeIsAnEntry) {
+    for (const char* nothing : {"node", "node\r\n", "node\nnode", ""})
+        EXPECT_TRUE(NumberListRules::droppedEntries(nothing).isEmpty()) << nothing;
+    EXPECT_EQ(NumberListRules::droppedEntries("A  +1\r\nnode\rB  +2\n\nnode x"),
+              (QStringList{"A  +1", "B  +2", "node x"}));
+}
+
+TEST(FrequentNumbers, LoadKeepsValidLinesRepeatsIncludedSortedAndSavesInThatOrder) {
+    TestInstallation inst;
+    inst.writeBytes("Config\\SpeedNos.dat",
+                    "zed  +441\r\nbad line\r\nAnn  +442\r\n\r\nann  +443\r\n" +
+                        QByteArray(1 << 20, 'x') +
+                        "+1\r\nBob  +44 5\r\n"
+                        "Ann  +442\r\nmid  +9");
+    FrequentNumbers f = FrequentNumbers::load(inst.appPath());
+    EXPECT_EQ(f.items(),
+              (QStringList{"Ann  +442", "Ann  +442", "ann  +443", "mid  +9", "zed  +441"}));
+    EXPECT_EQ(f.add("Ann  +442"), -1) << "an add still refuses a listed line";
+    f.removeAt(1);
+    f.add("a  +1");
+    ASSERT_TRUE(f.save(inst.appPath()));
+    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"),
+              QByteArray("a  +1\r\nAnn  +442\r\nann  +443\r\nmid  +9\r\nzed  +441\r\n"));
+}
+
+TEST(FrequentNumbers, WholeLinesAreUniqueLetterCaseCountsAndTheButtonsSayWhatTheyRefuse) {
+    ScriptedMessageBox boxes;
+    FrequentNumbers f(QStringList{"Jo  +44123"});
+    EXPECT_EQ(f.AddFrequentNumber("Jo  +44123"), -1);
+    EXPECT_TRUE(f.contains("Jo  +44123"));
+    EXPECT_FALSE(f.contains("jo  +44123"));
+    EXPECT_EQ(f.AddFrequentNumber("jo  +44123"), 1);
+    EXPECT_EQ(f.add("Al  +1"), 0);
+    EXPECT_EQ(f.add("Jo  +44124"), 3) << "same name, other number";
+    EXPECT_EQ(f.add("Zoe  +44123"), 4) << "same number, other name";
+    EXPECT_EQ(f.items(),
+              (QStringList{"Al  +1", "Jo  +44123", "jo  +44123", "Jo  +44124", "Zoe  +44123"}));
+    EXPECT_FALSE(f.DeleteFrequentNumber(-1));
+    EXPECT_FALSE(f.DeleteFrequentNumber(5));
+    EXPECT_TRUE(f.DeleteFrequentNumber(1));
+    EXPECT_EQ(f.size(), 4);
+    for (const char* none : {"", "Please Select a Number"})
+        EXPECT_FALSE(FrequentNumbers::TakeFrequentNumber(none));
+    EXPECT_EQ(FrequentNumbers::TakeFrequentNumber("Al  +1"), "Al  +1");
+    EXPECT_EQ(boxes.texts(),
+              (QStringList{"Name and Number already exists        ",
+                           "Please select freq. dialed number to be deleted      ",
+                           "Please select freq. dialed number to be deleted      ",
+                           "Please select a Number        ", "Please select a Number        "}));
+    for (const MessageBox::Request& r : boxes.shown()) {
+        EXPECT_EQ(r.title, "Quorvel Warning");
+        EXPECT_EQ(r.icon, MessageBox::Icon::Warning);
+    }
+}
