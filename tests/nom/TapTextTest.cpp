@@ -24,11 +24,17 @@ TEST(TapText, BlockAndChecksum) {
     }
 }
 
-TEST(TapText, NumberCleanUp) {
+TEST(TapText, NumberAndTailCleanUp) {
     const QPair<QString, QString> numbers[] = {
         {"+44 7700 900123", "447700900123"}, {" + 44 1", "441"}, {"++44", "+44"}, {"", ""}};
     for (auto [in, out] : numbers) {
         IntFormatNumber(in);
+        EXPECT_EQ(in, out);
+    }
+    const QPair<QString, QString> tails[] = {
+        {"211 \x06\r", "211"}, {"ok\r\n \t", "ok"}, {" \r", ""}, {"", ""}, {" a b ", " a b"}};
+    for (auto [in, out] : tails) {
+        StripTail(in);
         EXPECT_EQ(in, out);
     }
 }
