@@ -8,6 +8,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+// A pseudo-terminal: its other end, and the port to open.
+std::pair<int, QString> newPty() {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    EXPECT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    return {master, QString::fromLocal8Bit(::ptsname(master))};
+}
+} // namespace
+
 // The connection dialog tells the user why a port did not open: a missing
 // device, one another program holds, or one the user may not open.
 TEST(QSerialPortLine, SaysWhyAPortDidNotOpen) {
@@ -16,9 +25,7 @@ TEST(QSerialPortLine, SaysWhyAPortDidNotOpen) {
     EXPECT_FALSE(line.open(inst.root() + "/absent", {}));
     EXPECT_EQ(line.openFailure(), SerialLine::OpenFailure::NoDevice);
 
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-    const QString pty = QString::fromLocal8Bit(::ptsname(master));
+    const auto [master, pty] = newPty();
     QSerialPortLine holder;
     ASSERT_TRUE(holder.open(pty, {}));
     EXPECT_EQ(holder.openFailure(), SerialLine::OpenFailure::None);
@@ -33,4 +40,19 @@ TEST(QSerialPortLine, SaysWhyAPortDidNotOpen) {
         EXPECT_EQ(line.openFailure(), SerialLine::OpenFailure::NotPermitted);
     }
     ::close(master);
+}
+
+// The other end gone (a USB modem pulled out, a simulator ended): a hung-up
+// line reads as end of file for ever, so the port closes itself rather than
+// wake every wait at once; the next open starts afresh.
+TEST(QSerialPortLine, AHungUpLineClosesItself) {
+    QSerialPortLine line;
+    const auto [master, pty] = newPty();
+    ASSERT_TRUE(line.open(pty, {}));
+    ::close(master);
+    EXPECT_FALSE(line.waitForInput(1000));
+    EXPECT_FALSE(line.isOpen());
+    const auto [next, nextPty] = newPty();
+    EXPECT_TRUE(line.open(nextPty, {}));
+    ::close(next);
 }

@@ -6,6 +6,7 @@
 #include "SimulatorProcess.h"
 
 #include "client/shell/ui/MainForm.h"
+#include "common/FileLocks.h"
 #include "common/LineFile.h"
 #include "common/Registry.h"
 #include "support/QtPrinters.h"
@@ -15,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -99,12 +101,15 @@ QStringList prefixed(const QString& prefix, QStringList entries) {
 
 } // namespace
 
-TEST(SendEndToEnd, AMessageToThreeNumbersIsAcceptedRecordedAndListed) {
-    Installed inst({});
+// The call drops after the first message, and the modem, back in command
+// state, echoes what is sent to it: a text holding the centre's own answers is
+// taken neither for an acceptance nor for a rejection, and each arrives once.
+TEST(SendEndToEnd, AMessageToThreeNumbersOnADroppedEchoingLineIsAcceptedOnce) {
+    Installed inst({"--drop-after", "1"});
     ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
     QFile::remove(inst.file("AppPath.cfg"));
     SendRun run(inst, {"--wait", "--country", "44", "07700 900001", "+447700900002", "+3361"});
-    run.p.write("Backup finished\n");
+    run.p.write("Was it successful? Message send failed\n");
     run.p.closeWriteChannel();
     ASSERT_EQ(run.exit(), 0) << run.err;
     const QStringList sent = inst.lines("NOM/UK/Cellnet/Config/Brindle.out");
@@ -113,8 +118,9 @@ TEST(SendEndToEnd, AMessageToThreeNumbersIsAcceptedRecordedAndListed) {
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(sent[i].section(' ', 0, 0) + sent[i].section(' ', 3),
                   QString("[%1]").arg(i + 1) + numbers[i] +
-                      " Backup finished - Message sent by Quorvel.");
+                      " Was it successful? Message send failed - Message sent by Quorvel.");
     EXPECT_EQ(inst.sim->recorded(), simulatorRecord(sent));
+    EXPECT_EQ(inst.lines("NOMMon/Logs/SMSC.log").filter(" Connection to SMSC lost").size(), 1);
     EXPECT_EQ(run.out, prefixed("Queued: ", sent) + prefixed("Accepted::", sent));
     EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), prefixed("Accepted::", sent));
     // Brindle served this installation although the command ran elsewhere.
@@ -233,4 +239,34 @@ TEST(DeliveryEndToEnd, ACrashedRunsEntriesGoFirstInTheNextRun) {
     EXPECT_EQ(inst.sim->recorded(), simulatorRecord({first, second}));
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv"), QStringList{QString()});
     walk.mainForm()->close();
+}
+
+// One run per installation: a Brindle started while another holds the run
+// lock leaves the state word, the logs and the queue alone and ends at once.
+TEST(BrindleProcess, ASecondRunRefusesTouchingNothing) {
+    Installed inst({});
+    ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
+    const QString root = inst.tree.root() + "/";
+    LineFile::rewrite(root + "StartNOM.cfg", {"INUSE"});
+    LineFile::rewrite(root + "NOMMon.log", {"26-12-07 01:00:00 Dialling SMSC"});
+    LineFile::appendLines(root + "NOM/UK/Cellnet/Config/Brindle.in",
+                          {"[1] 07/12/2026 +441 queued"});
+    FileLocks::RunLock first(root);
+    ASSERT_TRUE(first.held());
+    const auto files = [&] {
+        QStringList all;
+        for (const char* d : {"", "NOMMon/Logs", "NOM/UK/Cellnet/Config"})
+            for (const QFileInfo& f : QDir(root + QString(d)).entryInfoList(QDir::Files))
+                all << f.fileName() + ' ' + f.lastModified().toString(Qt::ISODateWithMs) + ' ' +
+                           QString::number(f.size());
+        return all;
+    };
+    const QStringList before = files();
+    QProcess second;
+    second.setWorkingDirectory(root);
+    second.start(root + "NOM/UK/Cellnet/Brindle", {});
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(second.exitCode(), 3);
+    EXPECT_EQ(files(), before);
+    EXPECT_TRUE(FileLocks::brindleRunning(root)) << "the first run still holds it";
 }

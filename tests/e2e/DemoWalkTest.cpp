@@ -2,16 +2,70 @@
 #include "InstalledTree.h"
 
 #include "client/shell/ui/MainForm.h"
+#include "common/LineFile.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
-#include <QFileInfo>
+#include <QDirIterator>
 #include <QImage>
+#include <QRegularExpression>
+#include <QSet>
 #include <gtest/gtest.h>
 
-TEST(DemoWalk, ANewUserWalksThroughTheInstalledClient) {
+// The installed tree as shipped (exact folder case, the data files' bytes),
+// then a new user's walk through the installed client.
+TEST(InstalledClient, ShipsItsDataAndANewUserWalksThroughIt) {
     InstalledTree tree;
     ASSERT_TRUE(tree.ok()) << tree.log().toStdString();
+    const QString r = tree.root() + "/";
+    for (const char* dir : {"Config", "NOM/UK/Cellnet/Config", "NOMMon/Logs"})
+        EXPECT_TRUE(QFileInfo(r + dir).isDir()) << dir;
+    EXPECT_TRUE(QFileInfo(r + "Quorvel").isExecutable());
+    QSet<QString> lower;
+    for (QDirIterator it(r, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString folder = it.next().toLower();
+        EXPECT_FALSE(lower.contains(folder)) << "twin folder " << folder.toStdString();
+        lower << folder;
+    }
+    const auto bytes = [&](const char* rel) {
+        QFile f(r + rel);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+    EXPECT_EQ(bytes("Config/MsgID.dat"), QByteArray("1\r\n"));
+    EXPECT_EQ(bytes("NOM/UK/Cellnet/Config/Brindle.in"), QByteArray("\r\n"));
+    EXPECT_EQ(bytes("NOM/UK/Cellnet/Config/Brindle.out"), QByteArray());
+    EXPECT_EQ(bytes("NOM/UK/Cellnet/Config/Brindle.rcv"), QByteArray());
+    EXPECT_EQ(bytes("Config/Sign.cfg"), QByteArray("NOPAGE- Message sent by Quorvel.\r\n"));
+    // USB modems first: that is what most users have.
+    EXPECT_EQ(tree.shippedComPorts(), QByteArray("/dev/ttyUSB0\r\n/dev/ttyACM0\r\n/dev/ttyS0\r\n"
+                                                 "/dev/ttyS1\r\n/dev/ttyS2\r\n/dev/ttyS3\r\n"
+                                                 "/dev/ttyS4\r\n/dev/ttyS5\r\n"));
+
+    const QStringList countries = LineFile::readAll(r + "Config/ISDCodes.dat");
+    ASSERT_EQ(countries.size(), 229);
+    EXPECT_EQ(countries.first(), "Afghanistan  +93");
+    for (const QString& c : {QString("United Kingdom  +44"), QString("Angola  +244"),
+                             QString::fromUtf8("Réunion  +262")})
+        EXPECT_TRUE(countries.contains(c)) << c.toStdString();
+    for (const QString& c : countries)
+        EXPECT_TRUE(QRegularExpression("^\\S.*\\S  \\+\\d+$").match(c).hasMatch())
+            << c.toStdString();
+
+    // Brindle's configuration: speed, bits, parity, whole retries and ping base, a log file.
+    const QStringList cfg = LineFile::readAll(r + "NOM/UK/Cellnet/Config/Brindle.cfg");
+    ASSERT_EQ(cfg.size(), 24);
+    EXPECT_EQ(QStringList({cfg[15], cfg[17], cfg[19]}), QStringList({"9600", "8", "N"}));
+    for (const QString& number : {cfg[21], cfg[23]})
+        EXPECT_TRUE(QRegularExpression("^\\d+$").match(number).hasMatch()) << number.toStdString();
+    EXPECT_FALSE(cfg[11].isEmpty());
+    // The tuned example beside it holds the same 24 lines first.
+    EXPECT_EQ(LineFile::readAll(r + "NOM/UK/Cellnet/Config/Brindle.cfg.tuned").mid(0, 24), cfg);
+    const QStringList quick = LineFile::readAll(r + "Config/QuickMsg.Dat");
+    EXPECT_GE(quick.size(), 3);
+    for (const QString& q : quick)
+        EXPECT_LE(q.size(), 120);
+
     TestInstallation sandbox(TestInstallation::Contents::Empty); // cwd and settings store
     ScriptedMessageBox boxes;
     DemoWalk walk(tree.root(), sandbox.root() + "/shots");
@@ -25,8 +79,8 @@ TEST(DemoWalk, ANewUserWalksThroughTheInstalledClient) {
         EXPECT_GT(img.width(), 200);
     }
     // The start-up left its files in the installation.
-    EXPECT_TRUE(QFileInfo::exists(tree.root() + "/StartNOM.cfg"));
-    EXPECT_TRUE(QFileInfo::exists(tree.root() + "/Groups/Group.dat"));
+    EXPECT_TRUE(QFileInfo::exists(r + "StartNOM.cfg"));
+    EXPECT_TRUE(QFileInfo::exists(r + "Groups/Group.dat"));
     EXPECT_EQ(boxes.texts(),
               QStringList{"No port selected. You will not be able to send any SMS messages."});
 }

@@ -7,6 +7,7 @@
 #include "nom/StatusLog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <sys/stat.h>
 
 using namespace ExchangeFiles;
@@ -100,7 +101,7 @@ TEST(StatusLog, LinesAreTimeStampedThePaneKeeps16000AndTheLatestNonEmptyOneStand
     EXPECT_TRUE(log.paneText().endsWith(QString(98, 'a') + "9\r\n"));
 }
 
-TEST(ReplacedFiles, KeepTheModeOfTheFileTheyReplace) {
+TEST(ReplacedFiles, KeepTheModeOfTheFileTheyReplaceAndLeaveNoTemporaryFile) {
     TestInstallation inst;
     const mode_t oldMask = ::umask(022);
     const auto mode = [&] {
@@ -126,4 +127,8 @@ TEST(ReplacedFiles, KeepTheModeOfTheFileTheyReplace) {
         }
     }
     ::umask(oldMask);
+    EXPECT_EQ(QFileInfo(inst.file(kCurrentNom))
+                  .dir()
+                  .entryList({"*CurNOM.dat*"}, QDir::Files | QDir::Hidden),
+              QStringList{"CurNOM.dat"});
 }

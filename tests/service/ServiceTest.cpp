@@ -66,17 +66,9 @@ struct Server {
 class ServiceTest : public ::testing::Test {
 protected:
     std::time_t at(int day, int hour) {
-        std::tm tm{.tm_sec = 0,
-                   .tm_min = 30,
-                   .tm_hour = hour,
-                   .tm_mday = day,
-                   .tm_mon = 2,
-                   .tm_year = 126,
-                   .tm_wday = 0,
-                   .tm_yday = 0,
-                   .tm_isdst = -1,
-                   .tm_gmtoff = 0,
-                   .tm_zone = nullptr};
+        std::tm tm{};
+        tm.tm_min = 30, tm.tm_hour = hour, tm.tm_mday = day, tm.tm_mon = 2, tm.tm_year = 126;
+        tm.tm_isdst = -1;
         return std::mktime(&tm);
     }
     httplib::Result get(const std::string& target) { return client().Get(target); }

@@ -18,16 +18,7 @@ std::string contents(const std::string& path) {
 
 // The faults are set through this parser by the operator module's tests too.
 TEST(SimOptions, BothSpellingsAndTheUsage) {
-    const auto parsed = [](const std::string& line) {
-        std::vector<std::string> args;
-        std::istringstream words(line);
-        for (std::string w; words >> w;)
-            args.push_back(w);
-        SimOptions o;
-        std::string error;
-        EXPECT_TRUE(SimOptions::parse(args, o, error)) << error;
-        return o;
-    };
+    const auto parsed = [](const std::string& line) { return ModemScript(line).options; };
     const SimOptions o = parsed("--link /l --lifetime 20 --guard 500 --forever --reject-every 4");
     EXPECT_TRUE(o == parsed("--link=/l --lifetime=20 --guard=500 --forever --reject-every=4"));
     EXPECT_TRUE(o.linkPath == "/l" && o.lifetimeSeconds == 20 && o.guardMs == 500 && o.runForever &&

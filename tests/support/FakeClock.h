@@ -18,7 +18,6 @@ public:
     void pumpEvents(qint64 ms) override;
 
     void advanceMs(qint64 ms);
-    void setNow(const QDateTime& t) { m_now = t; }
     void onWait(std::function<void(qint64 ms)> hook) { m_hook = std::move(hook); }
     qint64 totalWaitedMs() const { return m_waited; }
 

@@ -21,7 +21,7 @@ void FakeSerialLine::on(const QByteArray& trigger, const QByteArray& bytes, qint
 }
 
 void FakeSerialLine::script(QString replies, const QByteArray& echo) {
-    replies.replace("ECHO", readable(echo));
+    replies.replace("ECHO", readable(echo)).replace("HANGUP", readable(kHangUp));
     for (const QString& reply : replies.split(" | ", Qt::SkipEmptyParts)) {
         const qsizetype at = reply.lastIndexOf('@');
         const QStringList parts = reply.left(at).split('~');
@@ -76,6 +76,8 @@ void FakeSerialLine::write(const QByteArray& bytes) {
 QByteArray FakeSerialLine::takeAvailable() {
     QByteArray out;
     while (!m_pending.empty() && m_pending.front().first <= now()) {
+        if (m_pending.front().second == kHangUp)
+            return close(), out;
         out += m_pending.front().second;
         m_pending.pop_front();
     }

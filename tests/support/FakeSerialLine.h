@@ -15,7 +15,7 @@ public:
     // Replies "trigger~bytes@ms" joined by " | ", in the transcript's spelling
     // ("<CR>"): each is released when a write holds its trigger (an empty one
     // comes with the reply before it) and arrives `ms` later. ECHO stands for
-    // `echo`.
+    // `echo`; HANGUP closes the line, as a hung-up port closes itself.
     void script(QString replies, const QByteArray& echo = {});
     // Bytes that arrive `afterMs` from now, whatever is written.
     void push(const QByteArray& bytes, qint64 afterMs = 0);
@@ -42,6 +42,7 @@ public:
     QByteArray record() const { return m_record; }
 
 private:
+    static inline const QByteArray kHangUp = "\x01HANGUP\x01";
     struct Step {
         QByteArray trigger;
         QByteArray bytes;

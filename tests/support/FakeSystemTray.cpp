@@ -47,21 +47,6 @@ FakeSystemTray::FakeSystemTray() {
         m_connection, xcb_get_selection_owner(m_connection, selection), nullptr);
     m_owned = owner && owner->owner == m_window;
     std::free(owner);
-    if (!m_owned)
-        return;
-
-    // Tell clients already running that a notification area has appeared.
-    xcb_client_message_event_t manager{};
-    manager.response_type = XCB_CLIENT_MESSAGE;
-    manager.format = 32;
-    manager.window = screen->root;
-    manager.type = atom(m_connection, "MANAGER");
-    manager.data.data32[0] = XCB_CURRENT_TIME;
-    manager.data.data32[1] = selection;
-    manager.data.data32[2] = m_window;
-    xcb_send_event(m_connection, 0, screen->root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&manager));
-    xcbRoundTrip(m_connection);
 }
 
 FakeSystemTray::~FakeSystemTray() {

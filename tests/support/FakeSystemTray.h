@@ -9,7 +9,8 @@ struct xcb_connection_t;
 // "_NET_SYSTEM_TRAY_S<screen>" selection of the display in $DISPLAY and shows
 // the icons that ask to dock in a strip at the top left of the screen. It
 // talks to the X server on a connection of its own and takes requests only
-// when asked, so it runs in the test's process without a thread.
+// when asked, so it runs in the test's process without a thread. Made before
+// the program looks for a notification area, it announces itself to no one.
 class FakeSystemTray {
 public:
     FakeSystemTray();

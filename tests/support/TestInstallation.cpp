@@ -65,7 +65,7 @@ TestInstallation::TestInstallation(Contents contents) {
     m_oldCwd = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
     m_oldRegistry = qgetenv("QUORVEL_REGISTRY");
-    qputenv("QUORVEL_REGISTRY", QFile::encodeName(registryFile()));
+    qputenv("QUORVEL_REGISTRY", QFile::encodeName(m_dir.path() + "/registry.ini"));
     // The client's web cache too stays inside.
     m_oldCache = qgetenv("XDG_CACHE_HOME");
     qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.path() + "/.cache"));
@@ -113,8 +113,4 @@ void TestInstallation::remove(const QString& relative) const {
         QDir(p).removeRecursively();
     else
         QFile::remove(p);
-}
-
-QString TestInstallation::registryFile() const {
-    return m_dir.path() + "/registry.ini";
 }

@@ -21,7 +21,6 @@ public:
     QByteArray bytes(const QString& relative) const;
     void writeBytes(const QString& relative, const QByteArray& bytes) const;
     void remove(const QString& relative) const;
-    QString registryFile() const;
 
     // Points COM1 to COM8 of the installation at paths that do not exist.
     static void mapPortsAway(const QString& appPath);
