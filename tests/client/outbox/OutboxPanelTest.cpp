@@ -127,34 +127,6 @@ TEST_F(OutboxPanelTest, SendMakesExactEntriesInTheOutboxTheQueueAndTheInbox) {
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
 }
 
-TEST_F(OutboxPanelTest, DeliveryPromptAndInboxDependOnTheRoute) {
-    struct Case {
-        ConnectionType connection;
-        bool immediate, prompt, inbox;
-    } cases[] = {
-        {ConnectionType::Modem, false, true, true},
-        {ConnectionType::Modem, true, false, true},
-        {ConnectionType::Internet, false, true, false},
-        {ConnectionType::InternetChosenNow, true, true, false},
-        {ConnectionType::NotChosen, false, true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(int(c.connection));
-        out->outbox->clear();
-        delivery().setBlinking(false);
-        inst.writeBytes(ExchangeFiles::kInbox, "\r\n");
-        boxes.clear();
-        settings.connection = c.connection;
-        (c.immediate ? send->Option2 : send->Option1)->setChecked(true);
-        sendText("hello");
-        EXPECT_EQ(out->outbox->count(), 1);
-        EXPECT_EQ(boxes.texts(), c.prompt ? QStringList{kSendQueue} : QStringList{});
-        EXPECT_EQ(sender().blinkMarker(), c.prompt ? "blink" : "");
-        EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox),
-                  c.inbox ? "\r\n" + lines(items(out->outbox)) : QByteArray("\r\n"));
-    }
-}
-
 TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassTheColourOn) {
     inst.writeBytes("Config\\Sign.cfg", "NOPAGE\r\n");
     sendText("one\ntwo\rthree");
@@ -274,66 +246,8 @@ TEST_F(OutboxPanelTest, ScheduledEntriesGoToTheScheduledListOnly) {
     EXPECT_EQ(send->txttime->time(), QTime(9, 5));
 }
 
-TEST_F(OutboxPanelTest, ScheduleRefusals) {
-    message.messageText = "later";
-    settings.connection = ConnectionType::Internet;
-    send->txttime->setTime(QTime(17, 0));
-    send->imgSchedule->click();
-    EXPECT_EQ(boxes.texts(), QStringList{"The scheduling facility is only available in Modem "
-                                         "connection option"});
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::None);
-
-    settings.connection = ConnectionType::Modem;
-    send->Option2->setChecked(true);
-    boxes.clear();
-    send->imgSchedule->click();
-    EXPECT_EQ(boxes.texts(), QStringList{"Message cannot be scheduled in Send Immediately mode."});
-    send->Option1->setChecked(true);
-    for (auto [day, t] :
-         {std::pair{6, QTime(0, 0)}, std::pair{5, QTime(16, 20)}, std::pair{5, QTime(9, 0)}}) {
-        boxes.clear();
-        send->dtSchDate->setDate(QDate(2026, 12, day));
-        send->txttime->setTime(t);
-        send->imgSchedule->click();
-        EXPECT_EQ(boxes.texts(), QStringList{"Schedule time is not valid."});
-    }
-    EXPECT_EQ(out->schedulebox->count() + out->outbox->count(), 0);
-    EXPECT_EQ(message.cleared, 0);
-}
-
-TEST_F(OutboxPanelTest, QueueModesAreRefusedWhileTheOutboxHoldsEntries) {
-    send->Option2->setChecked(true);
-    out->outbox->addItem("[1] " + kStamp + " +441 one");
-    send->Option1->click();
-    EXPECT_EQ(boxes.texts(),
-              QStringList{"The Outbox is not empty. Messages cannot be Queued        "});
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
-    EXPECT_TRUE(send->Option2->isChecked());
-    EXPECT_FALSE(send->Command2->isEnabled());
-    EXPECT_TRUE(poll.isActive());
-
-    boxes.clear();
-    send->Option2->click();
-    EXPECT_TRUE(send->Option1->isChecked());
-    EXPECT_TRUE(boxes.shown().isEmpty()) << "Send Immediately is refused silently";
-
-    out->outbox->clear();
-    send->Option1->click();
-    EXPECT_EQ(boxes.last().text, "All New Messages in the Outbox will be Queued        ");
-    EXPECT_TRUE(send->Command2->isEnabled());
-    EXPECT_TRUE(send->cmdConfigure->isEnabled());
-    EXPECT_FALSE(poll.isActive());
-
-    send->txttime->setTime(QTime(9, 30));
-    send->Option2->click();
-    EXPECT_EQ(boxes.last().text, "All New Messages in the Outbox will be Sent Immediately        ");
-    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
-    EXPECT_FALSE(send->Command2->isEnabled());
-    EXPECT_FALSE(send->cmdConfigure->isEnabled());
-    EXPECT_TRUE(poll.isActive());
-}
-
-TEST_F(OutboxPanelTest, SendQueueBlinksUntilPressedAndScheduledEntriesKeepThePollAlive) {
+// The rules themselves are tabled in QueueModesTest; here the controls reach them.
+TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     out->outbox->addItem("[1] " + kStamp + " +441 one");
     delivery().setBlinking(true);
     blink.timeout();
@@ -345,12 +259,24 @@ TEST_F(OutboxPanelTest, SendQueueBlinksUntilPressedAndScheduledEntriesKeepThePol
     EXPECT_FALSE(delivery().blinking());
     EXPECT_EQ(send->Command2->text(), "Send Queue");
     EXPECT_FALSE(send->Command2->font().bold());
-    EXPECT_TRUE(poll.isActive());
+    send->Option1->click();
+    EXPECT_TRUE(send->Option2->isChecked() && poll.isActive());
+    EXPECT_FALSE(send->Command2->isEnabled() || send->cmdConfigure->isEnabled());
 
+    out->outbox->clear();
+    send->txttime->setTime(QTime(9, 30));
+    send->Option2->click();
+    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
     poll.stop();
     out->schedulebox->addItem("[5] 5/12/2026 17:00:00 +441 a 5/12/2026 17:00:00");
     blink.timeout();
     EXPECT_TRUE(poll.isActive());
+    settings.connection = ConnectionType::Internet;
+    send->imgSchedule->click();
+    EXPECT_EQ(boxes.texts(),
+              (QStringList{"The Outbox is not empty. Messages cannot be Queued        ",
+                           "All New Messages in the Outbox will be Sent Immediately        ",
+                           "The scheduling facility is only available in Modem connection option"}));
 }
 
 TEST_F(OutboxPanelTest, ConnectionLayouts) {
@@ -376,55 +302,29 @@ TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
     inst.writeBytes("Config\\ScdMsgs.rcv", lines({past, "  ", later}));
     boxes.answerNext(MessageBox::Answer::Yes);
     send->endLoad();
-    EXPECT_EQ(boxes.texts(), QStringList{"There are some Pending Queued messages. Do you want to "
-                                         "send or delete it?\r\n Choose Yes to send, No to "
-                                         "delete."});
-    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
     EXPECT_EQ(items(out->schedulebox), (QStringList{past, later}));
     EXPECT_EQ(send->dtSchDate->date(), QDate(2026, 12, 5));
-    QCoreApplication::processEvents(); // the save follows the change at once
+    QCoreApplication::processEvents();
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines({past, later}));
-    // The past one goes out at the first poll.
+    // The past one goes out at the first poll, and the file follows the list.
     inst.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
     delivery().supervisor().Timer1_Timer();
     EXPECT_EQ(items(out->outbox), QStringList{past});
     QCoreApplication::processEvents();
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines({later}));
-
-    boxes.answerNext(MessageBox::Answer::No);
-    out->schedulebox->clear();
-    QCoreApplication::processEvents();
-    inst.writeBytes("Config\\ScdMsgs.rcv", lines({later}));
-    send->endLoad();
-    EXPECT_EQ(out->schedulebox->count(), 0);
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), QByteArray());
 }
 
-TEST_F(OutboxPanelTest, DeleteFindsItsEntryAgainAfterTheQuestionAndTheListButtons) {
-    const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b",
-                  c = "[3] " + kStamp + " +44123 c", d = "[4] " + kStamp + " +44123 d";
-    out->outbox->addItems({a, b, c, d});
+TEST_F(OutboxPanelTest, TheOutboxButtonsReachTheirRulesAndOpenTheLists) {
+    const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b";
+    out->outbox->addItems({a, b, "Processing::" + a});
     out->outbox->setCurrentRow(1);
-    {
-        // The first entry is moved out while the user answers.
-        PeekingMessageBox peek(
-            [&](const MessageBox::Request&) { delete out->outbox->takeItem(0); });
-        boxes.answerNext(MessageBox::Answer::Yes);
-        out->Picture12->click();
-    }
-    EXPECT_EQ(items(out->outbox), (QStringList{c, d}));
+    boxes.answerNext(MessageBox::Answer::Yes);
+    out->Picture12->click();
+    EXPECT_EQ(items(out->outbox), (QStringList{a, "Processing::" + a}));
     EXPECT_EQ(out->outbox->currentRow(), 1) << "the last entry is highlighted";
     EXPECT_TRUE(out->outbox->currentItem()->isSelected());
-    out->outbox->setCurrentRow(0);
-    {
-        // The chosen entry is handed to the operator module meanwhile: it stays.
-        PeekingMessageBox peek(
-            [&](const MessageBox::Request&) { out->outbox->item(0)->setText("Processing::" + c); });
-        boxes.answerNext(MessageBox::Answer::Yes);
-        out->Picture12->click();
-    }
-    EXPECT_EQ(items(out->outbox), (QStringList{"Processing::" + c, d}));
     // Only a highlighted entry counts, not the current one without highlight.
+    out->outbox->setCurrentRow(0);
     out->outbox->clearSelection();
     boxes.clear();
     out->Picture12->click();

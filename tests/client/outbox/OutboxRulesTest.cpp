@@ -1,5 +1,6 @@
 #include "client/outbox/OutboxRules.h"
-#include "support/ScriptedMessageBox.h"
+#include "client/outbox/EntryList.h"
+#include "support/WidgetTest.h"
 
 #include <gtest/gtest.h>
 
@@ -34,13 +35,13 @@ TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoices) {
     };
     for (const Case& c : cases) {
         ScriptedMessageBox boxes;
-        const auto out = OutboxRules::DeleteSelected(c.entries, c.selected);
+        StringEntryList outbox(c.entries);
+        EXPECT_FALSE(OutboxRules::DeleteSelected(outbox, c.selected)) << c.text;
         ASSERT_EQ(boxes.shown().size(), 1) << c.text;
         EXPECT_EQ(boxes.last().text, c.text);
         EXPECT_EQ(boxes.last().title, "Quorvel Warning");
         EXPECT_EQ(boxes.last().icon, c.icon) << c.text;
-        EXPECT_EQ(out.removeIndex, -1) << c.text;
-        EXPECT_FALSE(out.highlightLast) << c.text;
+        EXPECT_EQ(outbox.items(), c.entries) << c.text;
     }
 }
 
@@ -57,7 +58,8 @@ TEST(OutboxRules, DeleteAndRemoveAllAskAndActOnlyOnYes) {
     for (auto [answer, yes] : {std::pair{Answer::Yes, true}, std::pair{Answer::No, false}}) {
         ScriptedMessageBox boxes;
         boxes.answerNext(answer);
-        const auto out = OutboxRules::DeleteSelected(entries, 1);
+        StringEntryList outbox(entries);
+        EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, 1));
         boxes.answerNext(answer);
         EXPECT_EQ(OutboxRules::RemoveAll(3), yes);
         EXPECT_EQ(boxes.texts(),
@@ -68,8 +70,31 @@ TEST(OutboxRules, DeleteAndRemoveAllAskAndActOnlyOnYes) {
             EXPECT_EQ(b.buttons, MessageBox::Buttons::YesNo);
             EXPECT_EQ(b.defaultButton, Answer::No);
         }
-        EXPECT_EQ(out.removeIndex, yes ? 1 : -1);
-        EXPECT_TRUE(out.highlightLast);
+        EXPECT_EQ(outbox.items(), yes ? QStringList{kWaiting} : entries);
+    }
+}
+
+// The poll runs while the question is open: the chosen entry is found again
+// by its text, and one handed on meanwhile stays.
+TEST(OutboxRules, DeleteFindsItsEntryAgainAfterTheQuestion) {
+    const QStringList abcd{"[1] a +1 a", "[2] b +1 b", "[3] c +1 c", "[4] d +1 d"};
+    struct Case {
+        int selected;
+        std::function<void(EntryList&)> meanwhile;
+        QStringList left;
+    } cases[] = {
+        {1, [](EntryList& l) { l.removeAt(0); }, {abcd[2], abcd[3]}},
+        {2,
+         [](EntryList& l) { l.set(2, "Processing::" + l.at(2)); },
+         {abcd[0], abcd[1], "Processing::" + abcd[2], abcd[3]}},
+    };
+    for (const Case& c : cases) {
+        ScriptedMessageBox boxes;
+        StringEntryList outbox(abcd);
+        PeekingMessageBox peek([&](const MessageBox::Request&) { c.meanwhile(outbox); });
+        boxes.answerNext(Answer::Yes);
+        EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, c.selected));
+        EXPECT_EQ(outbox.items(), c.left);
     }
 }
 
