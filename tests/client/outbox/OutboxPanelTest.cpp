@@ -100,7 +100,8 @@ protected:
 
 } // namespace
 
-TEST_F(OutboxPanelTest, SendMakesExactEntriesInTheOutboxTheQueueAndTheInbox) {
+// Ids go part by part, recipient by recipient.
+TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     recipients.checked << "Ann  +44 7700 900 999";
     message.subjectText = "Hi";
     sendText(QString(200, 'm'));
@@ -116,28 +117,58 @@ TEST_F(OutboxPanelTest, SendMakesExactEntriesInTheOutboxTheQueueAndTheInbox) {
     EXPECT_EQ(items(out->outbox), expected);
     EXPECT_EQ(items(out->ListCellnet), expected);
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(expected));
-    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("61\r\n"));
     EXPECT_EQ(currentOperator, "CEL");
-    EXPECT_EQ(message.cleared, 1);
     EXPECT_EQ(message.colour, kWhite);
     EXPECT_EQ(recipients.colour, kWhite);
     // Modem, Queue Messages: the reminder.
     EXPECT_EQ(boxes.texts(), QStringList{kSendQueue});
     EXPECT_EQ(boxes.last().title, "Quorvel Warning");
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+    EXPECT_EQ(sender().blinkMarker(), "blink");
+
+    // A time set: Send schedules, to the scheduled list only.
+    out->outbox->clear();
+    out->ListCellnet->clear();
+    boxes.clear();
+    recipients.checked = QStringList{"Jane Smith  +447700900123", "Bob  +33612"};
+    send->dtSchDate->setDate(QDate(2027, 1, 5));
+    send->txttime->setTime(QTime(9, 5));
+    sendText(QString(150, 's'));
+    const QString at = "5/1/2027 09:05:00", ssig = "- Quorvel 3.0. 5/1/2027 09:05:00";
+    const QString a = QString(100, 's'), b = QString(50, 's');
+    EXPECT_EQ(items(out->schedulebox),
+              (QStringList{"[61] " + at + " +447700900123 " + a + " P1/2" + ssig,
+                           "[62] " + at + " +447700900123 " + b + " P2/2" + ssig,
+                           "[63] " + at + " +4433612 " + a + " P1/2" + ssig,
+                           "[64] " + at + " +4433612 " + b + " P2/2" + ssig}));
+    EXPECT_EQ(out->outbox->count() + out->ListCellnet->count(), 0);
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(expected));
+    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("65\r\n"));
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(items(out->schedulebox))) << "saved at once";
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"The scheduled message(s) will be sent at 09:05 on 5/1/2027."});
+    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
+    EXPECT_EQ(message.cleared, 2);
+
+    // A refused schedule keeps its time.
+    recipients.all.clear();
+    recipients.checked.clear();
+    boxes.clear();
+    send->txttime->setTime(QTime(9, 5));
+    sendText("x");
+    EXPECT_EQ(boxes.texts(), QStringList{"Please fill SMS Number List         "});
+    EXPECT_EQ(send->txttime->time(), QTime(9, 5));
 }
 
 TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassTheColourOn) {
     inst.writeBytes("Config\\Sign.cfg", "NOPAGE\r\n");
+    send->Option2->setChecked(true); // a modem sending at once: no reminder
     sendText("one\ntwo\rthree");
     message.onReplace = [this] { message.messageText = "replaced"; }; // the editor's own first
     sendText("a\nb");
     EXPECT_EQ(items(out->outbox), (QStringList{"[57] " + kStamp + " +447700900123 one two three ",
                                                "[58] " + kStamp + " +447700900123 replaced "}));
     message.onReplace = nullptr;
-    out->outbox->clear();
-    boxes.clear();
-
     message.subjectText = "  ";
     sendText(" \n ");
     EXPECT_EQ(boxes.texts(), QStringList{"Please enter Subject or Message."});
@@ -151,7 +182,7 @@ TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassThe
     EXPECT_EQ(recipients.colour, kOrange);
     EXPECT_EQ(message.messageText, "hi");
     EXPECT_EQ(message.cleared, 2);
-    EXPECT_EQ(out->outbox->count(), 0);
+    EXPECT_EQ(out->outbox->count(), 2);
     EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("59\r\n"));
 }
 
@@ -215,37 +246,6 @@ TEST_F(OutboxPanelTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox).count("\r\n"), 901);
 }
 
-TEST_F(OutboxPanelTest, ScheduledEntriesGoToTheScheduledListOnly) {
-    recipients.checked << "Bob  +33612";
-    send->dtSchDate->setDate(QDate(2027, 1, 5));
-    send->txttime->setTime(QTime(9, 5));
-    sendText(QString(150, 's'));
-    const QString at = "5/1/2027 09:05:00", sig = "- Quorvel 3.0. 5/1/2027 09:05:00";
-    const QString a = QString(100, 's'), b = QString(50, 's');
-    EXPECT_EQ(items(out->schedulebox),
-              (QStringList{"[57] " + at + " +447700900123 " + a + " P1/2" + sig,
-                           "[58] " + at + " +447700900123 " + b + " P2/2" + sig,
-                           "[59] " + at + " +4433612 " + a + " P1/2" + sig,
-                           "[60] " + at + " +4433612 " + b + " P2/2" + sig}));
-    EXPECT_EQ(out->outbox->count() + out->ListCellnet->count(), 0);
-    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), QByteArray("\r\n"));
-    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("61\r\n"));
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(items(out->schedulebox))) << "saved at once";
-    EXPECT_EQ(boxes.texts(),
-              QStringList{"The scheduled message(s) will be sent at 09:05 on 5/1/2027."});
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
-    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
-    EXPECT_EQ(message.cleared, 1);
-
-    recipients.all.clear();
-    recipients.checked.clear();
-    boxes.clear();
-    send->txttime->setTime(QTime(9, 5));
-    sendText("x");
-    EXPECT_EQ(boxes.texts(), QStringList{"Please fill SMS Number List         "});
-    EXPECT_EQ(send->txttime->time(), QTime(9, 5));
-}
-
 // The rules themselves are tabled in QueueModesTest; here the controls reach them.
 TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     out->outbox->addItem("[1] " + kStamp + " +441 one");
@@ -273,27 +273,24 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     EXPECT_TRUE(poll.isActive());
     settings.connection = ConnectionType::Internet;
     send->imgSchedule->click();
-    EXPECT_EQ(boxes.texts(),
-              (QStringList{"The Outbox is not empty. Messages cannot be Queued        ",
-                           "All New Messages in the Outbox will be Sent Immediately        ",
-                           "The scheduling facility is only available in Modem connection option"}));
-}
+    EXPECT_EQ(
+        boxes.texts(),
+        (QStringList{"The Outbox is not empty. Messages cannot be Queued        ",
+                     "All New Messages in the Outbox will be Sent Immediately        ",
+                     "The scheduling facility is only available in Modem connection option"}));
 
-TEST_F(OutboxPanelTest, ConnectionLayouts) {
-    poll.setInterval(10000);
-    send->applyConnectionLayout(ConnectionType::NotChosen);
-    EXPECT_EQ(poll.interval(), 10000) << "nothing chosen changes nothing";
-    // The main window's tests check the modem layout and the frames.
+    // Internet: Queue Messages only, no scheduling, and the poll's interval of 0 never runs.
     send->Option2->setChecked(true);
-    settings.connection = ConnectionType::Internet;
     send->applyConnectionLayout(settings.connection);
     EXPECT_TRUE(send->Option1->isChecked());
     for (QWidget* w : std::initializer_list<QWidget*>{send->imgSchedule, send->imgScheduledMessageQ,
                                                       out->Picture15, send->dtSchDate})
         EXPECT_FALSE(w->isVisibleTo(&window) && w->isEnabled()) << w->objectName().toStdString();
-    out->schedulebox->addItem("[5] 5/12/2026 16:19:00 +441 a 5/12/2026 16:19:00");
+    poll.stop();
     blink.timeout();
-    EXPECT_FALSE(poll.isActive()) << "interval 0 means not running";
+    EXPECT_FALSE(poll.isActive());
+    send->applyConnectionLayout(ConnectionType::NotChosen);
+    EXPECT_EQ(poll.interval(), 0) << "nothing chosen changes nothing";
 }
 
 TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
