@@ -17,21 +17,17 @@ TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoices) {
         const char* text;
         MessageBox::Icon icon;
     } cases[] = {
+        // clang-format off
         {{}, -1, "The Outbox is empty. No messages to delete        ", MessageBox::Icon::Warning},
-        {{"Accepted::" + kWaiting},
-         0,
-         "Message has been processed. Cannot be deleted        ",
+        {{"Accepted::" + kWaiting}, 0, "Message has been processed. Cannot be deleted        ",
          MessageBox::Icon::Warning},
-        {{kWaiting, "Processing::" + kWaiting},
-         1,
-         "Message is being processed. Cannot be deleted        ",
-         MessageBox::Icon::Warning},
-        {{"Remove::" + kWaiting},
-         0,
-         "Message is being deleted. Cannot be deleted        ",
+        {{kWaiting, "Processing::" + kWaiting}, 1,
+         "Message is being processed. Cannot be deleted        ", MessageBox::Icon::Warning},
+        {{"Remove::" + kWaiting}, 0, "Message is being deleted. Cannot be deleted        ",
          MessageBox::Icon::Warning},
         {{kWaiting}, -1, "No message selected in outbox.", MessageBox::Icon::None},
         {{kWaiting}, 5, "No message selected in outbox.", MessageBox::Icon::None},
+        // clang-format on
     };
     for (const Case& c : cases) {
         ScriptedMessageBox boxes;
