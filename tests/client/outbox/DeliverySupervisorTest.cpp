@@ -1,4 +1,5 @@
 #include "client/outbox/DeliverySupervisor.h"
+#include "FakeSendBox.h"
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/EntryDateTime.h"
 #include "client/outbox/EntryList.h"
@@ -16,19 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct FakeControls : DeliveryControls {
-    void setConfigureEnabled(bool e) override { configure = e; }
-    void startPoll() override { poll = true; }
-    void stopPoll() override { poll = false; }
-    bool pollRunning() const override { return poll; }
-    bool queueMode() const override { return queue; }
-    void stopBlinking() override { ++blinkStops; }
-    bool configure = false;
-    bool poll = false;
-    bool queue = true;
-    int blinkStops = 0;
-};
 
 const QString kE1 = "[1] 05/12/2026 16:20:00 +441 one";
 // A status word inside the text is no status.
@@ -61,7 +49,7 @@ struct DeliveryTest : ::testing::Test {
     FakeClock clock;
     ScriptedMessageBox boxes;
     StringEntryList outbox, queue, schedule;
-    FakeControls controls;
+    FakeSendBox controls;
     FakeLauncher launcher;
     ClientSettings settings;
     QString currentOperator = "CEL";

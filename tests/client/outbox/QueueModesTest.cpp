@@ -1,36 +1,11 @@
 #include "client/outbox/QueueModes.h"
+#include "FakeSendBox.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// The Send box: answers from its fields and logs what the rules do to it, in order.
-struct FakeBox : QueueControls {
-    void setConfigureEnabled(bool e) override { log += e ? "configure+ " : "configure- "; }
-    void startPoll() override { log += "poll+ "; }
-    void stopPoll() override { log += "poll- "; }
-    bool pollRunning() const override { return poll; }
-    bool queueMode() const override { return queue; }
-    void stopBlinking() override {}
-    void setQueueMode(bool q) override { log += q ? "queue " : "immediate "; }
-    void setSendQueueEnabled(bool e) override { log += e ? "sendQueue+ " : "sendQueue- "; }
-    void focusQueueMode() override { log += "focusQueue "; }
-    bool blinking() const override { return blink; }
-    void setBlinking(bool on) override { log += (blink = on) ? "blink+ " : "blink- "; }
-    void showSendQueue(bool caption, bool bold) override {
-        log += !caption ? "'' " : bold ? "BOLD " : "plain ";
-    }
-    QDate date() const override { return day; }
-    QTime time() const override { return at; }
-    void setTime(const QTime& t) override { log += t.toString("HH:mm "); }
-    void focusTime() override { log += "focusTime "; }
-    bool queue = true, poll = false, blink = false;
-    QDate day{2026, 12, 5};
-    QTime at{0, 0};
-    QString log;
-};
 
 QStringList shown(const QString& text) {
     return text.isEmpty() ? QStringList{} : QStringList{text};
@@ -57,7 +32,7 @@ TEST(QueueModes, ModesAreRefusedWhileTheOutboxHoldsEntries) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.log.toStdString());
         ScriptedMessageBox boxes;
-        FakeBox box;
+        FakeSendBox box;
         QueueModes modes(box);
         c.option == 1 ? modes.Option1_Click(c.outbox, c.modem) : modes.Option2_Click(c.outbox);
         EXPECT_EQ(box.log, c.log);
@@ -86,7 +61,7 @@ TEST(QueueModes, Timer2BlinksAndKeepsThePollAliveForScheduledEntries) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.log.toStdString());
-        FakeBox box;
+        FakeSendBox box;
         box.queue = c.queue;
         box.poll = c.poll;
         box.blink = c.blink;
@@ -122,7 +97,7 @@ TEST(QueueModes, ScheduleRefusalsAndConfirmation) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
         ScriptedMessageBox boxes;
-        FakeBox box;
+        FakeSendBox box;
         box.queue = c.queue;
         box.day = c.day;
         box.at = c.time;
