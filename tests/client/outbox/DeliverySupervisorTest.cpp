@@ -194,7 +194,7 @@ TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
     state("CRASH");
     outbox.append("Processing::" + kE1);
     queued(kE2);
-    controls.configure = false;
+    controls.queue = false; // so only the crash handling enables Configure
     supervisor.Timer1_Timer();
     EXPECT_EQ(boxes.texts(), QStringList{kCrashText});
     EXPECT_TRUE(boxes.last().title == "Quorvel Warning" &&
