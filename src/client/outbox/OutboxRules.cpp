@@ -1,5 +1,6 @@
 #include "client/outbox/OutboxRules.h"
 
+#include "client/outbox/EntryList.h"
 #include "common/MessageBox.h"
 
 namespace {
@@ -20,10 +21,11 @@ constexpr PrefixRefusal kRefusals[] = {
 
 } // namespace
 
-OutboxRules::DeleteOutcome OutboxRules::DeleteSelected(const QStringList& entries, int selected) {
+bool OutboxRules::DeleteSelected(EntryList& outbox, int selected) {
+    const QStringList entries = outbox.all();
     if (entries.isEmpty()) {
         MessageBox::show(kEmpty, kQuorvelWarning, MessageBox::Icon::Warning);
-        return {};
+        return false;
     }
     if (selected >= entries.size())
         selected = -1;
@@ -32,21 +34,24 @@ OutboxRules::DeleteOutcome OutboxRules::DeleteSelected(const QStringList& entrie
         if (text.startsWith(QLatin1String(r.start))) {
             MessageBox::show(QString::fromLatin1(r.text), kQuorvelWarning,
                              MessageBox::Icon::Warning);
-            return {};
+            return false;
         }
     }
     if (selected < 0) {
         MessageBox::show("No message selected in outbox.", kQuorvelWarning);
-        return {};
+        return false;
     }
     const auto answer = MessageBox::show("Are you sure you want to remove the selected message?",
                                          "Quorvel", MessageBox::Icon::None,
                                          MessageBox::Buttons::YesNo, MessageBox::Answer::No);
-    DeleteOutcome out;
-    out.highlightLast = true;
-    if (answer == MessageBox::Answer::Yes)
-        out.removeIndex = selected;
-    return out;
+    if (answer == MessageBox::Answer::Yes) {
+        // The poll runs while the question is open: the entry is found again
+        // by its text, and one that was handed on meanwhile stays.
+        const int now = int(outbox.all().indexOf(text));
+        if (now >= 0)
+            outbox.removeAt(now);
+    }
+    return true;
 }
 
 bool OutboxRules::RemoveAll(int count) {

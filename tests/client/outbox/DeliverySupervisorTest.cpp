@@ -1,4 +1,5 @@
 #include "client/outbox/DeliverySupervisor.h"
+#include "FakeSendBox.h"
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/EntryDateTime.h"
 #include "client/outbox/EntryList.h"
@@ -17,23 +18,13 @@
 
 namespace {
 
-struct FakeControls : DeliveryControls {
-    void setConfigureEnabled(bool e) override { configure = e; }
-    void startPoll() override { poll = true; }
-    void stopPoll() override { poll = false; }
-    bool pollRunning() const override { return poll; }
-    bool queueMode() const override { return queue; }
-    void stopBlinking() override { ++blinkStops; }
-    bool configure = false;
-    bool poll = false;
-    bool queue = true;
-    int blinkStops = 0;
-};
-
 const QString kE1 = "[1] 05/12/2026 16:20:00 +441 one";
 // A status word inside the text is no status.
 const QString kE2 = "[2] 05/12/2026 16:20:00 +442 Order status: Accepted:: two";
 const QString kE3 = "[12] 05/12/2026 16:20:00 +443 twelve";
+const QString kCrashText =
+    "No modem detected on the selected port. You will not be able to send any SMS "
+    "messages.\r\nSelect CONFIGURE button to choose correct a valid port and try again.";
 
 struct DeliveryTest : ::testing::Test {
     DeliveryTest()
@@ -58,7 +49,7 @@ struct DeliveryTest : ::testing::Test {
     FakeClock clock;
     ScriptedMessageBox boxes;
     StringEntryList outbox, queue, schedule;
-    FakeControls controls;
+    FakeSendBox controls;
     FakeLauncher launcher;
     ClientSettings settings;
     QString currentOperator = "CEL";
@@ -69,17 +60,33 @@ struct DeliveryTest : ::testing::Test {
 } // namespace
 
 TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
+    // Nothing to send: Queue Messages leaves the poll stopped, Send Immediately polls on.
+    state("START");
+    controls.poll = true;
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(!controls.poll && controls.configure);
+    controls.queue = false;
+    supervisor.Timer1_Timer();
+    EXPECT_TRUE(controls.poll && launcher.starts.isEmpty());
+
     queued(kE1);
     queued(kE2);
     state("INUSE");
     supervisor.Timer1_Timer();
-    EXPECT_TRUE(launcher.starts.isEmpty());
-    EXPECT_EQ(queue.count(), 2);
+    EXPECT_TRUE(launcher.starts.isEmpty() && queue.count() == 2);
     EXPECT_EQ(outbox.items(), (QStringList{kE1, kE2}));
     EXPECT_EQ(stateBytes(), QByteArray("INUSE\r\n"));
 
     state("START");
+    QString nested = "not run";
+    clock.onWait([&](qint64) { // a tick inside the start's wait does nothing
+        controls.log.clear();
+        supervisor.Timer1_Timer();
+        nested = controls.log;
+    });
     supervisor.Timer1_Timer();
+    clock.onWait(nullptr);
+    EXPECT_EQ(nested, "");
     EXPECT_EQ(stateBytes(), QByteArray("CEL\r\n"));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom), QByteArray("Cellnet\r\n"));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentQueue), QByteArray("Cellnet  2\r\n"));
@@ -88,14 +95,11 @@ TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
     EXPECT_EQ(launcher.starts[0],
               inst.root() + "/NOM/UK/Cellnet/Brindle in " + QDir::currentPath());
     EXPECT_EQ(clock.totalWaitedMs(), 2000);
-    EXPECT_TRUE(queue.isEmpty());
-    EXPECT_TRUE(controls.poll);
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(queue.isEmpty() && controls.poll && boxes.shown().isEmpty());
     // Brindle runs but has not written "INUSE" yet; a new entry arrives.
     queue.append(kE1);
     supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 1);
-    EXPECT_EQ(queue.count(), 1);
+    EXPECT_TRUE(launcher.starts.size() == 1 && queue.count() == 1);
 
     // Requested, complete or any other word is idle once the run has ended.
     for (const char* word : {"CEL", "COMPLETE", "anything"}) {
@@ -139,12 +143,10 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     queued(kE1);
     launcher.problem = "No such file or directory";
     supervisor.Timer1_Timer();
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.last().text, told("No such file or directory"));
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
-    EXPECT_EQ(outbox.items(), QStringList{kE1}) << "still deletable";
-    EXPECT_EQ(queue.items(), QStringList{kE1});
+    EXPECT_EQ(boxes.texts(), QStringList{told("No such file or directory")});
+    EXPECT_TRUE(boxes.last().title == "Quorvel Warning" &&
+                boxes.last().icon == MessageBox::Icon::Warning);
+    EXPECT_EQ(outbox.items() + queue.items(), (QStringList{kE1, kE1})) << "still deletable";
     EXPECT_TRUE(controls.poll);
 
     // The polls of the next minute neither try nor tell nor wait.
@@ -152,8 +154,7 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
         clock.advanceMs(1000);
         supervisor.Timer1_Timer();
     }
-    EXPECT_EQ(launcher.checks, 1);
-    EXPECT_EQ(clock.totalWaitedMs(), 0);
+    EXPECT_TRUE(launcher.checks == 1 && clock.totalWaitedMs() == 0);
 
     // A minute on it tries again, silently; now the start itself fails.
     launcher.problem.clear();
@@ -161,8 +162,7 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     clock.advanceMs(1000);
     supervisor.Timer1_Timer();
     supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 1);
-    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_TRUE(launcher.starts.size() == 1 && boxes.shown().size() == 1);
     EXPECT_EQ(outbox.items(), QStringList{kE1});
     EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
 
@@ -170,15 +170,14 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     supervisor.Command2_Click();
     supervisor.Timer1_Timer();
     EXPECT_EQ(launcher.starts.size(), 2);
-    ASSERT_EQ(boxes.shown().size(), 2);
-    EXPECT_EQ(boxes.last().text, told("execv: Exec format error"));
+    EXPECT_EQ(boxes.texts().last(), told("execv: Exec format error"));
 
     launcher.startError.clear();
     supervisor.Command2_Click();
     supervisor.Timer1_Timer();
     EXPECT_EQ(launcher.starts.size(), 3);
     EXPECT_EQ(outbox.items(), QStringList{"Processing::" + kE1});
-    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_TRUE(queue.isEmpty() && boxes.shown().size() == 2);
     EXPECT_EQ(stateBytes(), QByteArray("CEL\r\n"));
 }
 
@@ -203,36 +202,19 @@ TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
     state("CRASH");
     outbox.append("Processing::" + kE1);
     queued(kE2);
-    controls.configure = false;
+    controls.queue = false; // so only the crash handling enables Configure
     supervisor.Timer1_Timer();
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.last().text,
-              "No modem detected on the selected port. You will not be able to send any SMS "
-              "messages.\r\nSelect CONFIGURE button to choose correct a valid port and try again.");
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::None);
-    EXPECT_TRUE(outbox.isEmpty());
+    EXPECT_EQ(boxes.texts(), QStringList{kCrashText});
+    EXPECT_TRUE(boxes.last().title == "Quorvel Warning" &&
+                boxes.last().icon == MessageBox::Icon::None);
     EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom),
               QByteArray("NOM Failed. Queued Messages\r\n"));
-    EXPECT_TRUE(controls.configure);
-    EXPECT_TRUE(launcher.starts.isEmpty());
+    EXPECT_TRUE(outbox.isEmpty() && controls.configure && launcher.starts.isEmpty());
 
     supervisor.Timer1_Timer();
     EXPECT_EQ(boxes.shown().size(), 1) << "the next poll is idle";
     EXPECT_EQ(launcher.starts.size(), 1);
-}
-
-TEST_F(DeliveryTest, QueueModeWithAnEmptyOutboxLeavesThePollStopped) {
-    state("START");
-    controls.queue = true;
-    controls.poll = true;
-    supervisor.Timer1_Timer();
-    EXPECT_FALSE(controls.poll);
-    EXPECT_TRUE(controls.configure);
-    controls.queue = false;
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(controls.poll) << "Send Immediately keeps polling";
 }
 
 // A run in use whose alive counter stays still is dead: after ten seconds once
@@ -256,11 +238,10 @@ TEST_F(DeliveryTest, ASilentAliveCounterIsACrashAChangingOneIsNot) {
         s.Timer1_Timer();
         clock.advanceMs(silentMs - 1000);
         s.Timer1_Timer();
-        EXPECT_TRUE(boxes.shown().isEmpty() && nomAlive) << running;
-        EXPECT_EQ(launcher.terminated, 0) << running;
+        EXPECT_TRUE(boxes.shown().isEmpty() && nomAlive && !launcher.terminated) << running;
         clock.advanceMs(1000);
         s.Timer1_Timer();
-        EXPECT_EQ(boxes.shown().size(), 1) << running;
+        EXPECT_EQ(boxes.texts(), QStringList{kCrashText}) << running;
         EXPECT_EQ(launcher.terminated, running ? 1 : 0);
         EXPECT_EQ(fresh.bytes(ExchangeFiles::kStateFile), QByteArray("START\r\n"));
         EXPECT_TRUE(outbox.isEmpty());
@@ -296,19 +277,17 @@ TEST_F(DeliveryTest, EntriesAnEndedRunLeftInTheInboxStartAnotherRun) {
     EXPECT_TRUE(launcher.starts.isEmpty());
     run.reset();
     state("COMPLETE");
-    supervisor.Timer1_Timer();
-    ASSERT_EQ(launcher.starts.size(), 1);
-    launcher.alive = false; // it ended without taking them
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 1);
-    clock.advanceMs(5000);
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 2);
-    launcher.alive = false;
-    outbox.clear();
-    clock.advanceMs(5000);
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 2);
+    // Once, then again each five seconds while they wait; none for a cleared outbox.
+    QList<int> starts;
+    for (int ms : {0, 0, 5000, 5000}) {
+        if (starts.size() == 3)
+            outbox.clear();
+        clock.advanceMs(ms);
+        supervisor.Timer1_Timer();
+        starts << int(launcher.starts.size());
+        launcher.alive = false; // it ended without taking them
+    }
+    EXPECT_EQ(starts, (QList<int>{1, 1, 2, 2}));
 }
 
 // The start lock makes "running?" and the start one step for every starter;
@@ -370,20 +349,6 @@ TEST_F(DeliveryTest, SendQueueStartsThePollOrHandsTheOutboxToTheInternet) {
     }
     EXPECT_EQ(submitted, 1);
     EXPECT_EQ(controls.blinkStops, 4);
-}
-
-TEST_F(DeliveryTest, AClickDuringTheStartWaitDoesNotRunASecondPoll) {
-    state("START");
-    queued(kE1);
-    int nested = 0;
-    clock.onWait([&](qint64) {
-        controls.poll = true;
-        supervisor.Timer1_Timer(); // what a timer tick inside the wait would do
-        ++nested;
-    });
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(nested, 1);
-    EXPECT_EQ(launcher.starts.size(), 1);
 }
 
 TEST(EntryDateTime, ReadsBothForms) {

@@ -39,24 +39,18 @@ TEST(MessageAssembler, CutLengthAndSuffixInEveryMode) {
         QList<int> pieceLengths; // the last one includes its blank
         QString lastSuffix;
     } cases[] = {
+        // clang-format off
         {"exactly PartLength is one part", "PAGEIN" + kSig14, true, 119, {120}, " P1/1" + tail},
         {"one more is two", "PAGEIN" + kSig14, true, 120, {119, 2}, " P2/2" + tail},
-        {"empty signature, page info",
-         "PAGEIN",
-         true,
-         280,
-         {133, 133, 15},
+        {"empty signature, page info", "PAGEIN", true, 280, {133, 133, 15},
          " P3/3  05/12/2026 16:20:00"},
         {"signature off cuts at 160", "PAGEIN" + kSig14, false, 161, {160, 2}, ""},
         {"signature off, exactly 160", "PAGEIN" + kSig14, false, 160, {161}, ""},
-        {"no page info: signature without a blank",
-         "NOPAGE" + kSig14,
-         true,
-         300,
-         {146, 146, 9},
+        {"no page info: signature without a blank", "NOPAGE" + kSig14, true, 300, {146, 146, 9},
          kSig14},
         {"empty line: no flag, no signature", "", true, 320, {160, 161}, ""},
         {"bare signature counts as page info", kSig14, true, 120, {119, 2}, " P2/2" + tail},
+        // clang-format on
     };
     for (const Case& c : cases) {
         const auto plan = MessageAssembler::planImmediate(

@@ -1,5 +1,6 @@
 #include "client/outbox/OutboxRules.h"
-#include "support/ScriptedMessageBox.h"
+#include "client/outbox/EntryList.h"
+#include "support/WidgetTest.h"
 
 #include <gtest/gtest.h>
 
@@ -16,31 +17,27 @@ TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoices) {
         const char* text;
         MessageBox::Icon icon;
     } cases[] = {
+        // clang-format off
         {{}, -1, "The Outbox is empty. No messages to delete        ", MessageBox::Icon::Warning},
-        {{"Accepted::" + kWaiting},
-         0,
-         "Message has been processed. Cannot be deleted        ",
+        {{"Accepted::" + kWaiting}, 0, "Message has been processed. Cannot be deleted        ",
          MessageBox::Icon::Warning},
-        {{kWaiting, "Processing::" + kWaiting},
-         1,
-         "Message is being processed. Cannot be deleted        ",
-         MessageBox::Icon::Warning},
-        {{"Remove::" + kWaiting},
-         0,
-         "Message is being deleted. Cannot be deleted        ",
+        {{kWaiting, "Processing::" + kWaiting}, 1,
+         "Message is being processed. Cannot be deleted        ", MessageBox::Icon::Warning},
+        {{"Remove::" + kWaiting}, 0, "Message is being deleted. Cannot be deleted        ",
          MessageBox::Icon::Warning},
         {{kWaiting}, -1, "No message selected in outbox.", MessageBox::Icon::None},
         {{kWaiting}, 5, "No message selected in outbox.", MessageBox::Icon::None},
+        // clang-format on
     };
     for (const Case& c : cases) {
         ScriptedMessageBox boxes;
-        const auto out = OutboxRules::DeleteSelected(c.entries, c.selected);
+        StringEntryList outbox(c.entries);
+        EXPECT_FALSE(OutboxRules::DeleteSelected(outbox, c.selected)) << c.text;
         ASSERT_EQ(boxes.shown().size(), 1) << c.text;
         EXPECT_EQ(boxes.last().text, c.text);
         EXPECT_EQ(boxes.last().title, "Quorvel Warning");
         EXPECT_EQ(boxes.last().icon, c.icon) << c.text;
-        EXPECT_EQ(out.removeIndex, -1) << c.text;
-        EXPECT_FALSE(out.highlightLast) << c.text;
+        EXPECT_EQ(outbox.items(), c.entries) << c.text;
     }
 }
 
@@ -57,7 +54,8 @@ TEST(OutboxRules, DeleteAndRemoveAllAskAndActOnlyOnYes) {
     for (auto [answer, yes] : {std::pair{Answer::Yes, true}, std::pair{Answer::No, false}}) {
         ScriptedMessageBox boxes;
         boxes.answerNext(answer);
-        const auto out = OutboxRules::DeleteSelected(entries, 1);
+        StringEntryList outbox(entries);
+        EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, 1));
         boxes.answerNext(answer);
         EXPECT_EQ(OutboxRules::RemoveAll(3), yes);
         EXPECT_EQ(boxes.texts(),
@@ -68,12 +66,27 @@ TEST(OutboxRules, DeleteAndRemoveAllAskAndActOnlyOnYes) {
             EXPECT_EQ(b.buttons, MessageBox::Buttons::YesNo);
             EXPECT_EQ(b.defaultButton, Answer::No);
         }
-        EXPECT_EQ(out.removeIndex, yes ? 1 : -1);
-        EXPECT_TRUE(out.highlightLast);
+        EXPECT_EQ(outbox.items(), yes ? QStringList{kWaiting} : entries);
     }
 }
 
-// A delete finds its entry again by its key after the question.
+// The poll runs while the question is open: the chosen entry is found again
+// by its text, and one handed on meanwhile stays.
+TEST(OutboxRules, DeleteFindsItsEntryAgainAfterTheQuestion) {
+    const QStringList abcd{"[1] a +1 a", "[2] b +1 b", "[3] c +1 c", "[4] d +1 d"};
+    StringEntryList outbox(abcd);
+    ScriptedMessageBox boxes;
+    std::function<void()> meanwhile = [&] { outbox.removeAt(0); };
+    PeekingMessageBox peek([&](const MessageBox::Request&) { meanwhile(); });
+    boxes.answerNext(Answer::Yes);
+    EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, 1)); // [2] moved up meanwhile
+    EXPECT_EQ(outbox.items(), (QStringList{abcd[2], abcd[3]}));
+    meanwhile = [&] { outbox.set(0, "Processing::" + abcd[2]); };
+    boxes.answerNext(Answer::Yes);
+    EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, 0)); // handed on meanwhile: it stays
+    EXPECT_EQ(outbox.items(), (QStringList{"Processing::" + abcd[2], abcd[3]}));
+}
+
 TEST(OutboxRules, ExactPositionIsTheLastEntryContainingTheKey) {
     const QStringList entries{"[1] a +1 x", "Processing::[12] b +1 y", "[1] c +1 z", "[2] d +1 w"};
     int pos = -7;

@@ -8,10 +8,7 @@
 #include "client/outbox/ui/SendPanel.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
-#include "common/InstallPath.h"
 #include "common/IntervalTimer.h"
-#include "common/LineFile.h"
-#include "common/MessageBox.h"
 #include "ui/ClickableLabel.h"
 
 #include <QAbstractItemModel>
@@ -38,7 +35,7 @@ DeliveryController::DeliveryController(SendPanel& controls, OutboxPanel& lists, 
       m_queue(lists.ListCellnet), m_schedule(lists.schedulebox) {
     m_supervisor = std::make_unique<DeliverySupervisor>(
         m_appPath, DeliverySupervisor::Lists{m_outbox, m_queue, m_schedule},
-        static_cast<DeliveryControls&>(*this), *m_launcher, m_settings, currentOperator, nomAlive);
+        static_cast<QueueControls&>(*this), *m_launcher, m_settings, currentOperator, nomAlive);
     m_supervisor->addOperatorQueue = [this](const QString& entry) {
         if (addOperatorQueue)
             addOperatorQueue(entry);
@@ -101,127 +98,65 @@ void DeliveryController::setBlinking(bool on) {
 }
 
 void DeliveryController::stopBlinking() {
-    setBlinking(false);
-    QFont f = m_c.Command2->font();
-    f.setBold(false);
-    m_c.Command2->setFont(f);
-    m_c.Command2->setText(kSendQueue);
-    m_blinkShown = false;
+    m_modes.stopBlinking();
 }
 
-// --- queue modes --------------------------------------------------------------------
+void DeliveryController::setQueueMode(bool queue) {
+    (queue ? m_c.Option1 : m_c.Option2)->setChecked(true);
+}
+void DeliveryController::setSendQueueEnabled(bool enabled) {
+    m_c.Command2->setEnabled(enabled);
+}
+void DeliveryController::focusQueueMode() {
+    m_c.Option1->setFocus();
+}
+void DeliveryController::showSendQueue(bool caption, bool bold) {
+    QFont f = m_c.Command2->font();
+    f.setBold(bold);
+    m_c.Command2->setFont(f);
+    m_c.Command2->setText(caption ? kSendQueue : QString());
+}
+QDate DeliveryController::date() const {
+    return m_c.dtSchDate->date();
+}
+QTime DeliveryController::time() const {
+    return m_c.txttime->time();
+}
+void DeliveryController::setTime(const QTime& time) {
+    m_c.txttime->setTime(time);
+}
+void DeliveryController::focusTime() {
+    m_c.txttime->setFocus();
+}
+
+// --- queue modes and scheduling -------------------------------------------------------
 
 void DeliveryController::Option1_Click() {
-    if (m_lists.outbox->count() > 0) {
-        MessageBox::show("The Outbox is not empty. Messages cannot be Queued        ",
-                         kQuorvelWarning, MessageBox::Icon::Warning);
-        m_c.Option2->setChecked(true);
-        m_c.Command2->setEnabled(false);
-        m_c.cmdConfigure->setEnabled(false);
-        m_poll.start();
-        return;
-    }
-    m_c.Option1->setChecked(true);
-    m_c.Command2->setEnabled(true);
-    m_c.cmdConfigure->setEnabled(true);
-    m_poll.stop();
-    if (m_settings.isModem())
-        MessageBox::show("All New Messages in the Outbox will be Queued        ", kQuorvelWarning,
-                         MessageBox::Icon::Warning);
+    m_modes.Option1_Click(m_lists.outbox->count(), m_settings.isModem());
 }
 
 void DeliveryController::Option2_Click() {
-    if (m_lists.outbox->count() > 0) {
-        m_c.Option1->setChecked(true);
-        m_c.Option1->setFocus();
-        return;
-    }
-    m_c.txttime->setTime(QTime(0, 0));
-    m_c.Option2->setChecked(true);
-    m_c.Command2->setEnabled(false);
-    m_c.cmdConfigure->setEnabled(false);
-    m_poll.start();
-    MessageBox::show("All New Messages in the Outbox will be Sent Immediately        ",
-                     kQuorvelWarning, MessageBox::Icon::Warning);
+    m_modes.Option2_Click(m_lists.outbox->count());
 }
 
 void DeliveryController::Timer2_Timer() {
-    if (!m_settings.isModem() && m_lists.outbox->count() == 0)
-        stopBlinking();
-    if (m_lists.schedulebox->count() > 0) {
-        // Keeps the poll alive for due entries; an interval of 0 never runs it.
-        if (!m_poll.isActive())
-            m_poll.start();
-        return;
-    }
-    if (m_c.Option1->isChecked() && m_lists.outbox->count() == 0) {
-        m_c.cmdConfigure->setEnabled(true);
-        m_poll.stop();
-    }
-    if (blinking()) {
-        m_blinkShown = !m_blinkShown;
-        QFont f = m_c.Command2->font();
-        f.setBold(m_blinkShown);
-        m_c.Command2->setFont(f);
-        m_c.Command2->setText(m_blinkShown ? kSendQueue : QString());
-    }
+    m_modes.Timer2_Timer(m_lists.outbox->count(), m_lists.schedulebox->count(),
+                         m_settings.isModem());
 }
 
-// --- scheduling ---------------------------------------------------------------------
-
 void DeliveryController::imgSchedule_Click() {
-    if (!m_settings.isModem()) {
-        MessageBox::show("The scheduling facility is only available in Modem connection option",
-                         kQuorvelWarning);
-        return;
-    }
-    const QTime time = m_c.txttime->time();
-    const QTime hourMinute(time.hour(), time.minute());
-    if (m_c.Option2->isChecked()) {
-        MessageBox::show("Message cannot be scheduled in Send Immediately mode.", kQuorvelWarning);
-        return;
-    }
-    const QDate date = m_c.dtSchDate->date();
-    const QDateTime when(date, hourMinute);
-    if (hourMinute == QTime(0, 0) || when <= Clock::instance().now()) {
-        MessageBox::show("Schedule time is not valid.", kQuorvelWarning);
-        m_c.txttime->setFocus();
-        return;
-    }
-    if (!buildScheduledEntries || !buildScheduledEntries())
-        return;
-    MessageBox::show("The scheduled message(s) will be sent at " + hourMinute.toString("hh:mm") +
-                         " on " + date.toString("d/M/yyyy") + ".",
-                     kQuorvelWarning, MessageBox::Icon::Information);
-    m_c.txttime->setTime(QTime(0, 0));
+    m_modes.imgSchedule_Click(m_settings.isModem(), Clock::instance().now(), buildScheduledEntries);
 }
 
 void DeliveryController::offerSavedEntries() {
-    const QString file = InstallPath::resolve(m_appPath(), MessageLists::kScheduledFile);
-    QStringList saved;
-    for (const QString& line : LineFile::readAll(file))
-        if (!line.trimmed().isEmpty())
-            saved << line;
-    if (saved.isEmpty())
-        return;
-    const QString question =
-        QStringLiteral("There are some Pending Queued messages. Do you want to send or delete it?");
-    const QString choices = QStringLiteral(" Choose Yes to send, No to delete.");
-    const auto answer =
-        MessageBox::show(question + QStringLiteral("\r\n") + choices, kQuorvelWarning,
-                         MessageBox::Icon::None, MessageBox::Buttons::YesNo);
-    if (answer == MessageBox::Answer::Yes)
+    const QStringList saved = QueueModes::offerSavedEntries(m_appPath());
+    if (!saved.isEmpty())
         m_lists.schedulebox->addItems(saved); // saves the file again
-    else
-        LineFile::truncate(file);
 }
 
 void DeliveryController::saveScheduledEntries() {
     m_savePending = false;
-    const QString app = m_appPath();
-    if (app.isEmpty())
-        return;
-    LineFile::rewrite(InstallPath::resolve(app, MessageLists::kScheduledFile), m_schedule.all());
+    QueueModes::saveScheduledEntries(m_appPath(), m_schedule.all());
 }
 
 // --- the three lists ------------------------------------------------------------------

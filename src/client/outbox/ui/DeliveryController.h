@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/outbox/DeliverySupervisor.h"
+#include "client/outbox/QueueModes.h"
 #include "client/outbox/ui/ListWidgetEntryList.h"
 
 #include <QObject>
@@ -17,7 +18,7 @@ class SendPanel;
 // The main window's delivery: the poll on Timer1, the queue modes, the Send
 // Queue reminder on Timer2, scheduling, the saved scheduled entries and the
 // three message lists.
-class DeliveryController : public QObject, private DeliveryControls {
+class DeliveryController : public QObject, private QueueControls {
     Q_OBJECT
 public:
     DeliveryController(SendPanel& controls, OutboxPanel& lists, IntervalTimer& poll,
@@ -47,8 +48,8 @@ public:
     // Keeps Config\ScdMsgs.rcv equal to the scheduled list, so a crash loses none.
     void saveScheduledEntries();
 
-    bool blinking() const;
-    void setBlinking(bool on);
+    bool blinking() const override;
+    void setBlinking(bool on) override;
 
 private:
     void setConfigureEnabled(bool enabled) override;
@@ -57,6 +58,14 @@ private:
     bool pollRunning() const override;
     bool queueMode() const override;
     void stopBlinking() override;
+    void setQueueMode(bool queue) override;
+    void setSendQueueEnabled(bool enabled) override;
+    void focusQueueMode() override;
+    void showSendQueue(bool caption, bool bold) override;
+    QDate date() const override;
+    QTime time() const override;
+    void setTime(const QTime& time) override;
+    void focusTime() override;
     void openList(const QString& caption, const QString& tag);
 
     SendPanel& m_c;
@@ -69,6 +78,6 @@ private:
     ListWidgetEntryList m_queue;
     ListWidgetEntryList m_schedule;
     std::unique_ptr<DeliverySupervisor> m_supervisor;
-    bool m_blinkShown = false;
+    QueueModes m_modes{*this};
     bool m_savePending = false;
 };

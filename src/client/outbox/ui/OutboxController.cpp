@@ -3,6 +3,7 @@
 #include "client/outbox/OperatorInbox.h"
 #include "client/outbox/OutboxEntry.h"
 #include "client/outbox/OutboxRules.h"
+#include "client/outbox/ui/ListWidgetEntryList.h"
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/frmDisplaySelMsgDetls.h"
 #include "client/settings/ClientSettings.h"
@@ -54,17 +55,8 @@ QStringList OutboxController::listedEntries() const {
 }
 
 void OutboxController::Picture12_Click() {
-    const QStringList before = outboxEntries();
-    const auto outcome = OutboxRules::DeleteSelected(before, highlighted(m_c.outbox));
-    if (outcome.removeIndex >= 0) {
-        // The poll runs while the question is open: the entry is found again
-        // by its text, and one that was handed on meanwhile stays.
-        const QString chosen = before.at(outcome.removeIndex);
-        const int now = int(outboxEntries().indexOf(chosen));
-        if (now >= 0)
-            delete m_c.outbox->takeItem(now);
-    }
-    if (outcome.highlightLast && m_c.outbox->count() > 0) {
+    ListWidgetEntryList outbox(m_c.outbox);
+    if (OutboxRules::DeleteSelected(outbox, highlighted(m_c.outbox)) && m_c.outbox->count() > 0) {
         m_c.outbox->setCurrentRow(m_c.outbox->count() - 1);
         m_c.outbox->setFocus();
     }

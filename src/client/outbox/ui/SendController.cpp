@@ -3,6 +3,7 @@
 #include "client/outbox/ComposedMessageSource.h"
 #include "client/outbox/EventPacer.h"
 #include "client/outbox/OperatorInbox.h"
+#include "client/outbox/QueueModes.h"
 #include "client/outbox/RecipientSource.h"
 #include "client/outbox/SignatureInputs.h"
 #include "client/outbox/ui/OutboxController.h"
@@ -18,12 +19,6 @@
 #include <QRadioButton>
 #include <QTimeEdit>
 #include <QToolButton>
-
-namespace {
-
-const QString kSendQueue = QStringLiteral("Select SEND QUEUE button to send queued messages.");
-
-} // namespace
 
 SendController::SendController(SendPanel& controls, OutboxPanel& lists,
                                ComposedMessageSource& message, RecipientSource& recipients,
@@ -52,8 +47,7 @@ void SendController::Picture5_Click() {
                          MessageBox::Icon::Information);
         return;
     }
-    const QTime time = m_c.txttime->time();
-    if (QStringLiteral("%1:%2").arg(time.hour()).arg(time.minute()) != QStringLiteral("0:0")) {
+    if (QueueModes::scheduleSet(m_c.txttime->time())) {
         if (scheduleAction)
             scheduleAction();
         return;
@@ -164,8 +158,9 @@ bool SendController::BuildScheduledEntries() {
 void SendController::deliveryPrompt() {
     if (m_stopped)
         return; // the window has gone
-    if (m_settings.isModem() && !(m_c.Option1->isChecked() && m_lists.outbox->count() > 0))
+    if (!QueueModes::reminderDue(m_settings.isModem(), m_c.Option1->isChecked(),
+                                 m_lists.outbox->count()))
         return;
     m_c.Picture5->setProperty(kBlinkProperty, QStringLiteral("blink"));
-    MessageBox::show(kSendQueue, kQuorvelWarning, MessageBox::Icon::Information);
+    MessageBox::show(QueueModes::kReminder, kQuorvelWarning, MessageBox::Icon::Information);
 }
