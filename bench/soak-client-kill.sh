@@ -27,7 +27,7 @@ rc=0
 present() {
     local c=$soak_root/NOM/UK/Cellnet/Config
     cat "$c/Brindle.in" "$c/Brindle.tkn" "$c/Brindle.out" "$c/Brindle.rcv" \
-        "$soak_root/run/record.txt" 2>/dev/null | tr -d '\r' | grep -o '4477004[0-9]*' | sort -u
+        "$soak_root/run/record.txt" 2>/dev/null | tr -d '\r' | grep -o '4477004[0-9]*' | sort -u || true
 }
 
 for run in $(seq "$runs"); do
