@@ -6,6 +6,8 @@
 # the inbox or Brindle's journal, or refused by the centre (as many as the
 # refusals on the line). A clean run at the end sends what is left.
 #   bench/soak-faults.sh [sweeps] [seed]      (default 1 sweep)
+# Brindle.cfg allows one retry (line 22 = 1), so that a centre that never
+# answers ends the run in minutes (three unanswered cycles use up a retry).
 # The seed orders the switches and sizes the Sends. SOAK_BUILD=folder picks
 # the build (default build); SOAK_KEEP=1 keeps the installation.
 set -euo pipefail
@@ -16,6 +18,7 @@ RANDOM=$seed
 . bench/soak-lib.sh
 soak_install "${SOAK_BUILD:-build}"
 r=$soak_root
+sed -i '22s/.*/1\r/' "$r/NOM/UK/Cellnet/Config/Brindle.cfg"
 faults=("--no-dialtone" "--busy" "--no-carrier" "--busy --faulty-dials 2" "--silent-modem"
     "--garbage" "--no-id" "--no-go-ahead" "--reject-every 3" "--terse" "--capital-s"
     "--unterminated" "--silent-after 2" "--drop-after 2")
@@ -23,7 +26,7 @@ echo "soak-faults: seed $seed, $sweeps sweep(s) of ${#faults[@]} switches, insta
 start=$(date +%s)
 rc=0
 sends=0
-# One Send, then Brindle to its end (at most 10 minutes). Prints the state.
+# One Send, then Brindle to its end (at most 15 minutes). Prints the state.
 send_and_wait() {
     local n=$1 text=$2 numbers=()
     for i in $(seq "$n"); do
@@ -32,7 +35,7 @@ send_and_wait() {
     done
     "$r/bin/quorvel-send" --root "$r" --no-signature -m "$text" "${numbers[@]}" 2>>"$r/run/send.err" |
         sed -n 's/^Queued: //p' >> "$r/run/written.txt"
-    local until=$(($(date +%s) + 600))
+    local until=$(($(date +%s) + 900))
     while [ -n "$(soak_brindle_pids)" ] && [ "$(date +%s)" -lt "$until" ]; do sleep 0.2; done
     if [ -n "$(soak_brindle_pids)" ]; then
         echo "NO END"
