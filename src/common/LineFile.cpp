@@ -31,6 +31,19 @@ bool writeBytes(const QString& path, const QByteArray& bytes, QIODevice::OpenMod
     return ok && f.error() == QFileDevice::NoError;
 }
 
+bool writeAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 } // namespace
 
 namespace LineFile {
@@ -99,7 +112,21 @@ bool appendLines(const QString& path, const QStringList& lines) {
     QByteArray bytes = encodeLines(lines);
     if (endsOpenLine(path))
         bytes.prepend("\r\n");
-    return writeBytes(path, bytes, QIODevice::WriteOnly | QIODevice::Append);
+    if (!ensureParent(path))
+        return false;
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool sized = ::fstat(fd, &st) == 0;
+    bool ok = writeAll(fd, bytes);
+    // A full disk takes part of a line: cut it off again, or the next append
+    // would leave it behind as a line of its own.
+    if (!ok && sized)
+        (void)::ftruncate(fd, st.st_size);
+    ok = ::close(fd) == 0 && ok;
+    return ok;
 }
 
 bool rewriteInPlace(const QString& path, const QStringList& lines) {
@@ -133,19 +160,6 @@ int createTemporary(const QString& path, QString& name) {
             return fd;
     }
     return -1;
-}
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 bool replaceQuickly(const QString& path, const QByteArray& bytes) {

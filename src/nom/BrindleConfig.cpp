@@ -7,6 +7,7 @@
 #include "nom/StatusLog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,10 @@ const QString BrindleConfig::kEmptyConfig =
 namespace {
 
 constexpr int kConfigLines = 24;
+// The file is edited by hand: anything beyond these is no configuration, and
+// is refused before it can fill the memory, the log and the dial string.
+constexpr qint64 kMaxConfigBytes = 1 << 20;
+constexpr qsizetype kMaxConfigLine = 4096;
 
 // A whole number as the timers compute with it: digits, blanks around allowed.
 std::optional<qint64> wholeNumber(const QString& text, qint64 max) {
@@ -101,9 +106,21 @@ std::optional<LineSettings> BrindleConfig::lineSettings() const {
 }
 
 void BrindleConfig::ReadConfigFile(StatusLog& status) {
-    const QStringList lines =
-        LineFile::readAll(ExchangeFiles::path(appPath, ExchangeFiles::kConfig));
+    const QString file = ExchangeFiles::path(appPath, ExchangeFiles::kConfig);
+    m_problems.clear();
     linesRead = 0;
+    if (const qint64 size = QFileInfo(file).size(); size > kMaxConfigBytes) {
+        m_problems << QStringLiteral("Brindle.cfg is too large : %1 bytes").arg(size);
+        return;
+    }
+    const QStringList lines = LineFile::readAll(file);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines[i].size() > kMaxConfigLine) {
+            m_problems << QStringLiteral("Brindle.cfg line %1 is too long : %2 characters")
+                              .arg(i + 1)
+                              .arg(lines[i].size());
+            return;
+        }
     for (const QString& line : lines) {
         ++linesRead;
         switch (linesRead) {
@@ -145,7 +162,6 @@ void BrindleConfig::ReadConfigFile(StatusLog& status) {
         }
     }
 
-    m_problems.clear();
     if (linesRead < 5) {
         m_problems << kEmptyConfig;
         return;

@@ -87,12 +87,26 @@ void BrindleController::queueChanged() {
     emit queuesChanged(m_queue, m_sent);
 }
 
+namespace {
+
+// A status line names a hostile line by its start and length, so it cannot
+// flood the log and the window.
+QString shown(const QString& line) {
+    if (line.size() <= QueueEntry::kMaxLength)
+        return line;
+    return line.left(60) + QStringLiteral("... (%1 characters)").arg(line.size());
+}
+
+} // namespace
+
 void BrindleController::takeEntries(bool withCarryOver) {
     const QueueStore::Intake in = m_store->take(m_queue, withCarryOver);
     for (const QString& line : in.skippedFirstLines)
-        DisplayStatus(QStringLiteral("Skipped line 1 of Brindle.in : ") + line);
+        DisplayStatus(QStringLiteral("Skipped line 1 of Brindle.in : ") + shown(line));
     for (const QString& line : in.malformed)
-        DisplayStatus(QStringLiteral("Skipped malformed entry : ") + line);
+        DisplayStatus(QStringLiteral("Skipped malformed entry : ") + shown(line));
+    for (const QString& line : in.overLong)
+        DisplayStatus(QStringLiteral("Skipped over-long entry : ") + shown(line));
     if (!in.ok)
         DisplayStatus(QStringLiteral("Cannot write Brindle.tkn: entries left in the inbox"));
     for (const QString& f : in.notEmptied)

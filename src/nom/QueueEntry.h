@@ -9,6 +9,10 @@ struct QueueEntry {
     QString number; // with its '+'
     QString text;
 
+    // Longer lines are refused at intake: no message centre takes a block
+    // that size, and at 9600 baud it would hold the line for minutes.
+    static constexpr qsizetype kMaxLength = 1024;
+
     // Nothing when the line has no '+' or no blank after it.
     static std::optional<QueueEntry> parse(const QString& line);
 };

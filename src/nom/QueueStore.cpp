@@ -90,6 +90,8 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
             });
             if (copy != journalEnd)
                 copy->from = source;
+            else if (line.size() > QueueEntry::kMaxLength)
+                in.overLong << line;
             else if (QueueEntry::parse(line))
                 taken << Taken{line, source};
             else
@@ -104,7 +106,7 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
         return out;
     };
     if (!taken.isEmpty() && !writeJournal(queue + lines()))
-        return Intake{{}, {}, {}, false, {}};
+        return Intake{{}, {}, {}, {}, false, {}};
     m_journal.clear();
 
     for (qsizetype i = 0; i < sources.size(); ++i) {

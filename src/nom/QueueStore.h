@@ -12,6 +12,7 @@ public:
     struct Intake {
         QStringList entries;           // to be queued, in order
         QStringList malformed;         // lines that cannot be sent (no '+', or no blank after it)
+        QStringList overLong;          // lines over QueueEntry::kMaxLength
         QStringList skippedFirstLines; // an inbox line 1 that was not empty
         bool ok = true;                // false: nothing taken, the files are untouched
         QStringList notEmptied;        // files (relative names) that could not be emptied

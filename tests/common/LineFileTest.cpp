@@ -3,7 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 TEST(LineFile, WritersEndEveryLineWithCrLfInWindows1252) {
     TestInstallation inst;
@@ -62,4 +64,22 @@ TEST(LineFile, ReadersAcceptAnyLineEndAMissingLastOneAndAHugeLine) {
     EXPECT_TRUE(LineFile::readAll(inst.file("nothing.dat")).isEmpty());
     EXPECT_FALSE(LineFile::tryReadAll(inst.file("nothing.dat")).has_value());
     EXPECT_EQ(LineFile::readLast(inst.file("nothing.dat")), "");
+}
+
+// A full disk (here the file size limit) takes part of a line: it is cut off
+// again, so the file keeps whole lines only.
+TEST(LineFile, AnAppendThatDoesNotFitLeavesNoPartOfItsLine) {
+    TestInstallation inst;
+    inst.writeBytes("out.dat", "[1] a +441 x\r\n");
+    const auto old = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 20;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool appended = LineFile::append(inst.file("out.dat"), "[2] b +442 y");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old);
+    EXPECT_FALSE(appended);
+    EXPECT_EQ(inst.bytes("out.dat"), QByteArray("[1] a +441 x\r\n"));
 }

@@ -110,10 +110,14 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
 }
 
 // The log of a run, text for text, and how long it takes.
-// Line 1 of the inbox and a malformed line are skipped, and said so.
+// Line 1 of the inbox, a malformed and an over-long line are skipped, and
+// said so (the over-long one by its start and length).
 TEST(BrindleRuns, LogEveryStepExactly) {
+    const QString overLong = "[3] long +443 " + QString(1986, 'x');
     const QStringList loggedOn = {"Skipped line 1 of Brindle.in : [0] one +440 x",
                                   "Skipped malformed entry : [2] bad",
+                                  "Skipped over-long entry : " + overLong.left(60) +
+                                      "... (2000 characters)",
                                   "Resetting modem",
                                   "Dialling SMSC",
                                   "Logging In",
@@ -127,7 +131,7 @@ TEST(BrindleRuns, LogEveryStepExactly) {
         // Two attempts 5 s apart, each after the reset's 5 s pause; the next
         // tick 2 s later.
         {"--busy", "2",
-         loggedOn.mid(0, 2) + busy + busy + QStringList{"Cannot contact SMSC... Retrying"} + busy +
+         loggedOn.mid(0, 3) + busy + busy + QStringList{"Cannot contact SMSC... Retrying"} + busy +
              busy + QStringList{"Cannot contact SMSC... Exiting"},
          2000 + 15000 + 2000 + 15000},
         // 3 s, then the hang-up on line: 1 s for AT, the guard, "+++", the
@@ -141,7 +145,8 @@ TEST(BrindleRuns, LogEveryStepExactly) {
         BrindleSim run;
         run.simulate(sim);
         run.setConfigLine(22, retries);
-        run.inst.writeBytes(kInbox, "[0] one +440 x\r\n" + lines({entries(1)[0], "[2] bad"}));
+        run.inst.writeBytes(kInbox,
+                            "[0] one +440 x\r\n" + lines({entries(1)[0], "[2] bad", overLong}));
         run.start();
         run.runToEnd();
         const QStringList s = run.statuses();

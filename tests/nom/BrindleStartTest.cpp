@@ -124,6 +124,7 @@ TEST(BrindleStart, BrokenConfigurationEndsInCrashWithoutABox) {
         {"22=-1", "SMSC Retries is not a whole number : -1"},
         {"24=1.5", "SMSC Ping Base is not a whole number : 1.5"},
         {"12=", "No SMSC Logfile in Configuration File : Brindlemod.cfg"},
+        {"2=" + QString(100000, '9'), "Brindle.cfg line 2 is too long : 100000 characters"},
     };
     for (const auto& [fault, reason] : cases) {
         SCOPED_TRACE(reason.toStdString());

@@ -44,6 +44,22 @@ TEST(QueueStore, IntakeTakesEachEntryOnceAndEmptiesWhatItTook) {
     }
 }
 
+// Hostile inbox lines: NUL bytes and the codes Windows-1252 leaves undefined
+// are kept byte for byte, CRs alone end lines, a 10 MB line is refused whole.
+TEST(QueueStore, HostileLinesAreKeptByteForByteOrRefusedWhole) {
+    TestInstallation inst;
+    const QByteArray nul("[1] a +441 n\0ul", 15);
+    const QByteArray undefined = "[2] b +442 \x81\x8d\x8f\x90\x9d";
+    const QByteArray big = "[4] d +444 " + QByteArray(10 << 20, 'x');
+    inst.writeBytes(kInbox, "\r\n" + nul + "\r\n" + undefined + "\r\r\r[3] c +443 cr\r" + big);
+    QueueStore store(inst.appPath());
+    const QueueStore::Intake in = store.take({}, false);
+    EXPECT_EQ(in.overLong.size(), 1);
+    EXPECT_EQ(in.overLong.value(0).size(), big.size());
+    EXPECT_EQ(inst.bytes(kJournal), nul + "\r\n" + undefined + "\r\n[3] c +443 cr\r\n");
+    EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n"));
+}
+
 TEST(QueueStore, WhatCannotBeWrittenOrEmptiedStaysWhereItIs) {
     TestInstallation inst;
     inst.writeBytes(kInbox, "\r\n[1] a +441 x\r\n");

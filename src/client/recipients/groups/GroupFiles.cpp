@@ -4,6 +4,8 @@
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace GroupFiles {
@@ -34,12 +36,24 @@ bool isOutlookGroup(const QString& name) {
     return name.trimmed().compare(kOutlookGroup, Qt::CaseInsensitive) == 0;
 }
 
+namespace {
+
+// A group file planted as a link would be written through to wherever it
+// points: the link goes, and the group gets a file of its own.
+bool rewriteOwn(const QString& path, const QStringList& lines, bool durable = true) {
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
+        return false;
+    return LineFile::rewrite(path, lines, durable);
+}
+
+} // namespace
+
 QStringList readIndex(const QString& appPath) {
     return LineFile::readAll(InstallPath::resolve(appPath, kIndex));
 }
 
 bool writeIndex(const QString& appPath, const QStringList& names) {
-    return LineFile::rewrite(InstallPath::resolve(appPath, kIndex), names);
+    return rewriteOwn(InstallPath::resolve(appPath, kIndex), names);
 }
 
 std::optional<QString> memberPath(const QString& appPath, const QString& name) {
@@ -55,11 +69,11 @@ QStringList readMembers(const QString& appPath, const QString& name) {
 
 bool writeMembers(const QString& appPath, const QString& name, const QStringList& lines) {
     const auto path = memberPath(appPath, name);
-    return path && LineFile::rewrite(*path, lines);
+    return path && rewriteOwn(*path, lines);
 }
 
 bool writeOutlookMembers(const QString& appPath, const QStringList& lines) {
-    return LineFile::rewrite(*memberPath(appPath, kOutlookGroup), lines, false);
+    return rewriteOwn(*memberPath(appPath, kOutlookGroup), lines, false);
 }
 
 Take entriesForNumberList(const QString& appPath, const QString& boxText) {
