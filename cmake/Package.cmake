@@ -8,6 +8,7 @@
 #   quorvel-demo  smscsim, the demo tools, example contacts, /usr/bin/quorvel-demo
 
 set(QUORVEL_PACKAGE_ROOT /opt/quorvel)
+set(CMAKE_INSTALL_PREFIX ${QUORVEL_PACKAGE_ROOT} CACHE PATH "Install prefix" FORCE)
 set(_pkg ${PROJECT_SOURCE_DIR}/data/package)
 
 # The commands. quorvel and quorvel-send go through the launcher, which makes
@@ -54,7 +55,9 @@ if(_manpages)
 endif()
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGING_INSTALL_PREFIX ${QUORVEL_PACKAGE_ROOT})
+# Staged with DESTDIR, so the rules with absolute destinations land in the
+# package, never on this machine.
+set(CPACK_SET_DESTDIR ON)
 set(CPACK_PACKAGE_NAME quorvel)
 set(CPACK_PACKAGE_VENDOR Quorvel)
 set(CPACK_PACKAGE_CONTACT "Quorvel maintainers <maintainers@quorvel.invalid>")
