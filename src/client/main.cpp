@@ -1,5 +1,6 @@
 #include "client/shell/ui/ClientStartup.h"
 #include "client/shell/ui/MainForm.h"
+#include "common/AppPath.h"
 #include "common/MessageBox.h"
 #include "ui/PanelWidgets.h"
 #include "ui/QtMessageBoxPresenter.h"
@@ -16,7 +17,8 @@ int main(int argc, char** argv) {
     QtMessageBoxPresenter boxes;
     MessageBox::install(&boxes);
 
-    ClientStartup startup(QCoreApplication::applicationDirPath(), QDir::currentPath());
+    ClientStartup startup(AppPath::installation(QCoreApplication::applicationDirPath()),
+                          QDir::currentPath());
     if (startup.start() != ClientStartup::Outcome::Running)
         return 0;
     // Minimised to the notification area the window is hidden, so the last

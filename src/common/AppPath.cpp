@@ -17,6 +17,11 @@ QString AppPath::withSeparator(const QString& dir) {
     return d;
 }
 
+QString AppPath::installation(const QString& ownInstallation) {
+    const QString home = qEnvironmentVariable("QUORVEL_HOME");
+    return home.isEmpty() ? ownInstallation : QDir(home).absolutePath();
+}
+
 QString AppPath::configFile() const {
     return QDir(m_currentDir).filePath("AppPath.cfg");
 }

@@ -21,6 +21,11 @@ public:
 
     static QString withSeparator(const QString& dir);
 
+    // The installation a program acts on: $QUORVEL_HOME when set (a per-user
+    // installation whose programs stay in a shared, read-only tree), else
+    // `ownInstallation`, the one its own folder belongs to.
+    static QString installation(const QString& ownInstallation);
+
 private:
     QString m_programDir;
     QString m_currentDir;

@@ -75,7 +75,8 @@ QString BrindleConfig::resolveAppPath(const QString& programDir, const QString& 
     const QString stored = AppPath(programDir, currentDir).read();
     if (!stored.isEmpty())
         return stored;
-    return AppPath::withSeparator(QDir::cleanPath(programDir + QStringLiteral("/../../..")));
+    return AppPath::withSeparator(
+        AppPath::installation(QDir::cleanPath(programDir + QStringLiteral("/../../.."))));
 }
 
 void BrindleConfig::readPortFile() {

@@ -48,7 +48,8 @@ int SendJob::fail(const QString& text) {
 bool SendJob::findInstallation(const SendOptions& options, const QString& programDir) {
     // Installed in bin/ below the installation.
     const QString root =
-        QFileInfo(options.root.isEmpty() ? programDir + QStringLiteral("/..") : options.root)
+        QFileInfo(options.root.isEmpty() ? AppPath::installation(programDir + QStringLiteral("/.."))
+                                         : options.root)
             .absoluteFilePath();
     m_appPath = AppPath::withSeparator(root);
     return QFileInfo(InstallPath::resolve(m_appPath, QStringLiteral("Config"))).isDir() &&

@@ -133,8 +133,8 @@ Options:
   -n, --dry-run        print the entries that would be queued; write nothing
   -w, --wait           wait until the message centre has taken every entry
   -t, --timeout SECS   how long --wait waits (default 600)
-  -r, --root DIR       the Quorvel installation (default: the one
-                       quorvel-send is installed in)
+  -r, --root DIR       the Quorvel installation (default: $QUORVEL_HOME,
+                       else the one quorvel-send is installed in)
   -h, --help           this text
 
 Exit status: 0 queued (with --wait: all accepted); 1 nothing sent (an error);

@@ -101,3 +101,28 @@ TEST(ComPorts, TestInstallationsNameNoRealDevice) {
         EXPECT_FALSE(QFileInfo::exists(device)) << device.toStdString();
     }
 }
+
+// A per-user installation: programs in the shared tree, data in $QUORVEL_HOME.
+TEST(AppPath, QuorvelHomeNamesTheInstallationOverTheProgramsOwnFolder) {
+    const QByteArray saved = qgetenv("QUORVEL_HOME");
+    const struct {
+        const char* home;
+        QString installation;
+    } cases[] = {
+        {nullptr, "/opt/quorvel"},
+        {"", "/opt/quorvel"},
+        {"/home/ann/.local/share/quorvel", "/home/ann/.local/share/quorvel"},
+        {"relative/quorvel", QDir::current().absoluteFilePath("relative/quorvel")},
+    };
+    for (const auto& c : cases) {
+        if (c.home)
+            qputenv("QUORVEL_HOME", c.home);
+        else
+            qunsetenv("QUORVEL_HOME");
+        EXPECT_EQ(AppPath::installation("/opt/quorvel"), c.installation) << (c.home ? c.home : "-");
+    }
+    if (saved.isNull())
+        qunsetenv("QUORVEL_HOME");
+    else
+        qputenv("QUORVEL_HOME", saved);
+}

@@ -162,4 +162,12 @@ TEST_F(BrindleSimTest, AppPathIsTheLastLineOfAppPathCfgElseThreeLevelsUp) {
     run.start();
     EXPECT_EQ(run.brindle->appPath(), other.path() + "/");
     EXPECT_EQ(LineFile::readLast(other.path() + "/StartNOM.cfg"), "INUSE");
+
+    // Without the file, a per-user installation's Brindle (the program in the
+    // shared tree) serves $QUORVEL_HOME rather than the tree it lives in.
+    QFile::remove("AppPath.cfg");
+    qputenv("QUORVEL_HOME", QFile::encodeName(other.path()));
+    run.start();
+    qunsetenv("QUORVEL_HOME");
+    EXPECT_EQ(run.brindle->appPath(), other.path() + "/");
 }
