@@ -29,6 +29,7 @@ file(CREATE_LINK ${QUORVEL_PACKAGE_ROOT}/bin/quorvel-demo ${_links}/quorvel-demo
 install(FILES ${_links}/quorvel-demo DESTINATION /usr/bin COMPONENT demo)
 file(CREATE_LINK ${QUORVEL_PACKAGE_ROOT}/bin/smscsim ${_links}/smscsim SYMBOLIC)
 install(FILES ${_links}/smscsim DESTINATION /usr/bin COMPONENT demo)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/smscsim.1 DESTINATION /usr/share/man/man1 COMPONENT demo)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/demo/contacts DESTINATION demo COMPONENT demo)
 
 # Installed, not enabled: the package opens no port until the administrator
@@ -40,6 +41,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/quorvel-service.service DESTINATION /li
 file(GLOB _desktop CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/desktop/*.desktop)
 file(GLOB _metainfo CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/desktop/*.metainfo.xml)
 file(GLOB _manpages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.1)
+list(FILTER _manpages EXCLUDE REGEX "/smscsim\\.1$")
 if(_desktop)
     install(FILES ${_desktop} DESTINATION /usr/share/applications COMPONENT programs)
 endif()
@@ -70,8 +72,9 @@ set(CPACK_COMPONENTS_GROUPING ONE_PER_GROUP)
 set(CPACK_COMPONENTS_ALL programs data demo)
 
 set(CPACK_DEBIAN_QUORVEL_PACKAGE_NAME quorvel)
-# Qt loads its window-system plugin at run time: no library dependency shows it.
-set(CPACK_DEBIAN_QUORVEL_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Qt loads its window-system and SVG icon plugins at run time: no library
+# dependency shows them.
+set(CPACK_DEBIAN_QUORVEL_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 set(CPACK_DEBIAN_QUORVEL_DESCRIPTION
     "SMS sender for the desktop\n\
  Quorvel writes SMS messages to mobile phones and sends them through a\n\
