@@ -315,27 +315,6 @@ TEST_F(MainFormTest, SendQueueByInternetWithoutThePageShowsTheServerResponseWind
     EXPECT_EQ(out().outbox->count(), 1);
 }
 
-// A picture of the main window with a composed message, for the user guide:
-// written to $QUORVEL_SCREENSHOT_DIR when set, else into the build folder.
-TEST_F(MainFormTest, MainWindowWithAComposedMessage) {
-    inst.writeBytes("Config\\Sign.cfg", "PAGEIN- Message sent by Quorvel.\r\n");
-    inst.writeBytes("Config\\BudList.dat",
-                    "Jane Smith  +447700900123\r\nBob Jones  +33612345678\r\n");
-    inst.writeBytes("Config\\SpeedNos.dat", "Office  +441632960000\r\n");
-    loadAndShow();
-    QTest::keyClicks(compose().txtSubject, "Meeting moved");
-    QTest::keyClicks(compose().txtMessage,
-                     "The project meeting moves to Thursday at 10:00 in room 4. Please bring the "
-                     "figures for the third quarter and the draft of the customer letter.");
-    EXPECT_EQ(compose().txtLenTotal->text(), "210");
-    QString dir = qEnvironmentVariable("QUORVEL_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        dir = TestInstallation::binaryDir();
-    const QString file = dir + "/main-window-composed.png";
-    ASSERT_TRUE(form->grab().save(file));
-    EXPECT_EQ(QImage(file).size(), form->size());
-}
-
 TEST_F(MainFormTest, TheContactsPanelDocksLeftOfTheFramesAndTheWindowGrowsByItsWidth) {
     settings.OutlookWarningOff = true;
     loadAndShow();
