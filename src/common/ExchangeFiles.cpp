@@ -18,6 +18,26 @@ QString path(const QString& appPath, const QString& relative) {
     return InstallPath::resolve(appPath, relative);
 }
 
+QStringList readConfig(const QString& appPath, QString& problem) {
+    constexpr qint64 kMaxBytes = 1 << 20;
+    constexpr qsizetype kMaxLine = 4096;
+    const QString file = path(appPath, kConfig);
+    problem.clear();
+    if (const qint64 size = QFileInfo(file).size(); size > kMaxBytes) {
+        problem = QStringLiteral("Brindle.cfg is too large : %1 bytes").arg(size);
+        return {};
+    }
+    const QStringList lines = LineFile::readAll(file);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines[i].size() > kMaxLine) {
+            problem = QStringLiteral("Brindle.cfg line %1 is too long : %2 characters")
+                          .arg(i + 1)
+                          .arg(lines[i].size());
+            return {};
+        }
+    return lines;
+}
+
 InboxLock::InboxLock(const QString& appPath) {
     const QString file = path(appPath, kLock);
     QDir().mkpath(QFileInfo(file).absolutePath());

@@ -31,6 +31,11 @@ inline const QString kCrash = QStringLiteral("CRASH");
 
 QString path(const QString& appPath, const QString& relative);
 
+// Brindle.cfg's lines. The file is edited by hand: a file over 1 MB or a line
+// over 4096 characters is no configuration, and is refused (problem says why)
+// before it can fill the memory, the log or a dial string.
+QStringList readConfig(const QString& appPath, QString& problem);
+
 // An exclusive advisory lock (flock) on the lock file beside the inbox, held
 // by the client around its append and by the operator module around its
 // read-and-empty, so no entry falls between the two.

@@ -20,10 +20,6 @@ const QString BrindleConfig::kEmptyConfig =
 namespace {
 
 constexpr int kConfigLines = 24;
-// The file is edited by hand: anything beyond these is no configuration, and
-// is refused before it can fill the memory, the log and the dial string.
-constexpr qint64 kMaxConfigBytes = 1 << 20;
-constexpr qsizetype kMaxConfigLine = 4096;
 
 // A whole number as the timers compute with it: digits, blanks around allowed.
 std::optional<qint64> wholeNumber(const QString& text, qint64 max) {
@@ -107,21 +103,14 @@ std::optional<LineSettings> BrindleConfig::lineSettings() const {
 }
 
 void BrindleConfig::ReadConfigFile(StatusLog& status) {
-    const QString file = ExchangeFiles::path(appPath, ExchangeFiles::kConfig);
     m_problems.clear();
     linesRead = 0;
-    if (const qint64 size = QFileInfo(file).size(); size > kMaxConfigBytes) {
-        m_problems << QStringLiteral("Brindle.cfg is too large : %1 bytes").arg(size);
+    QString problem;
+    const QStringList lines = ExchangeFiles::readConfig(appPath, problem);
+    if (!problem.isEmpty()) {
+        m_problems << problem;
         return;
     }
-    const QStringList lines = LineFile::readAll(file);
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        if (lines[i].size() > kMaxConfigLine) {
-            m_problems << QStringLiteral("Brindle.cfg line %1 is too long : %2 characters")
-                              .arg(i + 1)
-                              .arg(lines[i].size());
-            return;
-        }
     for (const QString& line : lines) {
         ++linesRead;
         switch (linesRead) {

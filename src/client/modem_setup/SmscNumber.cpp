@@ -1,14 +1,17 @@
 #include "client/modem_setup/SmscNumber.h"
 
 #include "common/ExchangeFiles.h"
-#include "common/LineFile.h"
 #include "common/MessageBox.h"
 
 namespace SmscNumber {
 
 Read ReadConfigFile(const QString& appPath) {
-    const QStringList lines =
-        LineFile::readAll(ExchangeFiles::path(appPath, ExchangeFiles::kConfig));
+    QString problem;
+    const QStringList lines = ExchangeFiles::readConfig(appPath, problem);
+    if (!problem.isEmpty()) {
+        MessageBox::show(problem, kQuorvelWarning, MessageBox::Icon::Critical);
+        return {};
+    }
     if (lines.size() >= 2 && !lines[1].trimmed().isEmpty())
         return {lines[1], true};
     // Only a file that ends before its fifth line counts as empty; a blank

@@ -194,7 +194,12 @@ TEST_F(ModemTesterTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     inst.writeBytes(ExchangeFiles::kConfig, "SMSC Number\r\n");
     tester.Command2_Click();
     EXPECT_EQ(line.writes().last(), "ATDT+\r");
-    EXPECT_EQ(boxes.texts(), QStringList{"Empty Configuration File : Brindlemod.cfg"});
+    // A hand-edited file with a runaway line is refused, not dialled.
+    inst.writeBytes(ExchangeFiles::kConfig, "\r\n" + QByteArray(5000, '1') + "\r\n");
+    tester.Command2_Click();
+    EXPECT_EQ(line.writes().last(), "ATDT+\r");
+    EXPECT_EQ(boxes.texts(), (QStringList{"Empty Configuration File : Brindlemod.cfg",
+                                          "Brindle.cfg line 2 is too long : 5000 characters"}));
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
 }
 
