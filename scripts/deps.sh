@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           libgumbo-dev libgtest-dev libgmock-dev clang-format
           libbenchmark-dev socat xvfb xauth libxcb1-dev
-          libcpp-httplib-dev libsqlite3-dev)
+          libcpp-httplib-dev libsqlite3-dev clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

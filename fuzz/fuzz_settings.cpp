@@ -1,0 +1,56 @@
+// The settings store (an INI file): every catalogue value reads as a text the
+// reader's buffer holds or "Error", numbers as the text begins, and a value
+// written reads back as itself.
+#include "FuzzSupport.h"
+#include "common/Registry.h"
+#include "common/Setting.h"
+#include "common/Val.h"
+#include "nom/BrindleConfig.h"
+
+#include <QFile>
+
+using Fuzz::check;
+
+namespace {
+
+const Setting::Key kCatalogue[] = {
+    Setting::OutDial,     Setting::OutDialOption, Setting::ModemConn,  Setting::ShowOption,
+    Setting::ShowOutlook, Setting::StartInTray,   Setting::BackColour, Setting::ContactsDir,
+    Setting::ServerUrl,   Setting::UserId,        Setting::UserMobile, Setting::UserEmail};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Fuzz::Input in(data, size);
+    const QString written = QString::fromUtf8(in.take(in.byte()));
+    const QByteArray ini = in.rest();
+    // A new file each time: the store's reader caches files by name, size and time.
+    static int n = 0;
+    QFile::remove(Fuzz::scratch() + QStringLiteral("registry-%1.ini").arg(n));
+    const QString path = Fuzz::scratch() + QStringLiteral("registry-%1.ini").arg(++n);
+    Fuzz::writeFile(path, ini);
+    qputenv("QUORVEL_REGISTRY", path.toLocal8Bit());
+
+    for (const Setting::Key& key : kCatalogue) {
+        const QString v = Setting::read(key);
+        check(v == Registry::kError || v.size() < 255, "value longer than the buffer", v);
+        check(Setting::readNumber(key, -7) == (v == Registry::kError ? -7 : leadingNumber(v)),
+              "number of a value", v);
+    }
+    BrindleConfig c;
+    c.smscNumber = "0123";
+    c.readOutsideLine();
+    check(c.outsideLineOption != 1 || c.outsideLinePrefix == -1 ||
+              c.dialString() == QString::number(c.outsideLinePrefix) + ",0123",
+          "dial string", c.dialString());
+    // Both are stored when missing, so they read now.
+    check(Setting::read(Setting::OutDial) != Registry::kError &&
+              Setting::read(Setting::OutDialOption) != Registry::kError,
+          "outside-line defaults not stored");
+
+    Registry::CreateRegistryKey(QString::fromLatin1(Registry::kSettingsKey));
+    Setting::write(Setting::UserEmail, written);
+    if (written.size() < 255)
+        check(Setting::read(Setting::UserEmail) == written, "value does not read back", written);
+    return 0;
+}
