@@ -35,7 +35,10 @@ QList<QByteArray> Input::pieces(int maxCuts) {
 }
 
 QString scratch() {
-    static QTemporaryDir dir(QDir::tempPath() + "/quorvel-fuzz-XXXXXX");
+    // In memory when the system offers it: the settings store waits for the disk.
+    static const QString base =
+        QFileInfo("/dev/shm").isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    static QTemporaryDir dir(base + "/quorvel-fuzz-XXXXXX");
     return dir.path() + '/';
 }
 
@@ -49,8 +52,10 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 } // namespace Fuzz
 
 // Qt wants an application object for its event loop and settings; dates are
-// read as UTC so no daylight-saving gap makes a date-time vanish.
+// read as UTC so no daylight-saving gap makes a date-time vanish; a fixed
+// hash seed keeps a replay's coverage, and so its inputs, the same each run.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_HASH_SEED", "0");
     qputenv("TZ", "UTC");
     qputenv("QUORVEL_REGISTRY", (Fuzz::scratch() + "registry.ini").toLocal8Bit());
     static QCoreApplication app(*argc, *argv);

@@ -7,6 +7,8 @@
 #include "nom/BrindleConfig.h"
 #include "nom/StatusLog.h"
 
+#include <QFile>
+
 using Fuzz::check;
 
 namespace {
@@ -21,6 +23,7 @@ QList<int> values(const BrindleConfig::Tuning& t) {
 }
 
 BrindleConfig read(const QString& app, const QStringList& lines) {
+    QFile::remove(ExchangeFiles::path(app, "SMSC.log"));
     LineFile::rewrite(ExchangeFiles::path(app, ExchangeFiles::kConfig), lines, false);
     BrindleConfig c;
     c.appPath = app;

@@ -7,6 +7,7 @@
 #include "common/Val.h"
 #include "nom/BrindleConfig.h"
 
+#include <QDateTime>
 #include <QFile>
 
 using Fuzz::check;
@@ -24,12 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fuzz::Input in(data, size);
     const QString written = QString::fromUtf8(in.take(in.byte()));
     const QByteArray ini = in.rest();
-    // A new file each time: the store's reader caches files by name, size and time.
-    static int n = 0;
-    QFile::remove(Fuzz::scratch() + QStringLiteral("registry-%1.ini").arg(n));
-    const QString path = Fuzz::scratch() + QStringLiteral("registry-%1.ini").arg(++n);
+    // The store's reader caches a file by name, size and time: each input
+    // gets a time of its own.
+    static qint64 n = 0;
+    const QString path = Fuzz::scratch() + "registry.ini";
     Fuzz::writeFile(path, ini);
-    qputenv("QUORVEL_REGISTRY", path.toLocal8Bit());
+    QFile f(path);
+    f.open(QIODevice::ReadWrite);
+    f.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000 + ++n),
+                  QFileDevice::FileModificationTime);
+    f.close();
 
     for (const Setting::Key& key : kCatalogue) {
         const QString v = Setting::read(key);
