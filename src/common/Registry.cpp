@@ -102,7 +102,9 @@ QString ReadRegistryValue(const QString& keyPath, const QString& valueName) {
     if (root == 0)
         return QString();
     QSettings s(storePath(), QSettings::IniFormat);
-    if (s.status() != QSettings::NoError)
+    // A damaged line elsewhere in the store is no reason to refuse this value,
+    // and the store reports it only to the first reader after a change.
+    if (s.status() == QSettings::AccessError)
         return kError;
     const QString group = groupOf(root, sub);
     if (!keyExists(s, group))

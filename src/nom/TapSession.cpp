@@ -19,14 +19,17 @@ using Wait = Modem::WaitResult;
 // The SMSC's answer line: the last line that stood before the word that
 // ended the wait, with that word when it is text.
 QString answerText(const QByteArray& before, const QByteArray& word) {
+    // It goes to the status log as one line: a line feed ends a line too.
+    QByteArray lines = before;
+    lines.replace('\n', '\r');
     QByteArray line;
-    for (const QByteArray& l : before.split('\r')) {
+    for (const QByteArray& l : lines.split('\r')) {
         const QByteArray t = l.trimmed();
         if (!t.isEmpty())
             line = t;
     }
     if (word.size() > 1)
-        line = before.mid(before.lastIndexOf('\r') + 1) + word;
+        line = lines.mid(lines.lastIndexOf('\r') + 1) + word;
     QString text = Win1252::decode(line);
     while (!text.isEmpty() && text.front().unicode() < 33)
         text.remove(0, 1);

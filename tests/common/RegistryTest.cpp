@@ -2,6 +2,7 @@
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,6 +22,17 @@ TEST(Registry, ValuesRoundTripExactlyOnceTheKeyExists) {
         Registry::WriteRegistryValue(kKey, "CLSID:0XA7", v);
         EXPECT_EQ(Registry::ReadRegistryValue(kKey, "CLSID:0XA7"), v);
     }
+}
+
+TEST(Registry, ADamagedLineElsewhereDoesNotHideAValue) {
+    TestInstallation inst;
+    QFile f(inst.registryFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[HKEY_LOCAL_MACHINE/SOFTWARE/Microsoft/Windows/CurrentVersion/ClassID]\n"
+            ".key=\nOUT_DIAL=9\n[damaged\n");
+    f.close();
+    for (int read = 0; read < 2; ++read)
+        EXPECT_EQ(Registry::ReadRegistryValue(kKey, "OUT_DIAL"), "9") << "read " << read;
 }
 
 TEST(Registry, KeysAreKeptApartAndAnEmptyKeyExists) {

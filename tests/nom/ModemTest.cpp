@@ -238,6 +238,10 @@ TEST(TapSession, AnswersToABlock) {
          "accepted None 'Message sent successful' [block] 1000ms"},
         {"<ETX>~<NUL><SOH>succ@100 | ~essful<CR>@200 | ~<ACK><CR>@300",
          "accepted None 'successful' [block] 1000ms"},
+        // The answer is the status log's line: a line feed ends a line too.
+        {"<ETX>~Message<LF>sent successful<CR><ACK><CR>",
+         "accepted None 'sent successful' [block] 1000ms"},
+        {"<ETX>~Message<LF>sent 211<CR><ACK><CR>", "accepted None 'sent 211' [block] 0ms"},
         {"<ETX>~211 <ACK><CR>", "accepted None '211' [block] 0ms"},
         {"<ETX>~Message sent Successfully<CR><ACK><CR>",
          "accepted None 'Message sent Successfully' [block] 0ms"},

@@ -79,6 +79,7 @@ TEST(ContactNumber, CleanOutlookNumber) {
         {"+44 (07700) 900123", "+447700900123"},
         {"+1 [555] 010-9999", "+15550109999"},
         {QString("+44") + QChar(0xA0) + "7700\t900123", "+447700900123"},
+        {QString("+44 7700") + QChar(0) + QChar(0x1F) + QChar(0x7F) + "900123", "+447700900123"},
         {"", ""},
     };
     for (const auto& [in, out] : cases)

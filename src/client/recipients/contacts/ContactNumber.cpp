@@ -5,11 +5,12 @@ namespace ContactNumber {
 QString CleanOutlookNumber(const QString& text) {
     if (text.isEmpty())
         return {};
-    // Address books also write no-break and other wide blanks between groups.
+    // Address books also write no-break and other wide blanks between groups;
+    // control characters from a damaged file would break the contact's line.
     QString n;
     n.reserve(text.size());
     for (QChar c : text)
-        if (!c.isSpace())
+        if (!c.isSpace() && c.category() != QChar::Other_Control)
             n += c;
     const qsizetype open = n.indexOf('(');
     if (open >= 0 && open + 1 < n.size() && n[open + 1] == '0') {
