@@ -80,6 +80,9 @@ TEST(ContactNumber, CleanOutlookNumber) {
         {"+1 [555] 010-9999", "+15550109999"},
         {QString("+44") + QChar(0xA0) + "7700\t900123", "+447700900123"},
         {QString("+44 7700") + QChar(0) + QChar(0x1F) + QChar(0x7F) + "900123", "+447700900123"},
+        // A byte-order mark, and the direction marks phones put around numbers.
+        {QString(QChar(0xFEFF)) + QChar(0x202A) + "+44 7700 900123" + QChar(0x202C) + QChar(0x200E),
+         "+447700900123"},
         {"", ""},
     };
     for (const auto& [in, out] : cases)

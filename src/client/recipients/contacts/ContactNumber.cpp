@@ -5,12 +5,14 @@ namespace ContactNumber {
 QString CleanOutlookNumber(const QString& text) {
     if (text.isEmpty())
         return {};
-    // Address books also write no-break and other wide blanks between groups;
-    // control characters from a damaged file would break the contact's line.
+    // Address books also write no-break and other wide blanks between groups,
+    // and byte-order and direction marks around the number; control characters
+    // from a damaged file would break the contact's line.
     QString n;
     n.reserve(text.size());
     for (QChar c : text)
-        if (!c.isSpace() && c.category() != QChar::Other_Control)
+        if (!c.isSpace() && c.category() != QChar::Other_Control &&
+            c.category() != QChar::Other_Format)
             n += c;
     const qsizetype open = n.indexOf('(');
     if (open >= 0 && open + 1 < n.size() && n[open + 1] == '0') {
