@@ -60,8 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             written += "TEL;TYPE=CELL:" + c.mobile.toUtf8() + "\r\n";
         written += "END:VCARD\r\n";
     }
+    // Compared as the tree shows them: a "tel:" value's marks may read back
+    // differently once the scheme is gone, its cleaned number may not.
+    const auto shown = [](QList<RawContact> contacts) {
+        for (RawContact& c : contacts)
+            c.mobile = ContactNumber::CleanOutlookNumber(c.mobile);
+        return contacts;
+    };
     const QList<RawContact> again = VCard::parse(written);
-    if (again != kept) {
+    if (shown(again) != shown(kept)) {
         QString detail = QString::fromUtf8(written);
         for (const RawContact& c : again)
             detail += "\nread: " + c.fullName + " | " + c.mobile;
