@@ -20,18 +20,8 @@
 #include "ui/ClickableLabel.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QToolButton>
 
 namespace {
 
@@ -224,8 +214,7 @@ TEST_F(MainFormTest, ExitAsksOnlyWithEntriesInTheOutboxAndTheCloseBoxNeverAsks) 
     boxes.answerNext(MessageBox::Answer::No);
     form->Command3->click();
     EXPECT_EQ(boxes.texts(), QStringList{kExitQuestion});
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Question);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Question));
     EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
     EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
     EXPECT_EQ(closed.count(), 0);
@@ -274,10 +263,8 @@ TEST_F(MainFormTest, ExitDuringALargeSendStopsItBeforeTheNextRecipientAndThePoll
     ASSERT_GT(entriesAtExit, 0);
     ASSERT_LT(entriesAtExit, 900) << "Exit came in the middle of the send";
     EXPECT_EQ(out().outbox->count(), entriesAtExit);
-    QByteArray inbox = "\r\n";
-    for (const QString& e : items(out().outbox))
-        inbox += e.toLatin1() + "\r\n";
-    EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"), inbox)
+    EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"),
+              "\r\n" + lines(items(out().outbox)))
         << "nothing reached the inbox after Exit was confirmed";
     EXPECT_EQ(boxes.texts(), QStringList{kExitQuestion});
     EXPECT_FALSE(send().send().sending());
