@@ -107,9 +107,8 @@ TEST_F(CompositionPanelTest, TextsOfTheEditorAndItsDialogs) {
     };
     for (const auto& [shown, specified] : texts)
         EXPECT_EQ(shown, specified);
-    for (QWidget* w : {static_cast<QWidget*>(&sig), static_cast<QWidget*>(sig.chkPageInfo),
-                       static_cast<QWidget*>(&quick), static_cast<QWidget*>(quick.picAdd),
-                       static_cast<QWidget*>(quick.picClear)})
+    for (QWidget* w : std::initializer_list<QWidget*>{&sig, sig.chkPageInfo, &quick, quick.picAdd,
+                                                      quick.picClear})
         EXPECT_EQ(w->palette().color(QPalette::Window), QColor(10, 20, 30));
 }
 

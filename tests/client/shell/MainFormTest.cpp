@@ -86,10 +86,9 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_TRUE(form->Timer2->isActive());
     EXPECT_EQ(form->mnuShow->text(), "Show Quorvel");
     EXPECT_EQ(form->Command3->text(), "Exit");
-    for (QWidget* w :
-         {form->centralWidget(), static_cast<QWidget*>(compose().fraSMSMessage),
-          static_cast<QWidget*>(send().fraSMSRemaining), static_cast<QWidget*>(out().Frame10),
-          static_cast<QWidget*>(recipients().Frame2)})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             form->centralWidget(), compose().fraSMSMessage, send().fraSMSRemaining, out().Frame10,
+             recipients().Frame2})
         EXPECT_TRUE(w->autoFillBackground() &&
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
