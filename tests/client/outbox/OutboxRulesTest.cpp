@@ -2,8 +2,6 @@
 #include "client/outbox/EntryList.h"
 #include "support/WidgetTest.h"
 
-#include <gtest/gtest.h>
-
 using Answer = MessageBox::Answer;
 
 namespace {
