@@ -18,6 +18,9 @@ public:
     const QList<MessageBox::Request>& shown() const { return m_shown; }
     QStringList texts() const;
     const MessageBox::Request& last() const { return m_shown.last(); }
+    bool lastIs(const QString& title, MessageBox::Icon icon) const {
+        return last().title == title && last().icon == icon;
+    }
     void clear() { m_shown.clear(); }
 
 private:

@@ -7,11 +7,23 @@
 #include "support/TestInstallation.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -25,6 +37,28 @@ protected:
         for (int i = 0; i < l->count(); ++i)
             out << l->item(i)->text();
         return out;
+    }
+    static QStringList items(const QComboBox* box) {
+        QStringList out;
+        for (int i = 0; i < box->count(); ++i)
+            out << box->itemText(i);
+        return out;
+    }
+    // Entries as a file holds them, each line ended by CR LF.
+    static QByteArray lines(const QStringList& entries) {
+        QByteArray bytes;
+        for (const QString& e : entries)
+            bytes += e.toLatin1() + "\r\n";
+        return bytes;
+    }
+    // Drops `text` on `target` as a drag from another program brings it.
+    static void drop(QWidget* target, const QString& text) {
+        QMimeData mime;
+        mime.setText(text);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
     }
     // Types each character as a key press with that text, whatever its code.
     static void typeText(QWidget* w, const QString& text) {

@@ -7,16 +7,7 @@
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
 #include <QDialog>
-#include <QLineEdit>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QToolButton>
-#include <QVBoxLayout>
 #include <QWheelEvent>
 
 // The editor's rules are tested on MessageEditor and CharacterRules; these
@@ -75,13 +66,7 @@ protected:
                     typeText(box, QString(c));
             }
         } else if (how == How::Drop) {
-            QMimeData mime;
-            mime.setText(text);
-            QWidget* target = qobject_cast<QPlainTextEdit*>(box)->viewport();
-            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
-            QApplication::sendEvent(target, &enter);
-            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
-            QApplication::sendEvent(target, &drop);
+            drop(qobject_cast<QPlainTextEdit*>(box)->viewport(), text);
         } else {
             QGuiApplication::clipboard()->setText(text);
             if (how == How::CtrlV)
@@ -91,12 +76,6 @@ protected:
             else
                 qobject_cast<QLineEdit*>(box)->paste();
         }
-    }
-    QStringList quickMessages() const {
-        QStringList out;
-        for (int i = 0; i < p->Combo1->count(); ++i)
-            out << p->Combo1->itemText(i);
-        return out;
     }
 
     ClientSettings settings;
@@ -128,9 +107,8 @@ TEST_F(CompositionPanelTest, TextsOfTheEditorAndItsDialogs) {
     };
     for (const auto& [shown, specified] : texts)
         EXPECT_EQ(shown, specified);
-    for (QWidget* w : {static_cast<QWidget*>(&sig), static_cast<QWidget*>(sig.chkPageInfo),
-                       static_cast<QWidget*>(&quick), static_cast<QWidget*>(quick.picAdd),
-                       static_cast<QWidget*>(quick.picClear)})
+    for (QWidget* w : std::initializer_list<QWidget*>{&sig, sig.chkPageInfo, &quick, quick.picAdd,
+                                                      quick.picClear})
         EXPECT_EQ(w->palette().color(QPalette::Window), QColor(10, 20, 30));
 }
 
@@ -371,8 +349,7 @@ TEST_F(CompositionPanelTest, TheSignatureBoxTakesThirtyAllowedCharactersAndAFail
     input(d.Text1, How::MenuPaste, QString(5000, 'p'));
     EXPECT_EQ(d.Text1->text(), "abc" + QString(27, 'p'));
     EXPECT_EQ(boxes.texts(), QStringList{"Only 30 Characters Allowed for Signatures"});
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
 
     QDir(inst.file("Config")).removeRecursively();
     inst.writeBytes("Config", "a file where the folder should be");
@@ -385,7 +362,7 @@ TEST_F(CompositionPanelTest, TheSignatureBoxTakesThirtyAllowedCharactersAndAFail
 TEST_F(CompositionPanelTest, AQuickMessageReplacesTheMessageOnlyWhenPickedFrom) {
     inst.writeBytes("config\\QuickMsg.Dat", "On my way.\r\n\r\nCall #me [now]\r\ncaf\xe9 #1\r\n");
     load();
-    ASSERT_EQ(quickMessages(), (QStringList{"On my way.", "", "Call #me [now]", "caf\u00e9 #1"}));
+    ASSERT_EQ(items(p->Combo1), (QStringList{"On my way.", "", "Call #me [now]", "caf\u00e9 #1"}));
     EXPECT_EQ(p->Combo1->currentIndex(), -1);
     // A wheel turned over the closed drop-down, or keys typed into it, choose nothing.
     const auto wheel = [this] {
@@ -445,7 +422,7 @@ TEST_F(CompositionPanelTest, TheQuickMessageDialogSavesAtEveryClose) {
     });
     const QByteArray saved = "On my way.\r\nRunning late.\r\n";
     EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), saved);
-    EXPECT_EQ(quickMessages(), (QStringList{"On my way.", "Running late."}));
+    EXPECT_EQ(items(p->Combo1), (QStringList{"On my way.", "Running late."}));
     EXPECT_EQ(p->Combo1->currentIndex(), -1);
     // OK adds and closes, but stays open on a refusal; Enter presses it.
     edit([](QuickMessageDialog& d) {
@@ -474,5 +451,5 @@ TEST_F(CompositionPanelTest, TheQuickMessageDialogSavesAtEveryClose) {
         d.close();
     });
     EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), "Running late.\r\nBack soon\r\n");
-    EXPECT_EQ(quickMessages(), (QStringList{"Running late.", "Back soon"}));
+    EXPECT_EQ(items(p->Combo1), (QStringList{"Running late.", "Back soon"}));
 }

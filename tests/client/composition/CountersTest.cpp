@@ -48,8 +48,7 @@ TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
     EXPECT_EQ(boxes.last().text, "Quorvel Subject + Message + Signature length is greater than "
                                  "160 characters.\r\nThe message text will be broken into two or "
                                  "more messages.");
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
     EXPECT_TRUE(w.SplitWarningShown());
 
     w.ApplyLengthColour(20, 160, paint);

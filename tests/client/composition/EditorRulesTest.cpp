@@ -44,8 +44,7 @@ TEST(CharacterRules, TypedCharactersAreJudgedOnTheirWindows1252Code) {
         EXPECT_EQ(boxes.texts(), c.v == Verdict::Refuse ? QStringList{kAscii} : QStringList())
             << int(c.c);
         if (c.v == Verdict::Refuse) {
-            EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-            EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+            EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Information));
         }
     }
 }

@@ -176,8 +176,7 @@ TEST_F(ModemTesterTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     EXPECT_EQ(boxes.texts(), (QStringList{"Enter prefix to dial an outside number.",
                                           "Enter prefix to dial an outside number.",
                                           "Select a port to test the modem."}));
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::None);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
 
     // Another program holds the port: nothing is sent, the wait runs out,
     // and the report names the cause once.

@@ -144,8 +144,7 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     launcher.problem = "No such file or directory";
     supervisor.Timer1_Timer();
     EXPECT_EQ(boxes.texts(), QStringList{told("No such file or directory")});
-    EXPECT_TRUE(boxes.last().title == "Quorvel Warning" &&
-                boxes.last().icon == MessageBox::Icon::Warning);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
     EXPECT_EQ(outbox.items() + queue.items(), (QStringList{kE1, kE1})) << "still deletable";
     EXPECT_TRUE(controls.poll);
 
@@ -205,8 +204,7 @@ TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
     controls.queue = false; // so only the crash handling enables Configure
     supervisor.Timer1_Timer();
     EXPECT_EQ(boxes.texts(), QStringList{kCrashText});
-    EXPECT_TRUE(boxes.last().title == "Quorvel Warning" &&
-                boxes.last().icon == MessageBox::Icon::None);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
     EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom),
               QByteArray("NOM Failed. Queued Messages\r\n"));

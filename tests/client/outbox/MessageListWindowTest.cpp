@@ -99,8 +99,7 @@ TEST_F(MessageListTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBot
     EXPECT_EQ(schedulebox.count(), 5);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.last().text, "Do you want to delete this message ?");
-    EXPECT_EQ(boxes.last().title, "Quorvel warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
+    EXPECT_TRUE(boxes.lastIs("Quorvel warning", MessageBox::Icon::Critical));
     EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
 
     delete schedulebox.takeItem(0); // the first one fell due while the view was open

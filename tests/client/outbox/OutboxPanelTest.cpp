@@ -13,14 +13,8 @@
 #include "support/FakeLauncher.h"
 #include "support/WidgetTest.h"
 
-#include <QDateEdit>
 #include <QDir>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTimeEdit>
-#include <QToolButton>
 
 namespace {
 
@@ -78,12 +72,6 @@ protected:
         message.messageText = text;
         send->Picture5->click();
     }
-    static QByteArray lines(const QStringList& entries) {
-        QByteArray bytes;
-        for (const QString& e : entries)
-            bytes += e.toLatin1() + "\r\n";
-        return bytes;
-    }
 
     ClientSettings settings;
     QString currentOperator;
@@ -121,8 +109,7 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     EXPECT_EQ(recipients.colour, kWhite);
     // Modem, Queue Messages: the reminder.
     ASSERT_EQ(boxes.texts(), QStringList{kSendQueue});
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Information));
     EXPECT_EQ(sender().blinkMarker(), "blink");
 
     // A time set: Send schedules, to the scheduled list only.

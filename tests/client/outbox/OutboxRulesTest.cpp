@@ -2,8 +2,6 @@
 #include "client/outbox/EntryList.h"
 #include "support/WidgetTest.h"
 
-#include <gtest/gtest.h>
-
 using Answer = MessageBox::Answer;
 
 namespace {
@@ -35,8 +33,7 @@ TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoices) {
         EXPECT_FALSE(OutboxRules::DeleteSelected(outbox, c.selected)) << c.text;
         ASSERT_EQ(boxes.shown().size(), 1) << c.text;
         EXPECT_EQ(boxes.last().text, c.text);
-        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-        EXPECT_EQ(boxes.last().icon, c.icon) << c.text;
+        EXPECT_TRUE(boxes.lastIs("Quorvel Warning", c.icon)) << c.text;
         EXPECT_EQ(outbox.items(), c.entries) << c.text;
     }
 }
@@ -46,8 +43,7 @@ TEST(OutboxRules, DeleteAndRemoveAllAskAndActOnlyOnYes) {
         ScriptedMessageBox boxes;
         EXPECT_FALSE(OutboxRules::RemoveAll(0));
         EXPECT_EQ(boxes.texts(), QStringList{"The Outbox is empty. No messages to delete        "});
-        EXPECT_EQ(boxes.last().title, "Quorvel");
-        EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+        EXPECT_TRUE(boxes.lastIs("Quorvel", MessageBox::Icon::Warning));
     }
     // Status words inside a waiting entry's text do not refuse it.
     const QStringList entries{kWaiting, "[2] x +1 Accepted:: Processing:: Remove:: y"};

@@ -29,8 +29,7 @@ protected:
     // The one box shown since the last look, text and icon.
     void expectBox(const QString& text, Icon icon) {
         ASSERT_EQ(boxes.texts(), QStringList{text});
-        EXPECT_EQ(boxes.last().icon, icon);
-        EXPECT_EQ(boxes.last().title, "Quorvel Warning");
+        EXPECT_TRUE(boxes.lastIs("Quorvel Warning", icon));
         boxes.clear();
     }
 

@@ -75,8 +75,7 @@ TEST(NumberRules, GetCountryCodeTakesTheCodeFromItsPlusOrSaysWhy) {
         EXPECT_EQ(NumberRules::GetCountryCode(c.text), c.code) << c.text;
         EXPECT_EQ(boxes.texts(), c.message ? QStringList{c.message} : QStringList()) << c.text;
         if (c.message) {
-            EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-            EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+            EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
         }
     }
 }

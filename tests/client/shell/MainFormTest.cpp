@@ -20,18 +20,8 @@
 #include "ui/ClickableLabel.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QToolButton>
 
 namespace {
 
@@ -96,10 +86,9 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_TRUE(form->Timer2->isActive());
     EXPECT_EQ(form->mnuShow->text(), "Show Quorvel");
     EXPECT_EQ(form->Command3->text(), "Exit");
-    for (QWidget* w :
-         {form->centralWidget(), static_cast<QWidget*>(compose().fraSMSMessage),
-          static_cast<QWidget*>(send().fraSMSRemaining), static_cast<QWidget*>(out().Frame10),
-          static_cast<QWidget*>(recipients().Frame2)})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             form->centralWidget(), compose().fraSMSMessage, send().fraSMSRemaining, out().Frame10,
+             recipients().Frame2})
         EXPECT_TRUE(w->autoFillBackground() &&
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
@@ -224,8 +213,7 @@ TEST_F(MainFormTest, ExitAsksOnlyWithEntriesInTheOutboxAndTheCloseBoxNeverAsks) 
     boxes.answerNext(MessageBox::Answer::No);
     form->Command3->click();
     EXPECT_EQ(boxes.texts(), QStringList{kExitQuestion});
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Question);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Question));
     EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
     EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
     EXPECT_EQ(closed.count(), 0);
@@ -274,10 +262,8 @@ TEST_F(MainFormTest, ExitDuringALargeSendStopsItBeforeTheNextRecipientAndThePoll
     ASSERT_GT(entriesAtExit, 0);
     ASSERT_LT(entriesAtExit, 900) << "Exit came in the middle of the send";
     EXPECT_EQ(out().outbox->count(), entriesAtExit);
-    QByteArray inbox = "\r\n";
-    for (const QString& e : items(out().outbox))
-        inbox += e.toLatin1() + "\r\n";
-    EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"), inbox)
+    EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"),
+              "\r\n" + lines(items(out().outbox)))
         << "nothing reached the inbox after Exit was confirmed";
     EXPECT_EQ(boxes.texts(), QStringList{kExitQuestion});
     EXPECT_FALSE(send().send().sending());

@@ -45,8 +45,7 @@ TEST(ClientStartup, ASecondClientIsRefusedWithoutAWindow) {
     EXPECT_EQ(startup.start(), ClientStartup::Outcome::AlreadyRunning);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.last().text, "Quorvel is running ...");
-    EXPECT_EQ(boxes.last().title, "Quorvel Warning");
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Information);
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Information));
     EXPECT_EQ(startup.mainForm(), nullptr);
     EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "Error") << "nothing else happens";
 }
