@@ -36,20 +36,17 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         qint64 ms = -1;     // how long the run takes, where it matters
         bool tuned = false; // the shipped Brindle.cfg.tuned
     };
+    const char* nine =
+        "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1";
     const Case cases[] = {
         {"", "COMPLETE out:1 2 3 rcv: DLAAA '211 Transmission successful' x3 opens:1"},
         // Four messages per log-on and call; closing the port ends the last.
-        {"", "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
-         entries(9)},
+        {"", nine, entries(9)},
         // Dials that take a second: the specified pauses and connects (2 s,
         // 5 + 1 + 1 s per call, 1 s per message, 2 + 3 s per renewal), and
         // nothing but the connects with the tuned example.
-        {"--connect-delay 1",
-         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
-         entries(9), "3", "1", 42000},
-        {"--connect-delay 1",
-         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
-         entries(9), "3", "1", 3000, true},
+        {"--connect-delay 1", nine, entries(9), "3", "1", 42000},
+        {"--connect-delay 1", nine, entries(9), "3", "1", 3000, true},
         {"--busy", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--no-dialtone", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--no-carrier", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
