@@ -61,10 +61,6 @@ public:
     bool ready() const { return m_ready; }
     QString file(const QString& rel) const { return tree.root() + "/" + rel; }
     QStringList lines(const QString& rel) const { return LineFile::readAll(file(rel)); }
-    QByteArray recorded() const {
-        QFile f(file("run/record.txt"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     void setBrindleConfigLine(int n, const QString& value) {
         QStringList l = lines("NOM/UK/Cellnet/Config/Brindle.cfg");
         l[n - 1] = value;
@@ -127,7 +123,7 @@ TEST(SendEndToEnd, AMessageToThreeNumbersOnADroppedEchoingLineIsAcceptedOnce) {
         EXPECT_EQ(sent[i].section(' ', 0, 0) + sent[i].section(' ', 3),
                   QString("[%1]").arg(i + 1) + numbers[i] +
                       " Was it successful? Message send failed - Message sent by Quorvel.");
-    EXPECT_EQ(inst.recorded(), simulatorRecord(sent));
+    EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord(sent));
     EXPECT_EQ(inst.lines("NOMMon/Logs/SMSC.log").filter(" Connection to SMSC lost").size(), 1);
     EXPECT_EQ(run.out, prefixed("Queued: ", sent) + prefixed("Accepted::", sent));
     EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), prefixed("Accepted::", sent));
@@ -169,7 +165,7 @@ TEST(SendEndToEnd, AClientSendAndAScriptAtOnceAreEachSentOnce) {
     sent.sort();
     ASSERT_EQ(sent, all);
     EXPECT_EQ(QSet<QString>({all[0].left(4), all[1].left(4), all[2].left(4)}).size(), 3);
-    EXPECT_EQ(inst.recorded().count('\n'), 3);
+    EXPECT_EQ(inst.tree.bytes("run/record.txt").count('\n'), 3);
     walk.mainForm()->close();
 }
 
@@ -193,7 +189,7 @@ TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     EXPECT_TRUE(walk.outboxStatesSeen().contains("Processing::" + entry));
     EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), QStringList{"Accepted::" + entry});
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.out"), QStringList{entry});
-    EXPECT_EQ(inst.recorded(), simulatorRecord({entry}));
+    EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord({entry}));
     EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "COMPLETE");
     // The dialog's test and then Brindle dialled with the prefix set there.
     QFile transcript(inst.file("run/transcript.txt"));
@@ -244,7 +240,7 @@ TEST(DeliveryEndToEnd, ACrashedRunsEntriesGoFirstInTheNextRun) {
     ASSERT_TRUE(walk.composeAndSend("", "Second message."));
     const QString second = c.outbox->item(0)->text();
     ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
-    EXPECT_EQ(inst.recorded(), simulatorRecord({first, second}));
+    EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord({first, second}));
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv"), QStringList{QString()});
     walk.mainForm()->close();
 }
