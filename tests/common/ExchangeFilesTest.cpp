@@ -23,10 +23,7 @@ TEST(ExchangeFiles, AppendGoesAfterThePlaceholderLine) {
     TestInstallation inst;
     const QByteArray appended("\r\n[1] a +44 x\r\n[2] b +44 y\r\n");
     for (const QByteArray& before : {QByteArray("\r\n"), QByteArray(), QByteArray("<missing>")}) {
-        if (before == "<missing>")
-            inst.remove(kInbox);
-        else
-            inst.writeBytes(kInbox, before);
+        before == "<missing>" ? inst.remove(kInbox) : inst.writeBytes(kInbox, before);
         ASSERT_TRUE(appendToInbox(inst.appPath(), {"[1] a +44 x", "[2] b +44 y"}));
         EXPECT_EQ(inst.bytes(kInbox), appended) << before.toStdString();
     }

@@ -1,8 +1,6 @@
 #include "common/LineFile.h"
 #include "support/TestInstallation.h"
 
-#include <QDir>
-#include <QFile>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -2,7 +2,6 @@
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,11 +25,9 @@ TEST(Registry, ValuesRoundTripExactlyOnceTheKeyExists) {
 
 TEST(Registry, ADamagedLineElsewhereDoesNotHideAValue) {
     TestInstallation inst;
-    QFile f(qEnvironmentVariable("QUORVEL_REGISTRY"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[HKEY_LOCAL_MACHINE/SOFTWARE/Microsoft/Windows/CurrentVersion/ClassID]\n"
-            ".key=\nOUT_DIAL=9\n[damaged\n");
-    f.close();
+    inst.writeBytes("registry.ini",
+                    "[HKEY_LOCAL_MACHINE/SOFTWARE/Microsoft/Windows/CurrentVersion/ClassID]\n"
+                    ".key=\nOUT_DIAL=9\n[damaged\n");
     for (int read = 0; read < 2; ++read)
         EXPECT_EQ(Registry::ReadRegistryValue(kKey, "OUT_DIAL"), "9") << "read " << read;
 }

@@ -3,7 +3,6 @@
 // pseudo-terminal; then the Internet road to the built service.
 #include "DemoWalk.h"
 #include "InstalledTree.h"
-#include "SimulatorProcess.h"
 
 #include "client/shell/ui/MainForm.h"
 #include "common/FileLocks.h"
@@ -13,6 +12,7 @@
 #include "support/ScriptedMessageBox.h"
 #include "support/ServiceProcess.h"
 #include "support/SimRecord.h"
+#include "support/SmscsimProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,12 +41,16 @@ public:
         Registry::CreateRegistryKey(Registry::kSettingsKey);
         if (storeConnection)
             Registry::writeSetting("MODEM_CONN", "0");
-        sim = std::make_unique<SimulatorProcess>(tree.root(), simOptions);
-        if (!sim->ready())
+        QDir().mkpath(file("run"));
+        sim = std::make_unique<SmscsimProcess>(
+            file("bin/smscsim"), QStringList{"--record", file("run/record.txt"), "--transcript",
+                                             file("run/transcript.txt"), "--lifetime", "600"} +
+                                     simOptions);
+        if (sim->pty.isEmpty())
             return;
         if (storeConnection)
             LineFile::rewrite(tree.root() + "/Config/Port.cfg", {" 1 "});
-        LineFile::rewrite(tree.root() + "/Config/ComPorts.cfg", {sim->pty()});
+        LineFile::rewrite(tree.root() + "/Config/ComPorts.cfg", {sim->pty});
         m_ready = true;
     }
     ~Installed() {
@@ -64,7 +68,7 @@ public:
     }
 
     InstalledTree tree;
-    std::unique_ptr<SimulatorProcess> sim;
+    std::unique_ptr<SmscsimProcess> sim;
 
 private:
     QString m_oldCwd;
@@ -119,7 +123,7 @@ TEST(SendEndToEnd, AMessageToThreeNumbersOnADroppedEchoingLineIsAcceptedOnce) {
         EXPECT_EQ(sent[i].section(' ', 0, 0) + sent[i].section(' ', 3),
                   QString("[%1]").arg(i + 1) + numbers[i] +
                       " Was it successful? Message send failed - Message sent by Quorvel.");
-    EXPECT_EQ(inst.sim->recorded(), simulatorRecord(sent));
+    EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord(sent));
     EXPECT_EQ(inst.lines("NOMMon/Logs/SMSC.log").filter(" Connection to SMSC lost").size(), 1);
     EXPECT_EQ(run.out, prefixed("Queued: ", sent) + prefixed("Accepted::", sent));
     EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), prefixed("Accepted::", sent));
@@ -161,7 +165,7 @@ TEST(SendEndToEnd, AClientSendAndAScriptAtOnceAreEachSentOnce) {
     sent.sort();
     ASSERT_EQ(sent, all);
     EXPECT_EQ(QSet<QString>({all[0].left(4), all[1].left(4), all[2].left(4)}).size(), 3);
-    EXPECT_EQ(inst.sim->recorded().count('\n'), 3);
+    EXPECT_EQ(inst.tree.bytes("run/record.txt").count('\n'), 3);
     walk.mainForm()->close();
 }
 
@@ -185,7 +189,7 @@ TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     EXPECT_TRUE(walk.outboxStatesSeen().contains("Processing::" + entry));
     EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), QStringList{"Accepted::" + entry});
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.out"), QStringList{entry});
-    EXPECT_EQ(inst.sim->recorded(), simulatorRecord({entry}));
+    EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord({entry}));
     EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "COMPLETE");
     // The dialog's test and then Brindle dialled with the prefix set there.
     QFile transcript(inst.file("run/transcript.txt"));
@@ -236,7 +240,7 @@ TEST(DeliveryEndToEnd, ACrashedRunsEntriesGoFirstInTheNextRun) {
     ASSERT_TRUE(walk.composeAndSend("", "Second message."));
     const QString second = c.outbox->item(0)->text();
     ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
-    EXPECT_EQ(inst.sim->recorded(), simulatorRecord({first, second}));
+    EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord({first, second}));
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv"), QStringList{QString()});
     walk.mainForm()->close();
 }

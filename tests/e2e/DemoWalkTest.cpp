@@ -28,15 +28,11 @@ TEST(InstalledClient, ShipsItsDataAndANewUserWalksThroughIt) {
         EXPECT_FALSE(lower.contains(folder)) << "twin folder " << folder.toStdString();
         lower << folder;
     }
-    const auto bytes = [&](const char* rel) {
-        QFile f(r + rel);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    };
-    EXPECT_EQ(bytes("Config/MsgID.dat"), QByteArray("1\r\n"));
-    EXPECT_EQ(bytes("NOM/UK/Cellnet/Config/Brindle.in"), QByteArray("\r\n"));
-    EXPECT_EQ(bytes("NOM/UK/Cellnet/Config/Brindle.out"), QByteArray());
-    EXPECT_EQ(bytes("NOM/UK/Cellnet/Config/Brindle.rcv"), QByteArray());
-    EXPECT_EQ(bytes("Config/Sign.cfg"), QByteArray("NOPAGE- Message sent by Quorvel.\r\n"));
+    EXPECT_EQ(tree.bytes("Config/MsgID.dat"), QByteArray("1\r\n"));
+    EXPECT_EQ(tree.bytes("NOM/UK/Cellnet/Config/Brindle.in"), QByteArray("\r\n"));
+    EXPECT_EQ(tree.bytes("NOM/UK/Cellnet/Config/Brindle.out"), QByteArray());
+    EXPECT_EQ(tree.bytes("NOM/UK/Cellnet/Config/Brindle.rcv"), QByteArray());
+    EXPECT_EQ(tree.bytes("Config/Sign.cfg"), QByteArray("NOPAGE- Message sent by Quorvel.\r\n"));
     // USB modems first: that is what most users have.
     EXPECT_EQ(tree.shippedComPorts(), QByteArray("/dev/ttyUSB0\r\n/dev/ttyACM0\r\n/dev/ttyS0\r\n"
                                                  "/dev/ttyS1\r\n/dev/ttyS2\r\n/dev/ttyS3\r\n"

@@ -2,7 +2,6 @@
 
 #include "support/TestInstallation.h"
 
-#include <QFile>
 #include <QProcess>
 
 InstalledTree::InstalledTree() {
@@ -12,8 +11,6 @@ InstalledTree::InstalledTree() {
     m_ok = install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit &&
            install.exitCode() == 0;
     m_log = QString::fromLocal8Bit(install.readAll());
-    QFile shipped(root() + QStringLiteral("/Config/ComPorts.cfg"));
-    if (shipped.open(QIODevice::ReadOnly))
-        m_shippedComPorts = shipped.readAll();
+    m_shippedComPorts = bytes("Config/ComPorts.cfg");
     TestInstallation::mapPortsAway(root() + '/');
 }

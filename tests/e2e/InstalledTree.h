@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -13,6 +14,10 @@ public:
     QString root() const { return m_dir.path(); }
     QString log() const { return m_log; }
     QByteArray shippedComPorts() const { return m_shippedComPorts; }
+    QByteArray bytes(const QString& rel) const {
+        QFile f(root() + '/' + rel);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
 
 private:
     QTemporaryDir m_dir;

@@ -36,20 +36,17 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         qint64 ms = -1;     // how long the run takes, where it matters
         bool tuned = false; // the shipped Brindle.cfg.tuned
     };
+    const char* nine =
+        "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1";
     const Case cases[] = {
         {"", "COMPLETE out:1 2 3 rcv: DLAAA '211 Transmission successful' x3 opens:1"},
         // Four messages per log-on and call; closing the port ends the last.
-        {"", "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
-         entries(9)},
+        {"", nine, entries(9)},
         // Dials that take a second: the specified pauses and connects (2 s,
         // 5 + 1 + 1 s per call, 1 s per message, 2 + 3 s per renewal), and
         // nothing but the connects with the tuned example.
-        {"--connect-delay 1",
-         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
-         entries(9), "3", "1", 42000},
-        {"--connect-delay 1",
-         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1",
-         entries(9), "3", "1", 3000, true},
+        {"--connect-delay 1", nine, entries(9), "3", "1", 42000},
+        {"--connect-delay 1", nine, entries(9), "3", "1", 3000, true},
         {"--busy", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--no-dialtone", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--no-carrier", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
@@ -85,8 +82,7 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         run.setConfigLine(22, c.retries);
         run.inst.writeBytes(kPortFile, c.port + "\r\n");
         run.queue(c.queued);
-        run.start();
-        run.runToEnd();
+        run.startAndRun();
         const QString expected = c.expected;
         const QString reason = expected.section('\'', 1, 1);
         const QStringList s = run.statuses();
@@ -147,8 +143,7 @@ TEST(BrindleRuns, LogEveryStepExactly) {
         run.setConfigLine(22, retries);
         run.inst.writeBytes(kInbox,
                             "[0] one +440 x\r\n" + lines({entries(1)[0], "[2] bad", overLong}));
-        run.start();
-        run.runToEnd();
+        run.startAndRun();
         const QStringList s = run.statuses();
         EXPECT_EQ(s.mid(s.indexOf("******* Starting Brindlemod ********") + 1), log);
         EXPECT_EQ(run.elapsedMs(), ms);
@@ -164,8 +159,7 @@ TEST_F(BrindleSimTest, EntriesArrivingDuringARunGoInTheNextCycle) {
         if (run.modem.dials() == 2)
             appendToInbox(run.inst.appPath(), queued.mid(1)), run.onTick = {};
     };
-    run.start();
-    run.runToEnd();
+    run.startAndRun();
     EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 rcv:");
 }
 
@@ -190,8 +184,7 @@ TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsSentOnceItCanBe) {
     const QByteArray inbox = run.file(kInbox);
     ReadOnlyFile locked(run.inst.file(kInbox));
     ASSERT_TRUE(locked.holds());
-    run.start();
-    run.runToEnd();
+    run.startAndRun();
     EXPECT_EQ(run.file(kAccepted), lines({"[7] r +447 carried"}));
     EXPECT_EQ(run.line.record(), "447\tcarried\n");
     EXPECT_EQ(run.file(kInbox), inbox);
@@ -199,8 +192,7 @@ TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsSentOnceItCanBe) {
     EXPECT_EQ(run.statuses().count("Cannot empty Brindle.in: its entries are left in it"), 2);
     // Once it can be emptied, its entries go, once.
     locked.release();
-    run.start();
-    run.runToEnd();
+    run.startAndRun();
     EXPECT_EQ(run.file(kAccepted), lines(QStringList{"[7] r +447 carried"} + entries(2)));
 }
 
@@ -235,8 +227,7 @@ TEST_F(BrindleSimTest, AcceptancesStillOwedAtTheEndAreRecordedByTheNextRun) {
     run.setConfigLine(22, "1");
     run.simulate("--unterminated"); // accepted, then the call fails
     ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
-    run.start();
-    run.runToEnd();
+    run.startAndRun();
     EXPECT_EQ(run.ending(queued), "CRASH out: rcv:2");
     EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[0]}));
     EXPECT_EQ(run.statuses().filter("kept in Brindle.tkn"),
@@ -246,8 +237,7 @@ TEST_F(BrindleSimTest, AcceptancesStillOwedAtTheEndAreRecordedByTheNextRun) {
     run.inst.remove(kAccepted);
     run.sim.answerStyle = SimOptions::AnswerStyle::Successful;
     run.queue({queued[2]});
-    run.start();
-    run.runToEnd();
+    run.startAndRun();
     EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 rcv:");
     EXPECT_EQ(run.line.record(), simulatorRecord(queued));
     EXPECT_EQ(run.file(kJournal), QByteArray());
@@ -319,8 +309,7 @@ TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
     {
         BrindleSim clean;
         clean.queue(queued);
-        clean.start();
-        clean.runToEnd();
+        clean.startAndRun();
         writesOfACleanRun = clean.line.writes().size();
     }
     ASSERT_GT(writesOfACleanRun, 15);
@@ -335,8 +324,7 @@ TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
                 if (run.line.writes().size() + 1 >= killAt)
                     ::kill(::getpid(), SIGKILL);
             };
-            run.start();
-            run.runToEnd();
+            run.startAndRun();
             ::_exit(0);
         }
         int status = 0;
@@ -344,8 +332,7 @@ TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
         // The client appends more while no Brindle runs.
         appendToInbox(run.inst.appPath(), {"[7] d +447777 seven"});
-        run.start();
-        run.runToEnd();
+        run.startAndRun();
         const QStringList all = queued + QStringList{"[7] d +447777 seven"};
         const QStringList out = LineFile::readAll(run.inst.file(kAccepted));
         EXPECT_EQ(QSet<QString>(out.begin(), out.end()), QSet<QString>(all.begin(), all.end()));

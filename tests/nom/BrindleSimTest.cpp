@@ -2,8 +2,7 @@
 
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
-
-#include <sstream>
+#include "smscsim/SimScript.h"
 
 using namespace ExchangeFiles;
 
@@ -22,12 +21,7 @@ void BrindleSim::setConfigLine(int number, const QByteArray& text) {
 }
 
 void BrindleSim::simulate(const std::string& arguments) {
-    std::vector<std::string> words;
-    std::istringstream in(arguments);
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    std::string error;
-    ASSERT_TRUE(SimOptions::parse(words, sim, error)) << error;
+    sim = ModemScript(arguments).options;
 }
 
 void BrindleSim::queue(const QStringList& entries) {

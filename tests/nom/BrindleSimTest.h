@@ -25,6 +25,7 @@ public:
     void start();
     // Fires the timers until the run ends or `limitMs` of fake time have passed.
     void runToEnd(qint64 limitMs = 30 * 60 * 1000);
+    void startAndRun() { start(), runToEnd(); }
 
     QStringList statuses() const;
     QByteArray file(const QString& relative) const { return inst.bytes(relative); }

@@ -72,24 +72,13 @@ TEST(BrindleStart, OutsideLinePrefixIsDialledBeforeTheNumber) {
 // The optional settings after line 24: a refused line is said once and the
 // specified value stands; comments are skipped; each setting taken is logged.
 TEST_F(BrindleSimTest, OptionalSettingsAfterLine24) {
-    const QStringList extra = {"garbage",
-                               "Speed=1",
-                               "AcceptPauseMs=-5",
-                               "ResetPauseMs=99999999999999999999",
-                               "LogonPauseMs=60001",
-                               "LogonPauseMs=1.5",
-                               "MessagesPerLogon=0",
-                               "MessagesPerLogon=5",
-                               "# ResetPauseMs=0",
-                               "; AcceptPauseMs=0",
-                               "",
-                               "  resetpausems = 250 ",
-                               "FirstTickMs=0",
-                               "LogonPauseMs=60000",
-                               "AcceptPauseMs=1",
-                               "RenewPauseBeforeMs=0",
-                               "RenewPauseAfterMs=3",
-                               "MessagesPerLogon=1"};
+    const QStringList extra =
+        QString("garbage|Speed=1|AcceptPauseMs=-5|ResetPauseMs=99999999999999999999|"
+                "LogonPauseMs=60001|LogonPauseMs=1.5|MessagesPerLogon=0|MessagesPerLogon=5|"
+                "# ResetPauseMs=0|; AcceptPauseMs=0||  resetpausems = 250 |FirstTickMs=0|"
+                "LogonPauseMs=60000|AcceptPauseMs=1|RenewPauseBeforeMs=0|RenewPauseAfterMs=3|"
+                "MessagesPerLogon=1")
+            .split('|');
     for (int i = 0; i < extra.size(); ++i)
         run.setConfigLine(25 + i, extra[i].toLatin1());
     run.start();

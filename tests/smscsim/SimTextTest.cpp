@@ -3,16 +3,14 @@
 #include "SimScript.h"
 #include "Transcript.h"
 
+#include <QFile>
 #include <QTemporaryDir>
-#include <fstream>
 #include <sstream>
 
 namespace {
 std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 } // namespace
 

@@ -1,4 +1,5 @@
 // The real program on a real pseudo-terminal, driven like a serial port.
+#include "support/SmscsimProcess.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -6,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
@@ -16,33 +16,6 @@
 namespace {
 using namespace std::chrono;
 const std::string kOk = "\r\nOK\r\n";
-
-class Smscsim {
-public:
-    explicit Smscsim(const QStringList& args) {
-        m_process.start(SMSCSIM_PATH, args);
-        while (m_process.waitForStarted(5000) && !m_process.canReadLine() &&
-               m_process.waitForReadyRead(5000)) {
-        }
-        path = m_process.readLine().trimmed().toStdString();
-    }
-    ~Smscsim() {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    // Its exit code once it stopped by itself (after a SIGTERM when asked); -1 if it did not.
-    int finish(bool terminate) {
-        if (terminate)
-            ::kill(pid_t(m_process.processId()), SIGTERM);
-        const bool ended = m_process.waitForFinished(10000);
-        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    }
-    QByteArray errors() { return m_process.readAllStandardError(); }
-    std::string path;
-
-private:
-    QProcess m_process;
-};
 
 // A serial program on the port: raw, reading one byte at a time, so what
 // follows the awaited text stays unread in the port.
@@ -99,11 +72,11 @@ bool waitForText(const QString& path, const QByteArray& text, int times) {
 TEST(SmscsimProcess, ClosingThePortHangsUpEvenWhenReopenedAtOnce) {
     QTemporaryDir dir;
     const QString transcript = dir.filePath("transcript.txt");
-    Smscsim sim({"--delay", "100", "--transcript", transcript});
-    ASSERT_FALSE(sim.path.empty()) << sim.errors().toStdString();
+    SmscsimProcess sim(SMSCSIM_PATH, {"--delay", "100", "--transcript", transcript});
+    ASSERT_FALSE(sim.pty.isEmpty()) << sim.errors().toStdString();
     for (int round = 1; round <= 10; ++round) {
         SCOPED_TRACE(round);
-        Port port(sim.path);
+        Port port(sim.pty.toStdString());
         // Bytes written before the simulator has seen the new open could be
         // taken for the last client's, which are dropped with its call.
         ASSERT_TRUE(waitForText(transcript, "-- port opened\n", round));
@@ -119,7 +92,7 @@ TEST(SmscsimProcess, ClosingThePortHangsUpEvenWhenReopenedAtOnce) {
 TEST(SmscsimProcess, LifetimeAndBadUse) {
     QTemporaryDir dir;
     const QString link = dir.filePath("COM1");
-    Smscsim sim({"--lifetime", "1", "--link", link});
+    SmscsimProcess sim(SMSCSIM_PATH, {"--lifetime", "1", "--link", link});
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(sim.finish(false), 0);
     EXPECT_FALSE(QFileInfo(link).isSymLink());
