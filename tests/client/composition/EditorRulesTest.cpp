@@ -216,7 +216,7 @@ TEST(SignatureFile, TheLastLineDecidesFlagTextAndCounter) {
     struct Case {
         QByteArray file;
         Kind kind;
-        const char* shown; // pageInfo, PageFlag, counter, text
+        QString shown; // pageInfo, PageFlag, counter, text
     } cases[] = {
         {"PAGEIN- Message sent by Quorvel.\r\n", Kind::PageIn,
          "1 PAGEIN 53 - Message sent by Quorvel."},
