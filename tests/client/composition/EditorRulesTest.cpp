@@ -102,7 +102,7 @@ TEST(CharacterRules, PastedTextLosesBarredCharactersAndNul) {
          LineBreaks::Keep, QString::fromLatin1("abcdefghijk\tl\xA3"), false},
         {"Accepted::[12] #1 Processing::", LineBreaks::Keep, "Accepted::12 1 Processing::", false},
         {"a\r\nb\rc\nd", LineBreaks::Keep, "a\r\nb\rc\nd", false},
-        {"a\r\nb\rc\n\nd#", LineBreaks::Space, "a b c  d", false},
+        {"a\r\nb\rc\n\nd#\t", LineBreaks::Space, "a b c  d\t", false},
         {QString("caf") + QChar(0x00E9) + "#", LineBreaks::Keep, QString("caf") + QChar(0xE9),
          true},
         {QString("hi ") + QChar(0xD83D) + QChar(0xDE00), LineBreaks::Space,
