@@ -142,7 +142,6 @@ TEST_F(CompositionPanelTest, WhatArrivesInTheBoxesKeepsToTheRules) {
         {false, "Hello |world|", How::CtrlV, "there\u200F", "Hello |world|", "11", {kAscii}},
         {false, "a|b", How::CtrlV, "1#2[3]4~5", "a12345|b", "7", {}},
         {false, "a|b", How::MenuPaste, "{x}|y^", "axy|b", "4", {}},
-        {false, "keep|", How::CtrlV, junk, "keep|", "4", {kAscii}},
         {false, "|", How::CtrlV, "one\r\ntwo\nthree\rfour", "one\ntwo\nthree\nfour|", "19", {}},
         {false, "|", How::Drop, "x\r\ny", "x\ny|", "4", {}},
         {true, "|", How::Type, typed, "ab\u00A3|", "5", {kAscii, kAscii}},
