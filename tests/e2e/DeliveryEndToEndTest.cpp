@@ -21,7 +21,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -145,30 +144,9 @@ TEST(SendEndToEnd, ABusyLineCarriesTheEntriesOverAndExitsTwo) {
     EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), QStringList{});
 }
 
-// The window's Send and a script at the same moment: ids from the one
-// counter, one run at a time, every entry sent once.
-TEST(SendEndToEnd, AClientSendAndAScriptAtOnceAreEachSentOnce) {
-    Installed inst({});
-    ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
-    ScriptedMessageBox boxes;
-    DemoWalk walk(inst.tree.root(), inst.tree.root() + "/shots");
-    ASSERT_TRUE(walk.startClient()) << walk.error().toStdString();
-    ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123")) << walk.error().toStdString();
-    SendRun run(inst, {"--wait", "-m", "From a script", "+447700900201", "+447700900202"});
-    ASSERT_TRUE(walk.composeAndSend("", "From the window.")) << walk.error().toStdString();
-    const QString fromWindow = walk.controls().outbox->item(0)->text();
-    ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
-    ASSERT_EQ(run.exit(), 0) << run.err;
-    QStringList all = run.out.filter(QRegularExpression("^Queued: ")) << "Queued: " + fromWindow;
-    all.replaceInStrings("Queued: ", "").sort();
-    QStringList sent = inst.lines("NOM/UK/Cellnet/Config/Brindle.out");
-    sent.sort();
-    ASSERT_EQ(sent, all);
-    EXPECT_EQ(QSet<QString>({all[0].left(4), all[1].left(4), all[2].left(4)}).size(), 3);
-    EXPECT_EQ(inst.tree.bytes("run/record.txt").count('\n'), 3);
-    walk.mainForm()->close();
-}
-
+// A new user sets the modem up and sends from the window while a script
+// queues at the same moment: ids from the one counter, one run at a time,
+// every entry sent and accepted once. Then the same user sends by Internet.
 TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     Installed inst({}, false);
     ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
@@ -177,24 +155,32 @@ TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     ASSERT_TRUE(walk.startClient(DemoWalk::Connection::SetUpModem)) << walk.error().toStdString();
     EXPECT_EQ(inst.lines("Config/Port.cfg"), QStringList{" 1 "});
     ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123")) << walk.error().toStdString();
+    SendRun run(inst, {"--wait", "-m", "From a script", "+447700900201", "+447700900202"});
     ASSERT_TRUE(walk.composeAndSend("", "Meet at ten, bring the plans."))
         << walk.error().toStdString();
     const DemoWalk::Controls c = walk.controls();
     ASSERT_EQ(c.outbox->count(), 1);
     const QString entry = c.outbox->item(0)->text();
-    EXPECT_TRUE(entry.startsWith("[1] ")) << entry.toStdString();
-    EXPECT_EQ(boxes.last().text, "Select SEND QUEUE button to send queued messages.");
-
     ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
-    EXPECT_TRUE(walk.outboxStatesSeen().contains("Processing::" + entry));
-    EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), QStringList{"Accepted::" + entry});
-    EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.out"), QStringList{entry});
-    EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord({entry}));
-    EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "COMPLETE");
-    // The dialog's test and then Brindle dialled with the prefix set there.
+    ASSERT_EQ(run.exit(), 0) << run.err;
+    QStringList all = run.out.filter(QRegularExpression("^Queued: ")) << "Queued: " + entry;
+    all.replaceInStrings("Queued: ", "").sort();
+    const QStringList out = inst.lines("NOM/UK/Cellnet/Config/Brindle.out");
+    QStringList sent = out;
+    sent.sort();
+    ASSERT_EQ(sent, all);
+    EXPECT_EQ(QStringList({all[0].left(4), all[1].left(4), all[2].left(4)}),
+              QStringList({"[1] ", "[2] ", "[3] "}));
+    EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord(out));
+    QStringList accepted = inst.lines("Config/AccpMsgs.dat");
+    EXPECT_EQ(accepted.size(), 3);
+    EXPECT_TRUE(accepted.contains("Accepted::" + entry));
+    // The dialog's test, then every run of Brindle, dialled with the prefix set there.
     QFile transcript(inst.file("run/transcript.txt"));
     ASSERT_TRUE(transcript.open(QIODevice::ReadOnly));
-    EXPECT_EQ(transcript.readAll().count(">> ATDT9,01632960000<CR>"), 2);
+    const QByteArray line = transcript.readAll();
+    EXPECT_GE(line.count(">> ATDT9,01632960000<CR>"), 2);
+    EXPECT_EQ(line.count(">> ATDT"), line.count(">> ATDT9,01632960000<CR>"));
     EXPECT_TRUE(walk.showAcceptedMessages()) << walk.error().toStdString();
 
     // Then by Internet: switched in the connection settings, to the service.
@@ -206,7 +192,7 @@ TEST(DeliveryEndToEnd, ASentMessageTravelsToAcceptedAndIntoTheAcceptedView) {
     ASSERT_TRUE(walk.composeAndSend("", "By the web.", 15)) << walk.error().toStdString();
     const QString web = c.outbox->item(0)->text();
     ASSERT_TRUE(walk.sendQueueByInternet(30000)) << walk.error().toStdString();
-    EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), (QStringList{"Accepted::" + entry, web}));
+    EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), accepted << web);
     EXPECT_TRUE(service.list().endsWith("\t+447700900123\t" + web.section(' ', 4).toUtf8() + "\n"))
         << service.list().toStdString();
     walk.mainForm()->close();
@@ -241,6 +227,8 @@ TEST(DeliveryEndToEnd, ACrashedRunsEntriesGoFirstInTheNextRun) {
     const QString second = c.outbox->item(0)->text();
     ASSERT_TRUE(walk.sendQueueAndWaitAccepted(120000)) << walk.error().toStdString();
     EXPECT_EQ(inst.tree.bytes("run/record.txt"), simulatorRecord({first, second}));
+    EXPECT_TRUE(walk.outboxStatesSeen().contains("Processing::" + second));
+    EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "COMPLETE");
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv"), QStringList{QString()});
     walk.mainForm()->close();
 }
