@@ -91,6 +91,10 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
         EXPECT_TRUE(w->autoFillBackground() &&
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
+    QSignalSpy closed(form.get(), &MainForm::closed);
+    form->Command3->click();
+    EXPECT_EQ(closed.count(), 1) << "an empty outbox ends at once, without asking";
+    EXPECT_TRUE(boxes.shown().isEmpty());
 
     form = makeForm();
     form->showOptionsWindow = [] { return false; };
@@ -186,45 +190,21 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     EXPECT_EQ(compose().Text4->text(), "0");
     EXPECT_EQ(base(recipients().List4), QColor(255, 255, 255));
     EXPECT_EQ(base(compose().txtMessage), QColor(255, 255, 255));
-}
 
-TEST_F(MainFormTest, ExitAsksOnlyWithEntriesInTheOutboxAndTheCloseBoxNeverAsks) {
-    const QByteArray scheduled = "[1] 6/12/2026 10:00:00 +441 a 6/12/2026 10:00:00\r\n";
-    inst.writeBytes("Config\\BudList.dat", "Ann  +441\r\nBob  +442\r\nCy 443\r\n");
-    inst.writeBytes("Config\\ScdMsgs.rcv", scheduled);
-    const auto loadWithEntry = [this] {
-        boxes.answerNext(MessageBox::Answer::Yes); // the saved scheduled entry is offered
-        loadAndShow();
-        out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 still here");
-    };
-    loadWithEntry();
-    QSignalSpy closed(form.get(), &MainForm::closed);
-    boxes.answerNext(MessageBox::Answer::No);
-    form->Command3->click();
-    EXPECT_EQ(boxes.texts(), QStringList{kExitQuestion});
-    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Question));
-    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
-    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
-    EXPECT_EQ(closed.count(), 0);
-    out().outbox->clear();
-    form->Command3->click();
-    EXPECT_EQ(closed.count(), 1) << "an empty outbox ends at once";
-    EXPECT_EQ(boxes.shown().size(), 1);
-
-    // The close box saves the Number List whole, unchecked entries too, and
-    // the scheduled entries.
-    form = makeForm();
-    loadWithEntry();
-    recipients().List4->item(0)->setCheckState(Qt::Unchecked);
-    out().schedulebox->addItem("[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");
+    // The close box never asks; it saves the Number List whole, unchecked
+    // entries too, and the scheduled entries.
+    const QString scheduled = "[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00";
+    out().schedulebox->addItem(scheduled);
+    boxes.clear();
     form->close();
     EXPECT_TRUE(boxes.shown().isEmpty());
-    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Ann  +441\r\nBob  +442\r\n"));
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"),
-              scheduled + "[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00\r\n");
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Jane  +447700900123\r\nBob  +33612\r\n");
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines({scheduled}));
 }
 
-TEST_F(MainFormTest, ExitDuringALargeSendStopsItBeforeTheNextRecipientAndThePoll) {
+// Exit asks while the outbox holds entries, and No keeps the window; Yes in
+// the middle of a large send stops it before the next recipient and the poll.
+TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAndThePoll) {
     inst.writeBytes("Config\\MsgID.dat", "57\r\n");
     loadAndShow();
     recipients().List4->clear();
@@ -236,22 +216,26 @@ TEST_F(MainFormTest, ExitDuringALargeSendStopsItBeforeTheNextRecipientAndThePoll
     QSignalSpy closed(form.get(), &MainForm::closed);
     int entriesAtExit = -1;
     clock.onWait([&](qint64) {
-        if (entriesAtExit >= 0)
+        if (closed.count() > 0)
             return;
         entriesAtExit = out().outbox->count();
-        boxes.answerNext(MessageBox::Answer::Yes);
+        boxes.answerNext(boxes.shown().isEmpty() ? MessageBox::Answer::No
+                                                 : MessageBox::Answer::Yes);
         form->Command3->click();
     });
     send().Picture5->click();
     clock.onWait(nullptr);
     ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(boxes.texts(), QStringList(2, kExitQuestion));
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Question));
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
     ASSERT_GT(entriesAtExit, 0);
     ASSERT_LT(entriesAtExit, 900) << "Exit came in the middle of the send";
     EXPECT_EQ(out().outbox->count(), entriesAtExit);
     EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"),
               "\r\n" + lines(items(out().outbox)))
         << "nothing reached the inbox after Exit was confirmed";
-    EXPECT_EQ(boxes.texts(), QStringList{kExitQuestion});
     EXPECT_FALSE(send().send().sending());
     form->Timer1->start();
     EXPECT_FALSE(form->Timer1->isActive() || form->Timer2->isActive())
