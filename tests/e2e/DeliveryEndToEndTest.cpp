@@ -5,7 +5,6 @@
 #include "InstalledTree.h"
 
 #include "client/shell/ui/MainForm.h"
-#include "common/FileLocks.h"
 #include "common/LineFile.h"
 #include "common/Registry.h"
 #include "support/QtPrinters.h"
@@ -16,7 +15,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -75,12 +73,10 @@ private:
     bool m_ready = false;
 };
 
-// quorvel-send of the installed tree, run from a folder of its own.
+// quorvel-send of the installed tree (its settings store in the environment
+// Installed set), run from a folder of its own.
 struct SendRun {
     explicit SendRun(const Installed& inst, const QStringList& args) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QUORVEL_REGISTRY", inst.file("registry.ini"));
-        p.setProcessEnvironment(env);
         QDir().mkpath(inst.file("elsewhere"));
         p.setWorkingDirectory(inst.file("elsewhere"));
         p.start(inst.file("bin/quorvel-send"), args);
@@ -231,34 +227,4 @@ TEST(DeliveryEndToEnd, ACrashedRunsEntriesGoFirstInTheNextRun) {
     EXPECT_EQ(inst.lines("StartNOM.cfg").last(), "COMPLETE");
     EXPECT_EQ(inst.lines("NOM/UK/Cellnet/Config/Brindle.rcv"), QStringList{QString()});
     walk.mainForm()->close();
-}
-
-// One run per installation: a Brindle started while another holds the run
-// lock leaves the state word, the logs and the queue alone and ends at once.
-TEST(BrindleProcess, ASecondRunRefusesTouchingNothing) {
-    Installed inst({});
-    ASSERT_TRUE(inst.ready()) << inst.tree.log().toStdString();
-    const QString root = inst.tree.root() + "/";
-    LineFile::rewrite(root + "StartNOM.cfg", {"INUSE"});
-    LineFile::rewrite(root + "NOMMon.log", {"26-12-07 01:00:00 Dialling SMSC"});
-    LineFile::appendLines(root + "NOM/UK/Cellnet/Config/Brindle.in",
-                          {"[1] 07/12/2026 +441 queued"});
-    FileLocks::RunLock first(root);
-    ASSERT_TRUE(first.held());
-    const auto files = [&] {
-        QStringList all;
-        for (const char* d : {"", "NOMMon/Logs", "NOM/UK/Cellnet/Config"})
-            for (const QFileInfo& f : QDir(root + QString(d)).entryInfoList(QDir::Files))
-                all << f.fileName() + ' ' + f.lastModified().toString(Qt::ISODateWithMs) + ' ' +
-                           QString::number(f.size());
-        return all;
-    };
-    const QStringList before = files();
-    QProcess second;
-    second.setWorkingDirectory(root);
-    second.start(root + "NOM/UK/Cellnet/Brindle", {});
-    ASSERT_TRUE(second.waitForFinished(60000));
-    EXPECT_EQ(second.exitCode(), 3);
-    EXPECT_EQ(files(), before);
-    EXPECT_TRUE(FileLocks::brindleRunning(root)) << "the first run still holds it";
 }
