@@ -76,6 +76,7 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_EQ(compose().txtLenSignature->text(), "26");
     EXPECT_EQ(compose().Combo1->currentIndex(), -1);
     EXPECT_EQ(send().dtSchDate->date(), QDate(2026, 12, 5));
+    EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
     EXPECT_EQ(inst.bytes("StartNOM.cfg"), QByteArray("START\r\n"));
     EXPECT_EQ(inst.bytes("AppPath.cfg"), (inst.root() + "/\r\n").toUtf8());
     EXPECT_EQ(form->CurrentOperator, "CEL");
@@ -96,6 +97,13 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_EQ(closed.count(), 1) << "an empty outbox ends at once, without asking";
     EXPECT_TRUE(boxes.shown().isEmpty());
 
+    // The connection chosen in the settings lays the window out for it.
+    settings.connection = ConnectionType::Modem;
+    form = makeForm();
+    ASSERT_TRUE(form->load());
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_TRUE(send().dtSchDate->isEnabled());
+
     form = makeForm();
     form->showOptionsWindow = [] { return false; };
     inst.remove("StartNOM.cfg");
@@ -108,13 +116,14 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
 TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFromItsTitleBar) {
     const QString question = " Do you want to detect modem automatically ?";
     form->runConnectionDialog = [](frmModemDetected& d) { d.showModal(); };
+    const auto shown = [this](QWidget* w) { return w->isVisibleTo(form.get()); };
     onModal<frmModemDetected>([&](frmModemDetected& d) {
         d.close();
         EXPECT_TRUE(d.isVisible());
         boxes.answerNext(MessageBox::Answer::No);
         d.optModem->click();
         EXPECT_EQ(form->Timer1->interval(), 1000);
-        EXPECT_TRUE(d.Frame2->isEnabled());
+        EXPECT_TRUE(shown(send().Option2) && d.Frame2->isEnabled());
         d.chkOutsideNo->click();
         QTest::keyClicks(d.txtOutsideNumber, "9a#1");
         EXPECT_EQ(d.txtOutsideNumber->text(), "91");
@@ -127,7 +136,8 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
         });
         d.optInternet->click();
         EXPECT_EQ(form->Timer1->interval(), 0);
-        EXPECT_FALSE(d.Frame2->isEnabled() || d.Command2->isEnabled());
+        EXPECT_TRUE(shown(send().fraSMSRemaining) && d.Command1->isEnabled());
+        EXPECT_FALSE(shown(send().Option2) || d.Frame2->isEnabled() || d.Command2->isEnabled());
         EXPECT_EQ(Setting::read(Setting::ShowOption), "1");
         boxes.answerNext(MessageBox::Answer::No);
         d.optModem->click();
@@ -167,7 +177,8 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
 TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsTheEditor) {
     inst.writeBytes("Config\\Sign.cfg", "NOPAGE- Quorvel\r\n");
     inst.writeBytes("Config\\MsgID.dat", "57\r\n");
-    inst.writeBytes("Config\\BudList.dat", "Jane  +447700900123\r\nBob  +33612\r\n");
+    // The load drops the malformed entry: the shutdown's save shows.
+    inst.writeBytes("Config\\BudList.dat", "Jane  +447700900123\r\nBob  +33612\r\nCy 443\r\n");
     settings.connection = ConnectionType::Modem;
     loadAndShow();
     recipients().List4->item(1)->setCheckState(Qt::Unchecked);
