@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <optional>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,6 +52,7 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         qint64 ms = -1;     // how long the run takes, where it matters
         bool tuned = false; // the shipped Brindle.cfg.tuned
         QStringList log = {};
+        QStringList arriving = {}; // appended at the tick after the second dial
     };
     const char* nine =
         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1";
@@ -67,6 +69,11 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         {"--connect-delay 1", nine, entries(9), "3", "1", 42000},
         {"--connect-delay 1", nine, entries(9), "3", "1", 3000, true},
         {"--busy", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
+        // Entries arriving during a run go in the next cycle.
+        {.sim = "--busy --faulty-dials 2",
+         .expected = "COMPLETE out:1 2 rcv: DLAA 'Failed to connect to SMSC' x2 opens:3",
+         .queued = entries(1),
+         .arriving = entries(2).mid(1)},
         // Two attempts 5 s apart, each after the reset's 5 s pause; the next
         // tick 2 s later.
         {"--busy", "CRASH out: rcv:1 - 'Failed to connect to SMSC' x4 opens:4", entries(1), "2",
@@ -115,13 +122,17 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         run.inst.writeBytes(kPortFile, c.port + "\r\n");
         run.inst.writeBytes(kInbox, "[0] one +440 x\r\n" + lines({"[2] bad", overLong}));
         run.queue(c.queued);
+        run.onTick = [&] {
+            if (run.modem.dials() == 2 && !c.arriving.isEmpty())
+                appendToInbox(run.inst.appPath(), c.arriving), run.onTick = {};
+        };
         run.startAndRun();
         const QString expected = c.expected;
         const QString reason = expected.section('\'', 1, 1);
         const QStringList s = run.statuses();
         const QString story = run.story().isEmpty() ? "-" : run.story();
         EXPECT_EQ(QString("%1 %2 '%3' x%4 opens:%5")
-                      .arg(run.ending(c.queued), story, reason)
+                      .arg(run.ending(c.queued + c.arriving), story, reason)
                       .arg(s.count(reason))
                       .arg(run.line.opens()),
                   expected);
@@ -147,18 +158,6 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
     EXPECT_GT(nestedTicks, 0);
 }
 
-TEST_F(BrindleSimTest, EntriesArrivingDuringARunGoInTheNextCycle) {
-    const QStringList queued = entries(2);
-    run.queue(queued.mid(0, 1));
-    run.simulate("--busy --faulty-dials 2"); // the first tick fails
-    run.onTick = [&] {
-        if (run.modem.dials() == 2)
-            appendToInbox(run.inst.appPath(), queued.mid(1)), run.onTick = {};
-    };
-    run.startAndRun();
-    EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 rcv:");
-}
-
 TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsSentOnceItCanBe) {
     run.queue(entries(2));
     run.inst.writeBytes(kCarryOver, lines({"[7] r +447 carried"}));
@@ -177,15 +176,21 @@ TEST_F(BrindleSimTest, AnInboxThatCannotBeEmptiedIsSentOnceItCanBe) {
     EXPECT_EQ(run.file(kAccepted), lines(QStringList{"[7] r +447 carried"} + entries(2)));
 }
 
-// Each acceptance is in the log before it is in Brindle.out, and one that
-// Brindle.out refuses is recorded after the next one, in order.
+// Each acceptance is in the log before it is in Brindle.out; one that
+// Brindle.out refuses is recorded after the next one, in order, and one still
+// owed when the run ends is recorded by the next run, not sent again.
 TEST_F(BrindleSimTest, AnAcceptanceIsLoggedThenRecordedAndARefusedOneLater) {
-    const QStringList queued = entries(3);
+    const QStringList queued = entries(4);
     run.queue(queued);
+    run.setConfigLine(22, "1");
+    run.simulate("--drop-after 3");
     ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
+    std::optional<ReadOnlyFile> locked; // refused again from the third on
     run.line.beforeWrite = [&] {
         if (run.line.record().count('\n') == 1)
             run.inst.remove(kAccepted);
+        else if (run.line.record().count('\n') == 2 && !locked)
+            locked.emplace(run.inst.file(kAccepted));
     };
     QList<QByteArray> recordedAtAnswer;
     run.start();
@@ -194,32 +199,17 @@ TEST_F(BrindleSimTest, AnAcceptanceIsLoggedThenRecordedAndARefusedOneLater) {
             recordedAtAnswer << run.file(kAccepted);
     });
     run.runToEnd();
-    EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 rcv:");
+    EXPECT_EQ(run.ending(queued), "CRASH out:1 2 rcv:4");
     EXPECT_EQ(recordedAtAnswer,
               (QList<QByteArray>{"<missing>", "<missing>", lines(queued.mid(0, 2))}));
-    EXPECT_EQ(run.file(kJournal), QByteArray());
+    EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[2]}));
     EXPECT_EQ(run.statuses().filter("Cannot write Brindle.out"),
-              QStringList{"Cannot write Brindle.out, kept for later : " + queued[0]});
-}
-
-TEST_F(BrindleSimTest, AcceptancesStillOwedAtTheEndAreRecordedByTheNextRun) {
-    const QStringList queued = entries(3);
-    run.queue(queued.mid(0, 2));
-    run.setConfigLine(22, "1");
-    run.simulate("--unterminated"); // accepted, then the call fails
-    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
+              (QStringList{"Cannot write Brindle.out, kept for later : " + queued[0],
+                           "Cannot write Brindle.out, kept for later : " + queued[2],
+                           "Cannot write Brindle.out, kept in Brindle.tkn : " + queued[2]}));
+    locked->release();
     run.startAndRun();
-    EXPECT_EQ(run.ending(queued), "CRASH out: rcv:2");
-    EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[0]}));
-    EXPECT_EQ(run.statuses().filter("kept in Brindle.tkn"),
-              QStringList{"Cannot write Brindle.out, kept in Brindle.tkn : " + queued[0]});
-
-    // The next run records it first, without sending it again.
-    run.inst.remove(kAccepted);
-    run.sim.answerStyle = SimOptions::AnswerStyle::Successful;
-    run.queue({queued[2]});
-    run.startAndRun();
-    EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 rcv:");
+    EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 4 rcv:");
     EXPECT_EQ(run.line.record(), simulatorRecord(queued));
     EXPECT_EQ(run.file(kJournal), QByteArray());
 }
