@@ -62,24 +62,18 @@ const char* name(Modem::WaitResult r) {
 } // namespace
 
 TEST(Modem, AwaitStringTakesEverythingUpToTheTextAndWaitsWholeSeconds) {
-    struct Case {
-        const char* script; // what arrives, and when
-        const char* send;
-        const char* wait;
-        int timeout;
-        const char* expected;
-    };
-    const Case cases[] = {
+    // What arrives and when, what is sent, waited for, for how long.
+    const std::tuple<const char*, const char*, const char*, int, const char*> cases[] = {
         {"~OK<CR>", "AT<CR>", "OK", 0, "TimedOut '' [AT<CR>] 0ms"}, // sent, nothing read
         {"~<xFF><NUL><CR><LF>O@300 | ~K@900 | ~<CR><LF>@1200", "ATZ<CR>", "OK<CR>", 20,
          "Found '<LF>' [ATZ<CR>] 1200ms"},
         {"~ID=garbage Message send failed<CR> more", "", "successful", 60, "Rejected '' [] 0ms"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        Probe p(c.script);
-        const Modem::WaitResult r = p.modem.AwaitString(bytes(c.send), bytes(c.wait), c.timeout);
-        EXPECT_EQ(name(r) + (' ' + p.story()), c.expected);
+    for (const auto& [script, send, wait, timeout, expected] : cases) {
+        SCOPED_TRACE(script);
+        Probe p(script);
+        const Modem::WaitResult r = p.modem.AwaitString(bytes(send), bytes(wait), timeout);
+        EXPECT_EQ(name(r) + (' ' + p.story()), expected);
     }
     Probe chatty("~" + QString(200000, 'x'));
     chatty.modem.AwaitString("", "never", 1);
