@@ -276,15 +276,9 @@ TEST_F(BrindleSimTest, ExitBeforeTheFirstTickKeepsAKilledRunsEntries) {
 // go twice.
 TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
     const QStringList queued = entries(6);
-    qsizetype writesOfACleanRun = 0;
-    {
-        BrindleSim clean;
-        clean.queue(queued);
-        clean.startAndRun();
-        writesOfACleanRun = clean.line.writes().size();
-    }
-    ASSERT_GT(writesOfACleanRun, 15);
-    for (qsizetype killAt = 1; killAt < writesOfACleanRun; ++killAt) {
+    qsizetype killAt = 1;
+    // Until a run gets through all its writes.
+    for (bool killed = true; killed; ++killAt) {
         SCOPED_TRACE(killAt);
         BrindleSim run;
         run.queue(queued);
@@ -300,7 +294,8 @@ TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
         }
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        ASSERT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
         // The client appends more while no Brindle runs.
         appendToInbox(run.inst.appPath(), {"[7] d +447777 seven"});
         run.startAndRun();
@@ -312,4 +307,5 @@ TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
         EXPECT_EQ(run.file(kJournal), QByteArray());
         EXPECT_EQ(run.file(kInbox), QByteArray("\r\n"));
     }
+    EXPECT_GT(killAt, 15);
 }
