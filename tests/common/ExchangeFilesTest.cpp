@@ -2,18 +2,13 @@
 #include "common/LineFile.h"
 #include "support/TestInstallation.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <atomic>
-
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace ExchangeFiles;
 
@@ -34,16 +29,17 @@ TEST(ExchangeFiles, AppendGoesAfterThePlaceholderLine) {
 
 namespace {
 
-// Whether /proc/locks shows someone waiting for a flock on the file `st` describes.
-bool flockWaiterOn(const struct stat& st) {
+// Whether /proc/locks shows someone waiting for a flock on `file`.
+bool flockWaiterOn(const QString& file) {
+    struct stat st {};
     QFile locks("/proc/locks");
-    if (!locks.open(QIODevice::ReadOnly))
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0 || !locks.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray file = QString::asprintf(" %02x:%02x:%llu ", major(st.st_dev),
-                                              minor(st.st_dev), qulonglong(st.st_ino))
-                                .toLatin1();
+    const QByteArray id = QString::asprintf(" %02x:%02x:%llu ", major(st.st_dev), minor(st.st_dev),
+                                            qulonglong(st.st_ino))
+                              .toLatin1();
     for (const QByteArray& line : locks.readAll().split('\n'))
-        if (line.contains("-> FLOCK") && line.contains(file))
+        if (line.contains("-> FLOCK") && line.contains(id))
             return true;
     return false;
 }
@@ -54,15 +50,10 @@ TEST(ExchangeFiles, TheAppendWaitsForTheLockHolder) {
     if (!QFile::exists("/proc/locks"))
         GTEST_SKIP() << "no /proc/locks to see the waiting append";
     TestInstallation inst;
-    const QByteArray lockPath = QFile::encodeName(inst.file(kLock));
-    QDir().mkpath(QFileInfo(inst.file(kLock)).absolutePath());
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    struct stat st {};
-    ASSERT_EQ(::fstat(fd, &st), 0);
     const QByteArray before("\r\n[1] a +44 x\r\n");
     inst.writeBytes(kInbox, before);
+    auto held = std::make_unique<InboxLock>(inst.appPath());
+    ASSERT_TRUE(held->held());
 
     std::atomic<bool> done{false};
     std::thread appender([&] {
@@ -70,14 +61,13 @@ TEST(ExchangeFiles, TheAppendWaitsForTheLockHolder) {
         done = true;
     });
     // Until the append is either queued behind our lock or finished.
-    while (!done.load() && !flockWaiterOn(st))
+    while (!done.load() && !flockWaiterOn(inst.file(kLock)))
         std::this_thread::yield();
     const bool finishedUnderOurLock = done.load();
     const QByteArray whileHeld = inst.bytes(kInbox);
     // The lock holder takes the inbox's entries; the append must land after that.
     ASSERT_TRUE(LineFile::makeOneEmptyLine(inst.file(kInbox)));
-    ::flock(fd, LOCK_UN);
-    ::close(fd);
+    held.reset();
     appender.join();
     EXPECT_FALSE(finishedUnderOurLock);
     EXPECT_EQ(whileHeld, before);
