@@ -2,7 +2,6 @@
 // in any case, and the serial ports' devices.
 #include "common/AppPath.h"
 #include "common/ComPorts.h"
-#include "common/ExchangeFiles.h"
 #include "common/InstallPath.h"
 #include "support/TestInstallation.h"
 
@@ -29,26 +28,21 @@ TEST(AppPath, TheClientStoresItsFolderAndReadersTakeTheLastLine) {
 }
 
 TEST(InstallPath, RelativeNamesFindTheFilesWhateverTheirCase) {
-    using enum TestInstallation::Contents;
     struct Case {
-        TestInstallation::Contents contents;
-        QStringList folders;
+        QStringList folders; // made first
         QString relative, found;
     } cases[] = {
-        {ShippedData, {}, "\\config\\QuickMsg.Dat", "/Config/QuickMsg.Dat"}, // a leading backslash
-        {ShippedData, {}, ExchangeFiles::kConfig, "/NOM/UK/Cellnet/Config/Brindle.cfg"},
-        // The exact spelling wins over another case.
-        {ShippedData, {"Groups", "groups"}, "groups\\a.dat", "/groups/a.dat"},
-        {ShippedData, {"Groups", "groups"}, "Groups\\a.dat", "/Groups/a.dat"},
-        // Missing components take the layout's spelling...
-        {Empty, {}, "nom\\uk\\cellnet\\config\\brindle.in", "/NOM/UK/Cellnet/Config/Brindle.in"},
-        {Empty, {}, "groups\\My Friends.dat", "/Groups/My Friends.dat"},
-        {Empty, {}, "nommon\\logs\\curnom.dat", "/NOMMon/Logs/CurNOM.dat"},
-        // ...but an existing folder keeps its own for new files.
-        {Empty, {"config"}, "Config\\QuickMsg.Dat", "/config/QuickMsg.Dat"},
+        // Missing components take the layout's spelling (a leading backslash is none)...
+        {{}, "\\nom\\uk\\cellnet\\config\\brindle.in", "/NOM/UK/Cellnet/Config/Brindle.in"},
+        {{}, "groups\\My Friends.dat", "/Groups/My Friends.dat"},
+        // ...existing ones keep their own, and the exact spelling wins over another case.
+        {{"config"}, "Config\\QuickMsg.Dat", "/config/QuickMsg.Dat"},
+        {{"nom/Uk/cellnet"}, "NOM\\UK\\Cellnet\\x", "/nom/Uk/cellnet/x"},
+        {{"Groups", "groups"}, "groups\\a.dat", "/groups/a.dat"},
+        {{"Groups", "groups"}, "Groups\\a.dat", "/Groups/a.dat"},
     };
     for (const Case& c : cases) {
-        TestInstallation inst(c.contents);
+        TestInstallation inst(TestInstallation::Contents::Empty);
         for (const QString& folder : c.folders)
             QDir().mkpath(inst.root() + "/" + folder);
         EXPECT_EQ(InstallPath::resolve(inst.appPath(), c.relative), inst.root() + c.found)

@@ -42,18 +42,13 @@ std::string value(const std::string& page, const std::string& name) {
 
 struct Server {
     Server(const std::string& db, int allowance, std::atomic<std::time_t>& clock)
-        : store(db), service(store, allowance, nullptr, [&clock] { return clock.load(); }) {
-        port = service.bind("127.0.0.1", 0);
-        thread = std::thread([this] { service.run(); });
-    }
-    ~Server() {
-        service.stop();
-        thread.join();
-    }
+        : store(db), service(store, allowance, nullptr, [&clock] { return clock.load(); }),
+          port(service.bind("127.0.0.1", 0)) {}
+    ~Server() { service.stop(); }
     Store store;
     Service service;
     int port;
-    std::thread thread;
+    std::jthread thread{[this] { service.run(); }};
 };
 
 class ServiceTest : public ::testing::Test {
@@ -63,10 +58,6 @@ protected:
         tm.tm_min = 30, tm.tm_hour = hour, tm.tm_mday = day, tm.tm_mon = 2, tm.tm_year = 126;
         tm.tm_isdst = -1;
         return std::mktime(&tm);
-    }
-    httplib::Result get(const std::string& target) { return client().Get(target); }
-    httplib::Result post(const std::string& body, const std::string& type = kForm) {
-        return client().Post(kPage, body, type);
     }
     httplib::Client client(int port = 0) {
         httplib::Client c("127.0.0.1", port ? port : server.port);
@@ -114,10 +105,10 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
          "E:User id, mobile number or e-mail address too long."},
         {kPage + "?UN=u1", "", 200, "C:Connected to Quorvel server.",
          "5 SMS message(s) remaining today."},
+        // A bad piece is named by its place, empty ones counted (more: fuzz_service_form).
         {form("+4477 a#+4478 b##c"), kForm, 200, "E:Message 3 is not a number and a text."},
         {form("+4477 a#4478 b"), kForm, 200, "E:Message 2 is not a number and a text."},
         {form("+4477 a#+ b"), kForm, 200, "E:Message 2 is not a number and a text."},
-        {form("+4477"), kForm, 200, "E:Message 1 is not a number and a text."},
         {form(""), kForm, 200, "E:No messages to send."},
         {form("+4477 a", "u1", "load"), kForm, 200, "E:Unknown request."},
         {form("+4477 a#+4478 <b>&"), kForm, 200, kAccepted, left3},
@@ -137,7 +128,7 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
     };
     for (const auto& s : steps) {
         clock += s.days * 24 * 3600;
-        auto r = s.type.empty() ? get(s.request) : post(s.request, s.type);
+        auto r = s.type.empty() ? client().Get(s.request) : client().Post(kPage, s.request, s.type);
         const std::string what = s.request.substr(0, 60);
         ASSERT_TRUE(r) << what;
         EXPECT_EQ(r->status, s.status) << what;
@@ -170,7 +161,7 @@ TEST_F(ServiceTest, BadRequestLineGetsThePage) {
         answer += socket.readAll();
     EXPECT_TRUE(answer.startsWith("HTTP/1.1 400")) << answer.toStdString();
     EXPECT_EQ(value(answer.toStdString(), "hStatus1"), "E:Malformed request.");
-    EXPECT_TRUE(get(kPage)); // still serving
+    EXPECT_TRUE(client().Get(kPage)); // still serving
 }
 
 // Two services on one file stand in for any two writers: the allowance is

@@ -48,7 +48,6 @@ private:
         QByteArray bytes;
         qint64 afterMs;
     };
-    void on(const QByteArray& trigger, const QByteArray& bytes, qint64 afterMs);
     void release();
     qint64 nextDue() const;
 

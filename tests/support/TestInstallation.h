@@ -25,7 +25,6 @@ public:
     // Points COM1 to COM8 of the installation at paths that do not exist.
     static void mapPortsAway(const QString& appPath);
 
-    static QString sourceDir();
     static QString binaryDir();
 
 private:
