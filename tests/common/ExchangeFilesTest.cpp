@@ -3,6 +3,7 @@
 #include "support/TestInstallation.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
@@ -13,8 +14,8 @@
 using namespace ExchangeFiles;
 
 // Missing, or empty as an emptying cut short between truncate and write
-// leaves it, the inbox gets its placeholder line first.
-TEST(ExchangeFiles, AppendGoesAfterThePlaceholderLine) {
+// leaves it, the inbox gets its placeholder line first. The state word is one line.
+TEST(ExchangeFiles, AppendGoesAfterThePlaceholderLineAndTheStateWordIsOneLine) {
     TestInstallation inst;
     const QByteArray appended("\r\n[1] a +44 x\r\n[2] b +44 y\r\n");
     for (const QByteArray& before : {QByteArray("\r\n"), QByteArray(), QByteArray("<missing>")}) {
@@ -25,26 +26,11 @@ TEST(ExchangeFiles, AppendGoesAfterThePlaceholderLine) {
     // An existing file is never truncated by the exclusive create.
     EXPECT_TRUE(ensureOneEmptyLineFile(inst.file(kInbox)));
     EXPECT_EQ(inst.bytes(kInbox), appended);
+    ASSERT_TRUE(writeStateWord(inst.appPath(), kRequested));
+    EXPECT_EQ(inst.bytes(kStateFile), QByteArray("CEL\r\n"));
+    inst.writeBytes(kStateFile, "START\r\nINUSE\r\n");
+    EXPECT_EQ(readStateWord(inst.appPath()), "INUSE");
 }
-
-namespace {
-
-// Whether /proc/locks shows someone waiting for a flock on `file`.
-bool flockWaiterOn(const QString& file) {
-    struct stat st {};
-    QFile locks("/proc/locks");
-    if (::stat(QFile::encodeName(file).constData(), &st) != 0 || !locks.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray id = QString::asprintf(" %02x:%02x:%llu ", major(st.st_dev), minor(st.st_dev),
-                                            qulonglong(st.st_ino))
-                              .toLatin1();
-    for (const QByteArray& line : locks.readAll().split('\n'))
-        if (line.contains("-> FLOCK") && line.contains(id))
-            return true;
-    return false;
-}
-
-} // namespace
 
 TEST(ExchangeFiles, TheAppendWaitsForTheLockHolder) {
     if (!QFile::exists("/proc/locks"))
@@ -54,6 +40,15 @@ TEST(ExchangeFiles, TheAppendWaitsForTheLockHolder) {
     inst.writeBytes(kInbox, before);
     auto held = std::make_unique<InboxLock>(inst.appPath());
     ASSERT_TRUE(held->held());
+    // A line of /proc/locks for someone waiting for a flock on the lock file.
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(inst.file(kLock)).constData(), &st), 0);
+    const QRegularExpression waiter(QString::asprintf(
+        "-> FLOCK .* %02x:%02x:%llu ", major(st.st_dev), minor(st.st_dev), qulonglong(st.st_ino)));
+    const auto flockWaiter = [&] {
+        QFile locks("/proc/locks");
+        return locks.open(QIODevice::ReadOnly) && QString(locks.readAll()).contains(waiter);
+    };
 
     std::atomic<bool> done{false};
     std::thread appender([&] {
@@ -61,7 +56,7 @@ TEST(ExchangeFiles, TheAppendWaitsForTheLockHolder) {
         done = true;
     });
     // Until the append is either queued behind our lock or finished.
-    while (!done.load() && !flockWaiterOn(inst.file(kLock)))
+    while (!done.load() && !flockWaiter())
         std::this_thread::yield();
     const bool finishedUnderOurLock = done.load();
     const QByteArray whileHeld = inst.bytes(kInbox);
@@ -72,12 +67,4 @@ TEST(ExchangeFiles, TheAppendWaitsForTheLockHolder) {
     EXPECT_FALSE(finishedUnderOurLock);
     EXPECT_EQ(whileHeld, before);
     EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n[7] t +44 z\r\n"));
-}
-
-TEST(ExchangeFiles, StateWordIsOneLine) {
-    TestInstallation inst;
-    ASSERT_TRUE(writeStateWord(inst.appPath(), kRequested));
-    EXPECT_EQ(inst.bytes(kStateFile), QByteArray("CEL\r\n"));
-    inst.writeBytes(kStateFile, "START\r\nINUSE\r\n");
-    EXPECT_EQ(readStateWord(inst.appPath()), "INUSE");
 }

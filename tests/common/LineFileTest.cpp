@@ -46,7 +46,6 @@ TEST(LineFile, ReadersAcceptAnyLineEndAMissingLastOneAndAHugeLine) {
         inst.writeBytes("f.txt", c.bytes);
         EXPECT_EQ(LineFile::readAll(inst.file("f.txt")), c.lines) << c.bytes.toHex().constData();
     }
-    EXPECT_EQ(LineFile::readLast(inst.file("f.txt")), QString::fromUtf8("£\u20ac\u0081"));
     // Missing files read as nothing.
     EXPECT_TRUE(LineFile::readAll(inst.file("nothing.dat")).isEmpty());
     EXPECT_FALSE(LineFile::tryReadAll(inst.file("nothing.dat")).has_value());
@@ -61,8 +60,7 @@ TEST(LineFile, AnAppendThatDoesNotFitLeavesNoPartOfItsLine) {
     const auto old = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 20;
+    const rlimit small{20, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
     const bool appended = LineFile::append(inst.file("out.dat"), "[2] b +442 y");
     setrlimit(RLIMIT_FSIZE, &saved);

@@ -11,7 +11,7 @@
 
 // AppPath.cfg: the client's start stores its own folder there; every other
 // reader takes the last line, trimmed (a final empty line is the last line).
-TEST(AppPath, TheClientStoresItsFolderAndReadersTakeTheLastLine) {
+TEST(AppPath, TheInstallationFolderIsStoredReadAndNamedByQuorvelHome) {
     TestInstallation inst;
     for (const auto& [file, read] :
          {std::pair<QByteArray, QString>{"/first/\r\n  /second/place \r\n", "/second/place/"},
@@ -25,6 +25,16 @@ TEST(AppPath, TheClientStoresItsFolderAndReadersTakeTheLastLine) {
     EXPECT_EQ(inst.bytes("AppPath.cfg"), QByteArray("/opt/quorvel/\r\n"));
     // An unwritable current folder falls back to the program's folder.
     EXPECT_EQ(AppPath("/opt/quorvel", "/proc/no-such-folder").resolveAndStore(), "/opt/quorvel/");
+    // A per-user installation: programs in the shared tree, data in $QUORVEL_HOME.
+    for (const auto& [home, installation] : {
+             std::pair<QByteArray, QString>{"", "/opt/quorvel"},
+             {"/home/ann/.local/share/quorvel", "/home/ann/.local/share/quorvel"},
+             {"relative/quorvel", QDir::current().absoluteFilePath("relative/quorvel")},
+             {{}, "/opt/quorvel"}, // unset, as it is left
+         }) {
+        home.isNull() ? qunsetenv("QUORVEL_HOME") : qputenv("QUORVEL_HOME", home);
+        EXPECT_EQ(AppPath::installation("/opt/quorvel"), installation) << home.toStdString();
+    }
 }
 
 TEST(InstallPath, RelativeNamesFindTheFilesWhateverTheirCase) {
@@ -57,22 +67,4 @@ TEST(ComPorts, TestInstallationsNameNoRealDevice) {
         EXPECT_TRUE(device.startsWith(inst.appPath())) << device.toStdString();
         EXPECT_FALSE(QFileInfo::exists(device)) << device.toStdString();
     }
-}
-
-// A per-user installation: programs in the shared tree, data in $QUORVEL_HOME.
-TEST(AppPath, QuorvelHomeNamesTheInstallationOverTheProgramsOwnFolder) {
-    const auto setHome = [](const QByteArray& home) {
-        home.isNull() ? qunsetenv("QUORVEL_HOME") : qputenv("QUORVEL_HOME", home);
-    };
-    const QByteArray saved = qgetenv("QUORVEL_HOME");
-    for (const auto& [home, installation] : {
-             std::pair<QByteArray, QString>{{}, "/opt/quorvel"},
-             {"", "/opt/quorvel"},
-             {"/home/ann/.local/share/quorvel", "/home/ann/.local/share/quorvel"},
-             {"relative/quorvel", QDir::current().absoluteFilePath("relative/quorvel")},
-         }) {
-        setHome(home);
-        EXPECT_EQ(AppPath::installation("/opt/quorvel"), installation) << home.toStdString();
-    }
-    setHome(saved);
 }

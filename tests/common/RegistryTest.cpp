@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-const QString kKey = Registry::kSettingsKey;
-}
-
 // Any value reading back as written is fuzz_settings' property; here the key
 // rules, the reader's buffer and a hand-edited store.
 TEST(Registry, ValuesReadBackOnlyFromTheirOwnExistingKey) {
     TestInstallation inst;
+    const QString kKey = Registry::kSettingsKey;
     EXPECT_EQ(Registry::ReadRegistryValue(kKey, "SHOW_OPTION"), "Error");
     Registry::WriteRegistryValue(kKey, "SHOW_OPTION", "1");
     EXPECT_EQ(Registry::ReadRegistryValue(kKey, "SHOW_OPTION"), "Error")

@@ -44,8 +44,7 @@ public:
 private:
     static inline const QByteArray kHangUp = "\x01HANGUP\x01";
     struct Step {
-        QByteArray trigger;
-        QByteArray bytes;
+        QByteArray trigger, bytes;
         qint64 afterMs;
     };
     void release();

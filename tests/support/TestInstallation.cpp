@@ -2,7 +2,6 @@
 
 #include "common/ComPorts.h"
 #include "common/ExchangeFiles.h"
-#include "common/InstallPath.h"
 #include "common/LineFile.h"
 
 #include <QDir>
@@ -76,14 +75,6 @@ TestInstallation::~TestInstallation() {
     QDir::setCurrent(m_oldCwd);
     restoreEnv("QUORVEL_REGISTRY", m_oldRegistry);
     restoreEnv("XDG_CACHE_HOME", m_oldCache);
-}
-
-QString TestInstallation::appPath() const {
-    return m_dir.path() + '/';
-}
-
-QString TestInstallation::file(const QString& relative) const {
-    return InstallPath::resolve(appPath(), relative);
 }
 
 QByteArray TestInstallation::bytes(const QString& relative) const {
