@@ -3,88 +3,66 @@
 #include "support/WidgetTest.h"
 
 using Answer = MessageBox::Answer;
-using Icon = MessageBox::Icon;
 
 namespace {
 const QString kWaiting = "[1] 05/12/2026 16:20:00 +44123 a";
-const QString kEmpty = "The Outbox is empty. No messages to delete        ";
-const QString kAsk = "Are you sure you want to remove the selected message?";
-} // namespace
+}
 
-// Delete selected refuses entries in delivery and missing choices, else asks;
-// status words inside a waiting entry's text do not refuse it.
-TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoicesElseAsks) {
-    const QString worded = "[2] x +1 Accepted:: Processing:: Remove:: y";
+TEST(OutboxRules, DeleteRefusesEntriesInDeliveryAndMissingChoices) {
     struct Case {
         QStringList entries;
         int selected;
-        Answer answer;
-        QString text, title;
-        Icon icon;
-        QStringList after{};
+        const char* text;
+        MessageBox::Icon icon;
     } cases[] = {
-        {{}, -1, Answer::No, kEmpty, "Quorvel Warning", Icon::Warning, {}},
-        {{"Accepted::" + kWaiting},
-         0,
-         Answer::No,
-         "Message has been processed. Cannot be deleted        ",
-         "Quorvel Warning",
-         Icon::Warning},
-        {{kWaiting, "Processing::" + kWaiting},
-         1,
-         Answer::No,
-         "Message is being processed. Cannot be deleted        ",
-         "Quorvel Warning",
-         Icon::Warning},
-        {{"Remove::" + kWaiting},
-         0,
-         Answer::No,
-         "Message is being deleted. Cannot be deleted        ",
-         "Quorvel Warning",
-         Icon::Warning},
-        {{kWaiting},
-         -1,
-         Answer::No,
-         "No message selected in outbox.",
-         "Quorvel Warning",
-         Icon::None},
-        {{kWaiting},
-         5,
-         Answer::No,
-         "No message selected in outbox.",
-         "Quorvel Warning",
-         Icon::None},
-        {{kWaiting, worded}, 1, Answer::No, kAsk, "Quorvel", Icon::None, {kWaiting, worded}},
-        {{kWaiting, worded}, 1, Answer::Yes, kAsk, "Quorvel", Icon::None, {kWaiting}},
+        // clang-format off
+        {{}, -1, "The Outbox is empty. No messages to delete        ", MessageBox::Icon::Warning},
+        {{"Accepted::" + kWaiting}, 0, "Message has been processed. Cannot be deleted        ",
+         MessageBox::Icon::Warning},
+        {{kWaiting, "Processing::" + kWaiting}, 1,
+         "Message is being processed. Cannot be deleted        ", MessageBox::Icon::Warning},
+        {{"Remove::" + kWaiting}, 0, "Message is being deleted. Cannot be deleted        ",
+         MessageBox::Icon::Warning},
+        {{kWaiting}, -1, "No message selected in outbox.", MessageBox::Icon::None},
+        {{kWaiting}, 5, "No message selected in outbox.", MessageBox::Icon::None},
+        // clang-format on
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text.toStdString());
         ScriptedMessageBox boxes;
-        boxes.answerNext(c.answer);
         StringEntryList outbox(c.entries);
-        EXPECT_EQ(OutboxRules::DeleteSelected(outbox, c.selected), c.text == kAsk);
-        ASSERT_EQ(boxes.texts(), QStringList{c.text});
-        EXPECT_TRUE(boxes.lastIs(c.title, c.icon));
-        const bool asked = c.text == kAsk;
-        EXPECT_EQ(boxes.last().buttons,
-                  asked ? MessageBox::Buttons::YesNo : MessageBox::Buttons::Ok);
-        EXPECT_EQ(outbox.items(), asked ? c.after : c.entries);
+        EXPECT_FALSE(OutboxRules::DeleteSelected(outbox, c.selected)) << c.text;
+        ASSERT_EQ(boxes.shown().size(), 1) << c.text;
+        EXPECT_EQ(boxes.last().text, c.text);
+        EXPECT_TRUE(boxes.lastIs("Quorvel Warning", c.icon)) << c.text;
+        EXPECT_EQ(outbox.items(), c.entries) << c.text;
     }
 }
 
-TEST(OutboxRules, RemoveAllAsksAndClearsOnlyOnYes) {
-    for (auto [count, answer, clears] :
-         {std::tuple{0, Answer::Yes, false}, std::tuple{3, Answer::No, false},
-          std::tuple{3, Answer::Yes, true}}) {
+TEST(OutboxRules, DeleteAndRemoveAllAskAndActOnlyOnYes) {
+    {
+        ScriptedMessageBox boxes;
+        EXPECT_FALSE(OutboxRules::RemoveAll(0));
+        EXPECT_EQ(boxes.texts(), QStringList{"The Outbox is empty. No messages to delete        "});
+        EXPECT_TRUE(boxes.lastIs("Quorvel", MessageBox::Icon::Warning));
+    }
+    // Status words inside a waiting entry's text do not refuse it.
+    const QStringList entries{kWaiting, "[2] x +1 Accepted:: Processing:: Remove:: y"};
+    for (auto [answer, yes] : {std::pair{Answer::Yes, true}, std::pair{Answer::No, false}}) {
         ScriptedMessageBox boxes;
         boxes.answerNext(answer);
-        EXPECT_EQ(OutboxRules::RemoveAll(count), clears);
-        const bool asked = count > 0;
-        ASSERT_EQ(
-            boxes.texts(),
-            QStringList{asked ? "Are you sure you want to remove all the messages?" : kEmpty});
-        EXPECT_TRUE(boxes.lastIs("Quorvel", asked ? Icon::None : Icon::Warning));
-        EXPECT_TRUE(!asked || boxes.last().defaultButton == Answer::No);
+        StringEntryList outbox(entries);
+        EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, 1));
+        boxes.answerNext(answer);
+        EXPECT_EQ(OutboxRules::RemoveAll(3), yes);
+        EXPECT_EQ(boxes.texts(),
+                  (QStringList{"Are you sure you want to remove the selected message?",
+                               "Are you sure you want to remove all the messages?"}));
+        for (const MessageBox::Request& b : boxes.shown()) {
+            EXPECT_EQ(b.title, "Quorvel");
+            EXPECT_EQ(b.buttons, MessageBox::Buttons::YesNo);
+            EXPECT_EQ(b.defaultButton, Answer::No);
+        }
+        EXPECT_EQ(outbox.items(), yes ? QStringList{kWaiting} : entries);
     }
 }
 
@@ -99,7 +77,6 @@ TEST(OutboxRules, DeleteFindsItsEntryAgainAfterTheQuestion) {
     boxes.answerNext(Answer::Yes);
     EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, 1)); // [2] moved up meanwhile
     EXPECT_EQ(outbox.items(), (QStringList{abcd[2], abcd[3]}));
-    EXPECT_EQ(boxes.last().defaultButton, Answer::No);
     meanwhile = [&] { outbox.set(0, "Processing::" + abcd[2]); };
     boxes.answerNext(Answer::Yes);
     EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, 0)); // handed on meanwhile: it stays
