@@ -101,33 +101,26 @@ TEST(MessageAssembler, BodyJoinsSubjectInBracketsUntrimmed) {
 }
 
 TEST(MessageAssembler, RefusalsAndTheirColours) {
-    const auto in = [](const std::function<void(MessageAssembler::Input&)>& change) {
-        auto i = input("hi");
-        change(i);
-        return i;
-    };
     struct Case {
-        const char* what;
-        MessageAssembler::Input in;
-        const char* text;
+        int listCount;
+        QStringList checked;
+        QString message, text;
         std::optional<Colour> list, box;
     } cases[] = {
-        {"empty list", in([](auto& i) { i.numberListCount = 0, i.checkedEntries.clear(); }),
-         "Please fill SMS Number List         ", kOrange, std::nullopt},
-        {"none checked", in([](auto& i) { i.checkedEntries.clear(); }), "Select Mobile Number",
-         std::nullopt, std::nullopt},
-        {"no digits", in([](auto& i) {
-             i.checkedEntries = {"Nobody  +", "Also nobody"};
-         }),
-         "Select Mobile Number", std::nullopt, std::nullopt},
-        {"no text", input(""), "No Text Selected to be Sent        ", kWhite, kOrange},
+        {0, {}, "hi", "Please fill SMS Number List         ", kOrange, {}},
+        {1, {}, "hi", "Select Mobile Number", {}, {}},
+        {2, {"Nobody  +", "Also nobody"}, "hi", "Select Mobile Number", {}, {}},
+        {1, {"Jane  +441"}, "", "No Text Selected to be Sent        ", kWhite, kOrange},
     };
     for (const Case& c : cases) {
+        auto in = input(c.message);
+        in.numberListCount = c.listCount;
+        in.checkedEntries = c.checked;
         for (bool scheduled : {false, true}) {
-            SCOPED_TRACE(c.what);
+            SCOPED_TRACE(c.text.toStdString());
             const auto plan =
-                scheduled ? MessageAssembler::planScheduled(c.in, QDate(2027, 1, 5), QTime(9, 5))
-                          : MessageAssembler::planImmediate(c.in);
+                scheduled ? MessageAssembler::planScheduled(in, QDate(2027, 1, 5), QTime(9, 5))
+                          : MessageAssembler::planImmediate(in);
             ASSERT_FALSE(plan.ok());
             EXPECT_EQ(plan.refusal->text, c.text);
             EXPECT_EQ(plan.refusal->icon, MessageBox::Icon::Warning);
