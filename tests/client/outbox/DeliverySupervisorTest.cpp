@@ -125,7 +125,7 @@ TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
 TEST_F(DeliveryTest, AcceptedEntriesAreMarkedThenMovedToTheAcceptedFile) {
     state("INUSE");
     const QString e3 = "[3] 05/12/2026 16:20:00 +441 three] [x]";
-    const QString e4 = "[4] 05/12/2026 16:20:00 +441 text with [12] inside";
+    const QString e4 = "[4] 05/12/2026 16:20:00 +441 Accepted:: with [12] inside";
     for (const QString& e : {"Processing::" + kE1, kE2, "Processing::" + kE3, e3, e4})
         outbox.append(e);
     inst.writeBytes(ExchangeFiles::kAccepted, lines({kE3, kE2, e3}));
