@@ -317,7 +317,7 @@ TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
 TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) {
     const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b";
     const QString p = "Processing::[ 57 ] " + kStamp + " +33612345678 Hi ] + there  ";
-    out->outbox->addItems({a, b, p});
+    out->outbox->addItems({a, p, b});
     QStringList shown;
     onModal<frmDisplaySelMsgDetls>([&](frmDisplaySelMsgDetls& w) {
         shown << w.windowTitle() << w.txtMessageId->text() << w.txtMessageDt->text()
@@ -325,12 +325,12 @@ TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) 
         w.Command1->click();
     });
     window.show();
-    const QRect rect = out->outbox->visualItemRect(out->outbox->item(2));
+    const QRect rect = out->outbox->visualItemRect(out->outbox->item(1));
     QTest::mouseClick(out->outbox->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(out->outbox->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(shown, (QStringList{"Selected Message Details", "57", kStamp, "Hi ] + there", "12"}));
 
-    out->outbox->setCurrentRow(1);
+    out->outbox->setCurrentRow(2);
     boxes.answerNext(MessageBox::Answer::Yes);
     out->Picture12->click();
     EXPECT_EQ(items(out->outbox), (QStringList{a, p}));
