@@ -1,5 +1,4 @@
 #include "client/outbox/AcceptedIndex.h"
-#include "client/outbox/AcceptedMarking.h"
 #include "support/TestInstallation.h"
 
 #include <QFile>
@@ -49,27 +48,4 @@ TEST(AcceptedIndex, ReadsOnlyWhatWasAppendedAndAShrunkFileAgainWhole) {
     inst.remove(kOut);
     index.refresh();
     EXPECT_EQ(index.size(), 0) << "a missing file reads as empty";
-}
-
-TEST(AcceptedMarking, MarksByTheWholeBracketedId) {
-    TestInstallation inst;
-    AcceptedIndex index(inst.file(kOut));
-    appendRaw(inst, "[12] 05/12/2026 16:20:00 +441 twelve\r\n"
-                    "[3] 05/12/2026 16:20:00 +441 three] [x]\r\n");
-    index.refresh();
-    QStringList outbox = {
-        "[1] 05/12/2026 16:20:00 +441 one", // a prefix of 12: not accepted
-        "Processing::[12] 05/12/2026 16:20:00 +441 twelve",
-        "[3] 05/12/2026 16:20:00 +441 three] [x]",
-        "Accepted::[3] 05/12/2026 16:20:00 +441 old copy",
-        "[4] 05/12/2026 16:20:00 +441 text with [12] inside",
-    };
-    const QList<int> changed = AcceptedMarking::markAccepted(outbox, index);
-    EXPECT_EQ(changed, (QList<int>{1, 2}));
-    EXPECT_EQ(outbox[0], "[1] 05/12/2026 16:20:00 +441 one");
-    EXPECT_EQ(outbox[1], "Accepted::[12] 05/12/2026 16:20:00 +441 twelve");
-    EXPECT_EQ(outbox[2], "Accepted::[3] 05/12/2026 16:20:00 +441 three] [x]");
-    EXPECT_EQ(outbox[3], "Accepted::[3] 05/12/2026 16:20:00 +441 old copy");
-    EXPECT_EQ(outbox[4], "[4] 05/12/2026 16:20:00 +441 text with [12] inside");
-    EXPECT_TRUE(AcceptedMarking::markAccepted(outbox, index).isEmpty()) << "marking is idempotent";
 }

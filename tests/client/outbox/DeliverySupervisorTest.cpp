@@ -1,7 +1,6 @@
 #include "client/outbox/DeliverySupervisor.h"
 #include "FakeSendBox.h"
 #include "client/outbox/BrindleLauncher.h"
-#include "client/outbox/EntryDateTime.h"
 #include "client/outbox/EntryList.h"
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
@@ -40,9 +39,29 @@ struct DeliveryTest : ::testing::Test {
         inst.writeBytes(ExchangeFiles::kStateFile, QByteArray(word) + "\r\n");
     }
     QByteArray stateBytes() { return inst.bytes(ExchangeFiles::kStateFile); }
+    static QByteArray lines(const QStringList& entries) {
+        return (entries.join("\r\n") + "\r\n").toUtf8();
+    }
     void queued(const QString& e) {
         outbox.append(e);
         queue.append(e);
+    }
+    static QString names(QStringList entries) {
+        entries.replaceInStrings(kE1, "e1").replaceInStrings(kE2, "e2").replaceInStrings(kE3,
+                                                                                         "e12");
+        return entries.isEmpty() ? "-" : entries.join(',');
+    }
+    // One poll, told in one line: the state word, the outbox and the operator
+    // queue (e1, e2, e12 for the entries above), the starts, the boxes shown
+    // so far, and what the poll did to the Send box.
+    QString tick() {
+        controls.log.clear();
+        supervisor.Timer1_Timer();
+        return QString("%1 outbox %2 queue %3 starts %4 boxes %5 | %6")
+            .arg(QString(stateBytes().trimmed()), names(outbox.items()), names(queue.items()))
+            .arg(launcher.starts.size())
+            .arg(boxes.shown().size())
+            .arg(controls.log);
     }
 
     TestInstallation inst;
@@ -62,44 +81,30 @@ struct DeliveryTest : ::testing::Test {
 TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
     // Nothing to send: Queue Messages leaves the poll stopped, Send Immediately polls on.
     state("START");
-    controls.poll = true;
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(!controls.poll && controls.configure);
+    EXPECT_EQ(tick(), "START outbox - queue - starts 0 boxes 0 | poll- configure+ configure+ ");
     controls.queue = false;
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(controls.poll && launcher.starts.isEmpty());
-
+    EXPECT_EQ(tick(), "START outbox - queue - starts 0 boxes 0 | poll- configure+ poll+ ");
     queued(kE1);
     queued(kE2);
     state("INUSE");
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(launcher.starts.isEmpty() && queue.count() == 2);
-    EXPECT_EQ(outbox.items(), (QStringList{kE1, kE2}));
-    EXPECT_EQ(stateBytes(), QByteArray("INUSE\r\n"));
+    EXPECT_EQ(tick(), "INUSE outbox e1,e2 queue e1,e2 starts 0 boxes 0 | poll- poll+ ");
 
     state("START");
     QString nested = "not run";
-    clock.onWait([&](qint64) { // a tick inside the start's wait does nothing
-        controls.log.clear();
-        supervisor.Timer1_Timer();
-        nested = controls.log;
-    });
-    supervisor.Timer1_Timer();
+    clock.onWait([&](qint64) { nested = tick(); }); // a tick inside the start's wait does nothing
+    EXPECT_EQ(tick(), "CEL outbox Processing::e1,Processing::e2 queue - starts 1 boxes 0 | poll+ ");
     clock.onWait(nullptr);
-    EXPECT_EQ(nested, "");
-    EXPECT_EQ(stateBytes(), QByteArray("CEL\r\n"));
-    EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom), QByteArray("Cellnet\r\n"));
-    EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentQueue), QByteArray("Cellnet  2\r\n"));
-    EXPECT_EQ(outbox.items(), (QStringList{"Processing::" + kE1, "Processing::" + kE2}));
-    ASSERT_EQ(launcher.starts.size(), 1);
-    EXPECT_EQ(launcher.starts[0],
+    EXPECT_EQ(nested, "CEL outbox e1,e2 queue e1,e2 starts 0 boxes 0 | ");
+    EXPECT_EQ(stateBytes() + inst.bytes(ExchangeFiles::kCurrentNom) +
+                  inst.bytes(ExchangeFiles::kCurrentQueue),
+              QByteArray("CEL\r\nCellnet\r\nCellnet  2\r\n"));
+    EXPECT_EQ(launcher.starts.value(0),
               inst.root() + "/NOM/UK/Cellnet/Brindle in " + QDir::currentPath());
     EXPECT_EQ(clock.totalWaitedMs(), 2000);
-    EXPECT_TRUE(queue.isEmpty() && controls.poll && boxes.shown().isEmpty());
     // Brindle runs but has not written "INUSE" yet; a new entry arrives.
     queue.append(kE1);
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(launcher.starts.size() == 1 && queue.count() == 1);
+    EXPECT_EQ(tick(), "CEL outbox Processing::e1,Processing::e2 queue e1 starts 1 boxes 0 | "
+                      "poll- poll+ ");
 
     // Requested, complete or any other word is idle once the run has ended.
     for (const char* word : {"CEL", "COMPLETE", "anything"}) {
@@ -115,20 +120,26 @@ TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom), QByteArray("No NOM Active\r\n"));
 }
 
+// Marked by the whole bracketed id at the start, never by text, then moved
+// to the accepted file: kept, and not marked twice, while it cannot be written.
 TEST_F(DeliveryTest, AcceptedEntriesAreMarkedThenMovedToTheAcceptedFile) {
     state("INUSE");
-    outbox.append("Processing::" + kE1);
-    outbox.append(kE2);
-    outbox.append("Processing::" + kE3);
-    inst.writeBytes(ExchangeFiles::kAccepted, (kE3 + "\r\n" + kE2 + "\r\n").toUtf8());
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(outbox.items(),
-              (QStringList{"Processing::" + kE1, "Accepted::" + kE2, "Accepted::" + kE3}));
-    EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"), QByteArray("<missing>"));
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(outbox.items(), QStringList{"Processing::" + kE1});
+    const QString e3 = "[3] 05/12/2026 16:20:00 +441 three] [x]";
+    const QString e4 = "[4] 05/12/2026 16:20:00 +441 Accepted:: with [12] inside";
+    for (const QString& e : {"Processing::" + kE1, kE2, "Processing::" + kE3, e3, e4})
+        outbox.append(e);
+    inst.writeBytes(ExchangeFiles::kAccepted, lines({kE3, kE2, e3}));
+    QDir().mkpath(inst.file("Config\\AccpMsgs.dat"));
+    const QString marked =
+        "INUSE outbox Processing::e1,Accepted::e2,Accepted::e12,Accepted::" + e3 + "," + e4 +
+        " queue - starts 0 boxes 0 | poll- poll+ ";
+    EXPECT_EQ(tick(), marked);
+    EXPECT_EQ(tick(), marked);
+    QDir().rmdir(inst.file("Config\\AccpMsgs.dat"));
+    EXPECT_EQ(tick(),
+              "INUSE outbox Processing::e1," + e4 + " queue - starts 0 boxes 0 | poll- poll+ ");
     EXPECT_EQ(inst.bytes("Config\\AccpMsgs.dat"),
-              ("Accepted::" + kE2 + "\r\nAccepted::" + kE3 + "\r\n").toUtf8());
+              lines({"Accepted::" + kE2, "Accepted::" + kE3, "Accepted::" + e3}));
 }
 
 TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueue) {
@@ -142,11 +153,10 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     state("START");
     queued(kE1);
     launcher.problem = "No such file or directory";
-    supervisor.Timer1_Timer();
+    // Still deletable: neither marked nor taken from the queue.
+    EXPECT_EQ(tick(), "START outbox e1 queue e1 starts 0 boxes 1 | poll- poll+ ");
     EXPECT_EQ(boxes.texts(), QStringList{told("No such file or directory")});
     EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
-    EXPECT_EQ(outbox.items() + queue.items(), (QStringList{kE1, kE1})) << "still deletable";
-    EXPECT_TRUE(controls.poll);
 
     // The polls of the next minute neither try nor tell nor wait.
     for (int s = 1; s < 60; ++s) {
@@ -160,24 +170,15 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     launcher.startError = "execv: Exec format error";
     clock.advanceMs(1000);
     supervisor.Timer1_Timer();
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(launcher.starts.size() == 1 && boxes.shown().size() == 1);
-    EXPECT_EQ(outbox.items(), QStringList{kE1});
-    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
+    EXPECT_EQ(tick(), "START outbox e1 queue e1 starts 1 boxes 1 | poll- poll+ ");
 
     // Send Queue tries at once and tells again.
     supervisor.Command2_Click();
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 2);
+    EXPECT_EQ(tick(), "START outbox e1 queue e1 starts 2 boxes 2 | poll- poll+ ");
     EXPECT_EQ(boxes.texts().last(), told("execv: Exec format error"));
-
     launcher.startError.clear();
     supervisor.Command2_Click();
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(launcher.starts.size(), 3);
-    EXPECT_EQ(outbox.items(), QStringList{"Processing::" + kE1});
-    EXPECT_TRUE(queue.isEmpty() && boxes.shown().size() == 2);
-    EXPECT_EQ(stateBytes(), QByteArray("CEL\r\n"));
+    EXPECT_EQ(tick(), "CEL outbox Processing::e1 queue - starts 3 boxes 2 | poll- poll+ ");
 }
 
 TEST(BrindleLauncher, SaysWhyAProgramCannotBeStarted) {
@@ -202,17 +203,13 @@ TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
     outbox.append("Processing::" + kE1);
     queued(kE2);
     controls.queue = false; // so only the crash handling enables Configure
-    supervisor.Timer1_Timer();
+    EXPECT_EQ(tick(), "START outbox - queue e2 starts 0 boxes 1 | poll- configure+ poll+ ");
     EXPECT_EQ(boxes.texts(), QStringList{kCrashText});
     EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
-    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom),
               QByteArray("NOM Failed. Queued Messages\r\n"));
-    EXPECT_TRUE(outbox.isEmpty() && controls.configure && launcher.starts.isEmpty());
-
-    supervisor.Timer1_Timer();
-    EXPECT_EQ(boxes.shown().size(), 1) << "the next poll is idle";
-    EXPECT_EQ(launcher.starts.size(), 1);
+    // The next poll is idle.
+    EXPECT_EQ(tick(), "CEL outbox - queue - starts 1 boxes 1 | poll- configure+ poll+ ");
 }
 
 // A run in use whose alive counter stays still is dead: after ten seconds once
@@ -255,8 +252,7 @@ TEST_F(DeliveryTest, ARunAnotherProgramStartedIsBusyWhateverItsStateWordOrSilenc
         state(word);
         for (int i = 0; i < 3; ++i, clock.advanceMs(30000))
             supervisor.Timer1_Timer();
-        EXPECT_TRUE(boxes.shown().isEmpty() && launcher.starts.isEmpty()) << word;
-        EXPECT_EQ(outbox.items(), QStringList{kE1}) << word;
+        EXPECT_EQ(tick(), QString(word) + " outbox e1 queue e1 starts 0 boxes 0 | poll- poll+ ");
     }
     run.reset();
     supervisor.Timer1_Timer();
@@ -296,9 +292,7 @@ TEST_F(DeliveryTest, TheStartLockIsWaitedForAndHeldUntilTheRunHoldsItsLock) {
     state("START");
     queue.append(kE1);
     auto other = std::make_unique<Lock>(lockFile, Lock::Mode::Try);
-    supervisor.Timer1_Timer();
-    EXPECT_TRUE(launcher.starts.isEmpty());
-    EXPECT_EQ(stateBytes(), QByteArray("START\r\n"));
+    EXPECT_EQ(tick(), "START outbox - queue e1 starts 0 boxes 0 | poll- configure+ configure+ ");
     other.reset();
     for (const QString& e : {kE1, kE2}) { // the second tick starts nothing
         queue.append(e);
@@ -311,21 +305,22 @@ TEST_F(DeliveryTest, TheStartLockIsWaitedForAndHeldUntilTheRunHoldsItsLock) {
     EXPECT_TRUE(Lock(lockFile, Lock::Mode::Try).held());
 }
 
+// Due by the date and time between the id and the number, seconds and both
+// forms read; entries without one stay.
 TEST_F(DeliveryTest, DueScheduledEntriesAreReleasedInOrder) {
     state("INUSE");
     launcher.alive = true;
     const QString past1 = "[7] 5/12/2026 16:19:00 +441 a P1/1 5/12/2026 16:19:00";
-    const QString future = "[8] 5/12/2026 16:21:00 +441 b P1/1 5/12/2026 16:21:00";
+    const QString future = "[8] 05/12/2026 16:20:01 +441 b P1/1 5/12/2026 16:20:01";
     const QString past2 = "[9] 5/12/2026 16:20:00 +441 c P1/1 5/12/2026 16:20:00";
-    const QString garbage = "[10] soon +441 d";
-    for (const QString& e : {past1, future, past2, garbage})
+    const QStringList stay{future, "[10] soon +441 d", "[11] 31/2/2026 9:05:00 +441 d",
+                           "[12] +441 5/12/2026 9:05:00 d", "5/12/2026 9:05:00 +441 e"};
+    for (const QString& e : QStringList{past1, past2} + stay)
         schedule.append(e);
     supervisor.Timer1_Timer();
-    EXPECT_EQ(outbox.items(), (QStringList{past1, past2}));
-    EXPECT_EQ(queue.items(), (QStringList{past1, past2}));
-    EXPECT_EQ(schedule.items(), (QStringList{future, garbage}));
-    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox),
-              ("\r\n" + past1 + "\r\n" + past2 + "\r\n").toUtf8());
+    EXPECT_EQ(outbox.items() + queue.items(), (QStringList{past1, past2, past1, past2}));
+    EXPECT_EQ(schedule.items(), stay);
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines({past1, past2}));
 }
 
 TEST_F(DeliveryTest, SendQueueStartsThePollOrHandsTheOutboxToTheInternet) {
@@ -335,26 +330,15 @@ TEST_F(DeliveryTest, SendQueueStartsThePollOrHandsTheOutboxToTheInternet) {
         settings.connection = c;
         boxes.clear();
         outbox.clear();
-        controls.poll = false;
+        controls.log.clear();
         supervisor.Command2_Click();
         EXPECT_EQ(boxes.texts(), QStringList{"The Outbox is empty. No messages to send        "});
         EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
-        EXPECT_TRUE(controls.configure && !controls.poll);
         outbox.append(kE1);
         supervisor.Command2_Click();
-        EXPECT_EQ(controls.poll, c == ConnectionType::Modem);
-        EXPECT_EQ(controls.configure, c != ConnectionType::Modem);
+        EXPECT_EQ(controls.log,
+                  c == ConnectionType::Modem ? "configure+ poll+ configure- " : "configure+ ");
     }
     EXPECT_EQ(submitted, 1);
     EXPECT_EQ(controls.blinkStops, 4);
-}
-
-TEST(EntryDateTime, ReadsBothForms) {
-    EXPECT_EQ(EntryDateTime::of("[1] 5/12/2026 9:05:00 +44 x"),
-              QDateTime(QDate(2026, 12, 5), QTime(9, 5, 0)));
-    EXPECT_EQ(EntryDateTime::of("[1] 05/12/2026 09:05:07 +44 x"),
-              QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)));
-    EXPECT_FALSE(EntryDateTime::of("[1] 31/2/2026 9:05:00 +44 x").has_value());
-    EXPECT_FALSE(EntryDateTime::of("[1] +44 5/12/2026 9:05:00").has_value());
-    EXPECT_FALSE(EntryDateTime::of("no brackets").has_value());
 }

@@ -101,37 +101,32 @@ TEST(MessageAssembler, BodyJoinsSubjectInBracketsUntrimmed) {
 }
 
 TEST(MessageAssembler, RefusalsAndTheirColours) {
-    auto emptyList = input("hi");
-    emptyList.numberListCount = 0;
-    emptyList.checkedEntries.clear();
-    auto noneChecked = input("hi");
-    noneChecked.checkedEntries.clear();
-    auto noDigits = input("hi");
-    noDigits.checkedEntries = {"Nobody  +", "Also nobody"};
-    auto noBody = input("");
     struct Case {
-        const char* what;
-        MessageAssembler::Input in;
-        const char* text;
-        std::optional<Colour> list;
-        std::optional<Colour> box;
+        int listCount;
+        QStringList checked;
+        QString message, text;
+        std::optional<Colour> list, box;
     } cases[] = {
-        {"empty list", emptyList, "Please fill SMS Number List         ", kOrange, std::nullopt},
-        {"none checked", noneChecked, "Select Mobile Number", std::nullopt, std::nullopt},
-        {"no digits", noDigits, "Select Mobile Number", std::nullopt, std::nullopt},
-        {"no text", noBody, "No Text Selected to be Sent        ", kWhite, kOrange},
+        {0, {}, "hi", "Please fill SMS Number List         ", kOrange, {}},
+        {1, {}, "hi", "Select Mobile Number", {}, {}},
+        {2, {"Nobody  +", "Also nobody"}, "hi", "Select Mobile Number", {}, {}},
+        {1, {"Jane  +441"}, "", "No Text Selected to be Sent        ", kWhite, kOrange},
     };
     for (const Case& c : cases) {
+        auto in = input(c.message);
+        in.numberListCount = c.listCount;
+        in.checkedEntries = c.checked;
         for (bool scheduled : {false, true}) {
+            SCOPED_TRACE(c.text.toStdString());
             const auto plan =
-                scheduled ? MessageAssembler::planScheduled(c.in, QDate(2027, 1, 5), QTime(9, 5))
-                          : MessageAssembler::planImmediate(c.in);
-            ASSERT_FALSE(plan.ok()) << c.what;
-            EXPECT_EQ(plan.refusal->text, c.text) << c.what;
-            EXPECT_EQ(plan.refusal->icon, MessageBox::Icon::Warning) << c.what;
-            EXPECT_EQ(plan.numberListColour, c.list) << c.what;
-            EXPECT_EQ(plan.messageBoxColour, c.box) << c.what;
-            EXPECT_EQ(plan.entryCount(), 0) << c.what;
+                scheduled ? MessageAssembler::planScheduled(in, QDate(2027, 1, 5), QTime(9, 5))
+                          : MessageAssembler::planImmediate(in);
+            ASSERT_FALSE(plan.ok());
+            EXPECT_EQ(plan.refusal->text, c.text);
+            EXPECT_EQ(plan.refusal->icon, MessageBox::Icon::Warning);
+            EXPECT_EQ(plan.numberListColour, c.list);
+            EXPECT_EQ(plan.messageBoxColour, c.box);
+            EXPECT_EQ(plan.entryCount(), 0);
         }
     }
     const auto ok = MessageAssembler::planImmediate(input("hi"));
@@ -139,22 +134,17 @@ TEST(MessageAssembler, RefusalsAndTheirColours) {
     EXPECT_EQ(ok.messageBoxColour, kWhite);
 }
 
-TEST(MessageAssembler, NumbersAreTheDigitsAfterTheLastPlus) {
+// Immediate numbers are the digits after the last "+"; scheduled ones follow the UK rule.
+TEST(MessageAssembler, NumbersAreTheDigitsAfterTheLastPlusScheduledOnesUk) {
     auto in = input("hi");
     in.numberListCount = 5;
     in.checkedEntries = {"Jane Smith  +44 7700 900 123", "Flat 2B  +33612345678", "C+1 Team  +1555",
                          "No number  +", "0044123"};
-    const auto plan = MessageAssembler::planImmediate(in);
-    EXPECT_EQ(plan.numbers, (QStringList{"+447700900123", "+33612345678", "+1555", "+0044123"}));
-}
-
-TEST(MessageAssembler, ScheduledNumbersFollowTheUkRule) {
-    auto in = input("hi");
-    in.numberListCount = 5;
+    EXPECT_EQ(MessageAssembler::planImmediate(in).numbers,
+              (QStringList{"+447700900123", "+33612345678", "+1555", "+0044123"}));
     in.checkedEntries = {"Leading zero  07700900123", "French  +33 612",
                          "Zero after code  +44 07700", "UK  +447700", "Bare  +1555"};
-    const auto plan = MessageAssembler::planScheduled(in, QDate(2027, 1, 5), QTime(9, 5));
-    EXPECT_EQ(plan.numbers,
+    EXPECT_EQ(MessageAssembler::planScheduled(in, QDate(2027, 1, 5), QTime(9, 5)).numbers,
               (QStringList{"+447700900123", "+4433612", "+447700", "+447700", "+441555"}));
 }
 

@@ -11,64 +11,46 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
-
-class MessageIdCounterTest : public ::testing::Test {
-protected:
-    MessageIdCounter counter() {
-        return MessageIdCounter([this] { return inst.appPath(); }, [this] { return listed; });
-    }
-    TestInstallation inst;
-    QStringList listed;
-};
-
-} // namespace
-
-TEST_F(MessageIdCounterTest, ReserveHandsOutTheFileIdAndStoresTheNextFree) {
-    inst.writeBytes("Config\\MsgID.dat", "3\r\n  42  \r\n");
-    auto ids = counter();
-    EXPECT_EQ(ids.reserve(4), 42);
-    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("46\r\n"));
-    EXPECT_EQ(ids.reserve(1), 46);
-    EXPECT_EQ(ids.reserve(0), 47);
-    EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("47\r\n"));
-}
-
-// A lost or unreadable counter starts after the highest id anywhere in use.
-TEST_F(MessageIdCounterTest, ALostCounterStartsAfterTheHighestIdInUseAnywhere) {
+// The stored counter's last line is the next id; a lost or unreadable one
+// starts after the highest id anywhere in use.
+TEST(MessageIdCounter, ReserveHandsOutTheStoredIdOrOneAfterTheHighestInUse) {
     struct Case {
         const char* where;
         QString file;
         QStringList lists;
         QByteArray counter;
+        int first;
     } cases[] = {
-        {"accepted file", ExchangeFiles::kAccepted, {}, "<missing>"},
-        {"inbox", ExchangeFiles::kInbox, {}, ""},
-        {"failed file", ExchangeFiles::kCarryOver, {}, "\r\n"},
-        {"accepted list", "Config\\AccpMsgs.dat", {}, "7\r\n\r\n"},
-        {"saved schedule", "Config\\ScdMsgs.rcv", {}, "abc\r\n"},
-        {"outbox and queues", "", {"Processing::[90] a +1 x", "[5] b +1 y"}, "12x\r\n"},
-        {"nothing in use starts at one", "", {}, "-5\r\n"},
-        {"nothing in use, a huge counter", "", {}, "99999999999999999999\r\n"},
+        {"stored counter", ExchangeFiles::kAccepted, {}, "3\r\n  42  \r\n", 42},
+        {"accepted file", ExchangeFiles::kAccepted, {}, "<missing>", 91},
+        {"inbox", ExchangeFiles::kInbox, {}, "", 91},
+        {"failed file", ExchangeFiles::kCarryOver, {}, "\r\n", 91},
+        {"accepted list", "Config\\AccpMsgs.dat", {}, "7\r\n\r\n", 91},
+        {"saved schedule", "Config\\ScdMsgs.rcv", {}, "abc\r\n", 91},
+        {"outbox and queues", "", {"Processing::[90] a +1 x", "[5] b +1 y"}, "12x\r\n", 91},
+        {"nothing in use starts at one", "", {}, "-5\r\n", 1},
+        {"nothing in use, a huge counter", "", {}, "99999999999999999999\r\n", 1},
     };
     for (const Case& c : cases) {
-        TestInstallation fresh;
+        SCOPED_TRACE(c.where);
+        TestInstallation inst;
         if (c.counter == "<missing>")
-            fresh.remove("Config\\MsgID.dat");
+            inst.remove("Config\\MsgID.dat");
         else
-            fresh.writeBytes("Config\\MsgID.dat", c.counter);
+            inst.writeBytes("Config\\MsgID.dat", c.counter);
         if (!c.file.isEmpty())
-            fresh.writeBytes(c.file,
-                             "\r\n[7] a +1 x\r\nAccepted::[ 90 ] 1/1/2027 +1 y\r\ngarbage\r\n");
-        MessageIdCounter ids([&] { return fresh.appPath(); }, [&] { return c.lists; });
-        const int first = c.file.isEmpty() && c.lists.isEmpty() ? 1 : 91;
-        EXPECT_EQ(ids.reserve(2), first) << c.where;
-        EXPECT_EQ(fresh.bytes("Config\\MsgID.dat"), QByteArray::number(first + 2) + "\r\n");
+            inst.writeBytes(c.file,
+                            "\r\n[7] a +1 x\r\nAccepted::[ 90 ] 1/1/2027 +1 y\r\ngarbage\r\n");
+        MessageIdCounter ids([&] { return inst.appPath(); }, [&] { return c.lists; });
+        EXPECT_EQ(ids.reserve(4), c.first);
+        EXPECT_EQ(ids.reserve(1), c.first + 4);
+        EXPECT_EQ(ids.reserve(0), c.first + 5);
+        EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray::number(c.first + 5) + "\r\n");
     }
 }
 
 // The client and quorvel-send are separate processes reserving from one file.
-TEST_F(MessageIdCounterTest, TwoProcessesReservingAtOnceNeverGetTheSameId) {
+TEST(MessageIdCounter, TwoProcessesReservingAtOnceNeverGetTheSameId) {
     // In memory when possible: each reservation waits for the disk.
     QTemporaryDir shm(QDir("/dev/shm").exists() ? "/dev/shm/quorvel-ids-XXXXXX" : QString());
     const QString root = shm.path() + '/';

@@ -1,9 +1,9 @@
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ComposedMessageSource.h"
+#include "client/outbox/MessageLists.h"
 #include "client/outbox/RecipientSource.h"
 #include "client/outbox/ui/DeliveryController.h"
 #include "client/outbox/ui/MessageListWindow.h"
-#include "client/outbox/ui/OutboxController.h"
 #include "client/outbox/ui/SendController.h"
 #include "client/outbox/ui/SendPanel.h"
 #include "client/outbox/ui/frmDisplaySelMsgDetls.h"
@@ -53,17 +53,17 @@ struct FakeRecipients : RecipientSource {
 class OutboxPanelTest : public WidgetTest {
 protected:
     OutboxPanelTest() {
+        // The list windows find the installation through it.
+        inst.writeBytes("AppPath.cfg", (inst.appPath() + "\r\n").toUtf8());
         inst.writeBytes("Config\\Sign.cfg", "PAGEIN- Quorvel 3.0.\r\n");
         inst.writeBytes("Config\\MsgID.dat", "57\r\n");
         settings.connection = ConnectionType::Modem;
         poll.setInterval(1000); // as the Modem connection leaves it
         blink.setInterval(1000);
-        auto launch = std::make_unique<FakeLauncher>();
-        launcher = launch.get();
         const auto appPath = [this] { return inst.appPath(); };
         out = new OutboxPanel(settings, appPath, currentOperator, &window);
         send = new SendPanel(settings, appPath, {*out, message, recipients}, {poll, blink},
-                             currentOperator, nomAlive, std::move(launch), &window);
+                             currentOperator, nomAlive, std::make_unique<FakeLauncher>(), &window);
     }
     SendController& sender() { return send->send(); }
     DeliveryController& delivery() { return send->delivery(); }
@@ -72,6 +72,12 @@ protected:
         message.messageText = text;
         send->Picture5->click();
     }
+    static QByteArray accepted(int n, int firstId = 1) {
+        QStringList l;
+        for (int i = 0; i < n; ++i)
+            l << QString("Accepted::[%1] %2 +441 m").arg(firstId + i).arg(kStamp);
+        return lines(l);
+    }
 
     ClientSettings settings;
     QString currentOperator;
@@ -79,7 +85,6 @@ protected:
     IntervalTimer poll, blink;
     FakeMessage message;
     FakeRecipients recipients;
-    FakeLauncher* launcher = nullptr;
     QWidget window;
     OutboxPanel* out = nullptr;
     SendPanel* send = nullptr;
@@ -128,7 +133,6 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
                            "[63] " + at + " +4433612 " + a + " P1/2" + ssig,
                            "[64] " + at + " +4433612 " + b + " P2/2" + ssig}));
     EXPECT_EQ(out->outbox->count() + out->ListCellnet->count(), 0);
-    EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(expected));
     EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("65\r\n"));
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(items(out->schedulebox))) << "saved at once";
     EXPECT_EQ(boxes.texts(),
@@ -276,55 +280,44 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
                      "The scheduling facility is only available in Modem connection option"}));
 }
 
+// Load offers the saved entries (blank lines are none): No empties the file,
+// Yes schedules them again as read, and the file then follows the list.
 TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
     const QString past = "[5] 5/12/2026 16:00:00 +441 a 5/12/2026 16:00:00";
-    const QString later = "[6] 8/12/2026 10:00:00 +441 b 8/12/2026 10:00:00";
-    inst.writeBytes("Config\\ScdMsgs.rcv", lines({past, "  ", later}));
+    const QString later = " [6] 8/12/2026 10:00:00 +441 b 8/12/2026 10:00:00";
+    const QString saved = MessageLists::kScheduledFile;
+    inst.writeBytes(saved, " \r\n\r\n");
+    send->endLoad();
+    EXPECT_EQ(inst.bytes(saved), QByteArray(" \r\n\r\n"));
+    inst.writeBytes(saved, lines({past, "  ", later}));
+    boxes.answerNext(MessageBox::Answer::No);
+    send->endLoad();
+    EXPECT_EQ(inst.bytes(saved), QByteArray());
+    inst.writeBytes(saved, lines({past, "  ", later}));
     boxes.answerNext(MessageBox::Answer::Yes);
     send->endLoad();
+    const QString question = "There are some Pending Queued messages. Do you want to send or "
+                             "delete it?\r\n Choose Yes to send, No to delete.";
+    ASSERT_EQ(boxes.texts(), (QStringList{question, question}));
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
     EXPECT_EQ(items(out->schedulebox), (QStringList{past, later}));
     EXPECT_EQ(send->dtSchDate->date(), QDate(2026, 12, 5));
     QCoreApplication::processEvents();
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines({past, later}));
+    EXPECT_EQ(inst.bytes(saved), lines({past, later}));
     // The past one goes out at the first poll, and the file follows the list.
     inst.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
     delivery().supervisor().Timer1_Timer();
     EXPECT_EQ(items(out->outbox), QStringList{past});
     QCoreApplication::processEvents();
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines({later}));
+    EXPECT_EQ(inst.bytes(saved), lines({later}));
 }
 
-TEST_F(OutboxPanelTest, TheOutboxButtonsReachTheirRulesAndOpenTheLists) {
+// Only a highlighted entry counts, not the current one without highlight.
+TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) {
     const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b";
-    out->outbox->addItems({a, b, "Processing::" + a});
-    out->outbox->setCurrentRow(1);
-    boxes.answerNext(MessageBox::Answer::Yes);
-    out->Picture12->click();
-    EXPECT_EQ(items(out->outbox), (QStringList{a, "Processing::" + a}));
-    EXPECT_EQ(out->outbox->currentRow(), 1) << "the last entry is highlighted";
-    EXPECT_TRUE(out->outbox->currentItem()->isSelected());
-    // Only a highlighted entry counts, not the current one without highlight.
-    out->outbox->setCurrentRow(0);
-    out->outbox->clearSelection();
-    boxes.clear();
-    out->Picture12->click();
-    EXPECT_EQ(boxes.texts(), QStringList{"No message selected in outbox."});
-    boxes.answerNext(MessageBox::Answer::Yes);
-    out->Picture1->click();
-    EXPECT_EQ(out->outbox->count(), 0);
-
-    QStringList titles;
-    delivery().showList = [&](MessageListWindow& w) { titles << w.windowTitle(); };
-    out->Picture9->click();
-    out->Picture15->click();
-    send->imgScheduledMessageQ->click();
-    EXPECT_EQ(titles,
-              (QStringList{"Accepted Messages", "Failed Messages", "Scheduled Message Queue"}));
-}
-
-TEST_F(OutboxPanelTest, DoubleClickShowsTheDetailsOfTheEntryUntilItsButtonCloses) {
-    out->outbox->addItems({"[1] " + kStamp + " +44123 a",
-                           "Processing::[ 57 ] " + kStamp + " +33612345678 Hi ] + there  "});
+    const QString p = "Processing::[ 57 ] " + kStamp + " +33612345678 Hi ] + there  ";
+    out->outbox->addItems({a, p, b});
     QStringList shown;
     onModal<frmDisplaySelMsgDetls>([&](frmDisplaySelMsgDetls& w) {
         shown << w.windowTitle() << w.txtMessageId->text() << w.txtMessageDt->text()
@@ -336,4 +329,92 @@ TEST_F(OutboxPanelTest, DoubleClickShowsTheDetailsOfTheEntryUntilItsButtonCloses
     QTest::mouseClick(out->outbox->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(out->outbox->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(shown, (QStringList{"Selected Message Details", "57", kStamp, "Hi ] + there", "12"}));
+
+    out->outbox->setCurrentRow(2);
+    boxes.answerNext(MessageBox::Answer::Yes);
+    out->Picture12->click();
+    EXPECT_EQ(items(out->outbox), (QStringList{a, p}));
+    EXPECT_EQ(out->outbox->currentRow(), 1) << "the last entry is highlighted";
+    EXPECT_TRUE(out->outbox->currentItem()->isSelected());
+    out->outbox->setCurrentRow(0);
+    out->outbox->clearSelection();
+    boxes.clear();
+    out->Picture12->click();
+    EXPECT_EQ(boxes.texts(), QStringList{"No message selected in outbox."});
+    boxes.answerNext(MessageBox::Answer::Yes);
+    out->Picture1->click();
+    EXPECT_EQ(out->outbox->count(), 0);
+}
+
+// The file views load in slices, letting window events run between them;
+// Clear empties the file shown, Clear All of the failed view all three.
+TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
+    // Blank lines and id 0 are left out; the id is read from the second character on.
+    inst.writeBytes(MessageLists::kAcceptedFile, accepted(1200) + "\r\n   \r\n[0] skipped +44 x\r\n"
+                                                                  "Accepted::[0] a\r\n[ 0] x\r\n");
+    inst.writeBytes(ExchangeFiles::kCarryOver, accepted(2, 10));
+    out->schedulebox->addItem("[20] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");
+    QCoreApplication::processEvents(); // saved to its file
+    int seenWhileLoading = -1;
+    delivery().showList = [&](MessageListWindow& w) {
+        QTimer::singleShot(0, &w, [&] { seenWhileLoading = w.List1->count(); });
+        w.activate();
+        EXPECT_TRUE(w.loaded() && w.cmdClearAll->isHidden());
+        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Accepted Messages 1202");
+        w.Command3->click();
+        EXPECT_EQ(w.List1->count(), 0);
+        EXPECT_EQ(w.Label2->text(), "0") << "the counter follows the list";
+    };
+    out->Picture9->click();
+    EXPECT_GE(seenWhileLoading, 0);
+    EXPECT_LT(seenWhileLoading, 1200) << "window events ran during the load";
+    EXPECT_EQ(inst.bytes(MessageLists::kAcceptedFile), QByteArray());
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kCarryOver), accepted(2, 10));
+    inst.remove(MessageLists::kAcceptedFile);
+    delivery().showList = [&](MessageListWindow& w) {
+        w.activate();
+        EXPECT_EQ(w.List1->count(), 0) << "a missing file shows an empty list";
+    };
+    out->Picture9->click();
+
+    inst.writeBytes(MessageLists::kAcceptedFile, accepted(3));
+    delivery().showList = [&](MessageListWindow& w) {
+        w.activate();
+        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Failed Messages 2");
+        EXPECT_FALSE(w.cmdClearAll->isHidden());
+        w.cmdClearAll->click();
+        EXPECT_EQ(w.List1->count(), 0);
+        EXPECT_EQ(w.Label2->text(), "0");
+    };
+    out->Picture15->click();
+    for (const QString& f :
+         {ExchangeFiles::kCarryOver, MessageLists::kAcceptedFile, MessageLists::kScheduledFile})
+        EXPECT_EQ(inst.bytes(f), QByteArray()) << f.toStdString();
+    EXPECT_EQ(out->schedulebox->count(), 1) << "scheduled entries in memory stay";
+}
+
+TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBothLists) {
+    const auto entry = [](int i) {
+        return QString("[%1] 7/12/2026 9:05:00 +442 m%1 7/12/2026 9:05:00").arg(i);
+    };
+    for (int i = 1; i <= 5; ++i)
+        out->schedulebox->addItem(entry(i));
+    delivery().showList = [&](MessageListWindow& w) {
+        w.activate();
+        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Scheduled Message Queue 5");
+        EXPECT_TRUE(w.Command3->isHidden());
+        boxes.answerNext(MessageBox::Answer::No);
+        w.List1_Click(2);
+        EXPECT_EQ(out->schedulebox->count(), 5);
+        ASSERT_EQ(boxes.texts(), QStringList{"Do you want to delete this message ?"});
+        EXPECT_TRUE(boxes.lastIs("Quorvel warning", MessageBox::Icon::Critical));
+        EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
+        delete out->schedulebox->takeItem(0); // the first one fell due while the view was open
+        boxes.answerNext(MessageBox::Answer::Yes);
+        w.List1_Click(2);
+        EXPECT_EQ(w.Label2->text(), "4");
+        EXPECT_EQ(w.List1->item(2)->text(), entry(4));
+    };
+    send->imgScheduledMessageQ->click();
+    EXPECT_EQ(items(out->schedulebox), (QStringList{entry(2), entry(4), entry(5)}));
 }

@@ -81,13 +81,9 @@ TEST(OutboxRules, DeleteFindsItsEntryAgainAfterTheQuestion) {
     boxes.answerNext(Answer::Yes);
     EXPECT_TRUE(OutboxRules::DeleteSelected(outbox, 0)); // handed on meanwhile: it stays
     EXPECT_EQ(outbox.items(), (QStringList{"Processing::" + abcd[2], abcd[3]}));
-}
-
-TEST(OutboxRules, ExactPositionIsTheLastEntryContainingTheKey) {
-    const QStringList entries{"[1] a +1 x", "Processing::[12] b +1 y", "[1] c +1 z", "[2] d +1 w"};
+    // The last entry containing a key; the position stays when none does.
     int pos = -7;
-    OutboxRules::GetExactOutboxPos(entries, "[1]", pos);
+    for (const char* key : {"[1]", "[99]"})
+        OutboxRules::GetExactOutboxPos({"[1] a", "Processing::[12] b", "[1] c", "[2] d"}, key, pos);
     EXPECT_EQ(pos, 2);
-    OutboxRules::GetExactOutboxPos(entries, "[99]", pos);
-    EXPECT_EQ(pos, 2) << "unchanged when no entry holds the key";
 }

@@ -1,7 +1,6 @@
 #include "client/outbox/QueueModes.h"
 #include "FakeSendBox.h"
 #include "support/ScriptedMessageBox.h"
-#include "support/TestInstallation.h"
 
 #include <gtest/gtest.h>
 
@@ -121,35 +120,4 @@ TEST(QueueModes, SendSchedulesWhenATimeIsSetAndRemindsOfSendQueue) {
     EXPECT_FALSE(QueueModes::reminderDue(true, true, 0));
     EXPECT_FALSE(QueueModes::reminderDue(true, false, 1));
     EXPECT_TRUE(QueueModes::reminderDue(false, false, 0));
-}
-
-// Yes hands the lines back as read; the window's list then saves them again.
-TEST(QueueModes, SavedEntriesAreOfferedAndNoEmptiesTheFile) {
-    const QString past = "[5] 5/12/2026 16:00:00 +441 a 5/12/2026 16:00:00";
-    const QString later = " [6] 8/12/2026 10:00:00 +441 b 8/12/2026 10:00:00";
-    const QByteArray both = (past + "\r\n  \r\n" + later + "\r\n").toLatin1();
-    const QString question = "There are some Pending Queued messages. Do you want to send or "
-                             "delete it?\r\n Choose Yes to send, No to delete.";
-    struct Case {
-        QByteArray file;
-        MessageBox::Answer answer;
-        QStringList offered;
-        QByteArray after;
-    } cases[] = {
-        {both, MessageBox::Answer::Yes, {past, later}, both},
-        {both, MessageBox::Answer::No, {}, ""},
-        {" \r\n\r\n", MessageBox::Answer::No, {}, " \r\n\r\n"},
-    };
-    for (const Case& c : cases) {
-        TestInstallation inst;
-        ScriptedMessageBox boxes;
-        inst.writeBytes("Config\\ScdMsgs.rcv", c.file);
-        boxes.answerNext(c.answer);
-        EXPECT_EQ(QueueModes::offerSavedEntries(inst.appPath()), c.offered);
-        EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), c.after);
-        EXPECT_EQ(boxes.texts(), shown(c.file == both ? question : ""));
-        for (const MessageBox::Request& r : boxes.shown())
-            EXPECT_TRUE(r.title == "Quorvel Warning" && r.icon == MessageBox::Icon::None &&
-                        r.buttons == MessageBox::Buttons::YesNo);
-    }
 }
