@@ -1,9 +1,9 @@
+#include "BoxLines.h"
 #include "client/recipients/contacts/ContactsTree.h"
 #include "client/recipients/groups/CountryList.h"
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/groups/GroupManager.h"
 #include "support/QtPrinters.h"
-#include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
@@ -11,14 +11,11 @@
 
 namespace {
 
-using Icon = MessageBox::Icon;
-const QString kEmpty = "Group name cannot be empty.";
-const QString kAdded = "Selected Members added.        ";
-// A name given and the one box it is refused with.
-struct Refusal {
-    QString name, box;
-    Icon icon;
-};
+const QString kEmpty = "Quorvel Warning||Group name cannot be empty.";
+const QString kAdded = kWarn + "Selected Members added.        ";
+const QString kBad = "Quorvel Warning|stop|" + GroupFiles::kNotAllowed;
+const QString kTaken = kWarn + GroupFiles::kTryAnother;
+const QString kNoGroup = kWarn + "Select a Group before Adding Members        ";
 
 class GroupsTest : public ::testing::Test {
 protected:
@@ -26,10 +23,9 @@ protected:
     QStringList groupFiles() const {
         return QDir(inst.root() + "/Groups").entryList(QDir::Files, QDir::Name);
     }
-    // The one box shown since the last look, text and icon.
-    void expectBox(const QString& text, Icon icon) {
-        ASSERT_EQ(boxes.texts(), QStringList{text});
-        EXPECT_TRUE(boxes.lastIs("Quorvel Warning", icon));
+    // The one box shown since the last look.
+    void expectBox(const QString& line) {
+        EXPECT_EQ(boxLines(boxes), QStringList{line});
         boxes.clear();
     }
 
@@ -43,21 +39,21 @@ TEST_F(GroupsTest, CreateWritesTheListAndAnEmptyFileAndRefusesNamesThatAreNoFile
     inst.writeBytes("Groups\\Group.dat", " \r\nfriends\r\n");
     GroupManager g(inst.appPath(), {});
     g.beginCreate();
-    const Refusal refused[] = {
-        {"", kEmpty, Icon::None},
-        {"   ", kEmpty, Icon::None},
-        {"a/b", GroupFiles::kNotAllowed, Icon::Critical},
-        {"..", GroupFiles::kNotAllowed, Icon::Critical},
-        {"..\\Config\\BudList", GroupFiles::kNotAllowed, Icon::Critical},
-        {"Best friends", GroupFiles::kNotAllowed, Icon::Critical},
-        {"Café", GroupFiles::kNotAllowed, Icon::Critical},
-        {"friends", GroupFiles::kTryAnother, Icon::Warning},
-        {"Friends", GroupFiles::kTryAnother, Icon::Warning},
-        {"outlookContact", GroupFiles::kTryAnother, Icon::Warning}, // the reserved group's file
+    const QString refused[][2] = {
+        {"", kEmpty},
+        {"   ", kEmpty},
+        {"a/b", kBad},
+        {"..", kBad},
+        {"..\\Config\\BudList", kBad},
+        {"Best friends", kBad},
+        {"Café", kBad},
+        {"friends", kTaken},
+        {"Friends", kTaken},
+        {"outlookContact", kTaken}, // the reserved group's file
     };
-    for (const auto& r : refused) {
-        EXPECT_FALSE(g.CreateGroup(r.name)) << r.name.toStdString();
-        expectBox(r.box, r.icon);
+    for (const auto& [name, box] : refused) {
+        EXPECT_FALSE(g.CreateGroup(name)) << name.toStdString();
+        expectBox(box);
     }
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nfriends\r\n");
     EXPECT_EQ(groupFiles(), QStringList{"Group.dat"});
@@ -75,9 +71,9 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
     inst.writeBytes("Groups\\Friends.dat", "Al  +441\r\n");
     GroupManager g(inst.appPath(), {"Jo  +442"});
     g.SaveMembers();
-    expectBox("No group selected.", Icon::None);
+    expectBox("Quorvel Warning||No group selected.");
     g.DeleteGroup();
-    expectBox("Please select a Group to delete        ", Icon::Warning);
+    expectBox(kWarn + "Please select a Group to delete        ");
     g.chooseGroup(1);
     EXPECT_EQ(g.members(), QStringList{"Al  +441"});
     g.DeleteGroup();
@@ -88,19 +84,17 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
     g.chooseGroup(1); // Work, whose file is missing: an empty group
     EXPECT_TRUE(g.members().isEmpty());
     g.SaveMembers();
-    expectBox("No Numbers Selected.         ", Icon::Warning);
+    expectBox(kWarn + "No Numbers Selected.         ");
     g.AddAllCandidates();
-    const Refusal refused[] = {
-        {GroupManager::kPlaceholder, "Select a Group before Adding Members        ", Icon::Warning},
-        {"  ", "Select a Group before Adding Members        ", Icon::Warning},
-        {"../Config/Escaped", GroupFiles::kNotAllowed, Icon::Critical},
-        {"WORK", GroupFiles::kTryAnother, Icon::Warning},
-        {"OutlookContact", GroupFiles::kTryAnother, Icon::Warning},
-    };
-    for (const auto& r : refused) {
-        g.editText(r.name);
+    const QString refused[][2] = {{GroupManager::kPlaceholder, kNoGroup},
+                                  {"  ", kNoGroup},
+                                  {"../Config/Escaped", kBad},
+                                  {"WORK", kTaken},
+                                  {"OutlookContact", kTaken}};
+    for (const auto& [name, box] : refused) {
+        g.editText(name);
         g.SaveMembers();
-        expectBox(r.box, r.icon);
+        expectBox(box);
     }
     EXPECT_EQ(groupFiles(), (QStringList{"Friends.dat", "Group.dat"}));
     EXPECT_FALSE(QFile::exists(inst.file("Config\\Escaped.dat")));
@@ -108,7 +102,7 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
     // A typed name without Create gets its file but no place in the list.
     g.editText("Typed");
     g.SaveMembers();
-    expectBox(kAdded, Icon::Warning);
+    expectBox(kAdded);
     EXPECT_EQ(inst.bytes("Groups\\Typed.dat"), "Jo  +442\r\n");
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nWork\r\n");
     EXPECT_FALSE(g.membersChanged());
@@ -126,15 +120,11 @@ TEST_F(GroupsTest, SelectAsksToSaveChangedMembersOfTheChosenGroupTheFirstToo) {
         ASSERT_TRUE(s);
         EXPECT_EQ(s->entries, (QStringList{"Old  +1", "Al  +443"}));
         EXPECT_EQ(s->groupName, "Work");
-        ASSERT_FALSE(boxes.shown().isEmpty());
-        const auto& q = boxes.shown().first();
-        EXPECT_EQ(q.text, "Members of the Group have changed. Save Members ?.    ");
-        EXPECT_EQ(q.icon, Icon::Question);
-        EXPECT_EQ(q.buttons, MessageBox::Buttons::YesNo);
-        EXPECT_EQ(q.defaultButton, MessageBox::Answer::No);
-        EXPECT_EQ(inst.bytes("Groups\\Work.dat"),
-                  answer == MessageBox::Answer::Yes ? "Old  +1\r\nAl  +443\r\n" : "Old  +1\r\n");
-        EXPECT_EQ(boxes.texts().size(), answer == MessageBox::Answer::Yes ? 2 : 1);
+        const bool yes = answer == MessageBox::Answer::Yes;
+        const QString ask = "Quorvel Warning|ask|Members of the Group have changed. Save Members "
+                            "?.    |Yes/No*";
+        EXPECT_EQ(boxLines(boxes), (yes ? QStringList{ask, kAdded} : QStringList{ask}));
+        EXPECT_EQ(inst.bytes("Groups\\Work.dat"), yes ? "Old  +1\r\nAl  +443\r\n" : "Old  +1\r\n");
         boxes.clear();
     }
     // No group chosen: the members shown go to the Number List unasked.
@@ -152,7 +142,7 @@ TEST_F(GroupsTest, OnlyTheImportWritesTheReservedGroupAndTheTreeKeepsTheNameRule
     ASSERT_TRUE(g.CreateGroup("OutlookContact")); // listed, so the main window offers it
     g.chooseGroup(3);
     g.RemoveOneMember(0);
-    expectBox(GroupFiles::kTryAnother, Icon::Warning);
+    expectBox(kTaken);
     EXPECT_EQ(inst.bytes("Groups\\OutlookContact.dat"), book);
     EXPECT_EQ(GroupFiles::entriesForNumberList(inst.appPath(), "OutlookContact").entries,
               QStringList{"Jane Smith +447700900123"});
@@ -178,11 +168,12 @@ TEST_F(GroupsTest, MembersKeepOurMarkersAndTheNumberListTakesOnlyEntries) {
     g.AddOneCandidate(-1);
     g.AddAllCandidates();
     g.RemoveOneMember(2); // rewrites the chosen group's file at once
-    EXPECT_EQ(boxes.texts(), (QStringList{"Group not selected or empty        ",
-                                          "Select Group Member to be deleted        ",
-                                          "Select a Number to be added as a Group member        ",
-                                          "Please fill SMS Number List from Frequently Dialed "
-                                          "Numbers and the Numbers List        "}));
+    EXPECT_EQ(boxLines(boxes),
+              (QStringList{kWarn + "Group not selected or empty        ",
+                           kWarn + "Select Group Member to be deleted        ",
+                           kWarn + "Select a Number to be added as a Group member        ",
+                           kWarn + "Please fill SMS Number List from Frequently Dialed "
+                                   "Numbers and the Numbers List        "}));
     QByteArray left = members;
     left.replace("\r\n\r\n", "\r\n");
     EXPECT_EQ(inst.bytes("Groups\\Friends.dat"), left);

@@ -1,7 +1,7 @@
+#include "BoxLines.h"
 #include "client/recipients/FrequentNumbers.h"
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/NumberListRules.h"
-#include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
 #include <gtest/gtest.h>
@@ -61,30 +61,14 @@ TEST(NumberListRules, RemoveOneOrAllRefusesAnEmptyListAndAsksWithNoAsDefault) {
         NumberListRules::ClearNumberList(count, [&] { ++cleared; });
     }
     EXPECT_EQ(cleared, 1);
-    const QString one = "Are you sure you want to delete the selected Contact Number?";
-    const QString all = "Are you sure you want to delete all the Contact Numbers?";
-    using I = MessageBox::Icon;
-    const std::tuple<QString, QString, I> shown[] = {
-        {"Please select the Freq. Dialed Number to be Deleted        ", "Quorvel Warning",
-         I::Warning},
-        {one, "Quorvel", I::None},
-        {one, "Quorvel", I::None},
-        {one, "Quorvel", I::None},
-        {"Number List is empty     ", "Quorvel", I::Warning},
-        {all, "Quorvel ", I::None},
-        {all, "Quorvel ", I::None},
-        {"Number List cleared     ", "Quorvel", I::Warning},
-    };
-    ASSERT_EQ(boxes.shown().size(), std::size(shown));
-    for (size_t i = 0; i < std::size(shown); ++i) {
-        const auto& [text, title, icon] = shown[i];
-        const MessageBox::Request& r = boxes.shown()[i];
-        EXPECT_EQ(r.text + '|' + r.title, text + '|' + title);
-        EXPECT_EQ(r.icon, icon) << i;
-        const bool question = icon == I::None;
-        EXPECT_EQ(r.buttons, question ? MessageBox::Buttons::YesNo : MessageBox::Buttons::Ok) << i;
-        EXPECT_EQ(r.defaultButton, question ? Answer::No : Answer::Ok) << i;
-    }
+    const QString one =
+        "Quorvel||Are you sure you want to delete the selected Contact Number?|Yes/No*";
+    const QString all =
+        "Quorvel ||Are you sure you want to delete all the Contact Numbers?|Yes/No*";
+    EXPECT_EQ(boxLines(boxes),
+              (QStringList{kWarn + "Please select the Freq. Dialed Number to be Deleted        ",
+                           one, one, one, "Quorvel|warn|Number List is empty     ", all, all,
+                           "Quorvel|warn|Number List cleared     "}));
 }
 
 TEST(NumberListRules, EachDroppedLineButAGroupNodeIsAnEntry) {
@@ -131,13 +115,8 @@ TEST(FrequentNumbers, WholeLinesAreUniqueLetterCaseCountsAndTheButtonsSayWhatThe
     for (const char* none : {"", "Please Select a Number"})
         EXPECT_FALSE(FrequentNumbers::TakeFrequentNumber(none));
     EXPECT_EQ(FrequentNumbers::TakeFrequentNumber("Al  +1"), "Al  +1");
-    EXPECT_EQ(boxes.texts(),
-              (QStringList{"Name and Number already exists        ",
-                           "Please select freq. dialed number to be deleted      ",
-                           "Please select freq. dialed number to be deleted      ",
-                           "Please select a Number        ", "Please select a Number        "}));
-    for (const MessageBox::Request& r : boxes.shown()) {
-        EXPECT_EQ(r.title, "Quorvel Warning");
-        EXPECT_EQ(r.icon, MessageBox::Icon::Warning);
-    }
+    const QString del = kWarn + "Please select freq. dialed number to be deleted      ";
+    const QString none = kWarn + "Please select a Number        ";
+    EXPECT_EQ(boxLines(boxes), (QStringList{kWarn + "Name and Number already exists        ", del,
+                                            del, none, none}));
 }

@@ -1,7 +1,7 @@
 #include "client/recipients/NumberRules.h"
+#include "BoxLines.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/recipients/SingleContact.h"
-#include "support/ScriptedMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -54,30 +54,6 @@ TEST(NumberEntry, OnlyLinesWithANumberAfterThePlusAreLoaded) {
     EXPECT_TRUE(NumberEntry::IsValidNumberEntry(
         NumberEntry::make(QString(32767, 'n'), '+' + QString(32766, '4'))));
     EXPECT_FALSE(NumberEntry::IsValidNumberEntry(QString(1 << 20, 'n') + "  +44123"));
-}
-
-TEST(NumberRules, GetCountryCodeTakesTheCodeFromItsPlusOrSaysWhy) {
-    ScriptedMessageBox boxes;
-    struct Case {
-        const char *text, *code, *message;
-    } cases[] = {
-        {"United Kingdom  +44", "+44", nullptr},
-        {"  +1  ", "+1", nullptr},
-        {"", "Error", "Country code cannot be empty"},
-        {"   ", "Error", "Country code cannot be empty"},
-        {"44", "Error", notNumeric},
-        {"Nowhere  +", "Error", notNumeric},
-        {"Odd  +4x4", "Error", notNumeric},
-        {"Spaced  + 44", "Error", notNumeric},
-    };
-    for (const Case& c : cases) {
-        boxes.clear();
-        EXPECT_EQ(NumberRules::GetCountryCode(c.text), c.code) << c.text;
-        EXPECT_EQ(boxes.texts(), c.message ? QStringList{c.message} : QStringList()) << c.text;
-        if (c.message) {
-            EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
-        }
-    }
 }
 
 TEST(NumberRules, TheFieldFiltersKeepLettersAndBlanksInNamesAndDigitsAndALeadingPlusInNumbers) {
@@ -162,7 +138,7 @@ TEST(SingleContact, TheNumberTakesTheBoxsCodeUnlessItBeginsWithPlusAndRefusalsMa
     } cases[] = {
         {false, {"Jane", "0123", uk}, "Jane  +44123", "000", F::None},
         {false, {"Jane", "07-7", " France  +33 "}, "Jane  +3377", "000", F::None},
-        {false, {"Jane", "5551", "+1"}, "Jane  +15551", "000", F::None},
+        {false, {"Jane", "5551", "  +1  "}, "Jane  +15551", "000", F::None},
         {false, {"Jane", "+44123", ""}, "Jane  +44123", "000", F::None},
         {false, {"Jane", "+331", "Spain  +34"}, "Jane  +331", "000", F::None},
         {true, {"Jo-Jo", "0123", uk}, "Jo-Jo  +44123", "000", F::None}, // no letter test
@@ -171,7 +147,11 @@ TEST(SingleContact, TheNumberTakesTheBoxsCodeUnlessItBeginsWithPlusAndRefusalsMa
         {false, {"Jo", "", uk}, "Please enter a Number      ", "010", F::Mobile},
         {false, {"Jo", "+", uk}, "Please enter a Number      ", "010", F::Mobile},
         {false, {"Jo", "0123", ""}, "Country code cannot be empty", "000", F::CountryCode},
+        {false, {"Jo", "0123", "   "}, "Country code cannot be empty", "000", F::CountryCode},
         {false, {"Jo", "0123", "44"}, notNumeric, "000", F::CountryCode},
+        {false, {"Jo", "0123", "Nowhere  +"}, notNumeric, "000", F::CountryCode},
+        {false, {"Jo", "0123", "Odd  +4x4"}, notNumeric, "000", F::CountryCode},
+        {false, {"Jo", "0123", "Spaced  + 44"}, notNumeric, "000", F::CountryCode},
         {true, {"", "0123", uk}, "Please select a Name        ", "1-0", F::Name},
         {true, {"Jo", "", uk}, "Please enter a Number        ", "010", F::Mobile},
     };
@@ -187,4 +167,7 @@ TEST(SingleContact, TheNumberTakesTheBoxsCodeUnlessItBeginsWithPlusAndRefusalsMa
         EXPECT_EQ(o.focus, c.focus) << c.result;
     }
     EXPECT_TRUE(boxes.shown().isEmpty()) << "the window shows it once the labels are set";
+    // The routine that shows its refusal itself.
+    EXPECT_EQ(NumberRules::GetCountryCode("  +1  ") + NumberRules::GetCountryCode("44"), "+1Error");
+    EXPECT_EQ(boxLines(boxes), QStringList{kWarn + notNumeric});
 }
