@@ -266,6 +266,8 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
             typeText(n.Text1, "T e/a.m");
             EXPECT_EQ(n.Text1->text(), "Team");
             QTest::keyClick(n.Text1, Qt::Key_Return);
+            if (n.isVisible()) // refused: end it, the checks below fail
+                n.reject();
         });
         d.Picture1->click();
         onModal<frmGroupAddNumber>([&](frmGroupAddNumber& a) {
@@ -280,6 +282,8 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
             single(&a, "Al", "+331");
             a.Command1->click();
             EXPECT_FALSE(a.isVisible());
+            if (a.isVisible())
+                a.reject();
         });
         d.Command5->click();
         EXPECT_EQ(items(d.List4), (QStringList{"Old  +441", "Jane  +4477", "Al  +331"}));
@@ -287,6 +291,8 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
         d.Command6->click();
         boxes.answerNext(MessageBox::Answer::Yes);
         d.Command1->click();
+        if (d.isVisible())
+            d.reject();
     });
     emit p->Label2->clicked();
     EXPECT_EQ(
@@ -323,7 +329,7 @@ TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTak
     p->List4->clear();
     node("Contacts")->setCheckState(0, Qt::Checked);
     c->window().cmdAddSelected->click();
-    EXPECT_EQ(items(p->List4), QStringList{"Jane Smith +447700900123"});
+    ASSERT_EQ(items(p->List4), QStringList{"Jane Smith +447700900123"});
     EXPECT_EQ(p->List4->item(0)->checkState(), Qt::Checked);
     EXPECT_FALSE(c->window().isVisible());
     EXPECT_FALSE(c->ContactsWindowOpen);
