@@ -63,24 +63,16 @@ TEST(NumberRules, TheFieldFiltersKeepLettersAndBlanksInNamesAndDigitsAndALeading
         EXPECT_EQ(NumberRules::cleanName(QString::fromUtf8(in)), clean) << in;
         EXPECT_EQ(NumberRules::isNameText(QString::fromUtf8(in)), QString(in) == clean) << in;
     }
-    // The trunk prefix "(0)" goes from an internationally written number only.
-    struct Case {
-        const char *in, *out;
-        bool countryBox;
-    } cases[] = {
-        {"+44 123", "+44123", false},
-        {"(0)77-123", "077123", true},
-        {" +4+4 ", "+44", false},
-        {"12+3", "123", true},
-        {"   ", "", true},
-        {"abc", "", true},
-        {"00 (0) 7", "007", true},
-        {"(0)77 (0)1", "07701", true},
-        {"+4 (0)7 9", "+479", false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(NumberRules::filterMobile(c.in), c.out) << c.in;
-        EXPECT_EQ(NumberRules::countryCodeEnabledFor(c.in), c.countryBox) << c.in;
+    // The trunk prefix "(0)" goes from an internationally written number only;
+    // the country box is off while the number is international.
+    const Pair numbers[] = {{"+44 123", "+44123"}, {"(0)77-123", "077123"},
+                            {" +4+4 ", "+44"},     {"12+3", "123"},
+                            {"   ", ""},           {"abc", ""},
+                            {"00 (0) 7", "007"},   {"(0)77 (0)1", "07701"},
+                            {"+4 (0)7 9", "+479"}};
+    for (auto [in, out] : numbers) {
+        EXPECT_EQ(NumberRules::filterMobile(in), out) << in;
+        EXPECT_EQ(NumberRules::countryCodeEnabledFor(in), out[0] != '+') << in;
     }
 }
 
