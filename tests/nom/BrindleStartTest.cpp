@@ -10,32 +10,51 @@
 using namespace ExchangeFiles;
 
 // Values keep their blanks, odd lines are only captions, and the line takes
-// its speed and data bits, never a parity.
+// its speed and data bits, never a parity. The optional settings after line
+// 24: a refused line is said once and the specified value stands; comments
+// are skipped; each setting taken is logged.
 TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValues) {
     for (const auto& [line, value] :
          {std::pair{1, ""}, {2, "0163 "}, {16, "19200"}, {18, "7"}, {20, "E"}})
         run.setConfigLine(line, value);
+    const QStringList extra =
+        QString("garbage|Speed=1|AcceptPauseMs=-5|ResetPauseMs=99999999999999999999|"
+                "LogonPauseMs=60001|LogonPauseMs=1.5|MessagesPerLogon=0|MessagesPerLogon=5|"
+                "# ResetPauseMs=0|; AcceptPauseMs=0||  resetpausems = 250 |FirstTickMs=0|"
+                "LogonPauseMs=60000|AcceptPauseMs=1|RenewPauseBeforeMs=0|RenewPauseAfterMs=3|"
+                "MessagesPerLogon=1")
+            .split('|');
+    for (int i = 0; i < extra.size(); ++i)
+        run.setConfigLine(25 + i, extra[i].toLatin1());
     run.inst.writeBytes(kPortFile, " 1 \r\n");
     run.inst.writeBytes(kMonitorLog, "old line\r\n");
     run.start();
     EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
-    const QString log = run.inst.file("NOMMon\\Logs\\SMSC.log");
-    EXPECT_EQ(run.file("NOMMon\\Logs\\SMSC.log"),
-              "26-12-05 16:20:00 ******* Loading Brindlemod Config ********\r\n"
-              "26-12-05 16:20:00 SMSC Number : 0163 \r\n"
-              "26-12-05 16:20:00 SMSC SQL Id : 1\r\n"
-              "26-12-05 16:20:00 SMSC MaxQueueSend : 100\r\n"
-              "26-12-05 16:20:00 SMSC Username : quorvel\r\n"
-              "26-12-05 16:20:00 SMSC Password : ********\r\n"
-              "26-12-05 16:20:00 SMSC Logfile : " +
-                  log.toUtf8() +
-                  "\r\n26-12-05 16:20:00 SMSC Port :  1 \r\n"
-                  "26-12-05 16:20:00 SMSC Speed : 19200\r\n"
-                  "26-12-05 16:20:00 SMSC Bits : 7\r\n"
-                  "26-12-05 16:20:00 SMSC Parity : E\r\n"
-                  "26-12-05 16:20:00 SMSC Retries : 3\r\n"
-                  "26-12-05 16:20:00 ******* Starting Brindlemod ********\r\n");
+    const QString logged =
+        "******* Loading Brindlemod Config ********|SMSC Number : 0163 |SMSC SQL Id : 1|"
+        "SMSC MaxQueueSend : 100|SMSC Username : quorvel|SMSC Password : ********|"
+        "SMSC Logfile : " +
+        run.inst.file("NOMMon\\Logs\\SMSC.log") +
+        "|SMSC Port :  1 |SMSC Speed : 19200|SMSC Bits : 7|SMSC Parity : E|SMSC Retries : 3|"
+        "Brindle.cfg line 25 : garbage : unknown setting, ignored|"
+        "Brindle.cfg line 26 : Speed=1 : unknown setting, ignored|"
+        "Brindle.cfg line 27 : AcceptPauseMs=-5 : not a whole number from 0 to 60000, 1000 stands|"
+        "Brindle.cfg line 28 : ResetPauseMs=99999999999999999999 : not a whole number from 0 to "
+        "60000, 5000 stands|"
+        "Brindle.cfg line 29 : LogonPauseMs=60001 : not a whole number from 0 to 60000, 1000 "
+        "stands|"
+        "Brindle.cfg line 30 : LogonPauseMs=1.5 : not a whole number from 0 to 60000, 1000 stands|"
+        "Brindle.cfg line 31 : MessagesPerLogon=0 : not a whole number from 1 to 4, 4 stands|"
+        "Brindle.cfg line 32 : MessagesPerLogon=5 : not a whole number from 1 to 4, 4 stands|"
+        "SMSC ResetPauseMs : 250|SMSC FirstTickMs : 0|SMSC LogonPauseMs : 60000|"
+        "SMSC AcceptPauseMs : 1|SMSC RenewPauseBeforeMs : 0|SMSC RenewPauseAfterMs : 3|"
+        "SMSC MessagesPerLogon : 1|******* Starting Brindlemod ********";
+    QByteArray bytes;
+    for (const QString& l : logged.split('|'))
+        bytes += "26-12-05 16:20:00 " + l.toUtf8() + "\r\n";
+    EXPECT_EQ(run.file("NOMMon\\Logs\\SMSC.log"), bytes);
     EXPECT_EQ(run.file(kMonitorLog), "26-12-05 16:20:00 ******* Starting Brindlemod ********\r\n");
+    EXPECT_EQ(run.brindle->config().tuning, (BrindleConfig::Tuning{0, 250, 60000, 1, 0, 3, 1}));
     EXPECT_EQ(Registry::readSetting("OUT_DIAL"), "-1");
     EXPECT_EQ(Registry::readSetting("OUT_DIAL_OPTION"), "0");
     run.queue(entries(1));
@@ -67,41 +86,6 @@ TEST(BrindleStart, OutsideLinePrefixIsDialledBeforeTheNumber) {
         config.readOutsideLine();
         EXPECT_EQ(config.dialString(), dial) << prefix << " " << option;
     }
-}
-
-// The optional settings after line 24: a refused line is said once and the
-// specified value stands; comments are skipped; each setting taken is logged.
-TEST_F(BrindleSimTest, OptionalSettingsAfterLine24) {
-    const QStringList extra =
-        QString("garbage|Speed=1|AcceptPauseMs=-5|ResetPauseMs=99999999999999999999|"
-                "LogonPauseMs=60001|LogonPauseMs=1.5|MessagesPerLogon=0|MessagesPerLogon=5|"
-                "# ResetPauseMs=0|; AcceptPauseMs=0||  resetpausems = 250 |FirstTickMs=0|"
-                "LogonPauseMs=60000|AcceptPauseMs=1|RenewPauseBeforeMs=0|RenewPauseAfterMs=3|"
-                "MessagesPerLogon=1")
-            .split('|');
-    for (int i = 0; i < extra.size(); ++i)
-        run.setConfigLine(25 + i, extra[i].toLatin1());
-    run.start();
-    const BrindleConfig::Tuning& t = run.brindle->config().tuning;
-    EXPECT_EQ(t, (BrindleConfig::Tuning{0, 250, 60000, 1, 0, 3, 1}));
-    const QStringList s = run.statuses();
-    const qsizetype from = s.indexOf("SMSC Retries : 3") + 1;
-    EXPECT_EQ(
-        s.mid(from, s.indexOf("******* Starting Brindlemod ********") - from).join('|'),
-        "Brindle.cfg line 25 : garbage : unknown setting, ignored|"
-        "Brindle.cfg line 26 : Speed=1 : unknown setting, ignored|"
-        "Brindle.cfg line 27 : AcceptPauseMs=-5 : not a whole number from 0 to 60000, 1000 stands|"
-        "Brindle.cfg line 28 : ResetPauseMs=99999999999999999999 : not a whole number from 0 to "
-        "60000, 5000 stands|"
-        "Brindle.cfg line 29 : LogonPauseMs=60001 : not a whole number from 0 to 60000, 1000 "
-        "stands|"
-        "Brindle.cfg line 30 : LogonPauseMs=1.5 : not a whole number from 0 to 60000, 1000 stands|"
-        "Brindle.cfg line 31 : MessagesPerLogon=0 : not a whole number from 1 to 4, 4 stands|"
-        "Brindle.cfg line 32 : MessagesPerLogon=5 : not a whole number from 1 to 4, 4 stands|"
-        "SMSC ResetPauseMs : 250|SMSC FirstTickMs : 0|SMSC LogonPauseMs : 60000|"
-        "SMSC AcceptPauseMs : 1|SMSC RenewPauseBeforeMs : 0|SMSC RenewPauseAfterMs : 3|"
-        "SMSC MessagesPerLogon : 1");
-    EXPECT_FALSE(run.brindle->hasEnded());
 }
 
 TEST(BrindleStart, BrokenConfigurationEndsInCrashWithoutABox) {

@@ -83,21 +83,6 @@ TEST(QueueStore, WhatCannotBeWrittenOrEmptiedStaysWhereItIs) {
     EXPECT_EQ(next.take(in.entries, true).entries, QStringList{"[1] a +441 x"});
 }
 
-// The refused and owed acceptances are followed end to end in the Brindle
-// tests; here, the bytes.
-TEST(QueueStore, AcceptedEntriesGoOutUnchangedAndCarriedOnesAreAppended) {
-    TestInstallation inst;
-    inst.remove(kAccepted);
-    inst.writeBytes(kCarryOver, "[0] z +440 earlier\r\n");
-    QueueStore store(inst.appPath());
-    EXPECT_TRUE(store.recordAccepted(QString::fromUtf8("[1] a +441 \u00a35  ")));
-    EXPECT_TRUE(store.recordAccepted("[2] b +442 y"));
-    ASSERT_TRUE(store.carryOver({"[4] d +444 w"}));
-    EXPECT_EQ(inst.bytes(kAccepted), "[1] a +441 \xa3"
-                                     "5  \r\n[2] b +442 y\r\n");
-    EXPECT_EQ(inst.bytes(kCarryOver), "[0] z +440 earlier\r\n[4] d +444 w\r\n");
-}
-
 TEST(StatusLog, LinesAreTimeStampedThePaneKeeps16000AndTheLatestNonEmptyOneStands) {
     TestInstallation inst;
     FakeClock clock(QDateTime(QDate(2026, 12, 5), QTime(16, 21, 9)));

@@ -39,17 +39,12 @@ TEST(TapText, NumberAndTailCleanUp) {
     }
 }
 
+// Lines without a number, or without a blank after it, are in the intake table.
 TEST(QueueEntryParse, OnlyTheFirstPlusAndTheBlankAfterItMatter) {
-    const std::tuple<QString, QString, QString> cases[] = {
-        {"[12] 05/12/2026 16:20 +447700900123 Hi there", "+447700900123", "Hi there"},
-        {"[1] d +44 a+b  c ", "+44", "a+b  c "},
-        {"+44 ", "+44", ""},
-        {"[1] no number here", "", ""},
-        {"[1] d +447700900123", "", ""}};
-    for (const auto& [line, number, text] : cases) {
+    for (const auto& [line, parsed] :
+         {std::pair{"[1] d +44 a+b  c ", "+44|a+b  c "}, {"+44 ", "+44|"}}) {
         const auto e = QueueEntry::parse(line);
-        EXPECT_EQ(e.has_value(), !number.isEmpty()) << line.toStdString();
-        EXPECT_EQ(e ? e->number + '|' + e->text : QString(), e ? number + '|' + text : QString());
+        EXPECT_EQ(e ? e->number + '|' + e->text : QString("none"), parsed);
     }
 }
 

@@ -55,8 +55,7 @@ TEST(SendNumbers, TheNumberListRulesWithTheCountryCode) {
         {"+44 7700 900123", "33", "+447700900123", ""},
         {"0044 7700 900123", "", "+447700900123", ""},
         {"07700 900123", "", "",
-         "\"07700 900123\" is a national number: give its country "
-         "with --country CODE."},
+         "\"07700 900123\" is a national number: give its country with --country CODE."},
         {"0770O 900123", "44", "", "\"0770O 900123\" is not a phone number."},
         {"44+7700", "44", "", "\"44+7700\" is not a phone number."},
         {"+", "44", "", "\"+\" is not a phone number."},

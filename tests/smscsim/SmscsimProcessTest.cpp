@@ -10,23 +10,17 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
 using namespace std::chrono;
 const std::string kOk = "\r\nOK\r\n";
 
-// A serial program on the port: raw, reading one byte at a time, so what
-// follows the awaited text stays unread in the port.
+// A serial program on the port (the simulator makes it raw), reading one
+// byte at a time, so what follows the awaited text stays unread in the port.
 class Port {
 public:
-    explicit Port(const std::string& path) : m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY)) {
-        termios tio{};
-        ::tcgetattr(m_fd, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_fd, TCSANOW, &tio);
-    }
+    explicit Port(const std::string& path) : m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY)) {}
     ~Port() { ::close(m_fd); }
     // Sends `bytes`, then returns what came up to and including `until`.
     std::string ask(const std::string& bytes, const std::string& until) {

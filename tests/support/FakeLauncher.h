@@ -21,8 +21,7 @@ struct FakeLauncher : BrindleLauncher {
         return true;
     }
     mutable int checks = 0;
-    QString problem;
-    QString startError;
+    QString problem, startError;
     bool running() const override { return alive; }
     void terminate() override {
         ++terminated;

@@ -14,19 +14,15 @@ qint64 now() {
 }
 } // namespace
 
-void FakeSerialLine::on(const QByteArray& trigger, const QByteArray& bytes, qint64 afterMs) {
-    m_script.push_back({trigger, bytes, afterMs});
-    if (m_script.size() == 1 && trigger.isEmpty())
-        release();
-}
-
 void FakeSerialLine::script(QString replies, const QByteArray& echo) {
     replies.replace("ECHO", readable(echo)).replace("HANGUP", readable(kHangUp));
     for (const QString& reply : replies.split(" | ", Qt::SkipEmptyParts)) {
         const qsizetype at = reply.lastIndexOf('@');
         const QStringList parts = reply.left(at).split('~');
-        on(bytes(parts[0].toStdString()), bytes(parts.value(1).toStdString()),
-           at < 0 ? 0 : reply.mid(at + 1).toLongLong());
+        m_script.push_back({bytes(parts[0].toStdString()), bytes(parts.value(1).toStdString()),
+                            at < 0 ? 0 : reply.mid(at + 1).toLongLong()});
+        if (m_script.size() == 1 && m_script.front().trigger.isEmpty())
+            release();
     }
 }
 

@@ -44,11 +44,9 @@ public:
 private:
     static inline const QByteArray kHangUp = "\x01HANGUP\x01";
     struct Step {
-        QByteArray trigger;
-        QByteArray bytes;
+        QByteArray trigger, bytes;
         qint64 afterMs;
     };
-    void on(const QByteArray& trigger, const QByteArray& bytes, qint64 afterMs);
     void release();
     qint64 nextDue() const;
 

@@ -1,23 +1,35 @@
 #pragma once
 
-#include <QProcess>
-#include <QStringList>
+#include "support/ChildProcess.h"
 
-// The built quorvel-service on a free port with the database `db`, stopped
-// with SIGTERM as a service manager stops it.
-class ServiceProcess {
+#include <QRegularExpression>
+
+// The built quorvel-service on a free port with the database `db`.
+class ServiceProcess : public ChildProcess {
 public:
-    explicit ServiceProcess(const QString& db);
-    ~ServiceProcess() { stop(); }
+    explicit ServiceProcess(const QString& db)
+        : log(start(QUORVEL_SERVICE_PATH, {"--port", "0", "--db", db}, QProcess::StandardError)),
+          m_db(db) {
+        // Its first line names the address it listens on.
+        port = QRegularExpression(":(\\d+)/quorvel/quorvel.asp").match(log).captured(1).toInt();
+    }
     QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(port); }
     // The exit code of a clean stop; -1 when it crashed or would not stop.
-    int stop();
-    QByteArray list(const QStringList& user = {}) const; // `--list [user]`
+    int stop() {
+        const int code = finish(true);
+        log += m_process.readAllStandardError();
+        return code;
+    }
+    QByteArray list(const QStringList& user = {}) const { // `--list [user]`
+        QProcess p;
+        p.start(QUORVEL_SERVICE_PATH, QStringList{"--list"} + user + QStringList{"--db", m_db});
+        p.waitForFinished(10000);
+        return p.readAllStandardOutput();
+    }
 
     int port = 0; // 0: it did not come up (see `log`)
     QString log;  // its standard error so far
 
 private:
     QString m_db;
-    QProcess m_process;
 };

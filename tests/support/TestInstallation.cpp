@@ -2,7 +2,6 @@
 
 #include "common/ComPorts.h"
 #include "common/ExchangeFiles.h"
-#include "common/InstallPath.h"
 #include "common/LineFile.h"
 
 #include <QDir>
@@ -14,23 +13,31 @@
 namespace {
 
 void copyTree(const QString& from, const QString& to) {
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString src = it.next();
-        const QString rel = QDir(from).relativeFilePath(src);
-        if (rel == "CMakeLists.txt")
-            continue;
-        const QString dst = to + '/' + rel;
-        if (it.fileInfo().isDir())
-            QDir().mkpath(dst);
-        else {
-            QDir().mkpath(QFileInfo(dst).absolutePath());
-            QFile::copy(src, dst);
-            QFile(dst).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                      QFile::ReadOther);
-        }
+        const QString dst = to + '/' + QDir(from).relativeFilePath(src);
+        QDir().mkpath(QFileInfo(dst).absolutePath());
+        QFile::copy(src, dst);
+        QFile(dst).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                  QFile::ReadOther);
     }
+}
+
+QString dirOr(const char* variable, const QString& fallback) {
+    const QString s = qEnvironmentVariable(variable);
+    return s.isEmpty() ? fallback : s;
+}
+
+// Sets `variable` and returns what it held before, for restoreEnv().
+QByteArray replaceEnv(const char* variable, const QString& value) {
+    const QByteArray old = qgetenv(variable);
+    qputenv(variable, QFile::encodeName(value));
+    return old;
+}
+
+void restoreEnv(const char* variable, const QByteArray& old) {
+    old.isEmpty() ? qunsetenv(variable) : qputenv(variable, old);
 }
 
 } // namespace
@@ -43,59 +50,36 @@ void TestInstallation::mapPortsAway(const QString& appPath) {
         throw std::runtime_error("cannot map the serial ports away");
 }
 
-QString TestInstallation::sourceDir() {
-    const QString s = qEnvironmentVariable("QUORVEL_SOURCE_DIR");
-    return s.isEmpty() ? QStringLiteral(QUORVEL_SOURCE_DIR_DEFAULT) : s;
-}
-
 QString TestInstallation::binaryDir() {
-    const QString s = qEnvironmentVariable("QUORVEL_BINARY_DIR");
-    return s.isEmpty() ? QStringLiteral(QUORVEL_BINARY_DIR_DEFAULT) : s;
+    return dirOr("QUORVEL_BINARY_DIR", QStringLiteral(QUORVEL_BINARY_DIR_DEFAULT));
 }
 
 TestInstallation::TestInstallation(Contents contents) {
     if (!m_dir.isValid())
         throw std::runtime_error("no temporary folder");
     if (contents == Contents::ShippedData) {
-        copyTree(sourceDir() + "/data/install", m_dir.path());
+        copyTree(dirOr("QUORVEL_SOURCE_DIR", QUORVEL_SOURCE_DIR_DEFAULT) + "/data/install",
+                 m_dir.path());
         for (const char* d : {"Config", "NOM/UK/Cellnet/Config", "NOMMon/Logs"})
             QDir().mkpath(m_dir.path() + '/' + d);
         mapPortsAway(appPath());
     }
     m_oldCwd = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
-    m_oldRegistry = qgetenv("QUORVEL_REGISTRY");
-    qputenv("QUORVEL_REGISTRY", QFile::encodeName(m_dir.path() + "/registry.ini"));
+    m_oldRegistry = replaceEnv("QUORVEL_REGISTRY", m_dir.path() + "/registry.ini");
     // The client's web cache too stays inside.
-    m_oldCache = qgetenv("XDG_CACHE_HOME");
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.path() + "/.cache"));
+    m_oldCache = replaceEnv("XDG_CACHE_HOME", m_dir.path() + "/.cache");
 }
 
 TestInstallation::~TestInstallation() {
     QDir::setCurrent(m_oldCwd);
-    if (m_oldRegistry.isEmpty())
-        qunsetenv("QUORVEL_REGISTRY");
-    else
-        qputenv("QUORVEL_REGISTRY", m_oldRegistry);
-    if (m_oldCache.isEmpty())
-        qunsetenv("XDG_CACHE_HOME");
-    else
-        qputenv("XDG_CACHE_HOME", m_oldCache);
-}
-
-QString TestInstallation::appPath() const {
-    return m_dir.path() + '/';
-}
-
-QString TestInstallation::file(const QString& relative) const {
-    return InstallPath::resolve(appPath(), relative);
+    restoreEnv("QUORVEL_REGISTRY", m_oldRegistry);
+    restoreEnv("XDG_CACHE_HOME", m_oldCache);
 }
 
 QByteArray TestInstallation::bytes(const QString& relative) const {
     QFile f(file(relative));
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 void TestInstallation::writeBytes(const QString& relative, const QByteArray& bytes) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/InstallPath.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
@@ -14,10 +16,12 @@ public:
     ~TestInstallation();
 
     // The installation directory with its trailing '/'.
-    QString appPath() const;
+    QString appPath() const { return m_dir.path() + '/'; }
     QString root() const { return m_dir.path(); }
     // A real path for a relative name as the program spells it.
-    QString file(const QString& relative) const;
+    QString file(const QString& relative) const {
+        return InstallPath::resolve(appPath(), relative);
+    }
     QByteArray bytes(const QString& relative) const;
     void writeBytes(const QString& relative, const QByteArray& bytes) const;
     void remove(const QString& relative) const;
@@ -25,7 +29,6 @@ public:
     // Points COM1 to COM8 of the installation at paths that do not exist.
     static void mapPortsAway(const QString& appPath);
 
-    static QString sourceDir();
     static QString binaryDir();
 
 private:

@@ -1,6 +1,9 @@
 #include "client/composition/CharacterRules.h"
 #include "client/composition/MessageEditor.h"
+#include "client/composition/QuickMessageList.h"
+#include "client/composition/SignatureFile.h"
 #include "support/ScriptedMessageBox.h"
+#include "support/TestInstallation.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -23,28 +26,24 @@ TEST(CharacterRules, ExactlyTheTenCodesAreBarred) {
 
 // Barred keys vanish without a word; refused ones give the ASCII message.
 TEST(CharacterRules, TypedCharactersAreJudgedOnTheirWindows1252Code) {
-    struct Case {
-        char16_t c;
-        Verdict v;
-    } cases[] = {
-        {'a', Verdict::Accept},    {' ', Verdict::Accept},    {'\t', Verdict::Accept},
-        {0x7F, Verdict::Accept},   {0x00A3, Verdict::Accept}, // pound sign, 163
-        {'#', Verdict::Drop},      {'~', Verdict::Drop},      {'\r', Verdict::Drop},
-        {0x00E9, Verdict::Refuse}, // é, 233
-        {0x20AC, Verdict::Refuse}, // euro sign, 128 in Windows-1252
-        {0x00A0, Verdict::Refuse}, // no-break space, 160
-        {0x200F, Verdict::Refuse}, // right-to-left mark: no Windows-1252 code
-        {0xD83D, Verdict::Refuse}, // half of an emoji
-        {0x0000, Verdict::Refuse},
+    const std::pair<Verdict, QString> cases[] = {
+        {Verdict::Accept, QString("a \t\x7F") + QChar(0xA3)}, // pound sign, 163
+        {Verdict::Drop, "#~\r"},
+        // é (233), euro sign (128 in Windows-1252), no-break space (160), a
+        // right-to-left mark (no Windows-1252 code), half of an emoji, NUL
+        {Verdict::Refuse,
+         QString::fromUtf16(u"\u00E9\u20AC\u00A0\u200F") + QChar(0xD83D) + QChar(0)},
     };
-    for (const Case& c : cases) {
-        ScriptedMessageBox boxes;
-        EXPECT_EQ(typed(QChar(c.c)), c.v) << int(c.c);
-        EXPECT_EQ(MessageEditor::messageKey(QChar(c.c)), c.v == Verdict::Accept) << int(c.c);
-        EXPECT_EQ(boxes.texts(), c.v == Verdict::Refuse ? QStringList{kAscii} : QStringList())
-            << int(c.c);
-        if (c.v == Verdict::Refuse) {
-            EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Information));
+    for (const auto& [v, chars] : cases) {
+        for (QChar c : chars) {
+            SCOPED_TRACE(int(c.unicode()));
+            ScriptedMessageBox boxes;
+            EXPECT_EQ(typed(c), v);
+            EXPECT_EQ(MessageEditor::messageKey(c), v == Verdict::Accept);
+            EXPECT_EQ(boxes.texts(), v == Verdict::Refuse ? QStringList{kAscii} : QStringList());
+            if (v == Verdict::Refuse) {
+                EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Information));
+            }
         }
     }
 }
@@ -103,7 +102,7 @@ TEST(CharacterRules, PastedTextLosesBarredCharactersAndNul) {
          LineBreaks::Keep, QString::fromLatin1("abcdefghijk\tl\xA3"), false},
         {"Accepted::[12] #1 Processing::", LineBreaks::Keep, "Accepted::12 1 Processing::", false},
         {"a\r\nb\rc\nd", LineBreaks::Keep, "a\r\nb\rc\nd", false},
-        {"a\r\nb\rc\n\nd#", LineBreaks::Space, "a b c  d", false},
+        {"a\r\nb\rc\n\nd#\t", LineBreaks::Space, "a b c  d\t", false},
         {QString("caf") + QChar(0x00E9) + "#", LineBreaks::Keep, QString("caf") + QChar(0xE9),
          true},
         {QString("hi ") + QChar(0xD83D) + QChar(0xDE00), LineBreaks::Space,
@@ -149,4 +148,175 @@ TEST(MessageEditor, InsertedBreaksCountAsInTheTextTheyCameFrom) {
     EXPECT_EQ(e.messageLength(19), 21);
     e.breaksChanged(0, 0, 5, {}); // never expected: one character each
     EXPECT_EQ(e.messageLength(19), 19);
+}
+
+TEST(Counters, ASubjectAddsItsTwoParenthesesOnlyAfterAnEdit) {
+    struct Case {
+        int subject, message, signature;
+        long long text4, total;
+    } cases[] = {
+        {0, 0, 0, 0, 0}, {0, 0, 53, 0, 53},      {0, 150, 30, 150, 180}, {2, 150, 30, 154, 184},
+        {1, 0, 0, 3, 3}, {100, 0, 26, 102, 128}, {0, 160, 0, 160, 160},  {2, 129, 27, 133, 160},
+    };
+    for (const Case& c : cases) {
+        const auto v = Counters::afterEdit(c.subject, c.message, c.signature);
+        EXPECT_EQ((std::pair{v.message, v.total}), (std::pair{c.text4, c.total}))
+            << c.subject << "/" << c.message << "/" << c.signature;
+    }
+    // At start-up, at the signature switch and at its Accept: none.
+    EXPECT_EQ(Counters::plainTotal(2, 30, 150), 182);
+    EXPECT_EQ(Counters::totalAfterSignatureAccept("154", 53), 207);
+    EXPECT_EQ(Counters::totalAfterSignatureAccept("", 53), 53);
+    EXPECT_EQ(Counters::signatureAfterAccept(true, "  abc  "), 30);
+    EXPECT_EQ(Counters::signatureAfterAccept(false, "  abc  "), 3);
+    EXPECT_EQ(Counters::signatureAfterAccept(false, " \tabc\t "), 5) << "tabs are no blanks";
+    EXPECT_EQ(Counters::value(" 184"), 184);
+    EXPECT_EQ(Counters::value(""), 0);
+}
+
+// Every check colours (white up to the limit, orange above); the warning
+// comes after the orange, once per message, and again once re-armed.
+TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
+    ScriptedMessageBox boxes;
+    SplitWarning w;
+    QStringList painted; // each colouring, with the number of boxes shown before it
+    const auto paint = [&](Colour c) {
+        painted << QString("%1 %2")
+                       .arg(c == kOrange  ? "orange"
+                            : c == kWhite ? "white"
+                                          : "?")
+                       .arg(boxes.shown().size());
+    };
+    for (long long total : {160, 161, 20, 400})
+        w.ApplyLengthColour(total, 160, paint);
+    EXPECT_TRUE(w.SplitWarningShown());
+    w.rearm();
+    w.ApplyLengthColour(161, 160, paint);
+    EXPECT_EQ(painted, (QStringList{"white 0", "orange 0", "white 1", "orange 1", "orange 1"}));
+    ASSERT_EQ(boxes.shown().size(), 2);
+    EXPECT_EQ(boxes.last().text, "Quorvel Subject + Message + Signature length is greater than "
+                                 "160 characters.\r\nThe message text will be broken into two or "
+                                 "more messages.");
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
+}
+
+TEST(MessageEditor, EmptyingBothBoxesMakesANewMessageThatMayWarnAgain) {
+    ScriptedMessageBox boxes;
+    MessageEditor e;
+    e.splitWarning().ApplyLengthColour(161, 160, [](Colour) {});
+    EXPECT_EQ(e.recount(1, 0, 30).message, 3);
+    EXPECT_EQ(e.recount(0, 1, 30).message, 1);
+    EXPECT_TRUE(e.splitWarning().SplitWarningShown()) << "either box still holds text";
+    EXPECT_EQ(e.recount(0, 0, 30).total, 30);
+    EXPECT_FALSE(e.splitWarning().SplitWarningShown());
+}
+
+TEST(SignatureFile, TheLastLineDecidesFlagTextAndCounter) {
+    using Kind = SignatureFile::Kind;
+    struct Case {
+        QByteArray file;
+        Kind kind;
+        QString shown; // pageInfo, PageFlag, counter, text
+    } cases[] = {
+        {"PAGEIN- Message sent by Quorvel.\r\n", Kind::PageIn,
+         "1 PAGEIN 53 - Message sent by Quorvel."},
+        {"NOPAGEWalter\r\n", Kind::NoPage, "0 NOPAGE 6 Walter"},
+        {"Hello World\r\n", Kind::Bare, "1 PAGEIN 11 Hello World"},
+        {"NOPAGEold\r\nPAGEINnew\r\n", Kind::PageIn, "1 PAGEIN 30 new"},
+        {"PAGEIN\r\n", Kind::PageIn, "1 PAGEIN 27 "},
+        {"pageinabc", Kind::Bare, "1 PAGEIN 9 pageinabc"},
+        {"NOPAGEx\r\n\r\n", Kind::Empty, "0  0 "},
+        {"", Kind::Empty, "0  0 "},
+        {"<missing>", Kind::Empty, "0  0 "},
+        // Damage: what a signature may not hold goes, the rest is cut to 30.
+        {QByteArray("NOPAGEa#b\xe9"
+                    "c\x00"
+                    "d",
+                    13),
+         Kind::NoPage, "0 NOPAGE 4 abcd"},
+        {"PAGEIN" + QByteArray(1 << 20, 'z'), Kind::PageIn,
+         "1 PAGEIN 57 zzzzzzzzzzzzzzzzzzzzzzzzzzzzzz"},
+        {"\xff\xfe###", Kind::Empty, "0  0 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.left(40).toStdString());
+        TestInstallation inst;
+        if (c.file == "<missing>")
+            inst.remove("Config\\Sign.cfg");
+        else
+            inst.writeBytes("Config\\Sign.cfg", c.file);
+        const SignatureFile s = SignatureFile::read(inst.appPath());
+        EXPECT_EQ(s.kind(), c.kind);
+        EXPECT_EQ(QString("%1 %2 %3 %4")
+                      .arg(int(s.pageInfo()))
+                      .arg(s.PageFlag())
+                      .arg(s.counterLength())
+                      .arg(s.text()),
+                  c.shown);
+    }
+}
+
+TEST(SignatureFile, WrittenAsOneLineOfFlagAndTrimmedText) {
+    TestInstallation inst;
+    inst.writeBytes("Config\\Sign.cfg", "NOPAGEold\r\nNOPAGEolder\r\n");
+    ASSERT_TRUE(SignatureFile::write(inst.appPath(), true, "  Bob  "));
+    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("PAGEINBob\r\n"));
+    // Only blanks are trimmed: a tab around the text is part of it.
+    ASSERT_TRUE(SignatureFile::write(inst.appPath(), false, " \tBob\t "));
+    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGE\tBob\t\r\n"));
+    EXPECT_EQ(SignatureFile::read(inst.appPath()).text(), "\tBob\t");
+    ASSERT_TRUE(SignatureFile::write(inst.appPath(), false, QString::fromLatin1("Price \xA3")));
+    EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGEPrice \xA3\r\n"));
+}
+
+// An empty line is an entry too; a 1 MB line is damage.
+TEST(QuickMessageList, EveryLineIsAnEntryKeptWholeAndOnlyDamageIsCut) {
+    TestInstallation inst;
+    const QByteArray longer(300, 'l'); // longer than the dialog's box takes, still a message
+    inst.writeBytes("config\\QuickMsg.Dat", "One\r\n\r\n  spaced  \r\n" + longer + "\r\n" +
+                                                QByteArray(1 << 20, 'x') + "\r\nlast\xa3");
+    EXPECT_EQ(QuickMessageList::read(inst.appPath()),
+              (QStringList{"One", "", "  spaced  ", QString(300, 'l'),
+                           QString(QuickMessageList::MaxStoredLength, 'x'),
+                           QString::fromLatin1("last\xA3")}));
+    // Read and written back, every line of sane length comes out as it went in.
+    inst.writeBytes("config\\QuickMsg.Dat",
+                    "One\r\n\r\n  spaced  \r\n" + longer + "\r\n" + QByteArray(1024, 'y') + "\r\n");
+    const QByteArray before = inst.bytes("config\\QuickMsg.Dat");
+    ASSERT_TRUE(QuickMessageList::load(inst.appPath()).save(inst.appPath()));
+    EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), before);
+    inst.remove("config\\QuickMsg.Dat");
+    EXPECT_TRUE(QuickMessageList::read(inst.appPath()).isEmpty());
+}
+
+// Add trims blanks only and refuses empty texts and exact duplicates; Delete
+// asks, No being the default.
+TEST(QuickMessageList, AddTrimsAndRefusesDeleteAsks) {
+    ScriptedMessageBox boxes;
+    QuickMessageList list({"On my way."});
+    EXPECT_FALSE(list.Add("   "));
+    EXPECT_FALSE(list.Add("  On my way.  "));
+    EXPECT_TRUE(list.Add(" on my way. "));
+    EXPECT_TRUE(list.Add(" \tOn my way.\t "));
+    EXPECT_EQ(list.entries(), (QStringList{"On my way.", "on my way.", "\tOn my way.\t"}));
+    EXPECT_EQ(boxes.texts(),
+              (QStringList{"Enter a Quick message", "Quick message already exists"}));
+    for (const auto& b : boxes.shown()) {
+        EXPECT_EQ(b.title, "Quorvel Warning");
+        EXPECT_EQ(b.icon, MessageBox::Icon::None);
+        EXPECT_EQ(b.buttons, MessageBox::Buttons::Ok);
+    }
+    boxes.clear();
+    EXPECT_FALSE(list.Delete(-1));
+    boxes.answerNext(MessageBox::Answer::No);
+    EXPECT_FALSE(list.Delete(1));
+    EXPECT_EQ(list.entries().size(), 3);
+    EXPECT_EQ(boxes.texts(), (QStringList{"Please select the Quick message to delete.",
+                                          "Are you sure you want to delete this Quick message?"}));
+    EXPECT_EQ(boxes.shown()[0].title + boxes.last().title, "QuorvelQuorvel");
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
+    boxes.answerNext(MessageBox::Answer::Yes);
+    EXPECT_TRUE(list.Delete(1));
+    EXPECT_EQ(list.entries(), (QStringList{"On my way.", "\tOn my way.\t"}));
 }

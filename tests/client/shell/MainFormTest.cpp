@@ -58,13 +58,14 @@ protected:
 } // namespace
 
 TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTheTimers) {
-    inst.writeBytes("Config\\BudList.dat", "Jane Smith  +44123\r\nBob 612\r\n");
+    inst.writeBytes("Config\\BudList.dat", "Jane Smith  +44123\r\n");
     inst.writeBytes("Groups\\Group.dat", " \r\nFriends\r\n");
     inst.writeBytes("StartNOM.cfg", "INUSE\r\n");
     form->showOptionsWindow = [this] {
         settings.BackColour = Colour{255, 153, 51}; // as the options window leaves it
         return true;
     };
+    // The quick messages are there before the connection dialog shows.
     form->runConnectionDialog = [this](frmModemDetected&) {
         EXPECT_EQ(compose().Combo1->count(), 6);
     };
@@ -80,18 +81,21 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_EQ(inst.bytes("AppPath.cfg"), (inst.root() + "/\r\n").toUtf8());
     EXPECT_EQ(form->CurrentOperator, "CEL");
     EXPECT_EQ(form->MaxSmsLength, 160);
-    EXPECT_EQ(form->Timer1->interval(), 10000);
-    EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_EQ(form->Timer2->interval(), 1000);
-    EXPECT_TRUE(form->Timer2->isActive());
-    EXPECT_EQ(form->mnuShow->text(), "Show Quorvel");
-    EXPECT_EQ(form->Command3->text(), "Exit");
+    EXPECT_EQ(QList<int>({form->Timer1->interval(), form->Timer2->interval()}),
+              QList<int>({10000, 1000}));
+    EXPECT_TRUE(form->Timer2->isActive() && !form->Timer1->isActive());
+    EXPECT_EQ(QStringList({form->mnuShow->text(), form->Command3->text()}),
+              QStringList({"Show Quorvel", "Exit"}));
     for (QWidget* w : std::initializer_list<QWidget*>{
              form->centralWidget(), compose().fraSMSMessage, send().fraSMSRemaining, out().Frame10,
              recipients().Frame2})
         EXPECT_TRUE(w->autoFillBackground() &&
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
+    QSignalSpy closed(form.get(), &MainForm::closed);
+    form->Command3->click();
+    EXPECT_EQ(closed.count(), 1) << "an empty outbox ends at once, without asking";
+    EXPECT_TRUE(boxes.shown().isEmpty());
 
     // The connection chosen in the settings lays the window out for it.
     settings.connection = ConnectionType::Modem;
@@ -108,7 +112,7 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
 }
 
 // The connection dialog as the load and Configure show it, through the link
-// the main window gives it.
+// the main window gives it; its rules are ConnectionSettingsTest's.
 TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFromItsTitleBar) {
     const QString question = " Do you want to detect modem automatically ?";
     form->runConnectionDialog = [](frmModemDetected& d) { d.showModal(); };
@@ -144,9 +148,7 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
               (QStringList{question, question,
                            "No port selected. You will not be able to send any SMS messages."}));
     EXPECT_FALSE(send().Picture5->isEnabled());
-    EXPECT_EQ(inst.bytes("Config\\Port.cfg"), QByteArray("\r\n"));
     EXPECT_TRUE(settings.IEWarningOff);
-    EXPECT_EQ(Setting::read(Setting::OutDialOption), " 0");
 
     // Yes to the notice confirms the Internet connection at once, with the
     // user's details stored before the sign-on reads them.
@@ -169,14 +171,14 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
     // The sign-on has begun: the main window waits behind the status window.
     EXPECT_TRUE(form->internet().statusWindow().isVisible());
     EXPECT_TRUE(send().Picture5->isEnabledTo(form->centralWidget()));
-    EXPECT_EQ(Setting::read(Setting::ModemConn), "1");
     EXPECT_EQ(settings.connection, ConnectionType::InternetChosenNow);
 }
 
 TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsTheEditor) {
     inst.writeBytes("Config\\Sign.cfg", "NOPAGE- Quorvel\r\n");
     inst.writeBytes("Config\\MsgID.dat", "57\r\n");
-    inst.writeBytes("Config\\BudList.dat", "Jane  +447700900123\r\nBob  +33612\r\n");
+    // The load drops the malformed entry: the shutdown's save shows.
+    inst.writeBytes("Config\\BudList.dat", "Jane  +447700900123\r\nBob  +33612\r\nCy 443\r\n");
     settings.connection = ConnectionType::Modem;
     loadAndShow();
     recipients().List4->item(1)->setCheckState(Qt::Unchecked);
@@ -199,46 +201,21 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     EXPECT_EQ(compose().Text4->text(), "0");
     EXPECT_EQ(base(recipients().List4), QColor(255, 255, 255));
     EXPECT_EQ(base(compose().txtMessage), QColor(255, 255, 255));
-}
 
-TEST_F(MainFormTest, ExitAsksOnlyWithEntriesInTheOutboxAndTheCloseBoxNeverAsks) {
-    inst.writeBytes("Config\\BudList.dat", "Ann  +441\r\nBob  +442\r\nCy 443\r\n");
-    inst.writeBytes("Config\\ScdMsgs.rcv", "[1] 6/12/2026 10:00:00 +441 a 6/12/2026 10:00:00\r\n");
-    boxes.answerNext(MessageBox::Answer::Yes);
-    ASSERT_TRUE(form->load());
-    ASSERT_EQ(out().schedulebox->count(), 1) << "the saved scheduled entry is offered";
-    QSignalSpy closed(form.get(), &MainForm::closed);
-    out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 still here");
+    // The close box never asks; it saves the Number List whole, unchecked
+    // entries too, and the scheduled entries.
+    const QString scheduled = "[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00";
+    out().schedulebox->addItem(scheduled);
     boxes.clear();
-    boxes.answerNext(MessageBox::Answer::No);
-    form->Command3->click();
-    EXPECT_EQ(boxes.texts(), QStringList{kExitQuestion});
-    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Question));
-    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
-    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
-    EXPECT_EQ(closed.count(), 0);
-    out().outbox->clear();
-    form->Command3->click();
-    EXPECT_EQ(closed.count(), 1) << "an empty outbox ends at once";
-    EXPECT_EQ(boxes.shown().size(), 1);
-
-    // The close box saves the Number List whole, unchecked entries too, and
-    // the scheduled entries.
-    form = makeForm();
-    boxes.answerNext(MessageBox::Answer::Yes);
-    loadAndShow();
-    recipients().List4->item(0)->setCheckState(Qt::Unchecked);
-    out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 still here");
-    out().schedulebox->addItem("[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");
     form->close();
     EXPECT_TRUE(boxes.shown().isEmpty());
-    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Ann  +441\r\nBob  +442\r\n"));
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"),
-              QByteArray("[1] 6/12/2026 10:00:00 +441 a 6/12/2026 10:00:00\r\n"
-                         "[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00\r\n"));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Jane  +447700900123\r\nBob  +33612\r\n");
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines({scheduled}));
 }
 
-TEST_F(MainFormTest, ExitDuringALargeSendStopsItBeforeTheNextRecipientAndThePoll) {
+// Exit asks while the outbox holds entries, and No keeps the window; Yes in
+// the middle of a large send stops it before the next recipient and the poll.
+TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAndThePoll) {
     inst.writeBytes("Config\\MsgID.dat", "57\r\n");
     loadAndShow();
     recipients().List4->clear();
@@ -250,22 +227,26 @@ TEST_F(MainFormTest, ExitDuringALargeSendStopsItBeforeTheNextRecipientAndThePoll
     QSignalSpy closed(form.get(), &MainForm::closed);
     int entriesAtExit = -1;
     clock.onWait([&](qint64) {
-        if (entriesAtExit >= 0)
+        if (closed.count() > 0)
             return;
         entriesAtExit = out().outbox->count();
-        boxes.answerNext(MessageBox::Answer::Yes);
+        boxes.answerNext(boxes.shown().isEmpty() ? MessageBox::Answer::No
+                                                 : MessageBox::Answer::Yes);
         form->Command3->click();
     });
     send().Picture5->click();
     clock.onWait(nullptr);
     ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(boxes.texts(), QStringList(2, kExitQuestion));
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Question));
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
     ASSERT_GT(entriesAtExit, 0);
     ASSERT_LT(entriesAtExit, 900) << "Exit came in the middle of the send";
     EXPECT_EQ(out().outbox->count(), entriesAtExit);
     EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"),
               "\r\n" + lines(items(out().outbox)))
         << "nothing reached the inbox after Exit was confirmed";
-    EXPECT_EQ(boxes.texts(), QStringList{kExitQuestion});
     EXPECT_FALSE(send().send().sending());
     form->Timer1->start();
     EXPECT_FALSE(form->Timer1->isActive() || form->Timer2->isActive())
@@ -274,10 +255,12 @@ TEST_F(MainFormTest, ExitDuringALargeSendStopsItBeforeTheNextRecipientAndThePoll
 
 // The Internet route through the window: Send Queue without the service's
 // page loaded says so in the status window, which "Ok" and "Connect" leave.
-// Without a notification area, going to the tray just leaves the window.
-TEST_F(MainFormTest, SendQueueByInternetWithoutThePageShowsTheServerResponseWindow) {
+// Without a notification area, going to the tray just leaves the window. The
+// contacts panel docks left of the frames and the window grows by its width.
+TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     settings.connection = ConnectionType::Internet;
     settings.StartInTray = true;
+    settings.OutlookWarningOff = true;
     loadAndShow();
     form->ShowInTray();
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
@@ -299,24 +282,20 @@ TEST_F(MainFormTest, SendQueueByInternetWithoutThePageShowsTheServerResponseWind
     w.cmdClose->click();
     EXPECT_TRUE(w.isHidden() && form->centralWidget()->isEnabled());
     EXPECT_EQ(out().outbox->count(), 1);
-}
 
-TEST_F(MainFormTest, TheContactsPanelDocksLeftOfTheFramesAndTheWindowGrowsByItsWidth) {
-    settings.OutlookWarningOff = true;
-    loadAndShow();
     EXPECT_TRUE(recipients().picContact->isVisible()) << "no address book: the plain button";
     recipients().picContact->click();
-    frmOutlook& w = form->contacts().window();
-    ASSERT_TRUE(w.isVisible());
+    frmOutlook& c = form->contacts().window();
+    ASSERT_TRUE(c.isVisible());
     const int before = form->width();
-    w.Check1->click();
+    c.Check1->click();
     QApplication::processEvents();
-    EXPECT_GE(form->width(), before + w.width());
-    EXPECT_FALSE(w.isWindow());
-    EXPECT_LT(w.mapTo(form.get(), QPoint(w.width(), 0)).x(),
+    EXPECT_GE(form->width(), before + c.width());
+    EXPECT_FALSE(c.isWindow());
+    EXPECT_LT(c.mapTo(form.get(), QPoint(c.width(), 0)).x(),
               compose().mapTo(form.get(), QPoint(0, 0)).x());
-    w.Command1->click();
+    c.Command1->click();
     EXPECT_EQ(form->width(), before);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(w.isWindow()) << "floating again for the next opening";
+    EXPECT_FALSE(c.isVisible());
+    EXPECT_TRUE(c.isWindow()) << "floating again for the next opening";
 }
