@@ -135,4 +135,12 @@ TEST_F(ContactsStoreTest, TreeKeysNeverCollide) {
     EXPECT_EQ(parentOf["Anna Apple +447700900123"], "Contacts");
     EXPECT_EQ(parentOf["Bob  +441"], "SpeedNos");
     EXPECT_FALSE(parentOf.contains("Empty")) << "a folder holding nothing has no node";
+
+    // A check reaches every depth below; the adds take contacts only, in tree order.
+    const QStringList work = ContactsTree::descendants(nodes, "Contacts/Work");
+    const QSet<QString> checked(work.begin(), work.end());
+    EXPECT_EQ(ContactsTree::descendants(nodes, "RootContact").size(), nodes.size() - 1);
+    EXPECT_EQ(
+        ContactsTree::contactLines(nodes, [&](const QString& k) { return checked.contains(k); }),
+        (QStringList{"Tommy Bird +447700900129", "Gail Goo +447700900130"}));
 }

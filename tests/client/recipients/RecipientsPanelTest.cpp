@@ -1,7 +1,7 @@
 #include "client/recipients/ui/RecipientsPanel.h"
+#include "BoxLines.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/recipients/groups/GroupFiles.h"
-#include "client/recipients/groups/GroupManager.h"
 #include "client/recipients/ui/ContactsController.h"
 #include "client/recipients/ui/ContactsDialogs.h"
 #include "client/recipients/ui/RecipientsController.h"
@@ -32,22 +32,27 @@ protected:
         r.LoadCountryCodes();
         activate(&window);
     }
-    void single(const QString& name, const QString& mobile,
-                const QString& country = "United Kingdom  +44") {
-        p->Text1->setText(name);
-        p->Text3->setText(mobile);
-        p->cmbCountryCode->setCurrentText(country);
+    // The Single Contact fields of the panel or of the add-number dialog.
+    template <typename Form>
+    static void single(Form* f, const QString& name, const QString& mobile,
+                       const QString& country = "United Kingdom  +44") {
+        f->Text1->setText(name);
+        f->Text3->setText(mobile);
+        f->cmbCountryCode->setCurrentText(country);
     }
     void paste(QLineEdit* field, const QString& text) {
         field->setFocus();
         QGuiApplication::clipboard()->setText(text);
         field->paste();
     }
-    QString checks() const {
-        QString out;
-        for (int i = 0; i < p->List4->count(); ++i)
-            out += p->List4->item(i)->checkState() == Qt::Checked ? '1' : '0';
-        return out;
+    // The Number List in one line, unchecked entries in brackets.
+    QString list() const {
+        QStringList out;
+        for (int i = 0; i < p->List4->count(); ++i) {
+            const QListWidgetItem* e = p->List4->item(i);
+            out << (e->checkState() == Qt::Checked ? e->text() : '(' + e->text() + ')');
+        }
+        return out.join(", ");
     }
     static bool bold(const QLabel* l) { return l->font().bold(); }
 
@@ -55,7 +60,7 @@ protected:
     bool files = [this] {
         inst.writeBytes("Config\\BudList.dat", "Old  +441\r\nno plus\r\n");
         inst.writeBytes("Config\\SpeedNos.dat", "Zed  +441\r\nbad\r\n");
-        inst.writeBytes("Groups\\Group.dat", "Work\r\n \r\nfriends\r\n");
+        inst.writeBytes("Groups\\Group.dat", "Work\r\n \r\nfriends\r\nOutlookContact\r\n");
         inst.writeBytes("Groups\\friends.dat", "Al  +442\r\nno number\r\n");
         return true;
     }();
@@ -64,11 +69,10 @@ protected:
 };
 
 // The contacts window over the same panel, with an address book of one
-// mobile number in international and one in national form.
+// mobile number in international form and one in national form (skipped).
 class ContactsWindowTest : public RecipientsPanelTest {
 protected:
     ContactsWindowTest() {
-        inst.writeBytes("Groups\\Group.dat", "Work\r\n \r\nfriends\r\nOutlookContact\r\n");
         inst.writeBytes("book/jane.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Jane Smith\r\n"
                                          "TEL;TYPE=CELL:+44 (0)7700 900123\r\nEND:VCARD\r\n"
                                          "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nat Ional\r\n"
@@ -99,58 +103,59 @@ protected:
 } // namespace
 
 TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
-    EXPECT_EQ(items(p->List4), QStringList{"Old  +441"});
-    EXPECT_EQ(items(p->Combo2), QStringList{"Zed  +441"});
-    EXPECT_EQ(items(p->Combo3), (QStringList{" ", "friends", "Work"})) << "untested, sorted";
+    EXPECT_EQ(list() + '|' + items(p->Combo2).join(',') + '|' + items(p->Combo3).join(','),
+              "Old  +441|Zed  +441| ,friends,OutlookContact,Work")
+        << "valid lines; groups untested, sorted";
     EXPECT_EQ(p->Combo2->placeholderText() + '|' + p->Combo3->placeholderText(),
               "Please Select a Number|Please Select a Group");
     EXPECT_EQ(p->Combo2->currentText() + p->Combo3->currentText(), "") << "nothing chosen";
     EXPECT_EQ(p->cmbCountryCode->count(), 229);
-    EXPECT_EQ(p->cmbCountryCode->currentText(), "United Kingdom  +44");
     // Whatever the fields let a user type comes back at the next start.
     EXPECT_TRUE(NumberEntry::IsValidNumberEntry(NumberEntry::make(
         QString(p->Text1->maxLength(), 'n'), '+' + QString(p->Text3->maxLength() - 1, '9'))));
 
-    // Single Contact: checked, white, appended at once, the fields cleared.
+    // Single Contact: a pasted number filtered, an international one turning
+    // the country box off; the entry checked, white, appended at once, the
+    // fields and the box reset.
     p->colourNumberList(kOrange);
     EXPECT_EQ(base(p->List4), toQColor(kOrange));
     p->List4->item(0)->setCheckState(Qt::Unchecked);
-    single("Jane Smith", "0123");
+    p->cmbCountryCode->setCurrentText("France  +33");
+    p->Text1->setText("Jane Smith");
+    paste(p->Text3, "+44 1-23");
+    EXPECT_EQ(p->Text3->text() + QString::number(p->cmbCountryCode->isEnabled()), "+441230");
     emit p->lblAddSingleContact->clicked();
-    EXPECT_EQ(items(p->List4), (QStringList{"Old  +441", "Jane Smith  +44123"}));
     EXPECT_EQ(p->checkedEntries(), QStringList{"Jane Smith  +44123"});
-    EXPECT_EQ(p->numberListCount(), 2);
     EXPECT_EQ(base(p->List4), toQColor(kWhite));
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Old  +441\r\nno plus\r\nJane Smith  +44123\r\n");
-    EXPECT_EQ(p->Text1->text() + p->Text3->text(), "");
+    EXPECT_EQ(p->Text1->text() + p->Text3->text() + p->cmbCountryCode->currentText(),
+              "United Kingdom  +44");
+    EXPECT_TRUE(p->cmbCountryCode->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), p->Text1);
 
     // Frequently dialled: sorted in, selected, taken twice, deleted; the file follows.
-    single("Jo", "0123");
+    single(p, "Jo", "0123");
     emit p->lblAddFreqDialedNo->clicked();
-    EXPECT_EQ(p->Combo2->currentText(), "Jo  +44123");
+    EXPECT_EQ(p->Text1->text() + p->Combo2->currentText(), "Jo  +44123");
     EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), "Jo  +44123\r\nZed  +441\r\n");
-    EXPECT_EQ(p->Text1->text(), "");
     p->Picture18->click();
     emit p->lblAddFreqDialedNos->clicked();
     emit p->Label3->clicked();
-    EXPECT_EQ(items(p->Combo2), QStringList{"Zed  +441"});
-    EXPECT_EQ(p->Combo2->currentIndex(), -1);
+    EXPECT_EQ(items(p->Combo2).join(',') + QString::number(p->Combo2->currentIndex()),
+              "Zed  +441-1");
     EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), "Zed  +441\r\n");
 
     // A group's valid lines, then dropped text as a drag brings it.
     p->Combo3->setCurrentIndex(1);
     emit p->lblAddGrpNos->clicked();
     drop(p->List4->viewport(), "node\r\nB  +2");
-    EXPECT_EQ(items(p->List4).mid(2),
-              (QStringList{"Jo  +44123", "Jo  +44123", "Al  +442", "B  +2"}));
-    EXPECT_EQ(checks(), "011111");
+    EXPECT_EQ(list(), "(Old  +441), Jane Smith  +44123, Jo  +44123, Jo  +44123, Al  +442, B  +2");
     p->optUnselectAll->click();
-    EXPECT_EQ(checks(), "000000");
+    EXPECT_EQ(p->checkedEntries().size(), 0);
     p->optSelectAll->click();
     p->List4->item(0)->setCheckState(Qt::Unchecked);
     p->optSelectAll->click();
-    EXPECT_EQ(checks(), "111111") << "the same option chosen again works again";
+    EXPECT_EQ(p->checkedEntries().size(), 6) << "the same option chosen again works again";
     EXPECT_TRUE(boxes.shown().isEmpty());
 
     // Remove one (only a highlighted current row counts), then all; the file
@@ -162,11 +167,10 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
     p->List4->setCurrentRow(1);
     boxes.answerNext(MessageBox::Answer::Yes);
     emit p->Label4->clicked();
-    EXPECT_EQ(items(p->List4).mid(0, 2), (QStringList{"Old  +441", "Jo  +44123"}));
+    EXPECT_EQ(list().left(30), "Old  +441, Jo  +44123, Jo  +44");
     boxes.answerNext(MessageBox::Answer::Yes);
     emit p->Label5->clicked();
     EXPECT_EQ(p->List4->count(), 0);
-    EXPECT_EQ(boxes.shown().size(), 4);
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Old  +441\r\nno plus\r\nJane Smith  +44123\r\n");
 
     // A file that refuses the line is reported as the save at shutdown
@@ -174,11 +178,11 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
     boxes.clear();
     inst.remove("Config\\BudList.dat");
     ASSERT_TRUE(QDir().mkpath(inst.file("Config\\BudList.dat")));
-    single("Al", "0124");
+    single(p, "Al", "0124");
     p->Picture4->click();
-    EXPECT_EQ(boxes.texts(),
-              QStringList{"The Number List could not be saved in Config\\BudList.dat."});
-    EXPECT_EQ(items(p->List4), QStringList{"Al  +44124"});
+    EXPECT_EQ(boxLines(boxes),
+              QStringList{kWarn + "The Number List could not be saved in Config\\BudList.dat."});
+    EXPECT_EQ(list(), "Al  +44124");
 }
 
 // Each refusal as the user meets it: the labels are read while the box is up
@@ -198,159 +202,113 @@ TEST_F(RecipientsPanelTest, EachRefusalShowsItsExactTextWithTheFieldMarkedThenFo
         QWidget* focus;
     } steps[] = {
         {p->Picture4, "", "0123", "+44", "Please enter a Name        |100", p->Text1},
+        // The labels a refusal marked are plain again after Clear.
+        {p->Picture19, "", "", "", "Please select a Group        |000", p->Combo3},
         {p->Picture4, "Jo", "", "+44", "Please enter a Number      |010", p->Text3},
-        {p->Picture4, "Jo", "0123", "", "Country code cannot be empty|000", p->cmbCountryCode},
-        {p->Picture3, "Zed", "+441", "", "Name and Number already exists        |000", p->Combo3},
         {p->Picture6, "", "", "", "Please select freq. dialed number to be deleted      |000",
          p->Combo2},
+        {p->Picture4, "Jo", "0123", "", "Country code cannot be empty|000", p->cmbCountryCode},
+        {p->Picture3, "Zed", "+441", "", "Name and Number already exists        |000", p->Combo3},
         {p->Picture7, "", "", "", "Please select the Freq. Dialed Number to be Deleted        |000",
          p->List4},
-        {p->Picture19, "", "", "", "Please select a Group        |000", p->Combo3},
+        // A name past the field's filter is checked again: message, then selected.
+        {p->Picture4, "Anne-Marie", "0123", "+44", "The Name must only consist of letters|000",
+         p->Text1},
     };
     for (const Step& s : steps) {
         seen.clear();
         p->Picture16->click();
         p->Combo2->setCurrentIndex(-1);
         p->Combo3->setCurrentIndex(-1);
-        single(s.name, s.mobile, s.country);
+        const QSignalBlocker unfiltered(p->Text1);
+        single(p, s.name, s.mobile, s.country);
         p->Combo3->setFocus();
         s.button->click();
         EXPECT_EQ(seen, QStringList{s.seen});
         EXPECT_EQ(p->Text1->text() + p->Text3->text(), s.name + s.mobile) << "fields kept";
         EXPECT_EQ(QApplication::focusWidget(), s.focus) << s.seen.toStdString();
     }
-    for (const MessageBox::Request& r : boxes.shown()) {
-        EXPECT_EQ(r.title, "Quorvel Warning");
-        EXPECT_EQ(r.icon, MessageBox::Icon::Warning);
-    }
-    EXPECT_EQ(p->List4->count() + p->Combo2->count(), 1);
-
-    // A name past the field's filter is checked again: message, then selected.
-    seen.clear();
-    p->Text1->blockSignals(true);
-    single("Anne-Marie", "0123");
-    p->Text1->blockSignals(false);
-    p->Picture4->click();
-    EXPECT_EQ(seen, QStringList{"The Name must only consist of letters|000"});
     EXPECT_EQ(p->Text1->selectedText(), "Anne-Marie");
-    EXPECT_EQ(QApplication::focusWidget(), p->Text1);
-    single("", "0123");
-    p->Picture4->click();
+    EXPECT_EQ(boxLines(boxes).filter(kWarn).size(), qsizetype(std::size(steps))) << "warnings";
+    EXPECT_EQ(p->List4->count() + p->Combo2->count(), 1);
     emit p->lblClear->clicked();
-    EXPECT_FALSE(bold(p->lblName));
     EXPECT_EQ(p->Text1->text() + p->Text3->text(), "");
-}
-
-TEST_F(RecipientsPanelTest, TheFieldsFilterWhatIsTypedOrPastedAndALeadingPlusTurnsTheBoxOff) {
-    paste(p->Text3, "+44 123");
-    EXPECT_EQ(p->Text3->text(), "+44123");
-    EXPECT_FALSE(p->cmbCountryCode->isEnabled());
-    p->Text1->setText("Jo");
-    p->cmbCountryCode->setCurrentText("France  +33");
-    p->Picture4->click();
-    EXPECT_EQ(items(p->List4).last(), "Jo  +44123") << "the country box is ignored";
-    EXPECT_TRUE(p->cmbCountryCode->isEnabled());
-    EXPECT_EQ(p->cmbCountryCode->currentText(), "United Kingdom  +44");
-    paste(p->Text3, "(0)77-123");
-    EXPECT_EQ(p->Text3->text(), "077123");
-    EXPECT_TRUE(p->cmbCountryCode->isEnabled());
-    EXPECT_TRUE(boxes.shown().isEmpty());
 
     // Typed keys: other characters, Enter and Esc are refused and discarded,
-    // editing keys pass; "+" only at the start, also typed over a selection.
-    p->Text3->clear();
-    int returns = 0;
-    QObject::connect(p->Text3, &QLineEdit::returnPressed, [&] { ++returns; });
+    // keys that type nothing pass; "+" only at the start, also over a selection.
+    boxes.clear();
     QTest::keyClicks(p->Text3, "07a7-+1");
-    for (Qt::Key k : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Backspace})
-        QTest::keyClick(p->Text3, k);
-    EXPECT_EQ(p->Text3->text(), "077");
-    EXPECT_EQ(boxes.texts(), QStringList(5, "Mobile number must only contain digits        "));
-    EXPECT_EQ(returns, 0);
-    p->Text3->setSelection(1, 2);
-    QTest::keyClicks(p->Text3, "+");
-    EXPECT_EQ(p->Text3->text(), "077");
-    for (Qt::Key k : {Qt::Key_Home, Qt::Key_Delete, Qt::Key_End, Qt::Key_Left})
+    for (Qt::Key k :
+         {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Backspace, Qt::Key_Home, Qt::Key_Delete})
         QTest::keyClick(p->Text3, k);
     p->Text3->setSelection(0, 1);
     QTest::keyClicks(p->Text3, "+");
     EXPECT_EQ(p->Text3->text(), "+7");
     EXPECT_FALSE(p->cmbCountryCode->isEnabled());
-    EXPECT_EQ(boxes.shown().size(), 6);
-
-    // The name field drops what is not a letter, with one message each time.
+    EXPECT_EQ(boxLines(boxes),
+              QStringList(5, kWarn + "Mobile number must only contain digits        "));
+    // The name field drops what is not a letter, one message each time, and
+    // goes on at the end.
     boxes.clear();
-    QTest::keyClicks(p->Text1, "Anne-Marie");
-    EXPECT_EQ(p->Text1->text(), "AnneMarie");
-    p->Text1->clear();
-    paste(p->Text1, "Jo5" + QString(100000, 'x'));
+    QTest::keyClicks(p->Text1, "Jo-");
+    paste(p->Text1, "5" + QString(100000, 'x'));
     EXPECT_EQ(p->Text1->text(), "Jo");
-    EXPECT_EQ(p->Text1->cursorPosition(), 2);
-    EXPECT_EQ(boxes.texts(), QStringList(2, "Name must only contain letters     "));
-    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
+    EXPECT_EQ(boxLines(boxes), QStringList(2, kWarn + "Name must only contain letters     "));
 }
 
-TEST_F(RecipientsPanelTest, TheGroupManagerOpensOnTheNumberListAndSelectsIntoIt) {
-    // Work gets Old, saved on the question; Select hands the members over.
-    boxes.answerNext(MessageBox::Answer::Yes);
+// The Group Manager on the Number List and its two dialogs: a group made,
+// numbers added, and Select hands the members over and shows the group.
+TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumberList) {
+    inst.writeBytes("Config\\ISDCodes.dat", "United Kingdom  +44\r\nFrance  +33\r\n");
     onModal<frmGroups>([&](frmGroups& d) {
         EXPECT_EQ(items(d.List4), QStringList{"Old  +441"});
-        d.Combo3->setCurrentIndex(0);
-        emit d.Combo3->activated(0);
-        d.List4->setCurrentRow(0);
+        onModal<frmGroupName>([&](frmGroupName& n) {
+            typeText(n.Text1, "T e/a.m");
+            EXPECT_EQ(n.Text1->text(), "Team");
+            QTest::keyClick(n.Text1, Qt::Key_Return);
+            if (n.isVisible()) // refused: end it, the checks below fail
+                n.reject();
+        });
+        d.Picture1->click();
+        onModal<frmGroupAddNumber>([&](frmGroupAddNumber& a) {
+            EXPECT_EQ(a.cmbCountryCode->itemText(0) + '|' + a.cmbCountryCode->currentText(),
+                      "France  +33|United Kingdom  +44");
+            a.Text1->setText("Jane");
+            typeText(a.Text3, "07x7");
+            a.Picture4->click();
+            EXPECT_EQ(a.Text1->text() + a.Text3->text(), "");
+            a.Command1->click();
+            EXPECT_TRUE(a.lblName->font().bold() && a.isVisible()) << "refused, it stays";
+            single(&a, "Al", "+331");
+            a.Command1->click();
+            EXPECT_FALSE(a.isVisible());
+            if (a.isVisible())
+                a.reject();
+        });
+        d.Command5->click();
+        EXPECT_EQ(items(d.List4), (QStringList{"Old  +441", "Jane  +4477", "Al  +331"}));
+        d.List4->setCurrentRow(2);
         d.Command6->click();
+        boxes.answerNext(MessageBox::Answer::Yes);
         d.Command1->click();
+        if (d.isVisible())
+            d.reject();
     });
     emit p->Label2->clicked();
-    EXPECT_EQ(boxes.texts().value(1), "Selected Members added.        ");
-    EXPECT_EQ(inst.bytes("Groups\\Work.dat"), "Old  +441\r\n");
-    EXPECT_EQ(items(p->List4), (QStringList{"Old  +441", "Old  +441"}));
-    EXPECT_EQ(p->Combo3->currentText(), "Work");
-}
-
-using GroupDialogsTest = WidgetTest;
-
-TEST_F(GroupDialogsTest, TheNameDialogLetsOnlyNameCharactersInAndCreatesTheGroup) {
-    inst.writeBytes("Groups\\Group.dat", " \r\n");
-    GroupManager groups(inst.appPath(), {});
-    frmGroupName d(groups);
-    activate(&d);
-    typeText(d.Text1, "Fr ie/n.ds");
-    EXPECT_EQ(d.Text1->text(), "Friends");
-    EXPECT_EQ(boxes.texts(), QStringList(3, GroupFiles::kNotAllowed));
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
-    QTest::keyClick(d.Text1, Qt::Key_Backspace);
-    QTest::keyClick(d.Text1, 's');
-    QTest::keyClick(d.Text1, Qt::Key_Return);
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nFriends\r\n");
-    EXPECT_EQ(inst.bytes("Groups\\Friends.dat"), "");
-}
-
-TEST_F(GroupDialogsTest, AddNumberHandsCheckedEntriesToTheCandidatesAndWritesNothing) {
-    inst.writeBytes("Config\\ISDCodes.dat", "United Kingdom  +44\r\nFrance  +33\r\n");
-    QStringList added;
-    frmGroupAddNumber d(
-        inst.appPath(), [&](const QString& e) { added << e; }, std::nullopt);
-    activate(&d);
-    EXPECT_EQ(d.cmbCountryCode->itemText(0), "France  +33");
-    EXPECT_EQ(d.cmbCountryCode->currentText(), "United Kingdom  +44");
-    d.Text1->setText("Jane");
-    typeText(d.Text3, "07x7");
-    EXPECT_EQ(boxes.texts(), QStringList{"Number must only contain digits        "});
-    d.Picture4->click();
-    EXPECT_EQ(added, QStringList{"Jane  +4477"});
-    EXPECT_EQ(d.Text1->text() + d.Text3->text(), "");
-    d.Command1->click();
-    EXPECT_EQ(boxes.texts().last(), "Please enter a Name        ");
-    EXPECT_TRUE(d.lblName->font().bold());
-    EXPECT_TRUE(d.isVisible());
-    d.Text1->setText("Al");
-    d.Text3->setText("+331");
-    d.Command1->click();
-    EXPECT_EQ(added, (QStringList{"Jane  +4477", "Al  +331"}));
-    EXPECT_FALSE(d.isVisible());
-    EXPECT_FALSE(QFile::exists(inst.file("Config\\BudList.dat")));
+    EXPECT_EQ(
+        boxLines(boxes),
+        QStringList(3, "Quorvel Warning|stop|" + GroupFiles::kNotAllowed) +
+            (QStringList{kWarn + "Number must only contain digits        ",
+                         kWarn + "Please enter a Name        ",
+                         "Quorvel Warning|ask|Members of the Group have changed. Save Members "
+                         "?.    |Yes/No*",
+                         kWarn + "Selected Members added.        "}));
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"),
+              "Work\r\n \r\nfriends\r\nOutlookContact\r\nTeam\r\n");
+    EXPECT_EQ(inst.bytes("Groups\\Team.dat"), "Al  +331\r\n");
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Old  +441\r\nno plus\r\n") << "not written";
+    EXPECT_EQ(items(p->List4), (QStringList{"Old  +441", "Al  +331"}));
+    EXPECT_EQ(p->Combo3->currentText(), "Team");
 }
 
 TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTakesTheBranch) {
@@ -359,23 +317,19 @@ TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTak
     c->LoadContactsSource();
     EXPECT_TRUE(p->picOutLook->isVisibleTo(&window));
     EXPECT_FALSE(p->picContact->isVisibleTo(&window));
-    EXPECT_EQ(p->Label7->text(), "Outlook");
-    EXPECT_EQ(p->Label7->toolTip(), "Microsoft Outlook and Quorvel Contacts");
+    EXPECT_EQ(p->Label7->text() + '|' + p->Label7->toolTip(),
+              "Outlook|Microsoft Outlook and Quorvel Contacts");
     ASSERT_TRUE(c->loaded()) << "loaded at start with the address book";
     EXPECT_EQ(c->OutlookItemCount, 2);
     EXPECT_EQ(inst.bytes("Groups\\OutlookContact.dat"), "Jane Smith +447700900123\r\n");
     EXPECT_EQ(c->window().windowTitle(), "Quorvel - Contacts");
-    EXPECT_EQ(node("Contacts")->text(0), "Outlook Contacts");
-    EXPECT_EQ(node("Contacts")->child(0)->text(0), "Jane Smith +447700900123");
 
     c->OpenContactsWindow();
     EXPECT_TRUE(c->window().isVisible());
     p->List4->clear();
     node("Contacts")->setCheckState(0, Qt::Checked);
-    EXPECT_EQ(node("Contacts")->child(0)->checkState(0), Qt::Checked);
-    EXPECT_EQ(node("SpeedNos")->child(0)->checkState(0), Qt::Unchecked);
     c->window().cmdAddSelected->click();
-    EXPECT_EQ(items(p->List4), QStringList{"Jane Smith +447700900123"});
+    ASSERT_EQ(items(p->List4), QStringList{"Jane Smith +447700900123"});
     EXPECT_EQ(p->List4->item(0)->checkState(), Qt::Checked);
     EXPECT_FALSE(c->window().isVisible());
     EXPECT_FALSE(c->ContactsWindowOpen);
@@ -389,8 +343,7 @@ TEST_F(ContactsWindowTest, WithoutTheOptionOnlyOwnContactsAndTheWindowDocks) {
     inst.writeBytes("Groups\\OutlookContact.dat", "kept\r\n");
     c->LoadContactsSource();
     EXPECT_TRUE(p->picContact->isVisibleTo(&window));
-    EXPECT_EQ(p->Label7->text(), "Contact");
-    EXPECT_EQ(p->Label7->toolTip(), "Quorvel contacts");
+    EXPECT_EQ(p->Label7->text() + '|' + p->Label7->toolTip(), "Contact|Quorvel contacts");
     EXPECT_FALSE(c->loaded());
 
     answerWarning(false);

@@ -6,6 +6,7 @@
 #include "common/LineFile.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace ContactsTree {
 
@@ -51,6 +52,27 @@ QList<Node> build(const AddressBook* book, const QStringList& speedLines,
             nodes.append({key + kSep + QString::number(j + 1), g.members[j], {}, key});
     }
     return nodes;
+}
+
+QStringList descendants(const QList<Node>& nodes, const QString& key) {
+    // Parents come before their children, so one pass finds every depth.
+    QSet<QString> below{key};
+    QStringList out;
+    for (const Node& n : nodes)
+        if (below.contains(n.parentKey)) {
+            below.insert(n.key);
+            out << n.key;
+        }
+    return out;
+}
+
+QStringList contactLines(const QList<Node>& nodes,
+                         const std::function<bool(const QString&)>& take) {
+    QStringList out;
+    for (const Node& n : nodes)
+        if (n.tag != kNodeTag && take(n.key))
+            out << n.text;
+    return out;
 }
 
 QStringList readSpeedLines(const QString& appPath) {

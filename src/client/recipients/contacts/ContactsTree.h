@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // One group of Group.dat with its members, as the tree shows it.
 struct GroupMembers {
@@ -38,6 +39,13 @@ QList<Node> build(const AddressBook* book, const QStringList& speedLines,
                   const QList<GroupMembers>& groups);
 
 QString folderKey(const QString& path);
+
+// NodeCheck: the keys of every node below `key`, at any depth, in the order
+// shown; they take the node's new check state.
+QStringList descendants(const QList<Node>& nodes, const QString& key);
+// Add All and Add Selected: the lines of the contacts (not the branches) in
+// the order shown, those whose key `take` accepts.
+QStringList contactLines(const QList<Node>& nodes, const std::function<bool(const QString&)>& take);
 
 // Config\SpeedNos.dat's non-empty lines.
 QStringList readSpeedLines(const QString& appPath);

@@ -1,6 +1,5 @@
 #include "client/recipients/ui/ContactsController.h"
 
-#include "client/recipients/contacts/ContactsTree.h"
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/ui/ContactsDialogs.h"
 #include "client/recipients/ui/RecipientsController.h"
@@ -85,15 +84,10 @@ void ContactsController::LoadContactsWindow() {
         if (m_propagating)
             return;
         m_propagating = true;
-        const Qt::CheckState state = item->checkState(0);
-        QList<QTreeWidgetItem*> todo{item};
-        while (!todo.isEmpty()) {
-            QTreeWidgetItem* i = todo.takeLast();
-            for (int c = 0; c < i->childCount(); ++c) {
-                i->child(c)->setCheckState(0, state);
-                todo << i->child(c);
-            }
-        }
+        const QString key = item->data(0, ContactsTreeWidget::KeyRole).toString();
+        for (const QString& below : ContactsTree::descendants(m_nodes, key))
+            if (QTreeWidgetItem* i = m_window->tContacts->node(below))
+                i->setCheckState(0, item->checkState(0));
         m_propagating = false;
     });
 
@@ -104,10 +98,11 @@ void ContactsController::LoadContactsWindow() {
     if (m_settings.OutlookEnabled && book.isAvailable()) {
         const AddressBook read = readAddressBook(book);
         GroupFiles::writeOutlookMembers(appPath, read.lines());
-        w->tContacts->setNodes(ContactsTree::build(&read, speed, groups));
+        m_nodes = ContactsTree::build(&read, speed, groups);
     } else {
-        w->tContacts->setNodes(ContactsTree::build(nullptr, speed, groups));
+        m_nodes = ContactsTree::build(nullptr, speed, groups);
     }
+    w->tContacts->setNodes(m_nodes);
     m_loading = false;
 }
 
@@ -168,12 +163,12 @@ void ContactsController::OpenContactsWindow() {
 void ContactsController::addLeaves(bool checkedOnly) {
     frmOutlook& w = window();
     RecipientsController& list = m_recipients.controller();
-    for (QTreeWidgetItemIterator it(w.tContacts); *it; ++it) {
-        if (ContactsTreeWidget::tag(*it) == ContactsTree::kNodeTag)
-            continue;
-        if (!checkedOnly || (*it)->checkState(0) == Qt::Checked)
-            list.AddEntry((*it)->text(0), true);
-    }
+    const auto take = [&](const QString& key) {
+        const QTreeWidgetItem* i = w.tContacts->node(key);
+        return i && (!checkedOnly || i->checkState(0) == Qt::Checked);
+    };
+    for (const QString& line : ContactsTree::contactLines(m_nodes, take))
+        list.AddEntry(line, true);
     if (!ContactsDocked) {
         w.hide();
         ContactsWindowOpen = false;

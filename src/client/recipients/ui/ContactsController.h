@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/recipients/contacts/ContactsStore.h"
+#include "client/recipients/contacts/ContactsTree.h"
 
 #include <QObject>
 #include <QPointer>
@@ -74,6 +75,7 @@ private:
     std::function<QString()> m_appPath;
     Host m_host;
     QPointer<frmOutlook> m_window;
+    QList<ContactsTree::Node> m_nodes;
     frmMessage* m_wait = nullptr;
     std::atomic_bool m_stop{false};
     bool m_loading = false;
