@@ -17,14 +17,6 @@
 
 using namespace ExchangeFiles;
 
-namespace {
-// A folder where the file should be: every append fails until it goes.
-bool refuseAppends(const TestInstallation& inst, const QString& relative) {
-    inst.remove(relative);
-    return QDir().mkpath(inst.file(relative));
-}
-} // namespace
-
 // Every way a run ends, against the simulator's faults: the files, the call as
 // the simulator saw it, how often the status that tells why was logged, and
 // how often the port was opened. Line 1 of the inbox, a malformed and an
@@ -188,7 +180,9 @@ TEST_F(BrindleSimTest, AnAcceptanceIsLoggedThenRecordedAndARefusedOneLater) {
     run.queue(queued);
     run.setConfigLine(22, "1");
     run.simulate("--drop-after 3");
-    ASSERT_TRUE(refuseAppends(run.inst, kAccepted));
+    // A folder where the file should be: every append fails until it goes.
+    run.inst.remove(kAccepted);
+    ASSERT_TRUE(QDir().mkpath(run.inst.file(kAccepted)));
     std::optional<ReadOnlyFile> locked; // refused again from the third on
     run.line.beforeWrite = [&] {
         if (run.line.record().count('\n') == 1)
