@@ -7,6 +7,7 @@
 #include "common/Setting.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
+#include "support/LineBytes.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
@@ -18,13 +19,9 @@
 using Failure = SerialLine::OpenFailure;
 
 namespace {
-// A scripted line behind the four ports: a device may refuse to open, and the
-// modem answers a dial with what `answerDial` gives for the device dialled.
+// A scripted line behind the four ports, where a device may refuse to open.
 class ModemLine : public FakeSerialLine {
 public:
-    static constexpr qint64 kAnswerMs = 1500;
-
-    std::function<QByteArray(const QString& device)> answerDial;
     // Every device opened, in order.
     QStringList opened;
 
@@ -38,11 +35,6 @@ public:
         return FakeSerialLine::open(device, settings);
     }
     OpenFailure openFailure() const override { return m_failure; }
-    void write(const QByteArray& bytes) override {
-        FakeSerialLine::write(bytes);
-        if (bytes.startsWith("ATDT") && answerDial)
-            push(answerDial(device()), kAnswerMs);
-    }
 
 private:
     QMap<QString, OpenFailure> m_refused;
@@ -297,7 +289,7 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
     for (const auto& [ticked, prefix, answer, dial, status] : cases) {
         outside.ticked = ticked;
         outside.text = prefix;
-        line.answerDial = [reply = answer](const QString&) { return reply; };
+        line.script("ATDT~" + readable(answer) + "@1500");
         const qint64 before = clock.monotonicMs();
         QStringList seenInWait;
         clock.onWait([&](qint64) { seenInWait << tester.state().Label3; });
@@ -367,9 +359,7 @@ TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
 
 TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
     line.refuse(device(1), Failure::NoDevice);
-    line.answerDial = [&](const QString& dialled) {
-        return QByteArray(dialled == device(2) ? "\r\nNO DIALTONE\r\n" : "\r\nCONNECT\r\n");
-    };
+    line.script("ATDT~<CR><LF>NO DIALTONE<CR><LF>@1500 | ATDT~<CR><LF>CONNECT<CR><LF>@1500");
     tester.DetectModem();
     ASSERT_FALSE(tester.state().portEnabled[0]);
     EXPECT_EQ(tester.Command3_Click(), ModemTester::Press::Ran);
@@ -386,7 +376,6 @@ TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
 
     // Nothing connects; COM4's report takes the pending message.
     line.refuse(device(4), Failure::InUse);
-    line.answerDial = {};
     tester.Command3_Click();
     EXPECT_EQ(texts(), ("Modem Test Failed | " + kNoDialtone + " | ").toStdString());
     EXPECT_EQ(tester.state().selectedPort, 4);
