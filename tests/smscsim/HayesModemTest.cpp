@@ -2,14 +2,41 @@
 
 #include <random>
 
-TEST(HayesModem, AnswersAsARealModem) {
-    const std::pair<const char*, const char*> cases[] = {
+namespace {
+// Dialled and logged on.
+const std::string kOn = "ATDT0123<CR> => ATDT0123<CR>{connect} | <DC1><EOT><CR> => ID= | "
+                        "<ESC>PG1<CR> => {banner} | ";
+const std::string kOff = "<EOT><CR> => <ESC><EOT><CR>{noCarrier}";
+
+// What the centre took: "number|text" each.
+std::string taken(const ModemScript& script) {
+    std::string out;
+    for (const auto& m : script.accepted)
+        out += m.number + "|" + m.text + " ";
+    return out;
+}
+} // namespace
+
+// The modem's commands, then the message centre's log-on, blocks and answers
+// on line; the faults a Brindle run meets (a silent modem or centre, no
+// prompt, no go-ahead, an unterminated answer, a dropped call) are rows of
+// BrindleRuns.
+TEST(HayesModem, AnswersAsARealModemAndMessageCentre) {
+    const std::string overLong = "AT" + std::string(HayesModem::kMaxCommandLine, 'L');
+    const std::string one = block("1", "Hi"), two = block("2", "Hi"), three = block("3", "Hi");
+    const struct {
+        const char* options;
+        std::string steps;
+        const char* taken = ""; // what the centre took
+    } cases[] = {
         {"", "ATZ<CR> => ATZ<CR>{ok} | atz<CR> => atz<CR>{ok}"},
         // Echo off, then on again by ATZ.
         {"", "ATE0<CR> => ATE0<CR>{ok} | AT<CR> => {ok} | ATZ<CR> => {ok} | AT<CR> => AT<CR>{ok}"},
         {"", "A => A | TZ => TZ | <CR> => <CR>{ok}"},                   // split across reads
         {"", "x<SOH>+ATJ<BS>Z<CR><LF> => x<SOH>+ATJ<BS>Z<CR>{ok}<LF>"}, // noise, backspace, LF
         {"", "hello<CR> => hello<CR>"}, // a line without AT is only echoed
+        // An over-long line is an error, and the next starts afresh.
+        {"", overLong + "<CR> => " + overLong + "<CR>{error} | ATE0<CR> => ATE0<CR>{ok}"},
         {"", "ATJ<CR> => ATJ<CR>{error} | ATV0<CR> => ATV0<CR>{error}"},
         {"", "ATE0 L1 M0 X4 Q0 V1 &C1 &D2 H0<CR> => ATE0 L1 M0 X4 Q0 V1 &C1 &D2 H0<CR>{ok}"},
         {"", "ATI<CR> => ATI<CR><CR><LF>smscsim<CR><LF>{ok} | ATS7=50<CR> => ATS7=50<CR>{ok} | "
@@ -22,7 +49,6 @@ TEST(HayesModem, AnswersAsARealModem) {
         {"--no-carrier", "ATDT1<CR> => ATDT1<CR>{noCarrier}"},
         {"--busy --faulty-dials 1",
          "ATDT1<CR> => ATDT1<CR><CR><LF>BUSY<CR><LF> | ATDT1<CR> => ATDT1<CR>{connect}"},
-        {"--silent-modem", "ATZ<CR> => | ATDT1<CR> =>"},
         // Pluses without a second's silence around them stay data.
         {"", "ATDT1<CR> => ATDT1<CR>{connect} | @1000 x => | @1500 +++ => | @9000 <CR> => ID="},
         {"", "ATDT1<CR> => ATDT1<CR>{connect} | @999 +++ => | @9000 <CR> => ID="},
@@ -31,10 +57,12 @@ TEST(HayesModem, AnswersAsARealModem) {
         {"", "ATDT1<CR> => ATDT1<CR>{connect} | @1000 + => | @2100 + => | @3200 + => | "
              "@9000 <CR> => ID="},
         // The escape: a second's silence around "+++", and the call is kept.
-        {"", "ATDT1<CR> => ATDT1<CR>{connect} | <CR> => ID= | <ESC>PG1<CR> => {banner} | "
-             "@2000 +++ => | @2999 => | @3000 => {ok} | ATO<CR> => ATO<CR>{connect} | "
-             "{hi} => {accepted} | @5000 +++ => | @6000 ATH<CR> => {ok}ATH<CR>{ok} | "
-             "ATO<CR> => ATO<CR>{noCarrier}"},
+        {"",
+         "ATDT1<CR> => ATDT1<CR>{connect} | <CR> => ID= | <ESC>PG1<CR> => {banner} | "
+         "@2000 +++ => | @2999 => | @3000 => {ok} | ATO<CR> => ATO<CR>{connect} | "
+         "{hi} => {accepted} | @5000 +++ => | @6000 ATH<CR> => {ok}ATH<CR>{ok} | "
+         "ATO<CR> => ATO<CR>{noCarrier}",
+         "447700900123|Hi "},
         // Answers wait for the delay but keep their order; an echo never
         // overtakes one. Closing the port hangs up, drops what is owed and
         // turns the echo on again.
@@ -46,10 +74,43 @@ TEST(HayesModem, AnswersAsARealModem) {
          "ATDT1<CR> => ATDT1<CR> | @1999 => | @2000 => {connect} | <CR> => ID="},
         {"--connect-delay 2", "ATDT1<CR> => ATDT1<CR> | @500 <CR> => {noCarrier} | "
                               "@3000 AT<CR> => AT<CR>{ok}"},
+        // A prompt for every CR; a password is ignored; split reads.
+        {"",
+         "ATDT1<CR> => ATDT1<CR>{connect} | <CR> => ID= | <CR> => ID= | <ESC>P => | "
+         "G1secret<CR> => {banner}",
+         ""},
+        {"", "ATDT1<CR> => ATDT1<CR>{connect} | <ESC>PG3<CR> => {nak} | <EOT><CR> => ID=", ""},
+        {"", kOn + "{hi}{hi} => {accepted}{accepted}", "447700900123|Hi 447700900123|Hi "},
+        {"",
+         kOn + block("4420", "  a\tb <x80><xA3>+ ") + " => {accepted} | " + block("4421", "") +
+             " => {accepted}",
+         "4420|  a\tb \x80\xA3+  4421| "},
+        // Bad checksum, no CR after it, a new STX, noise between blocks.
+        {"",
+         kOn + "<STX>447700900123<CR>Hi<CR><ETX>336<CR> => {nak} | "
+               "<STX>447700900123<CR>Hi<CR><ETX>335x => {nak} | <STX>4477<CR>Hel => | "
+               "{hi} => {accepted} | AT<CR>+++<CR><LF>junk<CR> => | {hi} => {accepted}",
+         "447700900123|Hi 447700900123|Hi "},
+        {"",
+         kOn + block("4477", "Hi<CR>x") + " => {rejected} | " + block("", "Hi") +
+             " => {rejected} | " + block("+4477", "Hi") + " => {rejected} | " +
+             block("4420", std::string(2000, 'x')) + " => {rejected}",
+         ""},
+        // The rejections are counted across calls.
+        {"--reject-every 2",
+         kOn + one + " => {accepted} | <STX>2<CR>Hi<CR><ETX>000<CR> => {nak} | " + two +
+             " => {rejected} | " + three + " => {accepted} | " + kOff + " | " + kOn + one +
+             " => {rejected}",
+         "1|Hi 3|Hi "},
+        {"--terse", kOn + "{hi} => 211<CR><ACK><CR>", "447700900123|Hi "},
+        {"--capital-s", kOn + "{hi} => 211 Message Sent Successfully<CR><ACK><CR>",
+         "447700900123|Hi "},
     };
-    for (const auto& [options, steps] : cases) {
-        SCOPED_TRACE(std::string(options) + " " + steps);
-        ModemScript(options).play(steps);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.options) + " " + c.steps);
+        ModemScript script(c.options);
+        script.play(c.steps);
+        EXPECT_EQ(taken(script), c.taken);
     }
 }
 
@@ -90,8 +151,14 @@ TEST(HayesModem, RandomLineNoiseNeverBreaksItNorGrowsItsOutput) {
     EXPECT_LE(flooded.modem.takeDue(0).bytes.size(), HayesModem::kMaxPending);
 }
 
-TEST(HayesModem, AnOverLongCommandLineIsAnErrorAndTheNextStartsAfresh) {
-    ModemScript script;
-    EXPECT_TRUE(script.at(0, "AT" + std::string(10000, 'L') + "<CR>").ends_with("ERROR<CR><LF>"));
-    script.play("ATE0<CR> => ATE0<CR>{ok}");
+TEST(TapSmsc, AHangUpMidBlockLosesNothingLaterAndADelayedAcceptanceCountsWhenSent) {
+    ModemScript script("--delay 300");
+    script.play("ATDT1<CR> => ATDT1<CR> | @300 <CR> => {connect} | @600 => ID= | "
+                "<ESC>PG1<CR> => | @900 <STX>447700900123<CR>H => {banner}");
+    script.modem.reset();
+    script.play("@1000 ATDT1<CR> => ATDT1<CR> | @1300 <CR> => {connect} | "
+                "@1600 <ESC>PG1<CR> => ID= | @1900 {hi} => {banner} | @2199 =>");
+    EXPECT_TRUE(script.accepted.empty());
+    script.play("@2200 => {accepted}");
+    EXPECT_EQ(taken(script), "447700900123|Hi ");
 }

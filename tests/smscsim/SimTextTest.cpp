@@ -53,19 +53,8 @@ TEST(SimOptions, UsageErrorsSayWhat) {
     }
 }
 
-TEST(SimFiles, ControlBytesAreSpelledOutInTheTranscriptAndEscapedInTheRecord) {
-    const std::vector<std::pair<std::string, std::string>> readable = {
-        {"\x02"
-         "4477\rHi\r\x03"
-         "335\r",
-         "<STX>4477<CR>Hi<CR><ETX>335<CR>"},
-        {std::string("\0\x1b[p\x7f", 5), "<NUL><ESC>[p<DEL>"},
-        {"\x80\xa3\xff", "<x80><xA3><xFF>"},
-        {"a<b>", "a<x3C>b>"}};
-    for (const auto& [bytes, text] : readable) {
-        EXPECT_EQ(ByteText::readable(bytes), text);
-        EXPECT_EQ(lineBytes(text), bytes) << "the test spelling reads it back";
-    }
+// The transcript's spelling is checked by every exchange of the modem tests.
+TEST(SimFiles, TheRecordEscapesControlBytesAndTheTranscriptStampsEachLine) {
     EXPECT_EQ(ByteText::recordField("10% off\t\xa3"
                                     "5 a\\b\nc\r\x1b\x7f"),
               "10% off\t\xa3"

@@ -1,26 +1,27 @@
+#include "client/modem_setup/ConnectionSettings.h"
+#include "client/modem_setup/MainWindowLink.h"
 #include "client/modem_setup/ModemTester.h"
 #include "common/ComPorts.h"
 #include "common/ExchangeFiles.h"
+#include "common/Registry.h"
+#include "common/Setting.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
+#include "support/LineBytes.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
 #include <QMap>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <utility>
 
 using Failure = SerialLine::OpenFailure;
 
 namespace {
-
-// A scripted line behind the four ports: a device may refuse to open, and the
-// modem answers a dial with what `answerDial` gives for the device dialled.
+// A scripted line behind the four ports, where a device may refuse to open.
 class ModemLine : public FakeSerialLine {
 public:
-    static constexpr qint64 kAnswerMs = 1500;
-
-    std::function<QByteArray(const QString& device)> answerDial;
     // Every device opened, in order.
     QStringList opened;
 
@@ -34,11 +35,6 @@ public:
         return FakeSerialLine::open(device, settings);
     }
     OpenFailure openFailure() const override { return m_failure; }
-    void write(const QByteArray& bytes) override {
-        FakeSerialLine::write(bytes);
-        if (bytes.startsWith("ATDT") && answerDial)
-            push(answerDial(device()), kAnswerMs);
-    }
 
 private:
     QMap<QString, OpenFailure> m_refused;
@@ -55,18 +51,29 @@ std::string shown(const ModemDialogState& s) {
     return (s.Label2 + " | " + s.Label3 + " | " + s.lblModemMessage).toStdString();
 }
 
-struct ModemTesterTest : ::testing::Test {
+struct RecordingMainWindow : MainWindowLink {
+    QList<int> layouts;
+    QList<bool> send;
+    void applyConnectionLayout(int type) override { layouts << type; }
+    void setSendEnabled(bool enabled) override { send << enabled; }
+};
+
+// The connection dialog's logic on a scripted line; the main window records
+// what it is told.
+struct ModemSetupTest : ::testing::Test {
     FakeClock clock;
     TestInstallation inst;
     ScriptedMessageBox boxes;
     ModemLine line;
     OutsideLine outside;
+    RecordingMainWindow mainWindow;
     ModemTester tester{line, inst.appPath(), outside};
-    QList<bool> sendButton;
+    ConnectionSettings settings{inst.appPath(), tester, outside, mainWindow};
 
-    ModemTesterTest() {
-        QObject::connect(&tester, &ModemTester::sendButtonEnabled,
-                         [this](bool e) { sendButton << e; });
+    void SetUp() override {
+        Registry::CreateRegistryKey(Registry::kSettingsKey);
+        Setting::write(Setting::OutDial, "-1");
+        Setting::write(Setting::OutDialOption, "0");
     }
     QString device(int port) const { return ComPorts::devicePath(inst.appPath(), port); }
     std::string texts() const { return shown(tester.state()); }
@@ -74,7 +81,155 @@ struct ModemTesterTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(ModemTesterTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
+TEST(OutsideLine, KeysNumbersAndDialStrings) {
+    for (int key = 0; key < 256; ++key)
+        EXPECT_EQ(OutsideLine::acceptsKey(key), (key >= '0' && key <= '9') || key == 8) << key;
+    const std::pair<QString, int> numbers[] = {{"9", 9},  {"09", 9},        {" 12 ", 12},
+                                               {"", -1},  {"ab", -1},       {"-5", -1},
+                                               {"7x", 7}, {"32767", 32767}, {"32768", -1}};
+    for (const auto& [text, n] : numbers)
+        EXPECT_EQ(OutsideLine::numberIn(text), n) << text.toStdString();
+    OutsideLine o;
+    EXPECT_EQ(o.dialString("0163"), "+0163");
+    o.prefix = 9;
+    EXPECT_EQ(o.dialString("0163"), "+0163");
+    o.ticked = true;
+    EXPECT_EQ(o.dialString("0163"), "9,0163");
+    o.prefix = -1;
+    EXPECT_EQ(o.dialString("0163"), "+0163") << "-1 with the option on dials no prefix";
+}
+
+TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
+    struct Case {
+        int type;
+        bool ticked;
+        QString text;
+        int storedPrefix;
+        int port;
+        ConnectionSettings::Ok ok;
+        QString box;
+        QString outDial, option;
+        QByteArray portFile;
+    } cases[] = {
+        {2, true, "", 9, 1, ConnectionSettings::Ok::NoConnectionType, "Select a connection type",
+         "-1", "0", "<missing>"},
+        {0, true, " ", 9, 1, ConnectionSettings::Ok::PrefixMissing,
+         "Enter prefix to dial an outside number.", "-1", "0", "<missing>"},
+        {0, true, "9", -1, 2, ConnectionSettings::Ok::Closing, "", " 9", " 1", " 2 \r\n"},
+        // Unticking keeps the stored prefix; only the option goes off.
+        {0, false, "", 7, 4, ConnectionSettings::Ok::Closing, "", " 7", " 0", " 4 \r\n"},
+        {-1, false, "", -1, 0, ConnectionSettings::Ok::Closing, "", "-1", " 0", "\r\n"},
+    };
+    for (const Case& c : cases) {
+        inst.remove(ExchangeFiles::kPortFile);
+        SetUp();
+        boxes.clear();
+        settings.ConnectionType = c.type;
+        outside.ticked = c.ticked;
+        outside.text = c.text;
+        outside.prefix = c.storedPrefix;
+        tester.clearSelection();
+        if (c.port > 0)
+            tester.Option1_Click(c.port);
+        EXPECT_EQ(settings.Command1_Click(), c.ok);
+        EXPECT_EQ(boxes.texts(), c.box.isEmpty() ? QStringList() : QStringList{c.box});
+        if (!c.box.isEmpty()) {
+            EXPECT_EQ(boxes.last().icon,
+                      c.type == 2 ? MessageBox::Icon::Critical : MessageBox::Icon::None);
+        }
+        EXPECT_EQ(Setting::read(Setting::OutDial), c.outDial);
+        EXPECT_EQ(Setting::read(Setting::OutDialOption), c.option);
+        EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), c.portFile);
+    }
+}
+
+TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
+    settings.ConnectionType = 0;
+    inst.writeBytes(ExchangeFiles::kPortFile, " 2 \r\n");
+    settings.Load();
+    EXPECT_EQ(tester.state().selectedPort, 2);
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "loading is no activation";
+    settings.optInternet_Click();
+    EXPECT_EQ(Setting::read(Setting::ModemConn), "1");
+    EXPECT_EQ(settings.ConnectionType, -1);
+    EXPECT_FALSE(tester.state().modemControlsEnabled || tester.state().Command2Enabled ||
+                 tester.state().portEnabled[0]);
+    EXPECT_TRUE(tester.state().Command1Enabled);
+    inst.writeBytes(ExchangeFiles::kPortFile, " 3 \r\n");
+    settings.optModem_Click(true);
+    EXPECT_EQ(Setting::read(Setting::ModemConn), "0");
+    EXPECT_TRUE(tester.state().modemControlsEnabled && tester.state().Command3Enabled &&
+                tester.state().portEnabled[3]);
+    EXPECT_EQ(mainWindow.layouts, (QList<int>{0, -1, 0}));
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "a stored port asks nothing";
+
+    // Unload: Modem without a port disables sending; the port file follows.
+    tester.clearSelection();
+    settings.Unload();
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"No port selected. You will not be able to send any SMS messages."});
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), "\r\n");
+    tester.Option1_Click(3);
+    settings.Unload();
+    EXPECT_EQ(mainWindow.send, (QList<bool>{false, true}));
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), " 3 \r\n");
+    EXPECT_FALSE(settings.noPort);
+}
+
+TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
+    const QString question = " Do you want to detect modem automatically ?";
+    settings.ConnectionType = 2;
+    settings.Activate();
+    EXPECT_TRUE(settings.noPort);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    settings.noPort = false;
+    Setting::write(Setting::OutDial, " 9");
+    outside.prefix = 9;
+    outside.savedOption = 1;
+    inst.writeBytes(ExchangeFiles::kPortFile, " 0 \r\n");
+    settings.ConnectionType = 0;
+    boxes.answerNext(MessageBox::Answer::No);
+    settings.Activate();
+    EXPECT_EQ(boxes.texts(), QStringList{question});
+    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+    EXPECT_TRUE(settings.noPort);
+    EXPECT_TRUE(outside.ticked);
+    EXPECT_EQ(outside.text, "9");
+
+    // Yes: the search dials every port with the prefix; nothing answers.
+    boxes.clear();
+    inst.remove(ExchangeFiles::kPortFile);
+    boxes.answerNext(MessageBox::Answer::Yes);
+    settings.Activate();
+    EXPECT_EQ(line.writes().count("ATDT9,01632960000\r"), 4);
+    EXPECT_EQ(settings.firstStartResult, 0);
+    EXPECT_EQ(tester.state().selectedPort, 0) << "COM 4 left unchosen";
+    EXPECT_FALSE(tester.state().busy);
+
+    // The dialog goes while the search dials COM 1: no port, and no more dials.
+    boxes.clear();
+    boxes.answerNext(MessageBox::Answer::Yes);
+    bool closed = false;
+    clock.onWait([&](qint64) {
+        if (!std::exchange(closed, true))
+            settings.Unload();
+    });
+    settings.Activate();
+    clock.onWait({});
+    EXPECT_TRUE(settings.noPort);
+    EXPECT_EQ(line.writes().count("ATDT9,01632960000\r"), 5);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(boxes.texts(), QStringList{question});
+
+    boxes.clear();
+    settings.optInternet_Click();
+    settings.Activate();
+    EXPECT_TRUE(boxes.shown().isEmpty()) << "Internet asks nothing";
+}
+
+TEST_F(ModemSetupTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
     const QString found = "Port Successfully Detected | Messages can be sent from Quorvel. You can "
                           "test the modem connectivity to the Messaging Centre by clicking on the "
                           "Test Modem button. | ";
@@ -120,7 +275,7 @@ TEST_F(ModemTesterTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
     }
 }
 
-TEST_F(ModemTesterTest, TestModemDialsAndReportsByTheModemsAnswer) {
+TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
     const std::tuple<bool, QString, QByteArray, QByteArray, QString> cases[] = {
         {false, "9", "ATDT+01632960000\r\r\nCONNECT 9600\r\n", "ATDT+01632960000\r", "SUCCESS"},
         {true, "09", "\r\nCONNECT\r\n", "ATDT9,01632960000\r", "SUCCESS"},
@@ -134,7 +289,7 @@ TEST_F(ModemTesterTest, TestModemDialsAndReportsByTheModemsAnswer) {
     for (const auto& [ticked, prefix, answer, dial, status] : cases) {
         outside.ticked = ticked;
         outside.text = prefix;
-        line.answerDial = [reply = answer](const QString&) { return reply; };
+        line.script("ATDT~" + readable(answer) + "@1500");
         const qint64 before = clock.monotonicMs();
         QStringList seenInWait;
         clock.onWait([&](qint64) { seenInWait << tester.state().Label3; });
@@ -166,7 +321,7 @@ TEST_F(ModemTesterTest, TestModemDialsAndReportsByTheModemsAnswer) {
     EXPECT_FALSE(line.isOpen());
 }
 
-TEST_F(ModemTesterTest, RefusedPressesThePortInUseAndAShortConfiguration) {
+TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     outside.ticked = true;
     outside.text = "  ";
     EXPECT_EQ(tester.Command2_Click(), ModemTester::Press::PrefixMissing);
@@ -202,11 +357,9 @@ TEST_F(ModemTesterTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
 }
 
-TEST_F(ModemTesterTest, AutoDetectStopsAtTheFirstPortThatConnects) {
+TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
     line.refuse(device(1), Failure::NoDevice);
-    line.answerDial = [&](const QString& dialled) {
-        return QByteArray(dialled == device(2) ? "\r\nNO DIALTONE\r\n" : "\r\nCONNECT\r\n");
-    };
+    line.script("ATDT~<CR><LF>NO DIALTONE<CR><LF>@1500 | ATDT~<CR><LF>CONNECT<CR><LF>@1500");
     tester.DetectModem();
     ASSERT_FALSE(tester.state().portEnabled[0]);
     EXPECT_EQ(tester.Command3_Click(), ModemTester::Press::Ran);
@@ -218,14 +371,13 @@ TEST_F(ModemTesterTest, AutoDetectStopsAtTheFirstPortThatConnects) {
     EXPECT_FALSE(s.Command3Enabled || s.busy);
     EXPECT_TRUE(s.Command1Enabled && s.Command2Enabled);
     EXPECT_EQ(s.portEnabled, (std::array<bool, 4>{true, true, true, true}));
-    EXPECT_EQ(sendButton, (QList<bool>{true, true}));
+    EXPECT_EQ(mainWindow.send, (QList<bool>{true, true}));
     EXPECT_TRUE(line.isOpen());
 
     // Nothing connects; COM4's report takes the pending message.
     line.refuse(device(4), Failure::InUse);
-    line.answerDial = {};
     tester.Command3_Click();
     EXPECT_EQ(texts(), ("Modem Test Failed | " + kNoDialtone + " | ").toStdString());
     EXPECT_EQ(tester.state().selectedPort, 4);
-    // The dialog closing mid-search: ConnectionSettingsTest.
+    // The dialog closing mid-search: ShowingWithoutAPortOffersTheSearch.
 }
