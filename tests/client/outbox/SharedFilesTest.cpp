@@ -1,9 +1,16 @@
+// The client's side of the files it shares with Brindle and quorvel-send: the
+// ids, the inbox and the accepted file.
+#include "client/outbox/AcceptedIndex.h"
+#include "client/outbox/EventPacer.h"
 #include "client/outbox/MessageIdCounter.h"
+#include "client/outbox/OperatorInbox.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
+#include "support/FakeClock.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -74,4 +81,85 @@ TEST(MessageIdCounter, TwoProcessesReservingAtOnceNeverGetTheSameId) {
     const QSet<QString> distinct(all.begin(), all.end());
     EXPECT_EQ(distinct.size(), 2000) << "ids handed out twice";
     EXPECT_FALSE(distinct.contains("-1"));
+}
+
+TEST(OperatorInbox, OnlyTheModemRouteWritesTheInbox) {
+    struct Case {
+        int connectionType;
+        QString operatorCode;
+        QByteArray inbox;
+    } cases[] = {
+        {2, "CEL", "\r\n[1] a +44 x\r\n[2] b +44 y\r\n"},
+        {1, "CEL", "\r\n"},
+        {-1, "CEL", "\r\n"},
+        {0, "VOD", "\r\n"},
+    };
+    for (const Case& c : cases) {
+        TestInstallation inst;
+        EXPECT_TRUE(OperatorInbox::WriteToNOMInbox(inst.appPath(),
+                                                   connectionTypeFromStored(c.connectionType),
+                                                   c.operatorCode, {"[1] a +44 x", "[2] b +44 y"}));
+        EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), c.inbox) << c.connectionType;
+    }
+}
+
+TEST(EventPacer, EventsAreDueAfterASliceOfTimeOrOfWork) {
+    FakeClock clock;
+    EventPacer pacer(clock, 15, 10);
+    EXPECT_FALSE(pacer.due(9));
+    EXPECT_TRUE(pacer.due(1));
+    pacer.restart();
+    EXPECT_FALSE(pacer.due(1));
+    clock.advanceMs(14);
+    EXPECT_FALSE(pacer.due(0));
+    clock.advanceMs(1);
+    EXPECT_TRUE(pacer.due(0));
+    pacer.restart();
+    EXPECT_FALSE(pacer.due(0));
+}
+
+namespace {
+
+const QString kOut = "NOM\\UK\\Cellnet\\Config\\Brindle.out";
+
+void appendRaw(const TestInstallation& inst, const QByteArray& bytes) {
+    QFile f(inst.file(kOut));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Append));
+    f.write(bytes);
+}
+
+} // namespace
+
+// Brindle appends to its accepted file while the client polls it.
+TEST(AcceptedIndex, ReadsOnlyWhatWasAppendedAndAShrunkFileAgainWhole) {
+    TestInstallation inst;
+    AcceptedIndex index(inst.file(kOut));
+    index.refresh();
+    EXPECT_EQ(index.size(), 0);
+    appendRaw(inst, "[1] a +441 x\r\n\r\n   \r\n[2] b +442 y\r\n");
+    index.refresh();
+    EXPECT_TRUE(index.contains("[1]") && index.contains("[2]"));
+    EXPECT_EQ(index.size(), 2);
+    // A line arriving in two writes is taken once it is complete.
+    appendRaw(inst, "[3] c +4");
+    index.refresh();
+    EXPECT_FALSE(index.contains("[3]"));
+    appendRaw(inst, "43 z\r\n[4] d +444 w\r\n");
+    index.refresh();
+    EXPECT_TRUE(index.contains("[3]") && index.contains("[4]"));
+    EXPECT_EQ(index.fullReads(), 1);
+    // A last line without its line end counts once it stays so.
+    appendRaw(inst, "[5] a +445 x");
+    index.refresh();
+    EXPECT_FALSE(index.contains("[5]"));
+    index.refresh();
+    EXPECT_TRUE(index.contains("[5]"));
+
+    inst.writeBytes(kOut, "[9] z +449 q\r\n");
+    index.refresh();
+    EXPECT_FALSE(index.contains("[1]"));
+    EXPECT_TRUE(index.contains("[9]"));
+    inst.remove(kOut);
+    index.refresh();
+    EXPECT_EQ(index.size(), 0) << "a missing file reads as empty";
 }
