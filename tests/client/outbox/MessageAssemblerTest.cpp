@@ -129,9 +129,6 @@ TEST(MessageAssembler, RefusalsAndTheirColours) {
             EXPECT_EQ(plan.entryCount(), 0);
         }
     }
-    const auto ok = MessageAssembler::planImmediate(input("hi"));
-    EXPECT_EQ(ok.numberListColour, kWhite);
-    EXPECT_EQ(ok.messageBoxColour, kWhite);
 }
 
 // Immediate numbers are the digits after the last "+"; scheduled ones follow the UK rule.

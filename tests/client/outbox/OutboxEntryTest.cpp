@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+// Entries as Send makes them read back whole (fuzz_entry, and the details
+// window in the panel tests); here the damaged ones.
 TEST(OutboxEntry, DetailsFindThePiecesByTheirFirstMarks) {
     struct Case {
         const char* entry;
@@ -9,18 +11,7 @@ TEST(OutboxEntry, DetailsFindThePiecesByTheirFirstMarks) {
         const char* dateTime;
         const char* message;
     } cases[] = {
-        {"[57] 05/12/2026 16:20:00 +447700900123 Hello  P1/1 - Sig 05/12/2026 16:20:00", "57",
-         "05/12/2026 16:20:00", "Hello  P1/1 - Sig 05/12/2026 16:20:00"},
-        {"[ 57 ] 05/12/2026 16:20:00 +447700900123 hi", "57", "05/12/2026 16:20:00", "hi"},
         {"[5 7] 05/12/2026 16:20:00 +447700900123 hi", "57", "05/12/2026 16:20:00", "hi"},
-        {"Processing::[8] 05/12/2026 16:20:00 +4477 a] [b] +1 c", "8", "05/12/2026 16:20:00",
-         "a] [b] +1 c"},
-        {"Accepted::[9] 05/12/2026 16:20:00 +33612345678 short number", "9", "05/12/2026 16:20:00",
-         "short number"},
-        {"[10] 05/12/2026 16:20:00 +4477009001234567 long number  ", "10", "05/12/2026 16:20:00",
-         "long number"},
-        {"[11] 5/1/2027 09:05:00 +447700 sched P1/1 5/1/2027 09:05:00", "11", "5/1/2027 09:05:00",
-         "sched P1/1 5/1/2027 09:05:00"},
         {"no marks at all", "", "", ""},
         {"[12 unclosed +44 x", "", "", "x"},
         {"[13] +44", "13", "", ""},
@@ -36,11 +27,7 @@ TEST(OutboxEntry, DetailsFindThePiecesByTheirFirstMarks) {
 }
 
 TEST(OutboxEntry, IdsAreDecimalDigitsOnly) {
-    EXPECT_EQ(OutboxEntry::id("[42] x"), 42);
     EXPECT_EQ(OutboxEntry::id("Accepted::[ 42 ] x"), 42);
     for (const char* bad : {"[] x", "[4a] x", "[-4] x", "no brackets", "]4[", "[1234567890123456]"})
         EXPECT_FALSE(OutboxEntry::id(bad).has_value()) << bad;
-    EXPECT_EQ(OutboxEntry::parseId(" 17 "), 17);
-    EXPECT_FALSE(OutboxEntry::parseId("").has_value());
-    EXPECT_FALSE(OutboxEntry::parseId("12abc").has_value());
 }

@@ -1,6 +1,12 @@
+// The client's side of the files it shares with Brindle and quorvel-send: the
+// ids, the inbox and the accepted file.
+#include "client/outbox/AcceptedIndex.h"
+#include "client/outbox/EventPacer.h"
 #include "client/outbox/MessageIdCounter.h"
+#include "client/outbox/OperatorInbox.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
+#include "support/FakeClock.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
@@ -74,4 +80,57 @@ TEST(MessageIdCounter, TwoProcessesReservingAtOnceNeverGetTheSameId) {
     const QSet<QString> distinct(all.begin(), all.end());
     EXPECT_EQ(distinct.size(), 2000) << "ids handed out twice";
     EXPECT_FALSE(distinct.contains("-1"));
+}
+
+TEST(OperatorInbox, OnlyTheModemRouteWritesTheInbox) {
+    struct Case {
+        int connectionType;
+        QString operatorCode;
+        QByteArray inbox;
+    } cases[] = {
+        {2, "CEL", "\r\n[1] a +44 x\r\n[2] b +44 y\r\n"},
+        {1, "CEL", "\r\n"},
+        {-1, "CEL", "\r\n"},
+        {0, "VOD", "\r\n"},
+    };
+    for (const Case& c : cases) {
+        TestInstallation inst;
+        EXPECT_TRUE(OperatorInbox::WriteToNOMInbox(inst.appPath(),
+                                                   connectionTypeFromStored(c.connectionType),
+                                                   c.operatorCode, {"[1] a +44 x", "[2] b +44 y"}));
+        EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), c.inbox) << c.connectionType;
+    }
+}
+
+TEST(EventPacer, EventsAreDueAfterASliceOfTimeOrOfWork) {
+    FakeClock clock;
+    EventPacer pacer(clock, 15, 10);
+    EXPECT_FALSE(pacer.due(9));
+    EXPECT_TRUE(pacer.due(1));
+    pacer.restart();
+    EXPECT_FALSE(pacer.due(1));
+    clock.advanceMs(14);
+    EXPECT_FALSE(pacer.due(0));
+    clock.advanceMs(1);
+    EXPECT_TRUE(pacer.due(0));
+    pacer.restart();
+    EXPECT_FALSE(pacer.due(0));
+}
+
+// Brindle appends to its accepted file while the client polls it: only what
+// was appended is read, and a removed file empties the index (the line rules,
+// shrunk files and unended lines are fuzz_accepted's).
+TEST(AcceptedIndex, ReadsOnlyWhatWasAppendedAndARemovedFileAsEmpty) {
+    TestInstallation inst;
+    const QString out = ExchangeFiles::kAccepted;
+    AcceptedIndex index(inst.file(out));
+    inst.writeBytes(out, "[1] a +441 x\r\n");
+    index.refresh();
+    inst.writeBytes(out, "[1] a +441 x\r\n[2] b +442 y\r\n");
+    index.refresh();
+    EXPECT_TRUE(index.size() == 2 && index.contains("[1]") && index.contains("[2]"));
+    EXPECT_EQ(index.fullReads(), 1);
+    inst.remove(out);
+    index.refresh();
+    EXPECT_EQ(index.size(), 0);
 }
