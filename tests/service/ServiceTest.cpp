@@ -100,6 +100,7 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
          "5 SMS message(s) remaining today."},
         // A bad piece is named by its place, empty ones counted (more: fuzz_service_form).
         {form("+4477 a#+4478 b##c"), kForm, 200, "E:Message 3 is not a number and a text."},
+        {form("+4477 a#4478 b"), kForm, 200, "E:Message 2 is not a number and a text."},
         {form("+4477 a#+ b"), kForm, 200, "E:Message 2 is not a number and a text."},
         {form(""), kForm, 200, "E:No messages to send."},
         {form("+4477 a", "u1", "load"), kForm, 200, "E:Unknown request."},
