@@ -1,6 +1,9 @@
 #pragma once
 
+#include "support/TestInstallation.h"
+
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -9,7 +12,17 @@
 // ports name devices that do not exist; the shipped mapping is kept aside.
 class InstalledTree {
 public:
-    InstalledTree();
+    InstalledTree() {
+        QProcess install;
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start("cmake",
+                      {"--install", TestInstallation::binaryDir(), "--prefix", m_dir.path()});
+        m_ok = install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit &&
+               install.exitCode() == 0;
+        m_log = QString::fromLocal8Bit(install.readAll());
+        m_shippedComPorts = bytes("Config/ComPorts.cfg");
+        TestInstallation::mapPortsAway(root() + '/');
+    }
     bool ok() const { return m_ok; }
     QString root() const { return m_dir.path(); }
     QString log() const { return m_log; }

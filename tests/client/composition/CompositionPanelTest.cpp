@@ -206,7 +206,6 @@ TEST_F(CompositionPanelTest, UndoLineBreaksCountersAndTheClearingsFollowTheBoxes
 
     QTest::keyClicks(p->txtSubject, "ab");
     p->txtMessage->setPlainText(QString(126, 'm'));
-    EXPECT_EQ(base(p->txtLenTotal), toQColor(kWhite));
     QTest::keyClicks(p->txtSubject, "x");
     EXPECT_EQ(counters(), (QStringList{"30", "131", "161"}));
     EXPECT_EQ(base(p->txtLenTotal), toQColor(kOrange));
@@ -387,13 +386,9 @@ TEST_F(CompositionPanelTest, QuickMessagesArePickedAndTheDialogSavesAtEveryClose
         d.txtQuickMessage->setText("  Running late.  ");
         d.lblAdd->clicked();
         EXPECT_EQ(d.txtQuickMessage->text(), "");
-        d.picClear->click(); // nothing selected yet
         d.lstQuickMessage->setCurrentRow(1);
         boxes.answerNext(MessageBox::Answer::Yes);
         d.lblClear->clicked();
-        EXPECT_EQ(boxes.texts(),
-                  (QStringList{"Please select the Quick message to delete.",
-                               "Are you sure you want to delete this Quick message?"}));
         d.txtQuickMessage->setText("not added");
         d.cmdCancel->click();
     });

@@ -107,8 +107,6 @@ TEST_F(SettingsTest, TheOptionsWindowStoresItsChoicesAndAboutShowsTheVersion) {
     SplashWindow again(next);
     EXPECT_EQ(again.cmbBackColor->currentText(), "Orange");
     EXPECT_TRUE(again.chkMinOnStartup->isChecked());
-    EXPECT_EQ(next.BackColour, (Colour{255, 153, 51}));
-    EXPECT_TRUE(next.StartInTray);
     again.cmdExit->click();
     EXPECT_TRUE(again.exitRequested());
 

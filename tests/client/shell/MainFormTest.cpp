@@ -74,7 +74,6 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_EQ(recipients().Combo3->count(), 2);
     EXPECT_EQ(recipients().cmbCountryCode->currentText(), "United Kingdom  +44");
     EXPECT_EQ(compose().txtLenSignature->text(), "26");
-    EXPECT_EQ(compose().Combo1->currentIndex(), -1);
     EXPECT_EQ(send().dtSchDate->date(), QDate(2026, 12, 5));
     EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
     EXPECT_EQ(inst.bytes("StartNOM.cfg"), QByteArray("START\r\n"));
