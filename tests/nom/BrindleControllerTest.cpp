@@ -24,8 +24,9 @@ using namespace ExchangeFiles;
 // length); where the log is given, the run logs exactly that, and the alive
 // counter goes on every two seconds, also inside the cycle's waits.
 TEST(BrindleRuns, EndAsTheCentreAnswers) {
-    // Texts that hold the centre's own answers: an echo of their block is no answer.
-    const QStringList tricky{"[1] d +441 first", "[2] d +442 was it successful?",
+    // Texts that hold the centre's own answers (an echo of their block is no
+    // answer), and a plus that does not start the number.
+    const QStringList tricky{"[1] d +441 first+second", "[2] d +442 was it successful?",
                              "[3] d +443 Message send failed, so again"};
     const QString overLong = "[3] long +443 " + QString(1986, 'x');
     const QStringList loggedOn = {"Skipped line 1 of Brindle.in : [0] one +440 x",
@@ -315,8 +316,8 @@ TEST(QueueStore, IntakeTakesEachEntryOnceAndEmptiesWhatItTook) {
     const std::tuple<QByteArray, QByteArray, QByteArray, QString> cases[] = {
         {"", "-", "[0] line one +44 x\r\n[1] a +441 one\r\n   \r\n\r\n[2] b +442 two \r\n",
          "[1] a +441 one|[2] b +442 two  left out: [0] line one +44 x"},
-        {"", "\r\n", "\r\n[1] no number\r\n[2] d +44\r\n[3] d +44 ok\r\n",
-         "[3] d +44 ok left out: [1] no number|[2] d +44"},
+        {"", "\r\n", "\r\n[1] no number\r\n[2] d +44\r\n[3] d +44 ok\r\n[4] d +44 \r\n",
+         "[3] d +44 ok|[4] d +44  left out: [1] no number|[2] d +44"},
         {"", "[5] r +445 old\r\n\r\n", "\r\n[6] i +446 new\r\n",
          "[5] r +445 old|[6] i +446 new left out: "},
         {"[1] a +441 x\r\n[2] b +442 y\r\n", "[1] a +441 x\r\n[3] c +443 z\r\n", "-",
