@@ -54,7 +54,6 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
     const char* nine =
         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1";
     const Case cases[] = {
-        {"", "COMPLETE out:1 2 3 rcv: DLAAA '211 Transmission successful' x3 opens:1"},
         {"", "COMPLETE out:1 rcv: DLA '211 Transmission successful' x1 opens:1", entries(1), "1",
          "1", 2000 + 5000 + 1000 + 1000, false,
          loggedOn + QStringList{"Message Accepted", "211 Transmission successful"}},

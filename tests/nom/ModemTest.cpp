@@ -181,10 +181,8 @@ TEST(Modem, OpensTheDeviceOfComPortsWithNoParityAndOneStopBit) {
         {[&](const QString& s) { shown = s + ' '; }, [&](const QString& s) { shown += s; }, {}});
     const char* cases[][4] = {
         {" 2 ", "9600", "7", "/tmp/smsc-pty 9600 7"}, {"3", "19200", "8", "PortNotOpened"},
-        {"5", "9600", "8", "PortNotOpened"},          {"0", "9600", "8", "PortNotOpened"},
-        {"COM1", "9600", "8", "PortNotOpened"},       {"-1", "9600", "8", "PortNotOpened"},
-        {"", "9600", "8", "PortNotOpened"},           {"1", "fast", "8", "PortNotOpened"},
-        {"1", "9600", "9", "PortNotOpened"}};
+        {"0", "9600", "8", "PortNotOpened"},          {"COM1", "9600", "8", "PortNotOpened"},
+        {"1", "fast", "8", "PortNotOpened"},          {"1", "9600", "9", "PortNotOpened"}};
     for (const auto& [port, speed, bits, expected] : cases) {
         inst.writeBytes(ExchangeFiles::kPortFile, QByteArray(port) + "\r\n");
         p.line.close();
