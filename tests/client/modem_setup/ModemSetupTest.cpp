@@ -98,46 +98,40 @@ TEST(OutsideLine, KeysNumbersAndDialStrings) {
 }
 
 TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
-    struct Case {
-        int type;
-        bool ticked;
-        QString text;
-        int storedPrefix;
-        int port;
-        ConnectionSettings::Ok ok;
-        QString box;
-        QString outDial, option;
-        QByteArray portFile;
-    } cases[] = {
-        {2, true, "", 9, 1, ConnectionSettings::Ok::NoConnectionType, "Select a connection type",
-         "-1", "0", "<missing>"},
-        {0, true, " ", 9, 1, ConnectionSettings::Ok::PrefixMissing,
-         "Enter prefix to dial an outside number.", "-1", "0", "<missing>"},
-        {0, true, "9", -1, 2, ConnectionSettings::Ok::Closing, "", " 9", " 1", " 2 \r\n"},
-        // Unticking keeps the stored prefix; only the option goes off.
-        {0, false, "", 7, 4, ConnectionSettings::Ok::Closing, "", " 7", " 0", " 4 \r\n"},
-        {-1, false, "", -1, 0, ConnectionSettings::Ok::Closing, "", "-1", " 0", "\r\n"},
-    };
-    for (const Case& c : cases) {
+    using Ok = ConnectionSettings::Ok;
+    // Type, ticked, prefix text, stored prefix, port; what Ok says, and stores.
+    const std::tuple<int, bool, QString, int, int, Ok, QString, QString, QString, QByteArray>
+        cases[] = {
+            {2, true, "", 9, 1, Ok::NoConnectionType, "Select a connection type", "-1", "0",
+             "<missing>"},
+            {0, true, " ", 9, 1, Ok::PrefixMissing, "Enter prefix to dial an outside number.", "-1",
+             "0", "<missing>"},
+            {0, true, "9", -1, 2, Ok::Closing, "", " 9", " 1", " 2 \r\n"},
+            // Unticking keeps the stored prefix; only the option goes off.
+            {0, false, "", 7, 4, Ok::Closing, "", " 7", " 0", " 4 \r\n"},
+            {-1, false, "", -1, 0, Ok::Closing, "", "-1", " 0", "\r\n"},
+        };
+    for (const auto& [type, ticked, text, storedPrefix, port, ok, box, outDial, option, portFile] :
+         cases) {
         inst.remove(ExchangeFiles::kPortFile);
         SetUp();
         boxes.clear();
-        settings.ConnectionType = c.type;
-        outside.ticked = c.ticked;
-        outside.text = c.text;
-        outside.prefix = c.storedPrefix;
+        settings.ConnectionType = type;
+        outside.ticked = ticked;
+        outside.text = text;
+        outside.prefix = storedPrefix;
         tester.clearSelection();
-        if (c.port > 0)
-            tester.Option1_Click(c.port);
-        EXPECT_EQ(settings.Command1_Click(), c.ok);
-        EXPECT_EQ(boxes.texts(), c.box.isEmpty() ? QStringList() : QStringList{c.box});
-        if (!c.box.isEmpty()) {
+        if (port > 0)
+            tester.Option1_Click(port);
+        EXPECT_EQ(settings.Command1_Click(), ok);
+        EXPECT_EQ(boxes.texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        if (!box.isEmpty()) {
             EXPECT_EQ(boxes.last().icon,
-                      c.type == 2 ? MessageBox::Icon::Critical : MessageBox::Icon::None);
+                      type == 2 ? MessageBox::Icon::Critical : MessageBox::Icon::None);
         }
-        EXPECT_EQ(Setting::read(Setting::OutDial), c.outDial);
-        EXPECT_EQ(Setting::read(Setting::OutDialOption), c.option);
-        EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), c.portFile);
+        EXPECT_EQ(Setting::read(Setting::OutDial), outDial);
+        EXPECT_EQ(Setting::read(Setting::OutDialOption), option);
+        EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), portFile);
     }
 }
 
