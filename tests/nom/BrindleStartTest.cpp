@@ -25,7 +25,7 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
         run.setConfigLine(line, value);
     const QStringList extra =
         QString("garbage|Speed=1|AcceptPauseMs=-5|ResetPauseMs=99999999999999999999|"
-                "LogonPauseMs=60001|LogonPauseMs=1.5|MessagesPerLogon=0|MessagesPerLogon=5|"
+                "LogonPauseMs=60001|MessagesPerLogon=0|MessagesPerLogon=5|"
                 "# ResetPauseMs=0|; AcceptPauseMs=0||  resetpausems = 250 |FirstTickMs=0|"
                 "LogonPauseMs=60000|AcceptPauseMs=1|RenewPauseBeforeMs=0|RenewPauseAfterMs=3|"
                 "MessagesPerLogon=1")
@@ -49,9 +49,8 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
         "60000, 5000 stands|"
         "Brindle.cfg line 29 : LogonPauseMs=60001 : not a whole number from 0 to 60000, 1000 "
         "stands|"
-        "Brindle.cfg line 30 : LogonPauseMs=1.5 : not a whole number from 0 to 60000, 1000 stands|"
-        "Brindle.cfg line 31 : MessagesPerLogon=0 : not a whole number from 1 to 4, 4 stands|"
-        "Brindle.cfg line 32 : MessagesPerLogon=5 : not a whole number from 1 to 4, 4 stands|"
+        "Brindle.cfg line 30 : MessagesPerLogon=0 : not a whole number from 1 to 4, 4 stands|"
+        "Brindle.cfg line 31 : MessagesPerLogon=5 : not a whole number from 1 to 4, 4 stands|"
         "SMSC ResetPauseMs : 250|SMSC FirstTickMs : 0|SMSC LogonPauseMs : 60000|"
         "SMSC AcceptPauseMs : 1|SMSC RenewPauseBeforeMs : 0|SMSC RenewPauseAfterMs : 3|"
         "SMSC MessagesPerLogon : 1|******* Starting Brindlemod ********";
