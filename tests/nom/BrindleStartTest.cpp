@@ -97,7 +97,6 @@ TEST(BrindleStart, BrokenConfigurationEndsInCrashWithoutABox) {
         {"-", "Empty Configuration File : Brindlemod.cfg"}, // no file
         {"9", "Incomplete Configuration File : Brindlemod.cfg (9 of 24 lines)"},
         {"22=three", "SMSC Retries is not a whole number : three"},
-        {"22=-1", "SMSC Retries is not a whole number : -1"},
         {"24=1.5", "SMSC Ping Base is not a whole number : 1.5"},
         {"12=", "No SMSC Logfile in Configuration File : Brindlemod.cfg"},
         {"2=" + QString(100000, '9'), "Brindle.cfg line 2 is too long : 100000 characters"},
