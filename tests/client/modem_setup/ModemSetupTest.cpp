@@ -80,21 +80,14 @@ struct ModemSetupTest : ::testing::Test {
 
 } // namespace
 
-TEST(OutsideLine, KeysNumbersAndDialStrings) {
+// The dial strings are in the Test Modem table.
+TEST(OutsideLine, KeysAndNumbers) {
     for (int key = 0; key < 256; ++key)
         EXPECT_EQ(OutsideLine::acceptsKey(key), (key >= '0' && key <= '9') || key == 8) << key;
     const std::pair<QString, int> numbers[] = {{" 12 ", 12}, {"", -1},         {"ab", -1},
                                                {"7x", 7},    {"32767", 32767}, {"32768", -1}};
     for (const auto& [text, n] : numbers)
         EXPECT_EQ(OutsideLine::numberIn(text), n) << text.toStdString();
-    OutsideLine o;
-    EXPECT_EQ(o.dialString("0163"), "+0163");
-    o.prefix = 9;
-    EXPECT_EQ(o.dialString("0163"), "+0163");
-    o.ticked = true;
-    EXPECT_EQ(o.dialString("0163"), "9,0163");
-    o.prefix = -1;
-    EXPECT_EQ(o.dialString("0163"), "+0163") << "-1 with the option on dials no prefix";
 }
 
 TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
@@ -268,6 +261,8 @@ TEST_F(ModemSetupTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
 
 TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
     const std::tuple<bool, QString, QByteArray, QByteArray, QString> cases[] = {
+        // No number with the option on dials no prefix.
+        {true, "x", "ATDT+01632960000\r\r\nCONNECT 9600\r\n", "ATDT+01632960000\r", "SUCCESS"},
         {false, "9", "ATDT+01632960000\r\r\nCONNECT 9600\r\n", "ATDT+01632960000\r", "SUCCESS"},
         {true, "09", "\r\nCONNECT\r\n", "ATDT9,01632960000\r", "SUCCESS"},
         {true, " 9 ", "\r\nNO DIALTONE\r\n", "ATDT9,01632960000\r", "NO DIALTONE"},
