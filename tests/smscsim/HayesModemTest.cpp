@@ -18,9 +18,9 @@ std::string taken(const ModemScript& script) {
 } // namespace
 
 // The modem's commands, then the message centre's log-on, blocks and answers
-// on line; the faults a Brindle run meets (a silent modem or centre, no
-// prompt, no go-ahead, an unterminated answer, a dropped call) are rows of
-// BrindleRuns.
+// on line; the faults a Brindle run meets (a silent modem or centre, a busy
+// line, no prompt, no go-ahead, an unterminated answer, a dropped call) are
+// rows of BrindleRuns.
 TEST(HayesModem, AnswersAsARealModemAndMessageCentre) {
     const std::string overLong = "AT" + std::string(HayesModem::kMaxCommandLine, 'L');
     const std::string one = block("1", "Hi"), two = block("2", "Hi"), three = block("3", "Hi");
@@ -47,8 +47,6 @@ TEST(HayesModem, AnswersAsARealModemAndMessageCentre) {
         {"--garbage", "ATZ<CR> => ATZ<CR><xFF><NUL>#~<DEL>{ok}"}, // not before echoes
         {"--no-dialtone", "ATDT1<CR> => ATDT1<CR><CR><LF>NO DIALTONE<CR><LF>"},
         {"--no-carrier", "ATDT1<CR> => ATDT1<CR>{noCarrier}"},
-        {"--busy --faulty-dials 1",
-         "ATDT1<CR> => ATDT1<CR><CR><LF>BUSY<CR><LF> | ATDT1<CR> => ATDT1<CR>{connect}"},
         // Pluses without a second's silence around them stay data.
         {"", "ATDT1<CR> => ATDT1<CR>{connect} | @999 +++ => | @9000 <CR> => ID="},
         {"", "ATDT1<CR> => ATDT1<CR>{connect} | @1000 +++ => | @1500 x => | @9000 <CR> => ID="},
