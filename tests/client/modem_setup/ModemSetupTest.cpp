@@ -294,6 +294,10 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
     }
     clock.onWait({});
     EXPECT_TRUE(boxes.shown().isEmpty());
+    // A wait that never looks keeps the status word.
+    EXPECT_TRUE(tester.AwaitMultiString("ATDT1\r", "", "", "", "", 60));
+    EXPECT_FALSE(tester.AwaitMultiString("", "X", "Y", "", "", 0));
+    EXPECT_EQ(tester.statusWord(), "UNDETERMIND ERROR");
     tester.release();
     EXPECT_FALSE(line.isOpen());
 }
