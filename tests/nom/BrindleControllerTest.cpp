@@ -24,8 +24,9 @@ using namespace ExchangeFiles;
 // length); where the log is given, the run logs exactly that, and the alive
 // counter goes on every two seconds, also inside the cycle's waits.
 TEST(BrindleRuns, EndAsTheCentreAnswers) {
-    // Texts that hold the centre's own answers: an echo of their block is no answer.
-    const QStringList tricky{"[1] d +441 first", "[2] d +442 was it successful?",
+    // Texts that hold the centre's own answers (an echo of their block is no
+    // answer), and a plus that does not start the number.
+    const QStringList tricky{"[1] d +441 first+second", "[2] d +442 was it successful?",
                              "[3] d +443 Message send failed, so again"};
     const QString overLong = "[3] long +443 " + QString(1986, 'x');
     const QStringList loggedOn = {"Skipped line 1 of Brindle.in : [0] one +440 x",
@@ -53,7 +54,6 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
     const char* nine =
         "COMPLETE out:1 2 3 4 5 6 7 8 9 rcv: DLAAAAODLAAAAODLA 'Message Accepted' x9 opens:1";
     const Case cases[] = {
-        {"", "COMPLETE out:1 2 3 rcv: DLAAA '211 Transmission successful' x3 opens:1"},
         {"", "COMPLETE out:1 rcv: DLA '211 Transmission successful' x1 opens:1", entries(1), "1",
          "1", 2000 + 5000 + 1000 + 1000, false,
          loggedOn + QStringList{"Message Accepted", "211 Transmission successful"}},
@@ -64,7 +64,6 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         // nothing but the connects with the tuned example.
         {"--connect-delay 1", nine, entries(9), "3", "1", 42000},
         {"--connect-delay 1", nine, entries(9), "3", "1", 3000, true},
-        {"--busy", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         // Entries arriving during a run go in the next cycle.
         {.sim = "--busy --faulty-dials 2",
          .expected = "COMPLETE out:1 2 rcv: DLAA 'Failed to connect to SMSC' x2 opens:3",
@@ -76,8 +75,6 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
          "1", 2000 + 15000 + 2000 + 15000, false,
          loggedOn.mid(0, 3) + busy + busy + QStringList{"Cannot contact SMSC... Retrying"} + busy +
              busy + QStringList{"Cannot contact SMSC... Exiting"}},
-        {"--no-dialtone", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
-        {"--no-carrier", "CRASH out: rcv:1 2 3 - 'Failed to connect to SMSC' x6 opens:6"},
         {"--silent-modem", "CRASH out: rcv:1 2 3 - 'No Modem Response' x6 opens:6"},
         {"", "CRASH out: rcv:1 2 3 - 'Cannot Open Port' x6 opens:0", entries(3), "3", "0"},
         {"--no-id", "CRASH out: rcv:1 2 3 DDDDDD 'SMSC not responding' x6 opens:6"},
@@ -315,8 +312,8 @@ TEST(QueueStore, IntakeTakesEachEntryOnceAndEmptiesWhatItTook) {
     const std::tuple<QByteArray, QByteArray, QByteArray, QString> cases[] = {
         {"", "-", "[0] line one +44 x\r\n[1] a +441 one\r\n   \r\n\r\n[2] b +442 two \r\n",
          "[1] a +441 one|[2] b +442 two  left out: [0] line one +44 x"},
-        {"", "\r\n", "\r\n[1] no number\r\n[2] d +44\r\n[3] d +44 ok\r\n",
-         "[3] d +44 ok left out: [1] no number|[2] d +44"},
+        {"", "\r\n", "\r\n[1] no number\r\n[2] d +44\r\n[3] d +44 ok\r\n[4] d +44 \r\n",
+         "[3] d +44 ok|[4] d +44  left out: [1] no number|[2] d +44"},
         {"", "[5] r +445 old\r\n\r\n", "\r\n[6] i +446 new\r\n",
          "[5] r +445 old|[6] i +446 new left out: "},
         {"[1] a +441 x\r\n[2] b +442 y\r\n", "[1] a +441 x\r\n[3] c +443 z\r\n", "-",
@@ -379,7 +376,7 @@ TEST(QueueStore, WhatCannotBeWrittenOrEmptiedStaysWhereItIs) {
     EXPECT_EQ(next.take(in.entries, true).entries, QStringList{"[1] a +441 x"});
 }
 
-TEST(StatusLog, LinesAreTimeStampedThePaneKeeps16000AndTheLatestNonEmptyOneStands) {
+TEST(StatusLog, LinesAreTimeStampedAndTheLatestNonEmptyOneStands) {
     TestInstallation inst;
     FakeClock clock(QDateTime(QDate(2026, 12, 5), QTime(16, 21, 9)));
     StatusLog log;
@@ -391,11 +388,7 @@ TEST(StatusLog, LinesAreTimeStampedThePaneKeeps16000AndTheLatestNonEmptyOneStand
     EXPECT_EQ(inst.bytes("NOMMon\\Logs\\SMSC.log"),
               QByteArray("26-12-05 16:21:09 Dialling SMSC\r\n26-12-05 16:22:10 \r\n"));
     EXPECT_EQ(inst.bytes(kMonitorLog), QByteArray("26-12-05 16:21:09 Dialling SMSC\r\n"));
-    EXPECT_EQ(log.paneText(), "Dialling SMSC\r\n\r\n");
-    for (int i = 0; i < 200; ++i)
-        log.DisplayStatus(QString(98, 'a') + QString::number(i % 10));
-    EXPECT_EQ(log.paneText().size(), 16000);
-    EXPECT_TRUE(log.paneText().endsWith(QString(98, 'a') + "9\r\n"));
+    EXPECT_EQ(log.paneText(), "Dialling SMSC\r\n\r\n"); // its limit: the window test
 }
 
 TEST(ReplacedFiles, KeepTheModeOfTheFileTheyReplaceAndLeaveNoTemporaryFile) {

@@ -25,7 +25,7 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
         run.setConfigLine(line, value);
     const QStringList extra =
         QString("garbage|Speed=1|AcceptPauseMs=-5|ResetPauseMs=99999999999999999999|"
-                "LogonPauseMs=60001|LogonPauseMs=1.5|MessagesPerLogon=0|MessagesPerLogon=5|"
+                "LogonPauseMs=60001|MessagesPerLogon=0|MessagesPerLogon=5|"
                 "# ResetPauseMs=0|; AcceptPauseMs=0||  resetpausems = 250 |FirstTickMs=0|"
                 "LogonPauseMs=60000|AcceptPauseMs=1|RenewPauseBeforeMs=0|RenewPauseAfterMs=3|"
                 "MessagesPerLogon=1")
@@ -49,9 +49,8 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
         "60000, 5000 stands|"
         "Brindle.cfg line 29 : LogonPauseMs=60001 : not a whole number from 0 to 60000, 1000 "
         "stands|"
-        "Brindle.cfg line 30 : LogonPauseMs=1.5 : not a whole number from 0 to 60000, 1000 stands|"
-        "Brindle.cfg line 31 : MessagesPerLogon=0 : not a whole number from 1 to 4, 4 stands|"
-        "Brindle.cfg line 32 : MessagesPerLogon=5 : not a whole number from 1 to 4, 4 stands|"
+        "Brindle.cfg line 30 : MessagesPerLogon=0 : not a whole number from 1 to 4, 4 stands|"
+        "Brindle.cfg line 31 : MessagesPerLogon=5 : not a whole number from 1 to 4, 4 stands|"
         "SMSC ResetPauseMs : 250|SMSC FirstTickMs : 0|SMSC LogonPauseMs : 60000|"
         "SMSC AcceptPauseMs : 1|SMSC RenewPauseBeforeMs : 0|SMSC RenewPauseAfterMs : 3|"
         "SMSC MessagesPerLogon : 1|******* Starting Brindlemod ********";
@@ -74,12 +73,10 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
 // The prefix is read as a decimal number and rounded; only option 1 dials it.
 TEST(BrindleStart, OutsideLinePrefixIsDialledBeforeTheNumber) {
     const char* cases[][3] = {
-        {"9", "1", "9,01632960000"},     {"09", "1", "9,01632960000"},
-        {"9", "0", "01632960000"},       {"-1", "1", "01632960000"},
-        {"99999", "1", "01632960000"},   {"9.6", "1", "10,01632960000"},
+        {"9", "1", "9,01632960000"},     {"9", "0", "01632960000"},
+        {"-1", "1", "01632960000"},      {"99999", "1", "01632960000"},
         {" 8.4x", "1", "8,01632960000"}, {"9.5", "1", "10,01632960000"},
-        {"7.", "1", "7,01632960000"},    {".7", "1", "1,01632960000"},
-        {"-1.4", "1", "01632960000"},    {"32767.4", "1", "32767,01632960000"},
+        {".7", "1", "1,01632960000"},    {"32767.4", "1", "32767,01632960000"},
         {"32767.5", "1", "01632960000"}, {"x9", "1", "0,01632960000"},
         {"9", "0.6", "9,01632960000"},   {"9", "1.5", "01632960000"}};
     TestInstallation inst;
@@ -100,7 +97,6 @@ TEST(BrindleStart, BrokenConfigurationEndsInCrashWithoutABox) {
         {"-", "Empty Configuration File : Brindlemod.cfg"}, // no file
         {"9", "Incomplete Configuration File : Brindlemod.cfg (9 of 24 lines)"},
         {"22=three", "SMSC Retries is not a whole number : three"},
-        {"22=-1", "SMSC Retries is not a whole number : -1"},
         {"24=1.5", "SMSC Ping Base is not a whole number : 1.5"},
         {"12=", "No SMSC Logfile in Configuration File : Brindlemod.cfg"},
         {"2=" + QString(100000, '9'), "Brindle.cfg line 2 is too long : 100000 characters"},
@@ -166,8 +162,11 @@ TEST_F(BrindleSimTest, WindowShowsWhatTheRunReports) {
     EXPECT_EQ(label("cbSMSC"), "01632960000");
     EXPECT_EQ(window.findChild<QComboBox*>("cbModemSpeed")->currentText(), "9600");
     run.brindle->Timer1_Timer();
+    const QString pane = run.brindle->statusLog().paneText();
+    EXPECT_EQ(pane.size(), 16000);
+    EXPECT_TRUE(pane.endsWith("x\r\nMessage Accepted\r\n211 Transmission successful\r\n"));
     EXPECT_EQ(window.findChild<QPlainTextEdit*>("DebugWin")->toPlainText(),
-              run.brindle->statusLog().paneText().replace("\r\n", "\n"));
+              QString(pane).replace("\r\n", "\n"));
     EXPECT_EQ(label("Label7"), "COM1");
     EXPECT_EQ(label("lbModemSetting"), "9600,N,8,1");
     EXPECT_EQ(window.findChild<QComboBox*>("CbPortNumber")->currentText(), "1");
