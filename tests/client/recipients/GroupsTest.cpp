@@ -41,9 +41,8 @@ TEST_F(GroupsTest, CreateWritesTheListAndAnEmptyFileAndRefusesNamesThatAreNoFile
     g.beginCreate();
     // The last: the reserved group's file.
     const QString refused[][2] = {
-        {"", kEmpty},         {"   ", kEmpty},           {"a/b", kBad},  {"..", kBad},
-        {"..\\Config", kBad}, {"Best friends", kBad},    {"Café", kBad}, {"friends", kTaken},
-        {"Friends", kTaken},  {"outlookContact", kTaken}};
+        {"", kEmpty},         {"   ", kEmpty},     {"a/b", kBad},       {"..", kBad},
+        {"..\\Config", kBad}, {"friends", kTaken}, {"Friends", kTaken}, {"outlookContact", kTaken}};
     for (const auto& [name, box] : refused) {
         EXPECT_FALSE(g.CreateGroup(name)) << name.toStdString();
         expectBox(box);

@@ -281,7 +281,6 @@ TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTak
     EXPECT_EQ(c->window().windowTitle(), "Quorvel - Contacts");
 
     c->OpenContactsWindow();
-    EXPECT_TRUE(c->window().isVisible());
     p->List4->clear();
     node("Contacts")->setCheckState(0, Qt::Checked);
     c->window().cmdAddSelected->click();
