@@ -45,8 +45,9 @@ TEST(NumberEntry, OnlyLinesWithANumberAfterThePlusAreLoaded) {
     for (const char* good :
          {"Jane Smith  +44123", "  A  +1  ", "+44", "x+1.5", "x+ 12 ", "x+-1", "x+1e5", "x+.5"})
         EXPECT_TRUE(NumberEntry::IsValidNumberEntry(good)) << good;
-    for (const char* bad : {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc",
-                            "a+b+1", "x+1.2.3", "x+.", "x+1e", "x+12-3", "x+-"})
+    for (const char* bad :
+         {"", "   ", "Jane  0123", "Jane  +", "Jane  +44 123", "Jane  +abc", "Jane  +inf",
+          "Jane  +nan", "x+0x1F", "a+b+1", "x+1.2.3", "x+.", "x+1e", "x+12-3", "x+-"})
         EXPECT_FALSE(NumberEntry::IsValidNumberEntry(bad)) << bad;
     // Digits are read as text: a number no floating point value can hold is still a number.
     EXPECT_TRUE(NumberEntry::IsValidNumberEntry("Jane  +" + QString(400, '7')));
@@ -89,6 +90,7 @@ TEST(NumberRules, TheMobileKeyFilter) {
     } keys[] = {
         {Qt::Key_7, none, "7", 3, 'y'},           {Qt::Key_Plus, none, "+", 0, 'y'},
         {Qt::Key_Plus, none, "+", 1, 'n'},        {Qt::Key_Minus, none, "-", 0, 'n'},
+        {other, none, "\u0663", 0, 'n'},          {other, none, "\t", 0, 'n'},
         {Qt::Key_Backspace, none, "\b", 2, 'y'},  {other, none, "\x16", 2, 'y'},
         {other, none, QString(QChar(0)), 0, 'n'}, {Qt::Key_Return, none, "\r", 0, 'n'},
         {Qt::Key_Escape, none, "\x1b", 0, 'n'},   {Qt::Key_Tab, none, "\t", 0, '-'},
@@ -129,6 +131,7 @@ TEST(SingleContact, TheNumberTakesTheBoxsCodeUnlessItBeginsWithPlusAndRefusalsMa
         {false, {"Jo", "0123", "44"}, notNumeric, "000", F::CountryCode},
         {false, {"Jo", "0123", "Nowhere  +"}, notNumeric, "000", F::CountryCode},
         {false, {"Jo", "0123", "Spaced  + 44"}, notNumeric, "000", F::CountryCode},
+        {false, {"Jo", "0123", "Odd  +4x4"}, notNumeric, "000", F::CountryCode},
         {true, {"", "0123", uk}, "Please select a Name        ", "1-0", F::Name},
         {true, {"Jo", "", uk}, "Please enter a Number        ", "010", F::Mobile},
     };
