@@ -1,7 +1,5 @@
 #include "client/recipients/NumberRules.h"
 
-#include "common/MessageBox.h"
-
 namespace NumberRules {
 
 namespace {
@@ -12,10 +10,6 @@ bool isDigit(QChar c) {
 
 bool isNameChar(QChar c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ';
-}
-
-void warn(const QString& text) {
-    MessageBox::show(text, kQuorvelWarning, MessageBox::Icon::Warning);
 }
 
 } // namespace
@@ -64,16 +58,6 @@ QString countryCodeRefusal(const QString& text) {
     if (digits.isEmpty() || digitsOnly(digits) != digits)
         return QStringLiteral("Country code must begin with + sign followed by numbers");
     return QString();
-}
-
-QString GetCountryCode(const QString& text) {
-    const QString refusal = countryCodeRefusal(text);
-    if (!refusal.isEmpty()) {
-        warn(refusal);
-        return kError;
-    }
-    const QString t = text.trimmed();
-    return t.mid(t.indexOf('+'));
 }
 
 bool isNameText(const QString& text) {

@@ -22,13 +22,9 @@ void ValidateNumber(QString& number);
 // A national number ("(0)77-123") is left as it is.
 QString dropTrunkPrefix(const QString& text);
 
-// The trimmed text from its first "+" on ("+44"), or "Error" after telling
-// the user why the country code cannot be used.
-QString GetCountryCode(const QString& text);
-// Why GetCountryCode refuses a text (its message), without showing it; empty
-// when the text holds a usable code.
+// Why a country code cannot be used (the message to show); empty when the
+// text holds a usable code, which is then its trimmed text from the first "+".
 QString countryCodeRefusal(const QString& text);
-inline const QString kError = QStringLiteral("Error");
 
 // Names hold ASCII letters and blanks only.
 bool isNameText(const QString& text);

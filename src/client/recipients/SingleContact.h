@@ -33,7 +33,7 @@ public:
 
     // A number beginning with "+" as it stands; any other made international
     // with the country box's code. nullopt when the code cannot be used, with
-    // GetCountryCode's message in `refusal`.
+    // the reason in `refusal`.
     static std::optional<QString> number(const QString& mobile, const QString& countryCode,
                                          QString& refusal);
 
