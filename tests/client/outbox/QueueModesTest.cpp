@@ -89,7 +89,6 @@ TEST(QueueModes, ScheduleRefusalsAndConfirmation) {
         {true, false, tomorrow, {17, 0}, true, "", notImmediate},
         {true, true, tomorrow, {0, 0}, true, "focusTime ", invalid},
         {true, true, today, {16, 20, 30}, true, "focusTime ", invalid}, // the seconds do not count
-        {true, true, today, {9, 0}, true, "focusTime ", invalid},
         {true, true, later, {9, 5}, false, "build ", ""},
         {true, true, later, {9, 5, 59}, true, "build 00:00 ", confirmed},
     };
