@@ -24,8 +24,7 @@ TEST(SendOptions, TheCommandLineIsReadOrRefusedWithItsReason) {
         {{"--wait", "--dry-run", "+1"},
          "--dry-run sends nothing, so there is nothing to --wait for."},
         {{"-m", "a", "-m", "b", "+1"}, "--message given more than once."},
-        {{"--bogus", "+1"}, "Unknown option 'bogus'."},
-        {{"-m"}, "Missing value after '-m'."},
+        {{"--bogus", "+1"}, "Unknown option 'bogus'."}, // the parser's own texts: one is enough
     };
     for (const Case& c : cases) {
         QString error;
