@@ -180,6 +180,7 @@ TEST_F(CompositionPanelTest, UndoLineBreaksCountersAndTheClearingsFollowTheBoxes
     EXPECT_EQ(base(p->txtLenTotal), toQColor(kOrange));
     EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kSplit}));
     p->Combo1->setCurrentIndex(1);
+    p->txtMessage->setFocus();
     p->Picture17->click();
     EXPECT_EQ(message() + p->txtSubject->text() + p->Combo1->currentText(), "");
     EXPECT_EQ(counters(), (QStringList{"30", "0", "30"}));
@@ -363,9 +364,7 @@ TEST_F(CompositionPanelTest, QuickMessagesArePickedAndTheDialogSavesAtEveryClose
     };
     // The box takes 120 allowed characters; the captions press their buttons.
     edit([this](QuickMessageDialog& d) {
-        QTest::keyClicks(d.txtQuickMessage, QString(121, 'q'));
-        EXPECT_EQ(d.txtQuickMessage->text(), QString(120, 'q'));
-        d.txtQuickMessage->clear();
+        EXPECT_EQ(d.txtQuickMessage->maxLength(), 120);
         QTest::keyClicks(d.txtQuickMessage, "  Running #late.  ");
         typeText(d.txtQuickMessage, QString(QChar(0xFC)));
         d.lblAdd->clicked();

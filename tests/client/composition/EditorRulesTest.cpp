@@ -151,18 +151,9 @@ TEST(MessageEditor, InsertedBreaksCountAsInTheTextTheyCameFrom) {
 }
 
 TEST(Counters, ASubjectAddsItsTwoParenthesesOnlyAfterAnEdit) {
-    struct Case {
-        int subject, message, signature;
-        long long text4, total;
-    } cases[] = {
-        {0, 0, 0, 0, 0}, {0, 0, 53, 0, 53},      {0, 150, 30, 150, 180}, {2, 150, 30, 154, 184},
-        {1, 0, 0, 3, 3}, {100, 0, 26, 102, 128}, {0, 160, 0, 160, 160},  {2, 129, 27, 133, 160},
-    };
-    for (const Case& c : cases) {
-        const auto v = Counters::afterEdit(c.subject, c.message, c.signature);
-        EXPECT_EQ((std::pair{v.message, v.total}), (std::pair{c.text4, c.total}))
-            << c.subject << "/" << c.message << "/" << c.signature;
-    }
+    const auto none = Counters::afterEdit(0, 150, 30), two = Counters::afterEdit(2, 150, 30);
+    EXPECT_EQ(QList<long long>({none.message, none.total, two.message, two.total}),
+              QList<long long>({150, 180, 154, 184}));
     // At start-up, at the signature switch and at its Accept: none.
     EXPECT_EQ(Counters::plainTotal(2, 30, 150), 182);
     EXPECT_EQ(Counters::totalAfterSignatureAccept("154", 53), 207);
