@@ -7,7 +7,6 @@
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 
-#include <QDialog>
 #include <QWheelEvent>
 
 // The editor's rules are tested on MessageEditor and CharacterRules; these

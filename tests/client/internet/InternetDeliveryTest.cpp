@@ -104,6 +104,8 @@ protected:
 } // namespace
 
 TEST_F(InternetDeliveryTest, SendQueueSubmitsTheOutboxAndTheSuccessMovesItOnce) {
+    EXPECT_EQ(InternetDelivery::signOnUrl("http://h:1/", "id+1&x", "", "a@b").toEncoded(),
+              "http://h:1/quorvel/quorvel.asp?UN=id%2B1%26x");
     Setting::write(Setting::UserId, "id+1&x");
     Setting::write(Setting::UserEmail, "a+b@c.d&e=f");
     Setting::write(Setting::ServerUrl, service.url() + "/");
