@@ -202,8 +202,6 @@ TEST_F(CompositionPanelTest, FocusLossChecksOnceWithinTheWindowAndTakesTheFocusB
     p->txtMessage->setFocus();
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
     EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
-    p->txtMessage->setFocus();
-    EXPECT_EQ(boxes.shown().size(), 2) << "one box per move, never a chain";
 
     // The subject is checked from the caret of its last key-down.
     boxes.clear();
@@ -298,8 +296,7 @@ TEST_F(CompositionPanelTest, TheSignatureDialogWritesTheFileAndTheCountersFollow
     activate(&d);
     d.Text1->clear();
     boxes.clear();
-    QTest::keyClicks(d.Text1, "ab#~c");
-    typeText(d.Text1, QString(kE));
+    typeText(d.Text1, QString("ab#~c") + kE);
     EXPECT_EQ(d.Text1->text(), "abc");
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
     EXPECT_EQ(boxes.last().title, "Quorvel") << "not the main window's title";

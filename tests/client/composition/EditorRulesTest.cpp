@@ -173,7 +173,6 @@ TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
     };
     for (long long total : {160, 161, 20, 400})
         w.ApplyLengthColour(total, 160, paint);
-    EXPECT_TRUE(w.SplitWarningShown());
     w.rearm();
     w.ApplyLengthColour(161, 160, paint);
     EXPECT_EQ(painted, (QStringList{"white 0", "orange 0", "white 1", "orange 1", "orange 1"}));
