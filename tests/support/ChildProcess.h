@@ -2,7 +2,6 @@
 
 #include <QProcess>
 #include <QStringList>
-#include <csignal>
 
 // A program a test runs, stopped with SIGTERM (as a service manager stops it)
 // when it goes away, and killed when it will not stop.
@@ -14,7 +13,7 @@ public:
     int finish(bool terminate) {
         if (m_process.state() != QProcess::NotRunning) {
             if (terminate)
-                ::kill(pid_t(m_process.processId()), SIGTERM);
+                m_process.terminate();
             if (!m_process.waitForFinished(10000)) {
                 m_process.kill();
                 m_process.waitForFinished();

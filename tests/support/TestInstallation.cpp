@@ -29,16 +29,9 @@ QString dirOr(const char* variable, const QString& fallback) {
     return s.isEmpty() ? fallback : s;
 }
 
-// Sets `variable` and returns what it held before, for restoreEnv().
-QByteArray replaceEnv(const char* variable, const QString& value) {
-    const QByteArray old = qgetenv(variable);
-    qputenv(variable, QFile::encodeName(value));
-    return old;
-}
-
-void restoreEnv(const char* variable, const QByteArray& old) {
-    old.isEmpty() ? qunsetenv(variable) : qputenv(variable, old);
-}
+// Where the settings store and the client's web cache go, inside.
+const std::pair<const char*, const char*> kPlaces[] = {{"QUORVEL_REGISTRY", "/registry.ini"},
+                                                       {"XDG_CACHE_HOME", "/.cache"}};
 
 } // namespace
 
@@ -66,15 +59,17 @@ TestInstallation::TestInstallation(Contents contents) {
     }
     m_oldCwd = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
-    m_oldRegistry = replaceEnv("QUORVEL_REGISTRY", m_dir.path() + "/registry.ini");
-    // The client's web cache too stays inside.
-    m_oldCache = replaceEnv("XDG_CACHE_HOME", m_dir.path() + "/.cache");
+    for (const auto& [variable, place] : kPlaces) {
+        m_oldEnv << qgetenv(variable);
+        qputenv(variable, QFile::encodeName(m_dir.path() + place));
+    }
 }
 
 TestInstallation::~TestInstallation() {
     QDir::setCurrent(m_oldCwd);
-    restoreEnv("QUORVEL_REGISTRY", m_oldRegistry);
-    restoreEnv("XDG_CACHE_HOME", m_oldCache);
+    for (qsizetype i = 0; i < m_oldEnv.size(); ++i)
+        m_oldEnv[i].isEmpty() ? qunsetenv(kPlaces[i].first)
+                              : qputenv(kPlaces[i].first, m_oldEnv[i]);
 }
 
 QByteArray TestInstallation::bytes(const QString& relative) const {

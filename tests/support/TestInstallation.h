@@ -2,6 +2,7 @@
 
 #include "common/InstallPath.h"
 
+#include <QByteArrayList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -34,6 +35,5 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_oldCwd;
-    QByteArray m_oldRegistry;
-    QByteArray m_oldCache;
+    QByteArrayList m_oldEnv;
 };

@@ -32,24 +32,16 @@
 class WidgetTest : public ::testing::Test {
 protected:
     static QColor base(const QWidget* w) { return w->palette().color(QPalette::Base); }
-    static QStringList items(const QListWidget* l) {
+    // The texts of a list or a drop-down, in order.
+    template <typename View> static QStringList items(const View* view) {
         QStringList out;
-        for (int i = 0; i < l->count(); ++i)
-            out << l->item(i)->text();
-        return out;
-    }
-    static QStringList items(const QComboBox* box) {
-        QStringList out;
-        for (int i = 0; i < box->count(); ++i)
-            out << box->itemText(i);
+        for (int i = 0; i < view->count(); ++i)
+            out << view->model()->index(i, 0).data().toString();
         return out;
     }
     // Entries as a file holds them, each line ended by CR LF.
     static QByteArray lines(const QStringList& entries) {
-        QByteArray bytes;
-        for (const QString& e : entries)
-            bytes += e.toLatin1() + "\r\n";
-        return bytes;
+        return entries.isEmpty() ? QByteArray() : (entries.join("\r\n") + "\r\n").toLatin1();
     }
     // Drops `text` on `target` as a drag from another program brings it.
     static void drop(QWidget* target, const QString& text) {
@@ -63,14 +55,10 @@ protected:
     // Types each character as a key press with that text, whatever its code.
     static void typeText(QWidget* w, const QString& text) {
         for (QChar ch : text) {
-            if (ch.unicode() < 128) {
+            if (ch.unicode() < 128)
                 QTest::keyClick(w, char(ch.unicode()));
-                continue;
-            }
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(w, &press);
-            QApplication::sendEvent(w, &release);
+            else
+                QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
         }
     }
     // Runs `act` on the modal dialog of type D once its nested loop runs.
@@ -100,8 +88,6 @@ public:
     explicit PeekingMessageBox(std::function<void(const MessageBox::Request&)> peek)
         : m_peek(std::move(peek)), m_previous(MessageBox::install(this)) {}
     ~PeekingMessageBox() override { MessageBox::install(m_previous); }
-    PeekingMessageBox(const PeekingMessageBox&) = delete;
-    PeekingMessageBox& operator=(const PeekingMessageBox&) = delete;
 
     MessageBox::Answer present(const MessageBox::Request& request) override {
         m_peek(request);

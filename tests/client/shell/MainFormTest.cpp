@@ -13,20 +13,22 @@
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
+#include "client/shell/SingleInstance.h"
+#include "client/shell/StartupFiles.h"
+#include "client/shell/ui/ClientStartup.h"
 #include "common/IntervalTimer.h"
+#include "common/Registry.h"
 #include "common/Setting.h"
 #include "support/WidgetTest.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QSignalSpy>
 
 namespace {
-
-const QString kExitQuestion =
-    "Messages are still being processed. Please confirm exiting application    ";
 
 // The whole main window on an installation of its own: these tests keep the
 // load, Send through every panel, and Exit honest; each area's own rules are
@@ -95,13 +97,6 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     form->Command3->click();
     EXPECT_EQ(closed.count(), 1) << "an empty outbox ends at once, without asking";
     EXPECT_TRUE(boxes.shown().isEmpty());
-
-    // The connection chosen in the settings lays the window out for it.
-    settings.connection = ConnectionType::Modem;
-    form = makeForm();
-    ASSERT_TRUE(form->load());
-    EXPECT_EQ(form->Timer1->interval(), 1000);
-    EXPECT_TRUE(send().dtSchDate->isEnabled());
 
     form = makeForm();
     form->showOptionsWindow = [] { return false; };
@@ -180,6 +175,9 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     inst.writeBytes("Config\\BudList.dat", "Jane  +447700900123\r\nBob  +33612\r\nCy 443\r\n");
     settings.connection = ConnectionType::Modem;
     loadAndShow();
+    // The connection chosen in the settings lays the window out for it.
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_TRUE(send().dtSchDate->isEnabled());
     recipients().List4->item(1)->setCheckState(Qt::Unchecked);
     QTest::keyClicks(compose().txtSubject, "Hi");
     compose().txtMessage->setFocus();
@@ -215,9 +213,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
 // Exit asks while the outbox holds entries, and No keeps the window; Yes in
 // the middle of a large send stops it before the next recipient and the poll.
 TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAndThePoll) {
-    inst.writeBytes("Config\\MsgID.dat", "57\r\n");
     loadAndShow();
-    recipients().List4->clear();
     for (int i = 0; i < 300; ++i)
         recipients().controller().AddEntry(
             QString("N%1  +4477009%2").arg(i).arg(i, 5, 10, QChar('0')));
@@ -236,7 +232,9 @@ TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAn
     send().Picture5->click();
     clock.onWait(nullptr);
     ASSERT_EQ(closed.count(), 1);
-    EXPECT_EQ(boxes.texts(), QStringList(2, kExitQuestion));
+    EXPECT_EQ(boxes.texts(),
+              QStringList(2, "Messages are still being processed. Please confirm exiting "
+                             "application    "));
     EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Question));
     EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
     EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
@@ -253,9 +251,8 @@ TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAn
 }
 
 // The Internet route through the window: Send Queue without the service's
-// page loaded says so in the status window, which "Ok" and "Connect" leave.
-// Without a notification area, going to the tray just leaves the window. The
-// contacts panel docks left of the frames and the window grows by its width.
+// page loaded says so in the status window, which "Ok" leaves. Without a
+// notification area, going to the tray just leaves the window.
 TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     settings.connection = ConnectionType::Internet;
     settings.StartInTray = true;
@@ -263,8 +260,6 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     loadAndShow();
     form->ShowInTray();
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
-    int dialogs = 0;
-    form->runConnectionDialog = [&](frmModemDetected&) { ++dialogs; };
     out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 hello");
     send().delivery().setBlinking(true);
     send().Command2->click();
@@ -276,25 +271,44 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     EXPECT_TRUE(w.cmdClose->isEnabled() && w.cmdConnect->isEnabled());
     EXPECT_FALSE(form->centralWidget()->isEnabled());
     EXPECT_FALSE(send().delivery().blinking());
-    w.cmdConnect->click();
-    EXPECT_EQ(dialogs, 1);
     w.cmdClose->click();
     EXPECT_TRUE(w.isHidden() && form->centralWidget()->isEnabled());
     EXPECT_EQ(out().outbox->count(), 1);
 
     EXPECT_TRUE(recipients().picContact->isVisible()) << "no address book: the plain button";
     recipients().picContact->click();
-    frmOutlook& c = form->contacts().window();
-    ASSERT_TRUE(c.isVisible());
-    const int before = form->width();
-    c.Check1->click();
-    QApplication::processEvents();
-    EXPECT_GE(form->width(), before + c.width());
-    EXPECT_FALSE(c.isWindow());
-    EXPECT_LT(c.mapTo(form.get(), QPoint(c.width(), 0)).x(),
-              compose().mapTo(form.get(), QPoint(0, 0)).x());
-    c.Command1->click();
-    EXPECT_EQ(form->width(), before);
-    EXPECT_FALSE(c.isVisible());
-    EXPECT_TRUE(c.isWindow()) << "floating again for the next opening";
+    EXPECT_TRUE(form->contacts().window().isVisible());
+}
+
+// The start makes the missing lists and group index, even for a client it then
+// refuses: one client per installation, another installation runs side by side.
+// Existing files are left alone, and nothing goes where there is no Config folder.
+TEST(ClientStartup, MakesTheMissingFilesAndRefusesASecondClientWithoutAWindow) {
+    TestInstallation inst;
+    ScriptedMessageBox boxes;
+    ASSERT_FALSE(QFileInfo::exists(inst.root() + "/Groups"));
+    SingleInstance running(inst.appPath(), inst.root()), other("/opt/b/", inst.root());
+    ASSERT_TRUE(running.acquire());
+    EXPECT_TRUE(other.acquire());
+    ClientStartup startup(inst.root(), inst.root(), inst.root());
+    EXPECT_EQ(startup.start(), ClientStartup::Outcome::AlreadyRunning);
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.last().text, "Quorvel is running ...");
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Information));
+    EXPECT_EQ(startup.mainForm(), nullptr);
+    EXPECT_EQ(Registry::readSetting("MODEM_CONN"), "Error") << "nothing else happens";
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
+    EXPECT_TRUE(QFileInfo(inst.root() + "/Groups").isDir()) << "exact case of the layout";
+    EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), QByteArray());
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray());
+    inst.writeBytes("Groups\\Group.dat", "Friends\r\n");
+    inst.writeBytes("Config\\BudList.dat", "Ann  +441\r\n");
+    StartupFiles::ensureAll(inst.appPath());
+    EXPECT_EQ(inst.bytes("Groups\\Group.dat"), QByteArray("Friends\r\n"));
+    EXPECT_EQ(inst.bytes("Config\\BudList.dat"), QByteArray("Ann  +441\r\n"));
+
+    TestInstallation empty(TestInstallation::Contents::Empty);
+    StartupFiles::ensureAll(empty.appPath());
+    EXPECT_FALSE(QFileInfo::exists(empty.root() + "/Config"));
+    EXPECT_EQ(empty.bytes("Groups\\Group.dat"), QByteArray(" \r\n"));
 }
