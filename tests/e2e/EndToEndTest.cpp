@@ -63,6 +63,10 @@ public:
             LineFile::rewrite(file("Config/Port.cfg"), {" 1 "});
         return LineFile::rewrite(file("Config/ComPorts.cfg"), {sim->pty});
     }
+    // A Brindle still hanging up would write into the removed tree.
+    ~Installed() {
+        DemoWalk::waitFor([this] { return !FileLocks::brindleRunning(root()); }, 60000);
+    }
     bool ok() const { return m_ok; }
     QString root() const { return m_dir.path(); }
     QString log() const { return m_log; }
