@@ -147,7 +147,7 @@ TEST(TrayStart, StartsAsAnIconAloneAndADoubleClickOnItRestoresAndActivates) {
     waitUntilActive(form);
     EXPECT_TRUE(form->isActiveWindow());
     EXPECT_TRUE(boxes.shown().isEmpty());
-    form->setWindowState(Qt::WindowMinimized); // as the window manager reports it
+    form->setWindowState(Qt::WindowMinimized); // the state change a minimise brings
     EXPECT_FALSE(form->isVisible()) << "minimised back into the notification area";
     form->close();
 }
