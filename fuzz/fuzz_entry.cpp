@@ -10,6 +10,8 @@
 #include "common/Win1252.h"
 #include "nom/QueueEntry.h"
 
+#include <algorithm>
+
 using Fuzz::check;
 
 namespace {
@@ -35,6 +37,14 @@ void readLine(const QString& line) {
         check(line.mid(line.indexOf('+')) == q->number + ' ' + q->text, "queue entry lost text",
               line);
     }
+    const auto control = [](const QString& s) {
+        return std::any_of(s.begin(), s.end(),
+                           [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+    };
+    check(!control(QueueEntry::shown(line)), "a status line shows a control character", line);
+    if (QueueEntry::check(line) == QueueEntry::Fault::None)
+        check(!control(line) && QueueEntry::parse(line) && line.size() <= QueueEntry::kMaxLength,
+              "an entry that cannot go into a block is taken", line);
     if (const auto when = EntryDateTime::of(line)) {
         check(EntryDateTime::parse(MessageAssembler::longDateTime(*when)) == *when,
               "date does not read back", line);

@@ -89,7 +89,10 @@ QString readStateWord(const QString& appPath) {
 }
 
 bool writeStateWord(const QString& appPath, const QString& word) {
-    return LineFile::rewrite(path(appPath, kStateFile), {word});
+    // On a full disk the word still fits in the room the old one takes: a
+    // reader may then see the file empty for a moment, never a stale "INUSE".
+    const QString file = path(appPath, kStateFile);
+    return LineFile::rewrite(file, {word}) || LineFile::rewriteInPlace(file, {word});
 }
 
 } // namespace ExchangeFiles

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,21 +20,13 @@ bool ensureParent(const QString& path) {
     return QDir().mkpath(dir);
 }
 
-bool writeBytes(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode) {
-    if (!ensureParent(path))
-        return false;
-    QFile f(path);
-    if (!f.open(mode))
-        return false;
-    const bool ok = f.write(bytes) == bytes.size();
-    f.close();
-    return ok && f.error() == QFileDevice::NoError;
-}
+// Every write goes through here, so a test can make the disk run out.
+ssize_t (*g_write)(int, const void*, size_t) = ::write;
 
 bool writeAll(int fd, const QByteArray& bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n = g_write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -130,7 +122,14 @@ bool appendLines(const QString& path, const QStringList& lines) {
 }
 
 bool rewriteInPlace(const QString& path, const QStringList& lines) {
-    return writeBytes(path, encodeLines(lines), QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!ensureParent(path))
+        return false;
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, encodeLines(lines));
+    return ::close(fd) == 0 && written;
 }
 
 bool makeOneEmptyLine(const QString& path) {
@@ -162,22 +161,59 @@ int createTemporary(const QString& path, QString& name) {
     return -1;
 }
 
-bool replaceQuickly(const QString& path, const QByteArray& bytes) {
+// A link is followed to the file it names, and a file the user made
+// read-only stays as it is, as an in-place write would have it.
+QString replaceTarget(const QString& path) {
+    QString target = path;
+    for (int hops = 0; hops < 16; ++hops) {
+        const QFileInfo info(target);
+        if (!info.isSymLink())
+            break;
+        target = info.symLinkTarget();
+    }
+    return target;
+}
+
+enum class Flush { Durable, Quick, Unflushed };
+
+// The old file stays whole unless every byte of the new one was written
+// (and, when durable, is on the disk): only then does the new one take its name.
+bool replace(const QString& path, const QStringList& lines, Flush flush) {
+    const QString target = replaceTarget(path);
+    if (!ensureParent(target))
+        return false;
+    const QByteArray native = QFile::encodeName(target);
+    const int probe = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (probe >= 0)
+        ::close(probe);
+    else if (errno != ENOENT)
+        return false;
     QString temp;
-    const int fd = createTemporary(path, temp);
+    const int fd = createTemporary(target, temp);
     if (fd < 0)
         return false;
-    keepMode(path, temp);
-    const bool written = writeAll(fd, bytes);
-    const bool closed = ::close(fd) == 0;
-    const QByteArray native = QFile::encodeName(temp);
-    if (!written || !closed) {
+    keepMode(target, temp);
+    const QByteArray tempName = QFile::encodeName(temp);
+    bool ok = writeAll(fd, encodeLines(lines));
+    if (ok && flush == Flush::Durable)
+        ok = ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    // A rename over a file makes some file systems flush the new one first.
+    if (ok && flush == Flush::Unflushed)
         ::unlink(native.constData());
+    if (!ok || ::rename(tempName.constData(), native.constData()) != 0) {
+        ::unlink(tempName.constData());
         return false;
     }
-    if (::rename(native.constData(), QFile::encodeName(path).constData()) != 0) {
-        ::unlink(native.constData());
-        return false;
+    if (flush == Flush::Durable) {
+        // The rename itself reaches the disk with its folder. The new file is
+        // in place whatever this says, so it cannot turn the write into a failure.
+        const int dir = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            (void)::fsync(dir);
+            ::close(dir);
+        }
     }
     return true;
 }
@@ -185,20 +221,31 @@ bool replaceQuickly(const QString& path, const QByteArray& bytes) {
 } // namespace
 
 bool rewrite(const QString& path, const QStringList& lines, bool durable) {
-    if (!ensureParent(path))
-        return false;
-    const QByteArray bytes = encodeLines(lines);
-    if (!durable)
-        return replaceQuickly(path, bytes);
-    // QSaveFile gives the new file the replaced one's permissions.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
-        return false;
+    return replace(path, lines, durable ? Flush::Durable : Flush::Quick);
+}
+
+bool rewriteUnflushed(const QString& path, const QStringList& lines) {
+    return replace(path, lines, Flush::Unflushed);
+}
+
+void failWritesAfterForTests(qint64 bytes) {
+    static qint64 left = 0;
+    left = bytes;
+    if (bytes < 0) {
+        g_write = ::write;
+        return;
     }
-    return f.commit();
+    g_write = [](int fd, const void* data, size_t size) -> ssize_t {
+        if (left <= 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const size_t n = std::min<size_t>(size, size_t(left));
+        const ssize_t done = ::write(fd, data, n);
+        if (done > 0)
+            left -= done;
+        return done;
+    };
 }
 
 } // namespace LineFile

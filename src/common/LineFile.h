@@ -28,9 +28,18 @@ bool makeOneEmptyLine(const QString& path);
 bool truncate(const QString& path);
 
 // Files nobody appends to are replaced whole through a temporary file and a
-// rename, so a crash leaves the old or the new content, never a torn file.
+// rename, so a crash leaves the old or the new content, never a torn file, and
+// a write that fails (a full disk) leaves the old file as it was and says so.
 // `durable` also waits for the disk; status files rewritten every second skip that.
 bool rewrite(const QString& path, const QStringList& lines, bool durable = true);
+// The same for a file rewritten at every status line: the old file goes
+// before the new one takes its name, since a rename over a file makes some
+// file systems flush the new one first (milliseconds a line on a busy disk).
+// A reader sees the old line, the new one or for a moment no file.
+bool rewriteUnflushed(const QString& path, const QStringList& lines);
+// Writes accept only `bytes` more bytes, then fail as on a full disk; a
+// negative count writes normally again.
+void failWritesAfterForTests(qint64 bytes);
 // Gives `temp`, about to replace `path` by a rename, the mode `path` has now,
 // so a replaced file stays as readable as it was.
 void keepMode(const QString& path, const QString& temp);

@@ -20,6 +20,10 @@ const QString BrindleConfig::kEmptyConfig =
 namespace {
 
 constexpr int kConfigLines = 24;
+// Refused settings lines reported one by one; the rest are counted.
+constexpr qsizetype kRefusedLinesShown = 5;
+// How much of a refused line its report shows.
+constexpr qsizetype kShownLength = 80;
 
 // A whole number as the timers compute with it: digits, blanks around allowed.
 std::optional<qint64> wholeNumber(const QString& text, qint64 max) {
@@ -191,35 +195,45 @@ void BrindleConfig::ReadConfigFile(StatusLog& status) {
     readTuning(lines.mid(kConfigLines), status);
 }
 
-// Every line is said in the log: a setting taken as "SMSC Name : value", a
-// line refused with its number and the value that stands instead.
+// Every setting taken is said in the log as "SMSC Name : value", the first
+// refused lines with their number and the value that stands instead, and
+// the rest by their count: junk must not flood the log or delay the start.
 void BrindleConfig::readTuning(const QStringList& lines, StatusLog& status) {
     tuning = Tuning();
+    qsizetype refused = 0;
+    const auto refuse = [&](const QString& text) {
+        if (++refused <= kRefusedLinesShown)
+            status.DisplayStatus(text);
+    };
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
         if (line.isEmpty() || line.startsWith('#') || line.startsWith(';'))
             continue;
-        const QString where =
-            QStringLiteral("Brindle.cfg line %1 : %2 : ").arg(kConfigLines + 1 + i).arg(line);
+        const QString where = QStringLiteral("Brindle.cfg line %1 : %2 : ")
+                                  .arg(kConfigLines + 1 + i)
+                                  .arg(StatusLog::visible(line.left(kShownLength)));
         const QString name = line.section('=', 0, 0).trimmed();
         const auto known = std::find_if(
             std::begin(kTuningSettings), std::end(kTuningSettings),
             [&](const TuningSetting& t) { return name.compare(t.name, Qt::CaseInsensitive) == 0; });
         if (!line.contains('=') || known == std::end(kTuningSettings)) {
-            status.DisplayStatus(where + QStringLiteral("unknown setting, ignored"));
+            refuse(where + QStringLiteral("unknown setting, ignored"));
             continue;
         }
         int& field = tuning.*(known->field);
         const auto value = wholeNumber(line.section('=', 1), known->max);
         if (!value || *value < known->min) {
-            status.DisplayStatus(where +
-                                 QStringLiteral("not a whole number from %1 to %2, %3 stands")
-                                     .arg(known->min)
-                                     .arg(known->max)
-                                     .arg(field));
+            refuse(where + QStringLiteral("not a whole number from %1 to %2, %3 stands")
+                               .arg(known->min)
+                               .arg(known->max)
+                               .arg(field));
             continue;
         }
         field = static_cast<int>(*value);
         status.DisplayStatus(QStringLiteral("SMSC %1 : %2").arg(known->name).arg(field));
     }
+    if (refused > kRefusedLinesShown)
+        status.DisplayStatus(QStringLiteral("Brindle.cfg : %1 more lines after line %2 ignored")
+                                 .arg(refused - kRefusedLinesShown)
+                                 .arg(kConfigLines));
 }

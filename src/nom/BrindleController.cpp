@@ -3,7 +3,6 @@
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "nom/QueueEntry.h"
-#include "nom/ReplaceFile.h"
 
 using namespace ExchangeFiles;
 
@@ -15,7 +14,9 @@ BrindleController::BrindleController(SerialLine& line, QString programDir, QStri
     Modem::Display display;
     display.port = [this](const QString& p) { emit portShown(p); };
     display.lineSettings = [this](const QString& s) { emit lineSettingsShown(s); };
-    display.screen = [this](const QString& s) { emit modemScreenChanged(s); };
+    display.screen = [this](const Modem::ScreenChange& c) {
+        emit modemScreenChanged(c.cleared, c.dropFront, c.append);
+    };
     m_modem.setDisplay(std::move(display));
 
     m_timer1.setInterval(kTimerIntervalMs);
@@ -89,12 +90,15 @@ void BrindleController::queueChanged() {
 
 namespace {
 
-// A status line names a hostile line by its start and length, so it cannot
-// flood the log and the window.
-QString shown(const QString& line) {
-    if (line.size() <= QueueEntry::kMaxLength)
-        return line;
-    return line.left(60) + QStringLiteral("... (%1 characters)").arg(line.size());
+QString refusalText(QueueEntry::Fault fault) {
+    switch (fault) {
+    case QueueEntry::Fault::OverLong:
+        return QStringLiteral("Skipped over-long entry : ");
+    case QueueEntry::Fault::ControlCharacter:
+        return QStringLiteral("Skipped entry with a control character : ");
+    default:
+        return QStringLiteral("Skipped malformed entry : ");
+    }
 }
 
 } // namespace
@@ -102,11 +106,9 @@ QString shown(const QString& line) {
 void BrindleController::takeEntries(bool withCarryOver) {
     const QueueStore::Intake in = m_store->take(m_queue, withCarryOver);
     for (const QString& line : in.skippedFirstLines)
-        DisplayStatus(QStringLiteral("Skipped line 1 of Brindle.in : ") + shown(line));
-    for (const QString& line : in.malformed)
-        DisplayStatus(QStringLiteral("Skipped malformed entry : ") + shown(line));
-    for (const QString& line : in.overLong)
-        DisplayStatus(QStringLiteral("Skipped over-long entry : ") + shown(line));
+        DisplayStatus(QStringLiteral("Skipped line 1 of Brindle.in : ") + QueueEntry::shown(line));
+    for (const QueueStore::Refused& r : in.refused)
+        DisplayStatus(refusalText(r.fault) + QueueEntry::shown(r.line));
     if (!in.ok)
         DisplayStatus(QStringLiteral("Cannot write Brindle.tkn: entries left in the inbox"));
     for (const QString& f : in.notEmptied)
@@ -193,6 +195,7 @@ void BrindleController::TimerSend() {
 
 bool BrindleController::GoOnline() {
     SetOnline();
+    m_acceptedInCall = 0;
     Failure failure = m_modem.OpenPort();
     bool called = false;
     if (failure == Failure::None)
@@ -219,6 +222,7 @@ bool BrindleController::GoOnline() {
 // The SMSC drops the call after a log-off, so a new log-on needs a new call.
 Failure BrindleController::renewLogon() {
     m_tap.TAPLogout();
+    m_acceptedInCall = 0;
     m_modem.pause(m_config.tuning.renewPauseBeforeMs);
     Failure failure = m_modem.InitModem();
     if (failure == Failure::None)
@@ -267,7 +271,7 @@ bool BrindleController::SendAllMessages() {
         const QString entry = m_queue.first();
         const std::optional<QueueEntry> parsed = QueueEntry::parse(entry);
         if (!parsed) {
-            DisplayStatus(QStringLiteral("Skipped malformed entry : ") + entry);
+            DisplayStatus(refusalText(QueueEntry::Fault::Malformed) + QueueEntry::shown(entry));
             dropFirst();
             continue;
         }
@@ -285,8 +289,7 @@ bool BrindleController::SendAllMessages() {
         // is carried over.
         if (sent.accepted) {
             ++m_logonCount;
-            m_timeoutEntry.clear();
-            m_timeoutStreak = 0;
+            ++m_acceptedInCall;
             if (sent.failure == Failure::None)
                 DisplayStatus(sent.answer);
             acceptFirst(entry);
@@ -294,9 +297,12 @@ bool BrindleController::SendAllMessages() {
                 continue;
         } else if (sent.failure == Failure::Rejected) {
             dropFirst();
-        } else if (sent.failure == Failure::AnswerTimedOut) {
-            m_timeoutStreak = m_timeoutEntry == entry ? m_timeoutStreak + 1 : 1;
-            m_timeoutEntry = entry;
+        } else if (sent.failure == Failure::Resent && m_resent.count(entry) >= kResentCycles) {
+            // Asked for again cycle after cycle, it would hold back every entry behind it.
+            DisplayStatus(QStringLiteral("Refused by SMSC: ") + QueueEntry::id(entry));
+            dropFirst();
+            failCycle(Failure::Rejected, false);
+            return false;
         }
         failCycle(sent.failure);
         return false;
@@ -304,19 +310,42 @@ bool BrindleController::SendAllMessages() {
     return true;
 }
 
-void BrindleController::failCycle(Failure failure) {
+int BrindleController::Streak::count(const QString& entry) {
+    m_count = entry == m_entry ? m_count + 1 : 1;
+    m_entry = entry;
+    return m_count;
+}
+
+bool BrindleController::refunds(Failure failure) {
+    const QString head = m_queue.value(0);
+    switch (failure) {
+    case Failure::Rejected:
+    case Failure::Resent:
+        return true;
+    case Failure::LineLost:
+        // The centre took a message in this call before the line went: the
+        // call was worth its retry, as far as the same entry does not keep
+        // failing.
+        if (m_acceptedInCall == 0)
+            return false;
+        [[fallthrough]];
+    case Failure::AnswerTimedOut:
+        if (m_unanswered.count(head) < kTimeoutsPerRetry)
+            return true;
+        m_unanswered = Streak();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void BrindleController::failCycle(Failure failure, bool report) {
     if (failure == Failure::Cancelled || m_modem.cancelled())
         return; // the program is ending: no line to drop, nothing to report
-    // A message the SMSC refused or left unanswered costs no retry, unless it
-    // keeps timing out.
-    bool refund = failure == Failure::Rejected || failure == Failure::AnswerTimedOut;
-    if (failure == Failure::AnswerTimedOut && m_timeoutStreak >= kTimeoutsPerRetry) {
-        refund = false;
-        m_timeoutStreak = 0;
-    }
-    if (refund)
+    if (refunds(failure))
         ++m_retriesLeft;
-    DisplayStatus(statusText(failure));
+    if (report)
+        DisplayStatus(statusText(failure));
     m_modem.WaitSecs(3);
     m_modem.HangupModem();
     m_modem.WaitSecs(5);
@@ -328,7 +357,7 @@ void BrindleController::failCycle(Failure failure) {
 void BrindleController::Timer2_Timer() {
     if (m_ended)
         return;
-    ReplaceFile::write(path(m_config.appPath, kAlive), {QString::number(m_alive.next())});
+    LineFile::rewrite(path(m_config.appPath, kAlive), {QString::number(m_alive.next())}, false);
 }
 
 void BrindleController::bExit_Click() {

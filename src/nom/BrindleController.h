@@ -22,8 +22,11 @@ class BrindleController : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTimerIntervalMs = 2000;
-    // A message the SMSC times out on this many cycles in a row uses up a retry.
+    // A message the SMSC times out on (or loses the line on, after taking an
+    // earlier one in the call) this many cycles in a row uses up a retry.
     static constexpr int kTimeoutsPerRetry = 3;
+    // A message the SMSC asks for again (NAK) in this many cycles in a row is dropped.
+    static constexpr int kResentCycles = 3;
 
     BrindleController(SerialLine& line, QString programDir, QString currentDir,
                       QObject* parent = nullptr);
@@ -55,7 +58,8 @@ public:
 signals:
     // One status text more in the pane (statusLog().paneText()).
     void statusAdded(const QString& text);
-    void modemScreenChanged(const QString& text);
+    // The modem screen: emptied or its first characters dropped, then `append` added.
+    void modemScreenChanged(bool cleared, qsizetype dropFront, const QString& append);
     void portShown(const QString& portText);
     void lineSettingsShown(const QString& settingsText);
     void settingsShown(const QString& dialString, const QString& lineSpeed);
@@ -71,7 +75,9 @@ private:
     bool GoOnline();
     bool SendAllMessages();
     Failure renewLogon();
-    void failCycle(Failure failure);
+    // Whether a failed cycle costs no retry.
+    bool refunds(Failure failure);
+    void failCycle(Failure failure, bool report = true);
     void SetOnline();
     void SetOffline();
     void setTimer1(bool on);
@@ -104,9 +110,18 @@ private:
     bool m_ended = false;
     bool m_exitRequested = false;
     QString m_endedAs;
-    // The entry the SMSC last timed out on, and in how many cycles in a row.
-    QString m_timeoutEntry;
-    int m_timeoutStreak = 0;
+    // The entry a cycle last failed on, and in how many cycles in a row.
+    class Streak {
+    public:
+        int count(const QString& entry);
+
+    private:
+        QString m_entry;
+        int m_count = 0;
+    };
+    Streak m_unanswered;
+    Streak m_resent;
+    int m_acceptedInCall = 0;
 
     bool m_timer1On = false;
     bool m_realTimers = false;

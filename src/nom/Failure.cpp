@@ -27,6 +27,8 @@ QString statusText(Failure failure) {
         return QStringLiteral("Message send failed");
     case Failure::AnswerTimedOut:
         return QStringLiteral("Timed out waiting for message response");
+    case Failure::Resent:
+        return QStringLiteral("Message not acknowledged by SMSC");
     case Failure::LineLost:
         return QStringLiteral("Connection to SMSC lost");
     }

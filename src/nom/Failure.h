@@ -20,6 +20,8 @@ enum class Failure {
     NoGoAhead,
     Rejected,
     AnswerTimedOut,
+    // The SMSC asked for the block again (NAK) after every resend.
+    Resent,
     // The SMSC accepted the message, but its closing lines did not follow.
     NotReady,
     // The call ended before the SMSC answered.

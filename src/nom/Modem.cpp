@@ -32,6 +32,20 @@ Failure noAnswerKind(const QByteArray& rest) {
     return Failure::NoCarrier;
 }
 
+// Where `answer` stands in what the centre said. A single protocol character
+// (ACK, NAK, RS) is an answer only as a line of its own: first, or right
+// after a CR, and followed by its CR. Elsewhere it is noise on the line.
+qsizetype findAnswer(const QByteArray& heard, const QByteArray& answer) {
+    if (answer.size() != 1)
+        return answer.isEmpty() ? -1 : heard.indexOf(answer);
+    for (qsizetype at = heard.indexOf(answer); at >= 0; at = heard.indexOf(answer, at + 1)) {
+        const bool starts = at == 0 || heard[at - 1] == '\r';
+        if (starts && at + 1 < heard.size() && heard[at + 1] == '\r')
+            return at;
+    }
+    return -1;
+}
+
 } // namespace
 
 Modem::Modem(SerialLine& line, StatusLog& status, const BrindleConfig& config)
@@ -63,21 +77,42 @@ void Modem::readInput() {
     if (m_buffer.indexOf(kNoCarrier, from) >= 0)
         m_carrierLost = true;
     if (m_buffer.size() > kBufferLimit)
-        m_buffer = m_buffer.right(kBufferLimit);
+        dropFront(m_buffer.size() - kBufferLimit);
 }
 
+void Modem::dropFront(qsizetype n) {
+    m_buffer.remove(0, n);
+    m_bufferStart += n;
+}
+
+// The screen shows the buffer's last kScreenLimit characters. Only what
+// changed goes to the window: a chatty line must not cost a layout of the
+// whole buffer at every byte.
 void Modem::showScreen() {
-    const QByteArray shown =
-        m_buffer.contains("Annex") || m_buffer.contains("TERMINATED") ? QByteArray() : m_buffer;
-    if (shown == m_shown)
+    const bool blank = m_buffer.contains("Annex") || m_buffer.contains("TERMINATED");
+    const qint64 end = m_bufferStart + m_buffer.size();
+    const qint64 from = blank ? end : std::max(m_bufferStart, end - kScreenLimit);
+    if (from == m_shownFrom && end == m_shownTo)
         return;
-    m_shown = shown;
+    const bool wasEmpty = m_shownFrom == m_shownTo;
+    ScreenChange change;
+    if (from < m_shownFrom || from >= m_shownTo) {
+        change.cleared = true;
+        change.append = Win1252::decode(m_buffer.mid(from - m_bufferStart));
+    } else {
+        change.dropFront = from - m_shownFrom;
+        change.append = Win1252::decode(m_buffer.mid(m_shownTo - m_bufferStart));
+    }
+    m_shownFrom = from;
+    m_shownTo = end;
+    if (wasEmpty && from == end)
+        return;
     if (m_display.screen)
-        m_display.screen(Win1252::decode(shown));
+        m_display.screen(change);
 }
 
 void Modem::clearBuffer() {
-    m_buffer.clear();
+    dropFront(m_buffer.size());
     showScreen();
 }
 
@@ -169,7 +204,7 @@ Modem::WaitResult Modem::awaitString(const QByteArray& send, const QByteArray& w
         // An empty text is found at once, but not on a call that has ended.
         const qsizetype at = wait.isEmpty() ? 0 : m_buffer.indexOf(wait);
         if (wait.isEmpty() ? end < 0 : beforeEnd(at)) {
-            m_buffer.remove(0, at + wait.size());
+            dropFront(at + wait.size());
             return WaitResult::Found;
         }
         if (end >= 0)
@@ -201,7 +236,7 @@ Modem::Match Modem::AwaitMultiString(const QByteArray& send, const QList<QByteAr
             const qsizetype at = m_buffer.indexOf(waits[i]);
             if (at >= 0) {
                 Match m{i, m_buffer.left(at), WaitResult::Found};
-                m_buffer.remove(0, at + waits[i].size());
+                dropFront(at + waits[i].size());
                 return m;
             }
         }
@@ -235,10 +270,10 @@ Modem::Match Modem::awaitAnswer(const QByteArray& block, const QList<QByteArray>
         const qsizetype end = callEndAt(echo);
         const QByteArray heard = m_buffer.mid(echo, end < 0 ? -1 : end - echo);
         for (int i = 0; i < answers.size(); ++i) {
-            const qsizetype at = answers[i].isEmpty() ? -1 : heard.indexOf(answers[i]);
+            const qsizetype at = findAnswer(heard, answers[i]);
             if (at >= 0) {
                 m = {i, heard.left(at), WaitResult::Found};
-                m_buffer.remove(0, echo + at + answers[i].size());
+                dropFront(echo + at + answers[i].size());
                 return m;
             }
         }
@@ -249,7 +284,7 @@ Modem::Match Modem::awaitAnswer(const QByteArray& block, const QList<QByteArray>
         waitForInput(deadline);
     }
     // The echo is ours: whatever waits next must not take its texts for the SMSC's.
-    m_buffer.remove(0, echo);
+    dropFront(echo);
     m.result = m_cancelled ? WaitResult::Cancelled : WaitResult::TimedOut;
     return m;
 }

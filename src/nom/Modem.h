@@ -33,10 +33,19 @@ public:
         Cancelled,
     };
 
+    // The modem screen shows at most the buffer's last this many characters.
+    static constexpr qsizetype kScreenLimit = 4096;
+    // How the screen changes: emptied, or its first characters dropped;
+    // then `append` added at its end.
+    struct ScreenChange {
+        bool cleared = false;
+        qsizetype dropFront = 0;
+        QString append;
+    };
     struct Display {
         std::function<void(const QString& portText)> port;
         std::function<void(const QString& settingsText)> lineSettings;
-        std::function<void(const QString& screen)> screen;
+        std::function<void(const ScreenChange& change)> screen;
     };
 
     // The line settings and the dial string come from `config`; the port is
@@ -93,6 +102,7 @@ private:
     void waitForInput(qint64 deadlineSecond);
     void readInput();
     void showScreen();
+    void dropFront(qsizetype n);
     WaitResult awaitString(const QByteArray& send, const QByteArray& wait, int timeout,
                            bool onCall);
     qsizetype callEndAt(qsizetype from) const;
@@ -105,6 +115,9 @@ private:
     // state, and a hang-up needs no escape.
     bool m_carrierLost = false;
     QByteArray m_buffer;
-    QByteArray m_shown;
+    // Where the buffer and the screen stand in everything the line has said.
+    qint64 m_bufferStart = 0;
+    qint64 m_shownFrom = 0;
+    qint64 m_shownTo = 0;
     bool m_cancelled = false;
 };

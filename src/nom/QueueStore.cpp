@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <utility>
 
 using namespace ExchangeFiles;
 
@@ -36,12 +37,38 @@ QByteArray readBytes(const QString& file) {
 
 } // namespace
 
+// The journal is read with the inbox's checks: an older run, a torn disk or
+// a hand may have left anything in it, and what it says is owed goes to
+// Brindle.out as it stands.
 QueueStore::QueueStore(QString appPath) : m_appPath(std::move(appPath)) {
     const QStringList journal = LineFile::readAll(file(kJournal));
-    const qsizetype owed = journal.indexOf(QString());
-    m_journal = nonEmpty(journal.mid(0, owed));
+    qsizetype owed = journal.indexOf(kOwedMarker);
+    qsizetype queueEnd = owed;
+    // Journals of earlier runs mark the owed part with an empty line. One
+    // that starts with it cannot show that its lines were ever sent: they
+    // are sent again rather than reported as accepted.
+    if (owed < 0) {
+        owed = journal.indexOf(QString());
+        queueEnd = owed;
+        if (owed == 0) {
+            owed = -1;
+            queueEnd = -1;
+        }
+    }
+    const auto checked = [this](const QStringList& lines) {
+        QStringList out;
+        for (const QString& line : nonEmpty(lines)) {
+            const QueueEntry::Fault fault = QueueEntry::check(line);
+            if (fault == QueueEntry::Fault::None)
+                out << line;
+            else
+                m_refusedJournal << Refused{line, fault};
+        }
+        return out;
+    };
+    m_journal = checked(journal.mid(0, queueEnd));
     if (owed >= 0)
-        m_owed = nonEmpty(journal.mid(owed + 1));
+        m_owed = checked(journal.mid(owed + 1));
 }
 
 QString QueueStore::file(const QString& relative) const {
@@ -51,6 +78,7 @@ QString QueueStore::file(const QString& relative) const {
 QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver) {
     InboxLock lock(m_appPath);
     Intake in;
+    in.refused = std::exchange(m_refusedJournal, {});
 
     // Each entry with the file it came from, so that a file that cannot be
     // emptied keeps its lines for a later intake instead of giving them twice.
@@ -90,12 +118,11 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
             });
             if (copy != journalEnd)
                 copy->from = source;
-            else if (line.size() > QueueEntry::kMaxLength)
-                in.overLong << line;
-            else if (QueueEntry::parse(line))
-                taken << Taken{line, source};
+            else if (const QueueEntry::Fault fault = QueueEntry::check(line);
+                     fault != QueueEntry::Fault::None)
+                in.refused << Refused{line, fault};
             else
-                in.malformed << line;
+                taken << Taken{line, source};
         }
     }
 
@@ -105,8 +132,12 @@ QueueStore::Intake QueueStore::take(const QStringList& queue, bool withCarryOver
             out << t.line;
         return out;
     };
-    if (!taken.isEmpty() && !writeJournal(queue + lines()))
-        return Intake{{}, {}, {}, {}, false, {}};
+    if (!taken.isEmpty() && !writeJournal(queue + lines())) {
+        Intake failed;
+        failed.refused = in.refused;
+        failed.ok = false;
+        return failed;
+    }
     m_journal.clear();
 
     for (qsizetype i = 0; i < sources.size(); ++i) {
@@ -135,7 +166,7 @@ bool QueueStore::saveJournal(const QStringList& queue) {
 bool QueueStore::writeJournal(const QStringList& queue) {
     QStringList lines = nonEmpty(queue);
     if (!m_owed.isEmpty())
-        lines << QString() << m_owed;
+        lines << kOwedMarker << m_owed;
     return LineFile::rewrite(file(kJournal), lines);
 }
 

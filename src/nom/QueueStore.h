@@ -1,5 +1,8 @@
 #pragma once
 
+#include "nom/QueueEntry.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -9,14 +12,20 @@
 // one file: a Brindle that dies at any moment loses nothing.
 class QueueStore {
 public:
+    struct Refused {
+        QString line;
+        QueueEntry::Fault fault;
+    };
     struct Intake {
         QStringList entries;           // to be queued, in order
-        QStringList malformed;         // lines that cannot be sent (no '+', or no blank after it)
-        QStringList overLong;          // lines over QueueEntry::kMaxLength
+        QList<Refused> refused;        // lines that cannot be sent, dropped
         QStringList skippedFirstLines; // an inbox line 1 that was not empty
         bool ok = true;                // false: nothing taken, the files are untouched
         QStringList notEmptied;        // files (relative names) that could not be emptied
     };
+
+    // Stands between the queue and the acceptances Brindle.out still owes.
+    static inline const QString kOwedMarker = QStringLiteral("#owed to Brindle.out");
 
     // Reads the journal a run that was killed left behind, before anything
     // can rewrite it.
@@ -28,7 +37,7 @@ public:
     // entries.
     Intake take(const QStringList& queue, bool withCarryOver);
     // The journal holds exactly the queue (behind the journal's own entries
-    // while they are not taken), then, behind one empty line, the accepted
+    // while they are not taken), then, behind the owed marker, the accepted
     // entries Brindle.out still owes; rewritten whole, atomically.
     bool saveJournal(const QStringList& queue);
     // Appends the owed entries, then this one, to Brindle.out, oldest first.
@@ -50,4 +59,6 @@ private:
     // What the journal held at start, until the first intake takes it.
     QStringList m_journal;
     QStringList m_owed;
+    // Journal lines that cannot be sent, reported by the first intake.
+    QList<Refused> m_refusedJournal;
 };

@@ -2,10 +2,21 @@
 
 #include "common/Clock.h"
 #include "common/LineFile.h"
-#include "nom/ReplaceFile.h"
 
 QString StatusLog::stamped(const QString& message) {
     return Clock::instance().now().toString(QStringLiteral("yy-MM-dd hh:mm:ss")) + ' ' + message;
+}
+
+QString StatusLog::visible(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QLatin1Char('^') + QChar(c.unicode() ^ 0x40);
+        else
+            out += c;
+    }
+    return out;
 }
 
 void StatusLog::DisplayStatus(const QString& StatusMessage) {
@@ -19,5 +30,5 @@ void StatusLog::DisplayStatus(const QString& StatusMessage) {
     if (!m_smscLog.isEmpty())
         LineFile::append(m_smscLog, line);
     if (!StatusMessage.isEmpty() && !m_monitorLog.isEmpty())
-        ReplaceFile::writeUnflushed(m_monitorLog, {line});
+        LineFile::rewriteUnflushed(m_monitorLog, {line});
 }

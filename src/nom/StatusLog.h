@@ -21,6 +21,9 @@ public:
 
     QString paneText() const { return m_pane; }
     static QString stamped(const QString& message);
+    // A text from outside as a status line may show it: control characters
+    // in caret notation ("^C"), so none reaches a log or a terminal raw.
+    static QString visible(const QString& text);
 
 private:
     QString m_pane;

@@ -30,6 +30,8 @@ QString answerText(const QByteArray& before, const QByteArray& word) {
     }
     if (word.size() > 1)
         line = lines.mid(lines.lastIndexOf('\r') + 1) + word;
+    // Noise on the line carries no meaning, and must not reach the log raw.
+    line.removeIf([](char c) { return (c >= 0 && c < 32) || c == 127; });
     QString text = Win1252::decode(line);
     while (!text.isEmpty() && text.front().unicode() < 33)
         text.remove(0, 1);
@@ -101,9 +103,9 @@ TapSession::Result TapSession::SendMessage(QString MobileNumber, QString Message
         return r;
     }
     if (m.index != Successful && m.index != Acknowledged) {
-        // Silence, or a block still refused after its resends.
+        // Silence, or a block still asked for again after its resends.
         endExchange();
-        r.failure = Failure::AnswerTimedOut;
+        r.failure = m.index == Resend ? Failure::Resent : Failure::AnswerTimedOut;
         return r;
     }
     r.accepted = true;
@@ -120,10 +122,11 @@ TapSession::Result TapSession::SendMessage(QString MobileNumber, QString Message
         ready = m_modem.awaitOnCall(QByteArray(), kCR, 5);
     if (ready == Wait::Cancelled) {
         r.failure = Failure::Cancelled;
+    } else if (ready == Wait::LineLost) {
+        r.failure = Failure::LineLost;
     } else if (ready != Wait::Found) {
         r.failure = Failure::NotReady;
-        if (ready != Wait::LineLost)
-            endExchange();
+        endExchange();
     }
     return r;
 }

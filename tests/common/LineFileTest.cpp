@@ -1,9 +1,10 @@
 #include "common/LineFile.h"
+#include "common/ExchangeFiles.h"
 #include "support/TestInstallation.h"
 
-#include <csignal>
+#include <QDir>
+#include <functional>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 TEST(LineFile, WritersEndEveryLineWithCrLfInWindows1252) {
     TestInstallation inst;
@@ -48,19 +49,27 @@ TEST(LineFile, ReadersAcceptAnyLineEndAMissingLastOneAndAHugeLine) {
     EXPECT_TRUE(LineFile::readAll(inst.file("nothing.dat")).isEmpty());
 }
 
-// A full disk (here the file size limit) takes part of a line: it is cut off
-// again, so the file keeps whole lines only.
-TEST(LineFile, AnAppendThatDoesNotFitLeavesNoPartOfItsLine) {
+// A disk that runs full (the writes take 0 or 3 more bytes): every writer
+// says so and leaves the file as it was, with no temporary file beside it.
+TEST(LineFile, AWriteThatDoesNotFitFailsAndLeavesTheOldFileWhole) {
     TestInstallation inst;
-    inst.writeBytes("out.dat", "[1] a +441 x\r\n");
-    const auto old = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit small{20, saved.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool appended = LineFile::append(inst.file("out.dat"), "[2] b +442 y");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old);
-    EXPECT_FALSE(appended);
-    EXPECT_EQ(inst.bytes("out.dat"), QByteArray("[1] a +441 x\r\n"));
+    const QString file = inst.file(ExchangeFiles::kStateFile);
+    const std::function<bool()> writers[] = {
+        [&] { return LineFile::rewrite(file, {"COMPLETE"}, true); },
+        [&] { return LineFile::rewrite(file, {"COMPLETE"}, false); },
+        [&] { return LineFile::rewriteUnflushed(file, {"COMPLETE"}); },
+        [&] { return LineFile::append(file, "COMPLETE"); },
+    };
+    for (const qint64 room : {0, 3}) {
+        for (const auto& write : writers) {
+            inst.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
+            LineFile::failWritesAfterForTests(room);
+            const bool written = write();
+            LineFile::failWritesAfterForTests(-1);
+            EXPECT_FALSE(written);
+            EXPECT_EQ(inst.bytes(ExchangeFiles::kStateFile), QByteArray("INUSE\r\n"));
+            EXPECT_EQ(QDir(inst.root()).entryList({"StartNOM*"}, QDir::Files | QDir::Hidden),
+                      QStringList{"StartNOM.cfg"});
+        }
+    }
 }

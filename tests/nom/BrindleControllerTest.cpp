@@ -3,7 +3,6 @@
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "nom/QueueStore.h"
-#include "nom/ReplaceFile.h"
 #include "nom/StatusLog.h"
 
 #include <QDir>
@@ -33,6 +32,7 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
                                   "Skipped malformed entry : [2] bad",
                                   "Skipped over-long entry : " + overLong.left(60) +
                                       "... (2000 characters)",
+                                  "Skipped entry with a control character : [4] c +444 disk^Cfull",
                                   "Resetting modem",
                                   "Dialling SMSC",
                                   "Logging In",
@@ -73,7 +73,7 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         // tick 2 s later.
         {"--busy", "CRASH out: rcv:1 - 'Failed to connect to SMSC' x4 opens:4", entries(1), "2",
          "1", 2000 + 15000 + 2000 + 15000, false,
-         loggedOn.mid(0, 3) + busy + busy + QStringList{"Cannot contact SMSC... Retrying"} + busy +
+         loggedOn.mid(0, 4) + busy + busy + QStringList{"Cannot contact SMSC... Retrying"} + busy +
              busy + QStringList{"Cannot contact SMSC... Exiting"}},
         {"--silent-modem", "CRASH out: rcv:1 2 3 - 'No Modem Response' x6 opens:6"},
         {"", "CRASH out: rcv:1 2 3 - 'Cannot Open Port' x6 opens:0", entries(3), "3", "0"},
@@ -91,9 +91,13 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         {"--reject-every 1", "COMPLETE out: rcv: DL 'Message send failed' x1 opens:1", entries(1),
          "1", "1", 2000 + 5000 + 1000 + 3000 + 1000 + 2000 + 1000 + 1000 + 5000, false,
          loggedOn + QStringList{"Message send failed", "Logging Out", "Logged Out"}},
-        // A call lost before the answer keeps the entry and costs a retry.
-        {"--drop-after 1", "CRASH out:1 rcv:2 3 DLA 'Connection to SMSC lost' x1 opens:1", tricky,
-         "1"},
+        // A call lost after an acceptance costs no retry; one lost before any does.
+        {"--drop-after 1", "COMPLETE out:1 2 3 rcv: DLADLAA 'Connection to SMSC lost' x1 opens:2",
+         tricky, "1"},
+        // A message the centre asks for again in three cycles is dropped, and
+        // holds back none behind it.
+        {"--nak-number 447700900102",
+         "COMPLETE out:1 3 rcv: DLAODLODLODLA 'Refused by SMSC: [2]' x1 opens:4", entries(3), "1"},
         // A silent centre costs a retry at every third time-out.
         {"--silent-after 0",
          "CRASH out: rcv:1 2 DLODLODLODLODLODLODLODLODLO 'Timed out waiting for message response' "
@@ -113,7 +117,9 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
         run.setConfigLine(22, c.retries);
         run.setConfigLine(24, "7");
         run.inst.writeBytes(kPortFile, c.port + "\r\n");
-        run.inst.writeBytes(kInbox, "[0] one +440 x\r\n" + lines({"[2] bad", overLong}));
+        run.inst.writeBytes(kInbox, "[0] one +440 x\r\n" + lines({"[2] bad", overLong,
+                                                                  "[4] c +444 disk\x03"
+                                                                  "full"}));
         run.queue(c.queued);
         run.onTick = [&] {
             if (run.modem.dials() == 2 && !c.arriving.isEmpty())
@@ -194,14 +200,18 @@ TEST_F(BrindleSimTest, AnAcceptanceIsLoggedThenRecordedAndARefusedOneLater) {
             recordedAtAnswer << run.file(kAccepted);
     });
     run.runToEnd();
-    EXPECT_EQ(run.ending(queued), "CRASH out:1 2 rcv:4");
+    // The call dropped after the third cost no retry: the fourth went too.
+    EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 rcv:");
     EXPECT_EQ(recordedAtAnswer,
-              (QList<QByteArray>{"<missing>", "<missing>", lines(queued.mid(0, 2))}));
-    EXPECT_EQ(run.file(kJournal), "\r\n" + lines({queued[2]}));
+              (QList<QByteArray>{"<missing>", "<missing>", lines(queued.mid(0, 2)),
+                                 lines(queued.mid(0, 2))}));
+    EXPECT_EQ(run.file(kJournal), lines({QueueStore::kOwedMarker, queued[2], queued[3]}));
     EXPECT_EQ(run.statuses().filter("Cannot write Brindle.out"),
               (QStringList{"Cannot write Brindle.out, kept for later : " + queued[0],
                            "Cannot write Brindle.out, kept for later : " + queued[2],
-                           "Cannot write Brindle.out, kept in Brindle.tkn : " + queued[2]}));
+                           "Cannot write Brindle.out, kept for later : " + queued[3],
+                           "Cannot write Brindle.out, kept in Brindle.tkn : " + queued[2],
+                           "Cannot write Brindle.out, kept in Brindle.tkn : " + queued[3]}));
     locked->release();
     run.startAndRun();
     EXPECT_EQ(run.ending(queued), "COMPLETE out:1 2 3 4 rcv:");
@@ -306,39 +316,59 @@ TEST(BrindleJournal, AKilledBrindleLosesNothingWhereverItDies) {
 }
 
 // What one intake takes from the journal a killed run left, the carry-over
-// file and the inbox ("-": no file): each entry once, in that order; what
-// it took goes to the journal, and the files it read are left empty.
+// file and the inbox ("-": no file): each entry once, in that order, and what
+// the journal says Brindle.out is owed; what it took goes to the journal,
+// and the files it read are left empty. Journal lines get the inbox's checks,
+// and only the owed marker (not an empty line at its start) makes an owed part.
 TEST(QueueStore, IntakeTakesEachEntryOnceAndEmptiesWhatItTook) {
+    const QByteArray huge = "[8] h +448 " + QByteArray(2000000, 'x');
     const std::tuple<QByteArray, QByteArray, QByteArray, QString> cases[] = {
         {"", "-", "[0] line one +44 x\r\n[1] a +441 one\r\n   \r\n\r\n[2] b +442 two \r\n",
-         "[1] a +441 one|[2] b +442 two  left out: [0] line one +44 x"},
+         "[1] a +441 one|[2] b +442 two  left out: [0] line one +44 x owed: "},
         {"", "\r\n", "\r\n[1] no number\r\n[2] d +44\r\n[3] d +44 ok\r\n[4] d +44 \r\n",
-         "[3] d +44 ok|[4] d +44  left out: [1] no number|[2] d +44"},
-        {"", "[5] r +445 old\r\n\r\n", "\r\n[6] i +446 new\r\n",
-         "[5] r +445 old|[6] i +446 new left out: "},
+         "[3] d +44 ok|[4] d +44  left out: [1] no number|[2] d +44 owed: "},
+        {"", "[5] r +445 old\r\n\r\n",
+         "\r\n[6] i +446 new\r\n[7] c +447 disk\x03"
+         "full\r\n",
+         "[5] r +445 old|[6] i +446 new left out: [7] c +447 disk^Cfull owed: "},
         {"[1] a +441 x\r\n[2] b +442 y\r\n", "[1] a +441 x\r\n[3] c +443 z\r\n", "-",
-         "[1] a +441 x|[2] b +442 y|[3] c +443 z left out: "},
+         "[1] a +441 x|[2] b +442 y|[3] c +443 z left out:  owed: "},
+        {huge + "\r\n[1] a +441 x\r\n#owed to Brindle.out\r\n\x1b[2J +4 \r\n[2] b +442 y\r\n", "-",
+         "-",
+         "[1] a +441 x left out: " + QueueEntry::shown(huge) + "|^[[2J +4  owed: [2] b +442 y"},
+        // An older run's journal: an empty line before what it owes.
+        {"[1] a +441 x\r\n\r\n[2] b +442 y\r\n", "-", "-",
+         "[1] a +441 x left out:  owed: [2] b +442 y"},
+        {"\r\n[1] a +441 x\r\n[2] b +442 y\r\n", "-", "-",
+         "[1] a +441 x|[2] b +442 y left out:  owed: "},
     };
     for (const auto& [journal, carried, inbox, expected] : cases) {
-        SCOPED_TRACE(expected.toStdString());
+        SCOPED_TRACE(expected.left(80).toStdString());
         TestInstallation inst;
         for (const auto& [file, bytes] :
              {std::pair{kJournal, journal}, {kCarryOver, carried}, {kInbox, inbox}})
             bytes == "-" ? inst.remove(file) : inst.writeBytes(file, bytes);
         QueueStore store(inst.appPath());
         const QueueStore::Intake in = store.take({}, true);
-        EXPECT_EQ(in.entries.join('|') +
-                      " left out: " + (in.skippedFirstLines + in.malformed).join('|'),
+        QStringList leftOut = in.skippedFirstLines;
+        for (const QueueStore::Refused& r : in.refused)
+            leftOut << QueueEntry::shown(r.line);
+        const QStringList owed = store.owedAccepted();
+        EXPECT_EQ(in.entries.join('|') + " left out: " + leftOut.join('|') +
+                      " owed: " + owed.join('|'),
                   expected);
-        EXPECT_EQ(inst.bytes(kJournal), lines(in.entries));
+        const QStringList marked =
+            owed.isEmpty() ? QStringList() : QStringList{QueueStore::kOwedMarker} + owed;
+        EXPECT_EQ(inst.bytes(kJournal), lines(in.entries + marked));
         EXPECT_EQ(inst.bytes(kCarryOver), QByteArray("\r\n"));
         EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n"));
         EXPECT_TRUE(store.take(in.entries, true).entries.isEmpty()) << "the journal only once";
     }
 }
 
-// Hostile inbox lines: NUL bytes and the codes Windows-1252 leaves undefined
-// are kept byte for byte, CRs alone end lines, a 10 MB line is refused whole.
+// Hostile inbox lines: the codes Windows-1252 leaves undefined are kept byte
+// for byte, CRs alone end lines, a NUL (a control character) and a 10 MB line
+// are refused whole.
 TEST(QueueStore, HostileLinesAreKeptByteForByteOrRefusedWhole) {
     TestInstallation inst;
     const QByteArray nul("[1] a +441 n\0ul", 15);
@@ -347,9 +377,11 @@ TEST(QueueStore, HostileLinesAreKeptByteForByteOrRefusedWhole) {
     inst.writeBytes(kInbox, "\r\n" + nul + "\r\n" + undefined + "\r\r\r[3] c +443 cr\r" + big);
     QueueStore store(inst.appPath());
     const QueueStore::Intake in = store.take({}, false);
-    EXPECT_EQ(in.overLong.size(), 1);
-    EXPECT_EQ(in.overLong.value(0).size(), big.size());
-    EXPECT_EQ(inst.bytes(kJournal), nul + "\r\n" + undefined + "\r\n[3] c +443 cr\r\n");
+    ASSERT_EQ(in.refused.size(), 2);
+    EXPECT_EQ(in.refused[0].fault, QueueEntry::Fault::ControlCharacter);
+    EXPECT_EQ(in.refused[1].fault, QueueEntry::Fault::OverLong);
+    EXPECT_EQ(in.refused[1].line.size(), big.size());
+    EXPECT_EQ(inst.bytes(kJournal), undefined + "\r\n[3] c +443 cr\r\n");
     EXPECT_EQ(inst.bytes(kInbox), QByteArray("\r\n"));
 }
 
@@ -402,8 +434,7 @@ TEST(ReplacedFiles, KeepTheModeOfTheFileTheyReplaceAndLeaveNoTemporaryFile) {
     const std::function<bool(const QString&)> writers[] = {
         [](const QString& p) { return LineFile::rewrite(p, {"x"}, true); },
         [](const QString& p) { return LineFile::rewrite(p, {"x"}, false); },
-        [](const QString& p) { return ReplaceFile::write(p, {"x"}); },
-        [](const QString& p) { return ReplaceFile::writeUnflushed(p, {"x"}); },
+        [](const QString& p) { return LineFile::rewriteUnflushed(p, {"x"}); },
     };
     for (const auto& write : writers) {
         inst.remove(kCurrentNom);

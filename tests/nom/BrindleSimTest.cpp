@@ -130,6 +130,6 @@ QString kindName(Failure failure) {
     static const char* names[] = {
         "None",       "PortNotOpened",  "PortNotClosed", "NoModem",      "Busy",     "NoCarrier",
         "NoDialTone", "NoAnswer",       "DialError",     "DialTimedOut", "NoPrompt", "NoGoAhead",
-        "Rejected",   "AnswerTimedOut", "NotReady",      "LineLost",     "Cancelled"};
+        "Rejected",   "AnswerTimedOut", "Resent",        "NotReady",     "LineLost", "Cancelled"};
     return names[static_cast<int>(failure)];
 }

@@ -22,12 +22,25 @@ struct Probe {
     Modem modem{line, status, config};
     TapSession tap{modem, status};
     QByteArray block;
+    // The modem screen as the window keeps it, each state it passed, and how
+    // many characters were handed to it.
+    QString screen;
     QStringList screens;
+    qsizetype screened = 0;
+    bool keepScreens = true;
     qint64 t0 = clock.monotonicMs();
 
     explicit Probe(const QString& script = {}, const QString& text = "Hi", const char* waiting = "")
         : block(TapText::MakeTAPString("447700900123", text)) {
-        modem.setDisplay({{}, {}, [this](const QString& s) { screens << readable(s.toLatin1()); }});
+        modem.setDisplay({{}, {}, [this](const Modem::ScreenChange& c) {
+                              if (c.cleared)
+                                  screen.clear();
+                              screen.remove(0, c.dropFront);
+                              screen += c.append;
+                              screened += c.append.size();
+                              if (keepScreens)
+                                  screens << readable(screen.toLatin1());
+                          }});
         line.open("/dev/fake", {});
         line.push(bytes(waiting));
         line.script(script, block);
@@ -106,6 +119,21 @@ TEST(Modem, LeftoversAnswerTheNextWaitAndTheScreenShowsTheBuffer) {
     EXPECT_EQ(p.story(), "'<CR><LF>OK<CR><LF>Annex login: ' [ATDT1<CR>] 0ms");
     EXPECT_EQ(p.screens,
               (QStringList{"CONNECT 9600<CR><LF>RING", "RING", "<CR><LF>OK<CR><LF>", ""}));
+}
+
+// A chatty line (flow-control bytes after CONNECT, a read a byte): the
+// screen gets each byte once and keeps only the buffer's end, so what the
+// window does stays in proportion to what arrives.
+TEST(Modem, AChattyLineReachesTheScreenOnceAByteAndBounded) {
+    Probe p;
+    p.keepScreens = false;
+    const int count = 3 * Modem::kScreenLimit;
+    for (int i = 0; i < count; ++i)
+        p.line.push(QByteArray(1, i % 2 ? '\x13' : '\x11'), i);
+    EXPECT_EQ(p.modem.AwaitString("", "never", count / 1000 + 2), Modem::WaitResult::TimedOut);
+    EXPECT_EQ(p.modem.buffer().size(), count);
+    EXPECT_EQ(p.screened, count);
+    EXPECT_EQ(p.screen.toLatin1(), p.modem.buffer().right(Modem::kScreenLimit));
 }
 
 // Each step on a scripted line: what is left in the buffer, the writes,
@@ -216,22 +244,28 @@ TEST(TapSession, AnswersToABlock) {
         // The answer is the status log's line: a line feed ends a line too.
         {"<ETX>~Message<LF>sent successful<CR><ACK><CR>",
          "accepted None 'sent successful' [block] 1000ms"},
-        {"<ETX>~211 <ACK><CR>", "accepted None '211' [block] 0ms"},
+        {"<ETX>~211<CR><ACK><CR>", "accepted None '211' [block] 0ms"},
         {"<ETX>~Message sent Successfully<CR><ACK><CR>",
          "accepted None 'Message sent Successfully' [block] 0ms"},
         {"<ETX>~Message sent successful",
          "accepted NotReady 'Message sent successful' [block <EOT><CR>] 36000ms"},
         {"<ETX>~successful<CR>", "accepted NotReady 'successful' [block <EOT><CR>] 16000ms"},
-        {"<ETX>~211 <ACK>", "accepted NotReady '211' [block <EOT><CR>] 15000ms"},
         {"<ETX>~Message send failed<CR>", "unsent Rejected '' [block] 0ms"},
-        {"<ETX>~213 <RS><CR>", "unsent Rejected '' [block] 0ms"},
+        {"<ETX>~213<CR><RS><CR>", "unsent Rejected '' [block] 0ms"},
+        // A protocol character is an answer only as a line of its own: noise
+        // on the line decides nothing.
+        {"<ETX>~<x8F><ACK><xA3>@100 | ~Message send failed<CR><RS><CR>@200",
+         "unsent Rejected '' [block] 200ms"},
+        {"<ETX>~<xF1><RS><DEL>@100 | ~211 successful<CR><ACK><CR>@200",
+         "accepted None '\u00f1211 successful' [block] 1000ms"},
+        {"<ETX>~<NAK>x<CR>@100 | ~<ACK>@200 | ~<CR>@300", "accepted None 'x' [block] 300ms"},
         {"<ETX>~successful Message send failed<CR><CR>", "unsent Rejected '' [block] 0ms"},
-        {"<ETX>~<RS> successful<CR><CR>", "unsent Rejected '' [block] 0ms"},
+        {"<ETX>~<RS> successful<CR><CR>", "accepted None 'successful' [block] 1000ms"},
         {"<EOT>~<ESC><EOT><CR>@2000", "unsent AnswerTimedOut '' [block <EOT><CR>] 62000ms"},
         {"<ETX>~<NAK><CR> | <ETX>~<NAK><CR> | <ETX>~successful<CR><ACK><CR>",
          "accepted None 'successful' [block block block] 1000ms"},
         {"<ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100 | <ETX>~<NAK><CR>@100",
-         "unsent AnswerTimedOut '' [block block block block <EOT><CR>] 10000ms"},
+         "unsent Resent '' [block block block block <EOT><CR>] 10000ms"},
         {"<ETX>~<CR><LF>NO CARRIER<CR><LF>", "unsent LineLost '' [block] 0ms"},
         // The other end gone (a modem pulled out): the port closed itself.
         {"<ETX>~succ | ~HANGUP", "unsent LineLost '' [block] 0ms"},
@@ -242,7 +276,7 @@ TEST(TapSession, AnswersToABlock) {
         {"<ETX>~ECHO", "unsent AnswerTimedOut '' [block <EOT><CR>] 70000ms",
          "Message send failed twice"},
         {"<ETX>~211 successful<CR><LF>NO CARRIER<CR><LF>",
-         "accepted NotReady '211 successful' [block] 1000ms"},
+         "accepted LineLost '211 successful' [block] 1000ms"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.script) + " " + c.text);

@@ -25,7 +25,7 @@ TEST(SimOptions, BothSpellingsAndTheUsage) {
         "--link --record --transcript --lifetime --forever --delay --guard --connect-delay "
         "--no-dialtone --busy --no-carrier --faulty-dials --silent-modem "
         "--garbage --no-id --no-go-ahead --reject-every --terse --capital-s "
-        "--unterminated --silent-after --drop-after --help");
+        "--unterminated --silent-after --drop-after --nak-number --help");
     for (std::string f; flags >> f;)
         EXPECT_NE(SimOptions::usage().find("  " + f + " "), std::string::npos) << f;
 }

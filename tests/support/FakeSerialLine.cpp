@@ -27,9 +27,10 @@ void FakeSerialLine::script(QString replies, const QByteArray& echo) {
 }
 
 void FakeSerialLine::push(const QByteArray& bytes, qint64 afterMs) {
-    m_pending.emplace_back(now() + afterMs, bytes);
-    std::stable_sort(m_pending.begin(), m_pending.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const qint64 due = now() + afterMs;
+    const auto at = std::upper_bound(m_pending.begin(), m_pending.end(), due,
+                                     [](qint64 d, const auto& p) { return d < p.first; });
+    m_pending.emplace(at, due, bytes);
 }
 
 // The step at the front, then every untriggered one after it.

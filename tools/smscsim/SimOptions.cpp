@@ -73,6 +73,7 @@ const std::map<std::string, Flag>& flags() {
         {"--unterminated", setTo(&SimOptions::answerStyle, AS::Unterminated)},
         {"--silent-after", number(&SimOptions::silentAfter, 0, kMaxCount)},
         {"--drop-after", number(&SimOptions::dropAfter, 1, kMaxCount)},
+        {"--nak-number", text(&SimOptions::nakNumber)},
     };
     return table;
 }
@@ -163,6 +164,7 @@ Faults:
                        CR, ACK, CR after it
   --silent-after N     after N accepted messages, answer no further block
   --drop-after N       drop the line right after the Nth accepted message
+  --nak-number DIGITS  ask for every block to DIGITS again (NAK), for ever
   --help               show this text
 )";
 }

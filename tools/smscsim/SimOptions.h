@@ -28,8 +28,9 @@ struct SimOptions {
     bool noGoAhead = false;
     int rejectEvery = 0; // 0: never
     AnswerStyle answerStyle = AnswerStyle::Successful;
-    int silentAfter = -1; // -1: never
-    int dropAfter = -1;   // -1: never
+    int silentAfter = -1;  // -1: never
+    int dropAfter = -1;    // -1: never
+    std::string nakNumber; // blocks for this number are answered NAK; empty: none
 
     bool operator==(const SimOptions&) const = default;
 

@@ -126,6 +126,8 @@ TapReply TapSmsc::endOfBlock() {
                 {},
                 false,
                 "bad checksum " + m_check + " (expected " + expected + "): NAK"};
+    if (!m_options.nakNumber.empty() && m_block.rfind(m_options.nakNumber + CR, 0) == 0)
+        return {std::string{NAK, CR}, {}, false, "block to " + m_options.nakNumber + ": NAK"};
     if (m_options.silentAfter >= 0 && m_accepted >= m_options.silentAfter)
         return {{}, {}, false, "block not answered (silent)"};
     if (m_blockOverflow)

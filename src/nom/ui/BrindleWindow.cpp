@@ -1,6 +1,7 @@
 #include "nom/ui/BrindleWindow.h"
 
 #include "nom/BrindleController.h"
+#include "nom/Modem.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -85,7 +86,7 @@ BrindleWindow::BrindleWindow(BrindleController& controller, QWidget* parent)
     showAtEnd(m_debugWin, controller.statusLog().paneText());
     connect(&controller, &BrindleController::statusAdded, this, &BrindleWindow::addStatus);
     connect(&controller, &BrindleController::modemScreenChanged, this,
-            [this](const QString& t) { showAtEnd(m_debugScreen, t); });
+            &BrindleWindow::changeScreen);
     connect(&controller, &BrindleController::queuesChanged, this,
             [this](const QStringList& queue, const QStringList& sent) {
                 fill(m_messageQueue, queue);
@@ -120,6 +121,26 @@ void BrindleWindow::addStatus(const QString& text) {
     }
     m_debugWin->moveCursor(QTextCursor::End);
     m_debugWin->verticalScrollBar()->setValue(m_debugWin->verticalScrollBar()->maximum());
+}
+
+// New text is appended; the pane is laid out again only when the modem's
+// buffer shrank, or when trimming its scroll-back is due, which a chatty
+// line brings about once every kScreenLimit characters.
+void BrindleWindow::changeScreen(bool cleared, qsizetype dropFront, const QString& append) {
+    if (cleared)
+        m_screen.clear();
+    m_screen.remove(0, dropFront);
+    m_screen += append;
+    const bool trimmed = dropFront > 0 && m_screen.size() >= Modem::kScreenLimit;
+    const int laidOut = m_debugScreen->document()->characterCount();
+    if (cleared || (dropFront > 0 && !trimmed) || (trimmed && laidOut > 2 * Modem::kScreenLimit)) {
+        showAtEnd(m_debugScreen, m_screen);
+        return;
+    }
+    QTextCursor end(m_debugScreen->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(append);
+    m_debugScreen->verticalScrollBar()->setValue(m_debugScreen->verticalScrollBar()->maximum());
 }
 
 void BrindleWindow::showPort(const QString& portText) {

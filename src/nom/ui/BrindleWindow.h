@@ -22,6 +22,7 @@ protected:
 private:
     void addStatus(const QString& text);
     void showPort(const QString& portText);
+    void changeScreen(bool cleared, qsizetype dropFront, const QString& append);
 
     BrindleController& m_controller;
     QPlainTextEdit* m_debugWin;
@@ -34,4 +35,6 @@ private:
     QLabel* m_portLabel;
     QLabel* m_modemSetting;
     QPushButton* m_exit;
+    // What the modem screen shows (its pane may keep some scroll-back above it).
+    QString m_screen;
 };
