@@ -21,4 +21,12 @@ bool isNumberText(QStringView text);
 // name + two blanks + number.
 QString make(const QString& name, const QString& number);
 
+// The direction controls (U+202A to U+202E, U+2066 to U+2069) go: one in a
+// name would turn the number after it around on screen. Every line that
+// enters a list or a group goes through here.
+QString withoutDirectionControls(QString line);
+// The line as a list shows it: the number after the last "+" set apart left
+// to right, so a name in any script leaves its digits in order.
+QString displayText(const QString& line);
+
 } // namespace NumberEntry

@@ -270,7 +270,8 @@ TEST(ContactNumber, CleanOutlookNumber) {
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(ContactNumber::CleanOutlookNumber(in), out) << in.toStdString();
-    EXPECT_EQ(ContactNumber::contactLine("Ann\r\nLee ", "+1"), "Ann  Lee +1");
+    EXPECT_EQ(ContactNumber::contactLine(QString("Ann") + QChar(0x202E) + "\r\nLee ", "+1"),
+              "Ann  Lee +1");
 }
 
 TEST_F(ContactsStoreTest, EveryStyleGivesItsContactLineAndHostileFilesAreSkipped) {
