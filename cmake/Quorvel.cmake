@@ -32,16 +32,21 @@ endfunction()
 # One test executable per unit; each test case runs in a folder of its own
 # (the fixtures make it) with no display.
 function(quorvel_add_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT;SCREEN" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE quorvel_test_support ${ARG_LIBS} GTest::gtest GTest::gmock)
     quorvel_target_settings(${name})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 60)
     endif()
+    # SCREEN: the offscreen screen's description, when the size matters.
+    set(platform offscreen)
+    if(ARG_SCREEN)
+        set(platform offscreen:configfile=${ARG_SCREEN})
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 30
         PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVEL_SOURCE_DIR=${PROJECT_SOURCE_DIR};QUORVEL_BINARY_DIR=${PROJECT_BINARY_DIR}"
+            ENVIRONMENT "QT_QPA_PLATFORM=${platform};QUORVEL_SOURCE_DIR=${PROJECT_SOURCE_DIR};QUORVEL_BINARY_DIR=${PROJECT_BINARY_DIR}"
             TIMEOUT ${ARG_TIMEOUT})
 endfunction()

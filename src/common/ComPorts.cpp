@@ -10,7 +10,8 @@ QString devicePath(const QString& appPath, int portNumber) {
         return QString();
     const QStringList lines =
         LineFile::readAll(ExchangeFiles::path(appPath, ExchangeFiles::kComPorts));
-    return portNumber <= lines.size() ? lines[portNumber - 1].trimmed() : QString();
+    const QString device = portNumber <= lines.size() ? lines[portNumber - 1].trimmed() : QString();
+    return device.size() <= kMaxPathLength ? device : QString();
 }
 
 } // namespace ComPorts

@@ -2,9 +2,12 @@
 
 #include "ui/ClickableLabel.h"
 
+#include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <memory>
+#include <utility>
 
 namespace PanelWidgets {
 
@@ -55,6 +58,21 @@ QVBoxLayout* column(QWidget* panel) {
     auto* l = new QVBoxLayout(panel);
     l->setContentsMargins(0, 0, 0, 0);
     return l;
+}
+
+void onChosen(QAbstractButton* button, QObject* context, std::function<void()> act) {
+    // A click on the button already chosen toggles nothing: the press tells.
+    auto wasChosen = std::make_shared<bool>(false);
+    QObject::connect(button, &QAbstractButton::pressed, context,
+                     [button, wasChosen] { *wasChosen = button->isChecked(); });
+    QObject::connect(button, &QAbstractButton::toggled, context, [act](bool on) {
+        if (on)
+            act();
+    });
+    QObject::connect(button, &QAbstractButton::clicked, context, [act, wasChosen] {
+        if (std::exchange(*wasChosen, false))
+            act();
+    });
 }
 
 } // namespace PanelWidgets

@@ -2,8 +2,11 @@
 
 #include <QIcon>
 #include <QString>
+#include <functional>
 
 class ClickableLabel;
+class QAbstractButton;
+class QObject;
 class QToolButton;
 class QVBoxLayout;
 class QWidget;
@@ -29,6 +32,11 @@ QToolButton* pictureButton(QWidget* parent, const char* name, const char* icon, 
 // A picture button with its caption label beside it; the label clicks the button.
 QWidget* captioned(QWidget* parent, QToolButton* button, ClickableLabel*& label,
                    const char* labelName, const QString& caption);
+
+// Runs `act` when the option button becomes chosen, however that happens (a
+// click, a key, a screen reader's toggle, which clicks nothing), and when
+// the chosen one is clicked again. `context` ends the connections.
+void onChosen(QAbstractButton* button, QObject* context, std::function<void()> act);
 
 // Lays `panel` out as one column without margins of its own, so a panel sits
 // in the window exactly as its frames would.

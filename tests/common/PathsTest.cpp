@@ -67,4 +67,9 @@ TEST(ComPorts, TestInstallationsNameNoRealDevice) {
         EXPECT_TRUE(device.startsWith(inst.appPath())) << device.toStdString();
         EXPECT_FALSE(QFileInfo::exists(device)) << device.toStdString();
     }
+    // A runaway line names no device; the longest path allowed still does.
+    inst.writeBytes("Config\\ComPorts.cfg",
+                    "/dev/" + QByteArray(1019, 'x') + "\r\n/dev/" + QByteArray(1020, 'x') + "\r\n");
+    EXPECT_EQ(ComPorts::devicePath(inst.appPath(), 1).size(), 1024);
+    EXPECT_EQ(ComPorts::devicePath(inst.appPath(), 2), "");
 }

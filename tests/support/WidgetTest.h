@@ -6,6 +6,8 @@
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -26,6 +28,16 @@
 #include <QVBoxLayout>
 #include <functional>
 #include <gtest/gtest.h>
+
+// A screen reader's toggle of a check box or option button: the state
+// changes, and no click is emitted.
+inline void toggleAccessibly(QWidget* button) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(button);
+    ASSERT_TRUE(a && a->actionInterface());
+    ASSERT_TRUE(
+        a->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
 
 // A whole installation in a temporary folder, a fake clock and scripted
 // message boxes: what every window test starts from.

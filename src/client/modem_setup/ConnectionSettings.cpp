@@ -23,9 +23,9 @@ int ConnectionSettings::storedPort(const QString& appPath) {
     return lines.isEmpty() ? 0 : static_cast<int>(leadingNumber(lines.first()));
 }
 
-void ConnectionSettings::writePortFile(const QString& appPath, int port) {
+bool ConnectionSettings::writePortFile(const QString& appPath, int port) {
     const QString line = port > 0 ? ' ' + QString::number(port) + ' ' : QString();
-    LineFile::rewrite(ExchangeFiles::path(appPath, ExchangeFiles::kPortFile), {line});
+    return LineFile::rewrite(ExchangeFiles::path(appPath, ExchangeFiles::kPortFile), {line});
 }
 
 void ConnectionSettings::Load() {
@@ -105,11 +105,8 @@ ConnectionSettings::Ok ConnectionSettings::Command1_Click() {
                          MessageBox::Icon::Critical);
         return Ok::NoConnectionType;
     }
-    if (m_outside.ticked && m_outside.text.trimmed().isEmpty()) {
-        MessageBox::show(QStringLiteral("Enter prefix to dial an outside number."),
-                         kQuorvelWarning);
+    if (m_outside.refused())
         return Ok::PrefixMissing;
-    }
     writePortFile(m_appPath, m_tester.state().selectedPort);
     if (m_outside.ticked)
         m_outside.prefix = OutsideLine::numberIn(m_outside.text);
@@ -138,5 +135,12 @@ void ConnectionSettings::Unload() {
     } else {
         m_mainWindow.setSendEnabled(true);
     }
-    writePortFile(m_appPath, port);
+    // Brindle would dial on the port the file still names, or on none.
+    if (!writePortFile(m_appPath, port) && isModem()) {
+        MessageBox::show(QStringLiteral("The port could not be saved in Config\\Port.cfg. You "
+                                        "will not be able to send any SMS messages."),
+                         kQuorvelWarning, MessageBox::Icon::Critical);
+        m_mainWindow.setSendEnabled(false);
+        noPort = true;
+    }
 }

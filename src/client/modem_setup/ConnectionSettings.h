@@ -50,13 +50,15 @@ public:
     // put the cursor into the prefix box; on Closing the window closes.
     Ok Command1_Click();
     // The dialog closes: the port again, the send button, and the port is
-    // let go so Brindle can open it.
+    // let go so Brindle can open it. A port file that cannot be written in
+    // Modem mode is said, and leaves sending off.
     void Unload();
 
     // The number on the first line of Config\Port.cfg; 0 for none.
     static int storedPort(const QString& appPath);
-    // The port with a blank either side, or an empty line for none.
-    static void writePortFile(const QString& appPath, int port);
+    // The port with a blank either side, or an empty line for none; false
+    // when the file could not be written.
+    static bool writePortFile(const QString& appPath, int port);
 
 private:
     bool isModem() const { return ConnectionType == 0; }

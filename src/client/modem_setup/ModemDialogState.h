@@ -33,4 +33,6 @@ struct ModemDialogState {
     bool modemControlsEnabled = true;
     // The wait cursor and the small clock.
     bool busy = false;
+    // A dial waits for its answer: the port buttons take no click.
+    bool dialPending = false;
 };

@@ -104,6 +104,14 @@ void ModemTester::selectPort(int port) {
         Option1_Click(port);
 }
 
+void ModemTester::choosePort(int port) {
+    if (m_state.dialPending) {
+        changed(); // the window shows the chosen button again
+        return;
+    }
+    selectPort(port);
+}
+
 void ModemTester::clearSelection() {
     m_state.selectedPort = 0;
     changed();
@@ -170,6 +178,8 @@ bool ModemTester::AwaitMultiString(const QByteArray& send, const QByteArray& w1,
         openChosenPort();
         if (m_line.isOpen())
             m_line.write(send);
+        m_state.dialPending = true;
+        changed();
     }
     QByteArray buffer = m_line.isOpen() ? m_line.takeAvailable() : QByteArray();
     while (!finished && !m_released && deadline > nowSecond()) {
@@ -189,6 +199,10 @@ bool ModemTester::AwaitMultiString(const QByteArray& send, const QByteArray& w1,
             m_statusWord = kUndetermined;
         }
     }
+    if (m_state.dialPending) {
+        m_state.dialPending = false;
+        changed();
+    }
     return finished;
 }
 
@@ -197,15 +211,8 @@ void ModemTester::reportFailure(const QString& text) {
     m_pendingPortMessage.clear();
 }
 
-bool ModemTester::prefixMissing() {
-    if (!m_outside.ticked || !m_outside.text.trimmed().isEmpty())
-        return false;
-    MessageBox::show(QStringLiteral("Enter prefix to dial an outside number."), kQuorvelWarning);
-    return true;
-}
-
 ModemTester::Press ModemTester::Command2_Click() {
-    if (prefixMissing())
+    if (m_outside.refused())
         return Press::PrefixMissing;
     if (m_state.selectedPort == 0) {
         MessageBox::show(QStringLiteral("Select a port to test the modem."), kQuorvelWarning);
@@ -283,7 +290,7 @@ int ModemTester::AutoDetectPort() {
 }
 
 ModemTester::Press ModemTester::Command3_Click() {
-    if (prefixMissing())
+    if (m_outside.refused())
         return Press::PrefixMissing;
     setBusy(true);
     const int found = AutoDetectPort();

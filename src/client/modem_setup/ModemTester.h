@@ -50,6 +50,9 @@ public:
     int AutoDetectPort();
     // Option1 clicked: the port held so far is closed.
     void Option1_Click(int port);
+    // The user chose a port button: the chosen one again is no click, and
+    // none counts while a dial waits for its answer.
+    void choosePort(int port);
     // Sends on the chosen port and waits for w1 or w2 (w3 and w4 are not
     // looked for); true when one came. Sets the status word.
     bool AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,
@@ -75,7 +78,6 @@ signals:
     void sendButtonEnabled(bool enabled);
 
 private:
-    bool prefixMissing();
     void selectPort(int port);
     void openChosenPort();
     void closePort();

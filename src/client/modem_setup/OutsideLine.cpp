@@ -1,7 +1,9 @@
 #include "client/modem_setup/OutsideLine.h"
 
+#include "common/MessageBox.h"
 #include "common/Val.h"
 
+#include <algorithm>
 #include <limits>
 
 void OutsideLine::fillFromSaved() {
@@ -15,6 +17,23 @@ int OutsideLine::numberIn(const QString& text) {
         return -1;
     const long long v = leadingNumber(t);
     return v <= std::numeric_limits<qint16>::max() ? static_cast<int>(v) : -1;
+}
+
+bool OutsideLine::refused() const {
+    if (!ticked)
+        return false;
+    const QString t = text.trimmed();
+    const bool digits =
+        std::all_of(t.begin(), t.end(), [](QChar c) { return c >= '0' && c <= '9'; });
+    QString refusal;
+    if (t.isEmpty())
+        refusal = QStringLiteral("Enter prefix to dial an outside number.");
+    else if (!digits || numberIn(t) == -1)
+        refusal = QStringLiteral("Enter a prefix from 0 to 32767 to dial an outside number.");
+    else
+        return false;
+    MessageBox::show(refusal, kQuorvelWarning);
+    return true;
 }
 
 bool OutsideLine::acceptsKey(int keyAscii) {

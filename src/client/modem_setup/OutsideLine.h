@@ -20,6 +20,12 @@ struct OutsideLine {
     static int numberIn(const QString& text);
     // Only digits and Backspace may be typed into the prefix box.
     static bool acceptsKey(int keyAscii);
+    // The longest prefix that can be stored.
+    static constexpr int kMaxLength = 5;
+    // With the box ticked, a blank prefix or one that is no number from 0 to
+    // 32767 is refused with a message (true): it would be dialled without
+    // the prefix while the box says otherwise.
+    bool refused() const;
     // Label5's caption for the state of the check box.
     static QString label5Caption(bool ticked);
 

@@ -53,4 +53,20 @@ QString make(const QString& name, const QString& number) {
     return name + "  " + number;
 }
 
+QString withoutDirectionControls(QString line) {
+    line.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+    });
+    return line;
+}
+
+QString displayText(const QString& line) {
+    const qsizetype plus = line.lastIndexOf('+');
+    if (plus < 0)
+        return line;
+    // A left-to-right isolate around the number: U+2066 ... U+2069.
+    return line.left(plus) + QChar(0x2066) + line.mid(plus) + QChar(0x2069);
+}
+
 } // namespace NumberEntry

@@ -21,4 +21,13 @@ bool isNumberText(QStringView text);
 // name + two blanks + number.
 QString make(const QString& name, const QString& number);
 
+// The direction controls (U+202A to U+202E, U+2066 to U+2069) go: one in a
+// name would turn the number after it around on screen. Imported names and
+// every line the Number List takes pass here (our files, in Windows-1252,
+// cannot hold them).
+QString withoutDirectionControls(QString line);
+// The line as a list shows it: the number after the last "+" set apart left
+// to right, so a name in any script leaves its digits in order.
+QString displayText(const QString& line);
+
 } // namespace NumberEntry

@@ -11,6 +11,7 @@
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
+#include <QDir>
 #include <QMap>
 #include <gtest/gtest.h>
 #include <utility>
@@ -45,6 +46,8 @@ const QString kNoDialtone = "No Dialtone Detected. Please check if modem is conn
 const QString kUndetermined =
     "Undetermined Error Detected. Please restart and use an alternative COM port";
 const QString kInUse = "The port is currently being used by another application.";
+const QString kNoPrefix = "Enter prefix to dial an outside number.";
+const QString kBadPrefix = "Enter a prefix from 0 to 32767 to dial an outside number.";
 
 std::string shown(const ModemDialogState& s) {
     return (s.Label2 + " | " + s.Label3 + " | " + s.lblModemMessage).toStdString();
@@ -97,8 +100,11 @@ TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
         cases[] = {
             {2, true, "", 9, 1, Ok::NoConnectionType, "Select a connection type", "-1", "0",
              "<missing>"},
-            {0, true, " ", 9, 1, Ok::PrefixMissing, "Enter prefix to dial an outside number.", "-1",
-             "0", "<missing>"},
+            {0, true, " ", 9, 1, Ok::PrefixMissing, kNoPrefix, "-1", "0", "<missing>"},
+            // Dialled without the prefix while the box shows one: refused.
+            {0, true, "32768", 9, 1, Ok::PrefixMissing, kBadPrefix, "-1", "0", "<missing>"},
+            {0, true, "9a", 9, 1, Ok::PrefixMissing, kBadPrefix, "-1", "0", "<missing>"},
+            {0, true, " 32767 ", -1, 1, Ok::Closing, "", " 32767", " 1", " 1 \r\n"},
             {0, true, "9", -1, 2, Ok::Closing, "", " 9", " 1", " 2 \r\n"},
             // Unticking keeps the stored prefix; only the option goes off.
             {0, false, "", 7, 4, Ok::Closing, "", " 7", " 0", " 4 \r\n"},
@@ -160,6 +166,18 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
     EXPECT_EQ(mainWindow.send, (QList<bool>{false, true}));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), " 3 \r\n");
     EXPECT_FALSE(settings.noPort);
+
+    // A port file that cannot be written is said, and sending stays off.
+    inst.remove(ExchangeFiles::kPortFile);
+    ASSERT_TRUE(QDir().mkpath(inst.file(ExchangeFiles::kPortFile)));
+    boxes.clear();
+    settings.Unload();
+    EXPECT_EQ(boxes.texts(),
+              QStringList{"The port could not be saved in Config\\Port.cfg. You will "
+                          "not be able to send any SMS messages."});
+    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
+    EXPECT_EQ(mainWindow.send.last(), false);
+    EXPECT_TRUE(settings.noPort);
 }
 
 TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
@@ -261,8 +279,6 @@ TEST_F(ModemSetupTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
 
 TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
     const std::tuple<bool, QString, QByteArray, QByteArray, QString> cases[] = {
-        // No number with the option on dials no prefix.
-        {true, "x", "ATDT+01632960000\r\r\nCONNECT 9600\r\n", "ATDT+01632960000\r", "SUCCESS"},
         {false, "9", "ATDT+01632960000\r\r\nCONNECT 9600\r\n", "ATDT+01632960000\r", "SUCCESS"},
         {true, "09", "\r\nCONNECT\r\n", "ATDT9,01632960000\r", "SUCCESS"},
         {true, " 9 ", "\r\nNO DIALTONE\r\n", "ATDT9,01632960000\r", "NO DIALTONE"},
@@ -277,7 +293,13 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
         line.script("ATDT~" + readable(answer) + "@1500");
         const qint64 before = clock.monotonicMs();
         QStringList seenInWait;
-        clock.onWait([&](qint64) { seenInWait << tester.state().Label3; });
+        clock.onWait([&](qint64) {
+            seenInWait << tester.state().Label3;
+            // The chosen button again, and another: no click while the dial waits.
+            EXPECT_TRUE(tester.state().dialPending);
+            tester.choosePort(1);
+            tester.choosePort(2);
+        });
         EXPECT_EQ(tester.Command2_Click(), ModemTester::Press::Ran);
         EXPECT_EQ(line.writes().last(), dial);
         EXPECT_EQ(tester.statusWord(), status);
@@ -291,6 +313,8 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
         EXPECT_FALSE(tester.state().busy || tester.state().butRefreshEnabled);
         EXPECT_TRUE(tester.state().Command2Enabled && tester.state().Command3Enabled);
         EXPECT_TRUE(line.isOpen()) << "the call lasts until the port is closed";
+        EXPECT_EQ(tester.state().selectedPort, 1);
+        EXPECT_FALSE(tester.state().dialPending);
     }
     clock.onWait({});
     EXPECT_TRUE(boxes.shown().isEmpty());
@@ -306,10 +330,12 @@ TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     outside.ticked = true;
     outside.text = "  ";
     EXPECT_EQ(tester.Command2_Click(), ModemTester::Press::PrefixMissing);
+    outside.text = "99999";
+    EXPECT_EQ(tester.Command3_Click(), ModemTester::Press::PrefixMissing);
     outside.ticked = false;
     EXPECT_EQ(tester.Command2_Click(), ModemTester::Press::NoPortSelected);
-    EXPECT_EQ(boxes.texts(), (QStringList{"Enter prefix to dial an outside number.",
-                                          "Select a port to test the modem."}));
+    EXPECT_EQ(boxes.texts(),
+              (QStringList{kNoPrefix, kBadPrefix, "Select a port to test the modem."}));
     EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
 
     // Another program holds the port: nothing is sent, the wait runs out,

@@ -152,7 +152,10 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
 
 TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassTheColourOn) {
     inst.writeBytes("Config\\Sign.cfg", "NOPAGE\r\n");
-    send->Option2->setChecked(true); // a modem sending at once: no reminder
+    {
+        const QSignalBlocker asLeft(send->Option2); // a modem sending at once: no reminder
+        send->Option2->setChecked(true);
+    }
     sendText("one\ntwo\rthree");
     message.onReplace = [this] { message.messageText = "replaced"; }; // the editor's own first
     sendText("a\nb");
@@ -235,13 +238,15 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     out->outbox->addItem("[1] " + kStamp + " +441 one");
     delivery().setBlinking(true);
     blink.timeout();
-    EXPECT_EQ(send->Command2->text(), "Send Queue");
+    EXPECT_EQ(send->Command2->text(), "&Send Queue");
     EXPECT_TRUE(send->Command2->font().bold());
     blink.timeout();
     EXPECT_EQ(send->Command2->text(), "");
+    EXPECT_EQ(send->Command2->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S))
+        << "blank, still Alt+S";
     send->Command2->click();
     EXPECT_FALSE(delivery().blinking());
-    EXPECT_EQ(send->Command2->text(), "Send Queue");
+    EXPECT_EQ(send->Command2->text(), "&Send Queue");
     EXPECT_FALSE(send->Command2->font().bold());
     send->Option1->click();
     EXPECT_TRUE(send->Option2->isChecked() && poll.isActive());

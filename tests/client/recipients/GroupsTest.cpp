@@ -103,10 +103,11 @@ TEST_F(GroupsTest, CreateWritesTheListAndAnEmptyFileAndRefusesNamesThatAreNoFile
     inst.writeBytes("Groups\\Group.dat", " \r\nfriends\r\n");
     GroupManager g(inst.appPath(), {});
     g.beginCreate();
-    // The last: the reserved group's file.
+    // The last two: the reserved group's file and the list's own.
     const QString refused[][2] = {
         {"", kEmpty},         {"   ", kEmpty},     {"a/b", kBad},       {"..", kBad},
-        {"..\\Config", kBad}, {"friends", kTaken}, {"Friends", kTaken}, {"outlookContact", kTaken}};
+        {"..\\Config", kBad}, {"friends", kTaken}, {"Friends", kTaken}, {"outlookContact", kTaken},
+        {"gROUP", kTaken}};
     for (const auto& [name, box] : refused) {
         EXPECT_FALSE(g.CreateGroup(name)) << name.toStdString();
         expectBox(box);
@@ -130,6 +131,12 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
     g.DeleteGroup();
     expectBox(kWarn + "Please select a Group to delete        ");
     g.chooseGroup(1);
+    // Typed over the chosen group: neither "<<" nor Delete acts on Friends.
+    g.editText("Family");
+    g.RemoveOneMember(0);
+    g.DeleteGroup();
+    expectBox(kWarn + "Please select a Group to delete        ");
+    g.chooseGroup(1);
     g.DeleteGroup();
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nWork\r\n");
     EXPECT_EQ(inst.bytes("Groups\\Friends.dat"), "Al  +441\r\n");
@@ -144,6 +151,7 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
                                   {"  ", kNoGroup},
                                   {"../Config/Escaped", kBad},
                                   {"WORK", kTaken},
+                                  {"group", kTaken},
                                   {"OutlookContact", kTaken}};
     for (const auto& [name, box] : refused) {
         g.editText(name);
@@ -262,7 +270,8 @@ TEST(ContactNumber, CleanOutlookNumber) {
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(ContactNumber::CleanOutlookNumber(in), out) << in.toStdString();
-    EXPECT_EQ(ContactNumber::contactLine("Ann\r\nLee ", "+1"), "Ann  Lee +1");
+    EXPECT_EQ(ContactNumber::contactLine(QString("Ann") + QChar(0x202E) + "\r\nLee ", "+1"),
+              "Ann  Lee +1");
 }
 
 TEST_F(ContactsStoreTest, EveryStyleGivesItsContactLineAndHostileFilesAreSkipped) {

@@ -55,6 +55,21 @@ TEST(NumberEntry, OnlyLinesWithANumberAfterThePlusAreLoaded) {
     EXPECT_FALSE(NumberEntry::IsValidNumberEntry(QString(1 << 20, 'n') + "  +44123"));
 }
 
+// A name's direction controls would show its number backwards; the marks
+// around them reorder nothing and stay. Shown, the number is set apart.
+TEST(NumberEntry, DirectionControlsGoAndTheNumberIsShownLeftToRight) {
+    const auto u = [](char16_t c) { return QString(QChar(c)); };
+    const QString line = "Evil" + u(0x202E) + u(0x202A) + u(0x2066) + u(0x2069) + "  +44123" +
+                         u(0x2029) + u(0x202F) + u(0x2065) + u(0x206A);
+    EXPECT_EQ(NumberEntry::withoutDirectionControls(line),
+              "Evil  +44123" + u(0x2029) + u(0x202F) + u(0x2065) + u(0x206A));
+    const QString arabic = QString::fromUtf8("\xd8\xb9\xd9\x85\xd8\xb1");
+    EXPECT_EQ(NumberEntry::displayText(arabic + "  +44123"),
+              arabic + "  " + u(0x2066) + "+44123" + u(0x2069));
+    EXPECT_EQ(NumberEntry::displayText("A+B +1"), "A+B " + u(0x2066) + "+1" + u(0x2069));
+    EXPECT_EQ(NumberEntry::displayText("node"), "node");
+}
+
 TEST(NumberRules, TheFieldFiltersKeepLettersAndBlanksInNamesAndDigitsAndALeadingPlusInNumbers) {
     // The name filter keeps what comes before the first bad character.
     const Pair names[] = {

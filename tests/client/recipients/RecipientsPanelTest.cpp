@@ -4,6 +4,7 @@
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/ui/ContactsController.h"
 #include "client/recipients/ui/ContactsDialogs.h"
+#include "client/recipients/ui/NumberLineDelegate.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "client/recipients/ui/frmGroupAddNumber.h"
 #include "client/recipients/ui/frmGroupName.h"
@@ -128,9 +129,9 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
     // A group's valid lines, then dropped text as a drag brings it.
     p->Combo3->setCurrentIndex(1);
     emit p->lblAddGrpNos->clicked();
-    drop(p->List4->viewport(), "node\r\nB  +2");
+    drop(p->List4->viewport(), QString("node\r\nB") + QChar(0x2067) + "  +2");
     EXPECT_EQ(list(), "(Old  +441), Jane Smith  +44123, Jo  +44123, Al  +442, B  +2");
-    p->optUnselectAll->click();
+    toggleAccessibly(p->optUnselectAll);
     EXPECT_EQ(p->checkedEntries().size(), 0);
     p->optSelectAll->click();
     EXPECT_EQ(p->checkedEntries().size(), 5);
@@ -307,8 +308,12 @@ TEST_F(ContactsWindowTest, WithoutTheOptionOnlyOwnContactsAndTheWindowDocks) {
     EXPECT_EQ(inst.bytes("Groups\\OutlookContact.dat"), "kept\r\n");
     EXPECT_EQ(ContactsTreeWidget::dragText(node("EContact//3")), "node");
     EXPECT_EQ(ContactsTreeWidget::dragText(node("EContact//3//1")), "Al  +442");
+    // The whole line in a tip; the number shown left to right there and in the lists.
+    EXPECT_EQ(node("EContact//3//1")->toolTip(0), NumberEntry::displayText("Al  +442"));
+    EXPECT_TRUE(qobject_cast<NumberLineDelegate*>(c->window().tContacts->itemDelegate()) &&
+                qobject_cast<NumberLineDelegate*>(p->List4->itemDelegate()));
 
-    c->window().Check1->click();
+    toggleAccessibly(c->window().Check1);
     EXPECT_EQ(c->window().Check1->text(), "Remove Panel");
     p->List4->clear();
     c->window().cmdAddAll->click();
@@ -328,4 +333,27 @@ TEST_F(ContactsWindowTest, WithoutTheOptionOnlyOwnContactsAndTheWindowDocks) {
     EXPECT_TRUE(settings.OutlookWarningOff);
     c->OpenContactsWindow(); // no warning any more: a modal one would fail the test
     EXPECT_TRUE(c->window().isVisible());
+}
+
+// The program closes while the contacts window's first load reads the book
+// (the wait window is up): the cached contacts stay, and nothing touches the
+// deleted window.
+TEST_F(ContactsWindowTest, ClosingDuringTheFirstReadKeepsTheCacheAndTheDeletedWindowAlone) {
+    settings.OutlookEnabled = true;
+    settings.OutlookWarningOff = true;
+    inst.writeBytes("Groups\\OutlookContact.dat", "Kept Contact +447700900999\r\n");
+    struct CloseOnWait : QObject {
+        ContactsController* c;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Show && o->objectName() == "frmMessage")
+                c->Unload();
+            return false;
+        }
+    } closer;
+    closer.c = c;
+    qApp->installEventFilter(&closer);
+    c->OpenContactsWindow();
+    qApp->removeEventFilter(&closer);
+    EXPECT_FALSE(c->loaded() || c->ContactsWindowOpen);
+    EXPECT_EQ(inst.bytes("Groups\\OutlookContact.dat"), "Kept Contact +447700900999\r\n");
 }

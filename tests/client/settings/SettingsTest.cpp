@@ -5,6 +5,7 @@
 #include "client/settings/ui/SplashWindow.h"
 #include "common/Registry.h"
 #include "support/TestInstallation.h"
+#include "support/WidgetTest.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -95,7 +96,7 @@ TEST_F(SettingsTest, TheOptionsWindowStoresItsChoicesAndAboutShowsTheVersion) {
                   QString("Microsoft Outlook") + QChar(174) + " Compatible");
         splash.cmbBackColor->setCurrentIndex(4);
         emit splash.cmbBackColor->activated(4);
-        splash.chkMinOnStartup->click();
+        toggleAccessibly(splash.chkMinOnStartup);
         splash.outlookCheck->setChecked(true);
         splash.Command2->click();
         EXPECT_TRUE(settings.OutlookEnabled);

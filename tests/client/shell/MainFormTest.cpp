@@ -27,6 +27,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 
 namespace {
@@ -73,6 +74,8 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
         EXPECT_EQ(compose().Combo1->count(), 6);
     };
     ASSERT_TRUE(form->load());
+    EXPECT_EQ(send().cmdConfigure->text() + '|' + send().Command2->text(),
+              "&Configure|&Send Queue");
     EXPECT_EQ(items(recipients().List4), QStringList{"Jane Smith  +44123"});
     EXPECT_EQ(recipients().Combo3->count(), 2);
     EXPECT_EQ(recipients().cmbCountryCode->currentText(), "United Kingdom  +44");
@@ -87,7 +90,7 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
               QList<int>({10000, 1000}));
     EXPECT_TRUE(form->Timer2->isActive() && !form->Timer1->isActive());
     EXPECT_EQ(QStringList({form->mnuShow->text(), form->Command3->text()}),
-              QStringList({"Show Quorvel", "Exit"}));
+              QStringList({"Show Quorvel", "E&xit"}));
     for (QWidget* w : std::initializer_list<QWidget*>{
              form->centralWidget(), compose().fraSMSMessage, send().fraSMSRemaining, out().Frame10,
              recipients().Frame2})
@@ -116,12 +119,14 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
         d.close();
         EXPECT_TRUE(d.isVisible());
         boxes.answerNext(MessageBox::Answer::No);
-        d.optModem->click();
+        // Check boxes and option buttons act on a screen reader's toggle too.
+        toggleAccessibly(d.optModem);
         EXPECT_EQ(form->Timer1->interval(), 1000);
         EXPECT_TRUE(shown(send().Option2) && d.Frame2->isEnabled());
-        d.chkOutsideNo->click();
+        toggleAccessibly(d.chkOutsideNo);
         QTest::keyClicks(d.txtOutsideNumber, "9a#1");
-        EXPECT_EQ(d.txtOutsideNumber->text(), "91");
+        d.txtOutsideNumber->insert(QString(10000, '1')); // pasted
+        EXPECT_EQ(d.txtOutsideNumber->text(), "91111");
         QTest::mouseClick(d.Label5, Qt::LeftButton);
         EXPECT_FALSE(d.chkOutsideNo->isChecked() || d.txtOutsideNumber->isVisible());
         // "Don't show this again." holds whichever answer closes the notice.
@@ -278,8 +283,20 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
 
     EXPECT_TRUE(recipients().picContact->isVisible()) << "no address book: the plain button";
     recipients().picContact->click();
-    const QPointer<QWidget> contacts = &form->contacts().window();
+    const QPointer<frmOutlook> contacts = &form->contacts().window();
     EXPECT_TRUE(contacts->isVisible());
+    // Widened for long names, docked on a 1366x768 screen: the panel gives
+    // way, and the main window stays on the screen.
+    contacts->resize(480, contacts->height());
+    EXPECT_EQ(contacts->width(), 480);
+    contacts->Check1->click();
+    EXPECT_LT(contacts->width(), 480);
+    const QRect screen = form->screen()->availableGeometry();
+    const auto text = [](const QRect& r) {
+        return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    EXPECT_TRUE(screen.contains(form->frameGeometry()))
+        << text(form->frameGeometry()).toStdString() << " on " << text(screen).toStdString();
     form->close();
     EXPECT_TRUE(contacts.isNull()) << "left open, it would keep the program running";
 }

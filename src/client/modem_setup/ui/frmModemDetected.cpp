@@ -39,7 +39,7 @@ bool isInternet(int type) {
 QString portTip(const QString& appPath, int port) {
     const QString device = ComPorts::devicePath(appPath, port);
     const QString where = QStringLiteral("line %1 of Config/ComPorts.cfg").arg(port);
-    return device.isEmpty() ? QStringLiteral("No device: %1 is blank").arg(where)
+    return device.isEmpty() ? QStringLiteral("No device: %1 names none").arg(where)
                             : QStringLiteral("%1 (%2)").arg(device, where);
 }
 
@@ -70,9 +70,21 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
 
     connect(&m_tester, &ModemTester::stateChanged, this, [this] { showState(); });
     connect(&m_tester, &ModemTester::busyChanged, this, [this](bool busy) { showBusy(busy); });
-    connect(optInternet, &QRadioButton::clicked, this, [this] { optInternet_Click(); });
-    connect(optModem, &QRadioButton::clicked, this, [this] { optModem_Click(); });
-    connect(chkOutsideNo, &QCheckBox::clicked, this, [this] { chkOutsideNo_Click(); });
+    // Every choice acts on the state change, so a screen reader's toggle
+    // (which clicks nothing) works too; the dialog's own changes are no
+    // change to the handlers.
+    connect(optInternet, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optInternet_Click();
+    });
+    connect(optModem, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optModem_Click();
+    });
+    connect(chkOutsideNo, &QCheckBox::toggled, this, [this](bool on) {
+        if (on != m_outside.ticked)
+            chkOutsideNo_Click();
+    });
     connect(Label5, &ClickableLabel::clicked, chkOutsideNo, &QCheckBox::click);
     connect(txtOutsideNumber, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_outside.text = text; });
@@ -80,8 +92,10 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
             [this](const QString& text) { m_connection.userMobile = text; });
     connect(txtEmail, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_connection.userEmail = text; });
-    connect(m_ports, &QButtonGroup::idClicked, this,
-            [this](int port) { m_tester.Option1_Click(port); });
+    connect(m_ports, &QButtonGroup::idToggled, this, [this](int port, bool on) {
+        if (on)
+            m_tester.choosePort(port);
+    });
     connect(butRefresh, &QPushButton::clicked, this, [this] { m_tester.DetectModem(); });
     connect(Command2, &QPushButton::clicked, this, [this] {
         focusPrefixWhen(m_tester.Command2_Click() == ModemTester::Press::PrefixMissing);
@@ -124,6 +138,7 @@ void frmModemDetected::buildControls(const QString& appPath) {
     Label5 = named(new ClickableLabel(Frame3), "Label5");
     txtOutsideNumber = named(new QLineEdit(Frame3), "txtOutsideNumber");
     txtOutsideNumber->setMaximumWidth(60);
+    txtOutsideNumber->setMaxLength(OutsideLine::kMaxLength);
     txtOutsideNumber->installEventFilter(this);
     Label4 = named(new QLabel("to dial an outside number.", Frame3), "Label4");
     auto* prefix = new QHBoxLayout(Frame3);
@@ -233,7 +248,7 @@ void frmModemDetected::showState() {
     for (QGroupBox* frame : {Frame1, Frame2, Frame3})
         frame->setEnabled(s.modemControlsEnabled);
     for (int i = 0; i < ModemDialogState::kPorts; ++i)
-        Option1[i]->setEnabled(s.portEnabled[i]);
+        Option1[i]->setEnabled(s.portEnabled[i] && !s.dialPending);
     if (s.selectedPort >= 1 && s.selectedPort <= ModemDialogState::kPorts)
         Option1[s.selectedPort - 1]->setChecked(true);
     else

@@ -10,6 +10,7 @@
 #include "common/Clock.h"
 #include "common/IntervalTimer.h"
 #include "ui/ClickableLabel.h"
+#include "ui/PanelWidgets.h"
 
 #include <QAbstractItemModel>
 #include <QDateEdit>
@@ -22,7 +23,7 @@
 
 namespace {
 const QString kBlink = QStringLiteral("blink");
-const QString kSendQueue = QStringLiteral("Send Queue");
+const QString kSendQueue = QStringLiteral("&Send Queue");
 } // namespace
 
 DeliveryController::DeliveryController(SendPanel& controls, OutboxPanel& lists, IntervalTimer& poll,
@@ -44,8 +45,9 @@ DeliveryController::DeliveryController(SendPanel& controls, OutboxPanel& lists, 
 
     connect(&m_poll, &IntervalTimer::timeout, this, [this] { m_supervisor->Timer1_Timer(); });
     connect(&blink, &IntervalTimer::timeout, this, [this] { Timer2_Timer(); });
-    connect(m_c.Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
-    connect(m_c.Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
+    // The rules' own choices (setQueueMode) are no choice of the user's.
+    PanelWidgets::onChosen(m_c.Option1, this, [this] { Option1_Click(); });
+    PanelWidgets::onChosen(m_c.Option2, this, [this] { Option2_Click(); });
     connect(m_c.Command2, &QPushButton::clicked, this, [this] { m_supervisor->Command2_Click(); });
     connect(m_c.imgSchedule, &QToolButton::clicked, this, [this] { imgSchedule_Click(); });
     connect(m_lists.Picture9, &QToolButton::clicked, this, [this] { Picture9_Click(); });
@@ -102,7 +104,9 @@ void DeliveryController::stopBlinking() {
 }
 
 void DeliveryController::setQueueMode(bool queue) {
-    (queue ? m_c.Option1 : m_c.Option2)->setChecked(true);
+    QRadioButton* chosen = queue ? m_c.Option1 : m_c.Option2;
+    const QSignalBlocker b1(m_c.Option1), b2(m_c.Option2);
+    chosen->setChecked(true);
 }
 void DeliveryController::setSendQueueEnabled(bool enabled) {
     m_c.Command2->setEnabled(enabled);
@@ -115,6 +119,8 @@ void DeliveryController::showSendQueue(bool caption, bool bold) {
     f.setBold(bold);
     m_c.Command2->setFont(f);
     m_c.Command2->setText(caption ? kSendQueue : QString());
+    // Alt+S works while the caption blinks away.
+    m_c.Command2->setShortcut(QKeySequence::mnemonic(kSendQueue));
 }
 QDate DeliveryController::date() const {
     return m_c.dtSchDate->date();

@@ -61,8 +61,8 @@ void SendPanel::buildControls() {
     Option1 = named(new QRadioButton("Queue Messages", fraSend), "Option1");
     Option2 = named(new QRadioButton("Send Immediately", fraSend), "Option2");
     Option1->setChecked(true);
-    Command2 = named(new QPushButton("Send Queue", fraSend), "Command2");
-    cmdConfigure = named(new QPushButton("Configure", fraSend), "cmdConfigure");
+    Command2 = named(new QPushButton("&Send Queue", fraSend), "Command2");
+    cmdConfigure = named(new QPushButton("&Configure", fraSend), "cmdConfigure");
     dtSchDate = named(new QDateEdit(fraSend), "dtSchDate");
     dtSchDate->setCalendarPopup(true);
     dtSchDate->setDisplayFormat("dd/MM/yyyy");

@@ -1,5 +1,7 @@
 #include "client/recipients/contacts/ContactNumber.h"
 
+#include "client/recipients/NumberEntry.h"
+
 namespace ContactNumber {
 
 QString CleanOutlookNumber(const QString& text) {
@@ -35,7 +37,7 @@ QString contactLine(const QString& fullName, const QString& cleanNumber) {
         if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
             c == QChar::ParagraphSeparator)
             c = ' ';
-    return name.trimmed() + ' ' + cleanNumber;
+    return NumberEntry::withoutDirectionControls(name).trimmed() + ' ' + cleanNumber;
 }
 
 } // namespace ContactNumber

@@ -13,7 +13,7 @@ QString CleanOutlookNumber(const QString& text);
 
 // The tree's and OutlookContact.dat's line: the name, ONE blank, the number.
 // Line breaks and other control characters in a name become blanks, so a
-// contact always stays one line.
+// contact always stays one line; direction controls go.
 QString contactLine(const QString& fullName, const QString& cleanNumber);
 
 } // namespace ContactNumber

@@ -36,6 +36,10 @@ bool isOutlookGroup(const QString& name) {
     return name.trimmed().compare(kOutlookGroup, Qt::CaseInsensitive) == 0;
 }
 
+bool isIndexName(const QString& name) {
+    return name.trimmed().compare(QLatin1String("Group"), Qt::CaseInsensitive) == 0;
+}
+
 namespace {
 
 // A group file planted as a link would be written through to wherever it
@@ -57,7 +61,7 @@ bool writeIndex(const QString& appPath, const QStringList& names) {
 }
 
 std::optional<QString> memberPath(const QString& appPath, const QString& name) {
-    if (check(name) != Name::Valid)
+    if (check(name) != Name::Valid || isIndexName(name))
         return std::nullopt;
     return InstallPath::resolve(appPath, "Groups\\" + name.trimmed() + ".dat");
 }

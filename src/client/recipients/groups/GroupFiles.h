@@ -28,6 +28,9 @@ bool isNameCharacter(QChar c);
 std::optional<qsizetype> caseClash(const QStringList& names, const QString& name);
 // The reserved group's name in any letter case: the same member file.
 bool isOutlookGroup(const QString& name);
+// "Group" in any letter case: its member file would be Group.dat, the list
+// of groups itself.
+bool isIndexName(const QString& name);
 
 // Every line of Group.dat as stored, blank ones included (their numbers
 // count); none when the file is missing.
@@ -35,7 +38,8 @@ QStringList readIndex(const QString& appPath);
 // Atomic: a failed write keeps the previous file.
 bool writeIndex(const QString& appPath, const QStringList& names);
 
-// The member file of a valid name; nullopt for a blank or invalid one.
+// The member file of a valid name; nullopt for a blank or invalid one, and
+// for the index's own name.
 std::optional<QString> memberPath(const QString& appPath, const QString& name);
 // Every line of the group's member file, unchanged and untested. A missing
 // file is an empty group; a blank or invalid name reads nothing.

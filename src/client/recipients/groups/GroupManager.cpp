@@ -32,6 +32,7 @@ void GroupManager::chooseGroup(int index) {
     if (index < 0 || index >= m_groups.size())
         return;
     m_selected = index;
+    m_chosen = true;
     m_text = m_groups[index];
     m_members.clear();
     switch (GroupFiles::check(m_text)) {
@@ -47,7 +48,12 @@ void GroupManager::chooseGroup(int index) {
 }
 
 void GroupManager::editText(const QString& text) {
+    if (text == m_text)
+        return;
     m_text = text;
+    // The name shown is no longer the chosen item: Delete and "<<" must not
+    // act on a group the box does not show.
+    m_selected = -1;
 }
 
 void GroupManager::AddAllCandidates() {
@@ -120,7 +126,7 @@ bool GroupManager::CreateGroup(const QString& typed) {
     // The reserved group may be listed (so the main window offers it), never
     // under another spelling of its file.
     const bool reserved = GroupFiles::isOutlookGroup(name);
-    if (listed || GroupFiles::caseClash(m_groups, name) ||
+    if (listed || GroupFiles::caseClash(m_groups, name) || GroupFiles::isIndexName(name) ||
         (reserved && name != GroupFiles::kOutlookGroup)) {
         warn(GroupFiles::kTryAnother);
         return false;
@@ -153,6 +159,7 @@ void GroupManager::DeleteGroup() {
         return;
     }
     m_selected = -1;
+    m_chosen = false;
     m_text.clear();
     if (m_tag == name)
         m_tag.clear();
@@ -160,7 +167,7 @@ void GroupManager::DeleteGroup() {
 }
 
 void GroupManager::SaveMembers() {
-    if (m_selected < 0 && m_tag.isEmpty()) {
+    if (!m_chosen && m_tag.isEmpty()) {
         MessageBox::show("No group selected.", kQuorvelWarning);
         return;
     }
@@ -200,8 +207,10 @@ bool GroupManager::writable(const QString& name) const {
         return false;
     }
     // Another group's members would be overwritten through the shared file,
-    // or the address book's copy, which only the import writes.
-    if (GroupFiles::caseClash(m_groups, name) || GroupFiles::isOutlookGroup(name)) {
+    // or the address book's copy, which only the import writes, or the list
+    // of groups.
+    if (GroupFiles::caseClash(m_groups, name) || GroupFiles::isOutlookGroup(name) ||
+        GroupFiles::isIndexName(name)) {
         warn(GroupFiles::kTryAnother);
         return false;
     }

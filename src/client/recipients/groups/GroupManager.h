@@ -17,7 +17,7 @@ public:
     GroupManager(QString appPath, QStringList numberList);
 
     const QStringList& groups() const { return m_groups; }
-    // The chosen item of the box, -1 for none. Typing keeps it.
+    // The chosen item of the box, -1 for none. Typing clears it.
     int selected() const { return m_selected; }
     const QString& text() const { return m_text; }
     const QStringList& candidates() const { return m_candidates; }
@@ -61,6 +61,9 @@ private:
     QString m_appPath;
     QStringList m_groups;
     int m_selected = -1;
+    // A group was chosen from the list: Save writes under the name shown,
+    // also when one was typed over it.
+    bool m_chosen = false;
     QString m_text;
     QString m_tag;
     QStringList m_candidates;

@@ -76,7 +76,8 @@ void ContactsController::LoadContactsWindow() {
     connect(w->cmdAddAll, &QPushButton::clicked, this, [this] { cmdAddAll_Click(); });
     connect(w->cmdAddSelected, &QPushButton::clicked, this, [this] { cmdAddSelected_Click(); });
     connect(w->cmdClearAll, &QPushButton::clicked, this, [this] { cmdClearAll_Click(); });
-    connect(w->Check1, &QPushButton::clicked, this, [this](bool on) { Check1_Click(on); });
+    // The state change, so a screen reader's toggle docks it too.
+    connect(w->Check1, &QPushButton::toggled, this, [this](bool on) { Check1_Click(on); });
     connect(w->Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(w, &frmOutlook::closedByUser, this, [this] { Command1_Click(); });
     // NodeCheck: a node's new state goes to every descendant.
@@ -97,6 +98,12 @@ void ContactsController::LoadContactsWindow() {
     const ContactsStore book = store();
     if (m_settings.OutlookEnabled && book.isAvailable()) {
         const AddressBook read = readAddressBook(book);
+        // Closed while the book was read (the main window's shutdown deletes
+        // this window): what was read is a part, and the window is gone.
+        if (m_stop || !m_window) {
+            m_loading = false;
+            return;
+        }
         GroupFiles::writeOutlookMembers(appPath, read.lines());
         m_nodes = ContactsTree::build(&read, speed, groups);
     } else {
@@ -149,7 +156,11 @@ void ContactsController::OpenContactsWindow() {
         showWarning();
     if (ContactsWindowOpen || m_loading)
         return;
-    frmOutlook& w = window();
+    if (!m_window)
+        LoadContactsWindow();
+    if (!m_window)
+        return; // the program closed while the window loaded
+    frmOutlook& w = *m_window;
     ContactsWindowOpen = true;
     w.show();
     // Centred across the main window's client area, just below its top.
@@ -193,7 +204,10 @@ void ContactsController::cmdClearAll_Click() {
 
 void ContactsController::Check1_Click(bool checked) {
     frmOutlook& w = window();
-    w.Check1->setChecked(checked);
+    {
+        const QSignalBlocker quiet(w.Check1);
+        w.Check1->setChecked(checked);
+    }
     if (checked) {
         w.Check1->setText("Remove Panel");
         if (!ContactsDocked) {

@@ -1,5 +1,6 @@
 #include "client/recipients/ui/RecipientsController.h"
 
+#include "client/recipients/NumberEntry.h"
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/NumberListRules.h"
 #include "client/recipients/NumberRules.h"
@@ -12,6 +13,7 @@
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
+#include "ui/PanelWidgets.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -47,8 +49,8 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
 
     connect(m_c.Picture7, &QToolButton::clicked, this, [this] { Picture7_Click(); });
     connect(m_c.Picture8, &QToolButton::clicked, this, [this] { Picture8_Click(); });
-    connect(m_c.optSelectAll, &QRadioButton::clicked, this, [this] { optSelectAll_Click(); });
-    connect(m_c.optUnselectAll, &QRadioButton::clicked, this, [this] { optUnselectAll_Click(); });
+    PanelWidgets::onChosen(m_c.optSelectAll, this, [this] { optSelectAll_Click(); });
+    PanelWidgets::onChosen(m_c.optUnselectAll, this, [this] { optUnselectAll_Click(); });
     connect(m_c.Picture4, &QToolButton::clicked, this, [this] { Picture4_Click(); });
     connect(m_c.Picture16, &QToolButton::clicked, this, [this] { Picture16_Click(); });
     connect(m_c.Picture3, &QToolButton::clicked, this, [this] { Picture3_Click(); });
@@ -106,7 +108,7 @@ void RecipientsController::warnNotSaved() {
 // -----------------------------------------------------------------------------------
 
 void RecipientsController::AddEntry(const QString& text, bool checked) {
-    auto* item = new QListWidgetItem(text);
+    auto* item = new QListWidgetItem(NumberEntry::withoutDirectionControls(text));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
     m_c.List4->addItem(item);

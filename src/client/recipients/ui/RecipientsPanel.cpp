@@ -1,5 +1,6 @@
 #include "client/recipients/ui/RecipientsPanel.h"
 
+#include "client/recipients/ui/NumberLineDelegate.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
@@ -31,6 +32,7 @@ void RecipientsPanel::buildControls() {
     auto* nl = new QGridLayout(Frame2);
     List4 = named(new QListWidget(Frame2), "List4");
     List4->setAcceptDrops(true);
+    List4->setItemDelegate(new NumberLineDelegate(List4));
     Picture7 = pictureButton(Frame2, "Picture7", "delete", "Remove Selected Number");
     Picture8 = pictureButton(Frame2, "Picture8", "clear", "Remove all numbers");
     optSelectAll = named(new QRadioButton("Select All", Frame2), "optSelectAll");

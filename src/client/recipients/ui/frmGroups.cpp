@@ -1,5 +1,6 @@
 #include "client/recipients/ui/frmGroups.h"
 
+#include "client/recipients/ui/NumberLineDelegate.h"
 #include "client/recipients/ui/frmGroupAddNumber.h"
 #include "client/recipients/ui/frmGroupName.h"
 #include "ui/BackColour.h"
@@ -116,6 +117,8 @@ void frmGroups::buildControls() {
     List4->setToolTip("Number List");
     List3 = named(new QListWidget(this), "List3");
     List3->setToolTip("Selected Mobile Number List");
+    for (QListWidget* l : {List4, List3})
+        l->setItemDelegate(new NumberLineDelegate(l));
     Command22 = button(this, "Command22", ">> >>", "Add All Numbers");
     Command6 = button(this, "Command6", ">>", "Add Single Number");
     Command14 = button(this, "Command14", "<<", "Remove Single Number");

@@ -1,5 +1,7 @@
 #include "client/recipients/ui/frmOutlook.h"
 
+#include "client/recipients/NumberEntry.h"
+#include "client/recipients/ui/NumberLineDelegate.h"
 #include "ui/PanelWidgets.h"
 
 #include <QCloseEvent>
@@ -15,6 +17,7 @@ ContactsTreeWidget::ContactsTreeWidget(QWidget* parent) : QTreeWidget(parent) {
     setDragDropMode(QAbstractItemView::DragOnly);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformRowHeights(true);
+    setItemDelegate(new NumberLineDelegate(this));
 }
 
 void ContactsTreeWidget::setNodes(const QList<ContactsTree::Node>& nodes) {
@@ -28,6 +31,8 @@ void ContactsTreeWidget::setNodes(const QList<ContactsTree::Node>& nodes) {
             continue;
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem;
         item->setText(0, n.text);
+        // A long name hides the number; the tip shows the whole line.
+        item->setToolTip(0, NumberEntry::displayText(n.text));
         item->setData(0, KeyRole, n.key);
         item->setData(0, TagRole, n.tag);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
@@ -75,16 +80,22 @@ frmOutlook::frmOutlook(QWidget* mainWindow) : QWidget(mainWindow), m_mainWindow(
     g->addWidget(cmdClearAll, 1, 2);
     g->addWidget(Check1, 2, 0);
     g->addWidget(Command1, 2, 2);
-    setFixedWidth(320);
-    resize(320, 520);
+    // Wider by hand, for long names.
+    setMinimumWidth(kMinWidth);
+    resize(kMinWidth, 520);
     setFloating(true);
 }
 
 void frmOutlook::setFloating(bool floating) {
-    if (floating)
+    if (floating) {
         setParent(m_mainWindow, Qt::Tool);
-    else
+        setMinimumWidth(kMinWidth);
+        setMaximumWidth(QWIDGETSIZE_MAX);
+    } else {
         setWindowFlags(Qt::Widget);
+        // Docked, it keeps the width it has; the main window grows by that.
+        setFixedWidth(width());
+    }
 }
 
 void frmOutlook::closeEvent(QCloseEvent* event) {

@@ -38,6 +38,8 @@ class frmOutlook : public QWidget {
 public:
     explicit frmOutlook(QWidget* mainWindow);
 
+    static constexpr int kMinWidth = 320;
+
     ContactsTreeWidget* tContacts = nullptr;
     QPushButton* cmdAddAll = nullptr;
     QPushButton* cmdAddSelected = nullptr;

@@ -79,7 +79,11 @@ SplashWindow::SplashWindow(ClientSettings& settings, QWidget* parent)
     top->addLayout(options);
     top->addLayout(buttons);
 
-    connect(chkMinOnStartup, &QCheckBox::clicked, this, [this] { chkMinOnStartup_Click(); });
+    // The state change, so a screen reader's toggle counts as a click.
+    connect(chkMinOnStartup, &QCheckBox::toggled, this, [this] {
+        if (!m_loading)
+            chkMinOnStartup_Click();
+    });
     connect(cmbBackColor, &QComboBox::activated, this, [this] { cmbBackColor_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });

@@ -38,6 +38,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace PanelWidgets;
 
@@ -120,7 +121,7 @@ void MainForm::buildPanels() {
     m_outbox->setParent(central);
     m_recipients->setParent(central);
 
-    Command3 = named(new QPushButton("Exit", central), "Command3");
+    Command3 = named(new QPushButton("E&xit", central), "Command3");
     mnuPopup = named(new QMenu(this), "mnuPopup");
     mnuShow = named(mnuPopup->addAction("Show Quorvel"), "mnuShow");
     connect(mnuShow, &QAction::triggered, this, [this] { mnuShow_Click(); });
@@ -149,10 +150,18 @@ void MainForm::buildPanels() {
 }
 
 void MainForm::dockSidePanel(QWidget* panel) {
+    // A panel widened by hand gives way to the screen: the frames keep their
+    // least width beside it.
+    if (const QScreen* s = screen()) {
+        const int frame = frameGeometry().width() - width();
+        const int room =
+            s->availableGeometry().width() - frame - minimumSizeHint().width() - m_top->spacing();
+        if (panel->width() > room)
+            panel->setFixedWidth(std::max(room, panel->minimumSizeHint().width()));
+    }
     m_top->insertWidget(0, panel);
     resize(width() + panel->width() + m_top->spacing(), height());
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    fitToScreen();
 }
 
 void MainForm::undockSidePanel(QWidget* panel) {
@@ -161,8 +170,21 @@ void MainForm::undockSidePanel(QWidget* panel) {
     m_top->activate();
     layout()->activate();
     resize(width() - panel->width() - m_top->spacing(), height());
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    fitToScreen();
+}
+
+void MainForm::fitToScreen() {
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect area = s->availableGeometry();
+    // What the window manager's frame adds (nothing before the first show).
+    const QSize frame = frameGeometry().size() - size();
+    resize(std::min(width(), area.width() - frame.width()),
+           std::min(height(), area.height() - frame.height()));
+    QRect outer = frameGeometry();
+    outer.moveCenter(area.center());
+    move(std::max(outer.left(), area.left()), std::max(outer.top(), area.top()));
 }
 
 bool MainForm::defaultOptionsWindow() {
@@ -207,6 +229,7 @@ bool MainForm::load() {
     m_send->endLoad();
     m_recipients->controller().LoadCountryCodes();
     m_compose->controller().ResetQuickMessageText();
+    fitToScreen();
     return true;
 }
 

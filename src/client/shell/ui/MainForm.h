@@ -84,6 +84,9 @@ public:
     // right and the window grows by the panel's width, centred on the screen.
     void dockSidePanel(QWidget* panel);
     void undockSidePanel(QWidget* panel);
+    // No larger than the screen's free area (Exit and the panel's buttons
+    // stay in reach), centred on it.
+    void fitToScreen();
 
 signals:
     // The window has been closed for good (close box, Exit or the program).
