@@ -177,7 +177,10 @@ private:
         }
         BlobFilter filter;
         bytes.clear();
-        QByteArray chunk(1 << 20, Qt::Uninitialized);
+        // A small file in one read (one byte over, to see its end), a large one
+        // a mebibyte at a time.
+        QByteArray chunk(qsizetype(std::min<qint64>(before.st_size + 1, 1 << 20)),
+                         Qt::Uninitialized);
         qint64 total = 0;
         Got got = Got::Whole;
         for (;;) {
