@@ -18,6 +18,14 @@ constexpr int kAnotherRun = 3;
 // Brindle runs unattended: no message-box presenter is installed, so nothing
 // can stop it on a modal box (boxes go to the log with their default answer).
 int main(int argc, char** argv) {
+    // No display to open (cron, a dead ssh -X, a display that is gone): the
+    // run goes on unseen rather than abort with the entries stranded.
+    QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
+    if (!platforms.split(';').contains("offscreen")) {
+        if (platforms.isEmpty())
+            platforms = qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "xcb" : "wayland;xcb";
+        qputenv("QT_QPA_PLATFORM", platforms + ";offscreen");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Brindle");
     QApplication::setWindowIcon(PanelWidgets::appIcon());

@@ -1,6 +1,7 @@
 #include "send/SendJob.h"
 
 #include "client/composition/CharacterRules.h"
+#include "client/composition/MessageEditor.h"
 #include "client/outbox/AcceptedIndex.h"
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/MessageAssembler.h"
@@ -90,11 +91,23 @@ std::optional<QStringList> SendJob::recipients(const SendOptions& options) {
 
 std::optional<QString> SendJob::checkedText(const QString& what, const QString& text) {
     // The message box's own rules: what it would refuse or drop, a script
-    // cannot send either.
-    for (QChar c : text) {
-        if (CharacterRules::typed(c) == CharacterRules::Verdict::Accept)
+    // cannot send either; nor a control character, which would end a
+    // protocol block early.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool control = c.unicode() < 0x20 || c.unicode() == 0x7F;
+        if (!control && CharacterRules::typed(c) == CharacterRules::Verdict::Accept)
             continue;
-        fail("The " + what + " holds \"" + QString(c) + "\", which Quorvel does not send " +
+        if (control) {
+            fail("The " + what + " holds the control character " +
+                 QString::asprintf("U+%04X", c.unicode()) + ", which Quorvel does not send.");
+            return std::nullopt;
+        }
+        // A character beyond the basic plane is shown whole, not as half a pair.
+        const bool pair =
+            c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        fail("The " + what + " holds \"" + text.mid(i, pair ? 2 : 1) +
+             "\", which Quorvel does not send " +
              (CharacterRules::isNonAscii(c) ? "(ASCII characters and the pound sign only)."
                                             : "(barred: # [ \\ ] ^ { | } ~)."));
         return std::nullopt;
@@ -102,12 +115,19 @@ std::optional<QString> SendJob::checkedText(const QString& what, const QString& 
     return text;
 }
 
+void SendJob::say(const QString& line) {
+    if (!m_quiet)
+        m_out(line);
+}
+
 int SendJob::run(const SendOptions& options, const QString& programDir,
                  const std::function<QString()>& readInput) {
+    m_quiet = options.quiet;
     if (!findInstallation(options, programDir))
         return fail("No Quorvel installation in " + QDir::toNativeSeparators(m_appPath) +
                     " (give its folder with --root DIR).");
-    if (!portConfigured())
+    // A dry run dials nothing.
+    if (!options.dryRun && !portConfigured())
         return fail("No serial port is configured for the modem (" +
                     shown(m_appPath, ExchangeFiles::kPortFile) +
                     " is 0 or empty): choose one in Quorvel's connection settings.");
@@ -123,6 +143,8 @@ int SendJob::run(const SendOptions& options, const QString& programDir,
     const auto message = checkedText("message", MessageAssembler::flattened(input));
     if (!subject || !message)
         return Failed;
+    if (subject->size() > MessageEditor::SubjectLimit)
+        return fail(MessageEditor::kSubjectTooLong);
     if (MessageAssembler::nothingToSend(*subject, *message))
         return fail("No message text: give -m TEXT or pipe it in.");
 
@@ -149,7 +171,7 @@ int SendJob::run(const SendOptions& options, const QString& programDir,
     };
     if (options.dryRun) {
         for (const QString& e : made(ids.next()))
-            m_out(e);
+            say(e);
         return Sent;
     }
 
@@ -167,19 +189,22 @@ int SendJob::run(const SendOptions& options, const QString& programDir,
         return fail("Cannot write the operator module's inbox " + QDir::toNativeSeparators(inbox) +
                     "; nothing was queued.");
     for (const QString& e : entries)
-        m_out("Queued: " + e);
+        say("Queued: " + e);
 
-    if (!startBrindle() && !options.wait)
+    const Start started = startBrindle();
+    if (started == Start::EndedAtOnce)
+        return CouldNotStart;
+    if (started == Start::NotStarted && !options.wait)
         m_err("quorvel-send: the entries stay queued until the operator module runs.");
     return options.wait ? follow(entries, options.timeoutSecs) : Sent;
 }
 
-bool SendJob::startBrindle() {
+SendJob::Start SendJob::startBrindle() {
     // The client starts runs too: "running?" and the start are one step.
     const FileLocks::FileLock startLock(InstallPath::resolve(m_appPath, FileLocks::kStartLock),
                                         FileLocks::FileLock::Mode::Wait);
     if (FileLocks::brindleRunning(m_appPath))
-        return true;
+        return Start::Running;
     // Brindle finds the installation by the AppPath.cfg of its working
     // folder, whatever folder this command was run from.
     const AppPath stored(m_appPath, m_appPath);
@@ -195,12 +220,20 @@ bool SendJob::startBrindle() {
             while (!FileLocks::brindleRunning(m_appPath) && m_launcher.running() &&
                    clock.monotonicMs() < until)
                 clock.waitMs(20);
-            return true;
+            // A run that took the lock has left the state word behind it.
+            if (FileLocks::brindleRunning(m_appPath) || m_launcher.running() ||
+                ExchangeFiles::readStateWord(m_appPath) != ExchangeFiles::kRequested)
+                return Start::Running;
+            QString why = m_launcher.lastWords();
+            m_err("quorvel-send: Brindle could not start: " +
+                  (why.isEmpty() ? QStringLiteral("it ended at once, without a word") : why) +
+                  "; the entries stay in Brindle.in for the next run");
+            return Start::EndedAtOnce;
         }
     }
     m_err("quorvel-send: the operator module " + QDir::toNativeSeparators(program) +
           " could not be started: " + problem);
-    return false;
+    return Start::NotStarted;
 }
 
 int SendJob::follow(const QStringList& entries, int timeoutSecs) {
@@ -222,14 +255,14 @@ int SendJob::follow(const QStringList& entries, int timeoutSecs) {
                 // One line per write, as the client records its own, so the
                 // two never interleave.
                 LineFile::append(acceptedList, OutboxEntry::kAccepted + *it);
-                m_out(OutboxEntry::kAccepted + *it);
+                say(OutboxEntry::kAccepted + *it);
                 carried.remove(key);
                 it = pending.erase(it);
                 continue;
             }
             if (failed.contains(key) && !carried.contains(key)) {
                 carried.insert(key);
-                m_out("Carried over to Brindle.rcv: " + *it);
+                say("Carried over to Brindle.rcv: " + *it);
             }
             ++it;
         }
@@ -267,8 +300,9 @@ int SendJob::follow(const QStringList& entries, int timeoutSecs) {
                         rejected << e;
                 }
                 if (!rejected.isEmpty()) {
+                    // An error, which --quiet does not hide.
                     for (const QString& e : rejected)
-                        m_out("Rejected by the message centre: " + e);
+                        (m_quiet ? m_err : m_out)("Rejected by the message centre: " + e);
                     return Rejected;
                 }
                 // Appended just as the last run ended, or left by a run
@@ -278,7 +312,8 @@ int SendJob::follow(const QStringList& entries, int timeoutSecs) {
         }
         if (restart) {
             nextStart = clock.monotonicMs() + kRestartMs;
-            startBrindle();
+            if (startBrindle() == Start::EndedAtOnce)
+                return CouldNotStart;
         }
         if (clock.monotonicMs() >= deadline) {
             m_err(QStringLiteral("quorvel-send: timed out after %1 s; %2 of the entries stay "

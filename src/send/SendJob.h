@@ -15,7 +15,14 @@ class BrindleLauncher;
 // Brindle.out or Brindle.rcv.
 class SendJob {
 public:
-    enum Exit { Sent = 0, Failed = 1, CarriedOver = 2, Rejected = 3, TimedOut = 4 };
+    enum Exit {
+        Sent = 0,
+        Failed = 1,
+        CarriedOver = 2,
+        Rejected = 3,
+        TimedOut = 4,
+        CouldNotStart = 5
+    };
 
     // How often --wait looks at the files.
     static constexpr qint64 kPollMs = 250;
@@ -38,12 +45,20 @@ private:
     bool portConfigured();
     std::optional<QStringList> recipients(const SendOptions& options);
     std::optional<QString> checkedText(const QString& what, const QString& text);
-    // Starts Brindle unless a run holds its lock; false when it could not be started.
-    bool startBrindle();
+    // Standard output's lines, unless --quiet.
+    void say(const QString& line);
+    enum class Start {
+        Running,    // a run holds the lock, or one was started
+        NotStarted, // the program could not be started
+        EndedAtOnce // it was started and ended without taking the run lock
+    };
+    // Starts Brindle unless a run holds its lock.
+    Start startBrindle();
     int follow(const QStringList& entries, int timeoutSecs);
 
     BrindleLauncher& m_launcher;
     std::function<void(const QString&)> m_out;
     std::function<void(const QString&)> m_err;
     QString m_appPath;
+    bool m_quiet = false;
 };

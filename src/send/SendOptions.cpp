@@ -1,9 +1,12 @@
 #include "send/SendOptions.h"
 
 #include "client/recipients/NumberRules.h"
-#include "common/LineFile.h"
+#include "client/recipients/contacts/ContactFiles.h"
+#include "client/recipients/contacts/ContactNumber.h"
+#include "client/recipients/contacts/CsvReader.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -11,6 +14,9 @@
 namespace {
 
 const QString kUsage = QStringLiteral("Usage: quorvel-send [options] NUMBER...\n");
+
+// Fewer digits than this are no number a message goes to.
+constexpr int kFewestPhoneDigits = 6;
 
 bool isDigits(const QString& t) {
     return !t.isEmpty() && NumberRules::digitsOnly(t) == t;
@@ -30,22 +36,22 @@ bool isPhoneText(const QString& t) {
     return true;
 }
 
-QStringList csvFields(const QString& line) {
-    const QChar sep = line.contains(',') || !line.contains(';') ? ',' : ';';
-    QStringList fields = line.split(sep);
-    for (QString& f : fields) {
-        f = f.trimmed();
-        if (f.size() >= 2 && f.startsWith('"') && f.endsWith('"'))
-            f = f.mid(1, f.size() - 2).trimmed();
-    }
-    return fields;
+// In a row without a heading to go by: what no id, count or house number is.
+bool looksLikePhoneNumber(const QString& t) {
+    return isPhoneText(t) && NumberRules::digitsOnly(t).size() >= kFewestPhoneDigits;
+}
+
+bool isBlank(const QStringList& fields) {
+    return std::all_of(fields.cbegin(), fields.cend(),
+                       [](const QString& f) { return f.trimmed().isEmpty(); });
 }
 
 } // namespace
 
 std::optional<SendOptions> SendOptions::parse(const QStringList& arguments, QString& error) {
     QCommandLineParser p;
-    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // -nw is -n -w, -c44 is -c 44, as in other tools run from scripts.
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     const QCommandLineOption message({"m", "message"}, "", "TEXT");
     const QCommandLineOption subject({"s", "subject"}, "", "TEXT");
     const QCommandLineOption noSignature("no-signature");
@@ -55,15 +61,19 @@ std::optional<SendOptions> SendOptions::parse(const QStringList& arguments, QStr
     const QCommandLineOption wait(QStringList{"w", "wait"});
     const QCommandLineOption timeout({"t", "timeout"}, "", "SECONDS");
     const QCommandLineOption root({"r", "root"}, "", "DIR");
+    const QCommandLineOption quiet(QStringList{"q", "quiet"});
     const QCommandLineOption help(QStringList{"h", "help"});
-    p.addOptions({message, subject, noSignature, country, file, dryRun, wait, timeout, root, help});
+    const QCommandLineOption version("version");
+    p.addOptions({message, subject, noSignature, country, file, dryRun, wait, timeout, root, quiet,
+                  help, version});
     if (!p.parse(arguments)) {
         error = p.errorText();
         return std::nullopt;
     }
     SendOptions o;
     o.help = p.isSet(help);
-    if (o.help)
+    o.version = p.isSet(version);
+    if (o.help || o.version)
         return o;
     for (const QCommandLineOption* single : {&message, &subject, &country, &file, &timeout, &root})
         if (p.values(*single).size() > 1) {
@@ -88,6 +98,7 @@ std::optional<SendOptions> SendOptions::parse(const QStringList& arguments, QStr
     o.csvFile = p.value(file);
     o.dryRun = p.isSet(dryRun);
     o.wait = p.isSet(wait);
+    o.quiet = p.isSet(quiet);
     if (p.isSet(timeout)) {
         bool ok = false;
         o.timeoutSecs = p.value(timeout).toInt(&ok);
@@ -128,18 +139,22 @@ Options:
       --no-signature   no signature and no page information
   -c, --country CODE   country code for national numbers (44 or +44):
                        "07700 900123" with --country 44 is +447700900123
-  -f, --file CSV       recipients from a CSV file: a column of numbers,
-                       optionally a column of names
+  -f, --file CSV       recipients from a CSV file: the column headed as a
+                       mobile number, else the one field of each row that
+                       is a phone number
   -n, --dry-run        print the entries that would be queued; write nothing
   -w, --wait           wait until the message centre has taken every entry
   -t, --timeout SECS   how long --wait waits (default 600)
   -r, --root DIR       the Quorvel installation (default: $QUORVEL_HOME,
                        else the one quorvel-send is installed in)
+  -q, --quiet          print nothing but errors (for cron)
   -h, --help           this text
+      --version        the version
 
 Exit status: 0 queued (with --wait: all accepted); 1 nothing sent (an error);
-with --wait: 2 some were carried over to Brindle.rcv after a failed run,
-3 the run ended and some were rejected by the message centre, 4 timed out
+5 the operator module could not start (the entries stay in Brindle.in for the
+next run); with --wait: 2 some were carried over to Brindle.rcv after a failed
+run, 3 the run ended and some were rejected by the message centre, 4 timed out
 (the entries stay queued).
 
 Without --wait nothing is recorded in Config/AccpMsgs.dat.
@@ -168,25 +183,45 @@ std::optional<QString> international(const QString& text, const QString& country
 }
 
 std::optional<QStringList> fromCsv(const QString& path, QString& error) {
-    const auto lines = LineFile::tryReadAll(path);
-    if (!lines || QFileInfo(path).isDir()) {
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         error = "Cannot read the recipients file " + path + ".";
         return std::nullopt;
     }
+    const QString text = ContactFiles::decodeText(file.readAll());
+    const QList<CsvReader::Record> rows = CsvReader::records(text, CsvReader::separatorOf(text));
+    const auto refuse = [&](int line, const QString& why) {
+        error = path + " line " + QString::number(line) + ": " + why;
+        return std::nullopt;
+    };
+    // A heading names the number column as the contacts import knows it, or
+    // holds no phone number at all.
+    ContactsCsv::MobileColumns columns;
+    qsizetype first = 0;
+    if (!rows.isEmpty()) {
+        const QStringList& heading = rows.first().fields;
+        columns = ContactsCsv::mobileColumns(heading);
+        if (!columns.isEmpty() || std::none_of(heading.cbegin(), heading.cend(), isPhoneText))
+            first = 1;
+    }
     QStringList numbers;
-    bool firstRow = true;
-    for (qsizetype i = 0; i < lines->size(); ++i) {
-        if (lines->at(i).trimmed().isEmpty())
+    for (qsizetype r = first; r < rows.size(); ++r) {
+        const CsvReader::Record& row = rows[r];
+        if (isBlank(row.fields))
             continue;
-        const QStringList fields = csvFields(lines->at(i));
-        const auto number = std::find_if(fields.cbegin(), fields.cend(), isPhoneText);
-        if (number != fields.cend()) {
-            numbers << *number;
-        } else if (!firstRow) {
-            error = path + " line " + QString::number(i + 1) + ": no phone number.";
-            return std::nullopt;
+        QStringList found;
+        if (!columns.isEmpty()) {
+            found << ContactNumber::preferredMobile(columns.of(row.fields)).trimmed();
+        } else {
+            for (const QString& f : row.fields)
+                if (looksLikePhoneNumber(f))
+                    found << f.trimmed();
+            if (found.size() > 1)
+                return refuse(row.line, QStringLiteral("which column is the number?"));
         }
-        firstRow = false;
+        if (found.isEmpty() || !isPhoneText(found.first()))
+            return refuse(row.line, QStringLiteral("no phone number."));
+        numbers << found.first();
     }
     if (numbers.isEmpty()) {
         error = "No phone number in " + path + ".";

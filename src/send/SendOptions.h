@@ -16,7 +16,9 @@ struct SendOptions {
     bool wait = false;
     int timeoutSecs = 600;
     QString root;
+    bool quiet = false; // nothing on standard output
     bool help = false;
+    bool version = false;
 
     // nullopt with `error` set when the line cannot be used.
     static std::optional<SendOptions> parse(const QStringList& arguments, QString& error);
@@ -32,8 +34,11 @@ namespace SendNumbers {
 // text is no phone number or a national number comes without a code.
 std::optional<QString> international(const QString& text, const QString& country, QString& error);
 
-// The numbers of a CSV file: one per row, the first field holding one; other
-// fields (a name) are passed over. A first row without a number is a heading.
+// The numbers of a CSV file, one per row: the column a heading names as the
+// contacts import knows mobile columns, else the one field of the row that
+// looks like a phone number. A first row without a number is a heading. A row
+// with none, or (without such a heading) with two, refuses the whole file,
+// with "FILE line N: ..." in `error`.
 std::optional<QStringList> fromCsv(const QString& path, QString& error);
 
 } // namespace SendNumbers

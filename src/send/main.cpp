@@ -3,15 +3,40 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
 
-void print(FILE* to, const QString& line) {
-    std::fputs((line + '\n').toLocal8Bit().constData(), to);
-    std::fflush(to);
+// The first error writing standard output; 0 while there was none.
+int g_outError = 0;
+
+// Whole lines, NULs included; a failed write is remembered, not ignored.
+void print(FILE* to, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    if ((std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to) != size_t(bytes.size()) ||
+         std::fflush(to) != 0) &&
+        to == stdout && g_outError == 0)
+        g_outError = errno ? errno : EIO;
+}
+
+void printLine(FILE* to, const QString& line) {
+    print(to, line + '\n');
+}
+
+// A script that reads what this printed must not take a half-written output for all of it.
+int checkedExit(int status) {
+    if (std::fflush(stdout) != 0 && g_outError == 0)
+        g_outError = errno ? errno : EIO;
+    if (g_outError == 0)
+        return status;
+    printLine(stderr, "quorvel-send: cannot write to standard output: " +
+                          QString::fromLocal8Bit(std::strerror(g_outError)) + '.');
+    return status == SendJob::Sent ? SendJob::Failed : status;
 }
 
 } // namespace
@@ -22,29 +47,29 @@ int main(int argc, char** argv) {
     QString error;
     const auto options = SendOptions::parse(QCoreApplication::arguments(), error);
     if (!options) {
-        print(stderr, "quorvel-send: " + error + "\nTry quorvel-send --help.");
+        printLine(stderr, "quorvel-send: " + error + "\nTry quorvel-send --help.");
         return SendJob::Failed;
     }
-    if (options->help) {
-        std::fputs(SendOptions::helpText().toLocal8Bit().constData(), stdout);
-        return SendJob::Sent;
+    if (options->help || options->version) {
+        print(stdout, options->help ? SendOptions::helpText()
+                                    : QStringLiteral("quorvel-send " QUORVEL_VERSION "\n"));
+        return checkedExit(SendJob::Sent);
     }
-    // Brindle has a window; from cron or a remote shell there is no screen
-    // for it, and it runs unattended anyway.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     DetachedBrindleLauncher launcher;
+    // What a Brindle that could not start said, for the reason this prints.
+    QTemporaryFile brindleErrors;
+    if (brindleErrors.open())
+        launcher.keepErrorsIn(brindleErrors.fileName());
     SendJob job(
-        launcher, [](const QString& l) { print(stdout, l); },
-        [](const QString& l) { print(stderr, l); });
-    return job.run(*options, QCoreApplication::applicationDirPath(), [] {
+        launcher, [](const QString& l) { printLine(stdout, l); },
+        [](const QString& l) { printLine(stderr, l); });
+    return checkedExit(job.run(*options, QCoreApplication::applicationDirPath(), [] {
         if (::isatty(STDIN_FILENO))
-            print(stderr, "quorvel-send: reading the message from standard input (end it with "
-                          "Ctrl-D).");
+            printLine(stderr, "quorvel-send: reading the message from standard input (end it "
+                              "with Ctrl-D).");
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly))
             return QString();
         return QString::fromLocal8Bit(in.readAll());
-    });
+    }));
 }

@@ -96,9 +96,11 @@ private:
 // quorvel-send of the installed tree (its settings store in the environment
 // the tree set), run from a folder of its own.
 struct SendRun {
-    explicit SendRun(const Installed& inst, const QStringList& args) {
+    explicit SendRun(const Installed& inst, const QStringList& args,
+                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
         QDir().mkpath(inst.file("elsewhere"));
         p.setWorkingDirectory(inst.file("elsewhere"));
+        p.setProcessEnvironment(env);
         p.start(inst.file("bin/quorvel-send"), args);
     }
     int exit() {
@@ -245,6 +247,49 @@ TEST(SendEndToEnd, ABusyLineCarriesTheEntriesOverAndExitsTwo) {
     EXPECT_EQ(run.out,
               prefixed("Queued: ", carried) + prefixed("Carried over to Brindle.rcv: ", carried));
     EXPECT_EQ(inst.lines("Config/AccpMsgs.dat"), QStringList{});
+}
+
+// A Brindle that ends without beginning its run is reported, and its entry
+// waits in the inbox; with no display to open (a dead ssh -X, cron) Brindle
+// runs without its window and sends it with the next.
+TEST(SendEndToEnd, ABrindleThatCannotStartIsToldAndOneWithoutADisplayRuns) {
+    Installed inst;
+    ASSERT_TRUE(inst.ok() && inst.simulate({})) << inst.log().toStdString();
+    // Any program that says why it ends at once will do.
+    const QString brindle = inst.file("NOM/UK/Cellnet/Brindle");
+    ASSERT_TRUE(QFile::rename(brindle, brindle + ".real"));
+    ASSERT_TRUE(QFile::copy(inst.file("bin/quorvel-send"), brindle));
+    SendRun stranded(inst, {"-m", "First", "+447700900001"});
+    EXPECT_EQ(stranded.exit(), 5) << stranded.err;
+    EXPECT_EQ(stranded.err,
+              "quorvel-send: Brindle could not start: quorvel-send: Usage: quorvel-send [options] "
+              "NUMBER...; the entries stay in Brindle.in for the next run\n");
+    const QStringList queued = inst.lines("NOM/UK/Cellnet/Config/Brindle.in").mid(1);
+    EXPECT_EQ(prefixed("Queued: ", queued), stranded.out);
+
+    // What a script reads must be whole: a full disk behind standard output is an error.
+    QProcess full;
+    full.setStandardOutputFile("/dev/full");
+    full.start(inst.file("bin/quorvel-send"), {"--dry-run", "-m", "x", "+447700900003"});
+    ASSERT_TRUE(full.waitForFinished(60000));
+    EXPECT_EQ(full.exitCode(), 1);
+    EXPECT_EQ(full.readAllStandardError(),
+              "quorvel-send: cannot write to standard output: No space left on device.\n");
+
+    ASSERT_TRUE(QFile::remove(brindle) && QFile::rename(brindle + ".real", brindle));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("WAYLAND_DISPLAY");
+    int display = 90;
+    while (QFileInfo::exists(QString("/tmp/.X11-unix/X%1").arg(display)))
+        ++display;
+    env.insert("DISPLAY", QString(":%1").arg(display));
+    SendRun headless(inst, {"--wait", "-m", "Second", "+447700900002"}, env);
+    EXPECT_EQ(headless.exit(), 0) << headless.err;
+    QStringList sent = inst.lines("NOM/UK/Cellnet/Config/Brindle.out");
+    sent.removeAll(QString());
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_EQ(sent[0], queued.value(0));
 }
 
 // A new user sets the modem up and sends from the window while a script

@@ -3,9 +3,11 @@
 #include "client/outbox/BrindleLauncher.h"
 
 #include <QStringList>
+#include <functional>
 
 // Records every start of the operator module instead of starting it; a
-// problem or an error can be set to make the start fail.
+// problem or an error can be set to make the start fail, `endsAtOnce` to make
+// the started process end at once, saying `words`.
 struct FakeLauncher : BrindleLauncher {
     QString startProblem(const QString&) const override {
         ++checks;
@@ -17,9 +19,15 @@ struct FakeLauncher : BrindleLauncher {
             error = startError;
             return false;
         }
-        alive = true;
+        alive = !endsAtOnce;
+        if (onStart)
+            onStart();
         return true;
     }
+    QString lastWords() const override { return words; }
+    bool endsAtOnce = false;
+    std::function<void()> onStart;
+    QString words;
     mutable int checks = 0;
     QString problem, startError;
     bool running() const override { return alive; }

@@ -21,8 +21,7 @@ bool MessageEditor::messageKey(QChar c) {
 bool MessageEditor::subjectHasRoom(qsizetype subjectLength, int code) {
     if (subjectLength < SubjectLimit || code == 8)
         return true;
-    MessageBox::show("Quorvel Subject length is 100 characters.", kQuorvelWarning,
-                     MessageBox::Icon::Warning);
+    MessageBox::show(kSubjectTooLong, kQuorvelWarning, MessageBox::Icon::Warning);
     return false;
 }
 

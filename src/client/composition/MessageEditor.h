@@ -14,6 +14,8 @@
 class MessageEditor {
 public:
     static constexpr int SubjectLimit = 100;
+    static inline const QString kSubjectTooLong =
+        QStringLiteral("Quorvel Subject length is 100 characters.");
 
     // false: the typed character is dropped (with the ASCII message when the
     // rules refuse it rather than bar it).

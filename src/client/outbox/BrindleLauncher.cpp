@@ -32,7 +32,7 @@ bool DetachedBrindleLauncher::start(const QString& program, const QString& worki
     // would keep a script reading them waiting for the whole run.
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setStandardErrorFile(m_errorFile.isEmpty() ? QProcess::nullDevice() : m_errorFile);
     qint64 pid = 0;
     if (!process.startDetached(&pid)) {
         error = process.errorString();
@@ -59,6 +59,23 @@ bool DetachedBrindleLauncher::running() const {
         return false;
     const QString exe = exeOf(m_pid);
     return exe.isEmpty() || exe == m_program;
+}
+
+QString DetachedBrindleLauncher::lastWords() const {
+    QFile file(m_errorFile);
+    if (m_errorFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    // The first line names the cause; what follows is detail (the platform
+    // plugins tried, and so on). Bounded: the file is whatever it wrote.
+    for (QByteArray line = file.readLine(4096); !line.isEmpty(); line = file.readLine(4096)) {
+        QString text = QString::fromLocal8Bit(line);
+        for (QChar& c : text)
+            if (c.category() == QChar::Other_Control)
+                c = ' ';
+        if (text = text.simplified(); !text.isEmpty())
+            return text;
+    }
+    return {};
 }
 
 void DetachedBrindleLauncher::terminate() {

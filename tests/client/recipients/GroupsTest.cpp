@@ -1,10 +1,13 @@
 #include "BoxLines.h"
+#include "client/recipients/contacts/BlobFilter.h"
+#include "client/recipients/contacts/ContactFiles.h"
 #include "client/recipients/contacts/ContactNumber.h"
 #include "client/recipients/contacts/ContactsStore.h"
 #include "client/recipients/contacts/ContactsTree.h"
 #include "client/recipients/groups/CountryList.h"
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/groups/GroupManager.h"
+#include "common/Win1252.h"
 #include "support/QtPrinters.h"
 #include "support/TestInstallation.h"
 
@@ -13,6 +16,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -291,6 +295,7 @@ TEST_F(ContactsStoreTest, EveryStyleGivesItsContactLineAndHostileFilesAreSkipped
         paths << f.path + ':' + QString::number(f.items) + '/' + QString::number(f.subfolders);
     EXPECT_EQ(paths, (QStringList{":9/4", "Contacts:1/0", "Empty:0/0", "Hostile:1/0", "Work:1/1",
                                   "Work/Team:1/0"}));
+    EXPECT_EQ(book.unread, QStringList{"Hostile/huge.vcf: larger than 256 MiB, not read."});
     EXPECT_FALSE(ContactsStore(path("missing")).isAvailable());
     EXPECT_TRUE(ContactsStore(path("missing")).read().folders.isEmpty());
 }
@@ -327,4 +332,92 @@ TEST_F(ContactsStoreTest, TreeKeysNeverCollide) {
     EXPECT_EQ(
         ContactsTree::contactLines(nodes, [&](const QString& k) { return checked.contains(k); }),
         (QStringList{"Tommy Bird +447700900129", "Gail Goo +447700900130"}));
+}
+
+// What other exports and address books hold: a national mobile before the
+// international one, the mobile columns of other programs and languages, a
+// picture-laden book past the old limit, a tree wider than the open-file
+// limit, a file rewritten while it is read.
+TEST(ContactsImport, EveryMobileColumnAndTheFirstInternationalMobileAreTaken) {
+    for (const char* heading : {"Mobile Phone", "Mobile", "Cell", "Home Mobile", "Mobiltelefon",
+                                "Téléphone mobile", "Cellulare", "Móvil", "mobile number"}) {
+        const QByteArray utf8 =
+            "Name;" + QByteArray(heading) + "\r\nAnn;07700 900140\r\n" + "Bo;+44 7700 900141\r\n";
+        const QList<RawContact> expected = {{"Ann", "07700 900140"}, {"Bo", "+44 7700 900141"}};
+        EXPECT_EQ(ContactsCsv::parse(utf8), expected) << heading;
+        const QByteArray ansi = Win1252::encode(QString::fromUtf8(utf8));
+        EXPECT_EQ(ContactsCsv::parse(ansi), expected) << heading << " in Windows-1252";
+    }
+    EXPECT_EQ(ContactsCsv::parse("Name,Mobile,Home Mobile,Phone 1 - Type,Phone 1 - Value\n"
+                                 "Ann,07700 900142,,Mobile,07700 900143 ::: +44 7700 900144\n"),
+              (QList<RawContact>{{"Ann", "+44 7700 900144"}}));
+    EXPECT_EQ(VCard::parse("BEGIN:VCARD\nFN:Two\nTEL;TYPE=CELL:07700 900145\nTEL;HOME:+441\n"
+                           "item2.TEL:+44 7700 900146\nitem2.X-ABLabel:mobile\nEND:VCARD\n"),
+              (QList<RawContact>{{"Two", "+44 7700 900146"}}));
+}
+
+TEST(ContactsImport, PicturesAndKeysAreDroppedAsTheBytesCome) {
+    const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Pic\r\n"
+                            "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQ\r\n SkZJRgAB\r\n\tAQAAAQ\r\n"
+                            "TEL;TYPE=CELL:+447700900147\r\nitem1.KEY:MIIB\r\n  more\r\n"
+                            "NOTE:PHOTO:kept\r\n folded note\r\nEND:VCARD\r\n";
+    for (qsizetype step : {qsizetype(1), qsizetype(7), card.size()}) {
+        BlobFilter filter;
+        for (qsizetype at = 0; at < card.size(); at += step)
+            filter.add(QByteArrayView(card).sliced(at, std::min(step, card.size() - at)));
+        EXPECT_EQ(filter.kept(), QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Pic\r\n\n\n\n"
+                                            "TEL;TYPE=CELL:+447700900147\r\n\n\n"
+                                            "NOTE:PHOTO:kept\r\n folded note\r\nEND:VCARD\r\n"))
+            << step;
+    }
+}
+
+TEST(ContactsImport, LargeBooksWideTreesAndRewrittenFilesLoseNothingSilently) {
+    QTemporaryDir dir;
+    const auto write = [&](const QString& rel, const QByteArray& bytes) {
+        QDir(dir.path()).mkpath(QFileInfo(dir.path() + '/' + rel).path());
+        QFile f(dir.path() + '/' + rel);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    const auto card = [](const QByteArray& name, int n) {
+        return "BEGIN:VCARD\r\nFN:" + name + "\r\nTEL;CELL:+447700900" + QByteArray::number(n) +
+               "\r\nEND:VCARD\r\n";
+    };
+    // 20 MiB of a picture, then the card that matters.
+    QByteArray photos =
+        "BEGIN:VCARD\r\nFN:Big Photo\r\nPHOTO;ENCODING=b:" + QByteArray(20 << 20, 'A') +
+        "\r\nTEL;CELL:+447700900150\r\nEND:VCARD\r\n";
+    write("big.vcf", photos + card("After Photo", 151));
+    photos.clear();
+    write("huge.vcf", card("Too Large", 152));
+    QFile::resize(dir.path() + "/huge.vcf", ContactsStore::kMaxFileBytes + 1);
+    write("moving.vcf", card("Moving", 153));
+    write("settling.vcf", card("Settling", 154));
+    // Wider than the open-file limit set below.
+    for (int i = 0; i < 80; ++i)
+        write(QString("Wide/%1/c.vcf").arg(i, 2, 10, QChar('0')),
+              card("W" + QByteArray::number(i), 200 + i));
+
+    ContactsStore store(dir.path());
+    int settled = 0;
+    store.setWhileReading([&](const QString& file) {
+        if (file == "moving.vcf" || (file == "settling.vcf" && settled++ == 0))
+            write(file, card("Rewritten", 155 + settled) + card("Half", 157));
+    });
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    struct rlimit low = old;
+    low.rlim_cur = 40;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    const AddressBook book = store.read();
+    setrlimit(RLIMIT_NOFILE, &old);
+
+    QStringList top = book.folders.value(0).lines;
+    EXPECT_EQ(top, (QStringList{"Big Photo +447700900150", "After Photo +447700900151",
+                                "Rewritten +447700900156", "Half +447700900157"}));
+    EXPECT_EQ(book.unread, (QStringList{"huge.vcf: larger than 256 MiB, not read.",
+                                        "moving.vcf: changed while it was read, not read."}));
+    EXPECT_EQ(book.lines().size(), top.size() + 80);
+    EXPECT_EQ(book.lines().last(), "W79 +447700900279");
 }

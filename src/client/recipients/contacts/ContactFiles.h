@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 
 // One item of an address book as its file holds it: the full name and the
 // mobile number before cleaning (either may be empty).
@@ -28,18 +30,42 @@ namespace VCard {
 
 // Every card of a .vcf file (vCard 2.1, 3.0 or 4.0), in file order; a card
 // cut off before its END:VCARD is dropped. FullName is FN, else the name
-// built from N; the mobile number is the first TEL typed cell or mobile
-// (also through an Apple-style group label such as item1.X-ABLabel:mobile).
+// built from N; the mobile number is the one ContactNumber::preferredMobile
+// takes of the TELs typed cell or mobile (also through an Apple-style group
+// label such as item1.X-ABLabel:mobile).
 QList<RawContact> parse(const QByteArray& bytes);
 
 } // namespace VCard
 
 namespace ContactsCsv {
 
-// The rows of a mail program's CSV export with a mobile column ("Mobile
-// Phone", "Mobile Number", or a "Phone n - Type/Label" pair saying Mobile);
-// the name from a full-name column ("Display Name", "Full Name", "Name")
-// when filled, else first, middle and last name. No mobile column: no items.
+// Headings of a mobile-number column in the common exports, in lower case.
+inline const QStringList kMobileHeadings = {QStringLiteral("mobile phone"),
+                                            QStringLiteral("mobile number"),
+                                            QStringLiteral("mobile"),
+                                            QStringLiteral("cell"),
+                                            QStringLiteral("home mobile"),
+                                            QStringLiteral("mobiltelefon"),
+                                            QString::fromUtf8("téléphone mobile"),
+                                            QStringLiteral("cellulare"),
+                                            QString::fromUtf8("móvil")};
+
+// The columns a header line gives for mobile numbers: those headed as in
+// kMobileHeadings, and "Phone n - Type" (or "- Label") and "Phone n - Value"
+// pairs whose type says Mobile.
+struct MobileColumns {
+    QList<int> plain;
+    QList<QPair<int, int>> typed; // type column, value column
+    bool isEmpty() const { return plain.isEmpty() && typed.isEmpty(); }
+    // A row's mobile numbers, left to right, empty cells left out.
+    QStringList of(const QStringList& row) const;
+};
+MobileColumns mobileColumns(const QStringList& header);
+
+// The rows of a mail program's CSV export with a mobile column; the mobile is
+// the first of the row's that ContactNumber::preferredMobile takes. The name
+// from a full-name column ("Display Name", "Full Name", "Name") when filled,
+// else first, middle and last name. No mobile column: no items.
 QList<RawContact> parse(const QByteArray& bytes);
 
 } // namespace ContactsCsv

@@ -31,6 +31,13 @@ QString CleanOutlookNumber(const QString& text) {
     return out.startsWith('+') ? out : QString();
 }
 
+QString preferredMobile(const QStringList& numbers) {
+    for (const QString& n : numbers)
+        if (!CleanOutlookNumber(n).isEmpty())
+            return n;
+    return numbers.value(0);
+}
+
 QString contactLine(const QString& fullName, const QString& cleanNumber) {
     QString name = fullName;
     for (QChar& c : name)

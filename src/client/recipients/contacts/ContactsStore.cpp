@@ -1,5 +1,6 @@
 #include "client/recipients/contacts/ContactsStore.h"
 
+#include "client/recipients/contacts/BlobFilter.h"
 #include "client/recipients/contacts/ContactFiles.h"
 #include "client/recipients/contacts/ContactNumber.h"
 #include "common/Registry.h"
@@ -50,8 +51,9 @@ namespace {
 // files is read with one open, fstat, read and close per file.
 class Reader {
 public:
-    Reader(const std::function<void(int)>& onItem, const std::atomic_bool* stop)
-        : m_onItem(onItem), m_stop(stop) {}
+    Reader(const std::function<void(int)>& onItem, const std::atomic_bool* stop,
+           const std::function<void(const QString&)>& whileReading)
+        : m_onItem(onItem), m_stop(stop), m_whileReading(whileReading) {}
 
     // `dirFd` is an open folder; this closes it.
     void folder(int dirFd, const QString& path, const QString& name, int depth, AddressBook& book) {
@@ -63,29 +65,37 @@ public:
         for (const QByteArray& f : files) {
             if (stopped())
                 break;
-            readFile(dirFd, f, book.folders[at]);
+            readFile(dirFd, f, path, book.folders[at], book);
         }
-        QList<QPair<QByteArray, int>> toRead;
+        // Each subfolder is opened again when its turn comes, so a tree of
+        // any width holds no more folders open than it is deep.
+        QList<QPair<QByteArray, FolderId>> toRead;
         for (const QByteArray& d : dirs) {
             if (stopped() || depth + 1 > ContactsStore::kMaxDepth)
                 break;
-            const int fd = ::openat(dirFd, d.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const int fd = openFolder(dirFd, d);
             struct stat st;
             if (fd < 0)
                 continue; // unreadable: skipped
             // A link back up the tree, or a folder already read through another link.
-            if (::fstat(fd, &st) != 0 || !enter(st)) {
-                ::close(fd);
-                continue;
-            }
-            toRead.append({d, fd});
+            const bool isNew = ::fstat(fd, &st) == 0 && enter(st);
+            ::close(fd);
+            if (isNew)
+                toRead.append({d, idOf(st)});
         }
         book.folders[at].subfolders = int(toRead.size());
-        for (const auto& [d, fd] : toRead) {
-            if (stopped()) {
+        for (const auto& [d, id] : toRead) {
+            if (stopped())
+                break;
+            const int fd = openFolder(dirFd, d);
+            struct stat st;
+            // Replaced since it was counted: not what was counted, not read.
+            if (fd >= 0 && (::fstat(fd, &st) != 0 || idOf(st) != id)) {
                 ::close(fd);
                 continue;
             }
+            if (fd < 0)
+                continue;
             const QString n = QFile::decodeName(d);
             folder(fd, path.isEmpty() ? n : path + '/' + n, n, depth + 1, book);
         }
@@ -94,7 +104,7 @@ public:
 
     // The folder is new to this reading.
     bool enter(const struct stat& st) {
-        const QPair<quint64, quint64> id{quint64(st.st_dev), quint64(st.st_ino)};
+        const FolderId id = idOf(st);
         if (m_seen.contains(id))
             return false;
         m_seen.insert(id);
@@ -102,6 +112,12 @@ public:
     }
 
 private:
+    using FolderId = QPair<quint64, quint64>;
+    static FolderId idOf(const struct stat& st) { return {quint64(st.st_dev), quint64(st.st_ino)}; }
+    static int openFolder(int dirFd, const QByteArray& name) {
+        return ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+
     bool stopped() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
 
     static bool hasSuffix(const QByteArray& name, const char* suffix) {
@@ -137,36 +153,85 @@ private:
         std::sort(dirs.begin(), dirs.end());
     }
 
-    void readFile(int dirFd, const QByteArray& name, ContactFolder& into) {
+    enum class Got { Whole, Changed, TooLarge, Unreadable };
+
+    // One read of a file: a vCard's pictures and keys are dropped as they
+    // come, so a large book costs little more memory than its names and
+    // numbers. The size and time before and after tell a file rewritten
+    // meanwhile.
+    Got readOnce(int dirFd, const QByteArray& name, const QString& shown, bool csv,
+                 QByteArray& bytes) const {
         // Not blocking: a FIFO named *.vcf opens at once and is then refused
         // as no regular file, like a device.
         const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
-            return;
-        struct stat st;
-        QByteArray bytes;
-        bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                  st.st_size <= ContactsStore::kMaxFileBytes;
-        if (ok) {
-            // One byte more than the size seen, to notice a file grown past the limit.
-            bytes.resize(qsizetype(st.st_size) + 1);
-            qsizetype got = 0;
-            while (got < bytes.size()) {
-                const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                got += n;
-            }
-            bytes.truncate(got);
-            ok = got <= ContactsStore::kMaxFileBytes;
+            return Got::Unreadable;
+        struct stat before, after;
+        if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+            ::close(fd);
+            return Got::Unreadable;
         }
+        if (before.st_size > ContactsStore::kMaxFileBytes) {
+            ::close(fd);
+            return Got::TooLarge;
+        }
+        BlobFilter filter;
+        bytes.clear();
+        // A small file in one read (one byte over, to see its end), a large one
+        // a mebibyte at a time.
+        QByteArray chunk(qsizetype(std::min<qint64>(before.st_size + 1, 1 << 20)),
+                         Qt::Uninitialized);
+        qint64 total = 0;
+        Got got = Got::Whole;
+        for (;;) {
+            const ssize_t n = ::read(fd, chunk.data(), size_t(chunk.size()));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                got = Got::Unreadable;
+            if (n <= 0)
+                break;
+            total += n;
+            if (total > ContactsStore::kMaxFileBytes) {
+                got = Got::TooLarge;
+                break;
+            }
+            if (csv)
+                bytes += QByteArrayView(chunk.constData(), n);
+            else
+                filter.add(QByteArrayView(chunk.constData(), n));
+        }
+        if (m_whileReading)
+            m_whileReading(shown);
+        if (got == Got::Whole &&
+            (::fstat(fd, &after) != 0 || after.st_size != before.st_size ||
+             total != after.st_size || after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+             after.st_mtim.tv_nsec != before.st_mtim.tv_nsec))
+            got = Got::Changed;
         ::close(fd);
-        if (!ok)
-            return;
+        if (!csv)
+            bytes = filter.kept();
+        return got;
+    }
+
+    void readFile(int dirFd, const QByteArray& name, const QString& folderPath, ContactFolder& into,
+                  AddressBook& book) {
         const bool csv = hasSuffix(name, ".csv");
+        const QString shown = folderPath.isEmpty() ? QFile::decodeName(name)
+                                                   : folderPath + '/' + QFile::decodeName(name);
+        QByteArray bytes;
+        Got got = readOnce(dirFd, name, shown, csv, bytes);
+        if (got == Got::Changed) // once more, now that the writer may be done
+            got = readOnce(dirFd, name, shown, csv, bytes);
+        if (got == Got::TooLarge)
+            book.unread << shown + QStringLiteral(": larger than %1 MiB, not read.")
+                                       .arg(ContactsStore::kMaxFileBytes >> 20);
+        else if (got == Got::Changed)
+            book.unread << shown + QStringLiteral(": changed while it was read, not read.");
+        if (got != Got::Whole)
+            return;
         const QList<RawContact> items = csv ? ContactsCsv::parse(bytes) : VCard::parse(bytes);
+        bytes.clear();
         for (const RawContact& c : items) {
             into.items++;
             if (m_onItem)
@@ -181,7 +246,8 @@ private:
 
     const std::function<void(int)>& m_onItem;
     const std::atomic_bool* m_stop;
-    QSet<QPair<quint64, quint64>> m_seen;
+    const std::function<void(const QString&)>& m_whileReading;
+    QSet<FolderId> m_seen;
     int m_count = 0;
 };
 
@@ -194,7 +260,7 @@ AddressBook ContactsStore::read(const std::function<void(int)>& onItem,
     struct stat st;
     if (fd < 0)
         return book;
-    Reader reader(onItem, stop);
+    Reader reader(onItem, stop, m_whileReading);
     if (::fstat(fd, &st) == 0)
         reader.enter(st);
     // The top folder is the contacts folder, whatever its name on disk.

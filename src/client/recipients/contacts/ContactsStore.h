@@ -20,6 +20,9 @@ struct ContactFolder {
 // The top folder first, then its subfolders depth-first.
 struct AddressBook {
     QList<ContactFolder> folders;
+    // Files that could not be taken, each "path: why" (the path below the top
+    // folder): larger than kMaxFileBytes, or still changing when read again.
+    QStringList unread;
     // OutlookContact.dat's lines: every accepted contact in read order.
     QStringList lines() const;
 };
@@ -29,9 +32,10 @@ struct AddressBook {
 // as desktop address books and CardDAV sync tools keep them.
 class ContactsStore {
 public:
-    // Larger files are no address book of a person (a photo-laden card stays
-    // well below): skipped unread.
-    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+    // Larger files are no address book of a person: not read, and listed in
+    // AddressBook::unread. Pictures are dropped as a file is read, so a book
+    // of this size with photos costs little memory.
+    static constexpr qint64 kMaxFileBytes = 256 * 1024 * 1024;
     // Deeper nesting is a loop the checks did not catch, or damage.
     static constexpr int kMaxDepth = 32;
 
@@ -49,6 +53,14 @@ public:
     AddressBook read(const std::function<void(int)>& onItem = {},
                      const std::atomic_bool* stop = nullptr) const;
 
+    // Runs after each file's bytes are read, before they are checked for a
+    // change meanwhile, with the file's path below the top folder: tests
+    // rewrite the file there.
+    void setWhileReading(std::function<void(const QString&)> hook) {
+        m_whileReading = std::move(hook);
+    }
+
 private:
     QString m_dir;
+    std::function<void(const QString&)> m_whileReading;
 };

@@ -1,4 +1,5 @@
 #include "client/recipients/contacts/ContactFiles.h"
+#include "client/recipients/contacts/ContactNumber.h"
 
 #include <QByteArrayList>
 #include <QStringList>
@@ -203,6 +204,7 @@ void take(Card& card, const Property& p) {
 RawContact finish(const Card& card) {
     RawContact c;
     c.fullName = card.fn.isEmpty() ? card.n : card.fn;
+    QStringList mobiles;
     for (const Tel& t : card.tels) {
         bool mobile = t.mobile;
         for (const auto& [group, label] : card.labels)
@@ -210,11 +212,10 @@ RawContact finish(const Card& card) {
                 (label.contains(QLatin1String("mobile"), Qt::CaseInsensitive) ||
                  label.contains(QLatin1String("cell"), Qt::CaseInsensitive)))
                 mobile = true;
-        if (mobile && !t.number.isEmpty()) {
-            c.mobile = t.number;
-            break;
-        }
+        if (mobile && !t.number.isEmpty())
+            mobiles << t.number;
     }
+    c.mobile = ContactNumber::preferredMobile(mobiles);
     return c;
 }
 
