@@ -273,7 +273,13 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
 TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTakesTheBranch) {
     settings.OutlookEnabled = true;
     settings.OutlookWarningOff = true;
+    // A file too large to read is said, not skipped in silence (sparse: no disk).
+    inst.writeBytes("book/huge.vcf", "");
+    ASSERT_TRUE(QFile::resize(inst.file("book/huge.vcf"), ContactsStore::kMaxFileBytes + 1));
     c->LoadContactsSource();
+    EXPECT_EQ(boxLines(boxes), QStringList{"Quorvel Warning|info|These contacts files were not "
+                                           "read:\nhuge.vcf: larger than 256 MiB, not read."});
+    boxes.clear();
     EXPECT_EQ(p->Label7->text() + '|' + p->Label7->toolTip(),
               "Outlook|Microsoft Outlook and Quorvel Contacts");
     ASSERT_TRUE(c->loaded()) << "loaded at start with the address book";

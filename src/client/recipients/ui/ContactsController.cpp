@@ -106,11 +106,25 @@ void ContactsController::LoadContactsWindow() {
         }
         GroupFiles::writeOutlookMembers(appPath, read.lines());
         m_nodes = ContactsTree::build(&read, speed, groups);
+        showUnread(read.unread);
     } else {
         m_nodes = ContactsTree::build(nullptr, speed, groups);
     }
     w->tContacts->setNodes(m_nodes);
     m_loading = false;
+}
+
+// Files the read had to leave out are said, never skipped silently; a tree
+// of many such files is summed up after the first few.
+void ContactsController::showUnread(const QStringList& unread) {
+    if (unread.isEmpty())
+        return;
+    constexpr qsizetype kListed = 10;
+    QStringList lines = unread.mid(0, kListed);
+    if (unread.size() > kListed)
+        lines << QStringLiteral("... and %1 more.").arg(unread.size() - kListed);
+    MessageBox::show(QStringLiteral("These contacts files were not read:\n") + lines.join('\n'),
+                     kQuorvelWarning, MessageBox::Icon::Information);
 }
 
 AddressBook ContactsController::readAddressBook(const ContactsStore& book) {

@@ -66,6 +66,7 @@ public:
 
 private:
     void LoadContactsWindow();
+    void showUnread(const QStringList& unread);
     AddressBook readAddressBook(const ContactsStore& store);
     void showWarning();
     void addLeaves(bool checkedOnly);
