@@ -115,8 +115,9 @@ bool appendLines(const QString& path, const QStringList& lines) {
     bool ok = writeAll(fd, bytes);
     // A full disk takes part of a line: cut it off again, or the next append
     // would leave it behind as a line of its own.
-    if (!ok && sized)
-        (void)::ftruncate(fd, st.st_size);
+    if (!ok && sized) {
+        [[maybe_unused]] const int cut = ::ftruncate(fd, st.st_size);
+    }
     ok = ::close(fd) == 0 && ok;
     return ok;
 }
@@ -211,7 +212,7 @@ bool replace(const QString& path, const QStringList& lines, Flush flush) {
         const int dir = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
-            (void)::fsync(dir);
+            [[maybe_unused]] const int synced = ::fsync(dir);
             ::close(dir);
         }
     }
