@@ -162,9 +162,9 @@ int createTemporary(const QString& path, QString& name) {
     return -1;
 }
 
-// A link is followed to the file it names, and a file the user made
-// read-only stays as it is, as an in-place write would have it.
-QString replaceTarget(const QString& path) {
+// A durable write follows a link to the file it names, and leaves a file the
+// user made read-only as it is, as an in-place write would.
+QString linkTarget(const QString& path) {
     QString target = path;
     for (int hops = 0; hops < 16; ++hops) {
         const QFileInfo info(target);
@@ -180,15 +180,17 @@ enum class Flush { Durable, Quick, Unflushed };
 // The old file stays whole unless every byte of the new one was written
 // (and, when durable, is on the disk): only then does the new one take its name.
 bool replace(const QString& path, const QStringList& lines, Flush flush) {
-    const QString target = replaceTarget(path);
+    const QString target = flush == Flush::Durable ? linkTarget(path) : path;
     if (!ensureParent(target))
         return false;
     const QByteArray native = QFile::encodeName(target);
-    const int probe = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (probe >= 0)
-        ::close(probe);
-    else if (errno != ENOENT)
-        return false;
+    if (flush == Flush::Durable) {
+        const int probe = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (probe >= 0)
+            ::close(probe);
+        else if (errno != ENOENT)
+            return false;
+    }
     QString temp;
     const int fd = createTemporary(target, temp);
     if (fd < 0)
