@@ -28,6 +28,19 @@ void printLine(FILE* to, const QString& line) {
     print(to, line + '\n');
 }
 
+// An error repeats what it was given (a number, a file name): a control
+// character in it reaches the terminal as U+XXXX, never raw.
+void printError(const QString& line) {
+    QString shown;
+    for (const QChar c : line) {
+        if ((c.unicode() < 0x20 && c != '\n') || c.unicode() == 0x7f)
+            shown += QString::asprintf("U+%04X", c.unicode());
+        else
+            shown += c;
+    }
+    printLine(stderr, shown);
+}
+
 // A script that reads what this printed must not take a half-written output for all of it.
 int checkedExit(int status) {
     if (std::fflush(stdout) != 0 && g_outError == 0)
@@ -47,7 +60,7 @@ int main(int argc, char** argv) {
     QString error;
     const auto options = SendOptions::parse(QCoreApplication::arguments(), error);
     if (!options) {
-        printLine(stderr, "quorvel-send: " + error + "\nTry quorvel-send --help.");
+        printError("quorvel-send: " + error + "\nTry quorvel-send --help.");
         return SendJob::Failed;
     }
     if (options->help || options->version) {
@@ -62,7 +75,7 @@ int main(int argc, char** argv) {
         launcher.keepErrorsIn(brindleErrors.fileName());
     SendJob job(
         launcher, [](const QString& l) { printLine(stdout, l); },
-        [](const QString& l) { printLine(stderr, l); });
+        [](const QString& l) { printError(l); });
     return checkedExit(job.run(*options, QCoreApplication::applicationDirPath(), [] {
         if (::isatty(STDIN_FILENO))
             printLine(stderr, "quorvel-send: reading the message from standard input (end it "

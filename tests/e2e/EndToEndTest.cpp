@@ -275,6 +275,13 @@ TEST(SendEndToEnd, ABrindleThatCannotStartIsToldAndOneWithoutADisplayRuns) {
     EXPECT_EQ(full.exitCode(), 1);
     EXPECT_EQ(full.readAllStandardError(),
               "quorvel-send: cannot write to standard output: No space left on device.\n");
+    // An error repeats what it was given, but never a control character raw.
+    QProcess hostile;
+    hostile.start(inst.file("bin/quorvel-send"), {"--timeout", "5\x1b[2J", "+447700900003"});
+    ASSERT_TRUE(hostile.waitForFinished(60000));
+    EXPECT_EQ(hostile.readAllStandardError(),
+              "quorvel-send: --timeout takes a number of seconds above 0, not \"5U+001B[2J\".\n"
+              "Try quorvel-send --help.\n");
 
     ASSERT_TRUE(QFile::remove(brindle) && QFile::rename(brindle + ".real", brindle));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
