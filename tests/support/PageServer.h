@@ -24,6 +24,14 @@ public:
     QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
 
     std::function<QByteArray(const QByteArray& method)> answer;
+    // Instead of `answer`: the whole reply as sent (status line, headers,
+    // body), and whether the connection is then held open or closed.
+    struct Raw {
+        QByteArray bytes;
+        bool hold = false;
+    };
+    std::function<Raw(const QByteArray& method, const QByteArray& path)> raw;
+    int requests = 0;
 
 private:
     // Answers once the request's head and body are all in `data`.
@@ -38,7 +46,18 @@ private:
                 length = line.mid(15).trimmed().toLongLong();
         if (data.size() < end + 4 + length)
             return;
-        const QByteArray page = answer ? answer(data.left(data.indexOf(' '))) : QByteArray();
+        ++requests;
+        const QByteArray method = data.left(data.indexOf(' '));
+        if (raw) {
+            const QByteArray rest = data.mid(method.size() + 1);
+            const QByteArray path = rest.left(rest.indexOf(' '));
+            const Raw r = raw(method, path);
+            s->write(r.bytes);
+            if (!r.hold)
+                s->disconnectFromHost();
+            return;
+        }
+        const QByteArray page = answer ? answer(method) : QByteArray();
         s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
                  "Connection: close\r\nContent-Length: " +
                  QByteArray::number(page.size()) + "\r\n\r\n" + page);

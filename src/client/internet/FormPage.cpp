@@ -1,11 +1,17 @@
 #include "client/internet/FormPage.h"
 
+#include "common/Clock.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 FormPage::FormPage(QNetworkAccessManager& network, QObject* parent)
-    : QObject(parent), m_network(network) {}
+    : QObject(parent), m_network(network), m_deadlineTimer(new QTimer(this)) {
+    m_deadlineTimer->setInterval(1000);
+    connect(m_deadlineTimer, &QTimer::timeout, this, &FormPage::checkDeadline);
+}
 
 FormPage::~FormPage() {
     if (m_reply) {
@@ -57,6 +63,28 @@ QByteArray FormPage::encode(const QList<QPair<QString, QString>>& fields) {
     return out;
 }
 
+QUrl FormPage::actionUrl(int form) const {
+    if (form < 0 || form >= m_forms.size())
+        return QUrl();
+    return m_url.resolved(QUrl(m_forms[form].action));
+}
+
+namespace {
+
+bool sameServer(const QUrl& a, const QUrl& b) {
+    const auto port = [](const QUrl& u) {
+        return u.port(u.scheme() == QLatin1String("https") ? 443 : 80);
+    };
+    return a.isValid() && b.isValid() && a.scheme() == b.scheme() && a.host() == b.host() &&
+           port(a) == port(b);
+}
+
+} // namespace
+
+bool FormPage::samePage(const QUrl& a, const QUrl& b) {
+    return sameServer(a, b) && a.path() == b.path();
+}
+
 bool FormPage::submit(int form) {
     if (form < 0 || form >= m_forms.size())
         return false;
@@ -65,7 +93,7 @@ bool FormPage::submit(int form) {
     for (const auto& field : f.fields)
         pairs.append({field.name, field.value});
     const QByteArray data = encode(pairs);
-    QUrl target = m_url.resolved(QUrl(f.action));
+    QUrl target = actionUrl(form);
     if (f.method == "post") {
         QNetworkRequest request(target);
         request.setHeader(QNetworkRequest::ContentTypeHeader,
@@ -87,14 +115,36 @@ void FormPage::start(QNetworkRequest& request, const QByteArray& verb, const QBy
         m_reply->deleteLater();
     }
     request.setTransferTimeout(kTransferTimeoutMs);
+    // A redirect may only lead to another page of the same server: the
+    // page's address is where the next form goes, outbox and all.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    m_request = {verb, request.url(), QUrl()};
+    m_deadlineMs = Clock::instance().monotonicMs() + kTransferTimeoutMs;
     m_reply = m_network.sendCustomRequest(request, verb, body);
     QNetworkReply* reply = m_reply;
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64) {
-        if (received > kLargestPage)
+    const QUrl origin = request.url();
+    connect(reply, &QNetworkReply::redirected, this, [reply, origin](const QUrl& to) {
+        if (sameServer(origin.resolved(to), origin))
+            emit reply->redirectAllowed();
+        else
             reply->abort();
     });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
+        if (received > kLargestPage)
+            reply->abort();
+        else
+            checkDeadline();
+    });
+    connect(reply, &QNetworkReply::uploadProgress, this, &FormPage::checkDeadline);
+    m_deadlineTimer->start();
     connect(reply, &QNetworkReply::finished, this, [this, reply] { finished(reply); });
     emit downloadBegin();
+}
+
+void FormPage::checkDeadline() {
+    if (m_reply && Clock::instance().monotonicMs() >= m_deadlineMs)
+        m_reply->abort();
 }
 
 void FormPage::finished(QNetworkReply* reply) {
@@ -102,12 +152,20 @@ void FormPage::finished(QNetworkReply* reply) {
     if (reply != m_reply)
         return;
     m_reply = nullptr;
+    m_deadlineTimer->stop();
     m_url = reply->url();
-    // An answer with an HTTP status is a page, whatever the status; without
-    // one (refused, timed out, too large) the page is an empty one, as a
-    // browser shows its own error page.
+    m_answered = m_request;
+    m_answered.answeredFrom = reply->url();
+    // A whole answer with an HTTP status is a page, whatever the status;
+    // without one (refused, cut off, timed out, too large, redirected away)
+    // the page is an empty one, as a browser shows its own error page.
+    const QNetworkReply::NetworkError error = reply->error();
+    const bool httpError =
+        (error >= QNetworkReply::ContentAccessDenied &&
+         error <= QNetworkReply::UnknownContentError) ||
+        (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
     const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid() &&
-                          reply->error() != QNetworkReply::OperationCanceledError;
+                          (error == QNetworkReply::NoError || httpError);
     m_forms = answered ? HtmlForms::parse(reply->readAll()) : QList<HtmlForm>();
     m_loaded = true;
     emit downloadComplete();

@@ -10,6 +10,7 @@
 #include <optional>
 
 class QNetworkAccessManager;
+class QTimer;
 class QNetworkReply;
 class QNetworkRequest;
 
@@ -38,11 +39,29 @@ public:
     // False when the form has no such field.
     bool setField(int form, const QString& name, const QString& value);
     bool submit(int form);
+    // Where submitting the form would send it.
+    QUrl actionUrl(int form) const;
+
+    // The request the current page answers: its verb, the address it went
+    // to, and the address that answered (the same, or one redirected to).
+    struct Answered {
+        QByteArray verb;
+        QUrl requested;
+        QUrl answeredFrom;
+    };
+    Answered answered() const { return m_answered; }
+    // Whether two addresses name the same page (scheme, host, port, path).
+    static bool samePage(const QUrl& a, const QUrl& b);
+
+    // A download that trickles past its deadline is given up on; the
+    // deadline runs on the installed clock. Checked as data comes and every second.
+    void checkDeadline();
 
     // "k=v&k=v", each key and value percent-encoded as UTF-8 (a "+" too).
     static QByteArray encode(const QList<QPair<QString, QString>>& fields);
 
-    // A server that does not answer, or answers without end, is given up on.
+    // A server that does not answer, or answers without end, is given up on:
+    // after this long without a byte, or this long from the request whatever trickles in.
     static constexpr int kTransferTimeoutMs = 60000;
     static constexpr qint64 kLargestPage = 16 * 1024 * 1024;
 
@@ -57,6 +76,10 @@ private:
 
     QNetworkAccessManager& m_network;
     QPointer<QNetworkReply> m_reply;
+    Answered m_request;
+    Answered m_answered;
+    qint64 m_deadlineMs = 0;
+    QTimer* m_deadlineTimer;
     bool m_loaded = false;
     QUrl m_url;
     QList<HtmlForm> m_forms;

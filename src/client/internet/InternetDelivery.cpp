@@ -106,7 +106,9 @@ void InternetDelivery::Command2_Click() {
                         m_page.setField(0, "hUsername", user) &&
                         m_page.setField(0, "hMobile", stored(Setting::UserMobile)) &&
                         m_page.setField(0, "hMail", stored(Setting::UserEmail));
-    if (!filled) { // not the service's page: nothing is sent
+    // Not the service's page, or a form that would take the outbox elsewhere:
+    // nothing is sent.
+    if (!filled || !FormPage::samePage(m_page.actionUrl(0), pageUrl(stored(Setting::ServerUrl)))) {
         showStatus(false, kConnectError);
         return;
     }
@@ -143,7 +145,7 @@ void InternetDelivery::webConnection_DownloadComplete() {
     m_status.close();
     m_controls.setMainWindowEnabled(true);
 
-    if (status == kAccepted && submitted) {
+    if (status == kAccepted && submitted && answersOurSubmission()) {
         moveToAccepted(*submitted);
         showStatus(false, status);
         m_controls.setRemaining(status1);
@@ -155,6 +157,15 @@ void InternetDelivery::webConnection_DownloadComplete() {
         m_controls.setRemaining(status1);
     }
     m_controls.showMainWindow();
+}
+
+// Only the service's answer to the form this client posted to its page
+// accepts anything: not a page reached by a redirect, nor one from elsewhere.
+bool InternetDelivery::answersOurSubmission() const {
+    const FormPage::Answered a = m_page.answered();
+    const QUrl page = pageUrl(stored(Setting::ServerUrl));
+    return a.verb == "POST" && FormPage::samePage(a.requested, page) &&
+           FormPage::samePage(a.answeredFrom, page);
 }
 
 void InternetDelivery::moveToAccepted(const QStringList& submitted) {

@@ -50,6 +50,7 @@ public:
 private:
     void showStatus(bool mainEnabled, const QString& text);
     void moveToAccepted(const QStringList& submitted);
+    bool answersOurSubmission() const;
 
     std::function<QString()> m_appPath;
     Lists m_lists;

@@ -6,6 +6,7 @@
 #include "client/outbox/EntryList.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Setting.h"
+#include "support/FakeClock.h"
 #include "support/PageServer.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/ServiceProcess.h"
@@ -16,6 +17,7 @@
 #include <QNetworkDiskCache>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -25,11 +27,12 @@ const QString kE3 = "Processing::[3] 05/12/2026 16:20:00 +447700900003 x";
 const QString kError = "Error connecting to Quorvel server.\r\nPlease try again later...";
 
 // A page like the service's, for answers the service never gives.
-QByteArray cannedPage(const QString& status, const QByteArray& form = "f") {
+QByteArray cannedPage(const QString& status, const QByteArray& form = "f",
+                      const QByteArray& action = "quorvel.asp") {
     QByteArray fields;
     for (const char* name : {"T", "hMode", "hUsername", "hMobile", "hMail", "hStatus1"})
         fields += "<input type=\"hidden\" name=\"" + QByteArray(name) + "\" value=\"\">";
-    return "<html><body><form name=\"" + form + "\" method=\"post\" action=\"quorvel.asp\">" +
+    return "<html><body><form name=\"" + form + "\" method=\"post\" action=\"" + action + "\">" +
            fields + "<input type=\"hidden\" name=\"hstatus\" value=\"" + status.toUtf8() +
            "\"></form></body></html>";
 }
@@ -178,6 +181,74 @@ TEST_F(InternetDeliveryTest, AnswersThatAcceptNothingShowWhyAndKeepTheOutbox) {
         EXPECT_FALSE(window.enabled);
         EXPECT_EQ(outbox.count(), 3);
         EXPECT_TRUE(accepted().isEmpty());
+    }
+}
+
+// A server that redirects elsewhere, answers from another page, cuts its
+// answer off or trickles it: the outbox goes nowhere but to the service's
+// page, nothing is accepted but its whole answer to this client's own post,
+// and a trickle ends at the deadline on the clock, with the buttons back.
+TEST_F(InternetDeliveryTest, AnswersFromAnywhereButTheServicesPageAcceptNothing) {
+    PageServer elsewhere;
+    elsewhere.answer = [](const QByteArray&) { return cannedPage(InternetDelivery::kAccepted); };
+    const QByteArray look = elsewhere.url().toUtf8() + "/quorvel/quorvel.asp";
+    const QByteArray canned = cannedPage(InternetDelivery::kAccepted);
+    // A page whose head promises `length` bytes.
+    const auto ok = [](const QByteArray& body, qsizetype length = -1, bool hold = false) {
+        return PageServer::Raw{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " +
+                                   QByteArray::number(length < 0 ? body.size() : length) +
+                                   "\r\n\r\n" + body,
+                               hold};
+    };
+    const auto moved = [](const QByteArray& to) {
+        return PageServer::Raw{"HTTP/1.1 303 See Other\r\nLocation: " + to +
+                               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"};
+    };
+    using Answer = std::function<PageServer::Raw(const QByteArray& method, const QByteArray& path)>;
+    const struct {
+        const char* name;
+        Answer answer; // to the post; the sign-on gets the canned page
+        QString message;
+    } cases[] = {
+        {"sign-on redirected elsewhere",
+         {},
+         "Not connected to Quorvel server.\r\nConnect to Quorvel server and Try again."},
+        {"form posting elsewhere", {}, kError},
+        {"answer redirected elsewhere", [&](auto&, auto&) { return moved(look); }, kError},
+        {"answer from another page of the server",
+         [&](auto&, const QByteArray& path) {
+             return path == "/other" ? ok(canned) : moved("/other");
+         },
+         "Connected to Quorvel server."},
+        {"answer cut off",
+         [&](auto&, auto&) { return ok(canned.left(canned.size() - 20), canned.size()); }, kError},
+        {"answer trickling", [&](auto&, auto&) { return ok(canned.left(9), canned.size(), true); },
+         kError},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = c.name;
+        Setting::write(Setting::ServerUrl, pages.url());
+        pages.raw = [&](const QByteArray& method, const QByteArray& path) {
+            if (method == "GET" && path.startsWith("/quorvel/quorvel.asp"))
+                return name == "sign-on redirected elsewhere" ? moved(look)
+                       : name == "form posting elsewhere"     ? ok(cannedPage("", "f", look))
+                                                              : ok(canned);
+            return c.answer(method, path);
+        };
+        signOn();
+        std::optional<FakeClock> clock;
+        if (name == "answer trickling")
+            clock.emplace();
+        delivery.Command2_Click();
+        if (clock)
+            clock->advanceMs(FormPage::kTransferTimeoutMs);
+        waitForPage();
+        EXPECT_EQ(status.message(), c.message);
+        EXPECT_TRUE(status.visible() && status.okEnabled() && status.connectEnabled());
+        EXPECT_EQ(outbox.count(), 3);
+        EXPECT_TRUE(accepted().isEmpty());
+        EXPECT_EQ(elsewhere.requests, 0);
     }
 }
 

@@ -275,6 +275,9 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     EXPECT_EQ(w.lblStatus->text(),
               "Not connected to Quorvel server.\r\nConnect to Quorvel server and Try again.");
     EXPECT_TRUE(w.cmdClose->isEnabled() && w.cmdConnect->isEnabled());
+    // The server's texts: a heading, a link or a picture in them is shown as text.
+    EXPECT_TRUE(w.lblStatus->textFormat() == Qt::PlainText &&
+                send().lblRemaining->textFormat() == Qt::PlainText);
     EXPECT_FALSE(form->centralWidget()->isEnabled());
     EXPECT_FALSE(send().delivery().blinking());
     w.cmdClose->click();

@@ -19,6 +19,8 @@ frmStatus::frmStatus(ServerStatus& status, QWidget* owner) : QDialog(owner), m_s
     lblStatus->setAlignment(Qt::AlignCenter);
     lblStatus->setWordWrap(true);
     lblStatus->setMinimumHeight(60);
+    // The server's own text: shown as it is, never as a page.
+    lblStatus->setTextFormat(Qt::PlainText);
     cmdClose = named(new QPushButton("Ok", this), "cmdClose");
     cmdConnect = named(new QPushButton("Connect", this), "cmdConnect");
     cmdClose->setAutoDefault(false);

@@ -74,6 +74,7 @@ void SendPanel::buildControls() {
                                          "Scheduled Message Queue", "Scheduled");
     fraSMSRemaining = named(new QGroupBox("Quorvel Messages", fraSend), "fraSMSRemaining");
     lblRemaining = named(new QLabel(fraSMSRemaining), "lblRemaining");
+    lblRemaining->setTextFormat(Qt::PlainText); // the server's text
     (new QVBoxLayout(fraSMSRemaining))->addWidget(lblRemaining);
     fraSMSRemaining->hide();
     send->addWidget(sendCell, 0, 0);
