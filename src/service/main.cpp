@@ -12,7 +12,8 @@
 namespace {
 
 // One message a line, its fields split by tabs: tabs, line breaks and
-// backslashes inside a field are written as \t, \n, \r and \\.
+// backslashes inside a field are written as \t, \n, \r and \\, any other
+// control character as \xHH, so no stored text drives the terminal.
 std::string listField(const std::string& text) {
     std::string out;
     for (char c : text) {
@@ -30,7 +31,13 @@ std::string listField(const std::string& text) {
             out += "\\\\";
             break;
         default:
-            out += c;
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+                char hex[5];
+                std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
+                out += hex;
+            } else {
+                out += c;
+            }
         }
     }
     return out;
@@ -39,8 +46,8 @@ std::string listField(const std::string& text) {
 int list(const ServiceOptions& options) {
     Store store(options.db, true);
     store.list(options.listUser, [](const Store::Row& r) {
-        std::string line = r.received + '\t' + listField(r.userId) + '\t' + r.number + '\t' +
-                           listField(r.text) + '\n';
+        std::string line = r.received + '\t' + listField(r.userId) + '\t' + listField(r.number) +
+                           '\t' + listField(r.text) + '\n';
         std::fputs(line.c_str(), stdout);
     });
     return 0;
