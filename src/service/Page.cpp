@@ -61,6 +61,8 @@ std::string renderPage(const PageFields& f) {
     hidden(page, "hMail", f.email);
     hidden(page, "hstatus", f.status);
     hidden(page, "hStatus1", f.status1);
+    // The client's own mark for one submission, so a repeat is known as one.
+    hidden(page, "hToken", "");
     page += "<p><input type=\"submit\" value=\"Send\"></p>\n</form>\n</body>\n</html>\n";
     return page;
 }

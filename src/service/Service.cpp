@@ -20,6 +20,11 @@ const char* const kServerError = "E:Server error. Please try again later.";
 // One worker per connection a busy server holds open (keep-alive included).
 constexpr size_t kWorkers = 64;
 constexpr size_t kMaxUserId = 100, kMaxMobile = 32, kMaxEmail = 254;
+// A submission's token: the client's random mark, kept this many days.
+constexpr size_t kMaxToken = 64;
+constexpr const char* kTokenCharacters =
+    "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz-_";
+constexpr int kTokenDays = 7;
 
 thread_local std::chrono::steady_clock::time_point t_started{};
 
@@ -158,8 +163,8 @@ void Service::stop() {
     m_server->stop();
 }
 
-std::string Service::timeText(const char* format) const {
-    std::time_t t = m_now();
+std::string Service::timeText(const char* format, std::time_t secondsBefore) const {
+    std::time_t t = m_now() - secondsBefore;
     std::tm tm{};
     localtime_r(&t, &tm);
     char buf[32];
@@ -204,8 +209,12 @@ void Service::submit(const httplib::Request& req, httplib::Response& res,
     if (!messages)
         return refuse(res, page,
                       "E:Message " + std::to_string(bad) + " is not a number and a text.");
+    const std::string token = field(*form, "hToken");
+    if (token.size() > kMaxToken || token.find_first_not_of(kTokenCharacters) != std::string::npos)
+        return refuse(res, page, kMalformed, 400);
     std::string now = timeText("%Y-%m-%d %H:%M:%S");
-    auto outcome = m_store.submit(page.userId, *messages, now.substr(0, 10), now, m_allowance);
+    auto outcome = m_store.submit(page.userId, *messages, now.substr(0, 10), now, m_allowance,
+                                  token, timeText("%Y-%m-%d %H:%M:%S", kTokenDays * 24 * 3600));
     switch (outcome.kind) {
     case Store::Outcome::UnknownUser:
         return refuse(res, page, "E:Unknown user. Please connect to Quorvel server again.");
@@ -214,6 +223,7 @@ void Service::submit(const httplib::Request& req, httplib::Response& res,
                       "E:Daily allowance exceeded: " + std::to_string(outcome.remaining) +
                           " message(s) remaining today.");
     case Store::Outcome::Accepted:
+    case Store::Outcome::Repeated:
         page.status = kAccepted;
         page.status1 = remainingText(outcome.remaining);
         return send(res, page);

@@ -37,7 +37,7 @@ private:
     void submit(const httplib::Request& req, httplib::Response& res,
                 const httplib::ContentReader& read);
     void logRequest(const httplib::Request& req, const httplib::Response& res);
-    std::string timeText(const char* format) const;
+    std::string timeText(const char* format, std::time_t secondsBefore = 0) const;
 
     Store& m_store;
     int m_allowance;

@@ -20,6 +20,10 @@ CREATE INDEX IF NOT EXISTS messages_user ON messages(user_id, id);
 CREATE TABLE IF NOT EXISTS usage(
     user_id TEXT NOT NULL, day TEXT NOT NULL, sent INTEGER NOT NULL,
     PRIMARY KEY(user_id, day));
+CREATE TABLE IF NOT EXISTS tokens(
+    user_id TEXT NOT NULL, token TEXT NOT NULL, received TEXT NOT NULL,
+    remaining INTEGER NOT NULL, PRIMARY KEY(user_id, token));
+CREATE INDEX IF NOT EXISTS tokens_received ON tokens(received);
 )";
 
 } // namespace
@@ -97,6 +101,10 @@ Store::Store(const std::string& path, bool readOnly) {
             m_sent = prepare("SELECT sent FROM usage WHERE user_id = ?1 AND day = ?2");
             m_insert = prepare(
                 "INSERT INTO messages(user_id, received, number, text) VALUES(?1, ?2, ?3, ?4)");
+            m_findToken = prepare("SELECT remaining FROM tokens WHERE user_id = ?1 AND token = ?2");
+            m_addToken = prepare(
+                "INSERT INTO tokens(user_id, token, received, remaining) VALUES(?1, ?2, ?3, ?4)");
+            m_forgetTokens = prepare("DELETE FROM tokens WHERE received < ?1");
             m_addSent = prepare("INSERT INTO usage(user_id, day, sent) VALUES(?1, ?2, ?3)"
                                 " ON CONFLICT(user_id, day) DO UPDATE SET sent = sent + ?3");
         }
@@ -238,13 +246,17 @@ int Store::remaining(const std::string& userId, const std::string& day, int allo
 }
 
 Store::Outcome Store::submit(const std::string& userId, const std::vector<Message>& messages,
-                             const std::string& day, const std::string& now, int allowance) {
+                             const std::string& day, const std::string& now, int allowance,
+                             const std::string& token, const std::string& keepTokensFrom) {
     Outcome outcome{};
     onWriter([&] {
         if (Statement(m_begin).step() != SQLITE_DONE)
             fail("begin");
         try {
-            outcome = submitInTransaction(userId, messages, day, now, allowance);
+            if (!keepTokensFrom.empty() &&
+                Statement(m_forgetTokens).text(1, keepTokensFrom).step() != SQLITE_DONE)
+                fail("delete");
+            outcome = submitInTransaction(userId, messages, day, now, allowance, token);
             if (outcome.kind != Outcome::Accepted)
                 rollback();
             else if (Statement(m_commit).step() != SQLITE_DONE)
@@ -260,13 +272,21 @@ Store::Outcome Store::submit(const std::string& userId, const std::vector<Messag
 Store::Outcome Store::submitInTransaction(const std::string& userId,
                                           const std::vector<Message>& messages,
                                           const std::string& day, const std::string& now,
-                                          int allowance) {
+                                          int allowance, const std::string& token) {
     {
         Statement exists(m_userExists);
         int rc = exists.text(1, userId).step();
         if (rc == SQLITE_DONE)
             return {Outcome::UnknownUser, 0};
         if (rc != SQLITE_ROW)
+            fail("read");
+    }
+    if (!token.empty()) {
+        Statement seen(m_findToken);
+        int rc = seen.text(1, userId).text(2, token).step();
+        if (rc == SQLITE_ROW)
+            return {Outcome::Repeated, static_cast<int>(seen.columnInt(0))};
+        if (rc != SQLITE_DONE)
             fail("read");
     }
     long long left = std::max<long long>(0, allowance - sentOn(userId, day));
@@ -282,6 +302,12 @@ Store::Outcome Store::submitInTransaction(const std::string& userId,
     Statement up(m_addSent);
     if (up.text(1, userId).text(2, day).integer(3, n).step() != SQLITE_DONE)
         fail("insert");
+    if (!token.empty()) {
+        Statement keep(m_addToken);
+        if (keep.text(1, userId).text(2, token).text(3, now).integer(4, left - n).step() !=
+            SQLITE_DONE)
+            fail("insert");
+    }
     return {Outcome::Accepted, static_cast<int>(left - n)};
 }
 

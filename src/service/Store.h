@@ -28,7 +28,8 @@ public:
         std::string email;
     };
     struct Outcome {
-        enum Kind { Accepted, UnknownUser, OverAllowance } kind;
+        // Repeated: the token's submission was accepted before; nothing more is stored.
+        enum Kind { Accepted, Repeated, UnknownUser, OverAllowance } kind;
         int remaining; // of the day's allowance, after this submission
     };
     struct Row {
@@ -50,8 +51,12 @@ public:
                 const std::optional<std::string>& email, const std::string& now);
     int remaining(const std::string& userId, const std::string& day, int allowance);
     // All messages or none: one transaction that also counts the allowance.
+    // With a token, an accepted submission keeps it (and its verdict) in the
+    // same transaction: a repeat of it stores nothing and gets that verdict.
+    // Tokens received before `keepTokensFrom` are forgotten.
     Outcome submit(const std::string& userId, const std::vector<Message>& messages,
-                   const std::string& day, const std::string& now, int allowance);
+                   const std::string& day, const std::string& now, int allowance,
+                   const std::string& token = {}, const std::string& keepTokensFrom = {});
     void list(const std::string& userId, const std::function<void(const Row&)>& each);
 
 private:
@@ -61,7 +66,8 @@ private:
     void rollback();
     long long sentOn(const std::string& userId, const std::string& day);
     Outcome submitInTransaction(const std::string& userId, const std::vector<Message>& messages,
-                                const std::string& day, const std::string& now, int allowance);
+                                const std::string& day, const std::string& now, int allowance,
+                                const std::string& token);
     [[noreturn]] void fail(const char* what);
     struct Job {
         explicit Job(const std::function<void()>& w) : work(w) {}
@@ -101,4 +107,7 @@ private:
     sqlite3_stmt* m_insert = nullptr;
     sqlite3_stmt* m_addSent = nullptr;
     sqlite3_stmt* m_list = nullptr;
+    sqlite3_stmt* m_findToken = nullptr;
+    sqlite3_stmt* m_addToken = nullptr;
+    sqlite3_stmt* m_forgetTokens = nullptr;
 };

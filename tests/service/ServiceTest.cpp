@@ -110,11 +110,23 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
         {kPage + "?UN=u1", "", 200, "C:Connected to Quorvel server.", left3},
         {multipart, "multipart/form-data; boundary=XyZ", 200, kAccepted,
          "2 SMS message(s) remaining today."},
+        // A repeat of an accepted submission (its token) stores nothing and
+        // gets the same verdict; so does a retry the client sends the same.
+        {form("+4470 t1") + "&hToken=tok-1", kForm, 200, kAccepted,
+         "1 SMS message(s) remaining today."},
+        {form("+4470 t1") + "&hToken=tok-1", kForm, 200, kAccepted,
+         "1 SMS message(s) remaining today."},
+        {form("+4470 t2") + "&hToken=tok-2", kForm, 200, kAccepted,
+         "0 SMS message(s) remaining today."},
+        {form("+4470 t3") + "&hToken=" + encode("<a b>"), kForm, 400, "E:Malformed request."},
         {"T=%2B44%zz", kForm, 400, "E:Malformed request."},
         {"T=%2B44+a", "text/plain", 400, "E:Malformed request."},
         {"hMode=x&" + mb, kForm, 200, "E:Unknown request."},
         {"hMode=x&" + big + "b", kForm, 413, "E:Request too large."},
         {form("+4477 next day"), kForm, 200, kAccepted, "4 SMS message(s) remaining today.", 1},
+        // A token is kept a week.
+        {form("+4470 t1") + "&hToken=tok-1", kForm, 200, kAccepted,
+         "4 SMS message(s) remaining today.", 7},
     };
     for (const auto& s : steps) {
         clock += s.days * 24 * 3600;
@@ -128,6 +140,7 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
         EXPECT_EQ(r->body.find("<form"), r->body.find("<form name=\"f\""));
         EXPECT_NE(r->body.find("<textarea name=\"T\""), std::string::npos);
         EXPECT_EQ(value(r->body, "hMode"), "save");
+        EXPECT_EQ(value(r->body, "hToken"), "");
         const std::string echoed = value(r->body, "hUsername") + "|" + value(r->body, "hMobile") +
                                    "|" + value(r->body, "hMail");
         EXPECT_TRUE(s.echoed.empty() || echoed == s.echoed) << echoed;
@@ -136,10 +149,12 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
     Store(db).list("", [&](const Store::Row& r) {
         stored.push_back(r.received + "|" + r.userId + "|" + r.number + "|" + r.text);
     });
-    EXPECT_EQ(stored, (std::vector<std::string>{"2026-03-01 09:30:00|u1|+4477|a",
-                                                "2026-03-01 09:30:00|u1|+4478|<b>&",
-                                                "2026-03-01 09:30:00|u1|+4479|multi",
-                                                "2026-03-02 09:30:00|u1|+4477|next day"}));
+    EXPECT_EQ(stored,
+              (std::vector<std::string>{
+                  "2026-03-01 09:30:00|u1|+4477|a", "2026-03-01 09:30:00|u1|+4478|<b>&",
+                  "2026-03-01 09:30:00|u1|+4479|multi", "2026-03-01 09:30:00|u1|+4470|t1",
+                  "2026-03-01 09:30:00|u1|+4470|t2", "2026-03-02 09:30:00|u1|+4477|next day",
+                  "2026-03-09 09:30:00|u1|+4470|t1"}));
 }
 
 TEST_F(ServiceTest, BadRequestLineGetsThePage) {
