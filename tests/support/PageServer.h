@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QObject>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -32,6 +33,7 @@ public:
     };
     std::function<Raw(const QByteArray& method, const QByteArray& path)> raw;
     int requests = 0;
+    QByteArrayList bodies; // of every request, in order
 
 private:
     // Answers once the request's head and body are all in `data`.
@@ -47,6 +49,7 @@ private:
         if (data.size() < end + 4 + length)
             return;
         ++requests;
+        bodies << data.mid(end + 4);
         const QByteArray method = data.left(data.indexOf(' '));
         if (raw) {
             const QByteArray rest = data.mid(method.size() + 1);

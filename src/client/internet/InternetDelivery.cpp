@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QHash>
+#include <QUuid>
 #include <utility>
 
 namespace {
@@ -112,6 +113,15 @@ void InternetDelivery::Command2_Click() {
         showStatus(false, kConnectError);
         return;
     }
+    // Entries whose answer never came go again with the same token, so the
+    // service stores them once; a page without the field gets none.
+    if (m_page.field(0, "hToken")) {
+        if (m_token.isEmpty() || m_tokenEntries != entries) {
+            m_token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+            m_tokenEntries = entries;
+        }
+        m_page.setField(0, "hToken", m_token);
+    }
     showStatus(false, kSending);
     m_submitted = entries;
     m_page.submit(0);
@@ -138,6 +148,9 @@ void InternetDelivery::webConnection_DownloadComplete() {
         showStatus(false, kConnectError);
         return;
     }
+    // The service's verdict on our submission, whatever it is, ends its token.
+    if (submitted && answersOurSubmission())
+        m_token.clear();
     m_status.setButtons(true, false);
     const QString status = m_page.field(0, "hstatus").value_or(QString());
     const QString status1 = m_page.field(0, "hStatus1").value_or(QString());

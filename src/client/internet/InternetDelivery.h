@@ -62,4 +62,7 @@ private:
     // The entries of the submission whose answer is awaited. Only that answer
     // moves them: a sign-on page or a page downloaded again never does.
     std::optional<QStringList> m_submitted;
+    // The token of the last submission no verdict has answered yet, and its entries.
+    QString m_token;
+    QStringList m_tokenEntries;
 };

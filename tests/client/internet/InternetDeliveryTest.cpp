@@ -28,10 +28,12 @@ const QString kError = "Error connecting to Quorvel server.\r\nPlease try again 
 
 // A page like the service's, for answers the service never gives.
 QByteArray cannedPage(const QString& status, const QByteArray& form = "f",
-                      const QByteArray& action = "quorvel.asp") {
+                      const QByteArray& action = "quorvel.asp", bool token = false) {
     QByteArray fields;
     for (const char* name : {"T", "hMode", "hUsername", "hMobile", "hMail", "hStatus1"})
         fields += "<input type=\"hidden\" name=\"" + QByteArray(name) + "\" value=\"\">";
+    if (token)
+        fields += "<input type=\"hidden\" name=\"hToken\" value=\"\">";
     return "<html><body><form name=\"" + form + "\" method=\"post\" action=\"" + action + "\">" +
            fields + "<input type=\"hidden\" name=\"hstatus\" value=\"" + status.toUtf8() +
            "\"></form></body></html>";
@@ -250,6 +252,48 @@ TEST_F(InternetDeliveryTest, AnswersFromAnywhereButTheServicesPageAcceptNothing)
         EXPECT_TRUE(accepted().isEmpty());
         EXPECT_EQ(elsewhere.requests, 0);
     }
+}
+
+// A Send Queue after a lost answer carries the same token, so the service
+// stores the entries once; its verdict ends the token (the same texts sent
+// later are new messages); a page without the field gets none, as before.
+TEST_F(InternetDeliveryTest, ARepeatAfterALostAnswerCarriesItsToken) {
+    const QByteArray canned = cannedPage(InternetDelivery::kAccepted, "f", "quorvel.asp", true);
+    int posts = 0;
+    pages.raw = [&](const QByteArray& method, const QByteArray&) {
+        const bool cut = method == "POST" && ++posts == 1;
+        return PageServer::Raw{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " +
+                               QByteArray::number(canned.size()) + "\r\n\r\n" +
+                               (cut ? canned.left(canned.size() - 20) : canned)};
+    };
+    Setting::write(Setting::ServerUrl, pages.url());
+    const auto token = [&](int request) {
+        const QByteArray body = pages.bodies.value(request);
+        return body.contains("hToken=") ? body.mid(body.indexOf("hToken=") + 7, 36) : "none";
+    };
+    signOn();
+    sendQueue(); // its answer is lost
+    EXPECT_TRUE(accepted().isEmpty());
+    signOn();
+    sendQueue();
+    EXPECT_EQ(outbox.count(), 0);
+    // The same entries once more, after their verdict: sent again, so a new token.
+    for (const QString& e : {kE1, kE2, kE3})
+        outbox.append(e);
+    signOn();
+    sendQueue();
+    ASSERT_EQ(pages.bodies.size(), 6);
+    EXPECT_EQ(token(1).size(), 36);
+    EXPECT_EQ(token(3), token(1));
+    EXPECT_NE(token(5), token(1));
+    EXPECT_EQ(posts, 3);
+
+    useCannedPages(cannedPage(""), cannedPage(InternetDelivery::kAccepted));
+    pages.raw = {};
+    outbox.append(kE2);
+    signOn();
+    sendQueue();
+    EXPECT_EQ(token(7), "none");
 }
 
 // Only the service's own pages leave the cache (the match is case-sensitive).
