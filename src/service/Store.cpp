@@ -8,6 +8,8 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
 constexpr int kCheckpointPages = 1000; // SQLite's own default threshold
+// Submissions that share one commit at most.
+constexpr size_t kMaxGroup = 256;
 
 const char* const kSchema = R"(
 CREATE TABLE IF NOT EXISTS users(
@@ -83,12 +85,17 @@ Store::Store(const std::string& path, bool readOnly) {
     try {
         if (!readOnly) {
             exec("PRAGMA journal_mode=WAL");
-            exec("PRAGMA synchronous=NORMAL");
+            // Every commit is on the disk before its answer leaves: an
+            // accepted submission survives a power cut.
+            exec("PRAGMA synchronous=FULL");
             exec(kSchema);
         }
         m_begin = prepare("BEGIN IMMEDIATE");
         m_commit = prepare("COMMIT");
         m_rollback = prepare("ROLLBACK");
+        m_savepoint = prepare("SAVEPOINT submission");
+        m_rollbackTo = prepare("ROLLBACK TO submission");
+        m_release = prepare("RELEASE submission");
         m_list = prepare("SELECT received, user_id, number, text FROM messages"
                          " WHERE ?1 IS NULL OR user_id = ?1 ORDER BY id");
         if (!readOnly) {
@@ -249,22 +256,12 @@ Store::Outcome Store::submit(const std::string& userId, const std::vector<Messag
                              const std::string& day, const std::string& now, int allowance,
                              const std::string& token, const std::string& keepTokensFrom) {
     Outcome outcome{};
-    onWriter([&] {
-        if (Statement(m_begin).step() != SQLITE_DONE)
-            fail("begin");
-        try {
-            if (!keepTokensFrom.empty() &&
-                Statement(m_forgetTokens).text(1, keepTokensFrom).step() != SQLITE_DONE)
-                fail("delete");
-            outcome = submitInTransaction(userId, messages, day, now, allowance, token);
-            if (outcome.kind != Outcome::Accepted)
-                rollback();
-            else if (Statement(m_commit).step() != SQLITE_DONE)
-                fail("commit");
-        } catch (...) {
-            rollback();
-            throw;
-        }
+    inGroupCommit([&] {
+        if (!keepTokensFrom.empty() &&
+            Statement(m_forgetTokens).text(1, keepTokensFrom).step() != SQLITE_DONE)
+            fail("delete");
+        outcome = submitInTransaction(userId, messages, day, now, allowance, token);
+        return outcome.kind == Outcome::Accepted;
     });
     return outcome;
 }
@@ -331,7 +328,24 @@ void Store::onWriter(const std::function<void()>& work) {
         work();
         return;
     }
-    Job job(work);
+    Job job;
+    job.work = work;
+    runOnWriter(job);
+}
+
+void Store::inGroupCommit(const std::function<bool()>& submission) {
+    Job job;
+    job.submission = submission;
+    if (!m_writer.joinable()) {
+        commitTogether({&job});
+        if (job.error)
+            std::rethrow_exception(job.error);
+        return;
+    }
+    runOnWriter(job);
+}
+
+void Store::runOnWriter(Job& job) {
     std::unique_lock lock(m_queueMutex);
     m_queue.push_back(&job);
     m_queueWanted.notify_one();
@@ -342,22 +356,66 @@ void Store::onWriter(const std::function<void()>& work) {
 
 void Store::writerLoop() {
     for (;;) {
-        Job* job;
+        std::vector<Job*> group;
         {
             std::unique_lock lock(m_queueMutex);
             m_queueWanted.wait(lock, [this] { return !m_queue.empty() || m_stopWriter; });
             if (m_queue.empty())
                 return;
-            job = m_queue.front();
-            m_queue.pop_front();
+            // The submissions waiting now share one commit, so one sync of
+            // the disk answers them all.
+            do {
+                group.push_back(m_queue.front());
+                m_queue.pop_front();
+            } while (group.front()->submission && group.size() < kMaxGroup && !m_queue.empty() &&
+                     m_queue.front()->submission);
         }
+        if (group.front()->submission) {
+            commitTogether(group);
+        } else {
+            try {
+                group.front()->work();
+            } catch (...) {
+                group.front()->error = std::current_exception();
+            }
+        }
+        std::lock_guard lock(m_queueMutex); // the jobs live on their callers' stacks
+        for (Job* job : group) {
+            job->done = true;
+            job->finished.notify_one();
+        }
+    }
+}
+
+// Each submission keeps all it wrote or none of it (a savepoint of its own);
+// none is answered before the commit that holds them all is on the disk,
+// and if that commit fails, every one of them fails.
+void Store::commitTogether(const std::vector<Job*>& group) {
+    const auto failAll = [&] {
+        const auto error =
+            std::make_exception_ptr(Error(std::string("database commit: ") + sqlite3_errmsg(m_db)));
+        for (Job* job : group)
+            job->error = error;
+    };
+    if (Statement(m_begin).step() != SQLITE_DONE)
+        return failAll();
+    for (Job* job : group) {
+        if (Statement(m_savepoint).step() != SQLITE_DONE) {
+            job->error = std::make_exception_ptr(Error("database savepoint"));
+            continue;
+        }
+        bool keep = false;
         try {
-            job->work();
+            keep = job->submission();
         } catch (...) {
             job->error = std::current_exception();
         }
-        std::lock_guard lock(m_queueMutex); // the job lives on its caller's stack
-        job->done = true;
-        job->finished.notify_one();
+        if (!keep)
+            Statement(m_rollbackTo).step();
+        Statement(m_release).step();
+    }
+    if (Statement(m_commit).step() != SQLITE_DONE) {
+        failAll();
+        rollback();
     }
 }

@@ -70,14 +70,19 @@ private:
                                 const std::string& token);
     [[noreturn]] void fail(const char* what);
     struct Job {
-        explicit Job(const std::function<void()>& w) : work(w) {}
-        const std::function<void()>& work;
+        // Alone; or, when `submission` is set, inside a transaction shared
+        // with the submissions waiting beside it (true keeps what it wrote).
+        std::function<void()> work;
+        std::function<bool()> submission;
         bool done = false;
         std::exception_ptr error;
         std::condition_variable finished;
     };
     void onWriter(const std::function<void()>& work);
+    void inGroupCommit(const std::function<bool()>& submission);
+    void runOnWriter(Job& job);
     void writerLoop();
+    void commitTogether(const std::vector<Job*>& group);
     void startCheckpointer(const std::string& path);
     void checkpointLoop();
     static int walWritten(void* store, sqlite3* db, const char* name, int pages);
@@ -101,6 +106,9 @@ private:
     sqlite3_stmt* m_begin = nullptr;
     sqlite3_stmt* m_commit = nullptr;
     sqlite3_stmt* m_rollback = nullptr;
+    sqlite3_stmt* m_savepoint = nullptr;
+    sqlite3_stmt* m_rollbackTo = nullptr;
+    sqlite3_stmt* m_release = nullptr;
     sqlite3_stmt* m_signOn = nullptr;
     sqlite3_stmt* m_userExists = nullptr;
     sqlite3_stmt* m_sent = nullptr;
