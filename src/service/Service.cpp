@@ -16,6 +16,7 @@ const char* const kConnected = "C:Connected to Quorvel server.";
 const char* const kMalformed = "E:Malformed request.";
 const char* const kTooLarge = "E:Request too large.";
 const char* const kServerError = "E:Server error. Please try again later.";
+const char* const kRefused = "E:Request refused.";
 
 // One worker per connection a busy server holds open (keep-alive included).
 constexpr size_t kWorkers = 64;
@@ -172,7 +173,20 @@ std::string Service::timeText(const char* format, std::time_t secondsBefore) con
     return buf;
 }
 
+// A page of another site, in a browser on any machine that reaches the
+// service, must not sign on or submit in the user's name: a browser says
+// where a request comes from, and only the service's own page may ask.
+bool Service::crossSite(const httplib::Request& req) {
+    if (!req.has_header("Origin"))
+        return false;
+    const std::string origin = req.get_header_value("Origin");
+    const size_t scheme = origin.find("://");
+    return scheme == std::string::npos || origin.substr(scheme + 3) != req.get_header_value("Host");
+}
+
 void Service::signOn(const httplib::Request& req, httplib::Response& res) {
+    if (crossSite(req))
+        return refuse(res, {}, kRefused, 403);
     size_t q = req.target.find('?');
     auto query = parseUrlEncoded(q == std::string::npos ? "" : req.target.substr(q + 1));
     if (!query)
@@ -194,6 +208,8 @@ void Service::signOn(const httplib::Request& req, httplib::Response& res) {
 
 void Service::submit(const httplib::Request& req, httplib::Response& res,
                      const httplib::ContentReader& read) {
+    if (crossSite(req))
+        return refuse(res, {}, kRefused, 403);
     auto form = readForm(req, res, read);
     if (!form)
         return refuse(res, {}, res.status == 413 ? kTooLarge : kMalformed, res.status);

@@ -33,6 +33,7 @@ public:
     void stop();
 
 private:
+    static bool crossSite(const httplib::Request& req);
     void signOn(const httplib::Request& req, httplib::Response& res);
     void submit(const httplib::Request& req, httplib::Response& res,
                 const httplib::ContentReader& read);

@@ -157,6 +157,26 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
                   "2026-03-09 09:30:00|u1|+4470|t1"}));
 }
 
+// A page of another site may neither sign on nor submit; the service's own may.
+TEST_F(ServiceTest, ACrossSiteOriginIsRefused) {
+    const std::string own = "http://127.0.0.1:" + std::to_string(port);
+    const std::pair<std::string, int> origins[] = {
+        {"http://evil.example", 403}, {"null", 403}, {own + ".evil.example", 403}, {own, 200}};
+    for (const auto& [origin, status] : origins) {
+        SCOPED_TRACE(origin);
+        const httplib::Headers headers{{"Origin", origin}};
+        auto signOn = client().Get(kPage + "?UN=u1", headers);
+        auto post = client().Post(kPage, headers, form("+4477 x"), kForm);
+        ASSERT_TRUE(signOn && post);
+        EXPECT_EQ(signOn->status, status);
+        EXPECT_EQ(post->status, status);
+        EXPECT_EQ(value(post->body, "hstatus"), status == 403 ? "E:Request refused." : kAccepted);
+    }
+    int stored = 0;
+    Store(db).list("", [&](const Store::Row&) { ++stored; });
+    EXPECT_EQ(stored, 1);
+}
+
 TEST_F(ServiceTest, BadRequestLineGetsThePage) {
     QTcpSocket socket;
     socket.connectToHost("127.0.0.1", quint16(port));
