@@ -201,9 +201,11 @@ void Service::signOn(const httplib::Request& req, httplib::Response& res) {
     if (un->size() > kMaxUserId || (mobile && mobile->size() > kMaxMobile) ||
         (email && email->size() > kMaxEmail))
         return refuse(res, {}, "E:User id, mobile number or e-mail address too long.");
-    Store::User user = m_store.signOn(*un, mobile, email, timeText("%Y-%m-%d %H:%M:%S"));
+    m_store.signOn(*un, mobile, email, timeText("%Y-%m-%d %H:%M:%S"));
     int left = m_store.remaining(*un, timeText("%Y-%m-%d"), m_allowance);
-    send(res, {*un, user.mobile, user.email, kConnected, remainingText(left)});
+    // Only what the request carried goes back: a user id alone must not
+    // reveal the mobile number and e-mail address stored with it.
+    send(res, {*un, mobile.value_or(""), email.value_or(""), kConnected, remainingText(left)});
 }
 
 void Service::submit(const httplib::Request& req, httplib::Response& res,
