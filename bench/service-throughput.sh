@@ -22,7 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$build/src/service/quorvel-service" --port 0 --db "$work/bench.sqlite" --allowance 100000000 \
+"$build/src/service/quorvel-service" --port 0 --db "$work/bench.sqlite" --allowance 100000000 --open-enrolment \
     2>"$work/service.log" &
 pid=$!
 port=

@@ -17,6 +17,9 @@ const char* const kMalformed = "E:Malformed request.";
 const char* const kTooLarge = "E:Request too large.";
 const char* const kServerError = "E:Server error. Please try again later.";
 const char* const kRefused = "E:Request refused.";
+const char* const kWaiting = "E:Registration received; it waits for the service's administrator.";
+const char* const kTooManyNewIds =
+    "E:Too many new user ids from this address. Please try again later.";
 
 // One worker per connection a busy server holds open (keep-alive included).
 constexpr size_t kWorkers = 64;
@@ -99,9 +102,9 @@ readForm(const httplib::Request& req, httplib::Response& res, const httplib::Con
 
 } // namespace
 
-Service::Service(Store& store, int allowance, std::FILE* log, Now now)
-    : m_store(store), m_allowance(allowance), m_log(log), m_now(std::move(now)),
-      m_server(std::make_unique<httplib::Server>()) {
+Service::Service(Store& store, int allowance, std::FILE* log, Now now, bool openEnrolment)
+    : m_store(store), m_allowance(allowance), m_openEnrolment(openEnrolment), m_log(log),
+      m_now(std::move(now)), m_server(std::make_unique<httplib::Server>()) {
     if (!m_now)
         m_now = [] { return std::time(nullptr); };
     auto& s = *m_server;
@@ -201,11 +204,33 @@ void Service::signOn(const httplib::Request& req, httplib::Response& res) {
     if (un->size() > kMaxUserId || (mobile && mobile->size() > kMaxMobile) ||
         (email && email->size() > kMaxEmail))
         return refuse(res, {}, "E:User id, mobile number or e-mail address too long.");
-    m_store.signOn(*un, mobile, email, timeText("%Y-%m-%d %H:%M:%S"));
+    if (!m_store.knows(*un) && !allowNewId(req.remote_addr))
+        return refuse(res, {}, kTooManyNewIds);
+    const Store::User user =
+        m_store.signOn(*un, mobile, email, timeText("%Y-%m-%d %H:%M:%S"), m_openEnrolment);
+    if (!user.enrolled)
+        return refuse(res, {*un, mobile.value_or(""), email.value_or(""), {}, {}}, kWaiting);
     int left = m_store.remaining(*un, timeText("%Y-%m-%d"), m_allowance);
     // Only what the request carried goes back: a user id alone must not
     // reveal the mobile number and e-mail address stored with it.
     send(res, {*un, mobile.value_or(""), email.value_or(""), kConnected, remainingText(left)});
+}
+
+// Throw-away ids would each bring a new allowance: one address brings in
+// only a few an hour.
+bool Service::allowNewId(const std::string& address) {
+    const std::time_t now = m_now();
+    std::lock_guard lock(m_newIdsMutex);
+    for (auto it = m_newIds.begin(); it != m_newIds.end();) {
+        while (!it->second.empty() && it->second.front() <= now - 3600)
+            it->second.pop_front();
+        it = it->second.empty() ? m_newIds.erase(it) : std::next(it);
+    }
+    auto& times = m_newIds[address];
+    if (times.size() >= kNewIdsPerHour)
+        return false;
+    times.push_back(now);
+    return true;
 }
 
 void Service::submit(const httplib::Request& req, httplib::Response& res,

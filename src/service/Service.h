@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <ctime>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace httplib {
@@ -23,8 +26,12 @@ public:
     using Now = std::function<std::time_t()>;
     static constexpr size_t kMaxBody = 16 * 1024 * 1024;
 
-    // `log` gets one line per request; null for none.
-    Service(Store& store, int allowance, std::FILE* log, Now now = nullptr);
+    // `log` gets one line per request; null for none. With `openEnrolment`
+    // a new user id may submit at once; else it waits for the administrator.
+    Service(Store& store, int allowance, std::FILE* log, Now now = nullptr,
+            bool openEnrolment = false);
+    // New user ids one address may bring in an hour.
+    static constexpr int kNewIdsPerHour = 10;
     ~Service();
 
     // Returns the port bound (a free one for port 0), or -1.
@@ -40,8 +47,13 @@ private:
     void logRequest(const httplib::Request& req, const httplib::Response& res);
     std::string timeText(const char* format, std::time_t secondsBefore = 0) const;
 
+    bool allowNewId(const std::string& address);
+
     Store& m_store;
     int m_allowance;
+    bool m_openEnrolment;
+    std::mutex m_newIdsMutex;
+    std::map<std::string, std::deque<std::time_t>> m_newIds; // by address, the last hour's
     std::FILE* m_log;
     Now m_now;
     std::unique_ptr<httplib::Server> m_server;

@@ -45,6 +45,18 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
                 o.listUser = value;
             else if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0)
                 o.listUser = args[++i];
+        } else if (name == "--open-enrolment") {
+            o.openEnrolment = true;
+        } else if (name == "--users") {
+            o.users = true;
+        } else if (name == "--approve" || name == "--remove") {
+            if (!takeValue())
+                return false;
+            if (value.empty()) {
+                error = name + " needs a user id";
+                return false;
+            }
+            (name == "--approve" ? o.approve : o.remove) = value;
         } else if (name == "--bind" || name == "--db") {
             if (!takeValue())
                 return false;
@@ -90,6 +102,7 @@ std::string ServiceOptions::defaultDb() {
 std::string ServiceOptions::usage() {
     return "Usage: quorvel-service [--bind ADDRESS] [--port N] [--db FILE] [--allowance N]\n"
            "       quorvel-service --list [USER] [--db FILE]\n"
+           "       quorvel-service --users | --approve ID | --remove ID [--db FILE]\n"
            "Serves Quorvel's page /quorvel/quorvel.asp over plain HTTP and keeps the\n"
            "messages it accepts in an SQLite file.\n"
            "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
@@ -97,6 +110,10 @@ std::string ServiceOptions::usage() {
            "  --db FILE        the database (default "
            "$XDG_DATA_HOME/quorvel-service/messages.sqlite)\n"
            "  --allowance N    messages per user and day (default 100)\n"
+           "  --open-enrolment a new user id may submit at once (else it waits for --approve)\n"
            "  --list [USER]    print the stored messages (time, user, number, text) and end\n"
+           "  --users          print the users (id, state, mobile, e-mail, sent today) and end\n"
+           "  --approve ID     let a waiting user submit, and end\n"
+           "  --remove ID      remove a user (what it sent stays), and end\n"
            "  --help           this text\n";
 }

@@ -11,6 +11,10 @@ struct ServiceOptions {
     bool list = false;
     std::string listUser; // empty: every user
     bool help = false;
+    bool openEnrolment = false;
+    // The administrator's commands: each works on --db and ends.
+    std::string approve, remove;
+    bool users = false;
 
     // Fills `options` from the arguments (without the program name); on a
     // usage error returns false with a one-line reason in `error`.

@@ -14,7 +14,7 @@ constexpr size_t kMaxGroup = 256;
 const char* const kSchema = R"(
 CREATE TABLE IF NOT EXISTS users(
     user_id TEXT PRIMARY KEY, mobile TEXT NOT NULL, email TEXT NOT NULL,
-    registered TEXT NOT NULL, updated TEXT NOT NULL);
+    registered TEXT NOT NULL, updated TEXT NOT NULL, enrolled INTEGER NOT NULL DEFAULT 1);
 CREATE TABLE IF NOT EXISTS messages(
     id INTEGER PRIMARY KEY, user_id TEXT NOT NULL, received TEXT NOT NULL,
     number TEXT NOT NULL, text TEXT NOT NULL);
@@ -89,6 +89,10 @@ Store::Store(const std::string& path, bool readOnly) {
             // accepted submission survives a power cut.
             exec("PRAGMA synchronous=FULL");
             exec(kSchema);
+            // A file of an earlier version: the users it holds stay enrolled.
+            if (sqlite3_exec(m_db, "SELECT enrolled FROM users LIMIT 0", nullptr, nullptr,
+                             nullptr) != SQLITE_OK)
+                exec("ALTER TABLE users ADD COLUMN enrolled INTEGER NOT NULL DEFAULT 1");
         }
         m_begin = prepare("BEGIN IMMEDIATE");
         m_commit = prepare("COMMIT");
@@ -98,13 +102,22 @@ Store::Store(const std::string& path, bool readOnly) {
         m_release = prepare("RELEASE submission");
         m_list = prepare("SELECT received, user_id, number, text FROM messages"
                          " WHERE ?1 IS NULL OR user_id = ?1 ORDER BY id");
+
         if (!readOnly) {
             m_signOn =
-                prepare("INSERT INTO users(user_id, mobile, email, registered, updated)"
-                        " VALUES(?1, COALESCE(?2, ''), COALESCE(?3, ''), ?4, ?4)"
+                prepare("INSERT INTO users(user_id, mobile, email, registered, updated, enrolled)"
+                        " VALUES(?1, COALESCE(?2, ''), COALESCE(?3, ''), ?4, ?4, ?5)"
                         " ON CONFLICT(user_id) DO UPDATE SET mobile = COALESCE(?2, mobile),"
-                        " email = COALESCE(?3, email), updated = ?4 RETURNING mobile, email");
-            m_userExists = prepare("SELECT 1 FROM users WHERE user_id = ?1");
+                        " email = COALESCE(?3, email), updated = ?4"
+                        " RETURNING mobile, email, enrolled");
+            m_userExists = prepare("SELECT 1 FROM users WHERE user_id = ?1 AND enrolled = 1");
+            m_knows = prepare("SELECT 1 FROM users WHERE user_id = ?1");
+            m_approve = prepare("UPDATE users SET enrolled = 1 WHERE user_id = ?1");
+            m_remove = prepare("DELETE FROM users WHERE user_id = ?1");
+            m_accounts = prepare("SELECT u.user_id, u.mobile, u.email, u.enrolled,"
+                                 " COALESCE(s.sent, 0) FROM users u LEFT JOIN usage s"
+                                 " ON s.user_id = u.user_id AND s.day = ?1"
+                                 " ORDER BY u.registered, u.user_id");
             m_sent = prepare("SELECT sent FROM usage WHERE user_id = ?1 AND day = ?2");
             m_insert = prepare(
                 "INSERT INTO messages(user_id, received, number, text) VALUES(?1, ?2, ?3, ?4)");
@@ -221,18 +234,60 @@ void Store::rollback() {
 }
 
 Store::User Store::signOn(const std::string& userId, const std::optional<std::string>& mobile,
-                          const std::optional<std::string>& email, const std::string& now) {
+                          const std::optional<std::string>& email, const std::string& now,
+                          bool enrol) {
     User user;
     onWriter([&] {
         Statement s(m_signOn);
         s.text(1, userId).optionalText(2, mobile).optionalText(3, email).text(4, now);
-        if (s.step() != SQLITE_ROW)
+        if (s.integer(5, enrol ? 1 : 0).step() != SQLITE_ROW)
             fail("sign-on");
-        user = {s.column(0), s.column(1)};
+        user = {s.column(0), s.column(1), s.columnInt(2) != 0};
         if (s.step() != SQLITE_DONE)
             fail("sign-on");
     });
     return user;
+}
+
+bool Store::knows(const std::string& userId) {
+    int rc = 0;
+    onWriter([&] { rc = Statement(m_knows).text(1, userId).step(); });
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        fail("read");
+    return rc == SQLITE_ROW;
+}
+
+bool Store::approve(const std::string& userId) {
+    bool changed = false;
+    onWriter([&] {
+        if (Statement(m_approve).text(1, userId).step() != SQLITE_DONE)
+            fail("update");
+        changed = sqlite3_changes(m_db) > 0;
+    });
+    return changed;
+}
+
+// The user goes; what the user sent stays, for the record.
+bool Store::remove(const std::string& userId) {
+    bool changed = false;
+    onWriter([&] {
+        if (Statement(m_remove).text(1, userId).step() != SQLITE_DONE)
+            fail("delete");
+        changed = sqlite3_changes(m_db) > 0;
+    });
+    return changed;
+}
+
+void Store::accounts(const std::string& day, const std::function<void(const Account&)>& each) {
+    onWriter([&] {
+        Statement s(m_accounts);
+        s.text(1, day);
+        int rc;
+        while ((rc = s.step()) == SQLITE_ROW)
+            each({s.column(0), s.column(1), s.column(2), s.columnInt(3) != 0, s.columnInt(4)});
+        if (rc != SQLITE_DONE)
+            fail("read");
+    });
 }
 
 // Messages the user stored on that day; on the writer's thread only.

@@ -26,6 +26,12 @@ public:
     struct User {
         std::string mobile;
         std::string email;
+        bool enrolled = false;
+    };
+    struct Account {
+        std::string userId, mobile, email;
+        bool enrolled;
+        long long sentToday;
     };
     struct Outcome {
         // Repeated: the token's submission was accepted before; nothing more is stored.
@@ -46,9 +52,15 @@ public:
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
-    // Registers the user or updates the values given; returns what is stored.
+    // Registers the user (enrolled at once when `enrol`, else waiting for the
+    // administrator) or updates the values given; returns what is stored.
     User signOn(const std::string& userId, const std::optional<std::string>& mobile,
-                const std::optional<std::string>& email, const std::string& now);
+                const std::optional<std::string>& email, const std::string& now, bool enrol);
+    bool knows(const std::string& userId);
+    // The administrator's part: false when there is no such user.
+    bool approve(const std::string& userId);
+    bool remove(const std::string& userId);
+    void accounts(const std::string& day, const std::function<void(const Account&)>& each);
     int remaining(const std::string& userId, const std::string& day, int allowance);
     // All messages or none: one transaction that also counts the allowance.
     // With a token, an accepted submission keeps it (and its verdict) in the
@@ -115,6 +127,10 @@ private:
     sqlite3_stmt* m_insert = nullptr;
     sqlite3_stmt* m_addSent = nullptr;
     sqlite3_stmt* m_list = nullptr;
+    sqlite3_stmt* m_knows = nullptr;
+    sqlite3_stmt* m_approve = nullptr;
+    sqlite3_stmt* m_remove = nullptr;
+    sqlite3_stmt* m_accounts = nullptr;
     sqlite3_stmt* m_findToken = nullptr;
     sqlite3_stmt* m_addToken = nullptr;
     sqlite3_stmt* m_forgetTokens = nullptr;

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <pthread.h>
 #include <string>
@@ -53,6 +54,31 @@ int list(const ServiceOptions& options) {
     return 0;
 }
 
+// The administrator's commands, on a database that may be serving meanwhile.
+int administer(const ServiceOptions& options) {
+    Store store(options.db);
+    if (options.users) {
+        std::time_t t = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char day[16];
+        std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
+        store.accounts(day, [](const Store::Account& a) {
+            std::string line = listField(a.userId) + '\t' + (a.enrolled ? "enrolled" : "waiting") +
+                               '\t' + listField(a.mobile) + '\t' + listField(a.email) + '\t' +
+                               std::to_string(a.sentToday) + '\n';
+            std::fputs(line.c_str(), stdout);
+        });
+        return 0;
+    }
+    const bool approving = !options.approve.empty();
+    const std::string& id = approving ? options.approve : options.remove;
+    if (approving ? store.approve(id) : store.remove(id))
+        return 0;
+    std::fprintf(stderr, "quorvel-service: no user %s\n", listField(id).c_str());
+    return 1;
+}
+
 int serve(const ServiceOptions& options) {
     // Signals are taken by one thread that stops the server, never by a worker.
     sigset_t stopSignals;
@@ -67,7 +93,7 @@ int serve(const ServiceOptions& options) {
     if (!folder.empty())
         std::filesystem::create_directories(folder, ec);
     Store store(options.db);
-    Service service(store, options.allowance, stderr);
+    Service service(store, options.allowance, stderr, nullptr, options.openEnrolment);
     int port = service.bind(options.bind, options.port);
     if (port < 0) {
         std::fprintf(stderr, "quorvel-service: cannot listen on %s port %d\n", options.bind.c_str(),
@@ -104,6 +130,8 @@ int main(int argc, char** argv) {
     if (options.db.empty())
         options.db = ServiceOptions::defaultDb();
     try {
+        if (options.users || !options.approve.empty() || !options.remove.empty())
+            return administer(options);
         return options.list ? list(options) : serve(options);
     } catch (const Store::Error& e) {
         std::fprintf(stderr, "quorvel-service: %s\n", e.what());

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <sqlite3.h>
 
 #include <atomic>
 #include <latch>
@@ -58,7 +59,7 @@ protected:
     std::string db = dir.filePath("m.sqlite").toStdString();
     std::atomic<std::time_t> clock{at(1, 9)};
     Store store{db};
-    Service service{store, 5, nullptr, [this] { return clock.load(); }};
+    Service service{store, 5, nullptr, [this] { return clock.load(); }, true};
     int port = service.bind("127.0.0.1", 0);
     std::jthread thread{[this] { service.run(); }};
 };
@@ -176,6 +177,59 @@ TEST_F(ServiceTest, ACrossSiteOriginIsRefused) {
     int stored = 0;
     Store(db).list("", [&](const Store::Row&) { ++stored; });
     EXPECT_EQ(stored, 1);
+}
+
+// Without open enrolment a new id waits for the administrator, who lists,
+// approves and removes users from the shell; an address brings in at most
+// ten new ids an hour.
+TEST(ServiceAccounts, ANewIdWaitsForTheAdministrator) {
+    QTemporaryDir dir;
+    { // A file of the earlier version: the users it holds stay enrolled.
+        const std::string old = dir.filePath("old.sqlite").toStdString();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(old.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE users(user_id TEXT PRIMARY KEY, mobile TEXT NOT NULL,"
+                               " email TEXT NOT NULL, registered TEXT NOT NULL, updated TEXT NOT"
+                               " NULL); INSERT INTO users VALUES('old', '', '', 'r', 'u');",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+        std::string state;
+        Store(old).accounts("2026-01-01", [&](const Store::Account& a) {
+            state = a.userId + (a.enrolled ? " enrolled" : " waiting");
+        });
+        EXPECT_EQ(state, "old enrolled");
+    }
+    ServiceProcess service(dir.filePath("a.sqlite"), {});
+    ASSERT_GT(service.port, 0) << service.log.toStdString();
+    httplib::Client c("127.0.0.1", service.port);
+    const auto signOn = [&](const std::string& id) {
+        auto r = c.Get(kPage + "?UN=" + id + "&M=%2B447700900001&E=a%40b");
+        return r ? value(r->body, "hstatus") : "no answer";
+    };
+    const auto submit = [&](const std::string& id) {
+        auto r = c.Post(kPage, form("+4477 x", id), kForm);
+        return r ? value(r->body, "hstatus") : "no answer";
+    };
+    const std::string waiting =
+        "E:Registration received; it waits for the service&#39;s administrator.";
+    const std::string unknown = "E:Unknown user. Please connect to Quorvel server again.";
+    EXPECT_EQ(signOn("new"), waiting);
+    EXPECT_EQ(submit("new"), unknown);
+    EXPECT_EQ(service.command({"--users"}), "new\twaiting\t+447700900001\ta@b\t0\n");
+    EXPECT_EQ(service.command({"--approve", "new"}), "");
+    EXPECT_EQ(signOn("new"), "C:Connected to Quorvel server.");
+    EXPECT_EQ(submit("new"), kAccepted);
+    EXPECT_EQ(service.command({"--users"}), "new\tenrolled\t+447700900001\ta@b\t1\n");
+    EXPECT_EQ(service.command({"--remove", "new"}), "");
+    EXPECT_EQ(submit("new"), unknown);
+    EXPECT_EQ(service.command({"--approve", "gone"}), "quorvel-service: no user gone\nexit 1");
+    for (int i = 1; i < Service::kNewIdsPerHour; ++i) // "new" was the first
+        EXPECT_EQ(signOn("id" + std::to_string(i)), waiting);
+    EXPECT_EQ(signOn("one-too-many"),
+              "E:Too many new user ids from this address. Please try again later.");
+    EXPECT_EQ(service.stop(), 0);
 }
 
 TEST_F(ServiceTest, BadRequestLineGetsThePage) {

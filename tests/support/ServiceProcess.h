@@ -7,8 +7,9 @@
 // The built quorvel-service on a free port with the database `db`.
 class ServiceProcess : public ChildProcess {
 public:
-    explicit ServiceProcess(const QString& db)
-        : log(start(QUORVEL_SERVICE_PATH, {"--port", "0", "--db", db}, QProcess::StandardError)),
+    explicit ServiceProcess(const QString& db, const QStringList& options = {"--open-enrolment"})
+        : log(start(QUORVEL_SERVICE_PATH, QStringList{"--port", "0", "--db", db} + options,
+                    QProcess::StandardError)),
           m_db(db) {
         // Its first line names the address it listens on.
         port = QRegularExpression(":(\\d+)/quorvel/quorvel.asp").match(log).captured(1).toInt();
@@ -21,9 +22,16 @@ public:
         return code;
     }
     QByteArray list(const QStringList& user = {}) const { // `--list [user]`
+        return command(QStringList{"--list"} + user);
+    }
+    // quorvel-service with `arguments` on this database: its output, or its
+    // errors and exit code when it fails.
+    QByteArray command(const QStringList& arguments) const {
         QProcess p;
-        p.start(QUORVEL_SERVICE_PATH, QStringList{"--list"} + user + QStringList{"--db", m_db});
+        p.start(QUORVEL_SERVICE_PATH, arguments + QStringList{"--db", m_db});
         p.waitForFinished(10000);
+        if (p.exitCode() != 0)
+            return p.readAllStandardError() + "exit " + QByteArray::number(p.exitCode());
         return p.readAllStandardOutput();
     }
 
