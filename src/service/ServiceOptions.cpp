@@ -49,22 +49,18 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
             o.openEnrolment = true;
         } else if (name == "--users") {
             o.users = true;
-        } else if (name == "--approve" || name == "--remove") {
-            if (!takeValue())
-                return false;
-            if (value.empty()) {
-                error = name + " needs a user id";
-                return false;
-            }
-            (name == "--approve" ? o.approve : o.remove) = value;
-        } else if (name == "--bind" || name == "--db") {
+        } else if (name == "--bind" || name == "--db" || name == "--approve" ||
+                   name == "--remove") {
             if (!takeValue())
                 return false;
             if (value.empty()) {
                 error = name + " needs a value";
                 return false;
             }
-            (name == "--bind" ? o.bind : o.db) = value;
+            (name == "--bind"      ? o.bind
+             : name == "--db"      ? o.db
+             : name == "--approve" ? o.approve
+                                   : o.remove) = value;
         } else if (name == "--port") {
             if (!takeValue())
                 return false;

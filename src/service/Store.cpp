@@ -258,21 +258,19 @@ bool Store::knows(const std::string& userId) {
 }
 
 bool Store::approve(const std::string& userId) {
-    bool changed = false;
-    onWriter([&] {
-        if (Statement(m_approve).text(1, userId).step() != SQLITE_DONE)
-            fail("update");
-        changed = sqlite3_changes(m_db) > 0;
-    });
-    return changed;
+    return changeUser(m_approve, userId);
 }
 
 // The user goes; what the user sent stays, for the record.
 bool Store::remove(const std::string& userId) {
+    return changeUser(m_remove, userId);
+}
+
+bool Store::changeUser(sqlite3_stmt* statement, const std::string& userId) {
     bool changed = false;
     onWriter([&] {
-        if (Statement(m_remove).text(1, userId).step() != SQLITE_DONE)
-            fail("delete");
+        if (Statement(statement).text(1, userId).step() != SQLITE_DONE)
+            fail("write");
         changed = sqlite3_changes(m_db) > 0;
     });
     return changed;

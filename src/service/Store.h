@@ -75,6 +75,7 @@ private:
     class Statement;
     sqlite3_stmt* prepare(const char* sql);
     void exec(const char* sql);
+    bool changeUser(sqlite3_stmt* statement, const std::string& userId);
     void rollback();
     long long sentOn(const std::string& userId, const std::string& day);
     Outcome submitInTransaction(const std::string& userId, const std::vector<Message>& messages,
