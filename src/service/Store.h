@@ -19,6 +19,8 @@ struct sqlite3_stmt;
 // Safe to share between threads; several processes may open the same file.
 class Store {
 public:
+    static constexpr int kBusyTimeoutMs = 10000;
+
     struct Message {
         std::string number; // "+" and digits
         std::string text;
