@@ -64,9 +64,11 @@ public:
     bool remove(const std::string& userId);
     void accounts(const std::string& day, const std::function<void(const Account&)>& each);
     int remaining(const std::string& userId, const std::string& day, int allowance);
-    // All messages or none: one transaction that also counts the allowance.
-    // With a token, an accepted submission keeps it (and its verdict) in the
-    // same transaction: a repeat of it stores nothing and gets that verdict.
+    // All messages or none, the allowance counted with them: a savepoint of
+    // its own inside the commit it shares with the submissions waiting beside
+    // it, answered only once that commit is on the disk. With a token, an
+    // accepted submission keeps it (and its verdict) in the same savepoint: a
+    // repeat of it stores nothing and gets that verdict.
     // Tokens received before `keepTokensFrom` are forgotten.
     Outcome submit(const std::string& userId, const std::vector<Message>& messages,
                    const std::string& day, const std::string& now, int allowance,
