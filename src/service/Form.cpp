@@ -1,5 +1,8 @@
 #include "Form.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 int hexValue(char c) {
@@ -75,6 +78,80 @@ bool isCleanUtf8(std::string_view text) {
     return true;
 }
 
+size_t characterCount(std::string_view text) {
+    return size_t(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+namespace {
+
+bool startsWithCaseless(std::string_view text, std::string_view start) {
+    if (text.size() < start.size())
+        return false;
+    for (size_t i = 0; i < start.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != start[i])
+            return false;
+    return true;
+}
+
+// The value of `name=` in a header's parameters, quoted or not.
+std::optional<std::string_view> parameter(std::string_view header, std::string_view name) {
+    for (size_t at = header.find(';'); at != std::string_view::npos; at = header.find(';', at)) {
+        std::string_view rest = header.substr(at + 1);
+        rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+        ++at;
+        if (!startsWithCaseless(rest, name) || rest.substr(name.size(), 1) != "=")
+            continue;
+        rest.remove_prefix(name.size() + 1);
+        if (rest.substr(0, 1) == "\"") {
+            const size_t end = rest.find('"', 1);
+            return end == std::string_view::npos ? std::nullopt
+                                                 : std::optional(rest.substr(1, end - 1));
+        }
+        return rest.substr(0, rest.find(';'));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::map<std::string, std::string>> parseMultipart(std::string_view body,
+                                                                 std::string_view contentType) {
+    const auto boundary = parameter(contentType, "boundary");
+    if (!boundary || boundary->empty() || boundary->size() > 70)
+        return std::nullopt;
+    const std::string delimiter = "--" + std::string(*boundary);
+    const std::string between = "\r\n" + delimiter;
+    if (body.substr(0, delimiter.size()) != delimiter)
+        return std::nullopt;
+    std::map<std::string, std::string> fields;
+    size_t at = delimiter.size();
+    for (;;) {
+        if (body.substr(at, 2) == "--")
+            return fields;
+        if (body.substr(at, 2) != "\r\n")
+            return std::nullopt;
+        const size_t headersEnd = body.find("\r\n\r\n", at);
+        const size_t end = body.find(between, headersEnd);
+        if (headersEnd == std::string_view::npos || end == std::string_view::npos)
+            return std::nullopt;
+        std::optional<std::string_view> name;
+        for (size_t line = at + 2; line < headersEnd + 2;) {
+            const size_t next = body.find("\r\n", line);
+            const std::string_view header = body.substr(line, next - line);
+            if (startsWithCaseless(header, "content-disposition:"))
+                name = parameter(header, "name");
+            line = next + 2;
+        }
+        const std::string_view value = body.substr(headersEnd + 4, end - headersEnd - 4);
+        if (!name || !isCleanUtf8(*name) || !isCleanUtf8(value))
+            return std::nullopt;
+        fields.try_emplace(std::string(*name), value);
+        at = end + between.size();
+    }
+}
+
 std::optional<std::map<std::string, std::string>> parseUrlEncoded(std::string_view text) {
     std::map<std::string, std::string> fields;
     while (!text.empty()) {
@@ -94,7 +171,8 @@ std::optional<std::map<std::string, std::string>> parseUrlEncoded(std::string_vi
     return fields;
 }
 
-std::optional<std::vector<Store::Message>> parsePieces(std::string_view t, int& badPiece) {
+std::optional<std::vector<Store::Message>> parsePieces(std::string_view t, int& badPiece,
+                                                       size_t maxDigits) {
     std::vector<Store::Message> messages;
     for (int index = 1;; ++index) {
         size_t hash = t.find('#');
@@ -102,8 +180,8 @@ std::optional<std::vector<Store::Message>> parsePieces(std::string_view t, int& 
         size_t digits = 1;
         while (digits < piece.size() && piece[digits] >= '0' && piece[digits] <= '9')
             ++digits;
-        if (piece.empty() || piece[0] != '+' || digits == 1 || digits == piece.size() ||
-            piece[digits] != ' ') {
+        if (piece.empty() || piece[0] != '+' || digits == 1 || digits > maxDigits + 1 ||
+            digits == piece.size() || piece[digits] != ' ') {
             badPiece = index;
             return std::nullopt;
         }

@@ -14,7 +14,17 @@
 std::optional<std::map<std::string, std::string>> parseUrlEncoded(std::string_view text);
 
 bool isCleanUtf8(std::string_view text);
+// Characters (code points) of a clean UTF-8 text.
+size_t characterCount(std::string_view text);
 
-// Splits the "T" field: pieces joined with "#", each "+", digits, a blank and
-// the text. On a malformed piece returns nothing and sets its 1-based index.
-std::optional<std::vector<Store::Message>> parsePieces(std::string_view t, int& badPiece);
+// Decodes a multipart/form-data body, its boundary taken from `contentType`.
+// The first of repeated fields counts. Returns nothing when the body does not
+// follow the boundary or a field is not clean UTF-8.
+std::optional<std::map<std::string, std::string>> parseMultipart(std::string_view body,
+                                                                 std::string_view contentType);
+
+// Splits the "T" field: pieces joined with "#", each "+", 1 to `maxDigits`
+// digits, a blank and the text. On a malformed piece returns nothing and sets
+// its 1-based index.
+std::optional<std::vector<Store::Message>> parsePieces(std::string_view t, int& badPiece,
+                                                       size_t maxDigits = 20);

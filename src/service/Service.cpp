@@ -4,9 +4,10 @@
 #include "Page.h"
 #include "Store.h"
 
-#include <httplib.h>
-
+#include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -17,12 +18,11 @@ const char* const kMalformed = "E:Malformed request.";
 const char* const kTooLarge = "E:Request too large.";
 const char* const kServerError = "E:Server error. Please try again later.";
 const char* const kRefused = "E:Request refused.";
+const char* const kTooLong = "E:User id, mobile number or e-mail address too long.";
 const char* const kWaiting = "E:Registration received; it waits for the service's administrator.";
 const char* const kTooManyNewIds =
     "E:Too many new user ids from this address. Please try again later.";
 
-// One worker per connection a busy server holds open (keep-alive included).
-constexpr size_t kWorkers = 64;
 constexpr size_t kMaxUserId = 100, kMaxMobile = 32, kMaxEmail = 254;
 // A submission's token: the client's random mark, kept this many days.
 constexpr size_t kMaxToken = 64;
@@ -30,17 +30,26 @@ constexpr const char* kTokenCharacters =
     "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz-_";
 constexpr int kTokenDays = 7;
 
-thread_local std::chrono::steady_clock::time_point t_started{};
-
-void send(httplib::Response& res, const PageFields& fields, int status = 200) {
-    res.status = status;
-    res.set_header("Cache-Control", "no-store");
-    res.set_content(renderPage(fields), "text/html; charset=utf-8");
+HttpAnswer pageAnswer(const PageFields& fields, int status = 200) {
+    return {status, renderPage(fields)};
 }
 
-void refuse(httplib::Response& res, PageFields fields, const std::string& text, int status = 200) {
+HttpAnswer refuse(PageFields fields, const std::string& text, int status = 200) {
     fields.status = fields.status1 = text;
-    send(res, fields, status);
+    return pageAnswer(fields, status);
+}
+
+// The page for what the server refuses before it has read the request.
+HttpAnswer refusal(int status) {
+    return refuse({},
+                  status == 413 || status == 431 ? kTooLarge
+                  : status >= 500                ? kServerError
+                                                 : kMalformed,
+                  status);
+}
+
+bool tooLong(const std::string& userId, const std::string& mobile, const std::string& email) {
+    return userId.size() > kMaxUserId || mobile.size() > kMaxMobile || email.size() > kMaxEmail;
 }
 
 std::string remainingText(int n) {
@@ -59,112 +68,75 @@ std::optional<std::string> optionalField(const std::map<std::string, std::string
 }
 
 // The submitted form, whichever of the two encodings a browser or client used.
-// The body is read here rather than by the server, which refuses a URL-encoded
-// body over a few kilobytes.
-std::optional<std::map<std::string, std::string>>
-readForm(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& read) {
-    std::map<std::string, std::string> fields;
-    std::string body, *part = &body;
-    bool complete;
-    if (req.is_multipart_form_data()) {
-        complete = read(
-            [&](const httplib::MultipartFormData& header) {
-                auto [it, fresh] = fields.try_emplace(header.name);
-                part = fresh ? &it->second : &body; // the first of repeated fields counts
-                return true;
-            },
-            [&](const char* data, size_t n) {
-                part->append(data, n);
-                return true;
-            });
-        for (const auto& [name, value] : fields)
-            complete = complete && isCleanUtf8(value);
-    } else {
-        complete = read([&](const char* data, size_t n) {
-            body.append(data, n);
-            return true;
-        });
-    }
-    if (!complete) {
-        if (res.status != 413)
-            res.status = 400;
-        return std::nullopt;
-    }
-    if (req.is_multipart_form_data())
-        return fields;
-    if (req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) == 0) {
-        if (auto form = parseUrlEncoded(body))
-            return form;
-    }
-    res.status = 400;
+std::optional<std::map<std::string, std::string>> readForm(const HttpRequest& request) {
+    const std::string type = request.header("Content-Type").value_or("");
+    if (type.rfind("multipart/form-data", 0) == 0)
+        return parseMultipart(request.body, type);
+    if (type.rfind("application/x-www-form-urlencoded", 0) == 0)
+        return parseUrlEncoded(request.body);
     return std::nullopt;
+}
+
+std::int64_t seconds(const Service::Now& now) {
+    if (now)
+        return now();
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
 
-Service::Service(Store& store, int allowance, std::FILE* log, Now now, bool openEnrolment)
-    : m_store(store), m_allowance(allowance), m_openEnrolment(openEnrolment), m_log(log),
-      m_now(std::move(now)), m_server(std::make_unique<httplib::Server>()) {
+Service::Service(Store& store, ServiceOptions options, std::FILE* log, Now now)
+    : m_store(store), m_options(std::move(options)), m_log(log), m_now(std::move(now)),
+      m_http({[this](const HttpRequest& r) { return screen(r); },
+              [this](const HttpRequest& r) { return answer(r); }, refusal,
+              m_log ? [this](const HttpRequest& r, int status,
+                             std::chrono::microseconds took) { logRequest(r, status, took); }
+                    : std::function<void(const HttpRequest&, int, std::chrono::microseconds)>()},
+             m_options.limits, m_options.trustedProxies,
+             [injected = m_now] { return seconds(injected); }) {
     if (!m_now)
         m_now = [] { return std::time(nullptr); };
-    auto& s = *m_server;
-    s.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
-    s.set_payload_max_length(kMaxBody);
-    // Headers and body go out in separate writes: without this each answer waits for a delayed ACK.
-    s.set_tcp_nodelay(true);
-    s.set_keep_alive_max_count(1000);
-    s.set_keep_alive_timeout(2);
-    s.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
-        t_started = std::chrono::steady_clock::now();
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-    s.Get(kPath, [this](const auto& req, auto& res) { signOn(req, res); });
-    s.Post(kPath, [this](const httplib::Request& req, httplib::Response& res,
-                         const httplib::ContentReader& read) { submit(req, res, read); });
-    s.set_exception_handler([this](const auto&, auto& res, std::exception_ptr ep) {
-        try {
-            std::rethrow_exception(ep);
-        } catch (const std::exception& e) {
-            if (m_log)
-                std::fprintf(m_log, "quorvel-service: %s\n", e.what());
-        } catch (...) {
+}
+
+Service::~Service() {
+    stop();
+}
+
+int Service::bind(const std::string& host, int port, std::string* error) {
+    HttpServer::Tls tls;
+    std::string reason;
+    for (auto [file, pem] : {std::pair{&m_options.tlsCert, &tls.certificatePem},
+                             std::pair{&m_options.tlsKey, &tls.keyPem}}) {
+        if (file->empty())
+            continue;
+        std::ifstream in(*file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (!in || text.str().empty()) {
+            if (error)
+                *error = "cannot read " + *file;
+            return -1;
         }
-        refuse(res, {}, kServerError, 500);
-    });
-    // Answers httplib makes itself (413, 400, 404) still carry a page.
-    s.set_error_handler(
-        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-            if (!res.body.empty())
-                return httplib::Server::HandlerResponse::Unhandled;
-            if (res.status == 404) {
-                res.set_content(renderNotFound(), "text/html; charset=utf-8");
-            } else {
-                refuse(res, {},
-                       res.status == 413   ? kTooLarge
-                       : res.status >= 500 ? kServerError
-                                           : kMalformed,
-                       res.status);
-            }
-            return httplib::Server::HandlerResponse::Handled;
-        }));
-    if (m_log)
-        s.set_logger([this](const auto& req, const auto& res) { logRequest(req, res); });
+        *pem = text.str();
+    }
+    const int bound = m_http.start(host, port, tls, reason);
+    if (bound < 0 && error)
+        *error = reason;
+    return bound;
 }
 
-Service::~Service() = default;
-
-int Service::bind(const std::string& host, int port) {
-    if (port == 0)
-        return m_server->bind_to_any_port(host);
-    return m_server->bind_to_port(host, port) ? port : -1;
-}
-
-bool Service::run() {
-    return m_server->listen_after_bind();
+void Service::run() {
+    std::unique_lock lock(m_runMutex);
+    m_stopped.wait(lock, [this] { return m_stopping; });
 }
 
 void Service::stop() {
-    m_server->stop();
+    m_http.stop();
+    std::lock_guard lock(m_runMutex);
+    m_stopping = true;
+    m_stopped.notify_all();
 }
 
 std::string Service::timeText(const char* format, std::time_t secondsBefore) const {
@@ -178,42 +150,62 @@ std::string Service::timeText(const char* format, std::time_t secondsBefore) con
 
 // A page of another site, in a browser on any machine that reaches the
 // service, must not sign on or submit in the user's name: a browser says
-// where a request comes from, and only the service's own page may ask.
-bool Service::crossSite(const httplib::Request& req) {
-    if (!req.has_header("Origin"))
-        return false;
-    const std::string origin = req.get_header_value("Origin");
-    const size_t scheme = origin.find("://");
-    return scheme == std::string::npos || origin.substr(scheme + 3) != req.get_header_value("Host");
+// where a request comes from, and only the service's own page may ask. A
+// request for another host name is not ours to answer.
+std::optional<HttpAnswer> Service::screen(const HttpRequest& request) const {
+    const std::string host = request.header("Host").value_or("");
+    if (!m_options.host.empty()) {
+        // The name without its port; an IPv6 address keeps its brackets.
+        const size_t colon = host.rfind(':');
+        const std::string name =
+            colon == std::string::npos || host.find(']', colon) != std::string::npos
+                ? host
+                : host.substr(0, colon);
+        if (name.size() != m_options.host.size() ||
+            !std::equal(name.begin(), name.end(), m_options.host.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
+            return refuse({}, kRefused, 421);
+    }
+    if (request.path() != kPath || (request.method != "GET" && request.method != "POST"))
+        return HttpAnswer{404, renderNotFound()};
+    if (auto origin = request.header("Origin")) {
+        const size_t scheme = origin->find("://");
+        if (scheme == std::string::npos || origin->substr(scheme + 3) != host)
+            return refuse({}, kRefused, 403);
+    }
+    return std::nullopt;
 }
 
-void Service::signOn(const httplib::Request& req, httplib::Response& res) {
-    if (crossSite(req))
-        return refuse(res, {}, kRefused, 403);
-    size_t q = req.target.find('?');
-    auto query = parseUrlEncoded(q == std::string::npos ? "" : req.target.substr(q + 1));
+HttpAnswer Service::answer(const HttpRequest& request) {
+    return request.method == "GET" ? signOn(request) : submit(request);
+}
+
+HttpAnswer Service::signOn(const HttpRequest& request) {
+    auto query = parseUrlEncoded(request.query());
     if (!query)
-        return refuse(res, {}, kMalformed, 400);
+        return refuse({}, kMalformed, 400);
     auto un = optionalField(*query, "UN");
     if (!un)
-        return send(res, {});
+        return pageAnswer({});
     if (un->empty())
-        return refuse(res, {}, "E:No user id given.");
+        return refuse({}, "E:No user id given.");
     auto mobile = optionalField(*query, "M");
     auto email = optionalField(*query, "E");
-    if (un->size() > kMaxUserId || (mobile && mobile->size() > kMaxMobile) ||
-        (email && email->size() > kMaxEmail))
-        return refuse(res, {}, "E:User id, mobile number or e-mail address too long.");
-    if (!m_store.knows(*un) && !allowNewId(req.remote_addr))
-        return refuse(res, {}, kTooManyNewIds);
+    if (tooLong(*un, mobile.value_or(""), email.value_or("")))
+        return refuse({}, kTooLong);
+    if (!m_store.knows(*un) && !allowNewId(request.peer))
+        return refuse({}, kTooManyNewIds);
     const Store::User user =
-        m_store.signOn(*un, mobile, email, timeText("%Y-%m-%d %H:%M:%S"), m_openEnrolment);
+        m_store.signOn(*un, mobile, email, timeText("%Y-%m-%d %H:%M:%S"), m_options.openEnrolment);
     if (!user.enrolled)
-        return refuse(res, {*un, mobile.value_or(""), email.value_or(""), {}, {}}, kWaiting);
-    int left = m_store.remaining(*un, timeText("%Y-%m-%d"), m_allowance);
+        return refuse({*un, mobile.value_or(""), email.value_or(""), {}, {}}, kWaiting);
+    int left = m_store.remaining(*un, timeText("%Y-%m-%d"), m_options.allowance);
     // Only what the request carried goes back: a user id alone must not
     // reveal the mobile number and e-mail address stored with it.
-    send(res, {*un, mobile.value_or(""), email.value_or(""), kConnected, remainingText(left)});
+    return pageAnswer(
+        {*un, mobile.value_or(""), email.value_or(""), kConnected, remainingText(left)});
 }
 
 // Throw-away ids would each bring a new allowance: one address brings in
@@ -233,57 +225,60 @@ bool Service::allowNewId(const std::string& address) {
     return true;
 }
 
-void Service::submit(const httplib::Request& req, httplib::Response& res,
-                     const httplib::ContentReader& read) {
-    if (crossSite(req))
-        return refuse(res, {}, kRefused, 403);
-    auto form = readForm(req, res, read);
+HttpAnswer Service::submit(const HttpRequest& request) {
+    auto form = readForm(request);
     if (!form)
-        return refuse(res, {}, res.status == 413 ? kTooLarge : kMalformed, res.status);
+        return refuse({}, kMalformed, 400);
     PageFields page{
         field(*form, "hUsername"), field(*form, "hMobile"), field(*form, "hMail"), {}, {}};
+    // Echoed only as long as a sign-on takes them.
+    if (tooLong(page.userId, page.mobile, page.email))
+        return refuse({}, kTooLong);
     if (field(*form, "hMode") != "save")
-        return refuse(res, page, "E:Unknown request.");
-    std::string t = field(*form, "T");
+        return refuse(page, "E:Unknown request.");
+    const std::string t = field(*form, "T");
     if (t.empty())
-        return refuse(res, page, "E:No messages to send.");
+        return refuse(page, "E:No messages to send.");
+    if (std::count(t.begin(), t.end(), '#') >= m_options.maxPieces)
+        return refuse(page, "E:Too many messages: at most " + std::to_string(m_options.maxPieces) +
+                                " in one submission.");
     int bad = 0;
-    auto messages = parsePieces(t, bad);
+    auto messages = parsePieces(t, bad, size_t(m_options.maxDigits));
     if (!messages)
-        return refuse(res, page,
-                      "E:Message " + std::to_string(bad) + " is not a number and a text.");
+        return refuse(page, "E:Message " + std::to_string(bad) + " is not a number and a text.");
+    for (size_t k = 0; k < messages->size(); ++k) {
+        if (characterCount((*messages)[k].text) > size_t(m_options.maxCharacters))
+            return refuse(page, "E:Message " + std::to_string(k + 1) + " is longer than " +
+                                    std::to_string(m_options.maxCharacters) + " characters.");
+    }
     const std::string token = field(*form, "hToken");
     if (token.size() > kMaxToken || token.find_first_not_of(kTokenCharacters) != std::string::npos)
-        return refuse(res, page, kMalformed, 400);
+        return refuse(page, kMalformed, 400);
     std::string now = timeText("%Y-%m-%d %H:%M:%S");
-    auto outcome = m_store.submit(page.userId, *messages, now.substr(0, 10), now, m_allowance,
-                                  token, timeText("%Y-%m-%d %H:%M:%S", kTokenDays * 24 * 3600));
+    auto outcome =
+        m_store.submit(page.userId, *messages, now.substr(0, 10), now, m_options.allowance, token,
+                       timeText("%Y-%m-%d %H:%M:%S", kTokenDays * 24 * 3600));
     switch (outcome.kind) {
     case Store::Outcome::UnknownUser:
-        return refuse(res, page, "E:Unknown user. Please connect to Quorvel server again.");
+        return refuse(page, "E:Unknown user. Please connect to Quorvel server again.");
     case Store::Outcome::OverAllowance:
-        return refuse(res, page,
-                      "E:Daily allowance exceeded: " + std::to_string(outcome.remaining) +
-                          " message(s) remaining today.");
+        return refuse(page, "E:Daily allowance exceeded: " + std::to_string(outcome.remaining) +
+                                " message(s) remaining today.");
     case Store::Outcome::Accepted:
     case Store::Outcome::Repeated:
-        page.status = kAccepted;
-        page.status1 = remainingText(outcome.remaining);
-        return send(res, page);
+        break;
     }
+    page.status = kAccepted;
+    page.status1 = remainingText(outcome.remaining);
+    return pageAnswer(page);
 }
 
-void Service::logRequest(const httplib::Request& req, const httplib::Response& res) {
-    std::string took = "-";
-    if (t_started != std::chrono::steady_clock::time_point{}) {
-        auto us = std::chrono::duration_cast<std::chrono::microseconds>(
-                      std::chrono::steady_clock::now() - t_started)
-                      .count();
-        took = std::to_string(us / 1000) + "." + std::to_string(us % 1000 / 100) + " ms";
-        t_started = {};
-    }
-    std::string line = timeText("%Y-%m-%d %H:%M:%S") + " " + req.remote_addr + " " + req.method +
-                       " " + req.path + " " + std::to_string(res.status) + " " + took;
+void Service::logRequest(const HttpRequest& request, int status, std::chrono::microseconds took) {
+    const auto us = took.count();
+    // The path only: the sign-on's query carries the user id, the user's secret.
+    std::string line = timeText("%Y-%m-%d %H:%M:%S") + " " + request.peer + " " + request.method +
+                       " " + request.path() + " " + std::to_string(status) + " " +
+                       std::to_string(us / 1000) + "." + std::to_string(us % 1000 / 100) + " ms";
     // A request must not forge log lines.
     for (char& c : line)
         if (static_cast<unsigned char>(c) < 0x20)

@@ -1,6 +1,8 @@
 #include "ServiceOptions.h"
 
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -13,6 +15,33 @@ bool number(const std::string& text, int min, int max, int& out) {
         return false;
     out = n;
     return true;
+}
+
+struct NumberOption {
+    int* value;
+    int min, max;
+};
+
+std::optional<NumberOption> numberOption(ServiceOptions& o, const std::string& name) {
+    auto& l = o.limits;
+    const std::pair<const char*, NumberOption> options[] = {
+        {"--port", {&o.port, 0, 65535}},
+        {"--allowance", {&o.allowance, 0, 1000000000}},
+        {"--request-seconds", {&l.requestSeconds, 1, 3600}},
+        {"--idle-seconds", {&l.idleSeconds, 1, 3600}},
+        {"--max-header-bytes", {&l.headerBytes, 1024, 1024 * 1024}},
+        {"--max-body-bytes", {&l.bodyBytes, 1024, 1024 * 1024 * 1024}},
+        {"--max-connections", {&l.connections, 1, 100000}},
+        {"--max-per-address", {&l.perAddress, 1, 100000}},
+        {"--backlog", {&l.backlog, 128, 65535}},
+        {"--max-pieces", {&o.maxPieces, 1, 1000000}},
+        {"--max-digits", {&o.maxDigits, 1, 20}},
+        {"--max-characters", {&o.maxCharacters, 1, 160}},
+    };
+    for (const auto& [option, number] : options)
+        if (name == option)
+            return number;
+    return std::nullopt;
 }
 
 } // namespace
@@ -50,35 +79,40 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
         } else if (name == "--users") {
             o.users = true;
         } else if (name == "--bind" || name == "--db" || name == "--approve" ||
-                   name == "--remove") {
+                   name == "--remove" || name == "--tls-cert" || name == "--tls-key" ||
+                   name == "--host" || name == "--trusted-proxy") {
             if (!takeValue())
                 return false;
             if (value.empty()) {
                 error = name + " needs a value";
                 return false;
             }
-            (name == "--bind"      ? o.bind
-             : name == "--db"      ? o.db
-             : name == "--approve" ? o.approve
-                                   : o.remove) = value;
-        } else if (name == "--port") {
+            if (name == "--trusted-proxy")
+                o.trustedProxies.push_back(value);
+            else
+                (name == "--bind"       ? o.bind
+                 : name == "--db"       ? o.db
+                 : name == "--approve"  ? o.approve
+                 : name == "--remove"   ? o.remove
+                 : name == "--tls-cert" ? o.tlsCert
+                 : name == "--tls-key"  ? o.tlsKey
+                                        : o.host) = value;
+        } else if (const auto n = numberOption(o, name)) {
             if (!takeValue())
                 return false;
-            if (!number(value, 0, 65535, o.port)) {
-                error = "--port wants a number from 0 to 65535, not '" + value + "'";
-                return false;
-            }
-        } else if (name == "--allowance") {
-            if (!takeValue())
-                return false;
-            if (!number(value, 0, 1000000000, o.allowance)) {
-                error = "--allowance wants a number from 0 up, not '" + value + "'";
+            if (!number(value, n->min, n->max, *n->value)) {
+                error = name + " wants a number from " + std::to_string(n->min) + " to " +
+                        std::to_string(n->max) + ", not '" + value + "'";
                 return false;
             }
         } else {
             error = "unknown argument '" + name + "'";
             return false;
         }
+    }
+    if (o.tlsCert.empty() != o.tlsKey.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return false;
     }
     return true;
 }
@@ -97,9 +131,11 @@ std::string ServiceOptions::defaultDb() {
 
 std::string ServiceOptions::usage() {
     return "Usage: quorvel-service [--bind ADDRESS] [--port N] [--db FILE] [--allowance N]\n"
+           "                       [--tls-cert FILE --tls-key FILE] [--host NAME]\n"
+           "                       [--trusted-proxy ADDRESS]... [limits]\n"
            "       quorvel-service --list [USER] [--db FILE]\n"
            "       quorvel-service --users | --approve ID | --remove ID [--db FILE]\n"
-           "Serves Quorvel's page /quorvel/quorvel.asp over plain HTTP and keeps the\n"
+           "Serves Quorvel's page /quorvel/quorvel.asp over HTTP or HTTPS and keeps the\n"
            "messages it accepts in an SQLite file.\n"
            "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
            "  --port N         TCP port, 0 for a free one (default 8480)\n"
@@ -107,6 +143,22 @@ std::string ServiceOptions::usage() {
            "$XDG_DATA_HOME/quorvel-service/messages.sqlite)\n"
            "  --allowance N    messages per user and day (default 100)\n"
            "  --open-enrolment a new user id may submit at once (else it waits for --approve)\n"
+           "  --tls-cert FILE  serve HTTPS with this certificate (PEM; chain after it)\n"
+           "  --tls-key FILE   and this private key (PEM)\n"
+           "  --host NAME      answer only requests for this host name (others get 421)\n"
+           "  --trusted-proxy ADDRESS  a reverse proxy whose X-Forwarded-For names the client\n"
+           "Limits (defaults in brackets):\n"
+           "  --request-seconds N   a whole request, request line to body [30]\n"
+           "  --idle-seconds N      silence on a connection [10]\n"
+           "  --max-header-bytes N  request line and headers, else 431 [8192]\n"
+           "  --max-body-bytes N    body, else 413 [16777216]\n"
+           "  --max-connections N   open connections in all [1000]\n"
+           "  --max-per-address N   open connections from one address [64]\n"
+           "  --backlog N           connections waiting to be accepted [128]\n"
+           "  --max-pieces N        messages in one submission [1000]\n"
+           "  --max-digits N        digits of a number [20]\n"
+           "  --max-characters N    characters of a message [160]\n"
+           "Administration:\n"
            "  --list [USER]    print the stored messages (time, user, number, text) and end\n"
            "  --users          print the users (id, state, mobile, e-mail, sent today) and end\n"
            "  --approve ID     let a waiting user submit, and end\n"

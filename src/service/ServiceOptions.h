@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HttpServer.h"
+
 #include <string>
 #include <vector>
 
@@ -15,6 +17,19 @@ struct ServiceOptions {
     // The administrator's commands: each works on --db and ends.
     std::string approve, remove;
     bool users = false;
+
+    // On a network: HTTPS with this certificate and key (PEM files), the
+    // only Host name answered (empty: any), the proxies whose
+    // X-Forwarded-For names the client.
+    std::string tlsCert, tlsKey;
+    std::string host;
+    std::vector<std::string> trustedProxies;
+
+    // What one request may ask for.
+    HttpLimits limits;
+    int maxPieces = 1000;
+    int maxDigits = 20;
+    int maxCharacters = 160;
 
     // Fills `options` from the arguments (without the program name); on a
     // usage error returns false with a one-line reason in `error`.

@@ -420,5 +420,8 @@ void Store::commitTogether(const std::vector<Job*>& group) {
     if (Statement(m_commit).step() != SQLITE_DONE) {
         failAll();
         rollback();
+        return;
     }
+    ++m_commits;
+    m_submissionsCommitted += static_cast<long long>(group.size());
 }

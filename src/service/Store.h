@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -74,6 +75,11 @@ public:
                    const std::string& day, const std::string& now, int allowance,
                    const std::string& token = {}, const std::string& keepTokensFrom = {});
     void list(const std::string& userId, const std::function<void(const Row&)>& each);
+    // Submissions stored so far and the commits (each one sync of the disk) that held them.
+    struct Commits {
+        long long submissions, commits;
+    };
+    Commits commits() const { return {m_submissionsCommitted, m_commits}; }
 
 private:
     class Statement;
@@ -105,6 +111,7 @@ private:
     static int walWritten(void* store, sqlite3* db, const char* name, int pages);
 
     sqlite3* m_db = nullptr;
+    std::atomic<long long> m_submissionsCommitted{0}, m_commits{0};
     // The connection and its statements are used on this thread only.
     std::thread m_writer;
     std::mutex m_queueMutex;

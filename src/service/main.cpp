@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <pthread.h>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -88,30 +89,42 @@ int serve(const ServiceOptions& options) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    // Each connection is a descriptor: let it have as many as the system allows.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+
     auto folder = std::filesystem::path(options.db).parent_path();
     std::error_code ec;
     if (!folder.empty())
         std::filesystem::create_directories(folder, ec);
     Store store(options.db);
-    Service service(store, options.allowance, stderr, nullptr, options.openEnrolment);
-    int port = service.bind(options.bind, options.port);
+    Service service(store, options, stderr);
+    std::string error;
+    int port = service.bind(options.bind, options.port, &error);
     if (port < 0) {
-        std::fprintf(stderr, "quorvel-service: cannot listen on %s port %d\n", options.bind.c_str(),
-                     options.port);
+        std::fprintf(stderr, "quorvel-service: cannot listen on %s port %d: %s\n",
+                     options.bind.c_str(), options.port, error.c_str());
         return 1;
     }
-    std::fprintf(stderr, "quorvel-service: serving http://%s:%d/quorvel/quorvel.asp, database %s\n",
-                 options.bind.c_str(), port, options.db.c_str());
+    std::fprintf(stderr, "quorvel-service: serving %s://%s:%d/quorvel/quorvel.asp, database %s\n",
+                 options.tlsCert.empty() ? "http" : "https", options.bind.c_str(), port,
+                 options.db.c_str());
     std::thread stopper([&] {
         int sig = 0;
         sigwait(&stopSignals, &sig);
         service.stop();
     });
-    bool ok = service.run();
+    service.run();
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
+    const Store::Commits commits = store.commits();
+    std::fprintf(stderr, "quorvel-service: %lld submissions in %lld commits\n", commits.submissions,
+                 commits.commits);
     std::fprintf(stderr, "quorvel-service: stopped\n");
-    return ok ? 0 : 1;
+    return 0;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Store.h"
 #include "support/ServiceProcess.h"
 
+#include <QHostAddress>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -55,11 +56,18 @@ protected:
         c.set_read_timeout(30);
         return c;
     }
+    static ServiceOptions options() {
+        ServiceOptions o;
+        o.allowance = 5;
+        o.openEnrolment = true;
+        o.limits.perAddress = 4;
+        return o;
+    }
     QTemporaryDir dir;
     std::string db = dir.filePath("m.sqlite").toStdString();
     std::atomic<std::time_t> clock{at(1, 9)};
     Store store{db};
-    Service service{store, 5, nullptr, [this] { return clock.load(); }, true};
+    Service service{store, options(), nullptr, [this] { return clock.load(); }};
     int port = service.bind("127.0.0.1", 0);
     std::jthread thread{[this] { service.run(); }};
 };
@@ -79,7 +87,13 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
     const std::string script = "<script>alert('x')</script>&";
     const std::string scriptEchoed = "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;|"
                                      "+447700900123|a+b&amp;c@d";
-    const std::string big(Service::kMaxBody - 8, 'a'), mb(1 << 20, 'a');
+    const std::string mb(1 << 20, 'a');
+    std::string pieces1001 = "+4477 x";
+    for (int i = 1; i <= 1000; ++i)
+        pieces1001 += "#+4477 x";
+    std::string e160;
+    for (int i = 0; i < 160; ++i)
+        e160 += "\u00e9";
     const std::string multipart = "--XyZ\r\nContent-Disposition: form-data; name=\"T\"\r\n\r\n"
                                   "+4479 multi\r\n--XyZ\r\nContent-Disposition: form-data; "
                                   "name=\"hMode\"\r\n\r\nsave\r\n--XyZ\r\nContent-Disposition: "
@@ -124,8 +138,21 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
         {"T=%2B44%zz", kForm, 400, "E:Malformed request."},
         {"T=%2B44+a", "text/plain", 400, "E:Malformed request."},
         {"hMode=x&" + mb, kForm, 200, "E:Unknown request."},
-        {"hMode=x&" + big + "b", kForm, 413, "E:Request too large."},
-        {form("+4477 next day"), kForm, 200, kAccepted, "4 SMS message(s) remaining today.", 1},
+        // No field grows the answer past what a sign-on takes, no form the store.
+        {form("+4477 a", std::string(101, '"')),
+         kForm,
+         200,
+         "E:User id, mobile number or e-mail address too long.",
+         {},
+         0,
+         "||"},
+        {form(pieces1001), kForm, 200, "E:Too many messages: at most 1000 in one submission."},
+        {form("+4477 a#+123456789012345678901 b"), kForm, 200,
+         "E:Message 2 is not a number and a text."},
+        {form("+4477 " + e160 + "#+4477 " + e160 + "!"), kForm, 200,
+         "E:Message 2 is longer than 160 characters."},
+        {form("+12345678901234567890 " + e160), kForm, 200, kAccepted,
+         "4 SMS message(s) remaining today.", 1},
         // A token is kept a week.
         {form("+4470 t1") + "&hToken=tok-1", kForm, 200, kAccepted,
          "4 SMS message(s) remaining today.", 7},
@@ -151,12 +178,12 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
     Store(db).list("", [&](const Store::Row& r) {
         stored.push_back(r.received + "|" + r.userId + "|" + r.number + "|" + r.text);
     });
-    EXPECT_EQ(stored,
-              (std::vector<std::string>{
-                  "2026-03-01 09:30:00|u1|+4477|a", "2026-03-01 09:30:00|u1|+4478|<b>&",
-                  "2026-03-01 09:30:00|u1|+4479|multi", "2026-03-01 09:30:00|u1|+4470|t1",
-                  "2026-03-01 09:30:00|u1|+4470|t2", "2026-03-02 09:30:00|u1|+4477|next day",
-                  "2026-03-09 09:30:00|u1|+4470|t1"}));
+    EXPECT_EQ(stored, (std::vector<std::string>{
+                          "2026-03-01 09:30:00|u1|+4477|a", "2026-03-01 09:30:00|u1|+4478|<b>&",
+                          "2026-03-01 09:30:00|u1|+4479|multi", "2026-03-01 09:30:00|u1|+4470|t1",
+                          "2026-03-01 09:30:00|u1|+4470|t2",
+                          "2026-03-02 09:30:00|u1|+12345678901234567890|" + e160,
+                          "2026-03-09 09:30:00|u1|+4470|t1"}));
 }
 
 // A page of another site may neither sign on nor submit; the service's own may.
@@ -232,16 +259,78 @@ TEST(ServiceAccounts, ANewIdWaitsForTheAdministrator) {
     EXPECT_EQ(service.stop(), 0);
 }
 
-TEST_F(ServiceTest, BadRequestLineGetsThePage) {
-    QTcpSocket socket;
-    socket.connectToHost("127.0.0.1", quint16(port));
-    socket.write("GARBAGE\r\nConnection: close\r\n\r\n");
-    QByteArray answer;
-    while (!answer.contains("</html>") && socket.waitForReadyRead(30000))
-        answer += socket.readAll();
-    EXPECT_TRUE(answer.startsWith("HTTP/1.1 400")) << answer.toStdString();
-    EXPECT_EQ(value(answer.toStdString(), "hStatus1"), "E:Malformed request.");
-    EXPECT_TRUE(client().Get(kPage)); // still serving
+// A client that dribbles, floods or says nothing holds only its own
+// connection, and not for long: the others are answered meanwhile.
+TEST_F(ServiceTest, HostileConnectionsAreCutWhileOthersAreServed) {
+    const auto connect = [&](const char* from = "127.0.0.1") {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->bind(QHostAddress(from));
+        socket->connectToHost("127.0.0.1", quint16(port));
+        EXPECT_TRUE(socket->waitForConnected(30000));
+        return socket;
+    };
+    // What the server sends before it closes the connection.
+    const auto answer = [](QTcpSocket& socket) {
+        while (socket.state() == QAbstractSocket::ConnectedState &&
+               socket.waitForReadyRead(30000)) {
+        }
+        return socket.readAll().toStdString();
+    };
+    const auto served = [&] {
+        auto r = client().Get(kPage + "?UN=u1");
+        return r && value(r->body, "hstatus") == "C:Connected to Quorvel server.";
+    };
+    const std::string head = "GET " + kPage + "?UN=u1 HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    struct Case {
+        std::string sent;
+        std::string answerStart; // empty: closed, with or without an answer
+    } const cases[] = {
+        {head + "X-Big: " + std::string(9000, 'a') + "\r\n\r\n",
+         "HTTP/1.1 431 Request Header Fields Too Large"},
+        {head + "X-Big: " + std::string(4 << 20, 'a'), ""},
+        {"POST " + kPage + " HTTP/1.1\r\nHost: x\r\nContent-Length: 16777217\r\n\r\n",
+         "HTTP/1.1 413 Content Too Large"},
+        {"GARBAGE\r\nConnection: close\r\n\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sent.substr(0, 40));
+        auto socket = connect();
+        socket->write(c.sent.data(), qint64(c.sent.size()));
+        EXPECT_EQ(answer(*socket).substr(0, c.answerStart.size()), c.answerStart);
+        EXPECT_NE(socket->state(), QAbstractSocket::ConnectedState);
+        EXPECT_TRUE(served());
+    }
+    // The server's threads see a connection in their own time; the test's clock moves after.
+    const auto until = [](const std::function<bool()>& holds) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!holds() && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::yield();
+        return holds();
+    };
+    // A request that trickles is cut when its time is up, not before.
+    auto slow = connect();
+    slow->write(head.data(), qint64(head.size()));
+    ASSERT_TRUE(slow->waitForBytesWritten(30000));
+    ASSERT_TRUE(until([&] { return service.http().requestsBeingRead() == 1; }));
+    clock += 29;
+    service.closeOverdue();
+    EXPECT_TRUE(served());
+    EXPECT_FALSE(slow->waitForDisconnected(0));
+    clock += 1;
+    service.closeOverdue();
+    EXPECT_EQ(answer(*slow), "");
+    // One address holds at most its share of the connections; another
+    // address is still served.
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    for (int i = 0; i < options().limits.perAddress; ++i)
+        held.push_back(connect("127.0.0.3"));
+    ASSERT_TRUE(until([&] { return service.http().connectionsFrom("127.0.0.3") == 4; }));
+    auto extra = connect("127.0.0.3");
+    EXPECT_EQ(answer(*extra), "");
+    auto other = connect("127.0.0.2");
+    const std::string get = head + "Connection: close\r\n\r\n";
+    other->write(get.data(), qint64(get.size()));
+    EXPECT_EQ(value(answer(*other), "hstatus"), "C:Connected to Quorvel server.");
 }
 
 // Two programs on one file stand in for any two writers: the allowance is
