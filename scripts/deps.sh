@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           libgumbo-dev libgtest-dev libgmock-dev clang-format
           libbenchmark-dev socat xvfb xauth libxcb1-dev
-          libcpp-httplib-dev libsqlite3-dev clang libclang-rt-14-dev
+          libmicrohttpd-dev libcpp-httplib-dev libsqlite3-dev openssl clang libclang-rt-14-dev
           libqt6svg6)  # the SVG icon engine and image plugins the windows draw their icons with
 missing=()
 for p in "${packages[@]}"; do

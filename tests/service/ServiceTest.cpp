@@ -4,6 +4,9 @@
 #include "support/ServiceProcess.h"
 
 #include <QHostAddress>
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -333,6 +336,53 @@ TEST_F(ServiceTest, HostileConnectionsAreCutWhileOthersAreServed) {
     EXPECT_EQ(value(answer(*other), "hstatus"), "C:Connected to Quorvel server.");
 }
 
+// On a network: HTTPS with the office's own certificate, one host name
+// answered, and behind a trusted proxy the client's address from it.
+TEST(ServiceNetwork, HttpsForOneHostNameBehindATrustedProxy) {
+    QTemporaryDir dir;
+    const QString cert = dir.filePath("cert.pem"), key = dir.filePath("key.pem");
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+                              "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                              key, "-out", cert});
+    ASSERT_TRUE(openssl.waitForFinished(60000) && openssl.exitCode() == 0)
+        << openssl.readAllStandardError().toStdString();
+    ServiceProcess service(dir.filePath("n.sqlite"),
+                           {"--open-enrolment", "--tls-cert", cert, "--tls-key", key, "--host",
+                            "Quorvel.Example", "--trusted-proxy", "127.0.0.1"});
+    ASSERT_GT(service.port, 0) << service.log.toStdString();
+    EXPECT_TRUE(service.log.startsWith("quorvel-service: serving https://")) << service.log.toStdString();
+    const auto get = [&](const std::string& host, bool tls) {
+        QSslSocket socket;
+        QSslConfiguration trust = socket.sslConfiguration();
+        trust.setCaCertificates(QSslCertificate::fromPath(cert));
+        socket.setSslConfiguration(trust);
+        const std::string request = "GET " + kPage + "?UN=u1 HTTP/1.1\r\nHost: " + host +
+                                    "\r\nX-Forwarded-For: 203.0.113.9, 198.51.100.7\r\n"
+                                    "Connection: close\r\n\r\n";
+        if (tls)
+            socket.connectToHostEncrypted("127.0.0.1", quint16(service.port));
+        else
+            socket.connectToHost("127.0.0.1", quint16(service.port));
+        if (tls && !socket.waitForEncrypted(30000))
+            return "not encrypted: " + socket.errorString().toStdString();
+        socket.write(request.data(), qint64(request.size()));
+        while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(30000)) {
+        }
+        const std::string answer = socket.readAll().toStdString();
+        return answer.substr(0, answer.find("\r\n")) + " " + value(answer, "hstatus");
+    };
+    EXPECT_EQ(get("quorvel.example:443", true), "HTTP/1.1 200 OK C:Connected to Quorvel server.");
+    EXPECT_EQ(get("other.example", true),
+              "HTTP/1.1 421 Misdirected Request E:Request refused.");
+    EXPECT_EQ(get("quorvel.example", false), " <no field hstatus>");
+    EXPECT_EQ(service.stop(), 0);
+    // The log names the client the proxy forwarded for, and never a query.
+    EXPECT_TRUE(service.log.contains(" 198.51.100.7 GET /quorvel/quorvel.asp 200 "))
+        << service.log.toStdString();
+    EXPECT_FALSE(service.log.contains("UN=")) << service.log.toStdString();
+}
+
 // Two programs on one file stand in for any two writers: the allowance is
 // counted inside the transaction, so only one of the full submissions fits.
 // Each logs its requests, stops cleanly on SIGTERM and lists what was stored.
@@ -363,6 +413,15 @@ TEST_F(ServiceTest, TwoProgramsOnOneFileNeverBothPassTheAllowance) {
         c.join();
     EXPECT_EQ(accepted, 1);
     EXPECT_EQ(refused, kClients - 1);
+    // Clients that dribble a request do not hold the service up when it is told to stop.
+    std::vector<std::unique_ptr<QTcpSocket>> slow;
+    for (int i = 0; i < 10; ++i) {
+        slow.push_back(std::make_unique<QTcpSocket>());
+        slow.back()->connectToHost("127.0.0.1", quint16(a.port));
+        slow.back()->write("POST /quorvel/quorvel.asp HTTP/1.1\r\nContent-Length: 100\r\n"
+                           "\r\nT=%2B4477");
+        ASSERT_TRUE(slow.back()->waitForBytesWritten(30000));
+    }
     EXPECT_EQ(a.stop(), 0);
     EXPECT_TRUE(
         a.log.contains(QRegularExpression(" 127.0.0.1 POST /quorvel/quorvel.asp 200 [0-9.]+ ms\n")))
