@@ -24,6 +24,8 @@ inline constexpr Key BackColour{"CLSID:0X5A", nullptr};
 inline constexpr Key ContactsDir{"CONTACTS_DIR", nullptr};
 // The Internet route: the service, and who this installation's user is.
 inline constexpr Key ServerUrl{"SERVER_URL", "http://127.0.0.1:8480"};
+// A PEM file of certificates trusted besides the system's (an office's own CA).
+inline constexpr Key ServerCa{"SERVER_CA", nullptr};
 inline constexpr Key UserId{"USER_ID", nullptr}; // made once, at the first start
 inline constexpr Key UserMobile{"USER_MOBILE", nullptr};
 inline constexpr Key UserEmail{"USER_EMAIL", nullptr};

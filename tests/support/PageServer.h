@@ -3,26 +3,46 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QObject>
+#include <QSslConfiguration>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <functional>
 #include <memory>
 
 // A web server on 127.0.0.1 (a free port) for answers the service never
-// gives: each request gets the page `answer` picks for its method.
+// gives: each request gets the page `answer` picks for its method. Given a
+// certificate and key, it speaks https.
 class PageServer : public QObject {
 public:
-    PageServer() {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = m_server.nextPendingConnection()) {
+    explicit PageServer(const QSslConfiguration& tls = QSslConfiguration()) {
+        if (tls.localCertificate().isNull()) {
+            m_server = std::make_unique<QTcpServer>();
+        } else {
+            auto server = std::make_unique<QSslServer>();
+            server->setSslConfiguration(tls);
+            // A handshake ends by itself, never by the clock.
+            server->setHandshakeTimeout(24 * 60 * 60 * 1000);
+            m_server = std::move(server);
+        }
+        m_server->listen(QHostAddress::LocalHost, 0);
+        // A https connection is pending only once its handshake is done.
+        connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket* s = m_server->nextPendingConnection()) {
                 connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
                 auto buffer = std::make_shared<QByteArray>();
                 connect(s, &QTcpSocket::readyRead, this, [this, s, buffer] { serve(s, *buffer); });
+                // The request may have come with the end of the handshake.
+                if (s->bytesAvailable() > 0)
+                    serve(s, *buffer);
             }
         });
     }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
+    QString url() const {
+        return QStringLiteral("%1://127.0.0.1:%2")
+            .arg(qobject_cast<QSslServer*>(m_server.get()) ? "https" : "http")
+            .arg(m_server->serverPort());
+    }
 
     std::function<QByteArray(const QByteArray& method)> answer;
     // Instead of `answer`: the whole reply as sent (status line, headers,
@@ -67,5 +87,5 @@ private:
         s->disconnectFromHost();
     }
 
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server;
 };

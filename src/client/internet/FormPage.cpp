@@ -1,14 +1,19 @@
 #include "client/internet/FormPage.h"
 
 #include "common/Clock.h"
+#include "common/Registry.h"
+#include "common/Setting.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTimer>
 
 FormPage::FormPage(QNetworkAccessManager& network, QObject* parent)
-    : QObject(parent), m_network(network), m_deadlineTimer(new QTimer(this)) {
+    : QObject(parent), m_network(network), m_ssl(QSslConfiguration::defaultConfiguration()),
+      m_deadlineTimer(new QTimer(this)) {
     m_deadlineTimer->setInterval(1000);
     connect(m_deadlineTimer, &QTimer::timeout, this, &FormPage::checkDeadline);
 }
@@ -71,6 +76,23 @@ QUrl FormPage::actionUrl(int form) const {
 
 namespace {
 
+// The system's CA certificates, plus those of the file SERVER_CA names. Read
+// at each request: the office may replace the file. A file without a
+// certificate adds nothing, so the server must pass on the system's alone.
+QSslConfiguration serverSslConfiguration() {
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    const QString path = Setting::read(Setting::ServerCa);
+    if (path.isEmpty() || path == QLatin1String(Registry::kError))
+        return config;
+    const QList<QSslCertificate> own =
+        QSslCertificate::fromPath(path, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+    // The system's named as well: a list set on the configuration replaces
+    // the ones loaded as they are needed.
+    if (!own.isEmpty())
+        config.setCaCertificates(QSslConfiguration::systemCaCertificates() + own);
+    return config;
+}
+
 bool sameServer(const QUrl& a, const QUrl& b) {
     const auto port = [](const QUrl& u) {
         return u.port(u.scheme() == QLatin1String("https") ? 443 : 80);
@@ -115,6 +137,14 @@ void FormPage::start(QNetworkRequest& request, const QByteArray& verb, const QBy
         m_reply->deleteLater();
     }
     request.setTransferTimeout(kTransferTimeoutMs);
+    // Kept by the redirects too: they copy the request.
+    request.setSslConfiguration(serverSslConfiguration());
+    // A connection to a server, and the trust it was made with, outlives its
+    // request: a changed file must not wait until the network lets it go.
+    if (request.sslConfiguration() != m_ssl) {
+        m_network.clearConnectionCache();
+        m_ssl = request.sslConfiguration();
+    }
     // A redirect may only lead to another page of the same server: the
     // page's address is where the next form goes, outbox and all.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPair>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QUrl>
 #include <optional>
 
@@ -76,6 +77,8 @@ private:
 
     QNetworkAccessManager& m_network;
     QPointer<QNetworkReply> m_reply;
+    // What the network's connections were made with.
+    QSslConfiguration m_ssl;
     Answered m_request;
     Answered m_answered;
     qint64 m_deadlineMs = 0;

@@ -15,7 +15,10 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -251,6 +254,61 @@ TEST_F(InternetDeliveryTest, AnswersFromAnywhereButTheServicesPageAcceptNothing)
         EXPECT_EQ(outbox.count(), 3);
         EXPECT_TRUE(accepted().isEmpty());
         EXPECT_EQ(elsewhere.requests, 0);
+    }
+}
+
+// The service over https with the office's own certificate: trusted only
+// through the file SERVER_CA names, every certificate in it, and never by a
+// file without one.
+TEST_F(InternetDeliveryTest, AnHttpsServiceIsTrustedThroughTheFileServerCaNames) {
+    // A self-signed certificate for this machine, made afresh: its PEM text.
+    const auto makeCertificate = [this](const QString& name) {
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+                       "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                       inst.file(name + ".key"), "-out", inst.file(name + ".pem")});
+        openssl.waitForFinished(-1);
+        EXPECT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+        return inst.bytes(name + ".pem");
+    };
+    const QByteArray other = makeCertificate("other");
+    const QByteArray ours = makeCertificate("server");
+    QSslConfiguration tls;
+    tls.setLocalCertificate(QSslCertificate(ours));
+    tls.setPrivateKey(QSslKey(inst.bytes("server.key"), QSsl::Rsa));
+    PageServer https(tls);
+    https.answer = [](const QByteArray&) { return cannedPage(InternetDelivery::kAccepted); };
+    Setting::write(Setting::ServerUrl, https.url());
+    const QString connected = "Connected to Quorvel server.";
+    const struct {
+        const char* name;
+        std::optional<QByteArray> caFile; // nullopt: SERVER_CA unset (the first case only)
+        QString message;
+    } cases[] = {
+        {"unset", std::nullopt, kError},
+        {"the server's own", ours, connected},
+        {"garbage", "-----BEGIN CERTIFICATE-----\nnot one\n-----END CERTIFICATE-----\n", kError},
+        {"an office's bundle", other + "\n" + ours, connected},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.caFile) {
+            inst.writeBytes("ca.pem", *c.caFile);
+            Setting::write(Setting::ServerCa, inst.file("ca.pem"));
+        }
+        const int served = https.requests;
+        signOn();
+        EXPECT_EQ(status.message(), c.message);
+        if (c.message != connected) {
+            EXPECT_EQ(https.requests, served);
+            continue;
+        }
+        // The form goes over the same trust.
+        outbox.append(kE1);
+        sendQueue();
+        EXPECT_EQ(status.message(), "SMS message(s) accepted for processing.");
+        EXPECT_EQ(https.requests, served + 2);
     }
 }
 
