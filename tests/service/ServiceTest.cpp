@@ -5,9 +5,9 @@
 
 #include <QHostAddress>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSslConfiguration>
 #include <QSslSocket>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -64,6 +64,8 @@ protected:
         o.allowance = 5;
         o.openEnrolment = true;
         o.limits.perAddress = 4;
+        o.limits.idleSeconds = 3600; // only the request's deadline cuts a slow one
+
         return o;
     }
     QTemporaryDir dir;
@@ -322,6 +324,7 @@ TEST_F(ServiceTest, HostileConnectionsAreCutWhileOthersAreServed) {
     clock += 1;
     service.closeOverdue();
     EXPECT_EQ(answer(*slow), "");
+    EXPECT_NE(slow->state(), QAbstractSocket::ConnectedState);
     // One address holds at most its share of the connections; another
     // address is still served.
     std::vector<std::unique_ptr<QTcpSocket>> held;
@@ -342,16 +345,17 @@ TEST(ServiceNetwork, HttpsForOneHostNameBehindATrustedProxy) {
     QTemporaryDir dir;
     const QString cert = dir.filePath("cert.pem"), key = dir.filePath("key.pem");
     QProcess openssl;
-    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                              "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
-                              key, "-out", cert});
+    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                              "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                              "-keyout", key, "-out", cert});
     ASSERT_TRUE(openssl.waitForFinished(60000) && openssl.exitCode() == 0)
         << openssl.readAllStandardError().toStdString();
     ServiceProcess service(dir.filePath("n.sqlite"),
                            {"--open-enrolment", "--tls-cert", cert, "--tls-key", key, "--host",
                             "Quorvel.Example", "--trusted-proxy", "127.0.0.1"});
     ASSERT_GT(service.port, 0) << service.log.toStdString();
-    EXPECT_TRUE(service.log.startsWith("quorvel-service: serving https://")) << service.log.toStdString();
+    EXPECT_TRUE(service.log.startsWith("quorvel-service: serving https://"))
+        << service.log.toStdString();
     const auto get = [&](const std::string& host, bool tls) {
         QSslSocket socket;
         QSslConfiguration trust = socket.sslConfiguration();
@@ -367,14 +371,14 @@ TEST(ServiceNetwork, HttpsForOneHostNameBehindATrustedProxy) {
         if (tls && !socket.waitForEncrypted(30000))
             return "not encrypted: " + socket.errorString().toStdString();
         socket.write(request.data(), qint64(request.size()));
-        while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(30000)) {
+        while (socket.state() == QAbstractSocket::ConnectedState &&
+               socket.waitForReadyRead(30000)) {
         }
         const std::string answer = socket.readAll().toStdString();
         return answer.substr(0, answer.find("\r\n")) + " " + value(answer, "hstatus");
     };
     EXPECT_EQ(get("quorvel.example:443", true), "HTTP/1.1 200 OK C:Connected to Quorvel server.");
-    EXPECT_EQ(get("other.example", true),
-              "HTTP/1.1 421 Misdirected Request E:Request refused.");
+    EXPECT_EQ(get("other.example", true), "HTTP/1.1 421 Misdirected Request E:Request refused.");
     EXPECT_EQ(get("quorvel.example", false), " <no field hstatus>");
     EXPECT_EQ(service.stop(), 0);
     // The log names the client the proxy forwarded for, and never a query.
