@@ -46,11 +46,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         check(parseUrlEncoded(again) == fields, "fields do not encode back", text);
     }
+    // A multipart body under a fixed boundary: every field found is clean,
+    // and each lies within the body.
+    if (const auto fields = parseMultipart(text, "multipart/form-data; boundary=\"b\"")) {
+        for (const auto& [name, value] : *fields) {
+            check(isCleanUtf8(name) && isCleanUtf8(value), "multipart field not clean UTF-8", text);
+            check(text.find(value) != std::string_view::npos, "multipart value not in body", text);
+        }
+    }
     int bad = 0;
     if (const auto pieces = parsePieces(text, bad)) {
         std::string joined;
         for (const Store::Message& m : *pieces) {
-            check(m.number.size() > 1 && m.number[0] == '+' &&
+            check(m.number.size() > 1 && m.number.size() <= 21 && m.number[0] == '+' &&
                       m.number.find_first_not_of("0123456789", 1) == std::string::npos,
                   "number is not + and digits", text);
             check(m.text.find('#') == std::string::npos, "piece holds the separator", text);
