@@ -113,6 +113,7 @@ struct HttpServer::Exchange {
     HttpRequest request;
     bool headersRead = false;
     bool suspended = false;
+    bool replied = false; // a refusal went before the body: the rest is not ours to read
     std::optional<HttpAnswer> answer;
     std::chrono::steady_clock::time_point began = std::chrono::steady_clock::now();
 };
@@ -241,6 +242,10 @@ struct HttpCallbacks {
             exchange.request.method = method;
             return readHeaders(s, c, exchange);
         }
+        if (exchange.replied) {
+            *size = 0;
+            return MHD_YES;
+        }
         if (*size) {
             // Past its declared length only a chunked body can grow; it is cut off.
             if (exchange.request.body.size() + *size > size_t(s.m_limits.bodyBytes))
@@ -327,6 +332,7 @@ struct HttpCallbacks {
         MHD_add_response_header(response, "Cache-Control", "no-store");
         const MHD_Result queued = MHD_queue_response(c, unsigned(answer.status), response);
         MHD_destroy_response(response);
+        exchange.replied = true;
         if (queued == MHD_YES && s.m_handlers.log)
             s.m_handlers.log(exchange.request, answer.status,
                              std::chrono::duration_cast<std::chrono::microseconds>(

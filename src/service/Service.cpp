@@ -179,7 +179,13 @@ std::optional<HttpAnswer> Service::screen(const HttpRequest& request) const {
 }
 
 HttpAnswer Service::answer(const HttpRequest& request) {
-    return request.method == "GET" ? signOn(request) : submit(request);
+    try {
+        return request.method == "GET" ? signOn(request) : submit(request);
+    } catch (const std::exception& e) {
+        if (m_log)
+            std::fprintf(m_log, "quorvel-service: %s\n", e.what());
+        return refusal(500);
+    }
 }
 
 HttpAnswer Service::signOn(const HttpRequest& request) {
