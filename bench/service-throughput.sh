@@ -5,6 +5,10 @@
 #   bench/service-throughput.sh [build-folder] [clients] [seconds] [pieces] [rate]
 # (rate: submissions a second the clients offer together; default as fast as
 # the answers come)
+# SLOW=N adds N slow connections (service_load --slow) beside the clients, and
+# as many again held open while the service is stopped. The time from SIGTERM
+# to the service's exit is printed in every run; after STOP_WAIT seconds
+# (default 60) the slow connections are closed and the wait goes on.
 # Measure a Release build:
 #   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF
 #   cmake --build build-release -j2 --target quorvel-service service_load
@@ -12,15 +16,26 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-release}
 clients=${2:-50} seconds=${3:-30} pieces=${4:-20} rate=${5:-0}
+slow=${SLOW:-0} stop_wait=${STOP_WAIT:-60}
+# Hundreds of sockets on both sides pass the usual soft limit of 1,024.
+ulimit -n "$(ulimit -Hn)"
 
 work=$(mktemp -d)
-pid=
+pid='' holder='' timer=''
 cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    for p in $holder $timer; do kill "$p" 2>/dev/null || true; done
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Sets ms to the milliseconds since start (a function in $(...) would run the
+# EXIT trap in its subshell).
+stop_clock() {
+    local end
+    end=$(date +%s%N)
+    ms=$(((end - start) / 1000000))
+}
 
 "$build/src/service/quorvel-service" --port 0 --db "$work/bench.sqlite" --allowance 100000000 --open-enrolment \
     2>"$work/service.log" &
@@ -35,13 +50,62 @@ done
 
 echo "load before: $(uptime)"
 status=0
-"$build/bench/service_load" "$port" "$clients" "$seconds" "$pieces" "$rate" | tee "$work/load.out" ||
-    status=1
+slow_option=()
+((slow > 0)) && slow_option=(--slow "$slow")
+"$build/bench/service_load" "${slow_option[@]}" "$port" "$clients" "$seconds" "$pieces" "$rate" |
+    tee "$work/load.out" || status=1
 echo "load after:  $(uptime)"
-# Counted at rest, after a clean stop.
-kill "$pid"
-wait "$pid" || true
+
+if ((slow > 0)); then
+    "$build/bench/service_load" --slow "$slow" "$port" 0 >"$work/hold.out" &
+    holder=$!
+    for _ in $(seq 600); do
+        grep -q '^slow connections open' "$work/hold.out" && break
+        read -rt 0.05 <> <(:) || true
+    done
+    sed -n 's/^slow connections open: /held across the stop: slow connections open: /p' "$work/hold.out"
+fi
+stop_holder() {
+    [ -n "$holder" ] || return 0
+    kill "$holder"
+    wait "$holder" || true
+    holder=''
+    sed -n 's/^\(slow connections:\|slow connects failed\)/held across the stop: \1/p' "$work/hold.out"
+}
+# Whether the service exits within $1 seconds.
+exits_within() {
+    sleep "$1" &
+    timer=$!
+    local ended=''
+    wait -n -p ended "$pid" "$timer" || true
+    kill "$timer" 2>/dev/null || true
+    timer=''
+    [ "$ended" = "$pid" ]
+}
+# The stop is timed with the slow connections still open; the messages are
+# counted at rest, after it.
+start=$(date +%s%N)
+kill "$pid" 2>/dev/null || true
+if exits_within "$stop_wait"; then
+    stop_clock
+    echo "SIGTERM to exit: $ms ms"
+    stop_holder
+else
+    echo "SIGTERM to exit: over $((stop_wait * 1000)) ms; the slow connections are closed now"
+    stop_holder
+    start=$(date +%s%N)
+    if exits_within 30; then
+        stop_clock
+        echo "exit $ms ms after the slow connections closed"
+    else
+        echo "no exit 30 s after the slow connections closed: killed"
+        kill -KILL "$pid"
+        wait "$pid" || true
+        status=1
+    fi
+fi
 pid=
+grep commits "$work/service.log" || true
 accepted=$(sed -n 's/^accepted messages: //p' "$work/load.out")
 "$build/bench/service_load" --count "$work/bench.sqlite" "${accepted:-0}" || status=1
 echo "service log lines: $(wc -l < "$work/service.log"); database: $(du -h "$work/bench.sqlite" | cut -f1)"
