@@ -1,17 +1,14 @@
 #include "HttpServer.h"
+#include "Listening.h"
+#include "WorkerPool.h"
 
 #include <microhttpd.h>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <deque>
 
 namespace {
 
@@ -22,65 +19,10 @@ bool sameName(std::string_view a, std::string_view b) {
            });
 }
 
-std::string addressText(const sockaddr* address) {
-    char text[INET6_ADDRSTRLEN] = "";
-    if (address->sa_family == AF_INET)
-        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text,
-                  sizeof text);
-    else if (address->sa_family == AF_INET6)
-        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
-                  sizeof text);
-    return text;
-}
-
-bool isAddress(const std::string& text) {
-    unsigned char buffer[sizeof(in6_addr)];
-    return inet_pton(AF_INET, text.c_str(), buffer) == 1 ||
-           inet_pton(AF_INET6, text.c_str(), buffer) == 1;
-}
-
 std::int64_t steadySeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-// The socket the server listens on, made here for the backlog and the port
-// actually bound.
-int listenOn(const std::string& host, int port, int backlog, std::string& error) {
-    addrinfo hints{}, *found = nullptr;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
-    const std::string service = std::to_string(port);
-    if (int e = getaddrinfo(host.c_str(), service.c_str(), &hints, &found)) {
-        error = "cannot find the address " + host + ": " + gai_strerror(e);
-        return -1;
-    }
-    int fd = -1;
-    for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
-        fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0)
-            continue;
-        const int on = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (bind(fd, a->ai_addr, a->ai_addrlen) != 0 || listen(fd, backlog) != 0) {
-            error = std::strerror(errno);
-            close(fd);
-            fd = -1;
-        }
-    }
-    freeaddrinfo(found);
-    return fd;
-}
-
-int boundPort(int fd) {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return -1;
-    return ntohs(address.ss_family == AF_INET6
-                     ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port
-                     : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
 }
 
 } // namespace
@@ -116,52 +58,6 @@ struct HttpServer::Exchange {
     bool replied = false; // a refusal went before the body: the rest is not ours to read
     std::optional<HttpAnswer> answer;
     std::chrono::steady_clock::time_point began = std::chrono::steady_clock::now();
-};
-
-// Threads that answer requests read whole; `finish` answers what is queued.
-class HttpServer::Workers {
-public:
-    explicit Workers(int count) {
-        for (int i = 0; i < count; ++i)
-            m_threads.emplace_back([this] { work(); });
-    }
-    ~Workers() { finish(); }
-    void post(std::function<void()> job) {
-        {
-            std::lock_guard lock(m_mutex);
-            m_jobs.push_back(std::move(job));
-        }
-        m_wanted.notify_one();
-    }
-    void finish() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_finishing = true;
-        }
-        m_wanted.notify_all();
-        for (auto& t : m_threads)
-            if (t.joinable())
-                t.join();
-    }
-
-private:
-    void work() {
-        for (;;) {
-            std::unique_lock lock(m_mutex);
-            m_wanted.wait(lock, [this] { return m_finishing || !m_jobs.empty(); });
-            if (m_jobs.empty())
-                return;
-            auto job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-            lock.unlock();
-            job();
-        }
-    }
-    std::mutex m_mutex;
-    std::condition_variable m_wanted;
-    std::deque<std::function<void()>> m_jobs;
-    bool m_finishing = false;
-    std::vector<std::thread> m_threads;
 };
 
 struct HttpCallbacks {
@@ -377,7 +273,7 @@ int HttpServer::start(const std::string& host, int port, const Tls& tls, std::st
     if (m_listenFd < 0)
         return -1;
     const int bound = boundPort(m_listenFd);
-    m_workers = std::make_unique<Workers>(kWorkers);
+    m_workers = std::make_unique<WorkerPool>(kWorkers);
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     std::vector<MHD_OptionItem> options = {
         {MHD_OPTION_LISTEN_SOCKET, m_listenFd, nullptr},

@@ -17,6 +17,7 @@
 
 struct MHD_Daemon;
 struct MHD_Connection;
+class WorkerPool;
 
 struct HttpRequest {
     std::string method;
@@ -98,7 +99,6 @@ public:
 private:
     struct Connection;
     struct Exchange;
-    class Workers;
 
     friend struct HttpCallbacks; // the library's C callbacks
     std::string clientAddress(const Connection& connection, const HttpRequest& request) const;
@@ -110,7 +110,7 @@ private:
     Clock m_clock;
     MHD_Daemon* m_daemon = nullptr;
     int m_listenFd = -1;
-    std::unique_ptr<Workers> m_workers;
+    std::unique_ptr<WorkerPool> m_workers;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
