@@ -55,7 +55,8 @@ struct HttpServer::Exchange {
     HttpRequest request;
     bool headersRead = false;
     bool suspended = false;
-    bool replied = false; // a refusal went before the body: the rest is not ours to read
+    bool replied = false;   // a refusal went before the body: the rest is not ours to read
+    long long reserved = 0; // of the server's room for bodies
     std::optional<HttpAnswer> answer;
     std::chrono::steady_clock::time_point began = std::chrono::steady_clock::now();
 };
@@ -144,7 +145,9 @@ struct HttpCallbacks {
         }
         if (*size) {
             // Past its declared length only a chunked body can grow; it is cut off.
-            if (exchange.request.body.size() + *size > size_t(s.m_limits.bodyBytes))
+            const auto grown = static_cast<long long>(exchange.request.body.size() + *size);
+            if (grown > s.m_limits.bodyBytes ||
+                (grown > exchange.reserved && !reserve(s, exchange, grown)))
                 return MHD_NO;
             exchange.request.body.append(data, *size);
             *size = 0;
@@ -186,10 +189,22 @@ struct HttpCallbacks {
             const unsigned long long n = std::strtoull(length->c_str(), &end, 10);
             if (errno == ERANGE || n > static_cast<unsigned long long>(s.m_limits.bodyBytes))
                 return reply(s, c, exchange, s.m_handlers.refusal(413));
+            // Many large bodies at once would take the memory: later ones wait for room.
+            if (!reserve(s, exchange, static_cast<long long>(n)))
+                return reply(s, c, exchange, s.m_handlers.refusal(503));
         }
         if (auto refused = s.m_handlers.screen(request))
             return reply(s, c, exchange, *refused);
         return MHD_YES;
+    }
+
+    static bool reserve(HttpServer& s, HttpServer::Exchange& exchange, long long bytes) {
+        std::lock_guard lock(s.m_mutex);
+        if (s.m_bodyBytes - exchange.reserved + bytes > s.m_limits.bufferedBytes)
+            return false;
+        s.m_bodyBytes += bytes - exchange.reserved;
+        exchange.reserved = bytes;
+        return true;
     }
 
     // A worker answers; the connection waits, read by no one, until it has.
@@ -248,6 +263,7 @@ struct HttpCallbacks {
                 exchange->connection->answering = exchange->connection->reading = false;
                 exchange->connection->since = s.m_clock();
             }
+            s.m_bodyBytes -= exchange->reserved;
             if (exchange->suspended) { // closed without its answer
                 --s.m_suspended;
                 s.m_changed.notify_all();
@@ -339,6 +355,11 @@ int HttpServer::connectionsFrom(const std::string& address) {
     std::lock_guard lock(m_mutex);
     return int(std::count_if(m_connections.begin(), m_connections.end(),
                              [&](const Connection* c) { return c->address == address; }));
+}
+
+long long HttpServer::bodyBytesHeld() {
+    std::lock_guard lock(m_mutex);
+    return m_bodyBytes;
 }
 
 int HttpServer::requestsBeingRead() {

@@ -44,6 +44,7 @@ struct HttpLimits {
     int idleSeconds = 10;    // between two bytes, and between kept-alive requests
     int headerBytes = 8 * 1024;
     int bodyBytes = 16 * 1024 * 1024;
+    long long bufferedBytes = 256LL * 1024 * 1024; // bodies held at once, all requests together
     int connections = 1000;
     int perAddress = 64; // not for a trusted proxy
     int backlog = 128;
@@ -95,6 +96,7 @@ public:
     // X-Forwarded-For), and requests whose request line is in but not yet all the rest.
     int connectionsFrom(const std::string& address);
     int requestsBeingRead();
+    long long bodyBytesHeld();
 
 private:
     struct Connection;
@@ -116,7 +118,8 @@ private:
     std::condition_variable m_changed;
     std::set<Connection*> m_connections;
     std::map<std::string, int> m_perAddress;
-    int m_suspended = 0; // requests with a worker, their connections paused
+    int m_suspended = 0;       // requests with a worker, their connections paused
+    long long m_bodyBytes = 0; // set aside for the bodies of the requests under way
     bool m_stopping = false;
     std::thread m_ticker;
 };

@@ -31,6 +31,7 @@ std::optional<NumberOption> numberOption(ServiceOptions& o, const std::string& n
         {"--idle-seconds", {&l.idleSeconds, 1, 3600}},
         {"--max-header-bytes", {&l.headerBytes, 1024, 1024 * 1024}},
         {"--max-body-bytes", {&l.bodyBytes, 1024, 1024 * 1024 * 1024}},
+        {"--max-buffered-mb", {&o.bufferedMegabytes, 1, 1024 * 1024}},
         {"--max-connections", {&l.connections, 1, 100000}},
         {"--max-per-address", {&l.perAddress, 1, 100000}},
         {"--backlog", {&l.backlog, 128, 65535}},
@@ -110,6 +111,7 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
             return false;
         }
     }
+    o.limits.bufferedBytes = o.bufferedMegabytes * 1024LL * 1024;
     if (o.tlsCert.empty() != o.tlsKey.empty()) {
         error = "--tls-cert and --tls-key go together";
         return false;
@@ -152,6 +154,7 @@ std::string ServiceOptions::usage() {
            "  --idle-seconds N      silence on a connection [10]\n"
            "  --max-header-bytes N  request line and headers, else 431 [8192]\n"
            "  --max-body-bytes N    body, else 413 [16777216]\n"
+           "  --max-buffered-mb N   bodies held at once, all requests together, else 503 [256]\n"
            "  --max-connections N   open connections in all [1000]\n"
            "  --max-per-address N   open connections from one address [64]\n"
            "  --backlog N           connections waiting to be accepted [128]\n"

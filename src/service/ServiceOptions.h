@@ -27,6 +27,7 @@ struct ServiceOptions {
 
     // What one request may ask for.
     HttpLimits limits;
+    int bufferedMegabytes = 256; // sets limits.bufferedBytes
     int maxPieces = 1000;
     int maxDigits = 20;
     int maxCharacters = 160;

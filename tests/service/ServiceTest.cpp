@@ -65,6 +65,7 @@ protected:
         o.openEnrolment = true;
         o.limits.perAddress = 4;
         o.limits.idleSeconds = 3600; // only the request's deadline cuts a slow one
+        o.limits.bufferedBytes = 3 << 20;
 
         return o;
     }
@@ -325,6 +326,22 @@ TEST_F(ServiceTest, HostileConnectionsAreCutWhileOthersAreServed) {
     service.closeOverdue();
     EXPECT_EQ(answer(*slow), "");
     EXPECT_NE(slow->state(), QAbstractSocket::ConnectedState);
+    // Bodies held at once share one bound: a body that does not fit waits for room.
+    const auto post = [&](int length) {
+        const std::string h = "POST " + kPage +
+                              " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: " + kForm +
+                              "\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n";
+        auto socket = connect("127.0.0.4");
+        socket->write(h.data(), qint64(h.size()));
+        EXPECT_TRUE(socket->waitForBytesWritten(30000));
+        return socket;
+    };
+    auto large = post(2 << 20);
+    ASSERT_TRUE(until([&] { return service.http().bodyBytesHeld() == 2 << 20; }));
+    auto another = post(2 << 20);
+    EXPECT_EQ(value(answer(*another), "hstatus"), "E:Server error. Please try again later.");
+    large.reset();
+    ASSERT_TRUE(until([&] { return service.http().bodyBytesHeld() == 0; }));
     // One address holds at most its share of the connections; another
     // address is still served.
     std::vector<std::unique_ptr<QTcpSocket>> held;
