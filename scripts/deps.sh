@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, when missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgumbo-dev libgtest-dev libgmock-dev clang-format
+          libgumbo-dev libgtest-dev libgmock-dev clang-format python3
           libbenchmark-dev socat xvfb xauth libxcb1-dev
           libmicrohttpd-dev libcpp-httplib-dev libsqlite3-dev openssl clang libclang-rt-14-dev
           libqt6svg6)  # the SVG icon engine and image plugins the windows draw their icons with
