@@ -18,7 +18,22 @@ const QString kAscii = "This version of Quorvel supports only ASCII characters."
 const QString kFull = "Quorvel Subject length is 100 characters.";
 const QString kSplit = "Quorvel Subject + Message + Signature length is greater than 160 "
                        "characters.\r\nThe message text will be broken into two or more messages.";
+const QString kDelete = "Are you sure you want to delete this Quick message?";
 const QChar kE(0xE9);
+
+// Notes the total counter's colour as each box comes up.
+class TotalColourAtBox : public ScriptedMessageBox {
+public:
+    explicit TotalColourAtBox(const QWidget* total) : m_total(total) {}
+    MessageBox::Answer present(const MessageBox::Request& request) override {
+        colours << m_total->palette().color(QPalette::Base).name();
+        return ScriptedMessageBox::present(request);
+    }
+    QStringList colours;
+
+private:
+    const QWidget* m_total;
+};
 
 enum class How { Type, CtrlV, Drop };
 
@@ -187,8 +202,12 @@ TEST_F(CompositionPanelTest, UndoLineBreaksCountersAndTheClearingsFollowTheBoxes
     EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
     p->txtMessage->setPlainText(QString(200, 'n'));
     p->clearForNextMessage();
+    EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kSplit, kSplit}));
+    TotalColourAtBox watch(p->txtLenTotal);
     p->txtMessage->setPlainText(QString(200, 'n'));
-    EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kSplit, kSplit, kSplit}));
+    EXPECT_EQ(watch.texts(), QStringList{kSplit});
+    EXPECT_EQ(watch.colours, QStringList{toQColor(kOrange).name()})
+        << "the total is orange behind it";
 }
 
 TEST_F(CompositionPanelTest, FocusLossChecksOnceWithinTheWindowAndTakesTheFocusBack) {
@@ -366,10 +385,12 @@ TEST_F(CompositionPanelTest, QuickMessagesArePickedAndTheDialogSavesAtEveryClose
         d.lblAdd->clicked();
         EXPECT_EQ(d.txtQuickMessage->text(), "");
         d.lstQuickMessage->setCurrentRow(1);
+        boxes.answerNext(MessageBox::Answer::No);
+        d.lblClear->clicked();
         boxes.answerNext(MessageBox::Answer::Yes);
         d.lblClear->clicked();
-        EXPECT_EQ(boxes.texts(),
-                  (QStringList{kAscii, "Are you sure you want to delete this Quick message?"}));
+        EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kDelete, kDelete}));
+        EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
         d.txtQuickMessage->setText("not added");
         d.cmdCancel->click();
     });

@@ -5,11 +5,11 @@
 #include "client/composition/QuickMessageList.h"
 #include "client/composition/ui/CompositionPanel.h"
 #include "client/composition/ui/LineBoxGuard.h"
+#include "client/composition/ui/NoticeBox.h"
 #include "client/composition/ui/QuickMessageDialog.h"
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/composition/ui/TypedKey.h"
 #include "client/settings/ClientSettings.h"
-#include "common/MessageBox.h"
 #include "ui/BackColour.h"
 
 #include <QApplication>
@@ -50,8 +50,10 @@ ComposeController::ComposeController(CompositionPanel& controls, ClientSettings&
     m_subjectGuard = std::make_unique<LineBoxGuard>(m_c.txtSubject, kQuorvelWarning);
     m_subjectGuard->keyDown = [this] { txtSubject_KeyDown(); };
     m_subjectGuard->furtherKeyRule = [this](int code) {
-        if (MessageEditor::subjectHasRoom(m_c.txtSubject->text().size(), code))
+        const auto full = MessageEditor::subjectFull(m_c.txtSubject->text().size(), code);
+        if (!full)
             return true;
+        showNotice(*full);
         paintBase(m_c.Text4, kOrange);
         return false;
     };
@@ -153,7 +155,10 @@ void ComposeController::txtSubject_KeyDown() {
 }
 
 bool ComposeController::txtMessage_KeyPress(QChar c) {
-    return MessageEditor::messageKey(c);
+    const auto key = MessageEditor::messageKey(c);
+    if (key.notice)
+        showNotice(*key.notice);
+    return key.accepted;
 }
 
 bool ComposeController::txtSubject_KeyPress(QChar c) {
@@ -231,7 +236,7 @@ void ComposeController::guardMessageChange(const Change& change) {
         // focus-loss check to report.
         if (!doc->isUndoAvailable())
             return;
-        MessageBox::show(kAsciiOnly, kQuorvelWarning, MessageBox::Icon::Information);
+        showNotice(MessageEditor::asciiOnly());
         const int before = doc->characterCount() - change.added + change.removed;
         m_editing = true;
         doc->undo();
@@ -283,13 +288,17 @@ int ComposeController::messagePosition(int boxPosition) const {
 
 void ComposeController::txtMessage_LostFocus() {
     normaliseLineBreaks();
-    if (!m_editor.messageLeft(m_c.txtMessage->toPlainText()))
+    if (const auto refusal = m_editor.messageLeft(m_c.txtMessage->toPlainText())) {
+        showNotice(*refusal);
         m_c.txtMessage->setFocus();
+    }
 }
 
 void ComposeController::txtSubject_LostFocus() {
-    if (!m_editor.subjectLeft(m_c.txtSubject->text()))
+    if (const auto refusal = m_editor.subjectLeft(m_c.txtSubject->text())) {
+        showNotice(*refusal);
         m_c.txtSubject->setFocus();
+    }
 }
 
 // A check that shows a box and takes the focus back would otherwise run again
@@ -335,9 +344,12 @@ void ComposeController::txtLenTotal_Change() {
 }
 
 void ComposeController::ApplyLengthColour() {
-    m_editor.splitWarning().ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()),
-                                              m_maxSmsLength(),
-                                              [this](Colour c) { paintBase(m_c.txtLenTotal, c); });
+    const auto check =
+        m_editor.splitWarning().check(Counters::value(m_c.txtLenTotal->text()), m_maxSmsLength());
+    // The orange total stands behind the warning.
+    paintBase(m_c.txtLenTotal, check.colour);
+    if (check.warning)
+        showNotice(*check.warning);
 }
 
 void ComposeController::Picture17_Click() {

@@ -1,6 +1,7 @@
 #include "client/composition/ui/QuickMessageDialog.h"
 
 #include "client/composition/ui/LineBoxGuard.h"
+#include "client/composition/ui/NoticeBox.h"
 #include "client/settings/ClientSettings.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
@@ -106,7 +107,8 @@ void QuickMessageDialog::showList() {
 }
 
 bool QuickMessageDialog::addFromBox() {
-    if (!m_list.Add(txtQuickMessage->text())) {
+    if (const auto refusal = m_list.add(txtQuickMessage->text())) {
+        showNotice(*refusal);
         txtQuickMessage->setFocus();
         return false;
     }
@@ -129,8 +131,13 @@ void QuickMessageDialog::cmdOk_Click() {
 void QuickMessageDialog::picClear_Click() {
     const QListWidgetItem* current = lstQuickMessage->currentItem();
     const int selected = current && current->isSelected() ? lstQuickMessage->currentRow() : -1;
-    if (!m_list.Delete(selected))
+    if (const auto refusal = m_list.deleteRefusal(selected)) {
+        showNotice(*refusal);
         return;
+    }
+    if (showNotice(QuickMessageList::deleteQuestion()) != MessageBox::Answer::Yes)
+        return;
+    m_list.remove(selected);
     delete lstQuickMessage->takeItem(selected);
     lstQuickMessage->setFocus();
 }
