@@ -220,61 +220,69 @@ QString ComposeController::messageRange(int from, int to) const {
 // Only the inserted range is looked at, so typing costs the same however
 // long the message is.
 void ComposeController::guardMessageChange(const Change& change) {
-    QTextDocument* doc = m_c.m_message->document();
-    const int last = doc->characterCount() - 1; // the final block end is not text
+    // The final block end is not text.
+    const int last = m_c.m_message->document()->characterCount() - 1;
     const int end = std::min(change.from + change.added, last);
     if (change.added <= 0 || end <= change.from)
         return;
-    QTextCursor range(doc);
-    range.setPosition(change.from);
-    range.setPosition(end, QTextCursor::KeepAnchor);
-    const QString inserted = range.selectedText();
+    const QString inserted = messageRange(change.from, end);
     const Pasted clean = cleanPasted(inserted, LineBreaks::Keep);
+    if (clean.refused)
+        takeBackRefused(change, end);
+    else if (clean.text.size() != inserted.size())
+        replaceWithCleaned(change.from, end, clean.text);
+}
+
+void ComposeController::takeBackRefused(const Change& change, int end) {
+    QTextDocument* doc = m_c.m_message->document();
+    // Text the program set (it clears the undo steps) is left for the
+    // focus-loss check to report.
+    if (!doc->isUndoAvailable())
+        return;
     QTextCursor user = m_c.m_message->textCursor();
     const PastedLineBreaks breaksBefore = m_editor.breaksBefore();
-
-    if (clean.refused) {
-        // Text the program set (it clears the undo steps) is left for the
-        // focus-loss check to report.
-        if (!doc->isUndoAvailable())
-            return;
-        showNotice(MessageEditor::asciiOnly());
-        const int before = doc->characterCount() - change.added + change.removed;
-        m_editing = true;
-        doc->undo();
-        if (doc->characterCount() != before) {
-            // The last step held more than this insertion: take out just the range.
-            doc->redo();
-            range.setPosition(change.from);
-            range.setPosition(end, QTextCursor::KeepAnchor);
-            range.removeSelectedText();
-        }
-        m_editing = false;
-        if (doc->characterCount() == before)
-            m_editor.restoreBreaks(breaksBefore); // the undo brings back breaks as they were
-        const int restoredEnd =
-            std::min(change.from + std::max(change.removed, 0), doc->characterCount() - 1);
-        user.setPosition(std::min(change.from, doc->characterCount() - 1));
-        if (restoredEnd > change.from && doc->characterCount() == before)
-            user.setPosition(restoredEnd, QTextCursor::KeepAnchor);
-        m_c.m_message->setTextCursor(user);
-        return;
+    showNotice(MessageEditor::asciiOnly());
+    const int before = doc->characterCount() - change.added + change.removed;
+    m_editing = true;
+    doc->undo();
+    if (doc->characterCount() != before) {
+        // The last step held more than this insertion: take out just the range.
+        doc->redo();
+        QTextCursor range(doc);
+        range.setPosition(change.from);
+        range.setPosition(end, QTextCursor::KeepAnchor);
+        range.removeSelectedText();
     }
-    if (clean.text.size() == inserted.size())
-        return;
+    m_editing = false;
+    if (doc->characterCount() == before)
+        m_editor.restoreBreaks(breaksBefore); // the undo brings back breaks as they were
+    const int restoredEnd =
+        std::min(change.from + std::max(change.removed, 0), doc->characterCount() - 1);
+    user.setPosition(std::min(change.from, doc->characterCount() - 1));
+    if (restoredEnd > change.from && doc->characterCount() == before)
+        user.setPosition(restoredEnd, QTextCursor::KeepAnchor);
+    m_c.m_message->setTextCursor(user);
+}
+
+void ComposeController::replaceWithCleaned(int from, int end, const QString& clean) {
+    QTextDocument* doc = m_c.m_message->document();
+    QTextCursor user = m_c.m_message->textCursor();
     const bool caretAtEnd = !user.hasSelection() && user.position() == end;
     // The cleaning keeps every break; each keeps what it stood for.
-    const int firstBreak = doc->findBlock(change.from).blockNumber();
+    const int firstBreak = doc->findBlock(from).blockNumber();
     m_reinsertedBreaks =
         m_editor.breaks().mid(firstBreak, doc->findBlock(end).blockNumber() - firstBreak);
+    QTextCursor range(doc);
+    range.setPosition(from);
+    range.setPosition(end, QTextCursor::KeepAnchor);
     m_editing = true;
     range.joinPreviousEditBlock(); // one undo step with the paste
-    range.insertText(clean.text);
+    range.insertText(clean);
     range.endEditBlock();
     m_reinsertedBreaks.reset();
     m_editing = false;
     if (caretAtEnd) {
-        user.setPosition(change.from + int(clean.text.size()));
+        user.setPosition(from + int(clean.size()));
         m_c.m_message->setTextCursor(user);
     }
 }

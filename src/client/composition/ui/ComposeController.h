@@ -71,6 +71,10 @@ private:
     void onMessageTextChanged();
     void trackLineBreaks(int from, int added);
     void guardMessageChange(const Change& change);
+    // A change that brought a refused character is undone, the ASCII notice shown.
+    void takeBackRefused(const Change& change, int end);
+    // What the cleaning left of [from, end) takes its place, in the paste's undo step.
+    void replaceWithCleaned(int from, int end, const QString& clean);
     void recount();
     void setTotal(long long total);
     // Lengths and positions in the message as it will be sent: a pasted CR LF
