@@ -175,8 +175,11 @@ TEST_F(CompositionPanelTest, WhatArrivesInTheBoxesKeepsToTheRules) {
         EXPECT_EQ(marked(r.subject), r.after);
         EXPECT_EQ(Text4->text(), r.text4);
         EXPECT_EQ(boxes.texts(), r.shown);
-        for (const auto& b : boxes.shown())
+        for (const auto& b : boxes.shown()) {
             EXPECT_EQ(b.title, "Quorvel Warning");
+            EXPECT_EQ(b.icon,
+                      b.text == kFull ? MessageBox::Icon::Warning : MessageBox::Icon::Information);
+        }
         EXPECT_EQ(base(Text4), toQColor(r.shown.contains(kFull) ? kOrange : kWhite));
     }
 }
