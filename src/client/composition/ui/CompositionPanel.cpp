@@ -58,19 +58,7 @@ void CompositionPanel::buildControls() {
     m_changeSignature = pictureButton(m_frame, "Picture10", "details", "Change Signature");
     m_clearMessage =
         pictureButton(m_frame, "Picture17", "reset", "Clear message to be sent", "Clear");
-    m_counters = named(new QGroupBox("Character Count", m_frame), "fraChrCnt");
-    auto* cnt = new QGridLayout(m_counters);
-    m_signatureCount = counter(m_counters, "txtLenSignature");
-    m_messageCount = counter(m_counters, "Text4");
-    m_messageCount->setText("0");
-    m_messageCount->setToolTip("Letters Left to be Sent");
-    m_totalCount = counter(m_counters, "txtLenTotal");
-    cnt->addWidget(new QLabel("Signature", m_counters), 0, 0);
-    cnt->addWidget(new QLabel("Message", m_counters), 0, 1);
-    cnt->addWidget(new QLabel("Total", m_counters), 0, 2);
-    cnt->addWidget(m_signatureCount, 1, 0);
-    cnt->addWidget(m_messageCount, 1, 1);
-    cnt->addWidget(m_totalCount, 1, 2);
+    buildCounters();
 
     auto* subjectLabel = new QLabel("Subject", m_frame);
     subjectLabel->setBuddy(m_subject);
@@ -87,6 +75,23 @@ void CompositionPanel::buildControls() {
     sms->setRowStretch(1, 1);
     sms->setColumnStretch(1, 1);
     column(this)->addWidget(m_frame);
+}
+
+// The "Character Count" frame: signature, message and total.
+void CompositionPanel::buildCounters() {
+    m_counters = named(new QGroupBox("Character Count", m_frame), "fraChrCnt");
+    auto* cnt = new QGridLayout(m_counters);
+    m_signatureCount = counter(m_counters, "txtLenSignature");
+    m_messageCount = counter(m_counters, "Text4");
+    m_messageCount->setText("0");
+    m_messageCount->setToolTip("Letters Left to be Sent");
+    m_totalCount = counter(m_counters, "txtLenTotal");
+    cnt->addWidget(new QLabel("Signature", m_counters), 0, 0);
+    cnt->addWidget(new QLabel("Message", m_counters), 0, 1);
+    cnt->addWidget(new QLabel("Total", m_counters), 0, 2);
+    cnt->addWidget(m_signatureCount, 1, 0);
+    cnt->addWidget(m_messageCount, 1, 1);
+    cnt->addWidget(m_totalCount, 1, 2);
 }
 
 void CompositionPanel::applyBackColour(const std::optional<Colour>& colour) {

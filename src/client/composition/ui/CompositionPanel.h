@@ -42,6 +42,7 @@ private:
     friend class ComposeController;
 
     void buildControls();
+    void buildCounters();
 
     QGroupBox* m_frame = nullptr;
     QLineEdit* m_subject = nullptr;
