@@ -7,8 +7,8 @@
 namespace Counters {
 
 struct Values {
-    long long message = 0; // Text4
-    long long total = 0;   // txtLenTotal
+    long long message = 0; // the Message counter
+    long long total = 0;   // the Total counter
 };
 
 // After an edit of the subject or the message: a non-empty subject also

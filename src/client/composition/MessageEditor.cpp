@@ -1,44 +1,39 @@
 #include "client/composition/MessageEditor.h"
 
 #include "client/composition/CharacterRules.h"
-#include "common/MessageBox.h"
 
 using namespace CharacterRules;
 
-namespace {
-void showAsciiOnly() {
-    MessageBox::show(kAsciiOnly, kQuorvelWarning, MessageBox::Icon::Information);
+Notice MessageEditor::asciiOnly() {
+    return {kAsciiOnly, Notice::kWarningTitle, Notice::Icon::Information};
 }
-} // namespace
 
-bool MessageEditor::messageKey(QChar c) {
+MessageEditor::Keystroke MessageEditor::messageKey(QChar c) {
     const Verdict v = typed(c);
     if (v == Verdict::Refuse)
-        showAsciiOnly();
-    return v == Verdict::Accept;
+        return {false, asciiOnly()};
+    return {v == Verdict::Accept, std::nullopt};
 }
 
-bool MessageEditor::subjectHasRoom(qsizetype subjectLength, int code) {
+std::optional<Notice> MessageEditor::subjectFull(qsizetype subjectLength, int code) {
     if (subjectLength < SubjectLimit || code == 8)
-        return true;
-    MessageBox::show(kSubjectTooLong, kQuorvelWarning, MessageBox::Icon::Warning);
-    return false;
+        return std::nullopt;
+    return Notice{kSubjectTooLong, Notice::kWarningTitle, Notice::Icon::Warning};
 }
 
 void MessageEditor::messageKeyDown(int boxPosition, qsizetype breaksAhead) {
     PastePosition = QString::number(messagePosition(boxPosition, breaksAhead));
 }
 
-bool MessageEditor::messageLeft(const QString& text) {
+std::optional<Notice> MessageEditor::messageLeft(const QString& text) {
     PastePosition = "1";
     return subjectLeft(text);
 }
 
-bool MessageEditor::subjectLeft(const QString& text) {
+std::optional<Notice> MessageEditor::subjectLeft(const QString& text) {
     if (IsAsciiText(text, PastePosition))
-        return true;
-    showAsciiOnly();
-    return false;
+        return std::nullopt;
+    return asciiOnly();
 }
 
 void MessageEditor::breaksChanged(qsizetype firstBreak, qsizetype inserted, qsizetype breaksNow,

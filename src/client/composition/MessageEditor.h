@@ -1,29 +1,37 @@
 #pragma once
 
 #include "client/composition/Counters.h"
+#include "client/composition/Notice.h"
 #include "client/composition/PastedLineBreaks.h"
 #include "client/composition/SplitWarning.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The rules of the subject and message boxes apart from the boxes: what a
 // typed key does, the caret position the focus-loss checks start from, what
 // each line break of the message stood for, the counters and the split
-// warning. The window hands it the boxes' events and shows what it answers.
+// warning. The window hands it the boxes' events and shows the notices it
+// answers with.
 class MessageEditor {
 public:
     static constexpr int SubjectLimit = 100;
     static inline const QString kSubjectTooLong =
         QStringLiteral("Quorvel Subject length is 100 characters.");
 
-    // false: the typed character is dropped (with the ASCII message when the
-    // rules refuse it rather than bar it).
-    static bool messageKey(QChar c);
+    static Notice asciiOnly();
+
+    struct Keystroke {
+        bool accepted = false;
+        // The ASCII notice when the rules refuse the character rather than bar it.
+        std::optional<Notice> notice;
+    };
+    static Keystroke messageKey(QChar c);
     // After the character test, with the key's code (0 when the test refused
-    // it): a full subject takes Backspace only. false: the key is dropped and
-    // the subject-length message was shown.
-    static bool subjectHasRoom(qsizetype subjectLength, int code);
+    // it): a full subject takes Backspace only. The subject-length notice
+    // when the key is dropped; none when there is room.
+    static std::optional<Notice> subjectFull(qsizetype subjectLength, int code);
 
     // The caret position recorded at the last key-down in either box, in the
     // message as it will be sent (a pasted CR LF counts two).
@@ -31,11 +39,11 @@ public:
     // `breaksAhead`: the line breaks the box shows before the position.
     void messageKeyDown(int boxPosition, qsizetype breaksAhead);
     void subjectKeyDown(int position) { PastePosition = QString::number(position); }
-    // Focus loss: false when the text holds a refused character; the ASCII
-    // message was shown and the box takes the focus back. The message is
-    // examined whole, the subject from the recorded caret.
-    bool messageLeft(const QString& text);
-    bool subjectLeft(const QString& text);
+    // Focus loss: the ASCII notice when the text holds a refused character,
+    // and the box takes the focus back; none when it keeps to the rules. The
+    // message is examined whole, the subject from the recorded caret.
+    std::optional<Notice> messageLeft(const QString& text);
+    std::optional<Notice> subjectLeft(const QString& text);
 
     // A change of the message box: its breaks from `firstBreak` on gave way
     // to `inserted` breaks standing for `lengths`; the box now shows

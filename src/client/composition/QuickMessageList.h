@@ -1,7 +1,10 @@
 #pragma once
 
+#include "client/composition/Notice.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The stock texts of config\QuickMsg.Dat, one per line in list order; the
 // working copy the "Add Quick Message" dialog edits and writes back whole.
@@ -25,11 +28,14 @@ public:
 
     const QStringList& entries() const { return m_entries; }
 
-    // Trimmed and appended; refuses (with its message) an empty text and one
-    // already listed (exact, case-sensitive).
-    bool Add(const QString& text);
-    // Asks first; false when nothing is selected, or the user says No.
-    bool Delete(int selected);
+    // Trimmed and appended; an empty text and one already listed (exact,
+    // case-sensitive) are refused, the refusal returned.
+    std::optional<Notice> add(const QString& text);
+    // A deletion is refused when nothing is selected; otherwise the window
+    // asks deleteQuestion() and removes the entry on Yes.
+    std::optional<Notice> deleteRefusal(int selected) const;
+    static Notice deleteQuestion();
+    void remove(int selected) { m_entries.removeAt(selected); }
 
 private:
     QStringList m_entries;

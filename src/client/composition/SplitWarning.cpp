@@ -1,20 +1,14 @@
 #include "client/composition/SplitWarning.h"
 
-#include "common/MessageBox.h"
-
-void SplitWarning::ApplyLengthColour(long long total, int maxSmsLength,
-                                     const std::function<void(Colour)>& paint) {
-    if (total <= maxSmsLength) {
-        paint(kWhite);
-        return;
-    }
-    paint(kOrange);
-    if (m_shown)
-        return;
-    // Set first: the box may let events run, and a second edit must not
-    // show a second box.
-    m_shown = true;
-    MessageBox::show(text(maxSmsLength), kQuorvelWarning, MessageBox::Icon::Warning);
+SplitWarning::Check SplitWarning::check(long long total, int maxSmsLength) {
+    if (total <= maxSmsLength)
+        return {kWhite, std::nullopt};
+    if (m_given)
+        return {kOrange, std::nullopt};
+    // Given once, before it is shown: the box may let events run, and a
+    // second edit must not show a second box.
+    m_given = true;
+    return {kOrange, Notice{text(maxSmsLength), Notice::kWarningTitle, Notice::Icon::Warning}};
 }
 
 QString SplitWarning::text(int maxSmsLength) {

@@ -1,26 +1,29 @@
 #pragma once
 
+#include "client/composition/Notice.h"
 #include "common/Colour.h"
 
 #include <QString>
-#include <functional>
+#include <optional>
 
 // The total counter's colour, and the warning that the text will go out as
-// several messages: shown at most once per composed message.
+// several messages: given at most once per composed message.
 class SplitWarning {
 public:
-    // Colours the total through `paint` (white up to the limit, orange above
-    // it), then shows the warning the first time the total goes over the
-    // limit: the user sees the orange total behind the box.
-    void ApplyLengthColour(long long total, int maxSmsLength,
-                           const std::function<void(Colour)>& paint);
+    struct Check {
+        Colour colour; // white up to the limit, orange above it
+        // The first time the total goes over the limit. The window paints the
+        // total first: the user sees the orange total behind the box.
+        std::optional<Notice> warning;
+    };
+    Check check(long long total, int maxSmsLength);
 
-    bool SplitWarningShown() const { return m_shown; }
-    // A new message is being composed: the warning may appear again.
-    void rearm() { m_shown = false; }
+    bool given() const { return m_given; }
+    // A new message is being composed: the warning may come again.
+    void rearm() { m_given = false; }
 
     static QString text(int maxSmsLength);
 
 private:
-    bool m_shown = false;
+    bool m_given = false;
 };

@@ -18,7 +18,22 @@ const QString kAscii = "This version of Quorvel supports only ASCII characters."
 const QString kFull = "Quorvel Subject length is 100 characters.";
 const QString kSplit = "Quorvel Subject + Message + Signature length is greater than 160 "
                        "characters.\r\nThe message text will be broken into two or more messages.";
+const QString kDelete = "Are you sure you want to delete this Quick message?";
 const QChar kE(0xE9);
+
+// Notes the total counter's colour as each box comes up.
+class TotalColourAtBox : public ScriptedMessageBox {
+public:
+    explicit TotalColourAtBox(const QWidget* total) : m_total(total) {}
+    MessageBox::Answer present(const MessageBox::Request& request) override {
+        colours << m_total->palette().color(QPalette::Base).name();
+        return ScriptedMessageBox::present(request);
+    }
+    QStringList colours;
+
+private:
+    const QWidget* m_total;
+};
 
 enum class How { Type, CtrlV, Drop };
 
@@ -32,14 +47,32 @@ protected:
         p->controller().InitCounters();
         p->controller().LoadQuickMessages();
         p->controller().ResetQuickMessageText();
+        find(txtSubject, "txtSubject");
+        find(txtMessage, "txtMessage");
+        find(Combo1, "Combo1");
+        find(picQuickMsg, "picQuickMsg");
+        find(Check2, "Check2");
+        find(Picture10, "Picture10");
+        find(Picture17, "Picture17");
+        find(txtLenSignature, "txtLenSignature");
+        find(Text4, "Text4");
+        find(txtLenTotal, "txtLenTotal");
         activate(&window);
-        p->txtMessage->setFocus();
+        txtMessage->setFocus();
         boxes.clear();
     }
-    QString message() const { return p->txtMessage->toPlainText(); }
+    template <typename W> static W* child(const QObject& window, const char* name) {
+        return window.findChild<W*>(name);
+    }
+    // The panel's controls, found as a window walk finds them.
+    template <typename W> void find(W*& control, const char* name) {
+        control = p->findChild<W*>(name);
+        ASSERT_NE(control, nullptr) << name;
+    }
+    QString message() const { return txtMessage->toPlainText(); }
     QString& pastePosition() { return p->controller().editor().PastePosition; }
     QStringList counters() const {
-        return {p->txtLenSignature->text(), p->Text4->text(), p->txtLenTotal->text()};
+        return {txtLenSignature->text(), Text4->text(), txtLenTotal->text()};
     }
     // A box's text with '|' at the caret, or at both ends of the selection
     // (and "<" after it when the caret is at the selection's start).
@@ -47,20 +80,20 @@ protected:
         const int first = int(marked.indexOf('|')), last = int(marked.lastIndexOf('|'));
         const int end = last == first ? first : last - 1;
         if (subject) {
-            p->txtSubject->setText(QString(marked).remove('|'));
-            p->txtSubject->setSelection(first, end - first);
+            txtSubject->setText(QString(marked).remove('|'));
+            txtSubject->setSelection(first, end - first);
             return;
         }
-        p->txtMessage->setPlainText(QString(marked).remove('|'));
-        QTextCursor tc = p->txtMessage->textCursor();
+        txtMessage->setPlainText(QString(marked).remove('|'));
+        QTextCursor tc = txtMessage->textCursor();
         tc.setPosition(first);
         tc.setPosition(end, QTextCursor::KeepAnchor);
-        p->txtMessage->setTextCursor(tc);
+        txtMessage->setTextCursor(tc);
     }
     QString marked(bool subject) const {
         if (subject)
-            return p->txtSubject->text().insert(p->txtSubject->cursorPosition(), '|');
-        const QTextCursor tc = p->txtMessage->textCursor();
+            return txtSubject->text().insert(txtSubject->cursorPosition(), '|');
+        const QTextCursor tc = txtMessage->textCursor();
         QString text = message();
         if (tc.hasSelection())
             text.insert(tc.selectionEnd(), '|');
@@ -90,6 +123,12 @@ protected:
     ClientSettings settings;
     QWidget window;
     CompositionPanel* p = nullptr;
+    QLineEdit *txtSubject = nullptr, *txtLenSignature = nullptr, *Text4 = nullptr,
+              *txtLenTotal = nullptr;
+    QPlainTextEdit* txtMessage = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QToolButton *picQuickMsg = nullptr, *Picture10 = nullptr, *Picture17 = nullptr;
+    QCheckBox* Check2 = nullptr;
 };
 
 } // namespace
@@ -126,19 +165,22 @@ TEST_F(CompositionPanelTest, WhatArrivesInTheBoxesKeepsToTheRules) {
     load();
     for (const Row& r : rows) {
         SCOPED_TRACE(r.arriving.left(30).toStdString());
-        p->Picture17->click();
-        paintBase(p->Text4, kWhite);
-        QWidget* box = r.subject ? static_cast<QWidget*>(p->txtSubject) : p->txtMessage;
+        Picture17->click();
+        paintBase(Text4, kWhite);
+        QWidget* box = r.subject ? static_cast<QWidget*>(txtSubject) : txtMessage;
         box->setFocus();
         setMarked(r.subject, r.before);
         boxes.clear();
         input(box, r.how, r.arriving);
         EXPECT_EQ(marked(r.subject), r.after);
-        EXPECT_EQ(p->Text4->text(), r.text4);
+        EXPECT_EQ(Text4->text(), r.text4);
         EXPECT_EQ(boxes.texts(), r.shown);
-        for (const auto& b : boxes.shown())
+        for (const auto& b : boxes.shown()) {
             EXPECT_EQ(b.title, "Quorvel Warning");
-        EXPECT_EQ(base(p->Text4), toQColor(r.shown.contains(kFull) ? kOrange : kWhite));
+            EXPECT_EQ(b.icon,
+                      b.text == kFull ? MessageBox::Icon::Warning : MessageBox::Icon::Information);
+        }
+        EXPECT_EQ(base(Text4), toQColor(r.shown.contains(kFull) ? kOrange : kWhite));
     }
 }
 
@@ -148,82 +190,86 @@ TEST_F(CompositionPanelTest, WhatArrivesInTheBoxesKeepsToTheRules) {
 TEST_F(CompositionPanelTest, UndoLineBreaksCountersAndTheClearingsFollowTheBoxes) {
     load("NOPAGE" + QByteArray(30, 's') + "\r\n");
     setMarked(false, "a|b");
-    input(p->txtMessage, How::CtrlV, "1#2");
-    input(p->txtMessage, How::CtrlV, "{x}");
-    p->txtMessage->undo();
+    input(txtMessage, How::CtrlV, "1#2");
+    input(txtMessage, How::CtrlV, "{x}");
+    txtMessage->undo();
     EXPECT_EQ(message(), "a12b");
 
-    p->txtMessage->clear();
+    txtMessage->clear();
     boxes.clear();
-    input(p->txtMessage, How::CtrlV, "a\r\n#b\r\nc\rd");
+    input(txtMessage, How::CtrlV, "a\r\n#b\r\nc\rd");
     ASSERT_EQ(counters(), (QStringList{"30", "9", "39"}));
-    p->txtMessage->selectAll(); // a refused paste over them gives the breaks back
-    input(p->txtMessage, How::CtrlV, QString(kE));
-    EXPECT_EQ(p->Text4->text(), "9");
-    QTest::keyClick(p->txtMessage, Qt::Key_End);
+    txtMessage->selectAll(); // a refused paste over them gives the breaks back
+    input(txtMessage, How::CtrlV, QString(kE));
+    EXPECT_EQ(Text4->text(), "9");
+    QTest::keyClick(txtMessage, Qt::Key_End);
     EXPECT_EQ(pastePosition(), "9") << "the key-down caret counts them too";
-    QTest::keyClick(p->txtMessage, Qt::Key_Home, Qt::ControlModifier);
-    QTest::keyClick(p->txtMessage, Qt::Key_Right);
+    QTest::keyClick(txtMessage, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(txtMessage, Qt::Key_Right);
     p->replaceLineBreaks();
     EXPECT_EQ(marked(false), "a|  b  c d") << "caret kept";
-    p->txtMessage->clear();
-    input(p->txtMessage, How::CtrlV, "one\r\ntwo\nthree");
-    p->txtSubject->setFocus();
+    txtMessage->clear();
+    input(txtMessage, How::CtrlV, "one\r\ntwo\nthree");
+    txtSubject->setFocus();
     EXPECT_EQ(message(), "one  two three");
     EXPECT_EQ(counters(), (QStringList{"30", "14", "44"}));
 
-    QTest::keyClicks(p->txtSubject, "ab");
-    p->txtMessage->setPlainText(QString(126, 'm'));
-    QTest::keyClicks(p->txtSubject, "x");
+    QTest::keyClicks(txtSubject, "ab");
+    txtMessage->setPlainText(QString(126, 'm'));
+    QTest::keyClicks(txtSubject, "x");
     EXPECT_EQ(counters(), (QStringList{"30", "131", "161"}));
-    EXPECT_EQ(base(p->txtLenTotal), toQColor(kOrange));
+    EXPECT_EQ(base(txtLenTotal), toQColor(kOrange));
     EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kSplit}));
-    p->Combo1->setCurrentIndex(1);
-    p->txtMessage->setFocus();
-    p->Picture17->click();
-    EXPECT_EQ(message() + p->txtSubject->text() + p->Combo1->currentText(), "");
+    Combo1->setCurrentIndex(1);
+    txtMessage->setFocus();
+    Picture17->click();
+    EXPECT_EQ(message() + txtSubject->text() + Combo1->currentText(), "");
     EXPECT_EQ(counters(), (QStringList{"30", "0", "30"}));
-    EXPECT_EQ(base(p->txtLenTotal), toQColor(kWhite));
-    EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
-    p->txtMessage->setPlainText(QString(200, 'n'));
+    EXPECT_EQ(base(txtLenTotal), toQColor(kWhite));
+    EXPECT_EQ(QApplication::focusWidget(), txtSubject);
+    txtMessage->setPlainText(QString(200, 'n'));
     p->clearForNextMessage();
-    p->txtMessage->setPlainText(QString(200, 'n'));
-    EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kSplit, kSplit, kSplit}));
+    EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kSplit, kSplit}));
+    TotalColourAtBox watch(txtLenTotal);
+    txtMessage->setPlainText(QString(200, 'n'));
+    EXPECT_EQ(watch.texts(), QStringList{kSplit});
+    EXPECT_EQ(watch.colours, QStringList{toQColor(kOrange).name()})
+        << "the total is orange behind it";
 }
 
 TEST_F(CompositionPanelTest, FocusLossChecksOnceWithinTheWindowAndTakesTheFocusBack) {
     load();
     // Refused text in both boxes does not bounce the focus between them.
-    p->Combo1->setFocus(); // elsewhere in the window
-    p->txtSubject->setText(QString(kE));
-    p->txtMessage->setPlainText(QString(kE));
+    Combo1->setFocus(); // elsewhere in the window
+    txtSubject->setText(QString(kE));
+    txtMessage->setPlainText(QString(kE));
     pastePosition() = "1";
-    p->txtSubject->setFocus();
-    p->txtMessage->setFocus();
+    txtSubject->setFocus();
+    txtMessage->setFocus();
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
-    EXPECT_EQ(QApplication::focusWidget(), p->txtSubject);
+    EXPECT_EQ(QApplication::focusWidget(), txtSubject);
 
     // The subject is checked from the caret of its last key-down.
     boxes.clear();
-    p->txtMessage->clear();
+    txtMessage->clear();
     setMarked(true, QString("x") + kE + "y|z");
-    QTest::keyClick(p->txtSubject, Qt::Key_Right);
+    QTest::keyClick(txtSubject, Qt::Key_Right);
     EXPECT_EQ(pastePosition(), "3");
-    p->txtMessage->setFocus();
+    txtMessage->setFocus();
     EXPECT_TRUE(boxes.shown().isEmpty()) << "the tail from the key-down caret is clean";
-    p->txtSubject->setFocus();
+    txtSubject->setFocus();
     pastePosition() = "2";
-    p->txtMessage->setFocus();
+    txtMessage->setFocus();
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
 
     // Text the program put there bypasses the paste check; focus loss catches it.
     boxes.clear();
-    p->txtSubject->clear();
-    p->txtMessage->setPlainText(QString("na") + QChar(0xEF) + "ve\nline");
-    p->txtMessage->setFocus();
-    QTest::keyClick(p->txtMessage, Qt::Key_Tab); // moves on, typing nothing
+    txtSubject->clear();
+    txtMessage->setPlainText(QString("na") + QChar(0xEF) + "ve\nline");
+    txtMessage->setFocus();
+    QTest::keyClick(txtMessage, Qt::Key_Tab); // moves on, typing nothing
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
-    EXPECT_EQ(QApplication::focusWidget(), p->txtMessage);
+    EXPECT_EQ(QApplication::focusWidget(), txtMessage);
     EXPECT_EQ(message(), QString("na") + QChar(0xEF) + "ve line") << "breaks replaced, text kept";
 
     // Focus going straight to another window is no loss of focus within this one.
@@ -244,34 +290,35 @@ TEST_F(CompositionPanelTest, TheSignatureDialogWritesTheFileAndTheCountersFollow
                                       {"NOPAGEx\r\n\r\n", "0 NOPAGE - Message sent by Quorvel."}}) {
         inst.writeBytes("Config\\Sign.cfg", file);
         SignatureDialog d(settings, inst.appPath());
-        EXPECT_EQ(
-            QString("%1 %2 %3").arg(d.chkPageInfo->isChecked()).arg(d.PageFlag, d.Text1->text()),
-            shown);
+        EXPECT_EQ(QString("%1 %2 %3")
+                      .arg(child<QCheckBox>(d, "chkPageInfo")->isChecked())
+                      .arg(d.pageFlag(), child<QLineEdit>(d, "Text1")->text()),
+                  shown);
     }
     load();
-    QTest::keyClicks(p->txtSubject, "ab");
-    QTest::keyClicks(p->txtMessage, "hello");
+    QTest::keyClicks(txtSubject, "ab");
+    QTest::keyClicks(txtMessage, "hello");
     ASSERT_EQ(counters(), (QStringList{"53", "9", "62"}));
     const auto change = [this](const QString& text, bool page, bool accept) {
         onModal<SignatureDialog>([=](SignatureDialog& d) {
-            d.Text1->setText(text);
-            d.chkPageInfo->setChecked(page);
-            (accept ? d.Command1 : d.Command2)->click();
+            child<QLineEdit>(d, "Text1")->setText(text);
+            child<QCheckBox>(d, "chkPageInfo")->setChecked(page);
+            child<QPushButton>(d, accept ? "Command1" : "Command2")->click();
             if (d.isVisible())
-                d.Command2->click();
+                child<QPushButton>(d, "Command2")->click();
         });
-        p->Picture10->click();
+        Picture10->click();
     };
     change("  Bob  ", true, true);
     EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("PAGEINBob\r\n"));
     EXPECT_EQ(counters(), (QStringList{"30", "9", "39"}));
     // With the signature off the file is still written; the counters drop it.
-    p->Check2->setChecked(false);
+    Check2->setChecked(false);
     EXPECT_EQ(counters(), (QStringList{"0", "9", "7"})) << "switching leaves the parentheses out";
     change("Walter", false, true);
     EXPECT_EQ(inst.bytes("Config\\Sign.cfg"), QByteArray("NOPAGEWalter\r\n"));
     EXPECT_EQ(counters(), (QStringList{"0", "9", "9"}));
-    p->Check2->setChecked(true);
+    Check2->setChecked(true);
     EXPECT_EQ(counters(), (QStringList{"6", "9", "13"})) << "read afresh from the file";
     change("Bob", false, true);
     change("Other", false, false);
@@ -282,33 +329,40 @@ TEST_F(CompositionPanelTest, TheSignatureDialogWritesTheFileAndTheCountersFollow
     SignatureDialog d(settings, inst.appPath());
     QuickMessageDialog quick(settings, inst.appPath());
     EXPECT_EQ(
-        QStringList({p->Combo1->placeholderText(), d.windowTitle(), d.Label1->text(),
-                     d.chkPageInfo->text(), d.Command1->text(), d.Command2->text(),
-                     quick.windowTitle(), quick.txtQuickMessage->toolTip(), quick.picAdd->toolTip(),
-                     quick.picClear->toolTip(), quick.lblAdd->text(), quick.lblClear->text()}),
+        QStringList({Combo1->placeholderText(), d.windowTitle(), child<QLabel>(d, "Label1")->text(),
+                     child<QCheckBox>(d, "chkPageInfo")->text(),
+                     child<QPushButton>(d, "Command1")->text(),
+                     child<QPushButton>(d, "Command2")->text(), quick.windowTitle(),
+                     child<QLineEdit>(quick, "txtQuickMessage")->toolTip(),
+                     child<QToolButton>(quick, "picAdd")->toolTip(),
+                     child<QToolButton>(quick, "picClear")->toolTip(),
+                     child<ClickableLabel>(quick, "lblAdd")->text(),
+                     child<ClickableLabel>(quick, "lblClear")->text()}),
         QStringList({"Quick Message", "Change Signature", "Signature Text",
                      "Page Count && TimeStamp", "Accept", "Cancel", "Add Quick Message",
                      "Enter a Quick message", "Add To Quick Message List", "Clear Quick Message",
                      "Add", "Delete"}));
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{&d, d.chkPageInfo, &quick, quick.picAdd, quick.picClear})
+    for (QWidget* w : std::initializer_list<QWidget*>{&d, child<QCheckBox>(d, "chkPageInfo"),
+                                                      &quick, child<QToolButton>(quick, "picAdd"),
+                                                      child<QToolButton>(quick, "picClear")})
         EXPECT_EQ(w->palette().color(QPalette::Window), QColor(10, 20, 30));
     activate(&d);
-    d.Text1->clear();
+    auto* text = child<QLineEdit>(d, "Text1");
+    text->clear();
     boxes.clear();
-    typeText(d.Text1, QString("ab#~c") + kE);
-    EXPECT_EQ(d.Text1->text(), "abc");
+    typeText(text, QString("ab#~c") + kE);
+    EXPECT_EQ(text->text(), "abc");
     EXPECT_EQ(boxes.texts(), QStringList{kAscii});
     EXPECT_EQ(boxes.last().title, "Quorvel") << "not the main window's title";
     boxes.clear();
-    input(d.Text1, How::CtrlV, QString(5000, 'p'));
-    EXPECT_EQ(d.Text1->text(), "abc" + QString(27, 'p'));
+    input(text, How::CtrlV, QString(5000, 'p'));
+    EXPECT_EQ(text->text(), "abc" + QString(27, 'p'));
     EXPECT_EQ(boxes.texts(), QStringList{"Only 30 Characters Allowed for Signatures"});
     EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
     QDir(inst.file("Config")).removeRecursively();
     inst.writeBytes("Config", "a file where the folder should be");
     boxes.clear();
-    d.Command1->click();
+    child<QPushButton>(d, "Command1")->click();
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(boxes.texts(), QStringList{"The signature could not be saved in Config\\Sign.cfg."});
 }
@@ -320,72 +374,76 @@ TEST_F(CompositionPanelTest, TheSignatureDialogWritesTheFileAndTheCountersFollow
 TEST_F(CompositionPanelTest, QuickMessagesArePickedAndTheDialogSavesAtEveryClose) {
     inst.writeBytes("config\\QuickMsg.Dat", "On my way.\r\n\r\nCall #me [now]\r\ncaf\xe9 #1\r\n");
     load();
-    ASSERT_EQ(items(p->Combo1), (QStringList{"On my way.", "", "Call #me [now]", "caf\u00e9 #1"}));
-    EXPECT_EQ(p->Combo1->currentIndex(), -1);
+    ASSERT_EQ(items(Combo1), (QStringList{"On my way.", "", "Call #me [now]", "caf\u00e9 #1"}));
+    EXPECT_EQ(Combo1->currentIndex(), -1);
     // A wheel turned over the closed drop-down, or keys typed into it, choose nothing.
     const auto wheel = [this] {
-        const QPointF at(p->Combo1->rect().center());
-        QWheelEvent e(at, p->Combo1->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+        const QPointF at(Combo1->rect().center());
+        QWheelEvent e(at, Combo1->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(p->Combo1, &e);
+        QApplication::sendEvent(Combo1, &e);
     };
-    QTest::keyClicks(p->txtSubject, "s");
-    QTest::keyClicks(p->txtMessage, "typed text");
+    QTest::keyClicks(txtSubject, "s");
+    QTest::keyClicks(txtMessage, "typed text");
     wheel();
-    p->Combo1->setFocus();
-    QTest::keyClicks(p->Combo1, "On");
-    EXPECT_EQ(p->Combo1->currentIndex(), -1);
+    Combo1->setFocus();
+    QTest::keyClicks(Combo1, "On");
+    EXPECT_EQ(Combo1->currentIndex(), -1);
     EXPECT_EQ(message(), "typed text");
     wheel();
-    EXPECT_EQ(p->Combo1->currentIndex(), 0) << "with the focus the wheel chooses as usual";
+    EXPECT_EQ(Combo1->currentIndex(), 0) << "with the focus the wheel chooses as usual";
     EXPECT_EQ(message(), "On my way.");
     EXPECT_EQ(counters(), (QStringList{"53", "13", "66"}));
-    EXPECT_EQ(base(p->Text4), toQColor(kWhite));
-    emit p->Combo1->activated(2);
+    EXPECT_EQ(base(Text4), toQColor(kWhite));
+    emit Combo1->activated(2);
     EXPECT_EQ(message(), "Call me now") << "barred characters dropped";
-    p->txtSubject->clear();
-    emit p->Combo1->activated(1);
-    EXPECT_EQ(base(p->Text4), toQColor(kOrange)) << "an empty message";
+    txtSubject->clear();
+    emit Combo1->activated(1);
+    EXPECT_EQ(base(Text4), toQColor(kOrange)) << "an empty message";
     // A refused character (only a hand-edited file holds one) is taken, left
     // for the focus-loss check to report.
-    emit p->Combo1->activated(3);
+    emit Combo1->activated(3);
     EXPECT_EQ(message(), "caf\u00e9 1");
     EXPECT_TRUE(boxes.shown().isEmpty());
 
-    p->txtMessage->clear();
+    txtMessage->clear();
     inst.writeBytes("config\\QuickMsg.Dat", "On my way.\r\nOK\r\n");
     const auto edit = [this](std::function<void(QuickMessageDialog&)> act) {
         onModal<QuickMessageDialog>(std::move(act));
-        p->picQuickMsg->click();
+        picQuickMsg->click();
     };
     // The box takes 120 allowed characters; the captions press their buttons.
     edit([this](QuickMessageDialog& d) {
-        EXPECT_EQ(d.txtQuickMessage->maxLength(), 120);
-        QTest::keyClicks(d.txtQuickMessage, "  Running #late.  ");
-        typeText(d.txtQuickMessage, QString(QChar(0xFC)));
-        d.lblAdd->clicked();
-        EXPECT_EQ(d.txtQuickMessage->text(), "");
-        d.lstQuickMessage->setCurrentRow(1);
+        auto* text = child<QLineEdit>(d, "txtQuickMessage");
+        EXPECT_EQ(text->maxLength(), 120);
+        QTest::keyClicks(text, "  Running #late.  ");
+        typeText(text, QString(QChar(0xFC)));
+        child<ClickableLabel>(d, "lblAdd")->clicked();
+        EXPECT_EQ(text->text(), "");
+        child<QListWidget>(d, "lstQuickMessage")->setCurrentRow(1);
+        boxes.answerNext(MessageBox::Answer::No);
+        child<ClickableLabel>(d, "lblClear")->clicked();
         boxes.answerNext(MessageBox::Answer::Yes);
-        d.lblClear->clicked();
-        EXPECT_EQ(boxes.texts(),
-                  (QStringList{kAscii, "Are you sure you want to delete this Quick message?"}));
-        d.txtQuickMessage->setText("not added");
-        d.cmdCancel->click();
+        child<ClickableLabel>(d, "lblClear")->clicked();
+        EXPECT_EQ(boxes.texts(), (QStringList{kAscii, kDelete, kDelete}));
+        EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
+        text->setText("not added");
+        child<QPushButton>(d, "cmdCancel")->click();
     });
     const QByteArray saved = "On my way.\r\nRunning late.\r\n";
     EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), saved);
-    EXPECT_EQ(items(p->Combo1), (QStringList{"On my way.", "Running late."}));
-    EXPECT_EQ(p->Combo1->currentIndex(), -1);
+    EXPECT_EQ(items(Combo1), (QStringList{"On my way.", "Running late."}));
+    EXPECT_EQ(Combo1->currentIndex(), -1);
     // OK adds and closes, but stays open on a refusal; Enter presses it.
     edit([](QuickMessageDialog& d) {
-        d.txtQuickMessage->setText("   ");
-        d.cmdOk->click();
+        auto* text = child<QLineEdit>(d, "txtQuickMessage");
+        text->setText("   ");
+        child<QPushButton>(d, "cmdOk")->click();
         EXPECT_TRUE(d.isVisible());
-        d.txtQuickMessage->setText("Back soon");
-        QTest::keyClick(d.txtQuickMessage, Qt::Key_Return);
+        text->setText("Back soon");
+        QTest::keyClick(text, Qt::Key_Return);
         if (d.isVisible())
-            d.cmdCancel->click();
+            child<QPushButton>(d, "cmdCancel")->click();
     });
     EXPECT_EQ(inst.bytes("config\\QuickMsg.Dat"), saved + "Back soon\r\n");
 }

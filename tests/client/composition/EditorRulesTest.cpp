@@ -2,7 +2,6 @@
 #include "client/composition/MessageEditor.h"
 #include "client/composition/QuickMessageList.h"
 #include "client/composition/SignatureFile.h"
-#include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
 #include <QList>
@@ -14,6 +13,16 @@ namespace {
 const QString kAscii = "This version of Quorvel supports only ASCII characters.";
 const QString kSubjectFull = "Quorvel Subject length is 100 characters.";
 const QChar kPara = QChar::ParagraphSeparator;
+
+// A notice as the box would show it: title, icon, Yes/No, text; "" for none.
+QString shown(const std::optional<Notice>& n) {
+    if (!n)
+        return "";
+    const char* icons[] = {"none", "information", "warning"};
+    return QString("%1|%2|%3|%4")
+        .arg(n->title, icons[int(n->icon)], n->question ? "yes-no" : "ok", n->text);
+}
+const QString kAsciiShown = "Quorvel Warning|information|ok|" + kAscii;
 } // namespace
 
 TEST(CharacterRules, ExactlyTheTenCodesAreBarred) {
@@ -37,13 +46,10 @@ TEST(CharacterRules, TypedCharactersAreJudgedOnTheirWindows1252Code) {
     for (const auto& [v, chars] : cases) {
         for (QChar c : chars) {
             SCOPED_TRACE(int(c.unicode()));
-            ScriptedMessageBox boxes;
             EXPECT_EQ(typed(c), v);
-            EXPECT_EQ(MessageEditor::messageKey(c), v == Verdict::Accept);
-            EXPECT_EQ(boxes.texts(), v == Verdict::Refuse ? QStringList{kAscii} : QStringList());
-            if (v == Verdict::Refuse) {
-                EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Information));
-            }
+            const auto key = MessageEditor::messageKey(c);
+            EXPECT_EQ(key.accepted, v == Verdict::Accept);
+            EXPECT_EQ(shown(key.notice), v == Verdict::Refuse ? kAsciiShown : "");
         }
     }
 }
@@ -56,14 +62,10 @@ TEST(MessageEditor, AFullSubjectTakesBackspaceOnly) {
         bool room;
     } cases[] = {{99, 'x', true}, {100, 'x', false}, {100, 8, true},
                  {100, 0, false}, {0, 0, true},      {250, 8, true}};
-    for (const Case& c : cases) {
-        ScriptedMessageBox boxes;
-        EXPECT_EQ(MessageEditor::subjectHasRoom(c.length, c.code), c.room) << c.length;
-        EXPECT_EQ(boxes.texts(), c.room ? QStringList() : QStringList{kSubjectFull});
-        if (!c.room) {
-            EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
-        }
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(shown(MessageEditor::subjectFull(c.length, c.code)),
+                  c.room ? "" : "Quorvel Warning|warning|ok|" + kSubjectFull)
+            << c.length;
 }
 
 TEST(CharacterRules, IsAsciiTextExaminesFromThePastePosition) {
@@ -80,13 +82,11 @@ TEST(CharacterRules, IsAsciiTextExaminesFromThePastePosition) {
         EXPECT_EQ(IsAsciiText(text, pos), c.ok) << c.position;
         EXPECT_EQ(pos, c.ok ? QString() : QString(c.position)) << "cleared only on success";
         // The message is checked whole at loss of focus, the subject from the caret.
-        ScriptedMessageBox boxes;
         MessageEditor e;
         e.PastePosition = c.position;
-        EXPECT_FALSE(e.messageLeft(text));
+        EXPECT_EQ(shown(e.messageLeft(text)), kAsciiShown);
         e.PastePosition = c.position;
-        EXPECT_EQ(e.subjectLeft(text), c.ok) << c.position;
-        EXPECT_EQ(boxes.texts(), QStringList(c.ok ? 1 : 2, kAscii));
+        EXPECT_EQ(shown(e.subjectLeft(text)), c.ok ? "" : kAsciiShown) << c.position;
     }
 }
 
@@ -159,39 +159,36 @@ TEST(Counters, ASubjectAddsItsTwoParenthesesOnlyAfterAnEdit) {
 }
 
 // Every check colours (white up to the limit, orange above); the warning
-// comes after the orange, once per message, and again once re-armed.
+// comes once per message, and again once re-armed.
 TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
-    ScriptedMessageBox boxes;
     SplitWarning w;
-    QStringList painted; // each colouring, with the number of boxes shown before it
-    const auto paint = [&](Colour c) {
-        painted << QString("%1 %2")
-                       .arg(c == kOrange  ? "orange"
-                            : c == kWhite ? "white"
-                                          : "?")
-                       .arg(boxes.shown().size());
+    QStringList checks;
+    const auto check = [&](long long total) {
+        const auto c = w.check(total, 160);
+        checks << (c.colour == kOrange  ? "orange"
+                   : c.colour == kWhite ? "white"
+                                        : "?") +
+                      QString(c.warning ? " warned" : "");
+        return c;
     };
     for (long long total : {160, 161, 20, 400})
-        w.ApplyLengthColour(total, 160, paint);
+        check(total);
     w.rearm();
-    w.ApplyLengthColour(161, 160, paint);
-    EXPECT_EQ(painted, (QStringList{"white 0", "orange 0", "white 1", "orange 1", "orange 1"}));
-    ASSERT_EQ(boxes.shown().size(), 2);
-    EXPECT_EQ(boxes.last().text, "Quorvel Subject + Message + Signature length is greater than "
-                                 "160 characters.\r\nThe message text will be broken into two or "
-                                 "more messages.");
-    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
+    EXPECT_EQ(shown(check(161).warning),
+              "Quorvel Warning|warning|ok|Quorvel Subject + Message + Signature length is "
+              "greater than 160 characters.\r\nThe message text will be broken into two or more "
+              "messages.");
+    EXPECT_EQ(checks, (QStringList{"white", "orange warned", "white", "orange", "orange warned"}));
 }
 
 TEST(MessageEditor, EmptyingBothBoxesMakesANewMessageThatMayWarnAgain) {
-    ScriptedMessageBox boxes;
     MessageEditor e;
-    e.splitWarning().ApplyLengthColour(161, 160, [](Colour) {});
+    e.splitWarning().check(161, 160);
     EXPECT_EQ(e.recount(1, 0, 30).message, 3);
     EXPECT_EQ(e.recount(0, 1, 30).message, 1);
-    EXPECT_TRUE(e.splitWarning().SplitWarningShown()) << "either box still holds text";
+    EXPECT_TRUE(e.splitWarning().given()) << "either box still holds text";
     EXPECT_EQ(e.recount(0, 0, 30).total, 30);
-    EXPECT_FALSE(e.splitWarning().SplitWarningShown());
+    EXPECT_FALSE(e.splitWarning().given());
 }
 
 TEST(SignatureFile, TheLastLineDecidesFlagTextAndCounter) {
@@ -266,34 +263,20 @@ TEST(QuickMessageList, EveryLineIsAnEntryKeptWholeAndOnlyDamageIsCut) {
     EXPECT_TRUE(QuickMessageList::read(inst.appPath()).isEmpty());
 }
 
-// Add trims blanks only and refuses empty texts and exact duplicates; Delete
-// asks, No being the default.
+// Add trims blanks only and refuses empty texts and exact duplicates; a
+// deletion is refused without a selection, else asked, No being the default.
 TEST(QuickMessageList, AddTrimsAndRefusesDeleteAsks) {
-    ScriptedMessageBox boxes;
     QuickMessageList list({"On my way."});
-    EXPECT_FALSE(list.Add("   "));
-    EXPECT_FALSE(list.Add("  On my way.  "));
-    EXPECT_TRUE(list.Add(" on my way. "));
-    EXPECT_TRUE(list.Add(" \tOn my way.\t "));
+    EXPECT_EQ(shown(list.add("   ")), "Quorvel Warning|none|ok|Enter a Quick message");
+    EXPECT_EQ(shown(list.add("  On my way.  ")),
+              "Quorvel Warning|none|ok|Quick message already exists");
+    EXPECT_EQ(shown(list.add(" on my way. ")), "");
+    EXPECT_EQ(shown(list.add(" \tOn my way.\t ")), "");
     EXPECT_EQ(list.entries(), (QStringList{"On my way.", "on my way.", "\tOn my way.\t"}));
-    EXPECT_EQ(boxes.texts(),
-              (QStringList{"Enter a Quick message", "Quick message already exists"}));
-    for (const auto& b : boxes.shown()) {
-        EXPECT_EQ(b.title, "Quorvel Warning");
-        EXPECT_EQ(b.icon, MessageBox::Icon::None);
-        EXPECT_EQ(b.buttons, MessageBox::Buttons::Ok);
-    }
-    boxes.clear();
-    EXPECT_FALSE(list.Delete(-1));
-    boxes.answerNext(MessageBox::Answer::No);
-    EXPECT_FALSE(list.Delete(1));
-    EXPECT_EQ(list.entries().size(), 3);
-    EXPECT_EQ(boxes.texts(), (QStringList{"Please select the Quick message to delete.",
-                                          "Are you sure you want to delete this Quick message?"}));
-    EXPECT_EQ(boxes.shown()[0].title + boxes.last().title, "QuorvelQuorvel");
-    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
-    EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
-    boxes.answerNext(MessageBox::Answer::Yes);
-    EXPECT_TRUE(list.Delete(1));
-    EXPECT_EQ(list.entries(), (QStringList{"On my way.", "\tOn my way.\t"}));
+    for (int selected : {-1, 3})
+        EXPECT_EQ(shown(list.deleteRefusal(selected)),
+                  "Quorvel|none|ok|Please select the Quick message to delete.");
+    EXPECT_EQ(shown(list.deleteRefusal(2)), "");
+    EXPECT_EQ(shown(QuickMessageList::deleteQuestion()),
+              "Quorvel|none|yes-no|Are you sure you want to delete this Quick message?");
 }

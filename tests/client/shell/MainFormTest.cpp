@@ -51,6 +51,7 @@ protected:
         boxes.clear();
     }
     CompositionPanel& compose() { return form->compositionPanel(); }
+    template <typename W> W* composed(const char* name) { return compose().findChild<W*>(name); }
     RecipientsPanel& recipients() { return form->recipientsPanel(); }
     SendPanel& send() { return form->sendPanel(); }
     OutboxPanel& out() { return form->outboxPanel(); }
@@ -71,7 +72,7 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     };
     // The quick messages are there before the connection dialog shows.
     form->runConnectionDialog = [this](frmModemDetected&) {
-        EXPECT_EQ(compose().Combo1->count(), 6);
+        EXPECT_EQ(composed<QComboBox>("Combo1")->count(), 6);
     };
     ASSERT_TRUE(form->load());
     EXPECT_EQ(send().cmdConfigure->text() + '|' + send().Command2->text(),
@@ -79,7 +80,7 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_EQ(items(recipients().List4), QStringList{"Jane Smith  +44123"});
     EXPECT_EQ(recipients().Combo3->count(), 2);
     EXPECT_EQ(recipients().cmbCountryCode->currentText(), "United Kingdom  +44");
-    EXPECT_EQ(compose().txtLenSignature->text(), "26");
+    EXPECT_EQ(composed<QLineEdit>("txtLenSignature")->text(), "26");
     EXPECT_EQ(send().dtSchDate->date(), QDate(2026, 12, 5));
     EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
     EXPECT_EQ(inst.bytes("StartNOM.cfg"), QByteArray("START\r\n"));
@@ -92,8 +93,8 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_EQ(QStringList({form->mnuShow->text(), form->Command3->text()}),
               QStringList({"Show Quorvel", "E&xit"}));
     for (QWidget* w : std::initializer_list<QWidget*>{
-             form->centralWidget(), compose().fraSMSMessage, send().fraSMSRemaining, out().Frame10,
-             recipients().Frame2})
+             form->centralWidget(), composed<QWidget>("fraSMSMessage"), send().fraSMSRemaining,
+             out().Frame10, recipients().Frame2})
         EXPECT_TRUE(w->autoFillBackground() &&
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
@@ -185,13 +186,16 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_TRUE(send().dtSchDate->isEnabled());
     recipients().List4->item(1)->setCheckState(Qt::Unchecked);
-    QTest::keyClicks(compose().txtSubject, "Hi");
-    compose().txtMessage->setFocus();
+    auto* subject = composed<QLineEdit>("txtSubject");
+    auto* message = composed<QPlainTextEdit>("txtMessage");
+    auto* quick = composed<QComboBox>("Combo1");
+    QTest::keyClicks(subject, "Hi");
+    message->setFocus();
     QGuiApplication::clipboard()->setText("a\r\nb");
-    compose().txtMessage->paste();
-    compose().Combo1->setCurrentIndex(1);
+    message->paste();
+    quick->setCurrentIndex(1);
     paintBase(recipients().List4, kOrange);
-    paintBase(compose().txtMessage, kOrange);
+    paintBase(message, kOrange);
     // Sent with the focus still in the box: the CR LF goes out as two blanks.
     send().Picture5->click();
     const QString entry = "[57] 05/12/2026 16:20:00 +447700900123 (Hi)a  b - Quorvel";
@@ -199,11 +203,11 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"),
               "\r\n" + entry.toLatin1() + "\r\n");
     EXPECT_EQ(boxes.texts(), QStringList{"Select SEND QUEUE button to send queued messages."});
-    EXPECT_EQ(compose().txtSubject->text() + compose().txtMessage->toPlainText(), "");
-    EXPECT_EQ(compose().Combo1->currentIndex(), -1);
-    EXPECT_EQ(compose().Text4->text(), "0");
+    EXPECT_EQ(subject->text() + message->toPlainText(), "");
+    EXPECT_EQ(quick->currentIndex(), -1);
+    EXPECT_EQ(composed<QLineEdit>("Text4")->text(), "0");
     EXPECT_EQ(base(recipients().List4), QColor(255, 255, 255));
-    EXPECT_EQ(base(compose().txtMessage), QColor(255, 255, 255));
+    EXPECT_EQ(base(message), QColor(255, 255, 255));
 
     // The close box never asks; it saves the Number List whole, unchecked
     // entries too, and the scheduled entries.
@@ -223,7 +227,7 @@ TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAn
     for (int i = 0; i < 300; ++i)
         recipients().controller().AddEntry(
             QString("N%1  +4477009%2").arg(i).arg(i, 5, 10, QChar('0')));
-    compose().txtMessage->setPlainText(QString(300, 'x'));
+    composed<QPlainTextEdit>("txtMessage")->setPlainText(QString(300, 'x'));
     boxes.clear(); // the editor's split warning
     QSignalSpy closed(form.get(), &MainForm::closed);
     int entriesAtExit = -1;

@@ -5,11 +5,11 @@
 #include "client/composition/QuickMessageList.h"
 #include "client/composition/ui/CompositionPanel.h"
 #include "client/composition/ui/LineBoxGuard.h"
+#include "client/composition/ui/NoticeBox.h"
 #include "client/composition/ui/QuickMessageDialog.h"
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/composition/ui/TypedKey.h"
 #include "client/settings/ClientSettings.h"
-#include "common/MessageBox.h"
 #include "ui/BackColour.h"
 
 #include <QApplication>
@@ -35,34 +35,39 @@ ComposeController::ComposeController(CompositionPanel& controls, ClientSettings&
     : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
       m_maxSmsLength(std::move(maxSmsLength)) {
     // As in a multi-line box of the platform the program came from, Tab moves on.
-    m_c.txtMessage->setTabChangesFocus(true);
-    m_c.txtMessage->installEventFilter(this);
-    m_c.txtMessage->viewport()->installEventFilter(this);
-    m_c.Combo1->installEventFilter(this);
+    m_c.m_message->setTabChangesFocus(true);
+    m_c.m_message->installEventFilter(this);
+    m_c.m_message->viewport()->installEventFilter(this);
+    m_c.m_quickMessages->installEventFilter(this);
     // Choosing replaces the message: a wheel turned while passing over the
     // closed box must neither choose nor give it the focus to choose with.
-    m_c.Combo1->setFocusPolicy(Qt::StrongFocus);
-    QTextDocument* doc = m_c.txtMessage->document();
+    m_c.m_quickMessages->setFocusPolicy(Qt::StrongFocus);
+    QTextDocument* doc = m_c.m_message->document();
     connect(doc, &QTextDocument::contentsChange, this, &ComposeController::onMessageContentsChange);
-    connect(m_c.txtMessage, &QPlainTextEdit::textChanged, this,
+    connect(m_c.m_message, &QPlainTextEdit::textChanged, this,
             &ComposeController::onMessageTextChanged);
 
-    m_subjectGuard = std::make_unique<LineBoxGuard>(m_c.txtSubject, kQuorvelWarning);
-    m_subjectGuard->keyDown = [this] { txtSubject_KeyDown(); };
+    m_subjectGuard = std::make_unique<LineBoxGuard>(m_c.m_subject, kQuorvelWarning);
+    m_subjectGuard->keyDown = [this] { subjectKeyDown(); };
     m_subjectGuard->furtherKeyRule = [this](int code) {
-        if (MessageEditor::subjectHasRoom(m_c.txtSubject->text().size(), code))
+        const auto full = MessageEditor::subjectFull(m_c.m_subject->text().size(), code);
+        if (!full)
             return true;
-        paintBase(m_c.Text4, kOrange);
+        showNotice(*full);
+        paintBase(m_c.m_messageCount, kOrange);
         return false;
     };
-    connect(m_subjectGuard.get(), &LineBoxGuard::changed, this, [this] { txtSubject_Change(); });
+    connect(m_subjectGuard.get(), &LineBoxGuard::changed, this, [this] { subjectEdited(); });
 
-    connect(m_c.txtLenTotal, &QLineEdit::textChanged, this, [this] { txtLenTotal_Change(); });
-    connect(m_c.Picture17, &QToolButton::clicked, this, [this] { Picture17_Click(); });
-    connect(m_c.Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
-    connect(m_c.Picture10, &QToolButton::clicked, this, [this] { Picture10_Click(); });
-    connect(m_c.picQuickMsg, &QToolButton::clicked, this, [this] { picQuickMsg_Click(); });
-    connect(m_c.Combo1, &QComboBox::activated, this, [this](int i) { Combo1_Click(i); });
+    connect(m_c.m_totalCount, &QLineEdit::textChanged, this, [this] { totalChanged(); });
+    connect(m_c.m_clearMessage, &QToolButton::clicked, this, [this] { clearMessageClicked(); });
+    connect(m_c.m_signatureOn, &QCheckBox::toggled, this, [this] { signatureSwitched(); });
+    connect(m_c.m_changeSignature, &QToolButton::clicked, this,
+            [this] { changeSignatureClicked(); });
+    connect(m_c.m_addQuickMessage, &QToolButton::clicked, this,
+            [this] { addQuickMessageClicked(); });
+    connect(m_c.m_quickMessages, &QComboBox::activated, this,
+            [this](int i) { quickMessageChosen(i); });
     connect(qApp, &QApplication::focusChanged, this, &ComposeController::onFocusChanged);
 }
 
@@ -71,7 +76,7 @@ ComposeController::~ComposeController() = default;
 // --- Load -------------------------------------------------------------------------------
 
 void ComposeController::InitCounters() {
-    Check2_Click();
+    signatureSwitched();
 }
 
 void ComposeController::LoadQuickMessages() {
@@ -79,23 +84,23 @@ void ComposeController::LoadQuickMessages() {
 }
 
 void ComposeController::ResetQuickMessageText() {
-    m_c.Combo1->setCurrentIndex(-1);
+    m_c.m_quickMessages->setCurrentIndex(-1);
 }
 
 void ComposeController::fillQuickMessages(const QStringList& entries) {
-    m_c.Combo1->clear();
-    m_c.Combo1->addItems(entries);
-    m_c.Combo1->setCurrentIndex(-1);
+    m_c.m_quickMessages->clear();
+    m_c.m_quickMessages->addItems(entries);
+    m_c.m_quickMessages->setCurrentIndex(-1);
 }
 
 // --- For Send ------------------------------------------------------------------------------
 
 void ComposeController::normaliseLineBreaks() {
-    QTextDocument* doc = m_c.txtMessage->document();
+    QTextDocument* doc = m_c.m_message->document();
     // The box holds each line break as the boundary of a block.
     if (doc->blockCount() <= 1)
         return;
-    QTextCursor user = m_c.txtMessage->textCursor();
+    QTextCursor user = m_c.m_message->textCursor();
     const int anchor = messagePosition(user.anchor());
     const int position = messagePosition(user.position());
     m_editing = true;
@@ -109,7 +114,7 @@ void ComposeController::normaliseLineBreaks() {
     // selection keep their place in the text.
     user.setPosition(anchor);
     user.setPosition(position, QTextCursor::KeepAnchor);
-    m_c.txtMessage->setTextCursor(user);
+    m_c.m_message->setTextCursor(user);
 }
 
 SignatureFile ComposeController::signature() const {
@@ -119,9 +124,9 @@ SignatureFile ComposeController::signature() const {
 // --- Editor -----------------------------------------------------------------------------------
 
 bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_c.Combo1 && event->type() == QEvent::Wheel)
-        return !m_c.Combo1->hasFocus();
-    if (watched == m_c.txtMessage->viewport() && event->type() == QEvent::Drop) {
+    if (watched == m_c.m_quickMessages && event->type() == QEvent::Wheel)
+        return !m_c.m_quickMessages->hasFocus();
+    if (watched == m_c.m_message->viewport() && event->type() == QEvent::Drop) {
         // What the drop brings, line breaks as they came.
         const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData();
         m_droppedText = mime && mime->hasText() ? mime->text() : QString();
@@ -130,11 +135,11 @@ bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == m_c.txtMessage) {
-        txtMessage_KeyDown();
+    if (watched == m_c.m_message) {
+        messageKeyDown();
         if (const auto c = TypedKey::character(*key))
-            return !txtMessage_KeyPress(*c);
-    } else if (watched == m_c.Combo1) {
+            return !messageCharacterTyped(*c);
+    } else if (watched == m_c.m_quickMessages) {
         // Pick-only: typed characters never reach it.
         if (TypedKey::character(*key))
             return true;
@@ -142,18 +147,20 @@ bool ComposeController::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void ComposeController::txtMessage_KeyDown() {
-    const int position = m_c.txtMessage->textCursor().position();
-    m_editor.messageKeyDown(position,
-                            m_c.txtMessage->document()->findBlock(position).blockNumber());
+void ComposeController::messageKeyDown() {
+    const int position = m_c.m_message->textCursor().position();
+    m_editor.messageKeyDown(position, m_c.m_message->document()->findBlock(position).blockNumber());
 }
 
-void ComposeController::txtSubject_KeyDown() {
-    m_editor.subjectKeyDown(m_c.txtSubject->cursorPosition());
+void ComposeController::subjectKeyDown() {
+    m_editor.subjectKeyDown(m_c.m_subject->cursorPosition());
 }
 
-bool ComposeController::txtMessage_KeyPress(QChar c) {
-    return MessageEditor::messageKey(c);
+bool ComposeController::messageCharacterTyped(QChar c) {
+    const auto key = MessageEditor::messageKey(c);
+    if (key.notice)
+        showNotice(*key.notice);
+    return key.accepted;
 }
 
 bool ComposeController::txtSubject_KeyPress(QChar c) {
@@ -176,13 +183,13 @@ void ComposeController::onMessageTextChanged() {
         m_change.reset();
         guardMessageChange(change);
     }
-    txtMessage_Change();
+    messageEdited();
 }
 
 // The breaks before the change stand as they were; those of the changed
 // range give way to the ones it holds now.
 void ComposeController::trackLineBreaks(int from, int added) {
-    QTextDocument* doc = m_c.txtMessage->document();
+    QTextDocument* doc = m_c.m_message->document();
     const int last = doc->characterCount() - 1;
     const int first = doc->findBlock(std::clamp(from, 0, last)).blockNumber();
     const int end = doc->findBlock(std::clamp(from + added, 0, last)).blockNumber();
@@ -203,9 +210,9 @@ void ComposeController::trackLineBreaks(int from, int added) {
 }
 
 QString ComposeController::messageRange(int from, int to) const {
-    QTextCursor range(m_c.txtMessage->document());
+    QTextCursor range(m_c.m_message->document());
     range.setPosition(from);
-    range.setPosition(std::min(to, m_c.txtMessage->document()->characterCount() - 1),
+    range.setPosition(std::min(to, m_c.m_message->document()->characterCount() - 1),
                       QTextCursor::KeepAnchor);
     return range.selectedText();
 }
@@ -213,83 +220,95 @@ QString ComposeController::messageRange(int from, int to) const {
 // Only the inserted range is looked at, so typing costs the same however
 // long the message is.
 void ComposeController::guardMessageChange(const Change& change) {
-    QTextDocument* doc = m_c.txtMessage->document();
-    const int last = doc->characterCount() - 1; // the final block end is not text
+    // The final block end is not text.
+    const int last = m_c.m_message->document()->characterCount() - 1;
     const int end = std::min(change.from + change.added, last);
     if (change.added <= 0 || end <= change.from)
         return;
-    QTextCursor range(doc);
-    range.setPosition(change.from);
-    range.setPosition(end, QTextCursor::KeepAnchor);
-    const QString inserted = range.selectedText();
+    const QString inserted = messageRange(change.from, end);
     const Pasted clean = cleanPasted(inserted, LineBreaks::Keep);
-    QTextCursor user = m_c.txtMessage->textCursor();
-    const PastedLineBreaks breaksBefore = m_editor.breaksBefore();
+    if (clean.refused)
+        takeBackRefused(change, end);
+    else if (clean.text.size() != inserted.size())
+        replaceWithCleaned(change.from, end, clean.text);
+}
 
-    if (clean.refused) {
-        // Text the program set (it clears the undo steps) is left for the
-        // focus-loss check to report.
-        if (!doc->isUndoAvailable())
-            return;
-        MessageBox::show(kAsciiOnly, kQuorvelWarning, MessageBox::Icon::Information);
-        const int before = doc->characterCount() - change.added + change.removed;
-        m_editing = true;
-        doc->undo();
-        if (doc->characterCount() != before) {
-            // The last step held more than this insertion: take out just the range.
-            doc->redo();
-            range.setPosition(change.from);
-            range.setPosition(end, QTextCursor::KeepAnchor);
-            range.removeSelectedText();
-        }
-        m_editing = false;
-        if (doc->characterCount() == before)
-            m_editor.restoreBreaks(breaksBefore); // the undo brings back breaks as they were
-        const int restoredEnd =
-            std::min(change.from + std::max(change.removed, 0), doc->characterCount() - 1);
-        user.setPosition(std::min(change.from, doc->characterCount() - 1));
-        if (restoredEnd > change.from && doc->characterCount() == before)
-            user.setPosition(restoredEnd, QTextCursor::KeepAnchor);
-        m_c.txtMessage->setTextCursor(user);
+void ComposeController::takeBackRefused(const Change& change, int end) {
+    QTextDocument* doc = m_c.m_message->document();
+    // Text the program set (it clears the undo steps) is left for the
+    // focus-loss check to report.
+    if (!doc->isUndoAvailable())
         return;
+    QTextCursor user = m_c.m_message->textCursor();
+    const PastedLineBreaks breaksBefore = m_editor.breaksBefore();
+    showNotice(MessageEditor::asciiOnly());
+    const int before = doc->characterCount() - change.added + change.removed;
+    m_editing = true;
+    doc->undo();
+    if (doc->characterCount() != before) {
+        // The last step held more than this insertion: take out just the range.
+        doc->redo();
+        QTextCursor range(doc);
+        range.setPosition(change.from);
+        range.setPosition(end, QTextCursor::KeepAnchor);
+        range.removeSelectedText();
     }
-    if (clean.text.size() == inserted.size())
-        return;
+    m_editing = false;
+    if (doc->characterCount() == before)
+        m_editor.restoreBreaks(breaksBefore); // the undo brings back breaks as they were
+    const int restoredEnd =
+        std::min(change.from + std::max(change.removed, 0), doc->characterCount() - 1);
+    user.setPosition(std::min(change.from, doc->characterCount() - 1));
+    if (restoredEnd > change.from && doc->characterCount() == before)
+        user.setPosition(restoredEnd, QTextCursor::KeepAnchor);
+    m_c.m_message->setTextCursor(user);
+}
+
+void ComposeController::replaceWithCleaned(int from, int end, const QString& clean) {
+    QTextDocument* doc = m_c.m_message->document();
+    QTextCursor user = m_c.m_message->textCursor();
     const bool caretAtEnd = !user.hasSelection() && user.position() == end;
     // The cleaning keeps every break; each keeps what it stood for.
-    const int firstBreak = doc->findBlock(change.from).blockNumber();
+    const int firstBreak = doc->findBlock(from).blockNumber();
     m_reinsertedBreaks =
         m_editor.breaks().mid(firstBreak, doc->findBlock(end).blockNumber() - firstBreak);
+    QTextCursor range(doc);
+    range.setPosition(from);
+    range.setPosition(end, QTextCursor::KeepAnchor);
     m_editing = true;
     range.joinPreviousEditBlock(); // one undo step with the paste
-    range.insertText(clean.text);
+    range.insertText(clean);
     range.endEditBlock();
     m_reinsertedBreaks.reset();
     m_editing = false;
     if (caretAtEnd) {
-        user.setPosition(change.from + int(clean.text.size()));
-        m_c.txtMessage->setTextCursor(user);
+        user.setPosition(from + int(clean.size()));
+        m_c.m_message->setTextCursor(user);
     }
 }
 
 qsizetype ComposeController::messageLength() const {
-    return m_editor.messageLength(m_c.txtMessage->document()->characterCount() - 1);
+    return m_editor.messageLength(m_c.m_message->document()->characterCount() - 1);
 }
 
 int ComposeController::messagePosition(int boxPosition) const {
     return m_editor.messagePosition(
-        boxPosition, m_c.txtMessage->document()->findBlock(boxPosition).blockNumber());
+        boxPosition, m_c.m_message->document()->findBlock(boxPosition).blockNumber());
 }
 
-void ComposeController::txtMessage_LostFocus() {
+void ComposeController::messageLeft() {
     normaliseLineBreaks();
-    if (!m_editor.messageLeft(m_c.txtMessage->toPlainText()))
-        m_c.txtMessage->setFocus();
+    if (const auto refusal = m_editor.messageLeft(m_c.m_message->toPlainText())) {
+        showNotice(*refusal);
+        m_c.m_message->setFocus();
+    }
 }
 
-void ComposeController::txtSubject_LostFocus() {
-    if (!m_editor.subjectLeft(m_c.txtSubject->text()))
-        m_c.txtSubject->setFocus();
+void ComposeController::subjectLeft() {
+    if (const auto refusal = m_editor.subjectLeft(m_c.m_subject->text())) {
+        showNotice(*refusal);
+        m_c.m_subject->setFocus();
+    }
 }
 
 // A check that shows a box and takes the focus back would otherwise run again
@@ -300,92 +319,95 @@ void ComposeController::onFocusChanged(QWidget* old, QWidget* now) {
     if (m_focusCheck || !old || !now || old->window() != now->window())
         return;
     m_focusCheck = true;
-    if (old == m_c.txtMessage)
-        txtMessage_LostFocus();
-    else if (old == m_c.txtSubject)
-        txtSubject_LostFocus();
+    if (old == m_c.m_message)
+        messageLeft();
+    else if (old == m_c.m_subject)
+        subjectLeft();
     m_focusCheck = false;
 }
 
 // --- Counters ----------------------------------------------------------------------------------
 
 void ComposeController::setTotal(long long total) {
-    m_c.txtLenTotal->setText(QString::number(total));
+    m_c.m_totalCount->setText(QString::number(total));
 }
 
 void ComposeController::recount() {
-    const auto v = m_editor.recount(m_c.txtSubject->text().size(),
-                                    m_c.txtMessage->document()->characterCount() - 1,
-                                    Counters::value(m_c.txtLenSignature->text()));
-    m_c.Text4->setText(QString::number(v.message));
+    const auto v = m_editor.recount(m_c.m_subject->text().size(),
+                                    m_c.m_message->document()->characterCount() - 1,
+                                    Counters::value(m_c.m_signatureCount->text()));
+    m_c.m_messageCount->setText(QString::number(v.message));
     setTotal(v.total);
 }
 
-void ComposeController::txtMessage_Change() {
+void ComposeController::messageEdited() {
     recount();
 }
 
-void ComposeController::txtSubject_Change() {
+void ComposeController::subjectEdited() {
     recount();
-    ApplyLengthColour();
+    colourTotal();
 }
 
-void ComposeController::txtLenTotal_Change() {
-    ApplyLengthColour();
+void ComposeController::totalChanged() {
+    colourTotal();
 }
 
-void ComposeController::ApplyLengthColour() {
-    m_editor.splitWarning().ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()),
-                                              m_maxSmsLength(),
-                                              [this](Colour c) { paintBase(m_c.txtLenTotal, c); });
+void ComposeController::colourTotal() {
+    const auto check =
+        m_editor.splitWarning().check(Counters::value(m_c.m_totalCount->text()), m_maxSmsLength());
+    // The orange total stands behind the warning.
+    paintBase(m_c.m_totalCount, check.colour);
+    if (check.warning)
+        showNotice(*check.warning);
 }
 
-void ComposeController::Picture17_Click() {
-    m_c.txtMessage->setPlainText(QString());
-    m_c.txtSubject->setText(QString());
+void ComposeController::clearMessageClicked() {
+    m_c.m_message->setPlainText(QString());
+    m_c.m_subject->setText(QString());
     ResetQuickMessageText();
-    m_c.txtSubject->setFocus();
+    m_c.m_subject->setFocus();
 }
 
 // --- Signature
 // ------------------------------------------------------------------------------------
 
-void ComposeController::Check2_Click() {
-    const int sig = m_c.Check2->isChecked() ? signature().counterLength() : 0;
-    m_c.txtLenSignature->setText(QString::number(sig));
-    setTotal(Counters::plainTotal(m_c.txtSubject->text().size(), sig, messageLength()));
+void ComposeController::signatureSwitched() {
+    const int sig = m_c.m_signatureOn->isChecked() ? signature().counterLength() : 0;
+    m_c.m_signatureCount->setText(QString::number(sig));
+    setTotal(Counters::plainTotal(m_c.m_subject->text().size(), sig, messageLength()));
 }
 
-void ComposeController::Picture10_Click() {
+void ComposeController::changeSignatureClicked() {
     SignatureDialog dialog(m_settings, m_appPath(), m_c.window());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (m_c.Check2->isChecked()) {
-        const long long sig =
-            Counters::signatureAfterAccept(dialog.pageInfo(), dialog.Text1->text());
-        m_c.txtLenSignature->setText(QString::number(sig));
-        setTotal(Counters::totalAfterSignatureAccept(m_c.Text4->text(), sig));
+    if (m_c.m_signatureOn->isChecked()) {
+        const long long sig = Counters::signatureAfterAccept(dialog.pageInfo(), dialog.text());
+        m_c.m_signatureCount->setText(QString::number(sig));
+        setTotal(Counters::totalAfterSignatureAccept(m_c.m_messageCount->text(), sig));
     } else {
-        m_c.txtLenSignature->setText("0");
-        m_c.txtLenTotal->setText(m_c.Text4->text());
+        m_c.m_signatureCount->setText("0");
+        m_c.m_totalCount->setText(m_c.m_messageCount->text());
     }
 }
 
 // --- Quick messages
 // ---------------------------------------------------------------------------------
 
-void ComposeController::picQuickMsg_Click() {
+void ComposeController::addQuickMessageClicked() {
     QuickMessageDialog dialog(m_settings, m_appPath(), m_c.window());
     dialog.exec();
     fillQuickMessages(dialog.entries());
 }
 
-void ComposeController::Combo1_Click(int index) {
-    if (index < 0 || index >= m_c.Combo1->count())
+void ComposeController::quickMessageChosen(int index) {
+    if (index < 0 || index >= m_c.m_quickMessages->count())
         return;
     // Barred characters go silently, as from any paste. A refused character
     // (only a hand-edited file holds one) stays: set by the program, it is
     // reported by the focus-loss check, like any text the program puts there.
-    m_c.txtMessage->setPlainText(cleanPasted(m_c.Combo1->itemText(index), LineBreaks::Keep).text);
-    paintBase(m_c.Text4, m_c.Text4->text() == "0" ? kOrange : kWhite);
+    m_c.m_message->setPlainText(
+        cleanPasted(m_c.m_quickMessages->itemText(index), LineBreaks::Keep).text);
+    paintBase(m_c.m_messageCount, m_c.m_messageCount->text() == "0" ? kOrange : kWhite);
 }

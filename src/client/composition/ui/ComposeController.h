@@ -38,23 +38,23 @@ public:
     // The rules behind the boxes; Send re-arms its split warning.
     MessageEditor& editor() { return m_editor; }
 
-    // Handlers, named after the controls they serve.
-    void txtMessage_KeyDown();
-    void txtSubject_KeyDown();
+    // Handlers of the panel's controls, named after what the user did.
+    void messageKeyDown();
+    void subjectKeyDown();
     // false: the typed character is dropped.
-    bool txtMessage_KeyPress(QChar c);
+    bool messageCharacterTyped(QChar c);
     bool txtSubject_KeyPress(QChar c);
-    void txtMessage_LostFocus();
-    void txtSubject_LostFocus();
-    void txtMessage_Change();
-    void txtSubject_Change();
-    void txtLenTotal_Change();
-    void ApplyLengthColour();
-    void Picture17_Click();
-    void Check2_Click();
-    void Picture10_Click();
-    void picQuickMsg_Click();
-    void Combo1_Click(int index);
+    void messageLeft();
+    void subjectLeft();
+    void messageEdited();
+    void subjectEdited();
+    void totalChanged();
+    void colourTotal();
+    void clearMessageClicked();
+    void signatureSwitched();
+    void changeSignatureClicked();
+    void addQuickMessageClicked();
+    void quickMessageChosen(int index);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +71,10 @@ private:
     void onMessageTextChanged();
     void trackLineBreaks(int from, int added);
     void guardMessageChange(const Change& change);
+    // A change that brought a refused character is undone, the ASCII notice shown.
+    void takeBackRefused(const Change& change, int end);
+    // What the cleaning left of [from, end) takes its place, in the paste's undo step.
+    void replaceWithCleaned(int from, int end, const QString& clean);
     void recount();
     void setTotal(long long total);
     // Lengths and positions in the message as it will be sent: a pasted CR LF

@@ -40,58 +40,63 @@ CompositionPanel::CompositionPanel(ClientSettings& settings, std::function<QStri
 CompositionPanel::~CompositionPanel() = default;
 
 void CompositionPanel::buildControls() {
-    fraSMSMessage = named(new QGroupBox("SMS Message", this), "fraSMSMessage");
-    auto* sms = new QGridLayout(fraSMSMessage);
-    txtSubject = named(new QLineEdit(fraSMSMessage), "txtSubject");
-    txtSubject->setMaxLength(100);
-    txtSubject->setToolTip("Type your subject here");
-    txtMessage = named(new QPlainTextEdit(fraSMSMessage), "txtMessage");
-    txtMessage->setToolTip("Type your message here");
-    Combo1 = named(new QComboBox(fraSMSMessage), "Combo1");
-    Combo1->setToolTip("Quick Message Text");
-    Combo1->setPlaceholderText("Quick Message");
-    Combo1->setMinimumContentsLength(24);
-    Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    picQuickMsg = pictureButton(fraSMSMessage, "picQuickMsg", "quick-message", "Add Quick Message");
-    Check2 = named(new QCheckBox("Signature", fraSMSMessage), "Check2");
-    Check2->setChecked(true);
-    Picture10 = pictureButton(fraSMSMessage, "Picture10", "details", "Change Signature");
-    Picture17 =
-        pictureButton(fraSMSMessage, "Picture17", "reset", "Clear message to be sent", "Clear");
-    fraChrCnt = named(new QGroupBox("Character Count", fraSMSMessage), "fraChrCnt");
-    auto* cnt = new QGridLayout(fraChrCnt);
-    txtLenSignature = counter(fraChrCnt, "txtLenSignature");
-    Text4 = counter(fraChrCnt, "Text4");
-    Text4->setText("0");
-    Text4->setToolTip("Letters Left to be Sent");
-    txtLenTotal = counter(fraChrCnt, "txtLenTotal");
-    cnt->addWidget(new QLabel("Signature", fraChrCnt), 0, 0);
-    cnt->addWidget(new QLabel("Message", fraChrCnt), 0, 1);
-    cnt->addWidget(new QLabel("Total", fraChrCnt), 0, 2);
-    cnt->addWidget(txtLenSignature, 1, 0);
-    cnt->addWidget(Text4, 1, 1);
-    cnt->addWidget(txtLenTotal, 1, 2);
+    m_frame = named(new QGroupBox("SMS Message", this), "fraSMSMessage");
+    auto* sms = new QGridLayout(m_frame);
+    m_subject = named(new QLineEdit(m_frame), "txtSubject");
+    m_subject->setMaxLength(100);
+    m_subject->setToolTip("Type your subject here");
+    m_message = named(new QPlainTextEdit(m_frame), "txtMessage");
+    m_message->setToolTip("Type your message here");
+    m_quickMessages = named(new QComboBox(m_frame), "Combo1");
+    m_quickMessages->setToolTip("Quick Message Text");
+    m_quickMessages->setPlaceholderText("Quick Message");
+    m_quickMessages->setMinimumContentsLength(24);
+    m_quickMessages->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_addQuickMessage = pictureButton(m_frame, "picQuickMsg", "quick-message", "Add Quick Message");
+    m_signatureOn = named(new QCheckBox("Signature", m_frame), "Check2");
+    m_signatureOn->setChecked(true);
+    m_changeSignature = pictureButton(m_frame, "Picture10", "details", "Change Signature");
+    m_clearMessage =
+        pictureButton(m_frame, "Picture17", "reset", "Clear message to be sent", "Clear");
+    buildCounters();
 
-    auto* subjectLabel = new QLabel("Subject", fraSMSMessage);
-    subjectLabel->setBuddy(txtSubject);
+    auto* subjectLabel = new QLabel("Subject", m_frame);
+    subjectLabel->setBuddy(m_subject);
     sms->addWidget(subjectLabel, 0, 0);
-    sms->addWidget(txtSubject, 0, 1, 1, 5);
-    sms->addWidget(new QLabel("Message", fraSMSMessage), 1, 0, Qt::AlignTop);
-    sms->addWidget(txtMessage, 1, 1, 1, 5);
-    sms->addWidget(Combo1, 2, 1);
-    sms->addWidget(picQuickMsg, 2, 2);
-    sms->addWidget(Check2, 2, 3);
-    sms->addWidget(Picture10, 2, 4);
-    sms->addWidget(Picture17, 2, 5);
-    sms->addWidget(fraChrCnt, 3, 1, 1, 5);
+    sms->addWidget(m_subject, 0, 1, 1, 5);
+    sms->addWidget(new QLabel("Message", m_frame), 1, 0, Qt::AlignTop);
+    sms->addWidget(m_message, 1, 1, 1, 5);
+    sms->addWidget(m_quickMessages, 2, 1);
+    sms->addWidget(m_addQuickMessage, 2, 2);
+    sms->addWidget(m_signatureOn, 2, 3);
+    sms->addWidget(m_changeSignature, 2, 4);
+    sms->addWidget(m_clearMessage, 2, 5);
+    sms->addWidget(m_counters, 3, 1, 1, 5);
     sms->setRowStretch(1, 1);
     sms->setColumnStretch(1, 1);
-    column(this)->addWidget(fraSMSMessage);
+    column(this)->addWidget(m_frame);
+}
+
+// The "Character Count" frame: signature, message and total.
+void CompositionPanel::buildCounters() {
+    m_counters = named(new QGroupBox("Character Count", m_frame), "fraChrCnt");
+    auto* cnt = new QGridLayout(m_counters);
+    m_signatureCount = counter(m_counters, "txtLenSignature");
+    m_messageCount = counter(m_counters, "Text4");
+    m_messageCount->setText("0");
+    m_messageCount->setToolTip("Letters Left to be Sent");
+    m_totalCount = counter(m_counters, "txtLenTotal");
+    cnt->addWidget(new QLabel("Signature", m_counters), 0, 0);
+    cnt->addWidget(new QLabel("Message", m_counters), 0, 1);
+    cnt->addWidget(new QLabel("Total", m_counters), 0, 2);
+    cnt->addWidget(m_signatureCount, 1, 0);
+    cnt->addWidget(m_messageCount, 1, 1);
+    cnt->addWidget(m_totalCount, 1, 2);
 }
 
 void CompositionPanel::applyBackColour(const std::optional<Colour>& colour) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{fraSMSMessage, Picture17, Picture10, picQuickMsg, Check2})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_frame, m_clearMessage, m_changeSignature,
+                                                      m_addQuickMessage, m_signatureOn})
         paintBackground(w, colour);
 }
 
@@ -100,26 +105,26 @@ void CompositionPanel::replaceLineBreaks() {
 }
 
 QString CompositionPanel::subject() const {
-    return txtSubject->text();
+    return m_subject->text();
 }
 
 QString CompositionPanel::message() const {
-    return txtMessage->toPlainText();
+    return m_message->toPlainText();
 }
 
 bool CompositionPanel::signatureOn() const {
-    return Check2->isChecked();
+    return m_signatureOn->isChecked();
 }
 
 void CompositionPanel::colourMessage(Colour colour) {
-    paintBase(txtMessage, colour);
+    paintBase(m_message, colour);
 }
 
 void CompositionPanel::clearForNextMessage() {
-    txtMessage->clear();
-    txtSubject->clear();
-    Combo1->setCurrentIndex(-1);
+    m_message->clear();
+    m_subject->clear();
+    m_quickMessages->setCurrentIndex(-1);
     m_controller->editor().splitWarning().rearm();
     m_controller->ResetQuickMessageText();
-    Text4->setText("0");
+    m_messageCount->setText("0");
 }

@@ -37,21 +37,25 @@ public:
     void colourMessage(Colour colour) override;
     void clearForNextMessage() override;
 
-    QGroupBox* fraSMSMessage = nullptr;
-    QLineEdit* txtSubject = nullptr;
-    QPlainTextEdit* txtMessage = nullptr;
-    QComboBox* Combo1 = nullptr; // quick messages
-    QToolButton* picQuickMsg = nullptr;
-    QCheckBox* Check2 = nullptr;      // signature
-    QToolButton* Picture10 = nullptr; // change signature
-    QToolButton* Picture17 = nullptr; // clear message
-    QGroupBox* fraChrCnt = nullptr;
-    QLineEdit* txtLenSignature = nullptr;
-    QLineEdit* Text4 = nullptr;
-    QLineEdit* txtLenTotal = nullptr;
-
 private:
+    // The controller is the panel's other half: it serves these controls.
+    friend class ComposeController;
+
     void buildControls();
+    void buildCounters();
+
+    QGroupBox* m_frame = nullptr;
+    QLineEdit* m_subject = nullptr;
+    QPlainTextEdit* m_message = nullptr;
+    QComboBox* m_quickMessages = nullptr;
+    QToolButton* m_addQuickMessage = nullptr;
+    QCheckBox* m_signatureOn = nullptr;
+    QToolButton* m_changeSignature = nullptr;
+    QToolButton* m_clearMessage = nullptr;
+    QGroupBox* m_counters = nullptr;
+    QLineEdit* m_signatureCount = nullptr;
+    QLineEdit* m_messageCount = nullptr;
+    QLineEdit* m_totalCount = nullptr;
 
     std::unique_ptr<ComposeController> m_controller;
 };

@@ -1,6 +1,7 @@
 #include "client/composition/ui/QuickMessageDialog.h"
 
 #include "client/composition/ui/LineBoxGuard.h"
+#include "client/composition/ui/NoticeBox.h"
 #include "client/settings/ClientSettings.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
@@ -37,106 +38,108 @@ QuickMessageDialog::QuickMessageDialog(ClientSettings& settings, QString appPath
     setWindowTitle("Add Quick Message");
     setModal(true);
 
-    lblQuickMessage = new QLabel("Quick Message", this);
-    lblQuickMessage->setObjectName("lblQuickMessage");
-    txtQuickMessage = new QLineEdit(this);
-    txtQuickMessage->setObjectName("txtQuickMessage");
-    txtQuickMessage->setMaxLength(QuickMessageList::MaxLength);
-    txtQuickMessage->setToolTip("Enter a Quick message");
-    txtQuickMessage->setMinimumWidth(360);
-    lblQuickMessage->setBuddy(txtQuickMessage);
-    picAdd = pictureButton(this, "picAdd", "add", "Add To Quick Message List");
-    lblAdd = captionFor(this, picAdd, "lblAdd", "Add");
-    lblQuickMsgList = new QLabel("Quick Message List", this);
-    lblQuickMsgList->setObjectName("lblQuickMsgList");
-    lstQuickMessage = new QListWidget(this);
-    lstQuickMessage->setObjectName("lstQuickMessage");
-    lstQuickMessage->setToolTip("Quick Message List");
-    picClear = pictureButton(this, "picClear", "delete", "Clear Quick Message");
-    lblClear = captionFor(this, picClear, "lblClear", "Delete");
-    cmdOk = new QPushButton("OK", this);
-    cmdOk->setObjectName("cmdOk");
-    cmdOk->setDefault(true);
-    cmdCancel = new QPushButton("Cancel", this);
-    cmdCancel->setObjectName("cmdCancel");
+    m_textLabel = new QLabel("Quick Message", this);
+    m_textLabel->setObjectName("lblQuickMessage");
+    m_text = new QLineEdit(this);
+    m_text->setObjectName("txtQuickMessage");
+    m_text->setMaxLength(QuickMessageList::MaxLength);
+    m_text->setToolTip("Enter a Quick message");
+    m_text->setMinimumWidth(360);
+    m_textLabel->setBuddy(m_text);
+    m_add = pictureButton(this, "picAdd", "add", "Add To Quick Message List");
+    m_addCaption = captionFor(this, m_add, "lblAdd", "Add");
+    m_listLabel = new QLabel("Quick Message List", this);
+    m_listLabel->setObjectName("lblQuickMsgList");
+    m_listView = new QListWidget(this);
+    m_listView->setObjectName("lstQuickMessage");
+    m_listView->setToolTip("Quick Message List");
+    m_delete = pictureButton(this, "picClear", "delete", "Clear Quick Message");
+    m_deleteCaption = captionFor(this, m_delete, "lblClear", "Delete");
+    m_ok = new QPushButton("OK", this);
+    m_ok->setObjectName("cmdOk");
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton("Cancel", this);
+    m_cancel->setObjectName("cmdCancel");
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(lblQuickMessage, 0, 0, 1, 2);
-    grid->addWidget(txtQuickMessage, 1, 0);
+    grid->addWidget(m_textLabel, 0, 0, 1, 2);
+    grid->addWidget(m_text, 1, 0);
     auto* add = new QHBoxLayout;
-    add->addWidget(picAdd);
-    add->addWidget(lblAdd);
+    add->addWidget(m_add);
+    add->addWidget(m_addCaption);
     grid->addLayout(add, 1, 1);
-    grid->addWidget(lblQuickMsgList, 2, 0, 1, 2);
-    grid->addWidget(lstQuickMessage, 3, 0);
+    grid->addWidget(m_listLabel, 2, 0, 1, 2);
+    grid->addWidget(m_listView, 3, 0);
     auto* clear = new QHBoxLayout;
-    clear->addWidget(picClear);
-    clear->addWidget(lblClear);
+    clear->addWidget(m_delete);
+    clear->addWidget(m_deleteCaption);
     grid->addLayout(clear, 3, 1, Qt::AlignTop);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
     grid->addLayout(buttons, 4, 0, 1, 2);
 
-    m_guard = std::make_unique<LineBoxGuard>(txtQuickMessage, kQuorvelWarning);
-    connect(picAdd, &QToolButton::clicked, this, [this] { picAdd_Click(); });
-    connect(picClear, &QToolButton::clicked, this, [this] { picClear_Click(); });
-    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    m_guard = std::make_unique<LineBoxGuard>(m_text, kQuorvelWarning);
+    connect(m_add, &QToolButton::clicked, this, [this] { addClicked(); });
+    connect(m_delete, &QToolButton::clicked, this, [this] { deleteClicked(); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { okClicked(); });
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    Form_Load();
+    load();
 }
 
 QuickMessageDialog::~QuickMessageDialog() = default;
 
-void QuickMessageDialog::Form_Load() {
+void QuickMessageDialog::load() {
     m_list = QuickMessageList::load(m_appPath);
     showList();
     if (m_settings.BackColour) {
         paintBackground(this, *m_settings.BackColour);
-        paintBackground(picAdd, *m_settings.BackColour);
-        paintBackground(picClear, *m_settings.BackColour);
+        paintBackground(m_add, *m_settings.BackColour);
+        paintBackground(m_delete, *m_settings.BackColour);
     }
 }
 
 void QuickMessageDialog::showList() {
-    lstQuickMessage->clear();
-    lstQuickMessage->addItems(m_list.entries());
+    m_listView->clear();
+    m_listView->addItems(m_list.entries());
 }
 
 bool QuickMessageDialog::addFromBox() {
-    if (!m_list.Add(txtQuickMessage->text())) {
-        txtQuickMessage->setFocus();
+    if (const auto refusal = m_list.add(m_text->text())) {
+        showNotice(*refusal);
+        m_text->setFocus();
         return false;
     }
-    lstQuickMessage->addItem(m_list.entries().last());
+    m_listView->addItem(m_list.entries().last());
     return true;
 }
 
-void QuickMessageDialog::picAdd_Click() {
+void QuickMessageDialog::addClicked() {
     if (!addFromBox())
         return;
-    txtQuickMessage->clear();
-    txtQuickMessage->setFocus();
+    m_text->clear();
+    m_text->setFocus();
 }
 
-void QuickMessageDialog::cmdOk_Click() {
+void QuickMessageDialog::okClicked() {
     if (addFromBox())
         accept();
 }
 
-void QuickMessageDialog::picClear_Click() {
-    const QListWidgetItem* current = lstQuickMessage->currentItem();
-    const int selected = current && current->isSelected() ? lstQuickMessage->currentRow() : -1;
-    if (!m_list.Delete(selected))
+void QuickMessageDialog::deleteClicked() {
+    const QListWidgetItem* current = m_listView->currentItem();
+    const int selected = current && current->isSelected() ? m_listView->currentRow() : -1;
+    if (const auto refusal = m_list.deleteRefusal(selected)) {
+        showNotice(*refusal);
         return;
-    delete lstQuickMessage->takeItem(selected);
-    lstQuickMessage->setFocus();
-}
-
-void QuickMessageDialog::cmdCancel_Click() {
-    reject();
+    }
+    if (showNotice(QuickMessageList::deleteQuestion()) != MessageBox::Answer::Yes)
+        return;
+    m_list.remove(selected);
+    delete m_listView->takeItem(selected);
+    m_listView->setFocus();
 }
 
 void QuickMessageDialog::done(int result) {

@@ -23,23 +23,6 @@ public:
     QuickMessageDialog(ClientSettings& settings, QString appPath, QWidget* parent = nullptr);
     ~QuickMessageDialog() override;
 
-    QLabel* lblQuickMessage = nullptr;
-    QLineEdit* txtQuickMessage = nullptr;
-    QToolButton* picAdd = nullptr;
-    ClickableLabel* lblAdd = nullptr;
-    QLabel* lblQuickMsgList = nullptr;
-    QListWidget* lstQuickMessage = nullptr;
-    QToolButton* picClear = nullptr;
-    ClickableLabel* lblClear = nullptr;
-    QPushButton* cmdOk = nullptr;
-    QPushButton* cmdCancel = nullptr;
-
-    void Form_Load();
-    void picAdd_Click();
-    void cmdOk_Click();
-    void picClear_Click();
-    void cmdCancel_Click();
-
     // The list as it stands (after closing: as saved).
     QStringList entries() const { return m_list.entries(); }
 
@@ -47,8 +30,23 @@ public:
     void done(int result) override;
 
 private:
+    void load();
+    void addClicked();
+    void okClicked();
+    void deleteClicked();
     bool addFromBox();
     void showList();
+
+    QLabel* m_textLabel = nullptr;
+    QLineEdit* m_text = nullptr;
+    QToolButton* m_add = nullptr;
+    ClickableLabel* m_addCaption = nullptr;
+    QLabel* m_listLabel = nullptr;
+    QListWidget* m_listView = nullptr;
+    QToolButton* m_delete = nullptr;
+    ClickableLabel* m_deleteCaption = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
 
     ClientSettings& m_settings;
     QString m_appPath;

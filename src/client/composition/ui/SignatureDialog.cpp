@@ -23,79 +23,79 @@ SignatureDialog::SignatureDialog(ClientSettings& settings, QString appPath, QWid
     setWindowTitle("Change Signature");
     setModal(true);
 
-    Label1 = new QLabel("Signature Text", this);
-    Label1->setObjectName("Label1");
-    Text1 = new QLineEdit(kDesignText, this);
-    Text1->setObjectName("Text1");
-    Text1->setMinimumWidth(260);
-    Label1->setBuddy(Text1);
-    chkPageInfo = new QCheckBox("Page Count && TimeStamp", this);
-    chkPageInfo->setObjectName("chkPageInfo");
-    Command1 = new QPushButton("Accept", this);
-    Command1->setObjectName("Command1");
-    Command1->setDefault(true);
-    Command2 = new QPushButton("Cancel", this);
-    Command2->setObjectName("Command2");
+    m_label = new QLabel("Signature Text", this);
+    m_label->setObjectName("Label1");
+    m_text = new QLineEdit(kDesignText, this);
+    m_text->setObjectName("Text1");
+    m_text->setMinimumWidth(260);
+    m_label->setBuddy(m_text);
+    m_pageInfo = new QCheckBox("Page Count && TimeStamp", this);
+    m_pageInfo->setObjectName("chkPageInfo");
+    m_accept = new QPushButton("Accept", this);
+    m_accept->setObjectName("Command1");
+    m_accept->setDefault(true);
+    m_cancel = new QPushButton("Cancel", this);
+    m_cancel->setObjectName("Command2");
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(Text1, 0, 1);
-    grid->addWidget(chkPageInfo, 1, 1);
+    grid->addWidget(m_label, 0, 0);
+    grid->addWidget(m_text, 0, 1);
+    grid->addWidget(m_pageInfo, 1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(m_accept);
+    buttons->addWidget(m_cancel);
     grid->addLayout(buttons, 2, 0, 1, 2);
 
-    m_guard = std::make_unique<LineBoxGuard>(Text1, "Quorvel");
-    connect(m_guard.get(), &LineBoxGuard::changed, this, [this] { Text1_Change(); });
-    connect(chkPageInfo, &QCheckBox::toggled, this, [this] { chkPageInfo_Click(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    m_guard = std::make_unique<LineBoxGuard>(m_text, "Quorvel");
+    connect(m_guard.get(), &LineBoxGuard::changed, this, [this] { signatureEdited(); });
+    connect(m_pageInfo, &QCheckBox::toggled, this, [this] { pageInfoSwitched(); });
+    connect(m_accept, &QPushButton::clicked, this, [this] { acceptClicked(); });
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    Form_Load();
+    load();
 }
 
 SignatureDialog::~SignatureDialog() = default;
 
-void SignatureDialog::Form_Load() {
+void SignatureDialog::load() {
     const SignatureFile file = SignatureFile::read(m_appPath);
     if (file.kind() != SignatureFile::Kind::Empty) {
-        chkPageInfo->setChecked(file.pageInfo());
-        Text1->setText(file.text());
+        m_pageInfo->setChecked(file.pageInfo());
+        m_text->setText(file.text());
     }
-    chkPageInfo_Click();
+    pageInfoSwitched();
     if (m_settings.BackColour) {
         paintBackground(this, *m_settings.BackColour);
-        paintBackground(chkPageInfo, *m_settings.BackColour);
+        paintBackground(m_pageInfo, *m_settings.BackColour);
     }
 }
 
-void SignatureDialog::chkPageInfo_Click() {
-    PageFlag = chkPageInfo->isChecked() ? SignatureFile::kPageIn : SignatureFile::kNoPage;
+void SignatureDialog::pageInfoSwitched() {
+    m_pageFlag = m_pageInfo->isChecked() ? SignatureFile::kPageIn : SignatureFile::kNoPage;
 }
 
-void SignatureDialog::Text1_Change() {
-    if (Text1->text().size() <= SignatureFile::MaxLength)
+void SignatureDialog::signatureEdited() {
+    if (m_text->text().size() <= SignatureFile::MaxLength)
         return;
     MessageBox::show("Only 30 Characters Allowed for Signatures", kQuorvelWarning,
                      MessageBox::Icon::Warning);
-    Text1->setText(Text1->text().left(SignatureFile::MaxLength));
+    m_text->setText(m_text->text().left(SignatureFile::MaxLength));
 }
 
 bool SignatureDialog::pageInfo() const {
-    return PageFlag == SignatureFile::kPageIn;
+    return m_pageFlag == SignatureFile::kPageIn;
 }
 
-void SignatureDialog::Command1_Click() {
-    if (!SignatureFile::write(m_appPath, pageInfo(), Text1->text())) {
+QString SignatureDialog::text() const {
+    return m_text->text();
+}
+
+void SignatureDialog::acceptClicked() {
+    if (!SignatureFile::write(m_appPath, pageInfo(), m_text->text())) {
         MessageBox::show("The signature could not be saved in Config\\Sign.cfg.", kQuorvelWarning,
                          MessageBox::Icon::Warning);
         return;
     }
     accept();
-}
-
-void SignatureDialog::Command2_Click() {
-    reject();
 }

@@ -19,24 +19,23 @@ public:
     SignatureDialog(ClientSettings& settings, QString appPath, QWidget* parent = nullptr);
     ~SignatureDialog() override;
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QCheckBox* chkPageInfo = nullptr;
-    QPushButton* Command1 = nullptr; // Accept
-    QPushButton* Command2 = nullptr; // Cancel
-
-    // Mirrors chkPageInfo: "PAGEIN" or "NOPAGE".
-    QString PageFlag = QStringLiteral("NOPAGE");
-
-    void Form_Load();
-    void chkPageInfo_Click();
-    void Text1_Change();
-    void Command1_Click();
-    void Command2_Click();
-
+    // Mirrors the page-information box: "PAGEIN" or "NOPAGE".
+    QString pageFlag() const { return m_pageFlag; }
     bool pageInfo() const;
+    QString text() const;
 
 private:
+    void load();
+    void pageInfoSwitched();
+    void signatureEdited();
+    void acceptClicked();
+
+    QLabel* m_label = nullptr;
+    QLineEdit* m_text = nullptr;
+    QCheckBox* m_pageInfo = nullptr;
+    QPushButton* m_accept = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QString m_pageFlag = QStringLiteral("NOPAGE");
     ClientSettings& m_settings;
     QString m_appPath;
     std::unique_ptr<LineBoxGuard> m_guard;
