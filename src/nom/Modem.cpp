@@ -32,7 +32,7 @@ Failure noAnswerKind(const QByteArray& rest) {
 } // namespace
 
 Modem::Modem(SerialLine& line, StatusLog& status, const BrindleConfig& config)
-    : m_line(line), m_status(status), m_config(config), m_sequencer(line, kNoCarrier) {}
+    : m_line(line), m_status(status), m_config(config) {}
 
 // The screen shows the buffer's last kScreenLimit characters. Only what
 // changed goes to the window: a chatty line must not cost a layout of the

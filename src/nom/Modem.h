@@ -108,7 +108,7 @@ private:
     Display m_display;
     // Whether the modem said "NO CARRIER" since the last dial: then it is in
     // command state, and a hang-up needs no escape.
-    ModemSequencer m_sequencer;
+    ModemSequencer m_sequencer{m_line, kNoCarrier};
     // Where the screen stands in everything the line has said.
     qint64 m_shownFrom = 0;
     qint64 m_shownTo = 0;

@@ -2,6 +2,7 @@
 
 #include "client/modem_setup/ModemDialogState.h"
 #include "client/modem_setup/OutsideLine.h"
+#include "common/ModemSequencer.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -99,5 +100,6 @@ private:
     QString m_statusWord;
     QString m_pendingPortMessage;
     int m_detectedPort = 0;
-    bool m_released = false;
+    // Stopped while the dialog is closing.
+    ModemSequencer m_sequencer{m_line};
 };
