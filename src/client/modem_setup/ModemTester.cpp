@@ -81,7 +81,7 @@ void ModemTester::release() {
     closePort();
 }
 
-void ModemTester::Option1_Click(int port) {
+void ModemTester::switchToPort(int port) {
     m_state.selectedPort = port;
     closePort();
     m_portNumber = port;
@@ -92,7 +92,7 @@ void ModemTester::Option1_Click(int port) {
 void ModemTester::selectPort(int port) {
     // Choosing the button already chosen is no click.
     if (m_state.selectedPort != port)
-        Option1_Click(port);
+        switchToPort(port);
 }
 
 void ModemTester::choosePort(int port) {
@@ -124,7 +124,7 @@ void ModemTester::DetectModem() {
         m_state.Command2Enabled = true;
         m_state.Command3Enabled = true;
         // With gaps, the lowest port that opened: never a disabled button.
-        Option1_Click(found.lowest);
+        switchToPort(found.lowest);
     } else {
         m_state.Label2 = QStringLiteral("No Modem Detected");
         m_state.Label3 =
@@ -198,7 +198,7 @@ void ModemTester::reportFailure(const QString& text) {
     m_pendingPortMessage.clear();
 }
 
-ModemTester::Press ModemTester::Command2_Click() {
+ModemTester::Press ModemTester::testModemClicked() {
     if (m_outside.refused())
         return Press::PrefixMissing;
     if (m_state.selectedPort == 0) {
@@ -276,7 +276,7 @@ int ModemTester::AutoDetectPort() {
     return m_detectedPort;
 }
 
-ModemTester::Press ModemTester::Command3_Click() {
+ModemTester::Press ModemTester::autoDetectClicked() {
     if (m_outside.refused())
         return Press::PrefixMissing;
     setBusy(true);

@@ -41,16 +41,16 @@ public:
     void DetectModem();
     // Command2 ("Test Modem"): the prefix and port checks, then TestModem.
     // PrefixMissing asks the window to put the cursor into the prefix box.
-    Press Command2_Click();
+    Press testModemClicked();
     void TestModem();
     // Command3 ("Auto Detect"): the prefix check, then the search and its report.
-    Press Command3_Click();
+    Press autoDetectClicked();
     // The same as pressing "Auto Detect".
-    Press MainAutoDetect() { return Command3_Click(); }
+    Press MainAutoDetect() { return autoDetectClicked(); }
     // Dials from COM1 to COM4 until one connects; the port found, 0 for none.
     int AutoDetectPort();
     // Option1 clicked: the port held so far is closed.
-    void Option1_Click(int port);
+    void switchToPort(int port);
     // The user chose a port button: the chosen one again is no click, and
     // none counts while a dial waits for its answer.
     void choosePort(int port);
