@@ -38,10 +38,7 @@ const char* name(Sequencer::Outcome o) {
 // a second: a wait of n seconds lasts less, never under n - 1.
 TEST(ModemSequencer, StepsEndByAnswerTimeOutOrLostLine) {
     struct Case {
-        const char* options;
-        const char* waiting;
-        const char* script;
-        const char* command;
+        const char *options, *waiting, *script, *command;
         int timeout;
         QList<QByteArray> answers;
         const char* expected;

@@ -209,6 +209,25 @@ ModemTester::Press ModemTester::testModemClicked() {
     return Press::Ran;
 }
 
+void ModemTester::dialSmsc(const QByteArray& dial) {
+    AwaitMultiString(dial, "CONNECT", "NO DIALTONE", "ERROR", "BUSY", kDialTimeout);
+}
+
+ModemTester::Dialled ModemTester::reportDial(const QString& noDialtoneText) {
+    if (m_statusWord == kSuccess) {
+        setLabel2(kModemTestSuccessful);
+        return Dialled::Connected;
+    }
+    if (m_statusWord != kNoDialtone && m_statusWord != kUndetermined) {
+        setLabel2(QStringLiteral("Modem Test Completed"));
+        setLabel3(QStringLiteral("Successfully Dialed SMSC"));
+        return Dialled::Completed;
+    }
+    setLabel2(kModemTestFailed);
+    reportFailure(m_statusWord == kNoDialtone ? noDialtoneText : kUndeterminedText);
+    return Dialled::Failed;
+}
+
 void ModemTester::TestModem() {
     m_sequencer.setStopped(false);
     setBusy(true);
@@ -218,19 +237,8 @@ void ModemTester::TestModem() {
     setLabel2(QStringLiteral("Testing Modem"));
     const QByteArray dial = dialCommand();
     setLabel2(QStringLiteral("Sending Data to Modem"));
-    AwaitMultiString(dial, "CONNECT", "NO DIALTONE", "ERROR", "BUSY", kDialTimeout);
-    if (m_statusWord == kSuccess) {
-        setLabel2(kModemTestSuccessful);
-    } else if (m_statusWord == kNoDialtone) {
-        setLabel2(kModemTestFailed);
-        reportFailure(kNoDialtoneText);
-    } else if (m_statusWord == kUndetermined) {
-        setLabel2(kModemTestFailed);
-        reportFailure(kUndeterminedText);
-    } else {
-        setLabel2(QStringLiteral("Modem Test Completed"));
-        setLabel3(QStringLiteral("Successfully Dialed SMSC"));
-    }
+    dialSmsc(dial);
+    reportDial(kNoDialtoneText);
     m_state.Command2Enabled = true;
     m_state.Command3Enabled = true;
     changed();
@@ -248,29 +256,19 @@ int ModemTester::AutoDetectPort() {
         m_state.Command1Enabled = false;
         m_state.Command2Enabled = false;
         setLabel2(QStringLiteral("Sending Data to Modem at COM") + QString::number(port));
-        AwaitMultiString(dial, "CONNECT", "NO DIALTONE", "ERROR", "BUSY", kDialTimeout);
+        dialSmsc(dial);
         m_state.Command1Enabled = true;
         m_state.Command2Enabled = true;
         m_state.Command3Enabled = true;
-        if (m_statusWord == kSuccess) {
-            setLabel2(kModemTestSuccessful);
+        const Dialled d = reportDial(QStringLiteral(
+            "No Dialtone Detected. Please check if modem is connected to a phoneline. You can "
+            "use the system but you will not be able to send messages from the application."));
+        if (d == Dialled::Connected) {
             m_detectedPort = port;
             break;
         }
-        if (m_statusWord == kNoDialtone) {
-            setLabel2(kModemTestFailed);
-            reportFailure(QStringLiteral(
-                "No Dialtone Detected. Please check if modem is connected to a phoneline. You can "
-                "use the system but you will not be able to send messages from the "
-                "application."));
-        } else if (m_statusWord == kUndetermined) {
-            setLabel2(kModemTestFailed);
-            reportFailure(kUndeterminedText);
-        } else {
-            setLabel2(QStringLiteral("Modem Test Completed"));
-            setLabel3(QStringLiteral("Successfully Dialed SMSC"));
+        if (d == Dialled::Completed)
             m_detectedPort = m_portNumber;
-        }
     }
     changed();
     return m_detectedPort;

@@ -79,6 +79,12 @@ signals:
     void sendButtonEnabled(bool enabled);
 
 private:
+    // How a dial ended: the modem connected, failed, or (a status word left
+    // from before) the SMSC counts as dialled.
+    enum class Dialled { Connected, Failed, Completed };
+    void dialSmsc(const QByteArray& dial);
+    // The report of the last dial, by the status word.
+    Dialled reportDial(const QString& noDialtoneText);
     void selectPort(int port);
     void openChosenPort();
     void closePort();
