@@ -19,10 +19,10 @@ BrindleController::BrindleController(SerialLine& line, QString programDir, QStri
     };
     m_modem.setDisplay(std::move(display));
 
-    m_timer1.setInterval(kTimerIntervalMs);
-    m_timer2.setInterval(kTimerIntervalMs);
-    connect(&m_timer1, &QTimer::timeout, this, &BrindleController::Timer1_Timer);
-    connect(&m_timer2, &QTimer::timeout, this, &BrindleController::Timer2_Timer);
+    m_sendTimer.setInterval(kTimerIntervalMs);
+    m_aliveTimer.setInterval(kTimerIntervalMs);
+    connect(&m_sendTimer, &QTimer::timeout, this, &BrindleController::sendTick);
+    connect(&m_aliveTimer, &QTimer::timeout, this, &BrindleController::aliveTick);
 }
 
 BrindleController::~BrindleController() = default;
@@ -46,39 +46,39 @@ void BrindleController::start() {
     }
     m_retriesLeft = m_config.retries;
     m_alive = AliveCounter(m_config.pingBase);
-    setTimer1(true);
+    setSendTimer(true);
 }
 
 void BrindleController::startTimers() {
     m_realTimers = true;
     if (m_ended)
         return;
-    if (m_timer1On)
-        m_timer1.start(m_config.tuning.firstTickMs);
-    m_timer2.start();
+    if (m_sendTimerOn)
+        m_sendTimer.start(m_config.tuning.firstTickMs);
+    m_aliveTimer.start();
 }
 
-void BrindleController::setTimer1(bool on) {
+void BrindleController::setSendTimer(bool on) {
     if (stopping())
         on = false;
-    m_timer1On = on;
+    m_sendTimerOn = on;
     if (m_realTimers) {
         if (on)
-            m_timer1.start(kTimerIntervalMs);
+            m_sendTimer.start(kTimerIntervalMs);
         else
-            m_timer1.stop();
+            m_sendTimer.stop();
     }
-    emit timer1Switched(on);
+    emit sendTimerSwitched(on);
 }
 
 void BrindleController::SetOnline() {
     m_online = true;
-    setTimer1(false);
+    setSendTimer(false);
 }
 
 void BrindleController::SetOffline() {
     m_online = false;
-    setTimer1(true);
+    setSendTimer(true);
 }
 
 void BrindleController::queueChanged() {
@@ -124,16 +124,16 @@ void BrindleController::ReadInboxs() {
     takeEntries(true);
 }
 
-void BrindleController::Timer1_Timer() {
+void BrindleController::sendTick() {
     // A tick that arrives inside a send cycle (its waits run the event loop) is ignored.
-    if (stopping() || m_inTick || !m_timer1On)
+    if (stopping() || m_inTick || !m_sendTimerOn)
         return;
     m_inTick = true;
     if (m_retriesLeft == m_config.retries)
         ReadInboxs();
     if (m_retriesLeft > 0) {
         --m_retriesLeft;
-        TimerSend();
+        sendCycle();
     }
     if (m_exitRequested) {
         m_inTick = false;
@@ -168,9 +168,9 @@ void BrindleController::giveUp(const QStringList& reasons) {
     end(kCrash);
 }
 
-void BrindleController::TimerSend() {
+void BrindleController::sendCycle() {
     takeEntries(false);
-    setTimer1(false);
+    setSendTimer(false);
     if (!m_queue.isEmpty()) {
         GoOnline();
         if (!m_online && !stopping()) {
@@ -190,7 +190,7 @@ void BrindleController::TimerSend() {
         end(kComplete);
         return;
     }
-    setTimer1(true);
+    setSendTimer(true);
 }
 
 bool BrindleController::GoOnline() {
@@ -354,13 +354,13 @@ void BrindleController::failCycle(Failure failure, bool report) {
     SetOffline();
 }
 
-void BrindleController::Timer2_Timer() {
+void BrindleController::aliveTick() {
     if (m_ended)
         return;
     LineFile::rewrite(path(m_config.appPath, kAlive), {QString::number(m_alive.next())}, false);
 }
 
-void BrindleController::bExit_Click() {
+void BrindleController::exitClicked() {
     if (stopping())
         return;
     m_exitRequested = true;
@@ -390,8 +390,8 @@ void BrindleController::end(const QString& how) {
     m_endedAs = how;
     m_online = false;
     m_modem.cancel();
-    m_timer1On = false;
-    m_timer1.stop();
-    m_timer2.stop();
+    m_sendTimerOn = false;
+    m_sendTimer.stop();
+    m_aliveTimer.stop();
     emit finished(how);
 }

@@ -40,11 +40,13 @@ public:
     // at the timer's interval.
     void startTimers();
 
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void bExit_Click();
+    // The send timer: a send cycle, unless one is running.
+    void sendTick();
+    // The alive timer: Brindle.pin gets the next count.
+    void aliveTick();
+    void exitClicked();
 
-    bool timer1Enabled() const { return m_timer1On; }
+    bool sendTimerOn() const { return m_sendTimerOn; }
     bool hasEnded() const { return m_ended; }
     QString endedAs() const { return m_endedAs; }
     bool online() const { return m_online; }
@@ -64,14 +66,14 @@ signals:
     void lineSettingsShown(const QString& settingsText);
     void settingsShown(const QString& dialString, const QString& lineSpeed);
     void queuesChanged(const QStringList& messageQueue, const QStringList& sentQueue);
-    void timer1Switched(bool on);
+    void sendTimerSwitched(bool on);
     // "COMPLETE", "CRASH" or "EXIT": the program ends now.
     void finished(const QString& how);
 
 private:
     void ReadInboxs();
     void takeEntries(bool withCarryOver);
-    void TimerSend();
+    void sendCycle();
     bool GoOnline();
     bool SendAllMessages();
     Failure renewLogon();
@@ -80,7 +82,7 @@ private:
     void failCycle(Failure failure, bool report = true);
     void SetOnline();
     void SetOffline();
-    void setTimer1(bool on);
+    void setSendTimer(bool on);
     void dropFirst();
     void acceptFirst(const QString& entry);
     void settleAccepted();
@@ -123,8 +125,8 @@ private:
     Streak m_resent;
     int m_acceptedInCall = 0;
 
-    bool m_timer1On = false;
+    bool m_sendTimerOn = false;
     bool m_realTimers = false;
-    QTimer m_timer1;
-    QTimer m_timer2;
+    QTimer m_sendTimer;
+    QTimer m_aliveTimer;
 };

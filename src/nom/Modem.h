@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ModemSequencer.h"
 #include "common/SerialLine.h"
 #include "nom/Failure.h"
 
@@ -81,43 +82,34 @@ public:
     Failure InitModem();
     Failure DialService();
     void HangupModem();
-    void WaitSecs(int seconds);
+    void WaitSecs(int seconds) { m_sequencer.waitSecs(seconds); }
     // A configured pause: whole seconds end at a second boundary as WaitSecs
     // does, any other number of milliseconds lasts exactly that long.
-    void pause(int ms);
+    void pause(int ms) { m_sequencer.pause(ms); }
 
     const BrindleConfig& config() const { return m_config; }
 
     // The program is ending: every wait returns at once and nothing more is sent.
-    void cancel() { m_cancelled = true; }
-    bool cancelled() const { return m_cancelled; }
+    void cancel() { m_sequencer.setStopped(true); }
+    bool cancelled() const { return m_sequencer.stopped(); }
 
-    QByteArray buffer() const { return m_buffer; }
+    QByteArray buffer() const { return m_sequencer.buffer(); }
     void clearBuffer();
 
 private:
-    static qint64 nowSecond();
-    void write(const QByteArray& bytes);
-    void pumpOnce();
-    void waitForInput(qint64 deadlineSecond);
-    void readInput();
-    void showScreen();
-    void dropFront(qsizetype n);
+    bool showScreen();
     WaitResult awaitString(const QByteArray& send, const QByteArray& wait, int timeout,
                            bool onCall);
-    qsizetype callEndAt(qsizetype from) const;
+    WaitResult ended() const;
 
     SerialLine& m_line;
     StatusLog& m_status;
     const BrindleConfig& m_config;
     Display m_display;
-    // The modem said "NO CARRIER" since the last dial: it is in command
-    // state, and a hang-up needs no escape.
-    bool m_carrierLost = false;
-    QByteArray m_buffer;
-    // Where the buffer and the screen stand in everything the line has said.
-    qint64 m_bufferStart = 0;
+    // Whether the modem said "NO CARRIER" since the last dial: then it is in
+    // command state, and a hang-up needs no escape.
+    ModemSequencer m_sequencer{m_line, kNoCarrier};
+    // Where the screen stands in everything the line has said.
     qint64 m_shownFrom = 0;
     qint64 m_shownTo = 0;
-    bool m_cancelled = false;
 };

@@ -246,7 +246,7 @@ TEST(BrindleExit, AtAnyWaitKeepsEveryEntry) {
         run.duringWait = [&] {
             if (armed && linesAtClick < 0) {
                 linesAtClick = run.statuses().size();
-                run.brindle->bExit_Click();
+                run.brindle->exitClicked();
                 EXPECT_FALSE(run.brindle->hasEnded()) << "the cycle unwinds first";
             }
         };
@@ -268,7 +268,7 @@ TEST_F(BrindleSimTest, ExitBeforeTheFirstTickKeepsAKilledRunsEntries) {
     run.inst.writeBytes(kJournal, "[1] j +441 taken\r\n[3] i +443 inbox\r\n"
                                   "\r\n[2] j +442 accepted\r\n");
     run.start();
-    run.brindle->bExit_Click();
+    run.brindle->exitClicked();
     EXPECT_EQ(run.brindle->endedAs(), "EXIT");
     EXPECT_EQ(run.file(kCarryOver), QByteArray("[1] j +441 taken\r\n"));
     EXPECT_EQ(run.file(kAccepted), QByteArray("[2] j +442 accepted\r\n"));

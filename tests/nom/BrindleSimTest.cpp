@@ -31,7 +31,7 @@ void BrindleSim::queue(const QStringList& entries) {
 void BrindleSim::start() {
     brindle =
         std::make_unique<BrindleController>(line, inst.root() + "/NOM/UK/Cellnet", inst.root());
-    QObject::connect(brindle.get(), &BrindleController::timer1Switched, [this](bool on) {
+    QObject::connect(brindle.get(), &BrindleController::sendTimerSwitched, [this](bool on) {
         m_nextTimer1 = on ? clock.monotonicMs() + BrindleController::kTimerIntervalMs : -1;
     });
     m_startMs = clock.monotonicMs();
@@ -41,7 +41,7 @@ void BrindleSim::start() {
         fireDue();
     });
     brindle->start();
-    if (brindle->timer1Enabled())
+    if (brindle->sendTimerOn())
         m_nextTimer1 = clock.monotonicMs() + brindle->config().tuning.firstTickMs;
     m_nextTimer2 = clock.monotonicMs() + BrindleController::kTimerIntervalMs;
 }
@@ -52,7 +52,7 @@ void BrindleSim::fireDue() {
     const qint64 now = clock.monotonicMs();
     if (m_nextTimer2 >= 0 && m_nextTimer2 <= now) {
         m_nextTimer2 += BrindleController::kTimerIntervalMs;
-        brindle->Timer2_Timer();
+        brindle->aliveTick();
         pinValues << LineFile::readLast(inst.file(kAlive)).toLongLong();
     }
     if (m_nextTimer1 >= 0 && m_nextTimer1 <= now) {
@@ -62,7 +62,7 @@ void BrindleSim::fireDue() {
         if (onTick && m_depth == 0)
             onTick();
         ++m_depth;
-        brindle->Timer1_Timer();
+        brindle->sendTick();
         --m_depth;
     }
 }

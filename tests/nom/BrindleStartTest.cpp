@@ -162,7 +162,7 @@ TEST_F(BrindleSimTest, WindowShowsWhatTheRunReports) {
     run.brindle->start();
     EXPECT_EQ(label("cbSMSC"), "01632960000");
     EXPECT_EQ(window.findChild<QComboBox*>("cbModemSpeed")->currentText(), "9600");
-    run.brindle->Timer1_Timer();
+    run.brindle->sendTick();
     const QString pane = run.brindle->statusLog().paneText();
     EXPECT_EQ(pane.size(), 16000);
     EXPECT_TRUE(pane.endsWith("x\r\nMessage Accepted\r\n211 Transmission successful\r\n"));

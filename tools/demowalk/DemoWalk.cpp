@@ -147,7 +147,7 @@ bool DemoWalk::setUpConnection(frmModemDetected& d) {
     {
         DecliningSearch decline;
         d.show();
-        d.Form_Activate();
+        d.activate();
         shot(&d, "03-connection-settings");
         if (!d.optModem->isChecked())
             d.optModem->click();
@@ -184,7 +184,7 @@ bool DemoWalk::startClient(Connection connection) {
                 return;
             }
             d.show();
-            d.Form_Activate();
+            d.activate();
             d.Command1->click();
             m_connectionSet = !d.isVisible() || fail("the stored connection was refused");
         };
@@ -317,7 +317,7 @@ bool DemoWalk::switchToInternet(const QString& mobile, const QString& email, int
     m_connectionSet = false;
     form.runConnectionDialog = [this, mobile, email](frmModemDetected& d) {
         d.show();
-        d.Form_Activate();
+        d.activate();
         d.txtMobile->setText(mobile);
         d.txtEmail->setText(email);
         shot(&d, "12-internet-settings");

@@ -37,12 +37,12 @@ void ConnectionSettings::Load() {
     userMobile = stored(Setting::UserMobile);
     userEmail = stored(Setting::UserEmail);
     if (isModem())
-        optModem_Click(false);
+        modemChosen(false);
     else if (ConnectionType == 1 || ConnectionType == -1)
-        optInternet_Click();
+        internetChosen();
     const int port = storedPort(m_appPath);
     if (port >= 1 && port <= ModemDialogState::kPorts)
-        m_tester.Option1_Click(port);
+        m_tester.switchToPort(port);
 }
 
 void ConnectionSettings::chooseType(int type) {
@@ -52,17 +52,17 @@ void ConnectionSettings::chooseType(int type) {
     m_mainWindow.applyConnectionLayout(type);
 }
 
-void ConnectionSettings::optModem_Click(bool byHand) {
+void ConnectionSettings::modemChosen(bool byHand) {
     chooseType(0);
     if (byHand)
         Activate();
 }
 
-void ConnectionSettings::optInternet_Click() {
+void ConnectionSettings::internetChosen() {
     chooseType(-1);
 }
 
-void ConnectionSettings::chkOutsideNo_Click(bool ticked) {
+void ConnectionSettings::outsideLineToggled(bool ticked) {
     m_outside.ticked = ticked;
 }
 
@@ -99,7 +99,7 @@ bool ConnectionSettings::confirmInternet() {
     return true;
 }
 
-ConnectionSettings::Ok ConnectionSettings::Command1_Click() {
+ConnectionSettings::Ok ConnectionSettings::okClicked() {
     if (ConnectionType == 2) {
         MessageBox::show(QStringLiteral("Select a connection type"), kQuorvelWarning,
                          MessageBox::Icon::Critical);

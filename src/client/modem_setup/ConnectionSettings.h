@@ -39,16 +39,16 @@ public:
     // The dialog is shown: fills the prefix and, in Modem mode without a
     // port, offers the search.
     void Activate();
-    void optModem_Click(bool byHand);
+    void modemChosen(bool byHand);
     // The Internet notice (and running OK after its Yes) is the window's.
-    void optInternet_Click();
-    void chkOutsideNo_Click(bool ticked);
+    void internetChosen();
+    void outsideLineToggled(bool ticked);
     // OK in Internet mode stores the user's details trimmed, for the sign-on
     // that follows at once; false (nothing stored) in any other mode.
     bool confirmInternet();
     // The checks in order, then the saves. PrefixMissing asks the window to
     // put the cursor into the prefix box; on Closing the window closes.
-    Ok Command1_Click();
+    Ok okClicked();
     // The dialog closes: the port again, the send button, and the port is
     // let go so Brindle can open it. A port file that cannot be written in
     // Modem mode is said, and leaves sending off.

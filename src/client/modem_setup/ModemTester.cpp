@@ -2,7 +2,6 @@
 
 #include "client/modem_setup/PortDetector.h"
 #include "client/modem_setup/SmscNumber.h"
-#include "common/Clock.h"
 #include "common/ComPorts.h"
 #include "common/MessageBox.h"
 #include "common/SerialLine.h"
@@ -16,10 +15,6 @@ const QString ModemTester::kPortInUse =
 
 namespace {
 
-// The longest a wait sleeps before it looks at the clock again.
-constexpr qint64 kStepMs = 1000;
-// A chatty line must not grow the buffer for ever; the texts waited for are short.
-constexpr qsizetype kBufferLimit = 64 * 1024;
 constexpr int kDialTimeout = 60;
 
 const QString kModemTestFailed = QStringLiteral("Modem Test Failed");
@@ -29,10 +24,6 @@ const QString kNoDialtoneText =
                    "will not be able to send messages from the application");
 const QString kUndeterminedText =
     QStringLiteral("Undetermined Error Detected. Please restart and use an alternative COM port");
-
-qint64 nowSecond() {
-    return Clock::instance().monotonicMs() / 1000;
-}
 
 } // namespace
 
@@ -86,11 +77,11 @@ void ModemTester::closePort() {
 }
 
 void ModemTester::release() {
-    m_released = true;
+    m_sequencer.setStopped(true);
     closePort();
 }
 
-void ModemTester::Option1_Click(int port) {
+void ModemTester::switchToPort(int port) {
     m_state.selectedPort = port;
     closePort();
     m_portNumber = port;
@@ -101,7 +92,7 @@ void ModemTester::Option1_Click(int port) {
 void ModemTester::selectPort(int port) {
     // Choosing the button already chosen is no click.
     if (m_state.selectedPort != port)
-        Option1_Click(port);
+        switchToPort(port);
 }
 
 void ModemTester::choosePort(int port) {
@@ -118,7 +109,7 @@ void ModemTester::clearSelection() {
 }
 
 void ModemTester::DetectModem() {
-    m_released = false;
+    m_sequencer.setStopped(false);
     const PortDetector::Result found = PortDetector::DetectModem(m_line, m_appPath);
     m_portNumber = ModemDialogState::kPorts;
     for (int i = 0; i < ModemDialogState::kPorts; ++i)
@@ -133,7 +124,7 @@ void ModemTester::DetectModem() {
         m_state.Command2Enabled = true;
         m_state.Command3Enabled = true;
         // With gaps, the lowest port that opened: never a disabled button.
-        Option1_Click(found.lowest);
+        switchToPort(found.lowest);
     } else {
         m_state.Label2 = QStringLiteral("No Modem Detected");
         m_state.Label3 =
@@ -170,40 +161,36 @@ void ModemTester::openChosenPort() {
 bool ModemTester::AwaitMultiString(const QByteArray& send, const QByteArray& w1,
                                    const QByteArray& w2, const QByteArray& w3, const QByteArray& w4,
                                    int timeout) {
-    const qint64 deadline = nowSecond() + timeout;
-    bool finished = w1.isEmpty() && w2.isEmpty() && w3.isEmpty() && w4.isEmpty();
+    const qint64 deadline = ModemSequencer::deadlineIn(timeout);
+    // Only the first two texts are looked for; with none of the four there is no wait.
+    const bool none = w1.isEmpty() && w2.isEmpty() && w3.isEmpty() && w4.isEmpty();
     if (!send.isEmpty()) {
         setLabel3(QStringLiteral("Sending Command to Modem"));
         setHint(QString());
         openChosenPort();
-        if (m_line.isOpen())
-            m_line.write(send);
         m_state.dialPending = true;
         changed();
     }
-    QByteArray buffer = m_line.isOpen() ? m_line.takeAvailable() : QByteArray();
-    while (!finished && !m_released && deadline > nowSecond()) {
-        setLabel3(QStringLiteral("Awaiting Return Data from Modem"));
-        const qint64 left = deadline * 1000 - Clock::instance().monotonicMs();
-        m_line.waitForInput(qBound<qint64>(1, left, kStepMs));
-        if (m_line.isOpen())
-            buffer += m_line.takeAvailable();
-        if (buffer.size() > kBufferLimit)
-            buffer = buffer.right(kBufferLimit);
-        const bool first = !w1.isEmpty() && buffer.contains(w1);
-        if (first || (!w2.isEmpty() && buffer.contains(w2))) {
-            setLabel3(QStringLiteral("Data Returned from Modem"));
-            finished = true;
-            m_statusWord = first ? kSuccess : kNoDialtone;
-        } else {
-            m_statusWord = kUndetermined;
-        }
+    // Each wait reads afresh: what earlier dials left is no answer.
+    m_sequencer.clearBuffer();
+    ModemSequencer::Options o;
+    o.afterCommand = ModemSequencer::AfterCommand::Read;
+    o.pace = ModemSequencer::Pace::WaitThenLook;
+    o.beforeWait = [this] { setLabel3(QStringLiteral("Awaiting Return Data from Modem")); };
+    const ModemSequencer::Result r = m_sequencer.await(
+        none ? ModemSequencer::deadlineIn(0) : deadline, {send, timeout, {w1, w2}}, o);
+    const bool found = r.outcome == ModemSequencer::Outcome::Answered;
+    if (found) {
+        setLabel3(QStringLiteral("Data Returned from Modem"));
+        m_statusWord = r.index == 0 ? kSuccess : kNoDialtone;
+    } else if (r.looked) {
+        m_statusWord = kUndetermined;
     }
     if (m_state.dialPending) {
         m_state.dialPending = false;
         changed();
     }
-    return finished;
+    return none || found;
 }
 
 void ModemTester::reportFailure(const QString& text) {
@@ -211,7 +198,7 @@ void ModemTester::reportFailure(const QString& text) {
     m_pendingPortMessage.clear();
 }
 
-ModemTester::Press ModemTester::Command2_Click() {
+ModemTester::Press ModemTester::testModemClicked() {
     if (m_outside.refused())
         return Press::PrefixMissing;
     if (m_state.selectedPort == 0) {
@@ -222,8 +209,27 @@ ModemTester::Press ModemTester::Command2_Click() {
     return Press::Ran;
 }
 
+void ModemTester::dialSmsc(const QByteArray& dial) {
+    AwaitMultiString(dial, "CONNECT", "NO DIALTONE", "ERROR", "BUSY", kDialTimeout);
+}
+
+ModemTester::Dialled ModemTester::reportDial(const QString& noDialtoneText) {
+    if (m_statusWord == kSuccess) {
+        setLabel2(kModemTestSuccessful);
+        return Dialled::Connected;
+    }
+    if (m_statusWord != kNoDialtone && m_statusWord != kUndetermined) {
+        setLabel2(QStringLiteral("Modem Test Completed"));
+        setLabel3(QStringLiteral("Successfully Dialed SMSC"));
+        return Dialled::Completed;
+    }
+    setLabel2(kModemTestFailed);
+    reportFailure(m_statusWord == kNoDialtone ? noDialtoneText : kUndeterminedText);
+    return Dialled::Failed;
+}
+
 void ModemTester::TestModem() {
-    m_released = false;
+    m_sequencer.setStopped(false);
     setBusy(true);
     m_state.butRefreshEnabled = false;
     m_state.Command2Enabled = false;
@@ -231,19 +237,8 @@ void ModemTester::TestModem() {
     setLabel2(QStringLiteral("Testing Modem"));
     const QByteArray dial = dialCommand();
     setLabel2(QStringLiteral("Sending Data to Modem"));
-    AwaitMultiString(dial, "CONNECT", "NO DIALTONE", "ERROR", "BUSY", kDialTimeout);
-    if (m_statusWord == kSuccess) {
-        setLabel2(kModemTestSuccessful);
-    } else if (m_statusWord == kNoDialtone) {
-        setLabel2(kModemTestFailed);
-        reportFailure(kNoDialtoneText);
-    } else if (m_statusWord == kUndetermined) {
-        setLabel2(kModemTestFailed);
-        reportFailure(kUndeterminedText);
-    } else {
-        setLabel2(QStringLiteral("Modem Test Completed"));
-        setLabel3(QStringLiteral("Successfully Dialed SMSC"));
-    }
+    dialSmsc(dial);
+    reportDial(kNoDialtoneText);
     m_state.Command2Enabled = true;
     m_state.Command3Enabled = true;
     changed();
@@ -251,45 +246,35 @@ void ModemTester::TestModem() {
 }
 
 int ModemTester::AutoDetectPort() {
-    m_released = false;
+    m_sequencer.setStopped(false);
     const QByteArray dial = dialCommand();
     m_detectedPort = 0;
-    for (int port = 1; port <= ModemDialogState::kPorts && !m_released; ++port) {
+    for (int port = 1; port <= ModemDialogState::kPorts && !m_sequencer.stopped(); ++port) {
         selectPort(port);
         m_state.butRefreshEnabled = false;
         m_state.Command3Enabled = false;
         m_state.Command1Enabled = false;
         m_state.Command2Enabled = false;
         setLabel2(QStringLiteral("Sending Data to Modem at COM") + QString::number(port));
-        AwaitMultiString(dial, "CONNECT", "NO DIALTONE", "ERROR", "BUSY", kDialTimeout);
+        dialSmsc(dial);
         m_state.Command1Enabled = true;
         m_state.Command2Enabled = true;
         m_state.Command3Enabled = true;
-        if (m_statusWord == kSuccess) {
-            setLabel2(kModemTestSuccessful);
+        const Dialled d = reportDial(QStringLiteral(
+            "No Dialtone Detected. Please check if modem is connected to a phoneline. You can "
+            "use the system but you will not be able to send messages from the application."));
+        if (d == Dialled::Connected) {
             m_detectedPort = port;
             break;
         }
-        if (m_statusWord == kNoDialtone) {
-            setLabel2(kModemTestFailed);
-            reportFailure(QStringLiteral(
-                "No Dialtone Detected. Please check if modem is connected to a phoneline. You can "
-                "use the system but you will not be able to send messages from the "
-                "application."));
-        } else if (m_statusWord == kUndetermined) {
-            setLabel2(kModemTestFailed);
-            reportFailure(kUndeterminedText);
-        } else {
-            setLabel2(QStringLiteral("Modem Test Completed"));
-            setLabel3(QStringLiteral("Successfully Dialed SMSC"));
+        if (d == Dialled::Completed)
             m_detectedPort = m_portNumber;
-        }
     }
     changed();
     return m_detectedPort;
 }
 
-ModemTester::Press ModemTester::Command3_Click() {
+ModemTester::Press ModemTester::autoDetectClicked() {
     if (m_outside.refused())
         return Press::PrefixMissing;
     setBusy(true);

@@ -2,6 +2,7 @@
 
 #include "client/modem_setup/ModemDialogState.h"
 #include "client/modem_setup/OutsideLine.h"
+#include "common/ModemSequencer.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -40,16 +41,16 @@ public:
     void DetectModem();
     // Command2 ("Test Modem"): the prefix and port checks, then TestModem.
     // PrefixMissing asks the window to put the cursor into the prefix box.
-    Press Command2_Click();
+    Press testModemClicked();
     void TestModem();
     // Command3 ("Auto Detect"): the prefix check, then the search and its report.
-    Press Command3_Click();
+    Press autoDetectClicked();
     // The same as pressing "Auto Detect".
-    Press MainAutoDetect() { return Command3_Click(); }
+    Press MainAutoDetect() { return autoDetectClicked(); }
     // Dials from COM1 to COM4 until one connects; the port found, 0 for none.
     int AutoDetectPort();
     // Option1 clicked: the port held so far is closed.
-    void Option1_Click(int port);
+    void switchToPort(int port);
     // The user chose a port button: the chosen one again is no click, and
     // none counts while a dial waits for its answer.
     void choosePort(int port);
@@ -78,6 +79,12 @@ signals:
     void sendButtonEnabled(bool enabled);
 
 private:
+    // How a dial ended: the modem connected, failed, or (a status word left
+    // from before) the SMSC counts as dialled.
+    enum class Dialled { Connected, Failed, Completed };
+    void dialSmsc(const QByteArray& dial);
+    // The report of the last dial, by the status word.
+    Dialled reportDial(const QString& noDialtoneText);
     void selectPort(int port);
     void openChosenPort();
     void closePort();
@@ -99,5 +106,6 @@ private:
     QString m_statusWord;
     QString m_pendingPortMessage;
     int m_detectedPort = 0;
-    bool m_released = false;
+    // Stopped while the dialog is closing.
+    ModemSequencer m_sequencer{m_line};
 };

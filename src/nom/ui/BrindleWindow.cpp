@@ -100,7 +100,7 @@ BrindleWindow::BrindleWindow(BrindleController& controller, QWidget* parent)
             });
     connect(&controller, &BrindleController::portShown, this, &BrindleWindow::showPort);
     connect(&controller, &BrindleController::lineSettingsShown, m_modemSetting, &QLabel::setText);
-    connect(m_exit, &QPushButton::clicked, &controller, &BrindleController::bExit_Click);
+    connect(m_exit, &QPushButton::clicked, &controller, &BrindleController::exitClicked);
     connect(&controller, &BrindleController::finished, this, [this] { hide(); });
 }
 

@@ -121,8 +121,8 @@ TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
         outside.prefix = storedPrefix;
         tester.clearSelection();
         if (port > 0)
-            tester.Option1_Click(port);
-        EXPECT_EQ(settings.Command1_Click(), ok);
+            tester.switchToPort(port);
+        EXPECT_EQ(settings.okClicked(), ok);
         EXPECT_EQ(boxes.texts(), box.isEmpty() ? QStringList() : QStringList{box});
         if (!box.isEmpty()) {
             EXPECT_EQ(boxes.last().icon,
@@ -140,14 +140,14 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
     settings.Load();
     EXPECT_EQ(tester.state().selectedPort, 2);
     EXPECT_TRUE(boxes.shown().isEmpty()) << "loading is no activation";
-    settings.optInternet_Click();
+    settings.internetChosen();
     EXPECT_EQ(Setting::read(Setting::ModemConn), "1");
     EXPECT_EQ(settings.ConnectionType, -1);
     EXPECT_FALSE(tester.state().modemControlsEnabled || tester.state().Command2Enabled ||
                  tester.state().portEnabled[0]);
     EXPECT_TRUE(tester.state().Command1Enabled);
     inst.writeBytes(ExchangeFiles::kPortFile, " 3 \r\n");
-    settings.optModem_Click(true);
+    settings.modemChosen(true);
     EXPECT_EQ(Setting::read(Setting::ModemConn), "0");
     EXPECT_TRUE(tester.state().modemControlsEnabled && tester.state().Command3Enabled &&
                 tester.state().portEnabled[3]);
@@ -161,7 +161,7 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
               QStringList{"No port selected. You will not be able to send any SMS messages."});
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
     EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), "\r\n");
-    tester.Option1_Click(3);
+    tester.switchToPort(3);
     settings.Unload();
     EXPECT_EQ(mainWindow.send, (QList<bool>{false, true}));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), " 3 \r\n");
@@ -227,7 +227,7 @@ TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
     EXPECT_EQ(boxes.texts(), QStringList{question});
 
     boxes.clear();
-    settings.optInternet_Click();
+    settings.internetChosen();
     settings.Activate();
     EXPECT_TRUE(boxes.shown().isEmpty()) << "Internet asks nothing";
 }
@@ -286,7 +286,7 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
         {false, "", "\r\nBUSY\r\n", "ATDT+01632960000\r", "UNDETERMIND ERROR"},
         {false, "", "\r\nCONNEC", "ATDT+01632960000\r", "UNDETERMIND ERROR"},
     };
-    tester.Option1_Click(1);
+    tester.switchToPort(1);
     for (const auto& [ticked, prefix, answer, dial, status] : cases) {
         outside.ticked = ticked;
         outside.text = prefix;
@@ -300,7 +300,7 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
             tester.choosePort(1);
             tester.choosePort(2);
         });
-        EXPECT_EQ(tester.Command2_Click(), ModemTester::Press::Ran);
+        EXPECT_EQ(tester.testModemClicked(), ModemTester::Press::Ran);
         EXPECT_EQ(line.writes().last(), dial);
         EXPECT_EQ(tester.statusWord(), status);
         const QString report =
@@ -329,11 +329,11 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
 TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     outside.ticked = true;
     outside.text = "  ";
-    EXPECT_EQ(tester.Command2_Click(), ModemTester::Press::PrefixMissing);
+    EXPECT_EQ(tester.testModemClicked(), ModemTester::Press::PrefixMissing);
     outside.text = "99999";
-    EXPECT_EQ(tester.Command3_Click(), ModemTester::Press::PrefixMissing);
+    EXPECT_EQ(tester.autoDetectClicked(), ModemTester::Press::PrefixMissing);
     outside.ticked = false;
-    EXPECT_EQ(tester.Command2_Click(), ModemTester::Press::NoPortSelected);
+    EXPECT_EQ(tester.testModemClicked(), ModemTester::Press::NoPortSelected);
     EXPECT_EQ(boxes.texts(),
               (QStringList{kNoPrefix, kBadPrefix, "Select a port to test the modem."}));
     EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
@@ -342,20 +342,20 @@ TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     // and the report names the cause once.
     boxes.clear();
     line.refuse(device(2), Failure::InUse);
-    tester.Option1_Click(2);
-    tester.Command2_Click();
+    tester.switchToPort(2);
+    tester.testModemClicked();
     EXPECT_TRUE(line.writes().isEmpty());
     EXPECT_EQ(tester.state().Label3, kInUse);
     line.refuse(device(2), Failure::None);
-    tester.Command2_Click();
+    tester.testModemClicked();
     EXPECT_EQ(tester.state().Label3, kUndetermined);
 
     inst.writeBytes(ExchangeFiles::kConfig, "SMSC Number\r\n");
-    tester.Command2_Click();
+    tester.testModemClicked();
     EXPECT_EQ(line.writes().last(), "ATDT+\r");
     // A hand-edited file with a runaway line is refused, not dialled.
     inst.writeBytes(ExchangeFiles::kConfig, "\r\n" + QByteArray(5000, '1') + "\r\n");
-    tester.Command2_Click();
+    tester.testModemClicked();
     EXPECT_EQ(line.writes().last(), "ATDT+\r");
     EXPECT_EQ(boxes.texts(), (QStringList{"Empty Configuration File : Brindlemod.cfg",
                                           "Brindle.cfg line 2 is too long : 5000 characters"}));
@@ -367,7 +367,7 @@ TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
     line.script("ATDT~<CR><LF>NO DIALTONE<CR><LF>@1500 | ATDT~<CR><LF>CONNECT<CR><LF>@1500");
     tester.DetectModem();
     ASSERT_FALSE(tester.state().portEnabled[0]);
-    EXPECT_EQ(tester.Command3_Click(), ModemTester::Press::Ran);
+    EXPECT_EQ(tester.autoDetectClicked(), ModemTester::Press::Ran);
     EXPECT_EQ(line.opened.mid(3), (QStringList{device(2), device(3)})) << "COM4 is never tried";
     EXPECT_EQ(line.writes(), (QByteArrayList{"ATDT+01632960000\r", "ATDT+01632960000\r"}));
     const ModemDialogState& s = tester.state();
@@ -381,7 +381,7 @@ TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
 
     // Nothing connects; COM4's report takes the pending message.
     line.refuse(device(4), Failure::InUse);
-    tester.Command3_Click();
+    tester.autoDetectClicked();
     EXPECT_EQ(texts(), ("Modem Test Failed | " + kNoDialtone + " | ").toStdString());
     EXPECT_EQ(tester.state().selectedPort, 4);
     // The dialog closing mid-search: ShowingWithoutAPortOffersTheSearch.

@@ -75,15 +75,15 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
     // change to the handlers.
     connect(optInternet, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            optInternet_Click();
+            internetChosen();
     });
     connect(optModem, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            optModem_Click();
+            modemChosen();
     });
     connect(chkOutsideNo, &QCheckBox::toggled, this, [this](bool on) {
         if (on != m_outside.ticked)
-            chkOutsideNo_Click();
+            outsideLineToggled();
     });
     connect(Label5, &ClickableLabel::clicked, chkOutsideNo, &QCheckBox::click);
     connect(txtOutsideNumber, &QLineEdit::textChanged, this,
@@ -98,15 +98,15 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
     });
     connect(butRefresh, &QPushButton::clicked, this, [this] { m_tester.DetectModem(); });
     connect(Command2, &QPushButton::clicked, this, [this] {
-        focusPrefixWhen(m_tester.Command2_Click() == ModemTester::Press::PrefixMissing);
+        focusPrefixWhen(m_tester.testModemClicked() == ModemTester::Press::PrefixMissing);
     });
     connect(Command3, &QPushButton::clicked, this, [this] {
         focusPrefixWhen(m_tester.MainAutoDetect() == ModemTester::Press::PrefixMissing);
     });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { okClicked(); });
     connect(Timer1, &QTimer::timeout, Picture1, qOverload<>(&QWidget::update));
 
-    Form_Load();
+    load();
 }
 
 frmModemDetected::~frmModemDetected() {
@@ -201,7 +201,7 @@ void frmModemDetected::buildControls(const QString& appPath) {
     setFixedWidth(520);
 }
 
-void frmModemDetected::Form_Load() {
+void frmModemDetected::load() {
     m_connection.Load();
     txtMobile->setText(m_connection.userMobile);
     txtEmail->setText(m_connection.userEmail);
@@ -219,13 +219,13 @@ void frmModemDetected::Form_Load() {
 void frmModemDetected::showModal() {
     setWindowModality(Qt::ApplicationModal);
     show();
-    Form_Activate();
+    activate();
     // A search offered on showing may have ended with the dialog already gone.
     if (isVisible())
         exec();
 }
 
-void frmModemDetected::Form_Activate() {
+void frmModemDetected::activate() {
     m_connection.Activate();
     showPrefix();
 }
@@ -290,37 +290,37 @@ void frmModemDetected::focusPrefixWhen(bool missing) {
         txtOutsideNumber->setFocus();
 }
 
-void frmModemDetected::optInternet_Click() {
+void frmModemDetected::internetChosen() {
     if (isInternet(m_connection.ConnectionType))
         return; // no change
     if (!m_settings.IEWarningOff) {
         frmWarning notice(m_settings, this);
         notice.exec();
     }
-    m_connection.optInternet_Click();
+    m_connection.internetChosen();
     showChoice();
     if (std::exchange(m_settings.IEWarningAccepted, false))
-        Command1_Click();
+        okClicked();
 }
 
-void frmModemDetected::optModem_Click() {
+void frmModemDetected::modemChosen() {
     if (m_connection.ConnectionType == 0)
         return; // no change
-    m_connection.optModem_Click(true);
+    m_connection.modemChosen(true);
     showChoice();
     showPrefix();
 }
 
-void frmModemDetected::chkOutsideNo_Click() {
-    m_connection.chkOutsideNo_Click(chkOutsideNo->isChecked());
+void frmModemDetected::outsideLineToggled() {
+    m_connection.outsideLineToggled(chkOutsideNo->isChecked());
     showPrefix();
     focusPrefixWhen(m_outside.ticked);
 }
 
-void frmModemDetected::Command1_Click() {
+void frmModemDetected::okClicked() {
     if (m_connection.confirmInternet())
         emit internetConfirmed();
-    switch (m_connection.Command1_Click()) {
+    switch (m_connection.okClicked()) {
     case ConnectionSettings::Ok::NoConnectionType:
         return;
     case ConnectionSettings::Ok::PrefixMissing:

@@ -38,12 +38,12 @@ public:
     void showModal();
     // The dialog has been shown: the prefix, and the search offered in Modem
     // mode without a port.
-    void Form_Activate();
+    void activate();
 
-    void optInternet_Click();
-    void optModem_Click();
-    void chkOutsideNo_Click();
-    void Command1_Click();
+    void internetChosen();
+    void modemChosen();
+    void outsideLineToggled();
+    void okClicked();
 
     const ModemTester& tester() const { return m_tester; }
 
@@ -87,7 +87,7 @@ public slots:
 
 private:
     void buildControls(const QString& appPath);
-    void Form_Load();
+    void load();
     void showState();
     void showChoice();
     void showPrefix();

@@ -38,16 +38,16 @@ frmWarning::frmWarning(ClientSettings& settings, QWidget* parent)
     top->addLayout(buttons);
     setMinimumWidth(420);
 
-    connect(cmdYes, &QPushButton::clicked, this, [this] { cmdYes_Click(); });
-    connect(cmdNo, &QPushButton::clicked, this, [this] { cmdNo_Click(); });
+    connect(cmdYes, &QPushButton::clicked, this, [this] { yesClicked(); });
+    connect(cmdNo, &QPushButton::clicked, this, [this] { noClicked(); });
 }
 
-void frmWarning::cmdYes_Click() {
+void frmWarning::yesClicked() {
     m_settings.IEWarningAccepted = true;
     close();
 }
 
-void frmWarning::cmdNo_Click() {
+void frmWarning::noClicked() {
     m_settings.IEWarningAccepted = false;
     close();
 }

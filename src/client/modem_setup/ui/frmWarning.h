@@ -20,8 +20,8 @@ public:
     QPushButton* cmdYes = nullptr;
     QPushButton* cmdNo = nullptr;
 
-    void cmdYes_Click();
-    void cmdNo_Click();
+    void yesClicked();
+    void noClicked();
 
     // Every way out (buttons, close box, Escape) ends here.
     void done(int result) override;
