@@ -6,6 +6,7 @@
 #include "client/recipients/NumberRules.h"
 #include "client/recipients/SingleContact.h"
 #include "client/recipients/groups/GroupFiles.h"
+#include "client/recipients/ui/NoticeBox.h"
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/recipients/ui/SingleContactFields.h"
 #include "client/recipients/ui/frmGroups.h"
@@ -132,15 +133,27 @@ void RecipientsController::Picture7_Click() {
     // Only the highlighted entry counts; a current row without highlight is none.
     QListWidgetItem* current = m_c.List4->currentItem();
     const int highlighted = current && current->isSelected() ? m_c.List4->row(current) : -1;
-    const auto row = NumberListRules::RemoveCurrentEntry(m_c.List4->count(), highlighted);
-    if (!row)
+    const int count = m_c.List4->count();
+    if (const auto refusal = NumberListRules::removeRefusal(count)) {
+        NoticeBox::show(*refusal);
         m_c.List4->setFocus();
-    else if (*row >= 0)
-        delete m_c.List4->takeItem(*row);
+        return;
+    }
+    if (!NoticeBox::show(NumberListRules::removeQuestion()))
+        return;
+    if (const int row = NumberListRules::removedRow(count, highlighted); row >= 0)
+        delete m_c.List4->takeItem(row);
 }
 
 void RecipientsController::Picture8_Click() {
-    NumberListRules::ClearNumberList(m_c.List4->count(), [this] { m_c.List4->clear(); });
+    if (const auto refusal = NumberListRules::clearRefusal(m_c.List4->count())) {
+        NoticeBox::show(*refusal);
+        return;
+    }
+    if (!NoticeBox::show(NumberListRules::clearQuestion()))
+        return;
+    m_c.List4->clear();
+    NoticeBox::show(NumberListRules::clearedNotice());
 }
 
 void RecipientsController::setAllChecks(bool checked) {
@@ -218,7 +231,9 @@ void RecipientsController::Picture3_Click() {
     m_fields->apply(o);
     if (!o.entry)
         return;
-    const qsizetype at = m_frequent.AddFrequentNumber(*o.entry);
+    const auto added = m_frequent.addFrequentNumber(*o.entry);
+    NoticeBox::show(added.notice);
+    const qsizetype at = added.value;
     if (at < 0)
         return;
     m_c.Combo2->insertItem(int(at), *o.entry);
@@ -229,14 +244,18 @@ void RecipientsController::Picture3_Click() {
 }
 
 void RecipientsController::Picture18_Click() {
-    if (const auto text = FrequentNumbers::TakeFrequentNumber(m_c.Combo2->currentText()))
-        AddEntry(*text, true);
+    const QString text = m_c.Combo2->currentText();
+    if (const auto refusal = FrequentNumbers::takeRefusal(text))
+        NoticeBox::show(*refusal);
+    else
+        AddEntry(text, true);
     whitenWhenFilled();
 }
 
 void RecipientsController::Picture6_Click() {
     const int index = m_c.Combo2->currentIndex();
-    if (!m_frequent.DeleteFrequentNumber(index)) {
+    if (const auto refusal = m_frequent.deleteFrequentNumber(index)) {
+        NoticeBox::show(*refusal);
         m_c.Combo2->setFocus();
         return;
     }

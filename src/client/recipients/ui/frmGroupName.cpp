@@ -2,6 +2,7 @@
 
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/groups/GroupManager.h"
+#include "client/recipients/ui/NoticeBox.h"
 #include "common/MessageBox.h"
 #include "ui/PanelWidgets.h"
 
@@ -36,7 +37,9 @@ frmGroupName::frmGroupName(GroupManager& groups, QWidget* parent)
 
     Text1->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, [this] {
-        if (m_groups.CreateGroup(Text1->text()))
+        const auto created = m_groups.createGroup(Text1->text());
+        NoticeBox::show(created.notice);
+        if (created.value)
             accept();
         else
             Text1->setFocus();

@@ -1,5 +1,6 @@
 #include "client/recipients/ui/frmGroups.h"
 
+#include "client/recipients/ui/NoticeBox.h"
 #include "client/recipients/ui/NumberLineDelegate.h"
 #include "client/recipients/ui/frmGroupAddNumber.h"
 #include "client/recipients/ui/frmGroupName.h"
@@ -61,19 +62,21 @@ frmGroups::frmGroups(QString appPath, QStringList numberList, std::optional<Colo
     buildControls();
 
     connect(Combo3, &QComboBox::activated, this,
-            [this](int index) { act([&] { m_groups.chooseGroup(index); }); });
+            [this](int index) { act([&] { return m_groups.chooseGroup(index); }); });
     connect(Combo3, &QComboBox::editTextChanged, this,
             [this](const QString& text) { m_groups.editText(text); });
     connect(Command22, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.AddAllCandidates(); }); });
+            [this] { act([&] { return m_groups.addAllCandidates(); }); });
     connect(Command6, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.AddOneCandidate(currentRow(List4)); }); });
+            [this] { act([&] { return m_groups.addOneCandidate(currentRow(List4)); }); });
     connect(Command14, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.RemoveOneMember(currentRow(List3)); }); });
+            [this] { act([&] { return m_groups.removeOneMember(currentRow(List3)); }); });
     connect(Command3, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.RemoveAllMembers(); }); });
-    connect(Command4, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.AddFrequentCandidates(); }); });
+            [this] { act([&] { return m_groups.removeAllMembers(); }); });
+    connect(Command4, &QPushButton::clicked, this, [this] {
+        m_groups.addFrequentCandidates();
+        sync();
+    });
     connect(Command5, &QPushButton::clicked, this, [this] {
         frmGroupAddNumber add(
             m_appPath, [this](const QString& entry) { m_groups.addCandidate(entry); }, m_backColour,
@@ -88,11 +91,14 @@ frmGroups::frmGroups(QString appPath, QStringList numberList, std::optional<Colo
         sync();
     });
     connect(Picture2, &QToolButton::clicked, this,
-            [this] { act([&] { m_groups.DeleteGroup(); }); });
+            [this] { act([&] { return m_groups.deleteGroup(); }); });
     connect(Picture3, &QToolButton::clicked, this,
-            [this] { act([&] { m_groups.SaveMembers(); }); });
+            [this] { act([&] { return m_groups.saveMembers(); }); });
     connect(Command1, &QPushButton::clicked, this, [this] {
-        m_selection = m_groups.SelectGroup();
+        const auto question = m_groups.selectQuestion();
+        const auto selected = m_groups.selectGroup(question && NoticeBox::show(*question));
+        NoticeBox::show(selected.notice);
+        m_selection = selected.value;
         if (m_selection)
             done(Selected);
     });
@@ -162,8 +168,8 @@ void frmGroups::buildControls() {
     resize(640, 400);
 }
 
-void frmGroups::act(const std::function<void()>& operation) {
-    operation();
+void frmGroups::act(const std::function<std::optional<Notice>()>& operation) {
+    NoticeBox::show(operation());
     sync();
 }
 

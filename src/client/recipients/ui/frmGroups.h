@@ -4,6 +4,7 @@
 #include "common/Colour.h"
 
 #include <QDialog>
+#include <functional>
 #include <optional>
 
 class ClickableLabel;
@@ -47,8 +48,8 @@ public:
 
 private:
     void buildControls();
-    // Runs an operation of the state, then shows the state.
-    void act(const std::function<void()>& operation);
+    // Runs an operation of the state, shows what it says, then the state.
+    void act(const std::function<std::optional<Notice>()>& operation);
     void sync();
 
     QString m_appPath;

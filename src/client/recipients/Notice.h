@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// What a rule has to tell the user, as a value: the window shows it. A
+// question is answered Yes or No (No the default); the rule learns the
+// answer through a second call.
+struct Notice {
+    enum class Mark { None, Information, Warning, Stop, Question };
+
+    QString text;
+    QString title = QStringLiteral("Quorvel Warning");
+    Mark mark = Mark::Warning;
+    bool asks = false;
+
+    bool operator==(const Notice&) const = default;
+};
+
+// A rule's result and what it has to say about it.
+template <class T> struct WithNotice {
+    T value;
+    std::optional<Notice> notice;
+};
