@@ -30,10 +30,10 @@ ContactsController::ContactsController(RecipientsPanel& recipients, ClientSettin
                                        std::function<QString()> appPath, Host host, QObject* parent)
     : QObject(parent), m_recipients(recipients), m_settings(settings),
       m_appPath(std::move(appPath)), m_host(std::move(host)) {
-    connect(m_recipients.picOutLook, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
-    connect(m_recipients.picContact, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
-    connect(m_recipients.Combo3, &QComboBox::textActivated, this,
-            [this](const QString& text) { Combo3_Chosen(text); });
+    connect(&m_recipients, &RecipientsPanel::contactsRequested, this,
+            [this] { OpenContactsWindow(); });
+    connect(&m_recipients, &RecipientsPanel::groupChosen, this,
+            [this](const QString& text) { groupChosen(text); });
 }
 
 ContactsController::~ContactsController() {
@@ -46,11 +46,7 @@ bool ContactsController::IsOutlookAvailable() const {
 
 void ContactsController::LoadContactsSource() {
     const bool available = IsOutlookAvailable();
-    m_recipients.picOutLook->setVisible(available);
-    m_recipients.picContact->setVisible(!available);
-    m_recipients.Label7->setText(available ? "Outlook" : "Contact");
-    m_recipients.Label7->setToolTip(available ? m_recipients.picOutLook->toolTip()
-                                              : m_recipients.picContact->toolTip());
+    m_recipients.showContactsSource(available);
     if (available && !m_window)
         LoadContactsWindow();
 }
@@ -73,13 +69,13 @@ void ContactsController::LoadContactsWindow() {
     m_window = w;
     paintBackground(w->Check1, m_settings.BackColour);
     OutlookItemCount = 0;
-    connect(w->cmdAddAll, &QPushButton::clicked, this, [this] { cmdAddAll_Click(); });
-    connect(w->cmdAddSelected, &QPushButton::clicked, this, [this] { cmdAddSelected_Click(); });
-    connect(w->cmdClearAll, &QPushButton::clicked, this, [this] { cmdClearAll_Click(); });
+    connect(w->cmdAddAll, &QPushButton::clicked, this, [this] { addAllClicked(); });
+    connect(w->cmdAddSelected, &QPushButton::clicked, this, [this] { addCheckedClicked(); });
+    connect(w->cmdClearAll, &QPushButton::clicked, this, [this] { clearChecksClicked(); });
     // The state change, so a screen reader's toggle docks it too.
-    connect(w->Check1, &QPushButton::toggled, this, [this](bool on) { Check1_Click(on); });
-    connect(w->Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(w, &frmOutlook::closedByUser, this, [this] { Command1_Click(); });
+    connect(w->Check1, &QPushButton::toggled, this, [this](bool on) { dockToggled(on); });
+    connect(w->Command1, &QPushButton::clicked, this, [this] { closeClicked(); });
+    connect(w, &frmOutlook::closedByUser, this, [this] { closeClicked(); });
     // NodeCheck: a node's new state goes to every descendant.
     connect(w->tContacts, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         if (m_propagating)
@@ -200,15 +196,15 @@ void ContactsController::addLeaves(bool checkedOnly) {
     }
 }
 
-void ContactsController::cmdAddAll_Click() {
+void ContactsController::addAllClicked() {
     addLeaves(false);
 }
 
-void ContactsController::cmdAddSelected_Click() {
+void ContactsController::addCheckedClicked() {
     addLeaves(true);
 }
 
-void ContactsController::cmdClearAll_Click() {
+void ContactsController::clearChecksClicked() {
     m_propagating = true;
     for (QTreeWidgetItemIterator it(window().tContacts, QTreeWidgetItemIterator::Checked); *it;
          ++it)
@@ -216,7 +212,7 @@ void ContactsController::cmdClearAll_Click() {
     m_propagating = false;
 }
 
-void ContactsController::Check1_Click(bool checked) {
+void ContactsController::dockToggled(bool checked) {
     frmOutlook& w = window();
     {
         const QSignalBlocker quiet(w.Check1);
@@ -245,12 +241,12 @@ void ContactsController::Check1_Click(bool checked) {
     }
 }
 
-void ContactsController::Command1_Click() {
+void ContactsController::closeClicked() {
     ContactsWindowOpen = false;
-    Check1_Click(false);
+    dockToggled(false);
 }
 
-void ContactsController::Combo3_Chosen(const QString& text) {
+void ContactsController::groupChosen(const QString& text) {
     if (!GroupFiles::isOutlookGroup(text))
         return;
     // The same lines "Add To Number List" would take from the chosen item.
@@ -265,7 +261,7 @@ void ContactsController::Unload() {
     m_stop = true;
     if (m_window) {
         if (ContactsDocked)
-            Check1_Click(false);
+            dockToggled(false);
         delete m_window;
     }
     ContactsWindowOpen = false;

@@ -40,22 +40,14 @@ public:
     void LoadContactsSource();
     // The option is on and the address book's folder can be read.
     bool IsOutlookAvailable() const;
-    // picOutLook, picContact and Label7.
+    // The contacts buttons and their caption.
     void OpenContactsWindow();
-    // A group chosen in the main window's group box.
-    void Combo3_Chosen(const QString& text);
     // Shutdown.
     void Unload();
 
     // Loaded on first need.
     frmOutlook& window();
     bool loaded() const;
-
-    void cmdAddAll_Click();
-    void cmdAddSelected_Click();
-    void cmdClearAll_Click();
-    void Check1_Click(bool checked);
-    void Command1_Click();
 
     bool ContactsWindowOpen = false;
     bool ContactsDocked = false;
@@ -65,6 +57,16 @@ public:
     std::function<ContactsStore()> store = [] { return ContactsStore::configured(); };
 
 private:
+    // A group chosen in the main window's group box.
+    void groupChosen(const QString& text);
+    // The contacts window's buttons.
+    void addAllClicked();
+    void addCheckedClicked();
+    void clearChecksClicked();
+    // "Add Panel" / "Remove Panel": docked beside the frames or floating.
+    void dockToggled(bool checked);
+    void closeClicked();
+
     void LoadContactsWindow();
     void showUnread(const QStringList& unread);
     AddressBook readAddressBook(const ContactsStore& store);
