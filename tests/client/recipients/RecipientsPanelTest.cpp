@@ -100,7 +100,7 @@ protected:
                                          "TEL;TYPE=CELL:+44 (0)7700 900123\r\nEND:VCARD\r\n");
         Setting::write(Setting::ContactsDir, inst.file("book"));
     }
-    QTreeWidgetItem* node(const QString& key) { return c->window().tContacts->node(key); }
+    QTreeWidgetItem* node(const QString& key) { return c->window().tree().node(key); }
     // Answers the number-format warning, its box ticked or not.
     void answerWarning(bool dontShowAgain) {
         onModal<frmOWarning>([dontShowAgain](frmOWarning& w) {
@@ -327,11 +327,11 @@ TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTak
     c->OpenContactsWindow();
     List4->clear();
     node("Contacts")->setCheckState(0, Qt::Checked);
-    c->window().cmdAddSelected->click();
+    control<QPushButton>(&c->window(), "cmdAddSelected")->click();
     EXPECT_EQ(list(), "Jane Smith +447700900123") << "checked";
     EXPECT_FALSE(c->window().isVisible() || c->ContactsWindowOpen);
     node("RootContact")->setCheckState(0, Qt::Checked);
-    c->window().cmdClearAll->click();
+    control<QPushButton>(&c->window(), "cmdClearAll")->click();
     EXPECT_EQ(node("EContact//3//1")->checkState(0), Qt::Unchecked);
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
@@ -353,18 +353,19 @@ TEST_F(ContactsWindowTest, WithoutTheOptionOnlyOwnContactsAndTheWindowDocks) {
     EXPECT_EQ(ContactsTreeWidget::dragText(node("EContact//3//1")), "Al  +442");
     // The whole line in a tip; the number shown left to right there and in the lists.
     EXPECT_EQ(node("EContact//3//1")->toolTip(0), NumberEntry::displayText("Al  +442"));
-    EXPECT_TRUE(qobject_cast<NumberLineDelegate*>(c->window().tContacts->itemDelegate()) &&
+    EXPECT_TRUE(qobject_cast<NumberLineDelegate*>(c->window().tree().itemDelegate()) &&
                 qobject_cast<NumberLineDelegate*>(List4->itemDelegate()));
 
-    toggleAccessibly(c->window().Check1);
-    EXPECT_EQ(c->window().Check1->text(), "Remove Panel");
+    auto* dock = control<QPushButton>(&c->window(), "Check1");
+    toggleAccessibly(dock);
+    EXPECT_EQ(dock->text(), "Remove Panel");
     List4->clear();
-    c->window().cmdAddAll->click();
+    control<QPushButton>(&c->window(), "cmdAddAll")->click();
     EXPECT_EQ(items(List4), (QStringList{"Zed  +441", "bad", "Al  +442", "no number", "kept"}));
     EXPECT_TRUE(c->window().isVisible()) << "docked, it stays";
-    c->window().Command1->click();
-    EXPECT_EQ(c->window().Check1->text(), "Add Panel");
-    EXPECT_FALSE(c->window().Check1->isChecked());
+    control<QPushButton>(&c->window(), "Command1")->click();
+    EXPECT_EQ(dock->text(), "Add Panel");
+    EXPECT_FALSE(dock->isChecked());
     EXPECT_FALSE(c->window().isVisible());
 
     // The reserved group: its file holds no valid line.

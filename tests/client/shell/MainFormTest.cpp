@@ -295,7 +295,7 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     // way, and the main window stays on the screen.
     contacts->resize(480, contacts->height());
     EXPECT_EQ(contacts->width(), 480);
-    contacts->Check1->click();
+    contacts->findChild<QPushButton*>("Check1")->click();
     EXPECT_LT(contacts->width(), 480);
     const QRect screen = form->screen()->availableGeometry();
     const auto text = [](const QRect& r) {

@@ -7,18 +7,13 @@
 #include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
 #include "common/MessageBox.h"
-#include "ui/BackColour.h"
-#include "ui/ClickableLabel.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
-#include <QPushButton>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
-#include <QToolButton>
 #include <QTreeWidgetItemIterator>
 
 namespace {
@@ -67,23 +62,23 @@ void ContactsController::LoadContactsWindow() {
     m_loading = true;
     auto* w = new frmOutlook(m_host.mainWindow);
     m_window = w;
-    paintBackground(w->Check1, m_settings.BackColour);
+    w->paintDockButton(m_settings.BackColour);
     OutlookItemCount = 0;
-    connect(w->cmdAddAll, &QPushButton::clicked, this, [this] { addAllClicked(); });
-    connect(w->cmdAddSelected, &QPushButton::clicked, this, [this] { addCheckedClicked(); });
-    connect(w->cmdClearAll, &QPushButton::clicked, this, [this] { clearChecksClicked(); });
+    connect(w, &frmOutlook::addAllClicked, this, &ContactsController::addAllClicked);
+    connect(w, &frmOutlook::addCheckedClicked, this, &ContactsController::addCheckedClicked);
+    connect(w, &frmOutlook::clearChecksClicked, this, &ContactsController::clearChecksClicked);
     // The state change, so a screen reader's toggle docks it too.
-    connect(w->Check1, &QPushButton::toggled, this, [this](bool on) { dockToggled(on); });
-    connect(w->Command1, &QPushButton::clicked, this, [this] { closeClicked(); });
+    connect(w, &frmOutlook::dockToggled, this, &ContactsController::dockToggled);
+    connect(w, &frmOutlook::closeClicked, this, &ContactsController::closeClicked);
     connect(w, &frmOutlook::closedByUser, this, [this] { closeClicked(); });
     // NodeCheck: a node's new state goes to every descendant.
-    connect(w->tContacts, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
+    connect(&w->tree(), &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         if (m_propagating)
             return;
         m_propagating = true;
         const QString key = item->data(0, ContactsTreeWidget::KeyRole).toString();
         for (const QString& below : ContactsTree::descendants(m_nodes, key))
-            if (QTreeWidgetItem* i = m_window->tContacts->node(below))
+            if (QTreeWidgetItem* i = m_window->tree().node(below))
                 i->setCheckState(0, item->checkState(0));
         m_propagating = false;
     });
@@ -106,7 +101,7 @@ void ContactsController::LoadContactsWindow() {
     } else {
         m_nodes = ContactsTree::build(nullptr, speed, groups);
     }
-    w->tContacts->setNodes(m_nodes);
+    w->tree().setNodes(m_nodes);
     m_loading = false;
 }
 
@@ -185,7 +180,7 @@ void ContactsController::addLeaves(bool checkedOnly) {
     frmOutlook& w = window();
     RecipientsController& list = m_recipients.controller();
     const auto take = [&](const QString& key) {
-        const QTreeWidgetItem* i = w.tContacts->node(key);
+        const QTreeWidgetItem* i = w.tree().node(key);
         return i && (!checkedOnly || i->checkState(0) == Qt::Checked);
     };
     for (const QString& line : ContactsTree::contactLines(m_nodes, take))
@@ -206,20 +201,15 @@ void ContactsController::addCheckedClicked() {
 
 void ContactsController::clearChecksClicked() {
     m_propagating = true;
-    for (QTreeWidgetItemIterator it(window().tContacts, QTreeWidgetItemIterator::Checked); *it;
-         ++it)
+    for (QTreeWidgetItemIterator it(&window().tree(), QTreeWidgetItemIterator::Checked); *it; ++it)
         (*it)->setCheckState(0, Qt::Unchecked);
     m_propagating = false;
 }
 
 void ContactsController::dockToggled(bool checked) {
     frmOutlook& w = window();
-    {
-        const QSignalBlocker quiet(w.Check1);
-        w.Check1->setChecked(checked);
-    }
+    w.showDocked(checked);
     if (checked) {
-        w.Check1->setText("Remove Panel");
         if (!ContactsDocked) {
             w.setFloating(false);
             if (m_host.dock)
@@ -231,7 +221,6 @@ void ContactsController::dockToggled(bool checked) {
     }
     w.hide();
     ContactsWindowOpen = false;
-    w.Check1->setText("Add Panel");
     if (ContactsDocked) {
         ContactsDocked = false;
         if (m_host.undock)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "client/recipients/contacts/ContactsTree.h"
+#include "common/Colour.h"
 
 #include <QTreeWidget>
 #include <QWidget>
+#include <optional>
 
 class QPushButton;
 
@@ -40,17 +42,22 @@ public:
 
     static constexpr int kMinWidth = 320;
 
-    ContactsTreeWidget* tContacts = nullptr;
-    QPushButton* cmdAddAll = nullptr;
-    QPushButton* cmdAddSelected = nullptr;
-    QPushButton* cmdClearAll = nullptr;
-    QPushButton* Check1 = nullptr; // "Add Panel" / "Remove Panel", push-style check box
-    QPushButton* Command1 = nullptr;
+    ContactsTreeWidget& tree() const { return *m_tree; }
+    // "Add Panel" / "Remove Panel" as the window is docked or not, without
+    // telling anyone.
+    void showDocked(bool docked);
+    void paintDockButton(const std::optional<Colour>& colour);
 
     // Floating over `mainWindow`, or a plain panel for its layout.
     void setFloating(bool floating);
 
 signals:
+    void addAllClicked();
+    void addCheckedClicked();
+    void clearChecksClicked();
+    // The dock button's state changed, also by a screen reader's toggle.
+    void dockToggled(bool docked);
+    void closeClicked();
     // The user closed the floating window by its title bar.
     void closedByUser();
 
@@ -59,4 +66,10 @@ protected:
 
 private:
     QWidget* m_mainWindow;
+    ContactsTreeWidget* m_tree = nullptr;
+    QPushButton* m_addAll = nullptr;
+    QPushButton* m_addChecked = nullptr;
+    QPushButton* m_clearChecks = nullptr;
+    QPushButton* m_dock = nullptr; // a push-style check box
+    QPushButton* m_close = nullptr;
 };
