@@ -16,6 +16,7 @@
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 
+#include <QCheckBox>
 #include <QDir>
 
 namespace {
@@ -104,12 +105,12 @@ protected:
     // Answers the number-format warning, its box ticked or not.
     void answerWarning(bool dontShowAgain) {
         onModal<frmOWarning>([dontShowAgain](frmOWarning& w) {
-            EXPECT_EQ(w.windowTitle() + ": " + w.lblText->text(),
+            EXPECT_EQ(w.windowTitle() + ": " + w.findChild<QLabel*>()->text(),
                       "Quorvel Warning: All numbers must be stored in MS Outlook in the "
                       "international format eg.,+447700900461 and must incorporate the country "
                       "code.");
-            w.chkShow->setChecked(dontShowAgain);
-            w.cmdYes->click();
+            control<QCheckBox>(&w, "chkShow")->setChecked(dontShowAgain);
+            control<QPushButton>(&w, "cmdYes")->click();
         });
     }
 

@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QLabel>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -64,24 +63,7 @@ void ContactsController::LoadContactsWindow() {
     m_window = w;
     w->paintDockButton(m_settings.BackColour);
     OutlookItemCount = 0;
-    connect(w, &frmOutlook::addAllClicked, this, &ContactsController::addAllClicked);
-    connect(w, &frmOutlook::addCheckedClicked, this, &ContactsController::addCheckedClicked);
-    connect(w, &frmOutlook::clearChecksClicked, this, &ContactsController::clearChecksClicked);
-    // The state change, so a screen reader's toggle docks it too.
-    connect(w, &frmOutlook::dockToggled, this, &ContactsController::dockToggled);
-    connect(w, &frmOutlook::closeClicked, this, &ContactsController::closeClicked);
-    connect(w, &frmOutlook::closedByUser, this, [this] { closeClicked(); });
-    // NodeCheck: a node's new state goes to every descendant.
-    connect(&w->tree(), &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (m_propagating)
-            return;
-        m_propagating = true;
-        const QString key = item->data(0, ContactsTreeWidget::KeyRole).toString();
-        for (const QString& below : ContactsTree::descendants(m_nodes, key))
-            if (QTreeWidgetItem* i = m_window->tree().node(below))
-                i->setCheckState(0, item->checkState(0));
-        m_propagating = false;
-    });
+    connectWindow(w);
 
     const QString appPath = m_appPath();
     const QStringList speed = ContactsTree::readSpeedLines(appPath);
@@ -103,6 +85,29 @@ void ContactsController::LoadContactsWindow() {
     }
     w->tree().setNodes(m_nodes);
     m_loading = false;
+}
+
+void ContactsController::connectWindow(frmOutlook* w) {
+    connect(w, &frmOutlook::addAllClicked, this, &ContactsController::addAllClicked);
+    connect(w, &frmOutlook::addCheckedClicked, this, &ContactsController::addCheckedClicked);
+    connect(w, &frmOutlook::clearChecksClicked, this, &ContactsController::clearChecksClicked);
+    // The state change, so a screen reader's toggle docks it too.
+    connect(w, &frmOutlook::dockToggled, this, &ContactsController::dockToggled);
+    connect(w, &frmOutlook::closeClicked, this, &ContactsController::closeClicked);
+    connect(w, &frmOutlook::closedByUser, this, &ContactsController::closeClicked);
+    connect(&w->tree(), &QTreeWidget::itemChanged, this, &ContactsController::nodeChecked);
+}
+
+// A node's new state goes to every descendant.
+void ContactsController::nodeChecked(QTreeWidgetItem* item) {
+    if (m_propagating)
+        return;
+    m_propagating = true;
+    const QString key = item->data(0, ContactsTreeWidget::KeyRole).toString();
+    for (const QString& below : ContactsTree::descendants(m_nodes, key))
+        if (QTreeWidgetItem* i = m_window->tree().node(below))
+            i->setCheckState(0, item->checkState(0));
+    m_propagating = false;
 }
 
 // Files the read had to leave out are said, never skipped silently; a tree
@@ -136,7 +141,7 @@ AddressBook ContactsController::readAddressBook(const ContactsStore& book) {
         if (OutlookItemCount == count)
             return;
         OutlookItemCount = count;
-        m_wait->lblCount->setText(QString::number(OutlookItemCount));
+        m_wait->showCount(OutlookItemCount);
     };
     connect(&tick, &QTimer::timeout, this, show);
     reader->start();

@@ -12,6 +12,7 @@ struct ClientSettings;
 class RecipientsPanel;
 class frmMessage;
 class frmOutlook;
+class QTreeWidgetItem;
 class QWidget;
 
 // The contacts window and everything that reaches it: the main window's
@@ -66,6 +67,9 @@ private:
     // "Add Panel" / "Remove Panel": docked beside the frames or floating.
     void dockToggled(bool checked);
     void closeClicked();
+    void nodeChecked(QTreeWidgetItem* item);
+
+    void connectWindow(frmOutlook* w);
 
     void LoadContactsWindow();
     void showUnread(const QStringList& unread);

@@ -16,22 +16,22 @@ frmOWarning::frmOWarning(bool& warningOff, QWidget* parent)
     setWindowTitle("Quorvel Warning");
     setModal(true);
     // clang-format off
-    lblText = new QLabel("All numbers must be stored in MS Outlook in the international format eg.,+447700900461 and must incorporate the country code.", this);
+    m_text = new QLabel("All numbers must be stored in MS Outlook in the international format eg.,+447700900461 and must incorporate the country code.", this);
     // clang-format on
-    lblText->setWordWrap(true);
-    chkShow = named(new QCheckBox("Don't show this again.", this), "chkShow");
-    cmdYes = named(new QPushButton("Ok", this), "cmdYes");
-    cmdYes->setDefault(true);
-    connect(cmdYes, &QPushButton::clicked, this, &QDialog::accept);
+    m_text->setWordWrap(true);
+    m_dontShowAgain = named(new QCheckBox("Don't show this again.", this), "chkShow");
+    m_ok = named(new QPushButton("Ok", this), "cmdYes");
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* l = new QVBoxLayout(this);
-    l->addWidget(lblText);
-    l->addWidget(chkShow);
-    l->addWidget(cmdYes, 0, Qt::AlignHCenter);
+    l->addWidget(m_text);
+    l->addWidget(m_dontShowAgain);
+    l->addWidget(m_ok, 0, Qt::AlignHCenter);
     setFixedWidth(360);
 }
 
 void frmOWarning::done(int result) {
-    if (chkShow->isChecked()) {
+    if (m_dontShowAgain->isChecked()) {
         Setting::write(Setting::ShowOutlook, "1");
         m_warningOff = true;
     }
@@ -41,9 +41,13 @@ void frmOWarning::done(int result) {
 frmMessage::frmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     setObjectName("frmMessage");
     setWindowTitle("Please wait ....");
-    lblMessage = named(new QLabel("Processing Microsoft Outlook Contact...", this), "lblMessage");
-    lblCount = named(new QLabel("0", this), "lblCount");
+    m_message = named(new QLabel("Processing Microsoft Outlook Contact...", this), "lblMessage");
+    m_count = named(new QLabel("0", this), "lblCount");
     auto* l = new QVBoxLayout(this);
-    l->addWidget(lblMessage);
-    l->addWidget(lblCount, 0, Qt::AlignHCenter);
+    l->addWidget(m_message);
+    l->addWidget(m_count, 0, Qt::AlignHCenter);
+}
+
+void frmMessage::showCount(int count) {
+    m_count->setText(QString::number(count));
 }

@@ -14,13 +14,12 @@ class frmOWarning : public QDialog {
 public:
     frmOWarning(bool& warningOff, QWidget* parent = nullptr);
 
-    QLabel* lblText = nullptr;
-    QCheckBox* chkShow = nullptr;
-    QPushButton* cmdYes = nullptr;
-
     void done(int result) override;
 
 private:
+    QLabel* m_text = nullptr;
+    QCheckBox* m_dontShowAgain = nullptr;
+    QPushButton* m_ok = nullptr;
     bool& m_warningOff;
 };
 
@@ -30,6 +29,9 @@ class frmMessage : public QWidget {
 public:
     explicit frmMessage(QWidget* parent = nullptr);
 
-    QLabel* lblMessage = nullptr;
-    QLabel* lblCount = nullptr;
+    void showCount(int count);
+
+private:
+    QLabel* m_message = nullptr;
+    QLabel* m_count = nullptr;
 };

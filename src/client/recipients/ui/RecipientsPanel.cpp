@@ -31,6 +31,18 @@ RecipientsPanel::RecipientsPanel(std::function<QString()> appPath, QWidget* pare
 RecipientsPanel::~RecipientsPanel() = default;
 
 void RecipientsPanel::buildControls() {
+    buildNumberList();
+    buildSingleContact();
+    buildFrequentNumbers();
+    buildGroups();
+    auto* frames = column(this);
+    frames->addWidget(m_numberListFrame, 1);
+    frames->addWidget(m_singleContactFrame);
+    frames->addWidget(m_frequentFrame);
+    frames->addWidget(m_groupsFrame);
+}
+
+void RecipientsPanel::buildNumberList() {
     m_numberListFrame = named(new QGroupBox("Number List", this), "Frame2");
     auto* nl = new QGridLayout(m_numberListFrame);
     m_numberList = named(new QListWidget(m_numberListFrame), "List4");
@@ -52,8 +64,9 @@ void RecipientsPanel::buildControls() {
         1);
     nl->addWidget(m_selectAll, 1, 2);
     nl->addWidget(m_unselectAll, 1, 3);
+}
 
-    // Single Contact
+void RecipientsPanel::buildSingleContact() {
     m_singleContactFrame = named(new QGroupBox("Single Contact", this), "Frame4");
     auto* sc = new QGridLayout(m_singleContactFrame);
     m_nameLabel = named(new QLabel("Name", m_singleContactFrame), "lblName");
@@ -88,8 +101,9 @@ void RecipientsPanel::buildControls() {
                             "lblAddFreqDialedNo", "Add Number to Freq. Dialled Number List"),
                   4, 0, 1, 3);
     sc->setColumnStretch(1, 1);
+}
 
-    // Frequently dialled numbers
+void RecipientsPanel::buildFrequentNumbers() {
     m_frequentFrame = named(new QGroupBox("Frequently Dialed Numbers", this), "Frame6");
     auto* fd = new QGridLayout(m_frequentFrame);
     m_frequent = named(new QComboBox(m_frequentFrame), "Combo2");
@@ -105,8 +119,9 @@ void RecipientsPanel::buildControls() {
     fd->addWidget(
         captioned(m_frequentFrame, m_deleteFrequent, m_deleteFrequentCaption, "Label3", "Delete"),
         1, 1);
+}
 
-    // Contact groups and contacts
+void RecipientsPanel::buildGroups() {
     m_groupsFrame = named(new QGroupBox("Contact Groups", this), "Frame9");
     auto* cg = new QGridLayout(m_groupsFrame);
     m_groups = named(new QComboBox(m_groupsFrame), "Combo3");
@@ -129,11 +144,6 @@ void RecipientsPanel::buildControls() {
     cg->addWidget(captioned(m_groupsFrame, m_editGroups, m_editGroupsCaption, "Label2", "Edit"), 1,
                   1);
     cg->addWidget(contactsCell, 1, 2);
-    auto* frames = column(this);
-    frames->addWidget(m_numberListFrame, 1);
-    frames->addWidget(m_singleContactFrame);
-    frames->addWidget(m_frequentFrame);
-    frames->addWidget(m_groupsFrame);
 }
 
 void RecipientsPanel::showContactsSource(bool addressBook) {

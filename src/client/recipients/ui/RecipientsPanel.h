@@ -50,6 +50,10 @@ private:
     friend class RecipientsController;
 
     void buildControls();
+    void buildNumberList();
+    void buildSingleContact();
+    void buildFrequentNumbers();
+    void buildGroups();
 
     // Number List (Frame2).
     QGroupBox* m_numberListFrame = nullptr;
