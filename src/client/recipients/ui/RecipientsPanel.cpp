@@ -2,6 +2,7 @@
 
 #include "client/recipients/ui/NumberLineDelegate.h"
 #include "client/recipients/ui/RecipientsController.h"
+#include "client/recipients/ui/SingleContactFields.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 #include "ui/PanelWidgets.h"
@@ -69,28 +70,18 @@ void RecipientsPanel::buildNumberList() {
 void RecipientsPanel::buildSingleContact() {
     m_singleContactFrame = named(new QGroupBox("Single Contact", this), "Frame4");
     auto* sc = new QGridLayout(m_singleContactFrame);
-    m_nameLabel = named(new QLabel("Name", m_singleContactFrame), "lblName");
-    m_name = named(new QLineEdit(m_singleContactFrame), "Text1");
-    m_name->setToolTip("Enter a Name");
-    m_mobileLabel = named(new QLabel("Mobile", m_singleContactFrame), "lblMobile");
-    m_mobile = named(new QLineEdit(m_singleContactFrame), "Text3");
-    m_mobile->setToolTip("Enter a Mobile number");
-    m_countryCode = named(new QComboBox(m_singleContactFrame), "cmbCountryCode");
-    m_countryCode->setEditable(true);
-    m_countryCode->setInsertPolicy(QComboBox::NoInsert);
-    m_countryCode->setToolTip("Select a Country code");
+    const auto fields = SingleContactFields::build(m_singleContactFrame, sc);
+    m_nameLabel = fields.nameLabel;
+    m_name = fields.name;
+    m_mobileLabel = fields.mobileLabel;
+    m_mobile = fields.mobile;
+    m_countryCode = fields.countryCode;
     m_addSingleContact =
         pictureButton(m_singleContactFrame, "Picture4", "add-to-list", "Add To Number List");
     m_clearSingleContact =
         pictureButton(m_singleContactFrame, "Picture16", "reset", "Clear Name/Number Details");
     m_addToFrequent = pictureButton(m_singleContactFrame, "Picture3", "add",
                                     "Add Number to Freq. Dialled Number List");
-    sc->addWidget(m_nameLabel, 0, 0);
-    sc->addWidget(m_name, 0, 1, 1, 2);
-    sc->addWidget(m_mobileLabel, 1, 0);
-    sc->addWidget(m_mobile, 1, 1, 1, 2);
-    sc->addWidget(new QLabel("Country Code", m_singleContactFrame), 2, 0);
-    sc->addWidget(m_countryCode, 2, 1, 1, 2);
     sc->addWidget(captioned(m_singleContactFrame, m_addSingleContact, m_addSingleContactCaption,
                             "lblAddSingleContact", "Add To Number List"),
                   3, 0, 1, 2);

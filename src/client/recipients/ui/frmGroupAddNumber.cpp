@@ -10,8 +10,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -25,28 +23,13 @@ frmGroupAddNumber::frmGroupAddNumber(QString appPath,
     setWindowTitle("Add Number");
     setModal(true);
 
-    m_nameLabel = named(new QLabel("Name", this), "lblName");
-    m_name = named(new QLineEdit(this), "Text1");
-    m_name->setToolTip("Enter a Name");
-    m_mobileLabel = named(new QLabel("Mobile", this), "lblMobile");
-    m_mobile = named(new QLineEdit(this), "Text3");
-    m_mobile->setToolTip("Enter a Mobile number");
-    m_countryCode = named(new QComboBox(this), "cmbCountryCode");
-    m_countryCode->setEditable(true);
-    m_countryCode->setInsertPolicy(QComboBox::NoInsert);
-    m_countryCode->setToolTip("Select a Country code");
+    auto* grid = new QGridLayout(this);
+    const auto fields = SingleContactFields::build(this, grid);
+    m_countryCode = fields.countryCode;
     m_add = pictureButton(this, "Picture4", "add-to-list", "Add To Number List");
     m_clear = pictureButton(this, "Picture16", "reset", "Clear Name/Number Details");
     m_ok = named(new QPushButton("OK", this), "Command1");
     m_cancel = named(new QPushButton("Cancel", this), "Command2");
-
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(m_nameLabel, 0, 0);
-    grid->addWidget(m_name, 0, 1, 1, 2);
-    grid->addWidget(m_mobileLabel, 1, 0);
-    grid->addWidget(m_mobile, 1, 1, 1, 2);
-    grid->addWidget(new QLabel("Country Code", this), 2, 0);
-    grid->addWidget(m_countryCode, 2, 1, 1, 2);
     grid->addWidget(
         captioned(this, m_add, m_addCaption, "lblAddSingleContact", "Add To Number List"), 3, 0, 1,
         2);
@@ -58,8 +41,9 @@ frmGroupAddNumber::frmGroupAddNumber(QString appPath,
     grid->addLayout(buttons, 4, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 
-    m_fields = new SingleContactFields(m_nameLabel, m_name, m_mobileLabel, m_mobile, m_countryCode,
-                                       "Number must only contain digits        ", this);
+    m_fields =
+        new SingleContactFields(fields.nameLabel, fields.name, fields.mobileLabel, fields.mobile,
+                                m_countryCode, "Number must only contain digits        ", this);
     connect(m_add, &QToolButton::clicked, this, &frmGroupAddNumber::addClicked);
     connect(m_ok, &QPushButton::clicked, this, &frmGroupAddNumber::okClicked);
     connect(m_clear, &QToolButton::clicked, this, [this] { m_fields->clear(); });

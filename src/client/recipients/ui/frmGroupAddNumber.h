@@ -8,8 +8,6 @@
 
 class ClickableLabel;
 class QComboBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class QToolButton;
 class SingleContactFields;
@@ -31,10 +29,6 @@ private:
     // The entry handed on, the dialog closed.
     void okClicked();
 
-    QLabel* m_nameLabel = nullptr;
-    QLineEdit* m_name = nullptr;
-    QLabel* m_mobileLabel = nullptr;
-    QLineEdit* m_mobile = nullptr;
     QComboBox* m_countryCode = nullptr;
     QToolButton* m_add = nullptr;
     ClickableLabel* m_addCaption = nullptr;
