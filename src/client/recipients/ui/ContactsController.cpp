@@ -83,7 +83,7 @@ void ContactsController::LoadContactsWindow() {
     } else {
         m_nodes = ContactsTree::build(nullptr, speed, groups);
     }
-    w->tree().setNodes(m_nodes);
+    w->tContacts->setNodes(m_nodes);
     m_loading = false;
 }
 
@@ -95,7 +95,7 @@ void ContactsController::connectWindow(frmOutlook* w) {
     connect(w, &frmOutlook::dockToggled, this, &ContactsController::dockToggled);
     connect(w, &frmOutlook::closeClicked, this, &ContactsController::closeClicked);
     connect(w, &frmOutlook::closedByUser, this, &ContactsController::closeClicked);
-    connect(&w->tree(), &QTreeWidget::itemChanged, this, &ContactsController::nodeChecked);
+    connect(w->tContacts, &QTreeWidget::itemChanged, this, &ContactsController::nodeChecked);
 }
 
 // A node's new state goes to every descendant.
@@ -105,7 +105,7 @@ void ContactsController::nodeChecked(QTreeWidgetItem* item) {
     m_propagating = true;
     const QString key = item->data(0, ContactsTreeWidget::KeyRole).toString();
     for (const QString& below : ContactsTree::descendants(m_nodes, key))
-        if (QTreeWidgetItem* i = m_window->tree().node(below))
+        if (QTreeWidgetItem* i = m_window->tContacts->node(below))
             i->setCheckState(0, item->checkState(0));
     m_propagating = false;
 }
@@ -185,7 +185,7 @@ void ContactsController::addLeaves(bool checkedOnly) {
     frmOutlook& w = window();
     RecipientsController& list = m_recipients.controller();
     const auto take = [&](const QString& key) {
-        const QTreeWidgetItem* i = w.tree().node(key);
+        const QTreeWidgetItem* i = w.tContacts->node(key);
         return i && (!checkedOnly || i->checkState(0) == Qt::Checked);
     };
     for (const QString& line : ContactsTree::contactLines(m_nodes, take))
@@ -206,7 +206,8 @@ void ContactsController::addCheckedClicked() {
 
 void ContactsController::clearChecksClicked() {
     m_propagating = true;
-    for (QTreeWidgetItemIterator it(&window().tree(), QTreeWidgetItemIterator::Checked); *it; ++it)
+    for (QTreeWidgetItemIterator it(window().tContacts, QTreeWidgetItemIterator::Checked); *it;
+         ++it)
         (*it)->setCheckState(0, Qt::Unchecked);
     m_propagating = false;
 }

@@ -14,12 +14,14 @@ class frmOWarning : public QDialog {
 public:
     frmOWarning(bool& warningOff, QWidget* parent = nullptr);
 
+    // The demo walk reaches these.
+    QLabel* lblText = nullptr;
+    QCheckBox* chkShow = nullptr;
+    QPushButton* cmdYes = nullptr;
+
     void done(int result) override;
 
 private:
-    QLabel* m_text = nullptr;
-    QCheckBox* m_dontShowAgain = nullptr;
-    QPushButton* m_ok = nullptr;
     bool& m_warningOff;
 };
 

@@ -67,25 +67,25 @@ QMimeData* ContactsTreeWidget::mimeData(const QList<QTreeWidgetItem*>& items) co
 frmOutlook::frmOutlook(QWidget* mainWindow) : QWidget(mainWindow), m_mainWindow(mainWindow) {
     setObjectName("frmOutlook");
     setWindowTitle("Quorvel - Contacts");
-    m_tree = named(new ContactsTreeWidget(this), "tContacts");
-    m_addAll = named(new QPushButton("Add All", this), "cmdAddAll");
-    m_addChecked = named(new QPushButton("Add Selected", this), "cmdAddSelected");
-    m_clearChecks = named(new QPushButton("Clear All", this), "cmdClearAll");
-    m_dock = named(new QPushButton("Add Panel", this), "Check1");
-    m_dock->setCheckable(true);
-    m_close = named(new QPushButton("Cancel", this), "Command1");
-    connect(m_addAll, &QPushButton::clicked, this, &frmOutlook::addAllClicked);
-    connect(m_addChecked, &QPushButton::clicked, this, &frmOutlook::addCheckedClicked);
-    connect(m_clearChecks, &QPushButton::clicked, this, &frmOutlook::clearChecksClicked);
-    connect(m_dock, &QPushButton::toggled, this, &frmOutlook::dockToggled);
-    connect(m_close, &QPushButton::clicked, this, &frmOutlook::closeClicked);
+    tContacts = named(new ContactsTreeWidget(this), "tContacts");
+    cmdAddAll = named(new QPushButton("Add All", this), "cmdAddAll");
+    cmdAddSelected = named(new QPushButton("Add Selected", this), "cmdAddSelected");
+    cmdClearAll = named(new QPushButton("Clear All", this), "cmdClearAll");
+    Check1 = named(new QPushButton("Add Panel", this), "Check1");
+    Check1->setCheckable(true);
+    Command1 = named(new QPushButton("Cancel", this), "Command1");
+    connect(cmdAddAll, &QPushButton::clicked, this, &frmOutlook::addAllClicked);
+    connect(cmdAddSelected, &QPushButton::clicked, this, &frmOutlook::addCheckedClicked);
+    connect(cmdClearAll, &QPushButton::clicked, this, &frmOutlook::clearChecksClicked);
+    connect(Check1, &QPushButton::toggled, this, &frmOutlook::dockToggled);
+    connect(Command1, &QPushButton::clicked, this, &frmOutlook::closeClicked);
     auto* g = new QGridLayout(this);
-    g->addWidget(m_tree, 0, 0, 1, 3);
-    g->addWidget(m_addAll, 1, 0);
-    g->addWidget(m_addChecked, 1, 1);
-    g->addWidget(m_clearChecks, 1, 2);
-    g->addWidget(m_dock, 2, 0);
-    g->addWidget(m_close, 2, 2);
+    g->addWidget(tContacts, 0, 0, 1, 3);
+    g->addWidget(cmdAddAll, 1, 0);
+    g->addWidget(cmdAddSelected, 1, 1);
+    g->addWidget(cmdClearAll, 1, 2);
+    g->addWidget(Check1, 2, 0);
+    g->addWidget(Command1, 2, 2);
     // Wider by hand, for long names.
     setMinimumWidth(kMinWidth);
     resize(kMinWidth, 520);
@@ -93,13 +93,13 @@ frmOutlook::frmOutlook(QWidget* mainWindow) : QWidget(mainWindow), m_mainWindow(
 }
 
 void frmOutlook::showDocked(bool docked) {
-    const QSignalBlocker quiet(m_dock);
-    m_dock->setChecked(docked);
-    m_dock->setText(docked ? "Remove Panel" : "Add Panel");
+    const QSignalBlocker quiet(Check1);
+    Check1->setChecked(docked);
+    Check1->setText(docked ? "Remove Panel" : "Add Panel");
 }
 
 void frmOutlook::paintDockButton(const std::optional<Colour>& colour) {
-    paintBackground(m_dock, colour);
+    paintBackground(Check1, colour);
 }
 
 void frmOutlook::setFloating(bool floating) {

@@ -42,7 +42,14 @@ public:
 
     static constexpr int kMinWidth = 320;
 
-    ContactsTreeWidget& tree() const { return *m_tree; }
+    // The demo walk and the benches reach these.
+    ContactsTreeWidget* tContacts = nullptr;
+    QPushButton* cmdAddAll = nullptr;
+    QPushButton* cmdAddSelected = nullptr;
+    QPushButton* cmdClearAll = nullptr;
+    QPushButton* Check1 = nullptr; // "Add Panel" / "Remove Panel", push-style check box
+    QPushButton* Command1 = nullptr;
+
     // "Add Panel" / "Remove Panel" as the window is docked or not, without
     // telling anyone.
     void showDocked(bool docked);
@@ -66,10 +73,4 @@ protected:
 
 private:
     QWidget* m_mainWindow;
-    ContactsTreeWidget* m_tree = nullptr;
-    QPushButton* m_addAll = nullptr;
-    QPushButton* m_addChecked = nullptr;
-    QPushButton* m_clearChecks = nullptr;
-    QPushButton* m_dock = nullptr; // a push-style check box
-    QPushButton* m_close = nullptr;
 };
