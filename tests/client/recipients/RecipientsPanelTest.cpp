@@ -260,6 +260,9 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
     onModal<frmGroups>([&](frmGroups& d) {
         onModal<frmGroupName>([&](frmGroupName& n) {
             auto* name = control<QLineEdit>(&n, "Text1");
+            name->setText("a/b"); // pasted: judged when used
+            QTest::keyClick(name, Qt::Key_Return);
+            name->clear();
             typeText(name, "T e/a.m");
             QTest::keyClick(name, Qt::Key_Return);
             if (n.isVisible()) // refused: end it, the checks below fail
@@ -293,7 +296,7 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
     emit Label2->clicked();
     EXPECT_EQ(
         boxLines(boxes),
-        QStringList(3, "Quorvel Warning|stop|" + GroupFiles::kNotAllowed) +
+        QStringList(4, "Quorvel Warning|stop|" + GroupFiles::kNotAllowed) +
             (QStringList{kWarn + "Please enter a Name        ",
                          kWarn + "Number must only contain digits        ",
                          "Quorvel Warning|ask|Members of the Group have changed. Save Members "

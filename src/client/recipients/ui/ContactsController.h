@@ -41,7 +41,7 @@ public:
     void LoadContactsSource();
     // The option is on and the address book's folder can be read.
     bool IsOutlookAvailable() const;
-    // The contacts buttons and their caption.
+    // What the contacts buttons and their caption open.
     void OpenContactsWindow();
     // Shutdown.
     void Unload();
