@@ -46,3 +46,37 @@ MessageBox::Presenter* MessageBox::install(Presenter* presenter) {
 MessageBox::Presenter* MessageBox::installed() {
     return g_presenter;
 }
+
+namespace {
+
+MessageBox::Icon iconFor(Notice::Mark mark) {
+    switch (mark) {
+    case Notice::Mark::None:
+        break;
+    case Notice::Mark::Information:
+        return MessageBox::Icon::Information;
+    case Notice::Mark::Warning:
+        return MessageBox::Icon::Warning;
+    case Notice::Mark::Stop:
+        return MessageBox::Icon::Critical;
+    case Notice::Mark::Question:
+        return MessageBox::Icon::Question;
+    }
+    return MessageBox::Icon::None;
+}
+
+} // namespace
+
+bool MessageBox::tell(const Notice& notice) {
+    if (!notice.asks) {
+        show(notice.text, notice.title, iconFor(notice.mark));
+        return false;
+    }
+    return show(notice.text, notice.title, iconFor(notice.mark), Buttons::YesNo, Answer::No) ==
+           Answer::Yes;
+}
+
+void MessageBox::tell(const std::optional<Notice>& notice) {
+    if (notice)
+        tell(*notice);
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/Notice.h"
+
 #include <QString>
+#include <optional>
 
 // The one way any part of either program shows a message box. The programs
 // install a window-backed presenter; tests install a scripted one that reads
@@ -30,6 +33,9 @@ public:
     static Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons,
                        Answer defaultButton);
     static Answer show(const Request& request);
+    // Shows what a rule said; true when its question was answered Yes.
+    static bool tell(const Notice& notice);
+    static void tell(const std::optional<Notice>& notice);
 
     // Returns the presenter it replaces. Without one, boxes are written to the
     // log and answered with their default button.

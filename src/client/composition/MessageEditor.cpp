@@ -5,7 +5,7 @@
 using namespace CharacterRules;
 
 Notice MessageEditor::asciiOnly() {
-    return {kAsciiOnly, Notice::kWarningTitle, Notice::Icon::Information};
+    return {kAsciiOnly, Notice::kWarningTitle, Notice::Mark::Information};
 }
 
 MessageEditor::Keystroke MessageEditor::messageKey(QChar c) {
@@ -18,7 +18,7 @@ MessageEditor::Keystroke MessageEditor::messageKey(QChar c) {
 std::optional<Notice> MessageEditor::subjectFull(qsizetype subjectLength, int code) {
     if (subjectLength < SubjectLimit || code == 8)
         return std::nullopt;
-    return Notice{kSubjectTooLong, Notice::kWarningTitle, Notice::Icon::Warning};
+    return Notice{kSubjectTooLong, Notice::kWarningTitle, Notice::Mark::Warning};
 }
 
 void MessageEditor::messageKeyDown(int boxPosition, qsizetype breaksAhead) {

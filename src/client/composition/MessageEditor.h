@@ -1,9 +1,9 @@
 #pragma once
 
 #include "client/composition/Counters.h"
-#include "client/composition/Notice.h"
 #include "client/composition/PastedLineBreaks.h"
 #include "client/composition/SplitWarning.h"
+#include "common/Notice.h"
 
 #include <QString>
 #include <QStringList>

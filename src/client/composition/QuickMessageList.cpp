@@ -19,9 +19,9 @@ bool QuickMessageList::save(const QString& appPath) const {
 std::optional<Notice> QuickMessageList::add(const QString& text) {
     const QString t = CharacterRules::trimBlanks(text);
     if (t.isEmpty())
-        return Notice{"Enter a Quick message"};
+        return Notice{"Enter a Quick message", Notice::kWarningTitle, Notice::Mark::None};
     if (m_entries.contains(t))
-        return Notice{"Quick message already exists"};
+        return Notice{"Quick message already exists", Notice::kWarningTitle, Notice::Mark::None};
     m_entries.append(t);
     return std::nullopt;
 }
@@ -29,10 +29,11 @@ std::optional<Notice> QuickMessageList::add(const QString& text) {
 std::optional<Notice> QuickMessageList::deleteRefusal(int selected) const {
     if (selected >= 0 && selected < m_entries.size())
         return std::nullopt;
-    return Notice{"Please select the Quick message to delete.", Notice::kPlainTitle};
+    return Notice{"Please select the Quick message to delete.", Notice::kPlainTitle,
+                  Notice::Mark::None};
 }
 
 Notice QuickMessageList::deleteQuestion() {
     return {"Are you sure you want to delete this Quick message?", Notice::kPlainTitle,
-            Notice::Icon::None, true};
+            Notice::Mark::None, true};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/composition/Notice.h"
+#include "common/Notice.h"
 
 #include <QString>
 #include <QStringList>

@@ -8,7 +8,7 @@ SplitWarning::Check SplitWarning::check(long long total, int maxSmsLength) {
     // Given once, before it is shown: the box may let events run, and a
     // second edit must not show a second box.
     m_given = true;
-    return {kOrange, Notice{text(maxSmsLength), Notice::kWarningTitle, Notice::Icon::Warning}};
+    return {kOrange, Notice{text(maxSmsLength), Notice::kWarningTitle, Notice::Mark::Warning}};
 }
 
 QString SplitWarning::text(int maxSmsLength) {

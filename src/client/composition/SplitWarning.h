@@ -1,7 +1,7 @@
 #pragma once
 
-#include "client/composition/Notice.h"
 #include "common/Colour.h"
+#include "common/Notice.h"
 
 #include <QString>
 #include <optional>

@@ -3,17 +3,12 @@
 #include "client/recipients/NumberEntry.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
-#include "common/MessageBox.h"
 
 #include <algorithm>
 
 namespace {
 QString path(const QString& appPath) {
     return InstallPath::resolve(appPath, FrequentNumbers::kRelative);
-}
-
-void warn(const QString& text) {
-    MessageBox::show(text, kQuorvelWarning, MessageBox::Icon::Warning);
 }
 } // namespace
 
@@ -59,26 +54,22 @@ void FrequentNumbers::removeAt(qsizetype index) {
         m_items.removeAt(index);
 }
 
-qsizetype FrequentNumbers::AddFrequentNumber(const QString& entry) {
+WithNotice<qsizetype> FrequentNumbers::addFrequentNumber(const QString& entry) {
     const qsizetype at = add(entry);
     if (at < 0)
-        warn("Name and Number already exists        ");
-    return at;
+        return {at, Notice{"Name and Number already exists        "}};
+    return {at, std::nullopt};
 }
 
-bool FrequentNumbers::DeleteFrequentNumber(int selected) {
-    if (selected < 0 || selected >= m_items.size()) {
-        warn("Please select freq. dialed number to be deleted      ");
-        return false;
-    }
+std::optional<Notice> FrequentNumbers::deleteFrequentNumber(int selected) {
+    if (selected < 0 || selected >= m_items.size())
+        return Notice{"Please select freq. dialed number to be deleted      "};
     m_items.removeAt(selected);
-    return true;
+    return std::nullopt;
 }
 
-std::optional<QString> FrequentNumbers::TakeFrequentNumber(const QString& boxText) {
-    if (boxText.isEmpty() || boxText == "Please Select a Number") {
-        warn("Please select a Number        ");
-        return std::nullopt;
-    }
-    return boxText;
+std::optional<Notice> FrequentNumbers::takeRefusal(const QString& boxText) {
+    if (boxText.isEmpty() || boxText == "Please Select a Number")
+        return Notice{"Please select a Number        "};
+    return std::nullopt;
 }

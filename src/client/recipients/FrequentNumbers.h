@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Notice.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,13 +29,13 @@ public:
     qsizetype add(const QString& entry);
     void removeAt(qsizetype index);
 
-    // The buttons' rules; refusals go through the MessageBox seam.
-    // AddFrequentNumber: add() that tells the user about a duplicate.
-    qsizetype AddFrequentNumber(const QString& entry);
-    // DeleteFrequentNumber: false (refused, nothing removed) without a selection.
-    bool DeleteFrequentNumber(int selected);
-    // TakeFrequentNumber: the box's text, nullopt (refused) when nothing is chosen.
-    static std::optional<QString> TakeFrequentNumber(const QString& boxText);
+    // The buttons' rules return the refusal the window shows.
+    // "Add Number to Freq. Dialled Number List": add() with the refusal of a duplicate.
+    WithNotice<qsizetype> addFrequentNumber(const QString& entry);
+    // "Delete": refused (nothing removed) without a selection.
+    std::optional<Notice> deleteFrequentNumber(int selected);
+    // "Add To Number List" takes the box's text unless refused: nothing chosen.
+    static std::optional<Notice> takeRefusal(const QString& boxText);
 
     // Alphabetical without regard to case; case breaks ties so the order is total.
     static bool before(const QString& a, const QString& b);

@@ -1,40 +1,43 @@
 #include "client/recipients/NumberListRules.h"
 
-#include "common/MessageBox.h"
-
 #include <QRegularExpression>
 
 namespace NumberListRules {
 
 namespace {
 
-bool confirm(const QString& text, const QString& title) {
-    return MessageBox::show(text, title, MessageBox::Icon::None, MessageBox::Buttons::YesNo,
-                            MessageBox::Answer::No) == MessageBox::Answer::Yes;
+Notice question(const QString& text, const QString& title) {
+    return {text, title, Notice::Mark::None, true};
 }
 
 } // namespace
 
-std::optional<int> RemoveCurrentEntry(int count, int highlighted) {
-    if (count == 0) {
-        MessageBox::show("Please select the Freq. Dialed Number to be Deleted        ",
-                         kQuorvelWarning, MessageBox::Icon::Warning);
+std::optional<Notice> removeRefusal(int count) {
+    if (count > 0)
         return std::nullopt;
-    }
-    if (!confirm("Are you sure you want to delete the selected Contact Number?", "Quorvel"))
-        return -1;
+    return Notice{"Please select the Freq. Dialed Number to be Deleted        "};
+}
+
+Notice removeQuestion() {
+    return question("Are you sure you want to delete the selected Contact Number?", "Quorvel");
+}
+
+int removedRow(int count, int highlighted) {
     return highlighted >= 0 && highlighted < count ? highlighted : -1;
 }
 
-void ClearNumberList(int count, const std::function<void()>& clear) {
-    if (count == 0) {
-        MessageBox::show("Number List is empty     ", "Quorvel", MessageBox::Icon::Warning);
-        return;
-    }
-    if (!confirm("Are you sure you want to delete all the Contact Numbers?", "Quorvel "))
-        return;
-    clear();
-    MessageBox::show("Number List cleared     ", "Quorvel", MessageBox::Icon::Warning);
+std::optional<Notice> clearRefusal(int count) {
+    if (count > 0)
+        return std::nullopt;
+    return Notice{"Number List is empty     ", "Quorvel"};
+}
+
+Notice clearQuestion() {
+    return question("Are you sure you want to delete all the Contact Numbers?", "Quorvel ");
+}
+
+Notice clearedNotice() {
+    return {"Number List cleared     ", "Quorvel"};
 }
 
 QStringList droppedEntries(const QString& text) {

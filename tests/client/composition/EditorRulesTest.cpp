@@ -18,9 +18,9 @@ const QChar kPara = QChar::ParagraphSeparator;
 QString shown(const std::optional<Notice>& n) {
     if (!n)
         return "";
-    const char* icons[] = {"none", "information", "warning"};
+    const char* icons[] = {"none", "information", "warning", "stop", "question"};
     return QString("%1|%2|%3|%4")
-        .arg(n->title, icons[int(n->icon)], n->question ? "yes-no" : "ok", n->text);
+        .arg(n->title, icons[int(n->mark)], n->asks ? "yes-no" : "ok", n->text);
 }
 const QString kAsciiShown = "Quorvel Warning|information|ok|" + kAscii;
 } // namespace

@@ -33,14 +33,7 @@ protected:
     QStringList groupFiles() const {
         return QDir(inst.root() + "/Groups").entryList(QDir::Files, QDir::Name);
     }
-    // The one box shown since the last look.
-    void expectBox(const QString& line) {
-        EXPECT_EQ(boxLines(boxes), QStringList{line});
-        boxes.clear();
-    }
-
     TestInstallation inst;
-    ScriptedMessageBox boxes;
 };
 
 struct Sample {
@@ -113,44 +106,43 @@ TEST_F(GroupsTest, CreateWritesTheListAndAnEmptyFileAndRefusesNamesThatAreNoFile
         {"..\\Config", kBad}, {"friends", kTaken}, {"Friends", kTaken}, {"outlookContact", kTaken},
         {"gROUP", kTaken}};
     for (const auto& [name, box] : refused) {
-        EXPECT_FALSE(g.CreateGroup(name)) << name.toStdString();
-        expectBox(box);
+        const auto created = g.createGroup(name);
+        EXPECT_FALSE(created.value) << name.toStdString();
+        EXPECT_EQ(boxLine(created.notice), box);
     }
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nfriends\r\n");
     EXPECT_EQ(groupFiles(), QStringList{"Group.dat"});
 
-    ASSERT_TRUE(g.CreateGroup("Work_2"));
+    const auto created = g.createGroup("Work_2");
+    ASSERT_TRUE(created.value);
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nfriends\r\nWork_2\r\n");
     EXPECT_EQ(inst.bytes("Groups\\Work_2.dat"), "");
     EXPECT_EQ(g.text() + QString::number(g.selected()) + QString::number(g.membersChanged()),
               "Work_221");
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_FALSE(created.notice);
 }
 
 TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder) {
     inst.writeBytes("Groups\\Friends.dat", "Al  +441\r\n");
     GroupManager g(inst.appPath(), {"Jo  +442"});
-    g.SaveMembers();
-    expectBox("Quorvel Warning||No group selected.");
-    g.DeleteGroup();
-    expectBox(kWarn + "Please select a Group to delete        ");
-    g.chooseGroup(1);
+    EXPECT_EQ(boxLine(g.saveMembers()), "Quorvel Warning||No group selected.");
+    const QString noDelete = kWarn + "Please select a Group to delete        ";
+    EXPECT_EQ(boxLine(g.deleteGroup()), noDelete);
+    EXPECT_FALSE(g.chooseGroup(1));
     // Typed over the chosen group: neither "<<" nor Delete acts on Friends.
     g.editText("Family");
-    g.RemoveOneMember(0);
-    g.DeleteGroup();
-    expectBox(kWarn + "Please select a Group to delete        ");
+    EXPECT_FALSE(g.removeOneMember(0));
+    EXPECT_EQ(boxLine(g.deleteGroup()), noDelete);
     g.chooseGroup(1);
-    g.DeleteGroup();
+    EXPECT_FALSE(g.deleteGroup());
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nWork\r\n");
     EXPECT_EQ(inst.bytes("Groups\\Friends.dat"), "Al  +441\r\n");
     EXPECT_TRUE(g.members().isEmpty());
 
     g.chooseGroup(1); // Work, whose file is missing: an empty group
     EXPECT_TRUE(g.members().isEmpty());
-    g.SaveMembers();
-    expectBox(kWarn + "No Numbers Selected.         ");
-    g.AddAllCandidates();
+    EXPECT_EQ(boxLine(g.saveMembers()), kWarn + "No Numbers Selected.         ");
+    g.addAllCandidates();
     const QString refused[][2] = {{GroupManager::kPlaceholder, kNoGroup},
                                   {"  ", kNoGroup},
                                   {"../Config/Escaped", kBad},
@@ -159,16 +151,14 @@ TEST_F(GroupsTest, DeleteLeavesTheFileAndSaveRefusesEveryNameItCannotWriteUnder)
                                   {"OutlookContact", kTaken}};
     for (const auto& [name, box] : refused) {
         g.editText(name);
-        g.SaveMembers();
-        expectBox(box);
+        EXPECT_EQ(boxLine(g.saveMembers()), box);
     }
     EXPECT_EQ(groupFiles(), (QStringList{"Friends.dat", "Group.dat"}));
     EXPECT_FALSE(QFile::exists(inst.file("Config\\Escaped.dat")));
 
     // A typed name without Create gets its file but no place in the list.
     g.editText("Typed");
-    g.SaveMembers();
-    expectBox(kAdded);
+    EXPECT_EQ(boxLine(g.saveMembers()), kAdded);
     EXPECT_EQ(inst.bytes("Groups\\Typed.dat"), "Jo  +442\r\n");
     EXPECT_EQ(inst.bytes("Groups\\Group.dat"), " \r\nWork\r\n");
     EXPECT_FALSE(g.membersChanged());
@@ -180,20 +170,20 @@ TEST_F(GroupsTest, SelectAsksToSaveChangedMembersOfTheChosenGroupTheFirstToo) {
     inst.writeBytes("Groups\\Work.dat", "Old  +1\r\n");
     GroupManager g(inst.appPath(), {"Jo  +442", "Al  +443"});
     g.chooseGroup(0);
-    g.AddOneCandidate(1);
-    const auto s = g.SelectGroup();
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->entries, (QStringList{"Old  +1", "Al  +443"}));
-    EXPECT_EQ(s->groupName, "Work");
-    EXPECT_EQ(boxLines(boxes), QStringList{"Quorvel Warning|ask|Members of the Group have changed. "
-                                           "Save Members ?.    |Yes/No*"});
+    g.addOneCandidate(1);
+    EXPECT_EQ(boxLine(g.selectQuestion()), "Quorvel Warning|ask|Members of the Group have changed. "
+                                           "Save Members ?.    |Yes/No*");
+    const auto s = g.selectGroup(false);
+    ASSERT_TRUE(s.value);
+    EXPECT_EQ(s.value->entries, (QStringList{"Old  +1", "Al  +443"}));
+    EXPECT_EQ(s.value->groupName, "Work");
+    EXPECT_FALSE(s.notice);
     EXPECT_EQ(inst.bytes("Groups\\Work.dat"), "Old  +1\r\n") << "No: unsaved";
-    boxes.clear();
     // No group chosen: the members shown go to the Number List unasked.
     GroupManager none(inst.appPath(), {"Jo  +442"});
-    none.AddAllCandidates();
-    EXPECT_EQ(none.SelectGroup()->entries, QStringList{"Jo  +442"});
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    none.addAllCandidates();
+    EXPECT_FALSE(none.selectQuestion());
+    EXPECT_EQ(none.selectGroup(false).value->entries, QStringList{"Jo  +442"});
 }
 
 TEST_F(GroupsTest, OnlyTheImportWritesTheReservedGroupAndTheTreeKeepsTheNameRule) {
@@ -201,7 +191,7 @@ TEST_F(GroupsTest, OnlyTheImportWritesTheReservedGroupAndTheTreeKeepsTheNameRule
     inst.writeBytes("Groups\\OutlookContact.dat", book);
     inst.writeBytes("Config\\BudList.dat", "Bud  +449\r\n");
     GroupManager g(inst.appPath(), {});
-    ASSERT_TRUE(g.CreateGroup("OutlookContact")); // listed, so the main window offers it
+    ASSERT_TRUE(g.createGroup("OutlookContact").value); // listed, so the main window offers it
     EXPECT_EQ(inst.bytes("Groups\\OutlookContact.dat"), book);
 
     inst.writeBytes("Groups\\Group.dat", "..\\Config\\BudList\r\nWork \r\n");
@@ -218,23 +208,22 @@ TEST_F(GroupsTest, MembersKeepOurMarkersAndTheNumberListTakesOnlyEntries) {
     inst.writeBytes("Groups\\Friends.dat", members);
     inst.writeBytes("Config\\SpeedNos.dat", "Ed  +444\r\nbad\r\n");
     GroupManager g(inst.appPath(), {});
-    g.RemoveAllMembers();
+    QStringList said{boxLine(g.removeAllMembers())};
     g.chooseGroup(1);
     EXPECT_EQ(g.members().size(), 6) << "shown unchanged, untested";
-    g.RemoveOneMember(-1);
-    g.AddOneCandidate(-1);
-    g.AddAllCandidates();
-    g.RemoveOneMember(2); // rewrites the chosen group's file at once
-    EXPECT_EQ(boxLines(boxes),
-              (QStringList{kWarn + "Group not selected or empty        ",
-                           kWarn + "Select Group Member to be deleted        ",
-                           kWarn + "Select a Number to be added as a Group member        ",
-                           kWarn + "Please fill SMS Number List from Frequently Dialed "
-                                   "Numbers and the Numbers List        "}));
+    said << boxLine(g.removeOneMember(-1)) << boxLine(g.addOneCandidate(-1))
+         << boxLine(g.addAllCandidates())
+         << boxLine(g.removeOneMember(2)); // rewrites the chosen group's file at once
+    EXPECT_EQ(said, (QStringList{kWarn + "Group not selected or empty        ",
+                                 kWarn + "Select Group Member to be deleted        ",
+                                 kWarn + "Select a Number to be added as a Group member        ",
+                                 kWarn + "Please fill SMS Number List from Frequently Dialed "
+                                         "Numbers and the Numbers List        ",
+                                 ""}));
     QByteArray left = members;
     left.replace("\r\n\r\n", "\r\n");
     EXPECT_EQ(inst.bytes("Groups\\Friends.dat"), left);
-    g.AddFrequentCandidates();
+    g.addFrequentCandidates();
     EXPECT_EQ(g.candidates(), (QStringList{"Ed  +444", "bad"}));
     EXPECT_EQ(GroupFiles::entriesForNumberList(inst.appPath(), "Friends").entries,
               (QStringList{"Accepted::[12] Jo  +441", "Processing::Cy  +443"}));

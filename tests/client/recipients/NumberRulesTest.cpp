@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Answer = MessageBox::Answer;
 struct Pair {
     const char *in, *out;
 };
@@ -193,31 +192,20 @@ TEST(NumberListFile, LoadsWhatIsValidFromDamagedFilesAppendsOneLineAndSavesTheWh
 }
 
 TEST(NumberListRules, RemoveOneOrAllRefusesAnEmptyListAndAsksWithNoAsDefault) {
-    ScriptedMessageBox boxes;
-    // Count, highlighted row, answer, row removed; a current row without highlight is no choice.
-    const std::tuple<int, int, Answer, std::optional<int>> removes[] = {
-        {0, -1, Answer::Yes, std::nullopt},
-        {3, 1, Answer::No, -1},
-        {3, 1, Answer::Yes, 1},
-        {3, -1, Answer::Yes, -1}};
-    for (const auto& [count, highlighted, answer, row] : removes) {
-        boxes.answerNext(answer);
-        EXPECT_EQ(NumberListRules::RemoveCurrentEntry(count, highlighted), row) << count;
-    }
-    int cleared = 0;
-    for (auto [count, answer] : {std::pair{0, Answer::Yes}, {2, Answer::No}, {2, Answer::Yes}}) {
-        boxes.answerNext(answer);
-        NumberListRules::ClearNumberList(count, [&] { ++cleared; });
-    }
-    EXPECT_EQ(cleared, 1);
-    const QString one =
-        "Quorvel||Are you sure you want to delete the selected Contact Number?|Yes/No*";
-    const QString all =
-        "Quorvel ||Are you sure you want to delete all the Contact Numbers?|Yes/No*";
-    EXPECT_EQ(boxLines(boxes),
-              (QStringList{kWarn + "Please select the Freq. Dialed Number to be Deleted        ",
-                           one, one, one, "Quorvel|warn|Number List is empty     ", all, all,
-                           "Quorvel|warn|Number List cleared     "}));
+    using namespace NumberListRules;
+    EXPECT_EQ(boxLine(removeRefusal(0)),
+              kWarn + "Please select the Freq. Dialed Number to be Deleted        ");
+    EXPECT_EQ(boxLine(removeRefusal(1)) + boxLine(clearRefusal(1)), "");
+    EXPECT_EQ(boxLine(removeQuestion()),
+              "Quorvel||Are you sure you want to delete the selected Contact Number?|Yes/No*");
+    // Count, highlighted row, row removed; a current row without highlight is no choice.
+    for (const auto& [count, highlighted, row] : {std::tuple{3, 1, 1}, {3, -1, -1}, {3, 3, -1}})
+        EXPECT_EQ(removedRow(count, highlighted), row) << highlighted;
+    EXPECT_EQ(
+        QStringList({boxLine(clearRefusal(0)), boxLine(clearQuestion()), boxLine(clearedNotice())}),
+        (QStringList{"Quorvel|warn|Number List is empty     ",
+                     "Quorvel ||Are you sure you want to delete all the Contact Numbers?|Yes/No*",
+                     "Quorvel|warn|Number List cleared     "}));
 }
 
 TEST(NumberListRules, EachDroppedLineButAGroupNodeIsAnEntry) {
@@ -245,21 +233,23 @@ TEST(FrequentNumbers, LoadKeepsValidLinesRepeatsIncludedSortedAndSavesInThatOrde
 }
 
 TEST(FrequentNumbers, WholeLinesAreUniqueLetterCaseCountsAndTheButtonsSayWhatTheyRefuse) {
-    ScriptedMessageBox boxes;
     FrequentNumbers f(QStringList{"Jo  +44123"});
-    EXPECT_EQ(f.AddFrequentNumber("Jo  +44123"), -1);
-    EXPECT_EQ(f.AddFrequentNumber("jo  +44123"), 1);
+    const auto twice = f.addFrequentNumber("Jo  +44123");
+    EXPECT_EQ(twice.value, -1);
+    EXPECT_EQ(boxLine(twice.notice), kWarn + "Name and Number already exists        ");
+    const auto other = f.addFrequentNumber("jo  +44123");
+    EXPECT_EQ(other.value, 1);
+    EXPECT_FALSE(other.notice);
     EXPECT_EQ(f.add("Al  +1"), 0);
     EXPECT_EQ(f.add("Jo  +44124"), 3) << "same name, other number";
     EXPECT_EQ(f.add("Zoe  +44123"), 4) << "same number, other name";
-    EXPECT_FALSE(f.DeleteFrequentNumber(-1));
-    EXPECT_FALSE(f.DeleteFrequentNumber(5));
-    EXPECT_TRUE(f.DeleteFrequentNumber(1));
+    const QString del = kWarn + "Please select freq. dialed number to be deleted      ";
+    EXPECT_EQ(boxLine(f.deleteFrequentNumber(-1)), del);
+    EXPECT_EQ(boxLine(f.deleteFrequentNumber(5)), del);
+    EXPECT_FALSE(f.deleteFrequentNumber(1));
     EXPECT_EQ(f.items(), (QStringList{"Al  +1", "jo  +44123", "Jo  +44124", "Zoe  +44123"}));
     for (const char* none : {"", "Please Select a Number"})
-        EXPECT_FALSE(FrequentNumbers::TakeFrequentNumber(none));
-    const QString del = kWarn + "Please select freq. dialed number to be deleted      ";
-    const QString none = kWarn + "Please select a Number        ";
-    EXPECT_EQ(boxLines(boxes), (QStringList{kWarn + "Name and Number already exists        ", del,
-                                            del, none, none}));
+        EXPECT_EQ(boxLine(FrequentNumbers::takeRefusal(none)),
+                  kWarn + "Please select a Number        ");
+    EXPECT_FALSE(FrequentNumbers::takeRefusal("Jo  +44123"));
 }

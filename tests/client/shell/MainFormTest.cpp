@@ -77,9 +77,11 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     ASSERT_TRUE(form->load());
     EXPECT_EQ(send().cmdConfigure->text() + '|' + send().Command2->text(),
               "&Configure|&Send Queue");
-    EXPECT_EQ(items(recipients().List4), QStringList{"Jane Smith  +44123"});
-    EXPECT_EQ(recipients().Combo3->count(), 2);
-    EXPECT_EQ(recipients().cmbCountryCode->currentText(), "United Kingdom  +44");
+    EXPECT_EQ(items(recipients().findChild<QListWidget*>("List4")),
+              QStringList{"Jane Smith  +44123"});
+    EXPECT_EQ(recipients().findChild<QComboBox*>("Combo3")->count(), 2);
+    EXPECT_EQ(recipients().findChild<QComboBox*>("cmbCountryCode")->currentText(),
+              "United Kingdom  +44");
     EXPECT_EQ(composed<QLineEdit>("txtLenSignature")->text(), "26");
     EXPECT_EQ(send().dtSchDate->date(), QDate(2026, 12, 5));
     EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
@@ -94,7 +96,7 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
               QStringList({"Show Quorvel", "E&xit"}));
     for (QWidget* w : std::initializer_list<QWidget*>{
              form->centralWidget(), composed<QWidget>("fraSMSMessage"), send().fraSMSRemaining,
-             out().Frame10, recipients().Frame2})
+             out().Frame10, recipients().findChild<QGroupBox*>("Frame2")})
         EXPECT_TRUE(w->autoFillBackground() &&
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
@@ -185,7 +187,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     // The connection chosen in the settings lays the window out for it.
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_TRUE(send().dtSchDate->isEnabled());
-    recipients().List4->item(1)->setCheckState(Qt::Unchecked);
+    recipients().findChild<QListWidget*>("List4")->item(1)->setCheckState(Qt::Unchecked);
     auto* subject = composed<QLineEdit>("txtSubject");
     auto* message = composed<QPlainTextEdit>("txtMessage");
     auto* quick = composed<QComboBox>("Combo1");
@@ -194,7 +196,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     QGuiApplication::clipboard()->setText("a\r\nb");
     message->paste();
     quick->setCurrentIndex(1);
-    paintBase(recipients().List4, kOrange);
+    paintBase(recipients().findChild<QListWidget*>("List4"), kOrange);
     paintBase(message, kOrange);
     // Sent with the focus still in the box: the CR LF goes out as two blanks.
     send().Picture5->click();
@@ -206,7 +208,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     EXPECT_EQ(subject->text() + message->toPlainText(), "");
     EXPECT_EQ(quick->currentIndex(), -1);
     EXPECT_EQ(composed<QLineEdit>("Text4")->text(), "0");
-    EXPECT_EQ(base(recipients().List4), QColor(255, 255, 255));
+    EXPECT_EQ(base(recipients().findChild<QListWidget*>("List4")), QColor(255, 255, 255));
     EXPECT_EQ(base(message), QColor(255, 255, 255));
 
     // The close box never asks; it saves the Number List whole, unchecked
@@ -288,15 +290,16 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     EXPECT_TRUE(w.isHidden() && form->centralWidget()->isEnabled());
     EXPECT_EQ(out().outbox->count(), 1);
 
-    EXPECT_TRUE(recipients().picContact->isVisible()) << "no address book: the plain button";
-    recipients().picContact->click();
+    EXPECT_TRUE(recipients().findChild<QToolButton*>("picContact")->isVisible())
+        << "no address book: the plain button";
+    recipients().findChild<QToolButton*>("picContact")->click();
     const QPointer<frmOutlook> contacts = &form->contacts().window();
     EXPECT_TRUE(contacts->isVisible());
     // Widened for long names, docked on a 1366x768 screen: the panel gives
     // way, and the main window stays on the screen.
     contacts->resize(480, contacts->height());
     EXPECT_EQ(contacts->width(), 480);
-    contacts->Check1->click();
+    contacts->findChild<QPushButton*>("Check1")->click();
     EXPECT_LT(contacts->width(), 480);
     const QRect screen = form->screen()->availableGeometry();
     const auto text = [](const QRect& r) {

@@ -5,11 +5,11 @@
 #include "client/composition/QuickMessageList.h"
 #include "client/composition/ui/CompositionPanel.h"
 #include "client/composition/ui/LineBoxGuard.h"
-#include "client/composition/ui/NoticeBox.h"
 #include "client/composition/ui/QuickMessageDialog.h"
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/composition/ui/TypedKey.h"
 #include "client/settings/ClientSettings.h"
+#include "common/MessageBox.h"
 #include "ui/BackColour.h"
 
 #include <QApplication>
@@ -53,7 +53,7 @@ ComposeController::ComposeController(CompositionPanel& controls, ClientSettings&
         const auto full = MessageEditor::subjectFull(m_c.m_subject->text().size(), code);
         if (!full)
             return true;
-        showNotice(*full);
+        MessageBox::tell(*full);
         paintBase(m_c.m_messageCount, kOrange);
         return false;
     };
@@ -159,7 +159,7 @@ void ComposeController::subjectKeyDown() {
 bool ComposeController::messageCharacterTyped(QChar c) {
     const auto key = MessageEditor::messageKey(c);
     if (key.notice)
-        showNotice(*key.notice);
+        MessageBox::tell(*key.notice);
     return key.accepted;
 }
 
@@ -241,7 +241,7 @@ void ComposeController::takeBackRefused(const Change& change, int end) {
         return;
     QTextCursor user = m_c.m_message->textCursor();
     const PastedLineBreaks breaksBefore = m_editor.breaksBefore();
-    showNotice(MessageEditor::asciiOnly());
+    MessageBox::tell(MessageEditor::asciiOnly());
     const int before = doc->characterCount() - change.added + change.removed;
     m_editing = true;
     doc->undo();
@@ -299,14 +299,14 @@ int ComposeController::messagePosition(int boxPosition) const {
 void ComposeController::messageLeft() {
     normaliseLineBreaks();
     if (const auto refusal = m_editor.messageLeft(m_c.m_message->toPlainText())) {
-        showNotice(*refusal);
+        MessageBox::tell(*refusal);
         m_c.m_message->setFocus();
     }
 }
 
 void ComposeController::subjectLeft() {
     if (const auto refusal = m_editor.subjectLeft(m_c.m_subject->text())) {
-        showNotice(*refusal);
+        MessageBox::tell(*refusal);
         m_c.m_subject->setFocus();
     }
 }
@@ -359,7 +359,7 @@ void ComposeController::colourTotal() {
     // The orange total stands behind the warning.
     paintBase(m_c.m_totalCount, check.colour);
     if (check.warning)
-        showNotice(*check.warning);
+        MessageBox::tell(*check.warning);
 }
 
 void ComposeController::clearMessageClicked() {

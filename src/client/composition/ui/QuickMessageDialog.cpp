@@ -1,7 +1,6 @@
 #include "client/composition/ui/QuickMessageDialog.h"
 
 #include "client/composition/ui/LineBoxGuard.h"
-#include "client/composition/ui/NoticeBox.h"
 #include "client/settings/ClientSettings.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
@@ -108,7 +107,7 @@ void QuickMessageDialog::showList() {
 
 bool QuickMessageDialog::addFromBox() {
     if (const auto refusal = m_list.add(m_text->text())) {
-        showNotice(*refusal);
+        MessageBox::tell(*refusal);
         m_text->setFocus();
         return false;
     }
@@ -132,10 +131,10 @@ void QuickMessageDialog::deleteClicked() {
     const QListWidgetItem* current = m_listView->currentItem();
     const int selected = current && current->isSelected() ? m_listView->currentRow() : -1;
     if (const auto refusal = m_list.deleteRefusal(selected)) {
-        showNotice(*refusal);
+        MessageBox::tell(*refusal);
         return;
     }
-    if (showNotice(QuickMessageList::deleteQuestion()) != MessageBox::Answer::Yes)
+    if (!MessageBox::tell(QuickMessageList::deleteQuestion()))
         return;
     m_list.remove(selected);
     delete m_listView->takeItem(selected);

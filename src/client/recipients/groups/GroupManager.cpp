@@ -4,7 +4,6 @@
 #include "client/recipients/groups/GroupFiles.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
-#include "common/MessageBox.h"
 
 #include <algorithm>
 
@@ -14,13 +13,23 @@ namespace {
 const QString kFillCandidates = QStringLiteral("Please fill SMS Number List from Frequently Dialed Numbers and the Numbers List        ");
 // clang-format on
 
-void warn(const QString& text, MessageBox::Icon icon = MessageBox::Icon::Warning) {
-    MessageBox::show(text, kQuorvelWarning, icon);
+Notice stop(const QString& text) {
+    return {text, Notice{}.title, Notice::Mark::Stop};
 }
 
-void indexNotSaved() {
-    warn("The Group List could not be saved in Groups\\Group.dat.");
+Notice plain(const QString& text) {
+    return {text, Notice{}.title, Notice::Mark::None};
 }
+
+Notice indexNotSaved() {
+    return {"The Group List could not be saved in Groups\\Group.dat."};
+}
+
+Notice membersNotSaved(const QString& name) {
+    return {"The Group could not be saved in Groups\\" + name + ".dat."};
+}
+
+const Notice kAdded{"Selected Members added.        "};
 
 } // namespace
 
@@ -28,9 +37,9 @@ GroupManager::GroupManager(QString appPath, QStringList numberList)
     : m_appPath(std::move(appPath)), m_groups(GroupFiles::readIndex(m_appPath)),
       m_candidates(std::move(numberList)) {}
 
-void GroupManager::chooseGroup(int index) {
+std::optional<Notice> GroupManager::chooseGroup(int index) {
     if (index < 0 || index >= m_groups.size())
-        return;
+        return std::nullopt;
     m_selected = index;
     m_chosen = true;
     m_text = m_groups[index];
@@ -39,12 +48,12 @@ void GroupManager::chooseGroup(int index) {
     case GroupFiles::Name::Blank:
         break;
     case GroupFiles::Name::Invalid:
-        warn(GroupFiles::kNotAllowed, MessageBox::Icon::Critical);
-        break;
+        return stop(GroupFiles::kNotAllowed);
     case GroupFiles::Name::Valid:
         m_members = GroupFiles::readMembers(m_appPath, m_text);
         break;
     }
+    return std::nullopt;
 }
 
 void GroupManager::editText(const QString& text) {
@@ -56,50 +65,45 @@ void GroupManager::editText(const QString& text) {
     m_selected = -1;
 }
 
-void GroupManager::AddAllCandidates() {
-    if (m_candidates.isEmpty()) {
-        warn(kFillCandidates);
-        return;
-    }
+std::optional<Notice> GroupManager::addAllCandidates() {
+    if (m_candidates.isEmpty())
+        return Notice{kFillCandidates};
     m_changed = true;
     m_members += m_candidates;
+    return std::nullopt;
 }
 
-void GroupManager::AddOneCandidate(int row) {
-    if (row < 0 || row >= m_candidates.size()) {
-        warn("Select a Number to be added as a Group member        ");
-        return;
-    }
+std::optional<Notice> GroupManager::addOneCandidate(int row) {
+    if (row < 0 || row >= m_candidates.size())
+        return Notice{"Select a Number to be added as a Group member        "};
     m_changed = true;
     m_members << m_candidates[row];
+    return std::nullopt;
 }
 
-void GroupManager::RemoveOneMember(int row) {
-    if (row < 0 || row >= m_members.size()) {
-        warn("Select Group Member to be deleted        ");
-        return;
-    }
+std::optional<Notice> GroupManager::removeOneMember(int row) {
+    if (row < 0 || row >= m_members.size())
+        return Notice{"Select Group Member to be deleted        "};
     // The chosen group's file follows at once; a blank item is no group.
     const bool toFile =
         m_selected >= 0 && GroupFiles::check(m_groups[m_selected]) != GroupFiles::Name::Blank;
-    if (toFile && !writable(m_groups[m_selected]))
-        return;
+    if (toFile)
+        if (auto refusal = unwritable(m_groups[m_selected]))
+            return refusal;
     m_changed = true;
     m_members.removeAt(row);
-    if (toFile)
-        writeMembers(m_groups[m_selected]);
+    return toFile ? writeMembers(m_groups[m_selected]) : std::nullopt;
 }
 
-void GroupManager::RemoveAllMembers() {
-    if (m_members.isEmpty()) {
-        warn("Group not selected or empty        ");
-        return;
-    }
+std::optional<Notice> GroupManager::removeAllMembers() {
+    if (m_members.isEmpty())
+        return Notice{"Group not selected or empty        "};
     m_changed = true;
     m_members.clear();
+    return std::nullopt;
 }
 
-void GroupManager::AddFrequentCandidates() {
+void GroupManager::addFrequentCandidates() {
     m_candidates += LineFile::readAll(InstallPath::resolve(m_appPath, FrequentNumbers::kRelative));
 }
 
@@ -111,31 +115,24 @@ void GroupManager::beginCreate() {
     m_changed = true;
 }
 
-bool GroupManager::CreateGroup(const QString& typed) {
+WithNotice<bool> GroupManager::createGroup(const QString& typed) {
     const QString name = typed.trimmed();
-    if (name.isEmpty()) {
-        MessageBox::show("Group name cannot be empty.", kQuorvelWarning);
-        return false;
-    }
-    if (GroupFiles::check(name) != GroupFiles::Name::Valid) {
-        warn(GroupFiles::kNotAllowed, MessageBox::Icon::Critical);
-        return false;
-    }
+    if (name.isEmpty())
+        return {false, plain("Group name cannot be empty.")};
+    if (GroupFiles::check(name) != GroupFiles::Name::Valid)
+        return {false, stop(GroupFiles::kNotAllowed)};
     const bool listed = std::any_of(m_groups.begin(), m_groups.end(),
                                     [&](const QString& g) { return g.trimmed() == name; });
     // The reserved group may be listed (so the main window offers it), never
     // under another spelling of its file.
     const bool reserved = GroupFiles::isOutlookGroup(name);
     if (listed || GroupFiles::caseClash(m_groups, name) || GroupFiles::isIndexName(name) ||
-        (reserved && name != GroupFiles::kOutlookGroup)) {
-        warn(GroupFiles::kTryAnother);
-        return false;
-    }
+        (reserved && name != GroupFiles::kOutlookGroup))
+        return {false, Notice{GroupFiles::kTryAnother}};
     m_groups << name;
     if (!GroupFiles::writeIndex(m_appPath, m_groups)) {
         m_groups.removeLast();
-        indexNotSaved();
-        return false;
+        return {false, indexNotSaved()};
     }
     // The new group is the chosen one, so Select asks before its members are lost.
     m_selected = int(m_groups.size() - 1);
@@ -143,20 +140,17 @@ bool GroupManager::CreateGroup(const QString& typed) {
     m_tag = name;
     // The address book's copy stays: emptying it would lose it until the next load.
     if (!reserved && !GroupFiles::writeMembers(m_appPath, name, {}))
-        warn("The Group could not be saved in Groups\\" + name + ".dat.");
-    return true;
+        return {true, membersNotSaved(name)};
+    return {true, std::nullopt};
 }
 
-void GroupManager::DeleteGroup() {
-    if (m_text.isEmpty() || m_selected < 0) {
-        warn("Please select a Group to delete        ");
-        return;
-    }
+std::optional<Notice> GroupManager::deleteGroup() {
+    if (m_text.isEmpty() || m_selected < 0)
+        return Notice{"Please select a Group to delete        "};
     const QString name = m_groups.takeAt(m_selected);
     if (!GroupFiles::writeIndex(m_appPath, m_groups)) {
         m_groups.insert(m_selected, name);
-        indexNotSaved();
-        return;
+        return indexNotSaved();
     }
     m_selected = -1;
     m_chosen = false;
@@ -164,62 +158,64 @@ void GroupManager::DeleteGroup() {
     if (m_tag == name)
         m_tag.clear();
     m_members.clear();
+    return std::nullopt;
 }
 
-void GroupManager::SaveMembers() {
-    if (!m_chosen && m_tag.isEmpty()) {
-        MessageBox::show("No group selected.", kQuorvelWarning);
-        return;
-    }
-    if (m_members.isEmpty()) {
-        warn("No Numbers Selected.         ");
-        return;
-    }
+std::optional<Notice> GroupManager::saveMembers() {
+    if (!m_chosen && m_tag.isEmpty())
+        return plain("No group selected.");
+    if (m_members.isEmpty())
+        return Notice{"No Numbers Selected.         "};
     if (m_text == kPlaceholder || GroupFiles::check(m_text) == GroupFiles::Name::Blank) {
-        warn("Select a Group before Adding Members        ");
         m_changed = false;
-        return;
+        return Notice{"Select a Group before Adding Members        "};
     }
-    if (!writable(m_text) || !writeMembers(m_text))
-        return;
-    warn("Selected Members added.        ");
+    if (auto refusal = unwritable(m_text))
+        return refusal;
+    if (auto failure = writeMembers(m_text))
+        return failure;
     m_tag.clear();
     m_changed = false;
+    return kAdded;
 }
 
-std::optional<GroupManager::Selection> GroupManager::SelectGroup() {
-    if (m_changed && m_selected >= 0 &&
-        GroupFiles::check(m_groups[m_selected]) != GroupFiles::Name::Blank &&
-        MessageBox::show("Members of the Group have changed. Save Members ?.    ", kQuorvelWarning,
-                         MessageBox::Icon::Question, MessageBox::Buttons::YesNo,
-                         MessageBox::Answer::No) == MessageBox::Answer::Yes) {
-        if (!writable(m_groups[m_selected]) || !writeMembers(m_groups[m_selected]))
-            return std::nullopt;
-        warn("Selected Members added.        ");
+std::optional<Notice> GroupManager::selectQuestion() const {
+    if (!m_changed || m_selected < 0 ||
+        GroupFiles::check(m_groups[m_selected]) == GroupFiles::Name::Blank)
+        return std::nullopt;
+    return Notice{"Members of the Group have changed. Save Members ?.    ", Notice{}.title,
+                  Notice::Mark::Question, true};
+}
+
+WithNotice<std::optional<GroupManager::Selection>> GroupManager::selectGroup(bool saveFirst) {
+    std::optional<Notice> said;
+    if (saveFirst && selectQuestion()) {
+        const QString& name = m_groups[m_selected];
+        auto failure = unwritable(name);
+        if (!failure)
+            failure = writeMembers(name);
+        if (failure)
+            return {std::nullopt, failure};
+        said = kAdded;
     }
     m_changed = false;
-    return Selection{m_members, m_text.trimmed()};
+    return {Selection{m_members, m_text.trimmed()}, said};
 }
 
-bool GroupManager::writable(const QString& name) const {
-    if (GroupFiles::check(name) != GroupFiles::Name::Valid) {
-        warn(GroupFiles::kNotAllowed, MessageBox::Icon::Critical);
-        return false;
-    }
+std::optional<Notice> GroupManager::unwritable(const QString& name) const {
+    if (GroupFiles::check(name) != GroupFiles::Name::Valid)
+        return stop(GroupFiles::kNotAllowed);
     // Another group's members would be overwritten through the shared file,
     // or the address book's copy, which only the import writes, or the list
     // of groups.
     if (GroupFiles::caseClash(m_groups, name) || GroupFiles::isOutlookGroup(name) ||
-        GroupFiles::isIndexName(name)) {
-        warn(GroupFiles::kTryAnother);
-        return false;
-    }
-    return true;
+        GroupFiles::isIndexName(name))
+        return Notice{GroupFiles::kTryAnother};
+    return std::nullopt;
 }
 
-bool GroupManager::writeMembers(const QString& name) {
+std::optional<Notice> GroupManager::writeMembers(const QString& name) {
     if (GroupFiles::writeMembers(m_appPath, name, m_members))
-        return true;
-    warn("The Group could not be saved in Groups\\" + name.trimmed() + ".dat.");
-    return false;
+        return std::nullopt;
+    return membersNotSaved(name.trimmed());
 }

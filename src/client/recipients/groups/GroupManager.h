@@ -1,14 +1,16 @@
 #pragma once
 
+#include "common/Notice.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 // The Group Manager's state: the group box (items from Group.dat, the text
 // shown, the chosen item and the tag of a group created here and not yet
-// saved), the candidates (`List4`) and the members being edited (`List3`).
-// Every refusal is shown through the message-box seam; the window only
-// mirrors this state.
+// saved), the candidates and the members being edited. Each operation
+// returns what it has to tell the user; the window shows that and mirrors
+// this state.
 class GroupManager {
 public:
     inline static const QString kPlaceholder = QStringLiteral("Select/Add Group Name");
@@ -25,14 +27,14 @@ public:
     bool membersChanged() const { return m_changed; }
 
     // A click on an item: the members become that group's file.
-    void chooseGroup(int index);
+    std::optional<Notice> chooseGroup(int index);
     void editText(const QString& text);
 
-    void AddAllCandidates();
-    void AddOneCandidate(int row); // row -1: no current candidate
-    void RemoveOneMember(int row);
-    void RemoveAllMembers();
-    void AddFrequentCandidates();
+    std::optional<Notice> addAllCandidates();
+    std::optional<Notice> addOneCandidate(int row); // row -1: no current candidate
+    std::optional<Notice> removeOneMember(int row);
+    std::optional<Notice> removeAllMembers();
+    void addFrequentCandidates();
     // From the add-number dialog.
     void addCandidate(const QString& entry);
 
@@ -40,23 +42,26 @@ public:
     void beginCreate();
     // The name dialog's "Select": true when the group was made and the
     // dialog closes.
-    bool CreateGroup(const QString& typed);
-    void DeleteGroup();
-    void SaveMembers();
+    WithNotice<bool> createGroup(const QString& typed);
+    std::optional<Notice> deleteGroup();
+    std::optional<Notice> saveMembers();
 
     // What "Select" hands to the main window: the members to add, checked,
-    // and the name to choose in its group box. nullopt: a save the user asked
-    // for failed, so the window stays open.
+    // and the name to choose in its group box.
     struct Selection {
         QStringList entries;
         QString groupName;
     };
-    std::optional<Selection> SelectGroup();
+    // "Select" first asks this, when the chosen group's members changed...
+    std::optional<Notice> selectQuestion() const;
+    // ...then saves them on Yes. nullopt: that save failed, so the window
+    // stays open.
+    WithNotice<std::optional<Selection>> selectGroup(bool saveFirst);
 
 private:
-    // Shows why the members cannot be written under `name`; true when they can.
-    bool writable(const QString& name) const;
-    bool writeMembers(const QString& name);
+    // Why the members cannot be written under `name`; nullopt when they can.
+    std::optional<Notice> unwritable(const QString& name) const;
+    std::optional<Notice> writeMembers(const QString& name);
 
     QString m_appPath;
     QStringList m_groups;

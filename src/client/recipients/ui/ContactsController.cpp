@@ -7,18 +7,12 @@
 #include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
 #include "common/MessageBox.h"
-#include "ui/BackColour.h"
-#include "ui/ClickableLabel.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QEventLoop>
-#include <QLabel>
-#include <QPushButton>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
-#include <QToolButton>
 #include <QTreeWidgetItemIterator>
 
 namespace {
@@ -30,10 +24,10 @@ ContactsController::ContactsController(RecipientsPanel& recipients, ClientSettin
                                        std::function<QString()> appPath, Host host, QObject* parent)
     : QObject(parent), m_recipients(recipients), m_settings(settings),
       m_appPath(std::move(appPath)), m_host(std::move(host)) {
-    connect(m_recipients.picOutLook, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
-    connect(m_recipients.picContact, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
-    connect(m_recipients.Combo3, &QComboBox::textActivated, this,
-            [this](const QString& text) { Combo3_Chosen(text); });
+    connect(&m_recipients, &RecipientsPanel::contactsRequested, this,
+            [this] { OpenContactsWindow(); });
+    connect(&m_recipients, &RecipientsPanel::groupChosen, this,
+            [this](const QString& text) { groupChosen(text); });
 }
 
 ContactsController::~ContactsController() {
@@ -46,11 +40,7 @@ bool ContactsController::IsOutlookAvailable() const {
 
 void ContactsController::LoadContactsSource() {
     const bool available = IsOutlookAvailable();
-    m_recipients.picOutLook->setVisible(available);
-    m_recipients.picContact->setVisible(!available);
-    m_recipients.Label7->setText(available ? "Outlook" : "Contact");
-    m_recipients.Label7->setToolTip(available ? m_recipients.picOutLook->toolTip()
-                                              : m_recipients.picContact->toolTip());
+    m_recipients.showContactsSource(available);
     if (available && !m_window)
         LoadContactsWindow();
 }
@@ -71,26 +61,9 @@ void ContactsController::LoadContactsWindow() {
     m_loading = true;
     auto* w = new frmOutlook(m_host.mainWindow);
     m_window = w;
-    paintBackground(w->Check1, m_settings.BackColour);
+    w->paintDockButton(m_settings.BackColour);
     OutlookItemCount = 0;
-    connect(w->cmdAddAll, &QPushButton::clicked, this, [this] { cmdAddAll_Click(); });
-    connect(w->cmdAddSelected, &QPushButton::clicked, this, [this] { cmdAddSelected_Click(); });
-    connect(w->cmdClearAll, &QPushButton::clicked, this, [this] { cmdClearAll_Click(); });
-    // The state change, so a screen reader's toggle docks it too.
-    connect(w->Check1, &QPushButton::toggled, this, [this](bool on) { Check1_Click(on); });
-    connect(w->Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(w, &frmOutlook::closedByUser, this, [this] { Command1_Click(); });
-    // NodeCheck: a node's new state goes to every descendant.
-    connect(w->tContacts, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (m_propagating)
-            return;
-        m_propagating = true;
-        const QString key = item->data(0, ContactsTreeWidget::KeyRole).toString();
-        for (const QString& below : ContactsTree::descendants(m_nodes, key))
-            if (QTreeWidgetItem* i = m_window->tContacts->node(below))
-                i->setCheckState(0, item->checkState(0));
-        m_propagating = false;
-    });
+    connectWindow(w);
 
     const QString appPath = m_appPath();
     const QStringList speed = ContactsTree::readSpeedLines(appPath);
@@ -112,6 +85,29 @@ void ContactsController::LoadContactsWindow() {
     }
     w->tContacts->setNodes(m_nodes);
     m_loading = false;
+}
+
+void ContactsController::connectWindow(frmOutlook* w) {
+    connect(w, &frmOutlook::addAllClicked, this, &ContactsController::addAllClicked);
+    connect(w, &frmOutlook::addCheckedClicked, this, &ContactsController::addCheckedClicked);
+    connect(w, &frmOutlook::clearChecksClicked, this, &ContactsController::clearChecksClicked);
+    // The state change, so a screen reader's toggle docks it too.
+    connect(w, &frmOutlook::dockToggled, this, &ContactsController::dockToggled);
+    connect(w, &frmOutlook::closeClicked, this, &ContactsController::closeClicked);
+    connect(w, &frmOutlook::closedByUser, this, &ContactsController::closeClicked);
+    connect(w->tContacts, &QTreeWidget::itemChanged, this, &ContactsController::nodeChecked);
+}
+
+// A node's new state goes to every descendant.
+void ContactsController::nodeChecked(QTreeWidgetItem* item) {
+    if (m_propagating)
+        return;
+    m_propagating = true;
+    const QString key = item->data(0, ContactsTreeWidget::KeyRole).toString();
+    for (const QString& below : ContactsTree::descendants(m_nodes, key))
+        if (QTreeWidgetItem* i = m_window->tContacts->node(below))
+            i->setCheckState(0, item->checkState(0));
+    m_propagating = false;
 }
 
 // Files the read had to leave out are said, never skipped silently; a tree
@@ -145,7 +141,7 @@ AddressBook ContactsController::readAddressBook(const ContactsStore& book) {
         if (OutlookItemCount == count)
             return;
         OutlookItemCount = count;
-        m_wait->lblCount->setText(QString::number(OutlookItemCount));
+        m_wait->showCount(OutlookItemCount);
     };
     connect(&tick, &QTimer::timeout, this, show);
     reader->start();
@@ -200,15 +196,15 @@ void ContactsController::addLeaves(bool checkedOnly) {
     }
 }
 
-void ContactsController::cmdAddAll_Click() {
+void ContactsController::addAllClicked() {
     addLeaves(false);
 }
 
-void ContactsController::cmdAddSelected_Click() {
+void ContactsController::addCheckedClicked() {
     addLeaves(true);
 }
 
-void ContactsController::cmdClearAll_Click() {
+void ContactsController::clearChecksClicked() {
     m_propagating = true;
     for (QTreeWidgetItemIterator it(window().tContacts, QTreeWidgetItemIterator::Checked); *it;
          ++it)
@@ -216,14 +212,10 @@ void ContactsController::cmdClearAll_Click() {
     m_propagating = false;
 }
 
-void ContactsController::Check1_Click(bool checked) {
+void ContactsController::dockToggled(bool checked) {
     frmOutlook& w = window();
-    {
-        const QSignalBlocker quiet(w.Check1);
-        w.Check1->setChecked(checked);
-    }
+    w.showDocked(checked);
     if (checked) {
-        w.Check1->setText("Remove Panel");
         if (!ContactsDocked) {
             w.setFloating(false);
             if (m_host.dock)
@@ -235,7 +227,6 @@ void ContactsController::Check1_Click(bool checked) {
     }
     w.hide();
     ContactsWindowOpen = false;
-    w.Check1->setText("Add Panel");
     if (ContactsDocked) {
         ContactsDocked = false;
         if (m_host.undock)
@@ -245,12 +236,12 @@ void ContactsController::Check1_Click(bool checked) {
     }
 }
 
-void ContactsController::Command1_Click() {
+void ContactsController::closeClicked() {
     ContactsWindowOpen = false;
-    Check1_Click(false);
+    dockToggled(false);
 }
 
-void ContactsController::Combo3_Chosen(const QString& text) {
+void ContactsController::groupChosen(const QString& text) {
     if (!GroupFiles::isOutlookGroup(text))
         return;
     // The same lines "Add To Number List" would take from the chosen item.
@@ -265,7 +256,7 @@ void ContactsController::Unload() {
     m_stop = true;
     if (m_window) {
         if (ContactsDocked)
-            Check1_Click(false);
+            dockToggled(false);
         delete m_window;
     }
     ContactsWindowOpen = false;

@@ -12,6 +12,7 @@ struct ClientSettings;
 class RecipientsPanel;
 class frmMessage;
 class frmOutlook;
+class QTreeWidgetItem;
 class QWidget;
 
 // The contacts window and everything that reaches it: the main window's
@@ -40,22 +41,14 @@ public:
     void LoadContactsSource();
     // The option is on and the address book's folder can be read.
     bool IsOutlookAvailable() const;
-    // picOutLook, picContact and Label7.
+    // What the contacts buttons and their caption open.
     void OpenContactsWindow();
-    // A group chosen in the main window's group box.
-    void Combo3_Chosen(const QString& text);
     // Shutdown.
     void Unload();
 
     // Loaded on first need.
     frmOutlook& window();
     bool loaded() const;
-
-    void cmdAddAll_Click();
-    void cmdAddSelected_Click();
-    void cmdClearAll_Click();
-    void Check1_Click(bool checked);
-    void Command1_Click();
 
     bool ContactsWindowOpen = false;
     bool ContactsDocked = false;
@@ -65,6 +58,19 @@ public:
     std::function<ContactsStore()> store = [] { return ContactsStore::configured(); };
 
 private:
+    // A group chosen in the main window's group box.
+    void groupChosen(const QString& text);
+    // The contacts window's buttons.
+    void addAllClicked();
+    void addCheckedClicked();
+    void clearChecksClicked();
+    // "Add Panel" / "Remove Panel": docked beside the frames or floating.
+    void dockToggled(bool checked);
+    void closeClicked();
+    void nodeChecked(QTreeWidgetItem* item);
+
+    void connectWindow(frmOutlook* w);
+
     void LoadContactsWindow();
     void showUnread(const QStringList& unread);
     AddressBook readAddressBook(const ContactsStore& store);

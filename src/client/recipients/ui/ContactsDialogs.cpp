@@ -41,9 +41,13 @@ void frmOWarning::done(int result) {
 frmMessage::frmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog) {
     setObjectName("frmMessage");
     setWindowTitle("Please wait ....");
-    lblMessage = named(new QLabel("Processing Microsoft Outlook Contact...", this), "lblMessage");
-    lblCount = named(new QLabel("0", this), "lblCount");
+    m_message = named(new QLabel("Processing Microsoft Outlook Contact...", this), "lblMessage");
+    m_count = named(new QLabel("0", this), "lblCount");
     auto* l = new QVBoxLayout(this);
-    l->addWidget(lblMessage);
-    l->addWidget(lblCount, 0, Qt::AlignHCenter);
+    l->addWidget(m_message);
+    l->addWidget(m_count, 0, Qt::AlignHCenter);
+}
+
+void frmMessage::showCount(int count) {
+    m_count->setText(QString::number(count));
 }

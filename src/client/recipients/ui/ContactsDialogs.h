@@ -14,6 +14,7 @@ class frmOWarning : public QDialog {
 public:
     frmOWarning(bool& warningOff, QWidget* parent = nullptr);
 
+    // The demo walk reaches these.
     QLabel* lblText = nullptr;
     QCheckBox* chkShow = nullptr;
     QPushButton* cmdYes = nullptr;
@@ -30,6 +31,9 @@ class frmMessage : public QWidget {
 public:
     explicit frmMessage(QWidget* parent = nullptr);
 
-    QLabel* lblMessage = nullptr;
-    QLabel* lblCount = nullptr;
+    void showCount(int count);
+
+private:
+    QLabel* m_message = nullptr;
+    QLabel* m_count = nullptr;
 };

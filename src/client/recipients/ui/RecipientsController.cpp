@@ -38,59 +38,61 @@ void warn(const QString& text) {
 RecipientsController::RecipientsController(RecipientsPanel& controls,
                                            std::function<QString()> appPath, QObject* parent)
     : QObject(parent), m_c(controls), m_appPath(std::move(appPath)) {
-    m_c.Combo2->setPlaceholderText("Please Select a Number");
-    m_c.Combo3->setPlaceholderText("Please Select a Group");
+    m_c.m_frequent->setPlaceholderText("Please Select a Number");
+    m_c.m_groups->setPlaceholderText("Please Select a Group");
     // Drops arrive at the list's viewport.
-    m_c.List4->viewport()->setAcceptDrops(true);
-    m_c.List4->viewport()->installEventFilter(this);
-    m_fields = new SingleContactFields(m_c.lblName, m_c.Text1, m_c.lblMobile, m_c.Text3,
-                                       m_c.cmbCountryCode,
+    m_c.m_numberList->viewport()->setAcceptDrops(true);
+    m_c.m_numberList->viewport()->installEventFilter(this);
+    m_fields = new SingleContactFields(m_c.m_nameLabel, m_c.m_name, m_c.m_mobileLabel, m_c.m_mobile,
+                                       m_c.m_countryCode,
                                        "Mobile number must only contain digits        ", this);
 
-    connect(m_c.Picture7, &QToolButton::clicked, this, [this] { Picture7_Click(); });
-    connect(m_c.Picture8, &QToolButton::clicked, this, [this] { Picture8_Click(); });
-    PanelWidgets::onChosen(m_c.optSelectAll, this, [this] { optSelectAll_Click(); });
-    PanelWidgets::onChosen(m_c.optUnselectAll, this, [this] { optUnselectAll_Click(); });
-    connect(m_c.Picture4, &QToolButton::clicked, this, [this] { Picture4_Click(); });
-    connect(m_c.Picture16, &QToolButton::clicked, this, [this] { Picture16_Click(); });
-    connect(m_c.Picture3, &QToolButton::clicked, this, [this] { Picture3_Click(); });
-    connect(m_c.Picture18, &QToolButton::clicked, this, [this] { Picture18_Click(); });
-    connect(m_c.Picture6, &QToolButton::clicked, this, [this] { Picture6_Click(); });
-    connect(m_c.Picture19, &QToolButton::clicked, this, [this] { Picture19_Click(); });
-    connect(m_c.Picture2, &QToolButton::clicked, this, [this] { Picture2_Click(); });
+    connect(m_c.m_removeSelected, &QToolButton::clicked, this, [this] { removeSelectedClicked(); });
+    connect(m_c.m_removeAll, &QToolButton::clicked, this, [this] { removeAllClicked(); });
+    PanelWidgets::onChosen(m_c.m_selectAll, this, [this] { selectAllChosen(); });
+    PanelWidgets::onChosen(m_c.m_unselectAll, this, [this] { unselectAllChosen(); });
+    connect(m_c.m_addSingleContact, &QToolButton::clicked, this,
+            [this] { addSingleContactClicked(); });
+    connect(m_c.m_clearSingleContact, &QToolButton::clicked, this,
+            [this] { clearSingleContact(); });
+    connect(m_c.m_addToFrequent, &QToolButton::clicked, this, [this] { addToFrequentClicked(); });
+    connect(m_c.m_takeFrequent, &QToolButton::clicked, this, [this] { takeFrequentClicked(); });
+    connect(m_c.m_deleteFrequent, &QToolButton::clicked, this, [this] { deleteFrequentClicked(); });
+    connect(m_c.m_takeGroup, &QToolButton::clicked, this, [this] { takeGroupClicked(); });
+    connect(m_c.m_editGroups, &QToolButton::clicked, this, [this] { editGroupsClicked(); });
 }
 
 // --- Load and shutdown -------------------------------------------------------------------------
 
 void RecipientsController::LoadNumberList() {
-    m_c.List4->clear();
+    m_c.m_numberList->clear();
     const QStringList lines = NumberListFile::load(m_appPath());
-    m_c.List4->setUpdatesEnabled(false);
+    m_c.m_numberList->setUpdatesEnabled(false);
     for (const QString& l : lines)
         AddEntry(l, true);
-    m_c.List4->setUpdatesEnabled(true);
+    m_c.m_numberList->setUpdatesEnabled(true);
 }
 
 void RecipientsController::LoadFrequentNumbers() {
     m_frequent = FrequentNumbers::load(m_appPath());
-    m_c.Combo2->clear();
-    m_c.Combo2->addItems(m_frequent.items());
-    m_c.Combo2->setCurrentIndex(-1);
+    m_c.m_frequent->clear();
+    m_c.m_frequent->addItems(m_frequent.items());
+    m_c.m_frequent->setCurrentIndex(-1);
 }
 
 void RecipientsController::LoadCountryCodes() {
-    m_c.cmbCountryCode->clear();
-    m_c.cmbCountryCode->addItems(
+    m_c.m_countryCode->clear();
+    m_c.m_countryCode->addItems(
         LineFile::readAll(InstallPath::resolve(m_appPath(), "Config\\ISDCodes.dat")));
-    m_c.cmbCountryCode->setCurrentText(kDefaultCountry);
+    m_c.m_countryCode->setCurrentText(kDefaultCountry);
 }
 
 void RecipientsController::LoadGroups() {
     QStringList names = GroupFiles::readIndex(m_appPath());
     std::stable_sort(names.begin(), names.end(), &FrequentNumbers::before);
-    m_c.Combo3->clear();
-    m_c.Combo3->addItems(names);
-    m_c.Combo3->setCurrentIndex(-1);
+    m_c.m_groups->clear();
+    m_c.m_groups->addItems(names);
+    m_c.m_groups->setCurrentIndex(-1);
 }
 
 bool RecipientsController::SaveNumberList() {
@@ -111,58 +113,70 @@ void RecipientsController::AddEntry(const QString& text, bool checked) {
     auto* item = new QListWidgetItem(NumberEntry::withoutDirectionControls(text));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    m_c.List4->addItem(item);
+    m_c.m_numberList->addItem(item);
     whitenWhenFilled();
 }
 
 QStringList RecipientsController::entries() const {
     QStringList out;
-    out.reserve(m_c.List4->count());
-    for (int i = 0; i < m_c.List4->count(); ++i)
-        out << m_c.List4->item(i)->text();
+    out.reserve(m_c.m_numberList->count());
+    for (int i = 0; i < m_c.m_numberList->count(); ++i)
+        out << m_c.m_numberList->item(i)->text();
     return out;
 }
 
 void RecipientsController::whitenWhenFilled() {
-    if (m_c.List4->count() > 0)
-        paintBase(m_c.List4, kWhite);
+    if (m_c.m_numberList->count() > 0)
+        paintBase(m_c.m_numberList, kWhite);
 }
 
-void RecipientsController::Picture7_Click() {
+void RecipientsController::removeSelectedClicked() {
     // Only the highlighted entry counts; a current row without highlight is none.
-    QListWidgetItem* current = m_c.List4->currentItem();
-    const int highlighted = current && current->isSelected() ? m_c.List4->row(current) : -1;
-    const auto row = NumberListRules::RemoveCurrentEntry(m_c.List4->count(), highlighted);
-    if (!row)
-        m_c.List4->setFocus();
-    else if (*row >= 0)
-        delete m_c.List4->takeItem(*row);
+    QListWidgetItem* current = m_c.m_numberList->currentItem();
+    const int highlighted = current && current->isSelected() ? m_c.m_numberList->row(current) : -1;
+    const int count = m_c.m_numberList->count();
+    if (const auto refusal = NumberListRules::removeRefusal(count)) {
+        MessageBox::tell(*refusal);
+        m_c.m_numberList->setFocus();
+        return;
+    }
+    if (!MessageBox::tell(NumberListRules::removeQuestion()))
+        return;
+    if (const int row = NumberListRules::removedRow(count, highlighted); row >= 0)
+        delete m_c.m_numberList->takeItem(row);
 }
 
-void RecipientsController::Picture8_Click() {
-    NumberListRules::ClearNumberList(m_c.List4->count(), [this] { m_c.List4->clear(); });
+void RecipientsController::removeAllClicked() {
+    if (const auto refusal = NumberListRules::clearRefusal(m_c.m_numberList->count())) {
+        MessageBox::tell(*refusal);
+        return;
+    }
+    if (!MessageBox::tell(NumberListRules::clearQuestion()))
+        return;
+    m_c.m_numberList->clear();
+    MessageBox::tell(NumberListRules::clearedNotice());
 }
 
 void RecipientsController::setAllChecks(bool checked) {
-    for (int i = 0; i < m_c.List4->count(); ++i)
-        m_c.List4->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < m_c.m_numberList->count(); ++i)
+        m_c.m_numberList->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
-void RecipientsController::optSelectAll_Click() {
+void RecipientsController::selectAllChosen() {
     setAllChecks(true);
 }
 
-void RecipientsController::optUnselectAll_Click() {
+void RecipientsController::unselectAllChosen() {
     setAllChecks(false);
 }
 
-void RecipientsController::List4_Drop(const QString& text) {
+void RecipientsController::textDropped(const QString& text) {
     for (const QString& line : NumberListRules::droppedEntries(text))
         AddEntry(line, true);
 }
 
 bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_c.List4->viewport()) {
+    if (watched == m_c.m_numberList->viewport()) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
@@ -177,7 +191,7 @@ bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
             if (!e->mimeData()->hasText())
                 return false;
             e->acceptProposedAction();
-            List4_Drop(e->mimeData()->text());
+            textDropped(e->mimeData()->text());
             return true;
         }
         default:
@@ -190,7 +204,7 @@ bool RecipientsController::eventFilter(QObject* watched, QEvent* event) {
 // --- Single Contact
 // ---------------------------------------------------------------------------------
 
-void RecipientsController::Picture4_Click() {
+void RecipientsController::addSingleContactClicked() {
     const auto o = SingleContact::AddSingleContact(m_fields->fields());
     m_fields->apply(o);
     if (!o.entry)
@@ -199,49 +213,51 @@ void RecipientsController::Picture4_Click() {
     // At once: the list reaches the file whole only at shutdown.
     if (!NumberListFile::append(m_appPath(), *o.entry))
         warnNotSaved();
-    ClearSingleContact();
+    clearSingleContact();
 }
 
-void RecipientsController::Picture16_Click() {
-    ClearSingleContact();
-}
-
-void RecipientsController::ClearSingleContact() {
+void RecipientsController::clearSingleContact() {
     m_fields->clear();
 }
 
 // --- Frequently dialled numbers
 // ---------------------------------------------------------------------
 
-void RecipientsController::Picture3_Click() {
+void RecipientsController::addToFrequentClicked() {
     const auto o = SingleContact::AddFrequentNumber(m_fields->fields());
     m_fields->apply(o);
     if (!o.entry)
         return;
-    const qsizetype at = m_frequent.AddFrequentNumber(*o.entry);
+    const auto added = m_frequent.addFrequentNumber(*o.entry);
+    MessageBox::tell(added.notice);
+    const qsizetype at = added.value;
     if (at < 0)
         return;
-    m_c.Combo2->insertItem(int(at), *o.entry);
+    m_c.m_frequent->insertItem(int(at), *o.entry);
     if (!m_frequent.save(m_appPath()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
-    m_c.Combo2->setCurrentIndex(int(at));
-    ClearSingleContact();
+    m_c.m_frequent->setCurrentIndex(int(at));
+    clearSingleContact();
 }
 
-void RecipientsController::Picture18_Click() {
-    if (const auto text = FrequentNumbers::TakeFrequentNumber(m_c.Combo2->currentText()))
-        AddEntry(*text, true);
+void RecipientsController::takeFrequentClicked() {
+    const QString text = m_c.m_frequent->currentText();
+    if (const auto refusal = FrequentNumbers::takeRefusal(text))
+        MessageBox::tell(*refusal);
+    else
+        AddEntry(text, true);
     whitenWhenFilled();
 }
 
-void RecipientsController::Picture6_Click() {
-    const int index = m_c.Combo2->currentIndex();
-    if (!m_frequent.DeleteFrequentNumber(index)) {
-        m_c.Combo2->setFocus();
+void RecipientsController::deleteFrequentClicked() {
+    const int index = m_c.m_frequent->currentIndex();
+    if (const auto refusal = m_frequent.deleteFrequentNumber(index)) {
+        MessageBox::tell(*refusal);
+        m_c.m_frequent->setFocus();
         return;
     }
-    m_c.Combo2->removeItem(index);
-    m_c.Combo2->setCurrentIndex(-1);
+    m_c.m_frequent->removeItem(index);
+    m_c.m_frequent->setCurrentIndex(-1);
     if (!m_frequent.save(m_appPath()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
 }
@@ -249,8 +265,8 @@ void RecipientsController::Picture6_Click() {
 // --- Contact groups
 // ---------------------------------------------------------------------------------
 
-void RecipientsController::Picture19_Click() {
-    const auto take = GroupFiles::entriesForNumberList(m_appPath(), m_c.Combo3->currentText());
+void RecipientsController::takeGroupClicked() {
+    const auto take = GroupFiles::entriesForNumberList(m_appPath(), m_c.m_groups->currentText());
     if (!take.refusal.isEmpty())
         MessageBox::show(take.refusal, kQuorvelWarning,
                          take.stop ? MessageBox::Icon::Critical : MessageBox::Icon::Warning);
@@ -259,7 +275,7 @@ void RecipientsController::Picture19_Click() {
     whitenWhenFilled();
 }
 
-void RecipientsController::Picture2_Click() {
+void RecipientsController::editGroupsClicked() {
     frmGroups manager(m_appPath(), entries(), m_c.backColour(), m_c.window());
     const int result = manager.exec();
     if (result == frmGroups::Closed)
@@ -269,9 +285,9 @@ void RecipientsController::Picture2_Click() {
             AddEntry(entry, true);
     LoadGroups();
     if (result == frmGroups::Selected && !manager.selection()->groupName.isEmpty())
-        for (int i = 0; i < m_c.Combo3->count(); ++i)
-            if (m_c.Combo3->itemText(i).trimmed() == manager.selection()->groupName) {
-                m_c.Combo3->setCurrentIndex(i);
+        for (int i = 0; i < m_c.m_groups->count(); ++i)
+            if (m_c.m_groups->itemText(i).trimmed() == manager.selection()->groupName) {
+                m_c.m_groups->setCurrentIndex(i);
                 break;
             }
 }

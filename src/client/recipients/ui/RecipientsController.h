@@ -29,33 +29,32 @@ public:
     void AddEntry(const QString& text, bool checked = true);
     QStringList entries() const;
 
-    // Number List.
-    void Picture7_Click(); // RemoveCurrentEntry
-    void Picture8_Click(); // ClearNumberList
-    void optSelectAll_Click();
-    void optUnselectAll_Click();
-    void List4_Drop(const QString& text);
-
-    // Single Contact.
-    void Picture4_Click(); // AddSingleContact
-    void Picture16_Click();
-    void ClearSingleContact();
-
-    // Frequently dialled numbers.
-    void Picture3_Click();  // AddFrequentNumber
-    void Picture18_Click(); // TakeFrequentNumber
-    void Picture6_Click();  // DeleteFrequentNumber
-    const FrequentNumbers& frequentNumbers() const { return m_frequent; }
-
-    // Contact groups.
-    void Picture19_Click(); // AddGroupToNumberList
-    void Picture2_Click();  // the Group Manager
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Number List.
+    void removeSelectedClicked();
+    void removeAllClicked();
+    void selectAllChosen();
+    void unselectAllChosen();
+    void textDropped(const QString& text);
     void setAllChecks(bool checked);
+
+    // Single Contact.
+    void addSingleContactClicked();
+    void clearSingleContact();
+
+    // Frequently dialled numbers.
+    void addToFrequentClicked();
+    void takeFrequentClicked();
+    void deleteFrequentClicked();
+
+    // Contact groups.
+    void takeGroupClicked();
+    // The Group Manager.
+    void editGroupsClicked();
+
     void whitenWhenFilled();
     void warnNotSaved();
 

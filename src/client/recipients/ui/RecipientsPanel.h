@@ -36,51 +36,67 @@ public:
     QStringList checkedEntries() const override;
     void colourNumberList(Colour colour) override;
 
-    // Number List (Frame2).
-    QGroupBox* Frame2 = nullptr;
-    QListWidget* List4 = nullptr;
-    QToolButton* Picture7 = nullptr; // delete one
-    ClickableLabel* Label4 = nullptr;
-    QToolButton* Picture8 = nullptr; // delete all
-    ClickableLabel* Label5 = nullptr;
-    QRadioButton* optSelectAll = nullptr;
-    QRadioButton* optUnselectAll = nullptr;
+    // The contacts button: the address book's or our own, with its caption.
+    void showContactsSource(bool addressBook);
 
-    // Single Contact (Frame4).
-    QGroupBox* Frame4 = nullptr;
-    QLabel* lblName = nullptr;
-    QLineEdit* Text1 = nullptr; // name
-    QLabel* lblMobile = nullptr;
-    QLineEdit* Text3 = nullptr; // mobile
-    QComboBox* cmbCountryCode = nullptr;
-    QToolButton* Picture4 = nullptr; // add single contact
-    ClickableLabel* lblAddSingleContact = nullptr;
-    QToolButton* Picture16 = nullptr; // clear single contact
-    ClickableLabel* lblClear = nullptr;
-    QToolButton* Picture3 = nullptr; // add to frequently dialled
-    ClickableLabel* lblAddFreqDialedNo = nullptr;
-
-    // Frequently dialled numbers (Frame6).
-    QGroupBox* Frame6 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QToolButton* Picture18 = nullptr;
-    ClickableLabel* lblAddFreqDialedNos = nullptr;
-    QToolButton* Picture6 = nullptr;
-    ClickableLabel* Label3 = nullptr;
-
-    // Contact groups (Frame9) and contacts.
-    QGroupBox* Frame9 = nullptr;
-    QComboBox* Combo3 = nullptr;
-    QToolButton* Picture19 = nullptr;
-    ClickableLabel* lblAddGrpNos = nullptr;
-    QToolButton* Picture2 = nullptr;
-    ClickableLabel* Label2 = nullptr;
-    QToolButton* picContact = nullptr;
-    QToolButton* picOutLook = nullptr;
-    ClickableLabel* Label7 = nullptr;
+signals:
+    // A contacts button or its caption was clicked.
+    void contactsRequested();
+    // A group was chosen in the group box.
+    void groupChosen(const QString& text);
 
 private:
+    // The controller is this panel's other half: it works the controls.
+    friend class RecipientsController;
+
     void buildControls();
+    void buildNumberList();
+    void buildSingleContact();
+    void buildFrequentNumbers();
+    void buildGroups();
+
+    // Number List (Frame2).
+    QGroupBox* m_numberListFrame = nullptr;
+    QListWidget* m_numberList = nullptr;
+    QToolButton* m_removeSelected = nullptr;
+    ClickableLabel* m_removeSelectedCaption = nullptr;
+    QToolButton* m_removeAll = nullptr;
+    ClickableLabel* m_removeAllCaption = nullptr;
+    QRadioButton* m_selectAll = nullptr;
+    QRadioButton* m_unselectAll = nullptr;
+
+    // Single Contact (Frame4).
+    QGroupBox* m_singleContactFrame = nullptr;
+    QLabel* m_nameLabel = nullptr;
+    QLineEdit* m_name = nullptr;
+    QLabel* m_mobileLabel = nullptr;
+    QLineEdit* m_mobile = nullptr;
+    QComboBox* m_countryCode = nullptr;
+    QToolButton* m_addSingleContact = nullptr;
+    ClickableLabel* m_addSingleContactCaption = nullptr;
+    QToolButton* m_clearSingleContact = nullptr;
+    ClickableLabel* m_clearSingleContactCaption = nullptr;
+    QToolButton* m_addToFrequent = nullptr;
+    ClickableLabel* m_addToFrequentCaption = nullptr;
+
+    // Frequently dialled numbers (Frame6).
+    QGroupBox* m_frequentFrame = nullptr;
+    QComboBox* m_frequent = nullptr;
+    QToolButton* m_takeFrequent = nullptr;
+    ClickableLabel* m_takeFrequentCaption = nullptr;
+    QToolButton* m_deleteFrequent = nullptr;
+    ClickableLabel* m_deleteFrequentCaption = nullptr;
+
+    // Contact groups (Frame9) and contacts.
+    QGroupBox* m_groupsFrame = nullptr;
+    QComboBox* m_groups = nullptr;
+    QToolButton* m_takeGroup = nullptr;
+    ClickableLabel* m_takeGroupCaption = nullptr;
+    QToolButton* m_editGroups = nullptr;
+    ClickableLabel* m_editGroupsCaption = nullptr;
+    QToolButton* m_ownContacts = nullptr;
+    QToolButton* m_addressBook = nullptr;
+    ClickableLabel* m_contactsCaption = nullptr;
 
     std::unique_ptr<RecipientsController> m_controller;
     std::optional<Colour> m_backColour;

@@ -2,8 +2,10 @@
 
 #include "client/recipients/NumberRules.h"
 #include "common/MessageBox.h"
+#include "ui/PanelWidgets.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +34,28 @@ SingleContactFields::SingleContactFields(QLabel* nameLabel, QLineEdit* name, QLa
     m_mobile->installEventFilter(this);
     connect(m_name, &QLineEdit::textChanged, this, [this] { nameChanged(); });
     connect(m_mobile, &QLineEdit::textChanged, this, [this] { mobileChanged(); });
+}
+
+SingleContactFields::Controls SingleContactFields::build(QWidget* parent, QGridLayout* grid) {
+    using PanelWidgets::named;
+    Controls c;
+    c.nameLabel = named(new QLabel("Name", parent), "lblName");
+    c.name = named(new QLineEdit(parent), "Text1");
+    c.name->setToolTip("Enter a Name");
+    c.mobileLabel = named(new QLabel("Mobile", parent), "lblMobile");
+    c.mobile = named(new QLineEdit(parent), "Text3");
+    c.mobile->setToolTip("Enter a Mobile number");
+    c.countryCode = named(new QComboBox(parent), "cmbCountryCode");
+    c.countryCode->setEditable(true);
+    c.countryCode->setInsertPolicy(QComboBox::NoInsert);
+    c.countryCode->setToolTip("Select a Country code");
+    grid->addWidget(c.nameLabel, 0, 0);
+    grid->addWidget(c.name, 0, 1, 1, 2);
+    grid->addWidget(c.mobileLabel, 1, 0);
+    grid->addWidget(c.mobile, 1, 1, 1, 2);
+    grid->addWidget(new QLabel("Country Code", parent), 2, 0);
+    grid->addWidget(c.countryCode, 2, 1, 1, 2);
+    return c;
 }
 
 SingleContact::Fields SingleContactFields::fields() const {

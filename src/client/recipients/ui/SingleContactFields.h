@@ -6,6 +6,7 @@
 #include <QString>
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 
@@ -18,6 +19,17 @@ public:
     // `keyRefusal`: what a bad key in the mobile field is answered with.
     SingleContactFields(QLabel* nameLabel, QLineEdit* name, QLabel* mobileLabel, QLineEdit* mobile,
                         QComboBox* country, QString keyRefusal, QObject* parent = nullptr);
+
+    // The name, mobile and country controls, made in `parent` and laid out
+    // in the first three rows of `grid`.
+    struct Controls {
+        QLabel* nameLabel;
+        QLineEdit* name;
+        QLabel* mobileLabel;
+        QLineEdit* mobile;
+        QComboBox* countryCode;
+    };
+    static Controls build(QWidget* parent, QGridLayout* grid);
 
     SingleContact::Fields fields() const;
     // Label weights, message, selection and focus, in that order.

@@ -10,8 +10,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -25,56 +23,36 @@ frmGroupAddNumber::frmGroupAddNumber(QString appPath,
     setWindowTitle("Add Number");
     setModal(true);
 
-    lblName = named(new QLabel("Name", this), "lblName");
-    Text1 = named(new QLineEdit(this), "Text1");
-    Text1->setToolTip("Enter a Name");
-    lblMobile = named(new QLabel("Mobile", this), "lblMobile");
-    Text3 = named(new QLineEdit(this), "Text3");
-    Text3->setToolTip("Enter a Mobile number");
-    cmbCountryCode = named(new QComboBox(this), "cmbCountryCode");
-    cmbCountryCode->setEditable(true);
-    cmbCountryCode->setInsertPolicy(QComboBox::NoInsert);
-    cmbCountryCode->setToolTip("Select a Country code");
-    Picture4 = pictureButton(this, "Picture4", "add-to-list", "Add To Number List");
-    Picture16 = pictureButton(this, "Picture16", "reset", "Clear Name/Number Details");
-    Command1 = named(new QPushButton("OK", this), "Command1");
-    Command2 = named(new QPushButton("Cancel", this), "Command2");
-
     auto* grid = new QGridLayout(this);
-    grid->addWidget(lblName, 0, 0);
-    grid->addWidget(Text1, 0, 1, 1, 2);
-    grid->addWidget(lblMobile, 1, 0);
-    grid->addWidget(Text3, 1, 1, 1, 2);
-    grid->addWidget(new QLabel("Country Code", this), 2, 0);
-    grid->addWidget(cmbCountryCode, 2, 1, 1, 2);
+    const auto fields = SingleContactFields::build(this, grid);
+    m_countryCode = fields.countryCode;
+    m_add = pictureButton(this, "Picture4", "add-to-list", "Add To Number List");
+    m_clear = pictureButton(this, "Picture16", "reset", "Clear Name/Number Details");
+    m_ok = named(new QPushButton("OK", this), "Command1");
+    m_cancel = named(new QPushButton("Cancel", this), "Command2");
     grid->addWidget(
-        captioned(this, Picture4, lblAddSingleContact, "lblAddSingleContact", "Add To Number List"),
-        3, 0, 1, 2);
-    grid->addWidget(captioned(this, Picture16, lblClear, "lblClear", "Clear"), 3, 2);
+        captioned(this, m_add, m_addCaption, "lblAddSingleContact", "Add To Number List"), 3, 0, 1,
+        2);
+    grid->addWidget(captioned(this, m_clear, m_clearCaption, "lblClear", "Clear"), 3, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
     grid->addLayout(buttons, 4, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 
-    m_fields = new SingleContactFields(lblName, Text1, lblMobile, Text3, cmbCountryCode,
-                                       "Number must only contain digits        ", this);
-    connect(Picture4, &QToolButton::clicked, this, [this] {
-        if (add())
-            m_fields->clear();
-    });
-    connect(Command1, &QPushButton::clicked, this, [this] {
-        if (add())
-            accept();
-    });
-    connect(Picture16, &QToolButton::clicked, this, [this] { m_fields->clear(); });
-    connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
+    m_fields =
+        new SingleContactFields(fields.nameLabel, fields.name, fields.mobileLabel, fields.mobile,
+                                m_countryCode, "Number must only contain digits        ", this);
+    connect(m_add, &QToolButton::clicked, this, &frmGroupAddNumber::addClicked);
+    connect(m_ok, &QPushButton::clicked, this, &frmGroupAddNumber::okClicked);
+    connect(m_clear, &QToolButton::clicked, this, [this] { m_fields->clear(); });
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    cmbCountryCode->addItems(CountryList::forAddNumber(appPath));
-    cmbCountryCode->setCurrentText("United Kingdom  +44");
-    paintBackground(Picture4, backColour);
-    paintBackground(Picture16, backColour);
+    m_countryCode->addItems(CountryList::forAddNumber(appPath));
+    m_countryCode->setCurrentText("United Kingdom  +44");
+    paintBackground(m_add, backColour);
+    paintBackground(m_clear, backColour);
 }
 
 frmGroupAddNumber::~frmGroupAddNumber() = default;
@@ -86,4 +64,14 @@ bool frmGroupAddNumber::add() {
         return false;
     m_addCandidate(*o.entry);
     return true;
+}
+
+void frmGroupAddNumber::addClicked() {
+    if (add())
+        m_fields->clear();
+}
+
+void frmGroupAddNumber::okClicked() {
+    if (add())
+        accept();
 }

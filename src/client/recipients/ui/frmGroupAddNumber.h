@@ -8,8 +8,6 @@
 
 class ClickableLabel;
 class QComboBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class QToolButton;
 class SingleContactFields;
@@ -23,21 +21,21 @@ public:
                       const std::optional<Colour>& backColour, QWidget* parent = nullptr);
     ~frmGroupAddNumber() override;
 
-    QLabel* lblName = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLabel* lblMobile = nullptr;
-    QLineEdit* Text3 = nullptr;
-    QComboBox* cmbCountryCode = nullptr;
-    QToolButton* Picture4 = nullptr;
-    ClickableLabel* lblAddSingleContact = nullptr;
-    QToolButton* Picture16 = nullptr;
-    ClickableLabel* lblClear = nullptr;
-    QPushButton* Command1 = nullptr; // OK
-    QPushButton* Command2 = nullptr; // Cancel
-
 private:
     // Validates and hands the entry on; false after a refusal.
     bool add();
+    // The entry handed on, the fields cleared for the next.
+    void addClicked();
+    // The entry handed on, the dialog closed.
+    void okClicked();
+
+    QComboBox* m_countryCode = nullptr;
+    QToolButton* m_add = nullptr;
+    ClickableLabel* m_addCaption = nullptr;
+    QToolButton* m_clear = nullptr;
+    ClickableLabel* m_clearCaption = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
 
     std::function<void(const QString&)> m_addCandidate;
     SingleContactFields* m_fields = nullptr;

@@ -19,33 +19,37 @@ frmGroupName::frmGroupName(GroupManager& groups, QWidget* parent)
     setObjectName("frmGroupName");
     setWindowTitle("Select Group Name");
     setModal(true);
-    Label1 = named(new QLabel("Group Name", this), "Label1");
-    Text1 = named(new QLineEdit(this), "Text1");
-    Label1->setBuddy(Text1);
-    Command1 = named(new QPushButton("Select", this), "Command1");
-    Command1->setDefault(true);
-    Command2 = named(new QPushButton("Cancel", this), "Command2");
+    m_caption = named(new QLabel("Group Name", this), "Label1");
+    m_name = named(new QLineEdit(this), "Text1");
+    m_caption->setBuddy(m_name);
+    m_select = named(new QPushButton("Select", this), "Command1");
+    m_select->setDefault(true);
+    m_cancel = named(new QPushButton("Cancel", this), "Command2");
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(Text1, 0, 1);
+    grid->addWidget(m_caption, 0, 0);
+    grid->addWidget(m_name, 0, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(m_select);
+    buttons->addWidget(m_cancel);
     grid->addLayout(buttons, 1, 0, 1, 2);
 
-    Text1->installEventFilter(this);
-    connect(Command1, &QPushButton::clicked, this, [this] {
-        if (m_groups.CreateGroup(Text1->text()))
-            accept();
-        else
-            Text1->setFocus();
-    });
-    connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
+    m_name->installEventFilter(this);
+    connect(m_select, &QPushButton::clicked, this, &frmGroupName::selectClicked);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmGroupName::selectClicked() {
+    const auto created = m_groups.createGroup(m_name->text());
+    MessageBox::tell(created.notice);
+    if (created.value)
+        accept();
+    else
+        m_name->setFocus();
 }
 
 bool frmGroupName::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != Text1 || event->type() != QEvent::KeyPress)
+    if (watched != m_name || event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     // Keys that type nothing (moving, deleting, Enter for the default button)

@@ -14,14 +14,16 @@ class frmGroupName : public QDialog {
 public:
     explicit frmGroupName(GroupManager& groups, QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QPushButton* Command1 = nullptr; // Select
-    QPushButton* Command2 = nullptr; // Cancel
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Makes the group; the dialog closes when it was made.
+    void selectClicked();
+
+    QLabel* m_caption = nullptr;
+    QLineEdit* m_name = nullptr;
+    QPushButton* m_select = nullptr;
+    QPushButton* m_cancel = nullptr;
     GroupManager& m_groups;
 };

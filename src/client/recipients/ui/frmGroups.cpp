@@ -3,6 +3,7 @@
 #include "client/recipients/ui/NumberLineDelegate.h"
 #include "client/recipients/ui/frmGroupAddNumber.h"
 #include "client/recipients/ui/frmGroupName.h"
+#include "common/MessageBox.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 #include "ui/PanelWidgets.h"
@@ -60,86 +61,63 @@ frmGroups::frmGroups(QString appPath, QStringList numberList, std::optional<Colo
     setModal(true);
     buildControls();
 
-    connect(Combo3, &QComboBox::activated, this,
-            [this](int index) { act([&] { m_groups.chooseGroup(index); }); });
-    connect(Combo3, &QComboBox::editTextChanged, this,
+    connect(m_groupBox, &QComboBox::activated, this, &frmGroups::groupChosen);
+    connect(m_groupBox, &QComboBox::editTextChanged, this,
             [this](const QString& text) { m_groups.editText(text); });
-    connect(Command22, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.AddAllCandidates(); }); });
-    connect(Command6, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.AddOneCandidate(currentRow(List4)); }); });
-    connect(Command14, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.RemoveOneMember(currentRow(List3)); }); });
-    connect(Command3, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.RemoveAllMembers(); }); });
-    connect(Command4, &QPushButton::clicked, this,
-            [this] { act([&] { m_groups.AddFrequentCandidates(); }); });
-    connect(Command5, &QPushButton::clicked, this, [this] {
-        frmGroupAddNumber add(
-            m_appPath, [this](const QString& entry) { m_groups.addCandidate(entry); }, m_backColour,
-            this);
-        add.exec();
-        sync();
-    });
-    connect(Picture1, &QToolButton::clicked, this, [this] {
-        m_groups.beginCreate();
-        frmGroupName name(m_groups, this);
-        name.exec();
-        sync();
-    });
-    connect(Picture2, &QToolButton::clicked, this,
-            [this] { act([&] { m_groups.DeleteGroup(); }); });
-    connect(Picture3, &QToolButton::clicked, this,
-            [this] { act([&] { m_groups.SaveMembers(); }); });
-    connect(Command1, &QPushButton::clicked, this, [this] {
-        m_selection = m_groups.SelectGroup();
-        if (m_selection)
-            done(Selected);
-    });
-    connect(Command2, &QPushButton::clicked, this, [this] { done(Cancelled); });
+    connect(m_addAll, &QPushButton::clicked, this, &frmGroups::addAllClicked);
+    connect(m_addOne, &QPushButton::clicked, this, &frmGroups::addOneClicked);
+    connect(m_removeOne, &QPushButton::clicked, this, &frmGroups::removeOneClicked);
+    connect(m_removeAll, &QPushButton::clicked, this, &frmGroups::removeAllClicked);
+    connect(m_addFrequent, &QPushButton::clicked, this, &frmGroups::addFrequentClicked);
+    connect(m_addNumber, &QPushButton::clicked, this, &frmGroups::addNumberClicked);
+    connect(m_create, &QToolButton::clicked, this, &frmGroups::createClicked);
+    connect(m_delete, &QToolButton::clicked, this, &frmGroups::deleteClicked);
+    connect(m_save, &QToolButton::clicked, this, &frmGroups::saveClicked);
+    connect(m_select, &QPushButton::clicked, this, &frmGroups::selectClicked);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { done(Cancelled); });
 
     sync();
     paintBackground(this, m_backColour);
 }
 
 void frmGroups::buildControls() {
-    Combo3 = named(new QComboBox(this), "Combo3");
-    Combo3->setEditable(true);
-    Combo3->setInsertPolicy(QComboBox::NoInsert);
+    m_groupBox = named(new QComboBox(this), "Combo3");
+    m_groupBox->setEditable(true);
+    m_groupBox->setInsertPolicy(QComboBox::NoInsert);
     // A completed name would be shown but not typed: "f" must not save as "Friends".
-    Combo3->setCompleter(nullptr);
-    Combo3->setToolTip("Group List");
-    Combo3->lineEdit()->setPlaceholderText(GroupManager::kPlaceholder);
-    Picture1 = pictureButton(this, "Picture1", "new-group", "Create New Group");
-    Picture2 = pictureButton(this, "Picture2", "delete", "Delete Group");
-    Picture3 = pictureButton(this, "Picture3", "save", "Save Members to Group");
-    List4 = named(new QListWidget(this), "List4");
-    List4->setToolTip("Number List");
-    List3 = named(new QListWidget(this), "List3");
-    List3->setToolTip("Selected Mobile Number List");
-    for (QListWidget* l : {List4, List3})
+    m_groupBox->setCompleter(nullptr);
+    m_groupBox->setToolTip("Group List");
+    m_groupBox->lineEdit()->setPlaceholderText(GroupManager::kPlaceholder);
+    m_create = pictureButton(this, "Picture1", "new-group", "Create New Group");
+    m_delete = pictureButton(this, "Picture2", "delete", "Delete Group");
+    m_save = pictureButton(this, "Picture3", "save", "Save Members to Group");
+    m_candidates = named(new QListWidget(this), "List4");
+    m_candidates->setToolTip("Number List");
+    m_members = named(new QListWidget(this), "List3");
+    m_members->setToolTip("Selected Mobile Number List");
+    for (QListWidget* l : {m_candidates, m_members})
         l->setItemDelegate(new NumberLineDelegate(l));
-    Command22 = button(this, "Command22", ">> >>", "Add All Numbers");
-    Command6 = button(this, "Command6", ">>", "Add Single Number");
-    Command14 = button(this, "Command14", "<<", "Remove Single Number");
-    Command3 = button(this, "Command3", "<< <<", "Remove All Numbers");
-    Command4 =
+    m_addAll = button(this, "Command22", ">> >>", "Add All Numbers");
+    m_addOne = button(this, "Command6", ">>", "Add Single Number");
+    m_removeOne = button(this, "Command14", "<<", "Remove Single Number");
+    m_removeAll = button(this, "Command3", "<< <<", "Remove All Numbers");
+    m_addFrequent =
         button(this, "Command4", "Freq. Dialed", "Add all Freq. Dialed numbers to Number List.");
-    Command5 = button(this, "Command5", "Add Number", "Add a new Mobile number to Number List.");
+    m_addNumber = button(this, "Command5", "Add Number", "Add a new Mobile number to Number List.");
     // clang-format off
-    Command1 = button(this, "Command1", "Select", "Add all the Mobile Numbers from Selected Number List to Number List in Quorvel Messaging window.");
+    m_select = button(this, "Command1", "Select", "Add all the Mobile Numbers from Selected Number List to Number List in Quorvel Messaging window.");
     // clang-format on
-    Command2 = button(this, "Command2", "Cancel", "Close the Group Manager.");
+    m_cancel = button(this, "Command2", "Cancel", "Close the Group Manager.");
 
     auto* top = new QHBoxLayout;
-    top->addWidget(Combo3, 1);
-    top->addWidget(captioned(this, Picture1, lblCreateGrp, "lblCreateGrp", "Create"));
-    top->addWidget(captioned(this, Picture2, lblDelGroup, "lblDelGroup", "Delete"));
-    top->addWidget(captioned(this, Picture3, lblSave, "lblSave", "Save"));
+    top->addWidget(m_groupBox, 1);
+    top->addWidget(captioned(this, m_create, m_createCaption, "lblCreateGrp", "Create"));
+    top->addWidget(captioned(this, m_delete, m_deleteCaption, "lblDelGroup", "Delete"));
+    top->addWidget(captioned(this, m_save, m_saveCaption, "lblSave", "Save"));
 
     auto* moves = new QVBoxLayout;
     moves->addStretch();
-    for (QPushButton* b : {Command22, Command6, Command14, Command3})
+    for (QPushButton* b : {m_addAll, m_addOne, m_removeOne, m_removeAll})
         moves->addWidget(b);
     moves->addStretch();
 
@@ -147,39 +125,96 @@ void frmGroups::buildControls() {
     grid->addLayout(top, 0, 0, 1, 3);
     grid->addWidget(new QLabel("Number List", this), 1, 0);
     grid->addWidget(new QLabel("Selected Mobile Number List", this), 1, 2);
-    grid->addWidget(List4, 2, 0);
+    grid->addWidget(m_candidates, 2, 0);
     grid->addLayout(moves, 2, 1);
-    grid->addWidget(List3, 2, 2);
+    grid->addWidget(m_members, 2, 2);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(2, 1);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(Command4);
-    bottom->addWidget(Command5);
+    bottom->addWidget(m_addFrequent);
+    bottom->addWidget(m_addNumber);
     bottom->addStretch();
-    bottom->addWidget(Command1);
-    bottom->addWidget(Command2);
+    bottom->addWidget(m_select);
+    bottom->addWidget(m_cancel);
     grid->addLayout(bottom, 3, 0, 1, 3);
     resize(640, 400);
 }
 
-void frmGroups::act(const std::function<void()>& operation) {
-    operation();
+void frmGroups::groupChosen(int index) {
+    act([&] { return m_groups.chooseGroup(index); });
+}
+
+void frmGroups::addAllClicked() {
+    act([&] { return m_groups.addAllCandidates(); });
+}
+
+void frmGroups::addOneClicked() {
+    act([&] { return m_groups.addOneCandidate(currentRow(m_candidates)); });
+}
+
+void frmGroups::removeOneClicked() {
+    act([&] { return m_groups.removeOneMember(currentRow(m_members)); });
+}
+
+void frmGroups::removeAllClicked() {
+    act([&] { return m_groups.removeAllMembers(); });
+}
+
+void frmGroups::addFrequentClicked() {
+    m_groups.addFrequentCandidates();
+    sync();
+}
+
+void frmGroups::addNumberClicked() {
+    frmGroupAddNumber add(
+        m_appPath, [this](const QString& entry) { m_groups.addCandidate(entry); }, m_backColour,
+        this);
+    add.exec();
+    sync();
+}
+
+void frmGroups::createClicked() {
+    m_groups.beginCreate();
+    frmGroupName name(m_groups, this);
+    name.exec();
+    sync();
+}
+
+void frmGroups::deleteClicked() {
+    act([&] { return m_groups.deleteGroup(); });
+}
+
+void frmGroups::saveClicked() {
+    act([&] { return m_groups.saveMembers(); });
+}
+
+void frmGroups::selectClicked() {
+    const auto question = m_groups.selectQuestion();
+    const auto selected = m_groups.selectGroup(question && MessageBox::tell(*question));
+    MessageBox::tell(selected.notice);
+    m_selection = selected.value;
+    if (m_selection)
+        done(Selected);
+}
+
+void frmGroups::act(const std::function<std::optional<Notice>()>& operation) {
+    MessageBox::tell(operation());
     sync();
 }
 
 void frmGroups::sync() {
-    const QSignalBlocker block(Combo3);
+    const QSignalBlocker block(m_groupBox);
     QStringList names;
-    for (int i = 0; i < Combo3->count(); ++i)
-        names << Combo3->itemText(i);
+    for (int i = 0; i < m_groupBox->count(); ++i)
+        names << m_groupBox->itemText(i);
     if (names != m_groups.groups()) {
-        Combo3->clear();
-        Combo3->addItems(m_groups.groups());
+        m_groupBox->clear();
+        m_groupBox->addItems(m_groups.groups());
     }
-    if (Combo3->currentIndex() != m_groups.selected())
-        Combo3->setCurrentIndex(m_groups.selected());
-    if (Combo3->currentText() != m_groups.text())
-        Combo3->setEditText(m_groups.text());
-    showLines(List4, m_groups.candidates());
-    showLines(List3, m_groups.members());
+    if (m_groupBox->currentIndex() != m_groups.selected())
+        m_groupBox->setCurrentIndex(m_groups.selected());
+    if (m_groupBox->currentText() != m_groups.text())
+        m_groupBox->setEditText(m_groups.text());
+    showLines(m_candidates, m_groups.candidates());
+    showLines(m_members, m_groups.members());
 }

@@ -4,6 +4,7 @@
 #include "common/Colour.h"
 
 #include <QDialog>
+#include <functional>
 #include <optional>
 
 class ClickableLabel;
@@ -27,29 +28,41 @@ public:
     // Set when the window ended as Selected.
     const std::optional<GroupManager::Selection>& selection() const { return m_selection; }
 
-    QComboBox* Combo3 = nullptr;
-    QToolButton* Picture1 = nullptr; // Create
-    ClickableLabel* lblCreateGrp = nullptr;
-    QToolButton* Picture2 = nullptr; // Delete
-    ClickableLabel* lblDelGroup = nullptr;
-    QToolButton* Picture3 = nullptr; // Save
-    ClickableLabel* lblSave = nullptr;
-    QListWidget* List4 = nullptr; // candidates
-    QListWidget* List3 = nullptr; // members
-    QPushButton* Command22 = nullptr;
-    QPushButton* Command6 = nullptr;
-    QPushButton* Command14 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QPushButton* Command1 = nullptr; // Select
-    QPushButton* Command2 = nullptr; // Cancel
-
 private:
     void buildControls();
-    // Runs an operation of the state, then shows the state.
-    void act(const std::function<void()>& operation);
+
+    void groupChosen(int index);
+    void addAllClicked();
+    void addOneClicked();
+    void removeOneClicked();
+    void removeAllClicked();
+    void addFrequentClicked();
+    void addNumberClicked();
+    void createClicked();
+    void deleteClicked();
+    void saveClicked();
+    void selectClicked();
+    // Runs an operation of the state, shows what it says, then the state.
+    void act(const std::function<std::optional<Notice>()>& operation);
     void sync();
+
+    QComboBox* m_groupBox = nullptr;
+    QToolButton* m_create = nullptr;
+    ClickableLabel* m_createCaption = nullptr;
+    QToolButton* m_delete = nullptr;
+    ClickableLabel* m_deleteCaption = nullptr;
+    QToolButton* m_save = nullptr;
+    ClickableLabel* m_saveCaption = nullptr;
+    QListWidget* m_candidates = nullptr;
+    QListWidget* m_members = nullptr;
+    QPushButton* m_addAll = nullptr;
+    QPushButton* m_addOne = nullptr;
+    QPushButton* m_removeOne = nullptr;
+    QPushButton* m_removeAll = nullptr;
+    QPushButton* m_addFrequent = nullptr;
+    QPushButton* m_addNumber = nullptr;
+    QPushButton* m_select = nullptr;
+    QPushButton* m_cancel = nullptr;
 
     QString m_appPath;
     std::optional<Colour> m_backColour;

@@ -2,6 +2,7 @@
 
 #include "client/recipients/NumberEntry.h"
 #include "client/recipients/ui/NumberLineDelegate.h"
+#include "ui/BackColour.h"
 #include "ui/PanelWidgets.h"
 
 #include <QCloseEvent>
@@ -73,6 +74,11 @@ frmOutlook::frmOutlook(QWidget* mainWindow) : QWidget(mainWindow), m_mainWindow(
     Check1 = named(new QPushButton("Add Panel", this), "Check1");
     Check1->setCheckable(true);
     Command1 = named(new QPushButton("Cancel", this), "Command1");
+    connect(cmdAddAll, &QPushButton::clicked, this, &frmOutlook::addAllClicked);
+    connect(cmdAddSelected, &QPushButton::clicked, this, &frmOutlook::addCheckedClicked);
+    connect(cmdClearAll, &QPushButton::clicked, this, &frmOutlook::clearChecksClicked);
+    connect(Check1, &QPushButton::toggled, this, &frmOutlook::dockToggled);
+    connect(Command1, &QPushButton::clicked, this, &frmOutlook::closeClicked);
     auto* g = new QGridLayout(this);
     g->addWidget(tContacts, 0, 0, 1, 3);
     g->addWidget(cmdAddAll, 1, 0);
@@ -84,6 +90,16 @@ frmOutlook::frmOutlook(QWidget* mainWindow) : QWidget(mainWindow), m_mainWindow(
     setMinimumWidth(kMinWidth);
     resize(kMinWidth, 520);
     setFloating(true);
+}
+
+void frmOutlook::showDocked(bool docked) {
+    const QSignalBlocker quiet(Check1);
+    Check1->setChecked(docked);
+    Check1->setText(docked ? "Remove Panel" : "Add Panel");
+}
+
+void frmOutlook::paintDockButton(const std::optional<Colour>& colour) {
+    paintBackground(Check1, colour);
 }
 
 void frmOutlook::setFloating(bool floating) {

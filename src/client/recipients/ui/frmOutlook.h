@@ -1,9 +1,11 @@
 #pragma once
 
 #include "client/recipients/contacts/ContactsTree.h"
+#include "common/Colour.h"
 
 #include <QTreeWidget>
 #include <QWidget>
+#include <optional>
 
 class QPushButton;
 
@@ -40,6 +42,7 @@ public:
 
     static constexpr int kMinWidth = 320;
 
+    // The demo walk and the benches reach these.
     ContactsTreeWidget* tContacts = nullptr;
     QPushButton* cmdAddAll = nullptr;
     QPushButton* cmdAddSelected = nullptr;
@@ -47,10 +50,21 @@ public:
     QPushButton* Check1 = nullptr; // "Add Panel" / "Remove Panel", push-style check box
     QPushButton* Command1 = nullptr;
 
+    // "Add Panel" / "Remove Panel" as the window is docked or not, without
+    // telling anyone.
+    void showDocked(bool docked);
+    void paintDockButton(const std::optional<Colour>& colour);
+
     // Floating over `mainWindow`, or a plain panel for its layout.
     void setFloating(bool floating);
 
 signals:
+    void addAllClicked();
+    void addCheckedClicked();
+    void clearChecksClicked();
+    // The dock button's state changed, also by a screen reader's toggle.
+    void dockToggled(bool docked);
+    void closeClicked();
     // The user closed the floating window by its title bar.
     void closedByUser();
 
