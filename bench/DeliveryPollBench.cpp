@@ -7,6 +7,7 @@
 #include "client/outbox/EntryList.h"
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 
 #include <QCoreApplication>
@@ -40,8 +41,8 @@ QString entry(qint64 id) {
 }
 
 // An installation whose Brindle.out holds `lines` accepted entries.
-struct Installation {
-    explicit Installation(qint64 lines) {
+struct BenchInstallation {
+    explicit BenchInstallation(qint64 lines) {
         app = dir.path() + '/';
         QDir().mkpath(dir.path() + "/NOM/UK/Cellnet/Config");
         QDir().mkpath(dir.path() + "/Config");
@@ -74,7 +75,7 @@ StringEntryList outboxOf(qint64 entries, qint64 firstId) {
 void BM_PollAfterTheFirst(benchmark::State& state) {
     const qint64 lines = state.range(0);
     const qint64 entries = state.range(1);
-    Installation inst(lines);
+    BenchInstallation inst(lines);
     StringEntryList outbox = outboxOf(entries, lines + 1), queue, schedule;
     NoControls controls;
     IdleLauncher launcher;
@@ -82,8 +83,9 @@ void BM_PollAfterTheFirst(benchmark::State& state) {
     settings.connection = ConnectionType::Modem;
     QString op = "CEL";
     bool alive = true;
-    DeliverySupervisor poll([&] { return inst.app; }, {outbox, queue, schedule}, controls, launcher,
-                            settings, op, alive);
+    const Installation installation = Installation::at(inst.app);
+    DeliverySupervisor poll(installation, {outbox, queue, schedule}, controls, launcher, settings,
+                            op, alive);
     poll.Timer1_Timer(); // the first poll reads the file once
     for (auto _ : state)
         poll.Timer1_Timer();
@@ -95,7 +97,7 @@ void BM_PollAfterTheFirst(benchmark::State& state) {
 void BM_MarkingAfterTheFirst(benchmark::State& state) {
     const qint64 lines = state.range(0);
     const qint64 entries = state.range(1);
-    Installation inst(lines);
+    BenchInstallation inst(lines);
     AcceptedIndex index(ExchangeFiles::path(inst.app, ExchangeFiles::kAccepted));
     index.refresh();
     QStringList outbox = outboxOf(entries, lines + 1).items();
@@ -109,7 +111,7 @@ void BM_MarkingAfterTheFirst(benchmark::State& state) {
 
 void BM_FirstPollReadsTheFileOnce(benchmark::State& state) {
     const qint64 lines = state.range(0);
-    Installation inst(lines);
+    BenchInstallation inst(lines);
     for (auto _ : state) {
         AcceptedIndex index(ExchangeFiles::path(inst.app, ExchangeFiles::kAccepted));
         index.refresh();

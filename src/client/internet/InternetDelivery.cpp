@@ -7,6 +7,7 @@
 #include "client/outbox/MessageLists.h"
 #include "client/settings/ClientSettings.h"
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
 #include "common/Registry.h"
@@ -36,13 +37,12 @@ QString stored(const Setting::Key& key) {
 
 } // namespace
 
-InternetDelivery::InternetDelivery(std::function<QString()> appPath, Lists lists, FormPage& page,
+InternetDelivery::InternetDelivery(const Installation& installation, Lists lists, FormPage& page,
                                    ServerStatus& status, InternetControls& controls,
                                    const ClientSettings& settings,
                                    std::function<void()> clearServerCache, QObject* parent)
-    : QObject(parent), m_appPath(std::move(appPath)), m_lists(lists), m_page(page),
-      m_status(status), m_controls(controls), m_settings(settings),
-      m_clearServerCache(std::move(clearServerCache)) {
+    : QObject(parent), m_installation(installation), m_lists(lists), m_page(page), m_status(status),
+      m_controls(controls), m_settings(settings), m_clearServerCache(std::move(clearServerCache)) {
     connect(&m_page, &FormPage::downloadBegin, this, [this] { webConnection_DownloadBegin(); });
     connect(&m_page, &FormPage::downloadComplete, this,
             [this] { webConnection_DownloadComplete(); });
@@ -182,7 +182,7 @@ bool InternetDelivery::answersOurSubmission() const {
 }
 
 void InternetDelivery::moveToAccepted(const QStringList& submitted) {
-    const QString file = InstallPath::resolve(m_appPath(), MessageLists::kAcceptedFile);
+    const QString file = m_installation.file(MessageLists::kAcceptedFile);
     if (!LineFile::appendLines(file, submitted))
         // They have been delivered: sending them again would send them twice.
         MessageBox::show(QStringLiteral("The accepted messages could not be added to ") +

@@ -7,11 +7,12 @@
 #include <functional>
 #include <optional>
 
+struct ClientSettings;
 class EntryList;
 class FormPage;
+class Installation;
 class InternetControls;
 class ServerStatus;
-struct ClientSettings;
 
 // Delivery through the service's web page: the sign-on, Send Queue in the
 // Internet connection (the whole outbox in one form "f"), and the reading of
@@ -25,7 +26,7 @@ public:
     };
 
     // `clearServerCache` runs before and after each submission.
-    InternetDelivery(std::function<QString()> appPath, Lists lists, FormPage& page,
+    InternetDelivery(const Installation& installation, Lists lists, FormPage& page,
                      ServerStatus& status, InternetControls& controls,
                      const ClientSettings& settings, std::function<void()> clearServerCache,
                      QObject* parent = nullptr);
@@ -52,7 +53,7 @@ private:
     void moveToAccepted(const QStringList& submitted);
     bool answersOurSubmission() const;
 
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     Lists m_lists;
     FormPage& m_page;
     ServerStatus& m_status;

@@ -8,8 +8,9 @@
 
 class AcceptedIndex;
 class BrindleLauncher;
-class EntryList;
 struct ClientSettings;
+class EntryList;
+class Installation;
 
 // What the delivery poll does to the window besides its lists.
 class DeliveryControls {
@@ -35,7 +36,7 @@ public:
         EntryList& schedule;      // schedulebox
     };
 
-    DeliverySupervisor(std::function<QString()> appPath, Lists lists, DeliveryControls& controls,
+    DeliverySupervisor(const Installation& installation, Lists lists, DeliveryControls& controls,
                        BrindleLauncher& launcher, ClientSettings& settings,
                        QString& currentOperator, bool& nomAlive);
     ~DeliverySupervisor();
@@ -79,7 +80,7 @@ private:
     // ended without it); true while it is still held.
     bool startPending(bool running);
 
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     Lists m_lists;
     DeliveryControls& m_controls;
     BrindleLauncher& m_launcher;

@@ -28,7 +28,7 @@ protected:
     void load(const QByteArray& signFile = "PAGEIN- Message sent by Quorvel.\r\n") {
         inst.writeBytes("Config\\Sign.cfg", signFile);
         p = new CompositionPanel(
-            settings, [this] { return inst.appPath(); }, [] { return 160; }, &window);
+            settings, inst.installation(), [] { return 160; }, &window);
         p->controller().InitCounters();
         p->controller().LoadQuickMessages();
         p->controller().ResetQuickMessageText();

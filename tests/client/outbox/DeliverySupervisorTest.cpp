@@ -27,8 +27,8 @@ const QString kCrashText =
 
 struct DeliveryTest : ::testing::Test {
     DeliveryTest()
-        : supervisor([this] { return inst.appPath(); }, {outbox, queue, schedule}, controls,
-                     launcher, settings, currentOperator, nomAlive) {
+        : supervisor(inst.installation(), {outbox, queue, schedule}, controls, launcher, settings,
+                     currentOperator, nomAlive) {
         settings.connection = ConnectionType::Modem;
         supervisor.addOperatorQueue = [this](const QString& e) {
             queue.append(e);
@@ -214,8 +214,8 @@ TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
 TEST_F(DeliveryTest, ASilentAliveCounterIsACrashAChangingOneIsNot) {
     for (auto [running, silentMs] : {std::pair{false, 10000}, std::pair{true, 30000}}) {
         TestInstallation fresh;
-        DeliverySupervisor s([&] { return fresh.appPath(); }, {outbox, queue, schedule}, controls,
-                             launcher, settings, currentOperator, nomAlive);
+        DeliverySupervisor s(fresh.installation(), {outbox, queue, schedule}, controls, launcher,
+                             settings, currentOperator, nomAlive);
         fresh.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
         outbox.append("Processing::" + kE1);
         boxes.clear();

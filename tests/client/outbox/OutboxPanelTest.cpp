@@ -53,17 +53,15 @@ struct FakeRecipients : RecipientSource {
 class OutboxPanelTest : public WidgetTest {
 protected:
     OutboxPanelTest() {
-        // The list windows find the installation through it.
-        inst.writeBytes("AppPath.cfg", (inst.appPath() + "\r\n").toUtf8());
         inst.writeBytes("Config\\Sign.cfg", "PAGEIN- Quorvel 3.0.\r\n");
         inst.writeBytes("Config\\MsgID.dat", "57\r\n");
         settings.connection = ConnectionType::Modem;
         poll.setInterval(1000); // as the Modem connection leaves it
         blink.setInterval(1000);
-        const auto appPath = [this] { return inst.appPath(); };
-        out = new OutboxPanel(settings, appPath, currentOperator, &window);
-        send = new SendPanel(settings, appPath, {*out, message, recipients}, {poll, blink},
-                             currentOperator, nomAlive, std::make_unique<FakeLauncher>(), &window);
+        out = new OutboxPanel(settings, inst.installation(), currentOperator, &window);
+        send =
+            new SendPanel(settings, inst.installation(), {*out, message, recipients}, {poll, blink},
+                          currentOperator, nomAlive, std::make_unique<FakeLauncher>(), &window);
     }
     SendController& sender() { return send->send(); }
     DeliveryController& delivery() { return send->delivery(); }

@@ -54,7 +54,7 @@ protected:
         return out.join(", ");
     }
     QWidget window;
-    RecipientsPanel* p = new RecipientsPanel([this] { return inst.appPath(); }, &window);
+    RecipientsPanel* p = new RecipientsPanel(inst.installation(), &window);
 };
 
 // The contacts window over the same panel, with an address book of one
@@ -80,8 +80,8 @@ protected:
     }
 
     ClientSettings settings = ClientSettings::loadWithDefaults();
-    ContactsController* c = new ContactsController(
-        *p, settings, [this] { return inst.appPath(); }, {&window, {}, {}}, &window);
+    ContactsController* c =
+        new ContactsController(*p, settings, inst.installation(), {&window, {}, {}}, &window);
 };
 
 } // namespace

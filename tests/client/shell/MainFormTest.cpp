@@ -40,7 +40,7 @@ protected:
     void SetUp() override { settings = ClientSettings::loadWithDefaults(); }
     // A window as the start-up routine makes it, the options window passed.
     std::unique_ptr<MainForm> makeForm() {
-        auto f = std::make_unique<MainForm>(settings, inst.root(), inst.root());
+        auto f = std::make_unique<MainForm>(settings, installation);
         f->showOptionsWindow = [] { return true; };
         f->runConnectionDialog = [](frmModemDetected&) {};
         return f;
@@ -56,6 +56,7 @@ protected:
     OutboxPanel& out() { return form->outboxPanel(); }
 
     ClientSettings settings;
+    Installation installation{inst.root(), inst.root()};
     std::unique_ptr<MainForm> form = makeForm();
 };
 
@@ -314,7 +315,8 @@ TEST(ClientStartup, MakesTheMissingFilesAndRefusesASecondClientWithoutAWindow) {
     SingleInstance running(inst.appPath(), inst.root()), other("/opt/b/", inst.root());
     ASSERT_TRUE(running.acquire());
     EXPECT_TRUE(other.acquire());
-    ClientStartup startup(inst.root(), inst.root(), inst.root());
+    Installation installation(inst.root(), inst.root());
+    ClientStartup startup(installation, inst.root());
     EXPECT_EQ(startup.start(), ClientStartup::Outcome::AlreadyRunning);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.last().text, "Quorvel is running ...");

@@ -9,6 +9,7 @@
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/composition/ui/TypedKey.h"
 #include "client/settings/ClientSettings.h"
+#include "common/Installation.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 
@@ -30,9 +31,9 @@
 using namespace CharacterRules;
 
 ComposeController::ComposeController(CompositionPanel& controls, ClientSettings& settings,
-                                     std::function<QString()> appPath,
+                                     const Installation& installation,
                                      std::function<int()> maxSmsLength, QObject* parent)
-    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
+    : QObject(parent), m_c(controls), m_settings(settings), m_installation(installation),
       m_maxSmsLength(std::move(maxSmsLength)) {
     // As in a multi-line box of the platform the program came from, Tab moves on.
     m_c.txtMessage->setTabChangesFocus(true);
@@ -75,7 +76,7 @@ void ComposeController::InitCounters() {
 }
 
 void ComposeController::LoadQuickMessages() {
-    fillQuickMessages(QuickMessageList::read(m_appPath()));
+    fillQuickMessages(QuickMessageList::read(m_installation.folder()));
 }
 
 void ComposeController::ResetQuickMessageText() {
@@ -113,7 +114,7 @@ void ComposeController::normaliseLineBreaks() {
 }
 
 SignatureFile ComposeController::signature() const {
-    return SignatureFile::read(m_appPath());
+    return SignatureFile::read(m_installation.folder());
 }
 
 // --- Editor -----------------------------------------------------------------------------------
@@ -357,7 +358,7 @@ void ComposeController::Check2_Click() {
 }
 
 void ComposeController::Picture10_Click() {
-    SignatureDialog dialog(m_settings, m_appPath(), m_c.window());
+    SignatureDialog dialog(m_settings, m_installation.folder(), m_c.window());
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (m_c.Check2->isChecked()) {
@@ -375,7 +376,7 @@ void ComposeController::Picture10_Click() {
 // ---------------------------------------------------------------------------------
 
 void ComposeController::picQuickMsg_Click() {
-    QuickMessageDialog dialog(m_settings, m_appPath(), m_c.window());
+    QuickMessageDialog dialog(m_settings, m_installation.folder(), m_c.window());
     dialog.exec();
     fillQuickMessages(dialog.entries());
 }

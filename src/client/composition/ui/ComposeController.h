@@ -11,6 +11,7 @@
 
 struct ClientSettings;
 class CompositionPanel;
+class Installation;
 class LineBoxGuard;
 class QWidget;
 
@@ -21,7 +22,7 @@ class ComposeController : public QObject {
     Q_OBJECT
 public:
     ComposeController(CompositionPanel& controls, ClientSettings& settings,
-                      std::function<QString()> appPath, std::function<int()> maxSmsLength,
+                      const Installation& installation, std::function<int()> maxSmsLength,
                       QObject* parent = nullptr);
     ~ComposeController() override;
 
@@ -82,7 +83,7 @@ private:
 
     CompositionPanel& m_c;
     ClientSettings& m_settings;
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     std::function<int()> m_maxSmsLength;
     std::unique_ptr<LineBoxGuard> m_subjectGuard;
     MessageEditor m_editor;

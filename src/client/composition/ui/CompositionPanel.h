@@ -10,6 +10,7 @@
 
 struct ClientSettings;
 class ComposeController;
+class Installation;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -23,7 +24,7 @@ class QToolButton;
 class CompositionPanel : public QWidget, public ComposedMessageSource {
     Q_OBJECT
 public:
-    CompositionPanel(ClientSettings& settings, std::function<QString()> appPath,
+    CompositionPanel(ClientSettings& settings, const Installation& installation,
                      std::function<int()> maxSmsLength, QWidget* parent = nullptr);
     ~CompositionPanel() override;
 

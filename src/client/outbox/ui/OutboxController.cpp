@@ -7,6 +7,7 @@
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/frmDisplaySelMsgDetls.h"
 #include "client/settings/ClientSettings.h"
+#include "common/Installation.h"
 
 #include <QListWidget>
 #include <QToolButton>
@@ -30,9 +31,9 @@ int highlighted(const QListWidget* list) {
 } // namespace
 
 OutboxController::OutboxController(OutboxPanel& controls, ClientSettings& settings,
-                                   std::function<QString()> appPath, QString& currentOperator,
+                                   const Installation& installation, QString& currentOperator,
                                    QObject* parent)
-    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
+    : QObject(parent), m_c(controls), m_settings(settings), m_installation(installation),
       m_currentOperator(currentOperator) {
     showDetails = [](frmDisplaySelMsgDetls& window) { window.exec(); };
     // A send adds thousands of entries: lay them out by the first one's
@@ -95,6 +96,6 @@ bool OutboxController::AddOperatorQueue(const QStringList& entries) {
 }
 
 bool OutboxController::WriteToNOMInbox(const QString& operatorCode, const QStringList& entries) {
-    return OperatorInbox::WriteToNOMInbox(m_appPath(), m_settings.connection, operatorCode,
-                                          entries);
+    return OperatorInbox::WriteToNOMInbox(m_installation.folder(), m_settings.connection,
+                                          operatorCode, entries);
 }

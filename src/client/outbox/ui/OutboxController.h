@@ -7,6 +7,7 @@
 #include <memory>
 
 struct ClientSettings;
+class Installation;
 class OutboxPanel;
 class frmDisplaySelMsgDetls;
 
@@ -16,7 +17,7 @@ class OutboxController : public QObject {
     Q_OBJECT
 public:
     OutboxController(OutboxPanel& controls, ClientSettings& settings,
-                     std::function<QString()> appPath, QString& currentOperator,
+                     const Installation& installation, QString& currentOperator,
                      QObject* parent = nullptr);
     ~OutboxController() override;
 
@@ -44,6 +45,6 @@ public:
 private:
     OutboxPanel& m_c;
     ClientSettings& m_settings;
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     QString& m_currentOperator;
 };

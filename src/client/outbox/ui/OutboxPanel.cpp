@@ -1,6 +1,7 @@
 #include "client/outbox/ui/OutboxPanel.h"
 
 #include "client/outbox/ui/OutboxController.h"
+#include "common/Installation.h"
 #include "ui/BackColour.h"
 #include "ui/PanelWidgets.h"
 
@@ -12,7 +13,7 @@
 
 using namespace PanelWidgets;
 
-OutboxPanel::OutboxPanel(ClientSettings& settings, std::function<QString()> appPath,
+OutboxPanel::OutboxPanel(ClientSettings& settings, const Installation& installation,
                          QString& currentOperator, QWidget* parent)
     : QWidget(parent) {
     Frame10 = named(new QGroupBox("Outbox", this), "Frame10");
@@ -36,7 +37,7 @@ OutboxPanel::OutboxPanel(ClientSettings& settings, std::function<QString()> appP
     schedulebox->hide();
 
     m_controller =
-        std::make_unique<OutboxController>(*this, settings, std::move(appPath), currentOperator);
+        std::make_unique<OutboxController>(*this, settings, installation, currentOperator);
 }
 
 OutboxPanel::~OutboxPanel() = default;

@@ -9,6 +9,7 @@
 #include <optional>
 
 struct ClientSettings;
+class Installation;
 class OutboxController;
 class QGroupBox;
 class QListWidget;
@@ -19,7 +20,7 @@ class QToolButton;
 class OutboxPanel : public QWidget {
     Q_OBJECT
 public:
-    OutboxPanel(ClientSettings& settings, std::function<QString()> appPath,
+    OutboxPanel(ClientSettings& settings, const Installation& installation,
                 QString& currentOperator, QWidget* parent = nullptr);
     ~OutboxPanel() override;
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 struct ClientSettings;
+class Installation;
 enum class ConnectionType;
 class BrindleLauncher;
 class ClickableLabel;
@@ -41,7 +42,7 @@ public:
         IntervalTimer& poll;  // Timer1
         IntervalTimer& blink; // Timer2
     };
-    SendPanel(ClientSettings& settings, std::function<QString()> appPath, Areas areas,
+    SendPanel(ClientSettings& settings, const Installation& installation, Areas areas,
               Timers timers, QString& currentOperator, bool& nomAlive,
               std::unique_ptr<BrindleLauncher> launcher, QWidget* parent = nullptr);
     ~SendPanel() override;

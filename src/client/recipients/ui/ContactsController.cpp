@@ -6,6 +6,7 @@
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
+#include "common/Installation.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
@@ -27,9 +28,9 @@ constexpr int kTop = 12;
 } // namespace
 
 ContactsController::ContactsController(RecipientsPanel& recipients, ClientSettings& settings,
-                                       std::function<QString()> appPath, Host host, QObject* parent)
-    : QObject(parent), m_recipients(recipients), m_settings(settings),
-      m_appPath(std::move(appPath)), m_host(std::move(host)) {
+                                       const Installation& installation, Host host, QObject* parent)
+    : QObject(parent), m_recipients(recipients), m_settings(settings), m_installation(installation),
+      m_host(std::move(host)) {
     connect(m_recipients.picOutLook, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
     connect(m_recipients.picContact, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
     connect(m_recipients.Combo3, &QComboBox::textActivated, this,
@@ -92,7 +93,7 @@ void ContactsController::LoadContactsWindow() {
         m_propagating = false;
     });
 
-    const QString appPath = m_appPath();
+    const QString appPath = m_installation.folder();
     const QStringList speed = ContactsTree::readSpeedLines(appPath);
     const QList<GroupMembers> groups = ContactsTree::readGroups(appPath);
     const ContactsStore book = store();
@@ -254,7 +255,7 @@ void ContactsController::Combo3_Chosen(const QString& text) {
     if (!GroupFiles::isOutlookGroup(text))
         return;
     // The same lines "Add To Number List" would take from the chosen item.
-    if (GroupFiles::entriesForNumberList(m_appPath(), text).entries.isEmpty())
+    if (GroupFiles::entriesForNumberList(m_installation.folder(), text).entries.isEmpty())
         MessageBox::show("Outlook Contacts are empty", kQuorvelWarning,
                          MessageBox::Icon::Information);
     if (!m_settings.OutlookWarningOff)

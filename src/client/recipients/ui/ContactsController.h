@@ -9,10 +9,11 @@
 #include <functional>
 
 struct ClientSettings;
+class Installation;
+class QWidget;
 class RecipientsPanel;
 class frmMessage;
 class frmOutlook;
-class QWidget;
 
 // The contacts window and everything that reaches it: the main window's
 // contacts buttons, loading the window with the address book (the wait
@@ -32,7 +33,7 @@ public:
     };
 
     ContactsController(RecipientsPanel& recipients, ClientSettings& settings,
-                       std::function<QString()> appPath, Host host, QObject* parent = nullptr);
+                       const Installation& installation, Host host, QObject* parent = nullptr);
     ~ContactsController() override;
 
     // The main window's load: the contacts buttons, and with the address book
@@ -73,7 +74,7 @@ private:
 
     RecipientsPanel& m_recipients;
     ClientSettings& m_settings;
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     Host m_host;
     QPointer<frmOutlook> m_window;
     QList<ContactsTree::Node> m_nodes;

@@ -10,6 +10,7 @@
 #include "client/recipients/ui/SingleContactFields.h"
 #include "client/recipients/ui/frmGroups.h"
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
@@ -36,8 +37,8 @@ void warn(const QString& text) {
 } // namespace
 
 RecipientsController::RecipientsController(RecipientsPanel& controls,
-                                           std::function<QString()> appPath, QObject* parent)
-    : QObject(parent), m_c(controls), m_appPath(std::move(appPath)) {
+                                           const Installation& installation, QObject* parent)
+    : QObject(parent), m_c(controls), m_installation(installation) {
     m_c.Combo2->setPlaceholderText("Please Select a Number");
     m_c.Combo3->setPlaceholderText("Please Select a Group");
     // Drops arrive at the list's viewport.
@@ -64,7 +65,7 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
 
 void RecipientsController::LoadNumberList() {
     m_c.List4->clear();
-    const QStringList lines = NumberListFile::load(m_appPath());
+    const QStringList lines = NumberListFile::load(m_installation.folder());
     m_c.List4->setUpdatesEnabled(false);
     for (const QString& l : lines)
         AddEntry(l, true);
@@ -72,7 +73,7 @@ void RecipientsController::LoadNumberList() {
 }
 
 void RecipientsController::LoadFrequentNumbers() {
-    m_frequent = FrequentNumbers::load(m_appPath());
+    m_frequent = FrequentNumbers::load(m_installation.folder());
     m_c.Combo2->clear();
     m_c.Combo2->addItems(m_frequent.items());
     m_c.Combo2->setCurrentIndex(-1);
@@ -80,13 +81,12 @@ void RecipientsController::LoadFrequentNumbers() {
 
 void RecipientsController::LoadCountryCodes() {
     m_c.cmbCountryCode->clear();
-    m_c.cmbCountryCode->addItems(
-        LineFile::readAll(InstallPath::resolve(m_appPath(), "Config\\ISDCodes.dat")));
+    m_c.cmbCountryCode->addItems(LineFile::readAll(m_installation.file("Config\\ISDCodes.dat")));
     m_c.cmbCountryCode->setCurrentText(kDefaultCountry);
 }
 
 void RecipientsController::LoadGroups() {
-    QStringList names = GroupFiles::readIndex(m_appPath());
+    QStringList names = GroupFiles::readIndex(m_installation.folder());
     std::stable_sort(names.begin(), names.end(), &FrequentNumbers::before);
     m_c.Combo3->clear();
     m_c.Combo3->addItems(names);
@@ -94,7 +94,7 @@ void RecipientsController::LoadGroups() {
 }
 
 bool RecipientsController::SaveNumberList() {
-    if (NumberListFile::save(m_appPath(), entries()))
+    if (NumberListFile::save(m_installation.folder(), entries()))
         return true;
     warnNotSaved();
     return false;
@@ -197,7 +197,7 @@ void RecipientsController::Picture4_Click() {
         return;
     AddEntry(*o.entry, true);
     // At once: the list reaches the file whole only at shutdown.
-    if (!NumberListFile::append(m_appPath(), *o.entry))
+    if (!NumberListFile::append(m_installation.folder(), *o.entry))
         warnNotSaved();
     ClearSingleContact();
 }
@@ -222,7 +222,7 @@ void RecipientsController::Picture3_Click() {
     if (at < 0)
         return;
     m_c.Combo2->insertItem(int(at), *o.entry);
-    if (!m_frequent.save(m_appPath()))
+    if (!m_frequent.save(m_installation.folder()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
     m_c.Combo2->setCurrentIndex(int(at));
     ClearSingleContact();
@@ -242,7 +242,7 @@ void RecipientsController::Picture6_Click() {
     }
     m_c.Combo2->removeItem(index);
     m_c.Combo2->setCurrentIndex(-1);
-    if (!m_frequent.save(m_appPath()))
+    if (!m_frequent.save(m_installation.folder()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
 }
 
@@ -250,7 +250,8 @@ void RecipientsController::Picture6_Click() {
 // ---------------------------------------------------------------------------------
 
 void RecipientsController::Picture19_Click() {
-    const auto take = GroupFiles::entriesForNumberList(m_appPath(), m_c.Combo3->currentText());
+    const auto take =
+        GroupFiles::entriesForNumberList(m_installation.folder(), m_c.Combo3->currentText());
     if (!take.refusal.isEmpty())
         MessageBox::show(take.refusal, kQuorvelWarning,
                          take.stop ? MessageBox::Icon::Critical : MessageBox::Icon::Warning);
@@ -260,7 +261,7 @@ void RecipientsController::Picture19_Click() {
 }
 
 void RecipientsController::Picture2_Click() {
-    frmGroups manager(m_appPath(), entries(), m_c.backColour(), m_c.window());
+    frmGroups manager(m_installation.folder(), entries(), m_c.backColour(), m_c.window());
     const int result = manager.exec();
     if (result == frmGroups::Closed)
         return;

@@ -2,6 +2,7 @@
 
 #include "client/recipients/ui/NumberLineDelegate.h"
 #include "client/recipients/ui/RecipientsController.h"
+#include "common/Installation.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 #include "ui/PanelWidgets.h"
@@ -19,10 +20,10 @@
 
 using namespace PanelWidgets;
 
-RecipientsPanel::RecipientsPanel(std::function<QString()> appPath, QWidget* parent)
+RecipientsPanel::RecipientsPanel(const Installation& installation, QWidget* parent)
     : QWidget(parent) {
     buildControls();
-    m_controller = std::make_unique<RecipientsController>(*this, std::move(appPath));
+    m_controller = std::make_unique<RecipientsController>(*this, installation);
 }
 
 RecipientsPanel::~RecipientsPanel() = default;
