@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     QWidget main;
     const Installation installation = Installation::at(install);
     RecipientsPanel panel(installation, &main);
-    ContactsController contacts(panel, settings, installation, {&main, {}, {}});
+    ContactsController contacts(panel, settings, installation, &main);
     contacts.store = [&] { return ContactsStore(book); };
     main.show();
 

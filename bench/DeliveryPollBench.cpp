@@ -5,6 +5,7 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/DeliverySupervisor.h"
 #include "client/outbox/EntryList.h"
+#include "client/outbox/InternetRoute.h"
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
 #include "common/Installation.h"
@@ -32,6 +33,10 @@ struct NoControls : DeliveryControls {
     bool pollRunning() const override { return false; }
     bool queueMode() const override { return false; }
     void stopBlinking() override {}
+};
+
+struct NoInternet : InternetRoute {
+    void submitOutbox() override {}
 };
 
 QString entry(qint64 id) {
@@ -79,13 +84,12 @@ void BM_PollAfterTheFirst(benchmark::State& state) {
     StringEntryList outbox = outboxOf(entries, lines + 1), queue, schedule;
     NoControls controls;
     IdleLauncher launcher;
+    NoInternet internet;
     ClientSettings settings;
     settings.connection = ConnectionType::Modem;
-    QString op = "CEL";
-    bool alive = true;
     const Installation installation = Installation::at(inst.app);
-    DeliverySupervisor poll(installation, {outbox, queue, schedule}, controls, launcher, settings,
-                            op, alive);
+    DeliverySupervisor poll(installation, {outbox, queue, schedule}, controls, launcher, internet,
+                            settings);
     poll.Timer1_Timer(); // the first poll reads the file once
     for (auto _ : state)
         poll.Timer1_Timer();

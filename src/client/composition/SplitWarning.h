@@ -9,6 +9,9 @@
 // several messages: shown at most once per composed message.
 class SplitWarning {
 public:
+    // What one message holds.
+    static constexpr int kMaxSmsLength = 160;
+
     // Colours the total through `paint` (white up to the limit, orange above
     // it), then shows the warning the first time the total goes over the
     // limit: the user sees the orange total behind the box.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/outbox/InternetRoute.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -17,7 +19,7 @@ class ServerStatus;
 // Delivery through the service's web page: the sign-on, Send Queue in the
 // Internet connection (the whole outbox in one form "f"), and the reading of
 // the answer page, whose "hstatus" and "hStatus1" decide what happens.
-class InternetDelivery : public QObject {
+class InternetDelivery : public QObject, public InternetRoute {
     Q_OBJECT
 public:
     struct Lists {
@@ -35,6 +37,7 @@ public:
     void signOn();
     // Send Queue with entries in the outbox (the caller tells about an empty one).
     void Command2_Click();
+    void submitOutbox() override { Command2_Click(); }
     void webConnection_DownloadBegin();
     void webConnection_DownloadComplete();
 

@@ -5,7 +5,9 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/EntryDateTime.h"
 #include "client/outbox/EntryList.h"
+#include "client/outbox/InternetRoute.h"
 #include "client/outbox/MessageLists.h"
+#include "client/outbox/OperatorInbox.h"
 #include "client/outbox/OutboxEntry.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
@@ -21,7 +23,8 @@
 
 namespace {
 
-const QString kCellnet = QStringLiteral("CEL");
+using OperatorInbox::kCellnet;
+
 const QString kNoModem = QStringLiteral(
     "No modem detected on the selected port. You will not be able to send any SMS messages.");
 const QString kChooseAnotherPort =
@@ -39,10 +42,9 @@ QString lastNonEmptyLine(const QString& path) {
 
 DeliverySupervisor::DeliverySupervisor(const Installation& installation, Lists lists,
                                        DeliveryControls& controls, BrindleLauncher& launcher,
-                                       ClientSettings& settings, QString& currentOperator,
-                                       bool& nomAlive)
+                                       InternetRoute& internet, ClientSettings& settings)
     : m_installation(installation), m_lists(lists), m_controls(controls), m_launcher(launcher),
-      m_settings(settings), m_currentOperator(currentOperator), m_nomAlive(nomAlive) {}
+      m_internet(internet), m_settings(settings) {}
 
 DeliverySupervisor::~DeliverySupervisor() = default;
 
@@ -203,7 +205,7 @@ void DeliverySupervisor::Timer1_Timer() {
         busy = true;
     if (status == ExchangeFiles::kComplete) {
         WriteCurrentNOM("NON");
-        ChangeStatus2Accepted(m_currentOperator);
+        ChangeStatus2Accepted(kCellnet);
         busy = false;
     }
     if (status == ExchangeFiles::kCrash) {
@@ -273,7 +275,6 @@ void DeliverySupervisor::startBrindle() {
     // A program that is not there fails at once, not after the wait.
     QString reason = m_launcher.startProblem(program);
     if (reason.isEmpty()) {
-        m_currentOperator = kCellnet;
         WriteCurrentNOM(kCellnet);
         ChangeNOM(ExchangeFiles::kRequested);
         m_inUseSeen = false;
@@ -318,8 +319,7 @@ void DeliverySupervisor::Command2_Click() {
         return;
     }
     if (!m_lists.outbox.isEmpty()) {
-        if (submitByInternet)
-            submitByInternet();
+        m_internet.submitOutbox();
         m_controls.stopBlinking();
         return;
     }

@@ -27,8 +27,7 @@ protected:
     // The panel as the main window loads it.
     void load(const QByteArray& signFile = "PAGEIN- Message sent by Quorvel.\r\n") {
         inst.writeBytes("Config\\Sign.cfg", signFile);
-        p = new CompositionPanel(
-            settings, inst.installation(), [] { return 160; }, &window);
+        p = new CompositionPanel(settings, inst.installation(), &window);
         p->controller().InitCounters();
         p->controller().LoadQuickMessages();
         p->controller().ResetQuickMessageText();

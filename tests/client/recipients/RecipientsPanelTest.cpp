@@ -81,7 +81,7 @@ protected:
 
     ClientSettings settings = ClientSettings::loadWithDefaults();
     ContactsController* c =
-        new ContactsController(*p, settings, inst.installation(), {&window, {}, {}}, &window);
+        new ContactsController(*p, settings, inst.installation(), &window, &window);
 };
 
 } // namespace

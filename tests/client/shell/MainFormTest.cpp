@@ -85,8 +85,6 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
     EXPECT_EQ(inst.bytes("StartNOM.cfg"), QByteArray("START\r\n"));
     EXPECT_EQ(inst.bytes("AppPath.cfg"), (inst.root() + "/\r\n").toUtf8());
-    EXPECT_EQ(form->CurrentOperator, "CEL");
-    EXPECT_EQ(form->MaxSmsLength, 160);
     EXPECT_EQ(QList<int>({form->Timer1->interval(), form->Timer2->interval()}),
               QList<int>({10000, 1000}));
     EXPECT_TRUE(form->Timer2->isActive() && !form->Timer1->isActive());

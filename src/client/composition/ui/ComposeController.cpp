@@ -31,10 +31,8 @@
 using namespace CharacterRules;
 
 ComposeController::ComposeController(CompositionPanel& controls, ClientSettings& settings,
-                                     const Installation& installation,
-                                     std::function<int()> maxSmsLength, QObject* parent)
-    : QObject(parent), m_c(controls), m_settings(settings), m_installation(installation),
-      m_maxSmsLength(std::move(maxSmsLength)) {
+                                     const Installation& installation, QObject* parent)
+    : QObject(parent), m_c(controls), m_settings(settings), m_installation(installation) {
     // As in a multi-line box of the platform the program came from, Tab moves on.
     m_c.txtMessage->setTabChangesFocus(true);
     m_c.txtMessage->installEventFilter(this);
@@ -337,7 +335,7 @@ void ComposeController::txtLenTotal_Change() {
 
 void ComposeController::ApplyLengthColour() {
     m_editor.splitWarning().ApplyLengthColour(Counters::value(m_c.txtLenTotal->text()),
-                                              m_maxSmsLength(),
+                                              SplitWarning::kMaxSmsLength,
                                               [this](Colour c) { paintBase(m_c.txtLenTotal, c); });
 }
 

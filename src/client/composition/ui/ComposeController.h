@@ -22,8 +22,7 @@ class ComposeController : public QObject {
     Q_OBJECT
 public:
     ComposeController(CompositionPanel& controls, ClientSettings& settings,
-                      const Installation& installation, std::function<int()> maxSmsLength,
-                      QObject* parent = nullptr);
+                      const Installation& installation, QObject* parent = nullptr);
     ~ComposeController() override;
 
     // Load: the counters from Config\Sign.cfg and the boxes; the quick
@@ -84,7 +83,6 @@ private:
     CompositionPanel& m_c;
     ClientSettings& m_settings;
     const Installation& m_installation;
-    std::function<int()> m_maxSmsLength;
     std::unique_ptr<LineBoxGuard> m_subjectGuard;
     MessageEditor m_editor;
     std::optional<QList<int>> m_reinsertedBreaks;

@@ -31,11 +31,10 @@ QLineEdit* counter(QWidget* parent, const char* name) {
 } // namespace
 
 CompositionPanel::CompositionPanel(ClientSettings& settings, const Installation& installation,
-                                   std::function<int()> maxSmsLength, QWidget* parent)
+                                   QWidget* parent)
     : QWidget(parent) {
     buildControls();
-    m_controller =
-        std::make_unique<ComposeController>(*this, settings, installation, std::move(maxSmsLength));
+    m_controller = std::make_unique<ComposeController>(*this, settings, installation);
 }
 
 CompositionPanel::~CompositionPanel() = default;

@@ -25,7 +25,7 @@ class CompositionPanel : public QWidget, public ComposedMessageSource {
     Q_OBJECT
 public:
     CompositionPanel(ClientSettings& settings, const Installation& installation,
-                     std::function<int()> maxSmsLength, QWidget* parent = nullptr);
+                     QWidget* parent = nullptr);
     ~CompositionPanel() override;
 
     ComposeController& controller() { return *m_controller; }

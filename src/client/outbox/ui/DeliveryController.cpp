@@ -29,15 +29,15 @@ const QString kSendQueue = QStringLiteral("&Send Queue");
 
 DeliveryController::DeliveryController(SendPanel& controls, OutboxPanel& lists, IntervalTimer& poll,
                                        IntervalTimer& blink, ClientSettings& settings,
-                                       const Installation& installation, QString& currentOperator,
-                                       bool& nomAlive, std::unique_ptr<BrindleLauncher> launcher,
-                                       QObject* parent)
+                                       const Installation& installation,
+                                       std::unique_ptr<BrindleLauncher> launcher,
+                                       InternetRoute& internet, QObject* parent)
     : QObject(parent), m_c(controls), m_lists(lists), m_poll(poll), m_settings(settings),
       m_installation(installation), m_launcher(std::move(launcher)), m_outbox(lists.outbox),
       m_queue(lists.ListCellnet), m_schedule(lists.schedulebox) {
     m_supervisor = std::make_unique<DeliverySupervisor>(
         m_installation, DeliverySupervisor::Lists{m_outbox, m_queue, m_schedule},
-        static_cast<QueueControls&>(*this), *m_launcher, m_settings, currentOperator, nomAlive);
+        static_cast<QueueControls&>(*this), *m_launcher, internet, m_settings);
     m_supervisor->addOperatorQueue = [this](const QString& entry) {
         if (addOperatorQueue)
             addOperatorQueue(entry);

@@ -11,6 +11,7 @@
 class BrindleLauncher;
 struct ClientSettings;
 class Installation;
+class InternetRoute;
 class IntervalTimer;
 class MessageListWindow;
 class OutboxPanel;
@@ -24,8 +25,8 @@ class DeliveryController : public QObject, private QueueControls {
 public:
     DeliveryController(SendPanel& controls, OutboxPanel& lists, IntervalTimer& poll,
                        IntervalTimer& blink, ClientSettings& settings,
-                       const Installation& installation, QString& currentOperator, bool& nomAlive,
-                       std::unique_ptr<BrindleLauncher> launcher, QObject* parent = nullptr);
+                       const Installation& installation, std::unique_ptr<BrindleLauncher> launcher,
+                       InternetRoute& internet, QObject* parent = nullptr);
     ~DeliveryController() override;
 
     DeliverySupervisor& supervisor() { return *m_supervisor; }

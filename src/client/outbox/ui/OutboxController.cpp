@@ -31,10 +31,8 @@ int highlighted(const QListWidget* list) {
 } // namespace
 
 OutboxController::OutboxController(OutboxPanel& controls, ClientSettings& settings,
-                                   const Installation& installation, QString& currentOperator,
-                                   QObject* parent)
-    : QObject(parent), m_c(controls), m_settings(settings), m_installation(installation),
-      m_currentOperator(currentOperator) {
+                                   const Installation& installation, QObject* parent)
+    : QObject(parent), m_c(controls), m_settings(settings), m_installation(installation) {
     showDetails = [](frmDisplaySelMsgDetls& window) { window.exec(); };
     // A send adds thousands of entries: lay them out by the first one's
     // height instead of measuring every line again after each addition.
@@ -81,16 +79,11 @@ void OutboxController::GetExactOutboxPos(const QString& key) {
     OutboxRules::GetExactOutboxPos(outboxEntries(), key, ExactOutboxPos);
 }
 
-void OutboxController::DetectOperator() {
-    m_currentOperator = OperatorInbox::kCellnet;
-}
-
 void OutboxController::AddOperatorQueue(const QString& entry) {
     AddOperatorQueue(QStringList{entry});
 }
 
 bool OutboxController::AddOperatorQueue(const QStringList& entries) {
-    m_currentOperator = OperatorInbox::kCellnet;
     m_c.ListCellnet->addItems(entries);
     return WriteToNOMInbox(OperatorInbox::kCellnet, entries);
 }

@@ -17,8 +17,7 @@ class OutboxController : public QObject {
     Q_OBJECT
 public:
     OutboxController(OutboxPanel& controls, ClientSettings& settings,
-                     const Installation& installation, QString& currentOperator,
-                     QObject* parent = nullptr);
+                     const Installation& installation, QObject* parent = nullptr);
     ~OutboxController() override;
 
     void Picture12_Click();
@@ -31,7 +30,6 @@ public:
     void GetExactOutboxPos(const QString& key);
     int ExactOutboxPos = 0;
 
-    void DetectOperator();
     void AddOperatorQueue(const QString& entry);
     // The entries of one recipient at once: one inbox append for all of them.
     // False when the inbox could not be written.
@@ -46,5 +44,4 @@ private:
     OutboxPanel& m_c;
     ClientSettings& m_settings;
     const Installation& m_installation;
-    QString& m_currentOperator;
 };

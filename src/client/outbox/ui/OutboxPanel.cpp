@@ -14,7 +14,7 @@
 using namespace PanelWidgets;
 
 OutboxPanel::OutboxPanel(ClientSettings& settings, const Installation& installation,
-                         QString& currentOperator, QWidget* parent)
+                         QWidget* parent)
     : QWidget(parent) {
     Frame10 = named(new QGroupBox("Outbox", this), "Frame10");
     auto* out = new QGridLayout(Frame10);
@@ -36,8 +36,7 @@ OutboxPanel::OutboxPanel(ClientSettings& settings, const Installation& installat
     schedulebox = named(new QListWidget(this), "schedulebox");
     schedulebox->hide();
 
-    m_controller =
-        std::make_unique<OutboxController>(*this, settings, installation, currentOperator);
+    m_controller = std::make_unique<OutboxController>(*this, settings, installation);
 }
 
 OutboxPanel::~OutboxPanel() = default;

@@ -21,7 +21,7 @@ class OutboxPanel : public QWidget {
     Q_OBJECT
 public:
     OutboxPanel(ClientSettings& settings, const Installation& installation,
-                QString& currentOperator, QWidget* parent = nullptr);
+                QWidget* parent = nullptr);
     ~OutboxPanel() override;
 
     OutboxController& controller() { return *m_controller; }

@@ -128,8 +128,6 @@ void SendController::BuildOutboxEntries() {
     m_message.clearForNextMessage();
     const bool written = emitEntries(plan, *first, [this](const QStringList& entries) {
         m_lists.outbox->addItems(entries);
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            m_outbox.DetectOperator();
         return m_outbox.AddOperatorQueue(entries);
     });
     if (!written)
@@ -149,8 +147,6 @@ bool SendController::BuildScheduledEntries() {
     m_message.clearForNextMessage();
     emitEntries(plan, *first, [this](const QStringList& entries) {
         m_lists.schedulebox->addItems(entries);
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            m_outbox.DetectOperator();
         return true;
     });
     return true;

@@ -28,16 +28,15 @@
 using namespace PanelWidgets;
 
 SendPanel::SendPanel(ClientSettings& settings, const Installation& installation, Areas areas,
-                     Timers timers, QString& currentOperator, bool& nomAlive,
-                     std::unique_ptr<BrindleLauncher> launcher, QWidget* parent)
+                     Timers timers, std::unique_ptr<BrindleLauncher> launcher, QWidget* parent)
     : QWidget(parent), m_settings(settings), m_outbox(areas.outbox), m_poll(timers.poll) {
     buildControls();
     OutboxController& outbox = m_outbox.controller();
     m_send = std::make_unique<SendController>(*this, m_outbox, areas.message, areas.recipients,
                                               settings, installation, outbox);
-    m_delivery = std::make_unique<DeliveryController>(*this, m_outbox, timers.poll, timers.blink,
-                                                      settings, installation, currentOperator,
-                                                      nomAlive, std::move(launcher));
+    m_delivery =
+        std::make_unique<DeliveryController>(*this, m_outbox, timers.poll, timers.blink, settings,
+                                             installation, std::move(launcher), areas.internet);
     m_delivery->addOperatorQueue = [&outbox](const QString& entry) {
         if (!outbox.AddOperatorQueue(QStringList{entry}))
             MessageBox::show(OperatorInbox::kInboxNotWritten, kQuorvelWarning,

@@ -28,9 +28,10 @@ constexpr int kTop = 12;
 } // namespace
 
 ContactsController::ContactsController(RecipientsPanel& recipients, ClientSettings& settings,
-                                       const Installation& installation, Host host, QObject* parent)
+                                       const Installation& installation, QWidget* mainWindow,
+                                       QObject* parent)
     : QObject(parent), m_recipients(recipients), m_settings(settings), m_installation(installation),
-      m_host(std::move(host)) {
+      m_mainWindow(mainWindow) {
     connect(m_recipients.picOutLook, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
     connect(m_recipients.picContact, &QToolButton::clicked, this, [this] { OpenContactsWindow(); });
     connect(m_recipients.Combo3, &QComboBox::textActivated, this,
@@ -70,7 +71,7 @@ void ContactsController::LoadContactsWindow() {
     if (m_loading)
         return;
     m_loading = true;
-    auto* w = new frmOutlook(m_host.mainWindow);
+    auto* w = new frmOutlook(m_mainWindow);
     m_window = w;
     paintBackground(w->Check1, m_settings.BackColour);
     OutlookItemCount = 0;
@@ -129,7 +130,7 @@ void ContactsController::showUnread(const QStringList& unread) {
 }
 
 AddressBook ContactsController::readAddressBook(const ContactsStore& book) {
-    m_wait = new frmMessage(m_host.mainWindow);
+    m_wait = new frmMessage(m_mainWindow);
     m_wait->show();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Read off the window's thread: the windows keep answering and the
@@ -162,7 +163,7 @@ AddressBook ContactsController::readAddressBook(const ContactsStore& book) {
 }
 
 void ContactsController::showWarning() {
-    frmOWarning warning(m_settings.OutlookWarningOff, m_host.mainWindow);
+    frmOWarning warning(m_settings.OutlookWarningOff, m_mainWindow);
     warning.exec();
 }
 
@@ -179,7 +180,7 @@ void ContactsController::OpenContactsWindow() {
     ContactsWindowOpen = true;
     w.show();
     // Centred across the main window's client area, just below its top.
-    if (QWidget* main = m_host.mainWindow) {
+    if (QWidget* main = m_mainWindow) {
         const QRect area = main->contentsRect();
         w.move(main->mapToGlobal(QPoint(area.x() + (area.width() - w.width()) / 2, kTop)));
     }
@@ -227,8 +228,7 @@ void ContactsController::Check1_Click(bool checked) {
         w.Check1->setText("Remove Panel");
         if (!ContactsDocked) {
             w.setFloating(false);
-            if (m_host.dock)
-                m_host.dock(&w);
+            emit dockRequested(&w);
             w.show();
             ContactsDocked = true;
         }
@@ -239,8 +239,7 @@ void ContactsController::Check1_Click(bool checked) {
     w.Check1->setText("Add Panel");
     if (ContactsDocked) {
         ContactsDocked = false;
-        if (m_host.undock)
-            m_host.undock(&w);
+        emit undockRequested(&w);
         w.setFloating(true);
         w.hide();
     }

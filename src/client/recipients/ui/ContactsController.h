@@ -23,17 +23,10 @@ class frmOutlook;
 class ContactsController : public QObject {
     Q_OBJECT
 public:
-    // What the main window does for the contacts window.
-    struct Host {
-        QWidget* mainWindow = nullptr;
-        // Places the panel beside the frames and makes the window as much wider.
-        std::function<void(QWidget*)> dock;
-        // Takes it out again and makes the window as much narrower.
-        std::function<void(QWidget*)> undock;
-    };
-
+    // `mainWindow` owns the contacts windows.
     ContactsController(RecipientsPanel& recipients, ClientSettings& settings,
-                       const Installation& installation, Host host, QObject* parent = nullptr);
+                       const Installation& installation, QWidget* mainWindow,
+                       QObject* parent = nullptr);
     ~ContactsController() override;
 
     // The main window's load: the contacts buttons, and with the address book
@@ -65,6 +58,12 @@ public:
     // The address book; tests point it elsewhere.
     std::function<ContactsStore()> store = [] { return ContactsStore::configured(); };
 
+signals:
+    // The main window places the panel beside the frames and grows as much.
+    void dockRequested(QWidget* panel);
+    // It takes the panel out again and shrinks as much.
+    void undockRequested(QWidget* panel);
+
 private:
     void LoadContactsWindow();
     void showUnread(const QStringList& unread);
@@ -75,7 +74,7 @@ private:
     RecipientsPanel& m_recipients;
     ClientSettings& m_settings;
     const Installation& m_installation;
-    Host m_host;
+    QWidget* m_mainWindow;
     QPointer<frmOutlook> m_window;
     QList<ContactsTree::Node> m_nodes;
     frmMessage* m_wait = nullptr;

@@ -77,7 +77,6 @@ MainForm::MainForm(ClientSettings& settings, Installation& installation, QWidget
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
     runConnectionDialog = [](frmModemDetected& dialog) { dialog.showModal(); };
-    buildInternet();
 }
 
 MainForm::~MainForm() {
@@ -93,9 +92,6 @@ void MainForm::buildInternet() {
     m_internet = std::make_unique<InternetController>(
         m_installation, InternetDelivery::Lists{*m_outboxEntries, *m_operatorQueue},
         *m_internetLink, m_settings, ServerCache::directoryFor(m_installation.programDir()), this);
-    m_send->delivery().supervisor().submitByInternet = [this] {
-        m_internet->delivery().Command2_Click();
-    };
     connect(m_internet.get(), &InternetController::connectRequested, this,
             [this] { cmdConfigure_Click(); });
 }
@@ -106,15 +102,16 @@ void MainForm::buildPanels() {
     Timer1 = named(new IntervalTimer(this), "Timer1");
     Timer2 = named(new IntervalTimer(this), "Timer2");
 
-    m_compose = new CompositionPanel(
-        m_settings, m_installation, [this] { return MaxSmsLength; }, central);
+    m_compose = new CompositionPanel(m_settings, m_installation, central);
     // The outbox frame joins the window after the Send box and the recipients
     // after both, so the Tab key reaches them in the order they are seen.
-    m_outbox = new OutboxPanel(m_settings, m_installation, CurrentOperator);
+    m_outbox = new OutboxPanel(m_settings, m_installation);
     m_recipients = new RecipientsPanel(m_installation);
-    m_send = new SendPanel(m_settings, m_installation, {*m_outbox, *m_compose, *m_recipients},
-                           {*Timer1, *Timer2}, CurrentOperator, NOMAlive,
-                           std::make_unique<DetachedBrindleLauncher>(), central);
+    // Before Send: Send Queue by Internet hands the outbox to its route.
+    buildInternet();
+    m_send = new SendPanel(
+        m_settings, m_installation, {*m_outbox, *m_compose, *m_recipients, m_internet->delivery()},
+        {*Timer1, *Timer2}, std::make_unique<DetachedBrindleLauncher>(), central);
     m_outbox->setParent(central);
     m_recipients->setParent(central);
 
@@ -140,10 +137,9 @@ void MainForm::buildPanels() {
     m_top->addLayout(right, 2);
     resize(1200, 760);
 
-    m_contacts = new ContactsController(*m_recipients, m_settings, m_installation,
-                                        {this, [this](QWidget* p) { dockSidePanel(p); },
-                                         [this](QWidget* p) { undockSidePanel(p); }},
-                                        this);
+    m_contacts = new ContactsController(*m_recipients, m_settings, m_installation, this, this);
+    connect(m_contacts, &ContactsController::dockRequested, this, &MainForm::dockSidePanel);
+    connect(m_contacts, &ContactsController::undockRequested, this, &MainForm::undockSidePanel);
 }
 
 void MainForm::dockSidePanel(QWidget* panel) {
@@ -193,9 +189,6 @@ bool MainForm::defaultOptionsWindow() {
 bool MainForm::load() {
     // 1.
     m_send->beginLoad();
-    // 2.
-    CurrentOperator = "CEL";
-    NOMAlive = true;
     // 3.
     if (showOptionsWindow && !showOptionsWindow())
         return false;
@@ -203,7 +196,6 @@ bool MainForm::load() {
     Timer1->setInterval(10000);
     Timer2->setInterval(1000);
     Timer2->start();
-    MaxSmsLength = 160;
     // 5.
     m_installation.settle();
     // 6.

@@ -55,10 +55,6 @@ public:
     // demo's walk acts in the user's place).
     std::function<void(frmModemDetected&)> runConnectionDialog;
 
-    QString CurrentOperator;
-    bool NOMAlive = true;
-    int MaxSmsLength = 160;
-
     // Window-wide: the delivery poll, the Send Queue reminder, Exit and the
     // notification-area menu.
     IntervalTimer* Timer1 = nullptr;
