@@ -245,8 +245,8 @@ void MainForm::cmdConfigure_Click() {
         m_send->cmdConfigure->setEnabled(true);
 }
 
-void MainForm::applyConnectionLayout(int connectionType) {
-    m_settings.connection = connectionTypeFromStored(connectionType);
+void MainForm::applyConnectionLayout(ConnectionType connection) {
+    m_settings.connection = connection;
     m_send->applyConnectionLayout(m_settings.connection);
 }
 

@@ -74,7 +74,7 @@ public:
     void cmdConfigure_Click();
 
     // What choosing a connection does to this window.
-    void applyConnectionLayout(int connectionType) override;
+    void applyConnectionLayout(ConnectionType connection) override;
     void setSendEnabled(bool enabled) override;
     // A panel beside the frames (the docked contacts window): the frames move
     // right and the window grows by the panel's width, centred on the screen.
