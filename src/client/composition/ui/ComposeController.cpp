@@ -155,10 +155,6 @@ bool ComposeController::txtMessage_KeyPress(QChar c) {
     return MessageEditor::messageKey(c);
 }
 
-bool ComposeController::txtSubject_KeyPress(QChar c) {
-    return m_subjectGuard->keyPress(c);
-}
-
 void ComposeController::onMessageContentsChange(int from, int removed, int added) {
     trackLineBreaks(from, added);
     if (m_editing)

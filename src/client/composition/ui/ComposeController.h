@@ -43,7 +43,6 @@ public:
     void txtSubject_KeyDown();
     // false: the typed character is dropped.
     bool txtMessage_KeyPress(QChar c);
-    bool txtSubject_KeyPress(QChar c);
     void txtMessage_LostFocus();
     void txtSubject_LostFocus();
     void txtMessage_Change();

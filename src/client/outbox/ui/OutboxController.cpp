@@ -79,10 +79,6 @@ void OutboxController::GetExactOutboxPos(const QString& key) {
     OutboxRules::GetExactOutboxPos(outboxEntries(), key, ExactOutboxPos);
 }
 
-void OutboxController::AddOperatorQueue(const QString& entry) {
-    AddOperatorQueue(QStringList{entry});
-}
-
 bool OutboxController::AddOperatorQueue(const QStringList& entries) {
     m_c.ListCellnet->addItems(entries);
     return WriteToNOMInbox(OperatorInbox::kCellnet, entries);

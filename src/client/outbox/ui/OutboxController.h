@@ -30,7 +30,6 @@ public:
     void GetExactOutboxPos(const QString& key);
     int ExactOutboxPos = 0;
 
-    void AddOperatorQueue(const QString& entry);
     // The entries of one recipient at once: one inbox append for all of them.
     // False when the inbox could not be written.
     bool AddOperatorQueue(const QStringList& entries);
