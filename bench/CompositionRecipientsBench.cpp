@@ -12,6 +12,7 @@
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/settings/ClientSettings.h"
 #include "client/shell/ui/MainForm.h"
+#include "common/Installation.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,9 +31,9 @@
 namespace {
 
 // A whole installation in a temporary folder, with the shipped data files.
-struct Installation {
+struct BenchInstallation {
     QTemporaryDir dir;
-    Installation(int numberList, int frequent) {
+    BenchInstallation(int numberList, int frequent) {
         const QString src = QStringLiteral(QUORVEL_SOURCE_DIR) + "/data/install/Config/";
         QDir().mkpath(dir.path() + "/Config");
         for (const char* f : {"ISDCodes.dat", "QuickMsg.Dat", "Sign.cfg"})
@@ -55,9 +56,11 @@ struct Installation {
 
 struct LoadedForm {
     ClientSettings settings = ClientSettings::loadWithDefaults();
+    Installation installation;
     std::unique_ptr<MainForm> form;
-    explicit LoadedForm(const Installation& inst) {
-        form = std::make_unique<MainForm>(settings, inst.dir.path(), inst.dir.path());
+    explicit LoadedForm(const BenchInstallation& inst)
+        : installation(inst.dir.path(), inst.dir.path()) {
+        form = std::make_unique<MainForm>(settings, installation);
         form->showOptionsWindow = [] { return true; };
         form->load();
     }
@@ -67,7 +70,7 @@ struct LoadedForm {
 };
 
 void BM_StartUpWithLargeLists(benchmark::State& state) {
-    Installation inst(10000, 5000);
+    BenchInstallation inst(10000, 5000);
     for (auto _ : state) {
         LoadedForm f(inst);
         benchmark::DoNotOptimize(f.control<QListWidget>("List4")->count());
@@ -76,7 +79,7 @@ void BM_StartUpWithLargeLists(benchmark::State& state) {
 BENCHMARK(BM_StartUpWithLargeLists)->Unit(benchmark::kMillisecond);
 
 void BM_StartUpWithEmptyLists(benchmark::State& state) {
-    Installation inst(0, 0);
+    BenchInstallation inst(0, 0);
     for (auto _ : state) {
         LoadedForm f(inst);
         benchmark::DoNotOptimize(f.control<QListWidget>("List4")->count());
@@ -85,7 +88,7 @@ void BM_StartUpWithEmptyLists(benchmark::State& state) {
 BENCHMARK(BM_StartUpWithEmptyLists)->Unit(benchmark::kMillisecond);
 
 void BM_LoadNumberList(benchmark::State& state) {
-    Installation inst(int(state.range(0)), 0);
+    BenchInstallation inst(int(state.range(0)), 0);
     LoadedForm f(inst);
     for (auto _ : state)
         f.form->recipientsPanel().controller().LoadNumberList();
@@ -94,7 +97,7 @@ void BM_LoadNumberList(benchmark::State& state) {
 BENCHMARK(BM_LoadNumberList)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_LoadFrequentNumbers(benchmark::State& state) {
-    Installation inst(0, int(state.range(0)));
+    BenchInstallation inst(0, int(state.range(0)));
     LoadedForm f(inst);
     for (auto _ : state)
         f.form->recipientsPanel().controller().LoadFrequentNumbers();
@@ -104,7 +107,7 @@ BENCHMARK(BM_LoadFrequentNumbers)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 // The file parts alone, without the widgets.
 void BM_ReadListFiles(benchmark::State& state) {
-    Installation inst(10000, 5000);
+    BenchInstallation inst(10000, 5000);
     for (auto _ : state) {
         benchmark::DoNotOptimize(NumberListFile::load(inst.appPath()).size());
         benchmark::DoNotOptimize(FrequentNumbers::load(inst.appPath()).size());
@@ -115,7 +118,7 @@ BENCHMARK(BM_ReadListFiles)->Unit(benchmark::kMillisecond);
 // One typed character and one backspace at the end of a message of the given
 // length: the cost should not grow with the length.
 void BM_TypeIntoMessage(benchmark::State& state) {
-    Installation inst(0, 0);
+    BenchInstallation inst(0, 0);
     LoadedForm f(inst);
     QPlainTextEdit* box = f.control<QPlainTextEdit>("txtMessage");
     box->setPlainText(QString(int(state.range(0)), 'x'));
@@ -154,7 +157,7 @@ BENCHMARK(BM_TypeIntoBareBox)->Arg(100)->Arg(10000)->Arg(100000)->Unit(benchmark
 
 int peak(const char* which) {
     const bool lists = std::strcmp(which, "lists") == 0;
-    Installation inst(lists ? 10000 : 0, lists ? 5000 : 0);
+    BenchInstallation inst(lists ? 10000 : 0, lists ? 5000 : 0);
     LoadedForm f(inst);
     f.form->show();
     QApplication::processEvents();

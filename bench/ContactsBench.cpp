@@ -6,6 +6,7 @@
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
+#include "common/Installation.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,8 +57,9 @@ int main(int argc, char** argv) {
     settings.OutlookEnabled = true;
     settings.OutlookWarningOff = true;
     QWidget main;
-    RecipientsPanel panel([&] { return install; }, &main);
-    ContactsController contacts(panel, settings, [&] { return install; }, {&main, {}, {}});
+    const Installation installation = Installation::at(install);
+    RecipientsPanel panel(installation, &main);
+    ContactsController contacts(panel, settings, installation, &main);
     contacts.store = [&] { return ContactsStore(book); };
     main.show();
 

@@ -5,8 +5,10 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/DeliverySupervisor.h"
 #include "client/outbox/EntryList.h"
+#include "client/outbox/InternetRoute.h"
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 
 #include <QCoreApplication>
@@ -33,6 +35,10 @@ struct NoControls : DeliveryControls {
     void stopBlinking() override {}
 };
 
+struct NoInternet : InternetRoute {
+    void submitOutbox() override {}
+};
+
 QString entry(qint64 id) {
     return QString("[%1] 05/12/2026 16:20:00 +447700900123 A message of ordinary length, "
                    "P1/1 - Message sent by Quorvel. 05/12/2026 16:20:00")
@@ -40,8 +46,8 @@ QString entry(qint64 id) {
 }
 
 // An installation whose Brindle.out holds `lines` accepted entries.
-struct Installation {
-    explicit Installation(qint64 lines) {
+struct BenchInstallation {
+    explicit BenchInstallation(qint64 lines) {
         app = dir.path() + '/';
         QDir().mkpath(dir.path() + "/NOM/UK/Cellnet/Config");
         QDir().mkpath(dir.path() + "/Config");
@@ -74,16 +80,16 @@ StringEntryList outboxOf(qint64 entries, qint64 firstId) {
 void BM_PollAfterTheFirst(benchmark::State& state) {
     const qint64 lines = state.range(0);
     const qint64 entries = state.range(1);
-    Installation inst(lines);
+    BenchInstallation inst(lines);
     StringEntryList outbox = outboxOf(entries, lines + 1), queue, schedule;
     NoControls controls;
     IdleLauncher launcher;
+    NoInternet internet;
     ClientSettings settings;
     settings.connection = ConnectionType::Modem;
-    QString op = "CEL";
-    bool alive = true;
-    DeliverySupervisor poll([&] { return inst.app; }, {outbox, queue, schedule}, controls, launcher,
-                            settings, op, alive);
+    const Installation installation = Installation::at(inst.app);
+    DeliverySupervisor poll(installation, {outbox, queue, schedule}, controls, launcher, internet,
+                            settings);
     poll.Timer1_Timer(); // the first poll reads the file once
     for (auto _ : state)
         poll.Timer1_Timer();
@@ -95,7 +101,7 @@ void BM_PollAfterTheFirst(benchmark::State& state) {
 void BM_MarkingAfterTheFirst(benchmark::State& state) {
     const qint64 lines = state.range(0);
     const qint64 entries = state.range(1);
-    Installation inst(lines);
+    BenchInstallation inst(lines);
     AcceptedIndex index(ExchangeFiles::path(inst.app, ExchangeFiles::kAccepted));
     index.refresh();
     QStringList outbox = outboxOf(entries, lines + 1).items();
@@ -109,7 +115,7 @@ void BM_MarkingAfterTheFirst(benchmark::State& state) {
 
 void BM_FirstPollReadsTheFileOnce(benchmark::State& state) {
     const qint64 lines = state.range(0);
-    Installation inst(lines);
+    BenchInstallation inst(lines);
     for (auto _ : state) {
         AcceptedIndex index(ExchangeFiles::path(inst.app, ExchangeFiles::kAccepted));
         index.refresh();

@@ -3,6 +3,7 @@
 #include "Responsiveness.h"
 #include "client/outbox/MessageLists.h"
 #include "client/outbox/ui/MessageListWindow.h"
+#include "common/Installation.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,13 +29,10 @@ int main(int argc, char** argv) {
                   "] 05/12/2026 16:20:00 +447700900123 A message of ordinary length, P1/1 - "
                   "Message sent by Quorvel. 05/12/2026 16:20:00\r\n");
     out.close();
-    QFile cfg(dir.path() + "/AppPath.cfg");
-    cfg.open(QIODevice::WriteOnly);
-    cfg.write((dir.path() + "/\r\n").toUtf8());
-    cfg.close();
-    QDir::setCurrent(dir.path());
 
-    MessageListWindow w(MessageLists::kAcceptedCaption, MessageLists::kAcceptedFile, nullptr, {});
+    const Installation installation = Installation::at(dir.path());
+    MessageListWindow w(installation, MessageLists::kAcceptedCaption, MessageLists::kAcceptedFile,
+                        nullptr, {});
     w.show();
     const Responsiveness r = Responsiveness::measure([&] { w.activate(); });
     const qint64 total = r.totalMs;

@@ -50,7 +50,8 @@ void BM_SendToFiveHundred(benchmark::State& state) {
         TestInstallation inst;
         fillInstallation(inst);
         ClientSettings settings = ClientSettings::loadWithDefaults();
-        MainForm form(settings, inst.root(), inst.root());
+        Installation installation(inst.root(), inst.root());
+        MainForm form(settings, installation);
         form.showOptionsWindow = [] { return true; };
         form.load();
         settings.connection = ConnectionType::Modem;
@@ -83,8 +84,7 @@ void BM_SendToFiveHundred(benchmark::State& state) {
         probe.stop();
         entries = outbox->count();
         const QByteArray next =
-            LineFile::readLast(InstallPath::resolve(form.appPath(), "Config\\MsgID.dat"))
-                .toLatin1();
+            LineFile::readLast(form.installation().file("Config\\MsgID.dat")).toLatin1();
         if (entries != kRecipients * 9 || next.toLongLong() != entries + 1)
             state.SkipWithError("wrong entries or counter");
         worstGapMs = std::max<double>(worstGapMs, double(worst));

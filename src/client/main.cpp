@@ -1,6 +1,7 @@
 #include "client/shell/ui/ClientStartup.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/AppPath.h"
+#include "common/Installation.h"
 #include "common/MessageBox.h"
 #include "ui/PanelWidgets.h"
 #include "ui/QtMessageBoxPresenter.h"
@@ -17,8 +18,9 @@ int main(int argc, char** argv) {
     QtMessageBoxPresenter boxes;
     MessageBox::install(&boxes);
 
-    ClientStartup startup(AppPath::installation(QCoreApplication::applicationDirPath()),
-                          QDir::currentPath());
+    Installation installation(AppPath::installation(QCoreApplication::applicationDirPath()),
+                              QDir::currentPath());
+    ClientStartup startup(installation);
     if (startup.start() != ClientStartup::Outcome::Running)
         return 0;
     // Minimised to the notification area the window is hidden, so the last

@@ -9,6 +9,11 @@ QString read(const Key& key) {
     return Registry::readSetting(QString::fromLatin1(key.name));
 }
 
+QString readOrEmpty(const Key& key) {
+    const QString v = read(key);
+    return v == QLatin1String(Registry::kError) ? QString() : v;
+}
+
 void write(const Key& key, const QString& value) {
     Registry::writeSetting(QString::fromLatin1(key.name), value);
 }

@@ -32,6 +32,8 @@ inline constexpr Key UserEmail{"USER_EMAIL", nullptr};
 
 // The value text, or "Error".
 QString read(const Key& key);
+// The value text; empty when nothing is stored yet (read gives "Error").
+QString readOrEmpty(const Key& key);
 void write(const Key& key, const QString& value);
 // Creates the settings key when needed (values go only into a key), then
 // stores the default when the value is missing.

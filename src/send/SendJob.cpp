@@ -14,6 +14,7 @@
 #include "common/ExchangeFiles.h"
 #include "common/FileLocks.h"
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 
 #include <QDir>
@@ -160,7 +161,8 @@ int SendJob::run(const SendOptions& options, const QString& programDir,
         return fail(plan.refusal->text.trimmed() +
                     QStringLiteral(" (more than %1 parts).").arg(MessageAssembler::kMaxParts));
 
-    MessageIdCounter ids([this] { return m_appPath; }, {});
+    const Installation installation = Installation::at(m_appPath);
+    MessageIdCounter ids(installation, {});
     const auto made = [&plan](qint64 first) {
         const QDateTime now = Clock::instance().now();
         QStringList entries;

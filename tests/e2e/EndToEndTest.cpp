@@ -28,7 +28,7 @@ namespace {
 
 // A real installation made by `cmake --install` of this build into a
 // temporary folder, for the tests that run the installed programs, and the
-// current folder (the client's windows read AppPath.cfg there); the settings
+// current folder (where the client stores AppPath.cfg for Brindle); the settings
 // store, inherited by the programs, is a sandbox's. Its serial ports name
 // devices that do not exist (the shipped mapping is kept aside) until
 // `simulate` puts the simulator on COM1.

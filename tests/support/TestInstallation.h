@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 
 #include <QByteArrayList>
 #include <QString>
@@ -19,6 +20,8 @@ public:
     // The installation directory with its trailing '/'.
     QString appPath() const { return m_dir.path() + '/'; }
     QString root() const { return m_dir.path(); }
+    // The installation as the programs are handed it.
+    const Installation& installation() const { return m_installation; }
     // A real path for a relative name as the program spells it.
     QString file(const QString& relative) const {
         return InstallPath::resolve(appPath(), relative);
@@ -34,6 +37,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    Installation m_installation = Installation::at(m_dir.path());
     QString m_oldCwd;
     QByteArrayList m_oldEnv;
 };

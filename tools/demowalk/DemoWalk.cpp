@@ -18,6 +18,7 @@
 #include "client/shell/ui/ClientStartup.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
 #include "common/Registry.h"
@@ -172,8 +173,8 @@ bool DemoWalk::setUpConnection(frmModemDetected& d) {
 
 bool DemoWalk::startClient(Connection connection) {
     QDir().mkpath(m_installDir + "/.locks");
-    m_startup =
-        std::make_unique<ClientStartup>(m_installDir, m_installDir, m_installDir + "/.locks");
+    m_installation = std::make_unique<Installation>(m_installDir, m_installDir);
+    m_startup = std::make_unique<ClientStartup>(*m_installation, m_installDir + "/.locks");
     m_connectionSet = false;
     const auto outcome = m_startup->start([this, connection](MainForm& form) {
         // The walk is the user: the dialog is shown and acted on in place
@@ -278,7 +279,7 @@ bool DemoWalk::sendQueueAndWaitAccepted(int timeoutMs) {
     if (!done)
         return fail("the outbox was not accepted in time");
     const QStringList accepted =
-        LineFile::readAll(InstallPath::resolve(mainForm()->appPath(), "Config\\AccpMsgs.dat"));
+        LineFile::readAll(mainForm()->installation().file("Config\\AccpMsgs.dat"));
     for (const QString& e : sent)
         if (!accepted.contains("Accepted::" + e))
             return fail("not in the accepted messages: " + e);
@@ -361,7 +362,7 @@ bool DemoWalk::sendQueueByInternet(int timeoutMs) {
     shot(&form.internet().statusWindow(), "17-internet-accepted");
     form.internet().statusWindow().cmdClose->click();
     const QStringList accepted =
-        LineFile::readAll(InstallPath::resolve(form.appPath(), "Config\\AccpMsgs.dat"));
+        LineFile::readAll(form.installation().file("Config\\AccpMsgs.dat"));
     for (const QString& e : sent)
         if (!accepted.contains(e))
             return fail("not in the accepted messages: " + e);

@@ -6,6 +6,7 @@
 #include <memory>
 
 class ClientStartup;
+class Installation;
 class MainForm;
 class frmModemDetected;
 class QDialog;
@@ -116,5 +117,6 @@ private:
     QStringList m_seen;
     std::unique_ptr<QPixmap> m_brindleShot;
     bool m_connectionSet = false;
+    std::unique_ptr<Installation> m_installation;
     std::unique_ptr<ClientStartup> m_startup;
 };

@@ -9,6 +9,7 @@
 #include "client/outbox/ui/SendPanel.h"
 #include "client/shell/ui/MainForm.h"
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 #include "ui/QtMessageBoxPresenter.h"
 
@@ -177,9 +178,9 @@ bool DemoWalk::showFailedMessages() {
     // A run that gave up leaves its unsent entries in Brindle.rcv. The demo's
     // centre takes everything, so the view is shown on one such entry put
     // there for the picture and taken away again.
-    const QString carried = InstallPath::resolve(mainForm()->appPath(), MessageLists::kFailedFile);
+    const QString carried = mainForm()->installation().file(MessageLists::kFailedFile);
     const QStringList accepted =
-        LineFile::readAll(InstallPath::resolve(mainForm()->appPath(), "Config\\AccpMsgs.dat"));
+        LineFile::readAll(mainForm()->installation().file("Config\\AccpMsgs.dat"));
     if (accepted.isEmpty())
         return fail("nothing was accepted to model a failed entry on");
     QStringList fields = accepted.first().mid(QStringLiteral("Accepted::").size()).split(' ');

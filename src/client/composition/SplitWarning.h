@@ -10,6 +10,9 @@
 // several messages: given at most once per composed message.
 class SplitWarning {
 public:
+    // What one message holds.
+    static constexpr int kMaxSmsLength = 160;
+
     struct Check {
         Colour colour; // white up to the limit, orange above it
         // The first time the total goes over the limit. The window paints the

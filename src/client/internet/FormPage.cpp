@@ -199,5 +199,4 @@ void FormPage::finished(QNetworkReply* reply) {
     m_forms = answered ? HtmlForms::parse(reply->readAll()) : QList<HtmlForm>();
     m_loaded = true;
     emit downloadComplete();
-    emit documentComplete();
 }

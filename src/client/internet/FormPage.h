@@ -69,7 +69,6 @@ public:
 signals:
     void downloadBegin();
     void downloadComplete();
-    void documentComplete();
 
 private:
     void start(QNetworkRequest& request, const QByteArray& verb, const QByteArray& body = {});

@@ -7,9 +7,9 @@
 #include "client/outbox/MessageLists.h"
 #include "client/settings/ClientSettings.h"
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
-#include "common/Registry.h"
 #include "common/Setting.h"
 
 #include <QDir>
@@ -28,21 +28,14 @@ const QString kConnectError =
 const QString kConnected = QStringLiteral("X:Connected to Quorvel server.");
 const QString kForm = QStringLiteral("f");
 
-// A value not stored yet reads as empty, not as "Error".
-QString stored(const Setting::Key& key) {
-    const QString v = Setting::read(key);
-    return v == QLatin1String(Registry::kError) ? QString() : v;
-}
-
 } // namespace
 
-InternetDelivery::InternetDelivery(std::function<QString()> appPath, Lists lists, FormPage& page,
+InternetDelivery::InternetDelivery(const Installation& installation, Lists lists, FormPage& page,
                                    ServerStatus& status, InternetControls& controls,
                                    const ClientSettings& settings,
                                    std::function<void()> clearServerCache, QObject* parent)
-    : QObject(parent), m_appPath(std::move(appPath)), m_lists(lists), m_page(page),
-      m_status(status), m_controls(controls), m_settings(settings),
-      m_clearServerCache(std::move(clearServerCache)) {
+    : QObject(parent), m_installation(installation), m_lists(lists), m_page(page), m_status(status),
+      m_controls(controls), m_settings(settings), m_clearServerCache(std::move(clearServerCache)) {
     connect(&m_page, &FormPage::downloadBegin, this, [this] { webConnection_DownloadBegin(); });
     connect(&m_page, &FormPage::downloadComplete, this,
             [this] { webConnection_DownloadComplete(); });
@@ -80,8 +73,10 @@ QUrl InternetDelivery::signOnUrl(const QString& serverUrl, const QString& userId
 }
 
 void InternetDelivery::signOn() {
-    m_page.navigate(signOnUrl(stored(Setting::ServerUrl), stored(Setting::UserId),
-                              stored(Setting::UserMobile), stored(Setting::UserEmail)),
+    m_page.navigate(signOnUrl(Setting::readOrEmpty(Setting::ServerUrl),
+                              Setting::readOrEmpty(Setting::UserId),
+                              Setting::readOrEmpty(Setting::UserMobile),
+                              Setting::readOrEmpty(Setting::UserEmail)),
                     FormPage::Cache::Bypass);
 }
 
@@ -96,7 +91,7 @@ void InternetDelivery::Command2_Click() {
         return;
     if (m_clearServerCache)
         m_clearServerCache();
-    const QString user = stored(Setting::UserId);
+    const QString user = Setting::readOrEmpty(Setting::UserId);
     const QStringList entries = m_lists.outbox.all();
     const QString t = buildT(entries);
     if (!m_page.hasDocument() || m_page.formCount() == 0) {
@@ -105,11 +100,12 @@ void InternetDelivery::Command2_Click() {
     }
     const bool filled = m_page.setField(0, "T", t) && m_page.setField(0, "hMode", "save") &&
                         m_page.setField(0, "hUsername", user) &&
-                        m_page.setField(0, "hMobile", stored(Setting::UserMobile)) &&
-                        m_page.setField(0, "hMail", stored(Setting::UserEmail));
+                        m_page.setField(0, "hMobile", Setting::readOrEmpty(Setting::UserMobile)) &&
+                        m_page.setField(0, "hMail", Setting::readOrEmpty(Setting::UserEmail));
     // Not the service's page, or a form that would take the outbox elsewhere:
     // nothing is sent.
-    if (!filled || !FormPage::samePage(m_page.actionUrl(0), pageUrl(stored(Setting::ServerUrl)))) {
+    if (!filled || !FormPage::samePage(m_page.actionUrl(0),
+                                       pageUrl(Setting::readOrEmpty(Setting::ServerUrl)))) {
         showStatus(false, kConnectError);
         return;
     }
@@ -176,13 +172,13 @@ void InternetDelivery::webConnection_DownloadComplete() {
 // accepts anything: not a page reached by a redirect, nor one from elsewhere.
 bool InternetDelivery::answersOurSubmission() const {
     const FormPage::Answered a = m_page.answered();
-    const QUrl page = pageUrl(stored(Setting::ServerUrl));
+    const QUrl page = pageUrl(Setting::readOrEmpty(Setting::ServerUrl));
     return a.verb == "POST" && FormPage::samePage(a.requested, page) &&
            FormPage::samePage(a.answeredFrom, page);
 }
 
 void InternetDelivery::moveToAccepted(const QStringList& submitted) {
-    const QString file = InstallPath::resolve(m_appPath(), MessageLists::kAcceptedFile);
+    const QString file = m_installation.file(MessageLists::kAcceptedFile);
     if (!LineFile::appendLines(file, submitted))
         // They have been delivered: sending them again would send them twice.
         MessageBox::show(QStringLiteral("The accepted messages could not be added to ") +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/outbox/InternetRoute.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -7,16 +9,17 @@
 #include <functional>
 #include <optional>
 
+struct ClientSettings;
 class EntryList;
 class FormPage;
+class Installation;
 class InternetControls;
 class ServerStatus;
-struct ClientSettings;
 
 // Delivery through the service's web page: the sign-on, Send Queue in the
 // Internet connection (the whole outbox in one form "f"), and the reading of
 // the answer page, whose "hstatus" and "hStatus1" decide what happens.
-class InternetDelivery : public QObject {
+class InternetDelivery : public QObject, public InternetRoute {
     Q_OBJECT
 public:
     struct Lists {
@@ -25,7 +28,7 @@ public:
     };
 
     // `clearServerCache` runs before and after each submission.
-    InternetDelivery(std::function<QString()> appPath, Lists lists, FormPage& page,
+    InternetDelivery(const Installation& installation, Lists lists, FormPage& page,
                      ServerStatus& status, InternetControls& controls,
                      const ClientSettings& settings, std::function<void()> clearServerCache,
                      QObject* parent = nullptr);
@@ -34,6 +37,7 @@ public:
     void signOn();
     // Send Queue with entries in the outbox (the caller tells about an empty one).
     void Command2_Click();
+    void submitOutbox() override { Command2_Click(); }
     void webConnection_DownloadBegin();
     void webConnection_DownloadComplete();
 
@@ -52,7 +56,7 @@ private:
     void moveToAccepted(const QStringList& submitted);
     bool answersOurSubmission() const;
 
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     Lists m_lists;
     FormPage& m_page;
     ServerStatus& m_status;

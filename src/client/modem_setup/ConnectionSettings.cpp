@@ -5,7 +5,6 @@
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
-#include "common/Registry.h"
 #include "common/Setting.h"
 #include "common/Val.h"
 
@@ -29,37 +28,32 @@ bool ConnectionSettings::writePortFile(const QString& appPath, int port) {
 }
 
 void ConnectionSettings::Load() {
-    // Nothing stored yet reads as empty, not as "Error".
-    const auto stored = [](const Setting::Key& key) {
-        const QString v = Setting::read(key);
-        return v == QLatin1String(Registry::kError) ? QString() : v;
-    };
-    userMobile = stored(Setting::UserMobile);
-    userEmail = stored(Setting::UserEmail);
+    userMobile = Setting::readOrEmpty(Setting::UserMobile);
+    userEmail = Setting::readOrEmpty(Setting::UserEmail);
     if (isModem())
         modemChosen(false);
-    else if (ConnectionType == 1 || ConnectionType == -1)
+    else if (isInternet())
         internetChosen();
     const int port = storedPort(m_appPath);
     if (port >= 1 && port <= ModemDialogState::kPorts)
         m_tester.switchToPort(port);
 }
 
-void ConnectionSettings::chooseType(int type) {
-    ConnectionType = type;
+void ConnectionSettings::chooseType(ConnectionType type) {
+    connection = type;
     Setting::write(Setting::ModemConn, isModem() ? QStringLiteral("0") : QStringLiteral("1"));
     m_tester.applyConnectionLayout(isModem());
     m_mainWindow.applyConnectionLayout(type);
 }
 
 void ConnectionSettings::modemChosen(bool byHand) {
-    chooseType(0);
+    chooseType(ConnectionType::Modem);
     if (byHand)
         Activate();
 }
 
 void ConnectionSettings::internetChosen() {
-    chooseType(-1);
+    chooseType(ConnectionType::InternetChosenNow);
 }
 
 void ConnectionSettings::outsideLineToggled(bool ticked) {
@@ -67,7 +61,7 @@ void ConnectionSettings::outsideLineToggled(bool ticked) {
 }
 
 void ConnectionSettings::Activate() {
-    if (ConnectionType == 2) {
+    if (connection == ConnectionType::NotChosen) {
         noPort = true;
         return;
     }
@@ -100,7 +94,7 @@ bool ConnectionSettings::confirmInternet() {
 }
 
 ConnectionSettings::Ok ConnectionSettings::okClicked() {
-    if (ConnectionType == 2) {
+    if (connection == ConnectionType::NotChosen) {
         MessageBox::show(QStringLiteral("Select a connection type"), kQuorvelWarning,
                          MessageBox::Icon::Critical);
         return Ok::NoConnectionType;

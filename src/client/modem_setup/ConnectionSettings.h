@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/modem_setup/OutsideLine.h"
+#include "client/settings/ClientSettings.h"
 
 #include <QString>
 
@@ -21,8 +22,8 @@ public:
     ConnectionSettings(QString appPath, ModemTester& tester, OutsideLine& outside,
                        MainWindowLink& mainWindow);
 
-    // 0 Modem, 1 or -1 Internet (the dialog sets -1), 2 not chosen.
-    int ConnectionType = 2;
+    // Internet chosen in the dialog is InternetChosenNow.
+    ConnectionType connection = ConnectionType::NotChosen;
     // The modem route has no usable port; the main window reads it after
     // the dialog has closed.
     bool noPort = false;
@@ -61,9 +62,12 @@ public:
     static bool writePortFile(const QString& appPath, int port);
 
 private:
-    bool isModem() const { return ConnectionType == 0; }
-    bool isInternet() const { return ConnectionType == 1 || ConnectionType == -1; }
-    void chooseType(int type);
+    bool isModem() const { return connection == ConnectionType::Modem; }
+    bool isInternet() const {
+        return connection == ConnectionType::Internet ||
+               connection == ConnectionType::InternetChosenNow;
+    }
+    void chooseType(ConnectionType type);
 
     QString m_appPath;
     ModemTester& m_tester;

@@ -5,12 +5,15 @@
 #include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/EntryDateTime.h"
 #include "client/outbox/EntryList.h"
+#include "client/outbox/InternetRoute.h"
 #include "client/outbox/MessageLists.h"
+#include "client/outbox/OperatorInbox.h"
 #include "client/outbox/OutboxEntry.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
 #include "common/ExchangeFiles.h"
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
 
@@ -20,7 +23,8 @@
 
 namespace {
 
-const QString kCellnet = QStringLiteral("CEL");
+using OperatorInbox::kCellnet;
+
 const QString kNoModem = QStringLiteral(
     "No modem detected on the selected port. You will not be able to send any SMS messages.");
 const QString kChooseAnotherPort =
@@ -36,12 +40,11 @@ QString lastNonEmptyLine(const QString& path) {
 
 } // namespace
 
-DeliverySupervisor::DeliverySupervisor(std::function<QString()> appPath, Lists lists,
+DeliverySupervisor::DeliverySupervisor(const Installation& installation, Lists lists,
                                        DeliveryControls& controls, BrindleLauncher& launcher,
-                                       ClientSettings& settings, QString& currentOperator,
-                                       bool& nomAlive)
-    : m_appPath(std::move(appPath)), m_lists(lists), m_controls(controls), m_launcher(launcher),
-      m_settings(settings), m_currentOperator(currentOperator), m_nomAlive(nomAlive) {}
+                                       InternetRoute& internet, ClientSettings& settings)
+    : m_installation(installation), m_lists(lists), m_controls(controls), m_launcher(launcher),
+      m_internet(internet), m_settings(settings) {}
 
 DeliverySupervisor::~DeliverySupervisor() = default;
 
@@ -63,7 +66,7 @@ void DeliverySupervisor::releaseDueEntries() {
 
 void DeliverySupervisor::WriteMsgQueue() {
     // The count is written with one leading blank, as a number is printed.
-    LineFile::rewrite(ExchangeFiles::path(m_appPath(), ExchangeFiles::kCurrentQueue),
+    LineFile::rewrite(ExchangeFiles::path(m_installation.folder(), ExchangeFiles::kCurrentQueue),
                       {"Cellnet  " + QString::number(m_lists.operatorQueue.count())}, false);
 }
 
@@ -76,8 +79,7 @@ void DeliverySupervisor::ClearAcceptedMsgs() {
     if (moved.isEmpty())
         return;
     // Written before they leave the outbox, so nothing is lost on a failed write.
-    if (!LineFile::appendLines(InstallPath::resolve(m_appPath(), MessageLists::kAcceptedFile),
-                               moved))
+    if (!LineFile::appendLines(m_installation.file(MessageLists::kAcceptedFile), moved))
         return;
     for (int i = m_lists.outbox.count() - 1; i >= 0; --i)
         if (m_lists.outbox.at(i).startsWith(OutboxEntry::kAccepted))
@@ -87,7 +89,7 @@ void DeliverySupervisor::ClearAcceptedMsgs() {
 void DeliverySupervisor::ChangeStatus2Accepted(const QString& code) {
     if (code != kCellnet)
         return;
-    const QString path = ExchangeFiles::path(m_appPath(), ExchangeFiles::kAccepted);
+    const QString path = ExchangeFiles::path(m_installation.folder(), ExchangeFiles::kAccepted);
     if (!m_accepted || path != m_acceptedPath) {
         m_accepted = std::make_unique<AcceptedIndex>(path);
         m_acceptedPath = path;
@@ -111,7 +113,7 @@ void DeliverySupervisor::ChangeStatus2Pending(const QString& code) {
 }
 
 void DeliverySupervisor::ChangeNOM(const QString& word) {
-    ExchangeFiles::writeStateWord(m_appPath(), word);
+    ExchangeFiles::writeStateWord(m_installation.folder(), word);
 }
 
 void DeliverySupervisor::WriteCurrentNOM(const QString& code) {
@@ -126,7 +128,8 @@ void DeliverySupervisor::WriteCurrentNOM(const QString& code) {
         text = "Default SMSC";
     if (code == "CRASH")
         crashHandling();
-    LineFile::rewrite(ExchangeFiles::path(m_appPath(), ExchangeFiles::kCurrentNom), {text}, false);
+    LineFile::rewrite(ExchangeFiles::path(m_installation.folder(), ExchangeFiles::kCurrentNom),
+                      {text}, false);
 }
 
 void DeliverySupervisor::crashHandling() {
@@ -141,7 +144,8 @@ void DeliverySupervisor::crashHandling() {
 void DeliverySupervisor::PingNOM(const QString& code) {
     if (code != kCellnet)
         return;
-    const QString value = lastNonEmptyLine(ExchangeFiles::path(m_appPath(), ExchangeFiles::kAlive));
+    const QString value =
+        lastNonEmptyLine(ExchangeFiles::path(m_installation.folder(), ExchangeFiles::kAlive));
     const qint64 now = Clock::instance().monotonicMs();
     if (!m_inUseSeen) {
         // Silence is counted from the moment the run is first seen in use.
@@ -177,9 +181,9 @@ void DeliverySupervisor::Timer1_Timer() {
     ClearAcceptedMsgs();
     ChangeStatus2Accepted(kCellnet);
 
-    const bool running = FileLocks::brindleRunning(m_appPath());
+    const bool running = FileLocks::brindleRunning(m_installation.folder());
     const bool starting = startPending(running);
-    const QString status = ExchangeFiles::readStateWord(m_appPath());
+    const QString status = ExchangeFiles::readStateWord(m_installation.folder());
     bool busy = false;
     bool crashed = false;
     // A run another program started, still holding its lock, is never taken
@@ -201,7 +205,7 @@ void DeliverySupervisor::Timer1_Timer() {
         busy = true;
     if (status == ExchangeFiles::kComplete) {
         WriteCurrentNOM("NON");
-        ChangeStatus2Accepted(m_currentOperator);
+        ChangeStatus2Accepted(kCellnet);
         busy = false;
     }
     if (status == ExchangeFiles::kCrash) {
@@ -244,7 +248,7 @@ bool DeliverySupervisor::leftInInbox() const {
     if (!waiting)
         return false;
     const QStringList inbox =
-        LineFile::readAll(ExchangeFiles::path(m_appPath(), ExchangeFiles::kInbox));
+        LineFile::readAll(ExchangeFiles::path(m_installation.folder(), ExchangeFiles::kInbox));
     return std::any_of(inbox.cbegin(), inbox.cend(),
                        [](const QString& line) { return !line.trimmed().isEmpty(); });
 }
@@ -264,14 +268,13 @@ void DeliverySupervisor::startBrindle() {
     // quorvel-send starts runs too: "running?" and the start are one step
     // under the start lock. Taken by another starter: busy for now.
     auto startLock = std::make_unique<FileLocks::FileLock>(
-        InstallPath::resolve(m_appPath(), FileLocks::kStartLock), FileLocks::FileLock::Mode::Try);
-    if (!startLock->held() || FileLocks::brindleRunning(m_appPath()))
+        m_installation.file(FileLocks::kStartLock), FileLocks::FileLock::Mode::Try);
+    if (!startLock->held() || FileLocks::brindleRunning(m_installation.folder()))
         return;
-    const QString program = ExchangeFiles::path(m_appPath(), ExchangeFiles::kProgram);
+    const QString program = ExchangeFiles::path(m_installation.folder(), ExchangeFiles::kProgram);
     // A program that is not there fails at once, not after the wait.
     QString reason = m_launcher.startProblem(program);
     if (reason.isEmpty()) {
-        m_currentOperator = kCellnet;
         WriteCurrentNOM(kCellnet);
         ChangeNOM(ExchangeFiles::kRequested);
         m_inUseSeen = false;
@@ -316,8 +319,7 @@ void DeliverySupervisor::Command2_Click() {
         return;
     }
     if (!m_lists.outbox.isEmpty()) {
-        if (submitByInternet)
-            submitByInternet();
+        m_internet.submitOutbox();
         m_controls.stopBlinking();
         return;
     }

@@ -8,8 +8,10 @@
 
 class AcceptedIndex;
 class BrindleLauncher;
-class EntryList;
 struct ClientSettings;
+class EntryList;
+class Installation;
+class InternetRoute;
 
 // What the delivery poll does to the window besides its lists.
 class DeliveryControls {
@@ -35,15 +37,13 @@ public:
         EntryList& schedule;      // schedulebox
     };
 
-    DeliverySupervisor(std::function<QString()> appPath, Lists lists, DeliveryControls& controls,
-                       BrindleLauncher& launcher, ClientSettings& settings,
-                       QString& currentOperator, bool& nomAlive);
+    DeliverySupervisor(const Installation& installation, Lists lists, DeliveryControls& controls,
+                       BrindleLauncher& launcher, InternetRoute& internet,
+                       ClientSettings& settings);
     ~DeliverySupervisor();
 
     // AddOperatorQueue of the outbox: queue and hand one entry to the inbox.
     std::function<void(const QString&)> addOperatorQueue;
-    // Send Queue in the Internet connection hands the outbox to the web route.
-    std::function<void()> submitByInternet;
 
     void Timer1_Timer();
     void Command2_Click(); // Send Queue
@@ -57,6 +57,8 @@ public:
     void ChangeNOM(const QString& word);
     void WriteCurrentNOM(const QString& code);
     void PingNOM(const QString& code);
+    // False once the module's alive counter has stood still too long.
+    bool nomAlive() const { return m_nomAlive; }
 
     // How long the alive counter may stand still before the module counts as dead.
     static constexpr qint64 kSilentEndedMs = 10000;
@@ -79,13 +81,13 @@ private:
     // ended without it); true while it is still held.
     bool startPending(bool running);
 
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     Lists m_lists;
     DeliveryControls& m_controls;
     BrindleLauncher& m_launcher;
+    InternetRoute& m_internet;
     ClientSettings& m_settings;
-    QString& m_currentOperator;
-    bool& m_nomAlive;
+    bool m_nomAlive = true;
     std::unique_ptr<AcceptedIndex> m_accepted;
     QString m_acceptedPath;
     bool m_inTick = false;

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+class Installation;
+
 // The message id counter in Config\MsgID.dat: the next free id. A send
 // reserves its ids before making the first entry, so the file holds a free id
 // whenever the program stops, and a send of thousands of entries costs one
@@ -13,7 +15,7 @@ class MessageIdCounter {
 public:
     // `listedEntries` gives the entries the window holds that may not be in
     // any file yet (outbox, scheduled list, operator queue).
-    MessageIdCounter(std::function<QString()> appPath, std::function<QStringList()> listedEntries);
+    MessageIdCounter(const Installation& installation, std::function<QStringList()> listedEntries);
 
     // The first of `count` consecutive ids; the file then holds the one after
     // them. Under the id lock, so another program reserving at the same time
@@ -33,6 +35,6 @@ public:
                        "Nothing has been sent.");
 
 private:
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     std::function<QStringList()> m_listedEntries;
 };

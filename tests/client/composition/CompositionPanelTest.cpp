@@ -42,8 +42,7 @@ protected:
     // The panel as the main window loads it.
     void load(const QByteArray& signFile = "PAGEIN- Message sent by Quorvel.\r\n") {
         inst.writeBytes("Config\\Sign.cfg", signFile);
-        p = new CompositionPanel(
-            settings, [this] { return inst.appPath(); }, [] { return 160; }, &window);
+        p = new CompositionPanel(settings, inst.installation(), &window);
         p->controller().InitCounters();
         p->controller().LoadQuickMessages();
         p->controller().ResetQuickMessageText();

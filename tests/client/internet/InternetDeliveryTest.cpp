@@ -105,7 +105,7 @@ protected:
     int cacheClears = 0;
     QStringList shown;
     InternetDelivery delivery{
-        [this] { return inst.appPath(); }, {outbox, queue}, page, status, window, settings,
+        inst.installation(),      {outbox, queue}, page, status, window, settings,
         [this] { ++cacheClears; }};
 };
 

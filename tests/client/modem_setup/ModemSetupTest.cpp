@@ -56,7 +56,7 @@ std::string shown(const ModemDialogState& s) {
 struct RecordingMainWindow : MainWindowLink {
     QList<int> layouts;
     QList<bool> send;
-    void applyConnectionLayout(int type) override { layouts << type; }
+    void applyConnectionLayout(ConnectionType type) override { layouts << int(type); }
     void setSendEnabled(bool enabled) override { send << enabled; }
 };
 
@@ -115,7 +115,7 @@ TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
         inst.remove(ExchangeFiles::kPortFile);
         SetUp();
         boxes.clear();
-        settings.ConnectionType = type;
+        settings.connection = static_cast<ConnectionType>(type);
         outside.ticked = ticked;
         outside.text = text;
         outside.prefix = storedPrefix;
@@ -135,14 +135,14 @@ TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
 }
 
 TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
-    settings.ConnectionType = 0;
+    settings.connection = ConnectionType::Modem;
     inst.writeBytes(ExchangeFiles::kPortFile, " 2 \r\n");
     settings.Load();
     EXPECT_EQ(tester.state().selectedPort, 2);
     EXPECT_TRUE(boxes.shown().isEmpty()) << "loading is no activation";
     settings.internetChosen();
     EXPECT_EQ(Setting::read(Setting::ModemConn), "1");
-    EXPECT_EQ(settings.ConnectionType, -1);
+    EXPECT_EQ(settings.connection, ConnectionType::InternetChosenNow);
     EXPECT_FALSE(tester.state().modemControlsEnabled || tester.state().Command2Enabled ||
                  tester.state().portEnabled[0]);
     EXPECT_TRUE(tester.state().Command1Enabled);
@@ -182,7 +182,7 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
 
 TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
     const QString question = " Do you want to detect modem automatically ?";
-    settings.ConnectionType = 2;
+    settings.connection = ConnectionType::NotChosen;
     settings.Activate();
     EXPECT_TRUE(settings.noPort);
     EXPECT_TRUE(boxes.shown().isEmpty());
@@ -192,7 +192,7 @@ TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
     outside.prefix = 9;
     outside.savedOption = 1;
     inst.writeBytes(ExchangeFiles::kPortFile, " 0 \r\n");
-    settings.ConnectionType = 0;
+    settings.connection = ConnectionType::Modem;
     boxes.answerNext(MessageBox::Answer::No);
     settings.Activate();
     EXPECT_EQ(boxes.texts(), QStringList{question});

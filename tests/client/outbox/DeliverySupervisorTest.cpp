@@ -7,6 +7,7 @@
 #include "common/FileLocks.h"
 #include "common/InstallPath.h"
 #include "support/FakeClock.h"
+#include "support/FakeInternetRoute.h"
 #include "support/FakeLauncher.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
@@ -27,8 +28,8 @@ const QString kCrashText =
 
 struct DeliveryTest : ::testing::Test {
     DeliveryTest()
-        : supervisor([this] { return inst.appPath(); }, {outbox, queue, schedule}, controls,
-                     launcher, settings, currentOperator, nomAlive) {
+        : supervisor(inst.installation(), {outbox, queue, schedule}, controls, launcher, internet,
+                     settings) {
         settings.connection = ConnectionType::Modem;
         supervisor.addOperatorQueue = [this](const QString& e) {
             queue.append(e);
@@ -70,9 +71,8 @@ struct DeliveryTest : ::testing::Test {
     StringEntryList outbox, queue, schedule;
     FakeSendBox controls;
     FakeLauncher launcher;
+    FakeInternetRoute internet;
     ClientSettings settings;
-    QString currentOperator = "CEL";
-    bool nomAlive = true;
     DeliverySupervisor supervisor;
 };
 
@@ -214,8 +214,8 @@ TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
 TEST_F(DeliveryTest, ASilentAliveCounterIsACrashAChangingOneIsNot) {
     for (auto [running, silentMs] : {std::pair{false, 10000}, std::pair{true, 30000}}) {
         TestInstallation fresh;
-        DeliverySupervisor s([&] { return fresh.appPath(); }, {outbox, queue, schedule}, controls,
-                             launcher, settings, currentOperator, nomAlive);
+        DeliverySupervisor s(fresh.installation(), {outbox, queue, schedule}, controls, launcher,
+                             internet, settings);
         fresh.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
         outbox.append("Processing::" + kE1);
         boxes.clear();
@@ -230,7 +230,7 @@ TEST_F(DeliveryTest, ASilentAliveCounterIsACrashAChangingOneIsNot) {
         s.Timer1_Timer();
         clock.advanceMs(silentMs - 1000);
         s.Timer1_Timer();
-        EXPECT_TRUE(boxes.shown().isEmpty() && nomAlive && !launcher.terminated) << running;
+        EXPECT_TRUE(boxes.shown().isEmpty() && s.nomAlive() && !launcher.terminated) << running;
         clock.advanceMs(1000);
         s.Timer1_Timer();
         EXPECT_EQ(boxes.texts(), QStringList{kCrashText}) << running;
@@ -320,8 +320,6 @@ TEST_F(DeliveryTest, DueScheduledEntriesAreReleasedInOrder) {
 }
 
 TEST_F(DeliveryTest, SendQueueStartsThePollOrHandsTheOutboxToTheInternet) {
-    int submitted = 0;
-    supervisor.submitByInternet = [&] { ++submitted; };
     for (ConnectionType c : {ConnectionType::Modem, ConnectionType::Internet}) {
         settings.connection = c;
         outbox.clear();
@@ -334,6 +332,6 @@ TEST_F(DeliveryTest, SendQueueStartsThePollOrHandsTheOutboxToTheInternet) {
     }
     EXPECT_EQ(boxes.texts(), QStringList(2, "The Outbox is empty. No messages to send        "));
     EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
-    EXPECT_EQ(submitted, 1);
+    EXPECT_EQ(internet.submitted, 1);
     EXPECT_EQ(controls.blinkStops, 4);
 }

@@ -10,6 +10,7 @@
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
 #include "common/IntervalTimer.h"
+#include "support/FakeInternetRoute.h"
 #include "support/FakeLauncher.h"
 #include "support/WidgetTest.h"
 
@@ -53,17 +54,14 @@ struct FakeRecipients : RecipientSource {
 class OutboxPanelTest : public WidgetTest {
 protected:
     OutboxPanelTest() {
-        // The list windows find the installation through it.
-        inst.writeBytes("AppPath.cfg", (inst.appPath() + "\r\n").toUtf8());
         inst.writeBytes("Config\\Sign.cfg", "PAGEIN- Quorvel 3.0.\r\n");
         inst.writeBytes("Config\\MsgID.dat", "57\r\n");
         settings.connection = ConnectionType::Modem;
         poll.setInterval(1000); // as the Modem connection leaves it
         blink.setInterval(1000);
-        const auto appPath = [this] { return inst.appPath(); };
-        out = new OutboxPanel(settings, appPath, currentOperator, &window);
-        send = new SendPanel(settings, appPath, {*out, message, recipients}, {poll, blink},
-                             currentOperator, nomAlive, std::make_unique<FakeLauncher>(), &window);
+        out = new OutboxPanel(settings, inst.installation(), &window);
+        send = new SendPanel(settings, inst.installation(), {*out, message, recipients, internet},
+                             {poll, blink}, std::make_unique<FakeLauncher>(), &window);
     }
     SendController& sender() { return send->send(); }
     DeliveryController& delivery() { return send->delivery(); }
@@ -80,11 +78,10 @@ protected:
     }
 
     ClientSettings settings;
-    QString currentOperator;
-    bool nomAlive = true;
     IntervalTimer poll, blink;
     FakeMessage message;
     FakeRecipients recipients;
+    FakeInternetRoute internet;
     QWidget window;
     OutboxPanel* out = nullptr;
     SendPanel* send = nullptr;
@@ -109,7 +106,6 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     EXPECT_EQ(items(out->outbox), expected);
     EXPECT_EQ(items(out->ListCellnet), expected);
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(expected));
-    EXPECT_EQ(currentOperator, "CEL");
     EXPECT_EQ(message.colour, kWhite);
     EXPECT_EQ(recipients.colour, kWhite);
     // Modem, Queue Messages: the reminder.

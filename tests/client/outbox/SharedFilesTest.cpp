@@ -47,7 +47,7 @@ TEST(MessageIdCounter, ReserveHandsOutTheStoredIdOrOneAfterTheHighestInUse) {
         if (!c.file.isEmpty())
             inst.writeBytes(c.file,
                             "\r\n[7] a +1 x\r\nAccepted::[ 90 ] 1/1/2027 +1 y\r\ngarbage\r\n");
-        MessageIdCounter ids([&] { return inst.appPath(); }, [&] { return c.lists; });
+        MessageIdCounter ids(inst.installation(), [&] { return c.lists; });
         EXPECT_EQ(ids.reserve(4), c.first);
         EXPECT_EQ(ids.reserve(1), c.first + 4);
         EXPECT_EQ(ids.reserve(0), c.first + 5);
@@ -62,7 +62,8 @@ TEST(MessageIdCounter, TwoProcessesReservingAtOnceNeverGetTheSameId) {
     const QString root = shm.path() + '/';
     LineFile::rewrite(root + "Config/MsgID.dat", {"1"});
     const auto reserveAll = [&root](const QString& out) {
-        MessageIdCounter ids([&root] { return root; }, {});
+        const Installation installation = Installation::at(root);
+        MessageIdCounter ids(installation, {});
         QStringList got;
         for (int i = 0; i < 1000; ++i)
             got << QString::number(ids.reserve(1).value_or(-1));

@@ -61,7 +61,7 @@ protected:
         return out.join(", ");
     }
     QWidget window;
-    RecipientsPanel* p = new RecipientsPanel([this] { return inst.appPath(); }, &window);
+    RecipientsPanel* p = new RecipientsPanel(inst.installation(), &window);
     // The panel's controls.
     QListWidget* List4 = control<QListWidget>("List4");
     QToolButton* Picture7 = control<QToolButton>("Picture7");
@@ -114,8 +114,8 @@ protected:
     }
 
     ClientSettings settings = ClientSettings::loadWithDefaults();
-    ContactsController* c = new ContactsController(
-        *p, settings, [this] { return inst.appPath(); }, {&window, {}, {}}, &window);
+    ContactsController* c =
+        new ContactsController(*p, settings, inst.installation(), &window, &window);
 };
 
 } // namespace

@@ -40,7 +40,7 @@ protected:
     void SetUp() override { settings = ClientSettings::loadWithDefaults(); }
     // A window as the start-up routine makes it, the options window passed.
     std::unique_ptr<MainForm> makeForm() {
-        auto f = std::make_unique<MainForm>(settings, inst.root(), inst.root());
+        auto f = std::make_unique<MainForm>(settings, installation);
         f->showOptionsWindow = [] { return true; };
         f->runConnectionDialog = [](frmModemDetected&) {};
         return f;
@@ -57,6 +57,7 @@ protected:
     OutboxPanel& out() { return form->outboxPanel(); }
 
     ClientSettings settings;
+    Installation installation{inst.root(), inst.root()};
     std::unique_ptr<MainForm> form = makeForm();
 };
 
@@ -87,8 +88,6 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
     EXPECT_EQ(inst.bytes("StartNOM.cfg"), QByteArray("START\r\n"));
     EXPECT_EQ(inst.bytes("AppPath.cfg"), (inst.root() + "/\r\n").toUtf8());
-    EXPECT_EQ(form->CurrentOperator, "CEL");
-    EXPECT_EQ(form->MaxSmsLength, 160);
     EXPECT_EQ(QList<int>({form->Timer1->interval(), form->Timer2->interval()}),
               QList<int>({10000, 1000}));
     EXPECT_TRUE(form->Timer2->isActive() && !form->Timer1->isActive());
@@ -321,7 +320,8 @@ TEST(ClientStartup, MakesTheMissingFilesAndRefusesASecondClientWithoutAWindow) {
     SingleInstance running(inst.appPath(), inst.root()), other("/opt/b/", inst.root());
     ASSERT_TRUE(running.acquire());
     EXPECT_TRUE(other.acquire());
-    ClientStartup startup(inst.root(), inst.root(), inst.root());
+    Installation installation(inst.root(), inst.root());
+    ClientStartup startup(installation, inst.root());
     EXPECT_EQ(startup.start(), ClientStartup::Outcome::AlreadyRunning);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.last().text, "Quorvel is running ...");

@@ -126,7 +126,8 @@ TEST(TrayStart, StartsAsAnIconAloneAndADoubleClickOnItRestoresAndActivates) {
         splash->chkMinOnStartup->click();
         splash->Command2->click();
     });
-    ClientStartup startup(inst.root(), inst.root(), inst.root());
+    Installation installation(inst.root(), inst.root());
+    ClientStartup startup(installation, inst.root());
     // The connection dialog is another test's.
     ASSERT_EQ(startup.start([](MainForm& f) { f.runConnectionDialog = [](frmModemDetected&) {}; }),
               ClientStartup::Outcome::Running);

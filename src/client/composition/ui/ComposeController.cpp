@@ -9,6 +9,7 @@
 #include "client/composition/ui/SignatureDialog.h"
 #include "client/composition/ui/TypedKey.h"
 #include "client/settings/ClientSettings.h"
+#include "common/Installation.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 
@@ -30,10 +31,8 @@
 using namespace CharacterRules;
 
 ComposeController::ComposeController(CompositionPanel& controls, ClientSettings& settings,
-                                     std::function<QString()> appPath,
-                                     std::function<int()> maxSmsLength, QObject* parent)
-    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
-      m_maxSmsLength(std::move(maxSmsLength)) {
+                                     const Installation& installation, QObject* parent)
+    : QObject(parent), m_c(controls), m_settings(settings), m_installation(installation) {
     // As in a multi-line box of the platform the program came from, Tab moves on.
     m_c.m_message->setTabChangesFocus(true);
     m_c.m_message->installEventFilter(this);
@@ -80,7 +79,7 @@ void ComposeController::InitCounters() {
 }
 
 void ComposeController::LoadQuickMessages() {
-    fillQuickMessages(QuickMessageList::read(m_appPath()));
+    fillQuickMessages(QuickMessageList::read(m_installation.folder()));
 }
 
 void ComposeController::ResetQuickMessageText() {
@@ -118,7 +117,7 @@ void ComposeController::normaliseLineBreaks() {
 }
 
 SignatureFile ComposeController::signature() const {
-    return SignatureFile::read(m_appPath());
+    return SignatureFile::read(m_installation.folder());
 }
 
 // --- Editor -----------------------------------------------------------------------------------
@@ -161,10 +160,6 @@ bool ComposeController::messageCharacterTyped(QChar c) {
     if (key.notice)
         MessageBox::tell(*key.notice);
     return key.accepted;
-}
-
-bool ComposeController::txtSubject_KeyPress(QChar c) {
-    return m_subjectGuard->keyPress(c);
 }
 
 void ComposeController::onMessageContentsChange(int from, int removed, int added) {
@@ -354,8 +349,8 @@ void ComposeController::totalChanged() {
 }
 
 void ComposeController::colourTotal() {
-    const auto check =
-        m_editor.splitWarning().check(Counters::value(m_c.m_totalCount->text()), m_maxSmsLength());
+    const auto check = m_editor.splitWarning().check(Counters::value(m_c.m_totalCount->text()),
+                                                     SplitWarning::kMaxSmsLength);
     // The orange total stands behind the warning.
     paintBase(m_c.m_totalCount, check.colour);
     if (check.warning)
@@ -379,7 +374,7 @@ void ComposeController::signatureSwitched() {
 }
 
 void ComposeController::changeSignatureClicked() {
-    SignatureDialog dialog(m_settings, m_appPath(), m_c.window());
+    SignatureDialog dialog(m_settings, m_installation.folder(), m_c.window());
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (m_c.m_signatureOn->isChecked()) {
@@ -396,7 +391,7 @@ void ComposeController::changeSignatureClicked() {
 // ---------------------------------------------------------------------------------
 
 void ComposeController::addQuickMessageClicked() {
-    QuickMessageDialog dialog(m_settings, m_appPath(), m_c.window());
+    QuickMessageDialog dialog(m_settings, m_installation.folder(), m_c.window());
     dialog.exec();
     fillQuickMessages(dialog.entries());
 }

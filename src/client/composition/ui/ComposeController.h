@@ -11,6 +11,7 @@
 
 struct ClientSettings;
 class CompositionPanel;
+class Installation;
 class LineBoxGuard;
 class QWidget;
 
@@ -21,8 +22,7 @@ class ComposeController : public QObject {
     Q_OBJECT
 public:
     ComposeController(CompositionPanel& controls, ClientSettings& settings,
-                      std::function<QString()> appPath, std::function<int()> maxSmsLength,
-                      QObject* parent = nullptr);
+                      const Installation& installation, QObject* parent = nullptr);
     ~ComposeController() override;
 
     // Load: the counters from Config\Sign.cfg and the boxes; the quick
@@ -43,7 +43,6 @@ public:
     void subjectKeyDown();
     // false: the typed character is dropped.
     bool messageCharacterTyped(QChar c);
-    bool txtSubject_KeyPress(QChar c);
     void messageLeft();
     void subjectLeft();
     void messageEdited();
@@ -86,8 +85,7 @@ private:
 
     CompositionPanel& m_c;
     ClientSettings& m_settings;
-    std::function<QString()> m_appPath;
-    std::function<int()> m_maxSmsLength;
+    const Installation& m_installation;
     std::unique_ptr<LineBoxGuard> m_subjectGuard;
     MessageEditor m_editor;
     std::optional<QList<int>> m_reinsertedBreaks;

@@ -1,6 +1,7 @@
 #include "client/composition/ui/CompositionPanel.h"
 
 #include "client/composition/ui/ComposeController.h"
+#include "common/Installation.h"
 #include "ui/BackColour.h"
 #include "ui/PanelWidgets.h"
 
@@ -29,12 +30,11 @@ QLineEdit* counter(QWidget* parent, const char* name) {
 
 } // namespace
 
-CompositionPanel::CompositionPanel(ClientSettings& settings, std::function<QString()> appPath,
-                                   std::function<int()> maxSmsLength, QWidget* parent)
+CompositionPanel::CompositionPanel(ClientSettings& settings, const Installation& installation,
+                                   QWidget* parent)
     : QWidget(parent) {
     buildControls();
-    m_controller = std::make_unique<ComposeController>(*this, settings, std::move(appPath),
-                                                       std::move(maxSmsLength));
+    m_controller = std::make_unique<ComposeController>(*this, settings, installation);
 }
 
 CompositionPanel::~CompositionPanel() = default;

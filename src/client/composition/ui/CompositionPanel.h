@@ -10,6 +10,7 @@
 
 struct ClientSettings;
 class ComposeController;
+class Installation;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -23,8 +24,8 @@ class QToolButton;
 class CompositionPanel : public QWidget, public ComposedMessageSource {
     Q_OBJECT
 public:
-    CompositionPanel(ClientSettings& settings, std::function<QString()> appPath,
-                     std::function<int()> maxSmsLength, QWidget* parent = nullptr);
+    CompositionPanel(ClientSettings& settings, const Installation& installation,
+                     QWidget* parent = nullptr);
     ~CompositionPanel() override;
 
     ComposeController& controller() { return *m_controller; }

@@ -4,11 +4,12 @@
 #include "client/internet/ServerCache.h"
 #include "client/internet/ServerStatus.h"
 #include "client/internet/ui/frmStatus.h"
+#include "common/Installation.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
 
-InternetController::InternetController(std::function<QString()> appPath,
+InternetController::InternetController(const Installation& installation,
                                        InternetDelivery::Lists lists, InternetControls& controls,
                                        const ClientSettings& settings,
                                        const QString& cacheDirectory, QWidget* mainWindow)
@@ -16,7 +17,7 @@ InternetController::InternetController(std::function<QString()> appPath,
     m_page = std::make_unique<FormPage>(*m_network);
     m_status = std::make_unique<ServerStatus>();
     m_delivery = std::make_unique<InternetDelivery>(
-        std::move(appPath), lists, *m_page, *m_status, controls, settings, [this, cacheDirectory] {
+        installation, lists, *m_page, *m_status, controls, settings, [this, cacheDirectory] {
             // Made at the first submission: a client that never sends leaves no folder.
             if (!m_cache) {
                 m_cache = new QNetworkDiskCache(m_network.get());

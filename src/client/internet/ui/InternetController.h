@@ -8,20 +8,21 @@
 #include <functional>
 #include <memory>
 
+struct ClientSettings;
 class FormPage;
+class Installation;
 class InternetControls;
 class QNetworkAccessManager;
 class QNetworkDiskCache;
 class QWidget;
 class ServerStatus;
-struct ClientSettings;
 
 // The main window's Internet route: the page (its browser), the client's own
 // cache, the delivery and the status window it owns.
 class InternetController : public QObject {
     Q_OBJECT
 public:
-    InternetController(std::function<QString()> appPath, InternetDelivery::Lists lists,
+    InternetController(const Installation& installation, InternetDelivery::Lists lists,
                        InternetControls& controls, const ClientSettings& settings,
                        const QString& cacheDirectory, QWidget* mainWindow);
     ~InternetController() override;

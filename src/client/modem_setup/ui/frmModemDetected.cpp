@@ -31,8 +31,8 @@ template <typename W> W* named(W* widget, const QString& name) {
     return widget;
 }
 
-bool isInternet(int type) {
-    return type == 1 || type == -1;
+bool isInternet(ConnectionType type) {
+    return type == ConnectionType::Internet || type == ConnectionType::InternetChosenNow;
 }
 
 // Which device a port button stands for, so a user can tell the ports apart.
@@ -66,7 +66,7 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
     setWindowFlags((windowFlags() | Qt::CustomizeWindowHint) & ~Qt::WindowCloseButtonHint &
                    ~Qt::WindowContextHelpButtonHint);
     buildControls(appPath);
-    m_connection.ConnectionType = static_cast<int>(settings.connection);
+    m_connection.connection = settings.connection;
 
     connect(&m_tester, &ModemTester::stateChanged, this, [this] { showState(); });
     connect(&m_tester, &ModemTester::busyChanged, this, [this](bool busy) { showBusy(busy); });
@@ -231,8 +231,8 @@ void frmModemDetected::activate() {
 }
 
 void frmModemDetected::showChoice() {
-    const int type = m_connection.ConnectionType;
-    if (type == 0)
+    const ConnectionType type = m_connection.connection;
+    if (type == ConnectionType::Modem)
         optModem->setChecked(true);
     else if (isInternet(type))
         optInternet->setChecked(true);
@@ -291,7 +291,7 @@ void frmModemDetected::focusPrefixWhen(bool missing) {
 }
 
 void frmModemDetected::internetChosen() {
-    if (isInternet(m_connection.ConnectionType))
+    if (isInternet(m_connection.connection))
         return; // no change
     if (!m_settings.IEWarningOff) {
         frmWarning notice(m_settings, this);
@@ -304,7 +304,7 @@ void frmModemDetected::internetChosen() {
 }
 
 void frmModemDetected::modemChosen() {
-    if (m_connection.ConnectionType == 0)
+    if (m_connection.connection == ConnectionType::Modem)
         return; // no change
     m_connection.modemChosen(true);
     showChoice();

@@ -8,6 +8,7 @@
 #include "client/outbox/ui/SendPanel.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
+#include "common/Installation.h"
 #include "common/IntervalTimer.h"
 #include "ui/ClickableLabel.h"
 #include "ui/PanelWidgets.h"
@@ -28,15 +29,15 @@ const QString kSendQueue = QStringLiteral("&Send Queue");
 
 DeliveryController::DeliveryController(SendPanel& controls, OutboxPanel& lists, IntervalTimer& poll,
                                        IntervalTimer& blink, ClientSettings& settings,
-                                       std::function<QString()> appPath, QString& currentOperator,
-                                       bool& nomAlive, std::unique_ptr<BrindleLauncher> launcher,
-                                       QObject* parent)
+                                       const Installation& installation,
+                                       std::unique_ptr<BrindleLauncher> launcher,
+                                       InternetRoute& internet, QObject* parent)
     : QObject(parent), m_c(controls), m_lists(lists), m_poll(poll), m_settings(settings),
-      m_appPath(std::move(appPath)), m_launcher(std::move(launcher)), m_outbox(lists.outbox),
+      m_installation(installation), m_launcher(std::move(launcher)), m_outbox(lists.outbox),
       m_queue(lists.ListCellnet), m_schedule(lists.schedulebox) {
     m_supervisor = std::make_unique<DeliverySupervisor>(
-        m_appPath, DeliverySupervisor::Lists{m_outbox, m_queue, m_schedule},
-        static_cast<QueueControls&>(*this), *m_launcher, m_settings, currentOperator, nomAlive);
+        m_installation, DeliverySupervisor::Lists{m_outbox, m_queue, m_schedule},
+        static_cast<QueueControls&>(*this), *m_launcher, internet, m_settings);
     m_supervisor->addOperatorQueue = [this](const QString& entry) {
         if (addOperatorQueue)
             addOperatorQueue(entry);
@@ -155,20 +156,21 @@ void DeliveryController::imgSchedule_Click() {
 }
 
 void DeliveryController::offerSavedEntries() {
-    const QStringList saved = QueueModes::offerSavedEntries(m_appPath());
+    const QStringList saved = QueueModes::offerSavedEntries(m_installation.folder());
     if (!saved.isEmpty())
         m_lists.schedulebox->addItems(saved); // saves the file again
 }
 
 void DeliveryController::saveScheduledEntries() {
     m_savePending = false;
-    QueueModes::saveScheduledEntries(m_appPath(), m_schedule.all());
+    QueueModes::saveScheduledEntries(m_installation.folder(), m_schedule.all());
 }
 
 // --- the three lists ------------------------------------------------------------------
 
 void DeliveryController::openList(const QString& caption, const QString& tag) {
-    MessageListWindow w(caption, tag, m_lists.schedulebox, m_settings.BackColour, m_c.window());
+    MessageListWindow w(m_installation, caption, tag, m_lists.schedulebox, m_settings.BackColour,
+                        m_c.window());
     showList(w);
 }
 

@@ -8,8 +8,10 @@
 #include <functional>
 #include <memory>
 
-struct ClientSettings;
 class BrindleLauncher;
+struct ClientSettings;
+class Installation;
+class InternetRoute;
 class IntervalTimer;
 class MessageListWindow;
 class OutboxPanel;
@@ -23,8 +25,8 @@ class DeliveryController : public QObject, private QueueControls {
 public:
     DeliveryController(SendPanel& controls, OutboxPanel& lists, IntervalTimer& poll,
                        IntervalTimer& blink, ClientSettings& settings,
-                       std::function<QString()> appPath, QString& currentOperator, bool& nomAlive,
-                       std::unique_ptr<BrindleLauncher> launcher, QObject* parent = nullptr);
+                       const Installation& installation, std::unique_ptr<BrindleLauncher> launcher,
+                       InternetRoute& internet, QObject* parent = nullptr);
     ~DeliveryController() override;
 
     DeliverySupervisor& supervisor() { return *m_supervisor; }
@@ -72,7 +74,7 @@ private:
     OutboxPanel& m_lists;
     IntervalTimer& m_poll;
     ClientSettings& m_settings;
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     std::unique_ptr<BrindleLauncher> m_launcher;
     ListWidgetEntryList m_outbox;
     ListWidgetEntryList m_queue;

@@ -1,8 +1,7 @@
 #include "client/outbox/ui/MessageListWindow.h"
 
 #include "client/outbox/MessageLists.h"
-#include "common/AppPath.h"
-#include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
 #include "common/Win1252.h"
@@ -10,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,14 +18,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-MessageListWindow::MessageListWindow(const QString& caption, const QString& tag,
-                                     QListWidget* schedulebox, std::optional<Colour> backColour,
-                                     QWidget* parent)
-    : QDialog(parent), m_tag(tag), m_schedulebox(schedulebox) {
+MessageListWindow::MessageListWindow(const Installation& installation, const QString& caption,
+                                     const QString& tag, QListWidget* schedulebox,
+                                     std::optional<Colour> backColour, QWidget* parent)
+    : QDialog(parent), m_installation(installation), m_tag(tag), m_schedulebox(schedulebox) {
     setObjectName("frmAcceptMsg");
     setWindowTitle(caption);
     setModal(true);
-    m_appPath = AppPath(QString(), QDir::currentPath()).read();
 
     List1 = new QListWidget(this);
     List1->setObjectName("List1");
@@ -106,7 +103,7 @@ void MessageListWindow::activate() {
 void MessageListWindow::loadFile() {
     Command2->setEnabled(false);
     Command3->setEnabled(false);
-    QFile file(InstallPath::resolve(m_appPath, m_tag));
+    QFile file(m_installation.file(m_tag));
     // Read at once, decoded slice by slice, so a long file never holds up the window.
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     QPointer<MessageListWindow> self(this);
@@ -157,13 +154,13 @@ void MessageListWindow::Command2_Click() {
 void MessageListWindow::Command3_Click() {
     List1->clear();
     showCount();
-    MessageLists::clearFile(m_appPath, m_tag);
+    MessageLists::clearFile(m_installation.folder(), m_tag);
 }
 
 void MessageListWindow::cmdClearAll_Click() {
     List1->clear();
     showCount();
-    MessageLists::clearAll(m_appPath);
+    MessageLists::clearAll(m_installation.folder());
 }
 
 void MessageListWindow::List1_Click(int row) {

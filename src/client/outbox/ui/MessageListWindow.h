@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <optional>
 
+class Installation;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -17,8 +18,9 @@ class MessageListWindow : public QDialog {
 public:
     // `tag` is the file to show (relative to the installation) or "Q" for the
     // scheduled list held in `schedulebox`.
-    MessageListWindow(const QString& caption, const QString& tag, QListWidget* schedulebox,
-                      std::optional<Colour> backColour, QWidget* parent = nullptr);
+    MessageListWindow(const Installation& installation, const QString& caption, const QString& tag,
+                      QListWidget* schedulebox, std::optional<Colour> backColour,
+                      QWidget* parent = nullptr);
 
     QListWidget* List1 = nullptr;
     QLabel* Label2 = nullptr;        // the counter
@@ -47,8 +49,8 @@ private:
     // The counter always shows how many entries the list holds.
     void showCount();
 
+    const Installation& m_installation;
     QString m_tag;
-    QString m_appPath;
     QListWidget* m_schedulebox;
     QLabel* m_loading = nullptr;
     QLabel* m_wait = nullptr;

@@ -7,6 +7,7 @@
 #include "client/outbox/ui/OutboxPanel.h"
 #include "client/outbox/ui/frmDisplaySelMsgDetls.h"
 #include "client/settings/ClientSettings.h"
+#include "common/Installation.h"
 
 #include <QListWidget>
 #include <QToolButton>
@@ -30,10 +31,8 @@ int highlighted(const QListWidget* list) {
 } // namespace
 
 OutboxController::OutboxController(OutboxPanel& controls, ClientSettings& settings,
-                                   std::function<QString()> appPath, QString& currentOperator,
-                                   QObject* parent)
-    : QObject(parent), m_c(controls), m_settings(settings), m_appPath(std::move(appPath)),
-      m_currentOperator(currentOperator) {
+                                   const Installation& installation, QObject* parent)
+    : QObject(parent), m_c(controls), m_settings(settings), m_installation(installation) {
     showDetails = [](frmDisplaySelMsgDetls& window) { window.exec(); };
     // A send adds thousands of entries: lay them out by the first one's
     // height instead of measuring every line again after each addition.
@@ -80,21 +79,12 @@ void OutboxController::GetExactOutboxPos(const QString& key) {
     OutboxRules::GetExactOutboxPos(outboxEntries(), key, ExactOutboxPos);
 }
 
-void OutboxController::DetectOperator() {
-    m_currentOperator = OperatorInbox::kCellnet;
-}
-
-void OutboxController::AddOperatorQueue(const QString& entry) {
-    AddOperatorQueue(QStringList{entry});
-}
-
 bool OutboxController::AddOperatorQueue(const QStringList& entries) {
-    m_currentOperator = OperatorInbox::kCellnet;
     m_c.ListCellnet->addItems(entries);
     return WriteToNOMInbox(OperatorInbox::kCellnet, entries);
 }
 
 bool OutboxController::WriteToNOMInbox(const QString& operatorCode, const QStringList& entries) {
-    return OperatorInbox::WriteToNOMInbox(m_appPath(), m_settings.connection, operatorCode,
-                                          entries);
+    return OperatorInbox::WriteToNOMInbox(m_installation.folder(), m_settings.connection,
+                                          operatorCode, entries);
 }

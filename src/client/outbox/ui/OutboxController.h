@@ -7,6 +7,7 @@
 #include <memory>
 
 struct ClientSettings;
+class Installation;
 class OutboxPanel;
 class frmDisplaySelMsgDetls;
 
@@ -16,8 +17,7 @@ class OutboxController : public QObject {
     Q_OBJECT
 public:
     OutboxController(OutboxPanel& controls, ClientSettings& settings,
-                     std::function<QString()> appPath, QString& currentOperator,
-                     QObject* parent = nullptr);
+                     const Installation& installation, QObject* parent = nullptr);
     ~OutboxController() override;
 
     void Picture12_Click();
@@ -30,8 +30,6 @@ public:
     void GetExactOutboxPos(const QString& key);
     int ExactOutboxPos = 0;
 
-    void DetectOperator();
-    void AddOperatorQueue(const QString& entry);
     // The entries of one recipient at once: one inbox append for all of them.
     // False when the inbox could not be written.
     bool AddOperatorQueue(const QStringList& entries);
@@ -44,6 +42,5 @@ public:
 private:
     OutboxPanel& m_c;
     ClientSettings& m_settings;
-    std::function<QString()> m_appPath;
-    QString& m_currentOperator;
+    const Installation& m_installation;
 };

@@ -1,6 +1,7 @@
 #include "client/outbox/ui/OutboxPanel.h"
 
 #include "client/outbox/ui/OutboxController.h"
+#include "common/Installation.h"
 #include "ui/BackColour.h"
 #include "ui/PanelWidgets.h"
 
@@ -12,8 +13,8 @@
 
 using namespace PanelWidgets;
 
-OutboxPanel::OutboxPanel(ClientSettings& settings, std::function<QString()> appPath,
-                         QString& currentOperator, QWidget* parent)
+OutboxPanel::OutboxPanel(ClientSettings& settings, const Installation& installation,
+                         QWidget* parent)
     : QWidget(parent) {
     Frame10 = named(new QGroupBox("Outbox", this), "Frame10");
     auto* out = new QGridLayout(Frame10);
@@ -35,8 +36,7 @@ OutboxPanel::OutboxPanel(ClientSettings& settings, std::function<QString()> appP
     schedulebox = named(new QListWidget(this), "schedulebox");
     schedulebox->hide();
 
-    m_controller =
-        std::make_unique<OutboxController>(*this, settings, std::move(appPath), currentOperator);
+    m_controller = std::make_unique<OutboxController>(*this, settings, installation);
 }
 
 OutboxPanel::~OutboxPanel() = default;

@@ -9,6 +9,7 @@
 #include <optional>
 
 struct ClientSettings;
+class Installation;
 class OutboxController;
 class QGroupBox;
 class QListWidget;
@@ -19,8 +20,8 @@ class QToolButton;
 class OutboxPanel : public QWidget {
     Q_OBJECT
 public:
-    OutboxPanel(ClientSettings& settings, std::function<QString()> appPath,
-                QString& currentOperator, QWidget* parent = nullptr);
+    OutboxPanel(ClientSettings& settings, const Installation& installation,
+                QWidget* parent = nullptr);
     ~OutboxPanel() override;
 
     OutboxController& controller() { return *m_controller; }

@@ -11,6 +11,7 @@
 #include "client/outbox/ui/SendPanel.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
+#include "common/Installation.h"
 #include "common/MessageBox.h"
 #include "ui/ClickableLabel.h"
 
@@ -22,11 +23,11 @@
 
 SendController::SendController(SendPanel& controls, OutboxPanel& lists,
                                ComposedMessageSource& message, RecipientSource& recipients,
-                               ClientSettings& settings, std::function<QString()> appPath,
+                               ClientSettings& settings, const Installation& installation,
                                OutboxController& outbox, QObject* parent)
     : QObject(parent), m_c(controls), m_lists(lists), m_message(message), m_recipients(recipients),
-      m_settings(settings), m_appPath(std::move(appPath)), m_outbox(outbox),
-      m_ids(m_appPath, [&outbox] { return outbox.listedEntries(); }) {
+      m_settings(settings), m_installation(installation), m_outbox(outbox),
+      m_ids(m_installation, [&outbox] { return outbox.listedEntries(); }) {
     connect(m_c.Picture5, &QAbstractButton::clicked, this, [this] { Picture5_Click(); });
 }
 
@@ -59,7 +60,7 @@ MessageAssembler::Input SendController::gather() const {
     MessageAssembler::Input in;
     in.subject = MessageAssembler::flattened(m_message.subject());
     in.message = MessageAssembler::flattened(m_message.message());
-    in.signature = SignatureInputs::fromFile(m_appPath());
+    in.signature = SignatureInputs::fromFile(m_installation.folder());
     in.signatureOn = m_message.signatureOn();
     in.numberListCount = m_recipients.numberListCount();
     in.checkedEntries = m_recipients.checkedEntries();
@@ -127,8 +128,6 @@ void SendController::BuildOutboxEntries() {
     m_message.clearForNextMessage();
     const bool written = emitEntries(plan, *first, [this](const QStringList& entries) {
         m_lists.outbox->addItems(entries);
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            m_outbox.DetectOperator();
         return m_outbox.AddOperatorQueue(entries);
     });
     if (!written)
@@ -148,8 +147,6 @@ bool SendController::BuildScheduledEntries() {
     m_message.clearForNextMessage();
     emitEntries(plan, *first, [this](const QStringList& entries) {
         m_lists.schedulebox->addItems(entries);
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            m_outbox.DetectOperator();
         return true;
     });
     return true;

@@ -9,6 +9,7 @@
 
 struct ClientSettings;
 class ComposedMessageSource;
+class Installation;
 class OutboxController;
 class OutboxPanel;
 class RecipientSource;
@@ -22,7 +23,7 @@ class SendController : public QObject {
 public:
     SendController(SendPanel& controls, OutboxPanel& lists, ComposedMessageSource& message,
                    RecipientSource& recipients, ClientSettings& settings,
-                   std::function<QString()> appPath, OutboxController& outbox,
+                   const Installation& installation, OutboxController& outbox,
                    QObject* parent = nullptr);
 
     void Picture5_Click();
@@ -59,7 +60,7 @@ private:
     ComposedMessageSource& m_message;
     RecipientSource& m_recipients;
     ClientSettings& m_settings;
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     OutboxController& m_outbox;
     MessageIdCounter m_ids;
     // Sends under way; a scheduled send may run inside an immediate one's events.

@@ -8,6 +8,7 @@
 #include "client/outbox/ui/SendController.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Clock.h"
+#include "common/Installation.h"
 #include "common/IntervalTimer.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
@@ -26,17 +27,16 @@
 
 using namespace PanelWidgets;
 
-SendPanel::SendPanel(ClientSettings& settings, std::function<QString()> appPath, Areas areas,
-                     Timers timers, QString& currentOperator, bool& nomAlive,
-                     std::unique_ptr<BrindleLauncher> launcher, QWidget* parent)
+SendPanel::SendPanel(ClientSettings& settings, const Installation& installation, Areas areas,
+                     Timers timers, std::unique_ptr<BrindleLauncher> launcher, QWidget* parent)
     : QWidget(parent), m_settings(settings), m_outbox(areas.outbox), m_poll(timers.poll) {
     buildControls();
     OutboxController& outbox = m_outbox.controller();
     m_send = std::make_unique<SendController>(*this, m_outbox, areas.message, areas.recipients,
-                                              settings, appPath, outbox);
-    m_delivery = std::make_unique<DeliveryController>(*this, m_outbox, timers.poll, timers.blink,
-                                                      settings, appPath, currentOperator, nomAlive,
-                                                      std::move(launcher));
+                                              settings, installation, outbox);
+    m_delivery =
+        std::make_unique<DeliveryController>(*this, m_outbox, timers.poll, timers.blink, settings,
+                                             installation, std::move(launcher), areas.internet);
     m_delivery->addOperatorQueue = [&outbox](const QString& entry) {
         if (!outbox.AddOperatorQueue(QStringList{entry}))
             MessageBox::show(OperatorInbox::kInboxNotWritten, kQuorvelWarning,

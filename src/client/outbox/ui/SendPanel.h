@@ -9,11 +9,13 @@
 #include <optional>
 
 struct ClientSettings;
+class Installation;
 enum class ConnectionType;
 class BrindleLauncher;
 class ClickableLabel;
 class ComposedMessageSource;
 class DeliveryController;
+class InternetRoute;
 class IntervalTimer;
 class OutboxPanel;
 class QDateEdit;
@@ -36,14 +38,14 @@ public:
         OutboxPanel& outbox;
         ComposedMessageSource& message;
         RecipientSource& recipients;
+        InternetRoute& internet;
     };
     struct Timers {
         IntervalTimer& poll;  // Timer1
         IntervalTimer& blink; // Timer2
     };
-    SendPanel(ClientSettings& settings, std::function<QString()> appPath, Areas areas,
-              Timers timers, QString& currentOperator, bool& nomAlive,
-              std::unique_ptr<BrindleLauncher> launcher, QWidget* parent = nullptr);
+    SendPanel(ClientSettings& settings, const Installation& installation, Areas areas,
+              Timers timers, std::unique_ptr<BrindleLauncher> launcher, QWidget* parent = nullptr);
     ~SendPanel() override;
 
     SendController& send() { return *m_send; }

@@ -6,6 +6,7 @@
 #include "client/recipients/ui/RecipientsPanel.h"
 #include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
+#include "common/Installation.h"
 #include "common/MessageBox.h"
 
 #include <QApplication>
@@ -21,9 +22,10 @@ constexpr int kTop = 12;
 } // namespace
 
 ContactsController::ContactsController(RecipientsPanel& recipients, ClientSettings& settings,
-                                       std::function<QString()> appPath, Host host, QObject* parent)
-    : QObject(parent), m_recipients(recipients), m_settings(settings),
-      m_appPath(std::move(appPath)), m_host(std::move(host)) {
+                                       const Installation& installation, QWidget* mainWindow,
+                                       QObject* parent)
+    : QObject(parent), m_recipients(recipients), m_settings(settings), m_installation(installation),
+      m_mainWindow(mainWindow) {
     connect(&m_recipients, &RecipientsPanel::contactsRequested, this,
             [this] { OpenContactsWindow(); });
     connect(&m_recipients, &RecipientsPanel::groupChosen, this,
@@ -59,13 +61,13 @@ void ContactsController::LoadContactsWindow() {
     if (m_loading)
         return;
     m_loading = true;
-    auto* w = new frmOutlook(m_host.mainWindow);
+    auto* w = new frmOutlook(m_mainWindow);
     m_window = w;
     w->paintDockButton(m_settings.BackColour);
     OutlookItemCount = 0;
     connectWindow(w);
 
-    const QString appPath = m_appPath();
+    const QString appPath = m_installation.folder();
     const QStringList speed = ContactsTree::readSpeedLines(appPath);
     const QList<GroupMembers> groups = ContactsTree::readGroups(appPath);
     const ContactsStore book = store();
@@ -124,7 +126,7 @@ void ContactsController::showUnread(const QStringList& unread) {
 }
 
 AddressBook ContactsController::readAddressBook(const ContactsStore& book) {
-    m_wait = new frmMessage(m_host.mainWindow);
+    m_wait = new frmMessage(m_mainWindow);
     m_wait->show();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Read off the window's thread: the windows keep answering and the
@@ -157,7 +159,7 @@ AddressBook ContactsController::readAddressBook(const ContactsStore& book) {
 }
 
 void ContactsController::showWarning() {
-    frmOWarning warning(m_settings.OutlookWarningOff, m_host.mainWindow);
+    frmOWarning warning(m_settings.OutlookWarningOff, m_mainWindow);
     warning.exec();
 }
 
@@ -174,7 +176,7 @@ void ContactsController::OpenContactsWindow() {
     ContactsWindowOpen = true;
     w.show();
     // Centred across the main window's client area, just below its top.
-    if (QWidget* main = m_host.mainWindow) {
+    if (QWidget* main = m_mainWindow) {
         const QRect area = main->contentsRect();
         w.move(main->mapToGlobal(QPoint(area.x() + (area.width() - w.width()) / 2, kTop)));
     }
@@ -218,8 +220,7 @@ void ContactsController::dockToggled(bool checked) {
     if (checked) {
         if (!ContactsDocked) {
             w.setFloating(false);
-            if (m_host.dock)
-                m_host.dock(&w);
+            emit dockRequested(&w);
             w.show();
             ContactsDocked = true;
         }
@@ -229,8 +230,7 @@ void ContactsController::dockToggled(bool checked) {
     ContactsWindowOpen = false;
     if (ContactsDocked) {
         ContactsDocked = false;
-        if (m_host.undock)
-            m_host.undock(&w);
+        emit undockRequested(&w);
         w.setFloating(true);
         w.hide();
     }
@@ -245,7 +245,7 @@ void ContactsController::groupChosen(const QString& text) {
     if (!GroupFiles::isOutlookGroup(text))
         return;
     // The same lines "Add To Number List" would take from the chosen item.
-    if (GroupFiles::entriesForNumberList(m_appPath(), text).entries.isEmpty())
+    if (GroupFiles::entriesForNumberList(m_installation.folder(), text).entries.isEmpty())
         MessageBox::show("Outlook Contacts are empty", kQuorvelWarning,
                          MessageBox::Icon::Information);
     if (!m_settings.OutlookWarningOff)

@@ -9,6 +9,8 @@
 #include <functional>
 
 struct ClientSettings;
+class Installation;
+class QWidget;
 class RecipientsPanel;
 class frmMessage;
 class frmOutlook;
@@ -23,17 +25,10 @@ class QWidget;
 class ContactsController : public QObject {
     Q_OBJECT
 public:
-    // What the main window does for the contacts window.
-    struct Host {
-        QWidget* mainWindow = nullptr;
-        // Places the panel beside the frames and makes the window as much wider.
-        std::function<void(QWidget*)> dock;
-        // Takes it out again and makes the window as much narrower.
-        std::function<void(QWidget*)> undock;
-    };
-
+    // `mainWindow` owns the contacts windows.
     ContactsController(RecipientsPanel& recipients, ClientSettings& settings,
-                       std::function<QString()> appPath, Host host, QObject* parent = nullptr);
+                       const Installation& installation, QWidget* mainWindow,
+                       QObject* parent = nullptr);
     ~ContactsController() override;
 
     // The main window's load: the contacts buttons, and with the address book
@@ -57,6 +52,12 @@ public:
     // The address book; tests point it elsewhere.
     std::function<ContactsStore()> store = [] { return ContactsStore::configured(); };
 
+signals:
+    // The main window places the panel beside the frames and grows as much.
+    void dockRequested(QWidget* panel);
+    // It takes the panel out again and shrinks as much.
+    void undockRequested(QWidget* panel);
+
 private:
     // A group chosen in the main window's group box.
     void groupChosen(const QString& text);
@@ -79,8 +80,8 @@ private:
 
     RecipientsPanel& m_recipients;
     ClientSettings& m_settings;
-    std::function<QString()> m_appPath;
-    Host m_host;
+    const Installation& m_installation;
+    QWidget* m_mainWindow;
     QPointer<frmOutlook> m_window;
     QList<ContactsTree::Node> m_nodes;
     frmMessage* m_wait = nullptr;

@@ -10,6 +10,7 @@
 #include "client/recipients/ui/SingleContactFields.h"
 #include "client/recipients/ui/frmGroups.h"
 #include "common/InstallPath.h"
+#include "common/Installation.h"
 #include "common/LineFile.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
@@ -36,8 +37,8 @@ void warn(const QString& text) {
 } // namespace
 
 RecipientsController::RecipientsController(RecipientsPanel& controls,
-                                           std::function<QString()> appPath, QObject* parent)
-    : QObject(parent), m_c(controls), m_appPath(std::move(appPath)) {
+                                           const Installation& installation, QObject* parent)
+    : QObject(parent), m_c(controls), m_installation(installation) {
     m_c.m_frequent->setPlaceholderText("Please Select a Number");
     m_c.m_groups->setPlaceholderText("Please Select a Group");
     // Drops arrive at the list's viewport.
@@ -66,7 +67,7 @@ RecipientsController::RecipientsController(RecipientsPanel& controls,
 
 void RecipientsController::LoadNumberList() {
     m_c.m_numberList->clear();
-    const QStringList lines = NumberListFile::load(m_appPath());
+    const QStringList lines = NumberListFile::load(m_installation.folder());
     m_c.m_numberList->setUpdatesEnabled(false);
     for (const QString& l : lines)
         AddEntry(l, true);
@@ -74,7 +75,7 @@ void RecipientsController::LoadNumberList() {
 }
 
 void RecipientsController::LoadFrequentNumbers() {
-    m_frequent = FrequentNumbers::load(m_appPath());
+    m_frequent = FrequentNumbers::load(m_installation.folder());
     m_c.m_frequent->clear();
     m_c.m_frequent->addItems(m_frequent.items());
     m_c.m_frequent->setCurrentIndex(-1);
@@ -82,13 +83,12 @@ void RecipientsController::LoadFrequentNumbers() {
 
 void RecipientsController::LoadCountryCodes() {
     m_c.m_countryCode->clear();
-    m_c.m_countryCode->addItems(
-        LineFile::readAll(InstallPath::resolve(m_appPath(), "Config\\ISDCodes.dat")));
+    m_c.m_countryCode->addItems(LineFile::readAll(m_installation.file("Config\\ISDCodes.dat")));
     m_c.m_countryCode->setCurrentText(kDefaultCountry);
 }
 
 void RecipientsController::LoadGroups() {
-    QStringList names = GroupFiles::readIndex(m_appPath());
+    QStringList names = GroupFiles::readIndex(m_installation.folder());
     std::stable_sort(names.begin(), names.end(), &FrequentNumbers::before);
     m_c.m_groups->clear();
     m_c.m_groups->addItems(names);
@@ -96,7 +96,7 @@ void RecipientsController::LoadGroups() {
 }
 
 bool RecipientsController::SaveNumberList() {
-    if (NumberListFile::save(m_appPath(), entries()))
+    if (NumberListFile::save(m_installation.folder(), entries()))
         return true;
     warnNotSaved();
     return false;
@@ -211,7 +211,7 @@ void RecipientsController::addSingleContactClicked() {
         return;
     AddEntry(*o.entry, true);
     // At once: the list reaches the file whole only at shutdown.
-    if (!NumberListFile::append(m_appPath(), *o.entry))
+    if (!NumberListFile::append(m_installation.folder(), *o.entry))
         warnNotSaved();
     clearSingleContact();
 }
@@ -234,7 +234,7 @@ void RecipientsController::addToFrequentClicked() {
     if (at < 0)
         return;
     m_c.m_frequent->insertItem(int(at), *o.entry);
-    if (!m_frequent.save(m_appPath()))
+    if (!m_frequent.save(m_installation.folder()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
     m_c.m_frequent->setCurrentIndex(int(at));
     clearSingleContact();
@@ -258,7 +258,7 @@ void RecipientsController::deleteFrequentClicked() {
     }
     m_c.m_frequent->removeItem(index);
     m_c.m_frequent->setCurrentIndex(-1);
-    if (!m_frequent.save(m_appPath()))
+    if (!m_frequent.save(m_installation.folder()))
         warn("The Freq. Dialled Number List could not be saved in Config\\SpeedNos.dat.");
 }
 
@@ -266,7 +266,8 @@ void RecipientsController::deleteFrequentClicked() {
 // ---------------------------------------------------------------------------------
 
 void RecipientsController::takeGroupClicked() {
-    const auto take = GroupFiles::entriesForNumberList(m_appPath(), m_c.m_groups->currentText());
+    const auto take =
+        GroupFiles::entriesForNumberList(m_installation.folder(), m_c.m_groups->currentText());
     if (!take.refusal.isEmpty())
         MessageBox::show(take.refusal, kQuorvelWarning,
                          take.stop ? MessageBox::Icon::Critical : MessageBox::Icon::Warning);
@@ -276,7 +277,7 @@ void RecipientsController::takeGroupClicked() {
 }
 
 void RecipientsController::editGroupsClicked() {
-    frmGroups manager(m_appPath(), entries(), m_c.backColour(), m_c.window());
+    frmGroups manager(m_installation.folder(), entries(), m_c.backColour(), m_c.window());
     const int result = manager.exec();
     if (result == frmGroups::Closed)
         return;

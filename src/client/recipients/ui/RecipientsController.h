@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class Installation;
 class RecipientsPanel;
 
 // The recipients area of the main window: the Number List with its buttons
@@ -14,7 +15,7 @@ class RecipientsPanel;
 class RecipientsController : public QObject {
     Q_OBJECT
 public:
-    RecipientsController(RecipientsPanel& controls, std::function<QString()> appPath,
+    RecipientsController(RecipientsPanel& controls, const Installation& installation,
                          QObject* parent = nullptr);
 
     // Load and shutdown.
@@ -59,7 +60,7 @@ private:
     void warnNotSaved();
 
     RecipientsPanel& m_c;
-    std::function<QString()> m_appPath;
+    const Installation& m_installation;
     FrequentNumbers m_frequent;
     class SingleContactFields* m_fields = nullptr;
 };

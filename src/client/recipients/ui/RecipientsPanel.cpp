@@ -3,6 +3,7 @@
 #include "client/recipients/ui/NumberLineDelegate.h"
 #include "client/recipients/ui/RecipientsController.h"
 #include "client/recipients/ui/SingleContactFields.h"
+#include "common/Installation.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 #include "ui/PanelWidgets.h"
@@ -20,13 +21,13 @@
 
 using namespace PanelWidgets;
 
-RecipientsPanel::RecipientsPanel(std::function<QString()> appPath, QWidget* parent)
+RecipientsPanel::RecipientsPanel(const Installation& installation, QWidget* parent)
     : QWidget(parent) {
     buildControls();
     for (QToolButton* contacts : {m_ownContacts, m_addressBook})
         connect(contacts, &QToolButton::clicked, this, &RecipientsPanel::contactsRequested);
     connect(m_groups, &QComboBox::textActivated, this, &RecipientsPanel::groupChosen);
-    m_controller = std::make_unique<RecipientsController>(*this, std::move(appPath));
+    m_controller = std::make_unique<RecipientsController>(*this, installation);
 }
 
 RecipientsPanel::~RecipientsPanel() = default;

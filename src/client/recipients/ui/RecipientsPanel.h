@@ -9,6 +9,7 @@
 #include <optional>
 
 class ClickableLabel;
+class Installation;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -24,7 +25,7 @@ class RecipientsController;
 class RecipientsPanel : public QWidget, public RecipientSource {
     Q_OBJECT
 public:
-    explicit RecipientsPanel(std::function<QString()> appPath, QWidget* parent = nullptr);
+    explicit RecipientsPanel(const Installation& installation, QWidget* parent = nullptr);
     ~RecipientsPanel() override;
 
     RecipientsController& controller() { return *m_controller; }

@@ -3,17 +3,16 @@
 #include "client/shell/SingleInstance.h"
 #include "client/shell/StartupFiles.h"
 #include "client/shell/ui/MainForm.h"
-#include "common/AppPath.h"
+#include "common/Installation.h"
 #include "common/MessageBox.h"
 
-ClientStartup::ClientStartup(QString programDir, QString currentDir, QString lockDir)
-    : m_programDir(std::move(programDir)), m_currentDir(std::move(currentDir)),
-      m_lockDir(std::move(lockDir)) {}
+ClientStartup::ClientStartup(Installation& installation, QString lockDir)
+    : m_installation(installation), m_lockDir(std::move(lockDir)) {}
 
 ClientStartup::~ClientStartup() = default;
 
 ClientStartup::Outcome ClientStartup::start(const std::function<void(MainForm&)>& prepare) {
-    const QString ownFolder = AppPath::withSeparator(m_programDir);
+    const QString ownFolder = m_installation.programFolder();
     StartupFiles::ensureAll(ownFolder);
 
     m_instance = std::make_unique<SingleInstance>(ownFolder, m_lockDir);
@@ -24,7 +23,7 @@ ClientStartup::Outcome ClientStartup::start(const std::function<void(MainForm&)>
 
     m_settings = ClientSettings::loadWithDefaults();
 
-    m_form = std::make_unique<MainForm>(m_settings, m_programDir, m_currentDir);
+    m_form = std::make_unique<MainForm>(m_settings, m_installation);
     if (prepare)
         prepare(*m_form);
     if (!m_form->load())

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+class Installation;
 class MainForm;
 class SingleInstance;
 
@@ -13,7 +14,7 @@ class SingleInstance;
 // client of the same installation refused, the main window loaded and shown.
 class ClientStartup {
 public:
-    ClientStartup(QString programDir, QString currentDir, QString lockDir = QString());
+    explicit ClientStartup(Installation& installation, QString lockDir = QString());
     ~ClientStartup();
 
     enum class Outcome { Running, AlreadyRunning, ExitChosen };
@@ -24,8 +25,7 @@ public:
     ClientSettings& settings() { return m_settings; }
 
 private:
-    QString m_programDir;
-    QString m_currentDir;
+    Installation& m_installation;
     QString m_lockDir;
     ClientSettings m_settings;
     std::unique_ptr<SingleInstance> m_instance;

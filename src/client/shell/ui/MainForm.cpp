@@ -19,8 +19,8 @@
 #include "client/settings/ClientSettings.h"
 #include "client/settings/ui/SplashWindow.h"
 #include "client/shell/ui/TrayIcon.h"
-#include "common/AppPath.h"
 #include "common/ExchangeFiles.h"
+#include "common/Installation.h"
 #include "common/IntervalTimer.h"
 #include "common/MessageBox.h"
 #include "common/QSerialPortLine.h"
@@ -60,10 +60,8 @@ private:
     MainForm& m_form;
 };
 
-MainForm::MainForm(ClientSettings& settings, QString programDir, QString currentDir,
-                   QWidget* parent)
-    : QMainWindow(parent), m_settings(settings), m_programDir(std::move(programDir)),
-      m_currentDir(std::move(currentDir)) {
+MainForm::MainForm(ClientSettings& settings, Installation& installation, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings), m_installation(installation) {
     setObjectName("mainForm");
     setWindowTitle("Quorvel");
     setWindowIcon(PanelWidgets::appIcon());
@@ -79,7 +77,6 @@ MainForm::MainForm(ClientSettings& settings, QString programDir, QString current
     });
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
     runConnectionDialog = [](frmModemDetected& dialog) { dialog.showModal(); };
-    buildInternet();
 }
 
 MainForm::~MainForm() {
@@ -93,11 +90,8 @@ void MainForm::buildInternet() {
     m_outboxEntries = std::make_unique<ListWidgetEntryList>(m_outbox->outbox);
     m_operatorQueue = std::make_unique<ListWidgetEntryList>(m_outbox->ListCellnet);
     m_internet = std::make_unique<InternetController>(
-        [this] { return m_appPath; }, InternetDelivery::Lists{*m_outboxEntries, *m_operatorQueue},
-        *m_internetLink, m_settings, ServerCache::directoryFor(m_programDir), this);
-    m_send->delivery().supervisor().submitByInternet = [this] {
-        m_internet->delivery().Command2_Click();
-    };
+        m_installation, InternetDelivery::Lists{*m_outboxEntries, *m_operatorQueue},
+        *m_internetLink, m_settings, ServerCache::directoryFor(m_installation.programDir()), this);
     connect(m_internet.get(), &InternetController::connectRequested, this,
             [this] { cmdConfigure_Click(); });
 }
@@ -107,17 +101,17 @@ void MainForm::buildPanels() {
     setCentralWidget(central);
     Timer1 = named(new IntervalTimer(this), "Timer1");
     Timer2 = named(new IntervalTimer(this), "Timer2");
-    const auto appPath = [this] { return m_appPath; };
 
-    m_compose = new CompositionPanel(
-        m_settings, appPath, [this] { return MaxSmsLength; }, central);
+    m_compose = new CompositionPanel(m_settings, m_installation, central);
     // The outbox frame joins the window after the Send box and the recipients
     // after both, so the Tab key reaches them in the order they are seen.
-    m_outbox = new OutboxPanel(m_settings, appPath, CurrentOperator);
-    m_recipients = new RecipientsPanel(appPath);
-    m_send = new SendPanel(m_settings, appPath, {*m_outbox, *m_compose, *m_recipients},
-                           {*Timer1, *Timer2}, CurrentOperator, NOMAlive,
-                           std::make_unique<DetachedBrindleLauncher>(), central);
+    m_outbox = new OutboxPanel(m_settings, m_installation);
+    m_recipients = new RecipientsPanel(m_installation);
+    // Before Send: Send Queue by Internet hands the outbox to its route.
+    buildInternet();
+    m_send = new SendPanel(
+        m_settings, m_installation, {*m_outbox, *m_compose, *m_recipients, m_internet->delivery()},
+        {*Timer1, *Timer2}, std::make_unique<DetachedBrindleLauncher>(), central);
     m_outbox->setParent(central);
     m_recipients->setParent(central);
 
@@ -143,10 +137,9 @@ void MainForm::buildPanels() {
     m_top->addLayout(right, 2);
     resize(1200, 760);
 
-    m_contacts = new ContactsController(*m_recipients, m_settings, appPath,
-                                        {this, [this](QWidget* p) { dockSidePanel(p); },
-                                         [this](QWidget* p) { undockSidePanel(p); }},
-                                        this);
+    m_contacts = new ContactsController(*m_recipients, m_settings, m_installation, this, this);
+    connect(m_contacts, &ContactsController::dockRequested, this, &MainForm::dockSidePanel);
+    connect(m_contacts, &ContactsController::undockRequested, this, &MainForm::undockSidePanel);
 }
 
 void MainForm::dockSidePanel(QWidget* panel) {
@@ -196,9 +189,6 @@ bool MainForm::defaultOptionsWindow() {
 bool MainForm::load() {
     // 1.
     m_send->beginLoad();
-    // 2.
-    CurrentOperator = "CEL";
-    NOMAlive = true;
     // 3.
     if (showOptionsWindow && !showOptionsWindow())
         return false;
@@ -206,13 +196,12 @@ bool MainForm::load() {
     Timer1->setInterval(10000);
     Timer2->setInterval(1000);
     Timer2->start();
-    MaxSmsLength = 160;
     // 5.
-    m_appPath = AppPath(m_programDir, m_currentDir).resolveAndStore();
+    m_installation.settle();
     // 6.
     m_compose->controller().InitCounters();
     // 7.
-    ExchangeFiles::writeStateWord(m_appPath, ExchangeFiles::kStart);
+    ExchangeFiles::writeStateWord(m_installation.folder(), ExchangeFiles::kStart);
     // 8.
     m_recipients->controller().LoadFrequentNumbers();
     m_recipients->controller().LoadNumberList();
@@ -247,7 +236,7 @@ void MainForm::ApplyBackColour() {
 
 void MainForm::cmdConfigure_Click() {
     QSerialPortLine line;
-    frmModemDetected dialog(m_settings, *this, m_appPath, line, this);
+    frmModemDetected dialog(m_settings, *this, m_installation.folder(), line, this);
     connect(&dialog, &frmModemDetected::internetConfirmed, this,
             [this] { m_internet->delivery().signOn(); });
     if (runConnectionDialog)
@@ -256,8 +245,8 @@ void MainForm::cmdConfigure_Click() {
         m_send->cmdConfigure->setEnabled(true);
 }
 
-void MainForm::applyConnectionLayout(int connectionType) {
-    m_settings.connection = connectionTypeFromStored(connectionType);
+void MainForm::applyConnectionLayout(ConnectionType connection) {
+    m_settings.connection = connection;
     m_send->applyConnectionLayout(m_settings.connection);
 }
 
@@ -311,7 +300,7 @@ void MainForm::Command3_Click() {
 }
 
 void MainForm::saveAtShutdown() {
-    if (m_appPath.isEmpty())
+    if (m_installation.folder().isEmpty())
         return; // never loaded: nothing of ours to save
     // The scheduled list is kept in its file as it changes; this is the last save.
     m_send->delivery().saveScheduledEntries();

@@ -10,6 +10,7 @@
 struct ClientSettings;
 class CompositionPanel;
 class ContactsController;
+class Installation;
 class IntervalTimer;
 class InternetController;
 class ListWidgetEntryList;
@@ -29,9 +30,8 @@ class frmModemDetected;
 class MainForm : public QMainWindow, public MainWindowLink {
     Q_OBJECT
 public:
-    // `programDir` and `currentDir` locate the installation (AppPath.cfg).
-    MainForm(ClientSettings& settings, QString programDir, QString currentDir,
-             QWidget* parent = nullptr);
+    // The load settles `installation` (AppPath.cfg).
+    MainForm(ClientSettings& settings, Installation& installation, QWidget* parent = nullptr);
     ~MainForm() override;
 
     CompositionPanel& compositionPanel() { return *m_compose; }
@@ -43,7 +43,7 @@ public:
     // confirms the Internet connection.
     InternetController& internet() { return *m_internet; }
     ClientSettings& settings() { return m_settings; }
-    const QString& appPath() const { return m_appPath; }
+    const Installation& installation() const { return m_installation; }
 
     // The load sequence; false when the user chose to exit in the options window.
     bool load();
@@ -54,10 +54,6 @@ public:
     // Runs the connection settings dialog once made (modal for the user; the
     // demo's walk acts in the user's place).
     std::function<void(frmModemDetected&)> runConnectionDialog;
-
-    QString CurrentOperator;
-    bool NOMAlive = true;
-    int MaxSmsLength = 160;
 
     // Window-wide: the delivery poll, the Send Queue reminder, Exit and the
     // notification-area menu.
@@ -78,7 +74,7 @@ public:
     void cmdConfigure_Click();
 
     // What choosing a connection does to this window.
-    void applyConnectionLayout(int connectionType) override;
+    void applyConnectionLayout(ConnectionType connection) override;
     void setSendEnabled(bool enabled) override;
     // A panel beside the frames (the docked contacts window): the frames move
     // right and the window grows by the panel's width, centred on the screen.
@@ -103,9 +99,7 @@ private:
     bool defaultOptionsWindow();
 
     ClientSettings& m_settings;
-    QString m_programDir;
-    QString m_currentDir;
-    QString m_appPath;
+    Installation& m_installation;
     std::unique_ptr<TrayIcon> m_tray;
     CompositionPanel* m_compose = nullptr;
     SendPanel* m_send = nullptr;
