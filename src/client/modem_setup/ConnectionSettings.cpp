@@ -4,7 +4,6 @@
 #include "client/modem_setup/ModemTester.h"
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
-#include "common/MessageBox.h"
 #include "common/Setting.h"
 #include "common/Val.h"
 
@@ -46,10 +45,11 @@ void ConnectionSettings::chooseType(ConnectionType type) {
     m_mainWindow.applyConnectionLayout(type);
 }
 
-void ConnectionSettings::modemChosen(bool byHand) {
+std::optional<Notice> ConnectionSettings::modemChosen(bool byHand) {
     chooseType(ConnectionType::Modem);
     if (byHand)
-        Activate();
+        return Activate();
+    return std::nullopt;
 }
 
 void ConnectionSettings::internetChosen() {
@@ -60,18 +60,20 @@ void ConnectionSettings::outsideLineToggled(bool ticked) {
     m_outside.ticked = ticked;
 }
 
-void ConnectionSettings::Activate() {
+std::optional<Notice> ConnectionSettings::Activate() {
     if (connection == ConnectionType::NotChosen) {
         noPort = true;
-        return;
+        return std::nullopt;
     }
     m_outside.fillFromSaved();
     if (!isModem() || storedPort(m_appPath) != 0)
-        return;
-    const auto answer =
-        MessageBox::show(QStringLiteral(" Do you want to detect modem automatically ?"),
-                         kQuorvelWarning, MessageBox::Icon::None, MessageBox::Buttons::YesNo);
-    if (answer != MessageBox::Answer::Yes) {
+        return std::nullopt;
+    return Notice{QStringLiteral(" Do you want to detect modem automatically ?"),
+                  Notice::kWarningTitle, Notice::Mark::None, true};
+}
+
+void ConnectionSettings::searchAnswered(bool yes) {
+    if (!yes) {
         noPort = true;
         return;
     }
@@ -93,14 +95,12 @@ bool ConnectionSettings::confirmInternet() {
     return true;
 }
 
-ConnectionSettings::Ok ConnectionSettings::okClicked() {
-    if (connection == ConnectionType::NotChosen) {
-        MessageBox::show(QStringLiteral("Select a connection type"), kQuorvelWarning,
-                         MessageBox::Icon::Critical);
-        return Ok::NoConnectionType;
-    }
-    if (m_outside.refused())
-        return Ok::PrefixMissing;
+WithNotice<ConnectionSettings::Ok> ConnectionSettings::okClicked() {
+    if (connection == ConnectionType::NotChosen)
+        return {Ok::NoConnectionType, Notice{QStringLiteral("Select a connection type"),
+                                             Notice::kWarningTitle, Notice::Mark::Stop}};
+    if (auto refusal = m_outside.refusal())
+        return {Ok::PrefixMissing, std::move(refusal)};
     writePortFile(m_appPath, m_tester.state().selectedPort);
     if (m_outside.ticked)
         m_outside.prefix = OutsideLine::numberIn(m_outside.text);
@@ -109,10 +109,10 @@ ConnectionSettings::Ok ConnectionSettings::okClicked() {
     if (m_outside.prefix != -1)
         Setting::write(Setting::OutDial, ' ' + QString::number(m_outside.prefix));
     Setting::write(Setting::OutDialOption, ' ' + QString::number(m_outside.savedOption));
-    return Ok::Closing;
+    return {Ok::Closing, std::nullopt};
 }
 
-void ConnectionSettings::Unload() {
+void ConnectionSettings::Unload(const Tell& tell) {
     const bool searching = !m_tester.state().Command1Enabled;
     m_tester.release();
     if (searching) {
@@ -122,18 +122,17 @@ void ConnectionSettings::Unload() {
     noPort = false;
     const int port = m_tester.state().selectedPort;
     if (isModem() && port == 0) {
-        MessageBox::show(
-            QStringLiteral("No port selected. You will not be able to send any SMS messages."),
-            kQuorvelWarning, MessageBox::Icon::Critical);
+        tell({QStringLiteral("No port selected. You will not be able to send any SMS messages."),
+              Notice::kWarningTitle, Notice::Mark::Stop});
         m_mainWindow.setSendEnabled(false);
     } else {
         m_mainWindow.setSendEnabled(true);
     }
     // Brindle would dial on the port the file still names, or on none.
     if (!writePortFile(m_appPath, port) && isModem()) {
-        MessageBox::show(QStringLiteral("The port could not be saved in Config\\Port.cfg. You "
-                                        "will not be able to send any SMS messages."),
-                         kQuorvelWarning, MessageBox::Icon::Critical);
+        tell({QStringLiteral("The port could not be saved in Config\\Port.cfg. You will not be "
+                             "able to send any SMS messages."),
+              Notice::kWarningTitle, Notice::Mark::Stop});
         m_mainWindow.setSendEnabled(false);
         noPort = true;
     }

@@ -2,8 +2,11 @@
 
 #include "client/modem_setup/OutsideLine.h"
 #include "client/settings/ClientSettings.h"
+#include "common/Notice.h"
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 class MainWindowLink;
 class ModemTester;
@@ -16,6 +19,8 @@ class ConnectionSettings {
 public:
     // How OK ended.
     enum class Ok { Closing, NoConnectionType, PrefixMissing };
+    // Shows a notice at once, before the step that follows it.
+    using Tell = std::function<void(const Notice&)>;
 
     // `outside` holds the stored prefix (OUT_DIAL) and option
     // (OUT_DIAL_OPTION) as the client loaded them; OK updates them.
@@ -38,9 +43,13 @@ public:
     // second activation) and the stored port.
     void Load();
     // The dialog is shown: fills the prefix and, in Modem mode without a
-    // port, offers the search.
-    void Activate();
-    void modemChosen(bool byHand);
+    // port, returns the question that offers the search (Yes its default
+    // button); its answer goes to searchAnswered.
+    std::optional<Notice> Activate();
+    // No leaves the route without a port; Yes runs the search.
+    void searchAnswered(bool yes);
+    // By hand, the choice activates the dialog again: Activate's question.
+    std::optional<Notice> modemChosen(bool byHand);
     // The Internet notice (and running OK after its Yes) is the window's.
     void internetChosen();
     void outsideLineToggled(bool ticked);
@@ -49,11 +58,12 @@ public:
     bool confirmInternet();
     // The checks in order, then the saves. PrefixMissing asks the window to
     // put the cursor into the prefix box; on Closing the window closes.
-    Ok okClicked();
+    WithNotice<Ok> okClicked();
     // The dialog closes: the port again, the send button, and the port is
-    // let go so Brindle can open it. A port file that cannot be written in
-    // Modem mode is said, and leaves sending off.
-    void Unload();
+    // let go so Brindle can open it. A Modem route without a port, or a port
+    // file that cannot be written in Modem mode, is told as it is found and
+    // leaves sending off.
+    void Unload(const Tell& tell);
 
     // The number on the first line of Config\Port.cfg; 0 for none.
     static int storedPort(const QString& appPath);

@@ -3,7 +3,6 @@
 #include "client/modem_setup/PortDetector.h"
 #include "client/modem_setup/SmscNumber.h"
 #include "common/ComPorts.h"
-#include "common/MessageBox.h"
 #include "common/SerialLine.h"
 #include "common/Win1252.h"
 
@@ -138,7 +137,9 @@ void ModemTester::DetectModem() {
 }
 
 QString ModemTester::ReadConfigFile() {
-    const SmscNumber::Read read = SmscNumber::ReadConfigFile(m_appPath);
+    const auto [read, notice] = SmscNumber::ReadConfigFile(m_appPath);
+    if (notice)
+        emit said(*notice);
     if (read.found && m_outside.ticked)
         m_outside.prefix = OutsideLine::numberIn(m_outside.text);
     return read.number;
@@ -198,15 +199,14 @@ void ModemTester::reportFailure(const QString& text) {
     m_pendingPortMessage.clear();
 }
 
-ModemTester::Press ModemTester::testModemClicked() {
-    if (m_outside.refused())
-        return Press::PrefixMissing;
-    if (m_state.selectedPort == 0) {
-        MessageBox::show(QStringLiteral("Select a port to test the modem."), kQuorvelWarning);
-        return Press::NoPortSelected;
-    }
+WithNotice<ModemTester::Press> ModemTester::testModemClicked() {
+    if (auto refusal = m_outside.refusal())
+        return {Press::PrefixMissing, std::move(refusal)};
+    if (m_state.selectedPort == 0)
+        return {Press::NoPortSelected, Notice{QStringLiteral("Select a port to test the modem."),
+                                              Notice::kWarningTitle, Notice::Mark::None}};
     TestModem();
-    return Press::Ran;
+    return {Press::Ran, std::nullopt};
 }
 
 void ModemTester::dialSmsc(const QByteArray& dial) {
@@ -274,9 +274,9 @@ int ModemTester::AutoDetectPort() {
     return m_detectedPort;
 }
 
-ModemTester::Press ModemTester::autoDetectClicked() {
-    if (m_outside.refused())
-        return Press::PrefixMissing;
+WithNotice<ModemTester::Press> ModemTester::autoDetectClicked() {
+    if (auto refusal = m_outside.refusal())
+        return {Press::PrefixMissing, std::move(refusal)};
     setBusy(true);
     const int found = AutoDetectPort();
     if (found > 0) {
@@ -292,5 +292,5 @@ ModemTester::Press ModemTester::autoDetectClicked() {
     m_state.portEnabled.fill(true);
     changed();
     setBusy(false);
-    return Press::Ran;
+    return {Press::Ran, std::nullopt};
 }

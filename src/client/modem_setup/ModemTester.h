@@ -3,6 +3,7 @@
 #include "client/modem_setup/ModemDialogState.h"
 #include "client/modem_setup/OutsideLine.h"
 #include "common/ModemSequencer.h"
+#include "common/Notice.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -26,7 +27,7 @@ public:
     // The pending port message.
     static const QString kPortInUse;
 
-    // What a button press did: ran, or refused with a message box.
+    // What a button press did: ran, or refused with the notice it comes with.
     enum class Press { Ran, PrefixMissing, NoPortSelected };
 
     // `line` and `outside` must outlive the tester.
@@ -41,12 +42,12 @@ public:
     void DetectModem();
     // Command2 ("Test Modem"): the prefix and port checks, then TestModem.
     // PrefixMissing asks the window to put the cursor into the prefix box.
-    Press testModemClicked();
+    WithNotice<Press> testModemClicked();
     void TestModem();
     // Command3 ("Auto Detect"): the prefix check, then the search and its report.
-    Press autoDetectClicked();
+    WithNotice<Press> autoDetectClicked();
     // The same as pressing "Auto Detect".
-    Press MainAutoDetect() { return autoDetectClicked(); }
+    WithNotice<Press> MainAutoDetect() { return autoDetectClicked(); }
     // Dials from COM1 to COM4 until one connects; the port found, 0 for none.
     int AutoDetectPort();
     // Option1 clicked: the port held so far is closed.
@@ -59,7 +60,7 @@ public:
     bool AwaitMultiString(const QByteArray& send, const QByteArray& w1, const QByteArray& w2,
                           const QByteArray& w3, const QByteArray& w4, int timeout);
     // The client's reading of the SMSC number; a ticked prefix box also
-    // sets the prefix.
+    // sets the prefix. A file that holds no number is said at once.
     QString ReadConfigFile();
 
     // The dialog's layout for a connection type (0 Modem, else Internet).
@@ -77,6 +78,9 @@ signals:
     void busyChanged(bool busy);
     // The main window's send button.
     void sendButtonEnabled(bool enabled);
+    // What the user is to be told now, in the middle of a test or search:
+    // the window shows it before the sequence goes on.
+    void said(const Notice& notice);
 
 private:
     // How a dial ended: the modem connected, failed, or (a status word left

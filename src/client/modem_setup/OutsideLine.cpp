@@ -1,6 +1,5 @@
 #include "client/modem_setup/OutsideLine.h"
 
-#include "common/MessageBox.h"
 #include "common/Val.h"
 
 #include <algorithm>
@@ -19,9 +18,9 @@ int OutsideLine::numberIn(const QString& text) {
     return v <= std::numeric_limits<qint16>::max() ? static_cast<int>(v) : -1;
 }
 
-bool OutsideLine::refused() const {
+std::optional<Notice> OutsideLine::refusal() const {
     if (!ticked)
-        return false;
+        return std::nullopt;
     const QString t = text.trimmed();
     const bool digits =
         std::all_of(t.begin(), t.end(), [](QChar c) { return c >= '0' && c <= '9'; });
@@ -31,9 +30,8 @@ bool OutsideLine::refused() const {
     else if (!digits || numberIn(t) == -1)
         refusal = QStringLiteral("Enter a prefix from 0 to 32767 to dial an outside number.");
     else
-        return false;
-    MessageBox::show(refusal, kQuorvelWarning);
-    return true;
+        return std::nullopt;
+    return Notice{refusal, Notice::kWarningTitle, Notice::Mark::None};
 }
 
 bool OutsideLine::acceptsKey(int keyAscii) {

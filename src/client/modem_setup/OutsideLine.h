@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/Notice.h"
+
 #include <QString>
+#include <optional>
 
 // The outside-line prefix as the connection dialog holds it: the check box,
 // the text in the prefix box, and the prefix number (-1: none set).
@@ -23,9 +26,9 @@ struct OutsideLine {
     // The longest prefix that can be stored.
     static constexpr int kMaxLength = 5;
     // With the box ticked, a blank prefix or one that is no number from 0 to
-    // 32767 is refused with a message (true): it would be dialled without
-    // the prefix while the box says otherwise.
-    bool refused() const;
+    // 32767 is refused: it would be dialled without the prefix while the box
+    // says otherwise.
+    std::optional<Notice> refusal() const;
     // Label5's caption for the state of the check box.
     static QString label5Caption(bool ticked);
 

@@ -1,25 +1,23 @@
 #include "client/modem_setup/SmscNumber.h"
 
 #include "common/ExchangeFiles.h"
-#include "common/MessageBox.h"
 
 namespace SmscNumber {
 
-Read ReadConfigFile(const QString& appPath) {
+WithNotice<Read> ReadConfigFile(const QString& appPath) {
     QString problem;
     const QStringList lines = ExchangeFiles::readConfig(appPath, problem);
-    if (!problem.isEmpty()) {
-        MessageBox::show(problem, kQuorvelWarning, MessageBox::Icon::Critical);
-        return {};
-    }
+    if (!problem.isEmpty())
+        return {{}, Notice{problem, Notice::kWarningTitle, Notice::Mark::Stop}};
     if (lines.size() >= 2 && !lines[1].trimmed().isEmpty())
-        return {lines[1], true};
+        return {{lines[1], true}, std::nullopt};
     // Only a file that ends before its fifth line counts as empty; a blank
     // number in a longer file dials nothing without a word.
     if (lines.size() < 5)
-        MessageBox::show(QStringLiteral("Empty Configuration File : Brindlemod.cfg"),
-                         kQuorvelWarning, MessageBox::Icon::Critical);
-    return {};
+        return {{},
+                Notice{QStringLiteral("Empty Configuration File : Brindlemod.cfg"),
+                       Notice::kWarningTitle, Notice::Mark::Stop}};
+    return {{}, std::nullopt};
 }
 
 } // namespace SmscNumber

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Notice.h"
+
 #include <QString>
 
 // The SMSC number the client's modem test dials: line 2 of Brindle's own
@@ -13,8 +15,9 @@ struct Read {
     bool found = false;
 };
 
-// A file too short to hold the number is reported ("Empty Configuration
-// File : Brindlemod.cfg"), and the number is then empty.
-Read ReadConfigFile(const QString& appPath);
+// A file too short to hold the number, or one that cannot be read, comes
+// with a notice ("Empty Configuration File : Brindlemod.cfg"), and the
+// number is then empty.
+WithNotice<Read> ReadConfigFile(const QString& appPath);
 
 } // namespace SmscNumber

@@ -8,7 +8,6 @@
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
 #include "support/LineBytes.h"
-#include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
@@ -49,6 +48,15 @@ const QString kInUse = "The port is currently being used by another application.
 const QString kNoPrefix = "Enter prefix to dial an outside number.";
 const QString kBadPrefix = "Enter a prefix from 0 to 32767 to dial an outside number.";
 
+// A notice as its box shows it: title, mark, text, and "?" for a question;
+// "" for none.
+QString told(const std::optional<Notice>& n) {
+    if (!n)
+        return "";
+    const char* marks[] = {"none", "information", "warning", "stop", "question"};
+    return n->title + '|' + marks[int(n->mark)] + '|' + n->text + (n->asks ? "|?" : "");
+}
+
 std::string shown(const ModemDialogState& s) {
     return (s.Label2 + " | " + s.Label3 + " | " + s.lblModemMessage).toStdString();
 }
@@ -65,13 +73,19 @@ struct RecordingMainWindow : MainWindowLink {
 struct ModemSetupTest : ::testing::Test {
     FakeClock clock;
     TestInstallation inst;
-    ScriptedMessageBox boxes;
     ModemLine line;
     OutsideLine outside;
     RecordingMainWindow mainWindow;
     ModemTester tester{line, inst.appPath(), outside};
     ConnectionSettings settings{inst.appPath(), tester, outside, mainWindow};
+    // What the tester said mid-sequence and Unload told, in order, each with
+    // the number of commands written by then.
+    QStringList said;
+    const ConnectionSettings::Tell tell = [this](const Notice& n) {
+        said << told(n) + " @" + QString::number(line.writes().size());
+    };
 
+    ModemSetupTest() { QObject::connect(&tester, &ModemTester::said, &tester, tell); }
     void SetUp() override {
         Registry::CreateRegistryKey(Registry::kSettingsKey);
         Setting::write(Setting::OutDial, "-1");
@@ -114,7 +128,6 @@ TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
          cases) {
         inst.remove(ExchangeFiles::kPortFile);
         SetUp();
-        boxes.clear();
         settings.connection = static_cast<ConnectionType>(type);
         outside.ticked = ticked;
         outside.text = text;
@@ -122,12 +135,11 @@ TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
         tester.clearSelection();
         if (port > 0)
             tester.switchToPort(port);
-        EXPECT_EQ(settings.okClicked(), ok);
-        EXPECT_EQ(boxes.texts(), box.isEmpty() ? QStringList() : QStringList{box});
-        if (!box.isEmpty()) {
-            EXPECT_EQ(boxes.last().icon,
-                      type == 2 ? MessageBox::Icon::Critical : MessageBox::Icon::None);
-        }
+        const auto [result, notice] = settings.okClicked();
+        EXPECT_EQ(result, ok);
+        EXPECT_EQ(told(notice), box.isEmpty() ? ""
+                                : type == 2   ? "Quorvel Warning|stop|" + box
+                                              : "Quorvel Warning|none|" + box);
         EXPECT_EQ(Setting::read(Setting::OutDial), outDial);
         EXPECT_EQ(Setting::read(Setting::OutDialOption), option);
         EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), portFile);
@@ -139,7 +151,6 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
     inst.writeBytes(ExchangeFiles::kPortFile, " 2 \r\n");
     settings.Load();
     EXPECT_EQ(tester.state().selectedPort, 2);
-    EXPECT_TRUE(boxes.shown().isEmpty()) << "loading is no activation";
     settings.internetChosen();
     EXPECT_EQ(Setting::read(Setting::ModemConn), "1");
     EXPECT_EQ(settings.connection, ConnectionType::InternetChosenNow);
@@ -147,22 +158,20 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
                  tester.state().portEnabled[0]);
     EXPECT_TRUE(tester.state().Command1Enabled);
     inst.writeBytes(ExchangeFiles::kPortFile, " 3 \r\n");
-    settings.modemChosen(true);
+    EXPECT_EQ(settings.modemChosen(true), std::nullopt) << "a stored port asks nothing";
     EXPECT_EQ(Setting::read(Setting::ModemConn), "0");
     EXPECT_TRUE(tester.state().modemControlsEnabled && tester.state().Command3Enabled &&
                 tester.state().portEnabled[3]);
     EXPECT_EQ(mainWindow.layouts, (QList<int>{0, -1, 0}));
-    EXPECT_TRUE(boxes.shown().isEmpty()) << "a stored port asks nothing";
 
     // Unload: Modem without a port disables sending; the port file follows.
     tester.clearSelection();
-    settings.Unload();
-    EXPECT_EQ(boxes.texts(),
-              QStringList{"No port selected. You will not be able to send any SMS messages."});
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
+    settings.Unload(tell);
+    EXPECT_EQ(said, QStringList{"Quorvel Warning|stop|No port selected. You will not be able to "
+                                "send any SMS messages. @0"});
     EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), "\r\n");
     tester.switchToPort(3);
-    settings.Unload();
+    settings.Unload(tell);
     EXPECT_EQ(mainWindow.send, (QList<bool>{false, true}));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), " 3 \r\n");
     EXPECT_FALSE(settings.noPort);
@@ -170,22 +179,20 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
     // A port file that cannot be written is said, and sending stays off.
     inst.remove(ExchangeFiles::kPortFile);
     ASSERT_TRUE(QDir().mkpath(inst.file(ExchangeFiles::kPortFile)));
-    boxes.clear();
-    settings.Unload();
-    EXPECT_EQ(boxes.texts(),
-              QStringList{"The port could not be saved in Config\\Port.cfg. You will "
-                          "not be able to send any SMS messages."});
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
+    said.clear();
+    settings.Unload(tell);
+    EXPECT_EQ(said, QStringList{"Quorvel Warning|stop|The port could not be saved in "
+                                "Config\\Port.cfg. You will not be able to send any SMS "
+                                "messages. @0"});
     EXPECT_EQ(mainWindow.send.last(), false);
     EXPECT_TRUE(settings.noPort);
 }
 
 TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
-    const QString question = " Do you want to detect modem automatically ?";
+    const QString question = "Quorvel Warning|none| Do you want to detect modem automatically ?|?";
     settings.connection = ConnectionType::NotChosen;
-    settings.Activate();
+    EXPECT_EQ(settings.Activate(), std::nullopt);
     EXPECT_TRUE(settings.noPort);
-    EXPECT_TRUE(boxes.shown().isEmpty());
 
     settings.noPort = false;
     Setting::write(Setting::OutDial, " 9");
@@ -193,43 +200,37 @@ TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
     outside.savedOption = 1;
     inst.writeBytes(ExchangeFiles::kPortFile, " 0 \r\n");
     settings.connection = ConnectionType::Modem;
-    boxes.answerNext(MessageBox::Answer::No);
-    settings.Activate();
-    EXPECT_EQ(boxes.texts(), QStringList{question});
-    EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
+    EXPECT_EQ(told(settings.Activate()), question);
+    settings.searchAnswered(false);
     EXPECT_TRUE(settings.noPort);
     EXPECT_TRUE(outside.ticked);
     EXPECT_EQ(outside.text, "9");
 
     // Yes: the search dials every port with the prefix; nothing answers.
-    boxes.clear();
     inst.remove(ExchangeFiles::kPortFile);
-    boxes.answerNext(MessageBox::Answer::Yes);
-    settings.Activate();
+    EXPECT_EQ(told(settings.Activate()), question);
+    settings.searchAnswered(true);
     EXPECT_EQ(line.writes().count("ATDT9,01632960000\r"), 4);
     EXPECT_EQ(settings.firstStartResult, 0);
     EXPECT_EQ(tester.state().selectedPort, 0) << "COM 4 left unchosen";
     EXPECT_FALSE(tester.state().busy);
 
     // The dialog goes while the search dials COM 1: no port, and no more dials.
-    boxes.clear();
-    boxes.answerNext(MessageBox::Answer::Yes);
     bool closed = false;
     clock.onWait([&](qint64) {
         if (!std::exchange(closed, true))
-            settings.Unload();
+            settings.Unload(tell);
     });
-    settings.Activate();
+    EXPECT_EQ(told(settings.Activate()), question);
+    settings.searchAnswered(true);
     clock.onWait({});
     EXPECT_TRUE(settings.noPort);
     EXPECT_EQ(line.writes().count("ATDT9,01632960000\r"), 5);
     EXPECT_FALSE(line.isOpen());
-    EXPECT_EQ(boxes.texts(), QStringList{question});
+    EXPECT_TRUE(said.isEmpty());
 
-    boxes.clear();
     settings.internetChosen();
-    settings.Activate();
-    EXPECT_TRUE(boxes.shown().isEmpty()) << "Internet asks nothing";
+    EXPECT_EQ(settings.Activate(), std::nullopt) << "Internet asks nothing";
 }
 
 TEST_F(ModemSetupTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
@@ -300,7 +301,9 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
             tester.choosePort(1);
             tester.choosePort(2);
         });
-        EXPECT_EQ(tester.testModemClicked(), ModemTester::Press::Ran);
+        const auto [press, refusal] = tester.testModemClicked();
+        EXPECT_EQ(press, ModemTester::Press::Ran);
+        EXPECT_EQ(refusal, std::nullopt);
         EXPECT_EQ(line.writes().last(), dial);
         EXPECT_EQ(tester.statusWord(), status);
         const QString report =
@@ -317,7 +320,7 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
         EXPECT_FALSE(tester.state().dialPending);
     }
     clock.onWait({});
-    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_TRUE(said.isEmpty());
     // A wait that never looks keeps the status word.
     EXPECT_TRUE(tester.AwaitMultiString("ATDT1\r", "", "", "", "", 60));
     EXPECT_FALSE(tester.AwaitMultiString("", "X", "Y", "", "", 0));
@@ -327,20 +330,21 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
 }
 
 TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
+    using Press = ModemTester::Press;
+    const auto refused = [](const WithNotice<Press>& p) {
+        return QString::number(int(p.value)) + ' ' + told(p.notice);
+    };
     outside.ticked = true;
     outside.text = "  ";
-    EXPECT_EQ(tester.testModemClicked(), ModemTester::Press::PrefixMissing);
+    EXPECT_EQ(refused(tester.testModemClicked()), "1 Quorvel Warning|none|" + kNoPrefix);
     outside.text = "99999";
-    EXPECT_EQ(tester.autoDetectClicked(), ModemTester::Press::PrefixMissing);
+    EXPECT_EQ(refused(tester.autoDetectClicked()), "1 Quorvel Warning|none|" + kBadPrefix);
     outside.ticked = false;
-    EXPECT_EQ(tester.testModemClicked(), ModemTester::Press::NoPortSelected);
-    EXPECT_EQ(boxes.texts(),
-              (QStringList{kNoPrefix, kBadPrefix, "Select a port to test the modem."}));
-    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
+    EXPECT_EQ(refused(tester.testModemClicked()),
+              "2 Quorvel Warning|none|Select a port to test the modem.");
 
     // Another program holds the port: nothing is sent, the wait runs out,
     // and the report names the cause once.
-    boxes.clear();
     line.refuse(device(2), Failure::InUse);
     tester.switchToPort(2);
     tester.testModemClicked();
@@ -357,9 +361,11 @@ TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     inst.writeBytes(ExchangeFiles::kConfig, "\r\n" + QByteArray(5000, '1') + "\r\n");
     tester.testModemClicked();
     EXPECT_EQ(line.writes().last(), "ATDT+\r");
-    EXPECT_EQ(boxes.texts(), (QStringList{"Empty Configuration File : Brindlemod.cfg",
-                                          "Brindle.cfg line 2 is too long : 5000 characters"}));
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Critical);
+    // Each said before its dial goes out.
+    EXPECT_EQ(
+        said,
+        (QStringList{"Quorvel Warning|stop|Empty Configuration File : Brindlemod.cfg @1",
+                     "Quorvel Warning|stop|Brindle.cfg line 2 is too long : 5000 characters @2"}));
 }
 
 TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
@@ -367,7 +373,7 @@ TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
     line.script("ATDT~<CR><LF>NO DIALTONE<CR><LF>@1500 | ATDT~<CR><LF>CONNECT<CR><LF>@1500");
     tester.DetectModem();
     ASSERT_FALSE(tester.state().portEnabled[0]);
-    EXPECT_EQ(tester.autoDetectClicked(), ModemTester::Press::Ran);
+    EXPECT_EQ(tester.autoDetectClicked().value, ModemTester::Press::Ran);
     EXPECT_EQ(line.opened.mid(3), (QStringList{device(2), device(3)})) << "COM4 is never tried";
     EXPECT_EQ(line.writes(), (QByteArrayList{"ATDT+01632960000\r", "ATDT+01632960000\r"}));
     const ModemDialogState& s = tester.state();

@@ -5,6 +5,7 @@
 #include "client/modem_setup/ui/frmWarning.h"
 #include "client/settings/ClientSettings.h"
 #include "common/ComPorts.h"
+#include "common/MessageBox.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
 
@@ -43,6 +44,17 @@ QString portTip(const QString& appPath, int port) {
                             : QStringLiteral("%1 (%2)").arg(device, where);
 }
 
+void tellNow(const Notice& notice) {
+    MessageBox::tell(notice);
+}
+
+// The search's question keeps Yes as its default button, which tell() (No
+// the default) cannot say.
+bool answeredYes(const Notice& question) {
+    return MessageBox::show(question.text, question.title, MessageBox::Icon::None,
+                            MessageBox::Buttons::YesNo) == MessageBox::Answer::Yes;
+}
+
 // Radio buttons of a group can only be cleared with the group open.
 void clearChoice(QButtonGroup* group) {
     group->setExclusive(false);
@@ -69,6 +81,8 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
     m_connection.connection = settings.connection;
 
     connect(&m_tester, &ModemTester::stateChanged, this, [this] { showState(); });
+    // Said in the middle of a test or search: the sequence waits for the box.
+    connect(&m_tester, &ModemTester::said, this, &tellNow);
     connect(&m_tester, &ModemTester::busyChanged, this, [this](bool busy) { showBusy(busy); });
     // Every choice acts on the state change, so a screen reader's toggle
     // (which clicks nothing) works too; the dialog's own changes are no
@@ -97,12 +111,9 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
             m_tester.choosePort(port);
     });
     connect(butRefresh, &QPushButton::clicked, this, [this] { m_tester.DetectModem(); });
-    connect(Command2, &QPushButton::clicked, this, [this] {
-        focusPrefixWhen(m_tester.testModemClicked() == ModemTester::Press::PrefixMissing);
-    });
-    connect(Command3, &QPushButton::clicked, this, [this] {
-        focusPrefixWhen(m_tester.MainAutoDetect() == ModemTester::Press::PrefixMissing);
-    });
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { pressed(m_tester.testModemClicked()); });
+    connect(Command3, &QPushButton::clicked, this, [this] { pressed(m_tester.MainAutoDetect()); });
     connect(Command1, &QPushButton::clicked, this, [this] { okClicked(); });
     connect(Timer1, &QTimer::timeout, Picture1, qOverload<>(&QWidget::update));
 
@@ -226,8 +237,18 @@ void frmModemDetected::showModal() {
 }
 
 void frmModemDetected::activate() {
-    m_connection.Activate();
+    offerSearch(m_connection.Activate());
     showPrefix();
+}
+
+void frmModemDetected::offerSearch(const std::optional<Notice>& question) {
+    if (question)
+        m_connection.searchAnswered(answeredYes(*question));
+}
+
+void frmModemDetected::pressed(const WithNotice<ModemTester::Press>& press) {
+    MessageBox::tell(press.notice);
+    focusPrefixWhen(press.value == ModemTester::Press::PrefixMissing);
 }
 
 void frmModemDetected::showChoice() {
@@ -306,7 +327,7 @@ void frmModemDetected::internetChosen() {
 void frmModemDetected::modemChosen() {
     if (m_connection.connection == ConnectionType::Modem)
         return; // no change
-    m_connection.modemChosen(true);
+    offerSearch(m_connection.modemChosen(true));
     showChoice();
     showPrefix();
 }
@@ -320,7 +341,9 @@ void frmModemDetected::outsideLineToggled() {
 void frmModemDetected::okClicked() {
     if (m_connection.confirmInternet())
         emit internetConfirmed();
-    switch (m_connection.okClicked()) {
+    const auto [ok, notice] = m_connection.okClicked();
+    MessageBox::tell(notice);
+    switch (ok) {
     case ConnectionSettings::Ok::NoConnectionType:
         return;
     case ConnectionSettings::Ok::PrefixMissing:
@@ -329,7 +352,7 @@ void frmModemDetected::okClicked() {
     case ConnectionSettings::Ok::Closing:
         break;
     }
-    m_connection.Unload();
+    m_connection.Unload(&tellNow);
     m_settings.noPort = m_connection.noPort;
     m_settings.OutDial = m_outside.prefix;
     m_settings.OutDialOption = m_outside.savedOption;

@@ -93,6 +93,10 @@ private:
     void showPrefix();
     void showBusy(bool busy);
     void focusPrefixWhen(bool missing);
+    // Asks the question the settings return, if any, and passes the answer on.
+    void offerSearch(const std::optional<Notice>& question);
+    // Shows a refused press's notice; a missing prefix gets the cursor.
+    void pressed(const WithNotice<ModemTester::Press>& press);
 
     ClientSettings& m_settings;
     OutsideLine m_outside;
