@@ -72,8 +72,8 @@ bool MessageBox::tell(const Notice& notice) {
         show(notice.text, notice.title, iconFor(notice.mark));
         return false;
     }
-    return show(notice.text, notice.title, iconFor(notice.mark), Buttons::YesNo, Answer::No) ==
-           Answer::Yes;
+    return show(notice.text, notice.title, iconFor(notice.mark), Buttons::YesNo,
+                notice.yesByDefault ? Answer::Yes : Answer::No) == Answer::Yes;
 }
 
 void MessageBox::tell(const std::optional<Notice>& notice) {

@@ -5,8 +5,8 @@
 
 // What a rule has to tell the user, as a value: the rule decides the words,
 // the window shows the box (MessageBox::tell) and acts on the answer. A
-// question is answered Yes or No (No the default); the rule learns the
-// answer through a second call.
+// question is answered Yes or No (No the default unless `yesByDefault`); the
+// rule learns the answer through a second call.
 struct Notice {
     enum class Mark { None, Information, Warning, Stop, Question };
 
@@ -17,6 +17,7 @@ struct Notice {
     QString title = kWarningTitle;
     Mark mark = Mark::Warning;
     bool asks = false;
+    bool yesByDefault = false;
 
     bool operator==(const Notice&) const = default;
 };

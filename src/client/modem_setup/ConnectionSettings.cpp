@@ -69,7 +69,7 @@ std::optional<Notice> ConnectionSettings::Activate() {
     if (!isModem() || storedPort(m_appPath) != 0)
         return std::nullopt;
     return Notice{QStringLiteral(" Do you want to detect modem automatically ?"),
-                  Notice::kWarningTitle, Notice::Mark::None, true};
+                  Notice::kWarningTitle, Notice::Mark::None, true, true};
 }
 
 void ConnectionSettings::searchAnswered(bool yes) {

@@ -48,13 +48,6 @@ void tellNow(const Notice& notice) {
     MessageBox::tell(notice);
 }
 
-// The search's question keeps Yes as its default button, which tell() (No
-// the default) cannot say.
-bool answeredYes(const Notice& question) {
-    return MessageBox::show(question.text, question.title, MessageBox::Icon::None,
-                            MessageBox::Buttons::YesNo) == MessageBox::Answer::Yes;
-}
-
 // Radio buttons of a group can only be cleared with the group open.
 void clearChoice(QButtonGroup* group) {
     group->setExclusive(false);
@@ -243,7 +236,7 @@ void frmModemDetected::activate() {
 
 void frmModemDetected::offerSearch(const std::optional<Notice>& question) {
     if (question)
-        m_connection.searchAnswered(answeredYes(*question));
+        m_connection.searchAnswered(MessageBox::tell(*question));
 }
 
 void frmModemDetected::pressed(const WithNotice<ModemTester::Press>& press) {
