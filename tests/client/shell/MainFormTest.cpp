@@ -277,7 +277,7 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     settings.StartInTray = true;
     settings.OutlookWarningOff = true;
     loadAndShow();
-    form->ShowInTray();
+    form->showInTray();
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
     out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 hello");
     send().delivery().setBlinking(true);

@@ -67,14 +67,7 @@ MainForm::MainForm(ClientSettings& settings, Installation& installation, QWidget
     setWindowIcon(PanelWidgets::appIcon());
     buildPanels();
     m_tray = std::make_unique<TrayIcon>(this, m_trayMenu);
-    connect(m_tray.get(), &TrayIcon::restoreRequested, this, [this](bool activate) {
-        if (!m_settings.StartInTray || isVisible())
-            return;
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
-        if (activate)
-            activateWindow();
-    });
+    connect(m_tray.get(), &TrayIcon::restoreRequested, this, &MainForm::restoreFromTray);
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
     runConnectionDialog = [](frmModemDetected& dialog) { dialog.showModal(); };
 }
@@ -212,7 +205,7 @@ bool MainForm::load() {
     // 10.
     m_compose->controller().LoadQuickMessages();
     // 11.
-    ApplyBackColour();
+    applyBackColour();
     // 12.
     showConnectionSettings();
     // 13. and 14.
@@ -223,7 +216,7 @@ bool MainForm::load() {
     return true;
 }
 
-void MainForm::ApplyBackColour() {
+void MainForm::applyBackColour() {
     const auto& colour = m_settings.BackColour;
     if (!colour)
         return;
@@ -264,10 +257,10 @@ void MainForm::changeEvent(QEvent* event) {
     const bool justMinimised =
         (windowState() & Qt::WindowMinimized) && !(e->oldState() & Qt::WindowMinimized);
     if (m_settings.StartInTray && justMinimised && TrayIcon::available())
-        ShowInTray();
+        showInTray();
 }
 
-void MainForm::ShowInTray() {
+void MainForm::showInTray() {
     if (!m_tray->show())
         return; // no notification area: stay an ordinary minimised window
     if (!(windowState() & Qt::WindowMinimized))
@@ -279,8 +272,13 @@ bool MainForm::inTray() const {
     return m_tray->visible() && isHidden();
 }
 
-void MainForm::RemoveTrayIcon() {
-    m_tray->remove();
+void MainForm::restoreFromTray(bool activate) {
+    if (!m_settings.StartInTray || isVisible())
+        return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    if (activate)
+        activateWindow();
 }
 
 void MainForm::showWindowChosen() {
@@ -320,7 +318,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         m_reminderTimer->stop();
         saveAtShutdown();
         m_contacts->Unload();
-        RemoveTrayIcon();
+        m_tray->remove();
     }
     event->accept();
     emit closed();

@@ -55,11 +55,10 @@ public:
     // demo's walk acts in the user's place).
     std::function<void(frmModemDetected&)> runConnectionDialog;
 
-    void ShowInTray();
+    // Minimised behind the notification-area icon, where there is one.
+    void showInTray();
     // Hidden behind the notification-area icon.
     bool inTray() const;
-    void RemoveTrayIcon();
-    void ApplyBackColour();
 
     // What choosing a connection does to this window.
     void applyConnectionLayout(ConnectionType connection) override;
@@ -81,6 +80,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A double click on the notification-area icon.
+    void restoreFromTray(bool activate);
     // "Show Quorvel" in the notification-area menu.
     void showWindowChosen();
     // Exit: asks first while the outbox holds entries.
@@ -89,6 +90,7 @@ private:
     // route's Connect).
     void showConnectionSettings();
 
+    void applyBackColour();
     void buildPanels();
     void buildInternet();
     void saveAtShutdown();
