@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     const qint64 longestGap = r.longestGapMs;
 
     int leaves = 0;
-    for (QTreeWidgetItemIterator it(contacts.window().tContacts,
+    for (QTreeWidgetItemIterator it(contacts.window().findChild<ContactsTreeWidget*>("tContacts"),
                                     QTreeWidgetItemIterator::NoChildren);
          *it; ++it)
         ++leaves;

@@ -197,8 +197,8 @@ bool DemoWalk::startClient(Connection connection) {
             about.close();
             // An installation with an address book of its own uses it.
             if (Setting::read(Setting::ContactsDir) != QLatin1String(Registry::kError))
-                splash.outlookCheck->setChecked(true);
-            splash.Command2_Click();
+                splash.findChild<QCheckBox*>("outlookCheck")->setChecked(true);
+            splash.findChild<QPushButton*>("Command2")->click();
             return !splash.exitRequested();
         };
     });
@@ -378,7 +378,7 @@ bool DemoWalk::showContacts() {
     QTimer::singleShot(0, [this] {
         if (auto* w = qobject_cast<frmOWarning*>(QApplication::activeModalWidget())) {
             shot(w, "19-contacts-warning");
-            w->cmdYes->click();
+            w->findChild<QPushButton*>("cmdYes")->click();
         }
     });
     mainForm()->findChild<QToolButton*>("picOutLook")->click();
@@ -386,16 +386,17 @@ bool DemoWalk::showContacts() {
     if (!w.isVisible())
         return fail("the contacts window did not open");
     shot(&w, "20-contacts-window");
-    w.Check1->click();
-    QTreeWidgetItem* outlook = w.tContacts->node("Contacts");
+    const auto button = [&w](const char* name) { return w.findChild<QPushButton*>(name); };
+    button("Check1")->click();
+    QTreeWidgetItem* outlook = w.findChild<ContactsTreeWidget*>("tContacts")->node("Contacts");
     outlook->setCheckState(0, Qt::Checked);
     const Controls c = controls();
     const int before = c.List4->count();
-    w.cmdAddSelected->click();
+    button("cmdAddSelected")->click();
     if (c.List4->count() <= before)
         return fail("Add Selected put no contact on the Number List");
     shot(mainForm(), "21-contacts-docked");
-    w.Command1->click();
+    button("Command1")->click();
     return true;
 }
 

@@ -100,16 +100,17 @@ protected:
                                          "TEL;TYPE=CELL:+44 (0)7700 900123\r\nEND:VCARD\r\n");
         Setting::write(Setting::ContactsDir, inst.file("book"));
     }
-    QTreeWidgetItem* node(const QString& key) { return c->window().tContacts->node(key); }
+    ContactsTreeWidget* tree() { return control<ContactsTreeWidget>(&c->window(), "tContacts"); }
+    QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
     // Answers the number-format warning, its box ticked or not.
     void answerWarning(bool dontShowAgain) {
         onModal<frmOWarning>([dontShowAgain](frmOWarning& w) {
-            EXPECT_EQ(w.windowTitle() + ": " + w.lblText->text(),
+            EXPECT_EQ(w.windowTitle() + ": " + w.findChild<QLabel*>()->text(),
                       "Quorvel Warning: All numbers must be stored in MS Outlook in the "
                       "international format eg.,+447700900461 and must incorporate the country "
                       "code.");
-            w.chkShow->setChecked(dontShowAgain);
-            w.cmdYes->click();
+            control<QCheckBox>(&w, "chkShow")->setChecked(dontShowAgain);
+            control<QPushButton>(&w, "cmdYes")->click();
         });
     }
 
@@ -356,7 +357,7 @@ TEST_F(ContactsWindowTest, WithoutTheOptionOnlyOwnContactsAndTheWindowDocks) {
     EXPECT_EQ(ContactsTreeWidget::dragText(node("EContact//3//1")), "Al  +442");
     // The whole line in a tip; the number shown left to right there and in the lists.
     EXPECT_EQ(node("EContact//3//1")->toolTip(0), NumberEntry::displayText("Al  +442"));
-    EXPECT_TRUE(qobject_cast<NumberLineDelegate*>(c->window().tContacts->itemDelegate()) &&
+    EXPECT_TRUE(qobject_cast<NumberLineDelegate*>(tree()->itemDelegate()) &&
                 qobject_cast<NumberLineDelegate*>(List4->itemDelegate()));
 
     auto* dock = control<QPushButton>(&c->window(), "Check1");

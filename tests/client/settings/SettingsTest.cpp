@@ -89,16 +89,18 @@ TEST_F(SettingsTest, DefaultsAreStoredOnceAndNeverOverwrittenAndNeedNoStore) {
 TEST_F(SettingsTest, TheOptionsWindowStoresItsChoicesAndAboutShowsTheVersion) {
     {
         SplashWindow splash(settings);
-        EXPECT_EQ(splash.outlookCheck->text(), "Enable");
-        EXPECT_FALSE(splash.outlookCheck->isChecked());
+        auto* outlook = splash.findChild<QCheckBox*>("outlookCheck");
+        EXPECT_EQ(outlook->text(), "Enable");
+        EXPECT_FALSE(outlook->isChecked());
         EXPECT_EQ(splash.findChild<QLabel*>("lblVersion")->text(), "Version 3.0");
         EXPECT_EQ(splash.findChild<QLabel*>("Label2")->text(),
                   QString("Microsoft Outlook") + QChar(174) + " Compatible");
-        splash.cmbBackColor->setCurrentIndex(4);
-        emit splash.cmbBackColor->activated(4);
-        toggleAccessibly(splash.chkMinOnStartup);
-        splash.outlookCheck->setChecked(true);
-        splash.Command2->click();
+        auto* mood = splash.findChild<QComboBox*>("cmbBackColor");
+        mood->setCurrentIndex(4);
+        emit mood->activated(4);
+        toggleAccessibly(splash.findChild<QCheckBox*>("chkMinOnStartup"));
+        outlook->setChecked(true);
+        splash.findChild<QPushButton*>("Command2")->click();
         EXPECT_TRUE(settings.OutlookEnabled);
         EXPECT_FALSE(splash.exitRequested());
     }
@@ -106,14 +108,15 @@ TEST_F(SettingsTest, TheOptionsWindowStoresItsChoicesAndAboutShowsTheVersion) {
     EXPECT_EQ(Registry::readSetting("CLSID:0XA7"), "1");
     ClientSettings next;
     SplashWindow again(next);
-    EXPECT_EQ(again.cmbBackColor->currentText(), "Orange");
-    EXPECT_TRUE(again.chkMinOnStartup->isChecked());
-    again.cmdExit->click();
+    EXPECT_EQ(again.findChild<QComboBox*>("cmbBackColor")->currentText(), "Orange");
+    EXPECT_TRUE(again.findChild<QCheckBox*>("chkMinOnStartup")->isChecked());
+    again.findChild<QPushButton*>("cmdExit")->click();
     EXPECT_TRUE(again.exitRequested());
 
     settings.BackColour = MoodColours::colourAt(2);
     AboutBox about(settings);
-    EXPECT_EQ(QStringList({about.windowTitle(), about.lblTitle->text(), about.lblVersion->text()}),
+    EXPECT_EQ(QStringList({about.windowTitle(), about.findChild<QLabel*>("lblTitle")->text(),
+                           about.findChild<QLabel*>("lblVersion")->text()}),
               QStringList({"About Quorvel", "Quorvel", "Version 3.0"}));
     EXPECT_EQ(about.palette().color(QPalette::Window), QColor(102, 153, 204));
 }

@@ -55,6 +55,14 @@ protected:
     RecipientsPanel& recipients() { return form->recipientsPanel(); }
     SendPanel& send() { return form->sendPanel(); }
     OutboxPanel& out() { return form->outboxPanel(); }
+    // The window's own controls, by name.
+    IntervalTimer* timer(const char* name) {
+        return form->findChild<IntervalTimer*>(name, Qt::FindDirectChildrenOnly);
+    }
+    QPushButton* exitButton() {
+        return form->centralWidget()->findChild<QPushButton*>("Command3",
+                                                              Qt::FindDirectChildrenOnly);
+    }
 
     ClientSettings settings;
     Installation installation{inst.root(), inst.root()};
@@ -88,10 +96,10 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
     EXPECT_EQ(inst.bytes("StartNOM.cfg"), QByteArray("START\r\n"));
     EXPECT_EQ(inst.bytes("AppPath.cfg"), (inst.root() + "/\r\n").toUtf8());
-    EXPECT_EQ(QList<int>({form->Timer1->interval(), form->Timer2->interval()}),
+    EXPECT_EQ(QList<int>({timer("Timer1")->interval(), timer("Timer2")->interval()}),
               QList<int>({10000, 1000}));
-    EXPECT_TRUE(form->Timer2->isActive() && !form->Timer1->isActive());
-    EXPECT_EQ(QStringList({form->mnuShow->text(), form->Command3->text()}),
+    EXPECT_TRUE(timer("Timer2")->isActive() && !timer("Timer1")->isActive());
+    EXPECT_EQ(QStringList({form->findChild<QAction*>("mnuShow")->text(), exitButton()->text()}),
               QStringList({"Show Quorvel", "E&xit"}));
     for (QWidget* w : std::initializer_list<QWidget*>{
              form->centralWidget(), composed<QWidget>("fraSMSMessage"), send().fraSMSRemaining,
@@ -100,7 +108,7 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
     QSignalSpy closed(form.get(), &MainForm::closed);
-    form->Command3->click();
+    exitButton()->click();
     EXPECT_EQ(closed.count(), 1) << "an empty outbox ends at once, without asking";
     EXPECT_TRUE(boxes.shown().isEmpty());
 
@@ -123,7 +131,7 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
         boxes.answerNext(MessageBox::Answer::No);
         // Check boxes and option buttons act on a screen reader's toggle too.
         toggleAccessibly(d.optModem);
-        EXPECT_EQ(form->Timer1->interval(), 1000);
+        EXPECT_EQ(timer("Timer1")->interval(), 1000);
         EXPECT_TRUE(shown(send().Option2) && d.Frame2->isEnabled());
         toggleAccessibly(d.chkOutsideNo);
         QTest::keyClicks(d.txtOutsideNumber, "9a#1");
@@ -137,7 +145,7 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
             w.cmdNo->click();
         });
         d.optInternet->click();
-        EXPECT_EQ(form->Timer1->interval(), 0);
+        EXPECT_EQ(timer("Timer1")->interval(), 0);
         EXPECT_TRUE(shown(send().fraSMSRemaining) && d.Command1->isEnabled());
         EXPECT_FALSE(shown(send().Option2) || d.Frame2->isEnabled() || d.Command2->isEnabled());
         EXPECT_EQ(Setting::read(Setting::ShowOption), "1");
@@ -184,7 +192,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     settings.connection = ConnectionType::Modem;
     loadAndShow();
     // The connection chosen in the settings lays the window out for it.
-    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_EQ(timer("Timer1")->interval(), 1000);
     EXPECT_TRUE(send().dtSchDate->isEnabled());
     recipients().findChild<QListWidget*>("List4")->item(1)->setCheckState(Qt::Unchecked);
     auto* subject = composed<QLineEdit>("txtSubject");
@@ -238,7 +246,7 @@ TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAn
         entriesAtExit = out().outbox->count();
         boxes.answerNext(boxes.shown().isEmpty() ? MessageBox::Answer::No
                                                  : MessageBox::Answer::Yes);
-        form->Command3->click();
+        exitButton()->click();
     });
     send().Picture5->click();
     clock.onWait(nullptr);
@@ -256,8 +264,8 @@ TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAn
               "\r\n" + lines(items(out().outbox)))
         << "nothing reached the inbox after Exit was confirmed";
     EXPECT_FALSE(send().send().sending());
-    form->Timer1->start();
-    EXPECT_FALSE(form->Timer1->isActive() || form->Timer2->isActive())
+    timer("Timer1")->start();
+    EXPECT_FALSE(timer("Timer1")->isActive() || timer("Timer2")->isActive())
         << "no poll may run after Exit";
 }
 
@@ -269,7 +277,7 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     settings.StartInTray = true;
     settings.OutlookWarningOff = true;
     loadAndShow();
-    form->ShowInTray();
+    form->showInTray();
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
     out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 hello");
     send().delivery().setBlinking(true);

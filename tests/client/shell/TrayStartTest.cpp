@@ -123,8 +123,8 @@ TEST(TrayStart, StartsAsAnIconAloneAndADoubleClickOnItRestoresAndActivates) {
     QTimer::singleShot(0, [] {
         auto* splash = qobject_cast<SplashWindow*>(QApplication::activeModalWidget());
         ASSERT_NE(splash, nullptr);
-        splash->chkMinOnStartup->click();
-        splash->Command2->click();
+        splash->findChild<QCheckBox*>("chkMinOnStartup")->click();
+        splash->findChild<QPushButton*>("Command2")->click();
     });
     Installation installation(inst.root(), inst.root());
     ClientStartup startup(installation, inst.root());

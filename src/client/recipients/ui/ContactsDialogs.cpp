@@ -16,22 +16,22 @@ frmOWarning::frmOWarning(bool& warningOff, QWidget* parent)
     setWindowTitle("Quorvel Warning");
     setModal(true);
     // clang-format off
-    lblText = new QLabel("All numbers must be stored in MS Outlook in the international format eg.,+447700900461 and must incorporate the country code.", this);
+    auto* lblText = new QLabel("All numbers must be stored in MS Outlook in the international format eg.,+447700900461 and must incorporate the country code.", this);
     // clang-format on
     lblText->setWordWrap(true);
-    chkShow = named(new QCheckBox("Don't show this again.", this), "chkShow");
-    cmdYes = named(new QPushButton("Ok", this), "cmdYes");
+    m_dontShowAgain = named(new QCheckBox("Don't show this again.", this), "chkShow");
+    auto* cmdYes = named(new QPushButton("Ok", this), "cmdYes");
     cmdYes->setDefault(true);
     connect(cmdYes, &QPushButton::clicked, this, &QDialog::accept);
     auto* l = new QVBoxLayout(this);
     l->addWidget(lblText);
-    l->addWidget(chkShow);
+    l->addWidget(m_dontShowAgain);
     l->addWidget(cmdYes, 0, Qt::AlignHCenter);
     setFixedWidth(360);
 }
 
 void frmOWarning::done(int result) {
-    if (chkShow->isChecked()) {
+    if (m_dontShowAgain->isChecked()) {
         Setting::write(Setting::ShowOutlook, "1");
         m_warningOff = true;
     }

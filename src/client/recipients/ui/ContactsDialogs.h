@@ -5,7 +5,6 @@
 
 class QCheckBox;
 class QLabel;
-class QPushButton;
 
 // The reminder that address-book numbers must be international. Closing it
 // in any way with the box ticked stores SHOW_OUTLOOK = "1" and sets `warningOff`.
@@ -14,15 +13,11 @@ class frmOWarning : public QDialog {
 public:
     frmOWarning(bool& warningOff, QWidget* parent = nullptr);
 
-    // The demo walk reaches these.
-    QLabel* lblText = nullptr;
-    QCheckBox* chkShow = nullptr;
-    QPushButton* cmdYes = nullptr;
-
     void done(int result) override;
 
 private:
     bool& m_warningOff;
+    QCheckBox* m_dontShowAgain = nullptr;
 };
 
 // "Please wait ....": the running count while the address book is read.

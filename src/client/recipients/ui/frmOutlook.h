@@ -42,14 +42,6 @@ public:
 
     static constexpr int kMinWidth = 320;
 
-    // The demo walk and the benches reach these.
-    ContactsTreeWidget* tContacts = nullptr;
-    QPushButton* cmdAddAll = nullptr;
-    QPushButton* cmdAddSelected = nullptr;
-    QPushButton* cmdClearAll = nullptr;
-    QPushButton* Check1 = nullptr; // "Add Panel" / "Remove Panel", push-style check box
-    QPushButton* Command1 = nullptr;
-
     // "Add Panel" / "Remove Panel" as the window is docked or not, without
     // telling anyone.
     void showDocked(bool docked);
@@ -72,5 +64,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The controller fills the tree and reads its checks.
+    friend class ContactsController;
+
     QWidget* m_mainWindow;
+    ContactsTreeWidget* tContacts = nullptr;
+    QPushButton* cmdAddAll = nullptr;
+    QPushButton* cmdAddSelected = nullptr;
+    QPushButton* cmdClearAll = nullptr;
+    QPushButton* Check1 = nullptr; // "Add Panel" / "Remove Panel", push-style check box
+    QPushButton* Command1 = nullptr;
 };

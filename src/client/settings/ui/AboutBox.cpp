@@ -21,21 +21,21 @@ QString AboutBox::versionText() {
 AboutBox::AboutBox(const ClientSettings& settings, QWidget* parent) : QDialog(parent) {
     setObjectName("frmAbout");
     setWindowTitle("About " + kTitle);
-    lblTitle = new QLabel(kTitle, this);
+    auto* lblTitle = new QLabel(kTitle, this);
     lblTitle->setObjectName("lblTitle");
     QFont f = lblTitle->font();
     f.setBold(true);
     f.setPointSize(f.pointSize() + 4);
     lblTitle->setFont(f);
-    lblVersion = new QLabel(versionText(), this);
+    auto* lblVersion = new QLabel(versionText(), this);
     lblVersion->setObjectName("lblVersion");
-    contact = new QPlainTextEdit(this);
+    auto* contact = new QPlainTextEdit(this);
     contact->setObjectName("txtContact");
     contact->setReadOnly(true);
     contact->setPlainText("Quorvel sends SMS text messages from your desktop, through a modem "
                           "and your operator's message centre or through the Quorvel web "
                           "service.\n\nSupport: the Quorvel team, support@quorvel.example");
-    cmdOK = new QPushButton("OK", this);
+    auto* cmdOK = new QPushButton("OK", this);
     cmdOK->setObjectName("cmdOK");
     cmdOK->setDefault(true);
     auto* l = new QVBoxLayout(this);

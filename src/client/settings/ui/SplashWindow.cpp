@@ -4,6 +4,7 @@
 #include "client/settings/MoodColours.h"
 #include "client/settings/ui/AboutBox.h"
 #include "ui/BackColour.h"
+#include "ui/PanelWidgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,11 +15,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using PanelWidgets::named;
+
 namespace {
 QLabel* label(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
+    return named(new QLabel(text, parent), name);
 }
 } // namespace
 
@@ -28,101 +29,94 @@ SplashWindow::SplashWindow(ClientSettings& settings, QWidget* parent)
     setWindowTitle(QString());
     setModal(true);
 
-    Picture1 = new QFrame(this);
-    Picture1->setObjectName("Picture1");
-    Picture1->setFrameShape(QFrame::StyledPanel);
-    auto* name = label(Picture1, "lblProductName", "Quorvel");
+    m_banner = named(new QFrame(this), "Picture1");
+    m_banner->setFrameShape(QFrame::StyledPanel);
+    auto* name = label(m_banner, "lblProductName", "Quorvel");
     QFont big = name->font();
     big.setPointSize(big.pointSize() * 2);
     big.setBold(true);
     name->setFont(big);
-    auto* version = label(Picture1, "lblVersion", "Version 3.0");
-    auto* platform = label(Picture1, "lblPlatform", "Platform Win 95/98/NT/2000");
-    auto* tagline = label(Picture1, "Label3", "Send SMS Messages");
+    auto* version = label(m_banner, "lblVersion", "Version 3.0");
+    auto* platform = label(m_banner, "lblPlatform", "Platform Win 95/98/NT/2000");
+    auto* tagline = label(m_banner, "Label3", "Send SMS Messages");
     auto* outlook =
-        label(Picture1, "Label2", QString("Microsoft Outlook") + QChar(174) + " Compatible");
-    auto* pic = new QVBoxLayout(Picture1);
+        label(m_banner, "Label2", QString("Microsoft Outlook") + QChar(174) + " Compatible");
+    auto* pic = new QVBoxLayout(m_banner);
     pic->addWidget(name);
     pic->addWidget(version);
     pic->addWidget(platform);
     pic->addWidget(tagline);
     pic->addWidget(outlook);
 
-    chkMinOnStartup = new QCheckBox("Start in system tray", this);
-    chkMinOnStartup->setObjectName("chkMinOnStartup");
+    m_startInTray = named(new QCheckBox("Start in system tray", this), "chkMinOnStartup");
     auto* mood = label(this, "lblBackColor", "Choose your mood");
-    cmbBackColor = new QComboBox(this);
-    cmbBackColor->setObjectName("cmbBackColor");
-    cmbBackColor->addItems(MoodColours::names());
-    outlookCheck = new QCheckBox("Enable", this);
-    outlookCheck->setObjectName("outlookCheck");
+    m_mood = named(new QComboBox(this), "cmbBackColor");
+    m_mood->addItems(MoodColours::names());
+    m_outlook = named(new QCheckBox("Enable", this), "outlookCheck");
 
-    Command2 = new QPushButton("Start Quorvel", this);
-    Command2->setObjectName("Command2");
-    Command2->setDefault(true);
-    Command1 = new QPushButton("About Quorvel", this);
-    Command1->setObjectName("Command1");
-    cmdExit = new QPushButton("Exit Quorvel", this);
-    cmdExit->setObjectName("cmdExit");
+    m_start = named(new QPushButton("Start Quorvel", this), "Command2");
+    m_start->setDefault(true);
+    m_about = named(new QPushButton("About Quorvel", this), "Command1");
+    m_exit = named(new QPushButton("Exit Quorvel", this), "cmdExit");
 
     auto* options = new QGridLayout;
-    options->addWidget(chkMinOnStartup, 0, 0, 1, 2);
+    options->addWidget(m_startInTray, 0, 0, 1, 2);
     options->addWidget(mood, 1, 0);
-    options->addWidget(cmbBackColor, 1, 1);
-    options->addWidget(outlookCheck, 2, 0, 1, 2);
+    options->addWidget(m_mood, 1, 1);
+    options->addWidget(m_outlook, 2, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command1);
-    buttons->addWidget(cmdExit);
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_about);
+    buttons->addWidget(m_exit);
     auto* top = new QVBoxLayout(this);
-    top->addWidget(Picture1);
+    top->addWidget(m_banner);
     top->addLayout(options);
     top->addLayout(buttons);
 
     // The state change, so a screen reader's toggle counts as a click.
-    connect(chkMinOnStartup, &QCheckBox::toggled, this, [this] {
+    connect(m_startInTray, &QCheckBox::toggled, this, [this] {
         if (!m_loading)
-            chkMinOnStartup_Click();
+            startInTrayChosen();
     });
-    connect(cmbBackColor, &QComboBox::activated, this, [this] { cmbBackColor_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+    connect(m_mood, &QComboBox::activated, this, [this] { moodChosen(); });
+    connect(m_start, &QPushButton::clicked, this, [this] { startClicked(); });
+    connect(m_about, &QPushButton::clicked, this, [this] { aboutClicked(); });
+    connect(m_exit, &QPushButton::clicked, this, [this] { exitClicked(); });
 
-    Form_Load();
+    load();
 }
 
-void SplashWindow::Form_Load() {
+void SplashWindow::load() {
     m_loading = true;
     const StartupOptions::Shown shown = m_options.load();
-    chkMinOnStartup->setChecked(shown.startInTrayTicked);
-    cmbBackColor->setCurrentIndex(shown.colourPosition);
-    paintBackground(Picture1, MoodColours::optionsAccent());
-    paintBackground(chkMinOnStartup, MoodColours::optionsAccent());
-    paintBackground(outlookCheck, MoodColours::optionsAccent());
+    m_startInTray->setChecked(shown.startInTrayTicked);
+    m_mood->setCurrentIndex(shown.colourPosition);
+    paintBackground(m_banner, MoodColours::optionsAccent());
+    paintBackground(m_startInTray, MoodColours::optionsAccent());
+    paintBackground(m_outlook, MoodColours::optionsAccent());
     m_loading = false;
 }
 
-void SplashWindow::chkMinOnStartup_Click() {
-    m_options.chooseStartInTray(chkMinOnStartup->isChecked());
+void SplashWindow::startInTrayChosen() {
+    m_options.chooseStartInTray(m_startInTray->isChecked());
 }
 
-void SplashWindow::cmbBackColor_Click() {
-    if (cmbBackColor->currentIndex() >= 0)
-        m_options.chooseColour(cmbBackColor->currentIndex());
+void SplashWindow::moodChosen() {
+    if (m_mood->currentIndex() >= 0)
+        m_options.chooseColour(m_mood->currentIndex());
 }
 
-void SplashWindow::Command2_Click() {
-    m_options.start(outlookCheck->isChecked());
+void SplashWindow::startClicked() {
+    m_options.start(m_outlook->isChecked());
     accept();
 }
 
-void SplashWindow::Command1_Click() {
+void SplashWindow::aboutClicked() {
     AboutBox about(m_settings, this);
     about.exec();
 }
 
-void SplashWindow::cmdExit_Click() {
-    m_exit = true;
+void SplashWindow::exitClicked() {
+    m_exitRequested = true;
     reject();
 }

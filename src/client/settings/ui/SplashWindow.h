@@ -16,27 +16,27 @@ class SplashWindow : public QDialog {
 public:
     explicit SplashWindow(ClientSettings& settings, QWidget* parent = nullptr);
 
-    QCheckBox* chkMinOnStartup = nullptr;
-    QComboBox* cmbBackColor = nullptr;
-    QCheckBox* outlookCheck = nullptr;
-    QPushButton* Command2 = nullptr; // Start Quorvel
-    QPushButton* Command1 = nullptr; // About Quorvel
-    QPushButton* cmdExit = nullptr;
-    QFrame* Picture1 = nullptr;
-
-    void Form_Load();
-    void chkMinOnStartup_Click();
-    void cmbBackColor_Click();
-    void Command2_Click();
-    void Command1_Click();
-    void cmdExit_Click();
-
     // True once "Exit Quorvel" was pressed: the program ends at once.
-    bool exitRequested() const { return m_exit; }
+    bool exitRequested() const { return m_exitRequested; }
 
 private:
+    // Shows the stored choices.
+    void load();
+    void startInTrayChosen();
+    void moodChosen();
+    void startClicked();
+    void aboutClicked();
+    void exitClicked();
+
     ClientSettings& m_settings;
     StartupOptions m_options;
+    QFrame* m_banner = nullptr;
+    QCheckBox* m_startInTray = nullptr;
+    QComboBox* m_mood = nullptr;
+    QCheckBox* m_outlook = nullptr;
+    QPushButton* m_start = nullptr;
+    QPushButton* m_about = nullptr;
+    QPushButton* m_exit = nullptr;
     bool m_loading = false;
-    bool m_exit = false;
+    bool m_exitRequested = false;
 };

@@ -66,15 +66,8 @@ MainForm::MainForm(ClientSettings& settings, Installation& installation, QWidget
     setWindowTitle("Quorvel");
     setWindowIcon(PanelWidgets::appIcon());
     buildPanels();
-    m_tray = std::make_unique<TrayIcon>(this, mnuPopup);
-    connect(m_tray.get(), &TrayIcon::restoreRequested, this, [this](bool activate) {
-        if (!m_settings.StartInTray || isVisible())
-            return;
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
-        if (activate)
-            activateWindow();
-    });
+    m_tray = std::make_unique<TrayIcon>(this, m_trayMenu);
+    connect(m_tray.get(), &TrayIcon::restoreRequested, this, &MainForm::restoreFromTray);
     showOptionsWindow = [this] { return defaultOptionsWindow(); };
     runConnectionDialog = [](frmModemDetected& dialog) { dialog.showModal(); };
 }
@@ -93,14 +86,14 @@ void MainForm::buildInternet() {
         m_installation, InternetDelivery::Lists{*m_outboxEntries, *m_operatorQueue},
         *m_internetLink, m_settings, ServerCache::directoryFor(m_installation.programDir()), this);
     connect(m_internet.get(), &InternetController::connectRequested, this,
-            [this] { cmdConfigure_Click(); });
+            [this] { showConnectionSettings(); });
 }
 
 void MainForm::buildPanels() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    Timer1 = named(new IntervalTimer(this), "Timer1");
-    Timer2 = named(new IntervalTimer(this), "Timer2");
+    m_pollTimer = named(new IntervalTimer(this), "Timer1");
+    m_reminderTimer = named(new IntervalTimer(this), "Timer2");
 
     m_compose = new CompositionPanel(m_settings, m_installation, central);
     // The outbox frame joins the window after the Send box and the recipients
@@ -111,16 +104,17 @@ void MainForm::buildPanels() {
     buildInternet();
     m_send = new SendPanel(
         m_settings, m_installation, {*m_outbox, *m_compose, *m_recipients, m_internet->delivery()},
-        {*Timer1, *Timer2}, std::make_unique<DetachedBrindleLauncher>(), central);
+        {*m_pollTimer, *m_reminderTimer}, std::make_unique<DetachedBrindleLauncher>(), central);
     m_outbox->setParent(central);
     m_recipients->setParent(central);
 
-    Command3 = named(new QPushButton("E&xit", central), "Command3");
-    mnuPopup = named(new QMenu(this), "mnuPopup");
-    mnuShow = named(mnuPopup->addAction("Show Quorvel"), "mnuShow");
-    connect(mnuShow, &QAction::triggered, this, [this] { mnuShow_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    connect(m_send->cmdConfigure, &QPushButton::clicked, this, [this] { cmdConfigure_Click(); });
+    m_exitButton = named(new QPushButton("E&xit", central), "Command3");
+    m_trayMenu = named(new QMenu(this), "mnuPopup");
+    m_showAction = named(m_trayMenu->addAction("Show Quorvel"), "mnuShow");
+    connect(m_showAction, &QAction::triggered, this, [this] { showWindowChosen(); });
+    connect(m_exitButton, &QPushButton::clicked, this, [this] { exitClicked(); });
+    connect(m_send->cmdConfigure, &QPushButton::clicked, this,
+            [this] { showConnectionSettings(); });
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_compose, 3);
@@ -130,7 +124,7 @@ void MainForm::buildPanels() {
     right->addWidget(m_recipients, 1);
     auto* exitRow = new QHBoxLayout;
     exitRow->addStretch();
-    exitRow->addWidget(Command3);
+    exitRow->addWidget(m_exitButton);
     right->addLayout(exitRow);
     m_top = new QHBoxLayout(central);
     m_top->addLayout(left, 3);
@@ -193,9 +187,9 @@ bool MainForm::load() {
     if (showOptionsWindow && !showOptionsWindow())
         return false;
     // 4.
-    Timer1->setInterval(10000);
-    Timer2->setInterval(1000);
-    Timer2->start();
+    m_pollTimer->setInterval(10000);
+    m_reminderTimer->setInterval(1000);
+    m_reminderTimer->start();
     // 5.
     m_installation.settle();
     // 6.
@@ -211,9 +205,9 @@ bool MainForm::load() {
     // 10.
     m_compose->controller().LoadQuickMessages();
     // 11.
-    ApplyBackColour();
+    applyBackColour();
     // 12.
-    cmdConfigure_Click();
+    showConnectionSettings();
     // 13. and 14.
     m_send->endLoad();
     m_recipients->controller().LoadCountryCodes();
@@ -222,7 +216,7 @@ bool MainForm::load() {
     return true;
 }
 
-void MainForm::ApplyBackColour() {
+void MainForm::applyBackColour() {
     const auto& colour = m_settings.BackColour;
     if (!colour)
         return;
@@ -234,7 +228,7 @@ void MainForm::ApplyBackColour() {
     m_recipients->applyBackColour(colour);
 }
 
-void MainForm::cmdConfigure_Click() {
+void MainForm::showConnectionSettings() {
     QSerialPortLine line;
     frmModemDetected dialog(m_settings, *this, m_installation.folder(), line, this);
     connect(&dialog, &frmModemDetected::internetConfirmed, this,
@@ -263,10 +257,10 @@ void MainForm::changeEvent(QEvent* event) {
     const bool justMinimised =
         (windowState() & Qt::WindowMinimized) && !(e->oldState() & Qt::WindowMinimized);
     if (m_settings.StartInTray && justMinimised && TrayIcon::available())
-        ShowInTray();
+        showInTray();
 }
 
-void MainForm::ShowInTray() {
+void MainForm::showInTray() {
     if (!m_tray->show())
         return; // no notification area: stay an ordinary minimised window
     if (!(windowState() & Qt::WindowMinimized))
@@ -278,16 +272,21 @@ bool MainForm::inTray() const {
     return m_tray->visible() && isHidden();
 }
 
-void MainForm::RemoveTrayIcon() {
-    m_tray->remove();
+void MainForm::restoreFromTray(bool activate) {
+    if (!m_settings.StartInTray || isVisible())
+        return;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    if (activate)
+        activateWindow();
 }
 
-void MainForm::mnuShow_Click() {
+void MainForm::showWindowChosen() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
 }
 
-void MainForm::Command3_Click() {
+void MainForm::exitClicked() {
     if (m_outbox->outbox->count() > 0) {
         const auto answer = MessageBox::show(
             "Messages are still being processed. Please confirm exiting application    ",
@@ -314,12 +313,12 @@ void MainForm::closeEvent(QCloseEvent* event) {
         // recipients) ends here, before it hands on any more entries.
         m_send->send().stop();
         // Nor may a poll start afterwards and release due scheduled entries.
-        Timer1->setInterval(0);
-        Timer1->stop();
-        Timer2->stop();
+        m_pollTimer->setInterval(0);
+        m_pollTimer->stop();
+        m_reminderTimer->stop();
         saveAtShutdown();
         m_contacts->Unload();
-        RemoveTrayIcon();
+        m_tray->remove();
     }
     event->accept();
     emit closed();

@@ -55,23 +55,10 @@ public:
     // demo's walk acts in the user's place).
     std::function<void(frmModemDetected&)> runConnectionDialog;
 
-    // Window-wide: the delivery poll, the Send Queue reminder, Exit and the
-    // notification-area menu.
-    IntervalTimer* Timer1 = nullptr;
-    IntervalTimer* Timer2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QMenu* mnuPopup = nullptr;
-    QAction* mnuShow = nullptr;
-
-    void ShowInTray();
+    // Minimised behind the notification-area icon, where there is one.
+    void showInTray();
     // Hidden behind the notification-area icon.
     bool inTray() const;
-    void RemoveTrayIcon();
-    void mnuShow_Click();
-    void Command3_Click();
-    void ApplyBackColour();
-    // The connection settings dialog (the load, and Configure).
-    void cmdConfigure_Click();
 
     // What choosing a connection does to this window.
     void applyConnectionLayout(ConnectionType connection) override;
@@ -93,6 +80,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A double click on the notification-area icon.
+    void restoreFromTray(bool activate);
+    // "Show Quorvel" in the notification-area menu.
+    void showWindowChosen();
+    // Exit: asks first while the outbox holds entries.
+    void exitClicked();
+    // The connection settings dialog (the load, Configure and the Internet
+    // route's Connect).
+    void showConnectionSettings();
+
+    void applyBackColour();
     void buildPanels();
     void buildInternet();
     void saveAtShutdown();
@@ -112,5 +110,12 @@ private:
     std::unique_ptr<ListWidgetEntryList> m_outboxEntries;
     std::unique_ptr<ListWidgetEntryList> m_operatorQueue;
     std::unique_ptr<InternetController> m_internet;
+    // Window-wide: the delivery poll, the Send Queue reminder, Exit and the
+    // notification-area menu.
+    IntervalTimer* m_pollTimer = nullptr;
+    IntervalTimer* m_reminderTimer = nullptr;
+    QPushButton* m_exitButton = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QAction* m_showAction = nullptr;
     bool m_closing = false;
 };
