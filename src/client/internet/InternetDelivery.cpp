@@ -9,7 +9,6 @@
 #include "common/InstallPath.h"
 #include "common/Installation.h"
 #include "common/LineFile.h"
-#include "common/MessageBox.h"
 #include "common/Setting.h"
 
 #include <QDir>
@@ -86,7 +85,7 @@ void InternetDelivery::showStatus(bool mainEnabled, const QString& text) {
     m_status.ShowServerStatus(text);
 }
 
-void InternetDelivery::Command2_Click() {
+void InternetDelivery::submitOutbox() {
     if (m_lists.outbox.isEmpty())
         return;
     if (m_clearServerCache)
@@ -181,9 +180,8 @@ void InternetDelivery::moveToAccepted(const QStringList& submitted) {
     const QString file = m_installation.file(MessageLists::kAcceptedFile);
     if (!LineFile::appendLines(file, submitted))
         // They have been delivered: sending them again would send them twice.
-        MessageBox::show(QStringLiteral("The accepted messages could not be added to ") +
-                             QDir::toNativeSeparators(file) + QStringLiteral("."),
-                         kQuorvelWarning, MessageBox::Icon::Warning);
+        emit notice({QStringLiteral("The accepted messages could not be added to ") +
+                     QDir::toNativeSeparators(file) + QStringLiteral(".")});
     if (m_lists.outbox.all() == submitted) {
         m_lists.outbox.clear();
         m_lists.operatorQueue.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/outbox/InternetRoute.h"
+#include "common/Notice.h"
 
 #include <QObject>
 #include <QString>
@@ -36,8 +37,7 @@ public:
     // OK of the connection settings confirmed the Internet connection.
     void signOn();
     // Send Queue with entries in the outbox (the caller tells about an empty one).
-    void Command2_Click();
-    void submitOutbox() override { Command2_Click(); }
+    void submitOutbox() override;
     void webConnection_DownloadBegin();
     void webConnection_DownloadComplete();
 
@@ -50,6 +50,10 @@ public:
 
     static inline const QString kAccepted =
         QStringLiteral("D:SMS message(s) accepted for processing.");
+
+signals:
+    // What the delivery has to tell the user; the window shows it.
+    void notice(const Notice& notice);
 
 private:
     void showStatus(bool mainEnabled, const QString& text);

@@ -79,10 +79,10 @@ protected:
     void signOn() {
         delivery.signOn();
         waitForPage();
-        status.cmdClose_Click();
+        status.okClicked();
     }
     void sendQueue() {
-        delivery.Command2_Click();
+        delivery.submitOutbox();
         waitForPage();
     }
     int stopService() {
@@ -132,7 +132,7 @@ TEST_F(InternetDeliveryTest, SendQueueSubmitsTheOutboxAndTheSuccessMovesItOnce) 
     EXPECT_TRUE(status.visible() && status.okEnabled() && !status.connectEnabled());
     EXPECT_FALSE(window.enabled);
     EXPECT_EQ(window.remaining, "97 SMS message(s) remaining today.");
-    delivery.Command2_Click();
+    delivery.submitOutbox();
     EXPECT_FALSE(page.loading()) << "an empty outbox sends nothing";
 
     // The same page downloaded again, with a new entry waiting.
@@ -245,7 +245,7 @@ TEST_F(InternetDeliveryTest, AnswersFromAnywhereButTheServicesPageAcceptNothing)
         std::optional<FakeClock> clock;
         if (name == "answer trickling")
             clock.emplace();
-        delivery.Command2_Click();
+        delivery.submitOutbox();
         if (clock)
             clock->advanceMs(FormPage::kTransferTimeoutMs);
         waitForPage();

@@ -276,6 +276,15 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
         (QStringList{"The Outbox is not empty. Messages cannot be Queued        ",
                      "All New Messages in the Outbox will be Sent Immediately        ",
                      "The scheduling facility is only available in Modem connection option"}));
+    // The window shows what Send Queue and the poll say.
+    boxes.clear();
+    send->Command2->click();
+    settings.connection = ConnectionType::Modem;
+    inst.writeBytes(ExchangeFiles::kStateFile, "CRASH\r\n");
+    delivery().supervisor().poll();
+    ASSERT_EQ(boxes.texts().size(), 2);
+    EXPECT_EQ(boxes.texts()[0], "The Outbox is empty. No messages to send        ");
+    EXPECT_TRUE(boxes.texts()[1].startsWith("No modem detected on the selected port."));
 }
 
 // Load offers the saved entries (blank lines are none): No empties the file,
@@ -305,7 +314,7 @@ TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
     EXPECT_EQ(inst.bytes(saved), lines({past, later}));
     // The past one goes out at the first poll, and the file follows the list.
     inst.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
-    delivery().supervisor().Timer1_Timer();
+    delivery().supervisor().poll();
     EXPECT_EQ(items(out->outbox), QStringList{past});
     QCoreApplication::processEvents();
     EXPECT_EQ(inst.bytes(saved), lines({later}));

@@ -73,7 +73,7 @@ bool SendController::accepted(const MessageAssembler::Plan& plan) {
     if (plan.messageBoxColour)
         m_message.colourMessage(*plan.messageBoxColour);
     if (plan.refusal) {
-        MessageBox::show(plan.refusal->text, kQuorvelWarning, plan.refusal->icon);
+        MessageBox::tell(*plan.refusal);
         return false;
     }
     return true;
