@@ -15,9 +15,21 @@
 #include "support/WidgetTest.h"
 
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimeEdit>
 
 namespace {
+
+QPushButton* button(const QWidget& w, const char* name) {
+    return w.findChild<QPushButton*>(name);
+}
+// A message list window's counter.
+QString counter(const MessageListWindow& w) {
+    return w.findChild<QLabel*>("Label2")->text();
+}
 
 const QString kStamp = "05/12/2026 16:20:00";
 const QString kSendQueue = "Select SEND QUEUE button to send queued messages.";
@@ -217,7 +229,7 @@ TEST_F(OutboxPanelTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
     clock.onWait([&](qint64) {
         ++pumps;
         EXPECT_TRUE(sender().sending() && !send->Picture5->isEnabled());
-        sender().Picture5_Click(); // the handler itself refuses to re-enter
+        sender().sendClicked(); // the handler itself refuses to re-enter
     });
     sendText(QString(300, 'x'));
     clock.onWait(nullptr);
@@ -327,9 +339,10 @@ TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) 
     out->outbox->addItems({a, p, b});
     QStringList shown;
     onModal<frmDisplaySelMsgDetls>([&](frmDisplaySelMsgDetls& w) {
-        shown << w.windowTitle() << w.txtMessageId->text() << w.txtMessageDt->text()
-              << w.txtMessage->toPlainText() << w.txtMsgLen->text();
-        w.Command1->click();
+        const auto text = [&w](const char* name) { return w.findChild<QLineEdit*>(name)->text(); };
+        shown << w.windowTitle() << text("txtMessageId") << text("txtMessageDt")
+              << w.findChild<QPlainTextEdit*>("txtMessage")->toPlainText() << text("txtMsgLen");
+        button(w, "Command1")->click();
     });
     out->outbox->setCurrentRow(1);
     emit out->outbox->itemDoubleClicked(out->outbox->item(1));
@@ -364,11 +377,11 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     delivery().showList = [&](MessageListWindow& w) {
         QTimer::singleShot(0, &w, [&] { seenWhileLoading = w.List1->count(); });
         w.activate();
-        EXPECT_TRUE(w.loaded() && w.cmdClearAll->isHidden());
-        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Accepted Messages 1202");
-        w.Command3->click();
+        EXPECT_TRUE(w.loaded() && button(w, "cmdClearAll")->isHidden());
+        EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Accepted Messages 1202");
+        button(w, "Command3")->click();
         EXPECT_EQ(w.List1->count(), 0);
-        EXPECT_EQ(w.Label2->text(), "0") << "the counter follows the list";
+        EXPECT_EQ(counter(w), "0") << "the counter follows the list";
     };
     out->Picture9->click();
     EXPECT_GE(seenWhileLoading, 0);
@@ -385,11 +398,11 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     inst.writeBytes(MessageLists::kAcceptedFile, accepted(3));
     delivery().showList = [&](MessageListWindow& w) {
         w.activate();
-        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Failed Messages 2");
-        EXPECT_FALSE(w.cmdClearAll->isHidden());
-        w.cmdClearAll->click();
+        EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Failed Messages 2");
+        EXPECT_FALSE(button(w, "cmdClearAll")->isHidden());
+        button(w, "cmdClearAll")->click();
         EXPECT_EQ(w.List1->count(), 0);
-        EXPECT_EQ(w.Label2->text(), "0");
+        EXPECT_EQ(counter(w), "0");
     };
     out->Picture15->click();
     for (const QString& f :
@@ -406,18 +419,18 @@ TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBot
         out->schedulebox->addItem(entry(i));
     delivery().showList = [&](MessageListWindow& w) {
         w.activate();
-        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Scheduled Message Queue 5");
-        EXPECT_TRUE(w.Command3->isHidden());
+        EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Scheduled Message Queue 5");
+        EXPECT_TRUE(button(w, "Command3")->isHidden());
         boxes.answerNext(MessageBox::Answer::No);
-        w.List1_Click(2);
+        w.offerToDeleteEntry(2);
         EXPECT_EQ(out->schedulebox->count(), 5);
         ASSERT_EQ(boxes.texts(), QStringList{"Do you want to delete this message ?"});
         EXPECT_TRUE(boxes.lastIs("Quorvel warning", MessageBox::Icon::Critical));
         EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
         delete out->schedulebox->takeItem(0); // the first one fell due while the view was open
         boxes.answerNext(MessageBox::Answer::Yes);
-        w.List1_Click(2);
-        EXPECT_EQ(w.Label2->text(), "4");
+        w.offerToDeleteEntry(2);
+        EXPECT_EQ(counter(w), "4");
         EXPECT_EQ(w.List1->item(2)->text(), entry(4));
     };
     send->imgScheduledMessageQ->click();
