@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <QToolButton>
 
 namespace {
 
@@ -97,6 +98,10 @@ protected:
     QWidget window;
     OutboxPanel* out = nullptr;
     SendPanel* send = nullptr;
+    static QToolButton* tool(QWidget* panel, const char* name) {
+        return panel->findChild<QToolButton*>(name);
+    }
+    QTimeEdit* txttime() const { return send->findChild<QTimeEdit*>("txttime"); }
 };
 
 } // namespace
@@ -131,7 +136,7 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     boxes.clear();
     recipients.checked = QStringList{"Jane Smith  +447700900123", "Bob  +33612"};
     send->dtSchDate->setDate(QDate(2027, 1, 5));
-    send->txttime->setTime(QTime(9, 5));
+    txttime()->setTime(QTime(9, 5));
     sendText(QString(150, 's'));
     const QString at = "5/1/2027 09:05:00", ssig = "- Quorvel 3.0. 5/1/2027 09:05:00";
     const QString a = QString(100, 's'), b = QString(50, 's');
@@ -145,17 +150,17 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(items(out->schedulebox))) << "saved at once";
     EXPECT_EQ(boxes.texts(),
               QStringList{"The scheduled message(s) will be sent at 09:05 on 5/1/2027."});
-    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
+    EXPECT_EQ(txttime()->time(), QTime(0, 0));
     EXPECT_EQ(message.cleared, 2);
 
     // A refused schedule keeps its time.
     recipients.all.clear();
     recipients.checked.clear();
     boxes.clear();
-    send->txttime->setTime(QTime(9, 5));
+    txttime()->setTime(QTime(9, 5));
     sendText("x");
     EXPECT_EQ(boxes.texts(), QStringList{"Please fill SMS Number List         "});
-    EXPECT_EQ(send->txttime->time(), QTime(9, 5));
+    EXPECT_EQ(txttime()->time(), QTime(9, 5));
 }
 
 TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassTheColourOn) {
@@ -261,22 +266,23 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     EXPECT_FALSE(send->Command2->isEnabled() || send->cmdConfigure->isEnabled());
 
     out->outbox->clear();
-    send->txttime->setTime(QTime(9, 30));
+    txttime()->setTime(QTime(9, 30));
     send->Option2->click();
-    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
+    EXPECT_EQ(txttime()->time(), QTime(0, 0));
     poll.stop();
     out->schedulebox->addItem("[5] 5/12/2026 17:00:00 +441 a 5/12/2026 17:00:00");
     blink.timeout();
     EXPECT_TRUE(poll.isActive());
     settings.connection = ConnectionType::Internet;
-    send->imgSchedule->click();
+    tool(send, "imgSchedule")->click();
 
     // Internet: Queue Messages only, no scheduling, and the poll's interval of 0 never runs.
     send->Option2->setChecked(true);
     send->applyConnectionLayout(settings.connection);
     EXPECT_TRUE(send->Option1->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{send->imgSchedule, send->imgScheduledMessageQ,
-                                                      out->Picture15, send->dtSchDate})
+    for (QWidget* w : std::initializer_list<QWidget*>{tool(send, "imgSchedule"),
+                                                      tool(send, "imgScheduledMessageQ"),
+                                                      tool(out, "Picture15"), send->dtSchDate})
         EXPECT_FALSE(w->isVisibleTo(&window) && w->isEnabled()) << w->objectName().toStdString();
     poll.stop();
     blink.timeout();
@@ -350,17 +356,17 @@ TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) 
 
     out->outbox->setCurrentRow(2);
     boxes.answerNext(MessageBox::Answer::Yes);
-    out->Picture12->click();
+    tool(out, "Picture12")->click();
     EXPECT_EQ(items(out->outbox), (QStringList{a, p}));
     EXPECT_EQ(out->outbox->currentRow(), 1) << "the last entry is highlighted";
     EXPECT_TRUE(out->outbox->currentItem()->isSelected());
     out->outbox->setCurrentRow(0);
     out->outbox->clearSelection();
     boxes.clear();
-    out->Picture12->click();
+    tool(out, "Picture12")->click();
     EXPECT_EQ(boxes.texts(), QStringList{"No message selected in outbox."});
     boxes.answerNext(MessageBox::Answer::Yes);
-    out->Picture1->click();
+    tool(out, "Picture1")->click();
     EXPECT_EQ(out->outbox->count(), 0);
 }
 
@@ -404,7 +410,7 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
         EXPECT_EQ(w.List1->count(), 0);
         EXPECT_EQ(counter(w), "0");
     };
-    out->Picture15->click();
+    tool(out, "Picture15")->click();
     for (const QString& f :
          {ExchangeFiles::kCarryOver, MessageLists::kAcceptedFile, MessageLists::kScheduledFile})
         EXPECT_EQ(inst.bytes(f), QByteArray()) << f.toStdString();
@@ -433,6 +439,6 @@ TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBot
         EXPECT_EQ(counter(w), "4");
         EXPECT_EQ(w.List1->item(2)->text(), entry(4));
     };
-    send->imgScheduledMessageQ->click();
+    tool(send, "imgScheduledMessageQ")->click();
     EXPECT_EQ(items(out->schedulebox), (QStringList{entry(2), entry(4), entry(5)}));
 }
