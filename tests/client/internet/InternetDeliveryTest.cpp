@@ -12,7 +12,9 @@
 #include "support/ServiceProcess.h"
 #include "support/TestInstallation.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
 #include <QProcess>
@@ -352,6 +354,20 @@ TEST_F(InternetDeliveryTest, ARepeatAfterALostAnswerCarriesItsToken) {
     signOn();
     sendQueue();
     EXPECT_EQ(token(7), "none");
+
+    // Delivered but not recorded: the user is told, and they leave the outbox
+    // all the same, so they are not sent twice.
+    QList<Notice> told;
+    QObject::connect(&delivery, &InternetDelivery::notice, [&](const Notice& n) { told << n; });
+    const QString file = inst.file("Config\\AccpMsgs.dat");
+    QFile::remove(file);
+    QDir().mkpath(file);
+    outbox.append(kE3);
+    signOn();
+    sendQueue();
+    EXPECT_EQ(told, QList<Notice>{{"The accepted messages could not be added to " +
+                                   QDir::toNativeSeparators(file) + "."}});
+    EXPECT_TRUE(outbox.isEmpty());
 }
 
 // Only the service's own pages leave the cache (the match is case-sensitive).
