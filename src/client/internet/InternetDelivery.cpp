@@ -35,9 +35,8 @@ InternetDelivery::InternetDelivery(const Installation& installation, Lists lists
                                    std::function<void()> clearServerCache, QObject* parent)
     : QObject(parent), m_installation(installation), m_lists(lists), m_page(page), m_status(status),
       m_controls(controls), m_settings(settings), m_clearServerCache(std::move(clearServerCache)) {
-    connect(&m_page, &FormPage::downloadBegin, this, [this] { webConnection_DownloadBegin(); });
-    connect(&m_page, &FormPage::downloadComplete, this,
-            [this] { webConnection_DownloadComplete(); });
+    connect(&m_page, &FormPage::downloadBegin, this, [this] { showConnecting(); });
+    connect(&m_page, &FormPage::downloadComplete, this, [this] { readAnswerPage(); });
     connect(&m_status, &ServerStatus::okPressed, this, [this] {
         m_controls.setMainWindowEnabled(true);
         m_status.close();
@@ -124,14 +123,14 @@ void InternetDelivery::submitOutbox() {
         m_clearServerCache();
 }
 
-void InternetDelivery::webConnection_DownloadBegin() {
+void InternetDelivery::showConnecting() {
     m_controls.setMainWindowEnabled(m_settings.isModem());
     m_status.show();
     m_status.ShowServerStatus(kConnecting);
     m_status.setButtons(false, false);
 }
 
-void InternetDelivery::webConnection_DownloadComplete() {
+void InternetDelivery::readAnswerPage() {
     const std::optional<QStringList> submitted = std::exchange(m_submitted, std::nullopt);
     if (!m_page.hasDocument())
         return;

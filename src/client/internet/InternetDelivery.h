@@ -38,8 +38,10 @@ public:
     void signOn();
     // Send Queue with entries in the outbox (the caller tells about an empty one).
     void submitOutbox() override;
-    void webConnection_DownloadBegin();
-    void webConnection_DownloadComplete();
+    // The page's download began / completed: the status window follows it,
+    // and a completed answer decides what happens to the outbox.
+    void showConnecting();
+    void readAnswerPage();
 
     // Each entry from its first "+" (the number, a blank, the text), joined with "#".
     static QString buildT(const QStringList& entries);

@@ -139,7 +139,7 @@ TEST_F(InternetDeliveryTest, SendQueueSubmitsTheOutboxAndTheSuccessMovesItOnce) 
 
     // The same page downloaded again, with a new entry waiting.
     outbox.append(kE1);
-    delivery.webConnection_DownloadComplete();
+    delivery.readAnswerPage();
     EXPECT_EQ(accepted().count('\n'), 3);
     EXPECT_EQ(outbox.items(), QStringList{kE1});
 
