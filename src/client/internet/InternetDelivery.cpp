@@ -9,7 +9,6 @@
 #include "common/InstallPath.h"
 #include "common/Installation.h"
 #include "common/LineFile.h"
-#include "common/MessageBox.h"
 #include "common/Setting.h"
 
 #include <QDir>
@@ -36,9 +35,8 @@ InternetDelivery::InternetDelivery(const Installation& installation, Lists lists
                                    std::function<void()> clearServerCache, QObject* parent)
     : QObject(parent), m_installation(installation), m_lists(lists), m_page(page), m_status(status),
       m_controls(controls), m_settings(settings), m_clearServerCache(std::move(clearServerCache)) {
-    connect(&m_page, &FormPage::downloadBegin, this, [this] { webConnection_DownloadBegin(); });
-    connect(&m_page, &FormPage::downloadComplete, this,
-            [this] { webConnection_DownloadComplete(); });
+    connect(&m_page, &FormPage::downloadBegin, this, [this] { showConnecting(); });
+    connect(&m_page, &FormPage::downloadComplete, this, [this] { readAnswerPage(); });
     connect(&m_status, &ServerStatus::okPressed, this, [this] {
         m_controls.setMainWindowEnabled(true);
         m_status.close();
@@ -86,7 +84,7 @@ void InternetDelivery::showStatus(bool mainEnabled, const QString& text) {
     m_status.ShowServerStatus(text);
 }
 
-void InternetDelivery::Command2_Click() {
+void InternetDelivery::submitOutbox() {
     if (m_lists.outbox.isEmpty())
         return;
     if (m_clearServerCache)
@@ -125,14 +123,14 @@ void InternetDelivery::Command2_Click() {
         m_clearServerCache();
 }
 
-void InternetDelivery::webConnection_DownloadBegin() {
+void InternetDelivery::showConnecting() {
     m_controls.setMainWindowEnabled(m_settings.isModem());
     m_status.show();
     m_status.ShowServerStatus(kConnecting);
     m_status.setButtons(false, false);
 }
 
-void InternetDelivery::webConnection_DownloadComplete() {
+void InternetDelivery::readAnswerPage() {
     const std::optional<QStringList> submitted = std::exchange(m_submitted, std::nullopt);
     if (!m_page.hasDocument())
         return;
@@ -181,9 +179,8 @@ void InternetDelivery::moveToAccepted(const QStringList& submitted) {
     const QString file = m_installation.file(MessageLists::kAcceptedFile);
     if (!LineFile::appendLines(file, submitted))
         // They have been delivered: sending them again would send them twice.
-        MessageBox::show(QStringLiteral("The accepted messages could not be added to ") +
-                             QDir::toNativeSeparators(file) + QStringLiteral("."),
-                         kQuorvelWarning, MessageBox::Icon::Warning);
+        emit notice({QStringLiteral("The accepted messages could not be added to ") +
+                     QDir::toNativeSeparators(file) + QStringLiteral(".")});
     if (m_lists.outbox.all() == submitted) {
         m_lists.outbox.clear();
         m_lists.operatorQueue.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/outbox/InternetRoute.h"
+#include "common/Notice.h"
 
 #include <QObject>
 #include <QString>
@@ -36,10 +37,11 @@ public:
     // OK of the connection settings confirmed the Internet connection.
     void signOn();
     // Send Queue with entries in the outbox (the caller tells about an empty one).
-    void Command2_Click();
-    void submitOutbox() override { Command2_Click(); }
-    void webConnection_DownloadBegin();
-    void webConnection_DownloadComplete();
+    void submitOutbox() override;
+    // The page's download began / completed: the status window follows it,
+    // and a completed answer decides what happens to the outbox.
+    void showConnecting();
+    void readAnswerPage();
 
     // Each entry from its first "+" (the number, a blank, the text), joined with "#".
     static QString buildT(const QStringList& entries);
@@ -50,6 +52,10 @@ public:
 
     static inline const QString kAccepted =
         QStringLiteral("D:SMS message(s) accepted for processing.");
+
+signals:
+    // What the delivery has to tell the user; the window shows it.
+    void notice(const Notice& notice);
 
 private:
     void showStatus(bool mainEnabled, const QString& text);

@@ -30,12 +30,12 @@ void ServerStatus::setButtons(bool ok, bool connect) {
     emit changed();
 }
 
-void ServerStatus::cmdClose_Click() {
+void ServerStatus::okClicked() {
     if (m_ok)
         emit okPressed();
 }
 
-void ServerStatus::cmdConnect_Click() {
+void ServerStatus::connectClicked() {
     if (m_connect)
         emit connectRequested();
 }

@@ -24,8 +24,8 @@ public:
     void setButtons(bool ok, bool connect);
 
     // The buttons.
-    void cmdClose_Click();
-    void cmdConnect_Click();
+    void okClicked();
+    void connectClicked();
 
 signals:
     void changed();

@@ -15,7 +15,6 @@
 #include "common/InstallPath.h"
 #include "common/Installation.h"
 #include "common/LineFile.h"
-#include "common/MessageBox.h"
 
 #include <QDir>
 #include <QSet>
@@ -27,6 +26,7 @@ using OperatorInbox::kCellnet;
 
 const QString kNoModem = QStringLiteral(
     "No modem detected on the selected port. You will not be able to send any SMS messages.");
+const QString kNothingToSend = QStringLiteral("The Outbox is empty. No messages to send        ");
 const QString kChooseAnotherPort =
     QStringLiteral("Select CONFIGURE button to choose correct a valid port and try again.");
 
@@ -42,9 +42,10 @@ QString lastNonEmptyLine(const QString& path) {
 
 DeliverySupervisor::DeliverySupervisor(const Installation& installation, Lists lists,
                                        DeliveryControls& controls, BrindleLauncher& launcher,
-                                       InternetRoute& internet, ClientSettings& settings)
-    : m_installation(installation), m_lists(lists), m_controls(controls), m_launcher(launcher),
-      m_internet(internet), m_settings(settings) {}
+                                       InternetRoute& internet, ClientSettings& settings,
+                                       QObject* parent)
+    : QObject(parent), m_installation(installation), m_lists(lists), m_controls(controls),
+      m_launcher(launcher), m_internet(internet), m_settings(settings) {}
 
 DeliverySupervisor::~DeliverySupervisor() = default;
 
@@ -133,8 +134,8 @@ void DeliverySupervisor::WriteCurrentNOM(const QString& code) {
 }
 
 void DeliverySupervisor::crashHandling() {
-    MessageBox::show(kNoModem + QStringLiteral("\r\n") + kChooseAnotherPort, kQuorvelWarning,
-                     MessageBox::Icon::None);
+    emit notice({kNoModem + QStringLiteral("\r\n") + kChooseAnotherPort, Notice::kWarningTitle,
+                 Notice::Mark::None});
     ChangeNOM(ExchangeFiles::kStart);
     m_lists.outbox.clear();
     m_controls.setConfigureEnabled(true);
@@ -168,7 +169,7 @@ bool DeliverySupervisor::brindleDead() {
     return silent >= kSilentEndedMs && !m_launcher.running();
 }
 
-void DeliverySupervisor::Timer1_Timer() {
+void DeliverySupervisor::poll() {
     if (m_inTick)
         return; // a click inside this tick's wait started the timer again
     m_inTick = true;
@@ -295,36 +296,33 @@ void DeliverySupervisor::startBrindle() {
     if (m_startFailureTold)
         return;
     m_startFailureTold = true;
-    MessageBox::show(QStringLiteral("The operator module could not be started:\r\n") +
-                         QDir::toNativeSeparators(program) + QStringLiteral("\r\n") + reason +
-                         QStringLiteral("\r\nThe messages stay in the Outbox and are tried "
-                                        "again in a minute or at Send Queue."),
-                     kQuorvelWarning, MessageBox::Icon::Warning);
+    emit notice({QStringLiteral("The operator module could not be started:\r\n") +
+                 QDir::toNativeSeparators(program) + QStringLiteral("\r\n") + reason +
+                 QStringLiteral("\r\nThe messages stay in the Outbox and are tried "
+                                "again in a minute or at Send Queue.")});
 }
 
-void DeliverySupervisor::Command2_Click() {
+std::optional<Notice> DeliverySupervisor::sendQueueClicked() {
     if (m_settings.isModem()) {
         // The user asks again: try at once, and tell again if it fails.
         m_startRetryAt = -1;
         m_startFailureTold = false;
         if (m_lists.outbox.isEmpty()) {
-            MessageBox::show("The Outbox is empty. No messages to send        ", kQuorvelWarning,
-                             MessageBox::Icon::Warning);
             m_controls.setConfigureEnabled(true);
-        } else {
-            m_controls.startPoll();
-            m_controls.setConfigureEnabled(false);
+            m_controls.stopBlinking();
+            return Notice{kNothingToSend};
         }
+        m_controls.startPoll();
+        m_controls.setConfigureEnabled(false);
         m_controls.stopBlinking();
-        return;
+        return std::nullopt;
     }
     if (!m_lists.outbox.isEmpty()) {
         m_internet.submitOutbox();
         m_controls.stopBlinking();
-        return;
+        return std::nullopt;
     }
     m_controls.stopBlinking();
-    MessageBox::show("The Outbox is empty. No messages to send        ", kQuorvelWarning,
-                     MessageBox::Icon::Warning);
     m_controls.setConfigureEnabled(true);
+    return Notice{kNothingToSend};
 }

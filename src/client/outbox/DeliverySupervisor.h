@@ -1,10 +1,13 @@
 #pragma once
 
 #include "common/FileLocks.h"
+#include "common/Notice.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AcceptedIndex;
 class BrindleLauncher;
@@ -28,8 +31,10 @@ public:
 // The client side of the hand-over to the operator module: the poll that
 // releases due scheduled entries, marks entries accepted from Brindle.out,
 // moves them to the accepted file, reads the state word, and starts Brindle
-// when it is idle; the crash handling; the alive check; Send Queue.
-class DeliverySupervisor {
+// when it is idle; the crash handling; the alive check; Send Queue. What the
+// poll has to tell the user goes out through `notice`, which the window shows.
+class DeliverySupervisor : public QObject {
+    Q_OBJECT
 public:
     struct Lists {
         EntryList& outbox;
@@ -38,15 +43,17 @@ public:
     };
 
     DeliverySupervisor(const Installation& installation, Lists lists, DeliveryControls& controls,
-                       BrindleLauncher& launcher, InternetRoute& internet,
-                       ClientSettings& settings);
-    ~DeliverySupervisor();
+                       BrindleLauncher& launcher, InternetRoute& internet, ClientSettings& settings,
+                       QObject* parent = nullptr);
+    ~DeliverySupervisor() override;
 
     // AddOperatorQueue of the outbox: queue and hand one entry to the inbox.
     std::function<void(const QString&)> addOperatorQueue;
 
-    void Timer1_Timer();
-    void Command2_Click(); // Send Queue
+    // Timer1.
+    void poll();
+    // Send Queue; the refusal of an empty outbox.
+    std::optional<Notice> sendQueueClicked();
     // Due scheduled entries go to the outbox and the operator queue, in order.
     void releaseDueEntries();
 
@@ -70,6 +77,9 @@ public:
     // How long a started run may take to hold its run lock before the start
     // lock is let go anyway.
     static constexpr qint64 kRunLockWaitMs = 10000;
+
+signals:
+    void notice(const Notice& notice);
 
 private:
     bool brindleDead();

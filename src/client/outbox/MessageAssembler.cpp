@@ -5,7 +5,6 @@
 namespace {
 
 using Plan = MessageAssembler::Plan;
-using Refusal = MessageAssembler::Refusal;
 
 const QString kFillList = QStringLiteral("Please fill SMS Number List         ");
 const QString kSelectNumber = QStringLiteral("Select Mobile Number");
@@ -17,7 +16,7 @@ bool checkRecipientsAndBody(const MessageAssembler::Input& in, Plan& plan,
                             QString (*numberRule)(const QString& digits)) {
     if (in.numberListCount <= 0) {
         plan.numberListColour = kOrange;
-        plan.refusal = Refusal{kFillList};
+        plan.refusal = Notice{kFillList};
         return false;
     }
     for (const QString& e : in.checkedEntries) {
@@ -26,13 +25,13 @@ bool checkRecipientsAndBody(const MessageAssembler::Input& in, Plan& plan,
             plan.numbers << numberRule(*digits);
     }
     if (plan.numbers.isEmpty()) {
-        plan.refusal = Refusal{kSelectNumber};
+        plan.refusal = Notice{kSelectNumber};
         return false;
     }
     plan.numberListColour = kWhite;
     if (MessageAssembler::body(in.subject, in.message).isEmpty()) {
         plan.messageBoxColour = kOrange;
-        plan.refusal = Refusal{kNoText};
+        plan.refusal = Notice{kNoText};
         plan.numbers.clear();
         return false;
     }
@@ -111,7 +110,7 @@ MessageAssembler::Plan MessageAssembler::planImmediate(const Input& in) {
     const qsizetype parts =
         partLength <= 0 ? kMaxParts + 1 : (text.size() + partLength - 1) / partLength;
     if (parts > kMaxParts) {
-        plan.refusal = Refusal{kTooLong};
+        plan.refusal = Notice{kTooLong};
         plan.numbers.clear();
         return plan;
     }

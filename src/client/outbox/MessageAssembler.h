@@ -2,7 +2,7 @@
 
 #include "client/outbox/SignatureInputs.h"
 #include "common/Colour.h"
-#include "common/MessageBox.h"
+#include "common/Notice.h"
 
 #include <QDateTime>
 #include <QString>
@@ -30,15 +30,10 @@ public:
         int maxSmsLength = 160;
     };
 
-    struct Refusal {
-        QString text;
-        MessageBox::Icon icon = MessageBox::Icon::Warning;
-    };
-
     enum class Suffix { None, Signature, PageInfo, Scheduled };
 
     struct Plan {
-        std::optional<Refusal> refusal;
+        std::optional<Notice> refusal;
         // Colours the checks gave the Number List and the message box.
         std::optional<Colour> numberListColour;
         std::optional<Colour> messageBoxColour;

@@ -1,7 +1,6 @@
 #include "client/outbox/OutboxRules.h"
 
 #include "client/outbox/EntryList.h"
-#include "common/MessageBox.h"
 
 namespace {
 
@@ -21,50 +20,38 @@ constexpr PrefixRefusal kRefusals[] = {
 
 } // namespace
 
-bool OutboxRules::DeleteSelected(EntryList& outbox, int selected) {
-    const QStringList entries = outbox.all();
-    if (entries.isEmpty()) {
-        MessageBox::show(kEmpty, kQuorvelWarning, MessageBox::Icon::Warning);
-        return false;
-    }
+WithNotice<std::optional<QString>> OutboxRules::deleteSelected(const QStringList& entries,
+                                                               int selected) {
+    if (entries.isEmpty())
+        return {std::nullopt, Notice{kEmpty}};
     if (selected >= entries.size())
         selected = -1;
     const QString text = selected >= 0 ? entries[selected] : QString();
     for (const auto& r : kRefusals) {
-        if (text.startsWith(QLatin1String(r.start))) {
-            MessageBox::show(QString::fromLatin1(r.text), kQuorvelWarning,
-                             MessageBox::Icon::Warning);
-            return false;
-        }
+        if (text.startsWith(QLatin1String(r.start)))
+            return {std::nullopt, Notice{QString::fromLatin1(r.text)}};
     }
-    if (selected < 0) {
-        MessageBox::show("No message selected in outbox.", kQuorvelWarning);
-        return false;
-    }
-    const auto answer = MessageBox::show("Are you sure you want to remove the selected message?",
-                                         "Quorvel", MessageBox::Icon::None,
-                                         MessageBox::Buttons::YesNo, MessageBox::Answer::No);
-    if (answer == MessageBox::Answer::Yes) {
-        // The poll runs while the question is open: the entry is found again
-        // by its text, and one that was handed on meanwhile stays.
-        const int now = int(outbox.all().indexOf(text));
-        if (now >= 0)
-            outbox.removeAt(now);
-    }
-    return true;
+    if (selected < 0)
+        return {std::nullopt, Notice{"No message selected in outbox.", Notice::kWarningTitle,
+                                     Notice::Mark::None}};
+    return {text, Notice{"Are you sure you want to remove the selected message?",
+                         Notice::kPlainTitle, Notice::Mark::None, true}};
 }
 
-bool OutboxRules::RemoveAll(int count) {
-    if (count < 1) {
-        MessageBox::show(kEmpty, "Quorvel", MessageBox::Icon::Warning);
-        return false;
-    }
-    return MessageBox::show("Are you sure you want to remove all the messages?", "Quorvel",
-                            MessageBox::Icon::None, MessageBox::Buttons::YesNo,
-                            MessageBox::Answer::No) == MessageBox::Answer::Yes;
+void OutboxRules::takeOut(EntryList& outbox, const QString& entry) {
+    const int now = int(outbox.all().indexOf(entry));
+    if (now >= 0)
+        outbox.removeAt(now);
 }
 
-void OutboxRules::GetExactOutboxPos(const QStringList& entries, const QString& key, int& pos) {
+Notice OutboxRules::removeAll(int count) {
+    if (count < 1)
+        return Notice{kEmpty, Notice::kPlainTitle};
+    return Notice{"Are you sure you want to remove all the messages?", Notice::kPlainTitle,
+                  Notice::Mark::None, true};
+}
+
+void OutboxRules::lastEntryContaining(const QStringList& entries, const QString& key, int& pos) {
     for (qsizetype i = entries.size() - 1; i >= 0; --i) {
         if (entries[i].contains(key)) {
             pos = int(i);

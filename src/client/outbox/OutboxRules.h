@@ -1,21 +1,27 @@
 #pragma once
 
+#include "common/Notice.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class EntryList;
 
 // The user's operations on the outbox, decided on the entry texts; the window
-// applies the outcome to its list.
+// shows what they say and applies the outcome to its list.
 class OutboxRules {
 public:
     // Delete selected: refuses empty lists, entries in delivery and no
-    // selection; otherwise asks, and on Yes takes the entry out. `selected` is
-    // -1 when nothing is highlighted. True when not refused: the window then
-    // highlights the last entry (if any is left).
-    static bool DeleteSelected(EntryList& outbox, int selected);
-    // Remove all: true when the user confirmed clearing a non-empty outbox.
-    static bool RemoveAll(int count);
+    // selection; otherwise asks. `selected` is -1 when nothing is highlighted.
+    // The value is the entry's text to take out on Yes, none when refused.
+    static WithNotice<std::optional<QString>> deleteSelected(const QStringList& entries,
+                                                             int selected);
+    // After the question: the poll runs while it is open, so the entry is
+    // found again by its text, and one that was handed on meanwhile stays.
+    static void takeOut(EntryList& outbox, const QString& entry);
+    // Remove all: the refusal of an empty outbox, or the question.
+    static Notice removeAll(int count);
     // The index of the last entry containing `key`; `pos` stays as it was when none does.
-    static void GetExactOutboxPos(const QStringList& entries, const QString& key, int& pos);
+    static void lastEntryContaining(const QStringList& entries, const QString& key, int& pos);
 };

@@ -3,40 +3,36 @@
 #include "client/outbox/MessageLists.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
-#include "common/MessageBox.h"
 
-void QueueModes::Option1_Click(int outboxCount, bool modem) {
+std::optional<Notice> QueueModes::queueMessagesChosen(int outboxCount, bool modem) {
     if (outboxCount > 0) {
-        MessageBox::show("The Outbox is not empty. Messages cannot be Queued        ",
-                         kQuorvelWarning, MessageBox::Icon::Warning);
         m_c.setQueueMode(false);
         m_c.setSendQueueEnabled(false);
         m_c.setConfigureEnabled(false);
         m_c.startPoll();
-        return;
+        return Notice{"The Outbox is not empty. Messages cannot be Queued        "};
     }
     m_c.setQueueMode(true);
     m_c.setSendQueueEnabled(true);
     m_c.setConfigureEnabled(true);
     m_c.stopPoll();
-    if (modem)
-        MessageBox::show("All New Messages in the Outbox will be Queued        ", kQuorvelWarning,
-                         MessageBox::Icon::Warning);
+    if (!modem)
+        return std::nullopt;
+    return Notice{"All New Messages in the Outbox will be Queued        "};
 }
 
-void QueueModes::Option2_Click(int outboxCount) {
+std::optional<Notice> QueueModes::sendImmediatelyChosen(int outboxCount) {
     if (outboxCount > 0) {
         m_c.setQueueMode(true);
         m_c.focusQueueMode();
-        return;
+        return std::nullopt;
     }
     m_c.setTime(QTime(0, 0));
     m_c.setQueueMode(false);
     m_c.setSendQueueEnabled(false);
     m_c.setConfigureEnabled(false);
     m_c.startPoll();
-    MessageBox::show("All New Messages in the Outbox will be Sent Immediately        ",
-                     kQuorvelWarning, MessageBox::Icon::Warning);
+    return Notice{"All New Messages in the Outbox will be Sent Immediately        "};
 }
 
 void QueueModes::stopBlinking() {
@@ -45,7 +41,7 @@ void QueueModes::stopBlinking() {
     m_captionShown = false;
 }
 
-void QueueModes::Timer2_Timer(int outboxCount, int scheduledCount, bool modem) {
+void QueueModes::reminderTick(int outboxCount, int scheduledCount, bool modem) {
     if (!modem && outboxCount == 0)
         stopBlinking();
     if (scheduledCount > 0) {
@@ -64,31 +60,27 @@ void QueueModes::Timer2_Timer(int outboxCount, int scheduledCount, bool modem) {
     }
 }
 
-void QueueModes::imgSchedule_Click(bool modem, const QDateTime& now,
-                                   const std::function<bool()>& build) {
-    if (!modem) {
-        MessageBox::show("The scheduling facility is only available in Modem connection option",
-                         kQuorvelWarning);
-        return;
-    }
+std::optional<Notice> QueueModes::scheduleClicked(bool modem, const QDateTime& now,
+                                                  const std::function<bool()>& build) {
+    if (!modem)
+        return Notice{"The scheduling facility is only available in Modem connection option",
+                      Notice::kWarningTitle, Notice::Mark::None};
     const QTime time = m_c.time();
     const QTime hourMinute(time.hour(), time.minute());
-    if (!m_c.queueMode()) {
-        MessageBox::show("Message cannot be scheduled in Send Immediately mode.", kQuorvelWarning);
-        return;
-    }
+    if (!m_c.queueMode())
+        return Notice{"Message cannot be scheduled in Send Immediately mode.",
+                      Notice::kWarningTitle, Notice::Mark::None};
     const QDate date = m_c.date();
     if (!scheduleSet(hourMinute) || QDateTime(date, hourMinute) <= now) {
-        MessageBox::show("Schedule time is not valid.", kQuorvelWarning);
         m_c.focusTime();
-        return;
+        return Notice{"Schedule time is not valid.", Notice::kWarningTitle, Notice::Mark::None};
     }
     if (!build || !build())
-        return;
-    MessageBox::show("The scheduled message(s) will be sent at " + hourMinute.toString("hh:mm") +
-                         " on " + date.toString("d/M/yyyy") + ".",
-                     kQuorvelWarning, MessageBox::Icon::Information);
+        return std::nullopt;
     m_c.setTime(QTime(0, 0));
+    return Notice{"The scheduled message(s) will be sent at " + hourMinute.toString("hh:mm") +
+                      " on " + date.toString("d/M/yyyy") + ".",
+                  Notice::kWarningTitle, Notice::Mark::Information};
 }
 
 bool QueueModes::scheduleSet(const QTime& time) {
@@ -99,10 +91,10 @@ bool QueueModes::reminderDue(bool modem, bool queueMode, int outboxCount) {
     return !modem || (queueMode && outboxCount > 0);
 }
 
-QStringList QueueModes::offerSavedEntries(const QString& appPath) {
-    const QString file = InstallPath::resolve(appPath, MessageLists::kScheduledFile);
+WithNotice<QStringList> QueueModes::savedEntries(const QString& appPath) {
     QStringList saved;
-    for (const QString& line : LineFile::readAll(file))
+    for (const QString& line :
+         LineFile::readAll(InstallPath::resolve(appPath, MessageLists::kScheduledFile)))
         if (!line.trimmed().isEmpty())
             saved << line;
     if (saved.isEmpty())
@@ -110,13 +102,12 @@ QStringList QueueModes::offerSavedEntries(const QString& appPath) {
     const QString question =
         QStringLiteral("There are some Pending Queued messages. Do you want to send or delete it?");
     const QString choices = QStringLiteral(" Choose Yes to send, No to delete.");
-    const auto answer =
-        MessageBox::show(question + QStringLiteral("\r\n") + choices, kQuorvelWarning,
-                         MessageBox::Icon::None, MessageBox::Buttons::YesNo);
-    if (answer == MessageBox::Answer::Yes)
-        return saved; // the window's list saves the file again
-    LineFile::truncate(file);
-    return {};
+    return {saved, Notice{question + QStringLiteral("\r\n") + choices, Notice::kWarningTitle,
+                          Notice::Mark::None, true}};
+}
+
+void QueueModes::dropSavedEntries(const QString& appPath) {
+    LineFile::truncate(InstallPath::resolve(appPath, MessageLists::kScheduledFile));
 }
 
 void QueueModes::saveScheduledEntries(const QString& appPath, const QStringList& entries) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "client/outbox/DeliverySupervisor.h"
+#include "common/Notice.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QStringList>
 #include <QTime>
 #include <functional>
+#include <optional>
 
 // The Send box as the queue modes, the Send Queue reminder and the schedule
 // action see it; the window implements it over its controls.
@@ -35,12 +37,16 @@ class QueueModes {
 public:
     explicit QueueModes(QueueControls& controls) : m_c(controls) {}
 
-    void Option1_Click(int outboxCount, bool modem);
-    void Option2_Click(int outboxCount);
-    void Timer2_Timer(int outboxCount, int scheduledCount, bool modem);
+    // The mode chosen; what the user is told about it, if anything.
+    std::optional<Notice> queueMessagesChosen(int outboxCount, bool modem);
+    std::optional<Notice> sendImmediatelyChosen(int outboxCount);
+    // Timer2: the reminder's blink and the poll's keep-alive.
+    void reminderTick(int outboxCount, int scheduledCount, bool modem);
     void stopBlinking();
-    // imgSchedule: refusals first, then `build` makes the entries.
-    void imgSchedule_Click(bool modem, const QDateTime& now, const std::function<bool()>& build);
+    // Schedule: refusals first, then `build` makes the entries; the refusal
+    // or the confirmation, none when `build` made none.
+    std::optional<Notice> scheduleClicked(bool modem, const QDateTime& now,
+                                          const std::function<bool()>& build);
 
     // Send schedules instead when a time other than 00:00 is chosen.
     static bool scheduleSet(const QTime& time);
@@ -49,9 +55,10 @@ public:
     static bool reminderDue(bool modem, bool queueMode, int outboxCount);
     static inline const QString kReminder =
         QStringLiteral("Select SEND QUEUE button to send queued messages.");
-    // Load: offers the entries saved at the last exit; the ones to schedule
-    // again on Yes, none (and the file emptied) on No.
-    static QStringList offerSavedEntries(const QString& appPath);
+    // Load: the entries saved at the last exit and the question offering
+    // them; on No, `dropSavedEntries` empties the file.
+    static WithNotice<QStringList> savedEntries(const QString& appPath);
+    static void dropSavedEntries(const QString& appPath);
     static void saveScheduledEntries(const QString& appPath, const QStringList& entries);
 
 private:

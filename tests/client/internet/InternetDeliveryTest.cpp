@@ -12,7 +12,9 @@
 #include "support/ServiceProcess.h"
 #include "support/TestInstallation.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
 #include <QProcess>
@@ -79,10 +81,10 @@ protected:
     void signOn() {
         delivery.signOn();
         waitForPage();
-        status.cmdClose_Click();
+        status.okClicked();
     }
     void sendQueue() {
-        delivery.Command2_Click();
+        delivery.submitOutbox();
         waitForPage();
     }
     int stopService() {
@@ -132,12 +134,12 @@ TEST_F(InternetDeliveryTest, SendQueueSubmitsTheOutboxAndTheSuccessMovesItOnce) 
     EXPECT_TRUE(status.visible() && status.okEnabled() && !status.connectEnabled());
     EXPECT_FALSE(window.enabled);
     EXPECT_EQ(window.remaining, "97 SMS message(s) remaining today.");
-    delivery.Command2_Click();
+    delivery.submitOutbox();
     EXPECT_FALSE(page.loading()) << "an empty outbox sends nothing";
 
     // The same page downloaded again, with a new entry waiting.
     outbox.append(kE1);
-    delivery.webConnection_DownloadComplete();
+    delivery.readAnswerPage();
     EXPECT_EQ(accepted().count('\n'), 3);
     EXPECT_EQ(outbox.items(), QStringList{kE1});
 
@@ -245,7 +247,7 @@ TEST_F(InternetDeliveryTest, AnswersFromAnywhereButTheServicesPageAcceptNothing)
         std::optional<FakeClock> clock;
         if (name == "answer trickling")
             clock.emplace();
-        delivery.Command2_Click();
+        delivery.submitOutbox();
         if (clock)
             clock->advanceMs(FormPage::kTransferTimeoutMs);
         waitForPage();
@@ -352,6 +354,20 @@ TEST_F(InternetDeliveryTest, ARepeatAfterALostAnswerCarriesItsToken) {
     signOn();
     sendQueue();
     EXPECT_EQ(token(7), "none");
+
+    // Delivered but not recorded: the user is told, and they leave the outbox
+    // all the same, so they are not sent twice.
+    QList<Notice> told;
+    QObject::connect(&delivery, &InternetDelivery::notice, [&](const Notice& n) { told << n; });
+    const QString file = inst.file("Config\\AccpMsgs.dat");
+    QFile::remove(file);
+    QDir().mkpath(file);
+    outbox.append(kE3);
+    signOn();
+    sendQueue();
+    EXPECT_EQ(told, QList<Notice>{{"The accepted messages could not be added to " +
+                                   QDir::toNativeSeparators(file) + "."}});
+    EXPECT_TRUE(outbox.isEmpty());
 }
 
 // Only the service's own pages leave the cache (the match is case-sensitive).

@@ -9,7 +9,6 @@
 #include "support/FakeClock.h"
 #include "support/FakeInternetRoute.h"
 #include "support/FakeLauncher.h"
-#include "support/ScriptedMessageBox.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
@@ -26,11 +25,34 @@ const QString kCrashText =
     "No modem detected on the selected port. You will not be able to send any SMS "
     "messages.\r\nSelect CONFIGURE button to choose correct a valid port and try again.";
 
+// What the supervisor said: through its outlet, or as Send Queue's answer.
+struct Told {
+    QList<Notice> notices;
+    void listen(DeliverySupervisor& s) {
+        QObject::connect(&s, &DeliverySupervisor::notice,
+                         [this](const Notice& n) { notices << n; });
+    }
+    void take(const std::optional<Notice>& n) {
+        if (n)
+            notices << *n;
+    }
+    QStringList texts() const {
+        QStringList t;
+        for (const Notice& n : notices)
+            t << n.text;
+        return t;
+    }
+    bool lastIs(const QString& title, Notice::Mark mark) const {
+        return notices.last().title == title && notices.last().mark == mark;
+    }
+};
+
 struct DeliveryTest : ::testing::Test {
     DeliveryTest()
         : supervisor(inst.installation(), {outbox, queue, schedule}, controls, launcher, internet,
                      settings) {
         settings.connection = ConnectionType::Modem;
+        boxes.listen(supervisor);
         supervisor.addOperatorQueue = [this](const QString& e) {
             queue.append(e);
             ExchangeFiles::appendToInbox(inst.appPath(), {e});
@@ -57,17 +79,17 @@ struct DeliveryTest : ::testing::Test {
     // so far, and what the poll did to the Send box.
     QString tick() {
         controls.log.clear();
-        supervisor.Timer1_Timer();
+        supervisor.poll();
         return QString("%1 outbox %2 queue %3 starts %4 boxes %5 | %6")
             .arg(QString(stateBytes().trimmed()), names(outbox.items()), names(queue.items()))
             .arg(launcher.starts.size())
-            .arg(boxes.shown().size())
+            .arg(boxes.notices.size())
             .arg(controls.log);
     }
 
     TestInstallation inst;
     FakeClock clock;
-    ScriptedMessageBox boxes;
+    Told boxes;
     StringEntryList outbox, queue, schedule;
     FakeSendBox controls;
     FakeLauncher launcher;
@@ -111,12 +133,12 @@ TEST_F(DeliveryTest, AnIdlePollWithQueuedEntriesStartsARunAndABusyOneWaits) {
         state(word);
         launcher.alive = false;
         launcher.starts.clear();
-        supervisor.Timer1_Timer();
+        supervisor.poll();
         EXPECT_EQ(launcher.starts.size(), 1) << word;
         queue.append(kE1);
     }
     state("COMPLETE");
-    supervisor.Timer1_Timer();
+    supervisor.poll();
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom), QByteArray("No NOM Active\r\n"));
 }
 
@@ -156,12 +178,12 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     // Still deletable: neither marked nor taken from the queue.
     EXPECT_EQ(tick(), "START outbox e1 queue e1 starts 0 boxes 1 | poll- poll+ ");
     EXPECT_EQ(boxes.texts(), QStringList{told("No such file or directory")});
-    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::Warning));
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", Notice::Mark::Warning));
 
     // The polls of the next minute neither try nor tell nor wait.
     for (int s = 1; s < 60; ++s) {
         clock.advanceMs(1000);
-        supervisor.Timer1_Timer();
+        supervisor.poll();
     }
     EXPECT_TRUE(launcher.checks == 1 && clock.totalWaitedMs() == 0);
 
@@ -169,15 +191,15 @@ TEST_F(DeliveryTest, AFailedStartIsToldOnceAndTriedAgainAfterAMinuteOrAtSendQueu
     launcher.problem.clear();
     launcher.startError = "execv: Exec format error";
     clock.advanceMs(1000);
-    supervisor.Timer1_Timer();
+    supervisor.poll();
     EXPECT_EQ(tick(), "START outbox e1 queue e1 starts 1 boxes 1 | poll- poll+ ");
 
     // Send Queue tries at once and tells again.
-    supervisor.Command2_Click();
+    boxes.take(supervisor.sendQueueClicked());
     EXPECT_EQ(tick(), "START outbox e1 queue e1 starts 2 boxes 2 | poll- poll+ ");
     EXPECT_EQ(boxes.texts().last(), told("execv: Exec format error"));
     launcher.startError.clear();
-    supervisor.Command2_Click();
+    boxes.take(supervisor.sendQueueClicked());
     EXPECT_EQ(tick(), "CEL outbox Processing::e1 queue - starts 3 boxes 2 | poll- poll+ ");
 }
 
@@ -202,7 +224,7 @@ TEST_F(DeliveryTest, ACrashClearsTheOutboxOnceAndStartsNothingInThatTick) {
     controls.queue = false; // so only the crash handling enables Configure
     EXPECT_EQ(tick(), "START outbox - queue e2 starts 0 boxes 1 | poll- configure+ poll+ ");
     EXPECT_EQ(boxes.texts(), QStringList{kCrashText});
-    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
+    EXPECT_TRUE(boxes.lastIs("Quorvel Warning", Notice::Mark::None));
     EXPECT_EQ(inst.bytes(ExchangeFiles::kCurrentNom),
               QByteArray("NOM Failed. Queued Messages\r\n"));
     // The next poll is idle.
@@ -216,23 +238,24 @@ TEST_F(DeliveryTest, ASilentAliveCounterIsACrashAChangingOneIsNot) {
         TestInstallation fresh;
         DeliverySupervisor s(fresh.installation(), {outbox, queue, schedule}, controls, launcher,
                              internet, settings);
+        boxes.listen(s);
         fresh.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
         outbox.append("Processing::" + kE1);
-        boxes.clear();
+        boxes.notices.clear();
         launcher.alive = running;
         launcher.terminated = 0;
         for (int ms = 0; ms < silentMs; ms += 2000) { // a changing counter keeps it alive
             fresh.writeBytes(ExchangeFiles::kAlive, QByteArray::number(ms) + "\r\n");
-            s.Timer1_Timer();
+            s.poll();
             clock.advanceMs(2000);
         }
         fresh.writeBytes(ExchangeFiles::kAlive, "last\r\n");
-        s.Timer1_Timer();
+        s.poll();
         clock.advanceMs(silentMs - 1000);
-        s.Timer1_Timer();
-        EXPECT_TRUE(boxes.shown().isEmpty() && s.nomAlive() && !launcher.terminated) << running;
+        s.poll();
+        EXPECT_TRUE(boxes.notices.isEmpty() && s.nomAlive() && !launcher.terminated) << running;
         clock.advanceMs(1000);
-        s.Timer1_Timer();
+        s.poll();
         EXPECT_EQ(boxes.texts(), QStringList{kCrashText}) << running;
         EXPECT_EQ(launcher.terminated, running ? 1 : 0);
         EXPECT_EQ(fresh.bytes(ExchangeFiles::kStateFile), QByteArray("START\r\n"));
@@ -248,11 +271,11 @@ TEST_F(DeliveryTest, ARunAnotherProgramStartedIsBusyWhateverItsStateWordOrSilenc
     for (const char* word : {"INUSE", "CEL", "COMPLETE", "START"}) {
         state(word);
         for (int i = 0; i < 3; ++i, clock.advanceMs(30000))
-            supervisor.Timer1_Timer();
+            supervisor.poll();
         EXPECT_EQ(tick(), QString(word) + " outbox e1 queue e1 starts 0 boxes 0 | poll- poll+ ");
     }
     run.reset();
-    supervisor.Timer1_Timer();
+    supervisor.poll();
     EXPECT_EQ(launcher.starts.size(), 1);
 }
 
@@ -264,7 +287,7 @@ TEST_F(DeliveryTest, EntriesAnEndedRunLeftInTheInboxStartAnotherRun) {
     outbox.append("Processing::" + kE1);
     auto run = std::make_unique<FileLocks::RunLock>(inst.appPath());
     state("INUSE");
-    supervisor.Timer1_Timer();
+    supervisor.poll();
     EXPECT_TRUE(launcher.starts.isEmpty());
     run.reset();
     state("COMPLETE");
@@ -274,7 +297,7 @@ TEST_F(DeliveryTest, EntriesAnEndedRunLeftInTheInboxStartAnotherRun) {
         if (starts.size() == 3)
             outbox.clear();
         clock.advanceMs(ms);
-        supervisor.Timer1_Timer();
+        supervisor.poll();
         starts << int(launcher.starts.size());
         launcher.alive = false; // it ended without taking them
     }
@@ -293,12 +316,12 @@ TEST_F(DeliveryTest, TheStartLockIsWaitedForAndHeldUntilTheRunHoldsItsLock) {
     other.reset();
     for (const QString& e : {kE1, kE2}) { // the second tick starts nothing
         queue.append(e);
-        supervisor.Timer1_Timer();
+        supervisor.poll();
         EXPECT_EQ(launcher.starts.size(), 1);
         EXPECT_FALSE(Lock(lockFile, Lock::Mode::Try).held());
     }
     FileLocks::RunLock run(inst.appPath());
-    supervisor.Timer1_Timer();
+    supervisor.poll();
     EXPECT_TRUE(Lock(lockFile, Lock::Mode::Try).held());
 }
 
@@ -314,7 +337,7 @@ TEST_F(DeliveryTest, DueScheduledEntriesAreReleasedInOrder) {
                            "[12] +441 5/12/2026 9:05:00 d", "5/12/2026 9:05:00 +441 e"};
     for (const QString& e : QStringList{past1, past2} + stay)
         schedule.append(e);
-    supervisor.Timer1_Timer();
+    supervisor.poll();
     EXPECT_EQ(outbox.items() + queue.items(), (QStringList{past1, past2, past1, past2}));
     EXPECT_EQ(schedule.items(), stay);
 }
@@ -324,14 +347,14 @@ TEST_F(DeliveryTest, SendQueueStartsThePollOrHandsTheOutboxToTheInternet) {
         settings.connection = c;
         outbox.clear();
         controls.log.clear();
-        supervisor.Command2_Click(); // nothing to send
+        boxes.take(supervisor.sendQueueClicked()); // nothing to send
         outbox.append(kE1);
-        supervisor.Command2_Click();
+        boxes.take(supervisor.sendQueueClicked());
         EXPECT_EQ(controls.log,
                   c == ConnectionType::Modem ? "configure+ poll+ configure- " : "configure+ ");
     }
     EXPECT_EQ(boxes.texts(), QStringList(2, "The Outbox is empty. No messages to send        "));
-    EXPECT_EQ(boxes.last().icon, MessageBox::Icon::Warning);
+    EXPECT_EQ(boxes.notices.last().mark, Notice::Mark::Warning);
     EXPECT_EQ(internet.submitted, 1);
     EXPECT_EQ(controls.blinkStops, 4);
 }

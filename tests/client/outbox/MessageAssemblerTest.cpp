@@ -74,8 +74,7 @@ TEST(MessageAssembler, NineRealPartsAtMost) {
     EXPECT_TRUE(nine.part(8, kNow).contains(" P9/9 "));
     const auto ten = MessageAssembler::planImmediate(input(letters(1072)));
     ASSERT_FALSE(ten.ok());
-    EXPECT_EQ(ten.refusal->text, "Message Too Long         ");
-    EXPECT_EQ(ten.refusal->icon, MessageBox::Icon::Warning);
+    EXPECT_EQ(ten.refusal, Notice{"Message Too Long         "});
     EXPECT_EQ(ten.entryCount(), 0);
     EXPECT_TRUE(MessageAssembler::planImmediate(input(letters(1440), "", false)).ok());
     EXPECT_FALSE(MessageAssembler::planImmediate(input(letters(1441), "", false)).ok());
@@ -122,8 +121,7 @@ TEST(MessageAssembler, RefusalsAndTheirColours) {
                 scheduled ? MessageAssembler::planScheduled(in, QDate(2027, 1, 5), QTime(9, 5))
                           : MessageAssembler::planImmediate(in);
             ASSERT_FALSE(plan.ok());
-            EXPECT_EQ(plan.refusal->text, c.text);
-            EXPECT_EQ(plan.refusal->icon, MessageBox::Icon::Warning);
+            EXPECT_EQ(plan.refusal, Notice{c.text});
             EXPECT_EQ(plan.numberListColour, c.list);
             EXPECT_EQ(plan.messageBoxColour, c.box);
             EXPECT_EQ(plan.entryCount(), 0);

@@ -15,9 +15,22 @@
 #include "support/WidgetTest.h"
 
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimeEdit>
+#include <QToolButton>
 
 namespace {
+
+QPushButton* button(const QWidget& w, const char* name) {
+    return w.findChild<QPushButton*>(name);
+}
+// A message list window's counter.
+QString counter(const MessageListWindow& w) {
+    return w.findChild<QLabel*>("Label2")->text();
+}
 
 const QString kStamp = "05/12/2026 16:20:00";
 const QString kSendQueue = "Select SEND QUEUE button to send queued messages.";
@@ -85,6 +98,10 @@ protected:
     QWidget window;
     OutboxPanel* out = nullptr;
     SendPanel* send = nullptr;
+    static QToolButton* tool(QWidget* panel, const char* name) {
+        return panel->findChild<QToolButton*>(name);
+    }
+    QTimeEdit* txttime() const { return send->findChild<QTimeEdit*>("txttime"); }
 };
 
 } // namespace
@@ -119,7 +136,7 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     boxes.clear();
     recipients.checked = QStringList{"Jane Smith  +447700900123", "Bob  +33612"};
     send->dtSchDate->setDate(QDate(2027, 1, 5));
-    send->txttime->setTime(QTime(9, 5));
+    txttime()->setTime(QTime(9, 5));
     sendText(QString(150, 's'));
     const QString at = "5/1/2027 09:05:00", ssig = "- Quorvel 3.0. 5/1/2027 09:05:00";
     const QString a = QString(100, 's'), b = QString(50, 's');
@@ -133,17 +150,17 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(items(out->schedulebox))) << "saved at once";
     EXPECT_EQ(boxes.texts(),
               QStringList{"The scheduled message(s) will be sent at 09:05 on 5/1/2027."});
-    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
+    EXPECT_EQ(txttime()->time(), QTime(0, 0));
     EXPECT_EQ(message.cleared, 2);
 
     // A refused schedule keeps its time.
     recipients.all.clear();
     recipients.checked.clear();
     boxes.clear();
-    send->txttime->setTime(QTime(9, 5));
+    txttime()->setTime(QTime(9, 5));
     sendText("x");
     EXPECT_EQ(boxes.texts(), QStringList{"Please fill SMS Number List         "});
-    EXPECT_EQ(send->txttime->time(), QTime(9, 5));
+    EXPECT_EQ(txttime()->time(), QTime(9, 5));
 }
 
 TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassTheColourOn) {
@@ -217,7 +234,7 @@ TEST_F(OutboxPanelTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
     clock.onWait([&](qint64) {
         ++pumps;
         EXPECT_TRUE(sender().sending() && !send->Picture5->isEnabled());
-        sender().Picture5_Click(); // the handler itself refuses to re-enter
+        sender().sendClicked(); // the handler itself refuses to re-enter
     });
     sendText(QString(300, 'x'));
     clock.onWait(nullptr);
@@ -249,22 +266,23 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     EXPECT_FALSE(send->Command2->isEnabled() || send->cmdConfigure->isEnabled());
 
     out->outbox->clear();
-    send->txttime->setTime(QTime(9, 30));
+    txttime()->setTime(QTime(9, 30));
     send->Option2->click();
-    EXPECT_EQ(send->txttime->time(), QTime(0, 0));
+    EXPECT_EQ(txttime()->time(), QTime(0, 0));
     poll.stop();
     out->schedulebox->addItem("[5] 5/12/2026 17:00:00 +441 a 5/12/2026 17:00:00");
     blink.timeout();
     EXPECT_TRUE(poll.isActive());
     settings.connection = ConnectionType::Internet;
-    send->imgSchedule->click();
+    tool(send, "imgSchedule")->click();
 
     // Internet: Queue Messages only, no scheduling, and the poll's interval of 0 never runs.
     send->Option2->setChecked(true);
     send->applyConnectionLayout(settings.connection);
     EXPECT_TRUE(send->Option1->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{send->imgSchedule, send->imgScheduledMessageQ,
-                                                      out->Picture15, send->dtSchDate})
+    for (QWidget* w : std::initializer_list<QWidget*>{tool(send, "imgSchedule"),
+                                                      tool(send, "imgScheduledMessageQ"),
+                                                      tool(out, "Picture15"), send->dtSchDate})
         EXPECT_FALSE(w->isVisibleTo(&window) && w->isEnabled()) << w->objectName().toStdString();
     poll.stop();
     blink.timeout();
@@ -276,6 +294,15 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
         (QStringList{"The Outbox is not empty. Messages cannot be Queued        ",
                      "All New Messages in the Outbox will be Sent Immediately        ",
                      "The scheduling facility is only available in Modem connection option"}));
+    // The window shows what Send Queue and the poll say.
+    boxes.clear();
+    send->Command2->click();
+    settings.connection = ConnectionType::Modem;
+    inst.writeBytes(ExchangeFiles::kStateFile, "CRASH\r\n");
+    delivery().supervisor().poll();
+    ASSERT_EQ(boxes.texts().size(), 2);
+    EXPECT_EQ(boxes.texts()[0], "The Outbox is empty. No messages to send        ");
+    EXPECT_TRUE(boxes.texts()[1].startsWith("No modem detected on the selected port."));
 }
 
 // Load offers the saved entries (blank lines are none): No empties the file,
@@ -305,7 +332,7 @@ TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
     EXPECT_EQ(inst.bytes(saved), lines({past, later}));
     // The past one goes out at the first poll, and the file follows the list.
     inst.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
-    delivery().supervisor().Timer1_Timer();
+    delivery().supervisor().poll();
     EXPECT_EQ(items(out->outbox), QStringList{past});
     QCoreApplication::processEvents();
     EXPECT_EQ(inst.bytes(saved), lines({later}));
@@ -318,9 +345,10 @@ TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) 
     out->outbox->addItems({a, p, b});
     QStringList shown;
     onModal<frmDisplaySelMsgDetls>([&](frmDisplaySelMsgDetls& w) {
-        shown << w.windowTitle() << w.txtMessageId->text() << w.txtMessageDt->text()
-              << w.txtMessage->toPlainText() << w.txtMsgLen->text();
-        w.Command1->click();
+        const auto text = [&w](const char* name) { return w.findChild<QLineEdit*>(name)->text(); };
+        shown << w.windowTitle() << text("txtMessageId") << text("txtMessageDt")
+              << w.findChild<QPlainTextEdit*>("txtMessage")->toPlainText() << text("txtMsgLen");
+        button(w, "Command1")->click();
     });
     out->outbox->setCurrentRow(1);
     emit out->outbox->itemDoubleClicked(out->outbox->item(1));
@@ -328,17 +356,17 @@ TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) 
 
     out->outbox->setCurrentRow(2);
     boxes.answerNext(MessageBox::Answer::Yes);
-    out->Picture12->click();
+    tool(out, "Picture12")->click();
     EXPECT_EQ(items(out->outbox), (QStringList{a, p}));
     EXPECT_EQ(out->outbox->currentRow(), 1) << "the last entry is highlighted";
     EXPECT_TRUE(out->outbox->currentItem()->isSelected());
     out->outbox->setCurrentRow(0);
     out->outbox->clearSelection();
     boxes.clear();
-    out->Picture12->click();
+    tool(out, "Picture12")->click();
     EXPECT_EQ(boxes.texts(), QStringList{"No message selected in outbox."});
     boxes.answerNext(MessageBox::Answer::Yes);
-    out->Picture1->click();
+    tool(out, "Picture1")->click();
     EXPECT_EQ(out->outbox->count(), 0);
 }
 
@@ -355,11 +383,11 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     delivery().showList = [&](MessageListWindow& w) {
         QTimer::singleShot(0, &w, [&] { seenWhileLoading = w.List1->count(); });
         w.activate();
-        EXPECT_TRUE(w.loaded() && w.cmdClearAll->isHidden());
-        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Accepted Messages 1202");
-        w.Command3->click();
+        EXPECT_TRUE(w.loaded() && button(w, "cmdClearAll")->isHidden());
+        EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Accepted Messages 1202");
+        button(w, "Command3")->click();
         EXPECT_EQ(w.List1->count(), 0);
-        EXPECT_EQ(w.Label2->text(), "0") << "the counter follows the list";
+        EXPECT_EQ(counter(w), "0") << "the counter follows the list";
     };
     out->Picture9->click();
     EXPECT_GE(seenWhileLoading, 0);
@@ -376,13 +404,13 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     inst.writeBytes(MessageLists::kAcceptedFile, accepted(3));
     delivery().showList = [&](MessageListWindow& w) {
         w.activate();
-        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Failed Messages 2");
-        EXPECT_FALSE(w.cmdClearAll->isHidden());
-        w.cmdClearAll->click();
+        EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Failed Messages 2");
+        EXPECT_FALSE(button(w, "cmdClearAll")->isHidden());
+        button(w, "cmdClearAll")->click();
         EXPECT_EQ(w.List1->count(), 0);
-        EXPECT_EQ(w.Label2->text(), "0");
+        EXPECT_EQ(counter(w), "0");
     };
-    out->Picture15->click();
+    tool(out, "Picture15")->click();
     for (const QString& f :
          {ExchangeFiles::kCarryOver, MessageLists::kAcceptedFile, MessageLists::kScheduledFile})
         EXPECT_EQ(inst.bytes(f), QByteArray()) << f.toStdString();
@@ -397,20 +425,20 @@ TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBot
         out->schedulebox->addItem(entry(i));
     delivery().showList = [&](MessageListWindow& w) {
         w.activate();
-        EXPECT_EQ(w.windowTitle() + ' ' + w.Label2->text(), "Scheduled Message Queue 5");
-        EXPECT_TRUE(w.Command3->isHidden());
+        EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Scheduled Message Queue 5");
+        EXPECT_TRUE(button(w, "Command3")->isHidden());
         boxes.answerNext(MessageBox::Answer::No);
-        w.List1_Click(2);
+        w.offerToDeleteEntry(2);
         EXPECT_EQ(out->schedulebox->count(), 5);
         ASSERT_EQ(boxes.texts(), QStringList{"Do you want to delete this message ?"});
         EXPECT_TRUE(boxes.lastIs("Quorvel warning", MessageBox::Icon::Critical));
         EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
         delete out->schedulebox->takeItem(0); // the first one fell due while the view was open
         boxes.answerNext(MessageBox::Answer::Yes);
-        w.List1_Click(2);
-        EXPECT_EQ(w.Label2->text(), "4");
+        w.offerToDeleteEntry(2);
+        EXPECT_EQ(counter(w), "4");
         EXPECT_EQ(w.List1->item(2)->text(), entry(4));
     };
-    send->imgScheduledMessageQ->click();
+    tool(send, "imgScheduledMessageQ")->click();
     EXPECT_EQ(items(out->schedulebox), (QStringList{entry(2), entry(4), entry(5)}));
 }

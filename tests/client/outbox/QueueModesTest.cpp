@@ -1,13 +1,14 @@
 #include "client/outbox/QueueModes.h"
 #include "FakeSendBox.h"
-#include "support/ScriptedMessageBox.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-QStringList shown(const QString& text) {
-    return text.isEmpty() ? QStringList{} : QStringList{text};
+std::optional<Notice> told(const QString& text, Notice::Mark mark) {
+    if (text.isEmpty())
+        return std::nullopt;
+    return Notice{text, Notice::kWarningTitle, mark};
 }
 
 } // namespace
@@ -30,14 +31,12 @@ TEST(QueueModes, ModesAreRefusedWhileTheOutboxHoldsEntries) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.log.toStdString());
-        ScriptedMessageBox boxes;
         FakeSendBox box;
         QueueModes modes(box);
-        c.option == 1 ? modes.Option1_Click(c.outbox, c.modem) : modes.Option2_Click(c.outbox);
+        const auto notice = c.option == 1 ? modes.queueMessagesChosen(c.outbox, c.modem)
+                                          : modes.sendImmediatelyChosen(c.outbox);
         EXPECT_EQ(box.log, c.log);
-        EXPECT_EQ(boxes.texts(), shown(c.text));
-        for (const MessageBox::Request& r : boxes.shown())
-            EXPECT_TRUE(r.title == "Quorvel Warning" && r.icon == MessageBox::Icon::Warning);
+        EXPECT_EQ(notice, told(c.text, Notice::Mark::Warning));
     }
 }
 
@@ -66,7 +65,7 @@ TEST(QueueModes, Timer2BlinksAndKeepsThePollAliveForScheduledEntries) {
         box.blink = c.blink;
         QueueModes modes(box);
         for (int i = 0; i < c.ticks; ++i)
-            modes.Timer2_Timer(c.outbox, c.scheduled, c.modem);
+            modes.reminderTick(c.outbox, c.scheduled, c.modem);
         EXPECT_EQ(box.log, c.log);
     }
 }
@@ -94,19 +93,16 @@ TEST(QueueModes, ScheduleRefusalsAndConfirmation) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        ScriptedMessageBox boxes;
         FakeSendBox box;
         box.queue = c.queue;
         box.day = c.day;
         box.at = c.time;
-        QueueModes(box).imgSchedule_Click(c.modem, QDateTime(QDate(2026, 12, 5), QTime(16, 20)),
-                                          [&] { return box.log += "build ", c.builds; });
+        const auto notice =
+            QueueModes(box).scheduleClicked(c.modem, QDateTime(QDate(2026, 12, 5), QTime(16, 20)),
+                                            [&] { return box.log += "build ", c.builds; });
         EXPECT_EQ(box.log, c.log);
-        EXPECT_EQ(boxes.texts(), shown(c.text));
-        const auto icon =
-            c.text == confirmed ? MessageBox::Icon::Information : MessageBox::Icon::None;
-        for (const MessageBox::Request& r : boxes.shown())
-            EXPECT_TRUE(r.title == "Quorvel Warning" && r.icon == icon);
+        EXPECT_EQ(notice, told(c.text, c.text == confirmed ? Notice::Mark::Information
+                                                           : Notice::Mark::None));
     }
 }
 

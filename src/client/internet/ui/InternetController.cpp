@@ -5,6 +5,7 @@
 #include "client/internet/ServerStatus.h"
 #include "client/internet/ui/frmStatus.h"
 #include "common/Installation.h"
+#include "common/MessageBox.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
@@ -26,6 +27,8 @@ InternetController::InternetController(const Installation& installation,
             }
             ServerCache::ClearServerCache(*m_cache);
         });
+    connect(m_delivery.get(), &InternetDelivery::notice, this,
+            [](const Notice& notice) { MessageBox::tell(notice); });
     m_window = new frmStatus(*m_status, mainWindow);
     connect(m_status.get(), &ServerStatus::connectRequested, this,
             &InternetController::connectRequested);

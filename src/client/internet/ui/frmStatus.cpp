@@ -36,8 +36,8 @@ frmStatus::frmStatus(ServerStatus& status, QWidget* owner) : QDialog(owner), m_s
     layout->addLayout(buttons);
     setMinimumWidth(360);
 
-    connect(cmdClose, &QPushButton::clicked, &m_status, &ServerStatus::cmdClose_Click);
-    connect(cmdConnect, &QPushButton::clicked, &m_status, &ServerStatus::cmdConnect_Click);
+    connect(cmdClose, &QPushButton::clicked, &m_status, &ServerStatus::okClicked);
+    connect(cmdConnect, &QPushButton::clicked, &m_status, &ServerStatus::connectClicked);
     connect(&m_status, &ServerStatus::changed, this, &frmStatus::refresh);
     refresh();
 }
@@ -57,9 +57,9 @@ void frmStatus::refresh() {
 // The close box and Escape do what "Ok" does, and nothing while it is disabled.
 void frmStatus::closeEvent(QCloseEvent* event) {
     event->ignore();
-    m_status.cmdClose_Click();
+    m_status.okClicked();
 }
 
 void frmStatus::reject() {
-    m_status.cmdClose_Click();
+    m_status.okClicked();
 }

@@ -10,6 +10,7 @@
 #include "common/Clock.h"
 #include "common/Installation.h"
 #include "common/IntervalTimer.h"
+#include "common/MessageBox.h"
 #include "ui/ClickableLabel.h"
 #include "ui/PanelWidgets.h"
 
@@ -42,19 +43,21 @@ DeliveryController::DeliveryController(SendPanel& controls, OutboxPanel& lists, 
         if (addOperatorQueue)
             addOperatorQueue(entry);
     };
+    connect(m_supervisor.get(), &DeliverySupervisor::notice, this,
+            [](const Notice& notice) { MessageBox::tell(notice); });
     showList = [](MessageListWindow& w) { w.exec(); };
 
-    connect(&m_poll, &IntervalTimer::timeout, this, [this] { m_supervisor->Timer1_Timer(); });
-    connect(&blink, &IntervalTimer::timeout, this, [this] { Timer2_Timer(); });
+    connect(&m_poll, &IntervalTimer::timeout, this, [this] { m_supervisor->poll(); });
+    connect(&blink, &IntervalTimer::timeout, this, [this] { reminderTick(); });
     // The rules' own choices (setQueueMode) are no choice of the user's.
-    PanelWidgets::onChosen(m_c.Option1, this, [this] { Option1_Click(); });
-    PanelWidgets::onChosen(m_c.Option2, this, [this] { Option2_Click(); });
-    connect(m_c.Command2, &QPushButton::clicked, this, [this] { m_supervisor->Command2_Click(); });
-    connect(m_c.imgSchedule, &QToolButton::clicked, this, [this] { imgSchedule_Click(); });
-    connect(m_lists.Picture9, &QToolButton::clicked, this, [this] { Picture9_Click(); });
-    connect(m_lists.Picture15, &QToolButton::clicked, this, [this] { Picture15_Click(); });
-    connect(m_c.imgScheduledMessageQ, &QToolButton::clicked, this,
-            [this] { imgScheduledMessageQ_Click(); });
+    PanelWidgets::onChosen(m_c.Option1, this, [this] { queueMessagesChosen(); });
+    PanelWidgets::onChosen(m_c.Option2, this, [this] { sendImmediatelyChosen(); });
+    connect(m_c.Command2, &QPushButton::clicked, this,
+            [this] { MessageBox::tell(m_supervisor->sendQueueClicked()); });
+    connect(m_c.imgSchedule, &QToolButton::clicked, this, [this] { scheduleClicked(); });
+    connect(m_lists.Picture9, &QToolButton::clicked, this, [this] { showAcceptedList(); });
+    connect(m_lists.Picture15, &QToolButton::clicked, this, [this] { showFailedList(); });
+    connect(m_c.imgScheduledMessageQ, &QToolButton::clicked, this, [this] { showScheduledList(); });
 
     // Many changes in one go (a long scheduled send) are saved once.
     auto* model = m_lists.schedulebox->model();
@@ -138,27 +141,35 @@ void DeliveryController::focusTime() {
 
 // --- queue modes and scheduling -------------------------------------------------------
 
-void DeliveryController::Option1_Click() {
-    m_modes.Option1_Click(m_lists.outbox->count(), m_settings.isModem());
+void DeliveryController::queueMessagesChosen() {
+    MessageBox::tell(m_modes.queueMessagesChosen(m_lists.outbox->count(), m_settings.isModem()));
 }
 
-void DeliveryController::Option2_Click() {
-    m_modes.Option2_Click(m_lists.outbox->count());
+void DeliveryController::sendImmediatelyChosen() {
+    MessageBox::tell(m_modes.sendImmediatelyChosen(m_lists.outbox->count()));
 }
 
-void DeliveryController::Timer2_Timer() {
-    m_modes.Timer2_Timer(m_lists.outbox->count(), m_lists.schedulebox->count(),
+void DeliveryController::reminderTick() {
+    m_modes.reminderTick(m_lists.outbox->count(), m_lists.schedulebox->count(),
                          m_settings.isModem());
 }
 
-void DeliveryController::imgSchedule_Click() {
-    m_modes.imgSchedule_Click(m_settings.isModem(), Clock::instance().now(), buildScheduledEntries);
+void DeliveryController::scheduleClicked() {
+    MessageBox::tell(m_modes.scheduleClicked(m_settings.isModem(), Clock::instance().now(),
+                                             buildScheduledEntries));
 }
 
 void DeliveryController::offerSavedEntries() {
-    const QStringList saved = QueueModes::offerSavedEntries(m_installation.folder());
-    if (!saved.isEmpty())
-        m_lists.schedulebox->addItems(saved); // saves the file again
+    const auto saved = QueueModes::savedEntries(m_installation.folder());
+    if (!saved.notice)
+        return;
+    // Yes is this question's default: the saved entries are kept unless dropped.
+    const Notice& n = *saved.notice;
+    if (MessageBox::show(n.text, n.title, MessageBox::Icon::None, MessageBox::Buttons::YesNo,
+                         MessageBox::Answer::Yes) == MessageBox::Answer::Yes)
+        m_lists.schedulebox->addItems(saved.value); // saves the file again
+    else
+        QueueModes::dropSavedEntries(m_installation.folder());
 }
 
 void DeliveryController::saveScheduledEntries() {
@@ -174,14 +185,14 @@ void DeliveryController::openList(const QString& caption, const QString& tag) {
     showList(w);
 }
 
-void DeliveryController::Picture9_Click() {
+void DeliveryController::showAcceptedList() {
     openList(MessageLists::kAcceptedCaption, MessageLists::kAcceptedFile);
 }
 
-void DeliveryController::Picture15_Click() {
+void DeliveryController::showFailedList() {
     openList(MessageLists::kFailedCaption, MessageLists::kFailedFile);
 }
 
-void DeliveryController::imgScheduledMessageQ_Click() {
+void DeliveryController::showScheduledList() {
     openList(MessageLists::kScheduledCaption, MessageLists::kScheduledTag);
 }

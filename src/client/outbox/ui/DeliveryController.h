@@ -38,13 +38,13 @@ public:
     // Opens a message list modally; tests replace it to look at the window.
     std::function<void(MessageListWindow&)> showList;
 
-    void Option1_Click();
-    void Option2_Click();
-    void Timer2_Timer();
-    void imgSchedule_Click();
-    void Picture9_Click();
-    void Picture15_Click();
-    void imgScheduledMessageQ_Click();
+    void queueMessagesChosen();
+    void sendImmediatelyChosen();
+    void reminderTick();
+    void scheduleClicked();
+    void showAcceptedList();
+    void showFailedList();
+    void showScheduledList();
     // Load: offer the scheduled entries saved at the last exit.
     void offerSavedEntries();
     // Keeps Config\ScdMsgs.rcv equal to the scheduled list, so a crash loses none.

@@ -58,11 +58,11 @@ MessageListWindow::MessageListWindow(const Installation& installation, const QSt
     top->addWidget(List1, 1);
     top->addLayout(buttons);
 
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    connect(cmdClearAll, &QPushButton::clicked, this, [this] { cmdClearAll_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { closeClicked(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { clearListClicked(); });
+    connect(cmdClearAll, &QPushButton::clicked, this, [this] { clearAllListsClicked(); });
     connect(List1, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
+            [this](QListWidgetItem* item) { offerToDeleteEntry(List1->row(item)); });
     paintBackground(this, backColour);
     resize(760, 420);
 }
@@ -147,23 +147,23 @@ void MessageListWindow::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void MessageListWindow::Command2_Click() {
+void MessageListWindow::closeClicked() {
     close();
 }
 
-void MessageListWindow::Command3_Click() {
+void MessageListWindow::clearListClicked() {
     List1->clear();
     showCount();
     MessageLists::clearFile(m_installation.folder(), m_tag);
 }
 
-void MessageListWindow::cmdClearAll_Click() {
+void MessageListWindow::clearAllListsClicked() {
     List1->clear();
     showCount();
     MessageLists::clearAll(m_installation.folder());
 }
 
-void MessageListWindow::List1_Click(int row) {
+void MessageListWindow::offerToDeleteEntry(int row) {
     if (m_tag != MessageLists::kScheduledTag || row < 0 || row >= List1->count())
         return;
     // The view is a snapshot: due entries may leave the scheduled list while

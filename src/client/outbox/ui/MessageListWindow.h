@@ -23,19 +23,13 @@ public:
                       QWidget* parent = nullptr);
 
     QListWidget* List1 = nullptr;
-    QLabel* Label2 = nullptr;        // the counter
-    QPushButton* Command2 = nullptr; // Cancel
-    QPushButton* Command3 = nullptr; // Clear
-    QPushButton* cmdClearAll = nullptr;
 
     // Runs once when the window first shows; tests call it directly.
     void activate();
     bool loaded() const { return m_loaded; }
 
-    void Command2_Click();
-    void Command3_Click();
-    void cmdClearAll_Click();
-    void List1_Click(int row);
+    // A click on an entry of the scheduled list: asks, and deletes it on Yes.
+    void offerToDeleteEntry(int row);
 
     // Lines added between two pauses for window events.
     static constexpr int kSlice = 500;
@@ -45,6 +39,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void closeClicked();
+    void clearListClicked();
+    void clearAllListsClicked();
     void loadFile();
     // The counter always shows how many entries the list holds.
     void showCount();
@@ -57,4 +54,8 @@ private:
     bool m_activated = false;
     bool m_loaded = false;
     bool m_closing = false;
+    QLabel* Label2 = nullptr;        // the counter
+    QPushButton* Command2 = nullptr; // Cancel
+    QPushButton* Command3 = nullptr; // Clear
+    QPushButton* cmdClearAll = nullptr;
 };

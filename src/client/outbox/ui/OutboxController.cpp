@@ -8,6 +8,7 @@
 #include "client/outbox/ui/frmDisplaySelMsgDetls.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Installation.h"
+#include "common/MessageBox.h"
 
 #include <QListWidget>
 #include <QToolButton>
@@ -38,9 +39,9 @@ OutboxController::OutboxController(OutboxPanel& controls, ClientSettings& settin
     // height instead of measuring every line again after each addition.
     for (QListWidget* list : {m_c.outbox, m_c.ListCellnet, m_c.schedulebox})
         list->setUniformItemSizes(true);
-    connect(m_c.Picture12, &QAbstractButton::clicked, this, [this] { Picture12_Click(); });
-    connect(m_c.Picture1, &QAbstractButton::clicked, this, [this] { Picture1_Click(); });
-    connect(m_c.outbox, &QListWidget::itemDoubleClicked, this, [this] { outbox_DblClick(); });
+    connect(m_c.Picture12, &QAbstractButton::clicked, this, [this] { deleteSelectedClicked(); });
+    connect(m_c.Picture1, &QAbstractButton::clicked, this, [this] { removeAllClicked(); });
+    connect(m_c.outbox, &QListWidget::itemDoubleClicked, this, [this] { showDetailsOfSelected(); });
 }
 
 OutboxController::~OutboxController() = default;
@@ -53,20 +54,27 @@ QStringList OutboxController::listedEntries() const {
     return texts(m_c.outbox) + texts(m_c.schedulebox) + texts(m_c.ListCellnet);
 }
 
-void OutboxController::Picture12_Click() {
+void OutboxController::deleteSelectedClicked() {
     ListWidgetEntryList outbox(m_c.outbox);
-    if (OutboxRules::DeleteSelected(outbox, highlighted(m_c.outbox)) && m_c.outbox->count() > 0) {
+    const auto chosen = OutboxRules::deleteSelected(outbox.all(), highlighted(m_c.outbox));
+    const bool yes = MessageBox::tell(*chosen.notice);
+    if (!chosen.value)
+        return;
+    if (yes)
+        OutboxRules::takeOut(outbox, *chosen.value);
+    if (m_c.outbox->count() > 0) {
         m_c.outbox->setCurrentRow(m_c.outbox->count() - 1);
         m_c.outbox->setFocus();
     }
 }
 
-void OutboxController::Picture1_Click() {
-    if (OutboxRules::RemoveAll(m_c.outbox->count()))
+void OutboxController::removeAllClicked() {
+    const Notice notice = OutboxRules::removeAll(m_c.outbox->count());
+    if (MessageBox::tell(notice))
         m_c.outbox->clear();
 }
 
-void OutboxController::outbox_DblClick() {
+void OutboxController::showDetailsOfSelected() {
     const int row = highlighted(m_c.outbox);
     if (row < 0)
         return;
@@ -75,8 +83,8 @@ void OutboxController::outbox_DblClick() {
     showDetails(window);
 }
 
-void OutboxController::GetExactOutboxPos(const QString& key) {
-    OutboxRules::GetExactOutboxPos(outboxEntries(), key, ExactOutboxPos);
+void OutboxController::findEntry(const QString& key) {
+    OutboxRules::lastEntryContaining(outboxEntries(), key, ExactOutboxPos);
 }
 
 bool OutboxController::AddOperatorQueue(const QStringList& entries) {

@@ -20,14 +20,14 @@ public:
                      const Installation& installation, QObject* parent = nullptr);
     ~OutboxController() override;
 
-    void Picture12_Click();
-    void Picture1_Click();
-    void outbox_DblClick();
+    void deleteSelectedClicked();
+    void removeAllClicked();
+    void showDetailsOfSelected();
     // Shows the details window modally; tests replace it to look at the window.
     std::function<void(frmDisplaySelMsgDetls&)> showDetails;
 
     // Sets ExactOutboxPos to the last entry containing `key`, if any does.
-    void GetExactOutboxPos(const QString& key);
+    void findEntry(const QString& key);
     int ExactOutboxPos = 0;
 
     // The entries of one recipient at once: one inbox append for all of them.

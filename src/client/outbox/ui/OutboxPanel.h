@@ -29,13 +29,19 @@ public:
 
     QGroupBox* Frame10 = nullptr;
     QListWidget* outbox = nullptr;
-    QToolButton* Picture12 = nullptr; // delete selected
-    QToolButton* Picture1 = nullptr;  // remove all
-    QToolButton* Picture9 = nullptr;  // accepted messages
-    QToolButton* Picture15 = nullptr; // failed messages
+    QToolButton* Picture9 = nullptr; // accepted messages
     QListWidget* ListCellnet = nullptr;
     QListWidget* schedulebox = nullptr;
 
 private:
+    // The controllers and the Send box work the controls no other part of
+    // the program reaches.
+    friend class DeliveryController;
+    friend class OutboxController;
+    friend class SendPanel;
+
+    QToolButton* Picture12 = nullptr; // delete selected
+    QToolButton* Picture1 = nullptr;  // remove all
+    QToolButton* Picture15 = nullptr; // failed messages
     std::unique_ptr<OutboxController> m_controller;
 };

@@ -28,7 +28,7 @@ SendController::SendController(SendPanel& controls, OutboxPanel& lists,
     : QObject(parent), m_c(controls), m_lists(lists), m_message(message), m_recipients(recipients),
       m_settings(settings), m_installation(installation), m_outbox(outbox),
       m_ids(m_installation, [&outbox] { return outbox.listedEntries(); }) {
-    connect(m_c.Picture5, &QAbstractButton::clicked, this, [this] { Picture5_Click(); });
+    connect(m_c.Picture5, &QAbstractButton::clicked, this, [this] { sendClicked(); });
 }
 
 QString SendController::blinkMarker() const {
@@ -39,7 +39,7 @@ void SendController::stop() {
     m_stopped = true;
 }
 
-void SendController::Picture5_Click() {
+void SendController::sendClicked() {
     if (sending())
         return;
     m_message.replaceLineBreaks();
@@ -73,7 +73,7 @@ bool SendController::accepted(const MessageAssembler::Plan& plan) {
     if (plan.messageBoxColour)
         m_message.colourMessage(*plan.messageBoxColour);
     if (plan.refusal) {
-        MessageBox::show(plan.refusal->text, kQuorvelWarning, plan.refusal->icon);
+        MessageBox::tell(*plan.refusal);
         return false;
     }
     return true;

@@ -26,7 +26,7 @@ public:
                    const Installation& installation, OutboxController& outbox,
                    QObject* parent = nullptr);
 
-    void Picture5_Click();
+    void sendClicked();
     void BuildOutboxEntries();
     // True when the entries were made.
     bool BuildScheduledEntries();

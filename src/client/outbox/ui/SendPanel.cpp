@@ -48,7 +48,7 @@ SendPanel::SendPanel(ClientSettings& settings, const Installation& installation,
         m_delivery->saveScheduledEntries();
         return made;
     };
-    m_send->scheduleAction = [this] { m_delivery->imgSchedule_Click(); };
+    m_send->scheduleAction = [this] { m_delivery->scheduleClicked(); };
 }
 
 SendPanel::~SendPanel() = default;
@@ -114,7 +114,7 @@ void SendPanel::applyConnectionLayout(ConnectionType connection) {
     Option2->setVisible(modem);
     Option1->setVisible(modem);
     if (internet && !Option1->isChecked())
-        m_delivery->Option1_Click();
+        m_delivery->queueMessagesChosen();
     fraSMSRemaining->setVisible(internet);
     imgScheduledMessageQ->setEnabled(modem);
     imgScheduledMessageQ->setVisible(modem);

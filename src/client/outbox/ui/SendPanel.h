@@ -59,7 +59,6 @@ public:
     void applyConnectionLayout(ConnectionType connection);
     void applyBackColour(const std::optional<Colour>& colour);
 
-    QGroupBox* fraSend = nullptr;
     QToolButton* Picture5 = nullptr; // Send
     ClickableLabel* lblSend = nullptr;
     QRadioButton* Option1 = nullptr; // Queue Messages
@@ -68,14 +67,20 @@ public:
     // Opens the connection settings; enabled and disabled by the queue modes.
     QPushButton* cmdConfigure = nullptr;
     QDateEdit* dtSchDate = nullptr;
-    QTimeEdit* txttime = nullptr;
-    QToolButton* imgSchedule = nullptr;
-    QToolButton* imgScheduledMessageQ = nullptr;
     QGroupBox* fraSMSRemaining = nullptr;
     QLabel* lblRemaining = nullptr;
 
 private:
+    // The controllers work the controls no other part of the program reaches.
+    friend class DeliveryController;
+    friend class SendController;
+
     void buildControls();
+
+    QGroupBox* fraSend = nullptr;
+    QTimeEdit* txttime = nullptr;
+    QToolButton* imgSchedule = nullptr;
+    QToolButton* imgScheduledMessageQ = nullptr;
 
     ClientSettings& m_settings;
     OutboxPanel& m_outbox;

@@ -36,7 +36,7 @@ frmDisplaySelMsgDetls::frmDisplaySelMsgDetls(const OutboxEntry::Details& details
     Command1 = new QPushButton("OK", this);
     Command1->setObjectName("Command1");
     Command1->setDefault(true);
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { closeClicked(); });
 
     auto* form = new QFormLayout;
     // The layout makes each caption the buddy of its field, so "&&" shows one ampersand.
@@ -54,6 +54,6 @@ frmDisplaySelMsgDetls::frmDisplaySelMsgDetls(const OutboxEntry::Details& details
     paintBackground(this, backColour);
 }
 
-void frmDisplaySelMsgDetls::Command1_Click() {
+void frmDisplaySelMsgDetls::closeClicked() {
     accept();
 }

@@ -17,7 +17,8 @@ public:
     frmDisplaySelMsgDetls(const OutboxEntry::Details& details,
                           const std::optional<Colour>& backColour, QWidget* parent = nullptr);
 
-    void Command1_Click();
+private:
+    void closeClicked();
 
     QLineEdit* txtMessageId = nullptr;
     QLineEdit* txtMessageDt = nullptr;
