@@ -103,7 +103,7 @@ WithNotice<QStringList> QueueModes::savedEntries(const QString& appPath) {
         QStringLiteral("There are some Pending Queued messages. Do you want to send or delete it?");
     const QString choices = QStringLiteral(" Choose Yes to send, No to delete.");
     return {saved, Notice{question + QStringLiteral("\r\n") + choices, Notice::kWarningTitle,
-                          Notice::Mark::None, true}};
+                          Notice::Mark::None, true, true}};
 }
 
 void QueueModes::dropSavedEntries(const QString& appPath) {

@@ -163,10 +163,7 @@ void DeliveryController::offerSavedEntries() {
     const auto saved = QueueModes::savedEntries(m_installation.folder());
     if (!saved.notice)
         return;
-    // Yes is this question's default: the saved entries are kept unless dropped.
-    const Notice& n = *saved.notice;
-    if (MessageBox::show(n.text, n.title, MessageBox::Icon::None, MessageBox::Buttons::YesNo,
-                         MessageBox::Answer::Yes) == MessageBox::Answer::Yes)
+    if (MessageBox::tell(*saved.notice))
         m_lists.schedulebox->addItems(saved.value); // saves the file again
     else
         QueueModes::dropSavedEntries(m_installation.folder());
