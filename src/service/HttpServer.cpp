@@ -304,7 +304,6 @@ int HttpServer::start(const std::string& host, int port, const Tls& tls, std::st
         {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&HttpCallbacks::requestLine),
          this},
         {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&HttpCallbacks::completed), this},
-        {MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, nullptr},
     };
     unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME;
     if (!tls.certificatePem.empty()) {
