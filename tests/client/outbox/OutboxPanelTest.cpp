@@ -14,11 +14,13 @@
 #include "support/FakeLauncher.h"
 #include "support/WidgetTest.h"
 
+#include <QDateEdit>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -81,7 +83,7 @@ protected:
     // Sends `text` to the checked recipients with Send.
     void sendText(const QString& text) {
         message.messageText = text;
-        send->Picture5->click();
+        sent<QToolButton>("Picture5")->click();
     }
     static QByteArray accepted(int n, int firstId = 1) {
         QStringList l;
@@ -101,7 +103,8 @@ protected:
     static QToolButton* tool(QWidget* panel, const char* name) {
         return panel->findChild<QToolButton*>(name);
     }
-    QTimeEdit* txttime() const { return send->findChild<QTimeEdit*>("txttime"); }
+    QTimeEdit* txttime() const { return sent<QTimeEdit>("txttime"); }
+    template <typename W> W* sent(const char* name) const { return send->findChild<W*>(name); }
 };
 
 } // namespace
@@ -135,7 +138,7 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     out->ListCellnet->clear();
     boxes.clear();
     recipients.checked = QStringList{"Jane Smith  +447700900123", "Bob  +33612"};
-    send->dtSchDate->setDate(QDate(2027, 1, 5));
+    sent<QDateEdit>("dtSchDate")->setDate(QDate(2027, 1, 5));
     txttime()->setTime(QTime(9, 5));
     sendText(QString(150, 's'));
     const QString at = "5/1/2027 09:05:00", ssig = "- Quorvel 3.0. 5/1/2027 09:05:00";
@@ -166,8 +169,9 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
 TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassTheColourOn) {
     inst.writeBytes("Config\\Sign.cfg", "NOPAGE\r\n");
     {
-        const QSignalBlocker asLeft(send->Option2); // a modem sending at once: no reminder
-        send->Option2->setChecked(true);
+        const QSignalBlocker asLeft(
+            sent<QRadioButton>("Option2")); // a modem sending at once: no reminder
+        sent<QRadioButton>("Option2")->setChecked(true);
     }
     sendText("one\ntwo\rthree");
     message.onReplace = [this] { message.messageText = "replaced"; }; // the editor's own first
@@ -233,7 +237,7 @@ TEST_F(OutboxPanelTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
     int pumps = 0;
     clock.onWait([&](qint64) {
         ++pumps;
-        EXPECT_TRUE(sender().sending() && !send->Picture5->isEnabled());
+        EXPECT_TRUE(sender().sending() && !sent<QToolButton>("Picture5")->isEnabled());
         sender().sendClicked(); // the handler itself refuses to re-enter
     });
     sendText(QString(300, 'x'));
@@ -242,7 +246,7 @@ TEST_F(OutboxPanelTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
     ASSERT_EQ(out->outbox->count(), 900);
     EXPECT_TRUE(out->outbox->item(899)->text().startsWith("[956] "));
     EXPECT_EQ(message.cleared, 1) << "cleared before the entries go out";
-    EXPECT_TRUE(!sender().sending() && send->Picture5->isEnabled());
+    EXPECT_TRUE(!sender().sending() && sent<QToolButton>("Picture5")->isEnabled());
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox).count("\r\n"), 901);
 }
 
@@ -251,23 +255,24 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     out->outbox->addItem("[1] " + kStamp + " +441 one");
     delivery().setBlinking(true);
     blink.timeout();
-    EXPECT_EQ(send->Command2->text(), "&Send Queue");
-    EXPECT_TRUE(send->Command2->font().bold());
+    EXPECT_EQ(sent<QPushButton>("Command2")->text(), "&Send Queue");
+    EXPECT_TRUE(sent<QPushButton>("Command2")->font().bold());
     blink.timeout();
-    EXPECT_EQ(send->Command2->text(), "");
-    EXPECT_EQ(send->Command2->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S))
+    EXPECT_EQ(sent<QPushButton>("Command2")->text(), "");
+    EXPECT_EQ(sent<QPushButton>("Command2")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S))
         << "blank, still Alt+S";
-    send->Command2->click();
+    sent<QPushButton>("Command2")->click();
     EXPECT_FALSE(delivery().blinking());
-    EXPECT_EQ(send->Command2->text(), "&Send Queue");
-    EXPECT_FALSE(send->Command2->font().bold());
-    send->Option1->click();
-    EXPECT_TRUE(send->Option2->isChecked() && poll.isActive());
-    EXPECT_FALSE(send->Command2->isEnabled() || send->cmdConfigure->isEnabled());
+    EXPECT_EQ(sent<QPushButton>("Command2")->text(), "&Send Queue");
+    EXPECT_FALSE(sent<QPushButton>("Command2")->font().bold());
+    sent<QRadioButton>("Option1")->click();
+    EXPECT_TRUE(sent<QRadioButton>("Option2")->isChecked() && poll.isActive());
+    EXPECT_FALSE(sent<QPushButton>("Command2")->isEnabled() ||
+                 sent<QPushButton>("cmdConfigure")->isEnabled());
 
     out->outbox->clear();
     txttime()->setTime(QTime(9, 30));
-    send->Option2->click();
+    sent<QRadioButton>("Option2")->click();
     EXPECT_EQ(txttime()->time(), QTime(0, 0));
     poll.stop();
     out->schedulebox->addItem("[5] 5/12/2026 17:00:00 +441 a 5/12/2026 17:00:00");
@@ -277,12 +282,12 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     tool(send, "imgSchedule")->click();
 
     // Internet: Queue Messages only, no scheduling, and the poll's interval of 0 never runs.
-    send->Option2->setChecked(true);
+    sent<QRadioButton>("Option2")->setChecked(true);
     send->applyConnectionLayout(settings.connection);
-    EXPECT_TRUE(send->Option1->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{tool(send, "imgSchedule"),
-                                                      tool(send, "imgScheduledMessageQ"),
-                                                      tool(out, "Picture15"), send->dtSchDate})
+    EXPECT_TRUE(sent<QRadioButton>("Option1")->isChecked());
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             tool(send, "imgSchedule"), tool(send, "imgScheduledMessageQ"), tool(out, "Picture15"),
+             sent<QDateEdit>("dtSchDate")})
         EXPECT_FALSE(w->isVisibleTo(&window) && w->isEnabled()) << w->objectName().toStdString();
     poll.stop();
     blink.timeout();
@@ -296,7 +301,7 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
                      "The scheduling facility is only available in Modem connection option"}));
     // The window shows what Send Queue and the poll say.
     boxes.clear();
-    send->Command2->click();
+    sent<QPushButton>("Command2")->click();
     settings.connection = ConnectionType::Modem;
     inst.writeBytes(ExchangeFiles::kStateFile, "CRASH\r\n");
     delivery().supervisor().poll();
@@ -327,7 +332,7 @@ TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
     EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
     EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
     EXPECT_EQ(items(out->schedulebox), (QStringList{past, later}));
-    EXPECT_EQ(send->dtSchDate->date(), QDate(2026, 12, 5));
+    EXPECT_EQ(sent<QDateEdit>("dtSchDate")->date(), QDate(2026, 12, 5));
     QCoreApplication::processEvents();
     EXPECT_EQ(inst.bytes(saved), lines({past, later}));
     // The past one goes out at the first poll, and the file follows the list.

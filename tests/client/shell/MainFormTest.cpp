@@ -24,11 +24,15 @@
 #include "ui/ClickableLabel.h"
 
 #include <QAction>
+#include <QDateEdit>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QToolButton>
 
 namespace {
 
@@ -54,6 +58,7 @@ protected:
     template <typename W> W* composed(const char* name) { return compose().findChild<W*>(name); }
     RecipientsPanel& recipients() { return form->recipientsPanel(); }
     SendPanel& send() { return form->sendPanel(); }
+    template <typename W> W* sent(const char* name) { return send().findChild<W*>(name); }
     OutboxPanel& out() { return form->outboxPanel(); }
     // The window's own controls, by name.
     IntervalTimer* timer(const char* name) {
@@ -84,7 +89,8 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
         EXPECT_EQ(composed<QComboBox>("Combo1")->count(), 6);
     };
     ASSERT_TRUE(form->load());
-    EXPECT_EQ(send().cmdConfigure->text() + '|' + send().Command2->text(),
+    EXPECT_EQ(sent<QPushButton>("cmdConfigure")->text() + '|' +
+                  sent<QPushButton>("Command2")->text(),
               "&Configure|&Send Queue");
     EXPECT_EQ(items(recipients().findChild<QListWidget*>("List4")),
               QStringList{"Jane Smith  +44123"});
@@ -92,8 +98,8 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_EQ(recipients().findChild<QComboBox*>("cmbCountryCode")->currentText(),
               "United Kingdom  +44");
     EXPECT_EQ(composed<QLineEdit>("txtLenSignature")->text(), "26");
-    EXPECT_EQ(send().dtSchDate->date(), QDate(2026, 12, 5));
-    EXPECT_FALSE(send().dtSchDate->isEnabled()) << "no connection chosen yet";
+    EXPECT_EQ(sent<QDateEdit>("dtSchDate")->date(), QDate(2026, 12, 5));
+    EXPECT_FALSE(sent<QDateEdit>("dtSchDate")->isEnabled()) << "no connection chosen yet";
     EXPECT_EQ(inst.bytes("StartNOM.cfg"), QByteArray("START\r\n"));
     EXPECT_EQ(inst.bytes("AppPath.cfg"), (inst.root() + "/\r\n").toUtf8());
     EXPECT_EQ(QList<int>({timer("Timer1")->interval(), timer("Timer2")->interval()}),
@@ -101,9 +107,10 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_TRUE(timer("Timer2")->isActive() && !timer("Timer1")->isActive());
     EXPECT_EQ(QStringList({form->findChild<QAction*>("mnuShow")->text(), exitButton()->text()}),
               QStringList({"Show Quorvel", "E&xit"}));
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             form->centralWidget(), composed<QWidget>("fraSMSMessage"), send().fraSMSRemaining,
-             out().Frame10, recipients().findChild<QGroupBox*>("Frame2")})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{form->centralWidget(), composed<QWidget>("fraSMSMessage"),
+                                         sent<QGroupBox>("fraSMSRemaining"), out().Frame10,
+                                         recipients().findChild<QGroupBox*>("Frame2")})
         EXPECT_TRUE(w->autoFillBackground() &&
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
@@ -132,7 +139,7 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
         // Check boxes and option buttons act on a screen reader's toggle too.
         toggleAccessibly(d.optModem);
         EXPECT_EQ(timer("Timer1")->interval(), 1000);
-        EXPECT_TRUE(shown(send().Option2) && d.Frame2->isEnabled());
+        EXPECT_TRUE(shown(sent<QRadioButton>("Option2")) && d.Frame2->isEnabled());
         toggleAccessibly(d.chkOutsideNo);
         QTest::keyClicks(d.txtOutsideNumber, "9a#1");
         d.txtOutsideNumber->insert(QString(10000, '1')); // pasted
@@ -146,8 +153,9 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
         });
         d.optInternet->click();
         EXPECT_EQ(timer("Timer1")->interval(), 0);
-        EXPECT_TRUE(shown(send().fraSMSRemaining) && d.Command1->isEnabled());
-        EXPECT_FALSE(shown(send().Option2) || d.Frame2->isEnabled() || d.Command2->isEnabled());
+        EXPECT_TRUE(shown(sent<QGroupBox>("fraSMSRemaining")) && d.Command1->isEnabled());
+        EXPECT_FALSE(shown(sent<QRadioButton>("Option2")) || d.Frame2->isEnabled() ||
+                     d.Command2->isEnabled());
         EXPECT_EQ(Setting::read(Setting::ShowOption), "1");
         boxes.answerNext(MessageBox::Answer::No);
         d.optModem->click();
@@ -157,7 +165,8 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
     EXPECT_EQ(boxes.texts(),
               (QStringList{question, question,
                            "No port selected. You will not be able to send any SMS messages."}));
-    EXPECT_FALSE(send().Picture5->isEnabled() || send().lblSend->isEnabled());
+    EXPECT_FALSE(sent<QToolButton>("Picture5")->isEnabled() ||
+                 sent<QLabel>("lblSend")->isEnabled());
     EXPECT_TRUE(settings.IEWarningOff);
 
     // Yes to the notice confirms the Internet connection at once, with the
@@ -176,11 +185,11 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
         d.optInternet->click();
     });
     boxes.answerNext(MessageBox::Answer::No);
-    send().cmdConfigure->click();
+    sent<QPushButton>("cmdConfigure")->click();
     EXPECT_EQ(signOn, (QStringList{"+447700900123", ""}));
     // The sign-on has begun: the main window waits behind the status window.
     EXPECT_TRUE(form->internet().statusWindow().isVisible());
-    EXPECT_TRUE(send().Picture5->isEnabledTo(form->centralWidget()));
+    EXPECT_TRUE(sent<QToolButton>("Picture5")->isEnabledTo(form->centralWidget()));
     EXPECT_EQ(settings.connection, ConnectionType::InternetChosenNow);
 }
 
@@ -193,7 +202,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     loadAndShow();
     // The connection chosen in the settings lays the window out for it.
     EXPECT_EQ(timer("Timer1")->interval(), 1000);
-    EXPECT_TRUE(send().dtSchDate->isEnabled());
+    EXPECT_TRUE(sent<QDateEdit>("dtSchDate")->isEnabled());
     recipients().findChild<QListWidget*>("List4")->item(1)->setCheckState(Qt::Unchecked);
     auto* subject = composed<QLineEdit>("txtSubject");
     auto* message = composed<QPlainTextEdit>("txtMessage");
@@ -206,7 +215,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     paintBase(recipients().findChild<QListWidget*>("List4"), kOrange);
     paintBase(message, kOrange);
     // Sent with the focus still in the box: the CR LF goes out as two blanks.
-    send().Picture5->click();
+    sent<QToolButton>("Picture5")->click();
     const QString entry = "[57] 05/12/2026 16:20:00 +447700900123 (Hi)a  b - Quorvel";
     EXPECT_EQ(items(out().outbox), QStringList{entry});
     EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"),
@@ -248,7 +257,7 @@ TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAn
                                                  : MessageBox::Answer::Yes);
         exitButton()->click();
     });
-    send().Picture5->click();
+    sent<QToolButton>("Picture5")->click();
     clock.onWait(nullptr);
     ASSERT_EQ(closed.count(), 1);
     EXPECT_EQ(boxes.texts(),
@@ -281,7 +290,7 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
     out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 hello");
     send().delivery().setBlinking(true);
-    send().Command2->click();
+    sent<QPushButton>("Command2")->click();
     frmStatus& w = form->internet().statusWindow();
     ASSERT_TRUE(w.isVisible());
     EXPECT_EQ(w.windowTitle(), "Quorvel Server Response");
@@ -290,7 +299,7 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     EXPECT_TRUE(w.cmdClose->isEnabled() && w.cmdConnect->isEnabled());
     // The server's texts: a heading, a link or a picture in them is shown as text.
     EXPECT_TRUE(w.lblStatus->textFormat() == Qt::PlainText &&
-                send().lblRemaining->textFormat() == Qt::PlainText);
+                sent<QLabel>("lblRemaining")->textFormat() == Qt::PlainText);
     EXPECT_FALSE(form->centralWidget()->isEnabled());
     EXPECT_FALSE(send().delivery().blinking());
     w.cmdClose->click();

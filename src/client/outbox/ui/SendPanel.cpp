@@ -31,6 +31,7 @@ SendPanel::SendPanel(ClientSettings& settings, const Installation& installation,
                      Timers timers, std::unique_ptr<BrindleLauncher> launcher, QWidget* parent)
     : QWidget(parent), m_settings(settings), m_outbox(areas.outbox), m_poll(timers.poll) {
     buildControls();
+    connect(cmdConfigure, &QPushButton::clicked, this, &SendPanel::configureRequested);
     OutboxController& outbox = m_outbox.controller();
     m_send = std::make_unique<SendController>(*this, m_outbox, areas.message, areas.recipients,
                                               settings, installation, outbox);
@@ -52,6 +53,19 @@ SendPanel::SendPanel(ClientSettings& settings, const Installation& installation,
 }
 
 SendPanel::~SendPanel() = default;
+
+void SendPanel::setRemaining(const QString& text) {
+    lblRemaining->setText(text);
+}
+
+void SendPanel::enableSend(bool enabled) {
+    Picture5->setEnabled(enabled);
+    lblSend->setEnabled(enabled);
+}
+
+void SendPanel::enableConfigure() {
+    cmdConfigure->setEnabled(true);
+}
 
 void SendPanel::buildControls() {
     fraSend = named(new QGroupBox("Send", this), "fraSend");

@@ -59,6 +59,22 @@ public:
     void applyConnectionLayout(ConnectionType connection);
     void applyBackColour(const std::optional<Colour>& colour);
 
+    // What the window shows and allows of the box.
+    void setRemaining(const QString& text);
+    void enableSend(bool enabled);
+    void enableConfigure();
+
+signals:
+    // Configure was clicked: the window opens the connection settings.
+    void configureRequested();
+
+private:
+    // The controllers work the controls no other part of the program reaches.
+    friend class DeliveryController;
+    friend class SendController;
+
+    void buildControls();
+
     QToolButton* Picture5 = nullptr; // Send
     ClickableLabel* lblSend = nullptr;
     QRadioButton* Option1 = nullptr; // Queue Messages
@@ -69,13 +85,6 @@ public:
     QDateEdit* dtSchDate = nullptr;
     QGroupBox* fraSMSRemaining = nullptr;
     QLabel* lblRemaining = nullptr;
-
-private:
-    // The controllers work the controls no other part of the program reaches.
-    friend class DeliveryController;
-    friend class SendController;
-
-    void buildControls();
 
     QGroupBox* fraSend = nullptr;
     QTimeEdit* txttime = nullptr;

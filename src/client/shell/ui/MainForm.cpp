@@ -54,7 +54,7 @@ public:
         if (m_form.isHidden() && !m_form.inTray())
             m_form.show();
     }
-    void setRemaining(const QString& text) override { m_form.m_send->lblRemaining->setText(text); }
+    void setRemaining(const QString& text) override { m_form.m_send->setRemaining(text); }
 
 private:
     MainForm& m_form;
@@ -113,8 +113,7 @@ void MainForm::buildPanels() {
     m_showAction = named(m_trayMenu->addAction("Show Quorvel"), "mnuShow");
     connect(m_showAction, &QAction::triggered, this, [this] { showWindowChosen(); });
     connect(m_exitButton, &QPushButton::clicked, this, [this] { exitClicked(); });
-    connect(m_send->cmdConfigure, &QPushButton::clicked, this,
-            [this] { showConnectionSettings(); });
+    connect(m_send, &SendPanel::configureRequested, this, [this] { showConnectionSettings(); });
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_compose, 3);
@@ -236,7 +235,7 @@ void MainForm::showConnectionSettings() {
     if (runConnectionDialog)
         runConnectionDialog(dialog);
     if (m_settings.noPort)
-        m_send->cmdConfigure->setEnabled(true);
+        m_send->enableConfigure();
 }
 
 void MainForm::applyConnectionLayout(ConnectionType connection) {
@@ -245,8 +244,7 @@ void MainForm::applyConnectionLayout(ConnectionType connection) {
 }
 
 void MainForm::setSendEnabled(bool enabled) {
-    m_send->Picture5->setEnabled(enabled);
-    m_send->lblSend->setEnabled(enabled);
+    m_send->enableSend(enabled);
 }
 
 void MainForm::changeEvent(QEvent* event) {
