@@ -100,6 +100,7 @@ protected:
     QWidget window;
     OutboxPanel* out = nullptr;
     SendPanel* send = nullptr;
+    QListWidget* list(const char* name) const { return out->findChild<QListWidget*>(name); }
     static QToolButton* tool(QWidget* panel, const char* name) {
         return panel->findChild<QToolButton*>(name);
     }
@@ -123,8 +124,8 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
         "[59] " + kStamp + " +447700900999 " + body.left(119) + " P1/2" + sig,
         "[60] " + kStamp + " +447700900999 " + body.mid(119) + "  P2/2" + sig,
     };
-    EXPECT_EQ(items(out->outbox), expected);
-    EXPECT_EQ(items(out->ListCellnet), expected);
+    EXPECT_EQ(items(list("outbox")), expected);
+    EXPECT_EQ(items(list("ListCellnet")), expected);
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox), "\r\n" + lines(expected));
     EXPECT_EQ(message.colour, kWhite);
     EXPECT_EQ(recipients.colour, kWhite);
@@ -134,8 +135,8 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     EXPECT_EQ(sender().blinkMarker(), "blink");
 
     // A time set: Send schedules, to the scheduled list only.
-    out->outbox->clear();
-    out->ListCellnet->clear();
+    list("outbox")->clear();
+    list("ListCellnet")->clear();
     boxes.clear();
     recipients.checked = QStringList{"Jane Smith  +447700900123", "Bob  +33612"};
     sent<QDateEdit>("dtSchDate")->setDate(QDate(2027, 1, 5));
@@ -143,14 +144,15 @@ TEST_F(OutboxPanelTest, SendAndScheduleMakeExactEntries) {
     sendText(QString(150, 's'));
     const QString at = "5/1/2027 09:05:00", ssig = "- Quorvel 3.0. 5/1/2027 09:05:00";
     const QString a = QString(100, 's'), b = QString(50, 's');
-    EXPECT_EQ(items(out->schedulebox),
+    EXPECT_EQ(items(list("schedulebox")),
               (QStringList{"[61] " + at + " +447700900123 " + a + " P1/2" + ssig,
                            "[62] " + at + " +447700900123 " + b + " P2/2" + ssig,
                            "[63] " + at + " +4433612 " + a + " P1/2" + ssig,
                            "[64] " + at + " +4433612 " + b + " P2/2" + ssig}));
-    EXPECT_EQ(out->outbox->count() + out->ListCellnet->count(), 0);
+    EXPECT_EQ(list("outbox")->count() + list("ListCellnet")->count(), 0);
     EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("65\r\n"));
-    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(items(out->schedulebox))) << "saved at once";
+    EXPECT_EQ(inst.bytes("Config\\ScdMsgs.rcv"), lines(items(list("schedulebox"))))
+        << "saved at once";
     EXPECT_EQ(boxes.texts(),
               QStringList{"The scheduled message(s) will be sent at 09:05 on 5/1/2027."});
     EXPECT_EQ(txttime()->time(), QTime(0, 0));
@@ -176,8 +178,9 @@ TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassThe
     sendText("one\ntwo\rthree");
     message.onReplace = [this] { message.messageText = "replaced"; }; // the editor's own first
     sendText("a\nb");
-    EXPECT_EQ(items(out->outbox), (QStringList{"[57] " + kStamp + " +447700900123 one two three ",
-                                               "[58] " + kStamp + " +447700900123 replaced "}));
+    EXPECT_EQ(items(list("outbox")),
+              (QStringList{"[57] " + kStamp + " +447700900123 one two three ",
+                           "[58] " + kStamp + " +447700900123 replaced "}));
     message.onReplace = nullptr;
     message.subjectText = "  ";
     sendText(" \n ");
@@ -192,21 +195,21 @@ TEST_F(OutboxPanelTest, LineBreaksGoOutAsBlanksAndRefusalsLeaveTheTextAndPassThe
     EXPECT_EQ(recipients.colour, kOrange);
     EXPECT_EQ(message.messageText, "hi");
     EXPECT_EQ(message.cleared, 2);
-    EXPECT_EQ(out->outbox->count(), 2);
+    EXPECT_EQ(list("outbox")->count(), 2);
     EXPECT_EQ(inst.bytes("Config\\MsgID.dat"), QByteArray("59\r\n"));
 }
 
 TEST_F(OutboxPanelTest, IdsContinueAfterEveryListWhenTheCounterIsLostAndNoneGoOutUnstored) {
     inst.remove("Config\\MsgID.dat");
-    out->outbox->addItem("Processing::[77] " + kStamp + " +44123 old");
-    out->schedulebox->addItem("[79] 6/12/2026 10:00:00 +44123 later P1/1 6/12/2026 10:00:00");
+    list("outbox")->addItem("Processing::[77] " + kStamp + " +44123 old");
+    list("schedulebox")->addItem("[79] 6/12/2026 10:00:00 +44123 later P1/1 6/12/2026 10:00:00");
     sendText("new");
-    out->ListCellnet->addItem("[85] " + kStamp + " +44123 queued");
+    list("ListCellnet")->addItem("[85] " + kStamp + " +44123 queued");
     inst.remove("Config\\MsgID.dat");
     sendText("newer");
-    ASSERT_EQ(out->outbox->count(), 3);
-    EXPECT_TRUE(out->outbox->item(1)->text().startsWith("[80] "));
-    EXPECT_TRUE(out->outbox->item(2)->text().startsWith("[86] "));
+    ASSERT_EQ(list("outbox")->count(), 3);
+    EXPECT_TRUE(list("outbox")->item(1)->text().startsWith("[80] "));
+    EXPECT_TRUE(list("outbox")->item(2)->text().startsWith("[86] "));
 
     // Without a stored counter nothing may go out: ids would be used twice.
     inst.remove("Config\\MsgID.dat");
@@ -215,7 +218,7 @@ TEST_F(OutboxPanelTest, IdsContinueAfterEveryListWhenTheCounterIsLostAndNoneGoOu
     sendText("x");
     EXPECT_EQ(boxes.texts(), QStringList{"The message number file Config\\MsgID.dat cannot be "
                                          "written. Nothing has been sent."});
-    EXPECT_EQ(out->outbox->count(), 3);
+    EXPECT_EQ(list("outbox")->count(), 3);
     EXPECT_EQ(message.messageText, "x");
 
     // An inbox that cannot take the entries: they stay visible, and the user is told.
@@ -224,7 +227,7 @@ TEST_F(OutboxPanelTest, IdsContinueAfterEveryListWhenTheCounterIsLostAndNoneGoOu
     QDir().mkpath(inst.file(ExchangeFiles::kInbox));
     boxes.clear();
     sendText("y");
-    EXPECT_EQ(out->outbox->count(), 4);
+    EXPECT_EQ(list("outbox")->count(), 4);
     EXPECT_EQ(boxes.texts(), (QStringList{"Some messages could not be written to the operator "
                                           "module's inbox and will not be sent by modem.",
                                           kSendQueue}));
@@ -243,8 +246,8 @@ TEST_F(OutboxPanelTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
     sendText(QString(300, 'x'));
     clock.onWait(nullptr);
     EXPECT_GT(pumps, 2);
-    ASSERT_EQ(out->outbox->count(), 900);
-    EXPECT_TRUE(out->outbox->item(899)->text().startsWith("[956] "));
+    ASSERT_EQ(list("outbox")->count(), 900);
+    EXPECT_TRUE(list("outbox")->item(899)->text().startsWith("[956] "));
     EXPECT_EQ(message.cleared, 1) << "cleared before the entries go out";
     EXPECT_TRUE(!sender().sending() && sent<QToolButton>("Picture5")->isEnabled());
     EXPECT_EQ(inst.bytes(ExchangeFiles::kInbox).count("\r\n"), 901);
@@ -252,7 +255,7 @@ TEST_F(OutboxPanelTest, ALargeSendLetsEventsRunWithoutRunningTwice) {
 
 // The rules themselves are tabled in QueueModesTest; here the controls reach them.
 TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
-    out->outbox->addItem("[1] " + kStamp + " +441 one");
+    list("outbox")->addItem("[1] " + kStamp + " +441 one");
     delivery().setBlinking(true);
     blink.timeout();
     EXPECT_EQ(sent<QPushButton>("Command2")->text(), "&Send Queue");
@@ -270,12 +273,12 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     EXPECT_FALSE(sent<QPushButton>("Command2")->isEnabled() ||
                  sent<QPushButton>("cmdConfigure")->isEnabled());
 
-    out->outbox->clear();
+    list("outbox")->clear();
     txttime()->setTime(QTime(9, 30));
     sent<QRadioButton>("Option2")->click();
     EXPECT_EQ(txttime()->time(), QTime(0, 0));
     poll.stop();
-    out->schedulebox->addItem("[5] 5/12/2026 17:00:00 +441 a 5/12/2026 17:00:00");
+    list("schedulebox")->addItem("[5] 5/12/2026 17:00:00 +441 a 5/12/2026 17:00:00");
     blink.timeout();
     EXPECT_TRUE(poll.isActive());
     settings.connection = ConnectionType::Internet;
@@ -331,14 +334,14 @@ TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
     ASSERT_EQ(boxes.texts(), (QStringList{question, question}));
     EXPECT_TRUE(boxes.lastIs("Quorvel Warning", MessageBox::Icon::None));
     EXPECT_EQ(boxes.last().buttons, MessageBox::Buttons::YesNo);
-    EXPECT_EQ(items(out->schedulebox), (QStringList{past, later}));
+    EXPECT_EQ(items(list("schedulebox")), (QStringList{past, later}));
     EXPECT_EQ(sent<QDateEdit>("dtSchDate")->date(), QDate(2026, 12, 5));
     QCoreApplication::processEvents();
     EXPECT_EQ(inst.bytes(saved), lines({past, later}));
     // The past one goes out at the first poll, and the file follows the list.
     inst.writeBytes(ExchangeFiles::kStateFile, "INUSE\r\n");
     delivery().supervisor().poll();
-    EXPECT_EQ(items(out->outbox), QStringList{past});
+    EXPECT_EQ(items(list("outbox")), QStringList{past});
     QCoreApplication::processEvents();
     EXPECT_EQ(inst.bytes(saved), lines({later}));
 }
@@ -347,7 +350,7 @@ TEST_F(OutboxPanelTest, SavedEntriesAreOfferedAndTheFileFollowsTheList) {
 TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) {
     const QString a = "[1] " + kStamp + " +44123 a", b = "[2] " + kStamp + " +44123 b";
     const QString p = "Processing::[ 57 ] " + kStamp + " +33612345678 Hi ] + there  ";
-    out->outbox->addItems({a, p, b});
+    list("outbox")->addItems({a, p, b});
     QStringList shown;
     onModal<frmDisplaySelMsgDetls>([&](frmDisplaySelMsgDetls& w) {
         const auto text = [&w](const char* name) { return w.findChild<QLineEdit*>(name)->text(); };
@@ -355,24 +358,24 @@ TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) 
               << w.findChild<QPlainTextEdit*>("txtMessage")->toPlainText() << text("txtMsgLen");
         button(w, "Command1")->click();
     });
-    out->outbox->setCurrentRow(1);
-    emit out->outbox->itemDoubleClicked(out->outbox->item(1));
+    list("outbox")->setCurrentRow(1);
+    emit list("outbox")->itemDoubleClicked(list("outbox")->item(1));
     EXPECT_EQ(shown, (QStringList{"Selected Message Details", "57", kStamp, "Hi ] + there", "12"}));
 
-    out->outbox->setCurrentRow(2);
+    list("outbox")->setCurrentRow(2);
     boxes.answerNext(MessageBox::Answer::Yes);
     tool(out, "Picture12")->click();
-    EXPECT_EQ(items(out->outbox), (QStringList{a, p}));
-    EXPECT_EQ(out->outbox->currentRow(), 1) << "the last entry is highlighted";
-    EXPECT_TRUE(out->outbox->currentItem()->isSelected());
-    out->outbox->setCurrentRow(0);
-    out->outbox->clearSelection();
+    EXPECT_EQ(items(list("outbox")), (QStringList{a, p}));
+    EXPECT_EQ(list("outbox")->currentRow(), 1) << "the last entry is highlighted";
+    EXPECT_TRUE(list("outbox")->currentItem()->isSelected());
+    list("outbox")->setCurrentRow(0);
+    list("outbox")->clearSelection();
     boxes.clear();
     tool(out, "Picture12")->click();
     EXPECT_EQ(boxes.texts(), QStringList{"No message selected in outbox."});
     boxes.answerNext(MessageBox::Answer::Yes);
     tool(out, "Picture1")->click();
-    EXPECT_EQ(out->outbox->count(), 0);
+    EXPECT_EQ(list("outbox")->count(), 0);
 }
 
 // The file views load in slices, letting window events run between them;
@@ -382,7 +385,7 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     inst.writeBytes(MessageLists::kAcceptedFile, accepted(1200) + "\r\n   \r\n[0] skipped +44 x\r\n"
                                                                   "Accepted::[0] a\r\n[ 0] x\r\n");
     inst.writeBytes(ExchangeFiles::kCarryOver, accepted(2, 10));
-    out->schedulebox->addItem("[20] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");
+    list("schedulebox")->addItem("[20] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00");
     QCoreApplication::processEvents(); // saved to its file
     int seenWhileLoading = -1;
     delivery().showList = [&](MessageListWindow& w) {
@@ -394,7 +397,7 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
         EXPECT_EQ(w.List1->count(), 0);
         EXPECT_EQ(counter(w), "0") << "the counter follows the list";
     };
-    out->Picture9->click();
+    tool(out, "Picture9")->click();
     EXPECT_GE(seenWhileLoading, 0);
     EXPECT_LT(seenWhileLoading, 1200) << "window events ran during the load";
     EXPECT_EQ(inst.bytes(MessageLists::kAcceptedFile), QByteArray());
@@ -404,7 +407,7 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
         w.activate();
         EXPECT_EQ(w.List1->count(), 0) << "a missing file shows an empty list";
     };
-    out->Picture9->click();
+    tool(out, "Picture9")->click();
 
     inst.writeBytes(MessageLists::kAcceptedFile, accepted(3));
     delivery().showList = [&](MessageListWindow& w) {
@@ -419,7 +422,7 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     for (const QString& f :
          {ExchangeFiles::kCarryOver, MessageLists::kAcceptedFile, MessageLists::kScheduledFile})
         EXPECT_EQ(inst.bytes(f), QByteArray()) << f.toStdString();
-    EXPECT_EQ(out->schedulebox->count(), 1) << "scheduled entries in memory stay";
+    EXPECT_EQ(list("schedulebox")->count(), 1) << "scheduled entries in memory stay";
 }
 
 TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBothLists) {
@@ -427,23 +430,23 @@ TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBot
         return QString("[%1] 7/12/2026 9:05:00 +442 m%1 7/12/2026 9:05:00").arg(i);
     };
     for (int i = 1; i <= 5; ++i)
-        out->schedulebox->addItem(entry(i));
+        list("schedulebox")->addItem(entry(i));
     delivery().showList = [&](MessageListWindow& w) {
         w.activate();
         EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Scheduled Message Queue 5");
         EXPECT_TRUE(button(w, "Command3")->isHidden());
         boxes.answerNext(MessageBox::Answer::No);
         w.offerToDeleteEntry(2);
-        EXPECT_EQ(out->schedulebox->count(), 5);
+        EXPECT_EQ(list("schedulebox")->count(), 5);
         ASSERT_EQ(boxes.texts(), QStringList{"Do you want to delete this message ?"});
         EXPECT_TRUE(boxes.lastIs("Quorvel warning", MessageBox::Icon::Critical));
         EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
-        delete out->schedulebox->takeItem(0); // the first one fell due while the view was open
+        delete list("schedulebox")->takeItem(0); // the first one fell due while the view was open
         boxes.answerNext(MessageBox::Answer::Yes);
         w.offerToDeleteEntry(2);
         EXPECT_EQ(counter(w), "4");
         EXPECT_EQ(w.List1->item(2)->text(), entry(4));
     };
     tool(send, "imgScheduledMessageQ")->click();
-    EXPECT_EQ(items(out->schedulebox), (QStringList{entry(2), entry(4), entry(5)}));
+    EXPECT_EQ(items(list("schedulebox")), (QStringList{entry(2), entry(4), entry(5)}));
 }

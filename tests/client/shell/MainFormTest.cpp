@@ -60,6 +60,7 @@ protected:
     SendPanel& send() { return form->sendPanel(); }
     template <typename W> W* sent(const char* name) { return send().findChild<W*>(name); }
     OutboxPanel& out() { return form->outboxPanel(); }
+    QListWidget* outList(const char* name) { return out().findChild<QListWidget*>(name); }
     // The window's own controls, by name.
     IntervalTimer* timer(const char* name) {
         return form->findChild<IntervalTimer*>(name, Qt::FindDirectChildrenOnly);
@@ -107,10 +108,10 @@ TEST_F(MainFormTest, TheLoadFillsAndPaintsEveryPanelWritesTheStartFilesAndSetsTh
     EXPECT_TRUE(timer("Timer2")->isActive() && !timer("Timer1")->isActive());
     EXPECT_EQ(QStringList({form->findChild<QAction*>("mnuShow")->text(), exitButton()->text()}),
               QStringList({"Show Quorvel", "E&xit"}));
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{form->centralWidget(), composed<QWidget>("fraSMSMessage"),
-                                         sent<QGroupBox>("fraSMSRemaining"), out().Frame10,
-                                         recipients().findChild<QGroupBox*>("Frame2")})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             form->centralWidget(), composed<QWidget>("fraSMSMessage"),
+             sent<QGroupBox>("fraSMSRemaining"), out().findChild<QGroupBox*>("Frame10"),
+             recipients().findChild<QGroupBox*>("Frame2")})
         EXPECT_TRUE(w->autoFillBackground() &&
                     w->palette().color(QPalette::Window) == QColor(255, 153, 51))
             << w->objectName().toStdString();
@@ -217,7 +218,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     // Sent with the focus still in the box: the CR LF goes out as two blanks.
     sent<QToolButton>("Picture5")->click();
     const QString entry = "[57] 05/12/2026 16:20:00 +447700900123 (Hi)a  b - Quorvel";
-    EXPECT_EQ(items(out().outbox), QStringList{entry});
+    EXPECT_EQ(items(outList("outbox")), QStringList{entry});
     EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"),
               "\r\n" + entry.toLatin1() + "\r\n");
     EXPECT_EQ(boxes.texts(), QStringList{"Select SEND QUEUE button to send queued messages."});
@@ -230,7 +231,7 @@ TEST_F(MainFormTest, SendTakesTheComposedMessageToTheCheckedRecipientsAndResetsT
     // The close box never asks; it saves the Number List whole, unchecked
     // entries too, and the scheduled entries.
     const QString scheduled = "[3] 7/12/2026 9:05:00 +442 b 7/12/2026 9:05:00";
-    out().schedulebox->addItem(scheduled);
+    outList("schedulebox")->addItem(scheduled);
     boxes.clear();
     form->close();
     EXPECT_TRUE(boxes.shown().isEmpty());
@@ -252,7 +253,7 @@ TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAn
     clock.onWait([&](qint64) {
         if (closed.count() > 0)
             return;
-        entriesAtExit = out().outbox->count();
+        entriesAtExit = outList("outbox")->count();
         boxes.answerNext(boxes.shown().isEmpty() ? MessageBox::Answer::No
                                                  : MessageBox::Answer::Yes);
         exitButton()->click();
@@ -268,9 +269,9 @@ TEST_F(MainFormTest, ExitDuringALargeSendAsksThenStopsItBeforeTheNextRecipientAn
     EXPECT_EQ(boxes.last().defaultButton, MessageBox::Answer::No);
     ASSERT_GT(entriesAtExit, 0);
     ASSERT_LT(entriesAtExit, 900) << "Exit came in the middle of the send";
-    EXPECT_EQ(out().outbox->count(), entriesAtExit);
+    EXPECT_EQ(outList("outbox")->count(), entriesAtExit);
     EXPECT_EQ(inst.bytes("NOM\\UK\\Cellnet\\Config\\Brindle.in"),
-              "\r\n" + lines(items(out().outbox)))
+              "\r\n" + lines(items(outList("outbox"))))
         << "nothing reached the inbox after Exit was confirmed";
     EXPECT_FALSE(send().send().sending());
     timer("Timer1")->start();
@@ -288,7 +289,7 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     loadAndShow();
     form->showInTray();
     EXPECT_TRUE(form->isVisible()) << "offscreen has no tray: the window must not vanish";
-    out().outbox->addItem("[2] 05/12/2026 16:20:00 +44123 hello");
+    outList("outbox")->addItem("[2] 05/12/2026 16:20:00 +44123 hello");
     send().delivery().setBlinking(true);
     sent<QPushButton>("Command2")->click();
     frmStatus& w = form->internet().statusWindow();
@@ -304,7 +305,7 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     EXPECT_FALSE(send().delivery().blinking());
     w.cmdClose->click();
     EXPECT_TRUE(w.isHidden() && form->centralWidget()->isEnabled());
-    EXPECT_EQ(out().outbox->count(), 1);
+    EXPECT_EQ(outList("outbox")->count(), 1);
 
     EXPECT_TRUE(recipients().findChild<QToolButton*>("picContact")->isVisible())
         << "no address book: the plain button";

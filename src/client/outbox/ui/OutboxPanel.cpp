@@ -41,6 +41,10 @@ OutboxPanel::OutboxPanel(ClientSettings& settings, const Installation& installat
 
 OutboxPanel::~OutboxPanel() = default;
 
+bool OutboxPanel::hasEntries() const {
+    return outbox->count() > 0;
+}
+
 void OutboxPanel::applyBackColour(const std::optional<Colour>& colour) {
     for (QWidget* w : {static_cast<QWidget*>(Frame10), static_cast<QWidget*>(Picture1),
                        static_cast<QWidget*>(Picture9), static_cast<QWidget*>(Picture15)})

@@ -80,8 +80,8 @@ MainForm::~MainForm() {
 
 void MainForm::buildInternet() {
     m_internetLink = std::make_unique<InternetWindowLink>(*this);
-    m_outboxEntries = std::make_unique<ListWidgetEntryList>(m_outbox->outbox);
-    m_operatorQueue = std::make_unique<ListWidgetEntryList>(m_outbox->ListCellnet);
+    m_outboxEntries = std::make_unique<ListWidgetEntryList>(m_outbox->outboxList());
+    m_operatorQueue = std::make_unique<ListWidgetEntryList>(m_outbox->operatorQueueList());
     m_internet = std::make_unique<InternetController>(
         m_installation, InternetDelivery::Lists{*m_outboxEntries, *m_operatorQueue},
         *m_internetLink, m_settings, ServerCache::directoryFor(m_installation.programDir()), this);
@@ -285,7 +285,7 @@ void MainForm::showWindowChosen() {
 }
 
 void MainForm::exitClicked() {
-    if (m_outbox->outbox->count() > 0) {
+    if (m_outbox->hasEntries()) {
         const auto answer = MessageBox::show(
             "Messages are still being processed. Please confirm exiting application    ",
             kQuorvelWarning, MessageBox::Icon::Question, MessageBox::Buttons::YesNo,
