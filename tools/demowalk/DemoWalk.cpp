@@ -343,7 +343,7 @@ bool DemoWalk::switchToInternet(const QString& mobile, const QString& email, int
         status.message() != QLatin1String("Connected to Quorvel server."))
         return fail("the sign-on failed: " + status.message());
     shot(&form.internet().statusWindow(), "14-internet-signed-on");
-    form.internet().statusWindow().cmdClose->click();
+    form.internet().statusWindow().findChild<QPushButton*>("cmdClose")->click();
     return true;
 }
 
@@ -360,7 +360,7 @@ bool DemoWalk::sendQueueByInternet(int timeoutMs) {
         status.message() != QLatin1String("SMS message(s) accepted for processing."))
         return fail("the service did not accept the outbox: " + status.message());
     shot(&form.internet().statusWindow(), "17-internet-accepted");
-    form.internet().statusWindow().cmdClose->click();
+    form.internet().statusWindow().findChild<QPushButton*>("cmdClose")->click();
     const QStringList accepted =
         LineFile::readAll(form.installation().file("Config\\AccpMsgs.dat"));
     for (const QString& e : sent)

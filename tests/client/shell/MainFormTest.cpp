@@ -293,17 +293,19 @@ TEST_F(MainFormTest, TheServerResponseAndContactsWindowsWorkWithTheMainWindow) {
     send().delivery().setBlinking(true);
     sent<QPushButton>("Command2")->click();
     frmStatus& w = form->internet().statusWindow();
+    auto* lblStatus = w.findChild<QLabel*>("lblStatus");
+    auto* cmdClose = w.findChild<QPushButton*>("cmdClose");
     ASSERT_TRUE(w.isVisible());
     EXPECT_EQ(w.windowTitle(), "Quorvel Server Response");
-    EXPECT_EQ(w.lblStatus->text(),
+    EXPECT_EQ(lblStatus->text(),
               "Not connected to Quorvel server.\r\nConnect to Quorvel server and Try again.");
-    EXPECT_TRUE(w.cmdClose->isEnabled() && w.cmdConnect->isEnabled());
+    EXPECT_TRUE(cmdClose->isEnabled() && w.findChild<QPushButton*>("cmdConnect")->isEnabled());
     // The server's texts: a heading, a link or a picture in them is shown as text.
-    EXPECT_TRUE(w.lblStatus->textFormat() == Qt::PlainText &&
+    EXPECT_TRUE(lblStatus->textFormat() == Qt::PlainText &&
                 sent<QLabel>("lblRemaining")->textFormat() == Qt::PlainText);
     EXPECT_FALSE(form->centralWidget()->isEnabled());
     EXPECT_FALSE(send().delivery().blinking());
-    w.cmdClose->click();
+    cmdClose->click();
     EXPECT_TRUE(w.isHidden() && form->centralWidget()->isEnabled());
     EXPECT_EQ(outList("outbox")->count(), 1);
 

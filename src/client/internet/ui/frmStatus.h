@@ -13,10 +13,6 @@ class frmStatus : public QDialog {
 public:
     frmStatus(ServerStatus& status, QWidget* owner);
 
-    QLabel* lblStatus = nullptr;
-    QPushButton* cmdClose = nullptr;   // "Ok"
-    QPushButton* cmdConnect = nullptr; // "Connect"
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
@@ -24,5 +20,8 @@ protected:
 private:
     void refresh();
 
+    QLabel* lblStatus = nullptr;
+    QPushButton* cmdClose = nullptr;   // "Ok"
+    QPushButton* cmdConnect = nullptr; // "Connect"
     ServerStatus& m_status;
 };
