@@ -299,9 +299,10 @@ bool DemoWalk::showAcceptedMessages(const QStringList& entries, const QString& s
     mainForm()->sendPanel().delivery().showList = [&](MessageListWindow& w) {
         w.show();
         w.activate();
-        ok = w.List1->count() > 0;
+        const QListWidget* listed = w.findChild<QListWidget*>("List1");
+        ok = listed->count() > 0;
         for (const QString& e : entries)
-            ok = ok && !w.List1->findItems(e, Qt::MatchExactly).isEmpty();
+            ok = ok && !listed->findItems(e, Qt::MatchExactly).isEmpty();
         shot(&w, shotName);
         w.close();
     };

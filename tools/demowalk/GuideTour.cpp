@@ -192,7 +192,7 @@ bool DemoWalk::showFailedMessages() {
     mainForm()->sendPanel().delivery().showList = [&](MessageListWindow& w) {
         w.show();
         w.activate();
-        ok = w.List1->count() == 1;
+        ok = w.findChild<QListWidget*>("List1")->count() == 1;
         shot(&w, "failed-messages");
         w.close();
     };
@@ -220,7 +220,7 @@ bool DemoWalk::scheduleMessage() {
     form.sendPanel().delivery().showList = [&](MessageListWindow& w) {
         w.show();
         w.activate();
-        ok = w.List1->count() > 0;
+        ok = w.findChild<QListWidget*>("List1")->count() > 0;
         shot(&w, "scheduled-messages");
         w.close();
     };

@@ -29,6 +29,9 @@ namespace {
 QPushButton* button(const QWidget& w, const char* name) {
     return w.findChild<QPushButton*>(name);
 }
+QListWidget* listed(const MessageListWindow& w) {
+    return w.findChild<QListWidget*>("List1");
+}
 // A message list window's counter.
 QString counter(const MessageListWindow& w) {
     return w.findChild<QLabel*>("Label2")->text();
@@ -389,12 +392,12 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     QCoreApplication::processEvents(); // saved to its file
     int seenWhileLoading = -1;
     delivery().showList = [&](MessageListWindow& w) {
-        QTimer::singleShot(0, &w, [&] { seenWhileLoading = w.List1->count(); });
+        QTimer::singleShot(0, &w, [&] { seenWhileLoading = listed(w)->count(); });
         w.activate();
         EXPECT_TRUE(w.loaded() && button(w, "cmdClearAll")->isHidden());
         EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Accepted Messages 1202");
         button(w, "Command3")->click();
-        EXPECT_EQ(w.List1->count(), 0);
+        EXPECT_EQ(listed(w)->count(), 0);
         EXPECT_EQ(counter(w), "0") << "the counter follows the list";
     };
     tool(out, "Picture9")->click();
@@ -405,7 +408,7 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     inst.remove(MessageLists::kAcceptedFile);
     delivery().showList = [&](MessageListWindow& w) {
         w.activate();
-        EXPECT_EQ(w.List1->count(), 0) << "a missing file shows an empty list";
+        EXPECT_EQ(listed(w)->count(), 0) << "a missing file shows an empty list";
     };
     tool(out, "Picture9")->click();
 
@@ -415,7 +418,7 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
         EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Failed Messages 2");
         EXPECT_FALSE(button(w, "cmdClearAll")->isHidden());
         button(w, "cmdClearAll")->click();
-        EXPECT_EQ(w.List1->count(), 0);
+        EXPECT_EQ(listed(w)->count(), 0);
         EXPECT_EQ(counter(w), "0");
     };
     tool(out, "Picture15")->click();
@@ -445,7 +448,7 @@ TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBot
         boxes.answerNext(MessageBox::Answer::Yes);
         w.offerToDeleteEntry(2);
         EXPECT_EQ(counter(w), "4");
-        EXPECT_EQ(w.List1->item(2)->text(), entry(4));
+        EXPECT_EQ(listed(w)->item(2)->text(), entry(4));
     };
     tool(send, "imgScheduledMessageQ")->click();
     EXPECT_EQ(items(list("schedulebox")), (QStringList{entry(2), entry(4), entry(5)}));

@@ -22,8 +22,6 @@ public:
                       QListWidget* schedulebox, std::optional<Colour> backColour,
                       QWidget* parent = nullptr);
 
-    QListWidget* List1 = nullptr;
-
     // Runs once when the window first shows; tests call it directly.
     void activate();
     bool loaded() const { return m_loaded; }
@@ -54,6 +52,7 @@ private:
     bool m_activated = false;
     bool m_loaded = false;
     bool m_closing = false;
+    QListWidget* List1 = nullptr;
     QLabel* Label2 = nullptr;        // the counter
     QPushButton* Command2 = nullptr; // Cancel
     QPushButton* Command3 = nullptr; // Clear
