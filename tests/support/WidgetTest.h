@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +38,14 @@ inline void toggleAccessibly(QWidget* button) {
     ASSERT_TRUE(
         a->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     a->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+// The control `name` of a window; a missing one fails the test.
+template <typename W> W* child(const QObject& window, const char* name) {
+    W* w = window.findChild<W*>(QString::fromLatin1(name));
+    if (!w)
+        ADD_FAILURE() << "no control named " << name;
+    return w;
 }
 
 // A whole installation in a temporary folder, a fake clock and scripted

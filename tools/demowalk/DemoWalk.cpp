@@ -123,6 +123,11 @@ bool DemoWalk::onModal(QWidget* opener, const std::function<void(QDialog&)>& act
 
 namespace {
 
+// A control of a dialog by its name; the window tests hold the names.
+template <typename W> W* in(const QObject& dialog, const char* name) {
+    return dialog.findChild<W*>(QString::fromLatin1(name));
+}
+
 // Declines the automatic search the connection settings offer and hands
 // every other box on.
 class DecliningSearch : public MessageBox::Presenter {
@@ -150,24 +155,24 @@ bool DemoWalk::setUpConnection(frmModemDetected& d) {
         d.show();
         d.activate();
         shot(&d, "03-connection-settings");
-        if (!d.optModem->isChecked())
-            d.optModem->click();
+        if (!in<QRadioButton>(d, "optModem")->isChecked())
+            in<QRadioButton>(d, "optModem")->click();
     }
-    if (!d.chkOutsideNo->isChecked())
-        d.chkOutsideNo->click();
-    d.txtOutsideNumber->clear();
-    QTest::keyClicks(d.txtOutsideNumber, "9");
-    d.butRefresh->click();
-    if (d.Option1[0]->isChecked()) {
+    if (!in<QCheckBox>(d, "chkOutsideNo")->isChecked())
+        in<QCheckBox>(d, "chkOutsideNo")->click();
+    in<QLineEdit>(d, "txtOutsideNumber")->clear();
+    QTest::keyClicks(in<QLineEdit>(d, "txtOutsideNumber"), "9");
+    in<QPushButton>(d, "butRefresh")->click();
+    if (in<QRadioButton>(d, "Option1_1")->isChecked()) {
         // The dial runs in the dialog's own waits, as it does for a user.
-        d.Command2->click();
+        in<QPushButton>(d, "Command2")->click();
         shot(&d, "04-modem-tested");
-        if (d.Label2->text() != QLatin1String("Modem Test Successful"))
-            return fail("the modem test on COM1 failed: " + d.Label3->text());
+        if (in<QLabel>(d, "Label2")->text() != QLatin1String("Modem Test Successful"))
+            return fail("the modem test on COM1 failed: " + in<QLabel>(d, "Label3")->text());
     } else {
         shot(&d, "04-no-modem");
     }
-    d.Command1->click();
+    in<QPushButton>(d, "Command1")->click();
     return !d.isVisible() || fail("OK left the connection settings open");
 }
 
@@ -186,7 +191,7 @@ bool DemoWalk::startClient(Connection connection) {
             }
             d.show();
             d.activate();
-            d.Command1->click();
+            in<QPushButton>(d, "Command1")->click();
             m_connectionSet = !d.isVisible() || fail("the stored connection was refused");
         };
         form.showOptionsWindow = [this, &form] {
@@ -320,19 +325,19 @@ bool DemoWalk::switchToInternet(const QString& mobile, const QString& email, int
     form.runConnectionDialog = [this, mobile, email](frmModemDetected& d) {
         d.show();
         d.activate();
-        d.txtMobile->setText(mobile);
-        d.txtEmail->setText(email);
+        in<QLineEdit>(d, "txtMobile")->setText(mobile);
+        in<QLineEdit>(d, "txtEmail")->setText(email);
         shot(&d, "12-internet-settings");
         // The notice about the browser: Yes confirms the dialog at once.
         QTimer::singleShot(0, [this] {
             if (auto* w = qobject_cast<frmWarning*>(QApplication::activeModalWidget())) {
                 shot(w, "13-internet-notice");
-                w->cmdYes->click();
+                w->findChild<QPushButton*>("cmdYes")->click();
             }
         });
-        d.optInternet->click();
+        in<QRadioButton>(d, "optInternet")->click();
         if (d.isVisible()) // the notice was switched off
-            d.Command1->click();
+            in<QPushButton>(d, "Command1")->click();
         m_connectionSet = !d.isVisible() || fail("OK left the connection settings open");
     };
     configure->click();

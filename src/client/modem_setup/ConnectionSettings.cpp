@@ -113,7 +113,7 @@ WithNotice<ConnectionSettings::Ok> ConnectionSettings::okClicked() {
 }
 
 void ConnectionSettings::Unload(const Tell& tell) {
-    const bool searching = !m_tester.state().Command1Enabled;
+    const bool searching = !m_tester.state().okEnabled;
     m_tester.release();
     if (searching) {
         noPort = true;

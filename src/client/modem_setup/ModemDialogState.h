@@ -10,25 +10,25 @@ struct ModemDialogState {
     static constexpr int kPorts = 4;
 
     // Headline.
-    QString Label2;
+    QString headline;
     // Explanation.
-    QString Label3 = QStringLiteral(
+    QString explanation = QStringLiteral(
         "Choose the port connected with the modem or select TEST MODEM to detect the modem on "
         "selected port or select AUTO DETECT to automatically detect the port connected with "
         "modem.");
     // Hint line.
-    QString lblModemMessage;
+    QString hint;
     // Option1(1) to Option1(4).
     std::array<bool, kPorts> portEnabled{true, true, true, true};
     // The chosen Option1 index; 0 for none.
     int selectedPort = 0;
-    bool butRefreshEnabled = true;
+    bool refreshEnabled = true;
     // OK.
-    bool Command1Enabled = true;
+    bool okEnabled = true;
     // Test Modem.
-    bool Command2Enabled = true;
+    bool testEnabled = true;
     // Auto Detect.
-    bool Command3Enabled = true;
+    bool autoDetectEnabled = true;
     // The frames, labels and prefix controls of the modem route.
     bool modemControlsEnabled = true;
     // The wait cursor and the small clock.

@@ -37,20 +37,20 @@ void ModemTester::changed() {
     emit stateChanged();
 }
 
-void ModemTester::setLabel2(const QString& text) {
-    m_state.Label2 = text;
+void ModemTester::setHeadline(const QString& text) {
+    m_state.headline = text;
     changed();
 }
 
-void ModemTester::setLabel3(const QString& text) {
-    if (m_state.Label3 == text)
+void ModemTester::setExplanation(const QString& text) {
+    if (m_state.explanation == text)
         return;
-    m_state.Label3 = text;
+    m_state.explanation = text;
     changed();
 }
 
 void ModemTester::setHint(const QString& text) {
-    m_state.lblModemMessage = text;
+    m_state.hint = text;
     changed();
 }
 
@@ -64,10 +64,10 @@ void ModemTester::setBusy(bool busy) {
 
 void ModemTester::applyConnectionLayout(bool modem) {
     m_state.modemControlsEnabled = modem;
-    m_state.Command2Enabled = modem;
-    m_state.Command3Enabled = modem;
+    m_state.testEnabled = modem;
+    m_state.autoDetectEnabled = modem;
     m_state.portEnabled.fill(modem);
-    m_state.Command1Enabled = true;
+    m_state.okEnabled = true;
     changed();
 }
 
@@ -84,7 +84,7 @@ void ModemTester::switchToPort(int port) {
     m_state.selectedPort = port;
     closePort();
     m_portNumber = port;
-    m_state.Command1Enabled = true;
+    m_state.okEnabled = true;
     changed();
 }
 
@@ -113,25 +113,25 @@ void ModemTester::DetectModem() {
     m_portNumber = ModemDialogState::kPorts;
     for (int i = 0; i < ModemDialogState::kPorts; ++i)
         m_state.portEnabled[i] = found.opened[i];
-    m_state.lblModemMessage = found.hint;
+    m_state.hint = found.hint;
     if (found.count > 0) {
-        m_state.Label2 = QStringLiteral("Port Successfully Detected");
-        m_state.Label3 = QStringLiteral(
+        m_state.headline = QStringLiteral("Port Successfully Detected");
+        m_state.explanation = QStringLiteral(
             "Messages can be sent from Quorvel. You can test the modem connectivity to the "
             "Messaging Centre by clicking on the Test Modem button.");
         emit sendButtonEnabled(true);
-        m_state.Command2Enabled = true;
-        m_state.Command3Enabled = true;
+        m_state.testEnabled = true;
+        m_state.autoDetectEnabled = true;
         // With gaps, the lowest port that opened: never a disabled button.
         switchToPort(found.lowest);
     } else {
-        m_state.Label2 = QStringLiteral("No Modem Detected");
-        m_state.Label3 =
+        m_state.headline = QStringLiteral("No Modem Detected");
+        m_state.explanation =
             QStringLiteral("No Messages can be sent. Please check your port setting and ensure "
                            "that the modem is not currently in use");
-        m_state.butRefreshEnabled = true;
-        m_state.Command2Enabled = false;
-        m_state.Command3Enabled = false;
+        m_state.refreshEnabled = true;
+        m_state.testEnabled = false;
+        m_state.autoDetectEnabled = false;
     }
     changed();
 }
@@ -166,7 +166,7 @@ bool ModemTester::AwaitMultiString(const QByteArray& send, const QByteArray& w1,
     // Only the first two texts are looked for; with none of the four there is no wait.
     const bool none = w1.isEmpty() && w2.isEmpty() && w3.isEmpty() && w4.isEmpty();
     if (!send.isEmpty()) {
-        setLabel3(QStringLiteral("Sending Command to Modem"));
+        setExplanation(QStringLiteral("Sending Command to Modem"));
         setHint(QString());
         openChosenPort();
         m_state.dialPending = true;
@@ -177,12 +177,12 @@ bool ModemTester::AwaitMultiString(const QByteArray& send, const QByteArray& w1,
     ModemSequencer::Options o;
     o.afterCommand = ModemSequencer::AfterCommand::Read;
     o.pace = ModemSequencer::Pace::WaitThenLook;
-    o.beforeWait = [this] { setLabel3(QStringLiteral("Awaiting Return Data from Modem")); };
+    o.beforeWait = [this] { setExplanation(QStringLiteral("Awaiting Return Data from Modem")); };
     const ModemSequencer::Result r = m_sequencer.await(
         none ? ModemSequencer::deadlineIn(0) : deadline, {send, timeout, {w1, w2}}, o);
     const bool found = r.outcome == ModemSequencer::Outcome::Answered;
     if (found) {
-        setLabel3(QStringLiteral("Data Returned from Modem"));
+        setExplanation(QStringLiteral("Data Returned from Modem"));
         m_statusWord = r.index == 0 ? kSuccess : kNoDialtone;
     } else if (r.looked) {
         m_statusWord = kUndetermined;
@@ -195,7 +195,7 @@ bool ModemTester::AwaitMultiString(const QByteArray& send, const QByteArray& w1,
 }
 
 void ModemTester::reportFailure(const QString& text) {
-    setLabel3(m_pendingPortMessage.isEmpty() ? text : m_pendingPortMessage);
+    setExplanation(m_pendingPortMessage.isEmpty() ? text : m_pendingPortMessage);
     m_pendingPortMessage.clear();
 }
 
@@ -215,15 +215,15 @@ void ModemTester::dialSmsc(const QByteArray& dial) {
 
 ModemTester::Dialled ModemTester::reportDial(const QString& noDialtoneText) {
     if (m_statusWord == kSuccess) {
-        setLabel2(kModemTestSuccessful);
+        setHeadline(kModemTestSuccessful);
         return Dialled::Connected;
     }
     if (m_statusWord != kNoDialtone && m_statusWord != kUndetermined) {
-        setLabel2(QStringLiteral("Modem Test Completed"));
-        setLabel3(QStringLiteral("Successfully Dialed SMSC"));
+        setHeadline(QStringLiteral("Modem Test Completed"));
+        setExplanation(QStringLiteral("Successfully Dialed SMSC"));
         return Dialled::Completed;
     }
-    setLabel2(kModemTestFailed);
+    setHeadline(kModemTestFailed);
     reportFailure(m_statusWord == kNoDialtone ? noDialtoneText : kUndeterminedText);
     return Dialled::Failed;
 }
@@ -231,16 +231,16 @@ ModemTester::Dialled ModemTester::reportDial(const QString& noDialtoneText) {
 void ModemTester::TestModem() {
     m_sequencer.setStopped(false);
     setBusy(true);
-    m_state.butRefreshEnabled = false;
-    m_state.Command2Enabled = false;
-    m_state.Command3Enabled = false;
-    setLabel2(QStringLiteral("Testing Modem"));
+    m_state.refreshEnabled = false;
+    m_state.testEnabled = false;
+    m_state.autoDetectEnabled = false;
+    setHeadline(QStringLiteral("Testing Modem"));
     const QByteArray dial = dialCommand();
-    setLabel2(QStringLiteral("Sending Data to Modem"));
+    setHeadline(QStringLiteral("Sending Data to Modem"));
     dialSmsc(dial);
     reportDial(kNoDialtoneText);
-    m_state.Command2Enabled = true;
-    m_state.Command3Enabled = true;
+    m_state.testEnabled = true;
+    m_state.autoDetectEnabled = true;
     changed();
     setBusy(false);
 }
@@ -251,15 +251,15 @@ int ModemTester::AutoDetectPort() {
     m_detectedPort = 0;
     for (int port = 1; port <= ModemDialogState::kPorts && !m_sequencer.stopped(); ++port) {
         selectPort(port);
-        m_state.butRefreshEnabled = false;
-        m_state.Command3Enabled = false;
-        m_state.Command1Enabled = false;
-        m_state.Command2Enabled = false;
-        setLabel2(QStringLiteral("Sending Data to Modem at COM") + QString::number(port));
+        m_state.refreshEnabled = false;
+        m_state.autoDetectEnabled = false;
+        m_state.okEnabled = false;
+        m_state.testEnabled = false;
+        setHeadline(QStringLiteral("Sending Data to Modem at COM") + QString::number(port));
         dialSmsc(dial);
-        m_state.Command1Enabled = true;
-        m_state.Command2Enabled = true;
-        m_state.Command3Enabled = true;
+        m_state.okEnabled = true;
+        m_state.testEnabled = true;
+        m_state.autoDetectEnabled = true;
         const Dialled d = reportDial(QStringLiteral(
             "No Dialtone Detected. Please check if modem is connected to a phoneline. You can "
             "use the system but you will not be able to send messages from the application."));
@@ -281,12 +281,12 @@ WithNotice<ModemTester::Press> ModemTester::autoDetectClicked() {
     const int found = AutoDetectPort();
     if (found > 0) {
         selectPort(found);
-        setLabel2(kModemTestSuccessful);
-        setLabel3(QStringLiteral("Data Returned from Modem"));
+        setHeadline(kModemTestSuccessful);
+        setExplanation(QStringLiteral("Data Returned from Modem"));
         emit sendButtonEnabled(true);
-        m_state.Command3Enabled = false;
+        m_state.autoDetectEnabled = false;
     } else {
-        setLabel2(kModemTestFailed);
+        setHeadline(kModemTestFailed);
         reportFailure(kNoDialtoneText);
     }
     m_state.portEnabled.fill(true);

@@ -93,10 +93,10 @@ private:
     void openChosenPort();
     void closePort();
     QByteArray dialCommand();
-    // Label3 after a failed dial: the pending port message once, else `text`.
+    // The explanation after a failed dial: the pending port message once, else `text`.
     void reportFailure(const QString& text);
-    void setLabel2(const QString& text);
-    void setLabel3(const QString& text);
+    void setHeadline(const QString& text);
+    void setExplanation(const QString& text);
     void setHint(const QString& text);
     void changed();
 

@@ -42,9 +42,9 @@ TEST(ModemDialog, ShowsWhatItsLogicSays) {
     frmModemDetected d(settings, mainWindow, inst.appPath(), line);
     boxes.answerNext(MessageBox::Answer::No);
     d.activate();
-    d.Command2->click();
-    d.Option1[0]->click();
-    d.Command2->click();
+    child<QPushButton>(d, "Command2")->click();
+    child<QRadioButton>(d, "Option1_1")->click();
+    child<QPushButton>(d, "Command2")->click();
     EXPECT_EQ(line.writes(), QByteArrayList{"ATDT+\r"});
     // Icons: 0 none, 3 critical; buttons 0 OK, 2 Yes/No; answers 0 OK, 2 Yes.
     EXPECT_EQ(boxLines(boxes),

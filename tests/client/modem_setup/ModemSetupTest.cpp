@@ -58,7 +58,7 @@ QString told(const std::optional<Notice>& n) {
 }
 
 std::string shown(const ModemDialogState& s) {
-    return (s.Label2 + " | " + s.Label3 + " | " + s.lblModemMessage).toStdString();
+    return (s.headline + " | " + s.explanation + " | " + s.hint).toStdString();
 }
 
 struct RecordingMainWindow : MainWindowLink {
@@ -154,13 +154,13 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
     settings.internetChosen();
     EXPECT_EQ(Setting::read(Setting::ModemConn), "1");
     EXPECT_EQ(settings.connection, ConnectionType::InternetChosenNow);
-    EXPECT_FALSE(tester.state().modemControlsEnabled || tester.state().Command2Enabled ||
+    EXPECT_FALSE(tester.state().modemControlsEnabled || tester.state().testEnabled ||
                  tester.state().portEnabled[0]);
-    EXPECT_TRUE(tester.state().Command1Enabled);
+    EXPECT_TRUE(tester.state().okEnabled);
     inst.writeBytes(ExchangeFiles::kPortFile, " 3 \r\n");
     EXPECT_EQ(settings.modemChosen(true), std::nullopt) << "a stored port asks nothing";
     EXPECT_EQ(Setting::read(Setting::ModemConn), "0");
-    EXPECT_TRUE(tester.state().modemControlsEnabled && tester.state().Command3Enabled &&
+    EXPECT_TRUE(tester.state().modemControlsEnabled && tester.state().autoDetectEnabled &&
                 tester.state().portEnabled[3]);
     EXPECT_EQ(mainWindow.layouts, (QList<int>{0, -1, 0}));
 
@@ -271,7 +271,7 @@ TEST_F(ModemSetupTest, DetectionEnablesThePortsThatOpenAndChoosesTheLowest) {
             EXPECT_EQ(s.portEnabled[i], ports[i] == 'o') << ports << i;
         EXPECT_EQ(s.selectedPort, selected);
         EXPECT_EQ(::shown(s), shown.toStdString());
-        EXPECT_EQ(s.Command2Enabled && s.Command3Enabled, selected > 0);
+        EXPECT_EQ(s.testEnabled && s.autoDetectEnabled, selected > 0);
         EXPECT_FALSE(fresh.opened.contains(QString())) << "a blank line never opens";
         EXPECT_FALSE(fresh.isOpen());
         EXPECT_TRUE(fresh.writes().isEmpty()) << "detection sends nothing";
@@ -295,7 +295,7 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
         const qint64 before = clock.monotonicMs();
         QStringList seenInWait;
         clock.onWait([&](qint64) {
-            seenInWait << tester.state().Label3;
+            seenInWait << tester.state().explanation;
             // The chosen button again, and another: no click while the dial waits.
             EXPECT_TRUE(tester.state().dialPending);
             tester.choosePort(1);
@@ -313,8 +313,8 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
         EXPECT_EQ(texts(), report.toStdString());
         EXPECT_EQ(clock.monotonicMs() - before >= 59000, status == "UNDETERMIND ERROR");
         EXPECT_TRUE(seenInWait.contains("Awaiting Return Data from Modem"));
-        EXPECT_FALSE(tester.state().busy || tester.state().butRefreshEnabled);
-        EXPECT_TRUE(tester.state().Command2Enabled && tester.state().Command3Enabled);
+        EXPECT_FALSE(tester.state().busy || tester.state().refreshEnabled);
+        EXPECT_TRUE(tester.state().testEnabled && tester.state().autoDetectEnabled);
         EXPECT_TRUE(line.isOpen()) << "the call lasts until the port is closed";
         EXPECT_EQ(tester.state().selectedPort, 1);
         EXPECT_FALSE(tester.state().dialPending);
@@ -349,10 +349,10 @@ TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     tester.switchToPort(2);
     tester.testModemClicked();
     EXPECT_TRUE(line.writes().isEmpty());
-    EXPECT_EQ(tester.state().Label3, kInUse);
+    EXPECT_EQ(tester.state().explanation, kInUse);
     line.refuse(device(2), Failure::None);
     tester.testModemClicked();
-    EXPECT_EQ(tester.state().Label3, kUndetermined);
+    EXPECT_EQ(tester.state().explanation, kUndetermined);
 
     inst.writeBytes(ExchangeFiles::kConfig, "SMSC Number\r\n");
     tester.testModemClicked();
@@ -379,8 +379,8 @@ TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
     const ModemDialogState& s = tester.state();
     EXPECT_EQ(s.selectedPort, 3);
     EXPECT_EQ(texts(), "Modem Test Successful | Data Returned from Modem | ");
-    EXPECT_FALSE(s.Command3Enabled || s.busy);
-    EXPECT_TRUE(s.Command1Enabled && s.Command2Enabled);
+    EXPECT_FALSE(s.autoDetectEnabled || s.busy);
+    EXPECT_TRUE(s.okEnabled && s.testEnabled);
     EXPECT_EQ(s.portEnabled, (std::array<bool, 4>{true, true, true, true}));
     EXPECT_EQ(mainWindow.send, (QList<bool>{true, true}));
     EXPECT_TRUE(line.isOpen());

@@ -138,29 +138,33 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
         EXPECT_TRUE(d.isVisible());
         boxes.answerNext(MessageBox::Answer::No);
         // Check boxes and option buttons act on a screen reader's toggle too.
-        toggleAccessibly(d.optModem);
+        toggleAccessibly(child<QRadioButton>(d, "optModem"));
         EXPECT_EQ(timer("Timer1")->interval(), 1000);
-        EXPECT_TRUE(shown(sent<QRadioButton>("Option2")) && d.Frame2->isEnabled());
-        toggleAccessibly(d.chkOutsideNo);
-        QTest::keyClicks(d.txtOutsideNumber, "9a#1");
-        d.txtOutsideNumber->insert(QString(10000, '1')); // pasted
-        EXPECT_EQ(d.txtOutsideNumber->text(), "91111");
-        QTest::mouseClick(d.Label5, Qt::LeftButton);
-        EXPECT_FALSE(d.chkOutsideNo->isChecked() || d.txtOutsideNumber->isVisible());
+        EXPECT_TRUE(shown(sent<QRadioButton>("Option2")) &&
+                    child<QGroupBox>(d, "Frame2")->isEnabled());
+        toggleAccessibly(child<QCheckBox>(d, "chkOutsideNo"));
+        QTest::keyClicks(child<QLineEdit>(d, "txtOutsideNumber"), "9a#1");
+        child<QLineEdit>(d, "txtOutsideNumber")->insert(QString(10000, '1')); // pasted
+        EXPECT_EQ(child<QLineEdit>(d, "txtOutsideNumber")->text(), "91111");
+        QTest::mouseClick(child<QLabel>(d, "Label5"), Qt::LeftButton);
+        EXPECT_FALSE(child<QCheckBox>(d, "chkOutsideNo")->isChecked() ||
+                     child<QLineEdit>(d, "txtOutsideNumber")->isVisible());
         // "Don't show this again." holds whichever answer closes the notice.
         onModal<frmWarning>([](frmWarning& w) {
-            w.chkShow->click();
-            w.cmdNo->click();
+            child<QCheckBox>(w, "chkShow")->click();
+            child<QPushButton>(w, "cmdNo")->click();
         });
-        d.optInternet->click();
+        child<QRadioButton>(d, "optInternet")->click();
         EXPECT_EQ(timer("Timer1")->interval(), 0);
-        EXPECT_TRUE(shown(sent<QGroupBox>("fraSMSRemaining")) && d.Command1->isEnabled());
-        EXPECT_FALSE(shown(sent<QRadioButton>("Option2")) || d.Frame2->isEnabled() ||
-                     d.Command2->isEnabled());
+        EXPECT_TRUE(shown(sent<QGroupBox>("fraSMSRemaining")) &&
+                    child<QPushButton>(d, "Command1")->isEnabled());
+        EXPECT_FALSE(shown(sent<QRadioButton>("Option2")) ||
+                     child<QGroupBox>(d, "Frame2")->isEnabled() ||
+                     child<QPushButton>(d, "Command2")->isEnabled());
         EXPECT_EQ(Setting::read(Setting::ShowOption), "1");
         boxes.answerNext(MessageBox::Answer::No);
-        d.optModem->click();
-        d.Command1->click();
+        child<QRadioButton>(d, "optModem")->click();
+        child<QPushButton>(d, "Command1")->click();
     });
     ASSERT_TRUE(form->load());
     EXPECT_EQ(boxes.texts(),
@@ -176,14 +180,14 @@ TEST_F(MainFormTest, TheConnectionDialogSwitchesBothWindowsAndCannotBeClosedFrom
     Setting::write(Setting::UserEmail, "old@example.org");
     QStringList signOn;
     onModal<frmModemDetected>([&](frmModemDetected& d) {
-        EXPECT_EQ(d.txtEmail->text(), "old@example.org");
+        EXPECT_EQ(child<QLineEdit>(d, "txtEmail")->text(), "old@example.org");
         QObject::connect(&d, &frmModemDetected::internetConfirmed, [&] {
             signOn << Setting::read(Setting::UserMobile) << Setting::read(Setting::UserEmail);
         });
-        QTest::keyClicks(d.txtMobile, " +447700900123 ");
-        d.txtEmail->clear();
-        onModal<frmWarning>([](frmWarning& w) { w.cmdYes->click(); });
-        d.optInternet->click();
+        QTest::keyClicks(child<QLineEdit>(d, "txtMobile"), " +447700900123 ");
+        child<QLineEdit>(d, "txtEmail")->clear();
+        onModal<frmWarning>([](frmWarning& w) { child<QPushButton>(w, "cmdYes")->click(); });
+        child<QRadioButton>(d, "optInternet")->click();
     });
     boxes.answerNext(MessageBox::Answer::No);
     sent<QPushButton>("cmdConfigure")->click();

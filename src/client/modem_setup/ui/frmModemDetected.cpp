@@ -256,9 +256,9 @@ void frmModemDetected::showChoice() {
 
 void frmModemDetected::showState() {
     const ModemDialogState& s = m_tester.state();
-    Label2->setText(s.Label2);
-    Label3->setText(s.Label3);
-    lblModemMessage->setText(s.lblModemMessage);
+    Label2->setText(s.headline);
+    Label3->setText(s.explanation);
+    lblModemMessage->setText(s.hint);
     for (QGroupBox* frame : {Frame1, Frame2, Frame3})
         frame->setEnabled(s.modemControlsEnabled);
     for (int i = 0; i < ModemDialogState::kPorts; ++i)
@@ -267,10 +267,10 @@ void frmModemDetected::showState() {
         Option1[s.selectedPort - 1]->setChecked(true);
     else
         clearChoice(m_ports);
-    butRefresh->setEnabled(s.butRefreshEnabled);
-    Command1->setEnabled(s.Command1Enabled);
-    Command2->setEnabled(s.Command2Enabled);
-    Command3->setEnabled(s.Command3Enabled);
+    butRefresh->setEnabled(s.refreshEnabled);
+    Command1->setEnabled(s.okEnabled);
+    Command2->setEnabled(s.testEnabled);
+    Command3->setEnabled(s.autoDetectEnabled);
 }
 
 void frmModemDetected::showPrefix() {

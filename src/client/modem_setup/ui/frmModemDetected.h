@@ -40,13 +40,43 @@ public:
     // mode without a port.
     void activate();
 
+    const ModemTester& tester() const { return m_tester; }
+
+signals:
+    // OK confirmed the Internet connection: the main window signs on to the
+    // service.
+    void internetConfirmed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    // Escape is no way out either.
+    void reject() override {}
+
+private:
     void internetChosen();
     void modemChosen();
     void outsideLineToggled();
     void okClicked();
 
-    const ModemTester& tester() const { return m_tester; }
+    void buildControls(const QString& appPath);
+    void load();
+    void showState();
+    void showChoice();
+    void showPrefix();
+    void showBusy(bool busy);
+    void focusPrefixWhen(bool missing);
+    // Asks the question the settings return, if any, and passes the answer on.
+    void offerSearch(const std::optional<Notice>& question);
+    // Shows a refused press's notice; a missing prefix gets the cursor.
+    void pressed(const WithNotice<ModemTester::Press>& press);
 
+    ClientSettings& m_settings;
+    OutsideLine m_outside;
+    ModemTester m_tester;
+    ConnectionSettings m_connection;
     QGroupBox* Frame4 = nullptr; // Select Connection below
     QRadioButton* optInternet = nullptr;
     QRadioButton* optModem = nullptr;
@@ -71,37 +101,6 @@ public:
     QPushButton* Command2 = nullptr; // Test Modem
     QPushButton* butRefresh = nullptr;
     QPushButton* Command1 = nullptr; // OK
-
-signals:
-    // OK confirmed the Internet connection: the main window signs on to the
-    // service.
-    void internetConfirmed();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-public slots:
-    // Escape is no way out either.
-    void reject() override {}
-
-private:
-    void buildControls(const QString& appPath);
-    void load();
-    void showState();
-    void showChoice();
-    void showPrefix();
-    void showBusy(bool busy);
-    void focusPrefixWhen(bool missing);
-    // Asks the question the settings return, if any, and passes the answer on.
-    void offerSearch(const std::optional<Notice>& question);
-    // Shows a refused press's notice; a missing prefix gets the cursor.
-    void pressed(const WithNotice<ModemTester::Press>& press);
-
-    ClientSettings& m_settings;
-    OutsideLine m_outside;
-    ModemTester m_tester;
-    ConnectionSettings m_connection;
     QButtonGroup* m_types = nullptr;
     QButtonGroup* m_ports = nullptr;
     bool m_waitCursor = false;

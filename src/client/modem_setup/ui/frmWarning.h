@@ -15,17 +15,16 @@ class frmWarning : public QDialog {
 public:
     explicit frmWarning(ClientSettings& settings, QWidget* parent = nullptr);
 
-    QLabel* lblWarningMessage = nullptr;
-    QCheckBox* chkShow = nullptr;
-    QPushButton* cmdYes = nullptr;
-    QPushButton* cmdNo = nullptr;
-
-    void yesClicked();
-    void noClicked();
-
     // Every way out (buttons, close box, Escape) ends here.
     void done(int result) override;
 
 private:
+    void yesClicked();
+    void noClicked();
+
+    QLabel* lblWarningMessage = nullptr;
+    QCheckBox* chkShow = nullptr;
+    QPushButton* cmdYes = nullptr;
+    QPushButton* cmdNo = nullptr;
     ClientSettings& m_settings;
 };
