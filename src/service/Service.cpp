@@ -256,6 +256,11 @@ HttpAnswer Service::submit(const HttpRequest& request) {
         if (characterCount((*messages)[k].text) > size_t(m_options.maxCharacters))
             return refuse(page, "E:Message " + std::to_string(k + 1) + " is longer than " +
                                     std::to_string(m_options.maxCharacters) + " characters.");
+        // A line's inbox holds one entry a line: a text with a line break
+        // could forge an entry to any number.
+        if (!m_options.lines.empty() &&
+            !carriableBySms((*messages)[k].text, size_t(m_options.maxCharacters)))
+            return refuse(page, "E:Message " + std::to_string(k + 1) + " cannot be sent by SMS.");
     }
     const std::string token = field(*form, "hToken");
     if (token.size() > kMaxToken || token.find_first_not_of(kTokenCharacters) != std::string::npos)
