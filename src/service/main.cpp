@@ -47,9 +47,14 @@ std::string listField(const std::string& text) {
 
 int list(const ServiceOptions& options) {
     Store store(options.db, true);
-    store.list(options.listUser, [](const Store::Row& r) {
+    store.list(options.listUser, [&](const Store::Row& r) {
         std::string line = r.received + '\t' + listField(r.userId) + '\t' + listField(r.number) +
-                           '\t' + listField(r.text) + '\n';
+                           '\t' + listField(r.text);
+        // What a gateway did with it: line, entry id, state, its time and reason.
+        if (options.listState)
+            line += '\t' + listField(r.line) + '\t' + (r.entryId ? std::to_string(r.entryId) : "") +
+                    '\t' + r.state + '\t' + r.done + '\t' + listField(r.reason);
+        line += '\n';
         std::fputs(line.c_str(), stdout);
     });
     return 0;

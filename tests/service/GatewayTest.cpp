@@ -277,9 +277,20 @@ TEST(GatewayTexts, OnlyTextsBrindleCanCarryReachALine) {
     const auto r = client.Post("/quorvel/quorvel.asp",
                                "T=%2B4477+ok%23%2B4478+a%0D%0A%5B9%5D+x&hMode=save&hUsername=u",
                                "application/x-www-form-urlencoded");
+    // The signed-on user sees what became of each message, under the form.
+    const auto page = client.Get("/quorvel/quorvel.asp?UN=u");
     service.stop();
-    ASSERT_TRUE(r);
+    ASSERT_TRUE(r && page);
     EXPECT_NE(r->body.find("value=\"E:Message 2 cannot be sent by SMS.\""), std::string::npos);
+    const size_t table = page->body.find("<table id=\"sent\">");
+    EXPECT_GT(table, page->body.find("</form>"));
+    EXPECT_NE(page->body.find("<tr><td>2027-01-15 08:00:00</td><td>+4478</td><td>two\r\nlines</td>"
+                              "<td>failed: cannot be sent by SMS</td><td>2027-01-15 09:00:00</td>"
+                              "</tr>\n<tr><td>2027-01-15 08:00:00</td><td>+4477</td><td>fine</td>"
+                              "<td>stored</td><td></td></tr>\n</table>",
+                              table),
+              std::string::npos)
+        << page->body;
     std::vector<std::string> rows;
     store.list("u", [&](const Store::Row& row) { rows.push_back(row.text + "|" + row.state); });
     EXPECT_EQ(rows, (std::vector<std::string>{"fine|stored", "two\r\nlines|failed"}));
