@@ -38,9 +38,12 @@ std::string Dispatcher::lineState(size_t line) const {
     return s.running ? "running" : "ready";
 }
 
-void Dispatcher::recordLine(const LineState& s) {
-    m_store.recordLine(
-        {s.line->name(), lineState(size_t(&s - m_lines.data())), s.lastError, timeText(m_now())});
+void Dispatcher::recordLine(LineState& s) {
+    const std::string state = lineState(size_t(&s - m_lines.data()));
+    if (state + '\n' + s.lastError == s.recorded)
+        return;
+    s.recorded = state + '\n' + s.lastError;
+    m_store.recordLine({s.line->name(), state, s.lastError, timeText(m_now())});
 }
 
 void Dispatcher::lineFailed(LineState& s, const std::string& why) {
@@ -245,4 +248,6 @@ void Dispatcher::tick() {
         }
     for (size_t i : open)
         handOver(m_lines[i], given[i]);
+    for (LineState& s : m_lines)
+        recordLine(s);
 }

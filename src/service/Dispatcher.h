@@ -45,6 +45,7 @@ private:
         bool running = false;
         bool workInFiles = false; // entries of ours wait in its inbox or carry-over file
         long long waiting = 0;    // messages queued on it
+        std::string recorded;     // state and error as --lines last saw them
     };
     struct Move {
         long long id;
@@ -58,7 +59,8 @@ private:
     bool resting(const LineState& s) const { return m_now() < s.restUntil; }
     std::string timeText(std::time_t t) const;
     void say(const LineState& s, const std::string& text);
-    void recordLine(const LineState& s);
+    // For --lines, when the line's state or error changed.
+    void recordLine(LineState& s);
 
     Store& m_store;
     std::vector<LineState> m_lines;
