@@ -73,6 +73,38 @@ bool ensureOneEmptyLineFile(const QString& file) {
     return ok;
 }
 
+QByteArray readBytes(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool emptyInPlace(const QString& file) {
+    if (!QFileInfo::exists(file))
+        return ensureOneEmptyLineFile(file);
+    const QByteArray before = readBytes(file);
+    return before == "\r\n" || LineFile::overwriteInPlace(file, before, "\r\n");
+}
+
+bool dropLinesInPlace(const QString& file, const std::function<bool(QByteArrayView)>& drop) {
+    const QByteArray before = readBytes(file);
+    QByteArray after;
+    bool dropped = false;
+    bool entries = false;
+    qsizetype start = 0;
+    LineFile::forEachLine(before, [&](QByteArrayView line, qsizetype next) {
+        if (drop(line)) {
+            dropped = true;
+        } else {
+            after += QByteArrayView(before.constData() + start, next - start);
+            entries = entries || !line.trimmed().isEmpty();
+        }
+        start = next;
+    });
+    if (!dropped)
+        return true;
+    return LineFile::overwriteInPlace(file, before, entries ? after : QByteArray("\r\n"));
+}
+
 bool appendToInbox(const QString& appPath, const QStringList& entries) {
     InboxLock lock(appPath);
     const QString inbox = path(appPath, kInbox);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The files the client and the operator module share, and the hand-over rules
 // both keep. Relative names are resolved below the installation directory.
@@ -57,6 +60,16 @@ private:
 bool appendToInbox(const QString& appPath, const QStringList& entries);
 // Creates `file` exclusively holding one empty line when it does not exist.
 bool ensureOneEmptyLineFile(const QString& file);
+// The bytes of `file` ("" when it is missing or unreadable).
+QByteArray readBytes(const QString& file);
+// The inbox and the carry-over file are held open and appended to by the
+// other program: they are rewritten in place, never replaced, and only under
+// the inbox lock. False: the file holds what it held.
+// Empties `file` to its one empty line.
+bool emptyInPlace(const QString& file);
+// Drops the lines `drop` picks (each without its line end), keeping every
+// other line byte for byte; a file left with no entry is emptied.
+bool dropLinesInPlace(const QString& file, const std::function<bool(QByteArrayView)>& drop);
 
 QString readStateWord(const QString& appPath);
 bool writeStateWord(const QString& appPath, const QString& word);

@@ -23,10 +23,11 @@ bool ensureParent(const QString& path) {
 // Every write goes through here, so a test can make the disk run out.
 ssize_t (*g_write)(int, const void*, size_t) = ::write;
 
-bool writeAll(int fd, const QByteArray& bytes) {
+bool writeAll(int fd, const QByteArray& bytes,
+              ssize_t (*write)(int, const void*, size_t) = g_write) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = g_write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n = write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -49,21 +50,25 @@ QByteArray encodeLines(const QStringList& lines) {
     return out;
 }
 
+void forEachLine(const QByteArray& bytes,
+                 const std::function<void(QByteArrayView line, qsizetype next)>& take) {
+    const qsizetype n = bytes.size();
+    const char* data = bytes.constData();
+    for (qsizetype start = 0, i = 0; start < n; start = i) {
+        while (i < n && data[i] != '\r' && data[i] != '\n')
+            ++i;
+        const QByteArrayView line(data + start, i - start);
+        if (i < n)
+            i += data[i] == '\r' && i + 1 < n && data[i + 1] == '\n' ? 2 : 1;
+        take(line, i);
+    }
+}
+
 QStringList decodeLines(const QByteArray& bytes) {
     QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            lines << Win1252::decode(bytes.mid(start, i - start));
-            if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines << Win1252::decode(bytes.mid(start));
+    forEachLine(bytes, [&lines](QByteArrayView line, qsizetype) {
+        lines << Win1252::decode(line.toByteArray());
+    });
     return lines;
 }
 
@@ -131,6 +136,21 @@ bool rewriteInPlace(const QString& path, const QStringList& lines) {
         return false;
     const bool written = writeAll(fd, encodeLines(lines));
     return ::close(fd) == 0 && written;
+}
+
+bool overwriteInPlace(const QString& path, const QByteArray& before, const QByteArray& after) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, after) && ::ftruncate(fd, after.size()) == 0;
+    if (!ok) {
+        // Bytes put back over themselves take no room the file does not
+        // have already, so this write cannot run out of it.
+        [[maybe_unused]] const bool restored = ::lseek(fd, 0, SEEK_SET) == 0 &&
+                                               writeAll(fd, before, ::write) &&
+                                               ::ftruncate(fd, before.size()) == 0;
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 bool makeOneEmptyLine(const QString& path) {

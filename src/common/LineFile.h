@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // Line files: Windows-1252 text, CR LF after every line. Readers also accept
@@ -22,6 +24,10 @@ bool append(const QString& path, const QString& line);
 bool appendLines(const QString& path, const QStringList& lines);
 // Truncates and writes in place (for files others append to).
 bool rewriteInPlace(const QString& path, const QStringList& lines);
+// Puts `after` in place of `before`, which the file holds, without
+// replacing the file: written over the old bytes, then cut to length. A write
+// cut short puts `before` back; false then, and the file holds what it held.
+bool overwriteInPlace(const QString& path, const QByteArray& before, const QByteArray& after);
 // Exactly CR LF (a file's "one empty line" state).
 bool makeOneEmptyLine(const QString& path);
 // Zero bytes.
@@ -45,6 +51,10 @@ void failWritesAfterForTests(qint64 bytes);
 void keepMode(const QString& path, const QString& temp);
 
 QByteArray encodeLines(const QStringList& lines);
+// Hands over each line of `bytes` undecoded, without its line end, with the
+// offset the next line starts at.
+void forEachLine(const QByteArray& bytes,
+                 const std::function<void(QByteArrayView line, qsizetype next)>& take);
 QStringList decodeLines(const QByteArray& bytes);
 
 } // namespace LineFile

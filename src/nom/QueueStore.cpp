@@ -4,7 +4,6 @@
 #include "common/LineFile.h"
 #include "nom/QueueEntry.h"
 
-#include <QFile>
 #include <algorithm>
 #include <utility>
 
@@ -18,21 +17,6 @@ QStringList nonEmpty(const QStringList& lines) {
         if (!l.isEmpty())
             out << l;
     return out;
-}
-
-// Empties a file others may hold open: truncated in place, never replaced.
-bool emptyInPlace(const QString& file) {
-    QFile f(file);
-    if (!f.exists())
-        return ensureOneEmptyLineFile(file);
-    if (f.size() == 2 && f.open(QIODevice::ReadOnly) && f.readAll() == "\r\n")
-        return true;
-    return LineFile::makeOneEmptyLine(file);
-}
-
-QByteArray readBytes(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

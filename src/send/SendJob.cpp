@@ -2,8 +2,6 @@
 
 #include "client/composition/CharacterRules.h"
 #include "client/composition/MessageEditor.h"
-#include "client/outbox/AcceptedIndex.h"
-#include "client/outbox/BrindleLauncher.h"
 #include "client/outbox/MessageAssembler.h"
 #include "client/outbox/MessageIdCounter.h"
 #include "client/outbox/MessageLists.h"
@@ -12,9 +10,7 @@
 #include "common/AppPath.h"
 #include "common/Clock.h"
 #include "common/ExchangeFiles.h"
-#include "common/FileLocks.h"
 #include "common/InstallPath.h"
-#include "common/Installation.h"
 #include "common/LineFile.h"
 
 #include <QDir>
@@ -25,15 +21,6 @@ namespace {
 
 QString shown(const QString& appPath, const QString& relative) {
     return QDir::toNativeSeparators(InstallPath::resolve(appPath, relative));
-}
-
-// The bracketed ids of a file's lines.
-QSet<QString> keysIn(const QString& path) {
-    QSet<QString> keys;
-    for (const QString& line : LineFile::readAll(path))
-        if (const QString key = AcceptedIndex::lineKey(line); !key.isEmpty())
-            keys.insert(key);
-    return keys;
 }
 
 } // namespace
@@ -54,17 +41,8 @@ bool SendJob::findInstallation(const SendOptions& options, const QString& progra
                                          : options.root)
             .absoluteFilePath();
     m_appPath = AppPath::withSeparator(root);
-    return QFileInfo(InstallPath::resolve(m_appPath, QStringLiteral("Config"))).isDir() &&
-           QFileInfo(InstallPath::resolve(m_appPath, QStringLiteral("NOM\\UK\\Cellnet\\Config")))
-               .isDir();
-}
-
-bool SendJob::portConfigured() {
-    bool ok = false;
-    const int port = LineFile::readLast(ExchangeFiles::path(m_appPath, ExchangeFiles::kPortFile))
-                         .trimmed()
-                         .toInt(&ok);
-    return ok && port > 0;
+    m_line = std::make_unique<LineHandOver>(m_appPath, m_launcher);
+    return m_line->isInstallation();
 }
 
 std::optional<QStringList> SendJob::recipients(const SendOptions& options) {
@@ -128,7 +106,7 @@ int SendJob::run(const SendOptions& options, const QString& programDir,
         return fail("No Quorvel installation in " + QDir::toNativeSeparators(m_appPath) +
                     " (give its folder with --root DIR).");
     // A dry run dials nothing.
-    if (!options.dryRun && !portConfigured())
+    if (!options.dryRun && !m_line->portConfigured())
         return fail("No serial port is configured for the modem (" +
                     shown(m_appPath, ExchangeFiles::kPortFile) +
                     " is 0 or empty): choose one in Quorvel's connection settings.");
@@ -161,8 +139,6 @@ int SendJob::run(const SendOptions& options, const QString& programDir,
         return fail(plan.refusal->text.trimmed() +
                     QStringLiteral(" (more than %1 parts).").arg(MessageAssembler::kMaxParts));
 
-    const Installation installation = Installation::at(m_appPath);
-    MessageIdCounter ids(installation, {});
     const auto made = [&plan](qint64 first) {
         const QDateTime now = Clock::instance().now();
         QStringList entries;
@@ -172,7 +148,7 @@ int SendJob::run(const SendOptions& options, const QString& programDir,
         return entries;
     };
     if (options.dryRun) {
-        for (const QString& e : made(ids.next()))
+        for (const QString& e : made(m_line->nextId()))
             say(e);
         return Sent;
     }
@@ -183,77 +159,47 @@ int SendJob::run(const SendOptions& options, const QString& programDir,
                            : !QFileInfo(inboxInfo.absolutePath()).isWritable())
         return fail("Cannot write the operator module's inbox " + QDir::toNativeSeparators(inbox) +
                     ".");
-    const auto first = ids.reserve(plan.entryCount());
+    const auto first = m_line->reserveIds(plan.entryCount());
     if (!first)
         return fail(MessageIdCounter::kNotWritten);
     const QStringList entries = made(*first);
-    if (!ExchangeFiles::appendToInbox(m_appPath, entries))
+    if (!m_line->append(entries))
         return fail("Cannot write the operator module's inbox " + QDir::toNativeSeparators(inbox) +
                     "; nothing was queued.");
     for (const QString& e : entries)
         say("Queued: " + e);
 
-    const Start started = startBrindle();
-    if (started == Start::EndedAtOnce)
+    const LineHandOver::Start started = startBrindle();
+    if (started == LineHandOver::Start::EndedAtOnce)
         return CouldNotStart;
-    if (started == Start::NotStarted && !options.wait)
+    if (started == LineHandOver::Start::NotStarted && !options.wait)
         m_err("quorvel-send: the entries stay queued until the operator module runs.");
     return options.wait ? follow(entries, options.timeoutSecs) : Sent;
 }
 
-SendJob::Start SendJob::startBrindle() {
-    // The client starts runs too: "running?" and the start are one step.
-    const FileLocks::FileLock startLock(InstallPath::resolve(m_appPath, FileLocks::kStartLock),
-                                        FileLocks::FileLock::Mode::Wait);
-    if (FileLocks::brindleRunning(m_appPath))
-        return Start::Running;
-    // Brindle finds the installation by the AppPath.cfg of its working
-    // folder, whatever folder this command was run from.
-    const AppPath stored(m_appPath, m_appPath);
-    if (stored.read() != m_appPath)
-        LineFile::rewriteInPlace(stored.configFile(), {m_appPath});
-    const QString program = ExchangeFiles::path(m_appPath, ExchangeFiles::kProgram);
-    QString problem = m_launcher.startProblem(program);
-    if (problem.isEmpty()) {
-        ExchangeFiles::writeStateWord(m_appPath, ExchangeFiles::kRequested);
-        if (m_launcher.start(program, m_appPath, problem)) {
-            Clock& clock = Clock::instance();
-            const qint64 until = clock.monotonicMs() + kRunLockWaitMs;
-            while (!FileLocks::brindleRunning(m_appPath) && m_launcher.running() &&
-                   clock.monotonicMs() < until)
-                clock.waitMs(20);
-            // A run that took the lock has left the state word behind it.
-            if (FileLocks::brindleRunning(m_appPath) || m_launcher.running() ||
-                ExchangeFiles::readStateWord(m_appPath) != ExchangeFiles::kRequested)
-                return Start::Running;
-            QString why = m_launcher.lastWords();
-            m_err("quorvel-send: Brindle could not start: " +
-                  (why.isEmpty() ? QStringLiteral("it ended at once, without a word") : why) +
-                  "; the entries stay in Brindle.in for the next run");
-            return Start::EndedAtOnce;
-        }
-    }
-    m_err("quorvel-send: the operator module " + QDir::toNativeSeparators(program) +
-          " could not be started: " + problem);
-    return Start::NotStarted;
+LineHandOver::Start SendJob::startBrindle() {
+    QString problem;
+    const LineHandOver::Start started = m_line->startRun(&problem);
+    if (started == LineHandOver::Start::EndedAtOnce)
+        m_err("quorvel-send: " + problem + "; the entries stay in Brindle.in for the next run");
+    else if (started == LineHandOver::Start::NotStarted)
+        m_err("quorvel-send: " + problem);
+    return started;
 }
 
 int SendJob::follow(const QStringList& entries, int timeoutSecs) {
     Clock& clock = Clock::instance();
     const qint64 deadline = clock.monotonicMs() + qint64(timeoutSecs) * 1000;
-    AcceptedIndex accepted(ExchangeFiles::path(m_appPath, ExchangeFiles::kAccepted));
     const QString acceptedList = InstallPath::resolve(m_appPath, MessageLists::kAcceptedFile);
     QStringList pending = entries;
     QSet<QString> carried;
     qint64 nextStart = clock.monotonicMs() + kRestartMs;
 
     const auto take = [&] {
-        accepted.refresh();
-        const QSet<QString> failed =
-            keysIn(ExchangeFiles::path(m_appPath, ExchangeFiles::kCarryOver));
+        LineHandOver::Seen seen = m_line->look();
         for (auto it = pending.begin(); it != pending.end();) {
-            const QString key = AcceptedIndex::entryKey(*it);
-            if (accepted.contains(key)) {
+            const QString key = LineHandOver::key(*it);
+            if (seen.accepted.contains(key)) {
                 // One line per write, as the client records its own, so the
                 // two never interleave.
                 LineFile::append(acceptedList, OutboxEntry::kAccepted + *it);
@@ -262,12 +208,13 @@ int SendJob::follow(const QStringList& entries, int timeoutSecs) {
                 it = pending.erase(it);
                 continue;
             }
-            if (failed.contains(key) && !carried.contains(key)) {
+            if (seen.carried.contains(key) && !carried.contains(key)) {
                 carried.insert(key);
                 say("Carried over to Brindle.rcv: " + *it);
             }
             ++it;
         }
+        return seen;
     };
 
     for (;;) {
@@ -281,21 +228,17 @@ int SendJob::follow(const QStringList& entries, int timeoutSecs) {
             return CarriedOver;
         }
         bool restart = false;
-        if (!FileLocks::brindleRunning(m_appPath)) {
+        if (!m_line->running()) {
             // No run, and none can start while the start lock is held: the
             // files stand still, so an entry in none of them was rejected.
-            const FileLocks::FileLock startLock(
-                InstallPath::resolve(m_appPath, FileLocks::kStartLock),
-                FileLocks::FileLock::Mode::Try);
-            if (startLock.held() && !FileLocks::brindleRunning(m_appPath)) {
-                take();
-                const QSet<QString> queued =
-                    keysIn(ExchangeFiles::path(m_appPath, ExchangeFiles::kInbox)) +
-                    keysIn(ExchangeFiles::path(m_appPath, ExchangeFiles::kJournal));
+            const LineHandOver::StartLock startLock =
+                m_line->lockStart(FileLocks::FileLock::Mode::Try);
+            if (startLock.held() && !m_line->running()) {
+                const QSet<QString> queued = take().queued;
                 QStringList rejected;
                 bool waiting = false;
                 for (const QString& e : pending) {
-                    const QString key = AcceptedIndex::entryKey(e);
+                    const QString key = LineHandOver::key(e);
                     if (queued.contains(key))
                         waiting = true;
                     else if (!carried.contains(key))
@@ -314,7 +257,7 @@ int SendJob::follow(const QStringList& entries, int timeoutSecs) {
         }
         if (restart) {
             nextStart = clock.monotonicMs() + kRestartMs;
-            if (startBrindle() == Start::EndedAtOnce)
+            if (startBrindle() == LineHandOver::Start::EndedAtOnce)
                 return CouldNotStart;
         }
         if (clock.monotonicMs() >= deadline) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "handover/LineHandOver.h"
 #include "send/SendOptions.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class BrindleLauncher;
 
@@ -26,8 +28,6 @@ public:
 
     // How often --wait looks at the files.
     static constexpr qint64 kPollMs = 250;
-    // How long a started Brindle may take to hold its run lock.
-    static constexpr qint64 kRunLockWaitMs = 10000;
     // Entries left queued after a run ended start another, at most this often.
     static constexpr qint64 kRestartMs = 5000;
 
@@ -42,23 +42,18 @@ public:
 private:
     int fail(const QString& text);
     bool findInstallation(const SendOptions& options, const QString& programDir);
-    bool portConfigured();
     std::optional<QStringList> recipients(const SendOptions& options);
     std::optional<QString> checkedText(const QString& what, const QString& text);
     // Standard output's lines, unless --quiet.
     void say(const QString& line);
-    enum class Start {
-        Running,    // a run holds the lock, or one was started
-        NotStarted, // the program could not be started
-        EndedAtOnce // it was started and ended without taking the run lock
-    };
-    // Starts Brindle unless a run holds its lock.
-    Start startBrindle();
+    // Starts Brindle unless a run holds its lock; says why it did not.
+    LineHandOver::Start startBrindle();
     int follow(const QStringList& entries, int timeoutSecs);
 
     BrindleLauncher& m_launcher;
     std::function<void(const QString&)> m_out;
     std::function<void(const QString&)> m_err;
     QString m_appPath;
+    std::unique_ptr<LineHandOver> m_line;
     bool m_quiet = false;
 };

@@ -28,12 +28,15 @@ void AcceptedIndex::reset() {
     ++m_fullReads;
 }
 
+QString AcceptedIndex::rawLineKey(QByteArrayView line) {
+    const qsizetype close = line.indexOf(']');
+    return close < 0 ? QString() : Win1252::decode(line.first(close + 1).toByteArray());
+}
+
 void AcceptedIndex::takeLine(QByteArrayView bytes) {
     // Only the key is kept, so only the key is decoded.
-    const qsizetype close = bytes.indexOf(']');
-    if (close < 0)
-        return;
-    m_keys.insert(Win1252::decode(bytes.first(close + 1).toByteArray()));
+    if (const QString key = rawLineKey(bytes); !key.isEmpty())
+        m_keys.insert(key);
 }
 
 void AcceptedIndex::refresh() {

@@ -19,8 +19,11 @@ public:
     // from their first "[" on.
     static QString lineKey(const QString& line);
     static QString entryKey(const QString& entry);
+    // lineKey of a line as the file holds it, decoding the key only.
+    static QString rawLineKey(QByteArrayView line);
     bool contains(const QString& key) const { return m_keys.contains(key); }
     qsizetype size() const { return m_keys.size(); }
+    const QSet<QString>& keys() const { return m_keys; }
     // How many times the file has been read from its start (for tests and figures).
     int fullReads() const { return m_fullReads; }
 

@@ -157,9 +157,14 @@ QString MessageAssembler::Plan::part(int k, const QDateTime& now) const {
     return pieces[k];
 }
 
+QString MessageAssembler::immediateEntry(qint64 id, const QDateTime& when, const QString& number,
+                                         const QString& text) {
+    return '[' + QString::number(id) + "] " + longDateTime(when) + ' ' + number + ' ' + text;
+}
+
 QString MessageAssembler::Plan::entry(qint64 id, int r, int k, const QDateTime& now) const {
-    const QString head = '[' + QString::number(id) + "] ";
     if (suffix == Suffix::Scheduled)
-        return head + stamp + ' ' + numbers[r] + ' ' + part(k, now) + ' ' + stamp;
-    return head + longDateTime(now) + ' ' + numbers[r] + ' ' + part(k, now);
+        return '[' + QString::number(id) + "] " + stamp + ' ' + numbers[r] + ' ' + part(k, now) +
+               ' ' + stamp;
+    return immediateEntry(id, now, numbers[r], part(k, now));
 }

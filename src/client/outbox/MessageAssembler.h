@@ -66,6 +66,9 @@ public:
     // Subject and message both hold blanks at most.
     static bool nothingToSend(const QString& subject, const QString& message);
     static inline const QString kNothingToSend = QStringLiteral("Please enter Subject or Message.");
+    // An entry sent at once: "[id] <long date time> <number> <text>".
+    static QString immediateEntry(qint64 id, const QDateTime& when, const QString& number,
+                                  const QString& text);
     // "dd/MM/yyyy hh:mm:ss", always 19 characters.
     static QString longDateTime(const QDateTime& t);
     // Day and month without leading zeros, seconds 00.
