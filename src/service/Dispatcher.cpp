@@ -137,13 +137,29 @@ void Dispatcher::judge(LineState& s, bool runEnded, std::vector<Move>& moves) {
         }
     }
     if (runEnded) {
-        if (!accepted.empty())
+        if (!accepted.empty() || s.acceptedInRun)
             s.failedRuns = 0;
         else if (!failedRun.empty())
             lineFailed(s, "the run ended with " + std::to_string(failedRun.size()) +
                               " message(s) carried over");
     }
     s.waiting -= static_cast<long long>(accepted.size() + refused.size());
+}
+
+// A run writes each acceptance as it comes: the page shows it at once.
+void Dispatcher::recordAccepted(LineState& s) {
+    std::vector<long long> accepted;
+    const std::vector<Store::Queued> queued = m_store.queuedOn(s.line->name());
+    if (queued.empty())
+        return;
+    const std::set<long long> seen = s.line->look().accepted;
+    for (const Store::Queued& q : queued)
+        if (q.appended && seen.count(q.entryId))
+            accepted.push_back(q.id);
+    if (!accepted.empty()) {
+        m_store.recordAccepted(accepted, timeText(m_now()));
+        s.acceptedInRun = true;
+    }
 }
 
 // Recorded before the append: a restart finds the record and asks the files.
@@ -194,11 +210,13 @@ void Dispatcher::tick() {
         s.running = !hold || s.line->running();
         if (s.running) {
             hold.reset();
+            recordAccepted(s);
             continue;
         }
         const bool runEnded = s.runStarted;
         s.runStarted = false;
         judge(s, runEnded, moves);
+        s.acceptedInRun = false;
     }
 
     // The lines that take messages now, and what each is given.

@@ -39,7 +39,8 @@ private:
     struct LineState {
         Line* line = nullptr;
         bool runStarted = false; // by us, not yet seen ended
-        int failedRuns = 0;      // in a row
+        bool acceptedInRun = false;
+        int failedRuns = 0; // in a row
         std::time_t restUntil = 0;
         std::string lastError;
         bool running = false;
@@ -55,6 +56,7 @@ private:
     };
     void judge(LineState& s, bool runEnded, std::vector<Move>& moves);
     void lineFailed(LineState& s, const std::string& why);
+    void recordAccepted(LineState& s);
     void handOver(LineState& s, const std::vector<Store::Waiting>& batch);
     bool resting(const LineState& s) const { return m_now() < s.restUntil; }
     std::string timeText(std::time_t t) const;
