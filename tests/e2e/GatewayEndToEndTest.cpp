@@ -1,5 +1,7 @@
 // quorvel-service as a gateway: installed trees as its lines, each Brindle
 // on a message-centre simulator of its own, messages submitted over HTTP.
+#include "client/shell/ui/MainForm.h"
+#include "common/Setting.h"
 #include "support/Installed.h"
 #include "support/ServiceProcess.h"
 
@@ -124,4 +126,32 @@ TEST_F(GatewayEndToEnd, ABusyCentresMessagesMoveToTheOtherLine) {
     EXPECT_TRUE(busy.received().empty());
     const QString lines = service->command({"--lines", "--line", busy.inst.root()});
     EXPECT_TRUE(lines.contains("\tresting until ")) << lines.toStdString();
+}
+
+// The client's own Internet route into a gateway: the message reaches the
+// line's centre, and the user's page says it was accepted.
+TEST_F(GatewayEndToEnd, TheClientsInternetRouteEndsAtALinesCentre) {
+    GatewayLine line;
+    ASSERT_TRUE(line.ok);
+    Installed client; // its modem route is set up, as a user's would be
+    ASSERT_TRUE(client.ok() && client.simulate({}));
+    serve({&line});
+    Setting::write(Setting::ServerUrl, service->url());
+    DemoWalk walk(client.root(), client.root() + "/shots");
+    ASSERT_TRUE(walk.startClient()) << walk.error().toStdString();
+    ASSERT_TRUE(walk.switchToInternet("+447700900123", "web@example.org", 30000) &&
+                walk.addRecipient("Web User", "07700900456") &&
+                walk.composeAndSend("", "Through the gateway.") && walk.sendQueueByInternet(30000))
+        << walk.error().toStdString();
+    walk.mainForm()->close();
+    ASSERT_TRUE(DemoWalk::waitFor([&] { return allSettled(1); }, 60000));
+    const auto sent = line.received();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent.begin()->first.rfind("Through the gateway.", 0), 0u) << sent.begin()->first;
+    const QString user = QString(service->list()).section('\t', 1, 1);
+    httplib::Client c("127.0.0.1", service->port);
+    const auto page = c.Get("/quorvel/quorvel.asp?UN=" + user.toStdString());
+    ASSERT_TRUE(page);
+    EXPECT_NE(page->body.find("<td>+447700900456</td><td>Through the gateway."), std::string::npos);
+    EXPECT_NE(page->body.find("<td>accepted</td>"), std::string::npos) << page->body;
 }
