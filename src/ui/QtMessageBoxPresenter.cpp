@@ -88,5 +88,7 @@ MessageBox::Answer QtMessageBoxPresenter::present(const MessageBox::Request& req
     QMessageBox box(iconOf(request.icon), request.title, request.text, buttonsOf(request.buttons),
                     QApplication::activeWindow());
     box.setDefaultButton(toQt(request.defaultButton));
+    // A screen reader says the text as the box comes up.
+    box.setAccessibleDescription(request.text);
     return fromQt(box.exec(), escapeAnswer(request.buttons));
 }

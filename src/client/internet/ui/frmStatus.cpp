@@ -44,6 +44,8 @@ frmStatus::frmStatus(ServerStatus& status, QWidget* owner) : QDialog(owner), m_s
 
 void frmStatus::refresh() {
     lblStatus->setText(m_status.message());
+    // A screen reader says the message as the window comes up.
+    setAccessibleDescription(m_status.message());
     cmdClose->setEnabled(m_status.okEnabled());
     cmdConnect->setEnabled(m_status.connectEnabled());
     if (m_status.visible() && isHidden())

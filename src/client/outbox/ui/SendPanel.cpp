@@ -96,7 +96,10 @@ void SendPanel::buildControls() {
     send->addWidget(Option2, 0, 2);
     send->addWidget(Command2, 0, 3);
     send->addWidget(cmdConfigure, 0, 4);
-    send->addWidget(new QLabel("Schedule at", fraSend), 1, 0);
+    auto* scheduleLabel = new QLabel("Schedule at", fraSend);
+    labelFor(scheduleLabel, dtSchDate);
+    txttime->setAccessibleName("Schedule at time");
+    send->addWidget(scheduleLabel, 1, 0);
     send->addWidget(dtSchDate, 1, 1);
     send->addWidget(txttime, 1, 2);
     send->addWidget(imgSchedule, 1, 3);

@@ -1,0 +1,146 @@
+#pragma once
+
+#include "ui/ClickableLabel.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDialog>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTest>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+
+// A window as a screen reader and a keyboard user meet it, through Qt's own
+// accessibility interfaces.
+namespace AccessibilityWalk {
+
+// What a user can act on; a list's items and a box's pop-up are its own.
+inline bool interactive(QAccessible::Role role) {
+    switch (role) {
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::EditableText:
+    case QAccessible::List:
+    case QAccessible::ComboBox:
+    case QAccessible::Tree:
+    case QAccessible::Table:
+    case QAccessible::SpinBox:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+inline QString nameOf(const QWidget* w) {
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                     : w->objectName();
+}
+
+// Every visible control under `a`, the window itself excluded, in tree order.
+inline void controls(QAccessibleInterface* a, QList<QAccessibleInterface*>& out) {
+    for (int i = 0; i < a->childCount(); ++i) {
+        QAccessibleInterface* c = a->child(i);
+        if (!c || c->state().invisible || !c->object() || !c->object()->isWidgetType())
+            continue;
+        out << c;
+        if (!interactive(c->role()))
+            controls(c, out);
+    }
+}
+
+inline QList<QAccessibleInterface*> controls(QWidget* window) {
+    QList<QAccessibleInterface*> out;
+    controls(QAccessible::queryAccessibleInterface(window), out);
+    return out;
+}
+
+// The controls a screen reader can only call "button" or "list", or only by
+// the title of the frame they sit in.
+inline QStringList unnamed(QWidget* window) {
+    QStringList out;
+    for (QAccessibleInterface* c : controls(window)) {
+        auto* w = static_cast<QWidget*>(c->object());
+        const QString name = c->text(QAccessible::Name).trimmed();
+        const auto* frame = qobject_cast<QGroupBox*>(w->parentWidget());
+        const bool borrowed = frame && w->accessibleName().isEmpty() && name == frame->title();
+        const bool acts = interactive(c->role()) || qobject_cast<ClickableLabel*>(w);
+        if (acts && (name.isEmpty() || borrowed))
+            out << nameOf(w);
+    }
+    return out;
+}
+
+// The enabled visible controls Tab can stop at.
+inline QList<QWidget*> tabStops(QWidget* window) {
+    QList<QWidget*> out;
+    for (QAccessibleInterface* c : controls(window)) {
+        auto* w = static_cast<QWidget*>(c->object());
+        if (c->state().focusable && !c->state().disabled && (w->focusPolicy() & Qt::TabFocus))
+            out << w;
+    }
+    return out;
+}
+
+// The stop holding the focus: a box or a spin edit passes it to its inner edit.
+inline QWidget* stopOf(const QList<QWidget*>& stops, QWidget* focus) {
+    for (QWidget* w = focus; w; w = w->parentWidget())
+        if (stops.contains(w))
+            return w;
+    return focus;
+}
+
+// Presses Tab from `first` until the focus comes back to it: the controls
+// in the order Tab reaches them, "(trapped at X)" when it never returns.
+inline QStringList tabWalk(QWidget* window, QWidget* first) {
+    const QList<QWidget*> stops = tabStops(window);
+    first->setFocus(Qt::TabFocusReason);
+    QStringList order{nameOf(first)};
+    for (int pressed = 0; pressed <= 3 * stops.size(); ++pressed) {
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus || focus->window() != window)
+            return order << "(focus left the window)";
+        QTest::keyClick(focus, Qt::Key_Tab);
+        QWidget* now = stopOf(stops, QApplication::focusWidget());
+        if (now == first)
+            return order;
+        if (order.last() != nameOf(now)) // a date edit's Tab walks its fields first
+            order << nameOf(now);
+    }
+    return order << "(trapped)";
+}
+
+// Tab reaches a group of option buttons once; the arrow keys go on from there.
+inline bool reachedWithItsGroup(QWidget* w, const QStringList& walked) {
+    auto* option = qobject_cast<QRadioButton*>(w);
+    if (!option)
+        return false;
+    QList<QAbstractButton*> group;
+    if (option->group())
+        group = option->group()->buttons();
+    else if (option->autoExclusive())
+        for (QRadioButton* other : option->parentWidget()->findChildren<QRadioButton*>(
+                 QString(), Qt::FindDirectChildrenOnly))
+            group << other;
+    for (QAbstractButton* other : group)
+        if (walked.contains(nameOf(other)))
+            return true;
+    return false;
+}
+
+// The controls Tab never reaches.
+inline QStringList unreached(QWidget* window, const QStringList& walked) {
+    QStringList out;
+    for (QWidget* w : tabStops(window))
+        if (!walked.contains(nameOf(w)) && !reachedWithItsGroup(w, walked))
+            out << nameOf(w);
+    return out;
+}
+
+} // namespace AccessibilityWalk
