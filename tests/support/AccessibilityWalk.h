@@ -7,6 +7,9 @@
 #include <QButtonGroup>
 #include <QDialog>
 #include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMap>
 #include <QRadioButton>
 #include <QStringList>
 #include <QTest>
@@ -141,6 +144,49 @@ inline QStringList unreached(QWidget* window, const QStringList& walked) {
         if (!walked.contains(nameOf(w)) && !reachedWithItsGroup(w, walked))
             out << nameOf(w);
     return out;
+}
+
+// The Alt letters two visible controls both claim: the key would only move
+// between them instead of pressing either.
+inline QStringList clashingMnemonics(QWidget* window) {
+    QMap<QString, QStringList> owners;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
+            text = label->text();
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (!key.isEmpty() && w->isVisibleTo(window))
+            owners[key.toString()] << nameOf(w);
+    }
+    QStringList out;
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it)
+        if (it->size() > 1)
+            out << it.key() + ": " + it->join(' ');
+    return out;
+}
+
+// Shows `window` and checks it: every control named, Tab walking `tabOrder`
+// from its first control, reaching every control and coming back, and for a
+// dialog whether Escape leaves it; no two controls claim one Alt letter.
+inline void check(QWidget* window, const QStringList& tabOrder, bool escapeCloses) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    EXPECT_EQ(unnamed(window), QStringList());
+    EXPECT_EQ(clashingMnemonics(window), QStringList());
+    QStringList walked;
+    if (!tabOrder.isEmpty()) {
+        auto* first = window->findChild<QWidget*>(tabOrder[0]);
+        ASSERT_TRUE(first) << tabOrder[0].toStdString();
+        walked = tabWalk(window, first);
+    }
+    EXPECT_EQ(walked, tabOrder);
+    EXPECT_EQ(unreached(window, walked), QStringList());
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_EQ(dialog->isVisible(), !escapeCloses);
+    }
 }
 
 } // namespace AccessibilityWalk

@@ -42,6 +42,10 @@ struct Row {
     bool escapeCloses = true;
 };
 
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.window;
+}
+
 class AccessibilityWalkTest : public WidgetTest, public ::testing::WithParamInterface<Row> {
 public:
     QString appPath() const { return inst.appPath(); }
@@ -158,20 +162,7 @@ TEST_P(AccessibilityWalkTest, NamedWalkedInReadingOrderAndLeftByEscape) {
     const Row& row = GetParam();
     std::unique_ptr<QWidget> window = row.make(*this);
     ASSERT_TRUE(window);
-    activate(window.get());
-    EXPECT_EQ(AccessibilityWalk::unnamed(window.get()), QStringList());
-    QStringList walked;
-    if (!row.tabOrder.isEmpty()) {
-        auto* first = window->findChild<QWidget*>(row.tabOrder[0]);
-        ASSERT_TRUE(first);
-        walked = AccessibilityWalk::tabWalk(window.get(), first);
-    }
-    EXPECT_EQ(walked, row.tabOrder);
-    EXPECT_EQ(AccessibilityWalk::unreached(window.get(), walked), QStringList());
-    if (auto* dialog = qobject_cast<QDialog*>(window.get())) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        EXPECT_EQ(dialog->isVisible(), !row.escapeCloses);
-    }
+    AccessibilityWalk::check(window.get(), row.tabOrder, row.escapeCloses);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, AccessibilityWalkTest, ::testing::ValuesIn(kWindows),
