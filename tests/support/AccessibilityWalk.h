@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -41,9 +42,13 @@ inline bool interactive(QAccessible::Role role) {
     }
 }
 
+// A control by its objectName, else (a message box's buttons) by what it says.
 inline QString nameOf(const QWidget* w) {
-    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
-                                     : w->objectName();
+    if (!w->objectName().isEmpty())
+        return w->objectName();
+    if (auto* button = qobject_cast<const QAbstractButton*>(w))
+        return button->text().remove('&');
+    return QString::fromLatin1(w->metaObject()->className());
 }
 
 // Every visible control under `a`, the window itself excluded, in tree order.
@@ -177,9 +182,11 @@ inline void check(QWidget* window, const QStringList& tabOrder, bool escapeClose
     EXPECT_EQ(clashingMnemonics(window), QStringList());
     QStringList walked;
     if (!tabOrder.isEmpty()) {
-        auto* first = window->findChild<QWidget*>(tabOrder[0]);
-        ASSERT_TRUE(first) << tabOrder[0].toStdString();
-        walked = tabWalk(window, first);
+        const QList<QWidget*> stops = tabStops(window);
+        const auto first = std::find_if(stops.begin(), stops.end(),
+                                        [&](QWidget* w) { return nameOf(w) == tabOrder[0]; });
+        ASSERT_NE(first, stops.end()) << tabOrder[0].toStdString();
+        walked = tabWalk(window, *first);
     }
     EXPECT_EQ(walked, tabOrder);
     EXPECT_EQ(unreached(window, walked), QStringList());

@@ -22,6 +22,7 @@
 #include "common/Registry.h"
 #include "support/FakeSerialLine.h"
 #include "support/WidgetTest.h"
+#include "ui/QtMessageBoxPresenter.h"
 
 namespace {
 
@@ -34,12 +35,13 @@ class AccessibilityWalkTest;
 using Make = std::function<std::unique_ptr<QWidget>(AccessibilityWalkTest&)>;
 
 // One window: how it is made, the order Tab walks it from its first control,
-// and whether Escape closes it.
+// whether Escape closes it, and what a screen reader says as it comes up.
 struct Row {
     const char* window;
     Make make;
     QStringList tabOrder;
     bool escapeCloses = true;
+    QString announced = {};
 };
 
 void PrintTo(const Row& row, std::ostream* out) {
@@ -94,10 +96,22 @@ const Row kWindows[] = {
          auto w = make<frmStatus>(t.status, nullptr);
          // As the Internet delivery answers "Ok".
          QObject::connect(&t.status, &ServerStatus::okPressed, &t.status, &ServerStatus::close);
-         t.status.ShowServerStatus("100: SMS message(s) accepted for processing.");
+         t.status.ShowServerStatus("0:SMS message(s) accepted for processing.");
          return w;
      },
-     {"cmdClose", "cmdConnect"}},
+     {"cmdClose"},
+     true,
+     "SMS message(s) accepted for processing."},
+    {"MessageBox",
+     [](AccessibilityWalkTest&) {
+         return std::unique_ptr<QWidget>(QtMessageBoxPresenter::build(
+             {"Are you sure you want to delete the selected Contact Number?", "Quorvel",
+              MessageBox::Icon::Question, MessageBox::Buttons::YesNo, MessageBox::Answer::No},
+             nullptr));
+     },
+     {"No", "Yes"},
+     true,
+     "Are you sure you want to delete the selected Contact Number?"},
     {"frmModemDetected",
      [](AccessibilityWalkTest& t) {
          return make<frmModemDetected>(t.settings, t.mainWindow, t.appPath(), t.line);
@@ -162,6 +176,10 @@ TEST_P(AccessibilityWalkTest, NamedWalkedInReadingOrderAndLeftByEscape) {
     const Row& row = GetParam();
     std::unique_ptr<QWidget> window = row.make(*this);
     ASSERT_TRUE(window);
+    if (!row.announced.isEmpty()) {
+        QAccessibleInterface* said = QAccessible::queryAccessibleInterface(window.get());
+        EXPECT_EQ(said->text(QAccessible::Description), row.announced);
+    }
     AccessibilityWalk::check(window.get(), row.tabOrder, row.escapeCloses);
 }
 
