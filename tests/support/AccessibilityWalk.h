@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMap>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
@@ -69,8 +70,8 @@ inline QList<QAccessibleInterface*> controls(QWidget* window) {
     return out;
 }
 
-// The controls a screen reader can only call "button" or "list", or only by
-// the title of the frame they sit in.
+// The controls a screen reader can only call "button" or "list", by signs
+// alone (">>"), or only by the title of the frame they sit in.
 inline QStringList unnamed(QWidget* window) {
     QStringList out;
     for (QAccessibleInterface* c : controls(window)) {
@@ -79,7 +80,8 @@ inline QStringList unnamed(QWidget* window) {
         const auto* frame = qobject_cast<QGroupBox*>(w->parentWidget());
         const bool borrowed = frame && w->accessibleName().isEmpty() && name == frame->title();
         const bool acts = interactive(c->role()) || qobject_cast<ClickableLabel*>(w);
-        if (acts && (name.isEmpty() || borrowed))
+        const bool wordless = !name.contains(QRegularExpression("\\w"));
+        if (acts && (wordless || borrowed))
             out << nameOf(w);
     }
     return out;

@@ -56,6 +56,7 @@ void CompositionPanel::buildControls() {
     m_addQuickMessage = pictureButton(m_frame, "picQuickMsg", "quick-message", "Add Quick Message");
     m_signatureOn = named(new QCheckBox("Signature", m_frame), "Check2");
     m_signatureOn->setChecked(true);
+    m_signatureOn->setAccessibleDescription("Adds the signature to the message");
     m_changeSignature = pictureButton(m_frame, "Picture10", "details", "Change Signature");
     m_clearMessage =
         pictureButton(m_frame, "Picture17", "reset", "Clear message to be sent", "Clear");

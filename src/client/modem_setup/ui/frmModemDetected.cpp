@@ -199,6 +199,8 @@ void frmModemDetected::buildControls(const QString& appPath) {
     Command2 = named(new QPushButton("Test Modem", this), "Command2");
     butRefresh = named(new QPushButton("Refresh", this), "butRefresh");
     Command1 = named(new QPushButton("OK", this), "Command1");
+    Command3->setAccessibleDescription("Searches the ports for a modem");
+    Command2->setAccessibleDescription("Tests the modem on the chosen port");
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {Command3, Command2, butRefresh, Command1}) {
         b->setAutoDefault(false);

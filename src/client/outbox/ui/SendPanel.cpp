@@ -77,6 +77,8 @@ void SendPanel::buildControls() {
     Option1->setChecked(true);
     Command2 = named(new QPushButton("&Send Queue", fraSend), "Command2");
     cmdConfigure = named(new QPushButton("&Configure", fraSend), "cmdConfigure");
+    Command2->setAccessibleDescription("Sends the messages waiting in the outbox");
+    cmdConfigure->setAccessibleDescription("Opens the connection settings");
     dtSchDate = named(new QDateEdit(fraSend), "dtSchDate");
     dtSchDate->setCalendarPopup(true);
     dtSchDate->setDisplayFormat("dd/MM/yyyy");

@@ -118,8 +118,10 @@ void frmGroups::buildControls() {
 
     auto* moves = new QVBoxLayout;
     moves->addStretch();
-    for (QPushButton* b : {m_addAll, m_addOne, m_removeOne, m_removeAll})
+    for (QPushButton* b : {m_addAll, m_addOne, m_removeOne, m_removeAll}) {
+        b->setAccessibleName(b->toolTip()); // arrows read aloud say nothing
         moves->addWidget(b);
+    }
     moves->addStretch();
 
     auto* grid = new QGridLayout(this);
