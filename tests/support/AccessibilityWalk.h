@@ -174,6 +174,27 @@ inline QStringList clashingMnemonics(QWidget* window) {
     return out;
 }
 
+// Shows `window`, puts the focus on `first` and presses Enter: whether that
+// pressed `button`, the default one.
+inline bool enterPresses(QWidget* window, const QString& first, const QString& button) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    QAbstractButton* target = nullptr;
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (nameOf(b) == button)
+            target = b;
+    for (QWidget* w : tabStops(window))
+        if (nameOf(w) == first)
+            w->setFocus(Qt::TabFocusReason);
+    if (!target || !QApplication::focusWidget())
+        return false;
+    QObject ears;
+    bool pressed = false;
+    QObject::connect(target, &QAbstractButton::clicked, &ears, [&pressed] { pressed = true; });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    return pressed;
+}
+
 // Shows `window` and checks it: every control named, Tab walking `tabOrder`
 // from its first control, reaching every control and coming back, and for a
 // dialog whether Escape leaves it; no two controls claim one Alt letter.

@@ -35,12 +35,14 @@ class AccessibilityWalkTest;
 using Make = std::function<std::unique_ptr<QWidget>(AccessibilityWalkTest&)>;
 
 // One window: how it is made, the order Tab walks it from its first control,
-// whether Escape closes it, and what a screen reader says as it comes up.
+// whether Escape closes it, the button Enter presses, and what a screen
+// reader says as it comes up.
 struct Row {
     const char* window;
     Make make;
     QStringList tabOrder;
     bool escapeCloses = true;
+    const char* enterPresses = nullptr;
     QString announced = {};
 };
 
@@ -87,10 +89,14 @@ const Row kWindows[] = {
      false},
     {"QuickMessageDialog",
      [](AccessibilityWalkTest& t) { return make<QuickMessageDialog>(t.settings, t.appPath()); },
-     {"txtQuickMessage", "picAdd", "lstQuickMessage", "picClear", "cmdOk", "cmdCancel"}},
+     {"txtQuickMessage", "picAdd", "lstQuickMessage", "picClear", "cmdOk", "cmdCancel"},
+     true,
+     "cmdOk"},
     {"SignatureDialog",
      [](AccessibilityWalkTest& t) { return make<SignatureDialog>(t.settings, t.appPath()); },
-     {"Text1", "chkPageInfo", "Command1", "Command2"}},
+     {"Text1", "chkPageInfo", "Command1", "Command2"},
+     true,
+     "Command1"},
     {"frmStatus",
      [](AccessibilityWalkTest& t) {
          auto w = make<frmStatus>(t.status, nullptr);
@@ -101,6 +107,7 @@ const Row kWindows[] = {
      },
      {"cmdClose"},
      true,
+     nullptr,
      "SMS message(s) accepted for processing."},
     {"MessageBox",
      [](AccessibilityWalkTest&) {
@@ -111,6 +118,7 @@ const Row kWindows[] = {
      },
      {"No", "Yes"},
      true,
+     "No",
      "Are you sure you want to delete the selected Contact Number?"},
     {"frmModemDetected",
      [](AccessibilityWalkTest& t) {
@@ -121,7 +129,9 @@ const Row kWindows[] = {
      false},
     {"frmWarning",
      [](AccessibilityWalkTest& t) { return make<frmWarning>(t.settings); },
-     {"chkShow", "cmdYes", "cmdNo"}},
+     {"chkShow", "cmdYes", "cmdNo"},
+     true,
+     "cmdYes"},
     {"MessageListWindow",
      [](AccessibilityWalkTest& t) {
          auto w = std::make_unique<MessageListWindow>(t.installation, "Accepted Messages",
@@ -130,26 +140,36 @@ const Row kWindows[] = {
          w->activate();
          return std::unique_ptr<QWidget>(std::move(w));
      },
-     {"List1", "Command2", "Command3"}},
+     {"List1", "Command2", "Command3"},
+     true,
+     "Command2"},
     {"frmDisplaySelMsgDetls",
      [](AccessibilityWalkTest&) {
          return make<frmDisplaySelMsgDetls>(
              OutboxEntry::Details{"12", "05/12/2026 16:20", "Hello", 5}, std::nullopt);
      },
-     {"txtMessageId", "txtMessageDt", "txtMessage", "txtMsgLen", "Command1"}},
+     {"txtMessageId", "txtMessageDt", "txtMessage", "txtMsgLen", "Command1"},
+     true,
+     "Command1"},
     {"frmOWarning",
      [](AccessibilityWalkTest& t) { return make<frmOWarning>(t.warningOff); },
-     {"chkShow", "cmdYes"}},
+     {"chkShow", "cmdYes"},
+     true,
+     "cmdYes"},
     {"frmMessage", [](AccessibilityWalkTest&) { return make<frmMessage>(); }, {}},
     {"frmGroupAddNumber",
      [](AccessibilityWalkTest& t) {
          return make<frmGroupAddNumber>(
              t.appPath(), [](const QString&) {}, std::nullopt);
      },
-     {"Text1", "Text3", "cmbCountryCode", "Picture4", "Picture16", "Command1", "Command2"}},
+     {"Text1", "Text3", "cmbCountryCode", "Picture4", "Picture16", "Command1", "Command2"},
+     true,
+     "Command1"},
     {"frmGroupName",
      [](AccessibilityWalkTest& t) { return make<frmGroupName>(t.groups); },
-     {"Text1", "Command1", "Command2"}},
+     {"Text1", "Command1", "Command2"},
+     true,
+     "Command1"},
     {"frmGroups",
      [](AccessibilityWalkTest& t) {
          return make<frmGroups>(t.appPath(), QStringList{"Jane  +447700900123"}, std::nullopt);
@@ -162,16 +182,21 @@ const Row kWindows[] = {
      false},
     {"AboutBox",
      [](AccessibilityWalkTest& t) { return make<AboutBox>(t.settings); },
-     {"txtContact", "cmdOK"}},
+     {"txtContact", "cmdOK"},
+     true,
+     "cmdOK"},
     {"SplashWindow",
      [](AccessibilityWalkTest& t) { return make<SplashWindow>(t.settings); },
-     {"chkMinOnStartup", "cmbBackColor", "outlookCheck", "Command2", "Command1", "cmdExit"}},
+     {"chkMinOnStartup", "cmbBackColor", "outlookCheck", "Command2", "Command1", "cmdExit"},
+     true,
+     "Command2"},
 };
 
 } // namespace
 
 // Every control has a name a screen reader can say, Tab walks the window in
-// reading order and comes back, and Escape leaves each dialog that may be left.
+// reading order and comes back, Escape leaves each dialog that may be left,
+// and Enter presses its default button.
 TEST_P(AccessibilityWalkTest, NamedWalkedInReadingOrderAndLeftByEscape) {
     const Row& row = GetParam();
     std::unique_ptr<QWidget> window = row.make(*this);
@@ -181,6 +206,11 @@ TEST_P(AccessibilityWalkTest, NamedWalkedInReadingOrderAndLeftByEscape) {
         EXPECT_EQ(said->text(QAccessible::Description), row.announced);
     }
     AccessibilityWalk::check(window.get(), row.tabOrder, row.escapeCloses);
+    if (row.enterPresses) {
+        window = row.make(*this); // the first is closed
+        EXPECT_TRUE(
+            AccessibilityWalk::enterPresses(window.get(), row.tabOrder[0], row.enterPresses));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, AccessibilityWalkTest, ::testing::ValuesIn(kWindows),
