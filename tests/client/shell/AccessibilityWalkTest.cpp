@@ -107,7 +107,7 @@ const Row kWindows[] = {
      },
      {"cmdClose"},
      true,
-     nullptr,
+     "cmdClose",
      "SMS message(s) accepted for processing."},
     {"MessageBox",
      [](AccessibilityWalkTest&) {

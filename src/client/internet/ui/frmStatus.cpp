@@ -23,8 +23,7 @@ frmStatus::frmStatus(ServerStatus& status, QWidget* owner) : QDialog(owner), m_s
     lblStatus->setTextFormat(Qt::PlainText);
     cmdClose = named(new QPushButton("Ok", this), "cmdClose");
     cmdConnect = named(new QPushButton("Connect", this), "cmdConnect");
-    cmdClose->setAutoDefault(false);
-    cmdConnect->setAutoDefault(false);
+    // Enter presses the button with the focus: "Ok" once it is enabled.
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
