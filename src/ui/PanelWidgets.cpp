@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <memory>
@@ -30,11 +31,23 @@ QToolButton* pictureButton(QWidget* parent, const char* name, const char* icon, 
     b->setIcon(picture(icon));
     b->setToolTip(tip);
     b->setAutoRaise(false);
+    // A picture alone says nothing to a screen reader: its tip does.
+    b->setAccessibleName(text.isEmpty() ? tip : text);
     if (!text.isEmpty()) {
         b->setText(text);
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     }
     return b;
+}
+
+ClickableLabel* captionLabel(QWidget* parent, QToolButton* button, const char* labelName,
+                             const QString& caption) {
+    auto* label = named(new ClickableLabel(caption, parent), labelName);
+    label->setToolTip(button->toolTip());
+    label->setCursor(Qt::PointingHandCursor);
+    QObject::connect(label, &ClickableLabel::clicked, button, &QToolButton::click);
+    button->setAccessibleName(caption);
+    return label;
 }
 
 QWidget* captioned(QWidget* parent, QToolButton* button, ClickableLabel*& label,
@@ -44,14 +57,25 @@ QWidget* captioned(QWidget* parent, QToolButton* button, ClickableLabel*& label,
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(4);
     button->setParent(box);
-    label = named(new ClickableLabel(caption, box), labelName);
-    label->setToolTip(button->toolTip());
-    label->setCursor(Qt::PointingHandCursor);
-    QObject::connect(label, &ClickableLabel::clicked, button, &QToolButton::click);
+    label = captionLabel(box, button, labelName, caption);
     l->addWidget(button);
     l->addWidget(label);
     l->addStretch();
     return box;
+}
+
+void labelFor(QLabel* label, QWidget* control) {
+    label->setBuddy(control);
+    control->setAccessibleName(QString(label->text()).remove(QLatin1Char('&')));
+}
+
+void tabOrder(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* w : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 QVBoxLayout* column(QWidget* panel) {

@@ -3,9 +3,11 @@
 #include <QIcon>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 class ClickableLabel;
 class QAbstractButton;
+class QLabel;
 class QObject;
 class QToolButton;
 class QVBoxLayout;
@@ -29,9 +31,20 @@ QIcon appIcon();
 QToolButton* pictureButton(QWidget* parent, const char* name, const char* icon, const QString& tip,
                            const QString& text = QString());
 
+// The caption label of a picture button: a click on it clicks the button, and
+// a screen reader calls the button by it.
+ClickableLabel* captionLabel(QWidget* parent, QToolButton* button, const char* labelName,
+                             const QString& caption);
+
 // A picture button with its caption label beside it; the label clicks the button.
 QWidget* captioned(QWidget* parent, QToolButton* button, ClickableLabel*& label,
                    const char* labelName, const QString& caption);
+
+// `label` names `control` for a screen reader, and its mnemonic, if any, reaches it.
+void labelFor(QLabel* label, QWidget* control);
+
+// Tab visits `widgets` one after the other, in the order given.
+void tabOrder(std::initializer_list<QWidget*> widgets);
 
 // Runs `act` when the option button becomes chosen, however that happens (a
 // click, a key, a screen reader's toggle, which clicks nothing), and when

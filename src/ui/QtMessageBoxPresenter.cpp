@@ -84,9 +84,17 @@ MessageBox::Answer escapeAnswer(MessageBox::Buttons b) {
 
 } // namespace
 
+std::unique_ptr<QDialog> QtMessageBoxPresenter::build(const MessageBox::Request& request,
+                                                      QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(iconOf(request.icon), request.title, request.text,
+                                             buttonsOf(request.buttons), parent);
+    box->setDefaultButton(toQt(request.defaultButton));
+    // A screen reader says the text as the box comes up.
+    box->setAccessibleDescription(request.text);
+    return box;
+}
+
 MessageBox::Answer QtMessageBoxPresenter::present(const MessageBox::Request& request) {
-    QMessageBox box(iconOf(request.icon), request.title, request.text, buttonsOf(request.buttons),
-                    QApplication::activeWindow());
-    box.setDefaultButton(toQt(request.defaultButton));
-    return fromQt(box.exec(), escapeAnswer(request.buttons));
+    const auto box = build(request, QApplication::activeWindow());
+    return fromQt(box->exec(), escapeAnswer(request.buttons));
 }

@@ -2,6 +2,7 @@
 
 #include "nom/BrindleController.h"
 #include "nom/Modem.h"
+#include "ui/PanelWidgets.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -65,19 +66,31 @@ BrindleWindow::BrindleWindow(BrindleController& controller, QWidget* parent)
     m_exit = new QPushButton("Exit");
     m_exit->setObjectName("bExit");
 
+    auto* speedLabel = new QLabel("Speed");
+    auto* portLabel = new QLabel("Port");
+    auto* queueLabel = new QLabel("Message Queue");
+    auto* sentLabel = new QLabel("Sent Queue");
+    using PanelWidgets::labelFor;
+    labelFor(speedLabel, m_modemSpeed);
+    labelFor(portLabel, m_portNumber);
+    labelFor(queueLabel, m_messageQueue);
+    labelFor(sentLabel, m_sentQueue);
+    m_debugWin->setAccessibleName("Status");
+    m_debugScreen->setAccessibleName("Modem Screen");
+
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel("SMSC"), 0, 0);
     grid->addWidget(m_smsc, 0, 1);
-    grid->addWidget(new QLabel("Speed"), 0, 2);
+    grid->addWidget(speedLabel, 0, 2);
     grid->addWidget(m_modemSpeed, 0, 3);
-    grid->addWidget(new QLabel("Port"), 1, 0);
+    grid->addWidget(portLabel, 1, 0);
     grid->addWidget(m_portNumber, 1, 1);
     grid->addWidget(m_portLabel, 1, 2);
     grid->addWidget(m_modemSetting, 1, 3);
     grid->addWidget(m_debugWin, 2, 0, 1, 4);
     grid->addWidget(m_debugScreen, 3, 0, 1, 4);
-    grid->addWidget(new QLabel("Message Queue"), 4, 0, 1, 2);
-    grid->addWidget(new QLabel("Sent Queue"), 4, 2, 1, 2);
+    grid->addWidget(queueLabel, 4, 0, 1, 2);
+    grid->addWidget(sentLabel, 4, 2, 1, 2);
     grid->addWidget(m_messageQueue, 5, 0, 1, 2);
     grid->addWidget(m_sentQueue, 5, 2, 1, 2);
     grid->addWidget(m_exit, 6, 3);

@@ -50,11 +50,13 @@ void CompositionPanel::buildControls() {
     m_quickMessages = named(new QComboBox(m_frame), "Combo1");
     m_quickMessages->setToolTip("Quick Message Text");
     m_quickMessages->setPlaceholderText("Quick Message");
+    m_quickMessages->setAccessibleName("Quick Message");
     m_quickMessages->setMinimumContentsLength(24);
     m_quickMessages->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_addQuickMessage = pictureButton(m_frame, "picQuickMsg", "quick-message", "Add Quick Message");
     m_signatureOn = named(new QCheckBox("Signature", m_frame), "Check2");
     m_signatureOn->setChecked(true);
+    m_signatureOn->setAccessibleDescription("Adds the signature to the message");
     m_changeSignature = pictureButton(m_frame, "Picture10", "details", "Change Signature");
     m_clearMessage =
         pictureButton(m_frame, "Picture17", "reset", "Clear message to be sent", "Clear");
@@ -64,7 +66,9 @@ void CompositionPanel::buildControls() {
     subjectLabel->setBuddy(m_subject);
     sms->addWidget(subjectLabel, 0, 0);
     sms->addWidget(m_subject, 0, 1, 1, 5);
-    sms->addWidget(new QLabel("Message", m_frame), 1, 0, Qt::AlignTop);
+    auto* messageLabel = new QLabel("Message", m_frame);
+    labelFor(messageLabel, m_message);
+    sms->addWidget(messageLabel, 1, 0, Qt::AlignTop);
     sms->addWidget(m_message, 1, 1, 1, 5);
     sms->addWidget(m_quickMessages, 2, 1);
     sms->addWidget(m_addQuickMessage, 2, 2);
@@ -86,9 +90,13 @@ void CompositionPanel::buildCounters() {
     m_messageCount->setText("0");
     m_messageCount->setToolTip("Letters Left to be Sent");
     m_totalCount = counter(m_counters, "txtLenTotal");
-    cnt->addWidget(new QLabel("Signature", m_counters), 0, 0);
-    cnt->addWidget(new QLabel("Message", m_counters), 0, 1);
-    cnt->addWidget(new QLabel("Total", m_counters), 0, 2);
+    int col = 0;
+    for (const char* caption : {"Signature", "Message", "Total"})
+        cnt->addWidget(new QLabel(caption, m_counters), 0, col++);
+    // Said with the frame's title: "Message" alone is the editor's name.
+    m_signatureCount->setAccessibleName("Signature Character Count");
+    m_messageCount->setAccessibleName("Message Character Count");
+    m_totalCount->setAccessibleName("Total Character Count");
     cnt->addWidget(m_signatureCount, 1, 0);
     cnt->addWidget(m_messageCount, 1, 1);
     cnt->addWidget(m_totalCount, 1, 2);

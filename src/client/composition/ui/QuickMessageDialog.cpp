@@ -15,21 +15,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
-namespace {
-
+using PanelWidgets::captionLabel;
 using PanelWidgets::pictureButton;
-
-ClickableLabel* captionFor(QWidget* parent, QToolButton* button, const char* name,
-                           const QString& caption) {
-    auto* l = new ClickableLabel(caption, parent);
-    l->setObjectName(name);
-    l->setToolTip(button->toolTip());
-    l->setCursor(Qt::PointingHandCursor);
-    QObject::connect(l, &ClickableLabel::clicked, button, &QToolButton::click);
-    return l;
-}
-
-} // namespace
 
 QuickMessageDialog::QuickMessageDialog(ClientSettings& settings, QString appPath, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_appPath(std::move(appPath)) {
@@ -46,14 +33,15 @@ QuickMessageDialog::QuickMessageDialog(ClientSettings& settings, QString appPath
     m_text->setMinimumWidth(360);
     m_textLabel->setBuddy(m_text);
     m_add = pictureButton(this, "picAdd", "add", "Add To Quick Message List");
-    m_addCaption = captionFor(this, m_add, "lblAdd", "Add");
+    m_addCaption = captionLabel(this, m_add, "lblAdd", "Add");
     m_listLabel = new QLabel("Quick Message List", this);
     m_listLabel->setObjectName("lblQuickMsgList");
     m_listView = new QListWidget(this);
     m_listView->setObjectName("lstQuickMessage");
     m_listView->setToolTip("Quick Message List");
+    PanelWidgets::labelFor(m_listLabel, m_listView);
     m_delete = pictureButton(this, "picClear", "delete", "Clear Quick Message");
-    m_deleteCaption = captionFor(this, m_delete, "lblClear", "Delete");
+    m_deleteCaption = captionLabel(this, m_delete, "lblClear", "Delete");
     m_ok = new QPushButton("OK", this);
     m_ok->setObjectName("cmdOk");
     m_ok->setDefault(true);

@@ -23,8 +23,7 @@ frmStatus::frmStatus(ServerStatus& status, QWidget* owner) : QDialog(owner), m_s
     lblStatus->setTextFormat(Qt::PlainText);
     cmdClose = named(new QPushButton("Ok", this), "cmdClose");
     cmdConnect = named(new QPushButton("Connect", this), "cmdConnect");
-    cmdClose->setAutoDefault(false);
-    cmdConnect->setAutoDefault(false);
+    // Enter presses the button with the focus: "Ok" once it is enabled.
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -44,6 +43,8 @@ frmStatus::frmStatus(ServerStatus& status, QWidget* owner) : QDialog(owner), m_s
 
 void frmStatus::refresh() {
     lblStatus->setText(m_status.message());
+    // A screen reader says the message as the window comes up.
+    setAccessibleDescription(m_status.message());
     cmdClose->setEnabled(m_status.okEnabled());
     cmdConnect->setEnabled(m_status.connectEnabled());
     if (m_status.visible() && isHidden())

@@ -8,6 +8,7 @@
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
+#include "ui/PanelWidgets.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -132,9 +133,13 @@ void frmModemDetected::buildControls(const QString& appPath) {
     auto* connection = new QGridLayout(Frame4);
     connection->addWidget(optInternet, 0, 0);
     connection->addWidget(optModem, 0, 1);
-    connection->addWidget(new QLabel("Your mobile number:", Frame4), 1, 0);
+    auto* mobileLabel = new QLabel("Your mobile number:", Frame4);
+    auto* emailLabel = new QLabel("Your e-mail address:", Frame4);
+    PanelWidgets::labelFor(mobileLabel, txtMobile);
+    PanelWidgets::labelFor(emailLabel, txtEmail);
+    connection->addWidget(mobileLabel, 1, 0);
     connection->addWidget(txtMobile, 1, 1);
-    connection->addWidget(new QLabel("Your e-mail address:", Frame4), 2, 0);
+    connection->addWidget(emailLabel, 2, 0);
     connection->addWidget(txtEmail, 2, 1);
 
     Frame3 = named(new QGroupBox("To dial an outside number", this), "Frame3");
@@ -145,6 +150,10 @@ void frmModemDetected::buildControls(const QString& appPath) {
     txtOutsideNumber->setMaxLength(OutsideLine::kMaxLength);
     txtOutsideNumber->installEventFilter(this);
     Label4 = named(new QLabel("to dial an outside number.", Frame3), "Label4");
+    // Label5 changes with the tick; the names stay.
+    chkOutsideNo->setAccessibleName("Prefix to dial an outside number");
+    txtOutsideNumber->setAccessibleName("Prefix");
+    txtOutsideNumber->setAccessibleDescription(Label4->text());
     auto* prefix = new QHBoxLayout(Frame3);
     prefix->addWidget(chkOutsideNo);
     prefix->addWidget(Label5);
@@ -190,6 +199,8 @@ void frmModemDetected::buildControls(const QString& appPath) {
     Command2 = named(new QPushButton("Test Modem", this), "Command2");
     butRefresh = named(new QPushButton("Refresh", this), "butRefresh");
     Command1 = named(new QPushButton("OK", this), "Command1");
+    Command3->setAccessibleDescription("Searches the ports for a modem");
+    Command2->setAccessibleDescription("Tests the modem on the chosen port");
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {Command3, Command2, butRefresh, Command1}) {
         b->setAutoDefault(false);

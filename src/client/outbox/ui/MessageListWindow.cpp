@@ -30,6 +30,7 @@ MessageListWindow::MessageListWindow(const Installation& installation, const QSt
     List1->setObjectName("List1");
     List1->setUniformItemSizes(true); // lays out a long list in constant time
     List1->hide();
+    List1->setAccessibleName(caption);
     m_loading = new QLabel("Loading... ", this);
     m_wait = new QLabel(" Please wait...", this);
     Label2 = new QLabel("0", this);

@@ -19,6 +19,8 @@ OutboxPanel::OutboxPanel(ClientSettings& settings, const Installation& installat
     Frame10 = named(new QGroupBox("Outbox", this), "Frame10");
     auto* out = new QGridLayout(Frame10);
     outbox = named(new QListWidget(Frame10), "outbox");
+    outbox->setAccessibleName(Frame10->title());
+    outbox->setAccessibleDescription("Double-click a message to see its details");
     Picture12 = pictureButton(Frame10, "Picture12", "delete", "Delete selected message", "Delete");
     Picture1 = pictureButton(Frame10, "Picture1", "clear", "Remove all messages", "Remove All");
     Picture9 = pictureButton(Frame10, "Picture9", "accepted", "Accepted Messages", "Accepted");

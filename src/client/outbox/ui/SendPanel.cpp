@@ -77,6 +77,8 @@ void SendPanel::buildControls() {
     Option1->setChecked(true);
     Command2 = named(new QPushButton("&Send Queue", fraSend), "Command2");
     cmdConfigure = named(new QPushButton("&Configure", fraSend), "cmdConfigure");
+    Command2->setAccessibleDescription("Sends the messages waiting in the outbox");
+    cmdConfigure->setAccessibleDescription("Opens the connection settings");
     dtSchDate = named(new QDateEdit(fraSend), "dtSchDate");
     dtSchDate->setCalendarPopup(true);
     dtSchDate->setDisplayFormat("dd/MM/yyyy");
@@ -96,7 +98,10 @@ void SendPanel::buildControls() {
     send->addWidget(Option2, 0, 2);
     send->addWidget(Command2, 0, 3);
     send->addWidget(cmdConfigure, 0, 4);
-    send->addWidget(new QLabel("Schedule at", fraSend), 1, 0);
+    auto* scheduleLabel = new QLabel("Schedule at", fraSend);
+    labelFor(scheduleLabel, dtSchDate);
+    txttime->setAccessibleName("Schedule at time");
+    send->addWidget(scheduleLabel, 1, 0);
     send->addWidget(dtSchDate, 1, 1);
     send->addWidget(txttime, 1, 2);
     send->addWidget(imgSchedule, 1, 3);

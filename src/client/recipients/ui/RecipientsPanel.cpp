@@ -50,6 +50,7 @@ void RecipientsPanel::buildNumberList() {
     m_numberList = named(new QListWidget(m_numberListFrame), "List4");
     m_numberList->setAcceptDrops(true);
     m_numberList->setItemDelegate(new NumberLineDelegate(m_numberList));
+    m_numberList->setAccessibleName(m_numberListFrame->title());
     m_removeSelected =
         pictureButton(m_numberListFrame, "Picture7", "delete", "Remove Selected Number");
     m_removeAll = pictureButton(m_numberListFrame, "Picture8", "clear", "Remove all numbers");
@@ -100,6 +101,7 @@ void RecipientsPanel::buildFrequentNumbers() {
     auto* fd = new QGridLayout(m_frequentFrame);
     m_frequent = named(new QComboBox(m_frequentFrame), "Combo2");
     m_frequent->setToolTip("Please select a Number");
+    m_frequent->setAccessibleName(m_frequentFrame->title());
     m_takeFrequent =
         pictureButton(m_frequentFrame, "Picture18", "add-to-list", "Add To Number List");
     m_deleteFrequent = pictureButton(m_frequentFrame, "Picture6", "delete",
@@ -118,6 +120,7 @@ void RecipientsPanel::buildGroups() {
     auto* cg = new QGridLayout(m_groupsFrame);
     m_groups = named(new QComboBox(m_groupsFrame), "Combo3");
     m_groups->setToolTip("Please select a Group");
+    m_groups->setAccessibleName(m_groupsFrame->title());
     m_takeGroup = pictureButton(m_groupsFrame, "Picture19", "add-to-list", "Add To Number List");
     m_editGroups = pictureButton(m_groupsFrame, "Picture2", "groups",
                                  "This allows you to configure contact groups");
@@ -125,6 +128,7 @@ void RecipientsPanel::buildGroups() {
     m_addressBook = pictureButton(m_groupsFrame, "picOutLook", "contacts",
                                   "Microsoft Outlook and Quorvel Contacts");
     m_addressBook->hide();
+    m_addressBook->setAccessibleName("Outlook");
     auto* contactsCell =
         captioned(m_groupsFrame, m_ownContacts, m_contactsCaption, "Label7", "Contact");
     // One of the two buttons shows, in the same place beside the caption.

@@ -53,7 +53,11 @@ SingleContactFields::Controls SingleContactFields::build(QWidget* parent, QGridL
     grid->addWidget(c.name, 0, 1, 1, 2);
     grid->addWidget(c.mobileLabel, 1, 0);
     grid->addWidget(c.mobile, 1, 1, 1, 2);
-    grid->addWidget(new QLabel("Country Code", parent), 2, 0);
+    auto* countryLabel = new QLabel("Country Code", parent);
+    PanelWidgets::labelFor(c.nameLabel, c.name);
+    PanelWidgets::labelFor(c.mobileLabel, c.mobile);
+    PanelWidgets::labelFor(countryLabel, c.countryCode);
+    grid->addWidget(countryLabel, 2, 0);
     grid->addWidget(c.countryCode, 2, 1, 1, 2);
     return c;
 }

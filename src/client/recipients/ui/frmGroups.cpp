@@ -87,6 +87,7 @@ void frmGroups::buildControls() {
     // A completed name would be shown but not typed: "f" must not save as "Friends".
     m_groupBox->setCompleter(nullptr);
     m_groupBox->setToolTip("Group List");
+    m_groupBox->setAccessibleName("Group List");
     m_groupBox->lineEdit()->setPlaceholderText(GroupManager::kPlaceholder);
     m_create = pictureButton(this, "Picture1", "new-group", "Create New Group");
     m_delete = pictureButton(this, "Picture2", "delete", "Delete Group");
@@ -117,14 +118,20 @@ void frmGroups::buildControls() {
 
     auto* moves = new QVBoxLayout;
     moves->addStretch();
-    for (QPushButton* b : {m_addAll, m_addOne, m_removeOne, m_removeAll})
+    for (QPushButton* b : {m_addAll, m_addOne, m_removeOne, m_removeAll}) {
+        b->setAccessibleName(b->toolTip()); // arrows read aloud say nothing
         moves->addWidget(b);
+    }
     moves->addStretch();
 
     auto* grid = new QGridLayout(this);
     grid->addLayout(top, 0, 0, 1, 3);
-    grid->addWidget(new QLabel("Number List", this), 1, 0);
-    grid->addWidget(new QLabel("Selected Mobile Number List", this), 1, 2);
+    auto* candidatesLabel = new QLabel("Number List", this);
+    auto* membersLabel = new QLabel("Selected Mobile Number List", this);
+    labelFor(candidatesLabel, m_candidates);
+    labelFor(membersLabel, m_members);
+    grid->addWidget(candidatesLabel, 1, 0);
+    grid->addWidget(membersLabel, 1, 2);
     grid->addWidget(m_candidates, 2, 0);
     grid->addLayout(moves, 2, 1);
     grid->addWidget(m_members, 2, 2);
@@ -137,6 +144,9 @@ void frmGroups::buildControls() {
     bottom->addWidget(m_select);
     bottom->addWidget(m_cancel);
     grid->addLayout(bottom, 3, 0, 1, 3);
+    // Left to right: the moves between the two lists come before the second.
+    tabOrder(
+        {m_candidates, m_addAll, m_addOne, m_removeOne, m_removeAll, m_members, m_addFrequent});
     resize(640, 400);
 }
 

@@ -68,11 +68,15 @@ frmOutlook::frmOutlook(QWidget* mainWindow) : QWidget(mainWindow), m_mainWindow(
     setObjectName("frmOutlook");
     setWindowTitle("Quorvel - Contacts");
     tContacts = named(new ContactsTreeWidget(this), "tContacts");
+    tContacts->setAccessibleName("Contacts");
+    tContacts->setAccessibleDescription(
+        "Tick contacts, then Add Selected puts them on the Number List");
     cmdAddAll = named(new QPushButton("Add All", this), "cmdAddAll");
     cmdAddSelected = named(new QPushButton("Add Selected", this), "cmdAddSelected");
     cmdClearAll = named(new QPushButton("Clear All", this), "cmdClearAll");
     Check1 = named(new QPushButton("Add Panel", this), "Check1");
     Check1->setCheckable(true);
+    Check1->setAccessibleDescription("Docks the contacts beside the main window");
     Command1 = named(new QPushButton("Cancel", this), "Command1");
     connect(cmdAddAll, &QPushButton::clicked, this, &frmOutlook::addAllClicked);
     connect(cmdAddSelected, &QPushButton::clicked, this, &frmOutlook::addCheckedClicked);

@@ -32,6 +32,7 @@ AboutBox::AboutBox(const ClientSettings& settings, QWidget* parent) : QDialog(pa
     auto* contact = new QPlainTextEdit(this);
     contact->setObjectName("txtContact");
     contact->setReadOnly(true);
+    contact->setAccessibleName("Contact");
     contact->setPlainText("Quorvel sends SMS text messages from your desktop, through a modem "
                           "and your operator's message centre or through the Quorvel web "
                           "service.\n\nSupport: the Quorvel team, support@quorvel.example");

@@ -52,7 +52,9 @@ SplashWindow::SplashWindow(ClientSettings& settings, QWidget* parent)
     auto* mood = label(this, "lblBackColor", "Choose your mood");
     m_mood = named(new QComboBox(this), "cmbBackColor");
     m_mood->addItems(MoodColours::names());
+    PanelWidgets::labelFor(mood, m_mood);
     m_outlook = named(new QCheckBox("Enable", this), "outlookCheck");
+    m_outlook->setAccessibleDescription("Enables the Outlook contact features");
 
     m_start = named(new QPushButton("Start Quorvel", this), "Command2");
     m_start->setDefault(true);
