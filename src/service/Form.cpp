@@ -84,6 +84,23 @@ size_t characterCount(std::string_view text) {
     }));
 }
 
+bool carriableBySms(std::string_view text, size_t maxCharacters) {
+    if (!isCleanUtf8(text) || characterCount(text) > maxCharacters)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        // The pound sign, U+00A3, is the one character past ASCII.
+        if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xA3) {
+            ++i;
+            continue;
+        }
+        if (c < 0x20 || c >= 0x7F ||
+            std::string_view("#[\\]^{|}~").find(char(c)) != std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
 namespace {
 
 bool startsWithCaseless(std::string_view text, std::string_view start) {

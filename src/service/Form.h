@@ -17,6 +17,11 @@ bool isCleanUtf8(std::string_view text);
 // Characters (code points) of a clean UTF-8 text.
 size_t characterCount(std::string_view text);
 
+// Whether a line's Brindle can carry the text as one entry: what the message
+// editor lets a user type (printable ASCII less # [ \ ] ^ { | } ~, and the
+// pound sign), no control character, at most `maxCharacters` characters.
+bool carriableBySms(std::string_view text, size_t maxCharacters);
+
 // Decodes a multipart/form-data body, its boundary taken from `contentType`.
 // The first of repeated fields counts. Returns nothing when the body does not
 // follow the boundary or a field is not clean UTF-8.

@@ -44,7 +44,7 @@ void hidden(std::string& page, const char* name, std::string_view value) {
 
 } // namespace
 
-std::string renderPage(const PageFields& f) {
+std::string renderPage(const PageFields& f, const std::vector<SentRow>* sent) {
     std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                        "<title>Quorvel</title>\n</head>\n<body>\n<h1>Quorvel</h1>\n";
     page += "<p id=\"status\">" + htmlEscape(message(f.status)) + "</p>\n";
@@ -63,7 +63,18 @@ std::string renderPage(const PageFields& f) {
     hidden(page, "hStatus1", f.status1);
     // The client's own mark for one submission, so a repeat is known as one.
     hidden(page, "hToken", "");
-    page += "<p><input type=\"submit\" value=\"Send\"></p>\n</form>\n</body>\n</html>\n";
+    page += "<p><input type=\"submit\" value=\"Send\"></p>\n</form>\n";
+    if (sent) {
+        page += "<table id=\"sent\">\n<caption>Your last messages</caption>\n"
+                "<tr><th>Received</th><th>Number</th><th>Text</th><th>State</th>"
+                "<th>Time</th></tr>\n";
+        for (const SentRow& m : *sent)
+            page += "<tr><td>" + htmlEscape(m.received) + "</td><td>" + htmlEscape(m.number) +
+                    "</td><td>" + htmlEscape(m.text) + "</td><td>" + htmlEscape(m.state) +
+                    "</td><td>" + htmlEscape(m.time) + "</td></tr>\n";
+        page += "</table>\n";
+    }
+    page += "</body>\n</html>\n";
     return page;
 }
 

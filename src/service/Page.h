@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 std::string htmlEscape(std::string_view text);
 
@@ -12,5 +13,11 @@ struct PageFields {
     std::string status1; // "hStatus1"
 };
 
-std::string renderPage(const PageFields& fields);
+// A gateway's page: the user's last messages, the newest first, and what
+// became of each.
+struct SentRow {
+    std::string received, number, text, state, time;
+};
+
+std::string renderPage(const PageFields& fields, const std::vector<SentRow>* sent = nullptr);
 std::string renderNotFound();

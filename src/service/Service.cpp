@@ -210,8 +210,21 @@ HttpAnswer Service::signOn(const HttpRequest& request) {
     int left = m_store.remaining(*un, timeText("%Y-%m-%d"), m_options.allowance);
     // Only what the request carried goes back: a user id alone must not
     // reveal the mobile number and e-mail address stored with it.
-    return pageAnswer(
+    return pageWithSent(
         {*un, mobile.value_or(""), email.value_or(""), kConnected, remainingText(left)});
+}
+
+HttpAnswer Service::pageWithSent(const PageFields& page) {
+    if (m_options.lines.empty())
+        return pageAnswer(page);
+    std::vector<SentRow> sent;
+    m_store.latest(page.userId, kSentShown, [&](const Store::Row& r) {
+        std::string state = r.state;
+        if (!r.reason.empty())
+            state += ": " + r.reason;
+        sent.push_back({r.received, r.number, r.text, state, r.done});
+    });
+    return {200, renderPage(page, &sent)};
 }
 
 // Throw-away ids would each bring a new allowance: one address brings in
@@ -256,6 +269,11 @@ HttpAnswer Service::submit(const HttpRequest& request) {
         if (characterCount((*messages)[k].text) > size_t(m_options.maxCharacters))
             return refuse(page, "E:Message " + std::to_string(k + 1) + " is longer than " +
                                     std::to_string(m_options.maxCharacters) + " characters.");
+        // A line's inbox holds one entry a line: a text with a line break
+        // could forge an entry to any number.
+        if (!m_options.lines.empty() &&
+            !carriableBySms((*messages)[k].text, size_t(m_options.maxCharacters)))
+            return refuse(page, "E:Message " + std::to_string(k + 1) + " cannot be sent by SMS.");
     }
     const std::string token = field(*form, "hToken");
     if (token.size() > kMaxToken || token.find_first_not_of(kTokenCharacters) != std::string::npos)
@@ -276,7 +294,7 @@ HttpAnswer Service::submit(const HttpRequest& request) {
     }
     page.status = kAccepted;
     page.status1 = remainingText(outcome.remaining);
-    return pageAnswer(page);
+    return pageWithSent(page);
 }
 
 void Service::logRequest(const HttpRequest& request, int status, std::chrono::microseconds took) {

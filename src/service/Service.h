@@ -23,6 +23,8 @@ public:
     using Now = std::function<std::time_t()>;
     // New user ids one address may bring in an hour.
     static constexpr int kNewIdsPerHour = 10;
+    // Messages a gateway's page lists.
+    static constexpr int kSentShown = 50;
 
     // `log` gets one line per request; null for none. `now` is the time of
     // day the dates come from and the clock of the requests' deadline.
@@ -46,6 +48,8 @@ private:
     void logRequest(const HttpRequest& request, int status, std::chrono::microseconds took);
     std::string timeText(const char* format, std::time_t secondsBefore = 0) const;
     bool allowNewId(const std::string& address);
+    // A gateway shows the signed-on user what became of their last messages.
+    HttpAnswer pageWithSent(const PageFields& page);
 
     Store& m_store;
     ServiceOptions m_options;

@@ -38,6 +38,8 @@ std::optional<NumberOption> numberOption(ServiceOptions& o, const std::string& n
         {"--max-pieces", {&o.maxPieces, 1, 1000000}},
         {"--max-digits", {&o.maxDigits, 1, 20}},
         {"--max-characters", {&o.maxCharacters, 1, 160}},
+        {"--line-failures", {&o.lineFailures, 1, 100}},
+        {"--line-rest", {&o.lineRestSeconds, 1, 86400}},
     };
     for (const auto& [option, number] : options)
         if (name == option)
@@ -79,17 +81,21 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
             o.openEnrolment = true;
         } else if (name == "--users") {
             o.users = true;
+        } else if (name == "--state") {
+            o.listState = true;
+        } else if (name == "--lines") {
+            o.showLines = true;
         } else if (name == "--bind" || name == "--db" || name == "--approve" ||
                    name == "--remove" || name == "--tls-cert" || name == "--tls-key" ||
-                   name == "--host" || name == "--trusted-proxy") {
+                   name == "--host" || name == "--trusted-proxy" || name == "--line") {
             if (!takeValue())
                 return false;
             if (value.empty()) {
                 error = name + " needs a value";
                 return false;
             }
-            if (name == "--trusted-proxy")
-                o.trustedProxies.push_back(value);
+            if (name == "--trusted-proxy" || name == "--line")
+                (name == "--line" ? o.lines : o.trustedProxies).push_back(value);
             else
                 (name == "--bind"       ? o.bind
                  : name == "--db"       ? o.db
@@ -110,6 +116,10 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
             error = "unknown argument '" + name + "'";
             return false;
         }
+    }
+    if (o.listState && !o.list) {
+        error = "--state goes with --list";
+        return false;
     }
     o.limits.bufferedBytes = o.bufferedMegabytes * 1024LL * 1024;
     if (o.tlsCert.empty() != o.tlsKey.empty()) {
@@ -134,8 +144,9 @@ std::string ServiceOptions::defaultDb() {
 std::string ServiceOptions::usage() {
     return "Usage: quorvel-service [--bind ADDRESS] [--port N] [--db FILE] [--allowance N]\n"
            "                       [--tls-cert FILE --tls-key FILE] [--host NAME]\n"
-           "                       [--trusted-proxy ADDRESS]... [limits]\n"
-           "       quorvel-service --list [USER] [--db FILE]\n"
+           "                       [--trusted-proxy ADDRESS]... [--line DIR]... [limits]\n"
+           "       quorvel-service --list [USER] [--state] [--db FILE]\n"
+           "       quorvel-service --lines --line DIR... [--db FILE]\n"
            "       quorvel-service --users | --approve ID | --remove ID [--db FILE]\n"
            "Serves Quorvel's page /quorvel/quorvel.asp over HTTP or HTTPS and keeps the\n"
            "messages it accepts in an SQLite file.\n"
@@ -149,6 +160,11 @@ std::string ServiceOptions::usage() {
            "  --tls-key FILE   and this private key (PEM)\n"
            "  --host NAME      answer only requests for this host name (others get 421)\n"
            "  --trusted-proxy ADDRESS  a reverse proxy whose X-Forwarded-For names the client\n"
+           "Gateway (defaults in brackets):\n"
+           "  --line DIR            an installation whose Brindle sends over its modem; the\n"
+           "                        service hands it the stored messages (repeat for more lines)\n"
+           "  --line-failures N     failed runs of a message on a line before it moves [3]\n"
+           "  --line-rest S         seconds a failing line is out of rotation [300]\n"
            "Limits (defaults in brackets):\n"
            "  --request-seconds N   a whole request, request line to body [30]\n"
            "  --idle-seconds N      silence on a connection [10]\n"
@@ -162,7 +178,9 @@ std::string ServiceOptions::usage() {
            "  --max-digits N        digits of a number [20]\n"
            "  --max-characters N    characters of a message [160]\n"
            "Administration:\n"
-           "  --list [USER]    print the stored messages (time, user, number, text) and end\n"
+           "  --list [USER]    print the stored messages (time, user, number, text) and end;\n"
+           "                   with --state also line, entry id and state\n"
+           "  --lines          print each --line's state, waiting, accepted today, last error\n"
            "  --users          print the users (id, state, mobile, e-mail, sent today) and end\n"
            "  --approve ID     let a waiting user submit, and end\n"
            "  --remove ID      remove a user (what it sent stays), and end\n"

@@ -25,6 +25,15 @@ struct ServiceOptions {
     std::string host;
     std::vector<std::string> trustedProxies;
 
+    // The gateway: installations whose Brindle each owns one modem line; a
+    // message whose runs fail this often on a line goes to another, and a
+    // line that keeps failing rests this long.
+    std::vector<std::string> lines;
+    int lineFailures = 3;
+    int lineRestSeconds = 300;
+    bool listState = false; // --list --state: line, entry id and state too
+    bool showLines = false; // --lines
+
     // What one request may ask for.
     HttpLimits limits;
     int bufferedMegabytes = 256; // sets limits.bufferedBytes

@@ -1,4 +1,5 @@
 #include "Store.h"
+#include "StoreStatement.h"
 
 #include <sqlite3.h>
 
@@ -27,40 +28,6 @@ CREATE INDEX IF NOT EXISTS tokens_received ON tokens(received);
 )";
 
 } // namespace
-
-// Resets a shared statement whatever way the caller leaves.
-class Store::Statement {
-public:
-    explicit Statement(sqlite3_stmt* s) : m_s(s) {}
-    ~Statement() {
-        sqlite3_reset(m_s);
-        sqlite3_clear_bindings(m_s);
-    }
-    Statement& text(int i, const std::string& v) {
-        sqlite3_bind_text(m_s, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
-        return *this;
-    }
-    Statement& optionalText(int i, const std::optional<std::string>& v) {
-        if (v)
-            return text(i, *v);
-        sqlite3_bind_null(m_s, i);
-        return *this;
-    }
-    Statement& integer(int i, long long v) {
-        sqlite3_bind_int64(m_s, i, v);
-        return *this;
-    }
-    int step() { return sqlite3_step(m_s); }
-    std::string column(int i) {
-        auto p = reinterpret_cast<const char*>(sqlite3_column_text(m_s, i));
-        return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(m_s, i)))
-                 : std::string();
-    }
-    long long columnInt(int i) { return sqlite3_column_int64(m_s, i); }
-
-private:
-    sqlite3_stmt* m_s;
-};
 
 Store::Store(const std::string& path, bool readOnly) {
     // A listing beside the running service opens the file for writing where it
@@ -91,6 +58,7 @@ Store::Store(const std::string& path, bool readOnly) {
             if (sqlite3_exec(m_db, "SELECT enrolled FROM users LIMIT 0", nullptr, nullptr,
                              nullptr) != SQLITE_OK)
                 exec("ALTER TABLE users ADD COLUMN enrolled INTEGER NOT NULL DEFAULT 1");
+            migrateMessages();
         }
         m_begin = prepare("BEGIN IMMEDIATE");
         m_commit = prepare("COMMIT");
@@ -98,8 +66,7 @@ Store::Store(const std::string& path, bool readOnly) {
         m_savepoint = prepare("SAVEPOINT submission");
         m_rollbackTo = prepare("ROLLBACK TO submission");
         m_release = prepare("RELEASE submission");
-        m_list = prepare("SELECT received, user_id, number, text FROM messages"
-                         " WHERE ?1 IS NULL OR user_id = ?1 ORDER BY id");
+        prepareDelivery(readOnly);
 
         if (!readOnly) {
             m_signOn =
@@ -318,7 +285,7 @@ void Store::list(const std::string& userId, const std::function<void(const Row&)
             s.text(1, userId);
         int rc;
         while ((rc = s.step()) == SQLITE_ROW)
-            each({s.column(0), s.column(1), s.column(2), s.column(3)});
+            each(s.row());
         if (rc != SQLITE_DONE)
             fail("read");
     });

@@ -43,6 +43,11 @@ public:
     };
     struct Row {
         std::string received, userId, number, text;
+        // The gateway's record of it: stored, queued, accepted or failed; the
+        // line and entry id it went to; the time it was accepted or failed.
+        std::string state, line;
+        long long entryId = 0;
+        std::string done, reason;
     };
 
     class Error : public std::runtime_error {
@@ -75,6 +80,55 @@ public:
                    const std::string& day, const std::string& now, int allowance,
                    const std::string& token = {}, const std::string& keepTokensFrom = {});
     void list(const std::string& userId, const std::function<void(const Row&)>& each);
+    // The user's last `count` messages, the newest first.
+    void latest(const std::string& userId, int count, const std::function<void(const Row&)>& each);
+
+    // The gateway's side: each stored message goes to one line as one entry.
+    struct Waiting {
+        long long id;
+        std::string userId, received, number, text;
+    };
+    // Stored messages in the order they are handed over: each user's oldest
+    // first, then each user's second, and so on, arrival deciding within a
+    // round; at most `perUser` of one user and `limit` in all.
+    std::vector<Waiting> waiting(int perUser, int limit);
+    struct Handover {
+        long long id;
+        std::string line;
+        long long entryId;
+        std::string entry;
+    };
+    // Before the entries are appended to the line's inbox: queued there, not
+    // yet appended. A message moved from another line starts afresh.
+    void recordQueued(const std::vector<Handover>& handovers);
+    // Once the append is done.
+    void recordAppended(const std::vector<long long>& ids);
+    struct Queued {
+        long long id, entryId;
+        std::string entry, number, text;
+        bool appended;
+        int failures, moves;
+    };
+    std::vector<Queued> queuedOn(const std::string& line);
+    void recordAccepted(const std::vector<long long>& ids, const std::string& when);
+    // A run of the line ended with these carried over.
+    void recordFailedRun(const std::vector<long long>& ids);
+    void recordFailed(const std::vector<long long>& ids, const std::string& reason,
+                      const std::string& when);
+    // Marks failed the stored messages `carriable` refuses; returns how many.
+    long long failStored(const std::function<bool(const std::string& text)>& carriable,
+                         const std::string& reason, const std::string& when);
+    struct LineCounts {
+        long long queued = 0, acceptedSince = 0;
+    };
+    // Per line: messages queued now, and accepted since `since`.
+    std::vector<std::pair<std::string, LineCounts>> lineCounts(const std::string& since);
+    // What the serving gateway last said of a line, for --lines.
+    struct LineRecord {
+        std::string name, state, lastError, updated;
+    };
+    void recordLine(const LineRecord& line);
+    void lines(const std::function<void(const LineRecord&)>& each);
     // Submissions stored so far and the commits (each one sync of the disk) that held them.
     struct Commits {
         long long submissions, commits;
@@ -92,6 +146,13 @@ private:
                                 const std::string& day, const std::string& now, int allowance,
                                 const std::string& token);
     [[noreturn]] void fail(const char* what);
+    void prepareDelivery(bool readOnly);
+    void migrateMessages();
+    bool hasDeliveryColumns();
+    void inTransaction(const std::function<void()>& steps);
+    // Each step of `ids` with `statement` (?1 the id), in one transaction.
+    void forEachId(sqlite3_stmt* statement, const std::vector<long long>& ids,
+                   const std::function<void(Statement&)>& bind = {});
     struct Job {
         // Alone; or, when `submission` is set, inside a transaction shared
         // with the submissions waiting beside it (true keeps what it wrote).
@@ -138,7 +199,6 @@ private:
     sqlite3_stmt* m_sent = nullptr;
     sqlite3_stmt* m_insert = nullptr;
     sqlite3_stmt* m_addSent = nullptr;
-    sqlite3_stmt* m_list = nullptr;
     sqlite3_stmt* m_knows = nullptr;
     sqlite3_stmt* m_approve = nullptr;
     sqlite3_stmt* m_remove = nullptr;
@@ -146,4 +206,17 @@ private:
     sqlite3_stmt* m_findToken = nullptr;
     sqlite3_stmt* m_addToken = nullptr;
     sqlite3_stmt* m_forgetTokens = nullptr;
+    sqlite3_stmt* m_list = nullptr;
+    sqlite3_stmt* m_latest = nullptr;
+    sqlite3_stmt* m_waiting = nullptr;
+    sqlite3_stmt* m_recordQueued = nullptr;
+    sqlite3_stmt* m_appended = nullptr;
+    sqlite3_stmt* m_queuedOn = nullptr;
+    sqlite3_stmt* m_accepted = nullptr;
+    sqlite3_stmt* m_failedRun = nullptr;
+    sqlite3_stmt* m_failed = nullptr;
+    sqlite3_stmt* m_storedTexts = nullptr;
+    sqlite3_stmt* m_lineCounts = nullptr;
+    sqlite3_stmt* m_recordLine = nullptr;
+    sqlite3_stmt* m_lines = nullptr;
 };

@@ -1,11 +1,14 @@
 #include "Service.h"
 #include "ServiceOptions.h"
 #include "Store.h"
+#include "gateway/Gateway.h"
 
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <pthread.h>
 #include <string>
 #include <sys/resource.h>
@@ -47,24 +50,55 @@ std::string listField(const std::string& text) {
 
 int list(const ServiceOptions& options) {
     Store store(options.db, true);
-    store.list(options.listUser, [](const Store::Row& r) {
+    store.list(options.listUser, [&](const Store::Row& r) {
         std::string line = r.received + '\t' + listField(r.userId) + '\t' + listField(r.number) +
-                           '\t' + listField(r.text) + '\n';
+                           '\t' + listField(r.text);
+        // What a gateway did with it: line, entry id, state, its time and reason.
+        if (options.listState)
+            line += '\t' + listField(r.line) + '\t' + (r.entryId ? std::to_string(r.entryId) : "") +
+                    '\t' + r.state + '\t' + r.done + '\t' + listField(r.reason);
+        line += '\n';
         std::fputs(line.c_str(), stdout);
     });
+    return 0;
+}
+
+std::string today() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char day[16];
+    std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
+    return day;
+}
+
+// Each --line as the serving gateway last recorded it: state, messages
+// waiting, accepted today, last error.
+int showLines(const ServiceOptions& options, Store& store) {
+    std::map<std::string, Store::LineRecord> records;
+    store.lines([&](const Store::LineRecord& r) { records[r.name] = r; });
+    std::map<std::string, Store::LineCounts> counts;
+    for (const auto& [name, c] : store.lineCounts(today()))
+        counts[name] = c;
+    for (const std::string& line : options.lines) {
+        const auto r = records.find(line);
+        const Store::LineCounts c = counts[line];
+        const std::string text =
+            listField(line) + '\t' + (r == records.end() ? "unknown" : r->second.state) + '\t' +
+            std::to_string(c.queued) + '\t' + std::to_string(c.acceptedSince) + '\t' +
+            (r == records.end() ? "" : listField(r->second.lastError)) + '\n';
+        std::fputs(text.c_str(), stdout);
+    }
     return 0;
 }
 
 // The administrator's commands, on a database that may be serving meanwhile.
 int administer(const ServiceOptions& options) {
     Store store(options.db);
+    if (options.showLines)
+        return showLines(options, store);
     if (options.users) {
-        std::time_t t = std::time(nullptr);
-        std::tm tm{};
-        localtime_r(&t, &tm);
-        char day[16];
-        std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
-        store.accounts(day, [](const Store::Account& a) {
+        store.accounts(today(), [](const Store::Account& a) {
             std::string line = listField(a.userId) + '\t' + (a.enrolled ? "enrolled" : "waiting") +
                                '\t' + listField(a.mobile) + '\t' + listField(a.email) + '\t' +
                                std::to_string(a.sentToday) + '\n';
@@ -101,6 +135,15 @@ int serve(const ServiceOptions& options) {
     if (!folder.empty())
         std::filesystem::create_directories(folder, ec);
     Store store(options.db);
+    std::unique_ptr<Gateway> gateway;
+    if (!options.lines.empty()) {
+        std::string problem;
+        gateway = Gateway::open(store, options, stderr, problem);
+        if (!gateway) {
+            std::fprintf(stderr, "quorvel-service: %s\n", problem.c_str());
+            return 1;
+        }
+    }
     Service service(store, options, stderr);
     std::string error;
     int port = service.bind(options.bind, options.port, &error);
@@ -112,6 +155,8 @@ int serve(const ServiceOptions& options) {
     std::fprintf(stderr, "quorvel-service: serving %s://%s:%d/quorvel/quorvel.asp, database %s\n",
                  options.tlsCert.empty() ? "http" : "https", options.bind.c_str(), port,
                  options.db.c_str());
+    if (gateway)
+        gateway->start();
     std::thread stopper([&] {
         int sig = 0;
         sigwait(&stopSignals, &sig);
@@ -120,6 +165,8 @@ int serve(const ServiceOptions& options) {
     service.run();
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
+    if (gateway)
+        gateway->stop();
     const Store::Commits commits = store.commits();
     std::fprintf(stderr, "quorvel-service: %lld submissions in %lld commits\n", commits.submissions,
                  commits.commits);
@@ -143,7 +190,8 @@ int main(int argc, char** argv) {
     if (options.db.empty())
         options.db = ServiceOptions::defaultDb();
     try {
-        if (options.users || !options.approve.empty() || !options.remove.empty())
+        if (options.users || options.showLines || !options.approve.empty() ||
+            !options.remove.empty())
             return administer(options);
         return options.list ? list(options) : serve(options);
     } catch (const Store::Error& e) {

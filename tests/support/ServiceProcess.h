@@ -21,6 +21,11 @@ public:
         log += m_process.readAllStandardError();
         return code;
     }
+    // kill -9: no clean stop, whatever it was doing.
+    void killNow() {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
     QByteArray list(const QStringList& user = {}) const { // `--list [user]`
         return command(QStringList{"--list"} + user);
     }
