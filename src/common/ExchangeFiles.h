@@ -17,6 +17,8 @@ inline const QString kCarryOver = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brin
 inline const QString kAlive = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.pin");
 inline const QString kLock = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.lck");
 inline const QString kJournal = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.tkn");
+// A mobile network's delivery reports (common/DeliveryReport).
+inline const QString kDeliveryReports = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.dlv");
 inline const QString kConfig = QStringLiteral("nom\\uk\\Cellnet\\Config\\Brindle.cfg");
 inline const QString kProgram = QStringLiteral("NOM\\UK\\Cellnet\\Brindle");
 inline const QString kMonitorLog = QStringLiteral("NOMMon.log");

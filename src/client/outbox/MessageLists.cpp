@@ -1,5 +1,6 @@
 #include "client/outbox/MessageLists.h"
 
+#include "common/DeliveryReport.h"
 #include "common/ExchangeFiles.h"
 #include "common/InstallPath.h"
 #include "common/LineFile.h"
@@ -13,6 +14,18 @@ bool isListed(const QString& line) {
     // From the second character up to the first "]" (to the end when there is none).
     const QString id = close < 0 ? line.mid(1) : line.mid(1, close - 1);
     return id != "0";
+}
+
+QHash<QString, QString> deliveryNotes(const QString& appPath) {
+    QHash<QString, QString> notes;
+    for (const QString& line :
+         LineFile::readAll(ExchangeFiles::path(appPath, ExchangeFiles::kDeliveryReports)))
+        if (const auto report = DeliveryReport::parse(line))
+            notes.insert(report->key,
+                         report->delivered
+                             ? " (delivered " + report->when.toString("dd/MM/yyyy HH:mm") + ')'
+                             : QStringLiteral(" (not delivered)"));
+    return notes;
 }
 
 bool clearFile(const QString& appPath, const QString& tag) {

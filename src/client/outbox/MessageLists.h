@@ -2,6 +2,7 @@
 
 #include "common/ExchangeFiles.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,10 @@ inline const QString kScheduledTag = QStringLiteral("Q");
 
 // A file line worth listing: not blank, and its bracketed id is not "0".
 bool isListed(const QString& line);
+
+// What the accepted view adds to an entry a mobile network reported on, by
+// the entry's key: " (delivered dd/mm/yyyy hh:mm)" or " (not delivered)".
+QHash<QString, QString> deliveryNotes(const QString& appPath);
 
 // Empties the file a view shows (the failed list under the inbox lock, since
 // the operator module reads and empties it too).

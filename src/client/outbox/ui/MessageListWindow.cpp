@@ -1,5 +1,6 @@
 #include "client/outbox/ui/MessageListWindow.h"
 
+#include "client/outbox/AcceptedIndex.h"
 #include "client/outbox/MessageLists.h"
 #include "common/Installation.h"
 #include "common/LineFile.h"
@@ -108,6 +109,9 @@ void MessageListWindow::loadFile() {
     // Read at once, decoded slice by slice, so a long file never holds up the window.
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     QPointer<MessageListWindow> self(this);
+    const QHash<QString, QString> notes = m_tag == MessageLists::kAcceptedFile
+                                              ? MessageLists::deliveryNotes(m_installation.folder())
+                                              : QHash<QString, QString>();
     QStringList slice;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -119,7 +123,7 @@ void MessageListWindow::loadFile() {
                 ((end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ? 2 : 1);
         if (!MessageLists::isListed(line))
             continue;
-        slice << line;
+        slice << (notes.isEmpty() ? line : line + notes.value(AcceptedIndex::entryKey(line)));
         if (slice.size() == kSlice) {
             List1->addItems(slice);
             slice.clear();
