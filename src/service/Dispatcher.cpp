@@ -66,7 +66,7 @@ void Dispatcher::judge(LineState& s, bool runEnded, std::vector<Move>& moves) {
         return;
     const Line::Seen seen = s.line->look();
     const auto in = [](const std::set<long long>& ids, long long id) { return ids.count(id) > 0; };
-    std::vector<long long> accepted, refused, failedRun, found, leaving;
+    std::vector<long long> accepted, refused, failedRun, found;
     std::set<long long> toRemove;
     std::vector<std::string> again;
     std::vector<long long> againIds;
@@ -92,7 +92,6 @@ void Dispatcher::judge(LineState& s, bool runEnded, std::vector<Move>& moves) {
                 failedRun.push_back(q.id);
             if (failures >= m_options.lineFailures) {
                 toRemove.insert(q.entryId);
-                leaving.push_back(q.id);
             } else {
                 s.workInFiles = true;
             }
