@@ -45,9 +45,9 @@ QMap<QString, Interfaces> managedObjects(const QDBusArgument& arg) {
 // Ports, a(su): the names only.
 QStringList portNames(const QVariant& value) {
     QStringList names;
-    if (!value.canConvert<QDBusArgument>())
-        return names;
     const auto arg = value.value<QDBusArgument>();
+    if (!value.canConvert<QDBusArgument>() || arg.currentSignature() != "a(su)")
+        return names;
     arg.beginArray();
     while (!arg.atEnd()) {
         QString name;
@@ -63,9 +63,9 @@ QStringList portNames(const QVariant& value) {
 
 // SignalQuality, (ub).
 void readSignal(const QVariant& value, MobileModem& modem) {
-    if (!value.canConvert<QDBusArgument>())
-        return;
     const auto arg = value.value<QDBusArgument>();
+    if (!value.canConvert<QDBusArgument>() || arg.currentSignature() != "(ub)")
+        return;
     arg.beginStructure();
     arg >> modem.signalQuality >> modem.signalRecent;
     arg.endStructure();
@@ -106,7 +106,7 @@ QDBusMessage MobileModems::call(const QString& path, const QString& interface,
 
 QVariantMap MobileModems::properties(const QString& path, const QString& interface) const {
     const QDBusMessage reply = call(path, kProperties, "GetAll", {interface}, m_timeoutMs);
-    if (failed(reply) || reply.arguments().isEmpty())
+    if (failed(reply) || reply.signature() != "a{sv}")
         return {};
     return qdbus_cast<QVariantMap>(reply.arguments().at(0));
 }
@@ -116,15 +116,15 @@ bool MobileModems::available() const {
                                                   "org.freedesktop.DBus", "NameHasOwner");
     message << kService;
     const QDBusMessage reply = m_bus.call(message, QDBus::Block, m_timeoutMs);
-    return !failed(reply) && !reply.arguments().isEmpty() && reply.arguments().at(0).toBool();
+    return !failed(reply) && reply.signature() == "b" && reply.arguments().at(0).toBool();
 }
 
 std::vector<MobileModem> MobileModems::modems() const {
     const QDBusMessage reply =
         call(kManagerPath, kObjectManager, "GetManagedObjects", {}, m_timeoutMs);
     std::vector<MobileModem> list;
-    if (failed(reply) || reply.arguments().isEmpty() ||
-        !reply.arguments().at(0).canConvert<QDBusArgument>())
+    // A reply of another shape than ModemManager's is read as no modems at all.
+    if (failed(reply) || reply.signature() != "a{oa{sa{sv}}}")
         return list;
     const auto objects = managedObjects(reply.arguments().at(0).value<QDBusArgument>());
     for (auto it = objects.begin(); it != objects.end(); ++it)
@@ -178,7 +178,7 @@ MobileSendResult MobileModems::send(const QString& modemPath, const QString& num
     const QVariantMap sms{
         {"number", number}, {"text", text}, {"delivery-report-request", wantReport}};
     const QDBusMessage created = call(modemPath, kMessaging, "Create", {sms}, timeoutMs);
-    if (failed(created) || created.arguments().isEmpty())
+    if (failed(created) || created.signature() != "o")
         return failure(created, modemPath, {});
     const QString smsPath = created.arguments().at(0).value<QDBusObjectPath>().path();
 
@@ -206,7 +206,7 @@ std::optional<MobileStatusReport> MobileModems::report(const QString& smsPath) c
 std::vector<MobileStatusReport> MobileModems::reports(const QString& modemPath) const {
     std::vector<MobileStatusReport> list;
     const QDBusMessage reply = call(modemPath, kMessaging, "List", {}, m_timeoutMs);
-    if (failed(reply) || reply.arguments().isEmpty())
+    if (failed(reply) || reply.signature() != "ao")
         return list;
     for (const QDBusObjectPath& path : qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().at(0)))
         if (auto found = report(path.path()))

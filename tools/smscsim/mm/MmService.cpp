@@ -18,8 +18,19 @@ const QString kInvalidArgs = QStringLiteral("org.freedesktop.DBus.Error.InvalidA
 MmService::MmService(const SimOptions& options, QDBusConnection bus)
     : m_options(options), m_bus(std::move(bus)), m_modem(options), m_record(options.recordPath) {}
 
-QString MmService::introspect(const QString&) const {
-    return {};
+// Names only: enough for a person looking with a bus tool.
+QString MmService::introspect(const QString& path) const {
+    QStringList interfaces{kProperties};
+    if (path == kManagerPath)
+        interfaces << kObjectManager;
+    else if (path == MmModem::path())
+        interfaces << m_modem.interfaces();
+    else if (m_modem.messages().contains(QDBusObjectPath(path)))
+        interfaces << kSms;
+    QString xml = "<node>";
+    for (const QString& name : interfaces)
+        xml += "<interface name=\"" + name + "\"/>";
+    return xml + "</node>";
 }
 
 void MmService::reply(const QDBusMessage& message, const QVariantList& values) {
@@ -52,7 +63,16 @@ bool MmService::handleMessage(const QDBusMessage& message, const QDBusConnection
     if (message.type() != QDBusMessage::MethodCallMessage)
         return false;
     const QString path = message.path();
-    if (message.interface() == kProperties)
+    // Arguments of another type than the method takes are refused before
+    // anything reads them.
+    static const QMap<QString, QString> signatures{
+        {"Get", "ss"}, {"GetAll", "s"}, {"Set", "ssv"}, {"Create", "a{sv}"}, {"Delete", "o"}};
+    if (signatures.contains(message.member()) &&
+        message.signature() != signatures.value(message.member()))
+        error(message, kInvalidArgs, "arguments of type " + message.signature());
+    else if (message.interface() == "org.freedesktop.DBus.Introspectable")
+        reply(message, {introspect(path)});
+    else if (message.interface() == kProperties)
         properties(message);
     else if (path == kManagerPath && message.member() == "GetManagedObjects")
         reply(message, {managedObjects()});
