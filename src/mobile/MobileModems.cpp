@@ -144,13 +144,16 @@ MobileSendResult MobileModems::failure(const QDBusMessage& reply, const QString&
                                        const QString& smsPath) const {
     using Kind = MobileSendResult::Kind;
     MobileSendResult result{Kind::Rejected, 0, reply.errorName(), smsPath};
+    // No answer in time says nothing of the modem: it may have sent.
+    if (reply.errorName() == "org.freedesktop.DBus.Error.NoReply" ||
+        reply.errorName() == "org.freedesktop.DBus.Error.Timeout") {
+        result.kind = Kind::TimedOut;
+        return result;
+    }
     const auto stillThere = [&](const MobileModem& m) { return m.path == modemPath; };
     const auto list = modems();
     if (std::none_of(list.begin(), list.end(), stillThere))
         result.kind = Kind::Gone;
-    else if (reply.errorName() == "org.freedesktop.DBus.Error.NoReply" ||
-             reply.errorName() == "org.freedesktop.DBus.Error.Timeout")
-        result.kind = Kind::TimedOut;
     return result;
 }
 

@@ -78,4 +78,14 @@ TEST(MobileModems, SendsThroughTheSimulatedModem) {
     EXPECT_TRUE(modems.modems().empty());
     EXPECT_EQ(modems.send(modem.path, "+447700900126", "five", false, 10000).kind, Kind::NoModem);
 }
+
+TEST(MobileModems, ASendWithoutAnswerTimesOut) {
+    SimulatedModemManager mm(SMSCSIM_PATH, {"--mm-send-delay", "600000", "--lifetime", "120"});
+    ASSERT_FALSE(mm.modemPath.isEmpty());
+    const MobileModems modems(10000, mm.connect("client"));
+    const auto result = modems.send(mm.modemPath, "+447700900123", "late", false, 100);
+    EXPECT_EQ(result.kind, Kind::TimedOut);
+    EXPECT_EQ(result.errorName, "org.freedesktop.DBus.Error.NoReply");
+    EXPECT_FALSE(result.smsPath.isEmpty());
+}
 } // namespace
