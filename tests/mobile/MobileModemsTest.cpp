@@ -24,7 +24,7 @@ TEST(MobileModems, SendsThroughTheSimulatedModem) {
                               "4", "--mm-report-after", "0", "--lifetime", "120"});
     ASSERT_FALSE(mm.address.isEmpty()) << "dbus-daemon did not start: install the dbus package";
     ASSERT_EQ(mm.modemPath, "/org/freedesktop/ModemManager1/Modem/0");
-    const MobileModems modems(10000, mm.connect("client"));
+    const MobileModems modems(10000, mm.connect());
     ASSERT_TRUE(modems.available());
 
     const auto list = modems.modems();
@@ -82,7 +82,7 @@ TEST(MobileModems, SendsThroughTheSimulatedModem) {
 TEST(MobileModems, ASendWithoutAnswerTimesOut) {
     SimulatedModemManager mm(SMSCSIM_PATH, {"--mm-send-delay", "600000", "--lifetime", "120"});
     ASSERT_FALSE(mm.modemPath.isEmpty());
-    const MobileModems modems(10000, mm.connect("client"));
+    const MobileModems modems(10000, mm.connect());
     const auto result = modems.send(mm.modemPath, "+447700900123", "late", false, 100);
     EXPECT_EQ(result.kind, Kind::TimedOut);
     EXPECT_EQ(result.errorName, "org.freedesktop.DBus.Error.NoReply");

@@ -21,10 +21,11 @@ public:
         modemPath = m_simulator->line;
     }
 
-    // A connection of the test's own to the bus, named after it.
-    QDBusConnection connect(const QString& name) const {
-        return QDBusConnection::connectToBus(address, name);
-    }
+    ~SimulatedModemManager() { QDBusConnection::disconnectFromBus(address); }
+
+    // The test's own connection to the bus (named after its address: Qt hands
+    // out the connection already made under a name, even to a bus now gone).
+    QDBusConnection connect() const { return QDBusConnection::connectToBus(address, address); }
 
 private:
     // A program whose first line on standard output says where it serves.
