@@ -5,11 +5,11 @@
 #include <QDBusMessage>
 #include <QObject>
 
+Q_DECLARE_METATYPE(MobileStatusReport)
+
 // Tells of each delivery report a modem receives while it watches. Reports
 // that came while nobody watched are still on the modem: list them with
 // MobileModems::reports.
-Q_DECLARE_METATYPE(MobileStatusReport)
-
 class ReportWatcher : public QObject {
     Q_OBJECT
 public:
