@@ -25,7 +25,9 @@ TEST(SimOptions, BothSpellingsAndTheUsage) {
         "--link --record --transcript --lifetime --forever --delay --guard --connect-delay "
         "--no-dialtone --busy --no-carrier --faulty-dials --silent-modem "
         "--garbage --no-id --no-go-ahead --reject-every --terse --capital-s "
-        "--unterminated --silent-after --drop-after --nak-number --help");
+        "--unterminated --silent-after --drop-after --nak-number --modem-manager --bus "
+        "--mm-not-registered --mm-locked --mm-disabled --mm-reject-every --mm-send-delay "
+        "--mm-remove-after --mm-report-after --mm-no-report --help");
     for (std::string f; flags >> f;)
         EXPECT_NE(SimOptions::usage().find("  " + f + " "), std::string::npos) << f;
 }
@@ -38,6 +40,9 @@ TEST(SimOptions, UsageErrorsSayWhat) {
         {{"--lifetime", "10s"}, "bad value '10s' for option '--lifetime'"},
         {{"--reject-every", "0"}, "bad value '0' for option '--reject-every'"},
         {{"--busy", "--no-dialtone"}, "choose at most one of --no-dialtone, --busy, --no-carrier"},
+        {{"--modem-manager", "--mm-locked", "--mm-disabled"},
+         "choose at most one of --mm-not-registered, --mm-locked, --mm-disabled"},
+        {{"--mm-no-report"}, "--bus and the --mm- options need --modem-manager"},
     };
     for (const auto& [args, expected] : cases) {
         SimOptions o;

@@ -74,6 +74,16 @@ const std::map<std::string, Flag>& flags() {
         {"--silent-after", number(&SimOptions::silentAfter, 0, kMaxCount)},
         {"--drop-after", number(&SimOptions::dropAfter, 1, kMaxCount)},
         {"--nak-number", text(&SimOptions::nakNumber)},
+        {"--modem-manager", setTo(&SimOptions::modemManager, true)},
+        {"--bus", text(&SimOptions::busAddress)},
+        {"--mm-not-registered", setTo(&SimOptions::mmNotRegistered, true)},
+        {"--mm-locked", setTo(&SimOptions::mmLocked, true)},
+        {"--mm-disabled", setTo(&SimOptions::mmDisabled, true)},
+        {"--mm-reject-every", number(&SimOptions::mmRejectEvery, 1, kMaxCount)},
+        {"--mm-send-delay", number(&SimOptions::mmSendDelayMs, 0, 600000)},
+        {"--mm-remove-after", number(&SimOptions::mmRemoveAfter, 1, kMaxCount)},
+        {"--mm-report-after", number(&SimOptions::mmReportAfterSeconds, 0, 86400)},
+        {"--mm-no-report", setTo(&SimOptions::mmNoReport, true)},
     };
     return table;
 }
@@ -84,6 +94,8 @@ bool SimOptions::parse(const std::vector<std::string>& args, SimOptions& options
                        std::string& error) {
     int dialFaults = 0;
     int styles = 0;
+    int modemStates = 0;
+    bool busOptions = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::string value;
@@ -117,6 +129,9 @@ bool SimOptions::parse(const std::vector<std::string>& args, SimOptions& options
             ++dialFaults;
         if (name == "--terse" || name == "--capital-s" || name == "--unterminated")
             ++styles;
+        if (name == "--mm-not-registered" || name == "--mm-locked" || name == "--mm-disabled")
+            ++modemStates;
+        busOptions = busOptions || name == "--bus" || name.rfind("--mm-", 0) == 0;
     }
     if (dialFaults > 1) {
         error = "choose at most one of --no-dialtone, --busy, --no-carrier";
@@ -124,6 +139,14 @@ bool SimOptions::parse(const std::vector<std::string>& args, SimOptions& options
     }
     if (styles > 1) {
         error = "choose at most one of --terse, --capital-s, --unterminated";
+        return false;
+    }
+    if (modemStates > 1) {
+        error = "choose at most one of --mm-not-registered, --mm-locked, --mm-disabled";
+        return false;
+    }
+    if (busOptions && !options.modemManager) {
+        error = "--bus and the --mm- options need --modem-manager";
         return false;
     }
     return true;
@@ -165,6 +188,23 @@ Faults:
   --silent-after N     after N accepted messages, answer no further block
   --drop-after N       drop the line right after the Nth accepted message
   --nak-number DIGITS  ask for every block to DIGITS again (NAK), for ever
+
+ModemManager (instead of the pseudo-terminal):
+  --modem-manager      play ModemManager on the system bus with one modem; its
+                       object path is the first line on standard output.
+                       --record, --lifetime and --forever work as above
+  --bus ADDRESS        the bus to use instead (default: the system bus, or
+                       DBUS_SYSTEM_BUS_ADDRESS when set)
+  --mm-not-registered  the modem searches for a network and never registers
+  --mm-locked          the modem's SIM wants its PIN
+  --mm-disabled        the modem is disabled
+  --mm-reject-every N  every Nth send fails with the error
+                       org.freedesktop.ModemManager1.Error.Message.NetworkTimeout
+  --mm-send-delay MS   every send takes MS milliseconds (default 0)
+  --mm-remove-after N  the modem goes away during the Nth send, which fails
+  --mm-report-after S  a delivery report comes S seconds after each message
+                       sent with a report asked for (default 1)
+  --mm-no-report       no delivery report ever comes
   --help               show this text
 )";
 }

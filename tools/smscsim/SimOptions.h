@@ -32,6 +32,18 @@ struct SimOptions {
     int dropAfter = -1;    // -1: never
     std::string nakNumber; // blocks for this number are answered NAK; empty: none
 
+    // Playing ModemManager on a bus instead of a modem on a pseudo-terminal.
+    bool modemManager = false;
+    std::string busAddress; // empty: the system bus
+    bool mmNotRegistered = false;
+    bool mmLocked = false;
+    bool mmDisabled = false;
+    int mmRejectEvery = 0; // 0: never
+    std::int64_t mmSendDelayMs = 0;
+    int mmRemoveAfter = -1; // -1: never
+    std::int64_t mmReportAfterSeconds = 1;
+    bool mmNoReport = false;
+
     bool operator==(const SimOptions&) const = default;
 
     // Fills `options` from the arguments (without the program name); on a

@@ -1,5 +1,7 @@
 #include "SimServer.h"
 
+#include "StopSignals.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -53,13 +55,7 @@ bool SimServer::setUp() {
         return false;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigaddset(&stop, SIGHUP);
-    ::sigprocmask(SIG_BLOCK, &stop, nullptr);
-    m_signals = ::signalfd(-1, &stop, SFD_NONBLOCK | SFD_CLOEXEC);
+    m_signals = stopSignals();
     if (m_signals < 0) {
         warn("cannot watch for signals");
         return false;

@@ -1,5 +1,6 @@
 #include "SimOptions.h"
 #include "SimServer.h"
+#include "mm/MmMain.h"
 
 #include <cstdio>
 
@@ -14,5 +15,7 @@ int main(int argc, char** argv) {
         std::fputs(SimOptions::usage().c_str(), stdout);
         return 0;
     }
+    if (options.modemManager)
+        return runModemManager(argc, argv, options);
     return SimServer(options).run();
 }
