@@ -13,7 +13,14 @@ inline constexpr int kPortCount = 8;
 // (shown whole, it would stall the window that shows it).
 inline constexpr int kMaxPathLength = 1024;
 
-// Empty when the port has no device or n names no port.
+// A line "mm:<equipment identifier>" makes the port a mobile modem that
+// ModemManager owns: it has no serial device of ours.
+inline const QString kMobilePrefix = QStringLiteral("mm:");
+
+// Empty when the port has no device, is a mobile modem, or n names no port.
 QString devicePath(const QString& appPath, int portNumber);
+// The equipment identifier (IMEI) of the mobile modem port n is; empty when
+// it is none.
+QString mobileModem(const QString& appPath, int portNumber);
 
 } // namespace ComPorts

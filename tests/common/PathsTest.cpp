@@ -72,4 +72,10 @@ TEST(ComPorts, TestInstallationsNameNoRealDevice) {
                     "/dev/" + QByteArray(1019, 'x') + "\r\n/dev/" + QByteArray(1020, 'x') + "\r\n");
     EXPECT_EQ(ComPorts::devicePath(inst.appPath(), 1).size(), 1024);
     EXPECT_EQ(ComPorts::devicePath(inst.appPath(), 2), "");
+    // A mobile modem is no device to open.
+    inst.writeBytes("Config\\ComPorts.cfg", "mm: 490154203237518 \r\n/dev/ttyS0\r\n");
+    EXPECT_EQ(ComPorts::devicePath(inst.appPath(), 1) + '|' +
+                  ComPorts::mobileModem(inst.appPath(), 1) + '|' +
+                  ComPorts::mobileModem(inst.appPath(), 2),
+              "|490154203237518|");
 }
