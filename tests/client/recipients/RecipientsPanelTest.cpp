@@ -1,5 +1,4 @@
 #include "client/recipients/ui/RecipientsPanel.h"
-#include "BoxLines.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/ui/ContactsController.h"
@@ -12,6 +11,7 @@
 #include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Setting.h"
+#include "support/BoxLines.h"
 #include "support/WidgetTest.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
@@ -37,13 +37,7 @@ protected:
         r.LoadCountryCodes();
         activate(&window);
     }
-    // A control of a window by its name, as a window walk finds it.
-    template <typename W> static W* control(const QObject* window, const char* name) {
-        W* w = window->findChild<W*>(name);
-        EXPECT_TRUE(w) << name;
-        return w;
-    }
-    template <typename W> W* control(const char* name) const { return control<W>(p, name); }
+    template <typename W> W* control(const char* name) const { return child<W>(*p, name); }
     // The Single Contact fields.
     void single(const QString& name, const QString& mobile,
                 const QString& country = "United Kingdom  +44") {
@@ -100,7 +94,7 @@ protected:
                                          "TEL;TYPE=CELL:+44 (0)7700 900123\r\nEND:VCARD\r\n");
         Setting::write(Setting::ContactsDir, inst.file("book"));
     }
-    ContactsTreeWidget* tree() { return control<ContactsTreeWidget>(&c->window(), "tContacts"); }
+    ContactsTreeWidget* tree() { return child<ContactsTreeWidget>(c->window(), "tContacts"); }
     QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
     // Answers the number-format warning, its box ticked or not.
     void answerWarning(bool dontShowAgain) {
@@ -109,8 +103,8 @@ protected:
                       "Quorvel Warning: All numbers must be stored in MS Outlook in the "
                       "international format eg.,+447700900461 and must incorporate the country "
                       "code.");
-            control<QCheckBox>(&w, "chkShow")->setChecked(dontShowAgain);
-            control<QPushButton>(&w, "cmdYes")->click();
+            child<QCheckBox>(w, "chkShow")->setChecked(dontShowAgain);
+            child<QPushButton>(w, "cmdYes")->click();
         });
     }
 
@@ -260,7 +254,7 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
     inst.writeBytes("Config\\ISDCodes.dat", "United Kingdom  +44\r\nFrance  +33\r\n");
     onModal<frmGroups>([&](frmGroups& d) {
         onModal<frmGroupName>([&](frmGroupName& n) {
-            auto* name = control<QLineEdit>(&n, "Text1");
+            auto* name = child<QLineEdit>(n, "Text1");
             name->setText("a/b"); // pasted: judged when used
             QTest::keyClick(name, Qt::Key_Return);
             name->clear();
@@ -269,28 +263,28 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
             if (n.isVisible()) // refused: end it, the checks below fail
                 n.reject();
         });
-        control<QToolButton>(&d, "Picture1")->click();
+        child<QToolButton>(d, "Picture1")->click();
         onModal<frmGroupAddNumber>([&](frmGroupAddNumber& a) {
-            const auto* country = control<QComboBox>(&a, "cmbCountryCode");
+            const auto* country = child<QComboBox>(a, "cmbCountryCode");
             EXPECT_EQ(country->itemText(0) + '|' + country->currentText(),
                       "France  +33|United Kingdom  +44");
-            auto* ok = control<QPushButton>(&a, "Command1");
+            auto* ok = child<QPushButton>(a, "Command1");
             ok->click();
-            EXPECT_TRUE(control<QLabel>(&a, "lblName")->font().bold() && a.isVisible())
+            EXPECT_TRUE(child<QLabel>(a, "lblName")->font().bold() && a.isVisible())
                 << "refused, it stays";
-            control<QLineEdit>(&a, "Text1")->setText("Al");
-            typeText(control<QLineEdit>(&a, "Text3"), "07x7");
+            child<QLineEdit>(a, "Text1")->setText("Al");
+            typeText(child<QLineEdit>(a, "Text3"), "07x7");
             ok->click();
             if (a.isVisible()) // refused: end it, the checks below fail
                 a.reject();
         });
-        control<QPushButton>(&d, "Command5")->click();
-        auto* candidates = control<QListWidget>(&d, "List4");
+        child<QPushButton>(d, "Command5")->click();
+        auto* candidates = child<QListWidget>(d, "List4");
         EXPECT_EQ(items(candidates), (QStringList{"Old  +441", "Al  +4477"}));
         candidates->setCurrentRow(1);
-        control<QPushButton>(&d, "Command6")->click();
+        child<QPushButton>(d, "Command6")->click();
         boxes.answerNext(MessageBox::Answer::Yes);
-        control<QPushButton>(&d, "Command1")->click();
+        child<QPushButton>(d, "Command1")->click();
         if (d.isVisible())
             d.reject();
     });
@@ -331,11 +325,11 @@ TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTak
     c->OpenContactsWindow();
     List4->clear();
     node("Contacts")->setCheckState(0, Qt::Checked);
-    control<QPushButton>(&c->window(), "cmdAddSelected")->click();
+    child<QPushButton>(c->window(), "cmdAddSelected")->click();
     EXPECT_EQ(list(), "Jane Smith +447700900123") << "checked";
     EXPECT_FALSE(c->window().isVisible() || c->ContactsWindowOpen);
     node("RootContact")->setCheckState(0, Qt::Checked);
-    control<QPushButton>(&c->window(), "cmdClearAll")->click();
+    child<QPushButton>(c->window(), "cmdClearAll")->click();
     EXPECT_EQ(node("EContact//3//1")->checkState(0), Qt::Unchecked);
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
@@ -360,14 +354,14 @@ TEST_F(ContactsWindowTest, WithoutTheOptionOnlyOwnContactsAndTheWindowDocks) {
     EXPECT_TRUE(qobject_cast<NumberLineDelegate*>(tree()->itemDelegate()) &&
                 qobject_cast<NumberLineDelegate*>(List4->itemDelegate()));
 
-    auto* dock = control<QPushButton>(&c->window(), "Check1");
+    auto* dock = child<QPushButton>(c->window(), "Check1");
     toggleAccessibly(dock);
     EXPECT_EQ(dock->text(), "Remove Panel");
     List4->clear();
-    control<QPushButton>(&c->window(), "cmdAddAll")->click();
+    child<QPushButton>(c->window(), "cmdAddAll")->click();
     EXPECT_EQ(items(List4), (QStringList{"Zed  +441", "bad", "Al  +442", "no number", "kept"}));
     EXPECT_TRUE(c->window().isVisible()) << "docked, it stays";
-    control<QPushButton>(&c->window(), "Command1")->click();
+    child<QPushButton>(c->window(), "Command1")->click();
     EXPECT_EQ(dock->text(), "Add Panel");
     EXPECT_FALSE(dock->isChecked());
     EXPECT_FALSE(c->window().isVisible());
