@@ -36,8 +36,6 @@ TEST(Registry, ValuesReadBackOnlyFromTheirOwnExistingKey) {
 TEST(Registry, RootNamesAndBadPaths) {
     TestInstallation inst;
     ScriptedMessageBox boxes;
-    EXPECT_EQ(Registry::GetRootKey("HKEY_LOCAL_MACHINE"), 0x80000002u);
-    EXPECT_EQ(Registry::GetRootKey("HKEY_NOWHERE"), 0u);
     QString p = "HKEY_LOCAL_MACHINE";
     EXPECT_EQ(Registry::SplitKeyPath(p), 0x80000002u);
     EXPECT_EQ(p, "");

@@ -58,7 +58,6 @@ TEST(BrindleRuns, EndAsTheCentreAnswers) {
          "1", 2000 + 5000 + 1000 + 1000, false,
          loggedOn + QStringList{"Message Accepted", "211 Transmission successful"}},
         // Four messages per log-on and call; closing the port ends the last.
-        {"", nine, entries(9)},
         // Dials that take a second: the specified pauses and connects (2 s,
         // 5 + 1 + 1 s per call, 1 s per message, 2 + 3 s per renewal), and
         // nothing but the connects with the tuned example.

@@ -122,10 +122,6 @@ QStringList entries(int n) {
     return out;
 }
 
-QByteArray lines(const QStringList& l) {
-    return LineFile::encodeLines(l);
-}
-
 QString kindName(Failure failure) {
     static const char* names[] = {
         "None",       "PortNotOpened",  "PortNotClosed", "NoModem",      "Busy",     "NoCarrier",

@@ -64,8 +64,6 @@ struct BrindleSimTest : ::testing::Test {
 
 // Queue entries "[n] ... +4477009001nn Message n ".
 QStringList entries(int n);
-// The bytes of a line file holding `lines`.
-QByteArray lines(const QStringList& lines);
 
 // The name of a failure kind, for tables.
 QString kindName(Failure failure);

@@ -12,7 +12,6 @@ TEST(SendOptions, TheCommandLineIsReadOrRefusedWithItsReason) {
         {{"-m", "hi", "--subject", "S", "--no-signature", "--country", "+44", "--wait", "--timeout",
           "30", "--root", "/r", "--file", "a.csv", "07700 900123", "+331"},
          ""},
-        {{"--dry-run", "+441"}, ""},
         {{"-nw", "+441"}, "--dry-run sends nothing, so there is nothing to --wait for."},
         {{"-nqc44", "1"}, ""},
         {{"-dry-run", "+441"}, "Unknown option 'd'."},

@@ -8,7 +8,6 @@
 #include <QRegularExpression>
 #include <QSslConfiguration>
 #include <QSslSocket>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -45,6 +44,13 @@ std::string value(const std::string& page, const std::string& name) {
     return page.substr(at, page.find('"', at) - at);
 }
 
+// What the server sends before it closes the connection.
+std::string answer(QTcpSocket& socket) {
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(30000)) {
+    }
+    return socket.readAll().toStdString();
+}
+
 class ServiceTest : public ::testing::Test {
 protected:
     ~ServiceTest() override { service.stop(); }
@@ -66,7 +72,6 @@ protected:
         o.limits.perAddress = 4;
         o.limits.idleSeconds = 3600; // only the request's deadline cuts a slow one
         o.limits.bufferedBytes = 3 << 20;
-
         return o;
     }
     QTemporaryDir dir;
@@ -94,12 +99,8 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
     const std::string scriptEchoed = "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;|"
                                      "+447700900123|a+b&amp;c@d";
     const std::string mb(1 << 20, 'a');
-    std::string pieces1001 = "+4477 x";
-    for (int i = 1; i <= 1000; ++i)
-        pieces1001 += "#+4477 x";
-    std::string e160;
-    for (int i = 0; i < 160; ++i)
-        e160 += "\u00e9";
+    const std::string pieces1001 = "+4477 x" + QByteArray("#+4477 x").repeated(1000).toStdString();
+    const std::string e160 = QString(160, QChar(0xE9)).toStdString();
     const std::string multipart = "--XyZ\r\nContent-Disposition: form-data; name=\"T\"\r\n\r\n"
                                   "+4479 multi\r\n--XyZ\r\nContent-Disposition: form-data; "
                                   "name=\"hMode\"\r\n\r\nsave\r\n--XyZ\r\nContent-Disposition: "
@@ -275,13 +276,6 @@ TEST_F(ServiceTest, HostileConnectionsAreCutWhileOthersAreServed) {
         EXPECT_TRUE(socket->waitForConnected(30000));
         return socket;
     };
-    // What the server sends before it closes the connection.
-    const auto answer = [](QTcpSocket& socket) {
-        while (socket.state() == QAbstractSocket::ConnectedState &&
-               socket.waitForReadyRead(30000)) {
-        }
-        return socket.readAll().toStdString();
-    };
     const auto served = [&] {
         auto r = client().Get(kPage + "?UN=u1");
         return r && value(r->body, "hstatus") == "C:Connected to Quorvel server.";
@@ -388,11 +382,8 @@ TEST(ServiceNetwork, HttpsForOneHostNameBehindATrustedProxy) {
         if (tls && !socket.waitForEncrypted(30000))
             return "not encrypted: " + socket.errorString().toStdString();
         socket.write(request.data(), qint64(request.size()));
-        while (socket.state() == QAbstractSocket::ConnectedState &&
-               socket.waitForReadyRead(30000)) {
-        }
-        const std::string answer = socket.readAll().toStdString();
-        return answer.substr(0, answer.find("\r\n")) + " " + value(answer, "hstatus");
+        const std::string said = answer(socket);
+        return said.substr(0, said.find("\r\n")) + " " + value(said, "hstatus");
     };
     EXPECT_EQ(get("quorvel.example:443", true), "HTTP/1.1 200 OK C:Connected to Quorvel server.");
     EXPECT_EQ(get("other.example", true), "HTTP/1.1 421 Misdirected Request E:Request refused.");

@@ -5,6 +5,7 @@
 
 #include <QByteArrayList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A whole installation in a temporary folder: the shipped data tree copied in,
@@ -41,3 +42,8 @@ private:
     QString m_oldCwd;
     QByteArrayList m_oldEnv;
 };
+
+// Entries as a line file holds them, each ended by CR LF.
+inline QByteArray lines(const QStringList& entries) {
+    return entries.isEmpty() ? QByteArray() : (entries.join("\r\n") + "\r\n").toLatin1();
+}

@@ -60,10 +60,6 @@ protected:
             out << view->model()->index(i, 0).data().toString();
         return out;
     }
-    // Entries as a file holds them, each line ended by CR LF.
-    static QByteArray lines(const QStringList& entries) {
-        return entries.isEmpty() ? QByteArray() : (entries.join("\r\n") + "\r\n").toLatin1();
-    }
     // Drops `text` on `target` as a drag from another program brings it.
     static void drop(QWidget* target, const QString& text) {
         QMimeData mime;

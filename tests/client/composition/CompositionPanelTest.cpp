@@ -60,9 +60,6 @@ protected:
         txtMessage->setFocus();
         boxes.clear();
     }
-    template <typename W> static W* child(const QObject& window, const char* name) {
-        return window.findChild<W*>(name);
-    }
     // The panel's controls, found as a window walk finds them.
     template <typename W> void find(W*& control, const char* name) {
         control = p->findChild<W*>(name);

@@ -2,6 +2,7 @@
 #include "client/composition/MessageEditor.h"
 #include "client/composition/QuickMessageList.h"
 #include "client/composition/SignatureFile.h"
+#include "support/BoxLines.h"
 #include "support/TestInstallation.h"
 
 #include <QList>
@@ -14,15 +15,7 @@ const QString kAscii = "This version of Quorvel supports only ASCII characters."
 const QString kSubjectFull = "Quorvel Subject length is 100 characters.";
 const QChar kPara = QChar::ParagraphSeparator;
 
-// A notice as the box would show it: title, icon, Yes/No, text; "" for none.
-QString shown(const std::optional<Notice>& n) {
-    if (!n)
-        return "";
-    const char* icons[] = {"none", "information", "warning", "stop", "question"};
-    return QString("%1|%2|%3|%4")
-        .arg(n->title, icons[int(n->mark)], n->asks ? "yes-no" : "ok", n->text);
-}
-const QString kAsciiShown = "Quorvel Warning|information|ok|" + kAscii;
+const QString kAsciiShown = "Quorvel Warning|info|" + kAscii;
 } // namespace
 
 TEST(CharacterRules, ExactlyTheTenCodesAreBarred) {
@@ -49,7 +42,7 @@ TEST(CharacterRules, TypedCharactersAreJudgedOnTheirWindows1252Code) {
             EXPECT_EQ(typed(c), v);
             const auto key = MessageEditor::messageKey(c);
             EXPECT_EQ(key.accepted, v == Verdict::Accept);
-            EXPECT_EQ(shown(key.notice), v == Verdict::Refuse ? kAsciiShown : "");
+            EXPECT_EQ(boxLine(key.notice), v == Verdict::Refuse ? kAsciiShown : "");
         }
     }
 }
@@ -63,8 +56,8 @@ TEST(MessageEditor, AFullSubjectTakesBackspaceOnly) {
     } cases[] = {{99, 'x', true}, {100, 'x', false}, {100, 8, true},
                  {100, 0, false}, {0, 0, true},      {250, 8, true}};
     for (const Case& c : cases)
-        EXPECT_EQ(shown(MessageEditor::subjectFull(c.length, c.code)),
-                  c.room ? "" : "Quorvel Warning|warning|ok|" + kSubjectFull)
+        EXPECT_EQ(boxLine(MessageEditor::subjectFull(c.length, c.code)),
+                  c.room ? "" : kWarn + kSubjectFull)
             << c.length;
 }
 
@@ -84,9 +77,9 @@ TEST(CharacterRules, IsAsciiTextExaminesFromThePastePosition) {
         // The message is checked whole at loss of focus, the subject from the caret.
         MessageEditor e;
         e.PastePosition = c.position;
-        EXPECT_EQ(shown(e.messageLeft(text)), kAsciiShown);
+        EXPECT_EQ(boxLine(e.messageLeft(text)), kAsciiShown);
         e.PastePosition = c.position;
-        EXPECT_EQ(shown(e.subjectLeft(text)), c.ok ? "" : kAsciiShown) << c.position;
+        EXPECT_EQ(boxLine(e.subjectLeft(text)), c.ok ? "" : kAsciiShown) << c.position;
     }
 }
 
@@ -174,8 +167,8 @@ TEST(SplitWarning, WhiteUpToTheLimitOrangeAboveWithOneWarningPerMessage) {
     for (long long total : {160, 161, 20, 400})
         check(total);
     w.rearm();
-    EXPECT_EQ(shown(check(161).warning),
-              "Quorvel Warning|warning|ok|Quorvel Subject + Message + Signature length is "
+    EXPECT_EQ(boxLine(check(161).warning),
+              "Quorvel Warning|warn|Quorvel Subject + Message + Signature length is "
               "greater than 160 characters.\r\nThe message text will be broken into two or more "
               "messages.");
     EXPECT_EQ(checks, (QStringList{"white", "orange warned", "white", "orange", "orange warned"}));
@@ -267,16 +260,15 @@ TEST(QuickMessageList, EveryLineIsAnEntryKeptWholeAndOnlyDamageIsCut) {
 // deletion is refused without a selection, else asked, No being the default.
 TEST(QuickMessageList, AddTrimsAndRefusesDeleteAsks) {
     QuickMessageList list({"On my way."});
-    EXPECT_EQ(shown(list.add("   ")), "Quorvel Warning|none|ok|Enter a Quick message");
-    EXPECT_EQ(shown(list.add("  On my way.  ")),
-              "Quorvel Warning|none|ok|Quick message already exists");
-    EXPECT_EQ(shown(list.add(" on my way. ")), "");
-    EXPECT_EQ(shown(list.add(" \tOn my way.\t ")), "");
+    EXPECT_EQ(boxLine(list.add("   ")), "Quorvel Warning||Enter a Quick message");
+    EXPECT_EQ(boxLine(list.add("  On my way.  ")), "Quorvel Warning||Quick message already exists");
+    EXPECT_EQ(boxLine(list.add(" on my way. ")), "");
+    EXPECT_EQ(boxLine(list.add(" \tOn my way.\t ")), "");
     EXPECT_EQ(list.entries(), (QStringList{"On my way.", "on my way.", "\tOn my way.\t"}));
     for (int selected : {-1, 3})
-        EXPECT_EQ(shown(list.deleteRefusal(selected)),
-                  "Quorvel|none|ok|Please select the Quick message to delete.");
-    EXPECT_EQ(shown(list.deleteRefusal(2)), "");
-    EXPECT_EQ(shown(QuickMessageList::deleteQuestion()),
-              "Quorvel|none|yes-no|Are you sure you want to delete this Quick message?");
+        EXPECT_EQ(boxLine(list.deleteRefusal(selected)),
+                  "Quorvel||Please select the Quick message to delete.");
+    EXPECT_EQ(boxLine(list.deleteRefusal(2)), "");
+    EXPECT_EQ(boxLine(QuickMessageList::deleteQuestion()),
+              "Quorvel||Are you sure you want to delete this Quick message?|Yes/No*");
 }

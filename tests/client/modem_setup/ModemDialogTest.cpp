@@ -3,6 +3,7 @@
 #include "client/settings/ClientSettings.h"
 #include "common/ExchangeFiles.h"
 #include "common/Registry.h"
+#include "support/BoxLines.h"
 #include "support/FakeSerialLine.h"
 #include "support/WidgetTest.h"
 
@@ -12,18 +13,6 @@ struct QuietMainWindow : MainWindowLink {
     void setSendEnabled(bool) override {}
 };
 
-// title|icon|text, and the buttons with the default when not a plain OK.
-QStringList boxLines(const ScriptedMessageBox& boxes) {
-    QStringList out;
-    for (const MessageBox::Request& r : boxes.shown())
-        out << QString("%1|%2|%3|%4/%5")
-                   .arg(r.title)
-                   .arg(int(r.icon))
-                   .arg(r.text)
-                   .arg(int(r.buttons))
-                   .arg(int(r.defaultButton));
-    return out;
-}
 } // namespace
 
 // The dialog shows what its settings and tester say: the search's question
@@ -46,9 +35,10 @@ TEST(ModemDialog, ShowsWhatItsLogicSays) {
     child<QRadioButton>(d, "Option1_1")->click();
     child<QPushButton>(d, "Command2")->click();
     EXPECT_EQ(line.writes(), QByteArrayList{"ATDT+\r"});
-    // Icons: 0 none, 3 critical; buttons 0 OK, 2 Yes/No; answers 0 OK, 2 Yes.
+    // Buttons 2 Yes/No, default 2 Yes.
     EXPECT_EQ(boxLines(boxes),
-              (QStringList{"Quorvel Warning|0| Do you want to detect modem automatically ?|2/2",
-                           "Quorvel Warning|0|Select a port to test the modem.|0/0",
-                           "Quorvel Warning|3|Empty Configuration File : Brindlemod.cfg|0/0"}));
+              (QStringList{"Quorvel Warning|| Do you want to detect modem automatically "
+                           "?|buttons 2, default 2",
+                           "Quorvel Warning||Select a port to test the modem.",
+                           "Quorvel Warning|stop|Empty Configuration File : Brindlemod.cfg"}));
 }

@@ -5,6 +5,7 @@
 #include "common/ExchangeFiles.h"
 #include "common/Registry.h"
 #include "common/Setting.h"
+#include "support/BoxLines.h"
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
 #include "support/LineBytes.h"
@@ -48,15 +49,6 @@ const QString kInUse = "The port is currently being used by another application.
 const QString kNoPrefix = "Enter prefix to dial an outside number.";
 const QString kBadPrefix = "Enter a prefix from 0 to 32767 to dial an outside number.";
 
-// A notice as its box shows it: title, mark, text, and "?" for a question;
-// "" for none.
-QString told(const std::optional<Notice>& n) {
-    if (!n)
-        return "";
-    const char* marks[] = {"none", "information", "warning", "stop", "question"};
-    return n->title + '|' + marks[int(n->mark)] + '|' + n->text + (n->asks ? "|?" : "");
-}
-
 std::string shown(const ModemDialogState& s) {
     return (s.headline + " | " + s.explanation + " | " + s.hint).toStdString();
 }
@@ -82,7 +74,7 @@ struct ModemSetupTest : ::testing::Test {
     // the number of commands written by then.
     QStringList said;
     const ConnectionSettings::Tell tell = [this](const Notice& n) {
-        said << told(n) + " @" + QString::number(line.writes().size());
+        said << boxLine(n) + " @" + QString::number(line.writes().size());
     };
 
     ModemSetupTest() { QObject::connect(&tester, &ModemTester::said, &tester, tell); }
@@ -137,9 +129,9 @@ TEST_F(ModemSetupTest, OkChecksInOrderThenStoresWithTheirBlanks) {
             tester.switchToPort(port);
         const auto [result, notice] = settings.okClicked();
         EXPECT_EQ(result, ok);
-        EXPECT_EQ(told(notice), box.isEmpty() ? ""
-                                : type == 2   ? "Quorvel Warning|stop|" + box
-                                              : "Quorvel Warning|none|" + box);
+        EXPECT_EQ(boxLine(notice), box.isEmpty() ? ""
+                                   : type == 2   ? "Quorvel Warning|stop|" + box
+                                                 : "Quorvel Warning||" + box);
         EXPECT_EQ(Setting::read(Setting::OutDial), outDial);
         EXPECT_EQ(Setting::read(Setting::OutDialOption), option);
         EXPECT_EQ(inst.bytes(ExchangeFiles::kPortFile), portFile);
@@ -189,7 +181,8 @@ TEST_F(ModemSetupTest, TheChoiceIsStoredAtOnceAndSwitchesBothWindows) {
 }
 
 TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
-    const QString question = "Quorvel Warning|none| Do you want to detect modem automatically ?|?";
+    const QString question =
+        "Quorvel Warning|| Do you want to detect modem automatically ?|Yes/No*";
     settings.connection = ConnectionType::NotChosen;
     EXPECT_EQ(settings.Activate(), std::nullopt);
     EXPECT_TRUE(settings.noPort);
@@ -200,7 +193,7 @@ TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
     outside.savedOption = 1;
     inst.writeBytes(ExchangeFiles::kPortFile, " 0 \r\n");
     settings.connection = ConnectionType::Modem;
-    EXPECT_EQ(told(settings.Activate()), question);
+    EXPECT_EQ(boxLine(settings.Activate()), question);
     settings.searchAnswered(false);
     EXPECT_TRUE(settings.noPort);
     EXPECT_TRUE(outside.ticked);
@@ -208,7 +201,7 @@ TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
 
     // Yes: the search dials every port with the prefix; nothing answers.
     inst.remove(ExchangeFiles::kPortFile);
-    EXPECT_EQ(told(settings.Activate()), question);
+    EXPECT_EQ(boxLine(settings.Activate()), question);
     settings.searchAnswered(true);
     EXPECT_EQ(line.writes().count("ATDT9,01632960000\r"), 4);
     EXPECT_EQ(settings.firstStartResult, 0);
@@ -221,7 +214,7 @@ TEST_F(ModemSetupTest, ShowingWithoutAPortOffersTheSearch) {
         if (!std::exchange(closed, true))
             settings.Unload(tell);
     });
-    EXPECT_EQ(told(settings.Activate()), question);
+    EXPECT_EQ(boxLine(settings.Activate()), question);
     settings.searchAnswered(true);
     clock.onWait({});
     EXPECT_TRUE(settings.noPort);
@@ -332,16 +325,16 @@ TEST_F(ModemSetupTest, TestModemDialsAndReportsByTheModemsAnswer) {
 TEST_F(ModemSetupTest, RefusedPressesThePortInUseAndAShortConfiguration) {
     using Press = ModemTester::Press;
     const auto refused = [](const WithNotice<Press>& p) {
-        return QString::number(int(p.value)) + ' ' + told(p.notice);
+        return QString::number(int(p.value)) + ' ' + boxLine(p.notice);
     };
     outside.ticked = true;
     outside.text = "  ";
-    EXPECT_EQ(refused(tester.testModemClicked()), "1 Quorvel Warning|none|" + kNoPrefix);
+    EXPECT_EQ(refused(tester.testModemClicked()), "1 Quorvel Warning||" + kNoPrefix);
     outside.text = "99999";
-    EXPECT_EQ(refused(tester.autoDetectClicked()), "1 Quorvel Warning|none|" + kBadPrefix);
+    EXPECT_EQ(refused(tester.autoDetectClicked()), "1 Quorvel Warning||" + kBadPrefix);
     outside.ticked = false;
     EXPECT_EQ(refused(tester.testModemClicked()),
-              "2 Quorvel Warning|none|Select a port to test the modem.");
+              "2 Quorvel Warning||Select a port to test the modem.");
 
     // Another program holds the port: nothing is sent, the wait runs out,
     // and the report names the cause once.

@@ -62,9 +62,6 @@ struct DeliveryTest : ::testing::Test {
         inst.writeBytes(ExchangeFiles::kStateFile, QByteArray(word) + "\r\n");
     }
     QByteArray stateBytes() { return inst.bytes(ExchangeFiles::kStateFile); }
-    static QByteArray lines(const QStringList& entries) {
-        return (entries.join("\r\n") + "\r\n").toUtf8();
-    }
     void queued(const QString& e) {
         outbox.append(e);
         queue.append(e);

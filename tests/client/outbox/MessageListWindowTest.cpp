@@ -16,17 +16,17 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
     delivery().showList = [&](MessageListWindow& w) {
         QTimer::singleShot(0, &w, [&] { seenWhileLoading = listed(w)->count(); });
         w.activate();
-        EXPECT_TRUE(w.loaded() && button(w, "cmdClearAll")->isHidden());
+        EXPECT_TRUE(w.loaded() && child<QPushButton>(w, "cmdClearAll")->isHidden());
         EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Accepted Messages 1202");
         EXPECT_EQ(items(listed(w)).mid(0, 3),
                   (QStringList{"Accepted::[1] " + kStamp + " +441 m (delivered 07/12/2026 18:55)",
                                "Accepted::[2] " + kStamp + " +441 m (not delivered)",
                                "Accepted::[3] " + kStamp + " +441 m"}));
-        button(w, "Command3")->click();
+        child<QPushButton>(w, "Command3")->click();
         EXPECT_EQ(listed(w)->count(), 0);
         EXPECT_EQ(counter(w), "0") << "the counter follows the list";
     };
-    tool(out, "Picture9")->click();
+    child<QToolButton>(*out, "Picture9")->click();
     EXPECT_GE(seenWhileLoading, 0);
     EXPECT_LT(seenWhileLoading, 1200) << "window events ran during the load";
     EXPECT_EQ(inst.bytes(MessageLists::kAcceptedFile), QByteArray());
@@ -36,18 +36,18 @@ TEST_F(OutboxPanelTest, TheFileViewsListTheirFilesAndClearThem) {
         w.activate();
         EXPECT_EQ(listed(w)->count(), 0) << "a missing file shows an empty list";
     };
-    tool(out, "Picture9")->click();
+    child<QToolButton>(*out, "Picture9")->click();
 
     inst.writeBytes(MessageLists::kAcceptedFile, accepted(3));
     delivery().showList = [&](MessageListWindow& w) {
         w.activate();
         EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Failed Messages 2");
-        EXPECT_FALSE(button(w, "cmdClearAll")->isHidden());
-        button(w, "cmdClearAll")->click();
+        EXPECT_FALSE(child<QPushButton>(w, "cmdClearAll")->isHidden());
+        child<QPushButton>(w, "cmdClearAll")->click();
         EXPECT_EQ(listed(w)->count(), 0);
         EXPECT_EQ(counter(w), "0");
     };
-    tool(out, "Picture15")->click();
+    child<QToolButton>(*out, "Picture15")->click();
     for (const QString& f :
          {ExchangeFiles::kCarryOver, MessageLists::kAcceptedFile, MessageLists::kScheduledFile})
         EXPECT_EQ(inst.bytes(f), QByteArray()) << f.toStdString();
@@ -63,7 +63,7 @@ TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBot
     delivery().showList = [&](MessageListWindow& w) {
         w.activate();
         EXPECT_EQ(w.windowTitle() + ' ' + counter(w), "Scheduled Message Queue 5");
-        EXPECT_TRUE(button(w, "Command3")->isHidden());
+        EXPECT_TRUE(child<QPushButton>(w, "Command3")->isHidden());
         boxes.answerNext(MessageBox::Answer::No);
         w.offerToDeleteEntry(2);
         EXPECT_EQ(list("schedulebox")->count(), 5);
@@ -76,6 +76,6 @@ TEST_F(OutboxPanelTest, DeletingAScheduledEntryAsksAndRemovesTheChosenOneFromBot
         EXPECT_EQ(counter(w), "4");
         EXPECT_EQ(listed(w)->item(2)->text(), entry(4));
     };
-    tool(send, "imgScheduledMessageQ")->click();
+    child<QToolButton>(*send, "imgScheduledMessageQ")->click();
     EXPECT_EQ(items(list("schedulebox")), (QStringList{entry(2), entry(4), entry(5)}));
 }

@@ -29,9 +29,6 @@
 // The outbox and send panels on a test installation, with fake message,
 // recipients, Internet route and launcher.
 
-inline QPushButton* button(const QWidget& w, const char* name) {
-    return w.findChild<QPushButton*>(name);
-}
 inline QListWidget* listed(const MessageListWindow& w) {
     return w.findChild<QListWidget*>("List1");
 }
@@ -107,9 +104,6 @@ protected:
     OutboxPanel* out = nullptr;
     SendPanel* send = nullptr;
     QListWidget* list(const char* name) const { return out->findChild<QListWidget*>(name); }
-    static QToolButton* tool(QWidget* panel, const char* name) {
-        return panel->findChild<QToolButton*>(name);
-    }
     QTimeEdit* txttime() const { return sent<QTimeEdit>("txttime"); }
     template <typename W> W* sent(const char* name) const { return send->findChild<W*>(name); }
 };

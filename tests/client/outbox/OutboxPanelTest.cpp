@@ -172,15 +172,16 @@ TEST_F(OutboxPanelTest, TheSendBoxControlsReachTheQueueRules) {
     blink.timeout();
     EXPECT_TRUE(poll.isActive());
     settings.connection = ConnectionType::Internet;
-    tool(send, "imgSchedule")->click();
+    child<QToolButton>(*send, "imgSchedule")->click();
 
     // Internet: Queue Messages only, no scheduling, and the poll's interval of 0 never runs.
     sent<QRadioButton>("Option2")->setChecked(true);
     send->applyConnectionLayout(settings.connection);
     EXPECT_TRUE(sent<QRadioButton>("Option1")->isChecked());
     for (QWidget* w : std::initializer_list<QWidget*>{
-             tool(send, "imgSchedule"), tool(send, "imgScheduledMessageQ"), tool(out, "Picture15"),
-             sent<QDateEdit>("dtSchDate")})
+             child<QToolButton>(*send, "imgSchedule"),
+             child<QToolButton>(*send, "imgScheduledMessageQ"),
+             child<QToolButton>(*out, "Picture15"), sent<QDateEdit>("dtSchDate")})
         EXPECT_FALSE(w->isVisibleTo(&window) && w->isEnabled()) << w->objectName().toStdString();
     poll.stop();
     blink.timeout();
@@ -246,7 +247,7 @@ TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) 
         const auto text = [&w](const char* name) { return w.findChild<QLineEdit*>(name)->text(); };
         shown << w.windowTitle() << text("txtMessageId") << text("txtMessageDt")
               << w.findChild<QPlainTextEdit*>("txtMessage")->toPlainText() << text("txtMsgLen");
-        button(w, "Command1")->click();
+        child<QPushButton>(w, "Command1")->click();
     });
     list("outbox")->setCurrentRow(1);
     emit list("outbox")->itemDoubleClicked(list("outbox")->item(1));
@@ -254,17 +255,17 @@ TEST_F(OutboxPanelTest, TheOutboxButtonsAndDoubleClickActOnTheHighlightedEntry) 
 
     list("outbox")->setCurrentRow(2);
     boxes.answerNext(MessageBox::Answer::Yes);
-    tool(out, "Picture12")->click();
+    child<QToolButton>(*out, "Picture12")->click();
     EXPECT_EQ(items(list("outbox")), (QStringList{a, p}));
     EXPECT_EQ(list("outbox")->currentRow(), 1) << "the last entry is highlighted";
     EXPECT_TRUE(list("outbox")->currentItem()->isSelected());
     list("outbox")->setCurrentRow(0);
     list("outbox")->clearSelection();
     boxes.clear();
-    tool(out, "Picture12")->click();
+    child<QToolButton>(*out, "Picture12")->click();
     EXPECT_EQ(boxes.texts(), QStringList{"No message selected in outbox."});
     boxes.answerNext(MessageBox::Answer::Yes);
-    tool(out, "Picture1")->click();
+    child<QToolButton>(*out, "Picture1")->click();
     EXPECT_EQ(list("outbox")->count(), 0);
 }
 

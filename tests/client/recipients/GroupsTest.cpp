@@ -1,4 +1,3 @@
-#include "BoxLines.h"
 #include "client/recipients/contacts/BlobFilter.h"
 #include "client/recipients/contacts/ContactFiles.h"
 #include "client/recipients/contacts/ContactNumber.h"
@@ -8,6 +7,7 @@
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/groups/GroupManager.h"
 #include "common/Win1252.h"
+#include "support/BoxLines.h"
 #include "support/QtPrinters.h"
 #include "support/TestInstallation.h"
 

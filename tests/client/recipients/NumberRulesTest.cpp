@@ -1,10 +1,10 @@
 #include "client/recipients/NumberRules.h"
-#include "BoxLines.h"
 #include "client/recipients/FrequentNumbers.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/recipients/NumberListFile.h"
 #include "client/recipients/NumberListRules.h"
 #include "client/recipients/SingleContact.h"
+#include "support/BoxLines.h"
 #include "support/TestInstallation.h"
 
 #include <gtest/gtest.h>

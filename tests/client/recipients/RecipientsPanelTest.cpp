@@ -1,5 +1,4 @@
 #include "client/recipients/ui/RecipientsPanel.h"
-#include "BoxLines.h"
 #include "client/recipients/NumberEntry.h"
 #include "client/recipients/groups/GroupFiles.h"
 #include "client/recipients/ui/ContactsController.h"
@@ -12,6 +11,7 @@
 #include "client/recipients/ui/frmOutlook.h"
 #include "client/settings/ClientSettings.h"
 #include "common/Setting.h"
+#include "support/BoxLines.h"
 #include "support/WidgetTest.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
@@ -37,13 +37,7 @@ protected:
         r.LoadCountryCodes();
         activate(&window);
     }
-    // A control of a window by its name, as a window walk finds it.
-    template <typename W> static W* control(const QObject* window, const char* name) {
-        W* w = window->findChild<W*>(name);
-        EXPECT_TRUE(w) << name;
-        return w;
-    }
-    template <typename W> W* control(const char* name) const { return control<W>(p, name); }
+    template <typename W> W* control(const char* name) const { return child<W>(*p, name); }
     // The Single Contact fields.
     void single(const QString& name, const QString& mobile,
                 const QString& country = "United Kingdom  +44") {
@@ -64,30 +58,12 @@ protected:
     RecipientsPanel* p = new RecipientsPanel(inst.installation(), &window);
     // The panel's controls.
     QListWidget* List4 = control<QListWidget>("List4");
-    QToolButton* Picture7 = control<QToolButton>("Picture7");
-    ClickableLabel* Label4 = control<ClickableLabel>("Label4");
-    ClickableLabel* Label5 = control<ClickableLabel>("Label5");
-    QRadioButton* optSelectAll = control<QRadioButton>("optSelectAll");
-    QRadioButton* optUnselectAll = control<QRadioButton>("optUnselectAll");
-    QLabel* lblName = control<QLabel>("lblName");
     QLineEdit* Text1 = control<QLineEdit>("Text1");
-    QLabel* lblMobile = control<QLabel>("lblMobile");
     QLineEdit* Text3 = control<QLineEdit>("Text3");
     QComboBox* cmbCountryCode = control<QComboBox>("cmbCountryCode");
     QToolButton* Picture4 = control<QToolButton>("Picture4");
-    ClickableLabel* lblAddSingleContact = control<ClickableLabel>("lblAddSingleContact");
-    QToolButton* Picture16 = control<QToolButton>("Picture16");
-    ClickableLabel* lblClear = control<ClickableLabel>("lblClear");
-    QToolButton* Picture3 = control<QToolButton>("Picture3");
-    ClickableLabel* lblAddFreqDialedNo = control<ClickableLabel>("lblAddFreqDialedNo");
     QComboBox* Combo2 = control<QComboBox>("Combo2");
-    QToolButton* Picture18 = control<QToolButton>("Picture18");
-    ClickableLabel* Label3 = control<ClickableLabel>("Label3");
     QComboBox* Combo3 = control<QComboBox>("Combo3");
-    QToolButton* Picture19 = control<QToolButton>("Picture19");
-    ClickableLabel* lblAddGrpNos = control<ClickableLabel>("lblAddGrpNos");
-    ClickableLabel* Label2 = control<ClickableLabel>("Label2");
-    QToolButton* picContact = control<QToolButton>("picContact");
     ClickableLabel* Label7 = control<ClickableLabel>("Label7");
 };
 
@@ -100,7 +76,7 @@ protected:
                                          "TEL;TYPE=CELL:+44 (0)7700 900123\r\nEND:VCARD\r\n");
         Setting::write(Setting::ContactsDir, inst.file("book"));
     }
-    ContactsTreeWidget* tree() { return control<ContactsTreeWidget>(&c->window(), "tContacts"); }
+    ContactsTreeWidget* tree() { return child<ContactsTreeWidget>(c->window(), "tContacts"); }
     QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
     // Answers the number-format warning, its box ticked or not.
     void answerWarning(bool dontShowAgain) {
@@ -109,8 +85,8 @@ protected:
                       "Quorvel Warning: All numbers must be stored in MS Outlook in the "
                       "international format eg.,+447700900461 and must incorporate the country "
                       "code.");
-            control<QCheckBox>(&w, "chkShow")->setChecked(dontShowAgain);
-            control<QPushButton>(&w, "cmdYes")->click();
+            child<QCheckBox>(w, "chkShow")->setChecked(dontShowAgain);
+            child<QPushButton>(w, "cmdYes")->click();
         });
     }
 
@@ -143,7 +119,7 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
     Text1->setText("Jane Smith");
     Text3->insert("+44 1-23"); // as a paste inserts it
     EXPECT_EQ(Text3->text() + QString::number(cmbCountryCode->isEnabled()), "+441230");
-    emit lblAddSingleContact->clicked();
+    emit control<ClickableLabel>("lblAddSingleContact")->clicked();
     EXPECT_EQ(base(List4), toQColor(kWhite));
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Old  +441\r\nno plus\r\nJane Smith  +44123\r\n");
     EXPECT_EQ(Text1->text() + Text3->text() + cmbCountryCode->currentText(), "United Kingdom  +44");
@@ -151,22 +127,22 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
 
     // Frequently dialled: sorted in, selected, taken, deleted; the file follows.
     single("Jo", "0123");
-    emit lblAddFreqDialedNo->clicked();
+    emit control<ClickableLabel>("lblAddFreqDialedNo")->clicked();
     EXPECT_EQ(Text1->text() + Combo2->currentText(), "Jo  +44123");
     EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), "Jo  +44123\r\nZed  +441\r\n");
-    Picture18->click();
-    emit Label3->clicked();
+    control<QToolButton>("Picture18")->click();
+    emit control<ClickableLabel>("Label3")->clicked();
     EXPECT_EQ(items(Combo2).join(',') + QString::number(Combo2->currentIndex()), "Zed  +441-1");
     EXPECT_EQ(inst.bytes("Config\\SpeedNos.dat"), "Zed  +441\r\n");
 
     // A group's valid lines, then dropped text as a drag brings it.
     Combo3->setCurrentIndex(1);
-    emit lblAddGrpNos->clicked();
+    emit control<ClickableLabel>("lblAddGrpNos")->clicked();
     drop(List4->viewport(), QString("node\r\nB") + QChar(0x2067) + "  +2");
     EXPECT_EQ(list(), "(Old  +441), Jane Smith  +44123, Jo  +44123, Al  +442, B  +2");
-    toggleAccessibly(optUnselectAll);
+    toggleAccessibly(control<QRadioButton>("optUnselectAll"));
     EXPECT_EQ(p->checkedEntries().size(), 0);
-    optSelectAll->click();
+    control<QRadioButton>("optSelectAll")->click();
     EXPECT_EQ(p->checkedEntries().size(), 5);
     EXPECT_TRUE(boxes.shown().isEmpty());
 
@@ -175,13 +151,13 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
     List4->setCurrentRow(0);
     List4->clearSelection();
     boxes.answerNext(MessageBox::Answer::Yes);
-    Picture7->click();
+    control<QToolButton>("Picture7")->click();
     List4->setCurrentRow(1);
     boxes.answerNext(MessageBox::Answer::Yes);
-    emit Label4->clicked();
+    emit control<ClickableLabel>("Label4")->clicked();
     EXPECT_EQ(list(), "Old  +441, Jo  +44123, Al  +442, B  +2");
     boxes.answerNext(MessageBox::Answer::Yes);
-    emit Label5->clicked();
+    emit control<ClickableLabel>("Label5")->clicked();
     EXPECT_EQ(List4->count(), 0);
     EXPECT_EQ(inst.bytes("Config\\BudList.dat"), "Old  +441\r\nno plus\r\nJane Smith  +44123\r\n");
 
@@ -202,8 +178,8 @@ TEST_F(RecipientsPanelTest, TheButtonsLabelsAndDropsReachTheListAndItsFiles) {
 TEST_F(RecipientsPanelTest, EachRefusalShowsItsExactTextWithTheFieldMarked) {
     QStringList seen;
     PeekingMessageBox peek([&](const MessageBox::Request& r) {
-        seen << r.text + '|' + QString::number(lblName->font().bold()) +
-                    QString::number(lblMobile->font().bold());
+        seen << r.text + '|' + QString::number(control<QLabel>("lblName")->font().bold()) +
+                    QString::number(control<QLabel>("lblMobile")->font().bold());
     });
     List4->clear();
     struct Step {
@@ -212,16 +188,17 @@ TEST_F(RecipientsPanelTest, EachRefusalShowsItsExactTextWithTheFieldMarked) {
     } steps[] = {
         {Picture4, "", "0123", "+44", "Please enter a Name        |10"},
         // The labels a refusal marked are plain again after Clear.
-        {Picture19, "", "", "", "Please select a Group        |00"},
+        {control<QToolButton>("Picture19"), "", "", "", "Please select a Group        |00"},
         {Picture4, "Jo", "", "+44", "Please enter a Number      |01"},
         {Picture4, "Jo", "0123", "", "Country code cannot be empty|00"},
-        {Picture3, "Zed", "+441", "", "Name and Number already exists        |00"},
+        {control<QToolButton>("Picture3"), "Zed", "+441", "",
+         "Name and Number already exists        |00"},
         // A name past the field's filter is checked again.
         {Picture4, "Anne-Marie", "0123", "+44", "The Name must only consist of letters|00"},
     };
     for (const Step& s : steps) {
         seen.clear();
-        Picture16->click();
+        control<QToolButton>("Picture16")->click();
         Combo3->setCurrentIndex(-1);
         const QSignalBlocker unfiltered(Text1);
         single(s.name, s.mobile, s.country);
@@ -231,7 +208,7 @@ TEST_F(RecipientsPanelTest, EachRefusalShowsItsExactTextWithTheFieldMarked) {
     }
     EXPECT_EQ(boxLines(boxes).filter(kWarn).size(), qsizetype(std::size(steps))) << "warnings";
     EXPECT_EQ(List4->count() + Combo2->count(), 1);
-    emit lblClear->clicked();
+    emit control<ClickableLabel>("lblClear")->clicked();
 
     // Typed keys: other characters and Enter are refused and discarded, keys
     // that type nothing pass; "+" only at the start, also over a selection.
@@ -260,7 +237,7 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
     inst.writeBytes("Config\\ISDCodes.dat", "United Kingdom  +44\r\nFrance  +33\r\n");
     onModal<frmGroups>([&](frmGroups& d) {
         onModal<frmGroupName>([&](frmGroupName& n) {
-            auto* name = control<QLineEdit>(&n, "Text1");
+            auto* name = child<QLineEdit>(n, "Text1");
             name->setText("a/b"); // pasted: judged when used
             QTest::keyClick(name, Qt::Key_Return);
             name->clear();
@@ -269,32 +246,32 @@ TEST_F(RecipientsPanelTest, TheGroupManagerAndItsDialogsReachTheGroupsAndTheNumb
             if (n.isVisible()) // refused: end it, the checks below fail
                 n.reject();
         });
-        control<QToolButton>(&d, "Picture1")->click();
+        child<QToolButton>(d, "Picture1")->click();
         onModal<frmGroupAddNumber>([&](frmGroupAddNumber& a) {
-            const auto* country = control<QComboBox>(&a, "cmbCountryCode");
+            const auto* country = child<QComboBox>(a, "cmbCountryCode");
             EXPECT_EQ(country->itemText(0) + '|' + country->currentText(),
                       "France  +33|United Kingdom  +44");
-            auto* ok = control<QPushButton>(&a, "Command1");
+            auto* ok = child<QPushButton>(a, "Command1");
             ok->click();
-            EXPECT_TRUE(control<QLabel>(&a, "lblName")->font().bold() && a.isVisible())
+            EXPECT_TRUE(child<QLabel>(a, "lblName")->font().bold() && a.isVisible())
                 << "refused, it stays";
-            control<QLineEdit>(&a, "Text1")->setText("Al");
-            typeText(control<QLineEdit>(&a, "Text3"), "07x7");
+            child<QLineEdit>(a, "Text1")->setText("Al");
+            typeText(child<QLineEdit>(a, "Text3"), "07x7");
             ok->click();
             if (a.isVisible()) // refused: end it, the checks below fail
                 a.reject();
         });
-        control<QPushButton>(&d, "Command5")->click();
-        auto* candidates = control<QListWidget>(&d, "List4");
+        child<QPushButton>(d, "Command5")->click();
+        auto* candidates = child<QListWidget>(d, "List4");
         EXPECT_EQ(items(candidates), (QStringList{"Old  +441", "Al  +4477"}));
         candidates->setCurrentRow(1);
-        control<QPushButton>(&d, "Command6")->click();
+        child<QPushButton>(d, "Command6")->click();
         boxes.answerNext(MessageBox::Answer::Yes);
-        control<QPushButton>(&d, "Command1")->click();
+        child<QPushButton>(d, "Command1")->click();
         if (d.isVisible())
             d.reject();
     });
-    emit Label2->clicked();
+    emit control<ClickableLabel>("Label2")->clicked();
     EXPECT_EQ(
         boxLines(boxes),
         QStringList(4, "Quorvel Warning|stop|" + GroupFiles::kNotAllowed) +
@@ -331,11 +308,11 @@ TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTak
     c->OpenContactsWindow();
     List4->clear();
     node("Contacts")->setCheckState(0, Qt::Checked);
-    control<QPushButton>(&c->window(), "cmdAddSelected")->click();
+    child<QPushButton>(c->window(), "cmdAddSelected")->click();
     EXPECT_EQ(list(), "Jane Smith +447700900123") << "checked";
     EXPECT_FALSE(c->window().isVisible() || c->ContactsWindowOpen);
     node("RootContact")->setCheckState(0, Qt::Checked);
-    control<QPushButton>(&c->window(), "cmdClearAll")->click();
+    child<QPushButton>(c->window(), "cmdClearAll")->click();
     EXPECT_EQ(node("EContact//3//1")->checkState(0), Qt::Unchecked);
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
@@ -343,7 +320,7 @@ TEST_F(ContactsWindowTest, TheAddressBookFillsTheTreeAndTheFileAndAddSelectedTak
 TEST_F(ContactsWindowTest, WithoutTheOptionOnlyOwnContactsAndTheWindowDocks) {
     inst.writeBytes("Groups\\OutlookContact.dat", "kept\r\n");
     c->LoadContactsSource();
-    EXPECT_TRUE(picContact->isVisibleTo(&window));
+    EXPECT_TRUE(control<QToolButton>("picContact")->isVisibleTo(&window));
     EXPECT_EQ(Label7->text() + '|' + Label7->toolTip(), "Contact|Quorvel contacts");
     EXPECT_FALSE(c->loaded());
 
@@ -360,14 +337,14 @@ TEST_F(ContactsWindowTest, WithoutTheOptionOnlyOwnContactsAndTheWindowDocks) {
     EXPECT_TRUE(qobject_cast<NumberLineDelegate*>(tree()->itemDelegate()) &&
                 qobject_cast<NumberLineDelegate*>(List4->itemDelegate()));
 
-    auto* dock = control<QPushButton>(&c->window(), "Check1");
+    auto* dock = child<QPushButton>(c->window(), "Check1");
     toggleAccessibly(dock);
     EXPECT_EQ(dock->text(), "Remove Panel");
     List4->clear();
-    control<QPushButton>(&c->window(), "cmdAddAll")->click();
+    child<QPushButton>(c->window(), "cmdAddAll")->click();
     EXPECT_EQ(items(List4), (QStringList{"Zed  +441", "bad", "Al  +442", "no number", "kept"}));
     EXPECT_TRUE(c->window().isVisible()) << "docked, it stays";
-    control<QPushButton>(&c->window(), "Command1")->click();
+    child<QPushButton>(c->window(), "Command1")->click();
     EXPECT_EQ(dock->text(), "Add Panel");
     EXPECT_FALSE(dock->isChecked());
     EXPECT_FALSE(c->window().isVisible());
