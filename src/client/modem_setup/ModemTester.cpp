@@ -94,6 +94,20 @@ ModemTester::Dialled ModemTester::testMobileModem(int port) {
     return verdict.ready ? Dialled::Connected : Dialled::Failed;
 }
 
+void ModemTester::nameMobilePorts() {
+    std::optional<std::vector<MobileModem>> listed;
+    for (int port = 1; port <= ModemDialogState::kPorts; ++port) {
+        if (ComPorts::mobileModem(m_appPath, port).isEmpty())
+            continue;
+        if (!listed) {
+            const MobileModems mm = modemManager();
+            listed = mm.available() ? mm.modems() : std::vector<MobileModem>();
+        }
+        m_state.portTips[port - 1] = PortDetector::look(m_appPath, port, *listed).tip;
+    }
+    changed();
+}
+
 void ModemTester::keepHeldDisabled() {
     for (int i = 0; i < ModemDialogState::kPorts; ++i)
         m_state.portEnabled[i] = m_state.portEnabled[i] && !m_held[i];

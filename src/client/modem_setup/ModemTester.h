@@ -52,6 +52,9 @@ public:
     QString statusWord() const { return m_statusWord; }
     QString pendingPortMessage() const { return m_pendingPortMessage; }
 
+    // The dialog opens: a mobile-modem port's button names its modem, when
+    // ModemManager lists it. Nothing is asked without such a port.
+    void nameMobilePorts();
     // butRefresh.
     void DetectModem();
     // Command2 ("Test Modem"): the prefix and port checks, then TestModem.
