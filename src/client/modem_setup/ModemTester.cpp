@@ -70,14 +70,25 @@ MobileModems ModemTester::modemManager() const {
     return m_mobile.value_or(MobileModems(kModemManagerTimeoutMs));
 }
 
-std::vector<MobileModem> ModemTester::listMobileModems() {
+std::vector<MobileModem> ModemTester::listMobileModems(bool name) {
     const MobileModems mm = modemManager();
     if (!mm.available())
         return {};
     std::vector<MobileModem> modems = mm.modems();
-    for (const MobileModem& modem : modems)
-        ComPorts::nameMobileModem(m_appPath, modem.equipmentId, ModemDialogState::kPorts);
+    if (name)
+        for (const MobileModem& modem : modems)
+            ComPorts::nameMobileModem(m_appPath, modem.equipmentId, ModemDialogState::kPorts);
     return modems;
+}
+
+void ModemTester::lookAtPorts(const std::vector<MobileModem>& mobile) {
+    for (int port = 1; port <= ModemDialogState::kPorts; ++port) {
+        const PortDetector::Port p = PortDetector::look(m_appPath, port, mobile);
+        m_held[port - 1] = p.held;
+        m_state.portTips[port - 1] = p.tip;
+    }
+    keepHeldDisabled();
+    changed();
 }
 
 ModemTester::Dialled ModemTester::testMobileModem(int port) {
@@ -94,18 +105,8 @@ ModemTester::Dialled ModemTester::testMobileModem(int port) {
     return verdict.ready ? Dialled::Connected : Dialled::Failed;
 }
 
-void ModemTester::nameMobilePorts() {
-    std::optional<std::vector<MobileModem>> listed;
-    for (int port = 1; port <= ModemDialogState::kPorts; ++port) {
-        if (ComPorts::mobileModem(m_appPath, port).isEmpty())
-            continue;
-        if (!listed) {
-            const MobileModems mm = modemManager();
-            listed = mm.available() ? mm.modems() : std::vector<MobileModem>();
-        }
-        m_state.portTips[port - 1] = PortDetector::look(m_appPath, port, *listed).tip;
-    }
-    changed();
+void ModemTester::markMobilePorts() {
+    lookAtPorts(listMobileModems(false));
 }
 
 void ModemTester::keepHeldDisabled() {
@@ -195,7 +196,7 @@ void ModemTester::clearSelection() {
 void ModemTester::DetectModem() {
     m_sequencer.setStopped(false);
     const PortDetector::Result found =
-        PortDetector::DetectModem(m_line, m_appPath, listMobileModems());
+        PortDetector::DetectModem(m_line, m_appPath, listMobileModems(true));
     m_held = found.held;
     m_state.portTips = found.tips;
     m_portNumber = ModemDialogState::kPorts;
@@ -340,12 +341,7 @@ void ModemTester::TestModem() {
 int ModemTester::AutoDetectPort() {
     m_sequencer.setStopped(false);
     const QByteArray dial = dialCommand();
-    const std::vector<MobileModem> mobile = listMobileModems();
-    for (int port = 1; port <= ModemDialogState::kPorts; ++port) {
-        const PortDetector::Port p = PortDetector::look(m_appPath, port, mobile);
-        m_held[port - 1] = p.held;
-        m_state.portTips[port - 1] = p.tip;
-    }
+    lookAtPorts(listMobileModems(true));
     m_detectedPort = 0;
     for (int port = 1; port <= ModemDialogState::kPorts && !m_sequencer.stopped(); ++port) {
         // Opening a device ModemManager holds would fight it for the modem.

@@ -52,9 +52,9 @@ public:
     QString statusWord() const { return m_statusWord; }
     QString pendingPortMessage() const { return m_pendingPortMessage; }
 
-    // The dialog opens: a mobile-modem port's button names its modem, when
-    // ModemManager lists it. Nothing is asked without such a port.
-    void nameMobilePorts();
+    // The dialog opens: a mobile-modem port's button names its modem, and a
+    // port whose device ModemManager holds is disabled. Nothing is written.
+    void markMobilePorts();
     // butRefresh.
     void DetectModem();
     // Command2 ("Test Modem"): the prefix and port checks, then TestModem.
@@ -104,8 +104,11 @@ private:
     // from before) the SMSC counts as dialled.
     enum class Dialled { Connected, Failed, Completed };
     void dialSmsc(const QByteArray& dial);
-    // ModemManager's modems, each named on a port line; none without it.
-    std::vector<MobileModem> listMobileModems();
+    // ModemManager's modems, with `name` each written on a port line; none
+    // without ModemManager.
+    std::vector<MobileModem> listMobileModems(bool name);
+    // The held ports and the tool tips.
+    void lookAtPorts(const std::vector<MobileModem>& mobile);
     // Asks ModemManager instead of dialling.
     Dialled testMobileModem(int port);
     MobileModems modemManager() const;

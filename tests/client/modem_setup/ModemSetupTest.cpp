@@ -455,13 +455,14 @@ TEST_F(ModemSetupTest, RefreshNamesTheMobileModemAndTestModemAsksModemManager) {
         EXPECT_FALSE(tester.state().portEnabled[1]);
     }
     SimulatedModemManager mm(SMSCSIM_PATH, {"--mm-not-registered", "--lifetime", "120"});
-    // The dialog opened again: the button names the modem before any Refresh.
+    // The dialog opened again: the buttons say what ModemManager holds before any Refresh.
     ModemTester opened(line, inst.appPath(), outside);
     opened.useModemManager(MobileModems(10000, mm.connect()));
     EXPECT_EQ(opened.state().portTips[2],
               "Mobile modem 490154203237518 (line 3 of Config/ComPorts.cfg)");
-    opened.nameMobilePorts();
+    opened.markMobilePorts();
     EXPECT_EQ(opened.state().portTips[2], "Quorvel Simulated LTE modem");
+    EXPECT_EQ(opened.state().portEnabled, (std::array<bool, 4>{true, false, true, true}));
     tester.useModemManager(MobileModems(10000, mm.connect()));
     tester.TestModem();
     EXPECT_EQ(texts(), "Modem Test Failed | Mobile modem is not registered on a network. Please "
