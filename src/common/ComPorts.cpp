@@ -3,6 +3,8 @@
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 
+#include <algorithm>
+
 namespace ComPorts {
 
 namespace {
@@ -16,6 +18,12 @@ QString line(const QString& appPath, int portNumber) {
     return text.size() <= kMaxPathLength ? text : QString();
 }
 
+// The modem a line names; empty when it names none.
+QString modemOn(const QString& line) {
+    const QString text = line.trimmed();
+    return text.startsWith(kMobilePrefix) ? text.mid(kMobilePrefix.size()).trimmed() : QString();
+}
+
 } // namespace
 
 QString devicePath(const QString& appPath, int portNumber) {
@@ -24,8 +32,29 @@ QString devicePath(const QString& appPath, int portNumber) {
 }
 
 QString mobileModem(const QString& appPath, int portNumber) {
-    const QString text = line(appPath, portNumber);
-    return text.startsWith(kMobilePrefix) ? text.mid(kMobilePrefix.size()).trimmed() : QString();
+    return modemOn(line(appPath, portNumber));
+}
+
+int nameMobileModem(const QString& appPath, const QString& equipmentId, int lastPort) {
+    const QString path = ExchangeFiles::path(appPath, ExchangeFiles::kComPorts);
+    const QString named = kMobilePrefix + equipmentId.trimmed();
+    // An unreadable file is never replaced by one holding only the modem.
+    std::optional<QStringList> lines =
+        LineFile::exists(path) ? LineFile::tryReadAll(path) : QStringList();
+    if (named == kMobilePrefix || !lines)
+        return 0;
+    for (int port = 1; port <= std::min<int>(kPortCount, lines->size()); ++port)
+        if (modemOn((*lines)[port - 1]) == equipmentId.trimmed())
+            return port;
+    for (int port = 1; port <= lastPort; ++port) {
+        if (port <= lines->size() && !(*lines)[port - 1].trimmed().isEmpty())
+            continue;
+        while (lines->size() < port)
+            lines->append(QString());
+        (*lines)[port - 1] = named;
+        return LineFile::rewrite(path, *lines) ? port : 0;
+    }
+    return 0;
 }
 
 } // namespace ComPorts

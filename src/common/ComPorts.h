@@ -22,5 +22,9 @@ QString devicePath(const QString& appPath, int portNumber);
 // The equipment identifier (IMEI) of the mobile modem port n is; empty when
 // it is none.
 QString mobileModem(const QString& appPath, int portNumber);
+// Names the mobile modem on the first blank line of 1 to `lastPort` unless a
+// line already names it; the user's lines keep their places. The port that
+// names it; 0 when those lines are full or the file cannot be read or written.
+int nameMobileModem(const QString& appPath, const QString& equipmentId, int lastPort);
 
 } // namespace ComPorts

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <tuple>
 
 // AppPath.cfg: the client's start stores its own folder there; every other
 // reader takes the last line, trimmed (a final empty line is the last line).
@@ -78,4 +79,26 @@ TEST(ComPorts, TestInstallationsNameNoRealDevice) {
                   ComPorts::mobileModem(inst.appPath(), 1) + '|' +
                   ComPorts::mobileModem(inst.appPath(), 2),
               "|490154203237518|");
+}
+
+TEST(ComPorts, AMobileModemTakesTheFirstBlankLine) {
+    TestInstallation inst;
+    const QString ports = "Config\\ComPorts.cfg";
+    // Before, the port it gets, after (unchanged when empty).
+    const std::tuple<QByteArray, int, QByteArray> cases[] = {
+        {"/dev/a\r\n \r\n\r\n/dev/d\r\n/dev/e\r\n", 2,
+         "/dev/a\r\nmm:490154203237518\r\n\r\n/dev/d\r\n/dev/e\r\n"},
+        {"/dev/a\n/dev/b", 3, "/dev/a\r\n/dev/b\r\nmm:490154203237518\r\n"},
+        {"/dev/a\r\n/dev/b\r\n/dev/c\r\n/dev/d\r\n\r\n", 0, ""},
+        {"/dev/a\r\n\r\n\r\n\r\n\r\n mm: 490154203237518 \r\n", 6, ""},
+    };
+    for (const auto& [before, port, after] : cases) {
+        inst.writeBytes(ports, before);
+        EXPECT_EQ(ComPorts::nameMobileModem(inst.appPath(), "490154203237518", 4), port)
+            << before.toStdString();
+        EXPECT_EQ(inst.bytes(ports), after.isEmpty() ? before : after) << before.toStdString();
+    }
+    inst.remove(ports);
+    EXPECT_EQ(ComPorts::nameMobileModem(inst.appPath(), "490154203237518", 4), 1);
+    EXPECT_EQ(inst.bytes(ports), "mm:490154203237518\r\n");
 }

@@ -36,6 +36,7 @@ void ConnectionSettings::Load() {
     const int port = storedPort(m_appPath);
     if (port >= 1 && port <= ModemDialogState::kPorts)
         m_tester.switchToPort(port);
+    m_tester.markMobilePorts();
 }
 
 void ConnectionSettings::chooseType(ConnectionType type) {

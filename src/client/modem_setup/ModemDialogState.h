@@ -20,6 +20,8 @@ struct ModemDialogState {
     QString hint;
     // Option1(1) to Option1(4).
     std::array<bool, kPorts> portEnabled{true, true, true, true};
+    // What each port button stands for.
+    std::array<QString, kPorts> portTips;
     // The chosen Option1 index; 0 for none.
     int selectedPort = 0;
     bool refreshEnabled = true;

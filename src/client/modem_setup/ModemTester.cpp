@@ -15,6 +15,8 @@ const QString ModemTester::kPortInUse =
 namespace {
 
 constexpr int kDialTimeout = 60;
+// ModemManager can take long while a modem is busy; the dialog waits no longer.
+constexpr int kModemManagerTimeoutMs = 2000;
 
 const QString kModemTestFailed = QStringLiteral("Modem Test Failed");
 const QString kModemTestSuccessful = QStringLiteral("Modem Test Successful");
@@ -27,7 +29,90 @@ const QString kUndeterminedText =
 } // namespace
 
 ModemTester::ModemTester(SerialLine& line, QString appPath, OutsideLine& outside, QObject* parent)
-    : QObject(parent), m_line(line), m_appPath(std::move(appPath)), m_outside(outside) {}
+    : QObject(parent), m_line(line), m_appPath(std::move(appPath)), m_outside(outside) {
+    for (int port = 1; port <= ModemDialogState::kPorts; ++port)
+        m_state.portTips[port - 1] = PortDetector::portTip(m_appPath, port);
+}
+
+ModemTester::MobileVerdict ModemTester::mobileVerdict(const std::optional<MobileModem>& modem) {
+    if (!modem)
+        return {false, kModemTestFailed,
+                QStringLiteral("Mobile modem not found. Please check that it is plugged in and "
+                               "test again.")};
+    switch (modem->readiness()) {
+    case ModemReadiness::Ready: {
+        const QString network = modem->operatorName.trimmed();
+        const QString signal = QStringLiteral("signal %1 %.").arg(modem->signalQuality);
+        return {true, kModemTestSuccessful,
+                network.isEmpty() ? QStringLiteral("Mobile modem registered, ") + signal
+                                  : QStringLiteral("Mobile modem on %1, ").arg(network) + signal};
+    }
+    case ModemReadiness::Locked:
+        return {false, kModemTestFailed,
+                QStringLiteral("Mobile modem SIM is locked. Please unlock it with its PIN and "
+                               "test again.")};
+    case ModemReadiness::Disabled:
+        return {false, kModemTestFailed,
+                QStringLiteral("Mobile modem is disabled. Please enable it and test again.")};
+    case ModemReadiness::NotRegistered:
+        return {false, kModemTestFailed,
+                QStringLiteral("Mobile modem is not registered on a network. Please check the "
+                               "SIM card and the signal.")};
+    case ModemReadiness::Unusable:
+        break;
+    }
+    return {false, kModemTestFailed,
+            QStringLiteral("Mobile modem cannot be used now. Please wait until it is ready and "
+                           "test again.")};
+}
+
+MobileModems ModemTester::modemManager() const {
+    return m_mobile.value_or(MobileModems(kModemManagerTimeoutMs));
+}
+
+std::vector<MobileModem> ModemTester::listMobileModems(bool name) {
+    const MobileModems mm = modemManager();
+    if (!mm.available())
+        return {};
+    std::vector<MobileModem> modems = mm.modems();
+    if (name)
+        for (const MobileModem& modem : modems)
+            ComPorts::nameMobileModem(m_appPath, modem.equipmentId, ModemDialogState::kPorts);
+    return modems;
+}
+
+void ModemTester::lookAtPorts(const std::vector<MobileModem>& mobile) {
+    for (int port = 1; port <= ModemDialogState::kPorts; ++port) {
+        const PortDetector::Port p = PortDetector::look(m_appPath, port, mobile);
+        m_held[port - 1] = p.held;
+        m_state.portTips[port - 1] = p.tip;
+    }
+    keepHeldDisabled();
+    changed();
+}
+
+ModemTester::Dialled ModemTester::testMobileModem(int port) {
+    const MobileModems mm = modemManager();
+    const QString id = ComPorts::mobileModem(m_appPath, port);
+    const std::optional<MobileModem> modem =
+        mm.available() ? mm.find(id) : std::optional<MobileModem>();
+    if (modem)
+        m_state.portTips[port - 1] = PortDetector::mobileTip(*modem);
+    const MobileVerdict verdict = mobileVerdict(modem);
+    setHeadline(verdict.headline);
+    setExplanation(verdict.explanation);
+    setHint(QString());
+    return verdict.ready ? Dialled::Connected : Dialled::Failed;
+}
+
+void ModemTester::markMobilePorts() {
+    lookAtPorts(listMobileModems(false));
+}
+
+void ModemTester::keepHeldDisabled() {
+    for (int i = 0; i < ModemDialogState::kPorts; ++i)
+        m_state.portEnabled[i] = m_state.portEnabled[i] && !m_held[i];
+}
 
 ModemTester::~ModemTester() {
     m_line.close();
@@ -67,6 +152,7 @@ void ModemTester::applyConnectionLayout(bool modem) {
     m_state.testEnabled = modem;
     m_state.autoDetectEnabled = modem;
     m_state.portEnabled.fill(modem);
+    keepHeldDisabled();
     m_state.okEnabled = true;
     changed();
 }
@@ -109,7 +195,10 @@ void ModemTester::clearSelection() {
 
 void ModemTester::DetectModem() {
     m_sequencer.setStopped(false);
-    const PortDetector::Result found = PortDetector::DetectModem(m_line, m_appPath);
+    const PortDetector::Result found =
+        PortDetector::DetectModem(m_line, m_appPath, listMobileModems(true));
+    m_held = found.held;
+    m_state.portTips = found.tips;
     m_portNumber = ModemDialogState::kPorts;
     for (int i = 0; i < ModemDialogState::kPorts; ++i)
         m_state.portEnabled[i] = found.opened[i];
@@ -235,10 +324,14 @@ void ModemTester::TestModem() {
     m_state.testEnabled = false;
     m_state.autoDetectEnabled = false;
     setHeadline(QStringLiteral("Testing Modem"));
-    const QByteArray dial = dialCommand();
-    setHeadline(QStringLiteral("Sending Data to Modem"));
-    dialSmsc(dial);
-    reportDial(kNoDialtoneText);
+    if (!ComPorts::mobileModem(m_appPath, m_state.selectedPort).isEmpty()) {
+        testMobileModem(m_state.selectedPort);
+    } else {
+        const QByteArray dial = dialCommand();
+        setHeadline(QStringLiteral("Sending Data to Modem"));
+        dialSmsc(dial);
+        reportDial(kNoDialtoneText);
+    }
     m_state.testEnabled = true;
     m_state.autoDetectEnabled = true;
     changed();
@@ -248,21 +341,30 @@ void ModemTester::TestModem() {
 int ModemTester::AutoDetectPort() {
     m_sequencer.setStopped(false);
     const QByteArray dial = dialCommand();
+    lookAtPorts(listMobileModems(true));
     m_detectedPort = 0;
     for (int port = 1; port <= ModemDialogState::kPorts && !m_sequencer.stopped(); ++port) {
+        // Opening a device ModemManager holds would fight it for the modem.
+        if (m_held[port - 1])
+            continue;
+        const bool mobilePort = !ComPorts::mobileModem(m_appPath, port).isEmpty();
         selectPort(port);
         m_state.refreshEnabled = false;
         m_state.autoDetectEnabled = false;
         m_state.okEnabled = false;
         m_state.testEnabled = false;
         setHeadline(QStringLiteral("Sending Data to Modem at COM") + QString::number(port));
-        dialSmsc(dial);
+        if (!mobilePort)
+            dialSmsc(dial);
         m_state.okEnabled = true;
         m_state.testEnabled = true;
         m_state.autoDetectEnabled = true;
-        const Dialled d = reportDial(QStringLiteral(
-            "No Dialtone Detected. Please check if modem is connected to a phoneline. You can "
-            "use the system but you will not be able to send messages from the application."));
+        const Dialled d =
+            mobilePort ? testMobileModem(port)
+                       : reportDial(QStringLiteral(
+                             "No Dialtone Detected. Please check if modem is connected to a "
+                             "phoneline. You can use the system but you will not be able to send "
+                             "messages from the application."));
         if (d == Dialled::Connected) {
             m_detectedPort = port;
             break;
@@ -282,7 +384,9 @@ WithNotice<ModemTester::Press> ModemTester::autoDetectClicked() {
     if (found > 0) {
         selectPort(found);
         setHeadline(kModemTestSuccessful);
-        setExplanation(QStringLiteral("Data Returned from Modem"));
+        // A mobile modem's operator and signal stay shown.
+        if (ComPorts::mobileModem(m_appPath, found).isEmpty())
+            setExplanation(QStringLiteral("Data Returned from Modem"));
         emit sendButtonEnabled(true);
         m_state.autoDetectEnabled = false;
     } else {
@@ -290,6 +394,7 @@ WithNotice<ModemTester::Press> ModemTester::autoDetectClicked() {
         reportFailure(kNoDialtoneText);
     }
     m_state.portEnabled.fill(true);
+    keepHeldDisabled();
     changed();
     setBusy(false);
     return {Press::Ran, std::nullopt};

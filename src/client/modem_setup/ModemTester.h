@@ -4,10 +4,13 @@
 #include "client/modem_setup/OutsideLine.h"
 #include "common/ModemSequencer.h"
 #include "common/Notice.h"
+#include "mobile/MobileModems.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <optional>
+#include <vector>
 
 class SerialLine;
 
@@ -34,10 +37,24 @@ public:
     ModemTester(SerialLine& line, QString appPath, OutsideLine& outside, QObject* parent = nullptr);
     ~ModemTester() override;
 
+    // What Test Modem says of a mobile modem, from what ModemManager says of
+    // it (none: not listed).
+    struct MobileVerdict {
+        bool ready = false;
+        QString headline;
+        QString explanation;
+    };
+    static MobileVerdict mobileVerdict(const std::optional<MobileModem>& modem);
+    // The ModemManager asked; the system bus's unless set.
+    void useModemManager(const MobileModems& modems) { m_mobile = modems; }
+
     const ModemDialogState& state() const { return m_state; }
     QString statusWord() const { return m_statusWord; }
     QString pendingPortMessage() const { return m_pendingPortMessage; }
 
+    // The dialog opens: a mobile-modem port's button names its modem, and a
+    // port whose device ModemManager holds is disabled. Nothing is written.
+    void markMobilePorts();
     // butRefresh.
     void DetectModem();
     // Command2 ("Test Modem"): the prefix and port checks, then TestModem.
@@ -87,6 +104,15 @@ private:
     // from before) the SMSC counts as dialled.
     enum class Dialled { Connected, Failed, Completed };
     void dialSmsc(const QByteArray& dial);
+    // ModemManager's modems, with `name` each written on a port line; none
+    // without ModemManager.
+    std::vector<MobileModem> listMobileModems(bool name);
+    // The held ports and the tool tips.
+    void lookAtPorts(const std::vector<MobileModem>& mobile);
+    // Asks ModemManager instead of dialling.
+    Dialled testMobileModem(int port);
+    MobileModems modemManager() const;
+    void keepHeldDisabled();
     // The report of the last dial, by the status word.
     Dialled reportDial(const QString& noDialtoneText);
     void selectPort(int port);
@@ -110,6 +136,9 @@ private:
     QString m_statusWord;
     QString m_pendingPortMessage;
     int m_detectedPort = 0;
+    std::optional<MobileModems> m_mobile;
+    // Ports whose device ModemManager holds, as the last detection found.
+    std::array<bool, ModemDialogState::kPorts> m_held{};
     // Stopped while the dialog is closing.
     ModemSequencer m_sequencer{m_line};
 };

@@ -4,15 +4,64 @@
 #include "common/ComPorts.h"
 #include "common/SerialLine.h"
 
-PortDetector::Result PortDetector::DetectModem(SerialLine& line, const QString& appPath) {
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// A dangling link (a device not plugged in) has no canonical path: its
+// links are followed by hand.
+QString resolved(const QString& path) {
+    QFileInfo info(path);
+    for (int hops = 0; hops < 16 && info.isSymLink(); ++hops)
+        info.setFile(info.symLinkTarget());
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// A mobile modem's ports include `device`, links resolved.
+bool heldByModemManager(const QString& device, const std::vector<MobileModem>& mobile) {
+    if (device.isEmpty() || mobile.empty())
+        return false;
+    const QString mine = resolved(device);
+    for (const MobileModem& modem : mobile)
+        for (const QString& name : modem.ports)
+            if (resolved(QStringLiteral("/dev/") + name) == mine)
+                return true;
+    return false;
+}
+
+} // namespace
+
+PortDetector::Port PortDetector::look(const QString& appPath, int port,
+                                      const std::vector<MobileModem>& mobile) {
+    Port p;
+    const QString id = ComPorts::mobileModem(appPath, port);
+    for (const MobileModem& modem : mobile)
+        if (!id.isEmpty() && modem.equipmentId == id)
+            p.modem = modem;
+    p.held = heldByModemManager(ComPorts::devicePath(appPath, port), mobile);
+    p.tip = p.modem  ? mobileTip(*p.modem)
+            : p.held ? QStringLiteral("held by ModemManager")
+                     : portTip(appPath, port);
+    return p;
+}
+
+PortDetector::Result PortDetector::DetectModem(SerialLine& line, const QString& appPath,
+                                               const std::vector<MobileModem>& mobile) {
     Result r;
     bool inUse = false;
     int deniedPort = 0;
     QString deniedDevice;
     for (int port = 1; port <= ModemDialogState::kPorts; ++port) {
         line.close();
+        const Port p = look(appPath, port, mobile);
+        r.tips[port - 1] = p.tip;
+        r.held[port - 1] = p.held;
         const QString device = ComPorts::devicePath(appPath, port);
-        if (device.isEmpty() || !line.open(device, LineSettings())) {
+        if (p.held)
+            continue;
+        if (!p.modem && (device.isEmpty() || !line.open(device, LineSettings()))) {
             const auto why =
                 device.isEmpty() ? SerialLine::OpenFailure::NoDevice : line.openFailure();
             inUse = inUse || why == SerialLine::OpenFailure::InUse;
@@ -44,4 +93,27 @@ QString PortDetector::notPermittedHint(int port, const QString& device) {
                           "your user to be added to the dialout group, then log in again.")
         .arg(port)
         .arg(device);
+}
+
+QString PortDetector::portTip(const QString& appPath, int port) {
+    const QString where = QStringLiteral("line %1 of Config/ComPorts.cfg").arg(port);
+    const QString modem = ComPorts::mobileModem(appPath, port);
+    if (!modem.isEmpty())
+        return QStringLiteral("Mobile modem %1 (%2)").arg(modem, where);
+    const QString device = ComPorts::devicePath(appPath, port);
+    return device.isEmpty() ? QStringLiteral("No device: %1 names none").arg(where)
+                            : QStringLiteral("%1 (%2)").arg(device, where);
+}
+
+QString PortDetector::mobileTip(const MobileModem& modem) {
+    QStringList names;
+    for (const QString& name : {modem.manufacturer, modem.model})
+        if (!name.trimmed().isEmpty())
+            names << name.trimmed();
+    QString tip = names.join(' ');
+    if (tip.isEmpty())
+        tip = QStringLiteral("Mobile modem %1").arg(modem.equipmentId);
+    if (!modem.operatorName.trimmed().isEmpty())
+        tip += QStringLiteral(", ") + modem.operatorName.trimmed();
+    return tip;
 }

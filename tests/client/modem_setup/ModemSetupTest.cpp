@@ -9,9 +9,11 @@
 #include "support/FakeClock.h"
 #include "support/FakeSerialLine.h"
 #include "support/LineBytes.h"
+#include "support/SimulatedModemManager.h"
 #include "support/TestInstallation.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMap>
 #include <gtest/gtest.h>
 #include <utility>
@@ -384,4 +386,78 @@ TEST_F(ModemSetupTest, AutoDetectStopsAtTheFirstPortThatConnects) {
     EXPECT_EQ(texts(), ("Modem Test Failed | " + kNoDialtone + " | ").toStdString());
     EXPECT_EQ(tester.state().selectedPort, 4);
     // The dialog closing mid-search: ShowingWithoutAPortOffersTheSearch.
+}
+
+TEST(MobileModemTest, TestModemTellsWhatModemManagerSays) {
+    const auto modem = [](int state, unsigned registration, const QString& network) {
+        MobileModem m;
+        m.state = state;
+        m.registration = registration;
+        m.operatorName = network;
+        m.signalQuality = 80;
+        return std::optional<MobileModem>(m);
+    };
+    const std::pair<std::optional<MobileModem>, QString> cases[] = {
+        {modem(8, 1, "Simnet"), "ok|Modem Test Successful|Mobile modem on Simnet, signal 80 %."},
+        {modem(6, 5, " "), "ok|Modem Test Successful|Mobile modem registered, signal 80 %."},
+        {modem(2, 0, "Simnet"), "|Modem Test Failed|Mobile modem SIM is locked. Please unlock it "
+                                "with its PIN and test again."},
+        {modem(7, 0, "Simnet"), "|Modem Test Failed|Mobile modem is not registered on a network. "
+                                "Please check the SIM card and the signal."},
+        {modem(3, 1, "Simnet"),
+         "|Modem Test Failed|Mobile modem is disabled. Please enable it and test again."},
+        {modem(-1, 1, "Simnet"), "|Modem Test Failed|Mobile modem cannot be used now. Please wait "
+                                 "until it is ready and test again."},
+        {std::nullopt, "|Modem Test Failed|Mobile modem not found. Please check that it is "
+                       "plugged in and test again."},
+    };
+    for (const auto& [m, text] : cases) {
+        const ModemTester::MobileVerdict v = ModemTester::mobileVerdict(m);
+        EXPECT_EQ((v.ready ? "ok|" : "|") + v.headline + '|' + v.explanation, text);
+    }
+}
+
+// The simulated ModemManager on a bus of its own: its modem is written on the
+// first blank port line, the port of its device held, and Test Modem asks it.
+TEST_F(ModemSetupTest, RefreshNamesTheMobileModemAndTestModemAsksModemManager) {
+    const QString held = inst.root() + "/modem-link";
+    ASSERT_TRUE(QFile::link("/dev/ttySIM0", held));
+    const QByteArray ports = device(1).toLocal8Bit() + "\r\n" + held.toLocal8Bit() + "\r\n";
+    inst.writeBytes(ExchangeFiles::kComPorts, ports + " \r\n\r\n");
+    {
+        SimulatedModemManager mm(SMSCSIM_PATH, {"--lifetime", "120"});
+        ASSERT_FALSE(mm.address.isEmpty()) << "dbus-daemon did not start: install the dbus package";
+        tester.useModemManager(MobileModems(10000, mm.connect()));
+        tester.DetectModem();
+        EXPECT_EQ(inst.bytes(ExchangeFiles::kComPorts), ports + "mm:490154203237518\r\n\r\n");
+        const ModemDialogState& s = tester.state();
+        EXPECT_EQ(s.portEnabled, (std::array<bool, 4>{true, false, true, false}));
+        EXPECT_EQ(s.portTips[1], "held by ModemManager");
+        EXPECT_EQ(s.portTips[2], "Quorvel Simulated LTE modem, Simnet");
+        EXPECT_EQ(line.opened, QStringList{device(1)}) << "a held device is never opened";
+
+        tester.switchToPort(3);
+        tester.TestModem();
+        EXPECT_EQ(texts(), "Modem Test Successful | Mobile modem on Simnet, signal 80 %. | ");
+        // The search passes the held port by and takes the mobile modem like a found modem.
+        line.script("ATDT~<CR><LF>NO DIALTONE<CR><LF>@1500");
+        tester.autoDetectClicked();
+        EXPECT_EQ(tester.state().selectedPort, 3);
+        EXPECT_EQ(texts(), "Modem Test Successful | Mobile modem on Simnet, signal 80 %. | ");
+        EXPECT_EQ(line.writes(), QByteArrayList{"ATDT+01632960000\r"}) << "only COM1 dialled";
+        EXPECT_FALSE(tester.state().portEnabled[1]);
+    }
+    SimulatedModemManager mm(SMSCSIM_PATH, {"--mm-not-registered", "--lifetime", "120"});
+    // The dialog opened again: the buttons say what ModemManager holds before any Refresh.
+    ModemTester opened(line, inst.appPath(), outside);
+    opened.useModemManager(MobileModems(10000, mm.connect()));
+    EXPECT_EQ(opened.state().portTips[2],
+              "Mobile modem 490154203237518 (line 3 of Config/ComPorts.cfg)");
+    opened.markMobilePorts();
+    EXPECT_EQ(opened.state().portTips[2], "Quorvel Simulated LTE modem");
+    EXPECT_EQ(opened.state().portEnabled, (std::array<bool, 4>{true, false, true, true}));
+    tester.useModemManager(MobileModems(10000, mm.connect()));
+    tester.TestModem();
+    EXPECT_EQ(texts(), "Modem Test Failed | Mobile modem is not registered on a network. Please "
+                       "check the SIM card and the signal. | ");
 }

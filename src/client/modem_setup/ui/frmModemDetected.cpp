@@ -4,7 +4,6 @@
 #include "client/modem_setup/ui/ClockFace.h"
 #include "client/modem_setup/ui/frmWarning.h"
 #include "client/settings/ClientSettings.h"
-#include "common/ComPorts.h"
 #include "common/MessageBox.h"
 #include "ui/BackColour.h"
 #include "ui/ClickableLabel.h"
@@ -37,14 +36,6 @@ bool isInternet(ConnectionType type) {
     return type == ConnectionType::Internet || type == ConnectionType::InternetChosenNow;
 }
 
-// Which device a port button stands for, so a user can tell the ports apart.
-QString portTip(const QString& appPath, int port) {
-    const QString device = ComPorts::devicePath(appPath, port);
-    const QString where = QStringLiteral("line %1 of Config/ComPorts.cfg").arg(port);
-    return device.isEmpty() ? QStringLiteral("No device: %1 names none").arg(where)
-                            : QStringLiteral("%1 (%2)").arg(device, where);
-}
-
 void tellNow(const Notice& notice) {
     MessageBox::tell(notice);
 }
@@ -71,7 +62,7 @@ frmModemDetected::frmModemDetected(ClientSettings& settings, MainWindowLink& mai
     // No close box to offer: the dialog is left through OK alone.
     setWindowFlags((windowFlags() | Qt::CustomizeWindowHint) & ~Qt::WindowCloseButtonHint &
                    ~Qt::WindowContextHelpButtonHint);
-    buildControls(appPath);
+    buildControls();
     m_connection.connection = settings.connection;
 
     connect(&m_tester, &ModemTester::stateChanged, this, [this] { showState(); });
@@ -118,7 +109,7 @@ frmModemDetected::~frmModemDetected() {
     showBusy(false);
 }
 
-void frmModemDetected::buildControls(const QString& appPath) {
+void frmModemDetected::buildControls() {
     Frame4 = named(new QGroupBox("Select Connection below", this), "Frame4");
     optInternet = named(new QRadioButton("Internet Connection", Frame4), "optInternet");
     optModem = named(new QRadioButton("Modem Connection", Frame4), "optModem");
@@ -167,7 +158,6 @@ void frmModemDetected::buildControls(const QString& appPath) {
     for (int i = 1; i <= ModemDialogState::kPorts; ++i) {
         auto* b = named(new QRadioButton(QStringLiteral("COM %1").arg(i), Frame2),
                         QStringLiteral("Option1_%1").arg(i));
-        b->setToolTip(portTip(appPath, i));
         m_ports->addButton(b, i);
         ports->addWidget(b);
         Option1[i - 1] = b;
@@ -274,6 +264,8 @@ void frmModemDetected::showState() {
         frame->setEnabled(s.modemControlsEnabled);
     for (int i = 0; i < ModemDialogState::kPorts; ++i)
         Option1[i]->setEnabled(s.portEnabled[i] && !s.dialPending);
+    for (int i = 0; i < ModemDialogState::kPorts; ++i)
+        Option1[i]->setToolTip(s.portTips[i]);
     if (s.selectedPort >= 1 && s.selectedPort <= ModemDialogState::kPorts)
         Option1[s.selectedPort - 1]->setChecked(true);
     else

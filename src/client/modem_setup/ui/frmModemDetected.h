@@ -61,7 +61,7 @@ private:
     void outsideLineToggled();
     void okClicked();
 
-    void buildControls(const QString& appPath);
+    void buildControls();
     void load();
     void showState();
     void showChoice();
