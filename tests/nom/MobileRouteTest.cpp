@@ -47,9 +47,10 @@ TEST(SentReferences, AReportIsForTheNewestRecentSendWithItsReferenceAndNumber) {
     };
     const qint64 day = 24 * 3600;
     const QList<SentReferences::Sent> all{
-        sent(1, 37, "+447700900001", 7 * day), sent(3, 37, "+447700900001", 3600),
-        sent(2, 37, "+447700900001", 2 * day), sent(4, 37, "+447700900002", 600),
-        sent(5, 0, "+447700900001", 60),       sent(6, 255, "+447700900001", 7 * day - 1),
+        sent(1, 37, "+447700900001", 7 * day),      sent(2, 37, "+447700900001", 2 * day),
+        sent(3, 37, "+447700900001", 3600),         sent(8, 37, "+447700900001", 3 * day),
+        sent(4, 37, "+447700900002", 600),          sent(5, 0, "+447700900001", 60),
+        sent(6, 255, "+447700900001", 7 * day - 1),
     };
     const struct {
         unsigned reference;
