@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # CPU use of Brindle while its modem stays silent for 60 seconds, and its
 # resident memory with 10,000 queued entries; then its CPU use in the 15
-# seconds after the line's other end has hung up in the middle of a wait.
-#   bench/brindle-idle.sh [build-folder] [seconds] [entries] [hang-up-seconds]
+# seconds after the line's other end has hung up in the middle of a wait;
+# then its CPU use while it waits for delivery reports that never come, on the
+# simulated mobile modem (ModemManager's) with ReportWaitSeconds set.
+#   bench/brindle-idle.sh [build-folder] [seconds] [entries] [hang-up-seconds] [report-seconds]
 # The silent modem is a pseudo-terminal whose other end reads and never
 # answers; the line that hangs up is one whose other end closes once Brindle
 # has written to it (its modem reset), while Brindle waits for the answer.
@@ -12,12 +14,15 @@ build=${1:-build}
 seconds=${2:-60}
 entries=${3:-10000}
 hangupSeconds=${4:-15}
+reportSeconds=${5:-30}
+. bench/mobile-lib.sh
 command -v socat >/dev/null || { echo "socat is needed"; exit 1; }
 
 root=$(mktemp -d)
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    mobile_stop
     wait 2>/dev/null || true
     rm -rf "$root"
 }
@@ -76,3 +81,23 @@ start=$(ticks)
 read -rt "$hangupSeconds" <> <(:) || true
 end=$(ticks)
 echo "other end hung up, next ${hangupSeconds} s: $((end - start)) ticks of CPU = $(percent $((end - start)) "$hangupSeconds")% of one core"
+
+# Delivery reports: one message sent, then a wait longer than the measurement
+# for a report the simulated modem never sends.
+kill "$brindle" 2>/dev/null || true
+wait "$brindle" 2>/dev/null || true
+cfg=NOM/UK/Cellnet/Config/Brindle.cfg
+cp "$cfg.tuned" "$cfg"
+printf 'DeliveryReports=1\r\nReportWaitSeconds=%d\r\n' $((reportSeconds + 60)) >> "$cfg"
+for f in Brindle.tkn Brindle.rcv; do : > "NOM/UK/Cellnet/Config/$f"; done
+printf '\r\n[1] 06/12/2026 10:00:00 +447700900001 Waiting for its report\r\n' > NOM/UK/Cellnet/Config/Brindle.in
+mobile_start "$root" "$root/run/mm" --mm-no-report
+./NOM/UK/Cellnet/Brindle >"$root/run/brindle-reports.out" 2>&1 &
+brindle=$!
+pids+=($brindle)
+for _ in $(seq 100); do grep -q "Waiting for delivery reports" NOMMon.log 2>/dev/null && break; read -rt 0.1 <> <(:) || true; done
+grep -q "Waiting for delivery reports" NOMMon.log || { echo "Brindle did not wait for reports"; exit 1; }
+start=$(ticks)
+read -rt "$reportSeconds" <> <(:) || true
+end=$(ticks)
+echo "waiting for delivery reports for ${reportSeconds} s: $((end - start)) ticks of CPU = $(percent $((end - start)) "$reportSeconds")% of one core"

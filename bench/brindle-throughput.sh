@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Messages per minute Brindle sends to the message-centre simulator, whose
 # dials take a second to connect, with the shipped Brindle.cfg (the default
-# profile) and with the shipped Brindle.cfg.tuned, side by side.
+# profile) and with the shipped Brindle.cfg.tuned, side by side; then the
+# tuned profile on the simulated mobile modem (ModemManager's) whose sends
+# take BRINDLE_BENCH_SEND_MS (default 1000) each, where the sends are the floor.
 #   bench/brindle-throughput.sh [build-folder] [messages ...]    (default: 9 20)
 # The floor of a run is what its configured pauses and the connects add up to;
 # the bytes both ways are counted from the simulator's transcript, with the
 # time they take at the configured line speed (8N1: 10 bits a byte), which a
 # pseudo-terminal does not charge. BRINDLE_BENCH_KEEP=folder keeps each run's
 # transcript and status log there; BRINDLE_BENCH_PROFILES="tuned" runs one
-# profile only; BRINDLE_BENCH_CONNECT=S sets the connect delay (default 1).
+# profile only ("default tuned mobile" are all there are); BRINDLE_BENCH_CONNECT=S
+# sets the connect delay (default 1).
 # The build must hold Brindle and the simulator (tools/smscsim).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,11 +20,14 @@ shift || true
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(9 20)
 connect=${BRINDLE_BENCH_CONNECT:-1}
+sendMs=${BRINDLE_BENCH_SEND_MS:-1000}
+. bench/mobile-lib.sh
 
 root=$(mktemp -d)
 sim_pid=
 cleanup() {
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+    mobile_stop
     wait 2>/dev/null || true
     rm -rf "$root"
 }
@@ -127,12 +133,43 @@ run() {
     }'
 }
 
+# One run of the tuned profile on the simulated mobile modem. Prints one row.
+run_mobile() {
+    local n=$1 r=$root/mobile-$1
+    cp -a "$root/base" "$r"
+    export QUORVEL_REGISTRY=$r/registry.ini XDG_RUNTIME_DIR=$r/run
+    mkdir -p "$r/run" && chmod 700 "$r/run"
+    local cfg=$r/NOM/UK/Cellnet/Config/Brindle.cfg
+    cp "$cfg.tuned" "$cfg"
+    mobile_start "$r" "$r/run" --record "$r/run/record.txt" --mm-send-delay "$sendMs"
+    {
+        printf '\r\n'
+        for i in $(seq "$n"); do
+            printf '[%d] 06/12/2026 10:00:00 +4477009%05d Benchmark message %d of %d, a typical short text.\r\n' \
+                "$i" "$i" "$i" "$n"
+        done
+    } > "$r/NOM/UK/Cellnet/Config/Brindle.in"
+    local start end
+    start=$(date +%s%N)
+    (cd "$r" && ./NOM/UK/Cellnet/Brindle >"$r/run/brindle.out" 2>&1)
+    end=$(date +%s%N)
+    mobile_stop
+    local state sent
+    state=$(tr -d '\r' < "$r/StartNOM.cfg")
+    sent=$(wc -l < "$r/run/record.txt")
+    [ "$state" = COMPLETE ] && [ "$sent" -eq "$n" ] || { echo "mobile run of $n failed: $state, $sent sent"; exit 1; }
+    awk -v n="$n" -v ms="$(( (end - start) / 1000000 ))" -v f="$(( n * sendMs ))" 'BEGIN {
+        t = ms / 1000; rate = 60 * n / t; goal = (rate >= 55) ? "met (>= 55/min)" : "MISSED (>= 55/min)"
+        printf "%-8s %4d %4s %8.2f %8.1f %7.2f %6.3fx %6s %6s %6s %6s %6s %6s  %s\n", "mobile", n, "-", t, rate, f / 1000, t / (f / 1000), "-", "-", "-", "-", "-", "-", goal
+    }'
+}
+
 echo "Brindle against smscsim --connect-delay $connect, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "seconds: the whole run; floor: its pauses and connects; s@line: its bytes at the line speed;"
 echo "start: up to the port's opening; connects; on line: the rest while the port was open; end: after closing"
 printf "%-8s %4s %4s %8s %8s %7s %7s %6s %6s %6s %6s %6s %6s  %s\n" profile msgs /log seconds msgs/min floor ratio bytes s@line start connect online end goal
 for n in "${counts[@]}"; do
-    for profile in ${BRINDLE_BENCH_PROFILES:-default tuned}; do
-        run "$profile" "$n"
+    for profile in ${BRINDLE_BENCH_PROFILES:-default tuned mobile}; do
+        if [ "$profile" = mobile ]; then run_mobile "$n"; else run "$profile" "$n"; fi
     done
 done

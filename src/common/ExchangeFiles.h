@@ -19,6 +19,8 @@ inline const QString kLock = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.l
 inline const QString kJournal = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.tkn");
 // A mobile network's delivery reports (common/DeliveryReport).
 inline const QString kDeliveryReports = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.dlv");
+// What delivery reports are matched against (Brindle's alone).
+inline const QString kReferences = QStringLiteral("NOM\\UK\\Cellnet\\Config\\Brindle.ref");
 inline const QString kConfig = QStringLiteral("nom\\uk\\Cellnet\\Config\\Brindle.cfg");
 inline const QString kProgram = QStringLiteral("NOM\\UK\\Cellnet\\Brindle");
 inline const QString kMonitorLog = QStringLiteral("NOMMon.log");

@@ -67,6 +67,9 @@ const TuningSetting kTuningSettings[] = {
      BrindleConfig::Tuning::kMaxPauseMs},
     {"MessagesPerLogon", &BrindleConfig::Tuning::messagesPerLogon, 1,
      BrindleConfig::Tuning::kMaxMessagesPerLogon},
+    {"DeliveryReports", &BrindleConfig::Tuning::deliveryReports, 0, 1},
+    {"ReportWaitSeconds", &BrindleConfig::Tuning::reportWaitSeconds, 0,
+     BrindleConfig::Tuning::kMaxReportWaitSeconds},
 };
 
 } // namespace

@@ -16,11 +16,14 @@ public:
     static const QString kEmptyConfig;
 
     // The optional settings of the lines after the 24th, "Name=value": the
-    // pauses in milliseconds and the messages per log-on. Each one absent or
-    // refused keeps the value below.
+    // pauses in milliseconds, the messages per log-on and, for a mobile
+    // modem, delivery reports (asked for or not, and how long to wait for
+    // them once the queue is empty). Each one absent or refused keeps the
+    // value below.
     struct Tuning {
         static constexpr int kMaxPauseMs = 60000;
         static constexpr int kMaxMessagesPerLogon = 4;
+        static constexpr int kMaxReportWaitSeconds = 3600;
         int firstTickMs = 2000;
         int resetPauseMs = 5000;
         int logonPauseMs = 1000;
@@ -28,6 +31,8 @@ public:
         int renewPauseBeforeMs = 2000;
         int renewPauseAfterMs = 3000;
         int messagesPerLogon = 4;
+        int deliveryReports = 0;
+        int reportWaitSeconds = 0;
         bool operator==(const Tuning&) const = default;
     };
 

@@ -46,6 +46,7 @@ void BrindleController::start() {
     }
     m_retriesLeft = m_config.retries;
     m_alive = AliveCounter(m_config.pingBase);
+    m_mobile = MobileRoute::forPort(m_config, m_status, m_modem);
     setSendTimer(true);
 }
 
@@ -183,6 +184,11 @@ void BrindleController::sendCycle() {
     }
     if (stopping())
         return;
+    if (m_queue.isEmpty() && m_mobile) {
+        m_mobile->awaitReports();
+        if (stopping())
+            return;
+    }
     if (m_queue.isEmpty()) {
         settleAccepted();
         writeStateWord(m_config.appPath, kComplete);
@@ -196,6 +202,13 @@ void BrindleController::sendCycle() {
 bool BrindleController::GoOnline() {
     SetOnline();
     m_acceptedInCall = 0;
+    if (m_mobile) {
+        // The route has said why it cannot send.
+        if (m_mobile->open() == Failure::None)
+            return true;
+        SetOffline();
+        return false;
+    }
     Failure failure = m_modem.OpenPort();
     bool called = false;
     if (failure == Failure::None)
@@ -276,14 +289,15 @@ bool BrindleController::SendAllMessages() {
             continue;
         }
         DisplayStatus(QStringLiteral("Sending Message ") + parsed->number + ' ');
-        if (m_logonCount == m_config.tuning.messagesPerLogon) {
+        if (!m_mobile && m_logonCount == m_config.tuning.messagesPerLogon) {
             m_logonCount = 0;
             if (const Failure f = renewLogon(); f != Failure::None) {
                 failCycle(f);
                 return false;
             }
         }
-        const TapSession::Result sent = m_tap.SendMessage(parsed->number, parsed->text);
+        const TapSession::Result sent = m_mobile ? m_mobile->send(entry, *parsed)
+                                                 : m_tap.SendMessage(parsed->number, parsed->text);
         // What the SMSC answered counts even when Exit came during the wait:
         // an accepted entry is recorded, a rejected one dropped, and neither
         // is carried over.
@@ -304,7 +318,7 @@ bool BrindleController::SendAllMessages() {
             failCycle(Failure::Rejected, false);
             return false;
         }
-        failCycle(sent.failure);
+        failCycle(sent.failure, !m_mobile);
         return false;
     }
     return true;
@@ -346,6 +360,10 @@ void BrindleController::failCycle(Failure failure, bool report) {
         ++m_retriesLeft;
     if (report)
         DisplayStatus(statusText(failure));
+    if (m_mobile) {
+        SetOffline();
+        return;
+    }
     m_modem.WaitSecs(3);
     m_modem.HangupModem();
     m_modem.WaitSecs(5);

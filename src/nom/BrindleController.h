@@ -2,6 +2,7 @@
 
 #include "nom/AliveCounter.h"
 #include "nom/BrindleConfig.h"
+#include "nom/MobileRoute.h"
 #include "nom/Modem.h"
 #include "nom/QueueStore.h"
 #include "nom/StatusLog.h"
@@ -100,6 +101,8 @@ private:
     StatusLog m_status;
     Modem m_modem;
     TapSession m_tap;
+    // Set when Port.cfg names a mobile modem: entries go out through it, not a call.
+    std::unique_ptr<MobileRoute> m_mobile;
     std::unique_ptr<QueueStore> m_store;
     AliveCounter m_alive;
 

@@ -31,6 +31,23 @@ QString statusText(Failure failure) {
         return QStringLiteral("Message not acknowledged by SMSC");
     case Failure::LineLost:
         return QStringLiteral("Connection to SMSC lost");
+    case Failure::MobileMissing:
+        return QStringLiteral("Mobile modem not found");
+    case Failure::MobileUnusable:
+        return QStringLiteral("Mobile modem not ready");
+    case Failure::MobileLocked:
+        return QStringLiteral("Mobile modem SIM locked");
+    case Failure::MobileDisabled:
+        return QStringLiteral("Mobile modem disabled");
+    case Failure::NotRegistered:
+        return QStringLiteral("Mobile modem not registered on a network");
+    case Failure::NetworkRejected:
+        return QStringLiteral("Message refused by the network");
+    case Failure::SendTimedOut:
+        return QStringLiteral("Timed out waiting for the mobile modem");
+    case Failure::MobileGone:
+        return QStringLiteral("Mobile modem gone while sending: the message may have been sent; "
+                              "it will be sent again");
     }
     return QString();
 }

@@ -26,6 +26,17 @@ enum class Failure {
     NotReady,
     // The call ended before the SMSC answered.
     LineLost,
+    // A mobile modem (ModemManager's): not there, not fit to send, or what
+    // its send ended with.
+    MobileMissing,
+    MobileUnusable,
+    MobileLocked,
+    MobileDisabled,
+    NotRegistered,
+    NetworkRejected,
+    SendTimedOut,
+    // The modem went away during a send: the message may have gone out.
+    MobileGone,
     // The program is ending: nothing is reported.
     Cancelled,
 };

@@ -22,7 +22,7 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
                 "LogonPauseMs=60001|MessagesPerLogon=0|MessagesPerLogon=5|"
                 "# ResetPauseMs=0|; AcceptPauseMs=0||  resetpausems = 250 |FirstTickMs=0|"
                 "LogonPauseMs=60000|AcceptPauseMs=1|RenewPauseBeforeMs=0|RenewPauseAfterMs=3|"
-                "MessagesPerLogon=1")
+                "MessagesPerLogon=1|DeliveryReports=1|ReportWaitSeconds=3600")
             .split('|');
     for (int i = 0; i < extra.size(); ++i)
         run.setConfigLine(25 + i, extra[i].toLatin1());
@@ -47,14 +47,16 @@ TEST_F(BrindleSimTest, StartWritesItsLinesInOrderAndStoresMissingOutsideLineValu
         "stands|"
         "SMSC ResetPauseMs : 250|SMSC FirstTickMs : 0|SMSC LogonPauseMs : 60000|"
         "SMSC AcceptPauseMs : 1|SMSC RenewPauseBeforeMs : 0|SMSC RenewPauseAfterMs : 3|"
-        "SMSC MessagesPerLogon : 1|Brindle.cfg : 100002 more lines after line 24 ignored|"
+        "SMSC MessagesPerLogon : 1|SMSC DeliveryReports : 1|SMSC ReportWaitSeconds : 3600|"
+        "Brindle.cfg : 100002 more lines after line 24 ignored|"
         "******* Starting Brindlemod ********";
     QByteArray bytes;
     for (const QString& l : logged.split('|'))
         bytes += "26-12-05 16:20:00 " + l.toUtf8() + "\r\n";
     EXPECT_EQ(run.file("NOMMon\\Logs\\SMSC.log"), bytes);
     EXPECT_EQ(run.file(kMonitorLog), "26-12-05 16:20:00 ******* Starting Brindlemod ********\r\n");
-    EXPECT_EQ(run.brindle->config().tuning, (BrindleConfig::Tuning{0, 250, 60000, 1, 0, 3, 1}));
+    EXPECT_EQ(run.brindle->config().tuning,
+              (BrindleConfig::Tuning{0, 250, 60000, 1, 0, 3, 1, 1, 3600}));
     EXPECT_EQ(Registry::readSetting("OUT_DIAL"), "-1");
     EXPECT_EQ(Registry::readSetting("OUT_DIAL_OPTION"), "0");
     run.queue(entries(1));
