@@ -128,6 +128,7 @@ endforeach()
 # manual pages point.
 install(FILES ${_pkg}/copyright ${_gz}/changelog.Debian.gz ${PROJECT_SOURCE_DIR}/docs/USER-GUIDE.md
               ${PROJECT_SOURCE_DIR}/docs/brindle-config.md ${PROJECT_SOURCE_DIR}/docs/service.md
+              ${PROJECT_SOURCE_DIR}/docs/mobile-modem.md
         DESTINATION /usr/share/doc/quorvel COMPONENT programs)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/guide DESTINATION /usr/share/doc/quorvel
         COMPONENT programs FILES_MATCHING PATTERN "*.png")
