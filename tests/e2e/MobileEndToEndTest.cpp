@@ -146,6 +146,7 @@ TEST(MobileEndToEnd, AMessageSentFromTheClientIsShownDelivered) {
     MobileRun r;
     ASSERT_TRUE(r.inst.ok() && r.inst.simulate({})) << r.inst.log().toStdString();
     ASSERT_TRUE(r.modem({"--mm-report-after", "1"}));
+    // Before the client asks for the system bus: Qt keeps the first one a process opens.
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", r.mm->address.toUtf8());
     ScriptedMessageBox boxes;
     DemoWalk walk(r.inst.root(), r.inst.root() + "/shots");

@@ -311,6 +311,7 @@ bool DemoWalk::showAcceptedMessages(const QStringList& entries, const QString& s
         ok = !m_acceptedShown.isEmpty();
         for (const QString& e : entries)
             ok = ok && m_acceptedShown.contains(e);
+        w.resize(qBound(w.width(), listed->sizeHintForColumn(0) + 40, 1240), w.height());
         shot(&w, shotName);
         w.close();
     };
@@ -336,25 +337,24 @@ bool DemoWalk::reconfigure(const std::function<bool(frmModemDetected&)>& act, in
 
 bool DemoWalk::switchToInternet(const QString& mobile, const QString& email, int timeoutMs) {
     MainForm& form = *mainForm();
-    const bool set = reconfigure(
-        [this, mobile, email](frmModemDetected& d) {
-            in<QLineEdit>(d, "txtMobile")->setText(mobile);
-            in<QLineEdit>(d, "txtEmail")->setText(email);
-            shot(&d, "12-internet-settings");
-            // The notice about the browser: Yes confirms the dialog at once.
-            QTimer::singleShot(0, [this] {
-                if (auto* w = qobject_cast<frmWarning*>(QApplication::activeModalWidget())) {
-                    shot(w, "13-internet-notice");
-                    w->findChild<QPushButton*>("cmdYes")->click();
-                }
-            });
-            in<QRadioButton>(d, "optInternet")->click();
-            if (d.isVisible()) // the notice was switched off
-                in<QPushButton>(d, "Command1")->click();
-            return !d.isVisible() || fail("OK left the connection settings open");
-        },
-        timeoutMs);
-    if (!set)
+    if (!reconfigure(
+            [this, mobile, email](frmModemDetected& d) {
+                in<QLineEdit>(d, "txtMobile")->setText(mobile);
+                in<QLineEdit>(d, "txtEmail")->setText(email);
+                shot(&d, "12-internet-settings");
+                // The notice about the browser: Yes confirms the dialog at once.
+                QTimer::singleShot(0, [this] {
+                    if (auto* w = qobject_cast<frmWarning*>(QApplication::activeModalWidget())) {
+                        shot(w, "13-internet-notice");
+                        w->findChild<QPushButton*>("cmdYes")->click();
+                    }
+                });
+                in<QRadioButton>(d, "optInternet")->click();
+                if (d.isVisible()) // the notice was switched off
+                    in<QPushButton>(d, "Command1")->click();
+                return !d.isVisible() || fail("OK left the connection settings open");
+            },
+            timeoutMs))
         return false;
     ServerStatus& status = form.internet().status();
     if (!waitFor([&] { return !form.internet().webConnection().loading() && status.okEnabled(); },

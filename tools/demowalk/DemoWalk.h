@@ -81,7 +81,8 @@ public:
     // Presses Send Queue and waits until every outbox entry was accepted and
     // moved to the accepted file (false on time-out).
     bool sendQueueAndWaitAccepted(int timeoutMs);
-    // The accepted messages view; every one of `entries` must be in it.
+    // The accepted messages view, widened to show whole lines (delivery notes
+    // included); every one of `entries` must be in it.
     bool showAcceptedMessages(const QStringList& entries = {},
                               const QString& shotName = "10-accepted-messages");
     // The Internet route: the connection settings switched to Internet with
