@@ -1,11 +1,15 @@
 // Brindle of an installed tree sending through the simulator playing
 // ModemManager on a bus of its own.
+#include "DemoWalk.h"
+#include "client/shell/ui/MainForm.h"
 #include "common/DeliveryReport.h"
 #include "common/LineFile.h"
 #include "mobile/MobileModems.h"
 #include "support/Installed.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/SimulatedModemManager.h"
 
+#include <QListWidget>
 #include <QProcess>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -134,6 +138,30 @@ TEST(MobileEndToEnd, RejectedAndInterruptedSendsAreCarriedOverAndNothingIsLost) 
     EXPECT_TRUE(log.contains(" Mobile modem gone while sending: the message may have been sent; "
                              "it will be sent again : org.freedesktop.ModemManager1.Error.Core."
                              "Aborted : [8]\r\n"));
+}
+
+// A user picks the simulated modem in the connection settings and sees the
+// message delivered, as the demo walks it.
+TEST(MobileEndToEnd, AMessageSentFromTheClientIsShownDelivered) {
+    MobileRun r;
+    ASSERT_TRUE(r.inst.ok() && r.inst.simulate({})) << r.inst.log().toStdString();
+    ASSERT_TRUE(r.modem({"--mm-report-after", "1"}));
+    // Before the client asks for the system bus: Qt keeps the first one a process opens.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", r.mm->address.toUtf8());
+    ScriptedMessageBox boxes;
+    DemoWalk walk(r.inst.root(), r.inst.root() + "/shots");
+    ASSERT_TRUE(walk.startClient()) << walk.error().toStdString();
+    ASSERT_TRUE(walk.setUpMobileModem(30000)) << walk.error().toStdString();
+    EXPECT_EQ(walk.mobileModemSeen(), QStringList({"Quorvel Simulated LTE modem, Simnet",
+                                                   "Mobile modem on Simnet, signal 80 %."}));
+    EXPECT_EQ(r.inst.lines("Config/Port.cfg"), QStringList{" 2 "});
+    ASSERT_TRUE(walk.addRecipient("Ann Example", "07700900123"));
+    ASSERT_TRUE(walk.composeAndSend("", "Meet at ten."));
+    const QString entry = walk.controls().outbox->item(0)->text();
+    ASSERT_TRUE(walk.sendQueueAndWaitAccepted(60000)) << walk.error().toStdString();
+    EXPECT_EQ(r.inst.bytes("record.txt"), mobileRecord({entry}));
+    EXPECT_TRUE(walk.showDelivered({entry}, 30000)) << walk.error().toStdString();
+    walk.mainForm()->close();
 }
 
 } // namespace

@@ -305,9 +305,13 @@ bool DemoWalk::showAcceptedMessages(const QStringList& entries, const QString& s
         w.show();
         w.activate();
         const QListWidget* listed = w.findChild<QListWidget*>("List1");
-        ok = listed->count() > 0;
+        m_acceptedShown.clear();
+        for (int i = 0; i < listed->count(); ++i)
+            m_acceptedShown << listed->item(i)->text();
+        ok = !m_acceptedShown.isEmpty();
         for (const QString& e : entries)
-            ok = ok && !listed->findItems(e, Qt::MatchExactly).isEmpty();
+            ok = ok && m_acceptedShown.contains(e);
+        w.resize(qBound(w.width(), listed->sizeHintForColumn(0) + 40, 1240), w.height());
         shot(&w, shotName);
         w.close();
     };
@@ -315,33 +319,42 @@ bool DemoWalk::showAcceptedMessages(const QStringList& entries, const QString& s
     return ok || fail("the accepted messages view lacks what was accepted");
 }
 
-bool DemoWalk::switchToInternet(const QString& mobile, const QString& email, int timeoutMs) {
+bool DemoWalk::reconfigure(const std::function<bool(frmModemDetected&)>& act, int timeoutMs) {
     MainForm& form = *mainForm();
     auto* configure = form.findChild<QPushButton*>("cmdConfigure");
     // Configure comes back once the queue has gone.
     if (!waitFor([configure] { return configure->isEnabled(); }, timeoutMs))
         return fail("Configure stayed disabled");
     m_connectionSet = false;
-    form.runConnectionDialog = [this, mobile, email](frmModemDetected& d) {
+    form.runConnectionDialog = [this, act](frmModemDetected& d) {
         d.show();
         d.activate();
-        in<QLineEdit>(d, "txtMobile")->setText(mobile);
-        in<QLineEdit>(d, "txtEmail")->setText(email);
-        shot(&d, "12-internet-settings");
-        // The notice about the browser: Yes confirms the dialog at once.
-        QTimer::singleShot(0, [this] {
-            if (auto* w = qobject_cast<frmWarning*>(QApplication::activeModalWidget())) {
-                shot(w, "13-internet-notice");
-                w->findChild<QPushButton*>("cmdYes")->click();
-            }
-        });
-        in<QRadioButton>(d, "optInternet")->click();
-        if (d.isVisible()) // the notice was switched off
-            in<QPushButton>(d, "Command1")->click();
-        m_connectionSet = !d.isVisible() || fail("OK left the connection settings open");
+        m_connectionSet = act(d);
     };
     configure->click();
-    if (!m_connectionSet)
+    return m_connectionSet;
+}
+
+bool DemoWalk::switchToInternet(const QString& mobile, const QString& email, int timeoutMs) {
+    MainForm& form = *mainForm();
+    if (!reconfigure(
+            [this, mobile, email](frmModemDetected& d) {
+                in<QLineEdit>(d, "txtMobile")->setText(mobile);
+                in<QLineEdit>(d, "txtEmail")->setText(email);
+                shot(&d, "12-internet-settings");
+                // The notice about the browser: Yes confirms the dialog at once.
+                QTimer::singleShot(0, [this] {
+                    if (auto* w = qobject_cast<frmWarning*>(QApplication::activeModalWidget())) {
+                        shot(w, "13-internet-notice");
+                        w->findChild<QPushButton*>("cmdYes")->click();
+                    }
+                });
+                in<QRadioButton>(d, "optInternet")->click();
+                if (d.isVisible()) // the notice was switched off
+                    in<QPushButton>(d, "Command1")->click();
+                return !d.isVisible() || fail("OK left the connection settings open");
+            },
+            timeoutMs))
         return false;
     ServerStatus& status = form.internet().status();
     if (!waitFor([&] { return !form.internet().webConnection().loading() && status.okEnabled(); },
@@ -412,9 +425,9 @@ bool DemoWalk::run() {
         boxes = shootEveryBox(*this);
     if (!startClient(Connection::SetUpModem))
         return false;
-    if (guideTour && !showComposerDialogs())
+    if ((guideTour && !showComposerDialogs()) || (walkMobile && !walkMobileModem()))
         return false;
-    if (modemRouteAvailable()) {
+    if (!walkMobile && modemRouteAvailable()) {
         if (!addRecipient("Demo User", "07700900123") || (guideTour && !showGroups()) ||
             !composeAndSend("Demo", "Hello from Quorvel. This message went through the modem.") ||
             !sendQueueAndWaitAccepted(180000) || !showAcceptedMessages())

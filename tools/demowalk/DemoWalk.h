@@ -37,6 +37,10 @@ public:
     // The user guide's tour: also every dialog, list view and message box on
     // the way, and Brindle's window while it sends.
     bool guideTour = false;
+    // The message goes through the mobile modem ModemManager lists (on the
+    // bus DBUS_SYSTEM_BUS_ADDRESS names) instead of the dial-up modem, and
+    // the walk waits for its delivery report.
+    bool walkMobile = false;
     QString error() const { return m_error; }
     QStringList screenshots() const { return m_shots; }
     MainForm* mainForm() const;
@@ -77,7 +81,8 @@ public:
     // Presses Send Queue and waits until every outbox entry was accepted and
     // moved to the accepted file (false on time-out).
     bool sendQueueAndWaitAccepted(int timeoutMs);
-    // The accepted messages view; every one of `entries` must be in it.
+    // The accepted messages view, widened to show whole lines (delivery notes
+    // included); every one of `entries` must be in it.
     bool showAcceptedMessages(const QStringList& entries = {},
                               const QString& shotName = "10-accepted-messages");
     // The Internet route: the connection settings switched to Internet with
@@ -96,6 +101,14 @@ public:
     bool showFailedMessages();
     bool scheduleMessage();
     bool modemRouteAvailable() const;
+    // Configure, Modem Connection, Refresh, COM 2 (the mobile modem found),
+    // Test Modem, OK.
+    bool setUpMobileModem(int timeoutMs);
+    // Waits until Brindle recorded a delivery report for each of `entries`,
+    // then the accepted messages view must show them delivered.
+    bool showDelivered(const QStringList& entries, int timeoutMs);
+    // The mobile modem's COM button tool tip and its test's information text.
+    QStringList mobileModemSeen() const { return m_mobileSeen; }
     // Entry texts seen in the outbox while waiting, with their prefixes.
     QStringList outboxStatesSeen() const { return m_seen; }
 
@@ -109,12 +122,17 @@ public:
 
 private:
     bool fail(const QString& why);
+    // Opens the connection settings with Configure and hands them to `act`.
+    bool reconfigure(const std::function<bool(frmModemDetected&)>& act, int timeoutMs);
+    bool walkMobileModem();
 
     QString m_installDir;
     QString m_shotDir;
     QString m_error;
     QStringList m_shots;
     QStringList m_seen;
+    QStringList m_acceptedShown;
+    QStringList m_mobileSeen;
     std::unique_ptr<QPixmap> m_brindleShot;
     bool m_connectionSet = false;
     std::unique_ptr<Installation> m_installation;

@@ -23,9 +23,10 @@ int main(int argc, char** argv) {
     const QStringList flags = args.mid(3);
     const bool internet = flags.contains(QLatin1String("--internet"));
     const bool guide = flags.contains(QLatin1String("--guide"));
-    if (args.size() < 3 || flags.size() != int(internet) + int(guide)) {
+    const bool mobile = flags.contains(QLatin1String("--mobile"));
+    if (args.size() < 3 || flags.size() != int(internet) + int(guide) + int(mobile)) {
         QTextStream(stderr) << "usage: quorvel-demo-walk <installation folder> <screenshot "
-                               "folder> [--internet] [--guide]\n";
+                               "folder> [--internet] [--guide] [--mobile]\n";
         return 2;
     }
     PrintingMessageBox boxes;
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     DemoWalk walk(args[1], args[2]);
     walk.walkInternet = internet;
     walk.guideTour = guide;
+    walk.walkMobile = mobile;
     const bool ok = walk.run();
     for (const QString& s : walk.screenshots())
         QTextStream(stdout) << "screenshot: " << s << "\n";
