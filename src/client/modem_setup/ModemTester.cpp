@@ -9,6 +9,9 @@
 const QString ModemTester::kSuccess = QStringLiteral("SUCCESS");
 const QString ModemTester::kNoDialtone = QStringLiteral("NO DIALTONE");
 const QString ModemTester::kUndetermined = QStringLiteral("UNDETERMIND ERROR");
+const QString ModemTester::kHeldByModemManager =
+    QStringLiteral("ModemManager holds this port's modem. Please press Refresh and choose the "
+                   "mobile modem's own port.");
 const QString ModemTester::kPortInUse =
     QStringLiteral("The port is currently being used by another application.");
 
@@ -324,8 +327,15 @@ void ModemTester::TestModem() {
     m_state.testEnabled = false;
     m_state.autoDetectEnabled = false;
     setHeadline(QStringLiteral("Testing Modem"));
-    if (!ComPorts::mobileModem(m_appPath, m_state.selectedPort).isEmpty()) {
-        testMobileModem(m_state.selectedPort);
+    const int port = m_state.selectedPort;
+    if (!ComPorts::mobileModem(m_appPath, port).isEmpty()) {
+        testMobileModem(port);
+    } else if (port >= 1 && port <= ModemDialogState::kPorts && m_held[port - 1]) {
+        // A port chosen before ModemManager took its device: opening it
+        // would fight ModemManager for the modem.
+        setHeadline(QStringLiteral("Modem Test Failed"));
+        setExplanation(kHeldByModemManager);
+        setHint(QString());
     } else {
         const QByteArray dial = dialCommand();
         setHeadline(QStringLiteral("Sending Data to Modem"));

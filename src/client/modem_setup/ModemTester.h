@@ -29,6 +29,7 @@ public:
     static const QString kUndetermined;
     // The pending port message.
     static const QString kPortInUse;
+    static const QString kHeldByModemManager;
 
     // What a button press did: ran, or refused with the notice it comes with.
     enum class Press { Ran, PrefixMissing, NoPortSelected };

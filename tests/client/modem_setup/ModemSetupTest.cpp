@@ -396,6 +396,11 @@ TEST_F(ModemSetupTest, RefreshNamesTheMobileModemAndTestModemAsksModemManager) {
         EXPECT_EQ(s.portTips[1], "held by ModemManager");
         EXPECT_EQ(s.portTips[2], "Quorvel Simulated LTE modem, Simnet");
         EXPECT_EQ(line.opened, QStringList{device(1)}) << "a held device is never opened";
+        tester.switchToPort(2); // chosen before ModemManager took it
+        tester.TestModem();
+        EXPECT_EQ(texts(), "Modem Test Failed | ModemManager holds this port's modem. Please press "
+                           "Refresh and choose the mobile modem's own port. | ");
+        EXPECT_EQ(line.opened, QStringList{device(1)});
 
         tester.switchToPort(3);
         tester.TestModem();
