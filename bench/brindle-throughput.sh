@@ -44,6 +44,22 @@ setting() {
     echo "${v:-$3}"
 }
 
+# Queues n messages in installation $1's inbox and runs its Brindle to the
+# end; sets start and end (ns).
+send_all() {
+    local r=$1 n=$2
+    {
+        printf '\r\n'
+        for i in $(seq "$n"); do
+            printf '[%d] 06/12/2026 10:00:00 +4477009%05d Benchmark message %d of %d, a typical short text.\r\n' \
+                "$i" "$i" "$i" "$n"
+        done
+    } > "$r/NOM/UK/Cellnet/Config/Brindle.in"
+    start=$(date +%s%N)
+    (cd "$r" && ./NOM/UK/Cellnet/Brindle >"$r/run/brindle.out" 2>&1)
+    end=$(date +%s%N)
+}
+
 # One run: profile (default or tuned), messages. Prints one row of the table.
 run() {
     local profile=$1 n=$2 r=$root/$1-$2
@@ -63,18 +79,8 @@ run() {
 
     printf ' 1 \r\n' > "$r/Config/Port.cfg"
     printf '%s\r\n' "$r/run/modem" > "$r/Config/ComPorts.cfg"
-    {
-        printf '\r\n'
-        for i in $(seq "$n"); do
-            printf '[%d] 06/12/2026 10:00:00 +4477009%05d Benchmark message %d of %d, a typical short text.\r\n' \
-                "$i" "$i" "$i" "$n"
-        done
-    } > "$r/NOM/UK/Cellnet/Config/Brindle.in"
-
     local start end
-    start=$(date +%s%N)
-    (cd "$r" && ./NOM/UK/Cellnet/Brindle >"$r/run/brindle.out" 2>&1)
-    end=$(date +%s%N)
+    send_all "$r" "$n"
     kill "$sim_pid" 2>/dev/null || true
     wait "$sim_pid" 2>/dev/null || true
     sim_pid=
@@ -142,17 +148,8 @@ run_mobile() {
     local cfg=$r/NOM/UK/Cellnet/Config/Brindle.cfg
     cp "$cfg.tuned" "$cfg"
     mobile_start "$r" "$r/run" --record "$r/run/record.txt" --mm-send-delay "$sendMs"
-    {
-        printf '\r\n'
-        for i in $(seq "$n"); do
-            printf '[%d] 06/12/2026 10:00:00 +4477009%05d Benchmark message %d of %d, a typical short text.\r\n' \
-                "$i" "$i" "$i" "$n"
-        done
-    } > "$r/NOM/UK/Cellnet/Config/Brindle.in"
     local start end
-    start=$(date +%s%N)
-    (cd "$r" && ./NOM/UK/Cellnet/Brindle >"$r/run/brindle.out" 2>&1)
-    end=$(date +%s%N)
+    send_all "$r" "$n"
     mobile_stop
     local state sent
     state=$(tr -d '\r' < "$r/StartNOM.cfg")
