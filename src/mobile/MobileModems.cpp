@@ -2,10 +2,15 @@
 
 #include "mobile/ModemManagerNames.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
+#include <QDBusPendingCallWatcher>
+#include <QEventLoop>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -15,6 +20,16 @@ constexpr unsigned kSmsSent = 5;
 constexpr unsigned kStatusReport = 3;
 
 using Interfaces = QMap<QString, QVariantMap>;
+
+// A dangling link (a device not plugged in) has no canonical path: its
+// links are followed by hand.
+QString resolved(const QString& path) {
+    QFileInfo info(path);
+    for (int hops = 0; hops < 16 && info.isSymLink(); ++hops)
+        info.setFile(info.symLinkTarget());
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
 
 // a{oa{sa{sv}}}, the answer of GetManagedObjects.
 QMap<QString, Interfaces> managedObjects(const QDBusArgument& arg) {
@@ -93,6 +108,17 @@ bool failed(const QDBusMessage& reply) {
 }
 } // namespace
 
+bool heldByModemManager(const QString& device, const std::vector<MobileModem>& modems) {
+    if (device.isEmpty() || modems.empty())
+        return false;
+    const QString mine = resolved(device);
+    for (const MobileModem& modem : modems)
+        for (const QString& name : modem.ports)
+            if (resolved(QStringLiteral("/dev/") + name) == mine)
+                return true;
+    return false;
+}
+
 MobileModems::MobileModems(int timeoutMs, QDBusConnection bus)
     : m_timeoutMs(timeoutMs), m_bus(std::move(bus)) {}
 
@@ -102,6 +128,26 @@ QDBusMessage MobileModems::call(const QString& path, const QString& interface,
     auto message = QDBusMessage::createMethodCall(kService, path, interface, method);
     message.setArguments(args);
     return m_bus.call(message, QDBus::Block, timeoutMs);
+}
+
+// A send takes as long as the network: the program's window goes on
+// answering meanwhile (Exit is seen once the send has ended, never cutting it
+// short, so a message the network took is never sent twice).
+QDBusMessage MobileModems::callResponsively(const QString& path, const QString& interface,
+                                            const QString& method, const QVariantList& args,
+                                            int timeoutMs) const {
+    auto message = QDBusMessage::createMethodCall(kService, path, interface, method);
+    message.setArguments(args);
+    QDBusPendingCall pending = m_bus.asyncCall(message, timeoutMs);
+    if (QCoreApplication::instance() && !pending.isFinished()) {
+        QDBusPendingCallWatcher watcher(pending);
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        if (!watcher.isFinished())
+            loop.exec();
+    }
+    pending.waitForFinished();
+    return pending.reply();
 }
 
 QVariantMap MobileModems::properties(const QString& path, const QString& interface) const {
@@ -180,12 +226,13 @@ MobileSendResult MobileModems::send(const QString& modemPath, const QString& num
 
     const QVariantMap sms{
         {"number", number}, {"text", text}, {"delivery-report-request", wantReport}};
-    const QDBusMessage created = call(modemPath, kMessaging, "Create", {sms}, timeoutMs);
+    const QDBusMessage created =
+        callResponsively(modemPath, kMessaging, "Create", {sms}, timeoutMs);
     if (failed(created) || created.signature() != "o")
         return failure(created, modemPath, {});
     const QString smsPath = created.arguments().at(0).value<QDBusObjectPath>().path();
 
-    const QDBusMessage sent = call(smsPath, kSms, "Send", {}, timeoutMs);
+    const QDBusMessage sent = callResponsively(smsPath, kSms, "Send", {}, timeoutMs);
     if (failed(sent))
         return failure(sent, modemPath, smsPath);
     const QVariantMap after = properties(smsPath, kSms);

@@ -26,6 +26,10 @@ struct MobileModem {
     ModemReadiness readiness() const { return modemReadiness(state, registration); }
 };
 
+// Whether ModemManager holds the serial device at `device`: one of a
+// modem's ports is that device, links resolved.
+bool heldByModemManager(const QString& device, const std::vector<MobileModem>& modems);
+
 // How one send ended.
 struct MobileSendResult {
     enum class Kind {
@@ -58,7 +62,8 @@ struct MobileStatusReport {
 };
 
 // ModemManager's modems over D-Bus. Every call is synchronous and gives up
-// after its time-out: ModemManager can take long while a modem is busy.
+// after its time-out: ModemManager can take long while a modem is busy. A
+// send runs the event loop while it waits.
 class MobileModems {
 public:
     explicit MobileModems(int timeoutMs = 5000, QDBusConnection bus = QDBusConnection::systemBus());
@@ -81,6 +86,9 @@ public:
 private:
     QDBusMessage call(const QString& path, const QString& interface, const QString& method,
                       const QVariantList& args, int timeoutMs) const;
+    QDBusMessage callResponsively(const QString& path, const QString& interface,
+                                  const QString& method, const QVariantList& args,
+                                  int timeoutMs) const;
     QVariantMap properties(const QString& path, const QString& interface) const;
     MobileSendResult failure(const QDBusMessage& reply, const QString& modemPath,
                              const QString& smsPath) const;

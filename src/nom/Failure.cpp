@@ -7,6 +7,8 @@ QString statusText(Failure failure) {
         return QString();
     case Failure::PortNotOpened:
         return QStringLiteral("Cannot Open Port");
+    case Failure::PortHeld:
+        return QStringLiteral("Cannot Open Port : held by ModemManager");
     case Failure::PortNotClosed:
         return QStringLiteral("Cannot Close Port");
     case Failure::NoModem:

@@ -7,6 +7,8 @@
 enum class Failure {
     None,
     PortNotOpened,
+    // ModemManager has the port's device: opening it would fight it.
+    PortHeld,
     PortNotClosed,
     NoModem,
     // The dial's answers.

@@ -19,6 +19,7 @@ namespace {
 using Sequencer = ModemSequencer;
 
 const QByteArray kCR("\r");
+constexpr int kModemManagerTimeoutMs = 2000;
 
 // What follows "NO " in the modem's answer to a dial.
 Failure noAnswerKind(const QByteArray& rest) {
@@ -80,9 +81,20 @@ Failure Modem::OpenPort() {
     const int port = portText.toInt(&ok);
     const QString device = ok ? ComPorts::devicePath(m_config.appPath, port) : QString();
     const std::optional<LineSettings> settings = m_config.lineSettings();
-    if (!settings || device.isEmpty() || !m_line.open(device, *settings))
+    if (!settings || device.isEmpty())
+        return Failure::PortNotOpened;
+    if (heldByModemManager(device))
+        return Failure::PortHeld;
+    if (!m_line.open(device, *settings))
         return Failure::PortNotOpened;
     return Failure::None;
+}
+
+// NameHasOwner first: asking ModemManager itself would start it on a system
+// that has it installed but not running.
+bool Modem::heldByModemManager(const QString& device) const {
+    const MobileModems mm = m_modemManager.value_or(MobileModems(kModemManagerTimeoutMs));
+    return mm.available() && ::heldByModemManager(device, mm.modems());
 }
 
 bool Modem::ClosePort() {

@@ -2,6 +2,7 @@
 
 #include "common/ModemSequencer.h"
 #include "common/SerialLine.h"
+#include "mobile/MobileModems.h"
 #include "nom/Failure.h"
 
 #include <QByteArray>
@@ -54,6 +55,9 @@ public:
     Modem(SerialLine& line, StatusLog& status, const BrindleConfig& config);
 
     void setDisplay(Display display) { m_display = std::move(display); }
+    // Where ModemManager is asked whether it holds the port (the system bus
+    // unless set).
+    void useModemManager(const MobileModems& modems) { m_modemManager = modems; }
 
     Failure OpenPort();
     bool ClosePort();
@@ -101,11 +105,13 @@ private:
     WaitResult awaitString(const QByteArray& send, const QByteArray& wait, int timeout,
                            bool onCall);
     WaitResult ended() const;
+    bool heldByModemManager(const QString& device) const;
 
     SerialLine& m_line;
     StatusLog& m_status;
     const BrindleConfig& m_config;
     Display m_display;
+    std::optional<MobileModems> m_modemManager;
     // Whether the modem said "NO CARRIER" since the last dial: then it is in
     // command state, and a hang-up needs no escape.
     ModemSequencer m_sequencer{m_line, kNoCarrier};

@@ -3,10 +3,12 @@
 #include "common/ExchangeFiles.h"
 #include "common/LineFile.h"
 #include "nom/QueueStore.h"
+#include "support/SimulatedModemManager.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QTimer>
 #include <optional>
 #include <signal.h>
 #include <sys/wait.h>
@@ -254,6 +256,38 @@ TEST(BrindleExit, AtAnyWaitKeepsEveryEntry) {
         EXPECT_EQ(run.file(kJournal), QByteArray());
         EXPECT_EQ(run.file(kStateFile), QByteArray("INUSE\r\n"));
         EXPECT_FALSE(run.line.isOpen());
+    }
+}
+
+// On a mobile modem Exit is seen between messages, and during a slow send,
+// which it never cuts short: the network may have the message already.
+TEST(BrindleExit, OnAMobileModemBetweenAndDuringSends) {
+    SimulatedModemManager mm(SMSCSIM_PATH, {"--lifetime", "120", "--mm-send-delay", "300"});
+    ASSERT_FALSE(mm.address.isEmpty()) << "dbus-daemon did not start: install the dbus package";
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", mm.address.toUtf8());
+    const std::tuple<QString, QStringList, const char*> cases[] = {
+        {"Message Accepted", {"Message Reference : 1"}, "EXIT out:1 rcv:2 3"},
+        {"Message 2 ", {"Message Accepted", "Message Reference : 3"}, "EXIT out:1 2 rcv:3"},
+    };
+    for (const auto& [clickAfter, afterClick, expected] : cases) {
+        SCOPED_TRACE(clickAfter.toStdString());
+        BrindleSim run;
+        run.inst.writeBytes(kComPorts, "mm:490154203237518\r\n");
+        run.queue(entries(3));
+        run.start();
+        qsizetype linesAtClick = -1;
+        QObject::connect(run.brindle.get(), &BrindleController::statusAdded, [&](const QString& text) {
+            if (text != clickAfter || linesAtClick >= 0)
+                return;
+            // Clicked as soon as the window gets a turn.
+            QTimer::singleShot(0, run.brindle.get(), [&] {
+                linesAtClick = run.statuses().size();
+                run.brindle->exitClicked();
+            });
+        });
+        run.runToEnd();
+        EXPECT_EQ(run.ending(entries(3)), expected);
+        EXPECT_EQ(run.statuses().mid(linesAtClick), afterClick);
     }
 }
 

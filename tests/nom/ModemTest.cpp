@@ -7,6 +7,7 @@
 #include "nom/TapSession.h"
 #include "nom/TapText.h"
 #include "support/LineBytes.h"
+#include "support/SimulatedModemManager.h"
 
 using namespace TapText;
 
@@ -224,6 +225,30 @@ TEST(Modem, OpensTheDeviceOfComPortsWithNoParityAndOneStopBit) {
                   expected);
         EXPECT_EQ(shown, QString(port).trimmed() + ' ' + speed + ",N," + bits + ",1");
     }
+}
+
+// ModemManager holds the mobile modem's serial device: Brindle leaves a port
+// that names it (by a link) alone, and opens any other.
+TEST(Modem, LeavesAPortModemManagerHolds) {
+    Probe p;
+    TestInstallation inst;
+    const QString held = inst.root() + "/modem-link";
+    ASSERT_TRUE(QFile::link("/dev/ttySIM0", held));
+    inst.writeBytes(ExchangeFiles::kComPorts, held.toLocal8Bit() + "\r\n/tmp/smsc-pty\r\n");
+    p.config.appPath = inst.appPath();
+    p.config.lineSpeed = "9600";
+    p.config.dataBits = "8";
+    SimulatedModemManager mm(SMSCSIM_PATH, {"--lifetime", "120"});
+    ASSERT_FALSE(mm.address.isEmpty()) << "dbus-daemon did not start: install the dbus package";
+    p.modem.useModemManager(MobileModems(10000, mm.connect()));
+    const char* cases[][2] = {{"1", "PortHeld /dev/fake"}, {"2", "None /tmp/smsc-pty"}};
+    for (const auto& [port, expected] : cases) {
+        inst.writeBytes(ExchangeFiles::kPortFile, QByteArray(port) + "\r\n");
+        p.line.close();
+        const Failure f = p.modem.OpenPort();
+        EXPECT_EQ(kindName(f) + ' ' + p.line.device(), expected);
+    }
+    EXPECT_EQ(statusText(Failure::PortHeld), "Cannot Open Port : held by ModemManager");
 }
 
 // Every answer to a block. A message counts as sent only once the SMSC said

@@ -75,12 +75,16 @@ MobileModems ModemTester::modemManager() const {
 
 std::vector<MobileModem> ModemTester::listMobileModems(bool name) {
     const MobileModems mm = modemManager();
+    if (name)
+        m_unplacedModem.clear();
     if (!mm.available())
         return {};
     std::vector<MobileModem> modems = mm.modems();
     if (name)
         for (const MobileModem& modem : modems)
-            ComPorts::nameMobileModem(m_appPath, modem.equipmentId, ModemDialogState::kPorts);
+            if (ComPorts::nameMobileModem(m_appPath, modem.equipmentId, ModemDialogState::kPorts) ==
+                0)
+                m_unplacedModem = PortDetector::modemName(modem);
     return modems;
 }
 
@@ -205,7 +209,13 @@ void ModemTester::DetectModem() {
     m_portNumber = ModemDialogState::kPorts;
     for (int i = 0; i < ModemDialogState::kPorts; ++i)
         m_state.portEnabled[i] = found.opened[i];
-    m_state.hint = found.hint;
+    // The modem the user plugged in matters more than a choice between ports.
+    m_state.hint = m_unplacedModem.isEmpty()
+                       ? found.hint
+                       : QStringLiteral("The mobile modem %1 has no COM port: lines 1 to 4 of "
+                                        "Config/ComPorts.cfg all name devices. Clear one of them "
+                                        "and press Refresh.")
+                             .arg(m_unplacedModem);
     if (found.count > 0) {
         m_state.headline = QStringLiteral("Port Successfully Detected");
         m_state.explanation = QStringLiteral(

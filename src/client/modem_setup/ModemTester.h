@@ -138,6 +138,8 @@ private:
     QString m_pendingPortMessage;
     int m_detectedPort = 0;
     std::optional<MobileModems> m_mobile;
+    // A modem ModemManager has that the last Refresh found no line for.
+    QString m_unplacedModem;
     // Ports whose device ModemManager holds, as the last detection found.
     std::array<bool, ModemDialogState::kPorts> m_held{};
     // Stopped while the dialog is closing.

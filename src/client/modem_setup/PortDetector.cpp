@@ -4,35 +4,6 @@
 #include "common/ComPorts.h"
 #include "common/SerialLine.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-namespace {
-
-// A dangling link (a device not plugged in) has no canonical path: its
-// links are followed by hand.
-QString resolved(const QString& path) {
-    QFileInfo info(path);
-    for (int hops = 0; hops < 16 && info.isSymLink(); ++hops)
-        info.setFile(info.symLinkTarget());
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
-// A mobile modem's ports include `device`, links resolved.
-bool heldByModemManager(const QString& device, const std::vector<MobileModem>& mobile) {
-    if (device.isEmpty() || mobile.empty())
-        return false;
-    const QString mine = resolved(device);
-    for (const MobileModem& modem : mobile)
-        for (const QString& name : modem.ports)
-            if (resolved(QStringLiteral("/dev/") + name) == mine)
-                return true;
-    return false;
-}
-
-} // namespace
-
 PortDetector::Port PortDetector::look(const QString& appPath, int port,
                                       const std::vector<MobileModem>& mobile) {
     Port p;
@@ -105,13 +76,17 @@ QString PortDetector::portTip(const QString& appPath, int port) {
                             : QStringLiteral("%1 (%2)").arg(device, where);
 }
 
-QString PortDetector::mobileTip(const MobileModem& modem) {
+QString PortDetector::modemName(const MobileModem& modem) {
     QStringList names;
     for (const QString& name : {modem.manufacturer, modem.model})
         if (!name.trimmed().isEmpty())
             names << name.trimmed();
-    QString tip = names.join(' ');
-    if (tip.isEmpty())
+    return names.isEmpty() ? modem.equipmentId : names.join(' ');
+}
+
+QString PortDetector::mobileTip(const MobileModem& modem) {
+    QString tip = modemName(modem);
+    if (tip == modem.equipmentId)
         tip = QStringLiteral("Mobile modem %1").arg(modem.equipmentId);
     if (!modem.operatorName.trimmed().isEmpty())
         tip += QStringLiteral(", ") + modem.operatorName.trimmed();

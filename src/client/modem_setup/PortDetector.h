@@ -45,4 +45,6 @@ public:
     static QString portTip(const QString& appPath, int port);
     // Names the modem: manufacturer, model, operator.
     static QString mobileTip(const MobileModem& modem);
+    // Maker and model, or the equipment id when ModemManager has neither.
+    static QString modemName(const MobileModem& modem);
 };

@@ -426,4 +426,13 @@ TEST_F(ModemSetupTest, RefreshNamesTheMobileModemAndTestModemAsksModemManager) {
     tester.TestModem();
     EXPECT_EQ(texts(), "Modem Test Failed | Mobile modem is not registered on a network. Please "
                        "check the SIM card and the signal. | ");
+
+    // No blank line among 1 to 4: the user's lines stay, and the hint says what to do.
+    const QByteArray full = "/dev/null\r\n/dev/null\r\n/dev/null\r\n/dev/null\r\n";
+    inst.writeBytes(ExchangeFiles::kComPorts, full);
+    tester.DetectModem();
+    EXPECT_EQ(inst.bytes(ExchangeFiles::kComPorts), full);
+    EXPECT_EQ(tester.state().hint,
+              "The mobile modem Quorvel Simulated LTE modem has no COM port: lines 1 to 4 of "
+              "Config/ComPorts.cfg all name devices. Clear one of them and press Refresh.");
 }
