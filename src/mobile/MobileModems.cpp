@@ -4,12 +4,12 @@
 
 #include <QCoreApplication>
 #include <QDBusArgument>
-#include <QDBusPendingCallWatcher>
-#include <QEventLoop>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 
 #include <algorithm>

@@ -276,15 +276,16 @@ TEST(BrindleExit, OnAMobileModemBetweenAndDuringSends) {
         run.queue(entries(3));
         run.start();
         qsizetype linesAtClick = -1;
-        QObject::connect(run.brindle.get(), &BrindleController::statusAdded, [&](const QString& text) {
-            if (text != clickAfter || linesAtClick >= 0)
-                return;
-            // Clicked as soon as the window gets a turn.
-            QTimer::singleShot(0, run.brindle.get(), [&] {
-                linesAtClick = run.statuses().size();
-                run.brindle->exitClicked();
-            });
-        });
+        QObject::connect(run.brindle.get(), &BrindleController::statusAdded,
+                         [&](const QString& text) {
+                             if (text != clickAfter || linesAtClick >= 0)
+                                 return;
+                             // Clicked as soon as the window gets a turn.
+                             QTimer::singleShot(0, run.brindle.get(), [&] {
+                                 linesAtClick = run.statuses().size();
+                                 run.brindle->exitClicked();
+                             });
+                         });
         run.runToEnd();
         EXPECT_EQ(run.ending(entries(3)), expected);
         EXPECT_EQ(run.statuses().mid(linesAtClick), afterClick);

@@ -124,12 +124,12 @@ QStringList entries(int n) {
 
 QString kindName(Failure failure) {
     static const char* names[] = {
-        "None",           "PortNotOpened",  "PortHeld",       "PortNotClosed",   "NoModem",
-        "Busy",           "NoCarrier",      "NoDialTone",     "NoAnswer",        "DialError",
-        "DialTimedOut",   "NoPrompt",       "NoGoAhead",      "Rejected",        "AnswerTimedOut",
-        "Resent",         "NotReady",       "LineLost",       "MobileMissing",   "MobileUnusable",
-        "MobileLocked",   "MobileDisabled", "NotRegistered",  "NetworkRejected", "SendTimedOut",
-        "MobileGone",     "Cancelled"};
+        "None",         "PortNotOpened",  "PortHeld",      "PortNotClosed",   "NoModem",
+        "Busy",         "NoCarrier",      "NoDialTone",    "NoAnswer",        "DialError",
+        "DialTimedOut", "NoPrompt",       "NoGoAhead",     "Rejected",        "AnswerTimedOut",
+        "Resent",       "NotReady",       "LineLost",      "MobileMissing",   "MobileUnusable",
+        "MobileLocked", "MobileDisabled", "NotRegistered", "NetworkRejected", "SendTimedOut",
+        "MobileGone",   "Cancelled"};
     static_assert(std::size(names) == static_cast<int>(Failure::Cancelled) + 1);
     return names[static_cast<int>(failure)];
 }
