@@ -43,7 +43,7 @@ void Dispatcher::recordLine(LineState& s) {
     if (state + '\n' + s.lastError == s.recorded)
         return;
     s.recorded = state + '\n' + s.lastError;
-    m_store.recordLine({s.line->name(), state, s.lastError, timeText(m_now())});
+    m_store.recordLine(m_options.node, {s.line->name(), state, s.lastError, timeText(m_now())});
 }
 
 void Dispatcher::lineFailed(LineState& s, const std::string& why) {
@@ -59,7 +59,7 @@ void Dispatcher::lineFailed(LineState& s, const std::string& why) {
 
 // The start lock is held and no run holds the run lock: the files stand still.
 void Dispatcher::judge(LineState& s, bool runEnded, std::vector<Move>& moves) {
-    const std::vector<Store::Queued> queued = m_store.queuedOn(s.line->name());
+    const std::vector<Store::Queued> queued = m_store.queuedOn(m_options.node, s.line->name());
     s.waiting = static_cast<long long>(queued.size());
     s.workInFiles = false;
     if (queued.empty())
@@ -148,7 +148,7 @@ void Dispatcher::judge(LineState& s, bool runEnded, std::vector<Move>& moves) {
 // A run writes each acceptance as it comes: the page shows it at once.
 void Dispatcher::recordAccepted(LineState& s) {
     std::vector<long long> accepted;
-    const std::vector<Store::Queued> queued = m_store.queuedOn(s.line->name());
+    const std::vector<Store::Queued> queued = m_store.queuedOn(m_options.node, s.line->name());
     if (queued.empty())
         return;
     const std::set<long long> seen = s.line->look().accepted;
@@ -179,15 +179,30 @@ void Dispatcher::handOver(LineState& s, const std::vector<Store::Waiting>& batch
             records.push_back({batch[i].id, s.line->name(), entryId, entries.back()});
             ids.push_back(batch[i].id);
         }
-        m_store.recordQueued(records);
-        if (!s.line->append(entries)) {
-            // Recorded and not appended: the next round appends them again.
-            say(s, "cannot write Brindle.in");
-            return;
+        // A claim another node took over (this one was too slow) is not
+        // recorded, and its entry never appended.
+        const std::vector<long long> recorded = m_store.recordQueued(m_options.node, records);
+        if (recorded.size() < records.size()) {
+            const std::set<long long> keep(recorded.begin(), recorded.end());
+            std::vector<std::string> kept;
+            for (size_t i = 0; i < records.size(); ++i)
+                if (keep.count(records[i].id))
+                    kept.push_back(entries[i]);
+            say(s, std::to_string(records.size() - recorded.size()) +
+                       " message(s) taken over by another node");
+            entries = std::move(kept);
+            ids = recorded;
         }
-        m_store.recordAppended(ids);
-        s.waiting += static_cast<long long>(batch.size());
-        s.workInFiles = true;
+        if (!entries.empty()) {
+            if (!s.line->append(entries)) {
+                // Recorded and not appended: the next round appends them again.
+                say(s, "cannot write Brindle.in");
+                return;
+            }
+            m_store.recordAppended(ids);
+            s.waiting += static_cast<long long>(ids.size());
+            s.workInFiles = true;
+        }
     }
     if (!s.workInFiles)
         return;
@@ -201,6 +216,18 @@ void Dispatcher::handOver(LineState& s, const std::vector<Store::Waiting>& batch
 }
 
 void Dispatcher::tick() {
+    const std::time_t now = m_now();
+    if (!m_adopted) {
+        m_store.adoptUnowned(m_options.node);
+        m_adopted = true;
+    }
+    if (now - m_lastHeartbeat >= kHeartbeatSeconds || now < m_lastHeartbeat) {
+        std::string names;
+        for (const LineState& s : m_lines)
+            names += s.line->name() + '\n';
+        m_store.heartbeat(m_options.node, names, now);
+        m_lastHeartbeat = now;
+    }
     std::vector<Move> moves;
     std::vector<std::unique_ptr<Line::Hold>> holds(m_lines.size());
     for (LineState& s : m_lines) {
@@ -257,7 +284,9 @@ void Dispatcher::tick() {
     for (size_t i : open)
         room += size_t(kPerRun) - given[i].size();
     if (room > 0)
-        for (Store::Waiting& w : m_store.waiting(static_cast<int>(room), static_cast<int>(room))) {
+        for (Store::Waiting& w :
+             m_store.claim(m_options.node, static_cast<int>(room), static_cast<int>(room), now,
+                           now + m_options.leaseSeconds)) {
             const auto to = fewest(m_lines.size());
             if (!to)
                 break;

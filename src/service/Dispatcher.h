@@ -22,14 +22,20 @@ public:
     static constexpr int kPerRun = 100;
     static inline const std::string kRefused = "refused by the centre";
 
+    // How often the node says it is alive.
+    static constexpr int kHeartbeatSeconds = 5;
     struct Options {
         int lineFailures = 3;  // failed runs of a message on one line before it moves
         int restSeconds = 300; // a line whose runs keep failing rests this long
+        std::string node;      // this service among those sharing the database
+        int leaseSeconds = 60; // a claim not handed over by then goes back to the others
     };
     Dispatcher(Store& store, std::vector<Line*> lines, Options options, std::FILE* log, Now now);
 
     // One round: each line's outcomes read back, then the waiting messages
-    // handed to the lines that can take them, and their runs started.
+    // claimed and handed to the lines that can take them, and their runs
+    // started. Throws Store::Error when the database fails; the next round
+    // starts again from the records.
     void tick();
 
     // What a line is doing, for the log and --lines.
@@ -69,4 +75,6 @@ private:
     Options m_options;
     std::FILE* m_log;
     Now m_now;
+    std::time_t m_lastHeartbeat = 0;
+    bool m_adopted = false;
 };

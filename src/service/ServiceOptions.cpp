@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -40,6 +41,7 @@ std::optional<NumberOption> numberOption(ServiceOptions& o, const std::string& n
         {"--max-characters", {&o.maxCharacters, 1, 160}},
         {"--line-failures", {&o.lineFailures, 1, 100}},
         {"--line-rest", {&o.lineRestSeconds, 1, 86400}},
+        {"--lease", {&o.leaseSeconds, 5, 86400}},
     };
     for (const auto& [option, number] : options)
         if (name == option)
@@ -85,9 +87,12 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
             o.listState = true;
         } else if (name == "--lines") {
             o.showLines = true;
+        } else if (name == "--nodes") {
+            o.showNodes = true;
         } else if (name == "--bind" || name == "--db" || name == "--approve" ||
                    name == "--remove" || name == "--tls-cert" || name == "--tls-key" ||
-                   name == "--host" || name == "--trusted-proxy" || name == "--line") {
+                   name == "--host" || name == "--trusted-proxy" || name == "--line" ||
+                   name == "--node" || name == "--forget-node") {
             if (!takeValue())
                 return false;
             if (value.empty()) {
@@ -97,13 +102,15 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
             if (name == "--trusted-proxy" || name == "--line")
                 (name == "--line" ? o.lines : o.trustedProxies).push_back(value);
             else
-                (name == "--bind"       ? o.bind
-                 : name == "--db"       ? o.db
-                 : name == "--approve"  ? o.approve
-                 : name == "--remove"   ? o.remove
-                 : name == "--tls-cert" ? o.tlsCert
-                 : name == "--tls-key"  ? o.tlsKey
-                                        : o.host) = value;
+                (name == "--bind"          ? o.bind
+                 : name == "--db"          ? o.db
+                 : name == "--approve"     ? o.approve
+                 : name == "--remove"      ? o.remove
+                 : name == "--tls-cert"    ? o.tlsCert
+                 : name == "--tls-key"     ? o.tlsKey
+                 : name == "--node"        ? o.node
+                 : name == "--forget-node" ? o.forgetNode
+                                           : o.host) = value;
         } else if (const auto n = numberOption(o, name)) {
             if (!takeValue())
                 return false;
@@ -117,6 +124,10 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
             return false;
         }
     }
+    if (o.node.size() > 64 || o.node.find_first_of("\t\n\r") != std::string::npos) {
+        error = "--node wants a name of at most 64 characters";
+        return false;
+    }
     if (o.listState && !o.list) {
         error = "--state goes with --list";
         return false;
@@ -127,6 +138,13 @@ bool ServiceOptions::parse(const std::vector<std::string>& args, ServiceOptions&
         return false;
     }
     return true;
+}
+
+std::string ServiceOptions::hostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || !*name)
+        return "localhost";
+    return name;
 }
 
 std::string ServiceOptions::defaultDb() {
@@ -148,12 +166,15 @@ std::string ServiceOptions::usage() {
            "       quorvel-service --list [USER] [--state] [--db FILE]\n"
            "       quorvel-service --lines --line DIR... [--db FILE]\n"
            "       quorvel-service --users | --approve ID | --remove ID [--db FILE]\n"
+           "       quorvel-service --nodes | --forget-node NAME [--db URL]\n"
            "Serves Quorvel's page /quorvel/quorvel.asp over HTTP or HTTPS and keeps the\n"
-           "messages it accepts in an SQLite file.\n"
+           "messages it accepts in an SQLite file, or in PostgreSQL for several nodes.\n"
            "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
            "  --port N         TCP port, 0 for a free one (default 8480)\n"
            "  --db FILE        the database (default "
-           "$XDG_DATA_HOME/quorvel-service/messages.sqlite)\n"
+           "$XDG_DATA_HOME/quorvel-service/messages.sqlite),\n"
+           "                   or postgresql://[user@]host[:port]/database (no password:\n"
+           "                   ~/.pgpass or PGPASSWORD)\n"
            "  --allowance N    messages per user and day (default 100)\n"
            "  --open-enrolment a new user id may submit at once (else it waits for --approve)\n"
            "  --tls-cert FILE  serve HTTPS with this certificate (PEM; chain after it)\n"
@@ -165,6 +186,9 @@ std::string ServiceOptions::usage() {
            "                        service hands it the stored messages (repeat for more lines)\n"
            "  --line-failures N     failed runs of a message on a line before it moves [3]\n"
            "  --line-rest S         seconds a failing line is out of rotation [300]\n"
+           "  --node NAME           this service among several on one database [host name]\n"
+           "  --lease S             a claimed message not handed to a line by then goes to\n"
+           "                        another node [60]\n"
            "Limits (defaults in brackets):\n"
            "  --request-seconds N   a whole request, request line to body [30]\n"
            "  --idle-seconds N      silence on a connection [10]\n"
@@ -181,6 +205,10 @@ std::string ServiceOptions::usage() {
            "  --list [USER]    print the stored messages (time, user, number, text) and end;\n"
            "                   with --state also line, entry id and state\n"
            "  --lines          print each --line's state, waiting, accepted today, last error\n"
+           "  --nodes          print each node: last heartbeat, lines, claimed, queued, accepted\n"
+           "                   today\n"
+           "  --forget-node NAME  the node will not return: what it queued becomes unknown\n"
+           "                   (check its lines), its claims go to the others; and end\n"
            "  --users          print the users (id, state, mobile, e-mail, sent today) and end\n"
            "  --approve ID     let a waiting user submit, and end\n"
            "  --remove ID      remove a user (what it sent stays), and end\n"

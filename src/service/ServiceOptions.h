@@ -34,6 +34,14 @@ struct ServiceOptions {
     bool listState = false; // --list --state: line, entry id and state too
     bool showLines = false; // --lines
 
+    // Several services (nodes) on one database: this one's name (empty: the
+    // host name), how long its claim on a message lasts, and the
+    // administrator's commands about nodes.
+    std::string node;
+    int leaseSeconds = 60;
+    std::string forgetNode;
+    bool showNodes = false;
+
     // What one request may ask for.
     HttpLimits limits;
     int bufferedMegabytes = 256; // sets limits.bufferedBytes
@@ -47,4 +55,5 @@ struct ServiceOptions {
                       std::string& error);
     static std::string usage();
     static std::string defaultDb();
+    static std::string hostName();
 };

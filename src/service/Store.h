@@ -1,27 +1,22 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
-// Users, their messages and what each has sent per day, in one SQLite file.
-// Safe to share between threads; several processes may open the same file.
+// Users, their messages and what each has sent per day; and, for the
+// gateway, which node, line and entry each message went to and what became
+// of it. Safe to share between threads; several processes (nodes) may use one
+// database. Every write is durable before the call returns.
+//
+// Two kinds: an SQLite file (the default) and PostgreSQL (several nodes on
+// one database). Both keep the same contract; the tests hold them to it.
 class Store {
 public:
-    static constexpr int kBusyTimeoutMs = 10000;
-
     struct Message {
         std::string number; // "+" and digits
         std::string text;
@@ -43,55 +38,69 @@ public:
     };
     struct Row {
         std::string received, userId, number, text;
-        // The gateway's record of it: stored, queued, accepted or failed; the
-        // line and entry id it went to; the time it was accepted or failed.
+        // The gateway's record of it: stored, queued, accepted, failed or
+        // unknown; the line and entry id it went to; the time it was
+        // accepted or failed, and why.
         std::string state, line;
         long long entryId = 0;
         std::string done, reason;
     };
 
+    // Anything the database refused or could not do; the service answers 500.
     class Error : public std::runtime_error {
         using std::runtime_error::runtime_error;
     };
 
-    // Throws Error when the file cannot be opened or set up.
-    explicit Store(const std::string& path, bool readOnly = false);
-    ~Store();
+    virtual ~Store() = default;
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
     // Registers the user (enrolled at once when `enrol`, else waiting for the
     // administrator) or updates the values given; returns what is stored.
-    User signOn(const std::string& userId, const std::optional<std::string>& mobile,
-                const std::optional<std::string>& email, const std::string& now, bool enrol);
-    bool knows(const std::string& userId);
+    virtual User signOn(const std::string& userId, const std::optional<std::string>& mobile,
+                        const std::optional<std::string>& email, const std::string& now,
+                        bool enrol) = 0;
+    virtual bool knows(const std::string& userId) = 0;
     // The administrator's part: false when there is no such user.
-    bool approve(const std::string& userId);
-    bool remove(const std::string& userId);
-    void accounts(const std::string& day, const std::function<void(const Account&)>& each);
-    int remaining(const std::string& userId, const std::string& day, int allowance);
-    // All messages or none, the allowance counted with them: a savepoint of
-    // its own inside the commit it shares with the submissions waiting beside
-    // it, answered only once that commit is on the disk. With a token, an
-    // accepted submission keeps it (and its verdict) in the same savepoint: a
-    // repeat of it stores nothing and gets that verdict.
+    virtual bool approve(const std::string& userId) = 0;
+    // The user goes; what the user sent stays, for the record.
+    virtual bool remove(const std::string& userId) = 0;
+    // Every user, in order of registration, with what each sent on `day`.
+    virtual void accounts(const std::string& day,
+                          const std::function<void(const Account&)>& each) = 0;
+    virtual int remaining(const std::string& userId, const std::string& day, int allowance) = 0;
+    // All messages or none, the allowance counted in the same transaction
+    // (two submissions at once never both pass it), answered only once on the
+    // disk. With a token, an accepted submission keeps it and its verdict in
+    // the same transaction: a repeat stores nothing and gets that verdict.
     // Tokens received before `keepTokensFrom` are forgotten.
-    Outcome submit(const std::string& userId, const std::vector<Message>& messages,
-                   const std::string& day, const std::string& now, int allowance,
-                   const std::string& token = {}, const std::string& keepTokensFrom = {});
-    void list(const std::string& userId, const std::function<void(const Row&)>& each);
+    virtual Outcome submit(const std::string& userId, const std::vector<Message>& messages,
+                           const std::string& day, const std::string& now, int allowance,
+                           const std::string& token = {},
+                           const std::string& keepTokensFrom = {}) = 0;
+    // Every message (of one user, or of all when empty), oldest first.
+    virtual void list(const std::string& userId, const std::function<void(const Row&)>& each) = 0;
     // The user's last `count` messages, the newest first.
-    void latest(const std::string& userId, int count, const std::function<void(const Row&)>& each);
+    virtual void latest(const std::string& userId, int count,
+                        const std::function<void(const Row&)>& each) = 0;
 
-    // The gateway's side: each stored message goes to one line as one entry.
+    // The gateway's side. A node (one service process with its lines) claims
+    // stored messages for a lease, then records each as queued on one of its
+    // lines before it appends the entry there; from then on the message is
+    // that line's, whatever becomes of the node. Lease times are seconds
+    // since the epoch, on the nodes' clocks.
     struct Waiting {
         long long id;
         std::string userId, received, number, text;
     };
-    // Stored messages in the order they are handed over: each user's oldest
-    // first, then each user's second, and so on, arrival deciding within a
-    // round; at most `perUser` of one user and `limit` in all.
-    std::vector<Waiting> waiting(int perUser, int limit);
+    // Claims for `node`, until `leaseUntil`, stored messages that no other
+    // node's lease holds at `now` (the node's own claims are taken again), in
+    // the order they are handed over: each user's oldest first, then each
+    // user's second, and so on, arrival deciding within a round; at most
+    // `perUser` of one user and `limit` in all. Nodes claiming at once never
+    // get the same message.
+    virtual std::vector<Waiting> claim(const std::string& node, int perUser, int limit,
+                                       long long now, long long leaseUntil) = 0;
     struct Handover {
         long long id;
         std::string line;
@@ -99,124 +108,78 @@ public:
         std::string entry;
     };
     // Before the entries are appended to the line's inbox: queued there, not
-    // yet appended. A message moved from another line starts afresh.
-    void recordQueued(const std::vector<Handover>& handovers);
+    // yet appended. Only messages `node` still claims, or has queued on
+    // another of its lines (a move, which starts afresh), are recorded: a
+    // claim another node took over after the lease ran out is not. Returns
+    // the ids recorded; only those may be appended.
+    virtual std::vector<long long> recordQueued(const std::string& node,
+                                                const std::vector<Handover>& handovers) = 0;
     // Once the append is done.
-    void recordAppended(const std::vector<long long>& ids);
+    virtual void recordAppended(const std::vector<long long>& ids) = 0;
     struct Queued {
         long long id, entryId;
         std::string entry, number, text;
         bool appended;
         int failures, moves;
     };
-    std::vector<Queued> queuedOn(const std::string& line);
-    void recordAccepted(const std::vector<long long>& ids, const std::string& when);
+    // The messages queued on the node's line, oldest first.
+    virtual std::vector<Queued> queuedOn(const std::string& node, const std::string& line) = 0;
+    virtual void recordAccepted(const std::vector<long long>& ids, const std::string& when) = 0;
     // A run of the line ended with these carried over.
-    void recordFailedRun(const std::vector<long long>& ids);
-    void recordFailed(const std::vector<long long>& ids, const std::string& reason,
-                      const std::string& when);
+    virtual void recordFailedRun(const std::vector<long long>& ids) = 0;
+    // Stored or queued messages fail; accepted ones stay accepted.
+    virtual void recordFailed(const std::vector<long long>& ids, const std::string& reason,
+                              const std::string& when) = 0;
     // Marks failed the stored messages `carriable` refuses; returns how many.
-    long long failStored(const std::function<bool(const std::string& text)>& carriable,
-                         const std::string& reason, const std::string& when);
+    virtual long long failStored(const std::function<bool(const std::string& text)>& carriable,
+                                 const std::string& reason, const std::string& when) = 0;
     struct LineCounts {
         long long queued = 0, acceptedSince = 0;
     };
-    // Per line: messages queued now, and accepted since `since`.
-    std::vector<std::pair<std::string, LineCounts>> lineCounts(const std::string& since);
+    // Per line of the node: messages queued now, and accepted since `since`.
+    virtual std::vector<std::pair<std::string, LineCounts>>
+    lineCounts(const std::string& node, const std::string& since) = 0;
     // What the serving gateway last said of a line, for --lines.
     struct LineRecord {
         std::string name, state, lastError, updated;
     };
-    void recordLine(const LineRecord& line);
-    void lines(const std::function<void(const LineRecord&)>& each);
-    // Submissions stored so far and the commits (each one sync of the disk) that held them.
+    virtual void recordLine(const std::string& node, const LineRecord& line) = 0;
+    virtual void lines(const std::string& node,
+                       const std::function<void(const LineRecord&)>& each) = 0;
+
+    // Nodes: each says it is alive (with its lines, one per line of text)
+    // every few seconds.
+    virtual void heartbeat(const std::string& node, const std::string& lines, long long now) = 0;
+    struct NodeRecord {
+        std::string name, lines;
+        long long heartbeat = 0;
+        long long claimed = 0, queued = 0, acceptedSince = 0;
+    };
+    // Every node that ever served, by name, with its messages claimed now,
+    // queued now, and accepted since `since`.
+    virtual void nodes(const std::string& since,
+                       const std::function<void(const NodeRecord&)>& each) = 0;
+    // The administrator says the node will not return: its claims go back
+    // to the others, and what it queued on its lines (sent or not, nobody
+    // can tell) becomes unknown with `reason`, never sent again. Returns how
+    // many messages became unknown.
+    virtual long long forgetNode(const std::string& node, const std::string& reason,
+                                 const std::string& when) = 0;
+    // Messages queued before nodes were recorded become `node`'s.
+    virtual void adoptUnowned(const std::string& node) = 0;
+
+    // Submissions stored so far and the commits that held them.
     struct Commits {
         long long submissions, commits;
     };
-    Commits commits() const { return {m_submissionsCommitted, m_commits}; }
+    virtual Commits commits() const = 0;
 
-private:
-    class Statement;
-    sqlite3_stmt* prepare(const char* sql);
-    void exec(const char* sql);
-    bool changeUser(sqlite3_stmt* statement, const std::string& userId);
-    void rollback();
-    long long sentOn(const std::string& userId, const std::string& day);
-    Outcome submitInTransaction(const std::string& userId, const std::vector<Message>& messages,
-                                const std::string& day, const std::string& now, int allowance,
-                                const std::string& token);
-    [[noreturn]] void fail(const char* what);
-    void prepareDelivery(bool readOnly);
-    void migrateMessages();
-    bool hasDeliveryColumns();
-    void inTransaction(const std::function<void()>& steps);
-    // Each step of `ids` with `statement` (?1 the id), in one transaction.
-    void forEachId(sqlite3_stmt* statement, const std::vector<long long>& ids,
-                   const std::function<void(Statement&)>& bind = {});
-    struct Job {
-        // Alone; or, when `submission` is set, inside a transaction shared
-        // with the submissions waiting beside it (true keeps what it wrote).
-        std::function<void()> work;
-        std::function<bool()> submission;
-        bool done = false;
-        std::exception_ptr error;
-        std::condition_variable finished;
-    };
-    void onWriter(const std::function<void()>& work);
-    void inGroupCommit(const std::function<bool()>& submission);
-    void runOnWriter(Job& job);
-    void writerLoop();
-    void commitTogether(const std::vector<Job*>& group);
-    void startCheckpointer(const std::string& path);
-    void checkpointLoop();
-    static int walWritten(void* store, sqlite3* db, const char* name, int pages);
-
-    sqlite3* m_db = nullptr;
-    std::atomic<long long> m_submissionsCommitted{0}, m_commits{0};
-    // The connection and its statements are used on this thread only.
-    std::thread m_writer;
-    std::mutex m_queueMutex;
-    std::condition_variable m_queueWanted;
-    std::deque<Job*> m_queue;
-    bool m_stopWriter = false;
-
-    // Checkpoints run on a connection of their own, so that writers never wait
-    // for the copy back into the database file and its sync.
-    sqlite3* m_checkpointDb = nullptr;
-    std::thread m_checkpointer;
-    std::mutex m_checkpointMutex;
-    std::condition_variable m_checkpointWanted;
-    bool m_checkpointDue = false, m_stopping = false;
-    std::vector<sqlite3_stmt*> m_statements;
-    sqlite3_stmt* m_begin = nullptr;
-    sqlite3_stmt* m_commit = nullptr;
-    sqlite3_stmt* m_rollback = nullptr;
-    sqlite3_stmt* m_savepoint = nullptr;
-    sqlite3_stmt* m_rollbackTo = nullptr;
-    sqlite3_stmt* m_release = nullptr;
-    sqlite3_stmt* m_signOn = nullptr;
-    sqlite3_stmt* m_userExists = nullptr;
-    sqlite3_stmt* m_sent = nullptr;
-    sqlite3_stmt* m_insert = nullptr;
-    sqlite3_stmt* m_addSent = nullptr;
-    sqlite3_stmt* m_knows = nullptr;
-    sqlite3_stmt* m_approve = nullptr;
-    sqlite3_stmt* m_remove = nullptr;
-    sqlite3_stmt* m_accounts = nullptr;
-    sqlite3_stmt* m_findToken = nullptr;
-    sqlite3_stmt* m_addToken = nullptr;
-    sqlite3_stmt* m_forgetTokens = nullptr;
-    sqlite3_stmt* m_list = nullptr;
-    sqlite3_stmt* m_latest = nullptr;
-    sqlite3_stmt* m_waiting = nullptr;
-    sqlite3_stmt* m_recordQueued = nullptr;
-    sqlite3_stmt* m_appended = nullptr;
-    sqlite3_stmt* m_queuedOn = nullptr;
-    sqlite3_stmt* m_accepted = nullptr;
-    sqlite3_stmt* m_failedRun = nullptr;
-    sqlite3_stmt* m_failed = nullptr;
-    sqlite3_stmt* m_storedTexts = nullptr;
-    sqlite3_stmt* m_lineCounts = nullptr;
-    sqlite3_stmt* m_recordLine = nullptr;
-    sqlite3_stmt* m_lines = nullptr;
+protected:
+    Store() = default;
 };
+
+// `db` is an SQLite file, or a postgresql:// URL (without its password:
+// libpq reads ~/.pgpass or PGPASSWORD). A listing opens it read-only where
+// the kind allows. Throws Store::Error when it cannot be opened or set up.
+std::unique_ptr<Store> openStore(const std::string& db, bool readOnly = false);
+bool isPostgresUrl(const std::string& db);

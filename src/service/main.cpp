@@ -3,18 +3,22 @@
 #include "Store.h"
 #include "gateway/Gateway.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <pthread.h>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
 
 namespace {
+
+const char* const kUnknownReason = "unknown \u2014 check the line";
 
 // One message a line, its fields split by tabs: tabs, line breaks and
 // backslashes inside a field are written as \t, \n, \r and \\, any other
@@ -49,8 +53,8 @@ std::string listField(const std::string& text) {
 }
 
 int list(const ServiceOptions& options) {
-    Store store(options.db, true);
-    store.list(options.listUser, [&](const Store::Row& r) {
+    const std::unique_ptr<Store> store = openStore(options.db, true);
+    store->list(options.listUser, [&](const Store::Row& r) {
         std::string line = r.received + '\t' + listField(r.userId) + '\t' + listField(r.number) +
                            '\t' + listField(r.text);
         // What a gateway did with it: line, entry id, state, its time and reason.
@@ -63,22 +67,25 @@ int list(const ServiceOptions& options) {
     return 0;
 }
 
-std::string today() {
-    std::time_t t = std::time(nullptr);
+std::string timeText(std::time_t t) {
     std::tm tm{};
     localtime_r(&t, &tm);
-    char day[16];
-    std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
-    return day;
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
+    return text;
 }
 
-// Each --line as the serving gateway last recorded it: state, messages
-// waiting, accepted today, last error.
+std::string today() {
+    return timeText(std::time(nullptr)).substr(0, 10);
+}
+
+// Each --line as this node's serving gateway last recorded it: state,
+// messages waiting, accepted today, last error.
 int showLines(const ServiceOptions& options, Store& store) {
     std::map<std::string, Store::LineRecord> records;
-    store.lines([&](const Store::LineRecord& r) { records[r.name] = r; });
+    store.lines(options.node, [&](const Store::LineRecord& r) { records[r.name] = r; });
     std::map<std::string, Store::LineCounts> counts;
-    for (const auto& [name, c] : store.lineCounts(today()))
+    for (const auto& [name, c] : store.lineCounts(options.node, today()))
         counts[name] = c;
     for (const std::string& line : options.lines) {
         const auto r = records.find(line);
@@ -92,11 +99,56 @@ int showLines(const ServiceOptions& options, Store& store) {
     return 0;
 }
 
+// Each node: name, last heartbeat, its lines, messages claimed, queued and
+// accepted today.
+int showNodes(Store& store) {
+    store.nodes(today(), [](const Store::NodeRecord& n) {
+        std::string lines = n.lines;
+        while (!lines.empty() && lines.back() == '\n')
+            lines.pop_back();
+        std::replace(lines.begin(), lines.end(), '\n', ',');
+        const std::string text = listField(n.name) + '\t' + timeText(n.heartbeat) + '\t' +
+                                 listField(lines) + '\t' + std::to_string(n.claimed) + '\t' +
+                                 std::to_string(n.queued) + '\t' + std::to_string(n.acceptedSince) +
+                                 '\n';
+        std::fputs(text.c_str(), stdout);
+    });
+    return 0;
+}
+
+// A node still beating is never forgotten: its lines would go on sending
+// what the records no longer follow.
+int forgetNode(const ServiceOptions& options, Store& store) {
+    const std::time_t now = std::time(nullptr);
+    std::optional<long long> heartbeat;
+    store.nodes(today(), [&](const Store::NodeRecord& n) {
+        if (n.name == options.forgetNode)
+            heartbeat = n.heartbeat;
+    });
+    if (heartbeat && now - *heartbeat < options.leaseSeconds) {
+        std::fprintf(stderr,
+                     "quorvel-service: node %s was alive %lld s ago; stop it first, or wait "
+                     "--lease seconds\n",
+                     listField(options.forgetNode).c_str(),
+                     static_cast<long long>(now - *heartbeat));
+        return 1;
+    }
+    const long long unknown = store.forgetNode(options.forgetNode, kUnknownReason, timeText(now));
+    std::printf("node %s forgotten: %lld message(s) %s\n", listField(options.forgetNode).c_str(),
+                unknown, kUnknownReason);
+    return 0;
+}
+
 // The administrator's commands, on a database that may be serving meanwhile.
 int administer(const ServiceOptions& options) {
-    Store store(options.db);
+    const std::unique_ptr<Store> opened = openStore(options.db);
+    Store& store = *opened;
     if (options.showLines)
         return showLines(options, store);
+    if (options.showNodes)
+        return showNodes(store);
+    if (!options.forgetNode.empty())
+        return forgetNode(options, store);
     if (options.users) {
         store.accounts(today(), [](const Store::Account& a) {
             std::string line = listField(a.userId) + '\t' + (a.enrolled ? "enrolled" : "waiting") +
@@ -130,11 +182,14 @@ int serve(const ServiceOptions& options) {
         setrlimit(RLIMIT_NOFILE, &files);
     }
 
-    auto folder = std::filesystem::path(options.db).parent_path();
-    std::error_code ec;
-    if (!folder.empty())
-        std::filesystem::create_directories(folder, ec);
-    Store store(options.db);
+    if (!isPostgresUrl(options.db)) {
+        auto folder = std::filesystem::path(options.db).parent_path();
+        std::error_code ec;
+        if (!folder.empty())
+            std::filesystem::create_directories(folder, ec);
+    }
+    const std::unique_ptr<Store> opened = openStore(options.db);
+    Store& store = *opened;
     std::unique_ptr<Gateway> gateway;
     if (!options.lines.empty()) {
         std::string problem;
@@ -152,9 +207,10 @@ int serve(const ServiceOptions& options) {
                      options.bind.c_str(), options.port, error.c_str());
         return 1;
     }
-    std::fprintf(stderr, "quorvel-service: serving %s://%s:%d/quorvel/quorvel.asp, database %s\n",
+    std::fprintf(stderr,
+                 "quorvel-service: serving %s://%s:%d/quorvel/quorvel.asp, database %s, node %s\n",
                  options.tlsCert.empty() ? "http" : "https", options.bind.c_str(), port,
-                 options.db.c_str());
+                 options.db.c_str(), listField(options.node).c_str());
     if (gateway)
         gateway->start();
     std::thread stopper([&] {
@@ -189,9 +245,11 @@ int main(int argc, char** argv) {
     }
     if (options.db.empty())
         options.db = ServiceOptions::defaultDb();
+    if (options.node.empty())
+        options.node = ServiceOptions::hostName();
     try {
-        if (options.users || options.showLines || !options.approve.empty() ||
-            !options.remove.empty())
+        if (options.users || options.showLines || options.showNodes ||
+            !options.forgetNode.empty() || !options.approve.empty() || !options.remove.empty())
             return administer(options);
         return options.list ? list(options) : serve(options);
     } catch (const Store::Error& e) {

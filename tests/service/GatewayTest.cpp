@@ -3,7 +3,7 @@
 #include "Dispatcher.h"
 #include "Form.h"
 #include "Service.h"
-#include "Store.h"
+#include "SqliteStore.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -100,7 +100,7 @@ public:
 
 struct Gateway : ::testing::Test {
     QTemporaryDir dir;
-    Store store{dir.filePath("m.sqlite").toStdString()};
+    SqliteStore store{dir.filePath("m.sqlite").toStdString()};
     FakeLine one{"/srv/line1"}, two{"/srv/line2"};
     std::time_t now = 1'800'000'000;
     char* logText = nullptr;
@@ -111,7 +111,7 @@ struct Gateway : ::testing::Test {
         std::free(logText);
     }
     Dispatcher dispatcher(int failures = 3) {
-        return Dispatcher(store, {&one, &two}, {failures, 300}, log, [this] { return now; });
+        return Dispatcher(store, {&one, &two}, {failures, 300, "n1"}, log, [this] { return now; });
     }
     void submit(const std::string& user, int count, const std::string& prefix) {
         store.signOn(user, {}, {}, "2027-01-15 08:00:00", true);
@@ -258,7 +258,7 @@ TEST(GatewayTexts, OnlyTextsBrindleCanCarryReachALine) {
     QTemporaryDir dir;
     const std::string db = dir.filePath("m.sqlite").toStdString();
     {
-        Store before(db);
+        SqliteStore before(db);
         before.signOn("u", {}, {}, "2027-01-15 08:00:00", true);
         before.submit("u", {{"+4477", "fine"}, {"+4478", "two\r\nlines"}}, "2027-01-15",
                       "2027-01-15 08:00:00", 100);
@@ -269,7 +269,7 @@ TEST(GatewayTexts, OnlyTextsBrindleCanCarryReachALine) {
     ServiceOptions o;
     o.openEnrolment = true;
     o.lines = {"/srv/line1"};
-    Store store(db);
+    SqliteStore store(db);
     Service service(store, o, nullptr);
     const int port = service.bind("127.0.0.1", 0);
     std::jthread serving([&] { service.run(); });

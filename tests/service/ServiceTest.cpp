@@ -1,6 +1,6 @@
 // The service over HTTP on an ephemeral port, its database read back directly.
 #include "Service.h"
-#include "Store.h"
+#include "SqliteStore.h"
 #include "support/ServiceProcess.h"
 
 #include <QHostAddress>
@@ -77,7 +77,7 @@ protected:
     QTemporaryDir dir;
     std::string db = dir.filePath("m.sqlite").toStdString();
     std::atomic<std::time_t> clock{at(1, 9)};
-    Store store{db};
+    SqliteStore store{db};
     Service service{store, options(), nullptr, [this] { return clock.load(); }};
     int port = service.bind("127.0.0.1", 0);
     std::jthread thread{[this] { service.run(); }};
@@ -182,7 +182,7 @@ TEST_F(ServiceTest, SignOnSubmissionsRefusalsAndAllowance) {
         EXPECT_TRUE(s.echoed.empty() || echoed == s.echoed) << echoed;
     }
     std::vector<std::string> stored;
-    Store(db).list("", [&](const Store::Row& r) {
+    SqliteStore(db).list("", [&](const Store::Row& r) {
         stored.push_back(r.received + "|" + r.userId + "|" + r.number + "|" + r.text);
     });
     EXPECT_EQ(stored, (std::vector<std::string>{
@@ -209,7 +209,7 @@ TEST_F(ServiceTest, ACrossSiteOriginIsRefused) {
         EXPECT_EQ(value(post->body, "hstatus"), status == 403 ? "E:Request refused." : kAccepted);
     }
     int stored = 0;
-    Store(db).list("", [&](const Store::Row&) { ++stored; });
+    SqliteStore(db).list("", [&](const Store::Row&) { ++stored; });
     EXPECT_EQ(stored, 1);
 }
 
@@ -230,7 +230,7 @@ TEST(ServiceAccounts, ANewIdWaitsForTheAdministrator) {
                   SQLITE_OK);
         sqlite3_close(db);
         std::string state;
-        Store(old).accounts("2026-01-01", [&](const Store::Account& a) {
+        SqliteStore(old).accounts("2026-01-01", [&](const Store::Account& a) {
             state = a.userId + (a.enrolled ? " enrolled" : " waiting");
         });
         EXPECT_EQ(state, "old enrolled");

@@ -49,8 +49,10 @@ std::unique_ptr<Gateway> Gateway::open(Store& store, const ServiceOptions& optio
         std::fprintf(log, "quorvel-service: %lld stored message(s) %s: failed\n", refused,
                      kNotCarriable.c_str());
     gateway->m_dispatcher = std::make_unique<Dispatcher>(
-        store, lines, Dispatcher::Options{options.lineFailures, options.lineRestSeconds}, log,
-        [] { return std::time(nullptr); });
+        store, lines,
+        Dispatcher::Options{options.lineFailures, options.lineRestSeconds, options.node,
+                            options.leaseSeconds},
+        log, [] { return std::time(nullptr); });
     return gateway;
 }
 

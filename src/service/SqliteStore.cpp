@@ -1,5 +1,5 @@
-#include "Store.h"
-#include "StoreStatement.h"
+#include "SqliteStore.h"
+#include "SqliteStatement.h"
 
 #include <sqlite3.h>
 
@@ -29,7 +29,7 @@ CREATE INDEX IF NOT EXISTS tokens_received ON tokens(received);
 
 } // namespace
 
-Store::Store(const std::string& path, bool readOnly) {
+SqliteStore::SqliteStore(const std::string& path, bool readOnly) {
     // A listing beside the running service opens the file for writing where it
     // may (never creating it), so it takes part in the log's locking fully.
     int flags = SQLITE_OPEN_READWRITE | (readOnly ? 0 : SQLITE_OPEN_CREATE);
@@ -54,11 +54,7 @@ Store::Store(const std::string& path, bool readOnly) {
             // accepted submission survives a power cut.
             exec("PRAGMA synchronous=FULL");
             exec(kSchema);
-            // A file of an earlier version: the users it holds stay enrolled.
-            if (sqlite3_exec(m_db, "SELECT enrolled FROM users LIMIT 0", nullptr, nullptr,
-                             nullptr) != SQLITE_OK)
-                exec("ALTER TABLE users ADD COLUMN enrolled INTEGER NOT NULL DEFAULT 1");
-            migrateMessages();
+            migrate();
         }
         m_begin = prepare("BEGIN IMMEDIATE");
         m_commit = prepare("COMMIT");
@@ -106,7 +102,7 @@ Store::Store(const std::string& path, bool readOnly) {
     }
 }
 
-Store::~Store() {
+SqliteStore::~SqliteStore() {
     if (m_checkpointer.joinable()) {
         {
             std::lock_guard lock(m_checkpointMutex);
@@ -129,7 +125,7 @@ Store::~Store() {
     sqlite3_close(m_db);
 }
 
-sqlite3_stmt* Store::prepare(const char* sql) {
+sqlite3_stmt* SqliteStore::prepare(const char* sql) {
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
         fail("prepare");
@@ -137,22 +133,23 @@ sqlite3_stmt* Store::prepare(const char* sql) {
     return s;
 }
 
-void Store::exec(const char* sql) {
+void SqliteStore::exec(const char* sql) {
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         fail("set-up");
 }
 
-void Store::fail(const char* what) {
+void SqliteStore::fail(const char* what) {
     throw Error(std::string("database ") + what + ": " + sqlite3_errmsg(m_db));
 }
 
-void Store::rollback() {
+void SqliteStore::rollback() {
     Statement(m_rollback).step();
 }
 
-Store::User Store::signOn(const std::string& userId, const std::optional<std::string>& mobile,
-                          const std::optional<std::string>& email, const std::string& now,
-                          bool enrol) {
+SqliteStore::User SqliteStore::signOn(const std::string& userId,
+                                      const std::optional<std::string>& mobile,
+                                      const std::optional<std::string>& email,
+                                      const std::string& now, bool enrol) {
     User user;
     onWriter([&] {
         Statement s(m_signOn);
@@ -166,7 +163,7 @@ Store::User Store::signOn(const std::string& userId, const std::optional<std::st
     return user;
 }
 
-bool Store::knows(const std::string& userId) {
+bool SqliteStore::knows(const std::string& userId) {
     int rc = 0;
     onWriter([&] { rc = Statement(m_knows).text(1, userId).step(); });
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
@@ -174,16 +171,16 @@ bool Store::knows(const std::string& userId) {
     return rc == SQLITE_ROW;
 }
 
-bool Store::approve(const std::string& userId) {
+bool SqliteStore::approve(const std::string& userId) {
     return changeUser(m_approve, userId);
 }
 
 // The user goes; what the user sent stays, for the record.
-bool Store::remove(const std::string& userId) {
+bool SqliteStore::remove(const std::string& userId) {
     return changeUser(m_remove, userId);
 }
 
-bool Store::changeUser(sqlite3_stmt* statement, const std::string& userId) {
+bool SqliteStore::changeUser(sqlite3_stmt* statement, const std::string& userId) {
     bool changed = false;
     onWriter([&] {
         if (Statement(statement).text(1, userId).step() != SQLITE_DONE)
@@ -193,7 +190,8 @@ bool Store::changeUser(sqlite3_stmt* statement, const std::string& userId) {
     return changed;
 }
 
-void Store::accounts(const std::string& day, const std::function<void(const Account&)>& each) {
+void SqliteStore::accounts(const std::string& day,
+                           const std::function<void(const Account&)>& each) {
     onWriter([&] {
         Statement s(m_accounts);
         s.text(1, day);
@@ -206,7 +204,7 @@ void Store::accounts(const std::string& day, const std::function<void(const Acco
 }
 
 // Messages the user stored on that day; on the writer's thread only.
-long long Store::sentOn(const std::string& userId, const std::string& day) {
+long long SqliteStore::sentOn(const std::string& userId, const std::string& day) {
     Statement s(m_sent);
     int rc = s.text(1, userId).text(2, day).step();
     if (rc == SQLITE_ROW)
@@ -216,15 +214,17 @@ long long Store::sentOn(const std::string& userId, const std::string& day) {
     return 0;
 }
 
-int Store::remaining(const std::string& userId, const std::string& day, int allowance) {
+int SqliteStore::remaining(const std::string& userId, const std::string& day, int allowance) {
     long long sent = 0;
     onWriter([&] { sent = sentOn(userId, day); });
     return static_cast<int>(std::max<long long>(0, allowance - sent));
 }
 
-Store::Outcome Store::submit(const std::string& userId, const std::vector<Message>& messages,
-                             const std::string& day, const std::string& now, int allowance,
-                             const std::string& token, const std::string& keepTokensFrom) {
+SqliteStore::Outcome SqliteStore::submit(const std::string& userId,
+                                         const std::vector<Message>& messages,
+                                         const std::string& day, const std::string& now,
+                                         int allowance, const std::string& token,
+                                         const std::string& keepTokensFrom) {
     Outcome outcome{};
     inGroupCommit([&] {
         if (!keepTokensFrom.empty() &&
@@ -236,10 +236,11 @@ Store::Outcome Store::submit(const std::string& userId, const std::vector<Messag
     return outcome;
 }
 
-Store::Outcome Store::submitInTransaction(const std::string& userId,
-                                          const std::vector<Message>& messages,
-                                          const std::string& day, const std::string& now,
-                                          int allowance, const std::string& token) {
+SqliteStore::Outcome SqliteStore::submitInTransaction(const std::string& userId,
+                                                      const std::vector<Message>& messages,
+                                                      const std::string& day,
+                                                      const std::string& now, int allowance,
+                                                      const std::string& token) {
     {
         Statement exists(m_userExists);
         int rc = exists.text(1, userId).step();
@@ -278,7 +279,7 @@ Store::Outcome Store::submitInTransaction(const std::string& userId,
     return {Outcome::Accepted, static_cast<int>(left - n)};
 }
 
-void Store::list(const std::string& userId, const std::function<void(const Row&)>& each) {
+void SqliteStore::list(const std::string& userId, const std::function<void(const Row&)>& each) {
     onWriter([&] {
         Statement s(m_list);
         if (!userId.empty())
@@ -293,7 +294,7 @@ void Store::list(const std::string& userId, const std::function<void(const Row&)
 
 // Every use of the connection runs on one thread, in the order asked: a
 // writer never overtakes another, and the thread stays busy while work waits.
-void Store::onWriter(const std::function<void()>& work) {
+void SqliteStore::onWriter(const std::function<void()>& work) {
     if (!m_writer.joinable()) {
         work();
         return;
@@ -303,7 +304,7 @@ void Store::onWriter(const std::function<void()>& work) {
     runOnWriter(job);
 }
 
-void Store::inGroupCommit(const std::function<bool()>& submission) {
+void SqliteStore::inGroupCommit(const std::function<bool()>& submission) {
     Job job;
     job.submission = submission;
     if (!m_writer.joinable()) {
@@ -315,7 +316,7 @@ void Store::inGroupCommit(const std::function<bool()>& submission) {
     runOnWriter(job);
 }
 
-void Store::runOnWriter(Job& job) {
+void SqliteStore::runOnWriter(Job& job) {
     std::unique_lock lock(m_queueMutex);
     m_queue.push_back(&job);
     m_queueWanted.notify_one();
@@ -324,7 +325,7 @@ void Store::runOnWriter(Job& job) {
         std::rethrow_exception(job.error);
 }
 
-void Store::writerLoop() {
+void SqliteStore::writerLoop() {
     for (;;) {
         std::vector<Job*> group;
         {
@@ -360,7 +361,7 @@ void Store::writerLoop() {
 // Each submission keeps all it wrote or none of it (a savepoint of its own);
 // none is answered before the commit that holds them all is on the disk,
 // and if that commit fails, every one of them fails.
-void Store::commitTogether(const std::vector<Job*>& group) {
+void SqliteStore::commitTogether(const std::vector<Job*>& group) {
     const auto failAll = [&] {
         const auto error =
             std::make_exception_ptr(Error(std::string("database commit: ") + sqlite3_errmsg(m_db)));

@@ -1,4 +1,4 @@
-#include "Store.h"
+#include "SqliteStore.h"
 
 #include <sqlite3.h>
 
@@ -10,7 +10,7 @@ constexpr int kCheckpointPages = 1000; // SQLite's own default threshold
 
 } // namespace
 
-void Store::startCheckpointer(const std::string& path) {
+void SqliteStore::startCheckpointer(const std::string& path) {
     if (sqlite3_open_v2(path.c_str(), &m_checkpointDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                         nullptr) != SQLITE_OK) {
         sqlite3_close(m_checkpointDb);
@@ -21,12 +21,12 @@ void Store::startCheckpointer(const std::string& path) {
     // A connection learns that the file is in WAL mode only by reading it.
     sqlite3_exec(m_checkpointDb, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     exec("PRAGMA wal_autocheckpoint=0");
-    sqlite3_wal_hook(m_db, &Store::walWritten, this);
+    sqlite3_wal_hook(m_db, &SqliteStore::walWritten, this);
     m_checkpointer = std::thread([this] { checkpointLoop(); });
 }
 
-int Store::walWritten(void* store, sqlite3*, const char*, int pages) {
-    auto self = static_cast<Store*>(store);
+int SqliteStore::walWritten(void* store, sqlite3*, const char*, int pages) {
+    auto self = static_cast<SqliteStore*>(store);
     if (pages >= kCheckpointPages) {
         std::lock_guard lock(self->m_checkpointMutex);
         self->m_checkpointDue = true;
@@ -35,7 +35,7 @@ int Store::walWritten(void* store, sqlite3*, const char*, int pages) {
     return SQLITE_OK;
 }
 
-void Store::checkpointLoop() {
+void SqliteStore::checkpointLoop() {
     for (;;) {
         {
             std::unique_lock lock(m_checkpointMutex);

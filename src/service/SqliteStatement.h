@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Store.h"
+#include "SqliteStore.h"
 
 #include <sqlite3.h>
 
@@ -10,7 +10,7 @@ inline constexpr const char* kRowColumns =
     " COALESCE(done, ''), COALESCE(reason, '')";
 
 // Resets a shared statement whatever way the caller leaves.
-class Store::Statement {
+class SqliteStore::Statement {
 public:
     explicit Statement(sqlite3_stmt* s) : m_s(s) {}
     ~Statement() {
@@ -38,8 +38,8 @@ public:
                  : std::string();
     }
     long long columnInt(int i) { return sqlite3_column_int64(m_s, i); }
-    // A message as Store::kRowColumns selects it.
-    Store::Row row() {
+    // A message as SqliteStore::kRowColumns selects it.
+    SqliteStore::Row row() {
         return {column(0), column(1),    column(2), column(3), column(4),
                 column(5), columnInt(6), column(7), column(8)};
     }
