@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <functional>
 #include <map>
 
 namespace {
@@ -22,6 +23,8 @@ public:
     std::unique_ptr<Hold> holdStart() override { return std::make_unique<Hold>(); }
     bool running() override { return busy; }
     std::optional<long long> reserveIds(int count) override {
+        if (onReserve)
+            onReserve();
         const long long first = nextId;
         nextId += count;
         return first;
@@ -90,6 +93,7 @@ public:
     std::string m_name;
     bool busy = false, startable = true;
     std::string killAt;
+    std::function<void()> onReserve; // between the claim and its record
     long long nextId = 1;
     int runs = 0;
     std::vector<std::string> inbox;
@@ -233,6 +237,48 @@ TEST_F(Gateway, RefusalsMovesAndARestingLine) {
     EXPECT_EQ(one.runs, 2) << "a resting line starts no run";
     std::fflush(log);
     EXPECT_NE(std::string(logText, logSize).find("line /srv/line1: out of rotation for 300 s"),
+              std::string::npos);
+}
+
+// Two nodes on one database, each with a line of the same name: a claim
+// runs out only after the lease, a node too slow to record its claim appends
+// nothing, and one node never judges the messages another queued.
+TEST_F(Gateway, NodesShareTheStoredMessagesAndKeepToTheirOwnLines) {
+    FakeLine other{"/srv/line1"};
+    Dispatcher n2(store, {&other}, {3, 300, "n2", 60}, log, [this] { return now; });
+    auto n1 = [&] {
+        return Dispatcher(store, {&one}, {3, 300, "n1", 60}, log, [this] { return now; });
+    };
+    submit("u", 2, "p");
+    // n1 dies between its claim and its record: n2 waits for the lease.
+    one.onReserve = [] { throw Killed{}; };
+    EXPECT_THROW(n1().tick(), Killed);
+    n2.tick();
+    EXPECT_TRUE(other.inbox.empty());
+    now += 60;
+    n2.tick();
+    EXPECT_EQ(texts(other), (std::vector<std::string>{"p1", "p2"}));
+
+    // n1 stalls past its lease while n2 claims the same messages.
+    submit("v", 2, "q");
+    one.onReserve = [&] {
+        now += 61;
+        EXPECT_EQ(store.claim("n2", 10, 10, now, now + 60).size(), 2u);
+    };
+    auto slow = n1();
+    slow.tick();
+    one.onReserve = nullptr;
+    EXPECT_TRUE(one.inbox.empty());
+    n2.tick();
+    EXPECT_EQ(texts(other), (std::vector<std::string>{"p1", "p2", "q1", "q2"}));
+    other.run([](auto&) { return FakeLine::Accept; });
+    // n1's line has none of n2's entries in its files: nothing is refused.
+    slow.tick();
+    n2.tick();
+    for (const auto& [text, state] : states())
+        EXPECT_EQ(state, "accepted /srv/line1") << text;
+    std::fflush(log);
+    EXPECT_NE(std::string(logText, logSize).find("2 message(s) taken over by another node"),
               std::string::npos);
 }
 
