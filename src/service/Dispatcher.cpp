@@ -250,11 +250,20 @@ void Dispatcher::tick() {
     for (size_t i = 0; i < m_lines.size(); ++i)
         if (holds[i] && !resting(m_lines[i]))
             open.push_back(i);
+    // With other nodes alive, each idle line here takes its share of what
+    // their lines and these could take, so that this node does not take
+    // everything while another's lines idle.
+    const Store::Backlog backlog = m_store.backlog(m_options.node, now - 3 * kHeartbeatSeconds);
+    const long long takers = backlog.otherLines + static_cast<long long>(open.size());
+    const long long shared = backlog.stored + static_cast<long long>(moves.size());
+    const size_t perLine = size_t(
+        backlog.otherLines > 0 ? std::clamp<long long>((shared + takers - 1) / takers, 1, kPerRun)
+                               : kPerRun);
     std::map<size_t, std::vector<Store::Waiting>> given;
     const auto fewest = [&](size_t except) -> std::optional<size_t> {
         std::optional<size_t> best;
         for (size_t i : open) {
-            if (i == except || given[i].size() >= size_t(kPerRun))
+            if (i == except || given[i].size() >= perLine)
                 continue;
             const long long load = m_lines[i].waiting + static_cast<long long>(given[i].size());
             if (!best ||
@@ -282,7 +291,7 @@ void Dispatcher::tick() {
     }
     size_t room = 0;
     for (size_t i : open)
-        room += size_t(kPerRun) - given[i].size();
+        room += perLine - std::min(perLine, given[i].size());
     if (room > 0)
         for (Store::Waiting& w :
              m_store.claim(m_options.node, static_cast<int>(room), static_cast<int>(room), now,

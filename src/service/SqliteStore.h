@@ -58,6 +58,7 @@ public:
                const std::function<void(const NodeRecord&)>& each) override;
     long long forgetNode(const std::string& node, const std::string& reason,
                          const std::string& when) override;
+    Backlog backlog(const std::string& node, long long aliveSince) override;
     void adoptUnowned(const std::string& node) override;
     Commits commits() const override { return {m_submissionsCommitted, m_commits}; }
 
@@ -154,4 +155,6 @@ private:
     sqlite3_stmt* m_forgetNode = nullptr;
     sqlite3_stmt* m_forgetLines = nullptr;
     sqlite3_stmt* m_adopt = nullptr;
+    sqlite3_stmt* m_storedCount = nullptr;
+    sqlite3_stmt* m_liveLines = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "SqliteStatement.h"
 #include "SqliteStore.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 
@@ -170,6 +171,8 @@ void SqliteStore::prepareDelivery(bool readOnly) {
                              " WHERE state = 'stored' AND claimed_by = ?1");
     m_forgetNode = prepare("DELETE FROM nodes WHERE name = ?1");
     m_forgetLines = prepare("DELETE FROM lines WHERE node = ?1");
+    m_storedCount = prepare("SELECT COUNT(*) FROM messages WHERE state = 'stored'");
+    m_liveLines = prepare("SELECT lines FROM nodes WHERE heartbeat >= ?1 AND name <> ?2");
     m_adopt = prepare("UPDATE messages SET node = ?1 WHERE node IS NULL AND line IS NOT NULL");
 }
 
@@ -383,6 +386,26 @@ long long SqliteStore::forgetNode(const std::string& node, const std::string& re
                 fail("write");
     });
     return unknown;
+}
+
+SqliteStore::Backlog SqliteStore::backlog(const std::string& node, long long aliveSince) {
+    Backlog b;
+    onWriter([&] {
+        Statement stored(m_storedCount);
+        if (stored.step() != SQLITE_ROW)
+            fail("read");
+        b.stored = stored.columnInt(0);
+        Statement lines(m_liveLines);
+        lines.integer(1, aliveSince).text(2, node);
+        int rc;
+        while ((rc = lines.step()) == SQLITE_ROW) {
+            const std::string names = lines.column(0);
+            b.otherLines += std::count(names.begin(), names.end(), '\n');
+        }
+        if (rc != SQLITE_DONE)
+            fail("read");
+    });
+    return b;
 }
 
 void SqliteStore::adoptUnowned(const std::string& node) {

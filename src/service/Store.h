@@ -165,6 +165,13 @@ public:
     // many messages became unknown.
     virtual long long forgetNode(const std::string& node, const std::string& reason,
                                  const std::string& when) = 0;
+    // What the nodes share out: the messages stored and not yet queued, and
+    // the lines of the nodes other than `node` that beat at `aliveSince` or
+    // later.
+    struct Backlog {
+        long long stored = 0, otherLines = 0;
+    };
+    virtual Backlog backlog(const std::string& node, long long aliveSince) = 0;
     // Messages queued before nodes were recorded become `node`'s.
     virtual void adoptUnowned(const std::string& node) = 0;
 

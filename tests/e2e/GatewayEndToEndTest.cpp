@@ -2,7 +2,7 @@
 // on a message-centre simulator of its own, messages submitted over HTTP.
 #include "client/shell/ui/MainForm.h"
 #include "common/Setting.h"
-#include "support/Installed.h"
+#include "support/GatewayLine.h"
 #include "support/ServiceProcess.h"
 
 #include <QRandomGenerator>
@@ -12,26 +12,6 @@
 #include <map>
 
 namespace {
-
-// A line: an installed tree with the tuned Brindle profile on its own simulator.
-struct GatewayLine {
-    explicit GatewayLine(const QStringList& simulator = {}) {
-        ok = inst.ok() && inst.simulate(simulator + QStringList{"--connect-delay", "1"}) &&
-             QFile::remove(inst.file("NOM/UK/Cellnet/Config/Brindle.cfg")) &&
-             QFile::copy(inst.file("NOM/UK/Cellnet/Config/Brindle.cfg.tuned"),
-                         inst.file("NOM/UK/Cellnet/Config/Brindle.cfg"));
-    }
-    // What the simulator accepted: text -> times.
-    std::map<std::string, int> received() const {
-        std::map<std::string, int> out;
-        for (const QString& l : inst.lines("run/record.txt"))
-            if (!l.isEmpty())
-                ++out[l.section('\t', 1).toStdString()];
-        return out;
-    }
-    Installed inst;
-    bool ok = false;
-};
 
 struct GatewayEndToEnd : ::testing::Test {
     QTemporaryDir dir;
@@ -45,32 +25,13 @@ struct GatewayEndToEnd : ::testing::Test {
         service = std::make_unique<ServiceProcess>(db, options + more);
         ASSERT_GT(service->port, 0) << service->log.toStdString();
     }
-    // Signs on and submits `count` messages of `user` in one request.
     void submit(const std::string& user, int count) {
-        httplib::Client c("127.0.0.1", service->port);
-        ASSERT_TRUE(c.Get("/quorvel/quorvel.asp?UN=" + user));
-        std::string t;
-        for (int i = 1; i <= count; ++i)
-            t += (i > 1 ? "%23" : "") + std::string("%2B4477009001") + std::to_string(i % 10) +
-                 "+" + user + "+" + std::to_string(i);
-        const auto r = c.Post("/quorvel/quorvel.asp", "hMode=save&hUsername=" + user + "&T=" + t,
-                              "application/x-www-form-urlencoded");
-        ASSERT_TRUE(r && r->body.find("D:SMS message(s) accepted") != std::string::npos);
+        ASSERT_TRUE(submitMessages(service->port, user, count));
     }
-    // text -> state, line
     std::map<std::string, std::string> states() const {
-        std::map<std::string, std::string> out;
-        for (const QString& row : QString(service->list({"--state"})).split('\n'))
-            if (const QStringList f = row.split('\t'); f.size() >= 7)
-                out[f[3].toStdString()] = (f[6] + ' ' + f[4]).toStdString();
-        return out;
+        return messageStates(service->list({"--state"}));
     }
-    bool allSettled(size_t count) const {
-        const auto s = states();
-        return s.size() == count && std::all_of(s.begin(), s.end(), [](const auto& kv) {
-                   return kv.second.rfind("accepted", 0) == 0 || kv.second.rfind("failed", 0) == 0;
-               });
-    }
+    bool allSettled(size_t count) const { return settled(states(), count); }
 };
 
 } // namespace

@@ -278,8 +278,13 @@ TEST_F(Gateway, NodesShareTheStoredMessagesAndKeepToTheirOwnLines) {
     for (const auto& [text, state] : states())
         EXPECT_EQ(state, "accepted /srv/line1") << text;
     std::fflush(log);
-    EXPECT_NE(std::string(logText, logSize).find("2 message(s) taken over by another node"),
+    EXPECT_NE(std::string(logText, logSize).find("1 message(s) taken over by another node"),
               std::string::npos);
+
+    // With n2 alive, n1 takes its line's share and leaves n2's.
+    submit("w", 40, "r");
+    slow.tick();
+    EXPECT_EQ(one.inbox.size(), 20u);
 }
 
 // Only what a line's inbox can hold as one entry reaches it: a line break
