@@ -5,8 +5,11 @@
 # beside Brindle's own rate for the same messages (bench/brindle-throughput.sh).
 #   bench/gateway-throughput.sh [build-folder] [messages] [line counts ...]
 #                                                   (default: build 200 1 2 4)
-# The time runs from the submission (one form of all the messages) until the
-# service records the last one accepted.
+# A count "2+2" is two nodes on one database with two lines each. Under
+# pg_virtualenv (PGHOST set) each run has a fresh PostgreSQL database, else
+# an SQLite file:  pg_virtualenv bench/gateway-throughput.sh build 200 2 4 2+2
+# The time runs from the submission (one form of all the messages, to the
+# first node) until the last one is recorded accepted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -33,31 +36,44 @@ mkdir -p "$root/run" && chmod 700 "$root/run"
 # Waits up to 10 s for a file to appear.
 appear() { for _ in $(seq 100); do [ -e "$1" ] && return 0; read -rt 0.1 <> <(:) || true; done; return 1; }
 
-# One run over `lines` lines; prints its seconds.
+# One run over the lines of `spec` ("4", or "2+2" for two nodes); prints its seconds.
 run() {
-    local lines=$1 r=$root/lines-$1 options=()
+    local spec=$1 r=$root/lines-${1//+/-} db line=0 node=0 url=
+    local -a parts services=()
+    IFS=+ read -ra parts <<< "$spec"
     mkdir -p "$r"
-    for i in $(seq "$lines"); do
-        local l=$r/line$i
-        cp -a "$root/base" "$l"
-        cp "$l/NOM/UK/Cellnet/Config/Brindle.cfg.tuned" "$l/NOM/UK/Cellnet/Config/Brindle.cfg"
-        mkdir -p "$l/run"
-        "$l/bin/smscsim" --link "$l/run/modem" --record "$l/run/record.txt" \
-            --connect-delay "$connect" --lifetime 3600 >"$l/run/sim.out" 2>&1 &
+    if [ -n "${PGHOST:-}" ]; then
+        local name=bench_${spec//+/_}
+        dropdb --if-exists "$name" && createdb "$name"
+        db=postgresql:///$name
+    else
+        db=$r/gateway.sqlite
+    fi
+    for count in "${parts[@]}"; do
+        node=$((node + 1))
+        local options=()
+        for _ in $(seq "$count"); do
+            line=$((line + 1))
+            local l=$r/line$line
+            cp -a "$root/base" "$l"
+            cp "$l/NOM/UK/Cellnet/Config/Brindle.cfg.tuned" "$l/NOM/UK/Cellnet/Config/Brindle.cfg"
+            mkdir -p "$l/run"
+            "$l/bin/smscsim" --link "$l/run/modem" --record "$l/run/record.txt" \
+                --connect-delay "$connect" --lifetime 3600 >"$l/run/sim.out" 2>&1 &
+            pids+=($!)
+            appear "$l/run/modem"
+            printf ' 1 \r\n' > "$l/Config/Port.cfg"
+            printf '%s\r\n' "$l/run/modem" > "$l/Config/ComPorts.cfg"
+            options+=(--line "$l")
+        done
+        "$root/base/bin/quorvel-service" --port 0 --db "$db" --node "n$node" --open-enrolment \
+            --allowance 100000 "${options[@]}" 2>"$r/service$node.log" &
         pids+=($!)
-        appear "$l/run/modem"
-        printf ' 1 \r\n' > "$l/Config/Port.cfg"
-        printf '%s\r\n' "$l/run/modem" > "$l/Config/ComPorts.cfg"
-        options+=(--line "$l")
+        services+=($!)
+        for _ in $(seq 100); do grep -q serving "$r/service$node.log" && break; read -rt 0.1 <> <(:) || true; done
+        [ -n "$url" ] || url=$(sed -n 's|.*serving \(http://[^/]*\)/.*|\1|p' "$r/service$node.log" | head -n 1)
     done
-    "$root/base/bin/quorvel-service" --port 0 --db "$r/gateway.sqlite" --open-enrolment \
-        --allowance 100000 "${options[@]}" 2>"$r/service.log" &
-    local service=$!
-    pids+=($service)
-    for _ in $(seq 100); do grep -q serving "$r/service.log" && break; read -rt 0.1 <> <(:) || true; done
-    local url
-    url=$(sed -n 's|.*serving \(http://[^/]*\)/.*|\1|p' "$r/service.log" | head -n 1)
-    python3 - "$url" "$n" "$root/base/bin/quorvel-service" "$r/gateway.sqlite" <<'PY'
+    python3 - "$url" "$n" "$root/base/bin/quorvel-service" "$db" <<'PY'
 import subprocess, sys, time, urllib.parse, urllib.request
 url, n, service, db = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
 urllib.request.urlopen(url + "/quorvel/quorvel.asp?UN=bench").read()
@@ -78,25 +94,33 @@ while True:
     time.sleep(0.1)
 print("%.2f" % (time.monotonic() - start))
 PY
-    kill "$service" 2>/dev/null || true
+    kill "${services[@]}" 2>/dev/null || true
     local sent=0
-    for i in $(seq "$lines"); do sent=$((sent + $(wc -l < "$r/line$i/run/record.txt"))); done
-    [ "$sent" -eq "$n" ] || { echo "$lines lines: the simulators received $sent of $n" >&2; exit 1; }
+    for i in $(seq "$line"); do sent=$((sent + $(wc -l < "$r/line$i/run/record.txt"))); done
+    [ "$sent" -eq "$n" ] || { echo "$spec lines: the simulators received $sent of $n" >&2; exit 1; }
 }
 
 echo "quorvel-service as a gateway, $n messages, smscsim --connect-delay $connect, tuned Brindle," \
     "$(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 alone=$(BRINDLE_BENCH_PROFILES=tuned BRINDLE_BENCH_CONNECT=$connect bench/brindle-throughput.sh "$build" "$n" |
     awk '$1 == "tuned" { print $4 }')
-printf "%-22s %8s %9s %s\n" route seconds msgs/min "ratio"
-awk -v t="$alone" -v n="$n" 'BEGIN { printf "%-22s %8.2f %9.1f\n", "Brindle alone", t, 60 * n / t }'
+printf "%-30s %8s %9s %s\n" route seconds msgs/min "ratio"
+awk -v t="$alone" -v n="$n" 'BEGIN { printf "%-30s %8.2f %9.1f\n", "Brindle alone", t, 60 * n / t }'
 one=
-for lines in "${counts[@]}"; do
-    t=$(run "$lines")
+declare -A seconds
+for spec in "${counts[@]}"; do
+    t=$(run "$spec")
+    seconds[$spec]=$t
     [ -n "$one" ] || one=$t
-    awk -v l="$lines" -v t="$t" -v n="$n" -v one="$one" -v alone="$alone" 'BEGIN {
-        printf "%-22s %8.2f %9.1f %5.2fx one line", "gateway, " l " line(s)", t, 60 * n / t, one / t
-        if (l == 1) printf ", %.2fx Brindle alone", t / alone
+    total=$(( ${spec//+/ + } ))
+    nodes=$(tr -cd + <<< "$spec" | wc -c)
+    same=${seconds[$total]:-}
+    awk -v spec="$spec" -v t="$t" -v n="$n" -v one="$one" -v alone="$alone" -v nodes="$nodes" \
+        -v total="$total" -v same="$same" 'BEGIN {
+        label = nodes > 0 ? "gateway, " spec " lines, " nodes + 1 " nodes" : "gateway, " spec " line(s)"
+        printf "%-30s %8.2f %9.1f %5.2fx the first", label, t, 60 * n / t, one / t
+        if (spec == "1") printf ", %.2fx Brindle alone", t / alone
+        if (nodes > 0 && same != "") printf ", %.2fx %d lines on one node", same / t, total
         printf "\n"
     }'
 done
