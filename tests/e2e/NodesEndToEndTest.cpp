@@ -105,6 +105,11 @@ TEST_F(NodesEndToEnd, ANodeKilledMidDeliveryLosesAndRepeatsNothing) {
     const auto states = [&] { return messageStates(b.service->list({"--state"})); };
     ASSERT_TRUE(DemoWalk::waitFor([&] { return count(states(), "accepted ") >= 10; }, 120000));
     a->service->killNow();
+    // Just dead, a still counts as alive: forgetting it is refused.
+    const QString refused = b.service->command({"--forget-node", "a"});
+    EXPECT_TRUE(refused.contains("quorvel-service: node a was alive ") &&
+                refused.endsWith("exit 1"))
+        << refused.toStdString();
     ASSERT_TRUE(DemoWalk::waitFor([&] { return count(states(), "stored") == 0; }, 120000))
         << b.service->log.toStdString();
 
