@@ -18,7 +18,9 @@
 
 namespace {
 
-const char* const kUnknownReason = "unknown \u2014 check the line";
+// Why a forgotten node's queued messages are unknown: sent or not, only the
+// line's own log can tell.
+const char* const kUnknownReason = "check the line";
 
 // One message a line, its fields split by tabs: tabs, line breaks and
 // backslashes inside a field are written as \t, \n, \r and \\, any other
@@ -134,8 +136,8 @@ int forgetNode(const ServiceOptions& options, Store& store) {
         return 1;
     }
     const long long unknown = store.forgetNode(options.forgetNode, kUnknownReason, timeText(now));
-    std::printf("node %s forgotten: %lld message(s) %s\n", listField(options.forgetNode).c_str(),
-                unknown, kUnknownReason);
+    std::printf("node %s forgotten: %lld message(s) unknown \u2014 %s\n",
+                listField(options.forgetNode).c_str(), unknown, kUnknownReason);
     return 0;
 }
 
