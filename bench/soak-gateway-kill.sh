@@ -4,7 +4,10 @@
 # kill. After K kills it runs until every message is settled.
 #   bench/soak-gateway-kill.sh [K] [seed]    (default 20 kills, seed from the clock)
 # SOAK_BUILD=folder picks the build (default build). The seed fixes the kill
-# moments and the submissions between them.
+# moments and the submissions between them. NODES=2 runs two nodes on one
+# database with two lines each, submits to either and kills either; under
+# pg_virtualenv (PGHOST set) the database is PostgreSQL, else an SQLite file:
+#   NODES=2 pg_virtualenv bench/soak-gateway-kill.sh 40 2030
 #
 # Every message accepted by the service must reach exactly one simulator
 # exactly once: lost counts the messages in no record, twice those in more
@@ -14,6 +17,7 @@ cd "$(dirname "$0")/.."
 kills=${1:-20}
 seed=${2:-$(date +%s)}
 build=${SOAK_BUILD:-build}
+nodes=${NODES:-1}
 root=$(mktemp -d)
 pids=()
 cleanup() {
@@ -26,7 +30,7 @@ cmake --install "$build" --prefix "$root/base" >/dev/null
 export QT_QPA_PLATFORM=offscreen QUORVEL_REGISTRY=$root/registry.ini XDG_RUNTIME_DIR=$root/run
 mkdir -p "$root/run" && chmod 700 "$root/run"
 lines=()
-for i in 1 2; do
+for i in $(seq $((2 * nodes))); do
     l=$root/line$i
     cp -a "$root/base" "$l"
     cp "$l/NOM/UK/Cellnet/Config/Brindle.cfg.tuned" "$l/NOM/UK/Cellnet/Config/Brindle.cfg"
@@ -39,24 +43,35 @@ for i in 1 2; do
     printf '%s\r\n' "$l/run/modem" > "$l/Config/ComPorts.cfg"
     lines+=("$l")
 done
-echo "soak-gateway-kill: seed $seed, $kills kills, folder $root"
-python3 - "$root" "$kills" "$seed" "${lines[@]}" <<'PY'
+db=$root/gateway.sqlite
+if [ -n "${PGHOST:-}" ]; then
+    dropdb --if-exists soak && createdb soak
+    db=postgresql:///soak
+fi
+echo "soak-gateway-kill: seed $seed, $kills kills, $nodes node(s), database $db, folder $root"
+python3 - "$root" "$kills" "$seed" "$db" "$nodes" "${lines[@]}" <<'PY'
 import os, random, signal, subprocess, sys, time, urllib.parse, urllib.request
-root, kills, seed, lines = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4:]
+root, kills, seed, db, nodes = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], int(sys.argv[5])
+lines = sys.argv[6:]
 rng = random.Random(seed)
 service = root + "/base/bin/quorvel-service"
-db = root + "/gateway.sqlite"
-args = [service, "--port", "0", "--db", db, "--open-enrolment", "--allowance", "1000000"]
-for l in lines:
-    args += ["--line", l]
 
-def start():
-    log = open(root + "/service.log", "a")
-    p = subprocess.Popen(args, stderr=subprocess.PIPE, text=True)
-    first = p.stderr.readline()
-    log.write(first)
-    url = first.split("serving ")[1].split("/quorvel")[0]
-    return p, url
+starts = 0
+def start(node):
+    global starts
+    starts += 1
+    args = [service, "--port", "0", "--db", db, "--open-enrolment", "--allowance", "1000000",
+            "--node", "n%d" % node, "--lease", "5"]
+    for l in lines[2 * node:2 * node + 2]:
+        args += ["--line", l]
+    name = root + "/service%d.%d.log" % (node, starts)
+    p = subprocess.Popen(args, stderr=open(name, "w"))
+    deadline = time.monotonic() + 20
+    while "serving " not in open(name).read():
+        if p.poll() is not None or time.monotonic() > deadline:
+            sys.exit("node %d did not start:\n%s" % (node, open(name).read()))
+        time.sleep(0.02)
+    return p, open(name).read().split("serving ")[1].split("/quorvel")[0]
 
 submitted = {}  # text -> user
 count = 0
@@ -75,13 +90,14 @@ def submit(url, user, n):
             submitted[p.split(" ", 1)[1]] = user
 
 started = time.monotonic()
-p, url = start()
+running = [start(n) for n in range(nodes)]
 for k in range(kills):
-    submit(url, rng.choice(["ann", "bob", "cy"]), rng.randint(1, 40))
+    submit(running[rng.randrange(nodes)][1], rng.choice(["ann", "bob", "cy"]), rng.randint(1, 40))
     time.sleep(rng.uniform(0.05, 2.0))
-    p.send_signal(signal.SIGKILL)
-    p.wait()
-    p, url = start()
+    victim = rng.randrange(nodes)
+    running[victim][0].send_signal(signal.SIGKILL)
+    running[victim][0].wait()
+    running[victim] = start(victim)
 deadline = time.monotonic() + 900
 while True:
     rows = subprocess.run([service, "--list", "--state", "--db", db], capture_output=True,
@@ -90,8 +106,9 @@ while True:
     if all(s in ("accepted", "failed") for s in states) or time.monotonic() > deadline:
         break
     time.sleep(0.2)
-p.send_signal(signal.SIGTERM)
-p.wait()
+for p, _ in running:
+    p.send_signal(signal.SIGTERM)
+    p.wait()
 received = {}
 for l in lines:
     for line in open(l + "/run/record.txt"):
@@ -100,11 +117,12 @@ for l in lines:
 lost = [t for t in submitted if t not in received]
 twice = [t for t, n in received.items() if n > 1]
 failed = sum(1 for s in states if s == "failed")
+per_line = ", ".join("%d on line %d" % (sum(1 for _ in open(l + "/run/record.txt")), i + 1)
+                     for i, l in enumerate(lines))
 print("soak-gateway-kill: %d kills survived in %.0f s; %d messages accepted by the service, "
-      "%d received by the centres (%d on line 1, %d on line 2), %d failed; lost %d, twice %d"
-      % (kills, time.monotonic() - started, len(submitted), sum(received.values()),
-         sum(1 for l in open(lines[0] + "/run/record.txt")),
-         sum(1 for l in open(lines[1] + "/run/record.txt")), failed, len(lost), len(twice)))
+      "%d received by the centres (%s), %d failed; lost %d, twice %d"
+      % (kills, time.monotonic() - started, len(submitted), sum(received.values()), per_line,
+         failed, len(lost), len(twice)))
 for t in lost[:5] + twice[:5]:
     print("  " + t)
 sys.exit(1 if lost or twice or failed else 0)
