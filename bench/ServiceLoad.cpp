@@ -363,13 +363,23 @@ int main(int argc, char** argv) {
         first = 3;
     }
     if (argc <= first || slow < 0) {
-        std::fprintf(stderr,
-                     "usage: service_load [--slow N] PORT [clients] [seconds] [pieces] [rate]\n"
-                     "       service_load --count DB ACCEPTED-MESSAGES\n");
+        std::fprintf(
+            stderr,
+            "usage: service_load [--slow N] PORT[,PORT...] [clients] [seconds] [pieces] [rate]\n"
+            "       service_load --count DB ACCEPTED-MESSAGES\n");
         return 2;
     }
     auto arg = [&](int i) { return first + i < argc ? argv[first + i] : nullptr; };
-    const int port = std::atoi(arg(0));
+    // PORT,PORT…: the clients take the nodes' ports in turn.
+    std::vector<int> ports;
+    for (std::string rest = arg(0); !rest.empty();) {
+        const size_t comma = rest.find(',');
+        ports.push_back(std::atoi(rest.substr(0, comma).c_str()));
+        rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+    }
+    if (ports.empty())
+        return 2;
+    const int port = ports.front();
     const int clients = arg(1) ? std::atoi(arg(1)) : 50;
     const int seconds = arg(2) ? std::atoi(arg(2)) : 30;
     const int pieces = arg(3) ? std::atoi(arg(3)) : 20;
@@ -403,7 +413,8 @@ int main(int argc, char** argv) {
     auto begin = Clock::now();
     auto end = begin + std::chrono::seconds(seconds);
     for (int i = 0; i < clients; ++i)
-        threads.emplace_back(client, port, i, pieces, end, every, std::ref(tallies[size_t(i)]));
+        threads.emplace_back(client, ports[size_t(i) % ports.size()], i, pieces, end, every,
+                             std::ref(tallies[size_t(i)]));
     for (auto& t : threads)
         t.join();
     double took = std::chrono::duration<double>(Clock::now() - begin).count();
