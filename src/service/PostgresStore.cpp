@@ -97,15 +97,20 @@ void PostgresStore::migrate(Connection& c) {
             throw Error("database schema " + std::to_string(version) +
                         " is newer than this program's (" + std::to_string(kSchemaVersion) + ")");
     };
+    const auto versioned = [&] {
+        return c.run("SELECT to_regclass('schema_version') IS NOT NULL").text(0, 0) == "t";
+    };
     if (c.readOnly()) {
         // A listing changes nothing; a database no node has set up has nothing to list.
-        if (c.run("SELECT to_regclass('schema_version') IS NOT NULL").text(0, 0) == "t")
+        if (versioned())
             refuseNewer(c.run(kVersion).integer(0, 0));
         return;
     }
     c.transaction([&] {
         c.run(kMigrationLock);
-        c.exec("CREATE TABLE IF NOT EXISTS schema_version(version INTEGER NOT NULL)");
+        // Only when missing: a role without CREATE may run a database set up before.
+        if (!versioned())
+            c.exec("CREATE TABLE schema_version(version INTEGER NOT NULL)");
         const long long version = c.run(kVersion).integer(0, 0);
         refuseNewer(version);
         for (const Migration& m : kMigrations) {
