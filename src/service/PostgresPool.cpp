@@ -210,28 +210,42 @@ std::unique_ptr<Connection> Pool::connect() {
     return connection;
 }
 
+// First come, first served: a call never waits while later ones overtake it.
 void Pool::with(const std::function<void(Connection&)>& work) {
     std::unique_ptr<Connection> connection;
     {
         std::unique_lock lock(m_mutex);
-        m_free.wait(lock, [this] { return !m_idle.empty() || m_open < kMax; });
-        if (!m_idle.empty()) {
+        if (m_waiters.empty() && !m_idle.empty()) {
             connection = std::move(m_idle.back());
             m_idle.pop_back();
-        } else {
+        } else if (m_waiters.empty() && m_open < kMax) {
             ++m_open;
+        } else {
+            Waiter me;
+            m_waiters.push_back(&me);
+            me.handed.wait(lock, [&] { return me.served; });
+            connection = std::move(me.connection); // none: its place, to connect in
         }
     }
+    // The connection, or its place when it broke, goes to the first waiting.
     const auto giveBack = [&] {
         std::lock_guard lock(m_mutex);
-        if (connection && !connection->broken()) {
+        if (connection && connection->broken()) {
+            connection.reset();
+            m_open -= static_cast<int>(m_idle.size());
+            m_idle.clear();
+        }
+        if (!m_waiters.empty()) {
+            Waiter* next = m_waiters.front();
+            m_waiters.pop_front();
+            next->connection = std::move(connection);
+            next->served = true;
+            next->handed.notify_one();
+        } else if (connection) {
             m_idle.push_back(std::move(connection));
         } else {
-            m_open -= 1 + static_cast<int>(m_idle.size());
-            m_idle.clear();
-            connection.reset();
+            --m_open;
         }
-        m_free.notify_all();
     };
     try {
         if (!connection)

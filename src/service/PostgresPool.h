@@ -70,9 +70,9 @@ private:
     std::set<const char*> m_prepared; // by the statement's text, a constant
 };
 
-// Up to kMax connections, opened when wanted; one found broken closes the
-// idle ones too (a restarted server broke them all), so the next call
-// connects afresh.
+// Up to kMax connections, opened when wanted, handed out in the order asked
+// for; one found broken closes the idle ones too (a restarted server broke them all), so the next
+// call connects afresh.
 class Pool {
 public:
     static constexpr int kMax = 8;
@@ -84,10 +84,15 @@ public:
 
 private:
     std::unique_ptr<Connection> connect();
+    struct Waiter {
+        std::unique_ptr<Connection> connection;
+        bool served = false;
+        std::condition_variable handed;
+    };
     const std::string m_url;
     const bool m_readOnly;
     std::mutex m_mutex;
-    std::condition_variable m_free;
+    std::deque<Waiter*> m_waiters;
     std::vector<std::unique_ptr<Connection>> m_idle;
     int m_open = 0;
 };

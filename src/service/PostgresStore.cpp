@@ -55,7 +55,6 @@ const char* const kSignOn =
     " ON CONFLICT(user_id) DO UPDATE SET mobile = COALESCE($2, users.mobile),"
     " email = COALESCE($3, users.email), updated = $4 RETURNING mobile, email, enrolled";
 const char* const kKnows = "SELECT 1 FROM users WHERE user_id = $1";
-const char* const kEnrolled = "SELECT 1 FROM users WHERE user_id = $1 AND enrolled = 1";
 const char* const kApprove = "UPDATE users SET enrolled = 1 WHERE user_id = $1";
 const char* const kRemove = "DELETE FROM users WHERE user_id = $1";
 const char* const kAccounts = "SELECT u.user_id, u.mobile, u.email, u.enrolled,"
@@ -63,19 +62,28 @@ const char* const kAccounts = "SELECT u.user_id, u.mobile, u.email, u.enrolled,"
                               " ON s.user_id = u.user_id AND s.day = $1"
                               " ORDER BY u.registered, u.user_id";
 const char* const kSent = "SELECT sent FROM usage WHERE user_id = $1 AND day = $2";
-const char* const kForgetTokens = "DELETE FROM tokens WHERE received < $1";
-// Taken first: a second submission with the token waits here for the first's verdict.
-const char* const kTakeToken = "INSERT INTO tokens(user_id, token, received, remaining)"
-                               " VALUES($1, $2, $3, 0) ON CONFLICT DO NOTHING RETURNING 1";
+// The submission's first step: whether the user may submit; the token taken
+// (a second submission with it waits here for the first's verdict; one
+// received before $4 counts as new); the day's count raised, its usage row
+// locked to the commit so that submissions of one user count in turn. The
+// count is -1 when the token was taken before.
+const char* const kBegin =
+    "WITH enrolled AS (SELECT 1 FROM users WHERE user_id = $1 AND enrolled = 1),"
+    " taken AS (INSERT INTO tokens(user_id, token, received, remaining)"
+    " SELECT $1, $2, $3, 0 FROM enrolled WHERE $2 <> ''"
+    " ON CONFLICT(user_id, token) DO UPDATE SET received = $3, remaining = 0"
+    " WHERE tokens.received < $4 RETURNING 1),"
+    " counted AS (INSERT INTO usage(user_id, day, sent) SELECT $1, $5, $6 FROM enrolled"
+    " WHERE $2 = '' OR EXISTS (SELECT 1 FROM taken)"
+    " ON CONFLICT(user_id, day) DO UPDATE SET sent = usage.sent + $6 RETURNING sent)"
+    " SELECT EXISTS (SELECT 1 FROM enrolled), COALESCE((SELECT sent FROM counted), -1)";
 const char* const kTokenVerdict = "SELECT remaining FROM tokens WHERE user_id = $1 AND token = $2";
-const char* const kKeepToken = "UPDATE tokens SET remaining = $3 WHERE user_id = $1 AND token = $2";
-// The usage row stays locked to the commit: submissions of one user count in turn.
-const char* const kAddSent = "INSERT INTO usage(user_id, day, sent) VALUES($1, $2, $3)"
-                             " ON CONFLICT(user_id, day) DO UPDATE SET sent = usage.sent + $3"
-                             " RETURNING sent";
-const char* const kInsert = "INSERT INTO messages(user_id, received, number, text)"
-                            " SELECT $1, $2, n, t FROM unnest($3::text[], $4::text[])"
-                            " WITH ORDINALITY AS m(n, t, o) ORDER BY o";
+const char* const kStore = "WITH stored AS (INSERT INTO messages(user_id, received, number, text)"
+                           " SELECT $1, $2, n, t FROM unnest($3::text[], $4::text[])"
+                           " WITH ORDINALITY AS m(n, t, o) ORDER BY o)"
+                           " UPDATE tokens SET remaining = $6 WHERE user_id = $1 AND token = $5";
+// Only for the room: a token older than the week is taken as new anyway.
+const char* const kForgetTokens = "DELETE FROM tokens WHERE received < $1";
 
 #define ROW_COLUMNS                                                                                \
     "received, user_id, number, text, state, COALESCE(line, ''), COALESCE(entry_id, 0),"           \
@@ -165,24 +173,26 @@ PostgresStore::Outcome PostgresStore::submit(const std::string& userId,
                                              int allowance, const std::string& token,
                                              const std::string& keepTokensFrom) {
     Outcome outcome{};
+    const auto n = static_cast<long long>(messages.size());
     m_pool.with([&](Connection& c) {
-        // Apart from the submission: forgetting old tokens need not wait for it.
-        if (!keepTokensFrom.empty())
-            c.run(kForgetTokens, Params().text(keepTokensFrom));
         const bool committed = c.transaction([&] {
-            if (c.run(kEnrolled, Params().text(userId)).rows() == 0) {
+            const Result begun = c.run(kBegin, Params()
+                                                   .text(userId)
+                                                   .text(token)
+                                                   .text(now)
+                                                   .text(keepTokensFrom)
+                                                   .text(day)
+                                                   .integer(n));
+            if (begun.text(0, 0) != "t") {
                 outcome = {Outcome::UnknownUser, 0};
                 return false;
             }
-            if (!token.empty() &&
-                c.run(kTakeToken, Params().text(userId).text(token).text(now)).rows() == 0) {
+            const long long sent = begun.integer(0, 1);
+            if (sent < 0) {
                 const Result seen = c.run(kTokenVerdict, Params().text(userId).text(token));
                 outcome = {Outcome::Repeated, static_cast<int>(seen.integer(0, 0))};
                 return false;
             }
-            const auto n = static_cast<long long>(messages.size());
-            const long long sent =
-                c.run(kAddSent, Params().text(userId).text(day).integer(n)).integer(0, 0);
             const long long left = std::max<long long>(0, allowance - (sent - n));
             if (n > left) {
                 outcome = {Outcome::OverAllowance, static_cast<int>(left)};
@@ -193,16 +203,34 @@ PostgresStore::Outcome PostgresStore::submit(const std::string& userId,
                 numbers.push_back(m.number);
                 texts.push_back(m.text);
             }
-            c.run(kInsert, Params().text(userId).text(now).texts(numbers).texts(texts));
-            if (!token.empty())
-                c.run(kKeepToken, Params().text(userId).text(token).integer(left - n));
+            c.run(kStore,
+                  Params().text(userId).text(now).texts(numbers).texts(texts).text(token).integer(
+                      left - n));
             outcome = {Outcome::Accepted, static_cast<int>(left - n)};
             return true;
         });
         ++m_submissions;
         m_commits += committed;
+        forgetTokens(c, keepTokensFrom);
     });
     return outcome;
+}
+
+// Once an hour at most: each time would be a statement more per submission.
+void PostgresStore::forgetTokens(Connection& c, const std::string& before) {
+    {
+        std::lock_guard lock(m_forgotMutex);
+        if (before.empty() || before.substr(0, 13) == m_forgotHour)
+            return;
+        m_forgotHour = before.substr(0, 13);
+    }
+    // The submission is committed: its answer must not become an error now.
+    try {
+        c.run(kForgetTokens, Params().text(before));
+    } catch (const Error&) {
+        std::lock_guard lock(m_forgotMutex);
+        m_forgotHour.clear();
+    }
 }
 
 void PostgresStore::rows(const Result& r, const std::function<void(const Row&)>& each) {

@@ -4,6 +4,7 @@
 #include "Store.h"
 
 #include <atomic>
+#include <mutex>
 
 // The store in a PostgreSQL database, which several nodes may share. Each
 // call runs on a connection of its own from a small pool; a submission is one
@@ -56,7 +57,10 @@ public:
 private:
     void migrate(postgres::Connection& c);
     void rows(const postgres::Result& r, const std::function<void(const Row&)>& each);
+    void forgetTokens(postgres::Connection& c, const std::string& before);
 
     postgres::Pool m_pool;
     std::atomic<long long> m_submissions{0}, m_commits{0};
+    std::mutex m_forgotMutex;
+    std::string m_forgotHour; // of the last time old tokens were forgotten
 };
