@@ -15,7 +15,7 @@ struct Migration {
     int version;
     const char* sql;
 };
-const Migration kMigrations[] = {
+constexpr Migration kMigrations[] = {
     {2, R"(
 CREATE TABLE users(
     user_id TEXT PRIMARY KEY, mobile TEXT NOT NULL, email TEXT NOT NULL,
@@ -42,7 +42,7 @@ CREATE TABLE lines(
 CREATE TABLE nodes(name TEXT PRIMARY KEY, lines TEXT NOT NULL, heartbeat BIGINT NOT NULL);
 )"},
 };
-constexpr int kSchemaVersion = std::end(kMigrations)[-1].version;
+constexpr int kSchemaVersion = kMigrations[std::size(kMigrations) - 1].version;
 
 // Nodes starting at once take turns at the schema.
 constexpr const char* kMigrationLock = "SELECT pg_advisory_xact_lock(7301230001)";
