@@ -14,7 +14,9 @@
 // the slow connections run, until SIGINT or SIGTERM: they stay open across a
 // stop of the service. The counts of the slow connections are printed at the end.
 //   service_load [--slow N] PORT [clients] [seconds] [pieces] [rate]
-//   service_load --count DB ACCEPTED-MESSAGES
+//   service_load --count DB ACCEPTED-MESSAGES   (DB: a file or a postgresql:// URL)
+#include "Store.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <httplib.h>
@@ -22,7 +24,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -34,6 +35,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -326,30 +328,26 @@ void client(int port, int id, int pieces, Clock::time_point end, Clock::duration
     }
 }
 
-long count(sqlite3* db, const char* sql) {
-    sqlite3_stmt* s = nullptr;
-    long n = -1;
-    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
-        n = sqlite3_column_int64(s, 0);
-    sqlite3_finalize(s);
-    return n;
-}
-
 } // namespace
 
-int countStored(const char* path, long sent) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "cannot open %s\n", path);
+// Any kind of store the service takes: an SQLite file or a postgresql:// URL.
+int countStored(const char* db, long sent) {
+    long stored = 0;
+    std::set<std::string> distinct;
+    try {
+        openStore(db, true)->list("", [&](const Store::Row& r) {
+            if (r.userId.starts_with("bench-")) {
+                ++stored;
+                distinct.insert(r.userId + '\n' + r.text);
+            }
+        });
+    } catch (const Store::Error& e) {
+        std::fprintf(stderr, "cannot read %s: %s\n", db, e.what());
         return 1;
     }
-    long stored = count(db, "SELECT COUNT(*) FROM messages WHERE user_id LIKE 'bench-%'");
-    long distinct = count(db, "SELECT COUNT(*) FROM (SELECT DISTINCT user_id, text FROM messages"
-                              " WHERE user_id LIKE 'bench-%')");
-    sqlite3_close(db);
-    bool ok = stored == sent && distinct == stored;
-    std::printf("messages accepted: %ld, stored: %ld, distinct: %ld -> %s\n", sent, stored,
-                distinct, ok ? "none lost, none doubled" : "MISMATCH");
+    bool ok = stored == sent && long(distinct.size()) == stored;
+    std::printf("messages accepted: %ld, stored: %ld, distinct: %zu -> %s\n", sent, stored,
+                distinct.size(), ok ? "none lost, none doubled" : "MISMATCH");
     return ok ? 0 : 1;
 }
 

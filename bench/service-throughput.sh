@@ -9,6 +9,9 @@
 # as many again held open while the service is stopped. The time from SIGTERM
 # to the service's exit is printed in every run; after STOP_WAIT seconds
 # (default 60) the slow connections are closed and the wait goes on.
+# DB=URL runs it on that database instead of a fresh SQLite file: an empty
+# PostgreSQL database, e.g. under pg_virtualenv (which sets PGHOST, PGUSER...):
+#   pg_virtualenv sh -c 'createdb bench && DB=postgresql:///bench bench/service-throughput.sh'
 # Measure a Release build:
 #   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF
 #   cmake --build build-release -j2 --target quorvel-service service_load
@@ -21,6 +24,7 @@ slow=${SLOW:-0} stop_wait=${STOP_WAIT:-60}
 ulimit -n "$(ulimit -Hn)"
 
 work=$(mktemp -d)
+db=${DB:-$work/bench.sqlite}
 pid='' holder='' timer=''
 cleanup() {
     for p in $holder $timer; do kill "$p" 2>/dev/null || true; done
@@ -37,7 +41,7 @@ stop_clock() {
     ms=$(((end - start) / 1000000))
 }
 
-"$build/src/service/quorvel-service" --port 0 --db "$work/bench.sqlite" --allowance 100000000 --open-enrolment \
+"$build/src/service/quorvel-service" --port 0 --db "$db" --allowance 100000000 --open-enrolment \
     2>"$work/service.log" &
 pid=$!
 port=
@@ -107,6 +111,7 @@ fi
 pid=
 grep commits "$work/service.log" || true
 accepted=$(sed -n 's/^accepted messages: //p' "$work/load.out")
-"$build/bench/service_load" --count "$work/bench.sqlite" "${accepted:-0}" || status=1
-echo "service log lines: $(wc -l < "$work/service.log"); database: $(du -h "$work/bench.sqlite" | cut -f1)"
+"$build/bench/service_load" --count "$db" "${accepted:-0}" || status=1
+echo "service log lines: $(wc -l < "$work/service.log")"
+[ -f "$db" ] && echo "database: $(du -h "$db" | cut -f1)"
 exit $status

@@ -5,6 +5,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialpo
           libgumbo-dev libgtest-dev libgmock-dev clang-format python3
           libbenchmark-dev socat xvfb xauth libxcb1-dev
           libmicrohttpd-dev libcpp-httplib-dev libsqlite3-dev openssl clang libclang-rt-14-dev
+          libpq-dev postgresql  # PostgreSQL behind the service; the store tests' throwaway cluster
           dbus  # dbus-daemon: the private bus the ModemManager tests run on
           libqt6svg6)  # the SVG icon engine and image plugins the windows draw their icons with
 missing=()

@@ -1,3 +1,4 @@
+#include "PostgresStore.h"
 #include "SqliteStore.h"
 #include "Store.h"
 
@@ -7,6 +8,6 @@ bool isPostgresUrl(const std::string& db) {
 
 std::unique_ptr<Store> openStore(const std::string& db, bool readOnly) {
     if (isPostgresUrl(db))
-        throw Store::Error("PostgreSQL is not supported by this build");
+        return std::make_unique<PostgresStore>(db, readOnly);
     return std::make_unique<SqliteStore>(db, readOnly);
 }
