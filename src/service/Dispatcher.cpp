@@ -224,7 +224,7 @@ void Dispatcher::tick() {
     if (now - m_lastHeartbeat >= kHeartbeatSeconds || now < m_lastHeartbeat) {
         std::string names;
         for (const LineState& s : m_lines)
-            names += s.line->name() + '\n';
+            names += (names.empty() ? "" : "\n") + s.line->name();
         m_store.heartbeat(m_options.node, names, now);
         m_lastHeartbeat = now;
     }

@@ -51,6 +51,7 @@ public:
                const std::function<void(const NodeRecord&)>& each) override;
     long long forgetNode(const std::string& node, const std::string& reason,
                          const std::string& when) override;
+    Backlog backlog(const std::string& node, long long aliveSince) override;
     void adoptUnowned(const std::string& node) override;
     Commits commits() const override { return {m_submissions, m_commits}; }
 

@@ -70,6 +70,11 @@ const char* const kForgetNode =
     " node AS (DELETE FROM nodes WHERE name = $1),"
     " lines AS (DELETE FROM lines WHERE node = $1)"
     " SELECT COUNT(*) FROM unknown";
+// A node's lines are its `lines`, one per line of text.
+const char* const kBacklog =
+    "SELECT (SELECT COUNT(*) FROM messages WHERE state = 'stored'),"
+    " (SELECT COUNT(*) FROM nodes, unnest(string_to_array(lines, E'\\n')) AS l(line)"
+    " WHERE heartbeat >= $1 AND name <> $2 AND line <> '')";
 const char* const kAdopt = "UPDATE messages SET node = $1 WHERE node IS NULL AND line IS NOT NULL";
 
 } // namespace
@@ -188,6 +193,11 @@ void PostgresStore::nodes(const std::string& since,
 long long PostgresStore::forgetNode(const std::string& node, const std::string& reason,
                                     const std::string& when) {
     return m_pool.run(kForgetNode, Params().text(node).text(reason).text(when)).integer(0, 0);
+}
+
+PostgresStore::Backlog PostgresStore::backlog(const std::string& node, long long aliveSince) {
+    const Result r = m_pool.run(kBacklog, Params().integer(aliveSince).text(node));
+    return {r.integer(0, 0), r.integer(0, 1)};
 }
 
 void PostgresStore::adoptUnowned(const std::string& node) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -399,8 +400,9 @@ SqliteStore::Backlog SqliteStore::backlog(const std::string& node, long long ali
         lines.integer(1, aliveSince).text(2, node);
         int rc;
         while ((rc = lines.step()) == SQLITE_ROW) {
-            const std::string names = lines.column(0);
-            b.otherLines += std::count(names.begin(), names.end(), '\n');
+            std::istringstream names(lines.column(0));
+            for (std::string name; std::getline(names, name);)
+                b.otherLines += name.empty() ? 0 : 1;
         }
         if (rc != SQLITE_DONE)
             fail("read");
