@@ -12,6 +12,8 @@
 # DB=URL runs it on that database instead of a fresh SQLite file: an empty
 # PostgreSQL database, e.g. under pg_virtualenv (which sets PGHOST, PGUSER...):
 #   pg_virtualenv sh -c 'createdb bench && DB=postgresql:///bench bench/service-throughput.sh'
+# NODES=N starts N services (nodes) on that database; the clients take their
+# ports in turn.
 # Measure a Release build:
 #   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF
 #   cmake --build build-release -j2 --target quorvel-service service_load
@@ -25,9 +27,10 @@ ulimit -n "$(ulimit -Hn)"
 
 work=$(mktemp -d)
 db=${DB:-$work/bench.sqlite}
-pid='' holder='' timer=''
+pid='' holder='' timer='' others=()
+nodes=${NODES:-1}
 cleanup() {
-    for p in $holder $timer; do kill "$p" 2>/dev/null || true; done
+    for p in $holder $timer "${others[@]}"; do kill "$p" 2>/dev/null || true; done
     [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
@@ -41,22 +44,34 @@ stop_clock() {
     ms=$(((end - start) / 1000000))
 }
 
-"$build/src/service/quorvel-service" --port 0 --db "$db" --allowance 100000000 --open-enrolment \
-    2>"$work/service.log" &
-pid=$!
-port=
-for _ in $(seq 100); do
-    port=$(sed -n 's|.*serving http://[^:]*:\([0-9]*\)/.*|\1|p' "$work/service.log")
-    [ -n "$port" ] && break
-    read -rt 0.05 <> <(:) || true
+# Starts node $1, logging to $2; sets node_pid and port.
+start_node() {
+    "$build/src/service/quorvel-service" --port 0 --db "$db" --allowance 100000000 --open-enrolment \
+        --node "n$1" 2>"$2" &
+    node_pid=$!
+    port=
+    for _ in $(seq 100); do
+        port=$(sed -n 's|.*serving http://[^:]*:\([0-9]*\)/.*|\1|p' "$2")
+        [ -n "$port" ] && break
+        read -rt 0.05 <> <(:) || true
+    done
+    [ -n "$port" ] || { cat "$2"; exit 1; }
+}
+ports=
+for n in $(seq 2 "$nodes"); do
+    start_node "$n" "$work/service$n.log"
+    others+=("$node_pid")
+    ports=$ports,$port
 done
-[ -n "$port" ] || { cat "$work/service.log"; exit 1; }
+start_node 1 "$work/service.log"
+pid=$node_pid
+ports=$port$ports
 
 echo "load before: $(uptime)"
 status=0
 slow_option=()
 ((slow > 0)) && slow_option=(--slow "$slow")
-"$build/bench/service_load" "${slow_option[@]}" "$port" "$clients" "$seconds" "$pieces" "$rate" |
+"$build/bench/service_load" "${slow_option[@]}" "$ports" "$clients" "$seconds" "$pieces" "$rate" |
     tee "$work/load.out" || status=1
 echo "load after:  $(uptime)"
 
@@ -109,6 +124,8 @@ else
     fi
 fi
 pid=
+for p in "${others[@]}"; do kill "$p"; wait "$p" || true; done
+others=()
 grep commits "$work/service.log" || true
 accepted=$(sed -n 's/^accepted messages: //p' "$work/load.out")
 "$build/bench/service_load" --count "$db" "${accepted:-0}" || status=1
