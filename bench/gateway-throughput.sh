@@ -44,7 +44,7 @@ run() {
     mkdir -p "$r"
     if [ -n "${PGHOST:-}" ]; then
         local name=bench_${spec//+/_}
-        dropdb --if-exists "$name" && createdb "$name"
+        dropdb --if-exists "$name" 2>/dev/null && createdb "$name"
         db=postgresql:///$name
     else
         db=$r/gateway.sqlite

@@ -45,7 +45,7 @@ for i in $(seq $((2 * nodes))); do
 done
 db=$root/gateway.sqlite
 if [ -n "${PGHOST:-}" ]; then
-    dropdb --if-exists soak && createdb soak
+    dropdb --if-exists soak 2>/dev/null && createdb soak
     db=postgresql:///soak
 fi
 echo "soak-gateway-kill: seed $seed, $kills kills, $nodes node(s), database $db, folder $root"
