@@ -13,7 +13,9 @@
 # PostgreSQL database, e.g. under pg_virtualenv (which sets PGHOST, PGUSER...):
 #   pg_virtualenv sh -c 'createdb bench && DB=postgresql:///bench bench/service-throughput.sh'
 # NODES=N starts N services (nodes) on that database; the clients take their
-# ports in turn.
+# ports in turn. NODE_CPU=P holds each node to P % of one core (a cgroup of
+# its own, as root), standing in for nodes on machines of their own where the
+# node, not the shared database, is the limit.
 # Measure a Release build:
 #   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF
 #   cmake --build build-release -j2 --target quorvel-service service_load
@@ -27,12 +29,13 @@ ulimit -n "$(ulimit -Hn)"
 
 work=$(mktemp -d)
 db=${DB:-$work/bench.sqlite}
-pid='' holder='' timer='' others=()
+pid='' holder='' timer='' others=() groups=()
 nodes=${NODES:-1}
 cleanup() {
     for p in $holder $timer "${others[@]}"; do kill "$p" 2>/dev/null || true; done
     [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
     wait 2>/dev/null || true
+    for g in "${groups[@]}"; do rmdir "$g" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -49,6 +52,14 @@ start_node() {
     "$build/src/service/quorvel-service" --port 0 --db "$db" --allowance 100000000 --open-enrolment \
         --node "n$1" 2>"$2" &
     node_pid=$!
+    if [ -n "${NODE_CPU:-}" ]; then
+        local group=/sys/fs/cgroup/cpu/quorvel-bench-node$1
+        mkdir -p "$group"
+        echo 100000 > "$group/cpu.cfs_period_us"
+        echo $((NODE_CPU * 1000)) > "$group/cpu.cfs_quota_us"
+        echo "$node_pid" > "$group/cgroup.procs"
+        groups+=("$group")
+    fi
     port=
     for _ in $(seq 100); do
         port=$(sed -n 's|.*serving http://[^:]*:\([0-9]*\)/.*|\1|p' "$2")
