@@ -36,14 +36,14 @@ mkdir -p "$root/run" && chmod 700 "$root/run"
 # Waits up to 10 s for a file to appear.
 appear() { for _ in $(seq 100); do [ -e "$1" ] && return 0; read -rt 0.1 <> <(:) || true; done; return 1; }
 
-# One run over the lines of `spec` ("4", or "2+2" for two nodes); prints its seconds.
+# One run over the lines of `layout` ("4", or "2+2" for two nodes); prints its seconds.
 run() {
-    local spec=$1 r=$root/lines-${1//+/-} db line=0 node=0 url=
+    local layout=$1 r=$root/lines-${1//+/-} db line=0 node=0 url=
     local -a parts services=()
-    IFS=+ read -ra parts <<< "$spec"
+    IFS=+ read -ra parts <<< "$layout"
     mkdir -p "$r"
     if [ -n "${PGHOST:-}" ]; then
-        local name=bench_${spec//+/_}
+        local name=bench_${layout//+/_}
         dropdb --if-exists "$name" 2>/dev/null && createdb "$name"
         db=postgresql:///$name
     else
@@ -97,7 +97,7 @@ PY
     kill "${services[@]}" 2>/dev/null || true
     local sent=0
     for i in $(seq "$line"); do sent=$((sent + $(wc -l < "$r/line$i/run/record.txt"))); done
-    [ "$sent" -eq "$n" ] || { echo "$spec lines: the simulators received $sent of $n" >&2; exit 1; }
+    [ "$sent" -eq "$n" ] || { echo "$layout lines: the simulators received $sent of $n" >&2; exit 1; }
 }
 
 echo "quorvel-service as a gateway, $n messages, smscsim --connect-delay $connect, tuned Brindle," \
@@ -108,18 +108,18 @@ printf "%-30s %8s %9s %s\n" route seconds msgs/min "ratio"
 awk -v t="$alone" -v n="$n" 'BEGIN { printf "%-30s %8.2f %9.1f\n", "Brindle alone", t, 60 * n / t }'
 one=
 declare -A seconds
-for spec in "${counts[@]}"; do
-    t=$(run "$spec")
-    seconds[$spec]=$t
+for layout in "${counts[@]}"; do
+    t=$(run "$layout")
+    seconds[$layout]=$t
     [ -n "$one" ] || one=$t
-    total=$(( ${spec//+/ + } ))
-    nodes=$(tr -cd + <<< "$spec" | wc -c)
+    total=$(( ${layout//+/ + } ))
+    nodes=$(tr -cd + <<< "$layout" | wc -c)
     same=${seconds[$total]:-}
-    awk -v spec="$spec" -v t="$t" -v n="$n" -v one="$one" -v alone="$alone" -v nodes="$nodes" \
+    awk -v layout="$layout" -v t="$t" -v n="$n" -v one="$one" -v alone="$alone" -v nodes="$nodes" \
         -v total="$total" -v same="$same" 'BEGIN {
-        label = nodes > 0 ? "gateway, " spec " lines, " nodes + 1 " nodes" : "gateway, " spec " line(s)"
+        label = nodes > 0 ? "gateway, " layout " lines, " nodes + 1 " nodes" : "gateway, " layout " line(s)"
         printf "%-30s %8.2f %9.1f %5.2fx the first", label, t, 60 * n / t, one / t
-        if (spec == "1") printf ", %.2fx Brindle alone", t / alone
+        if (layout == "1") printf ", %.2fx Brindle alone", t / alone
         if (nodes > 0 && same != "") printf ", %.2fx %d lines on one node", same / t, total
         printf "\n"
     }'
