@@ -127,7 +127,12 @@ int forgetNode(const ServiceOptions& options, Store& store) {
         if (n.name == options.forgetNode)
             heartbeat = n.heartbeat;
     });
-    if (heartbeat && now - *heartbeat < options.leaseSeconds) {
+    if (!heartbeat) {
+        std::fprintf(stderr, "quorvel-service: no node %s\n",
+                     listField(options.forgetNode).c_str());
+        return 1;
+    }
+    if (now - *heartbeat < options.leaseSeconds) {
         std::fprintf(stderr,
                      "quorvel-service: node %s was alive %lld s ago; stop it first, or wait "
                      "--lease seconds\n",
