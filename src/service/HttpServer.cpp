@@ -65,10 +65,14 @@ struct HttpCallbacks {
     static MHD_Result accept(void* self, const sockaddr* address, socklen_t) {
         auto& s = *static_cast<HttpServer*>(self);
         const std::string peer = addressText(address);
+        std::lock_guard lock(s.m_mutex);
+        // Stopping: no new connection (the library's own way to stop
+        // listening races its polling thread and aborts the process).
+        if (s.m_stopping)
+            return MHD_NO;
         if (std::find(s.m_trustedProxies.begin(), s.m_trustedProxies.end(), peer) !=
             s.m_trustedProxies.end())
             return MHD_YES;
-        std::lock_guard lock(s.m_mutex);
         auto it = s.m_perAddress.find(peer);
         return it == s.m_perAddress.end() || it->second < s.m_limits.perAddress ? MHD_YES : MHD_NO;
     }
@@ -381,7 +385,6 @@ std::string HttpServer::clientAddress(const Connection& connection,
 void HttpServer::stop() {
     if (!m_daemon)
         return;
-    MHD_quiesce_daemon(m_daemon);
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;

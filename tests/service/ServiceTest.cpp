@@ -388,7 +388,7 @@ TEST(ServiceNetwork, HttpsForOneHostNameBehindATrustedProxy) {
     EXPECT_EQ(get("quorvel.example:443", true), "HTTP/1.1 200 OK C:Connected to Quorvel server.");
     EXPECT_EQ(get("other.example", true), "HTTP/1.1 421 Misdirected Request E:Request refused.");
     EXPECT_EQ(get("quorvel.example", false), " <no field hstatus>");
-    EXPECT_EQ(service.stop(), 0);
+    EXPECT_EQ(service.stop(), 0) << service.log.toStdString();
     // The log names the client the proxy forwarded for, and never a query.
     EXPECT_TRUE(service.log.contains(" 198.51.100.7 GET /quorvel/quorvel.asp 200 "))
         << service.log.toStdString();
