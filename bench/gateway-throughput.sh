@@ -39,7 +39,7 @@ appear() { for _ in $(seq 100); do [ -e "$1" ] && return 0; read -rt 0.1 <> <(:)
 # One run over the lines of `layout` ("4", or "2+2" for two nodes); prints its seconds.
 run() {
     local layout=$1 r=$root/lines-${1//+/-} db line=0 node=0 url=
-    local -a parts services=()
+    local -a parts services=() sims=()
     IFS=+ read -ra parts <<< "$layout"
     mkdir -p "$r"
     if [ -n "${PGHOST:-}" ]; then
@@ -60,7 +60,7 @@ run() {
             mkdir -p "$l/run"
             "$l/bin/smscsim" --link "$l/run/modem" --record "$l/run/record.txt" \
                 --connect-delay "$connect" --lifetime 3600 >"$l/run/sim.out" 2>&1 &
-            pids+=($!)
+            sims+=($!)
             appear "$l/run/modem"
             printf ' 1 \r\n' > "$l/Config/Port.cfg"
             printf '%s\r\n' "$l/run/modem" > "$l/Config/ComPorts.cfg"
@@ -94,7 +94,8 @@ while True:
     time.sleep(0.1)
 print("%.2f" % (time.monotonic() - start))
 PY
-    kill "${services[@]}" 2>/dev/null || true
+    # run() is called in $(...): its pids never reach the EXIT trap's list.
+    kill "${services[@]}" "${sims[@]}" 2>/dev/null || true
     local sent=0
     for i in $(seq "$line"); do sent=$((sent + $(wc -l < "$r/line$i/run/record.txt"))); done
     [ "$sent" -eq "$n" ] || { echo "$layout lines: the simulators received $sent of $n" >&2; exit 1; }
