@@ -1,5 +1,7 @@
 #include "Dispatcher.h"
 
+#include "LocalTime.h"
+
 #include <algorithm>
 #include <map>
 
@@ -13,11 +15,7 @@ Dispatcher::Dispatcher(Store& store, std::vector<Line*> lines, Options options, 
 }
 
 std::string Dispatcher::timeText(std::time_t t) const {
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
-    return text;
+    return localTimeText(t);
 }
 
 void Dispatcher::say(const LineState& s, const std::string& text) {

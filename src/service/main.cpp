@@ -1,3 +1,4 @@
+#include "LocalTime.h"
 #include "Service.h"
 #include "ServiceOptions.h"
 #include "Store.h"
@@ -69,16 +70,8 @@ int list(const ServiceOptions& options) {
     return 0;
 }
 
-std::string timeText(std::time_t t) {
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
-    return text;
-}
-
 std::string today() {
-    return timeText(std::time(nullptr)).substr(0, 10);
+    return localTimeText(std::time(nullptr)).substr(0, 10);
 }
 
 // Each --line as this node's serving gateway last recorded it: state,
@@ -109,7 +102,7 @@ int showNodes(Store& store) {
         while (!lines.empty() && lines.back() == '\n')
             lines.pop_back();
         std::replace(lines.begin(), lines.end(), '\n', ',');
-        const std::string text = listField(n.name) + '\t' + timeText(n.heartbeat) + '\t' +
+        const std::string text = listField(n.name) + '\t' + localTimeText(n.heartbeat) + '\t' +
                                  listField(lines) + '\t' + std::to_string(n.claimed) + '\t' +
                                  std::to_string(n.queued) + '\t' + std::to_string(n.acceptedSince) +
                                  '\n';
@@ -140,7 +133,8 @@ int forgetNode(const ServiceOptions& options, Store& store) {
                      static_cast<long long>(now - *heartbeat));
         return 1;
     }
-    const long long unknown = store.forgetNode(options.forgetNode, kUnknownReason, timeText(now));
+    const long long unknown =
+        store.forgetNode(options.forgetNode, kUnknownReason, localTimeText(now));
     std::printf("node %s forgotten: %lld message(s) unknown \u2014 %s\n",
                 listField(options.forgetNode).c_str(), unknown, kUnknownReason);
     return 0;

@@ -1,22 +1,10 @@
 #include "gateway/Gateway.h"
 
 #include "Form.h"
+#include "LocalTime.h"
 
 #include <chrono>
 #include <ctime>
-
-namespace {
-
-std::string timeText() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
-    return text;
-}
-
-} // namespace
 
 Gateway::Gateway(Store& store, const ServiceOptions&, std::FILE* log)
     : m_store(store), m_log(log) {}
@@ -44,7 +32,7 @@ std::unique_ptr<Gateway> Gateway::open(Store& store, const ServiceOptions& optio
         [&](const std::string& text) {
             return carriableBySms(text, size_t(options.maxCharacters));
         },
-        kNotCarriable, timeText());
+        kNotCarriable, localTimeText(std::time(nullptr)));
     if (refused > 0 && log)
         std::fprintf(log, "quorvel-service: %lld stored message(s) %s: failed\n", refused,
                      kNotCarriable.c_str());
